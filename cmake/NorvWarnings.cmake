@@ -1,0 +1,13 @@
+# Warnings are errors for the project's own code only (never for Qt, GoogleTest or system headers).
+function(norv_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wconversion -Werror)
+endfunction()
+
+# A library of one subsystem: every .cpp of the folder (subfolders excluded unless listed).
+function(norv_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;PUBLIC_DEPS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} PUBLIC ${ARG_PUBLIC_DEPS})
+  norv_warnings(${name})
+endfunction()

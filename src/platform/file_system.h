@@ -1,0 +1,89 @@
+// The file layer: every read, write, rename and delete of the program goes through a
+// `FileSystem`, so tests can inject faults (the n-th write fails, a file cannot be opened) and
+// check that the old file or the complete new one is left, never a torn one.
+//
+// Files are read with read() into memory, never mapped: a mapped file that another program
+// truncates would crash the editor. Times are Windows-style 64-bit counts of 100 ns since 1601
+// so that stored files keep their layout.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace norv::platform {
+
+using FileTime = uint64_t;  // 100 ns units since 1601-01-01 UTC
+
+FileTime FileTimeFromUnix(int64_t seconds, int64_t nanoseconds);
+FileTime FileTimeNow();
+
+struct FileInfo {
+    bool isDirectory = false;
+    uint64_t size = 0;
+    FileTime lastWrite = 0;
+    bool readOnly = false;  // the user may not write it (or its file system is read-only)
+    bool hidden = false;    // its name begins with "."
+};
+
+// A file open for reading, read front to back in blocks.
+class InputFile {
+public:
+    virtual ~InputFile() = default;
+    // Reads up to n bytes; returns the count (0 at the end) or -1 with errno in `error`.
+    virtual long Read(void* buf, size_t n) = 0;
+    // The size when the file was opened.
+    virtual uint64_t Size() const = 0;
+    virtual int LastError() const = 0;
+};
+
+// A file open for writing.
+class OutputFile {
+public:
+    virtual ~OutputFile() = default;
+    // Writes all n bytes or fails; returns false with the reason in LastError().
+    virtual bool Write(const void* buf, size_t n) = 0;
+    // Cuts the file at the current write position (an old longer file is truncated).
+    virtual bool Truncate() = 0;
+    // Flushes the file's data to the disk.
+    virtual bool Sync() = 0;
+    // Closes the file; false when the close reported an error (data may be lost).
+    virtual bool Close() = 0;
+    virtual int LastError() const = 0;
+};
+
+enum class WriteMode {
+    kCreateOrOverwrite,  // an existing file is opened and overwritten in place, else created
+    kCreateNew,          // fails when the file exists
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    virtual std::optional<FileInfo> Stat(const std::string& path) = 0;
+    // Opens for reading; nullptr with the system error number in *error.
+    virtual std::unique_ptr<InputFile> OpenRead(const std::string& path, int* error) = 0;
+    virtual std::unique_ptr<OutputFile> OpenWrite(const std::string& path, WriteMode mode,
+                                                  unsigned permissions, int* error) = 0;
+    virtual bool Rename(const std::string& from, const std::string& to) = 0;
+    virtual bool Remove(const std::string& path) = 0;
+    virtual bool MakeFolder(const std::string& path) = 0;
+    // True when the file lies on a fixed local drive (not a network or removable one).
+    virtual bool IsOnFixedDrive(const std::string& path) = 0;
+};
+
+// The real file system of the machine.
+FileSystem& RealFileSystem();
+
+// Reads a whole file into `out`; returns 0 or the system error number.
+int ReadWholeFile(FileSystem& fs, const std::string& path, std::string& out);
+
+// Writes `data` to `path` through a temporary file in the same folder and a rename, so that a
+// crash leaves the old file or the new one. Returns 0 or the system error number.
+int WriteFileAtomically(FileSystem& fs, const std::string& path, std::string_view data,
+                        unsigned permissions = 0644);
+
+}  // namespace norv::platform
