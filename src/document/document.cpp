@@ -1,0 +1,60 @@
+// The document object and its environment.
+#include "document/document.h"
+
+#include "platform/code_page.h"
+
+namespace norv::document {
+
+const char* TextCodeName(TextCode c) {
+    switch (c) {
+        case TextCode::Ansi: return "Ansi";
+        case TextCode::Euc: return "Euc";
+        case TextCode::Jis: return "Jis";
+        case TextCode::Ucs2Le: return "Ucs2Le";
+        case TextCode::Ucs2Be: return "Ucs2Be";
+        case TextCode::Utf8: return "Utf8";
+        case TextCode::None: break;
+    }
+    return "None";
+}
+
+const char* EolModeName(EolMode m) {
+    switch (m) {
+        case EolMode::CrLf: return "CrLf";
+        case EolMode::Lf: return "Lf";
+        case EolMode::Cr: return "Cr";
+        case EolMode::Default: break;
+    }
+    return "Default";
+}
+
+LineHeap& DocumentEnvironment::Heap() const { return heap ? *heap : ProgramLineHeap(); }
+
+platform::FileSystem& DocumentEnvironment::Fs() const {
+    return fs ? *fs : platform::RealFileSystem();
+}
+
+int DocumentEnvironment::CodePage() const {
+    return codePage ? codePage : platform::SystemCodePage();
+}
+
+CElwDoc::CElwDoc(DocumentEnvironment& env) : env_(&env), lines_(env.Heap()) {}
+
+int CElwDoc::CodePage() const {
+    return IsUnicodeFamily(code) ? platform::kCodePageUtf8Internal : env_->CodePage();
+}
+
+int CElwDoc::NewDocument() {
+    lines_.Reset();
+    if (!lines_.AppendLineFromText("\n", 0)) return 0;
+    code = TextCode::Ansi;
+    saveCode = TextCode::None;
+    eolMode = EolMode::Default;
+    bom = true;
+    modified = false;
+    endsWithEol = false;
+    loadTime = platform::FileTimeNow();
+    return 1;
+}
+
+}  // namespace norv::document

@@ -1,0 +1,108 @@
+// A text document: its lines, its character code and line-end mode, its file.
+//
+// `CElwDoc` owns its record list (all records come from the program's `LineHeap`); loading
+// (`OpenDocument`, `NewDocument`) fills it. What the document needs from the rest of the program
+// comes through `DocumentEnvironment`: the file layer, where status codes and messages go, the
+// settings that loading and saving read, and hooks that later subsystems fill (the resident-script
+// open event, the file-type profile, the bookmark file).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "document/line_list.h"
+#include "document/text_code.h"
+#include "platform/file_system.h"
+#include "platform/status.h"
+#include "platform/ui.h"
+
+namespace norv::document {
+
+class CElwDoc;
+
+// The settings read while loading (their storage is the settings store).
+struct LoadSettings {
+    bool eucRead = true;
+    bool jisRead = true;
+    bool utf8Read = true;
+    bool saveRead = true;
+    bool orgCr = true;
+};
+
+class DocumentHooks {
+public:
+    virtual ~DocumentHooks() = default;
+    // The resident scripts' open event; false cancels the open.
+    virtual bool OnOpenEvent(CElwDoc&, const std::string& /*path*/) { return true; }
+    // Chooses the document's file-type profile from its path.
+    virtual void ChooseFileType(CElwDoc&) {}
+    // Reads the document's bookmark file after a load.
+    virtual void LoadMarks(CElwDoc&) {}
+};
+
+struct DocumentEnvironment {
+    LineHeap* heap = nullptr;  // null: the program's heap
+    platform::FileSystem* fs = nullptr;  // null: the real file system
+    platform::StatusSink* status = nullptr;
+    platform::UserInterface* ui = nullptr;
+    DocumentHooks* hooks = nullptr;
+    LoadSettings load;
+    int codePage = 0;  // the system code page; 0 = ask the platform
+    // Documents open in the program, the one being opened included (more than 100 refuse).
+    int openDocuments = 1;
+    // Lines converted from EUC-JP / JIS by the last open (program-wide, reset by every open).
+    int eucLines = 0;
+    int jisLines = 0;
+    // Bytes read per block while loading.
+    size_t readBlockBytes = 1u << 20;
+
+    LineHeap& Heap() const;
+    platform::FileSystem& Fs() const;
+    int CodePage() const;
+};
+
+inline constexpr int kMaxDocuments = 100;
+
+class CElwDoc {
+public:
+    explicit CElwDoc(DocumentEnvironment& env);
+    CElwDoc(const CElwDoc&) = delete;
+    CElwDoc& operator=(const CElwDoc&) = delete;
+
+    DocumentEnvironment& env() const { return *env_; }
+    LineList& lines() { return lines_; }
+    const LineList& lines() const { return lines_; }
+    int lineCount() const { return lines_.count(); }
+
+    // Loads a file. `choice` is the code chosen in the open dialog or kept for Reload.
+    // Returns 1 on success, 0 on failure.
+    int OpenDocument(const std::string& path, CodeChoice choice = CodeChoice::Default);
+    // An empty document: one line holding only a line feed.
+    int NewDocument();
+
+    // The code page of the character model for this document's text.
+    int CodePage() const;
+
+    // Fields of the loaded file.
+    TextCode code = TextCode::Ansi;
+    TextCode saveCode = TextCode::None;
+    bool bom = true;  // write a byte-order mark when saving a Unicode code
+    EolMode eolMode = EolMode::Default;
+    CodeChoice codeChoice = CodeChoice::Unset;
+    platform::FileTime fileTime = 0;
+    platform::FileTime loadTime = 0;
+    bool onFixedDisk = true;
+    std::string path;
+    std::string title;
+    bool modified = false;
+    bool readOnly = false;
+    // A UCS-2 file that ended with a line end (written back after the last line).
+    bool endsWithEol = false;
+
+private:
+    friend class DocumentLoader;
+    DocumentEnvironment* env_;
+    LineList lines_;
+};
+
+}  // namespace norv::document

@@ -1,0 +1,226 @@
+// The block reader of the loader.
+#include "document/file_reader.h"
+
+#include <cerrno>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace norv::document {
+
+const char* FindLineBreak(const char* p, const char* end) {
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    while (end - p >= 16) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)));
+        if (mask) return p + __builtin_ctz(static_cast<unsigned>(mask));
+        p += 16;
+    }
+#endif
+    for (; p < end; ++p)
+        if (*p == '\n' || *p == '\r') return p;
+    return end;
+}
+
+namespace {
+
+const char* FindEscOrSo(const char* p, const char* end) {
+#if defined(__SSE2__)
+    const __m128i esc = _mm_set1_epi8(0x1B);
+    const __m128i so = _mm_set1_epi8(0x0E);
+    while (end - p >= 16) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        int mask =
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, esc), _mm_cmpeq_epi8(v, so)));
+        if (mask) return p + __builtin_ctz(static_cast<unsigned>(mask));
+        p += 16;
+    }
+#endif
+    for (; p < end; ++p)
+        if (*p == 0x1B || *p == 0x0E) return p;
+    return end;
+}
+
+constexpr size_t kLongestLine = 65536 + 4;
+
+}  // namespace
+
+MappedFileReader::MappedFileReader(size_t blockBytes)
+    : blockBytes_(blockBytes < 4096 ? 4096 : blockBytes) {}
+
+int MappedFileReader::Open(platform::FileSystem& fs, const std::string& path) {
+    Close();
+    int error = 0;
+    file_ = fs.OpenRead(path, &error);
+    if (!file_) return error ? error : EIO;
+    fileSize_ = file_->Size();
+    buf_.resize(blockBytes_ + kLongestLine);
+    sourceDone_ = false;
+    opened_ = true;
+    return 0;
+}
+
+void MappedFileReader::OpenMemory(std::string data) {
+    Close();
+    fileSize_ = data.size();
+    buf_.assign(data.begin(), data.end());
+    buf_.resize(buf_.size() + 1);
+    end_ = data.size();
+    sourceDone_ = true;
+    opened_ = true;
+}
+
+void MappedFileReader::Close() {
+    file_.reset();
+    pos_ = end_ = 0;
+    bufFileOffset_ = 0;
+    fileSize_ = 0;
+    sourceDone_ = true;
+    eofFlag_ = false;
+    crlfCount = lfCount = crCount = 0;
+    lastKind = 0;
+    readError = 0;
+    escScanned_ = nextEsc_ = 0;
+    opened_ = false;
+}
+
+bool MappedFileReader::Fill(size_t want) {
+    if (end_ - pos_ >= want || sourceDone_) return end_ - pos_ >= want;
+    // Move what is left to the front and read behind it.
+    if (pos_ > 0) {
+        std::memmove(buf_.data(), buf_.data() + pos_, end_ - pos_);
+        bufFileOffset_ += pos_;
+        end_ -= pos_;
+        pos_ = 0;
+    }
+    while (!sourceDone_ && end_ < buf_.size() && end_ - pos_ < want + blockBytes_ / 2) {
+        long n = file_->Read(buf_.data() + end_, buf_.size() - end_);
+        if (n < 0) {
+            readError = file_->LastError() ? file_->LastError() : EIO;
+            sourceDone_ = true;
+        } else if (n == 0) {
+            sourceDone_ = true;
+        } else {
+            end_ += static_cast<size_t>(n);
+        }
+    }
+    return end_ - pos_ >= want;
+}
+
+const char* MappedFileReader::Peek(size_t n, size_t* available) {
+    if (!opened_) {
+        *available = 0;
+        return nullptr;
+    }
+    Fill(n);
+    size_t avail = end_ - pos_;
+    *available = avail < n ? avail : n;
+    return buf_.data() + pos_;
+}
+
+void MappedFileReader::Skip(size_t n) {
+    if (!opened_) return;
+    Fill(n);
+    pos_ += n < end_ - pos_ ? n : end_ - pos_;
+}
+
+size_t MappedFileReader::ReadRaw(char* out, size_t n) {
+    if (!opened_) return 0;
+    Fill(n);
+    size_t avail = end_ - pos_;
+    if (avail > n) avail = n;
+    std::memcpy(out, buf_.data() + pos_, avail);
+    pos_ += avail;
+    return avail;
+}
+
+bool MappedFileReader::Next(ReadLine& line, size_t maxBytes) {
+    if (!opened_ || eofFlag_) return false;
+    if (maxBytes < 2) maxBytes = 2;
+    size_t limit = maxBytes - 1;  // content bytes at most
+    // Room for the longest line plus its line end (CR CR LF) and the byte that may follow.
+    Fill(limit + 3);
+    const char* start = buf_.data() + pos_;
+    const char* dataEnd = buf_.data() + end_;
+    line.data = start;
+    line.cut = false;
+    if (start == dataEnd) {  // an empty file, or the position reached the end
+        line.length = 0;
+        line.kind = 0;
+        lastKind = 0;
+        eofFlag_ = true;
+        return true;
+    }
+    size_t span = static_cast<size_t>(dataEnd - start);
+    const char* scanEnd = start + (span < limit ? span : limit);
+    const char* brk = FindLineBreak(start, scanEnd);
+    if (brk < scanEnd) {
+        line.length = static_cast<size_t>(brk - start);
+        const char* after;
+        if (*brk == '\n') {
+            line.kind = 0x10;
+            ++lfCount;
+            after = brk + 1;
+        } else if (brk + 1 < dataEnd && brk[1] == '\n') {
+            line.kind = 0x18;
+            ++crlfCount;
+            after = brk + 2;
+        } else if (brk + 2 < dataEnd && brk[1] == '\r' && brk[2] == '\n') {
+            line.kind = 0x18;  // CR CR LF counts as one CR LF
+            ++crlfCount;
+            after = brk + 3;
+        } else {
+            line.kind = 0x08;
+            ++crCount;
+            after = brk + 1;
+        }
+        pos_ = static_cast<size_t>(after - buf_.data());
+    } else if (scanEnd == dataEnd) {
+        // The data ends inside this line; a final 0x1A is dropped.
+        line.length = span;
+        if (span > 0 && start[span - 1] == 0x1A) --line.length;
+        line.kind = 0;
+        eofFlag_ = true;
+        pos_ = end_;
+    } else {
+        // Too long: cut after `limit` bytes; the rest starts the next line.
+        line.length = limit;
+        line.kind = 0;
+        line.cut = true;
+        pos_ += limit;
+    }
+    lastKind = line.kind;
+    return true;
+}
+
+size_t MappedFileReader::ReadLineInto(char* out, size_t n) {
+    ReadLine line;
+    if (n < 2 || !Next(line, n)) return 0;
+    std::memcpy(out, line.data, line.length);
+    out[line.length] = '\n';
+    if (line.length + 1 < n) out[line.length + 1] = '\0';
+    return line.length + 1;
+}
+
+bool MappedFileReader::HasEscOrSo(const ReadLine& line) {
+    uint64_t lineStart = bufFileOffset_ + static_cast<uint64_t>(line.data - buf_.data());
+    uint64_t lineEnd = lineStart + line.length;
+    // nextEsc_ is the first ESC/SO at or after the last scan's start, or escScanned_ when there
+    // is none before escScanned_; lines are asked for in file order.
+    if (nextEsc_ < escScanned_) {
+        if (nextEsc_ >= lineStart) return nextEsc_ < lineEnd;
+    } else if (lineEnd <= escScanned_) {
+        return false;
+    }
+    const char* to = buf_.data() + end_;
+    const char* hit = FindEscOrSo(line.data, to);
+    escScanned_ = bufFileOffset_ + end_;
+    nextEsc_ = bufFileOffset_ + static_cast<uint64_t>(hit - buf_.data());
+    return nextEsc_ < lineEnd;
+}
+
+}  // namespace norv::document

@@ -1,0 +1,81 @@
+// The file reader of the loader: cuts a file into lines as it reads it in blocks.
+//
+// A line ends at LF (kind 0x10), at CR LF or CR CR LF (kind 0x18, one CR LF), at a lone CR
+// (kind 0x08), at the end of the data (kind 0), or after n - 1 bytes (kind 0, cut: the next
+// line continues it). A 0x1A that is the very last byte of the file is dropped; anywhere else it
+// is an ordinary byte. After the last line end comes one more (empty) line, so a file that ends
+// with a line end loads with an empty last line. The file is read in blocks with room for the
+// longest line, so memory does not grow with the file.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace norv::document {
+
+struct ReadLine {
+    const char* data = nullptr;  // valid until the next call
+    size_t length = 0;           // bytes before the line end
+    uint8_t kind = 0;            // 0x18, 0x10, 0x08, or 0
+    bool cut = false;            // ended because the line was too long
+};
+
+class MappedFileReader {
+public:
+    explicit MappedFileReader(size_t blockBytes = 1u << 20);
+
+    // 0, or the system error number.
+    int Open(platform::FileSystem& fs, const std::string& path);
+    // Reads from memory instead (tests and fuzzing).
+    void OpenMemory(std::string data);
+    void Close();
+
+    // The next line, at most maxBytes - 1 bytes long; false once the end-of-file flag is set.
+    bool Next(ReadLine& line, size_t maxBytes = 65535);
+    // As Next, copied into out (room for n bytes) with a line feed and a zero byte behind it;
+    // returns the length including the line feed, 0 when there is no line.
+    size_t ReadLineInto(char* out, size_t n);
+
+    // Line ends met so far.
+    uint64_t crlfCount = 0;
+    uint64_t lfCount = 0;
+    uint64_t crCount = 0;
+    uint8_t lastKind = 0;
+    // A read error (errno) met after opening; the lines read so far stay valid.
+    int readError = 0;
+    bool eof() const { return eofFlag_; }
+    // Whether the bytes of `line` hold an ESC (0x1B) or SO (0x0E); one pass over the file in all.
+    bool HasEscOrSo(const ReadLine& line);
+    uint64_t fileSize() const { return fileSize_; }
+    // The next n bytes without consuming them (fewer at the end of the file).
+    const char* Peek(size_t n, size_t* available);
+    void Skip(size_t n);
+    // Reads raw bytes (for UCS-2 files): up to n bytes, 0 at the end.
+    size_t ReadRaw(char* out, size_t n);
+
+private:
+    bool Fill(size_t want);  // makes at least `want` bytes available when the file has them
+
+    std::unique_ptr<platform::InputFile> file_;
+    std::vector<char> buf_;
+    size_t blockBytes_;
+    size_t pos_ = 0;  // next unread byte in buf_
+    size_t end_ = 0;  // end of valid bytes in buf_
+    uint64_t bufFileOffset_ = 0;  // file offset of buf_[0]
+    uint64_t fileSize_ = 0;
+    bool sourceDone_ = true;  // no more bytes to read from the source
+    bool eofFlag_ = false;
+    uint64_t escScanned_ = 0;  // file offset up to which ESC/SO was looked for
+    uint64_t nextEsc_ = 0;     // file offset of the next ESC/SO (valid when < escScanned_)
+    bool opened_ = false;
+};
+
+// The first CR or LF in [p, end), or end.
+const char* FindLineBreak(const char* p, const char* end);
+
+}  // namespace norv::document

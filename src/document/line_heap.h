@@ -1,0 +1,73 @@
+// The block heap that every line record of every document comes from.
+//
+// Blocks of 128000 bytes are carved front to back; a cell is never reused until its whole block
+// is empty, so allocation is a bump of the carving point and memory goes back block by block.
+// Block header (64-bit layout): marker "X", a reserved byte, the live-cell count, padding, the
+// previous and next block. Cell: two 16-bit words (distance from the block start in words, 0 once
+// freed; capacity in words), then the data, which is 8-byte aligned.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/status.h"
+
+namespace norv::document {
+
+class LineHeap {
+public:
+    static constexpr size_t kDefaultBlockBytes = 128000;
+
+    // `blockBytes` is the size of one block (at most 131070, so distances fit 16 bits);
+    // `maxBlocks` limits how many blocks may be live at once (tests use it to run out of memory).
+    explicit LineHeap(size_t blockBytes = kDefaultBlockBytes, size_t maxBlocks = SIZE_MAX);
+    ~LineHeap();
+    LineHeap(const LineHeap&) = delete;
+    LineHeap& operator=(const LineHeap&) = delete;
+
+    // Where status 7 (out of memory, bad free) is reported; may be null.
+    void SetStatusSink(platform::StatusSink* sink) { sink_ = sink; }
+
+    // A cell of at least n bytes, or null (status 7 posted) when no memory is left.
+    void* Allocate(size_t n);
+    // Returns 1, or 0 (status 7) when p is not a live cell of this heap.
+    int Free(void* p);
+    // p itself when its capacity suffices, else a new cell with the old contents (old freed).
+    void* Reallocate(void* p, size_t n);
+    // Gives every block back; Reset() then starts a fresh first block.
+    void ReleaseAll();
+    void Reset();
+
+    // The data capacity of a live cell in bytes.
+    static size_t Capacity(const void* p);
+    size_t BlockCount() const { return blockCount_; }
+    size_t LiveCells() const;
+    // Distance and free words at the carving point of the current block (for tests).
+    uint16_t CarvingDistance() const { return carveDistance_; }
+    uint32_t FreeWords() const { return freeWords_; }
+    uint16_t FreshDistance() const;
+    size_t BlockWords() const { return blockBytes_ / 2; }
+
+public:
+    struct Block;
+
+private:
+    Block* NewBlock();
+    void ReleaseBlock(Block* b);
+    void ResetCarving();
+    void PostNoMemory();
+
+    size_t blockBytes_;
+    size_t maxBlocks_;
+    platform::StatusSink* sink_ = nullptr;
+    Block* head_ = nullptr;
+    Block* current_ = nullptr;
+    size_t blockCount_ = 0;
+    uint16_t carveDistance_ = 0;
+    uint32_t freeWords_ = 0;
+};
+
+// The heap shared by all documents of the program.
+LineHeap& ProgramLineHeap();
+
+}  // namespace norv::document

@@ -1,0 +1,373 @@
+// Opening a file into a document: code detection, conversion to the internal encoding, lines.
+//
+// One pass over the file: a byte-order mark decides the code at once; otherwise every line is
+// tried as EUC-JP and as JIS while those detections are on (the first good guess converts the
+// rest of the file, an early bad guess switches the detection off and may restart the load
+// without conversion), and the raw lines are tested as UTF-8 on the way. UCS-2 files are cut by
+// code units and converted to UTF-8.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "document/codecs.h"
+#include "document/document.h"
+#include "document/file_reader.h"
+#include "platform/paths.h"
+
+namespace norv::document {
+
+class DocumentLoader {
+public:
+    DocumentLoader(CElwDoc& doc, CodeChoice choice) : doc_(doc), env_(doc.env()), choice_(choice) {}
+    int Open(const std::string& path);
+
+private:
+    enum class Pass { kDone, kRestart, kNoMemory };
+    Pass LoadBytes(MappedFileReader& reader, bool convert);
+    Pass LoadUcs2(MappedFileReader& reader, bool swap);
+    void Message(const std::string& text, unsigned style);
+    void Status(platform::StatusCode code);
+    int FailNoMemory();
+    int FailAccess(const std::string& path, int error);
+
+    CElwDoc& doc_;
+    DocumentEnvironment& env_;
+    CodeChoice choice_;
+    bool euc_ = false;
+    bool jis_ = false;
+    Utf8Scanner utf8_;
+    uint64_t crlf_ = 0, lf_ = 0, cr_ = 0;
+};
+
+void DocumentLoader::Message(const std::string& text, unsigned style) {
+    if (env_.ui) env_.ui->MessageBox(text, style);
+}
+
+void DocumentLoader::Status(platform::StatusCode code) {
+    if (env_.status) env_.status->PostStatus(code);
+}
+
+int DocumentLoader::FailNoMemory() {
+    // A document that lost its tail must never keep the file's path: it goes back to empty.
+    Status(platform::StatusCode::kNoMemory);
+    doc_.lines_.Reset();
+    doc_.path.clear();
+    doc_.NewDocument();
+    return 0;
+}
+
+int DocumentLoader::FailAccess(const std::string& path, int error) {
+    char num[32];
+    std::snprintf(num, sizeof num, "%d", error);
+    Message("The file \"" + path + "\" could not be accessed\n(Error Code:" + num + ")",
+            platform::mb::kOk | platform::mb::kIconError);
+    Status(platform::StatusCode::kNoMemory);
+    return 0;
+}
+
+DocumentLoader::Pass DocumentLoader::LoadBytes(MappedFileReader& reader, bool convert) {
+    std::vector<char> work(65539);
+    const bool testUtf8 = env_.load.utf8Read;
+    ReadLine line;
+    while (reader.Next(line)) {
+        const char* data = line.data;
+        size_t len = line.length;
+        bool converted = false;
+        if (convert && euc_) {
+            size_t outLen = 0;
+            int r = EucToSjis(work.data(), data, len, &outLen);
+            if (r == 1) {
+                doc_.code = TextCode::Euc;
+                jis_ = false;
+                ++env_.eucLines;
+                data = work.data();
+                len = outLen;
+                converted = true;
+            } else if (r < 0 && env_.eucLines < 2) {
+                euc_ = false;
+                if (doc_.code == TextCode::Euc) return Pass::kRestart;
+            }
+        }
+        if (convert && !converted && jis_ && reader.HasEscOrSo(line)) {
+            size_t outLen = 0;
+            int r = JisToSjis(work.data(), data, len, &outLen);
+            if (r == 1) {
+                doc_.code = TextCode::Jis;
+                euc_ = false;
+                ++env_.jisLines;
+                data = work.data();
+                len = outLen;
+                converted = true;
+            } else if (r < 0 && env_.jisLines == 0) {
+                jis_ = false;
+                if (doc_.code == TextCode::Jis) return Pass::kRestart;
+            }
+        }
+        if (testUtf8 && doc_.code == TextCode::Ansi && !utf8_.malformed())
+            utf8_.Feed(data, len, line.cut);
+        uint8_t flags = static_cast<uint8_t>(line.kind | (line.cut ? LF_CONTINUED : 0));
+        if (!doc_.lines_.AppendContent(data, len, flags)) return Pass::kNoMemory;
+    }
+    crlf_ = reader.crlfCount;
+    lf_ = reader.lfCount;
+    cr_ = reader.crCount;
+    return Pass::kDone;
+}
+
+DocumentLoader::Pass DocumentLoader::LoadUcs2(MappedFileReader& reader, bool swap) {
+    constexpr size_t kMaxContent = kMaxLineBytes - 1;
+    std::string line;
+    line.reserve(kMaxContent + 8);
+    char16_t pendingHigh = 0;
+    bool pendingCr = false;
+    bool sawData = false;
+    int lines = 0;
+
+    auto flush = [&](uint8_t flags) -> bool {
+        ++lines;
+        return doc_.lines_.AppendContent(line.data(), line.size(), flags) != 0;
+    };
+    // Puts one code point as UTF-8, cutting the line first when it would grow too long.
+    auto put = [&](uint32_t cp) -> bool {
+        char buf[4];
+        size_t n;
+        if (cp < 0x80) {
+            buf[0] = static_cast<char>(cp);
+            n = 1;
+        } else if (cp < 0x800) {
+            buf[0] = static_cast<char>(0xC0 | (cp >> 6));
+            buf[1] = static_cast<char>(0x80 | (cp & 0x3F));
+            n = 2;
+        } else if (cp < 0x10000) {
+            buf[0] = static_cast<char>(0xE0 | (cp >> 12));
+            buf[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            buf[2] = static_cast<char>(0x80 | (cp & 0x3F));
+            n = 3;
+        } else {
+            buf[0] = static_cast<char>(0xF0 | (cp >> 18));
+            buf[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            buf[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            buf[3] = static_cast<char>(0x80 | (cp & 0x3F));
+            n = 4;
+        }
+        if (line.size() + n > kMaxContent) {
+            if (!flush(LF_CONTINUED)) return false;
+            line.clear();
+        }
+        line.append(buf, n);
+        return true;
+    };
+    auto putPendingHigh = [&]() -> bool {
+        if (!pendingHigh) return true;
+        char16_t h = pendingHigh;
+        pendingHigh = 0;
+        return put(h);  // a lone surrogate stays a 3-byte sequence
+    };
+    auto endLine = [&](uint8_t kind) -> bool {
+        if (!putPendingHigh()) return false;
+        if (!flush(kind)) return false;
+        line.clear();
+        return true;
+    };
+
+    std::vector<char> chunk(1u << 16);
+    size_t carry = 0;  // an odd byte left from the previous chunk
+    for (;;) {
+        size_t n = reader.ReadRaw(chunk.data() + carry, chunk.size() - carry);
+        if (n == 0) break;
+        size_t total = carry + n;
+        size_t even = total & ~static_cast<size_t>(1);
+        for (size_t i = 0; i < even; i += 2) {
+            auto b0 = static_cast<uint8_t>(chunk[i]);
+            auto b1 = static_cast<uint8_t>(chunk[i + 1]);
+            auto u = static_cast<char16_t>(swap ? (b0 << 8) | b1 : b0 | (b1 << 8));
+            sawData = true;
+            if (pendingCr) {
+                pendingCr = false;
+                if (u == u'\n') {
+                    ++crlf_;
+                    if (!endLine(LF_EOL_CRLF)) return Pass::kNoMemory;
+                    continue;
+                }
+                ++cr_;
+                if (!endLine(LF_EOL_CR)) return Pass::kNoMemory;
+            }
+            if (u == u'\r') {
+                pendingCr = true;
+            } else if (u == u'\n') {
+                ++lf_;
+                if (!endLine(LF_EOL_LF)) return Pass::kNoMemory;
+            } else if (pendingHigh && u >= 0xDC00 && u <= 0xDFFF) {
+                uint32_t cp = 0x10000 + ((pendingHigh - 0xD800u) << 10) + (u - 0xDC00u);
+                pendingHigh = 0;
+                if (!put(cp)) return Pass::kNoMemory;
+            } else {
+                if (!putPendingHigh()) return Pass::kNoMemory;
+                if (u >= 0xD800 && u <= 0xDBFF) pendingHigh = u;
+                else if (!put(u)) return Pass::kNoMemory;
+            }
+        }
+        carry = total - even;
+        if (carry) chunk[0] = chunk[even];
+    }
+    if (pendingCr) {
+        ++cr_;
+        if (!endLine(LF_EOL_CR)) return Pass::kNoMemory;
+    }
+    if (!putPendingHigh()) return Pass::kNoMemory;
+    if (carry) {
+        // A final odd byte is not a whole code unit: it is kept visible as U+FFFD.
+        if (!put(0xFFFD)) return Pass::kNoMemory;
+    }
+    if (!line.empty()) {
+        // The data ended inside a line.
+        if (!flush(LF_EOL_LF)) return Pass::kNoMemory;
+        doc_.endsWithEol = false;
+    } else if (lines > 0) {
+        doc_.endsWithEol = true;
+    } else {
+        // Nothing but a byte-order mark: an empty text.
+        if (!flush(0)) return Pass::kNoMemory;
+        doc_.endsWithEol = false;
+    }
+    (void)sawData;
+    return Pass::kDone;
+}
+
+int DocumentLoader::Open(const std::string& pathIn) {
+    if (env_.openDocuments > kMaxDocuments) {
+        Message("Cannot read more than 100 files.", platform::mb::kOk | platform::mb::kIconError);
+        Status(platform::StatusCode::kTooManyFiles);
+        return 0;
+    }
+    if (env_.hooks && !env_.hooks->OnOpenEvent(doc_, pathIn)) return 0;
+
+    platform::FileSystem& fs = env_.Fs();
+    std::string path = platform::FullPath(pathIn);
+    auto info = fs.Stat(path);
+    if (!info) {
+        int error = errno;
+        if (error == ENOENT || error == 0) {
+            if (!doc_.NewDocument()) return FailNoMemory();
+            doc_.path = path;
+            doc_.title = platform::FileNameOf(path);
+            doc_.onFixedDisk = fs.IsOnFixedDrive(path);
+            if (env_.ui) env_.ui->SetStatusText("This is a new file");
+            return 1;
+        }
+        return FailAccess(path, error);
+    }
+
+    MappedFileReader reader(env_.readBlockBytes);
+    if (int error = reader.Open(fs, path)) return FailAccess(path, error);
+
+    doc_.onFixedDisk = fs.IsOnFixedDrive(path);
+    if (!doc_.lines_.Reset()) return FailNoMemory();
+    doc_.code = TextCode::Ansi;
+    doc_.saveCode = TextCode::None;
+    doc_.eolMode = EolMode::Default;
+    doc_.readOnly = false;
+    doc_.endsWithEol = false;
+
+    euc_ = env_.load.eucRead;
+    jis_ = env_.load.jisRead;
+    env_.eucLines = 0;
+    env_.jisLines = 0;
+    switch (choice_) {
+        case CodeChoice::Ansi: euc_ = jis_ = false; break;
+        case CodeChoice::Euc: euc_ = true; jis_ = false; break;
+        case CodeChoice::Jis: jis_ = true; euc_ = false; break;
+        case CodeChoice::Unicode: doc_.code = TextCode::Ucs2Le; euc_ = jis_ = false; break;
+        case CodeChoice::UnicodeBe: doc_.code = TextCode::Ucs2Be; euc_ = jis_ = false; break;
+        case CodeChoice::Utf8: doc_.code = TextCode::Utf8; euc_ = jis_ = false; break;
+        default: break;
+    }
+
+    // Byte-order mark.
+    size_t avail = 0;
+    const char* head = reader.Peek(3, &avail);
+    auto b = [&](size_t i) { return static_cast<uint8_t>(head[i]); };
+    bool marked = false;
+    if (avail >= 2 && b(0) == 0xFF && b(1) == 0xFE) {
+        doc_.code = TextCode::Ucs2Le;
+        reader.Skip(2);
+        marked = true;
+    } else if (avail >= 2 && b(0) == 0xFE && b(1) == 0xFF) {
+        doc_.code = TextCode::Ucs2Be;
+        reader.Skip(2);
+        marked = true;
+    } else if (avail >= 3 && b(0) == 0xEF && b(1) == 0xBB && b(2) == 0xBF) {
+        doc_.code = TextCode::Utf8;
+        reader.Skip(3);
+        marked = true;
+    }
+    if (marked) {
+        euc_ = jis_ = false;
+        doc_.bom = true;
+    } else {
+        doc_.bom = !IsUnicodeFamily(doc_.code);
+    }
+
+    Pass pass;
+    if (doc_.code == TextCode::Ucs2Le || doc_.code == TextCode::Ucs2Be) {
+        pass = LoadUcs2(reader, doc_.code == TextCode::Ucs2Be);
+    } else {
+        pass = LoadBytes(reader, true);
+        if (pass == Pass::kRestart) {
+            // A wrong guess: read the file again exactly as it is.
+            reader.Close();
+            if (int error = reader.Open(fs, path)) return FailAccess(path, error);
+            if (!doc_.lines_.Reset()) return FailNoMemory();
+            doc_.code = TextCode::Ansi;
+            utf8_ = Utf8Scanner();
+            euc_ = jis_ = false;
+            pass = LoadBytes(reader, false);
+        }
+    }
+    if (pass == Pass::kNoMemory) return FailNoMemory();
+    int readError = reader.readError;
+    reader.Close();
+    if (readError) {
+        FailAccess(path, readError);
+        doc_.lines_.Reset();
+        doc_.path.clear();
+        doc_.NewDocument();
+        return 0;
+    }
+
+    // UTF-8 without a mark: lines of ASCII only are neutral; one malformed line decides ANSI.
+    if (env_.load.utf8Read && doc_.code == TextCode::Ansi && utf8_.IsUtf8()) {
+        doc_.code = TextCode::Utf8;
+        doc_.bom = false;  // saved back as it was, without a mark
+    }
+    if (!env_.load.saveRead && static_cast<int>(doc_.code) < 10) doc_.saveCode = TextCode::Ansi;
+
+    if (!env_.load.orgCr) doc_.eolMode = EolMode::Default;
+    else if (crlf_ > 0) doc_.eolMode = EolMode::CrLf;
+    else if (lf_ > 0 && cr_ == 0) doc_.eolMode = EolMode::Lf;
+    else if (cr_ > 0 && lf_ == 0) doc_.eolMode = EolMode::Cr;
+    else doc_.eolMode = EolMode::Default;
+
+    if (doc_.lines_.count() == 0) return 0;
+    doc_.path = path;
+    doc_.title = platform::FileNameOf(path);
+    doc_.fileTime = info->lastWrite;
+    doc_.modified = false;
+    doc_.loadTime = platform::FileTimeNow();
+    if (choice_ != CodeChoice::Default && choice_ != CodeChoice::Unset) doc_.codeChoice = choice_;
+    if (env_.hooks) {
+        env_.hooks->LoadMarks(doc_);
+        env_.hooks->ChooseFileType(doc_);
+    }
+    Status(platform::StatusCode::kLoaded);
+    return 1;
+}
+
+int CElwDoc::OpenDocument(const std::string& file, CodeChoice choice) {
+    DocumentLoader loader(*this, choice);
+    return loader.Open(file);
+}
+
+}  // namespace norv::document
