@@ -1,0 +1,63 @@
+// Characters as the regular-expression engine sees them, read from pattern and text bytes.
+//
+// A character is one code. In code page 932 a double-byte character is lead << 8 | trail and a
+// single byte is its own value. In the UTF-8 code pages (65000, 65001) a character is its
+// Unicode code point, so that characters the system code page lacks are matched exactly; a byte
+// that does not begin a well-formed sequence is kRawByteBase + byte, never a code point. Other
+// code pages have single bytes only.
+//
+// Folding makes the pattern and the text compare alike: under ignore case the ASCII letters
+// a-z become A-Z (only single-byte letters, never a trail byte); under ignore width a full-width
+// character that has a half-width form becomes that form, and the half-width sound marks are
+// dropped from the pattern and skipped in the text.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace norv::search {
+
+using CharCode = int32_t;
+
+inline constexpr CharCode kLineEnd = 10;
+inline constexpr CharCode kRawByteBase = 0x110000;
+
+enum class TextEncoding : uint8_t { SingleByte, ShiftJis, Utf8 };
+
+TextEncoding EncodingOfCodePage(int codePage);
+
+struct FoldOptions {
+    TextEncoding encoding = TextEncoding::ShiftJis;
+    bool ignoreCase = false;
+    bool ignoreWidth = false;
+};
+
+// What the text holds at a position.
+struct TextChar {
+    enum class Kind : uint8_t {
+        Char,   // code is the folded character
+        Skip,   // a half-width sound mark under ignore width: counted, not fed
+        Stop,   // a lead byte without a valid trail byte: an attempt cannot go on
+    };
+    Kind kind = Kind::Char;
+    uint8_t length = 1;  // bytes, at least 1
+    CharCode code = 0;
+};
+
+// One character of unfolded bytes at text[pos] (pos < text.size()); never reads past the end.
+// `length` receives the bytes it takes. A Shift-JIS lead byte without a trail byte of 0x40 or
+// above is returned as its single byte.
+CharCode DecodeChar(TextEncoding encoding, std::string_view text, size_t pos, size_t* length);
+
+// The folded code of a pattern character, or nothing when folding drops it (a sound mark).
+std::optional<CharCode> FoldPatternCode(const FoldOptions& options, CharCode code);
+
+// The character of the text at line[pos] (pos < line.size()), folded.
+TextChar ReadTextChar(const FoldOptions& options, std::string_view line, size_t pos);
+
+// The code whose characters are written as `bytes` in the encoding (for tests and dumps).
+size_t EncodeChar(TextEncoding encoding, CharCode code, char out[4]);
+
+}  // namespace norv::search

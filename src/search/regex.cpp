@@ -1,0 +1,258 @@
+// Compiling a pattern and running it over the editor's lines (see regex.h).
+#include "search/regex.h"
+
+#include "platform/code_page.h"
+
+namespace norv::search {
+namespace {
+
+bool IsAsciiAlnum(uint8_t b) {
+    return (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z');
+}
+
+// The byte `offset` bytes after line[pos], following into the next lines; -1 at the end of
+// the text.
+int ByteAfter(std::string_view line, size_t pos, size_t offset, FollowingLines* more) {
+    size_t at = pos + offset;
+    if (at < line.size()) return static_cast<uint8_t>(line[at]);
+    at -= line.size();
+    for (size_t k = 1; more != nullptr; ++k) {
+        std::string_view next = more->Line(k);
+        if (next.empty()) break;
+        if (at < next.size()) return static_cast<uint8_t>(next[at]);
+        at -= next.size();
+    }
+    return -1;
+}
+
+}  // namespace
+
+StrippedPattern StripAnchors(std::string_view pattern, int codePage) {
+    StrippedPattern s;
+    if (!pattern.empty() && pattern[0] == '^') {
+        s.topOfLine = true;
+        pattern.remove_prefix(1);
+    }
+    // Walk by characters and escapes to find out whether the last one is a plain "$".
+    TextEncoding enc = EncodingOfCodePage(codePage);
+    size_t pos = 0;
+    size_t lastStart = 0;
+    bool lastPlain = false;
+    while (pos < pattern.size()) {
+        lastStart = pos;
+        if (pattern[pos] == '\\') {
+            pos += ReadPatternChar(enc, pattern, pos).length;
+            lastPlain = false;
+        } else {
+            size_t length = 1;
+            DecodeChar(enc, pattern, pos, &length);
+            lastPlain = length == 1;
+            pos += length;
+        }
+    }
+    if (lastPlain && pattern[lastStart] == '$') {
+        s.endOfLine = true;
+        pattern.remove_suffix(1);
+    }
+    s.body = pattern;
+    return s;
+}
+
+Regex::Regex(RegexCapacity capacity)
+    : capacity_(capacity),
+      automaton_(capacity.automaton),
+      matcher_(automaton_, capacity.maxChars),
+      ends_(capacity.maxChars + 1) {}
+
+CompileStatus Regex::Compile(std::string_view pattern, const RegexOptions& options) {
+    fold_ = FoldOptions{EncodingOfCodePage(options.codePage), options.ignoreCase,
+                        options.ignoreWidth};
+    tree_ = PatternTree{};
+    std::optional<PatternTree> tree = ParsePattern(pattern, fold_, capacity_.parser);
+    if (!tree) {
+        automaton_.Clear();
+        matcher_.Reset();
+        return CompileStatus::TooComplex;
+    }
+    tree_ = std::move(*tree);
+    BuildStatus status = automaton_.Build(tree_);
+    matcher_.Reset();  // the matcher reads the automaton's states, which were replaced
+    switch (status) {
+        case BuildStatus::Ok: break;
+        case BuildStatus::TooManyNfaStates: return CompileStatus::TooManyNfaStates;
+        case BuildStatus::TooManyDfaStates: return CompileStatus::TooManyDfaStates;
+        case BuildStatus::TooManyEdges: return CompileStatus::TooComplex;
+    }
+    BuildPrefilter();
+    return CompileStatus::Ok;
+}
+
+// A byte may begin a match when the start state accepts (every position matches), or when a
+// character that begins with it can take an edge of the start state, or be skipped.
+void Regex::BuildPrefilter() {
+    const DfaState& start = automaton_.States()[0];
+    if (start.accepting) {
+        firstByte_.fill(true);
+        return;
+    }
+    firstByte_.fill(false);
+    const std::vector<CharTest>& tests = automaton_.Tests();
+    auto takes = [&](const TextChar& c) {
+        if (c.kind == TextChar::Kind::Skip) return true;
+        if (c.kind == TextChar::Kind::Stop) return false;
+        for (const DfaEdge& e : start.edges) {
+            if (tests[static_cast<size_t>(e.test)].Matches(c.code)) return true;
+        }
+        return false;
+    };
+    char buf[2];
+    for (int b = 0; b < 256; ++b) {
+        buf[0] = static_cast<char>(b);
+        const bool lead = fold_.encoding == TextEncoding::ShiftJis &&
+                          platform::IsLeadByte(932, static_cast<uint8_t>(b));
+        if (lead) {
+            for (int t = 0x40; t < 256 && !firstByte_[static_cast<size_t>(b)]; ++t) {
+                buf[1] = static_cast<char>(t);
+                firstByte_[static_cast<size_t>(b)] = takes(ReadTextChar(fold_, {buf, 2}, 0));
+            }
+        } else if (fold_.encoding == TextEncoding::Utf8 && b >= 0x80) {
+            firstByte_[static_cast<size_t>(b)] = true;  // refined below
+        } else {
+            firstByte_[static_cast<size_t>(b)] = takes(ReadTextChar(fold_, {buf, 1}, 0));
+        }
+    }
+    if (fold_.encoding != TextEncoding::Utf8 || fold_.ignoreWidth) return;
+    // UTF-8 without width folding: a non-ASCII byte may begin a match only when some edge
+    // test can match a non-ASCII code; a single such character narrows it to its first byte.
+    std::array<bool, 256> high{};
+    for (const DfaEdge& e : start.edges) {
+        const CharTest& t = tests[static_cast<size_t>(e.test)];
+        if (t.kind != TestKind::Char || t.code == kAnyChar) {
+            high.fill(true);
+            break;
+        }
+        if (t.code >= 0x80) {
+            char out[4];
+            EncodeChar(TextEncoding::Utf8, t.code, out);
+            high[static_cast<uint8_t>(out[0])] = true;
+        }
+    }
+    for (size_t b = 0x80; b < 256; ++b) firstByte_[b] = high[b];
+}
+
+size_t Regex::StepAt(std::string_view line, size_t pos) const {
+    auto b = static_cast<uint8_t>(line[pos]);
+    if (b < 0x80) return 1;
+    size_t length = 1;
+    DecodeChar(fold_.encoding, line, pos, &length);
+    return length;
+}
+
+// Whether the character before line[pos] is an ASCII letter or digit. The byte before pos may
+// be the trail byte of a double-byte character, so the line is walked from its start when the
+// byte alone cannot decide.
+bool Regex::WordCharBefore(std::string_view line, size_t pos) const {
+    if (pos == 0 || !IsAsciiAlnum(static_cast<uint8_t>(line[pos - 1]))) return false;
+    if (fold_.encoding != TextEncoding::ShiftJis) return true;
+    size_t at = 0;
+    while (true) {
+        size_t step = StepAt(line, at);
+        if (at + step >= pos) return step == 1;
+        at += step;
+    }
+}
+
+std::optional<size_t> Regex::MatchAt(std::string_view line, size_t pos, FollowingLines* more,
+                                     const MatchConditions& conditions) {
+    if (automaton_.Empty() || pos >= line.size()) return std::nullopt;
+    if (conditions.atLineStart && pos != 0) return std::nullopt;
+    matcher_.Reset();
+    std::string_view cur = line;
+    size_t at = pos;
+    size_t lineIndex = 0;
+    size_t offset = 0;  // bytes read since pos
+    size_t consumed = 0;
+    FeedResult r = FeedResult::Continue;
+    while (r == FeedResult::Continue) {
+        if (at >= cur.size()) {
+            cur = more != nullptr ? more->Line(++lineIndex) : std::string_view{};
+            at = 0;
+            if (cur.empty()) {
+                ends_[matcher_.FedCount()] = offset;
+                r = matcher_.Feed(kEndOfText);
+                break;
+            }
+            continue;
+        }
+        if (consumed == capacity_.maxChars) return std::nullopt;
+        TextChar c = ReadTextChar(fold_, cur, at);
+        if (c.kind == TextChar::Kind::Stop) {
+            // A broken double-byte character ends the attempt like the end of the text: a
+            // match that ends before it still counts.
+            ends_[matcher_.FedCount()] = offset;
+            r = matcher_.Feed(kEndOfText);
+            break;
+        }
+        ++consumed;
+        if (c.kind == TextChar::Kind::Char) {
+            ends_[matcher_.FedCount()] = offset;
+            r = matcher_.Feed(c.code);
+        }
+        at += c.length;
+        offset += c.length;
+    }
+    if (r != FeedResult::Match) return std::nullopt;
+    const size_t length = ends_[matcher_.MatchLength()];
+    if (conditions.atLineEnd || conditions.wholeWord) {
+        int after = ByteAfter(line, pos, length, more);
+        if (conditions.atLineEnd && after != '\n' && after != -1) return std::nullopt;
+        if (conditions.wholeWord) {
+            if (after >= 0 && IsAsciiAlnum(static_cast<uint8_t>(after))) return std::nullopt;
+            if (WordCharBefore(line, pos)) return std::nullopt;
+        }
+    }
+    return length;
+}
+
+std::optional<LineMatch> Regex::FindInLine(std::string_view line, size_t from,
+                                           FollowingLines* more, const MatchConditions& conditions,
+                                           bool usePrefilter) {
+    if (automaton_.Empty()) return std::nullopt;
+    if (conditions.atLineStart) {
+        if (from != 0) return std::nullopt;
+        std::optional<size_t> length = MatchAt(line, 0, more, conditions);
+        if (!length) return std::nullopt;
+        return LineMatch{0, *length};
+    }
+    const bool sjis = fold_.encoding == TextEncoding::ShiftJis;
+    size_t pos = from;
+    const size_t n = line.size();
+    while (pos < n) {
+        if (usePrefilter) {
+            // Pass over characters that cannot begin a match; stepping by whole characters
+            // keeps pos on a boundary (a trail byte can look like any first byte).
+            while (pos < n) {
+                auto b = static_cast<uint8_t>(line[pos]);
+                if (firstByte_[b]) break;
+                if (b < 0x80) {
+                    ++pos;
+                } else if (sjis) {
+                    pos += (platform::IsLeadByte(932, b) && pos + 1 < n &&
+                            static_cast<uint8_t>(line[pos + 1]) >= 0x40)
+                               ? 2
+                               : 1;
+                } else {
+                    pos += StepAt(line, pos);
+                }
+            }
+            if (pos >= n) break;
+        }
+        if (std::optional<size_t> length = MatchAt(line, pos, more, conditions)) {
+            return LineMatch{pos, *length};
+        }
+        pos += StepAt(line, pos);
+    }
+    return std::nullopt;
+}
+
+}  // namespace norv::search

@@ -1,0 +1,83 @@
+// The matcher with its single pending alternative (see regex_matcher.h).
+#include "search/regex_matcher.h"
+
+namespace norv::search {
+
+RegexMatcher::RegexMatcher(const Automaton& automaton, size_t maxChars)
+    : automaton_(automaton), history_(maxChars) {
+    Reset();
+}
+
+void RegexMatcher::Reset() {
+    fed_ = 0;
+    current_ = automaton_.Empty() ? -1 : 0;
+    pendingState_ = -1;
+    matchLength_ = 0;
+    lastAccept_ = (current_ >= 0 && automaton_.States()[0].accepting) ? 0 : -1;
+}
+
+bool RegexMatcher::Step(CharCode c, size_t index) {
+    const DfaState& state = automaton_.States()[static_cast<size_t>(current_)];
+    const std::vector<CharTest>& tests = automaton_.Tests();
+    const size_t n = state.edges.size();
+    for (size_t i = 0; i < n; ++i) {
+        const CharTest& test = tests[static_cast<size_t>(state.edges[i].test)];
+        if (!test.Matches(c)) continue;
+        if (!test.IsAnyChar()) {
+            for (size_t j = i + 1; j < n; ++j) {
+                const CharTest& later = tests[static_cast<size_t>(state.edges[j].test)];
+                if (later.IsAnyChar()) {
+                    pendingState_ = state.edges[j].target;
+                    pendingIndex_ = index;
+                } else if (pendingState_ < 0 && later.Matches(c)) {
+                    pendingState_ = state.edges[j].target;
+                    pendingIndex_ = index;
+                }
+            }
+        }
+        current_ = state.edges[i].target;
+        return true;
+    }
+    return false;
+}
+
+FeedResult RegexMatcher::Run(size_t from) {
+    size_t k = from;
+    while (k < fed_) {
+        if (current_ < 0) return FeedResult::NoMatch;
+        if (Step(history_[k], k)) {
+            ++k;
+            if (automaton_.States()[static_cast<size_t>(current_)].accepting) {
+                lastAccept_ = static_cast<int32_t>(k);
+            }
+            continue;
+        }
+        if (automaton_.States()[static_cast<size_t>(current_)].accepting) {
+            matchLength_ = k;
+            return FeedResult::Match;
+        }
+        if (pendingState_ < 0) {
+            current_ = -1;
+            if (lastAccept_ < 0) return FeedResult::NoMatch;
+            // The run died past an accepting state: the match is the text up to it.
+            matchLength_ = static_cast<size_t>(lastAccept_);
+            return FeedResult::Match;
+        }
+        // Resume from the alternative, after the character it was taken on.
+        current_ = pendingState_;
+        k = pendingIndex_ + 1;
+        pendingState_ = -1;
+    }
+    return FeedResult::Continue;
+}
+
+FeedResult RegexMatcher::Feed(CharCode c) {
+    if (current_ < 0 || fed_ >= history_.size()) {
+        current_ = -1;
+        return FeedResult::NoMatch;
+    }
+    history_[fed_++] = c;
+    return Run(fed_ - 1);
+}
+
+}  // namespace norv::search
