@@ -148,6 +148,7 @@ bool MappedFileReader::Next(ReadLine& line, size_t maxBytes) {
     const char* dataEnd = buf_.data() + end_;
     line.data = start;
     line.cut = false;
+    line.crcrlf = false;
     if (start == dataEnd) {  // an empty file, or the position reached the end
         line.length = 0;
         line.kind = 0;
@@ -171,6 +172,7 @@ bool MappedFileReader::Next(ReadLine& line, size_t maxBytes) {
             after = brk + 2;
         } else if (brk + 2 < dataEnd && brk[1] == '\r' && brk[2] == '\n') {
             line.kind = 0x18;  // CR CR LF counts as one CR LF
+            line.crcrlf = true;
             ++crlfCount;
             after = brk + 3;
         } else {

@@ -23,6 +23,7 @@ struct ReadLine {
     size_t length = 0;           // bytes before the line end
     uint8_t kind = 0;            // 0x18, 0x10, 0x08, or 0
     bool cut = false;            // ended because the line was too long
+    bool crcrlf = false;         // the CR LF line end was CR CR LF
 };
 
 class MappedFileReader {

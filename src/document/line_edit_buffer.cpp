@@ -68,7 +68,7 @@ int LineEditBuffer::JoinNext(LineList& list) {
     std::memmove(tail, buf_.data() + kSize - after_, after_ - 1);
     std::memcpy(tail + (after_ - 1), next->text(), next->length);
     after_ = newAfter;
-    uint8_t keep = static_cast<uint8_t>(LF_FORMATTED | LF_EOL_MASK | LF_CONTINUED);
+    uint8_t keep = static_cast<uint8_t>(LF_FORMATTED | LF_EOL_BITS | LF_CONTINUED);
     record_->flags = static_cast<uint8_t>((record_->flags & ~keep) | (next->flags & keep));
     list.UnlinkLine(next);
     list.FreeRecord(next);

@@ -23,6 +23,10 @@ inline constexpr uint8_t LF_EOL_LF = 0x10;
 // The loader cut an over-long line here: the next record continues the same line of the file
 // and no line end is written after this one.
 inline constexpr uint8_t LF_CONTINUED = 0x20;
+// The line end read as CR LF was CR CR LF in the file (written back as it was).
+inline constexpr uint8_t LF_EOL_CRCRLF = 0x40;
+// Everything a line carries about how it ended in the file; moves with the line end.
+inline constexpr uint8_t LF_EOL_BITS = LF_EOL_MASK | LF_EOL_CRCRLF;
 
 struct LineRecord {
     uint8_t highlight;  // 1-based index of the comment/quote construct open at the line start

@@ -107,7 +107,8 @@ DocumentLoader::Pass DocumentLoader::LoadBytes(MappedFileReader& reader, bool co
         }
         if (testUtf8 && doc_.code == TextCode::Ansi && !utf8_.malformed())
             utf8_.Feed(data, len, line.cut);
-        uint8_t flags = static_cast<uint8_t>(line.kind | (line.cut ? LF_CONTINUED : 0));
+        uint8_t flags = static_cast<uint8_t>(line.kind | (line.cut ? LF_CONTINUED : 0) |
+                                             (line.crcrlf ? LF_EOL_CRCRLF : 0));
         if (!doc_.lines_.AppendContent(data, len, flags)) return Pass::kNoMemory;
     }
     crlf_ = reader.crlfCount;

@@ -235,7 +235,7 @@ void AppendMultiByteAsWide(int codePage, std::string_view text, std::u16string& 
         auto b = static_cast<uint8_t>(text[i]);
         if (IsLeadByte(codePage, b) && i + 1 < n) {
             auto trail = static_cast<uint8_t>(text[i + 1]);
-            char16_t u = t.toWide[(b << 8) | trail];
+            char16_t u = t.toWide[static_cast<size_t>((b << 8) | trail)];
             if (u != kUnmapped) {
                 out.push_back(u);
                 ++i;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "document/debug_dump.h"
 #include "document/document.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
@@ -43,20 +44,6 @@ void Usage(FILE* out) {
         "            5 Unicode, 6 Unicode (big endian), 7 UTF-8\n"
         "  --dump    print every line's flags and bytes (hex where not printable)\n",
         out);
-}
-
-void Dump(const CElwDoc& doc) {
-    int n = 1;
-    for (const auto* r = doc.lines().first(); r; r = r->next, ++n) {
-        std::printf("%d\t%02X\t", n, r->flags);
-        const auto* p = reinterpret_cast<const unsigned char*>(r->text());
-        for (size_t i = 0; i + 1 < r->length; ++i) {
-            unsigned c = p[i];
-            if (c >= 0x20 && c < 0x7F && c != '\\') std::putchar(static_cast<int>(c));
-            else std::printf("\\x%02X", c);
-        }
-        std::putchar('\n');
-    }
 }
 
 }  // namespace
@@ -118,7 +105,7 @@ int main(int argc, char** argv) {
             continue;
         }
         if (dump) {
-            Dump(doc);
+            std::fputs(norv::document::DumpLines(doc.lines()).c_str(), stdout);
             continue;
         }
         bool bom = norv::document::IsUnicodeFamily(doc.code) && doc.bom;

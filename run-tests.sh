@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything with AddressSanitizer and UndefinedBehaviorSanitizer
+# (clang, with the libFuzzer targets), builds the small test corpus, and runs every test.
+#   ./run-tests.sh
+set -euo pipefail
+cd "$(dirname "$0")"
+scripts/install-deps.sh --test
+build=build-test
+shared=${NORV_SHARED:-$(cd .. && pwd)/shared}
+# The small corpus of real Japanese text in every code (built outside the work tree, once).
+export NORV_TEST_CORPUS=${NORV_TEST_CORPUS:-${TMPDIR:-/tmp}/norv-test-corpus-$(id -u)}
+if [ -x "$shared/corpus/make-corpus.sh" ] && [ ! -f "$NORV_TEST_CORPUS/MANIFEST.txt" ]; then
+  "$shared/corpus/make-corpus.sh" --small "$NORV_TEST_CORPUS" 2>/dev/null ||
+    echo "run-tests: the test corpus could not be built; the corpus tests will be skipped" >&2
+fi
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DNORV_SANITIZE=ON -DNORV_FUZZ=ON >/dev/null
+cmake --build "$build"
+cd "$build"
+ctest --output-on-failure -j2 --timeout 300

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that are missing for building (and, with --test, for testing).
+#   scripts/install-deps.sh [--test]
+set -euo pipefail
+pkgs=(cmake ninja-build g++ pkg-config libffi-dev qt6-base-dev qt6-base-dev-tools fonts-noto-cjk
+      libhunspell-dev)
+if [ "${1:-}" = --test ]; then
+  pkgs+=(clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev manpages-ja edict
+         xvfb xauth hunspell-en-us)
+fi
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+echo "install-deps: installing ${missing[*]}" >&2
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo=sudo
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
