@@ -26,7 +26,9 @@ bool RegexMatcher::Step(CharCode c, size_t index) {
         if (!test.IsAnyChar()) {
             for (size_t j = i + 1; j < n; ++j) {
                 const CharTest& later = tests[static_cast<size_t>(state.edges[j].test)];
-                if (later.IsAnyChar()) {
+                // The alternative must itself be a path over c: an any-character edge does not
+                // stand in for a line end.
+                if (later.IsAnyChar() && later.Matches(c)) {
                     pendingState_ = state.edges[j].target;
                     pendingIndex_ = index;
                 } else if (pendingState_ < 0 && later.Matches(c)) {

@@ -2,8 +2,8 @@
 // start position.
 //
 // From each state it takes the first edge, in ranked order, whose test matches the character,
-// and keeps one pending alternative: a later any-character edge of that state, or else the
-// first later edge that also matches. A match extends while transitions exist and is reported
+// and keeps one pending alternative: a later any-character edge of that state that matches the
+// character, or else the first later edge that also matches. A match extends while transitions exist and is reported
 // at the first character that has none, if the state reached is accepting. When a state has
 // no transition and is not accepting, the matcher falls back to the pending alternative and
 // reads again, from that alternative's state, the characters fed after the one it was taken
