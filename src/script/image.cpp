@@ -1,0 +1,143 @@
+// Header layout, validation and the `.NRX` file of compiled script images.
+#include "script/image.h"
+
+#include <cstring>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/paths.h"
+#include "script/name_tables.h"
+#include "script/opcodes.h"
+
+namespace norv::script {
+
+uint32_t ReadLe32(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+void WriteLe32(uint8_t* p, uint32_t v) {
+    p[0] = uint8_t(v);
+    p[1] = uint8_t(v >> 8);
+    p[2] = uint8_t(v >> 16);
+    p[3] = uint8_t(v >> 24);
+}
+
+std::string_view ImageStatusText(ImageStatus status) {
+    switch (status) {
+    case ImageStatus::kOk: return "ok";
+    case ImageStatus::kBadSignature: return "not a compiled script";
+    case ImageStatus::kBadSize: return "code or data outside the file";
+    case ImageStatus::kOtherVersion: return "compiled by another version";
+    case ImageStatus::kBadInstruction: return "invalid instruction";
+    case ImageStatus::kBadTarget: return "invalid jump target";
+    }
+    return "?";
+}
+
+std::optional<ImageHeader> ParseHeader(std::string_view image) {
+    if (image.size() < kHeaderSize || std::memcmp(image.data(), "Norv", 4) != 0)
+        return std::nullopt;
+    const auto* p = reinterpret_cast<const uint8_t*>(image.data());
+    ImageHeader h;
+    const char* title = image.data() + kTitleOffset;
+    h.title.assign(title, strnlen(title, kTitleMax));
+    h.version = ReadLe32(p + kVersionOffset);
+    h.codeSize = ReadLe32(p + kCodeSizeOffset);
+    h.dataSize = ReadLe32(p + kDataSizeOffset);
+    h.stackSize = ReadLe32(p + kStackSizeOffset);
+    return h;
+}
+
+void WriteHeader(std::string& image, std::string_view sourcePath, uint32_t codeSize,
+                 uint32_t dataSize, uint32_t stackSize) {
+    auto* p = reinterpret_cast<uint8_t*>(image.data());
+    std::memset(p, 0, kHeaderSize);
+    std::memcpy(p, "Norv", 4);
+    // The title is the file name without its extension, cut to leave byte 74 zero.
+    std::string title = platform::WithoutExtension(platform::FileNameOf(sourcePath));
+    if (title.size() > kTitleMax - 1) title.resize(kTitleMax - 1);
+    std::memcpy(p + kTitleOffset, title.data(), title.size());
+    WriteLe32(p + kVersionOffset, kImageVersion);
+    WriteLe32(p + kCodeSizeOffset, codeSize);
+    WriteLe32(p + kDataSizeOffset, dataSize);
+    WriteLe32(p + kStackSizeOffset, stackSize);
+}
+
+namespace {
+
+bool KnownBuiltin(uint32_t id) {
+    return id == kBuiltinReadSysVar || id == kBuiltinWriteSysVar ||
+           id == kBuiltinExternalCall || BuiltinById(static_cast<int>(id)) != nullptr;
+}
+
+// The bytes an access at a fixed data offset touches (0: the operand is not a data offset).
+uint32_t FixedDataWidth(Op op) {
+    switch (op) {
+    case Op::kLdg: case Op::kStg: return 4;
+    case Op::kLdgw: case Op::kStgw: return 2;
+    case Op::kLdgb: case Op::kStgb: return 1;
+    case Op::kSstg: return 4;
+    default: return 0;
+    }
+}
+
+}  // namespace
+
+ImageStatus ValidateImage(std::string_view image) {
+    const auto header = ParseHeader(image);
+    if (!header) return ImageStatus::kBadSignature;
+    if (header->codeSize < kHeaderSize || header->codeSize > image.size() ||
+        header->codeSize > kMaxCodeSize || header->dataSize > kMaxDataSize ||
+        header->dataSize > image.size() - header->codeSize || header->stackSize > kMaxStackSize)
+        return ImageStatus::kBadSize;
+    if (header->version != kImageVersion) return ImageStatus::kOtherVersion;
+
+    const auto* code = reinterpret_cast<const uint8_t*>(image.data());
+    const uint32_t end = header->codeSize;
+    const uint32_t data = header->dataSize;
+    std::vector<bool> starts(end, false);
+    // First pass: decode; every instruction must be known and end inside the code.
+    for (uint32_t pc = kHeaderSize; pc < end;) {
+        const uint8_t op = code[pc];
+        if (!IsInstruction(op)) return ImageStatus::kBadInstruction;
+        const uint32_t len = InstructionLength(op);
+        if (len > end - pc) return ImageStatus::kBadInstruction;
+        starts[pc] = true;
+        if (len > 1) {
+            const uint32_t operand = ReadLe32(code + pc + 1);
+            const Op o = static_cast<Op>(op);
+            const uint32_t width = FixedDataWidth(o);
+            if (width != 0 && (data < width || operand > data - width))
+                return ImageStatus::kBadInstruction;
+            if ((o == Op::kPushA || o == Op::kPushA2 || o == Op::kLdgx || o == Op::kLdgxb ||
+                 o == Op::kLdgxw || o == Op::kStgx || o == Op::kStgxb || o == Op::kStgxw ||
+                 o == Op::kSstgx) &&
+                operand > data)
+                return ImageStatus::kBadInstruction;
+            if (o == Op::kCallB && !KnownBuiltin(operand)) return ImageStatus::kBadInstruction;
+        }
+        pc += len;
+    }
+    // Second pass: targets.
+    for (uint32_t pc = kHeaderSize; pc < end; pc += InstructionLength(code[pc])) {
+        const Op o = static_cast<Op>(code[pc]);
+        if (o == Op::kJmp || o == Op::kJz || o == Op::kJnz || o == Op::kCallU) {
+            const uint32_t target = ReadLe32(code + pc + 1);
+            if (target >= end || !starts[target]) return ImageStatus::kBadTarget;
+        }
+    }
+    if (end == kHeaderSize) return ImageStatus::kBadSize;  // no code at all
+    return ImageStatus::kOk;
+}
+
+int WriteImageFile(platform::FileSystem& fs, const std::string& path, std::string_view image) {
+    return platform::WriteFileAtomically(fs, path, image);
+}
+
+ImageStatus ReadImageFile(platform::FileSystem& fs, const std::string& path, std::string& image) {
+    image.clear();
+    if (platform::ReadWholeFile(fs, path, image) != 0) return ImageStatus::kBadSignature;
+    return ValidateImage(image);
+}
+
+}  // namespace norv::script

@@ -1,0 +1,121 @@
+// The script interpreter: runs a validated image on the 32-bit stack machine.
+//
+// The image's data segment is used in place (a script run again finds its globals as the last
+// run left them); the stack, the data segment and the string heap are regions of the script
+// address space (address_space.h), and every access through a script address is checked
+// against its region, so no image, however made, can make the interpreter touch memory outside
+// them. Strings made at run time belong to the temporary list of the call level that made them
+// until a variable takes them; LEAVE releases what is left on its level.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "script/address_space.h"
+#include "script/file_table.h"
+#include "script/image.h"
+#include "script/string_heap.h"
+
+namespace norv::script {
+
+class ScriptHost;
+
+enum class RunResult {
+    kHalted,         // HALT, or the end of Main
+    kReturned,       // RET to address 0
+    kInterrupted,    // Ctrl+Break
+    kStackOverflow,  // "Stack overflow!!"
+    kFault,          // a run-time error with its message (division by zero, index, access)
+    kBudget,         // the instruction budget ran out (tests and fuzzing)
+};
+
+struct RuntimeLimits {
+    uint32_t heapLimit = kDefaultHeapLimit;
+    uint64_t instructionBudget = 0;  // 0: unlimited
+};
+
+// True while any script runs (other parts of the editor look at it).
+bool ScriptRunning();
+
+class Runtime {
+public:
+    // Validates the image; nullptr (with the reason in *status) when it cannot be run.
+    static std::unique_ptr<Runtime> Load(std::string image, ScriptHost& host,
+                                         RuntimeLimits limits = {},
+                                         ImageStatus* status = nullptr);
+    ~Runtime();
+
+    RunResult Run();
+
+    // --- for the built-ins
+    ScriptHost& host() { return host_; }
+    uint32_t result() const { return result_; }
+    void SetResult(uint32_t v) { result_ = v; }
+    // Reads a String argument; an unreadable reference shows the illegal-access message and
+    // reads as empty.
+    std::string ArgString(uint32_t address);
+    // A new temporary string on the current call level; 0 (and the run stops with an
+    // out-of-memory message) when the heap is full.
+    uint32_t MakeString(std::string_view text);
+    // A zeroed writable buffer of n bytes (ALLOC).
+    uint32_t MakeBuffer(uint32_t n);
+    // Releases a script-heap string (THROWAWAY); other addresses are ignored.
+    void Release(uint32_t address);
+    // The bytes [address, address + n) if they lie inside one region, else nullptr. Inside a
+    // heap block the range must also stay inside the block.
+    uint8_t* Resolve(uint32_t address, uint32_t n);
+    // The writable extent of the string at `address`: a heap block's capacity, else the
+    // length of the NUL-terminated string plus its NUL; 0 when it is not readable.
+    uint32_t StringExtent(uint32_t address);
+    // Stops the run with a message of the interpreter's own.
+    void Fault(std::string message);
+    bool resident() const { return resident_; }
+    void SetResident(bool on) { resident_ = on; }
+    std::array<int32_t, 5>& parameterSlots() { return params_; }
+    FileTable& files() { return files_; }
+    std::string& dirState() { return dirState_; }
+    std::vector<std::string>& dirNames() { return dirNames_; }
+    size_t& dirNext() { return dirNext_; }
+    const ImageHeader& header() const { return header_; }
+    size_t liveStrings() const { return heap_.liveCount(); }
+
+private:
+    Runtime(std::string image, ScriptHost& host, RuntimeLimits limits);
+
+    // The string view at a script address: bytes up to the NUL inside its region (or block).
+    bool View(uint32_t address, std::string_view& out);
+    void StoreString(uint8_t* slot, uint32_t value, bool parameterSlot);
+    void ReleaseOwned(uint32_t address);
+    void PushLevel();
+    void PopLevel();
+    void ReleaseAllLevels();
+    bool CallBuiltin(uint32_t id, uint32_t& sp);
+    void Dispatch(int id, const uint32_t* args);
+
+    ScriptHost& host_;
+    RuntimeLimits limits_;
+    ImageHeader header_;
+    std::string code_;               // header and code
+    std::vector<uint8_t> codeStarts_;// 1 at every instruction start
+    std::vector<uint8_t> data_;      // the data segment
+    std::vector<uint8_t> stack_;     // stack size + guard bytes
+    uint32_t stackTop_ = 0;
+    StringHeap heap_;
+    std::vector<std::vector<uint32_t>> levels_;  // temporary strings per call level
+    uint32_t result_ = 0;
+    uint32_t fp_ = 0;
+    bool resident_ = false;
+    bool faulted_ = false;
+    std::string faultMessage_;
+    std::array<int32_t, 5> params_{-1, -1, -1, -1, -1};
+    FileTable files_;
+    std::string dirState_;
+    std::vector<std::string> dirNames_;
+    size_t dirNext_ = 0;
+};
+
+}  // namespace norv::script

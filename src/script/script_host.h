@@ -1,0 +1,71 @@
+// What a running script needs from its surroundings: the user interface, the Break key, the
+// message pump, the editor's system variables and view built-ins, and external library calls.
+// The base class is the host without an editor: no view is open, system variables read 0 or
+// "", view built-ins leave the result as it was, and external calls report the module missing.
+// The editor derives from it when its built-ins are connected; tests derive to queue answers.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace norv::platform {
+class UserInterface;
+class FileSystem;
+}  // namespace norv::platform
+
+namespace norv::script {
+
+class Runtime;
+
+class ScriptHost {
+public:
+    ScriptHost(platform::UserInterface& ui, platform::FileSystem& fs) : ui_(ui), fs_(fs) {}
+    virtual ~ScriptHost() = default;
+
+    platform::UserInterface& ui() { return ui_; }
+    platform::FileSystem& fs() { return fs_; }
+
+    // True when Ctrl+Break was pressed since the last poll.
+    virtual bool BreakPressed() { return false; }
+    // Handles pending window messages (DOEVENTS and the pump after editor built-ins).
+    virtual void PumpMessages() {}
+    // Waits `ms` milliseconds while handling messages; returns early on Break.
+    virtual void Wait(int32_t ms);
+    // The one-line input dialog; nullopt when cancelled.
+    virtual std::optional<std::string> InputBox(std::string_view prompt, std::string_view title,
+                                                std::string_view initial) {
+        (void)prompt, (void)title;
+        return std::string(initial);
+    }
+    // Repaints the current view (REFRESH, and at the end of an interrupted script).
+    virtual void Refresh() {}
+    // Lowers the silent level by one (NOSILENT).
+    virtual void NoSilent() {}
+
+    // System variable `index` (a row of kSysVars): an Integer, or a String written with
+    // rt.MakeString. Writes take the value the same way.
+    virtual uint32_t ReadSysVar(int index, Runtime& rt);
+    virtual void WriteSysVar(int index, uint32_t value, Runtime& rt);
+
+    // Built-ins that need the editor (view, documents, menus, commands). `args` are the popped
+    // arguments, first argument first. Returns false when the id is not handled, in which case
+    // the result register is left unchanged (the "no view open" rule).
+    virtual bool CallEditorBuiltin(int id, const uint32_t* args, Runtime& rt) {
+        (void)id, (void)args, (void)rt;
+        return false;
+    }
+
+    // An external routine declared with DECLARE; `args` first argument first. The base class
+    // reports the module as not found and returns 0.
+    virtual uint32_t CallExternal(const std::string& library, const std::string& routine,
+                                  const std::vector<uint32_t>& args, Runtime& rt);
+
+private:
+    platform::UserInterface& ui_;
+    platform::FileSystem& fs_;
+};
+
+}  // namespace norv::script
