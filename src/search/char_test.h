@@ -51,6 +51,23 @@ struct CharTest {
 
     bool operator==(const CharTest&) const = default;
 
+    // Whether the test may match some code in [lo, hi]: never false when it does (negated
+    // sets answer true), so a prefilter built from it never passes over a match.
+    bool MayMatchIn(CharCode lo, CharCode hi) const {
+        switch (kind) {
+            case TestKind::Char: return code == kAnyChar || (code >= lo && code <= hi);
+            case TestKind::Set:
+                for (const CodeInterval& m : members) {
+                    if (m.low <= hi && m.high >= lo) return true;
+                }
+                return false;
+            case TestKind::NegatedSet: return true;
+            case TestKind::Range: return low <= hi && high >= lo && low <= high;
+            case TestKind::NegatedRange: return lo < low || hi > high;
+        }
+        return true;
+    }
+
     // A readable form for dumps: 'a', any, eps, [set], [^set], {low-high}, {^low-high}.
     std::string Describe(TextEncoding encoding) const;
 

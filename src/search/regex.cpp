@@ -110,7 +110,17 @@ void Regex::BuildPrefilter() {
         buf[0] = static_cast<char>(b);
         const bool lead = fold_.encoding == TextEncoding::ShiftJis &&
                           platform::IsLeadByte(932, static_cast<uint8_t>(b));
-        if (lead) {
+        if (lead && !fold_.ignoreWidth) {
+            // Without width folding a double-byte code is lead << 8 | trail as read (case
+            // folding leaves double-byte codes alone), so a range check per test decides.
+            const CharCode lo = b << 8 | 0x40;
+            const CharCode hi = b << 8 | 0xFF;
+            for (const DfaEdge& e : start.edges) {
+                if (tests[static_cast<size_t>(e.test)].MayMatchIn(lo, hi)) {
+                    firstByte_[static_cast<size_t>(b)] = true;
+                }
+            }
+        } else if (lead) {
             for (int t = 0x40; t < 256 && !firstByte_[static_cast<size_t>(b)]; ++t) {
                 buf[1] = static_cast<char>(t);
                 firstByte_[static_cast<size_t>(b)] = takes(ReadTextChar(fold_, {buf, 2}, 0));

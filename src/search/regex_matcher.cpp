@@ -1,6 +1,8 @@
 // The matcher with its single pending alternative (see regex_matcher.h).
 #include "search/regex_matcher.h"
 
+#include <algorithm>
+
 namespace norv::search {
 
 RegexMatcher::RegexMatcher(const Automaton& automaton, size_t maxChars)
@@ -23,18 +25,16 @@ bool RegexMatcher::Step(CharCode c, size_t index) {
     for (size_t i = 0; i < n; ++i) {
         const CharTest& test = tests[static_cast<size_t>(state.edges[i].test)];
         if (!test.Matches(c)) continue;
-        if (!test.IsAnyChar()) {
-            for (size_t j = i + 1; j < n; ++j) {
-                const CharTest& later = tests[static_cast<size_t>(state.edges[j].test)];
-                // The alternative must itself be a path over c: an any-character edge does not
-                // stand in for a line end.
-                if (later.IsAnyChar() && later.Matches(c)) {
-                    pendingState_ = state.edges[j].target;
-                    pendingIndex_ = index;
-                } else if (pendingState_ < 0 && later.Matches(c)) {
-                    pendingState_ = state.edges[j].target;
-                    pendingIndex_ = index;
-                }
+        // A later edge over c is kept as the alternative also when the edge taken is the
+        // any-character one, so that "abc|.d" still finds "abc".
+        for (size_t j = i + 1; j < n; ++j) {
+            const CharTest& later = tests[static_cast<size_t>(state.edges[j].test)];
+            if (!later.Matches(c)) continue;
+            // The alternative must itself be a path over c (an any-character edge does not
+            // stand in for a line end); a later any-character edge replaces an earlier one.
+            if (later.IsAnyChar() || pendingState_ < 0) {
+                pendingState_ = state.edges[j].target;
+                pendingIndex_ = index;
             }
         }
         current_ = state.edges[i].target;
@@ -50,7 +50,7 @@ FeedResult RegexMatcher::Run(size_t from) {
         if (Step(history_[k], k)) {
             ++k;
             if (automaton_.States()[static_cast<size_t>(current_)].accepting) {
-                lastAccept_ = static_cast<int32_t>(k);
+                lastAccept_ = std::max(lastAccept_, static_cast<int32_t>(k));
             }
             continue;
         }

@@ -68,11 +68,18 @@ void EndsOf(const PatternTree& tree, int32_t n, const std::vector<CharCode>& tex
 // The alphabet of the texts: letters, the line end, two hiragana, and a katakana whose trail
 // byte is 0x61 ("a"), which ignore case must leave alone.
 constexpr CharCode kTextAlphabet[] = {'a', 'b', 'c', 'A', '\n', 0x82A0, 0x82A2, 0x8361};
+// In UTF-8 documents: a Korean syllable and an emoji that code page 932 lacks, and "?".
+constexpr CharCode kUtf8Alphabet[] = {'a', 'b', '?', '\n', 0xD55C, 0xAD6D, 0x1F600, 0xE9};
 
 // Pattern pieces; any sequence of them is a pattern (malformed ones included).
 constexpr std::string_view kPieces932[] = {
     "a", "b", "A", ".", "[ab]", "[^a]", "[a-c]", "\x82\xA0", "[\x82\xA0-\x82\xA2]", "\\n",
     "(", ")", "|", "*", "+", "?", "\\x61", "\x83\x61",
+};
+
+constexpr std::string_view kPiecesUtf8[] = {
+    "a", "b", ".", "[?]", "\\?", "\xED\x95\x9C", "[\xEA\xB0\x80-\xED\x9E\xA3]",
+    "\xF0\x9F\x98\x80", "[^a]", "\\xc3\\xa9", "\\n", "(", ")", "|", "*", "+", "?",
 };
 
 struct Stats {
@@ -93,10 +100,12 @@ bool IsDeterministic(const Automaton& a, const std::vector<CharCode>& alphabet) 
     return true;
 }
 
+TextEncoding g_encoding = TextEncoding::ShiftJis;
+
 std::string Encode(const std::vector<CharCode>& codes) {
     std::string out;
     char buf[4];
-    for (CharCode c : codes) out.append(buf, EncodeChar(TextEncoding::ShiftJis, c, buf));
+    for (CharCode c : codes) out.append(buf, EncodeChar(g_encoding, c, buf));
     return out;
 }
 
@@ -107,13 +116,17 @@ CharCode FoldCodeForReference(CharCode c, bool ignoreCase) {
 void CheckPattern(const std::string& pattern, const std::vector<std::vector<CharCode>>& texts,
                   bool ignoreCase, Stats& stats) {
     Regex re;
-    RegexOptions options{932, ignoreCase, false};
+    RegexOptions options{g_encoding == TextEncoding::Utf8 ? 65001 : 932, ignoreCase, false};
     if (re.Compile(pattern, options) != CompileStatus::Ok) return;
     std::optional<PatternTree> tree = ParsePattern(pattern, re.Fold());
     ASSERT_TRUE(tree);
     ++stats.patterns;
     std::vector<CharCode> alphabet;
-    for (CharCode c : kTextAlphabet) alphabet.push_back(FoldCodeForReference(c, ignoreCase));
+    if (g_encoding == TextEncoding::Utf8) {
+        for (CharCode c : kUtf8Alphabet) alphabet.push_back(FoldCodeForReference(c, ignoreCase));
+    } else {
+        for (CharCode c : kTextAlphabet) alphabet.push_back(FoldCodeForReference(c, ignoreCase));
+    }
     const bool deterministic = IsDeterministic(re.GetAutomaton(), alphabet);
     stats.deterministic += deterministic;
 
@@ -143,7 +156,7 @@ void CheckPattern(const std::string& pattern, const std::vector<std::vector<Char
                 if (got) {
                     size_t bytes = 0, n = 0;
                     char buf[4];
-                    while (bytes < *got) bytes += EncodeChar(TextEncoding::ShiftJis, all[k + n++], buf);
+                    while (bytes < *got) bytes += EncodeChar(g_encoding, all[k + n++], buf);
                     gotChars = n;
                 }
                 if (deterministic) {
@@ -159,7 +172,7 @@ void CheckPattern(const std::string& pattern, const std::vector<std::vector<Char
                 }
                 if (got && !firstHit) firstHit = pos;
                 char buf[4];
-                pos += EncodeChar(TextEncoding::ShiftJis, all[k], buf);
+                pos += EncodeChar(g_encoding, all[k], buf);
             }
             lineStartCode = k;
             for (bool prefilter : {false, true}) {
@@ -173,17 +186,20 @@ void CheckPattern(const std::string& pattern, const std::vector<std::vector<Char
 
 std::vector<std::vector<CharCode>> RandomTexts(std::mt19937& rng, size_t count) {
     std::vector<std::vector<CharCode>> texts;
+    const bool utf8 = g_encoding == TextEncoding::Utf8;
     std::uniform_int_distribution<size_t> len(0, 7);
-    std::uniform_int_distribution<size_t> pick(0, std::size(kTextAlphabet) - 1);
+    std::uniform_int_distribution<size_t> pick(
+        0, (utf8 ? std::size(kUtf8Alphabet) : std::size(kTextAlphabet)) - 1);
     for (size_t i = 0; i < count; ++i) {
         std::vector<CharCode> t(len(rng));
-        for (CharCode& c : t) c = kTextAlphabet[pick(rng)];
+        for (CharCode& c : t) c = utf8 ? kUtf8Alphabet[pick(rng)] : kTextAlphabet[pick(rng)];
         texts.push_back(std::move(t));
     }
     return texts;
 }
 
 TEST(RegexDifferential, ExhaustiveShortPatterns) {
+    g_encoding = TextEncoding::ShiftJis;
     std::mt19937 rng(1);
     const auto texts = RandomTexts(rng, 12);
     Stats stats;
@@ -207,11 +223,12 @@ TEST(RegexDifferential, ExhaustiveShortPatterns) {
 }
 
 TEST(RegexDifferential, RandomLongerPatterns) {
+    g_encoding = TextEncoding::ShiftJis;
     std::mt19937 rng(2);
     Stats stats;
     std::uniform_int_distribution<size_t> len(4, 10);
     std::uniform_int_distribution<size_t> pick(0, std::size(kPieces932) - 1);
-    for (int i = 0; i < 3000; ++i) {
+    for (int i = 0; i < 4000; ++i) {
         std::string p;
         for (size_t j = len(rng); j > 0; --j) p += kPieces932[pick(rng)];
         CheckPattern(p, RandomTexts(rng, 6), i % 2 == 1, stats);
@@ -219,6 +236,24 @@ TEST(RegexDifferential, RandomLongerPatterns) {
     }
     EXPECT_GT(stats.deterministic, stats.patterns / 4);
     std::printf("random: %zu patterns, %zu deterministic, %zu attempts, %zu missed by the heuristic\n",
+                stats.patterns, stats.deterministic, stats.attempts, stats.referenceOnly);
+}
+
+TEST(RegexDifferential, RandomPatternsInUtf8Documents) {
+    g_encoding = TextEncoding::Utf8;
+    std::mt19937 rng(3);
+    Stats stats;
+    std::uniform_int_distribution<size_t> len(1, 8);
+    std::uniform_int_distribution<size_t> pick(0, std::size(kPiecesUtf8) - 1);
+    for (int i = 0; i < 3000; ++i) {
+        std::string p;
+        for (size_t j = len(rng); j > 0; --j) p += kPiecesUtf8[pick(rng)];
+        CheckPattern(p, RandomTexts(rng, 6), i % 2 == 1, stats);
+        if (HasFatalFailure()) break;
+    }
+    g_encoding = TextEncoding::ShiftJis;
+    EXPECT_GT(stats.deterministic, stats.patterns / 4);
+    std::printf("utf-8: %zu patterns, %zu deterministic, %zu attempts, %zu missed by the heuristic\n",
                 stats.patterns, stats.deterministic, stats.attempts, stats.referenceOnly);
 }
 

@@ -51,6 +51,9 @@ TEST(Regex, FindsWhatThePatternDescribes) {
         {"a|b|c", "axx", "a"},
         {"(ab)+", "xababa", "abab"},            // the longest accepted run, not the dead end
         {"ab|abcd", "abcx", "ab"},
+        {"abc|.d", "abc", "abc"},               // the any-character edge ranks first here
+        {"[a-z]+ing", "tinting", "tinting"},    // 'i' ranks before [a-z]; [a-z] is the fallback
+        {".*x", "axbx", "ax"},                  // edges into loops rank last
         {"a.c", "abc", "abc"},
         {"a.c", "a\nc", kNone},                 // "." never matches the line end
         {".+", "ab\ncd", "ab"},                 // so .+ stops at it
