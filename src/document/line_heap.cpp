@@ -1,8 +1,11 @@
 // The block heap of line records.
 #include "document/line_heap.h"
 
+#include <sys/mman.h>
+
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace norv::document {
 
@@ -44,11 +47,62 @@ void LineHeap::PostNoMemory() {
     if (sink_) sink_->PostStatus(platform::StatusCode::kNoMemory);
 }
 
+// A slab: a header, then up to 64 blocks side by side.
+struct LineHeap::Slab {
+    char* base;          // the memory (the header stands elsewhere)
+    size_t bytes;
+    unsigned blocks;     // blocks in this slab
+    uint64_t freeMask;   // bit i: block i is not in use
+};
+
+namespace {
+
+constexpr size_t kSlabBytes = 2u << 20;
+constexpr size_t kMaxBlocksPerSlab = 64;
+
+}  // namespace
+
 LineHeap::Block* LineHeap::NewBlock() {
     if (blockCount_ >= maxBlocks_) return nullptr;
-    void* mem = std::malloc(blockBytes_);
-    if (!mem) return nullptr;
-    auto* b = static_cast<Block*>(mem);
+    Slab* slab = nullptr;
+    for (size_t k = 0; k < slabs_.size() && !slab; ++k) {
+        size_t i = (slabHint_ + k) % slabs_.size();
+        if (slabs_[i]->freeMask) {
+            slab = slabs_[i];
+            slabHint_ = i;
+        }
+    }
+    if (!slab) {
+        size_t perSlab = kSlabBytes / blockBytes_;
+        if (perSlab < 1) perSlab = 1;
+        if (perSlab > kMaxBlocksPerSlab) perSlab = kMaxBlocksPerSlab;
+        size_t bytes = perSlab * blockBytes_;
+        void* mem = nullptr;
+        if (bytes * 2 >= kSlabBytes) {
+            bytes = (bytes + kSlabBytes - 1) & ~(kSlabBytes - 1);
+            mem = std::aligned_alloc(kSlabBytes, bytes);
+#ifndef MADV_POPULATE_WRITE
+#define MADV_POPULATE_WRITE 23
+#endif
+            // Fault the slab in with one call rather than one exception per page.
+            if (mem) madvise(mem, bytes, MADV_POPULATE_WRITE);
+        } else {
+            mem = std::malloc(bytes);
+        }
+        if (!mem) return nullptr;
+        slab = new (std::nothrow) Slab{static_cast<char*>(mem), bytes,
+                                       static_cast<unsigned>(perSlab),
+                                       perSlab == 64 ? ~0ull : (1ull << perSlab) - 1};
+        if (!slab) {
+            std::free(mem);
+            return nullptr;
+        }
+        slabs_.push_back(slab);
+        slabHint_ = slabs_.size() - 1;
+    }
+    unsigned i = static_cast<unsigned>(__builtin_ctzll(slab->freeMask));
+    slab->freeMask &= ~(1ull << i);
+    auto* b = reinterpret_cast<Block*>(slab->base + i * blockBytes_);
     b->marker = kMarker;
     b->reserved = 0;
     b->live = 0;
@@ -61,8 +115,24 @@ LineHeap::Block* LineHeap::NewBlock() {
 
 void LineHeap::ReleaseBlock(Block* b) {
     b->marker = 0;
-    std::free(b);
     --blockCount_;
+    auto* p = reinterpret_cast<char*>(b);
+    for (size_t k = 0; k < slabs_.size(); ++k) {
+        Slab* slab = slabs_[k];
+        if (p < slab->base || p >= slab->base + slab->blocks * blockBytes_) continue;
+        size_t i = static_cast<size_t>(p - slab->base) / blockBytes_;
+        slab->freeMask |= 1ull << i;
+        uint64_t all = slab->blocks == 64 ? ~0ull : (1ull << slab->blocks) - 1;
+        if (slab->freeMask == all) {
+            std::free(slab->base);
+            delete slab;
+            slabs_.erase(slabs_.begin() + static_cast<long>(k));
+            slabHint_ = 0;
+        } else {
+            slabHint_ = k;
+        }
+        return;
+    }
 }
 
 void LineHeap::ResetCarving() {
