@@ -116,7 +116,7 @@ TEST(Interpreter, BreakStopsAnEndlessLoop) {
 }
 
 TEST(Interpreter, InstructionBudgetEndsARun) {
-    RuntimeLimits limits;
+    RuntimeLimits limits = testing::SmallHeap();
     limits.instructionBudget = 5000;
     const auto out = RunText(ShowProgram("", "WHILE 1\nWEND"), 0, limits);
     EXPECT_EQ(out.result, RunResult::kBudget);

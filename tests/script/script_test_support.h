@@ -60,8 +60,14 @@ inline CompileResult CompileText(const std::string& source, const std::string& p
     return CompileSource(platform::RealFileSystem(), path, source);
 }
 
+inline RuntimeLimits SmallHeap() {
+    RuntimeLimits limits;
+    limits.heapLimit = 16u << 20;
+    return limits;
+}
+
 inline RunOutcome RunText(const std::string& source, int breakAtPoll = 0,
-                          RuntimeLimits limits = {}) {
+                          RuntimeLimits limits = SmallHeap()) {
     platform::SetSystemCodePage(932);
     RunOutcome out;
     CompileResult r = CompileText(source);
