@@ -31,7 +31,6 @@ LineRecord* LineList::MakeRecord(const char* text, size_t n, size_t capacity) {
     r->flags = 0;
     r->length = static_cast<uint16_t>(bytes);
     r->rows = 0;
-    r->reserved = 0;
     r->prev = nullptr;
     r->next = nullptr;
     if (bytes > 1) std::memcpy(r->text(), text, bytes - 1);
@@ -79,7 +78,6 @@ int LineList::AppendContent(const char* content, size_t n, uint8_t flags) {
     r->flags = flags;
     r->length = static_cast<uint16_t>(n + 1);
     r->rows = 0;
-    r->reserved = 0;
     r->prev = tail_ == head_ ? nullptr : tail_;
     r->next = nullptr;
     std::memcpy(r->text(), content, n);

@@ -32,8 +32,8 @@ struct LineRecord {
     uint8_t highlight;  // 1-based index of the comment/quote construct open at the line start
     uint8_t flags;      // LineFlags
     uint16_t length;    // text bytes including the final line feed (1..65535)
-    int16_t rows;       // display rows when wrapped; 0 = not yet computed
-    uint16_t reserved;
+    int32_t rows;       // display rows when wrapped; 0 = not yet computed (32 bits: a line of
+                        // 65535 bytes wrapped at column 1 has more rows than 16 bits hold)
     LineRecord* prev;   // null for the first line
     LineRecord* next;   // null for the last line
 
