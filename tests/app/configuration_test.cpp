@@ -1,0 +1,122 @@
+// Where the companion files live, their first-run copies, and the whole start-up load.
+#include <gtest/gtest.h>
+
+#include "app/configuration.h"
+#include "memory_file_system.h"
+
+namespace norv::app {
+namespace {
+
+TEST(CompanionFiles, Location) {
+    static const struct {
+        const char* exe;
+        const char* norvHome;
+        const char* xdg;
+        bool exeFolderWritable;
+        const char* settingsPath;
+    } kCases[] = {
+        {"/opt/norv/bin/norv", nullptr, nullptr, true, "/opt/norv/bin/norv.INI"},
+        {"/opt/norv/bin/norv.bin", nullptr, nullptr, true, "/opt/norv/bin/norv.INI"},
+        {"/opt/no.rv/bin/norv", nullptr, nullptr, true, "/opt/no.rv/bin/norv.INI"},
+        {"/opt/norv/bin/norv", "/data/cfg", nullptr, true, "/data/cfg/norv.INI"},
+        {"/opt/norv/bin/norv", "/data/cfg/", nullptr, false, "/data/cfg/norv.INI"},
+        {"/usr/bin/norv", nullptr, nullptr, false, "/home/u/.config/norv/norv.INI"},
+        {"/usr/bin/norv", nullptr, "/xdg", false, "/xdg/norv/norv.INI"},
+        {"/usr/bin/norv", nullptr, "relative", false, "/home/u/.config/norv/norv.INI"},
+    };
+    for (const auto& c : kCases) {
+        testing::MemoryFileSystem fs;
+        fs.folders.insert("/home/");
+        fs.folders.insert("/home/u/");
+        fs.folders.insert("/xdg/");
+        std::string exeFolder = platform::FolderOf(c.exe);
+        fs.folders.insert(exeFolder);
+        if (!c.exeFolderWritable) fs.readOnlyFolders.insert(exeFolder);
+        CompanionEnvironment env{c.exe, {}, {}, "/home/u"};
+        if (c.norvHome) env.norvHome = c.norvHome;
+        if (c.xdg) env.xdgConfigHome = c.xdg;
+        CompanionFiles files = CompanionFiles::Locate(fs, env);
+        EXPECT_EQ(files.PathOf(CompanionKind::Settings), c.settingsPath) << c.exe;
+        EXPECT_EQ(files.Folder(), platform::FolderOf(c.settingsPath));
+        EXPECT_TRUE(fs.Stat(files.Folder()).has_value()) << "the folder exists: " << c.exe;
+    }
+    EXPECT_EQ(CompanionPathBeside("/a/norv", "HST"), "/a/norv.HST");
+}
+
+struct Install {
+    testing::MemoryFileSystem fs;
+    CompanionFiles files;
+    Install() {
+        fs.folders.insert("/home/");
+        fs.folders.insert("/home/u/");
+        fs.folders.insert("/opt/");
+        fs.folders.insert("/opt/norv/");
+        fs.folders.insert("/opt/norv/bin/");
+        fs.folders.insert("/opt/norv/share/");
+        fs.folders.insert("/opt/norv/share/norv/");
+        fs.readOnlyFolders.insert("/opt/norv/bin/");
+        files = CompanionFiles::Locate(fs, {"/opt/norv/bin/norv", {}, {}, "/home/u"});
+    }
+};
+
+TEST(CompanionFiles, FirstRunCopies) {
+    Install in;
+    in.fs.files["/opt/norv/share/norv/NorvOrg.INI"] = "[Settings]\nUndoLimit=5\n";
+    in.fs.files["/opt/norv/bin/NorvOrg.KWD"] = "while\t0\n";
+    EXPECT_EQ(in.files.CopyTemplateIfMissing(in.fs, CompanionKind::Settings), TemplateCopy::kCopied);
+    EXPECT_EQ(in.fs.files["/home/u/.config/norv/norv.INI"], "[Settings]\nUndoLimit=5\n");
+    in.fs.files["/home/u/.config/norv/norv.INI"] = "mine";
+    EXPECT_EQ(in.files.CopyTemplateIfMissing(in.fs, CompanionKind::Settings), TemplateCopy::kPresent);
+    EXPECT_EQ(in.fs.files["/home/u/.config/norv/norv.INI"], "mine") << "never overwritten";
+    EXPECT_EQ(in.files.CopyTemplateIfMissing(in.fs, CompanionKind::Keywords), TemplateCopy::kCopied);
+    EXPECT_EQ(in.files.CopyTemplateIfMissing(in.fs, CompanionKind::Data), TemplateCopy::kNoTemplate);
+    EXPECT_EQ(in.files.CopyTemplateIfMissing(in.fs, CompanionKind::History), TemplateCopy::kNoTemplate);
+}
+
+TEST(Configuration, StartUpLoadsEverything) {
+    Install in;
+    in.fs.files["/opt/norv/bin/NorvOrg.INI"] =
+        "[Settings]\nUndoLimit=5\n[Others]\nUser1Ext=*.md\nHelp2=man.html\nHelp2Ext=*.c\n";
+    in.fs.files["/opt/norv/bin/NorvOrg.KWD"] = "\x10" "C\t*.c\t2\nwhile\t0\n";
+    in.fs.files["/opt/norv/bin/NorvOrg.DAT"] = "##RegDir\n/src/\n";
+    SettingsStore store(in.fs, in.files.PathOf(CompanionKind::Settings), 932);
+    store.LoadCache();  // start-up opens the cache before anything exists
+    Configuration config(932);
+    LoadErrors errors = LoadConfiguration(in.fs, in.files, store, config);
+    store.ReleaseCache();
+    EXPECT_EQ(errors.settings + errors.keywords + errors.data + errors.history, 0);
+    EXPECT_TRUE(config.firstRun);
+    EXPECT_EQ(config.settings.Int(Key::UndoLimit), 5);
+    EXPECT_EQ(config.keywords.keywords.Size(), 1u);
+    EXPECT_EQ(config.data.folders[0], "/src/");
+    FileProfile p = ProfileForFile("/w/README.MD", config.settings);
+    EXPECT_EQ(p.id, UserProfile(1));
+    EXPECT_EQ(p.typeCode, '1');
+    EXPECT_EQ(p.profile.tabWidth, 8);
+    EXPECT_EQ(HelpEntriesForFile("/w/a.c", config.settings), 1u << 1);
+
+    // Another running copy changes the settings; reload reads them again.
+    in.fs.files[in.files.PathOf(CompanionKind::Settings)] = "[Settings]\nUndoLimit=9\n";
+    ReloadSettings(in.fs, in.files, store, config);
+    EXPECT_EQ(config.settings.Int(Key::UndoLimit), 9);
+    EXPECT_EQ(config.settings.Text(Key::User1Ext), "");
+    EXPECT_FALSE(store.HasCache());
+
+    Configuration second(932);
+    LoadConfiguration(in.fs, in.files, store, second);
+    EXPECT_FALSE(second.firstRun);
+}
+
+TEST(Configuration, NothingAnywhereGivesDefaults) {
+    Install in;
+    SettingsStore store(in.fs, in.files.PathOf(CompanionKind::Settings), 1252);
+    Configuration config(1252);
+    LoadConfiguration(in.fs, in.files, store, config);
+    EXPECT_EQ(config.settings.Int(Key::DefaultColumn), 256);
+    EXPECT_EQ(config.settings.Text(Key::TextFont), "MS Sans Serif");
+    EXPECT_EQ(config.keywords.keywords.Size(), 0u);
+    EXPECT_TRUE(config.data.menus[0].empty());
+}
+
+}  // namespace
+}  // namespace norv::app
