@@ -6,6 +6,7 @@
 // top bit: a Shift-JIS line (trail bytes 0x40-0x7E) is then rejected instead of being read as EUC,
 // and a line feed can never be taken as half of a character.
 #include <cassert>
+#include <cstring>
 
 #include "document/codec_bits.h"
 #include "document/codecs.h"
@@ -19,7 +20,7 @@ using namespace codec_bits;
 constexpr uint8_t kSingleShift2 = 0x8E;  // half-width katakana follows
 constexpr uint8_t kSingleShift3 = 0x8F;  // a JIS X 0212 pair follows
 
-constexpr bool IsEucByte(unsigned b) { return b >= 0xA1 && b <= 0xFE; }
+constexpr bool IsEucByte(unsigned b) { return b - 0xA1u < 0x5Eu; }
 constexpr bool IsHalfKana(unsigned b) { return b >= 0xA1 && b <= 0xDF; }
 constexpr bool IsSjisLead(unsigned b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
@@ -42,9 +43,7 @@ int EucToSjis(char* out, const char* in, size_t n, size_t* outLen) {
         while (p < end && *p < 0x80) *o++ = *p++;
         // Runs of kanji are the common case of Japanese text.
         while (end - p >= 2 && IsEucByte(p[0]) && IsEucByte(p[1])) {
-            const uint16_t s = JisBytesToSjis(p[0] & 0x7Fu, p[1] & 0x7Fu);
-            o[0] = static_cast<uint8_t>(s >> 8);
-            o[1] = static_cast<uint8_t>(s);
+            std::memcpy(o, kSjisPairs.bytes[(p[0] - 0xA1u) * 94 + (p[1] - 0xA1u)], 2);
             o += 2;
             p += 2;
             result = 1;

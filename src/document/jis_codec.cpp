@@ -10,6 +10,7 @@
 // character that JIS cannot carry is written between SO and SI with its bytes reduced to seven
 // bits where that gives a printable byte; the decoder's kana state gives the top bit back.
 #include <cassert>
+#include <cstring>
 
 #include "document/codec_bits.h"
 #include "document/codecs.h"
@@ -36,7 +37,7 @@ inline bool HasJisControl(uint64_t x) {
     return (HasByte(x, kEsc) | ZeroByte((x & ~kOnes) ^ (kOnes * kShiftOut))) != 0;
 }
 
-constexpr bool IsJisByte(unsigned b) { return b >= 0x21 && b <= 0x7E; }
+constexpr bool IsJisByte(unsigned b) { return b - 0x21u < 0x5Eu; }
 
 constexpr bool IsSjisLead(unsigned b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
@@ -105,11 +106,11 @@ int JisToSjis(char* out, const char* in, size_t n, size_t* outLen) {
                     *outLen = static_cast<size_t>(o - reinterpret_cast<uint8_t*>(out));
                     return -1;
                 }
-                const uint16_t s = JisBytesToSjis(b, p[1]);
-                o[0] = static_cast<uint8_t>(s >> 8);
-                o[1] = static_cast<uint8_t>(s);
-                o += 2;
-                p += 2;
+                do {
+                    std::memcpy(o, kSjisPairs.bytes[(p[0] - 0x21u) * 94 + (p[1] - 0x21u)], 2);
+                    o += 2;
+                    p += 2;
+                } while (end - p >= 2 && IsJisByte(p[0]) && IsJisByte(p[1]));
                 break;
             }
         }

@@ -37,6 +37,24 @@ constexpr uint16_t SjisBytesToJis(unsigned s1, unsigned s2) {
     return static_cast<uint16_t>((j1 << 8) | j2);
 }
 
+// The Shift-JIS pair of every JIS position as the two bytes in memory order, indexed by
+// (j1 - 0x21) * 94 + (j2 - 0x21): the decoders' inner loops store it with one two-byte copy.
+struct SjisPairTable {
+    uint8_t bytes[94 * 94][2];
+};
+inline constexpr SjisPairTable kSjisPairs = [] {
+    SjisPairTable t{};
+    for (unsigned j1 = 0x21; j1 <= 0x7E; ++j1) {
+        for (unsigned j2 = 0x21; j2 <= 0x7E; ++j2) {
+            const uint16_t s = JisBytesToSjis(j1, j2);
+            const unsigned k = (j1 - 0x21) * 94 + (j2 - 0x21);
+            t.bytes[k][0] = static_cast<uint8_t>(s >> 8);
+            t.bytes[k][1] = static_cast<uint8_t>(s & 0xFF);
+        }
+    }
+    return t;
+}();
+
 // Shift-JIS trail-byte test (0x40-0x7E, 0x80-0xFC).
 constexpr bool IsSjisTrail(unsigned b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
 
