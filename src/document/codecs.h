@@ -18,11 +18,16 @@ namespace norv::document {
 
 // JIS (ISO-2022-JP) to Shift-JIS. Returns 1 when a designation to kanji or kana was met, 0 when
 // none was, -1 on a byte pair outside 0x21-0x7E in kanji state (a line that ends, or reaches
-// its line feed, in kanji state fails). `out` needs room for n bytes; *outLen gets the length.
+// its line feed, in kanji state fails). An unknown escape sequence, or one cut by the end of the
+// text, is copied as bytes. In kana state (ESC ( I or SO) bytes from 0x1F up get their top bit;
+// control bytes pass unchanged. `out` needs room for n bytes; *outLen gets the length (on -1,
+// the length converted so far).
 int JisToSjis(char* out, const char* in, size_t n, size_t* outLen);
 
 // EUC-JP to Shift-JIS. Returns 1 when any EUC character was converted, 0 when none, -1 on an
-// invalid pair. `out` needs room for n bytes.
+// invalid sequence: both bytes of a pair must be 0xA1-0xFE, 0x8E must be followed by a kana byte
+// 0xA1-0xDF, and 0x8F (JIS X 0212, written as "？" 0x81 0x48) by two bytes 0xA1-0xFE; a
+// sequence cut by the end of the text is invalid. `out` needs room for n bytes.
 int EucToSjis(char* out, const char* in, size_t n, size_t* outLen);
 
 // Shift-JIS to EUC-JP (appended to `out`). Returns 1 when any double-byte character was
@@ -32,7 +37,9 @@ int SjisToEuc(std::string& out, std::string_view in);
 
 // Shift-JIS to JIS, appended to `out`; returns the number of bytes appended. Extension kanji of
 // the IBM range are replaced through the extension table first; half-width katakana become
-// full-width ones (a kana followed by a sound mark becomes the combined character).
+// full-width ones (a kana followed by a sound mark becomes the combined character). Bytes JIS
+// cannot carry go between SO and SI, reduced to 7 bits where that leaves a byte of 0x1F or more.
+// The text always ends in ASCII state.
 size_t SjisToJis(std::string& out, std::string_view in);
 
 // UCS-2 (bytes, in file order) to UTF-8, appended; `swap` for big-endian input. A valid
@@ -40,9 +47,11 @@ size_t SjisToJis(std::string& out, std::string_view in);
 // A final odd byte is ignored by this function (the loader deals with it).
 size_t Ucs2ToUtf8(std::string& out, const char* in, size_t nBytes, bool swap);
 
-// UTF-8 to UCS-2 code units, appended; returns the number of units appended. Values above
-// U+10FFFF become U+FFFD; a lead byte that fits no pattern is dropped; a sequence broken by a
-// non-continuation byte is dropped together with that byte.
+// UTF-8 to UCS-2 code units, appended; returns the number of units appended. Sequences of one
+// to six bytes are decoded; U+10000-U+10FFFF become a surrogate pair, values above U+10FFFF
+// become U+FFFD; a byte that fits no lead pattern is dropped; a sequence broken by a
+// non-continuation byte, or cut by the end, is dropped, and the byte that broke it starts the
+// next character (so a line feed or a following character is never lost).
 size_t Utf8ToUcs2(std::u16string& out, std::string_view in);
 
 // ANSI code-page text to UTF-8 and back, appended; both return the number of bytes appended.
