@@ -116,7 +116,7 @@ TEST(DataFile, LoadAndSave) {
     EXPECT_EQ(LoadDataFile(fs, "/cfg/n.DAT", d), 0);  // missing: empty lists
     fs.files["/cfg/n.DAT"] = SampleFile();
     ASSERT_EQ(LoadDataFile(fs, "/cfg/n.DAT", d), 0);
-    fs.failWriteAt = fs.writes + 1;
+    fs.failWriteNumber = fs.writes + 1;
     EXPECT_NE(SaveDataFile(fs, "/cfg/n.DAT", d), 0);
     EXPECT_EQ(fs.files["/cfg/n.DAT"], SampleFile());
     EXPECT_EQ(SaveDataFile(fs, "/cfg/n.DAT", d), 0);

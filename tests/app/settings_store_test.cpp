@@ -167,7 +167,7 @@ TEST(SettingsStore, FailedWritesLeaveTheFileWhole) {
     const std::string original = "[Settings]\nAutoSaveSec=1\nUndoLimit=7\n";
     {
         Fixture f(original);
-        f.fs.failWriteAt = 1;
+        f.fs.failWriteNumber = 1;
         EXPECT_EQ(f.store.WriteInt(Key::AutoSaveSec, 30), WriteResult::kFailed);
         EXPECT_EQ(f.store.LastError(), ENOSPC);
         EXPECT_EQ(f.fs.files[kPath], original);
@@ -175,7 +175,7 @@ TEST(SettingsStore, FailedWritesLeaveTheFileWhole) {
     }
     {
         Fixture f(original);
-        f.fs.unreadable.insert(kPath);
+        f.fs.unopenable.insert(kPath);
         EXPECT_EQ(f.store.WriteInt(Key::AutoSaveSec, 30), WriteResult::kFailed);
         EXPECT_EQ(f.fs.files[kPath], original) << "an unreadable file is never replaced";
     }
@@ -196,7 +196,7 @@ TEST(SettingsStore, WriteIfChanged) {
     EXPECT_EQ(stored, 60);
     EXPECT_EQ(f.fs.files[kPath], "[Settings]\nAutoSaveSec=60\n");
     std::string text = "I";
-    f.fs.failWriteAt = f.fs.writes + 1;
+    f.fs.failWriteNumber = f.fs.writes + 1;
     EXPECT_FALSE(WriteTextIfChanged(f.store, Key::FindOption, "IW", text));
     EXPECT_EQ(text, "I") << "a failed write keeps the stored value";
     EXPECT_TRUE(WriteTextIfChanged(f.store, Key::FindOption, "IW", text));
