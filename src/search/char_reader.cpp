@@ -113,13 +113,9 @@ std::optional<CharCode> FoldPatternCode(const FoldOptions& options, CharCode cod
     return code;
 }
 
-TextChar ReadTextChar(const FoldOptions& options, std::string_view line, size_t pos) {
+TextChar ReadWideTextChar(const FoldOptions& options, std::string_view line, size_t pos) {
     TextChar c;
     auto b = static_cast<uint8_t>(line[pos]);
-    if (b < 0x80) {  // the common case, identical in every encoding
-        c.code = options.ignoreCase ? FoldCase(b) : b;
-        return c;
-    }
     size_t length = 1;
     c.code = DecodeChar(options.encoding, line, pos, &length);
     c.length = static_cast<uint8_t>(length);

@@ -55,7 +55,15 @@ CharCode DecodeChar(TextEncoding encoding, std::string_view text, size_t pos, si
 std::optional<CharCode> FoldPatternCode(const FoldOptions& options, CharCode code);
 
 // The character of the text at line[pos] (pos < line.size()), folded.
-TextChar ReadTextChar(const FoldOptions& options, std::string_view line, size_t pos);
+TextChar ReadWideTextChar(const FoldOptions& options, std::string_view line, size_t pos);
+inline TextChar ReadTextChar(const FoldOptions& options, std::string_view line, size_t pos) {
+    auto b = static_cast<uint8_t>(line[pos]);
+    if (b >= 0x80) return ReadWideTextChar(options, line, pos);
+    // ASCII is the same in every encoding; only case folding applies to it.
+    TextChar c;
+    c.code = (options.ignoreCase && b >= 'a' && b <= 'z') ? b - 0x20 : b;
+    return c;
+}
 
 // The code whose characters are written as `bytes` in the encoding (for tests and dumps).
 size_t EncodeChar(TextEncoding encoding, CharCode code, char out[4]);

@@ -109,21 +109,28 @@ CharTest ClassTextToTest(std::string_view text, const FoldOptions& fold) {
 }
 
 std::string CharTest::Describe(TextEncoding encoding) const {
+    // Built by appending: g++ 12 warns falsely (-Wrestrict) on chains of string additions.
+    std::string s;
     switch (kind) {
-        case TestKind::Char: return code < 0 ? Spell(encoding, code) : "'" + Spell(encoding, code) + "'";
+        case TestKind::Char:
+            if (code < 0) return Spell(encoding, code);
+            s.append(1, '\'').append(Spell(encoding, code)).append(1, '\'');
+            return s;
         case TestKind::Set:
-        case TestKind::NegatedSet: {
-            std::string s = kind == TestKind::Set ? "[" : "[^";
+        case TestKind::NegatedSet:
+            s.append(kind == TestKind::Set ? "[" : "[^");
             for (const CodeInterval& m : members) {
-                s += Spell(encoding, m.low);
-                if (m.high != m.low) s += "-" + Spell(encoding, m.high);
+                s.append(Spell(encoding, m.low));
+                if (m.high != m.low) s.append(1, '-').append(Spell(encoding, m.high));
             }
-            return s + "]";
-        }
+            s.append(1, ']');
+            return s;
         case TestKind::Range:
         case TestKind::NegatedRange:
-            return std::string(kind == TestKind::Range ? "{" : "{^") + Spell(encoding, low) + "-" +
-                   Spell(encoding, high) + "}";
+            s.append(kind == TestKind::Range ? "{" : "{^");
+            s.append(Spell(encoding, low)).append(1, '-').append(Spell(encoding, high));
+            s.append(1, '}');
+            return s;
     }
     return "?";
 }

@@ -1,6 +1,8 @@
 // Compiling a pattern and running it over the editor's lines (see regex.h).
 #include "search/regex.h"
 
+#include <cstring>
+
 #include "platform/code_page.h"
 
 namespace norv::search {
@@ -91,6 +93,7 @@ CompileStatus Regex::Compile(std::string_view pattern, const RegexOptions& optio
 // character that begins with it can take an edge of the start state, or be skipped.
 void Regex::BuildPrefilter() {
     const DfaState& start = automaton_.States()[0];
+    startAccepts_ = start.accepting;
     if (start.accepting) {
         firstByte_.fill(true);
         return;
@@ -131,6 +134,7 @@ void Regex::BuildPrefilter() {
             firstByte_[static_cast<size_t>(b)] = takes(ReadTextChar(fold_, {buf, 1}, 0));
         }
     }
+    if (fold_.encoding == TextEncoding::ShiftJis) BuildShiftJisTables();
     if (fold_.encoding != TextEncoding::Utf8 || fold_.ignoreWidth) return;
     // UTF-8 without width folding: a non-ASCII byte may begin a match only when some edge
     // test can match a non-ASCII code; a single such character narrows it to its first byte.
@@ -148,6 +152,65 @@ void Regex::BuildPrefilter() {
         }
     }
     for (size_t b = 0x80; b < 256; ++b) firstByte_[b] = high[b];
+}
+
+bool Regex::FirstCharMayStart(std::string_view line, size_t pos) const {
+    TextChar c = ReadTextChar(fold_, line, pos);
+    if (c.kind != TextChar::Kind::Char) return true;
+    const DfaState& start = automaton_.States()[0];
+    if (c.code >= 0 && c.code < 128) return start.asciiNext[static_cast<size_t>(c.code)] != kNoEdge;
+    for (const DfaEdge& e : start.edges) {
+        if (automaton_.Tests()[static_cast<size_t>(e.test)].Matches(c.code)) return true;
+    }
+    return false;
+}
+
+// The first character decides for every double-byte code of a candidate lead byte; under
+// width folding the code is folded first, so the pair table only narrows to the lead byte.
+void Regex::BuildShiftJisTables() {
+    pairStart_.reset();
+    asciiMayStart_ = false;
+    for (size_t b = 0; b < 0x80; ++b) asciiMayStart_ = asciiMayStart_ || firstByte_[b];
+    for (size_t b = 0; b < 256; ++b) {
+        const bool lead = platform::IsLeadByte(932, static_cast<uint8_t>(b));
+        sjisByteClass_[b] = lead ? 2 : (firstByte_[b] ? 1 : 0);
+        if (!lead || !firstByte_[b]) continue;
+        for (size_t t = 0x40; t < 256; ++t) {
+            char pair[2] = {static_cast<char>(b), static_cast<char>(t)};
+            pairStart_[b << 8 | t] = fold_.ignoreWidth || FirstCharMayStart({pair, 2}, 0);
+        }
+    }
+}
+
+// The first position from pos on whose character may begin a match, or line.size(). A
+// lead byte without a valid trail byte begins nothing (the attempt would stop at once).
+size_t Regex::SkipToCandidateSjis(std::string_view line, size_t pos) const {
+    const size_t n = line.size();
+    const auto* p = reinterpret_cast<const uint8_t*>(line.data());
+    while (pos < n) {
+        const uint8_t cls = sjisByteClass_[p[pos]];
+        if (cls == 1) return pos;
+        if (cls == 0) {
+            ++pos;
+            if (!asciiMayStart_) {
+                // No ASCII byte begins a match: pass over ASCII eight bytes at a time.
+                uint64_t word;
+                while (pos + 8 <= n) {
+                    std::memcpy(&word, p + pos, 8);
+                    if (word & 0x8080808080808080ULL) break;
+                    pos += 8;
+                }
+            }
+            continue;
+        }
+        if (pos + 1 < n && p[pos + 1] >= 0x40) {
+            if (pairStart_[static_cast<size_t>(p[pos]) << 8 | p[pos + 1]]) return pos;
+            pos += 2;
+        } else {
+            ++pos;
+        }
+    }
+    return n;
 }
 
 size_t Regex::StepAt(std::string_view line, size_t pos) const {
@@ -238,21 +301,17 @@ std::optional<LineMatch> Regex::FindInLine(std::string_view line, size_t from,
     size_t pos = from;
     const size_t n = line.size();
     while (pos < n) {
-        if (usePrefilter) {
-            // Pass over characters that cannot begin a match; stepping by whole characters
-            // keeps pos on a boundary (a trail byte can look like any first byte).
-            while (pos < n) {
-                auto b = static_cast<uint8_t>(line[pos]);
-                if (firstByte_[b]) break;
-                if (b < 0x80) {
-                    ++pos;
-                } else if (sjis) {
-                    pos += (platform::IsLeadByte(932, b) && pos + 1 < n &&
-                            static_cast<uint8_t>(line[pos + 1]) >= 0x40)
-                               ? 2
-                               : 1;
-                } else {
+        if (usePrefilter && !startAccepts_) {
+            if (sjis) {
+                pos = SkipToCandidateSjis(line, pos);
+            } else {
+                // Pass over characters that cannot begin a match, by whole characters.
+                while (pos < n && !firstByte_[static_cast<uint8_t>(line[pos])]) {
                     pos += StepAt(line, pos);
+                }
+                if (pos < n && !FirstCharMayStart(line, pos)) {
+                    pos += StepAt(line, pos);
+                    continue;
                 }
             }
             if (pos >= n) break;

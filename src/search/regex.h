@@ -17,6 +17,7 @@
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -104,6 +105,9 @@ private:
     void BuildPrefilter();
     bool WordCharBefore(std::string_view line, size_t pos) const;
     size_t StepAt(std::string_view line, size_t pos) const;
+    bool FirstCharMayStart(std::string_view line, size_t pos) const;
+    size_t SkipToCandidateSjis(std::string_view line, size_t pos) const;
+    void BuildShiftJisTables();
 
     RegexCapacity capacity_;
     FoldOptions fold_;
@@ -111,6 +115,12 @@ private:
     Automaton automaton_;
     RegexMatcher matcher_;
     std::array<bool, 256> firstByte_{};  // bytes that may begin a match
+    // Shift-JIS: per byte 0 (cannot begin a match), 1 (may), 2 (a lead byte: ask pairStart_);
+    // pairStart_ holds the double-byte codes that may begin a match.
+    std::array<uint8_t, 256> sjisByteClass_{};
+    std::bitset<65536> pairStart_;
+    bool asciiMayStart_ = true;
+    bool startAccepts_ = false;           // every position matches (at least the empty string)
     std::vector<size_t> ends_;           // byte offset before each fed character
 };
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cstdint>
 
 namespace norv::search {
 namespace {
@@ -142,6 +143,7 @@ int RankOf(const std::vector<DfaState>& states, int32_t target) {
 Automaton::Automaton(AutomatonLimits limits) : limits_(limits) {
     assert(limits_.nfaStates <= kMaxNfaStateCapacity && "state sets are 128 bits wide");
     limits_.nfaStates = std::min(limits_.nfaStates, kMaxNfaStateCapacity);
+    limits_.dfaStates = std::min<size_t>(limits_.dfaStates, INT16_MAX);  // asciiNext holds int16
 }
 
 BuildStatus Automaton::Build(const PatternTree& tree) {
@@ -220,6 +222,16 @@ BuildStatus Automaton::Build(const PatternTree& tree) {
                          [](const auto& a, const auto& b) { return a.first < b.first; });
         for (size_t i = 0; i < ranked.size(); ++i) state.edges[i] = ranked[i].second;
     }
+    for (DfaState& state : dfa) {
+        for (CharCode c = 0; c < 128; ++c) {
+            int16_t next = kNoEdge;
+            for (const DfaEdge& e : state.edges) {
+                if (!tests_[static_cast<size_t>(e.test)].Matches(c)) continue;
+                next = next == kNoEdge ? static_cast<int16_t>(e.target) : kSeveralEdges;
+            }
+            state.asciiNext[static_cast<size_t>(c)] = next;
+        }
+    }
     states_ = std::move(dfa);
     return BuildStatus::Ok;
 }
@@ -230,8 +242,8 @@ std::string Automaton::Dump(TextEncoding encoding) const {
         out += std::to_string(i);
         if (states_[i].accepting) out += "*";
         for (const DfaEdge& e : states_[i].edges) {
-            out += " " + tests_[static_cast<size_t>(e.test)].Describe(encoding) + "->" +
-                   std::to_string(e.target);
+            out.append(1, ' ').append(tests_[static_cast<size_t>(e.test)].Describe(encoding));
+            out.append("->").append(std::to_string(e.target));
         }
         out += "\n";
     }

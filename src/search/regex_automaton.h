@@ -12,6 +12,7 @@
 // is refused, never allowed to overrun.
 #pragma once
 
+#include <array>
 #include <bitset>
 #include <cstddef>
 #include <cstdint>
@@ -37,10 +38,16 @@ struct DfaEdge {
     int32_t target;  // deterministic state
 };
 
+inline constexpr int16_t kNoEdge = -1;
+inline constexpr int16_t kSeveralEdges = -2;
+
 struct DfaState {
     std::bitset<kMaxNfaStateCapacity> members;
     bool accepting = false;
     std::vector<DfaEdge> edges;  // ranked
+    // For each ASCII code: the target of the only edge that matches it, kNoEdge, or
+    // kSeveralEdges when the ranked scan (and its alternative) must decide.
+    std::array<int16_t, 128> asciiNext{};
 };
 
 class Automaton {

@@ -20,6 +20,15 @@ void RegexMatcher::Reset() {
 
 bool RegexMatcher::Step(CharCode c, size_t index) {
     const DfaState& state = automaton_.States()[static_cast<size_t>(current_)];
+    if (c >= 0 && c < 128) {
+        // One matching edge means no alternative to keep; none means no transition.
+        int16_t next = state.asciiNext[static_cast<size_t>(c)];
+        if (next >= 0) {
+            current_ = next;
+            return true;
+        }
+        if (next == kNoEdge) return false;
+    }
     const std::vector<CharTest>& tests = automaton_.Tests();
     const size_t n = state.edges.size();
     for (size_t i = 0; i < n; ++i) {
