@@ -4,7 +4,7 @@
 namespace norv::script {
 
 int32_t FileTable::Open(const std::string& path, const std::string& mode) {
-    if (path.empty()) return 0;
+    if (path.empty() || !enabled_) return 0;
     const bool write = mode.find_first_of("wW") != std::string::npos &&
                        mode.find_first_of("rR") == std::string::npos;
     for (size_t i = 0; i < files_.size(); ++i) {

@@ -24,8 +24,11 @@ public:
     // The open file of a handle, or nullptr.
     std::FILE* Get(int32_t handle) const;
     void CloseAll();
+    // With access off every Open fails.
+    void SetEnabled(bool on) { enabled_ = on; }
 
 private:
+    bool enabled_ = true;
     std::vector<std::FILE*> files_;
 };
 

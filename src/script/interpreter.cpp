@@ -74,10 +74,14 @@ Runtime::Runtime(std::string image, ScriptHost& host, RuntimeLimits limits)
     const auto* bytes = reinterpret_cast<const uint8_t*>(image.data());
     data_.assign(bytes + header_.codeSize, bytes + header_.codeSize + header_.dataSize);
     code_ = image.substr(0, header_.codeSize);
-    codeStarts_.assign(header_.codeSize, 0);
+    // Running off the end of the code stops as HALT does.
+    code_.push_back(static_cast<char>(Op::kHalt));
+    codeStarts_.assign(header_.codeSize + 1, 0);
+    codeStarts_[header_.codeSize] = 1;
     for (uint32_t pc = kHeaderSize; pc < header_.codeSize;
          pc += InstructionLength(static_cast<uint8_t>(code_[pc])))
         codeStarts_[pc] = 1;
+    files_.SetEnabled(limits.fileAccess);
     stackTop_ = header_.stackSize < 16 ? 16 : header_.stackSize;
     stack_.assign(stackTop_ + kGuard, 0);
 }

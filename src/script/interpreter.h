@@ -36,6 +36,7 @@ enum class RunResult {
 struct RuntimeLimits {
     uint32_t heapLimit = kDefaultHeapLimit;
     uint64_t instructionBudget = 0;  // 0: unlimited
+    bool fileAccess = true;          // FOPEN may open files (fuzzing turns it off)
 };
 
 // True while any script runs (other parts of the editor look at it).
