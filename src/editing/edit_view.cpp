@@ -1,0 +1,522 @@
+// The edit view's state, its bookkeeping of rows and records, the edit primitives, undo
+// playback and command dispatch. The commands themselves are in caret_moves.cpp,
+// scroll_commands.cpp, line_edits.cpp, word_edits.cpp and line_commands.cpp.
+#include "editing/edit_view.h"
+
+#include <algorithm>
+#include <cassert>
+
+#include "document/char_model.h"
+
+namespace norv::editing {
+
+using document::LF_CHANGED;
+using document::LineRecord;
+using document::UndoKind;
+using document::UndoPosition;
+using document::UndoRecord;
+
+CElwView::CElwView(document::CElwDoc& doc, document::UndoList& undo, EditorShared& shared,
+                   const view::LayoutOptions& layout, const EditOptions& options)
+    : doc_(doc),
+      undo_(undo),
+      shared_(shared),
+      layout_(layout),
+      options_(options),
+      words_(options.ankDelimiter, options.dbcsDelimiter) {
+    if (doc_.lines().count() == 0) doc_.lines().AppendLineFromText("\n", 0);
+    line_ = doc_.lines().first();
+    doc_.lines().onRelocate = [this](LineRecord* from, LineRecord* to) { Relocated(from, to); };
+    undo_.SetLimit(options_.undoLimitKb);
+    RecountRows();
+}
+
+CElwView::~CElwView() {
+    ReleaseBuffer();
+    doc_.lines().onRelocate = nullptr;
+}
+
+void CElwView::Relocated(LineRecord* from, LineRecord* to) {
+    if (line_ == from) line_ = to;
+}
+
+void CElwView::SetLayout(const view::LayoutOptions& layout) {
+    layout_ = view::LineLayout(layout);
+    RecountRows();
+}
+
+void CElwView::SetWindowSize(int rows, int columns) {
+    rows_ = std::max(1, rows);
+    columns_ = std::max(1, columns);
+    KeepCaretVisible(0, 0);
+}
+
+bool CElwView::BufferHolds(const LineRecord* r) const {
+    return shared_.bufferOwner == this && shared_.buffer.record() == r;
+}
+
+view::LineText CElwView::TextOf(const LineRecord* r) const {
+    if (BufferHolds(r)) return view::LineText(shared_.buffer);
+    return view::LineText(r);
+}
+
+std::string CElwView::LineContent(const LineRecord* r) const { return TextOf(r).Content(); }
+
+int32_t CElwView::RowsOf(LineRecord* r) const {
+    if (r->rows <= 0) r->rows = layout_.RowCount(TextOf(r));
+    return r->rows;
+}
+
+void CElwView::RecountRows() {
+    totalRows_ = 0;
+    lineRow_ = 0;
+    int n = 1;
+    for (LineRecord* r = doc_.lines().first(); r; r = r->next, ++n) {
+        r->rows = 0;
+        if (n == lineNo_) lineRow_ = totalRows_;
+        totalRows_ += RowsOf(r);
+    }
+}
+
+document::LineEditBuffer& CElwView::Buffer() {
+    auto& b = shared_.buffer;
+    if (shared_.bufferOwner && shared_.bufferOwner != this) shared_.bufferOwner->ReleaseBuffer();
+    if (!BufferHolds(line_)) {
+        ReleaseBuffer();
+        b.Load(line_, pos_);
+        shared_.bufferOwner = this;
+    }
+    b.MoveCaret(pos_);
+    return b;
+}
+
+void CElwView::ReleaseBuffer() {
+    if (shared_.bufferOwner != this) return;
+    auto& b = shared_.buffer;
+    if (b.loaded()) {
+        LineRecord* r = b.record();
+        int32_t rows = r->rows;
+        // The rows were kept up to date with the buffer; the text written is the same.
+        LineRecord* w = b.WriteBack(doc_.lines(), true);
+        if (w) w->rows = rows;
+    }
+    b.Detach();
+    shared_.bufferOwner = nullptr;
+}
+
+void CElwView::Sync() { ReleaseBuffer(); }
+
+static LineRecord* RecordFrom(LineRecord* r, int from, int to) {
+    while (r && from < to) r = r->next, ++from;
+    while (r && from > to) r = r->prev, --from;
+    return r;
+}
+
+uint8_t& CElwView::FlagsAt(int lineNumber) {
+    return RecordFrom(line_, lineNo_, lineNumber)->flags;
+}
+
+std::string CElwView::FlagsOf(int lineNumber, size_t count) {
+    std::string f;
+    LineRecord* r = RecordFrom(line_, lineNo_, lineNumber);
+    for (size_t i = 0; i < count && r; ++i, r = r->next) f.push_back(static_cast<char>(r->flags));
+    return f;
+}
+
+void CElwView::ApplyFlags(int lineNumber, const std::string& flags, bool restoreChanged) {
+    LineRecord* r = RecordFrom(line_, lineNo_, lineNumber);
+    for (size_t i = 0; i < flags.size() && r; ++i, r = r->next) {
+        auto f = static_cast<uint8_t>(flags[i]);
+        if (!restoreChanged) {
+            f |= LF_CHANGED;
+            forcedMarks_ = true;
+        }
+        r->flags = f;
+    }
+}
+
+void CElwView::GoToLine(int lineNumber) {
+    lineNumber = std::clamp(lineNumber, 1, doc_.lines().count());
+    if (lineNumber == lineNo_) return;
+    ReleaseBuffer();
+    while (lineNo_ < lineNumber && line_->next) {
+        lineRow_ += RowsOf(line_);
+        line_ = line_->next;
+        ++lineNo_;
+    }
+    while (lineNo_ > lineNumber && line_->prev) {
+        line_ = line_->prev;
+        --lineNo_;
+        lineRow_ -= RowsOf(line_);
+    }
+    pos_ = 0;
+    virtualCol_ = -1;
+}
+
+void CElwView::SetPos(size_t pos) {
+    view::LineText t = CaretText();
+    if (pos > t.end()) pos = t.end();
+    // Never inside a character.
+    size_t q = 0;
+    while (q < pos) {
+        size_t len = layout_.CharLen(t, q);
+        if (q + len > pos) break;
+        q += len;
+    }
+    pos_ = q;
+    virtualCol_ = -1;
+}
+
+void CElwView::SetCaret(int lineNumber, size_t pos) {
+    GoToLine(lineNumber);
+    SetPos(pos);
+}
+
+void CElwView::RelayoutCaretLine() {
+    int32_t old = line_->rows;
+    int32_t now = layout_.RowCount(CaretText());
+    totalRows_ += now - old;
+    line_->rows = now;
+}
+
+void CElwView::MarkEdited() {
+    if (replaying_) return;
+    line_->flags |= LF_CHANGED;
+    doc_.modified = true;
+}
+
+int CElwView::caretColumn() const {
+    view::LineText t = CaretText();
+    view::LineLayout::Row row = layout_.RowOf(t, pos_);
+    int col = layout_.ColumnOf(t, row.start, pos_);
+    return virtualCol_ > col && pos_ == t.end() ? virtualCol_ : col;
+}
+
+int64_t CElwView::caretRow() const {
+    return lineRow_ + layout_.RowOf(CaretText(), pos_).index;
+}
+
+// ---- raw edits ------------------------------------------------------------------------------
+
+namespace {
+
+// The longest prefix of `s` of at most `room` bytes that ends on a character boundary.
+size_t WholeChars(int codePage, std::string_view s, size_t room) {
+    size_t q = 0;
+    while (q < s.size()) {
+        size_t len = document::CharLength(codePage, s.data() + q, s.data() + s.size());
+        if (q + len > room) break;
+        q += len;
+    }
+    return q;
+}
+
+}  // namespace
+
+std::string CElwView::RawInsert(std::string_view bytes) {
+    std::string done;
+    if (bytes.empty()) return done;
+    auto split = [&]() -> bool {
+        auto& b = Buffer();
+        int32_t oldRows = line_->rows;
+        LineRecord* nr = b.Split(doc_.lines(), replaying_);
+        if (!nr) return false;
+        LineRecord* old = nr->prev ? nr->prev : doc_.lines().first();
+        old->rows = layout_.RowCount(view::LineText(old));
+        if (!replaying_) {
+            old->flags |= LF_CHANGED;
+            nr->flags |= LF_CHANGED;
+        }
+        line_ = nr;
+        nr->rows = layout_.RowCount(CaretText());
+        totalRows_ += old->rows + nr->rows - oldRows;
+        lineRow_ += old->rows;
+        ++lineNo_;
+        pos_ = 0;
+        done.push_back('\n');
+        return true;
+    };
+    const int cp = layout_.codePage();
+    size_t i = 0;
+    while (i < bytes.size()) {
+        size_t j = bytes.find('\n', i);
+        if (j == std::string_view::npos) j = bytes.size();
+        std::string_view seg = bytes.substr(i, j - i);
+        while (!seg.empty()) {
+            auto& b = Buffer();
+            size_t take = WholeChars(cp, seg, b.room());
+            if (take == 0) {
+                // The line is full: the rest goes on a new line.
+                if (!split()) return done;
+                continue;
+            }
+            b.Insert(seg.substr(0, take));
+            done.append(seg.substr(0, take));
+            seg.remove_prefix(take);
+            pos_ = b.caret();
+        }
+        if (j < bytes.size() && !split()) break;
+        i = j + 1;
+    }
+    RelayoutCaretLine();
+    MarkEdited();
+    return done;
+}
+
+std::string CElwView::RawDelete(size_t n, std::string* removedFlags) {
+    std::string done;
+    if (n == 0) return done;
+    auto& b = Buffer();
+    while (n > 0) {
+        size_t avail = b.After().size() - 1;
+        if (avail > 0) {
+            size_t take = std::min(n, avail);
+            done.append(b.After().substr(0, take));
+            b.DeleteAfter(take);
+            n -= take;
+            continue;
+        }
+        LineRecord* next = line_->next;
+        if (!next) break;
+        int32_t nextRows = RowsOf(next);
+        uint8_t nextFlags = next->flags;
+        if (!b.JoinNext(doc_.lines())) break;
+        totalRows_ -= nextRows;
+        done.push_back('\n');
+        if (removedFlags) removedFlags->push_back(static_cast<char>(nextFlags));
+        --n;
+    }
+    RelayoutCaretLine();
+    if (!done.empty()) MarkEdited();
+    return done;
+}
+
+void CElwView::Commit(UndoKind kind, UndoPosition before, UndoPosition at, std::string text,
+                      std::string text2, std::string flagsBefore) {
+    if (replaying_) return;
+    if (!undo_.recording()) {
+        undo_.ForgetSavePoint();
+        return;
+    }
+    if (recordsInCommand_ > 0) undo_.MarkGroup();
+    undo_.BeginStep(before, flagsBefore.empty() ? 0 : static_cast<uint8_t>(flagsBefore[0]));
+    UndoRecord r;
+    r.kind = kind;
+    r.at = at;
+    r.text = std::move(text);
+    r.text2 = std::move(text2);
+    r.flagsBefore = std::move(flagsBefore);
+    size_t lines = 1 + static_cast<size_t>(std::count(r.Inserted().begin(), r.Inserted().end(), '\n'));
+    r.flagsAfter = FlagsOf(at.line, lines);
+    undo_.RecordStep(std::move(r));
+    undo_.EndStep(CaretPosition());
+    ++recordsInCommand_;
+}
+
+std::string CElwView::InsertAtCaret(std::string_view bytes, UndoKind kind) {
+    UndoPosition at = CaretPosition();
+    std::string fb = FlagsOf(lineNo_, 1);
+    std::string ins = RawInsert(bytes);
+    if (!ins.empty()) Commit(kind, at, at, ins, {}, std::move(fb));
+    return ins;
+}
+
+std::string CElwView::DeleteForward(size_t n, UndoKind kind) {
+    UndoPosition at = CaretPosition();
+    std::string fb = FlagsOf(lineNo_, 1);
+    std::string del = RawDelete(n, &fb);
+    if (!del.empty()) Commit(kind, at, at, del, {}, std::move(fb));
+    return del;
+}
+
+std::string CElwView::DeleteBackward(size_t n, UndoKind kind) {
+    UndoPosition before = CaretPosition();
+    size_t total = 0;
+    while (n > 0) {
+        if (pos_ > 0) {
+            size_t k = std::min(n, pos_);
+            pos_ -= k;
+            n -= k;
+            total += k;
+        } else if (lineNo_ > 1) {
+            GoToLine(lineNo_ - 1);
+            pos_ = CaretText().end();
+            --n;
+            ++total;
+        } else {
+            break;
+        }
+    }
+    UndoPosition at = CaretPosition();
+    std::string fb = FlagsOf(lineNo_, 1);
+    std::string del = RawDelete(total, &fb);
+    if (!del.empty()) Commit(kind, before, at, del, {}, std::move(fb));
+    return del;
+}
+
+// ---- undo playback --------------------------------------------------------------------------
+
+void CElwView::PlayBack(const UndoRecord& r, bool restoreChanged) {
+    replaying_ = true;
+    SetCaret(r.at.line, r.at.column);
+    RawDelete(r.Inserted().size(), nullptr);
+    RawInsert(r.Removed());
+    ApplyFlags(r.at.line, r.flagsBefore, restoreChanged);
+    SetCaret(r.before.line, r.before.column);
+    replaying_ = false;
+}
+
+void CElwView::PlayForward(const UndoRecord& r, bool restoreChanged) {
+    replaying_ = true;
+    SetCaret(r.at.line, r.at.column);
+    RawDelete(r.Removed().size(), nullptr);
+    RawInsert(r.Inserted());
+    ApplyFlags(r.at.line, r.flagsAfter, restoreChanged);
+    SetCaret(r.after.line, r.after.column);
+    replaying_ = false;
+}
+
+void CElwView::PlayAgain(const UndoRecord& r) {
+    CommandScope scope(*this);
+    switch (r.kind) {
+        case UndoKind::InsertLine: {
+            pos_ = 0;
+            virtualCol_ = -1;
+            InsertAtCaret(r.text, UndoKind::InsertLine);
+            break;
+        }
+        case UndoKind::Overwrite: {
+            // Overwrite as many bytes as the record did, within the line.
+            UndoPosition at = CaretPosition();
+            std::string fb = FlagsOf(lineNo_, 1);
+            view::LineText t = CaretText();
+            size_t q = pos_;
+            while (q < t.end() && q - pos_ < r.text.size()) q += layout_.CharLen(t, q);
+            std::string removed = RawDelete(q - pos_, nullptr);
+            std::string ins = RawInsert(r.text2);
+            Commit(UndoKind::Overwrite, at, at, removed, ins, fb);
+            break;
+        }
+        default: InsertAtCaret(r.Inserted(), r.kind); break;
+    }
+    goal_ = -1;
+    KeepCaretVisible(0, 0);
+}
+
+void CElwView::AfterReplay(bool atSavePoint) {
+    ReleaseBuffer();
+    doc_.modified = !atSavePoint;
+    if (atSavePoint && forcedMarks_) {
+        for (LineRecord* r = doc_.lines().first(); r; r = r->next) r->flags &= ~LF_CHANGED;
+        forcedMarks_ = false;
+    }
+    goal_ = -1;
+    KeepCaretVisible(0, 0);
+    CaretMoved();
+}
+
+void CElwView::OnSaved() {
+    Sync();
+    for (LineRecord* r = doc_.lines().first(); r; r = r->next) r->flags &= ~LF_CHANGED;
+    undo_.MarkSaved(options_.undoReset);
+    doc_.modified = false;
+    forcedMarks_ = false;
+}
+
+// ---- rows -----------------------------------------------------------------------------------
+
+void CElwView::ScrollTo(int64_t topRow) {
+    topRow_ = std::clamp<int64_t>(topRow, 0, std::max<int64_t>(0, totalRows_ - 1));
+}
+
+std::vector<CElwView::Row> CElwView::VisibleRows() {
+    std::vector<Row> out;
+    // Find the line holding the top row, walking from the caret line.
+    LineRecord* r = line_;
+    int n = lineNo_;
+    int64_t start = lineRow_;
+    while (start > topRow_ && r->prev) {
+        r = r->prev;
+        --n;
+        start -= RowsOf(r);
+    }
+    while (start + RowsOf(r) <= topRow_ && r->next) {
+        start += RowsOf(r);
+        r = r->next;
+        ++n;
+    }
+    int32_t index = static_cast<int32_t>(topRow_ - start);
+    while (r && static_cast<int>(out.size()) < rows_) {
+        view::LineText t = TextOf(r);
+        size_t s = layout_.RowStartAt(t, index);
+        for (;;) {
+            size_t e = layout_.RowEnd(t, s);
+            out.push_back(Row{r, n, s, e, index, t.Slice(s, e)});
+            auto next = layout_.NextRowStart(t, s);
+            if (!next || static_cast<int>(out.size()) >= rows_) break;
+            s = *next;
+            ++index;
+        }
+        r = r->next;
+        ++n;
+        index = 0;
+    }
+    return out;
+}
+
+// ---- dispatch -------------------------------------------------------------------------------
+
+bool CElwView::Execute(CommandId id, int keyRepeat) {
+    if (shared_.recorder) shared_.recorder->RecordCommand(id);
+    CommandScope scope(*this);
+    switch (id) {
+        case CommandId::CsrUp: MoveUp(); return true;
+        case CommandId::CsrDown: MoveDown(); return true;
+        case CommandId::CsrLeft: MoveLeft(); break;
+        case CommandId::CsrRight: MoveRight(); break;
+        case CommandId::WordLeft: WordLeft(); break;
+        case CommandId::WordRight: WordRight(); break;
+        case CommandId::BegLine: TopOfLine(); break;
+        case CommandId::EndLine: EndOfLine(); break;
+        case CommandId::LeftSide: LeftSide(); break;
+        case CommandId::RightSide: RightSide(); break;
+        case CommandId::TextTop: TextTop(); break;
+        case CommandId::TextBot: TextBottom(); break;
+        case CommandId::ModeInsert: shared_.insertMode = !shared_.insertMode; return true;
+        case CommandId::ModeAutoSplit: options_.autoSplit = !options_.autoSplit; return true;
+        case CommandId::Undo:
+            undo_.Undo(*this);
+            return true;
+        case CommandId::Redo:
+            undo_.Redo(*this);
+            return true;
+        case CommandId::StepDo: StepDo(); return true;
+        default:
+            if (Scroll(id, keyRepeat)) return true;
+            return Edit(id);
+    }
+    // The horizontal moves end here.
+    goal_ = -1;
+    KeepCaretVisible(0, 0);
+    CaretMoved();
+    return true;
+}
+
+void CElwView::CaretMoved() {
+    if (selection_) selection_->CaretMoved(*this);
+}
+
+void CElwView::StepDo() {
+    if (!shared_.stepDoDialog) return;
+    StepDoRequest req;
+    req.canUndo = undo_.CanUndo();
+    req.canRedo = undo_.CanRedo();
+    req.steps = shared_.stepDoSteps;
+    if (!shared_.stepDoDialog(req)) return;
+    shared_.stepDoSteps = req.steps;
+    for (int i = 0; i < req.steps; ++i) {
+        if (!(req.redo ? undo_.Redo(*this) : undo_.Undo(*this))) break;
+    }
+}
+
+}  // namespace norv::editing

@@ -1,0 +1,316 @@
+// The logic of an edit view: the caret, the scroll position, the layout of the document into
+// display rows, and every caret, scroll and editing command, without any window.
+//
+// Whoever shows the view tells it the window size in rows and columns, sends it command
+// identifiers and typed bytes, and paints the rows that VisibleRows() returns.
+//
+// The caret is a line record, its 1-based number, and a byte offset in it. The line under the
+// caret is edited in the program's line edit buffer and written back when the caret leaves the
+// line or the text is read (Sync). Every line's display-row count is cached in its record, and
+// the view keeps the sum, so scrolling never lays out the whole document. All edits happen at the
+// caret through two primitives (insert bytes, delete bytes forward, a line feed in either being a
+// line break); each primitive leaves one undo record, and the records of one command form one
+// undo group.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "document/document.h"
+#include "document/line_edit_buffer.h"
+#include "document/line_stack.h"
+#include "document/undo_list.h"
+#include "editing/command_ids.h"
+#include "editing/edit_options.h"
+#include "editing/word_classes.h"
+#include "platform/ui.h"
+#include "view/line_layout.h"
+
+namespace norv::editing {
+
+class CElwView;
+
+// Every command reports itself here before it acts (the key-macro recorder).
+class CommandRecorder {
+public:
+    virtual ~CommandRecorder() = default;
+    virtual void RecordCommand(CommandId id) = 0;
+    // A typed character: one byte, or a double-byte character as lead << 8 | trail.
+    virtual void RecordChar(uint16_t code, int repeat) = 0;
+};
+
+// The find string of the find and replace state (PasteFindString inserts it).
+class FindStringSource {
+public:
+    virtual ~FindStringSource() = default;
+    virtual std::string FindString() const = 0;
+};
+
+// The selection, filled in by the selection code; without one the view has no selection.
+class SelectionHooks {
+public:
+    virtual ~SelectionHooks() = default;
+    virtual bool HasSelection(const CElwView&) const = 0;
+    virtual bool IsBox(const CElwView&) const = 0;
+    // Deletes the selection through the view's edit primitives.
+    virtual void DeleteSelection(CElwView&) = 0;
+    // Called after every caret move (a selection being extended follows the caret).
+    virtual void CaretMoved(CElwView&) {}
+};
+
+// The "Step Undo/Redo" dialog: the front end fills it and returns false when closed.
+struct StepDoRequest {
+    bool canUndo = false;
+    bool canRedo = false;
+    int steps = 1;         // remembered between calls
+    bool redo = false;     // the button pressed
+};
+
+// State shared by all views of the program.
+struct EditorShared {
+    explicit EditorShared(document::LineHeap& heap) : stack(heap) {}
+
+    document::LineEditBuffer buffer;
+    document::LineStack stack;
+    // Whether each slot of the stack holds UTF-8 text (lines move between documents).
+    bool stackUtf8[document::LineStack::kSlots] = {};
+    bool insertMode = true;
+    std::string pendingChar;       // bytes of a multi-byte character typed so far
+    bool controlCodePending = false;
+    int stepDoSteps = 1;
+
+    CommandRecorder* recorder = nullptr;
+    FindStringSource* findString = nullptr;
+    platform::UserInterface* ui = nullptr;
+    // The dialog of StepDo; null: nothing happens.
+    std::function<bool(StepDoRequest&)> stepDoDialog;
+    // The local time for TimeStamp (null: the system clock).
+    std::function<std::tm()> localTime;
+    // True when Ctrl is held or another BackSpace is queued (BackSpace after a split line).
+    std::function<bool()> backSpacePending;
+    // The view whose line is in the buffer.
+    CElwView* bufferOwner = nullptr;
+};
+
+class CElwView : public document::UndoTarget {
+public:
+    CElwView(document::CElwDoc& doc, document::UndoList& undo, EditorShared& shared,
+             const view::LayoutOptions& layout = {}, const EditOptions& options = {});
+    ~CElwView() override;
+    CElwView(const CElwView&) = delete;
+    CElwView& operator=(const CElwView&) = delete;
+
+    document::CElwDoc& doc() const { return doc_; }
+    document::UndoList& undo() const { return undo_; }
+    EditorShared& shared() const { return shared_; }
+    const view::LineLayout& layout() const { return layout_; }
+    EditOptions& options() { return options_; }
+    void SetSelectionHooks(SelectionHooks* hooks) { selection_ = hooks; }
+    // The other edit window (RlupAnother, RlupBoth); may be null.
+    void SetOtherView(CElwView* other) { other_ = other; }
+
+    // A new layout (wrap column, tab width, sets): every line is laid out again.
+    void SetLayout(const view::LayoutOptions& layout);
+    void SetWindowSize(int rows, int columns);
+    int windowRows() const { return rows_; }
+    int windowColumns() const { return columns_; }
+
+    // Commands. Returns false for identifiers this view does not handle. `keyRepeat` is how many
+    // times the key has auto-repeated (scrolling accelerates).
+    bool Execute(CommandId id, int keyRepeat = 0);
+    // A typed byte (a lead byte waits for its trail byte), `repeat` times.
+    void TypeByte(uint8_t byte, int repeat = 1);
+    // Inserts text at the caret as one undo record: "\r\n" and "\n" break the line, a lone "\r"
+    // is a character, a lead byte before a line end becomes a space. Inserted lines get `flags`.
+    void InsertText(std::string_view text, uint8_t flags = 0);
+
+    // The caret.
+    document::LineRecord* caretLine() const { return line_; }
+    int caretLineNumber() const { return lineNo_; }
+    size_t caretPos() const { return pos_; }
+    // The caret's display column in its row (beyond the line end in the free area).
+    int caretColumn() const;
+    // The caret's display row in the document (0-based) and on screen.
+    int64_t caretRow() const;
+    int caretScreenRow() const { return static_cast<int>(caretRow() - topRow_); }
+    int goalColumn() const { return goal_; }
+    // Places the caret (line clamped to the document, position to a character start).
+    void SetCaret(int lineNumber, size_t pos);
+
+    // Scrolling.
+    int64_t topRow() const { return topRow_; }
+    int leftColumn() const { return left_; }
+    int64_t totalRows() const { return totalRows_; }
+    void ScrollTo(int64_t topRow);
+
+    struct Row {
+        const document::LineRecord* line;
+        int lineNumber;
+        size_t start;   // byte offsets of the row in the line
+        size_t end;
+        int32_t index;  // the row's index in its line
+        std::string text;
+    };
+    // The rows of the window, from the top row.
+    std::vector<Row> VisibleRows();
+
+    // Writes the line buffer back (the document is about to be read).
+    void Sync();
+    // The text of a line as the user sees it now (the buffer for the caret line).
+    std::string LineContent(const document::LineRecord* r) const;
+    view::LineText TextOf(const document::LineRecord* r) const;
+    // The display rows of a line (laid out when not cached).
+    int32_t RowsOf(document::LineRecord* r) const;
+    // Lays out every line again and recounts the total.
+    void RecountRows();
+
+    // After a successful save: clears the changed marks, makes this the save point and, with
+    // UndoReset, clears the history.
+    void OnSaved();
+
+    // Edit primitives for the selection and paragraph code. Each leaves one undo record (of
+    // `kind`) grouped with the other records of the running command.
+    std::string InsertAtCaret(std::string_view bytes, document::UndoKind kind);
+    std::string DeleteForward(size_t n, document::UndoKind kind);
+    std::string DeleteBackward(size_t n, document::UndoKind kind);
+    bool readOnly() const { return doc_.readOnly; }
+
+    // UndoTarget
+    void PlayBack(const document::UndoRecord& r, bool restoreChanged) override;
+    void PlayForward(const document::UndoRecord& r, bool restoreChanged) override;
+    void PlayAgain(const document::UndoRecord& r) override;
+    void AfterReplay(bool atSavePoint) override;
+
+    // Hands the line buffer back (another view needs it).
+    void ReleaseBuffer();
+
+private:
+    friend class CommandScope;
+
+    // The line buffer holding the caret line, loaded on demand.
+    document::LineEditBuffer& Buffer();
+    bool BufferHolds(const document::LineRecord* r) const;
+    view::LineText CaretText() const { return TextOf(line_); }
+    document::UndoPosition CaretPosition() const {
+        return {lineNo_, static_cast<uint32_t>(pos_)};
+    }
+    // Moves the caret to another line (writing the buffer back); keeps the row bookkeeping.
+    void GoToLine(int lineNumber);
+    void SetPos(size_t pos);
+    void Relocated(document::LineRecord* from, document::LineRecord* to);
+    // Recounts the caret line's rows after an edit.
+    void RelayoutCaretLine();
+    uint8_t& FlagsAt(int lineNumber);
+    std::string FlagsOf(int lineNumber, size_t count);
+    void ApplyFlags(int lineNumber, const std::string& flags, bool restoreChanged);
+    void MarkEdited();
+
+    // Raw edits, not recorded. The removed/inserted flags of lines are gathered for the record.
+    std::string RawInsert(std::string_view bytes);
+    std::string RawDelete(size_t n, std::string* removedFlags);
+    void Commit(document::UndoKind kind, document::UndoPosition before, document::UndoPosition at,
+                std::string text, std::string text2, std::string flagsBefore);
+
+    // Caret moves (caret_moves.cpp)
+    void MoveLeft();
+    void MoveRight();
+    bool MoveRowUp();
+    bool MoveRowDown();
+    void MoveUp();
+    void MoveDown();
+    void WordLeft();
+    void WordRight();
+    void TopOfLine();
+    void EndOfLine();
+    void LeftSide();
+    void RightSide();
+    void TextTop();
+    void TextBottom();
+    void ApplyGoal();
+    void KeepCaretVisible(int topMargin, int bottomMargin);
+    void CaretMoved();
+
+    // Scrolling (scroll_commands.cpp)
+    bool Scroll(CommandId id, int keyRepeat);
+    bool ScrollText(int64_t rows);
+    void RollUpKeep(int n);
+    void RollDownKeep(int n);
+    void RollWithCaret(int n);
+
+    // Editing (line_edits.cpp, word_edits.cpp, line_commands.cpp)
+    bool Edit(CommandId id);
+    void TypeCharacter(const std::string& ch);
+    void TypeOne(const std::string& ch);
+    void OverwriteOne(const std::string& ch);
+    void FillToCaret();
+    void DeleteChar();
+    void BackSpace();
+    void SplitLine(bool bullets, bool formatted);
+    std::string IndentFor(const std::string& line, bool bullets) const;
+    void Tab();
+    void FlipCase();
+    void FlipCaseOne();
+    void DeleteToEnd();
+    void DeleteToTop();
+    void DeleteWord();
+    void BackSpaceWord();
+    void DeleteLine();
+    void PopLine();
+    void Duplicate();
+    // Inserts `content` as whole lines above the caret line; the lower line keeps its flags.
+    void InsertLinesAbove(const std::string& content);
+    void RepeatChar();
+    void TimeStamp();
+    void PasteFindString();
+    void CloseBrace();
+    bool AutoSplitBefore(const std::string& ch);
+    void StepDo();
+    void DeleteSelectionIfAny(bool boxToo);
+    uint16_t CodeAt(const view::LineText& t, size_t i, size_t len) const;
+
+    document::CElwDoc& doc_;
+    document::UndoList& undo_;
+    EditorShared& shared_;
+    view::LineLayout layout_;
+    EditOptions options_;
+    WordClasses words_;
+    SelectionHooks* selection_ = nullptr;
+    CElwView* other_ = nullptr;
+
+    document::LineRecord* line_ = nullptr;
+    int lineNo_ = 1;
+    size_t pos_ = 0;
+    int64_t lineRow_ = 0;      // display row of the caret line's first row
+    int virtualCol_ = -1;      // caret column beyond the line end, or -1
+    int goal_ = -1;            // goal column of vertical moves, or -1
+    int64_t topRow_ = 0;
+    int left_ = 0;
+    int rows_ = 25;
+    int columns_ = 80;
+    int64_t totalRows_ = 0;
+
+    bool replaying_ = false;
+    bool forcedMarks_ = false;  // lines were marked changed by playing records older than the save
+    int recordsInCommand_ = 0;
+    int commandDepth_ = 0;
+};
+
+// Brackets one command: the records made inside form one undo group.
+class CommandScope {
+public:
+    explicit CommandScope(CElwView& v) : v_(v) {
+        if (v_.commandDepth_++ == 0) v_.recordsInCommand_ = 0;
+    }
+    ~CommandScope() { --v_.commandDepth_; }
+    CommandScope(const CommandScope&) = delete;
+    CommandScope& operator=(const CommandScope&) = delete;
+
+private:
+    CElwView& v_;
+};
+
+}  // namespace norv::editing
