@@ -50,6 +50,7 @@ int CElwDoc::NewDocument() {
     code = TextCode::Ansi;
     saveCode = TextCode::None;
     eolMode = EolMode::Default;
+    eolModeFromFile = false;
     bom = true;
     modified = false;
     endsWithEol = false;

@@ -29,6 +29,22 @@ struct LoadSettings {
     bool orgCr = true;
 };
 
+// The settings read while saving.
+struct SaveSettings {
+    int textMode = 0;        // line end of lines without a recorded one: 0 CR LF, 1 LF, 2 CR
+    int saveMode = 0;        // 0 none, 1 tabs to spaces, 2 spaces to tabs
+    bool delSpace = false;   // strip blanks at line ends
+    bool addEof = false;     // append 0x1A
+    int trashOutGen = 3;     // backup generations; 0 = none
+    std::string backUpPath;  // folder of backups (relative to the document's folder or absolute)
+    bool mirroring = false;
+    std::string mirrorPath;
+    bool relCreate = true;   // create a relative backup or mirror folder
+    bool undoReset = true;   // clear the undo history after a save
+    bool addBom = true;      // first state of the dialogs' byte-order-mark box
+    bool saveMarkInfo = true;
+};
+
 class DocumentHooks {
 public:
     virtual ~DocumentHooks() = default;
@@ -38,6 +54,10 @@ public:
     virtual void ChooseFileType(CElwDoc&) {}
     // Reads the document's bookmark file after a load.
     virtual void LoadMarks(CElwDoc&) {}
+    // Writes back a line being edited (before the document is read as a whole).
+    virtual void FlushEditBuffer(CElwDoc&) {}
+    // After a DelSpace save changed lines: views re-lay out and redraw.
+    virtual void LinesChanged(CElwDoc&) {}
 };
 
 struct DocumentEnvironment {
@@ -47,6 +67,7 @@ struct DocumentEnvironment {
     platform::UserInterface* ui = nullptr;
     DocumentHooks* hooks = nullptr;
     LoadSettings load;
+    SaveSettings save;
     int codePage = 0;  // the system code page; 0 = ask the platform
     // Documents open in the program, the one being opened included (more than 100 refuse).
     int openDocuments = 1;
@@ -88,6 +109,10 @@ public:
     TextCode saveCode = TextCode::None;
     bool bom = true;  // write a byte-order mark when saving a Unicode code
     EolMode eolMode = EolMode::Default;
+    // The line-end mode is the one the loader decided (not chosen by the user): lines keep the
+    // line ends they had in the file, and only lines made in the editor take the mode, so a file
+    // with mixed line ends is written back as it was.
+    bool eolModeFromFile = false;
     CodeChoice codeChoice = CodeChoice::Unset;
     platform::FileTime fileTime = 0;
     platform::FileTime loadTime = 0;
@@ -98,6 +123,11 @@ public:
     bool readOnly = false;
     // A UCS-2 file that ended with a line end (written back after the last line).
     bool endsWithEol = false;
+    int tabWidth = 8;  // of the document's file-type profile
+
+    // Writes the document to `path` in its save code and line ends, with backups and the mirror.
+    // Returns 1 on success, 0 on failure (the file on disk is then left as it was).
+    int SaveDocument(const std::string& path);
 
 private:
     friend class DocumentLoader;

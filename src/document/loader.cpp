@@ -350,6 +350,7 @@ int DocumentLoader::Open(const std::string& pathIn) {
     else if (lf_ > 0 && cr_ == 0) doc_.eolMode = EolMode::Lf;
     else if (cr_ > 0 && lf_ == 0) doc_.eolMode = EolMode::Cr;
     else doc_.eolMode = EolMode::Default;
+    doc_.eolModeFromFile = true;
 
     if (doc_.lines_.count() == 0) return 0;
     doc_.path = path;

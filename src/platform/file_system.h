@@ -27,6 +27,8 @@ struct FileInfo {
     FileTime lastWrite = 0;
     bool readOnly = false;  // the user may not write it (or its file system is read-only)
     bool hidden = false;    // its name begins with "."
+    unsigned permissions = 0644;  // the mode bits (rwx for user, group, others)
+    bool isLink = false;          // the path itself is a symbolic link
 };
 
 // A file open for reading, read front to back in blocks.
@@ -73,6 +75,10 @@ public:
     virtual bool MakeFolder(const std::string& path) = 0;
     // True when the file lies on a fixed local drive (not a network or removable one).
     virtual bool IsOnFixedDrive(const std::string& path) = 0;
+    // A second name for an existing file (a hard link); false when the file system cannot.
+    virtual bool Link(const std::string& from, const std::string& to) = 0;
+    // The path with symbolic links resolved (the path itself when it does not exist).
+    virtual std::string ResolveLinks(const std::string& path) = 0;
 };
 
 // The real file system of the machine.
@@ -80,6 +86,9 @@ FileSystem& RealFileSystem();
 
 // Reads a whole file into `out`; returns 0 or the system error number.
 int ReadWholeFile(FileSystem& fs, const std::string& path, std::string& out);
+
+// Copies a file (bytes and permissions); returns 0 or the system error number.
+int CopyFile(FileSystem& fs, const std::string& from, const std::string& to);
 
 // Writes `data` to `path` through a temporary file in the same folder and a rename, so that a
 // crash leaves the old file or the new one. Returns 0 or the system error number.

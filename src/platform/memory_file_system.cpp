@@ -88,6 +88,8 @@ std::optional<FileInfo> MemoryFileSystem::Stat(const std::string& path) {
     auto t = times.find(path);
     info.lastWrite = t == times.end() ? 0 : t->second;
     info.readOnly = readOnly.count(path) > 0;
+    auto perm = permissions.find(path);
+    if (perm != permissions.end()) info.permissions = perm->second;
     std::string name = FileNameOf(path);
     info.hidden = !name.empty() && name[0] == '.';
     return info;
@@ -129,6 +131,13 @@ bool MemoryFileSystem::Rename(const std::string& from, const std::string& to) {
     if (it == files.end()) return false;
     files[to] = std::move(it->second);
     files.erase(from);
+    return true;
+}
+
+bool MemoryFileSystem::Link(const std::string& from, const std::string& to) {
+    auto it = files.find(from);
+    if (it == files.end() || files.count(to)) return false;
+    files[to] = it->second;  // a copy stands in for a second name
     return true;
 }
 

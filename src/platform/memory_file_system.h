@@ -22,12 +22,15 @@ public:
     bool Remove(const std::string& path) override;
     bool MakeFolder(const std::string& path) override;
     bool IsOnFixedDrive(const std::string&) override { return true; }
+    bool Link(const std::string& from, const std::string& to) override;
+    std::string ResolveLinks(const std::string& path) override { return path; }
 
     // The files, by full path.
     std::map<std::string, std::string> files;
     std::set<std::string> folders;
     std::set<std::string> readOnly;
     std::map<std::string, FileTime> times;
+    std::map<std::string, unsigned> permissions;
 
     // Faults: the write with this 1-based number (counted over all files) fails with ENOSPC,
     // and so does every later one while `failStickily`; 0 = none.

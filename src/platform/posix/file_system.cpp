@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <cstdlib>
 #include <ctime>
 #include <linux/magic.h>
 
@@ -107,6 +108,9 @@ public:
         info.size = static_cast<uint64_t>(st.st_size);
         info.lastWrite = FileTimeFromUnix(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
         info.readOnly = ::access(path.c_str(), W_OK) != 0;
+        info.permissions = static_cast<unsigned>(st.st_mode & 07777);
+        struct stat lst {};
+        info.isLink = ::lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode);
         std::string name = FileNameOf(path);
         info.hidden = !name.empty() && name[0] == '.';
         return info;
@@ -150,6 +154,16 @@ public:
     bool Remove(const std::string& path) override { return ::unlink(path.c_str()) == 0; }
     bool MakeFolder(const std::string& path) override {
         return ::mkdir(path.c_str(), 0777) == 0 || errno == EEXIST;
+    }
+    bool Link(const std::string& from, const std::string& to) override {
+        return ::link(from.c_str(), to.c_str()) == 0;
+    }
+    std::string ResolveLinks(const std::string& path) override {
+        char* real = ::realpath(path.c_str(), nullptr);
+        if (!real) return path;
+        std::string out(real);
+        std::free(real);
+        return out;
     }
     bool IsOnFixedDrive(const std::string& path) override {
         struct statfs sf {};
@@ -203,6 +217,20 @@ int ReadWholeFile(FileSystem& fs, const std::string& path, std::string& out) {
         out.append(buf, static_cast<size_t>(n));
     }
     return 0;
+}
+
+int CopyFile(FileSystem& fs, const std::string& from, const std::string& to) {
+    std::string data;
+    if (int error = ReadWholeFile(fs, from, data)) return error;
+    auto info = fs.Stat(from);
+    int error = 0;
+    auto out = fs.OpenWrite(to, WriteMode::kCreateOrOverwrite, info ? info->permissions : 0644,
+                            &error);
+    if (!out) return error ? error : EIO;
+    bool ok = out->Write(data.data(), data.size()) && out->Truncate();
+    error = ok ? 0 : out->LastError();
+    if (!out->Close() && ok) error = out->LastError() ? out->LastError() : EIO;
+    return error;
 }
 
 int WriteFileAtomically(FileSystem& fs, const std::string& path, std::string_view data,

@@ -1,0 +1,285 @@
+// Saving a document: every line encoded into the save code with its line end, written through
+// a temporary file that replaces the file only when the whole text is on disk; the previous
+// version kept as a numbered backup, and the same bytes written to a mirror copy.
+#include <cerrno>
+#include <string>
+
+#include "document/backup.h"
+#include "document/char_model.h"
+#include "document/codecs.h"
+#include "document/document.h"
+#include "document/text_file_writer.h"
+#include "platform/code_page.h"
+#include "platform/paths.h"
+
+namespace norv::document {
+namespace {
+
+constexpr const char* kWriteFailed =
+    "Failed to write file.\nPlease check if your machine has sufficient disk space.";
+
+// Tabs and spaces converted on the text before it is encoded, so columns are display columns.
+// Mode 1: a tab outside quotes becomes spaces to the next tab stop. Mode 2: a run of spaces
+// outside quotes that reaches the next stop, or that a tab ends before it, becomes one tab; a
+// lone space just before a stop and a run that another character ends stay spaces. A double
+// quote and a single quote each switch conversion off until they come again on the line.
+std::string ConvertTabs(std::string_view line, int mode, int tabWidth, int codePage) {
+    if (tabWidth < 1) tabWidth = 1;
+    std::string out;
+    out.reserve(line.size() + 16);
+    const char* p = line.data();
+    const char* end = p + line.size();
+    int col = 0;
+    bool dq = false, sq = false;
+    while (p < end) {
+        size_t len = CharLength(codePage, p, end);
+        char c = *p;
+        if (len == 1 && c == '"') dq = !dq;
+        if (len == 1 && c == '\'') sq = !sq;
+        bool quoted = dq || sq;
+        if (mode == 1 && c == '\t' && !quoted) {
+            int stop = (col / tabWidth + 1) * tabWidth;
+            out.append(static_cast<size_t>(stop - col), ' ');
+            col = stop;
+            ++p;
+            continue;
+        }
+        if (mode == 2 && c == ' ' && !quoted) {
+            // Take the run of spaces up to the next stop.
+            int stop = (col / tabWidth + 1) * tabWidth;
+            const char* q = p;
+            int run = 0;
+            while (q < end && *q == ' ' && col + run < stop) {
+                ++q;
+                ++run;
+            }
+            if (col + run == stop) {
+                out.push_back(run > 1 ? '\t' : ' ');  // a lone space before a stop stays
+                col = stop;
+            } else if (q < end && *q == '\t') {
+                out.push_back('\t');  // the tab that ends the run is written in its place
+                ++q;
+                col = stop;
+            } else {
+                out.append(static_cast<size_t>(run), ' ');
+                col += run;
+            }
+            p = q;
+            continue;
+        }
+        col += CharColumns(p, len, col, tabWidth);
+        out.append(p, len);
+        p += len;
+    }
+    return out;
+}
+
+// Encodes one line (internal encoding, without its line feed) for a byte-oriented save code.
+void EncodeLine(std::string& out, std::string_view text, TextCode saveCode, bool unicodeText,
+                int acp) {
+    switch (saveCode) {
+        case TextCode::Euc:
+        case TextCode::Jis: {
+            std::string ansi;
+            if (unicodeText) {
+                Utf8ToAnsi(ansi, text, acp);
+                text = ansi;
+            }
+            if (saveCode == TextCode::Euc) {
+                std::string euc;
+                if (SjisToEuc(euc, text) < 0) out.append(text);  // kept in the code page
+                else out.append(euc);
+            } else {
+                SjisToJis(out, text);
+            }
+            break;
+        }
+        case TextCode::Utf8:
+            if (unicodeText) out.append(text);
+            else AnsiToUtf8(out, text, acp);
+            break;
+        default:  // ANSI
+            if (unicodeText) Utf8ToAnsi(out, text, acp);
+            else out.append(text);
+            break;
+    }
+}
+
+const char* EolBytes(int mode) {
+    switch (mode) {
+        case 1: return "\n";
+        case 2: return "\r";
+        default: return "\r\n";
+    }
+}
+
+int ModeOfKind(uint8_t flags, int fallback) {
+    switch (flags & LF_EOL_MASK) {
+        case LF_EOL_CRLF: return 0;
+        case LF_EOL_LF: return 1;
+        case LF_EOL_CR: return 2;
+        default: return fallback;
+    }
+}
+
+void AppendUcs2(std::string& out, std::u16string_view units, bool bigEndian) {
+    for (char16_t u : units) {
+        char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
+        if (bigEndian) {
+            out.push_back(hi);
+            out.push_back(lo);
+        } else {
+            out.push_back(lo);
+            out.push_back(hi);
+        }
+    }
+}
+
+// Removes spaces and tabs before the line feed of a record (in place; the record may move).
+LineRecord* StripTrailingBlanks(LineList& list, LineRecord* r) {
+    size_t n = r->contentLength();
+    size_t keep = n;
+    while (keep > 0 && (r->text()[keep - 1] == ' ' || r->text()[keep - 1] == '\t')) --keep;
+    if (keep == n) return r;
+    r->text()[keep] = '\n';
+    LineRecord* nr = list.ResizeLine(r, keep + 1);
+    return nr ? nr : r;
+}
+
+}  // namespace
+
+int CElwDoc::SaveDocument(const std::string& pathIn) {
+    DocumentEnvironment& env = *env_;
+    platform::FileSystem& fs = env.Fs();
+    const SaveSettings& s = env.save;
+    auto message = [&](const std::string& text, unsigned style) {
+        if (env.ui) env.ui->MessageBox(text, style);
+    };
+    auto status = [&](platform::StatusCode value) {
+        if (env.status) env.status->PostStatus(value);
+    };
+    if (env.hooks) env.hooks->FlushEditBuffer(*this);
+
+    // A link keeps pointing at the saved file: the file it names is the one replaced.
+    std::string real = fs.ResolveLinks(platform::FullPath(pathIn));
+    int saveMode = eolMode != EolMode::Default ? static_cast<int>(eolMode) : s.textMode;
+
+    auto info = fs.Stat(real);
+    if (info && s.trashOutGen > 0) MakeBackup(fs, real, s.trashOutGen, s.backUpPath, s.relCreate);
+    if (info && info->readOnly) {
+        message("This file cannot be saved because of its readonly attribute.",
+                platform::mb::kOk | platform::mb::kIconError);
+        status(platform::StatusCode::kTooManyFiles);
+        return 0;
+    }
+
+    // The new text goes to a temporary file beside the target; only a complete file replaces
+    // it. Where no file can be made beside it, the target is written in place.
+    TextFileWriter writer(fs);
+    unsigned permissions = info ? info->permissions : 0666;
+    std::string temp = platform::FolderOf(real) + "." + platform::FileNameOf(real) + ".norv-save";
+    fs.Remove(temp);
+    bool inPlace = false;
+    int error = writer.Open(temp, platform::WriteMode::kCreateNew, permissions);
+    if (error) {
+        inPlace = true;
+        error = writer.Open(real, platform::WriteMode::kCreateOrOverwrite, permissions);
+    }
+    if (error) {
+        message(kWriteFailed, platform::mb::kOk | platform::mb::kIconError);
+        status(platform::StatusCode::kNoMemory);
+        return 0;
+    }
+    onFixedDisk = fs.IsOnFixedDrive(real);
+
+    if (s.mirroring && !s.mirrorPath.empty()) {
+        std::string folder = ResolveSideFolder(fs, s.mirrorPath, real, s.relCreate);
+        writer.OpenMirror(folder + platform::FileNameOf(real));
+    }
+
+    if (saveCode == TextCode::None) saveCode = code;
+    const bool unicodeText = IsUnicodeFamily(code);
+    const bool ucs2 = saveCode == TextCode::Ucs2Le || saveCode == TextCode::Ucs2Be;
+    const bool bigEndian = saveCode == TextCode::Ucs2Be;
+    const int acp = env.CodePage();
+    const int cp = CodePage();
+
+    bool ok = true;
+    if (bom) {
+        if (saveCode == TextCode::Utf8) ok = writer.Write("\xEF\xBB\xBF", 3);
+        else if (saveCode == TextCode::Ucs2Le) ok = writer.Write("\xFF\xFE", 2);
+        else if (bigEndian) ok = writer.Write("\xFE\xFF", 2);
+    }
+
+    // Each line keeps its own line end when the mode is "each line its own", or when the mode
+    // is the one the loader decided and the user has not chosen another.
+    const bool ownEnds = env.load.orgCr && (eolMode == EolMode::Default || eolModeFromFile);
+    bool strippedAny = false;
+    std::string out;
+    std::u16string units;
+    for (LineRecord* r = lines_.first(); r && ok; r = r->next) {
+        if (s.delSpace && !(r->flags & LF_CONTINUED)) {
+            LineRecord* nr = StripTrailingBlanks(lines_, r);
+            if (nr != r || nr->rows == 0) strippedAny = true;
+            r = nr;
+        }
+        std::string_view text(r->text(), r->contentLength());
+        std::string converted;
+        if (s.saveMode == 1 || s.saveMode == 2) {
+            converted = ConvertTabs(text, s.saveMode, tabWidth, cp);
+            text = converted;
+        }
+        const bool last = r->next == nullptr;
+        int lineMode = saveMode;
+        if (ownEnds) lineMode = ModeOfKind(r->flags, saveMode);
+        out.clear();
+        if (ucs2) {
+            units.clear();
+            if (unicodeText) {
+                Utf8ToUcs2(units, text);
+            } else {
+                std::string utf8;
+                AnsiToUtf8(utf8, text, acp);
+                Utf8ToUcs2(units, utf8);
+            }
+            AppendUcs2(out, units, bigEndian);
+            // A line end after every line but the last; after the last only when the file had
+            // one there or the line is empty.
+            bool eol = !(r->flags & LF_CONTINUED) && (!last || endsWithEol || text.empty());
+            if (eol) {
+                std::string_view e = (r->flags & LF_EOL_CRCRLF) && lineMode == 0 && ownEnds
+                                         ? std::string_view("\r\r\n")
+                                         : std::string_view(EolBytes(lineMode));
+                for (char c : e) AppendUcs2(out, std::u16string(1, static_cast<char16_t>(c)), bigEndian);
+            }
+        } else {
+            EncodeLine(out, text, saveCode, unicodeText, acp);
+            if (!last && !(r->flags & LF_CONTINUED)) {
+                if ((r->flags & LF_EOL_CRCRLF) && lineMode == 0 && ownEnds)
+                    out += "\r\r\n";
+                else
+                    out += EolBytes(lineMode);
+            }
+        }
+        ok = writer.Write(out);
+    }
+    if (ok && s.addEof) ok = writer.Write("\x1A", 1);
+    if (ok) ok = writer.Close();
+    else writer.Close();
+    if (writer.mirrorFailed()) message(kWriteFailed, platform::mb::kOk | platform::mb::kIconError);
+    if (ok && !inPlace && !fs.Rename(temp, real)) {
+        ok = false;
+    }
+    if (!ok) {
+        if (!inPlace) fs.Remove(temp);
+        message(kWriteFailed, platform::mb::kOk | platform::mb::kIconError);
+        status(platform::StatusCode::kNoMemory);
+        return 0;
+    }
+    for (LineRecord* r = lines_.first(); r; r = r->next) r->flags &= static_cast<uint8_t>(~LF_CHANGED);
+    if (auto now = fs.Stat(real)) fileTime = now->lastWrite;
+    if (strippedAny && env.hooks) env.hooks->LinesChanged(*this);
+    return 1;
+}
+
+}  // namespace norv::document

@@ -1,0 +1,63 @@
+#include "document/text_file_writer.h"
+
+#include <cerrno>
+
+namespace norv::document {
+
+int TextFileWriter::Open(const std::string& path, platform::WriteMode mode, unsigned permissions) {
+    int error = 0;
+    target_ = fs_.OpenWrite(path, mode, permissions, &error);
+    if (!target_) return error ? error : EIO;
+    return 0;
+}
+
+bool TextFileWriter::OpenMirror(const std::string& path) {
+    int error = 0;
+    mirror_ = fs_.OpenWrite(path, platform::WriteMode::kCreateOrOverwrite, 0644, &error);
+    return mirror_ != nullptr;
+}
+
+bool TextFileWriter::Flush() {
+    if (buf_.empty()) return true;
+    if (!target_->Write(buf_.data(), buf_.size())) {
+        error_ = target_->LastError() ? target_->LastError() : EIO;
+        return false;
+    }
+    if (mirror_ && !mirror_->Write(buf_.data(), buf_.size())) {
+        mirror_.reset();
+        mirrorFailed_ = true;
+    }
+    buf_.clear();
+    return true;
+}
+
+bool TextFileWriter::Write(const char* p, size_t n) {
+    if (!target_) return false;
+    while (n > 0) {
+        size_t room = kBufferBytes - buf_.size();
+        size_t take = n < room ? n : room;
+        buf_.insert(buf_.end(), p, p + take);
+        p += take;
+        n -= take;
+        if (buf_.size() >= kBufferBytes && !Flush()) return false;
+    }
+    return true;
+}
+
+bool TextFileWriter::Close() {
+    if (!target_) return false;
+    bool ok = Flush() && target_->Truncate() && target_->Sync();
+    if (!ok && !error_) error_ = target_->LastError() ? target_->LastError() : EIO;
+    if (!target_->Close() && ok) {
+        ok = false;
+        error_ = target_->LastError() ? target_->LastError() : EIO;
+    }
+    target_.reset();
+    if (mirror_) {
+        if (!mirror_->Truncate() || !mirror_->Close()) mirrorFailed_ = true;
+        mirror_.reset();
+    }
+    return ok;
+}
+
+}  // namespace norv::document
