@@ -175,9 +175,19 @@ void Regex::BuildShiftJisTables() {
         const bool lead = platform::IsLeadByte(932, static_cast<uint8_t>(b));
         sjisByteClass_[b] = lead ? 2 : (firstByte_[b] ? 1 : 0);
         if (!lead || !firstByte_[b]) continue;
-        for (size_t t = 0x40; t < 256; ++t) {
-            char pair[2] = {static_cast<char>(b), static_cast<char>(t)};
-            pairStart_[b << 8 | t] = fold_.ignoreWidth || FirstCharMayStart({pair, 2}, 0);
+        if (fold_.ignoreWidth) {
+            for (size_t t = 0x40; t < 256; ++t) pairStart_[b << 8 | t] = true;
+            continue;
+        }
+        // Without width folding the code is the pair itself.
+        const DfaState& start = automaton_.States()[0];
+        for (const DfaEdge& e : start.edges) {
+            const CharTest& test = automaton_.Tests()[static_cast<size_t>(e.test)];
+            for (size_t t = 0x40; t < 256; ++t) {
+                if (!pairStart_[b << 8 | t] && test.Matches(static_cast<CharCode>(b << 8 | t))) {
+                    pairStart_[b << 8 | t] = true;
+                }
+            }
         }
     }
 }
