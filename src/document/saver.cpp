@@ -243,9 +243,10 @@ int CElwDoc::SaveDocument(const std::string& pathIn) {
                 Utf8ToUcs2(units, utf8);
             }
             AppendUcs2(out, units, bigEndian);
-            // A line end after every line but the last; after the last only when the file had
-            // one there or the line is empty.
-            bool eol = !(r->flags & LF_CONTINUED) && (!last || endsWithEol || text.empty());
+            // A line end after every line but the last; after the last only when the UCS-2 file
+            // had one there. (A document read from a byte code ends in an empty line that stands
+            // for its final line end, so it is written like the byte codes write it.)
+            bool eol = !(r->flags & LF_CONTINUED) && (!last || endsWithEol);
             if (eol) {
                 std::string_view e = (r->flags & LF_EOL_CRCRLF) && lineMode == 0 && ownEnds
                                          ? std::string_view("\r\r\n")
