@@ -61,4 +61,20 @@ TEST(Norvconv, ReadingOptionsAndDump) {
     EXPECT_EQ(Norvconv("'" + d.path() + "'", err).status, 1);  // a folder
 }
 
+TEST(Norvconv, ConvertsWithTheEditorsSaver) {
+    TempDir d;
+    std::string src = d.Write("s.txt", "\x82\xA0\r\n\x82\xA2\r\n");
+    std::string err = d.File("err");
+    EXPECT_EQ(Norvconv("-t utf8 -e lf -o '" + d.File("u.txt") + "' '" + src + "'", err).status, 0);
+    EXPECT_EQ(norv::testing::ReadFileBytes(d.File("u.txt")), "\xE3\x81\x82\n\xE3\x81\x84\n");
+    EXPECT_EQ(Norvconv("-t ucs2be -b '" + d.File("u.txt") + "'", err).status, 0);  // in place
+    EXPECT_EQ(norv::testing::ReadFileBytes(d.File("u.txt")),
+              std::string("\xFE\xFF\x30\x42\0\n\x30\x44\0\n", 10));
+    EXPECT_EQ(Norvconv("-t euc '" + src + "'", err).status, 0);
+    EXPECT_EQ(norv::testing::ReadFileBytes(src), "\xA4\xA2\r\n\xA4\xA4\r\n");
+    EXPECT_EQ(Norvconv("-t euc --backup 1 '" + src + "'", err).status, 0);
+    EXPECT_EQ(norv::testing::ReadFileBytes(d.File("s.t01")), "\xA4\xA2\r\n\xA4\xA4\r\n");
+    EXPECT_EQ(Norvconv("-t klingon '" + src + "'", err).status, 2);
+}
+
 }  // namespace
