@@ -12,9 +12,19 @@ namespace norv::app {
 
 namespace {
 
-std::string_view TrimLeadingBlanks(std::string_view s) {
-    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-    return s;
+// A stray CR inside a field cannot be written back (it would read as part of a line end), so
+// it reads as a blank, which is what writing it would give.
+std::string Clean(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c == '\r') c = ' ';
+    return out;
+}
+
+std::string TrimLeadingBlanks(std::string_view raw) {
+    std::string s = Clean(raw);
+    size_t i = s.find_first_not_of(' ');
+    return i == std::string::npos ? std::string() : s.substr(i);
 }
 
 // A text written into one field of a line: tabs and line breaks would split the record.
@@ -47,10 +57,10 @@ void ParseGroupHeader(std::string_view line, KeywordFile& out) {
     size_t tab = line.find('\t');
     if (first < 0x10 || tab == std::string_view::npos) return;
     KeywordGroup& g = out.groups[first - 0x10];
-    g.name = line.substr(1, tab - 1);
+    g.name = Clean(line.substr(1, tab - 1));
     std::string_view rest = line.substr(tab + 1);
     size_t tab2 = rest.find('\t');
-    g.fileTypes = rest.substr(0, tab2);
+    g.fileTypes = Clean(rest.substr(0, tab2));
     std::string_view switches =
         tab2 == std::string_view::npos ? std::string_view() : rest.substr(tab2 + 1);
     switches = switches.substr(0, switches.find('\t'));

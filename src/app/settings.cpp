@@ -116,6 +116,17 @@ ProfileTable Settings::Profiles() const {
     return table;
 }
 
+std::string Settings::Dump() const {
+    std::string out;
+    for (size_t i = 0; i < kKeyCount; ++i) {
+        const KeySpec& spec = kKeySpecs[i];
+        out += "[" + std::string(SectionName(spec.section)) + "] " + std::string(spec.name) + "=";
+        out += spec.type == ValueType::Int ? std::to_string(values_[i].number) : values_[i].text;
+        out += "\n";
+    }
+    return out;
+}
+
 HelpEntry Settings::Help(int entry) const {
     return {Text(HelpKey(entry, HelpField::File)), Text(HelpKey(entry, HelpField::Cmt)),
             Text(HelpKey(entry, HelpField::Ext))};

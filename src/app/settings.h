@@ -59,6 +59,10 @@ public:
         return Colour(Key::LBakColor) == Rgb(255, 255, 255);
     }
 
+    // Every value as "[Section] Key=value", one a line in table order (for failing tests and
+    // for comparing two loads).
+    std::string Dump() const;
+
 private:
     struct Value {
         int number = 0;    // integers, and colour values

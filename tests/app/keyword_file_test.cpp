@@ -86,6 +86,19 @@ TEST(KeywordFile, LineKinds) {
     EXPECT_EQ(KeywordGroupsForFile("/x/Makefile", f), 1u << 15);  // "*.*" applies to all
 }
 
+TEST(KeywordFile, FormerFaults) {
+    // A CR inside a field read back differently after a save (it was written as a blank,
+    // then lost as a leading blank): such a CR now reads as the blank it is written as.
+    KeywordFile f(932), g(932);
+    ParseKeywordFile("\x10" "na\rme\t*.c\r\t2\n if\t0\t\r1\t1\t0\n", f);
+    EXPECT_EQ(f.groups[0].name, "na me");
+    ASSERT_EQ(f.blocks.size(), 1u);
+    EXPECT_EQ(f.blocks[0].end, "1");
+    ParseKeywordFile(FormatKeywordFile(f), g);
+    EXPECT_EQ(g.groups, f.groups);
+    EXPECT_EQ(g.blocks, f.blocks);
+}
+
 TEST(KeywordFile, LongLinesStayWhole) {
     std::string longWord(5000, 'k');
     KeywordFile f(932);

@@ -1,0 +1,28 @@
+// Arbitrary bytes as a keyword file: what is read, once written, reads back the same, and
+// every bucket stays in order.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "app/keyword_file.h"
+
+using namespace norv::app;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::string text(reinterpret_cast<const char*>(data), size);
+    KeywordFile first(932), second(932);
+    ParseKeywordFile(text, first);
+    for (int b = 0; b < 256; ++b) {
+        const auto& bucket = first.keywords.Bucket(static_cast<uint8_t>(b));
+        for (size_t i = 1; i < bucket.size(); ++i)
+            if (KeywordTable::Compare(bucket[i - 1].text, bucket[i].text, 932) > 0) std::abort();
+    }
+    std::string saved = FormatKeywordFile(first);
+    ParseKeywordFile(saved, second);
+    if (second.groups != first.groups || second.blocks != first.blocks) std::abort();
+    for (int b = 0; b < 256; ++b)
+        if (second.keywords.Bucket(uint8_t(b)) != first.keywords.Bucket(uint8_t(b))) std::abort();
+    if (FormatKeywordFile(second) != saved) std::abort();
+    (void)KeywordGroupsForFile("/a/b.c", first);
+    return 0;
+}
