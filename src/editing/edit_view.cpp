@@ -16,12 +16,22 @@ using document::UndoKind;
 using document::UndoPosition;
 using document::UndoRecord;
 
+namespace {
+
+// The character model always follows the document's internal encoding.
+view::LayoutOptions WithCodePage(view::LayoutOptions o, int codePage) {
+    o.codePage = codePage;
+    return o;
+}
+
+}  // namespace
+
 CElwView::CElwView(document::CElwDoc& doc, document::UndoList& undo, EditorShared& shared,
                    const view::LayoutOptions& layout, const EditOptions& options)
     : doc_(doc),
       undo_(undo),
       shared_(shared),
-      layout_(layout),
+      layout_(WithCodePage(layout, doc.CodePage())),
       options_(options),
       words_(options.ankDelimiter, options.dbcsDelimiter) {
     if (doc_.lines().count() == 0) doc_.lines().AppendLineFromText("\n", 0);
@@ -41,7 +51,7 @@ void CElwView::Relocated(LineRecord* from, LineRecord* to) {
 }
 
 void CElwView::SetLayout(const view::LayoutOptions& layout) {
-    layout_ = view::LineLayout(layout);
+    layout_ = view::LineLayout(WithCodePage(layout, doc_.CodePage()));
     RecountRows();
 }
 

@@ -1,0 +1,189 @@
+// Line layout: where rows are cut, how wide they are, and where a column lands.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "document/codecs.h"
+#include "view/line_layout.h"
+
+namespace norv::view {
+namespace {
+
+std::string Sjis(std::string_view utf8) {
+    std::string out;
+    document::Utf8ToAnsi(out, utf8, 932);
+    return out;
+}
+
+// The rows of a line as strings (the line feed not shown).
+std::vector<std::string> Rows(const LineLayout& layout, const std::string& content) {
+    std::string line = content + "\n";
+    LineText t(line);
+    std::vector<std::string> rows;
+    size_t start = 0;
+    for (;;) {
+        auto next = layout.NextRowStart(t, start);
+        rows.push_back(t.Slice(start, next ? *next : t.end()));
+        if (!next) break;
+        start = *next;
+    }
+    EXPECT_EQ(static_cast<size_t>(layout.RowCount(t)), rows.size());
+    return rows;
+}
+
+LayoutOptions Wrap(int w, int tab = 8, bool noWordWrap = false, int cp = 932) {
+    LayoutOptions o;
+    o.wrapColumn = w;
+    o.tabWidth = tab;
+    o.noWordWrap = noWordWrap;
+    o.codePage = cp;
+    return o;
+}
+
+TEST(LineLayout, CutsRowsAtTheWrapColumnAndAtBreakOpportunities) {
+    const std::string a81(81, 'a');
+    std::string blank60 = std::string(59, 'a') + " " + std::string(30, 'b');
+    static const struct {
+        const char* name;
+        LayoutOptions options;
+        std::string content;
+        std::vector<std::string> rows;
+    } kCases[] = {
+        {"short line", Wrap(80), "abc", {"abc"}},
+        {"empty line", Wrap(80), "", {""}},
+        {"81 letters cut after column 80", Wrap(80), a81, {std::string(80, 'a'), "a"}},
+        {"word wrap after the blank in column 60", Wrap(80), blank60,
+         {std::string(59, 'a') + " ", std::string(30, 'b')}},
+        {"exactly W columns: one row", Wrap(10), "0123456789", {"0123456789"}},
+        {"exactly W columns without word wrap: an empty second row", Wrap(10, 8, true),
+         "0123456789", {"0123456789", ""}},
+        {"a tab at column 78 reaches 80 and ends the row", Wrap(80),
+         std::string(78, 'x') + "\ty", {std::string(78, 'x') + "\t", "y"}},
+        {"a space at the cut hangs in the row", Wrap(5), "abcde fgh", {"abcde ", "fgh"}},
+        {"a full stop just after the column hangs", Wrap(5), "abcde.fg", {"abcde.", "fg"}},
+        {"two hanging characters go to the next row with the one before", Wrap(5),
+         "abcde).", {"abcd", "e)."}},
+        {"an opening bracket starts the next row", Wrap(6), "ab cd(efgh", {"ab cd", "(efgh"}},
+        {"a comma is a break opportunity", Wrap(6), "ab,cdefgh", {"ab,", "cdefgh"}},
+        {"no word wrap cuts only at the column", Wrap(6, 8, true), "ab cdefgh",
+         {"ab cde", "fgh"}},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        LineLayout layout(c.options);
+        EXPECT_EQ(Rows(layout, c.content), c.rows);
+    }
+}
+
+TEST(LineLayout, DoubleByteCharactersNeverStartInTheLastColumn) {
+    LineLayout layout(Wrap(80));
+    // 79 columns of ASCII, then a kanji: it would start in column 79, so it moves down.
+    std::string kanji = Sjis("漢");
+    std::string line = std::string(79, 'a') + kanji + "b";
+    std::vector<std::string> rows = Rows(layout, line);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0], std::string(79, 'a'));
+    EXPECT_EQ(rows[1], kanji + "b");
+    EXPECT_EQ(layout.RowWidth(LineText(line + "\n"), 0), 79);
+}
+
+TEST(LineLayout, JapaneseTextBreaksBetweenAnyTwoCharacters) {
+    LineLayout layout(Wrap(6));
+    std::vector<std::string> rows = Rows(layout, Sjis("あいうえおか"));
+    EXPECT_EQ(rows, (std::vector<std::string>{Sjis("あいう"), Sjis("えおか")}));
+    // UTF-8 text: three bytes a character, still two columns.
+    LineLayout utf8(Wrap(6, 8, false, 65000));
+    EXPECT_EQ(Rows(utf8, "あいうえおか"), (std::vector<std::string>{"あいう", "えおか"}));
+}
+
+TEST(LineLayout, EveryRowTakesAtLeastOneCharacter) {
+    // Former fault: a wrap column in which a two-column character cannot start made the
+    // layout stand still on it.
+    for (int w : {1, 2}) {
+        SCOPED_TRACE(w);
+        LineLayout layout(Wrap(w));
+        std::string text = Sjis("漢字") + "ab" + Sjis("か");
+        std::vector<std::string> rows = Rows(layout, text);
+        EXPECT_GE(rows.size(), 3u);
+        std::string joined;
+        for (const auto& r : rows) {
+            EXPECT_FALSE(r.empty());
+            joined += r;
+        }
+        EXPECT_EQ(joined, text);
+    }
+    // A full line at column 1 has more rows than 16 bits hold.
+    LineLayout one(Wrap(1, 8, true));
+    std::string longLine(65534, 'x');
+    EXPECT_EQ(one.RowCount(LineText(longLine + "\n")), 65535);
+}
+
+TEST(LineLayout, ColumnToPositionStopsBeforeWideCharactersAndTabs) {
+    LineLayout layout(Wrap(80, 4));
+    std::string line = "a\tb" + Sjis("漢") + "c\n";
+    LineText t(line);
+    static const struct {
+        int column;
+        size_t pos;
+        int reached;
+    } kCases[] = {
+        {0, 0, 0}, {1, 1, 1}, {2, 1, 1},   // inside the tab: before it
+        {4, 2, 4}, {5, 3, 5}, {6, 3, 5},   // inside the kanji: before it
+        {7, 5, 7}, {8, 6, 8}, {50, 6, 8},  // beyond the end: the line end
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.column);
+        LineLayout::Position p = layout.ColumnToPosition(t, 0, c.column);
+        EXPECT_EQ(p.pos, c.pos);
+        EXPECT_EQ(p.column, c.reached);
+    }
+}
+
+TEST(LineLayout, WrappedRowsKeepTheCaretOnTheirLastCharacter) {
+    LineLayout layout(Wrap(4, 8, true));
+    std::string line = "abcdefg\n";
+    LineText t(line);
+    EXPECT_EQ(layout.RowWidth(t, 0), 4);
+    EXPECT_EQ(layout.ColumnToPosition(t, 0, 10).pos, 3u);
+    EXPECT_EQ(layout.ColumnToPosition(t, 4, 10).pos, 7u);
+    LineLayout::Row r = layout.RowOf(t, 4);
+    EXPECT_EQ(r.start, 4u);
+    EXPECT_EQ(r.index, 1);
+    EXPECT_EQ(layout.RowStartAt(t, 1), 4u);
+    EXPECT_EQ(layout.ColumnOf(t, 4, 6), 2);
+}
+
+TEST(LineLayout, TwoSpansAreOneLine) {
+    // The line edit buffer hands the layout the text before and after the gap.
+    LineLayout layout(Wrap(4, 8, true));
+    std::string whole = "abcdefg\n";
+    LineText one(whole);
+    LineText two(std::string_view(whole).substr(0, 3), std::string_view(whole).substr(3));
+    EXPECT_EQ(layout.RowCount(one), layout.RowCount(two));
+    EXPECT_EQ(*layout.NextRowStart(two, 0), 4u);
+    EXPECT_EQ(two.Slice(2, 6), "cdef");
+}
+
+TEST(LineLayout, LeadByteBeforeTheLineFeedIsOneColumn) {
+    LineLayout layout(Wrap(80));
+    std::string line = "ab\x82\n";
+    LineText t(line);
+    EXPECT_EQ(layout.CharLen(t, 2), 1u);
+    EXPECT_EQ(layout.RowWidth(t, 0), 4);
+}
+
+TEST(CharSet, HoldsSingleBytesAndShiftJisPairs) {
+    CharSet s(")]", Sjis("」、") + "x");
+    EXPECT_TRUE(s.Contains(')'));
+    EXPECT_FALSE(s.Contains('x'));
+    EXPECT_TRUE(s.Contains(0x8176));  // 」
+    EXPECT_TRUE(s.Contains(0x8141));  // 、
+    EXPECT_FALSE(s.Contains(0x8140));
+    // A UTF-8 character is looked up by its Shift-JIS code.
+    std::string u = "」\n";
+    EXPECT_EQ(CharCode(65000, LineText(u), 0, 3), 0x8176);
+}
+
+}  // namespace
+}  // namespace norv::view
