@@ -86,6 +86,16 @@ int SjisToEuc(std::string& out, std::string_view in) {
             p += 8;
             o += 8;
         }
+        // Runs of kanji and kana of JIS X 0208 (leads up to 0xEF).
+        while (end - p >= 2) {
+            const uint16_t jis = SjisBytesToJis(p[0], p[1]);
+            if (jis == 0) break;
+            o[0] = static_cast<uint8_t>((jis >> 8) | 0x80);
+            o[1] = static_cast<uint8_t>((jis & 0xFF) | 0x80);
+            o += 2;
+            p += 2;
+            result = 1;
+        }
         if (p == end) break;
         const uint8_t b = *p;
         if (b < 0x80) {

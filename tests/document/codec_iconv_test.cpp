@@ -163,12 +163,13 @@ TEST(CodecsAgainstIconv, Ucs2AndUtf8WithCharactersBeyondTheBmp) {
         std::u32string text;
         const int n = static_cast<int>(rng() % 60);
         for (int k = 0; k < n; ++k) {
+            uint32_t r = static_cast<uint32_t>(rng());
             char32_t c;
-            switch (rng() % 4) {
-                case 0: c = rng() % 0x80; break;
-                case 1: c = 0x80 + rng() % 0x780; break;
-                case 2: c = 0x800 + rng() % 0xF800; break;
-                default: c = 0x10000 + rng() % 0x100000; break;
+            switch (r % 4) {
+                case 0: c = (r >> 2) % 0x80; break;
+                case 1: c = 0x80 + (r >> 2) % 0x780; break;
+                case 2: c = 0x800 + (r >> 2) % 0xF800; break;
+                default: c = 0x10000 + (r >> 2) % 0x100000; break;
             }
             if (c >= 0xD800 && c <= 0xDFFF) c = 0x3042;
             text.push_back(c);
