@@ -63,7 +63,7 @@ StrippedPattern StripAnchors(std::string_view pattern, int codePage) {
 Regex::Regex(RegexCapacity capacity)
     : capacity_(capacity),
       automaton_(capacity.automaton),
-      matcher_(automaton_, capacity.maxChars),
+      matcher_(automaton_, capacity.maxChars, capacity.asciiTables),
       ends_(capacity.maxChars + 1) {}
 
 CompileStatus Regex::Compile(std::string_view pattern, const RegexOptions& options) {

@@ -41,6 +41,8 @@ struct RegexCapacity {
     ParserLimits parser;
     AutomatonLimits automaton;
     size_t maxChars = 256;  // characters one attempt may read
+    // The matcher's ASCII transition tables; off only to check that they change nothing.
+    bool asciiTables = true;
 };
 
 enum class CompileStatus : uint8_t { Ok, TooManyNfaStates, TooManyDfaStates, TooComplex };

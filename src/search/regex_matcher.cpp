@@ -5,8 +5,8 @@
 
 namespace norv::search {
 
-RegexMatcher::RegexMatcher(const Automaton& automaton, size_t maxChars)
-    : automaton_(automaton), history_(maxChars) {
+RegexMatcher::RegexMatcher(const Automaton& automaton, size_t maxChars, bool useAsciiTables)
+    : automaton_(automaton), useAsciiTables_(useAsciiTables), history_(maxChars) {
     Reset();
 }
 
@@ -20,7 +20,7 @@ void RegexMatcher::Reset() {
 
 bool RegexMatcher::Step(CharCode c, size_t index) {
     const DfaState& state = automaton_.States()[static_cast<size_t>(current_)];
-    if (c >= 0 && c < 128) {
+    if (useAsciiTables_ && c >= 0 && c < 128) {
         // One matching edge means no alternative to keep; none means no transition.
         int16_t next = state.asciiNext[static_cast<size_t>(c)];
         if (next >= 0) {

@@ -28,7 +28,10 @@ enum class FeedResult : int8_t { NoMatch = -1, Continue = 0, Match = 1 };
 class RegexMatcher {
 public:
     // The automaton must outlive the matcher and not be rebuilt while it is used.
-    explicit RegexMatcher(const Automaton& automaton, size_t maxChars = 256);
+    // useAsciiTables: take ASCII transitions from the states' tables (the same answers as the
+    // ranked edge scan; off only to check that).
+    explicit RegexMatcher(const Automaton& automaton, size_t maxChars = 256,
+                          bool useAsciiTables = true);
 
     // Starts a new attempt.
     void Reset();
@@ -50,6 +53,7 @@ private:
     bool Step(CharCode c, size_t index);
 
     const Automaton& automaton_;
+    bool useAsciiTables_;
     std::vector<CharCode> history_;  // the characters of this attempt, fixed capacity
     size_t fed_ = 0;
     int32_t current_ = -1;
