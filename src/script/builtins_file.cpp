@@ -62,9 +62,8 @@ bool CallFileBuiltin(int id, const uint32_t* a, Runtime& rt) {
         return true;
     }
     case BuiltinId("FOPEN"): {
-        std::string mode = str(1);
-        if (mode.empty()) mode = "r";
-        rt.SetResult(static_cast<uint32_t>(files.Open(str(0), mode)));
+        const std::string mode = str(1);
+        rt.SetResult(static_cast<uint32_t>(files.Open(str(0), mode.empty() ? std::string(1, 'r') : mode)));
         return true;
     }
     case BuiltinId("FCLOSE"): files.Close(S(a[0])); return true;

@@ -181,7 +181,7 @@ uint32_t Runtime::MakeString(std::string_view text) {
         return 0;
     }
     uint8_t* p = heap_.At(a);
-    std::memmove(p, text.data(), n);
+    if (n != 0) std::memmove(p, text.data(), n);
     p[n] = 0;
     if (!levels_.empty()) levels_.back().push_back(a);
     else heap_.Find(a)->level = kOwnedByVariable;  // before any ENTER: freed at the end
@@ -219,6 +219,16 @@ void Runtime::Release(uint32_t address) {
     heap_.Free(address);
 }
 
+void Runtime::RemoveFromLevel(size_t level, uint32_t address) {
+    auto& list = levels_[level];
+    for (size_t i = list.size(); i-- > 0;)
+        if (list[i] == address) {
+            list[i] = list.back();
+            list.pop_back();
+            return;
+        }
+}
+
 void Runtime::ReleaseOwned(uint32_t address) {
     StringHeap::Block* b = heap_.Find(address);
     if (b != nullptr && b->level == kOwnedByVariable) heap_.Free(address);
@@ -254,6 +264,45 @@ void Runtime::StoreString(uint8_t* slot, uint32_t value, bool parameterSlot) {
         if (old != value) ReleaseOwned(old);
     }
     St32(slot, value);
+}
+
+uint32_t Runtime::Concat(uint32_t left, uint32_t right) {
+    std::string_view l, r;
+    if (!View(left, l) || !View(right, r)) {
+        Fault("Illegal memory access in the script.");
+        return 0;
+    }
+    if (l.size() + r.size() >= kMaxHeapLimit) {
+        Fault("Out of memory for script strings.");
+        return 0;
+    }
+    const auto n = static_cast<uint32_t>(l.size() + r.size());
+    const uint32_t a = heap_.Allocate(n + 1, static_cast<int32_t>(levels_.size()) - 1);
+    if (a == 0) {
+        Fault("Out of memory for script strings.");
+        return 0;
+    }
+    // The arena never moves, so the views stay valid; memmove because a stale reference may
+    // point into the block just handed out.
+    uint8_t* p = heap_.At(a);
+    if (!l.empty()) std::memmove(p, l.data(), l.size());
+    if (!r.empty()) std::memmove(p + l.size(), r.data(), r.size());
+    p[n] = 0;
+    if (!levels_.empty()) levels_.back().push_back(a);
+    else heap_.Find(a)->level = kOwnedByVariable;
+    return a;
+}
+
+bool Runtime::CopyString(uint32_t dst, uint32_t src) {
+    std::string_view v;
+    uint8_t* d = View(src, v) ? Resolve(dst, static_cast<uint32_t>(v.size() + 1)) : nullptr;
+    if (d == nullptr) {
+        Fault("Illegal memory access in the script.");
+        return false;
+    }
+    if (!v.empty()) std::memmove(d, v.data(), v.size());
+    d[v.size()] = 0;
+    return true;
 }
 
 void Runtime::PushLevel() { levels_.emplace_back(); }
@@ -300,7 +349,7 @@ RunResult Runtime::Run() {
         sp += 4;                                       \
         St32(stack + sp, static_cast<uint32_t>(expr)); \
         pc += 1;                                       \
-        break;                                         \
+        NEXT();                                        \
     }
 #define FAULT(msg)   \
     {                \
@@ -308,316 +357,377 @@ RunResult Runtime::Run() {
         goto stopped; \
     }
 
-    for (;;) {
-        if (sp - 8 > top - 8) {  // sp < 8 or sp > top
-            if (sp < 8) {
-                outcome = RunResult::kStackOverflow;
-                goto stopped;
-            }
-            FAULT("Script stack underflow.");
+    // Threaded dispatch: each handler jumps to the next through its own indirect jump.
+    void* dispatch[256];
+    for (void*& d : dispatch) d = &&L_default;
+    dispatch[static_cast<uint8_t>(Op::kAdd)] = &&L_kAdd;
+    dispatch[static_cast<uint8_t>(Op::kSub)] = &&L_kSub;
+    dispatch[static_cast<uint8_t>(Op::kMul)] = &&L_kMul;
+    dispatch[static_cast<uint8_t>(Op::kDiv)] = &&L_kDiv;
+    dispatch[static_cast<uint8_t>(Op::kMod)] = &&L_kMod;
+    dispatch[static_cast<uint8_t>(Op::kCat)] = &&L_kCat;
+    dispatch[static_cast<uint8_t>(Op::kEq)] = &&L_kEq;
+    dispatch[static_cast<uint8_t>(Op::kGe)] = &&L_kGe;
+    dispatch[static_cast<uint8_t>(Op::kLe)] = &&L_kLe;
+    dispatch[static_cast<uint8_t>(Op::kGt)] = &&L_kGt;
+    dispatch[static_cast<uint8_t>(Op::kLt)] = &&L_kLt;
+    dispatch[static_cast<uint8_t>(Op::kNe)] = &&L_kNe;
+    dispatch[static_cast<uint8_t>(Op::kSEq)] = &&L_kSEq;
+    dispatch[static_cast<uint8_t>(Op::kSGe)] = &&L_kSGe;
+    dispatch[static_cast<uint8_t>(Op::kSLe)] = &&L_kSLe;
+    dispatch[static_cast<uint8_t>(Op::kSGt)] = &&L_kSGt;
+    dispatch[static_cast<uint8_t>(Op::kSLt)] = &&L_kSLt;
+    dispatch[static_cast<uint8_t>(Op::kSNe)] = &&L_kSNe;
+    dispatch[static_cast<uint8_t>(Op::kLdg)] = &&L_kLdg;
+    dispatch[static_cast<uint8_t>(Op::kLdgb)] = &&L_kLdgb;
+    dispatch[static_cast<uint8_t>(Op::kLdgw)] = &&L_kLdgw;
+    dispatch[static_cast<uint8_t>(Op::kPushA)] = &&L_kPushA;
+    dispatch[static_cast<uint8_t>(Op::kPushA2)] = &&L_kPushA2;
+    dispatch[static_cast<uint8_t>(Op::kPushI)] = &&L_kPushI;
+    dispatch[static_cast<uint8_t>(Op::kLdl)] = &&L_kLdl;
+    dispatch[static_cast<uint8_t>(Op::kLdgx)] = &&L_kLdgx;
+    dispatch[static_cast<uint8_t>(Op::kLdgxb)] = &&L_kLdgxb;
+    dispatch[static_cast<uint8_t>(Op::kLdgxw)] = &&L_kLdgxw;
+    dispatch[static_cast<uint8_t>(Op::kAdrl)] = &&L_kAdrl;
+    dispatch[static_cast<uint8_t>(Op::kLdlx)] = &&L_kLdlx;
+    dispatch[static_cast<uint8_t>(Op::kRsv)] = &&L_kRsv;
+    dispatch[static_cast<uint8_t>(Op::kStg)] = &&L_kStg;
+    dispatch[static_cast<uint8_t>(Op::kStgb)] = &&L_kStgb;
+    dispatch[static_cast<uint8_t>(Op::kStgw)] = &&L_kStgw;
+    dispatch[static_cast<uint8_t>(Op::kStl)] = &&L_kStl;
+    dispatch[static_cast<uint8_t>(Op::kStgx)] = &&L_kStgx;
+    dispatch[static_cast<uint8_t>(Op::kStgxb)] = &&L_kStgxb;
+    dispatch[static_cast<uint8_t>(Op::kStgxw)] = &&L_kStgxw;
+    dispatch[static_cast<uint8_t>(Op::kStlx)] = &&L_kStlx;
+    dispatch[static_cast<uint8_t>(Op::kPop)] = &&L_kPop;
+    dispatch[static_cast<uint8_t>(Op::kSetRet)] = &&L_kSetRet;
+    dispatch[static_cast<uint8_t>(Op::kSetRetS)] = &&L_kSetRetS;
+    dispatch[static_cast<uint8_t>(Op::kDup)] = &&L_kDup;
+    dispatch[static_cast<uint8_t>(Op::kSstg)] = &&L_kSstg;
+    dispatch[static_cast<uint8_t>(Op::kSstgx)] = &&L_kSstgx;
+    dispatch[static_cast<uint8_t>(Op::kSstl)] = &&L_kSstl;
+    dispatch[static_cast<uint8_t>(Op::kSstlx)] = &&L_kSstlx;
+    dispatch[static_cast<uint8_t>(Op::kMove)] = &&L_kMove;
+    dispatch[static_cast<uint8_t>(Op::kScpy)] = &&L_kScpy;
+    dispatch[static_cast<uint8_t>(Op::kSdup)] = &&L_kSdup;
+    dispatch[static_cast<uint8_t>(Op::kLand)] = &&L_kLand;
+    dispatch[static_cast<uint8_t>(Op::kLor)] = &&L_kLor;
+    dispatch[static_cast<uint8_t>(Op::kLxor)] = &&L_kLxor;
+    dispatch[static_cast<uint8_t>(Op::kNeg)] = &&L_kNeg;
+    dispatch[static_cast<uint8_t>(Op::kLnot)] = &&L_kLnot;
+    dispatch[static_cast<uint8_t>(Op::kBand)] = &&L_kBand;
+    dispatch[static_cast<uint8_t>(Op::kBor)] = &&L_kBor;
+    dispatch[static_cast<uint8_t>(Op::kBxor)] = &&L_kBxor;
+    dispatch[static_cast<uint8_t>(Op::kCallU)] = &&L_kCallU;
+    dispatch[static_cast<uint8_t>(Op::kRet)] = &&L_kRet;
+    dispatch[static_cast<uint8_t>(Op::kCallB)] = &&L_kCallB;
+    dispatch[static_cast<uint8_t>(Op::kJmp)] = &&L_kJmp;
+    dispatch[static_cast<uint8_t>(Op::kJnz)] = &&L_kJnz;
+    dispatch[static_cast<uint8_t>(Op::kJz)] = &&L_kJz;
+    dispatch[static_cast<uint8_t>(Op::kEnter)] = &&L_kEnter;
+    dispatch[static_cast<uint8_t>(Op::kLeave)] = &&L_kLeave;
+    dispatch[static_cast<uint8_t>(Op::kShl)] = &&L_kShl;
+    dispatch[static_cast<uint8_t>(Op::kShr)] = &&L_kShr;
+    dispatch[static_cast<uint8_t>(Op::kChkx)] = &&L_kChkx;
+    dispatch[static_cast<uint8_t>(Op::kHalt)] = &&L_kHalt;
+    dispatch[static_cast<uint8_t>(Op::kHold)] = &&L_kHold;
+#define NEXT()                                                                \
+    do {                                                                      \
+        if (__builtin_expect(sp - 8 > top - 8 || --countdown == 0, 0)) goto slow; \
+        goto* dispatch[code[pc]];                                             \
+    } while (0)
+    goto slow;
+slow:
+    if (sp - 8 > top - 8) {  // sp < 8 or sp > top
+        if (sp < 8) {
+            outcome = RunResult::kStackOverflow;
+            goto stopped;
         }
-        if (--countdown == 0) {
-            countdown = kPollInterval;
-            executed += kPollInterval;
-            if (limits_.instructionBudget != 0 && executed >= limits_.instructionBudget) {
-                outcome = RunResult::kBudget;
-                goto stopped;
-            }
-            if (host_.BreakPressed()) {
-                host_.NoSilent();
-                host_.Refresh();
-                outcome = RunResult::kInterrupted;
-                goto stopped;
-            }
+        FAULT("Script stack underflow.");
+    }
+    if (countdown == 0) {
+        countdown = kPollInterval;
+        executed += kPollInterval;
+        if (limits_.instructionBudget != 0 && executed >= limits_.instructionBudget) {
+            outcome = RunResult::kBudget;
+            goto stopped;
         }
-        switch (static_cast<Op>(code[pc])) {
-        case Op::kAdd: BINARY(l + r)
-        case Op::kSub: BINARY(l - r)
-        case Op::kMul: BINARY(l * r)
-        case Op::kDiv:
-        case Op::kMod: {
-            const int32_t r = S(Ld32(stack + sp));
-            const int32_t l = S(Ld32(stack + sp + 4));
-            if (r == 0) FAULT("Division by zero.");
-            int32_t v;
-            if (r == -1) v = code[pc] == uint8_t(Op::kDiv) ? S(0u - uint32_t(l)) : 0;
-            else v = code[pc] == uint8_t(Op::kDiv) ? l / r : l % r;
-            sp += 4;
-            St32(stack + sp, static_cast<uint32_t>(v));
-            pc += 1;
-            break;
-        }
-        case Op::kCat: {
-            std::string_view l, r;
-            const uint32_t ra = Ld32(stack + sp), la = Ld32(stack + sp + 4);
-            if (!View(la, l) || !View(ra, r)) FAULT("Illegal memory access in the script.");
-            const std::string joined = std::string(l) + std::string(r);
-            const uint32_t a = MakeString(joined);
-            if (a == 0) goto stopped;
-            sp += 4;
-            St32(stack + sp, a);
-            pc += 1;
-            break;
-        }
-        case Op::kEq: BINARY(l == r)
-        case Op::kGe: BINARY(S(l) >= S(r))
-        case Op::kLe: BINARY(S(l) <= S(r))
-        case Op::kGt: BINARY(S(l) > S(r))
-        case Op::kLt: BINARY(S(l) < S(r))
-        case Op::kNe: BINARY(l != r)
-        case Op::kSEq: case Op::kSGe: case Op::kSLe:
-        case Op::kSGt: case Op::kSLt: case Op::kSNe: {
-            std::string_view l, r;
-            if (!View(Ld32(stack + sp + 4), l) || !View(Ld32(stack + sp), r))
-                FAULT("Illegal memory access in the script.");
-            const int c = CompareStrings(l, r);
-            bool v = false;
-            switch (static_cast<Op>(code[pc])) {
-            case Op::kSEq: v = c == 0; break;
-            case Op::kSGe: v = c >= 0; break;
-            case Op::kSLe: v = c <= 0; break;
-            case Op::kSGt: v = c > 0; break;
-            case Op::kSLt: v = c < 0; break;
-            default: v = c != 0; break;
-            }
-            sp += 4;
-            St32(stack + sp, v ? 1u : 0u);
-            pc += 1;
-            break;
-        }
-        case Op::kLdg: PUSH(Ld32(data + OPERAND())); pc += 5; break;
-        case Op::kLdgb: PUSH(data[OPERAND()]); pc += 5; break;
-        case Op::kLdgw: PUSH(uint32_t(data[OPERAND()]) | uint32_t(data[OPERAND() + 1]) << 8); pc += 5; break;
-        case Op::kPushA:
-        case Op::kPushA2: PUSH(kDataBase + OPERAND()); pc += 5; break;
-        case Op::kPushI: PUSH(OPERAND()); pc += 5; break;
-        case Op::kLdl: {
-            const uint32_t a = fp + OPERAND();
-            if (a > top - 4) FAULT("Illegal memory access in the script.");
-            PUSH(Ld32(stack + a));
-            pc += 5;
-            break;
-        }
-        case Op::kLdgx: case Op::kLdgxb: case Op::kLdgxw: {
-            const uint32_t w = code[pc] == uint8_t(Op::kLdgx) ? 4 : code[pc] == uint8_t(Op::kLdgxw) ? 2 : 1;
-            const int64_t a = int64_t(OPERAND()) + S(Ld32(stack + sp));
-            if (a < 0 || a + w > dataSize) FAULT("Illegal memory access in the script.");
-            const uint8_t* p = data + a;
-            St32(stack + sp, w == 4 ? Ld32(p) : w == 2 ? uint32_t(p[0]) | uint32_t(p[1]) << 8 : p[0]);
-            pc += 5;
-            break;
-        }
-        case Op::kAdrl: PUSH(kStackBase + fp + OPERAND()); pc += 5; break;
-        case Op::kLdlx: {
-            const uint32_t a = fp + OPERAND() + Ld32(stack + sp);
-            if (a > top - 4) FAULT("Illegal memory access in the script.");
-            St32(stack + sp, Ld32(stack + a));
-            pc += 5;
-            break;
-        }
-        case Op::kRsv: sp -= 4; pc += 1; break;
-        case Op::kStg: St32(data + OPERAND(), POP()); pc += 5; break;
-        case Op::kStgb: data[OPERAND()] = uint8_t(POP()); pc += 5; break;
-        case Op::kStgw: {
-            const uint32_t v = POP();
-            data[OPERAND()] = uint8_t(v);
-            data[OPERAND() + 1] = uint8_t(v >> 8);
-            pc += 5;
-            break;
-        }
-        case Op::kStl: {
-            const uint32_t a = fp + OPERAND();
-            if (a > top - 4) FAULT("Illegal memory access in the script.");
-            St32(stack + a, POP());
-            pc += 5;
-            break;
-        }
-        case Op::kStgx: case Op::kStgxb: case Op::kStgxw: {
-            const uint32_t w = code[pc] == uint8_t(Op::kStgx) ? 4 : code[pc] == uint8_t(Op::kStgxw) ? 2 : 1;
-            const int64_t a = int64_t(OPERAND()) + S(POP());
-            const uint32_t v = POP();
-            if (a < 0 || a + w > dataSize) FAULT("Illegal memory access in the script.");
-            uint8_t* p = data + a;
-            if (w == 4) St32(p, v);
-            else {
-                p[0] = uint8_t(v);
-                if (w == 2) p[1] = uint8_t(v >> 8);
-            }
-            pc += 5;
-            break;
-        }
-        case Op::kStlx: {
-            const uint32_t idx = POP();
-            const uint32_t v = POP();
-            const uint32_t a = fp + OPERAND() + idx;
-            if (a > top - 4) FAULT("Illegal memory access in the script.");
-            St32(stack + a, v);
-            pc += 5;
-            break;
-        }
-        case Op::kPop: sp += 4; pc += 1; break;
-        case Op::kSetRet: result_ = POP(); pc += 1; break;
-        case Op::kSetRetS: {
-            const uint32_t v = POP();
-            StringHeap::Block* b = heap_.Find(v);
-            const int32_t level = static_cast<int32_t>(levels_.size()) - 1;
-            if (b != nullptr && b->level == level && level >= 1) {
-                auto& list = levels_[static_cast<size_t>(level)];
-                for (size_t i = list.size(); i-- > 0;)
-                    if (list[i] == v) {
-                        list[i] = list.back();
-                        list.pop_back();
-                        break;
-                    }
-                levels_[static_cast<size_t>(level - 1)].push_back(v);
-                b->level = level - 1;
-            }
-            result_ = v;
-            pc += 1;
-            break;
-        }
-        case Op::kDup: {
-            const uint32_t v = Ld32(stack + sp);
-            PUSH(v);
-            pc += 1;
-            break;
-        }
-        case Op::kSstg: {
-            StoreString(data + OPERAND(), Ld32(stack + sp), false);
-            sp += 4;
-            if (faulted_) goto stopped;
-            pc += 5;
-            break;
-        }
-        case Op::kSstgx: {
-            const int64_t a = int64_t(OPERAND()) + S(POP());
-            if (a < 0 || a + 4 > dataSize) FAULT("Illegal memory access in the script.");
-            StoreString(data + a, Ld32(stack + sp), false);
-            sp += 4;
-            if (faulted_) goto stopped;
-            pc += 5;
-            break;
-        }
-        case Op::kSstl: case Op::kSstlx: {
-            const bool indexed = code[pc] == uint8_t(Op::kSstlx);
-            const uint32_t idx = indexed ? POP() : 0;
-            const int32_t off = S(OPERAND()) + S(idx);
-            const uint32_t a = fp + static_cast<uint32_t>(off);
-            if (a > top - 4) FAULT("Illegal memory access in the script.");
-            // Slots above the saved frame pointer and return address are parameters.
-            StoreString(stack + a, Ld32(stack + sp), off >= 8);
-            sp += 4;
-            if (faulted_) goto stopped;
-            pc += 5;
-            break;
-        }
-        case Op::kMove: {
-            const uint32_t dst = POP(), src = POP(), n = POP();
-            uint8_t* d = Resolve(dst, n);
-            uint8_t* s = Resolve(src, n);
-            if ((d == nullptr || s == nullptr) && n != 0) FAULT("Illegal memory access in the script.");
-            if (n != 0) std::memmove(d, s, n);
-            pc += 1;
-            break;
-        }
-        case Op::kScpy: {
-            const uint32_t dst = POP(), src = POP();
-            std::string_view v;
-            if (!View(src, v)) FAULT("Illegal memory access in the script.");
-            const std::string copy(v);
-            uint8_t* d = Resolve(dst, static_cast<uint32_t>(copy.size() + 1));
-            if (d == nullptr) FAULT("Illegal memory access in the script.");
-            std::memcpy(d, copy.c_str(), copy.size() + 1);
-            pc += 1;
-            break;
-        }
-        case Op::kSdup: {
-            std::string_view v;
-            if (!View(Ld32(stack + sp), v)) FAULT("Illegal memory access in the script.");
-            const std::string copy(v);
-            const uint32_t a = MakeString(copy);
-            if (a == 0) goto stopped;
-            St32(stack + sp, a);
-            pc += 1;
-            break;
-        }
-        case Op::kLand: BINARY(l != 0 && r != 0)
-        case Op::kLor: BINARY(l != 0 || r != 0)
-        case Op::kLxor: BINARY((l != 0) != (r != 0))
-        case Op::kNeg: St32(stack + sp, 0u - Ld32(stack + sp)); pc += 1; break;
-        case Op::kLnot: St32(stack + sp, Ld32(stack + sp) == 0 ? 1u : 0u); pc += 1; break;
-        case Op::kBand: BINARY(l & r)
-        case Op::kBor: BINARY(l | r)
-        case Op::kBxor: BINARY(l ^ r)
-        case Op::kCallU:
-            PUSH(pc + 5);
-            pc = OPERAND();
-            result_ = 0;
-            break;
-        case Op::kRet: {
-            const uint32_t n = OPERAND();
-            const uint32_t ret = POP();
-            if (n > (top - sp) / 4) FAULT("Script stack underflow.");
-            sp += 4 * n;
-            PUSH(result_);
-            if (ret == 0) {
-                outcome = RunResult::kReturned;
-                goto stopped;
-            }
-            if (ret >= code_.size() || codeStarts_[ret] == 0) FAULT("Illegal return address in the script.");
-            pc = ret;
-            break;
-        }
-        case Op::kCallB: {
-            const uint32_t id = OPERAND();
-            if (!CallBuiltin(id, sp) || faulted_) goto stopped;
-            pc += 5;
-            break;
-        }
-        case Op::kJmp: pc = OPERAND(); break;
-        case Op::kJnz: pc = POP() != 0 ? OPERAND() : pc + 5; break;
-        case Op::kJz: pc = POP() == 0 ? OPERAND() : pc + 5; break;
-        case Op::kEnter: {
-            const uint32_t size = OPERAND();
-            if (size > sp - 8 || sp - 8 - size < 8) {
-                outcome = RunResult::kStackOverflow;
-                goto stopped;
-            }
-            PUSH(fp);
-            fp = sp;
-            sp -= size;
-            std::memset(stack + sp, 0, size);
-            PushLevel();
-            pc += 5;
-            break;
-        }
-        case Op::kLeave: {
-            sp = fp;
-            if (sp > top - 4) FAULT("Script stack underflow.");
-            fp = POP();
-            PopLevel();
-            pc += 1;
-            break;
-        }
-        case Op::kShl: BINARY(l << (r & 31))
-        case Op::kShr: BINARY(l >> (r & 31))
-        case Op::kChkx: {
-            const int32_t v = S(Ld32(stack + sp));
-            const int32_t count = S(OPERAND());
-            if (v < 0 || v >= count) {
-                char text[80];
-                std::snprintf(text, sizeof text, "Array index out of range in line %d.",
-                              S(Ld32(code + pc + 5)));
-                FAULT(text);
-            }
-            pc += 9;
-            break;
-        }
-        case Op::kHalt: outcome = RunResult::kHalted; goto stopped;
-        case Op::kHold: break;
-        default: pc += InstructionLength(code[pc]); break;  // validated images hold none
+        if (host_.BreakPressed()) {
+            host_.NoSilent();
+            host_.Refresh();
+            outcome = RunResult::kInterrupted;
+            goto stopped;
         }
     }
+    goto* dispatch[code[pc]];
+
+    L_kAdd: BINARY(l + r)
+    L_kSub: BINARY(l - r)
+    L_kMul: BINARY(l * r)
+    L_kDiv:
+    L_kMod: {
+        const int32_t r = S(Ld32(stack + sp));
+        const int32_t l = S(Ld32(stack + sp + 4));
+        if (r == 0) FAULT("Division by zero.");
+        int32_t v;
+        if (r == -1) v = code[pc] == uint8_t(Op::kDiv) ? S(0u - uint32_t(l)) : 0;
+        else v = code[pc] == uint8_t(Op::kDiv) ? l / r : l % r;
+        sp += 4;
+        St32(stack + sp, static_cast<uint32_t>(v));
+        pc += 1;
+        NEXT();
+    }
+    L_kCat: {
+        const uint32_t a = Concat(Ld32(stack + sp + 4), Ld32(stack + sp));
+        if (a == 0) goto stopped;
+        sp += 4;
+        St32(stack + sp, a);
+        pc += 1;
+        NEXT();
+    }
+    L_kEq: BINARY(l == r)
+    L_kGe: BINARY(S(l) >= S(r))
+    L_kLe: BINARY(S(l) <= S(r))
+    L_kGt: BINARY(S(l) > S(r))
+    L_kLt: BINARY(S(l) < S(r))
+    L_kNe: BINARY(l != r)
+    L_kSEq: L_kSGe: L_kSLe:
+    L_kSGt: L_kSLt: L_kSNe: {
+        std::string_view l, r;
+        if (!View(Ld32(stack + sp + 4), l) || !View(Ld32(stack + sp), r))
+            FAULT("Illegal memory access in the script.");
+        const int c = CompareStrings(l, r);
+        bool v = false;
+        switch (static_cast<Op>(code[pc])) {
+        case Op::kSEq: v = c == 0; break;
+        case Op::kSGe: v = c >= 0; break;
+        case Op::kSLe: v = c <= 0; break;
+        case Op::kSGt: v = c > 0; break;
+        case Op::kSLt: v = c < 0; break;
+        default: v = c != 0; break;
+        }
+        sp += 4;
+        St32(stack + sp, v ? 1u : 0u);
+        pc += 1;
+        NEXT();
+    }
+    L_kLdg: PUSH(Ld32(data + OPERAND())); pc += 5; NEXT();
+    L_kLdgb: PUSH(data[OPERAND()]); pc += 5; NEXT();
+    L_kLdgw: PUSH(uint32_t(data[OPERAND()]) | uint32_t(data[OPERAND() + 1]) << 8); pc += 5; NEXT();
+    L_kPushA:
+    L_kPushA2: PUSH(kDataBase + OPERAND()); pc += 5; NEXT();
+    L_kPushI: PUSH(OPERAND()); pc += 5; NEXT();
+    L_kLdl: {
+        const uint32_t a = fp + OPERAND();
+        if (a > top - 4) FAULT("Illegal memory access in the script.");
+        PUSH(Ld32(stack + a));
+        pc += 5;
+        NEXT();
+    }
+    L_kLdgx: L_kLdgxb: L_kLdgxw: {
+        const uint32_t w = code[pc] == uint8_t(Op::kLdgx) ? 4 : code[pc] == uint8_t(Op::kLdgxw) ? 2 : 1;
+        const int64_t a = int64_t(OPERAND()) + S(Ld32(stack + sp));
+        if (a < 0 || a + w > dataSize) FAULT("Illegal memory access in the script.");
+        const uint8_t* p = data + a;
+        St32(stack + sp, w == 4 ? Ld32(p) : w == 2 ? uint32_t(p[0]) | uint32_t(p[1]) << 8 : p[0]);
+        pc += 5;
+        NEXT();
+    }
+    L_kAdrl: PUSH(kStackBase + fp + OPERAND()); pc += 5; NEXT();
+    L_kLdlx: {
+        const uint32_t a = fp + OPERAND() + Ld32(stack + sp);
+        if (a > top - 4) FAULT("Illegal memory access in the script.");
+        St32(stack + sp, Ld32(stack + a));
+        pc += 5;
+        NEXT();
+    }
+    L_kRsv: sp -= 4; pc += 1; NEXT();
+    L_kStg: St32(data + OPERAND(), POP()); pc += 5; NEXT();
+    L_kStgb: data[OPERAND()] = uint8_t(POP()); pc += 5; NEXT();
+    L_kStgw: {
+        const uint32_t v = POP();
+        data[OPERAND()] = uint8_t(v);
+        data[OPERAND() + 1] = uint8_t(v >> 8);
+        pc += 5;
+        NEXT();
+    }
+    L_kStl: {
+        const uint32_t a = fp + OPERAND();
+        if (a > top - 4) FAULT("Illegal memory access in the script.");
+        St32(stack + a, POP());
+        pc += 5;
+        NEXT();
+    }
+    L_kStgx: L_kStgxb: L_kStgxw: {
+        const uint32_t w = code[pc] == uint8_t(Op::kStgx) ? 4 : code[pc] == uint8_t(Op::kStgxw) ? 2 : 1;
+        const int64_t a = int64_t(OPERAND()) + S(POP());
+        const uint32_t v = POP();
+        if (a < 0 || a + w > dataSize) FAULT("Illegal memory access in the script.");
+        uint8_t* p = data + a;
+        if (w == 4) St32(p, v);
+        else {
+            p[0] = uint8_t(v);
+            if (w == 2) p[1] = uint8_t(v >> 8);
+        }
+        pc += 5;
+        NEXT();
+    }
+    L_kStlx: {
+        const uint32_t idx = POP();
+        const uint32_t v = POP();
+        const uint32_t a = fp + OPERAND() + idx;
+        if (a > top - 4) FAULT("Illegal memory access in the script.");
+        St32(stack + a, v);
+        pc += 5;
+        NEXT();
+    }
+    L_kPop: sp += 4; pc += 1; NEXT();
+    L_kSetRet: result_ = POP(); pc += 1; NEXT();
+    L_kSetRetS: {
+        const uint32_t v = POP();
+        StringHeap::Block* b = heap_.Find(v);
+        const int32_t level = static_cast<int32_t>(levels_.size()) - 1;
+        if (b != nullptr && b->level == level && level >= 1) {
+            RemoveFromLevel(static_cast<size_t>(level), v);
+            levels_[static_cast<size_t>(level - 1)].push_back(v);
+            b->level = level - 1;
+        }
+        result_ = v;
+        pc += 1;
+        NEXT();
+    }
+    L_kDup: {
+        const uint32_t v = Ld32(stack + sp);
+        PUSH(v);
+        pc += 1;
+        NEXT();
+    }
+    L_kSstg: {
+        StoreString(data + OPERAND(), Ld32(stack + sp), false);
+        sp += 4;
+        if (faulted_) goto stopped;
+        pc += 5;
+        NEXT();
+    }
+    L_kSstgx: {
+        const int64_t a = int64_t(OPERAND()) + S(POP());
+        if (a < 0 || a + 4 > dataSize) FAULT("Illegal memory access in the script.");
+        StoreString(data + a, Ld32(stack + sp), false);
+        sp += 4;
+        if (faulted_) goto stopped;
+        pc += 5;
+        NEXT();
+    }
+    L_kSstl: L_kSstlx: {
+        const bool indexed = code[pc] == uint8_t(Op::kSstlx);
+        const uint32_t idx = indexed ? POP() : 0;
+        const int32_t off = S(OPERAND()) + S(idx);
+        const uint32_t a = fp + static_cast<uint32_t>(off);
+        if (a > top - 4) FAULT("Illegal memory access in the script.");
+        // Slots above the saved frame pointer and return address are parameters.
+        StoreString(stack + a, Ld32(stack + sp), off >= 8);
+        sp += 4;
+        if (faulted_) goto stopped;
+        pc += 5;
+        NEXT();
+    }
+    L_kMove: {
+        const uint32_t dst = POP(), src = POP(), n = POP();
+        uint8_t* d = Resolve(dst, n);
+        uint8_t* s = Resolve(src, n);
+        if ((d == nullptr || s == nullptr) && n != 0) FAULT("Illegal memory access in the script.");
+        if (n != 0) std::memmove(d, s, n);
+        pc += 1;
+        NEXT();
+    }
+    L_kScpy: {
+        const uint32_t dst = POP(), src = POP();
+        if (!CopyString(dst, src)) goto stopped;
+        pc += 1;
+        NEXT();
+    }
+    L_kSdup: {
+        const uint32_t a = Concat(Ld32(stack + sp), 0);
+        if (a == 0) goto stopped;
+        St32(stack + sp, a);
+        pc += 1;
+        NEXT();
+    }
+    L_kLand: BINARY(l != 0 && r != 0)
+    L_kLor: BINARY(l != 0 || r != 0)
+    L_kLxor: BINARY((l != 0) != (r != 0))
+    L_kNeg: St32(stack + sp, 0u - Ld32(stack + sp)); pc += 1; NEXT();
+    L_kLnot: St32(stack + sp, Ld32(stack + sp) == 0 ? 1u : 0u); pc += 1; NEXT();
+    L_kBand: BINARY(l & r)
+    L_kBor: BINARY(l | r)
+    L_kBxor: BINARY(l ^ r)
+    L_kCallU:
+        PUSH(pc + 5);
+        pc = OPERAND();
+        result_ = 0;
+        NEXT();
+    L_kRet: {
+        const uint32_t n = OPERAND();
+        const uint32_t ret = POP();
+        if (n > (top - sp) / 4) FAULT("Script stack underflow.");
+        sp += 4 * n;
+        PUSH(result_);
+        if (ret == 0) {
+            outcome = RunResult::kReturned;
+            goto stopped;
+        }
+        if (ret >= code_.size() || codeStarts_[ret] == 0) FAULT("Illegal return address in the script.");
+        pc = ret;
+        NEXT();
+    }
+    L_kCallB: {
+        const uint32_t id = OPERAND();
+        if (!CallBuiltin(id, sp) || faulted_) goto stopped;
+        pc += 5;
+        NEXT();
+    }
+    L_kJmp: pc = OPERAND(); NEXT();
+    L_kJnz: pc = POP() != 0 ? OPERAND() : pc + 5; NEXT();
+    L_kJz: pc = POP() == 0 ? OPERAND() : pc + 5; NEXT();
+    L_kEnter: {
+        const uint32_t size = OPERAND();
+        if (size > sp - 8 || sp - 8 - size < 8) {
+            outcome = RunResult::kStackOverflow;
+            goto stopped;
+        }
+        PUSH(fp);
+        fp = sp;
+        sp -= size;
+        std::memset(stack + sp, 0, size);
+        PushLevel();
+        pc += 5;
+        NEXT();
+    }
+    L_kLeave: {
+        sp = fp;
+        if (sp > top - 4) FAULT("Script stack underflow.");
+        fp = POP();
+        PopLevel();
+        pc += 1;
+        NEXT();
+    }
+    L_kShl: BINARY(l << (r & 31))
+    L_kShr: BINARY(l >> (r & 31))
+    L_kChkx: {
+        const int32_t v = S(Ld32(stack + sp));
+        const int32_t count = S(OPERAND());
+        if (v < 0 || v >= count) {
+            char text[80];
+            std::snprintf(text, sizeof text, "Array index out of range in line %d.",
+                          S(Ld32(code + pc + 5)));
+            FAULT(text);
+        }
+        pc += 9;
+        NEXT();
+    }
+    L_kHalt: outcome = RunResult::kHalted; goto stopped;
+    L_kHold: NEXT();
+    L_default: pc += InstructionLength(code[pc]); NEXT();  // validated images hold none
 
 stopped:
 #undef OPERAND
@@ -625,6 +735,7 @@ stopped:
 #undef POP
 #undef BINARY
 #undef FAULT
+#undef NEXT
     fp_ = fp;
     if (outcome == RunResult::kStackOverflow) {
         host_.ui().MessageBox("Stack overflow!!", platform::mb::kOk | platform::mb::kIconError);

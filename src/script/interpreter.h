@@ -91,6 +91,11 @@ private:
     bool View(uint32_t address, std::string_view& out);
     void StoreString(uint8_t* slot, uint32_t value, bool parameterSlot);
     void ReleaseOwned(uint32_t address);
+    // A new temporary string holding left then right (0 reads as empty; right 0 makes a copy);
+    // 0 after a fault.
+    uint32_t Concat(uint32_t left, uint32_t right);
+    bool CopyString(uint32_t dst, uint32_t src);
+    void RemoveFromLevel(size_t level, uint32_t address);
     void PushLevel();
     void PopLevel();
     void ReleaseAllLevels();
