@@ -18,12 +18,18 @@ inline uint64_t Load8(const uint8_t* p) {
     return x;
 }
 
-inline void Store8(uint8_t* p, uint64_t x) { std::memcpy(p, &x, 8); }
+inline void Store8(uint8_t* p, uint64_t x) {
+    std::memcpy(p, &x, 8);
+}
 
 // Nonzero exactly when some byte of x is zero.
-constexpr uint64_t ZeroByte(uint64_t x) { return (x - kOnes) & ~x & kHighBits; }
+constexpr uint64_t ZeroByte(uint64_t x) {
+    return (x - kOnes) & ~x & kHighBits;
+}
 
 // Nonzero exactly when some byte of x equals b.
-constexpr uint64_t HasByte(uint64_t x, uint8_t b) { return ZeroByte(x ^ (kOnes * b)); }
+constexpr uint64_t HasByte(uint64_t x, uint8_t b) {
+    return ZeroByte(x ^ (kOnes * b));
+}
 
 }  // namespace norv::document::codec_bits

@@ -45,15 +45,38 @@ struct SaveSettings {
     bool saveMarkInfo = true;
 };
 
+// The Save As dialog, answered by the front end (or by a test or script).
+struct SaveAsRequest {
+    std::string name;                          // in: proposed name; out: the chosen path
+    CodeChoice choice = CodeChoice::Default;   // out: the code list's choice
+    bool addBom = true;                        // in/out: the byte-order-mark box
+};
+
+class DocumentDialogs {
+public:
+    virtual ~DocumentDialogs() = default;
+    // Fills the request; false when the user cancelled.
+    virtual bool AskSaveAs(SaveAsRequest& request) = 0;
+};
+
 class DocumentHooks {
 public:
     virtual ~DocumentHooks() = default;
+    // The resident scripts' before-save event; false cancels the save.
+    virtual bool OnBeforeSave(CElwDoc&) { return true; }
+    // The resident scripts' after-save event.
+    virtual void OnAfterSave(CElwDoc&) {}
+    // Clears the undo history after a save (when UndoReset is on).
+    virtual void ResetUndo(CElwDoc&) {}
+    // Replaces the whole text as one undoable edit (the Check Kanji Code conversion); false when
+    // no editor is attached, and the lines are then replaced directly.
+    virtual bool ReplaceWholeText(CElwDoc&, const std::string& /*text*/) { return false; }
+    // The title changed (the front end shows it).
+    virtual void TitleChanged(CElwDoc&) {}
     // The resident scripts' open event; false cancels the open.
     virtual bool OnOpenEvent(CElwDoc&, const std::string& /*path*/) { return true; }
     // Chooses the document's file-type profile from its path.
     virtual void ChooseFileType(CElwDoc&) {}
-    // Reads the document's bookmark file after a load.
-    virtual void LoadMarks(CElwDoc&) {}
     // Writes back a line being edited (before the document is read as a whole).
     virtual void FlushEditBuffer(CElwDoc&) {}
     // After a DelSpace save changed lines: views re-lay out and redraw.
@@ -65,6 +88,7 @@ struct DocumentEnvironment {
     platform::FileSystem* fs = nullptr;  // null: the real file system
     platform::StatusSink* status = nullptr;
     platform::UserInterface* ui = nullptr;
+    DocumentDialogs* dialogs = nullptr;
     DocumentHooks* hooks = nullptr;
     LoadSettings load;
     SaveSettings save;
@@ -124,6 +148,33 @@ public:
     // A UCS-2 file that ended with a line end (written back after the last line).
     bool endsWithEol = false;
     int tabWidth = 8;  // of the document's file-type profile
+    std::string typeExtension;  // of the file-type profile, for the title of an untitled text
+    uint64_t fileSize = 0;      // size of the file at load or save (the external-change test)
+    bool autoSaveFlag = false;  // modified since its auto-save copy was written
+    int autoSaveNumber = -1;    // this document's auto-save file number, kept for its life
+
+    // Save (no dialog when the document has a path) and Save As: returns 1 when saved.
+    int DoSave(const std::string& newPath, bool withDialog);
+    // The Character Code menu: "&ANSI" Ansi, "&JIS" Jis, "EU&C (EOL=Default)" Euc,
+    // "&EUC-JP (EOL=LF)" Euc with eucLf, "&Unicode" Ucs2Le, "U&nicode (Big Endian)" Ucs2Be,
+    // "U&TF8" Utf8. Returns 1 when the code was changed.
+    int SetCharacterCode(TextCode target, bool eucLf = false);
+    // The Return Code menu: Default, CR LF, LF, CR.
+    void SetReturnCode(EolMode mode);
+    // Read&Only Mode.
+    void ToggleReadOnly();
+    // Marks the document modified (never when read-only) or unmodified (re-reading the file
+    // time); rebuilds the title when the state changes.
+    void SetModified(bool value);
+    // 1 when the file on a fixed disk has another last-write time or size than when it was
+    // loaded or saved.
+    int IsChangedOnDisk();
+    // Asked when a view of the document is activated: reloads on Yes, or remembers the new time.
+    void CheckChangedOnDisk();
+    // Reload: asks first when modified; keeps the read-only state. Returns 1 when reloaded.
+    int Reload();
+    // Rebuilds the title from the path (or the old title) with "<R>" or "*".
+    void UpdateTitle();
 
     // Writes the document to `path` in its save code and line ends, with backups and the mirror.
     // Returns 1 on success, 0 on failure (the file on disk is then left as it was).

@@ -20,9 +20,15 @@ using namespace codec_bits;
 constexpr uint8_t kSingleShift2 = 0x8E;  // half-width katakana follows
 constexpr uint8_t kSingleShift3 = 0x8F;  // a JIS X 0212 pair follows
 
-constexpr bool IsEucByte(unsigned b) { return b - 0xA1u < 0x5Eu; }
-constexpr bool IsHalfKana(unsigned b) { return b >= 0xA1 && b <= 0xDF; }
-constexpr bool IsSjisLead(unsigned b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+constexpr bool IsEucByte(unsigned b) {
+    return b - 0xA1u < 0x5Eu;
+}
+constexpr bool IsHalfKana(unsigned b) {
+    return b >= 0xA1 && b <= 0xDF;
+}
+constexpr bool IsSjisLead(unsigned b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
 
 }  // namespace
 

@@ -37,15 +37,23 @@ inline bool HasJisControl(uint64_t x) {
     return (HasByte(x, kEsc) | ZeroByte((x & ~kOnes) ^ (kOnes * kShiftOut))) != 0;
 }
 
-constexpr bool IsJisByte(unsigned b) { return b - 0x21u < 0x5Eu; }
+constexpr bool IsJisByte(unsigned b) {
+    return b - 0x21u < 0x5Eu;
+}
 
-constexpr bool IsSjisLead(unsigned b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+constexpr bool IsSjisLead(unsigned b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
 
 }  // namespace
 
-uint16_t JisToSjisCode(uint16_t jis) { return JisBytesToSjis(jis >> 8, jis & 0xFFu); }
+uint16_t JisToSjisCode(uint16_t jis) {
+    return JisBytesToSjis(jis >> 8, jis & 0xFFu);
+}
 
-uint16_t SjisToJisCode(uint16_t sjis) { return SjisBytesToJis(sjis >> 8, sjis & 0xFFu); }
+uint16_t SjisToJisCode(uint16_t sjis) {
+    return SjisBytesToJis(sjis >> 8, sjis & 0xFFu);
+}
 
 int JisToSjis(char* out, const char* in, size_t n, size_t* outLen) {
     const auto* p = reinterpret_cast<const uint8_t*>(in);
@@ -71,10 +79,14 @@ int JisToSjis(char* out, const char* in, size_t n, size_t* outLen) {
                 const uint8_t c2 = p[2];
                 JisState next = state;
                 bool known = true;
-                if (c1 == '$' && (c2 == 'B' || c2 == '@')) next = JisState::kKanji;
-                else if (c1 == '(' && (c2 == 'B' || c2 == 'J')) next = JisState::kAscii;
-                else if (c1 == '(' && c2 == 'I') next = JisState::kKana;
-                else known = false;
+                if (c1 == '$' && (c2 == 'B' || c2 == '@'))
+                    next = JisState::kKanji;
+                else if (c1 == '(' && (c2 == 'B' || c2 == 'J'))
+                    next = JisState::kAscii;
+                else if (c1 == '(' && c2 == 'I')
+                    next = JisState::kKana;
+                else
+                    known = false;
                 if (known) {
                     if (next != JisState::kAscii) result = 1;
                     state = next;
@@ -169,8 +181,10 @@ size_t SjisToJis(std::string& out, std::string_view in) {
             if (b >= 0xFA) {
                 if (uint16_t replacement = ReplaceExtensionCode(code)) code = replacement;
             }
-            if (uint16_t jis = SjisBytesToJis(code >> 8, code & 0xFFu)) putJis(jis);
-            else putShifted(p + i, 2);
+            if (uint16_t jis = SjisBytesToJis(code >> 8, code & 0xFFu))
+                putJis(jis);
+            else
+                putShifted(p + i, 2);
             i += 2;
             continue;
         }

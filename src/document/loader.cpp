@@ -14,6 +14,7 @@
 #include "document/codecs.h"
 #include "document/document.h"
 #include "document/file_reader.h"
+#include "document/marks_file.h"
 #include "platform/paths.h"
 
 namespace norv::document {
@@ -356,13 +357,12 @@ int DocumentLoader::Open(const std::string& pathIn) {
     doc_.path = path;
     doc_.title = platform::FileNameOf(path);
     doc_.fileTime = info->lastWrite;
+    doc_.fileSize = info->size;
     doc_.modified = false;
     doc_.loadTime = platform::FileTimeNow();
     if (choice_ != CodeChoice::Default && choice_ != CodeChoice::Unset) doc_.codeChoice = choice_;
-    if (env_.hooks) {
-        env_.hooks->LoadMarks(doc_);
-        env_.hooks->ChooseFileType(doc_);
-    }
+    LoadMarks(doc_);
+    if (env_.hooks) env_.hooks->ChooseFileType(doc_);
     Status(platform::StatusCode::kLoaded);
     return 1;
 }

@@ -278,7 +278,10 @@ int CElwDoc::SaveDocument(const std::string& pathIn) {
         return 0;
     }
     for (LineRecord* r = lines_.first(); r; r = r->next) r->flags &= static_cast<uint8_t>(~LF_CHANGED);
-    if (auto now = fs.Stat(real)) fileTime = now->lastWrite;
+    if (auto now = fs.Stat(real)) {
+        fileTime = now->lastWrite;
+        fileSize = now->size;
+    }
     if (strippedAny && env.hooks) env.hooks->LinesChanged(*this);
     return 1;
 }

@@ -128,7 +128,9 @@ static_assert(std::size(kHalfSequences) == std::size(kFullForSequences));
 
 }  // namespace
 
-std::span<const ExtensionPair> ExtensionKanjiTable() { return kExtensionKanji; }
+std::span<const ExtensionPair> ExtensionKanjiTable() {
+    return kExtensionKanji;
+}
 
 uint16_t LookupExtensionKanji(uint16_t ibm) {
     const auto* end = std::end(kExtensionKanji);
@@ -144,7 +146,11 @@ uint16_t ReplaceExtensionCode(uint16_t ibm) {
     return 0;
 }
 
-std::span<const std::string_view> HalfKanaSequences() { return kHalfSequences; }
-std::span<const uint16_t> FullKanaForSequences() { return kFullForSequences; }
+std::span<const std::string_view> HalfKanaSequences() {
+    return kHalfSequences;
+}
+std::span<const uint16_t> FullKanaForSequences() {
+    return kFullForSequences;
+}
 
 }  // namespace norv::document

@@ -56,7 +56,9 @@ inline constexpr SjisPairTable kSjisPairs = [] {
 }();
 
 // Shift-JIS trail-byte test (0x40-0x7E, 0x80-0xFC).
-constexpr bool IsSjisTrail(unsigned b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
+constexpr bool IsSjisTrail(unsigned b) {
+    return b >= 0x40 && b <= 0xFC && b != 0x7F;
+}
 
 struct ExtensionPair {
     uint16_t ibm;  // 0xFA40-0xFC4B

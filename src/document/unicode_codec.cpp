@@ -19,8 +19,12 @@ using namespace codec_bits;
 
 constexpr char16_t kReplacement = 0xFFFD;
 
-constexpr bool IsHighSurrogate(uint32_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-constexpr bool IsLowSurrogate(uint32_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+constexpr bool IsHighSurrogate(uint32_t u) {
+    return u >= 0xD800 && u <= 0xDBFF;
+}
+constexpr bool IsLowSurrogate(uint32_t u) {
+    return u >= 0xDC00 && u <= 0xDFFF;
+}
 
 // Writes one code point (at most U+10FFFF) as UTF-8; returns the bytes written.
 inline size_t PutUtf8(uint8_t* o, uint32_t u) {
@@ -88,9 +92,9 @@ size_t Ucs2ToUtf8(std::string& out, const char* in, size_t nBytes, bool swap) {
         while (count - i >= 4) {
             const uint64_t x = Load8(p + 2 * i);
             if (x & mask) break;
-            const char ascii[4] = {static_cast<char>(x >> shift), static_cast<char>(x >> (16 + shift)),
-                                   static_cast<char>(x >> (32 + shift)),
-                                   static_cast<char>(x >> (48 + shift))};
+            const char ascii[4] = {
+                static_cast<char>(x >> shift), static_cast<char>(x >> (16 + shift)),
+                static_cast<char>(x >> (32 + shift)), static_cast<char>(x >> (48 + shift))};
             o.append(ascii, 4);
             i += 4;
         }
@@ -132,15 +136,15 @@ size_t Utf8ToUcs2(std::u16string& out, std::string_view in) {
             ++i;
             continue;
         }
-        size_t len;
-        uint32_t u;
-        if (b < 0xC0) { ++i; continue; }  // a stray continuation byte is dropped
-        else if (b < 0xE0) { len = 2; u = b & 0x1Fu; }
-        else if (b < 0xF0) { len = 3; u = b & 0x0Fu; }
-        else if (b < 0xF8) { len = 4; u = b & 0x07u; }
-        else if (b < 0xFC) { len = 5; u = b & 0x03u; }
-        else if (b < 0xFE) { len = 6; u = b & 0x01u; }
-        else { ++i; continue; }  // 0xFE and 0xFF fit no pattern
+        // The leading one bits give the length: 2 to 6. A stray continuation byte (one leading
+        // one) and 0xFE/0xFF fit no pattern and are dropped.
+        const int ones = std::countl_one(b);
+        if (ones < 2 || ones > 6) {
+            ++i;
+            continue;
+        }
+        const auto len = static_cast<size_t>(ones);
+        uint32_t u = b & (0x7Fu >> ones);
         size_t k = 1;
         while (k < len && i + k < n && (p[i + k] & 0xC0) == 0x80) {
             u = (u << 6) | (p[i + k] & 0x3Fu);

@@ -24,7 +24,9 @@ constexpr int ContinuationCount(uint8_t b) {
     return ones >= 2 && ones <= 6 ? ones - 1 : -1;
 }
 
-constexpr bool IsContinuation(uint8_t b) { return (b & 0xC0) == 0x80; }
+constexpr bool IsContinuation(uint8_t b) {
+    return (b & 0xC0) == 0x80;
+}
 
 // Scans n bytes starting with `pending` continuation bytes still expected. Returns false at the
 // first malformed byte; sets *sawMultiByte when a continuation byte was seen.
@@ -81,8 +83,7 @@ bool ScanUtf8(const uint8_t* p, size_t n, int* pending, bool* sawMultiByte) {
 bool IsUtf8Line(const char* p, size_t n) {
     int pending = 0;
     bool saw = false;
-    return ScanUtf8(reinterpret_cast<const uint8_t*>(p), n, &pending, &saw) && pending == 0 &&
-           saw;
+    return ScanUtf8(reinterpret_cast<const uint8_t*>(p), n, &pending, &saw) && pending == 0 && saw;
 }
 
 void Utf8Scanner::Feed(const char* p, size_t n, bool continues) {

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace norv::platform {
 
@@ -75,6 +76,8 @@ public:
     virtual bool MakeFolder(const std::string& path) = 0;
     // True when the file lies on a fixed local drive (not a network or removable one).
     virtual bool IsOnFixedDrive(const std::string& path) = 0;
+    // The names (not paths) of the entries of a folder; empty when it cannot be read.
+    virtual std::vector<std::string> ListFolder(const std::string& folder) = 0;
     // A second name for an existing file (a hard link); false when the file system cannot.
     virtual bool Link(const std::string& from, const std::string& to) = 0;
     // The path with symbolic links resolved (the path itself when it does not exist).

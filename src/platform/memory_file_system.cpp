@@ -141,6 +141,17 @@ bool MemoryFileSystem::Link(const std::string& from, const std::string& to) {
     return true;
 }
 
+std::vector<std::string> MemoryFileSystem::ListFolder(const std::string& folder) {
+    std::string prefix = folder;
+    if (prefix.empty() || prefix.back() != '/') prefix.push_back('/');
+    std::vector<std::string> names;
+    for (const auto& [path, bytes] : files)
+        if (path.size() > prefix.size() && path.compare(0, prefix.size(), prefix) == 0 &&
+            path.find('/', prefix.size()) == std::string::npos)
+            names.push_back(path.substr(prefix.size()));
+    return names;
+}
+
 bool MemoryFileSystem::Remove(const std::string& path) { return files.erase(path) > 0; }
 
 bool MemoryFileSystem::MakeFolder(const std::string& path) {

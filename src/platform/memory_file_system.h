@@ -23,6 +23,7 @@ public:
     bool MakeFolder(const std::string& path) override;
     bool IsOnFixedDrive(const std::string&) override { return true; }
     bool Link(const std::string& from, const std::string& to) override;
+    std::vector<std::string> ListFolder(const std::string& folder) override;
     std::string ResolveLinks(const std::string& path) override { return path; }
 
     // The files, by full path.

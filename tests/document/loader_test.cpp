@@ -241,9 +241,8 @@ class OpenEventHooks : public DocumentHooks {
 public:
     bool OnOpenEvent(CElwDoc&, const std::string&) override { return allow; }
     void ChooseFileType(CElwDoc&) override { ++types; }
-    void LoadMarks(CElwDoc&) override { ++marks; }
     bool allow = true;
-    int types = 0, marks = 0;
+    int types = 0;
 };
 
 TEST(OpenDocument, HooksSeeTheOpen) {
@@ -254,7 +253,6 @@ TEST(OpenDocument, HooksSeeTheOpen) {
     CElwDoc doc(f.env);
     EXPECT_EQ(doc.OpenDocument(path), 1);
     EXPECT_EQ(hooks.types, 1);
-    EXPECT_EQ(hooks.marks, 1);
     hooks.allow = false;
     EXPECT_EQ(doc.OpenDocument(path), 0);
     EXPECT_EQ(hooks.types, 1);

@@ -1,4 +1,5 @@
 // The POSIX implementation of the file layer.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
@@ -154,6 +155,17 @@ public:
     bool Remove(const std::string& path) override { return ::unlink(path.c_str()) == 0; }
     bool MakeFolder(const std::string& path) override {
         return ::mkdir(path.c_str(), 0777) == 0 || errno == EEXIST;
+    }
+    std::vector<std::string> ListFolder(const std::string& folder) override {
+        std::vector<std::string> names;
+        DIR* d = ::opendir(folder.empty() ? "." : folder.c_str());
+        if (!d) return names;
+        while (struct dirent* e = ::readdir(d)) {
+            std::string name = e->d_name;
+            if (name != "." && name != "..") names.push_back(name);
+        }
+        ::closedir(d);
+        return names;
     }
     bool Link(const std::string& from, const std::string& to) override {
         return ::link(from.c_str(), to.c_str()) == 0;

@@ -1,0 +1,37 @@
+// Bookmark files: the bookmarked line numbers of a document, kept beside it between runs.
+//
+// Layout (little-endian): "MK", header size (16), entry size (4: 32-bit entries; any other
+// value: 16-bit), entry count, 4 reserved bytes (0), 2 (2), 2 (0); then the 1-based line numbers
+// in ascending order from the header size on, and a two-byte zero. The name for report.txt is
+// reportt.@tx when such a file exists, else report.txt.#marks#.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace norv::document {
+
+class CElwDoc;
+
+// The first form of the name ("reportt.@tx", "a.@c", "memo.@").
+std::string MarkFileShortName(const std::string& path);
+// The name used for `path`: the short form when that file exists, else path + ".#marks#".
+std::string MarkFileName(platform::FileSystem& fs, const std::string& path);
+
+// The line numbers of a bookmark file's bytes (validated: a header too short, or larger than
+// the file, gives none). Numbers stop at the first that is not larger than the one before.
+std::vector<uint32_t> ParseMarkFile(std::string_view bytes);
+// A bookmark file's bytes for these line numbers, keeping `oldFile`'s header (and its entry
+// size, unless a number needs 32 bits) when it has a valid one.
+std::string BuildMarkFile(std::string_view oldFile, const std::vector<uint32_t>& lines);
+
+// Sets LF_MARK on the document's lines from its bookmark file.
+void LoadMarks(CElwDoc& doc);
+// Writes the bookmark file of the document as saved at `path` (deleting it when no line is
+// marked).
+void SaveMarks(CElwDoc& doc, const std::string& path);
+
+}  // namespace norv::document
