@@ -366,23 +366,31 @@ std::string CElwView::DeleteBackward(size_t n, UndoKind kind) {
 
 // ---- undo playback --------------------------------------------------------------------------
 
+void CElwView::PlaceExactly(UndoPosition p) {
+    // Recorded positions are byte offsets that were character starts when they were recorded,
+    // in the same text that is there now: no snapping.
+    GoToLine(p.line);
+    pos_ = std::min<size_t>(p.column, CaretText().end());
+    virtualCol_ = -1;
+}
+
 void CElwView::PlayBack(const UndoRecord& r, bool restoreChanged) {
     replaying_ = true;
-    SetCaret(r.at.line, r.at.column);
+    PlaceExactly(r.at);
     RawDelete(r.Inserted().size(), nullptr);
     RawInsert(r.Removed());
     ApplyFlags(r.at.line, r.flagsBefore, restoreChanged);
-    SetCaret(r.before.line, r.before.column);
+    PlaceExactly(r.before);
     replaying_ = false;
 }
 
 void CElwView::PlayForward(const UndoRecord& r, bool restoreChanged) {
     replaying_ = true;
-    SetCaret(r.at.line, r.at.column);
+    PlaceExactly(r.at);
     RawDelete(r.Removed().size(), nullptr);
     RawInsert(r.Inserted());
     ApplyFlags(r.at.line, r.flagsAfter, restoreChanged);
-    SetCaret(r.after.line, r.after.column);
+    PlaceExactly(r.after);
     replaying_ = false;
 }
 

@@ -201,6 +201,7 @@ private:
     // Moves the caret to another line (writing the buffer back); keeps the row bookkeeping.
     void GoToLine(int lineNumber);
     void SetPos(size_t pos);
+    void PlaceExactly(document::UndoPosition p);
     void Relocated(document::LineRecord* from, document::LineRecord* to);
     // Recounts the caret line's rows after an edit.
     void RelayoutCaretLine();

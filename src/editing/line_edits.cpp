@@ -217,7 +217,9 @@ bool CElwView::AutoSplitBefore(const std::string& ch) {
     }
     const size_t word = pos_ - q;
     pos_ = q;
-    if (q > indentEnd && (t[q - 1] == ' ' || t[q - 1] == '\t')) {
+    // The blank before the word, a whole character (a trail byte may look like a tab).
+    size_t b = layout_.PrevChar(t, q);
+    if (q - b == 1 && b >= indentEnd && (t[b] == ' ' || t[b] == '\t')) {
         DeleteBackward(1, UndoKind::DeleteBefore);
     }
     SplitLine(true, true);
