@@ -14,6 +14,7 @@ namespace norv::editing {
 
 // The single-byte delimiters used when the ANKDelimiter setting is empty.
 inline constexpr std::string_view kDefaultAnkDelimiter = "\"'/+*-=|~`,.!;:[]{}()<>?";
+static_assert(kDefaultAnkDelimiter.size() == 24);
 // The double-byte delimiters used when DBCSDelimiter is empty: only a space, so among double-byte
 // characters only the ideographic space (always a delimiter) delimits words.
 inline constexpr std::string_view kDefaultDbcsDelimiter = " ";

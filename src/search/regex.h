@@ -14,6 +14,12 @@
 //
 // A pattern that needs more automaton states than the budgets allow is refused: Compile()
 // says so and every later match attempt finds nothing.
+//
+// How a search uses it: a forward search calls FindInLine() on the caret's line from the
+// caret, then on each following line from 0; a backward search calls MatchAt() on each
+// character boundary before the caret, nearest first. Both give the match length in bytes,
+// which may reach into later lines. A search that feeds characters itself can use
+// RegexMatcher with GetAutomaton() and ReadTextChar() from char_reader.h instead.
 #pragma once
 
 #include <array>
@@ -52,7 +58,7 @@ class FollowingLines {
 public:
     virtual ~FollowingLines() = default;
     // The k-th line after the starting line (k >= 1), ending in its line feed; an empty view
-    // when the text has fewer lines.
+    // when the text has fewer lines. The same k may be asked for more than once.
     virtual std::string_view Line(size_t k) = 0;
 };
 
