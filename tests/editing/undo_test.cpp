@@ -1,0 +1,247 @@
+// Undo and redo: groups, the size limit, the save point, and the line flags edits leave.
+#include <gtest/gtest.h>
+
+#include "edit_test_support.h"
+
+namespace norv::editing {
+namespace {
+
+using document::LF_CHANGED;
+using document::LF_EOL_CRLF;
+using document::LF_EOL_LF;
+using document::LF_FORMATTED;
+using document::LF_MARK;
+using testing::Editor;
+using testing::Enc;
+using C = CommandId;
+
+uint8_t Flags(Editor& ed, int line) {
+    ed.view->Sync();
+    return ed.doc.lines().LineAt(line)->flags;
+}
+
+TEST(Undo, TypingThenUndoLeavesTheDocumentUnmodified) {
+    Editor ed(Enc::Ascii);
+    ed.Load("a|b\ncd");
+    ed.view->TypeByte('x');
+    EXPECT_TRUE(ed.doc.modified);
+    EXPECT_TRUE(Flags(ed, 1) & LF_CHANGED);
+    ed.view->Execute(C::Undo);
+    EXPECT_FALSE(ed.doc.modified);
+    EXPECT_FALSE(Flags(ed, 1) & LF_CHANGED);
+    ed.view->Execute(C::Redo);
+    EXPECT_TRUE(ed.doc.modified);
+    EXPECT_TRUE(Flags(ed, 1) & LF_CHANGED);
+}
+
+TEST(Undo, ANewEditDiscardsTheRedoBranch) {
+    Editor ed(Enc::Ascii);
+    ed.Load("|");
+    ed.view->TypeByte('a');
+    ed.view->TypeByte('b');
+    ed.view->Execute(C::Undo);
+    EXPECT_TRUE(ed.undo.CanRedo());
+    ed.view->TypeByte('c');
+    EXPECT_FALSE(ed.undo.CanRedo());
+    EXPECT_EQ(ed.undo.size(), 2u);
+    EXPECT_EQ(ed.Marked(), "ac|");
+}
+
+TEST(Undo, HistoryBeyondTheLimitIsTruncatedAndStaysModified) {
+    Editor ed(Enc::Ascii, {}, {}, 1);
+    ed.Load("|");
+    for (int i = 0; i < 6; ++i) ed.view->InsertText(std::string(400, static_cast<char>('a' + i)));
+    // The limit is in whole kilobytes: the history keeps less than 2 KB for a limit of 1.
+    EXPECT_TRUE(ed.undo.truncated());
+    EXPECT_EQ(ed.undo.totalBytes() / 1024, 1u);
+    while (ed.undo.CanUndo()) ed.view->Execute(C::Undo);
+    EXPECT_NE(ed.Marked(), "|");
+    EXPECT_TRUE(ed.doc.modified);
+}
+
+TEST(Undo, AStepLargerThanTheLimitClearsTheHistory) {
+    Editor ed(Enc::Ascii, {}, {}, 1);
+    ed.Load("|" + std::string(3000, 'x'));
+    ed.view->TypeByte('a');
+    ed.view->Execute(C::DeleteAfter);
+    EXPECT_FALSE(ed.undo.CanUndo());
+    EXPECT_TRUE(ed.doc.modified);
+    // Former fault: clearing forgot that the text had left the saved state, so undoing the next
+    // edit claimed the document was unmodified.
+    ed.view->TypeByte('b');
+    ed.view->Execute(C::Undo);
+    EXPECT_EQ(ed.Marked(), "a|");
+    EXPECT_TRUE(ed.doc.modified);
+}
+
+TEST(Undo, TheSavePointDecidesModified) {
+    // With UndoReset off the history reaches back before the save.
+    EditOptions eo;
+    eo.undoReset = false;
+    Editor ed(Enc::Ascii, {}, eo);
+    ed.Load("|\nz");
+    ed.view->TypeByte('a');
+    ed.view->OnSaved();
+    EXPECT_FALSE(Flags(ed, 1) & LF_CHANGED);
+    ed.view->TypeByte('b');
+    ed.view->Execute(C::Undo);
+    EXPECT_FALSE(ed.doc.modified);
+    EXPECT_FALSE(Flags(ed, 1) & LF_CHANGED);
+    // Former fault: reaching the start of the history marked the document unmodified although
+    // its text no longer matched the file.
+    ed.view->Execute(C::Undo);
+    EXPECT_EQ(ed.Marked(), "|\nz");
+    EXPECT_TRUE(ed.doc.modified);
+    EXPECT_TRUE(Flags(ed, 1) & LF_CHANGED);
+    ed.view->Execute(C::Redo);
+    EXPECT_FALSE(ed.doc.modified);
+    EXPECT_FALSE(Flags(ed, 1) & LF_CHANGED);
+}
+
+TEST(Undo, UndoResetClearsTheHistoryAfterASave) {
+    Editor ed(Enc::Ascii);
+    ed.Load("|");
+    ed.view->TypeByte('a');
+    ed.view->OnSaved();
+    EXPECT_FALSE(ed.undo.CanUndo());
+    ed.view->TypeByte('b');
+    ed.view->Execute(C::Undo);
+    EXPECT_FALSE(ed.doc.modified);
+    EXPECT_EQ(ed.Marked(), "a|");
+}
+
+TEST(Undo, ASavePointInADiscardedRedoBranchIsGone) {
+    EditOptions eo;
+    eo.undoReset = false;
+    Editor ed(Enc::Ascii, {}, eo);
+    ed.Load("|");
+    ed.view->TypeByte('a');
+    ed.view->OnSaved();
+    ed.view->Execute(C::Undo);
+    ed.view->TypeByte('c');  // the saved text "a" can no longer be reached
+    ed.view->Execute(C::Undo);
+    EXPECT_EQ(ed.Marked(), "|");
+    EXPECT_TRUE(ed.doc.modified);
+}
+
+TEST(Undo, SuspendedEditsLeaveTheSavePoint) {
+    Editor ed(Enc::Ascii);
+    ed.Load("|");
+    ed.undo.Suspend(true);
+    ed.view->TypeByte('a');
+    ed.undo.Suspend(false);
+    ed.view->TypeByte('b');
+    ed.view->Execute(C::Undo);
+    EXPECT_TRUE(ed.doc.modified);
+}
+
+TEST(Undo, StepDoUndoesAndRedoesSeveralSteps) {
+    Editor ed(Enc::Ascii);
+    ed.Load("|");
+    for (char c : std::string("abcd")) ed.view->TypeByte(static_cast<uint8_t>(c));
+    StepDoRequest seen;
+    ed.shared.stepDoDialog = [&](StepDoRequest& r) {
+        seen = r;
+        r.steps = 3;
+        r.redo = false;
+        return true;
+    };
+    ed.view->Execute(C::StepDo);
+    EXPECT_TRUE(seen.canUndo);
+    EXPECT_FALSE(seen.canRedo);
+    EXPECT_EQ(ed.Marked(), "a|");
+    ed.shared.stepDoDialog = [&](StepDoRequest& r) {
+        EXPECT_EQ(r.steps, 3);  // remembered
+        r.steps = 2;
+        r.redo = true;
+        return true;
+    };
+    ed.view->Execute(C::StepDo);
+    EXPECT_EQ(ed.Marked(), "abc|");
+}
+
+TEST(LineFlags, JoinsSplitsAndWholeLines) {
+    Editor ed(Enc::Ascii);
+    ed.Load("ab|\ncd\nef");
+    ed.doc.lines().LineAt(1)->flags = LF_MARK | LF_EOL_CRLF;
+    ed.doc.lines().LineAt(2)->flags = LF_FORMATTED | LF_EOL_LF;
+    // A join takes the line end of the joined line and loses the formatted mark.
+    ed.view->Execute(C::DeleteChar);
+    EXPECT_EQ(Flags(ed, 1), LF_MARK | LF_EOL_LF | LF_CHANGED);
+    ed.view->Execute(C::Undo);
+    EXPECT_EQ(Flags(ed, 1), LF_MARK | LF_EOL_CRLF);
+    EXPECT_EQ(Flags(ed, 2), LF_FORMATTED | LF_EOL_LF);
+
+    // Duplicate: the copy above has no flags of its own, the original keeps them.
+    ed.view->SetCaret(1, 1);
+    ed.view->Execute(C::DupLine);
+    EXPECT_EQ(ed.Marked(), "|ab\nab\ncd\nef");
+    EXPECT_EQ(Flags(ed, 1), LF_CHANGED);
+    EXPECT_EQ(Flags(ed, 2), LF_MARK | LF_EOL_CRLF);
+    ed.view->Execute(C::Undo);
+
+    // DeleteLine pushes the line without flags; PopLine brings it back with the changed mark.
+    ed.view->SetCaret(1, 0);
+    ed.view->Execute(C::DeleteLine);
+    EXPECT_EQ(ed.shared.stack.Peek()->flags, 0);
+    EXPECT_EQ(Flags(ed, 1), LF_FORMATTED | LF_EOL_LF);
+    ed.view->Execute(C::PopLine);
+    EXPECT_EQ(ed.Marked(), "|ab\ncd\nef");
+    EXPECT_EQ(Flags(ed, 1), LF_CHANGED);
+    EXPECT_EQ(Flags(ed, 2), LF_FORMATTED | LF_EOL_LF);
+    ed.view->Execute(C::Undo);
+    ed.view->Execute(C::Undo);
+    EXPECT_EQ(Flags(ed, 1), LF_MARK | LF_EOL_CRLF);
+    EXPECT_FALSE(ed.doc.modified);
+}
+
+TEST(LineFlags, BackSpaceOverAnAutomaticSplitTakesTheSwallowedSpace) {
+    Editor ed(Enc::Ascii);
+    ed.Load("abc \n|def");
+    ed.doc.lines().LineAt(2)->flags = LF_FORMATTED;
+    bool pending = true;
+    ed.shared.backSpacePending = [&] { return pending; };
+    ed.view->Execute(C::BackSpace);
+    EXPECT_EQ(ed.Marked(), "abc|def");
+    EXPECT_FALSE(Flags(ed, 1) & LF_FORMATTED);
+    ed.view->Execute(C::Undo);
+    EXPECT_EQ(ed.Marked(), "abc \n|def");
+}
+
+TEST(LineStack, KeepsTheLast128LinesAndConvertsBetweenEncodings) {
+    Editor ed(Enc::Ascii);
+    std::string text;
+    for (int i = 1; i <= 130; ++i) text += "l" + std::to_string(i) + "\n";
+    ed.Load("|" + text);
+    for (int i = 0; i < 129; ++i) ed.view->Execute(C::DeleteLine);
+    EXPECT_EQ(ed.Marked(), "|l130\n");
+    int popped = 0;
+    for (int i = 0; i < 129; ++i) {
+        int before = ed.doc.lines().count();
+        ed.view->Execute(C::PopLine);
+        popped += ed.doc.lines().count() - before;
+    }
+    EXPECT_EQ(popped, 128);
+    std::string marked = ed.Marked();
+    EXPECT_EQ(marked.substr(0, 4), "|l2\n");  // l1 was pushed out by the 129th deletion
+
+    // A line deleted in a Shift-JIS document comes back as UTF-8 in a UTF-8 document.
+    Editor sjis(Enc::Sjis);
+    sjis.Load("漢字|\nx");
+    sjis.view->Execute(C::DeleteLine);
+    document::CElwDoc utf8(sjis.env);
+    utf8.NewDocument();
+    utf8.code = document::TextCode::Utf8;
+    document::UndoList history;
+    {
+        CElwView other(utf8, history, sjis.shared);
+        other.Execute(C::PopLine);
+        other.Sync();
+        EXPECT_EQ(std::string(utf8.lines().first()->text(), utf8.lines().first()->contentLength()),
+                  "漢字");
+    }
+    utf8.lines().FreeAllLines();
+}
+
+}  // namespace
+}  // namespace norv::editing
