@@ -1,0 +1,22 @@
+// Bookmark files as found beside a document: parsing stays inside the bytes, the line numbers
+// it returns ascend, and rebuilding keeps them.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "document/marks_file.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    auto lines = norv::document::ParseMarkFile(bytes);
+    for (size_t i = 1; i < lines.size(); ++i)
+        if (lines[i] <= lines[i - 1]) std::abort();
+    auto rebuilt = norv::document::BuildMarkFile(bytes, lines);
+    auto again = norv::document::ParseMarkFile(rebuilt);
+    // The rebuilt file holds the same numbers (as many as fit in 64 KB).
+    for (size_t i = 0; i < again.size(); ++i)
+        if (again[i] != lines[i]) std::abort();
+    if (again.size() < lines.size() && rebuilt.size() < 65000) std::abort();
+    return 0;
+}
