@@ -97,7 +97,8 @@ void RunIconv(benchmark::State& state, const char* to, const char* from, const s
         size_t left = in.size();
         char* dst = out.data();
         size_t room = out.size();
-        if (iconv(cd, &src, &left, &dst, &room) == static_cast<size_t>(-1)) state.SkipWithError("iconv");
+        if (iconv(cd, &src, &left, &dst, &room) == static_cast<size_t>(-1))
+            state.SkipWithError("iconv");
         benchmark::DoNotOptimize(dst);
     }
     iconv_close(cd);
@@ -114,7 +115,9 @@ void EucToSjis_Norv(benchmark::State& state) {
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * in.size()));
 }
-void EucToSjis_Iconv(benchmark::State& state) { RunIconv(state, "CP932", "EUC-JP-MS", Corpus().euc); }
+void EucToSjis_Iconv(benchmark::State& state) {
+    RunIconv(state, "CP932", "EUC-JP-MS", Corpus().euc);
+}
 
 void JisToSjis_Norv(benchmark::State& state) {
     const std::string& in = Corpus().jis;
@@ -126,7 +129,9 @@ void JisToSjis_Norv(benchmark::State& state) {
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * in.size()));
 }
-void JisToSjis_Iconv(benchmark::State& state) { RunIconv(state, "CP932", "ISO-2022-JP", Corpus().jis); }
+void JisToSjis_Iconv(benchmark::State& state) {
+    RunIconv(state, "CP932", "ISO-2022-JP", Corpus().jis);
+}
 
 // The loader's UTF-8 test runs line by line; its anchor is iconv's UTF-8 decoder (which has to
 // validate the same bytes) over the whole buffer.
@@ -134,12 +139,15 @@ void Utf8Scanner_Norv(benchmark::State& state) {
     const Texts& t = Corpus();
     for (auto _ : state) {
         Utf8Scanner scanner;
-        for (const auto& [offset, length] : t.utf8Lines) scanner.Feed(t.utf8.data() + offset, length, false);
+        for (const auto& [offset, length] : t.utf8Lines)
+            scanner.Feed(t.utf8.data() + offset, length, false);
         if (!scanner.IsUtf8()) state.SkipWithError("UTF-8");
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * t.utf8.size()));
 }
-void Utf8Scanner_Iconv(benchmark::State& state) { RunIconv(state, "UTF-16LE", "UTF-8", Corpus().utf8); }
+void Utf8Scanner_Iconv(benchmark::State& state) {
+    RunIconv(state, "UTF-16LE", "UTF-8", Corpus().utf8);
+}
 
 void Ucs2ToUtf8_Norv(benchmark::State& state) {
     const std::string& in = Corpus().utf16le;
@@ -152,7 +160,9 @@ void Ucs2ToUtf8_Norv(benchmark::State& state) {
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * in.size()));
 }
-void Ucs2ToUtf8_Iconv(benchmark::State& state) { RunIconv(state, "UTF-8", "UTF-16LE", Corpus().utf16le); }
+void Ucs2ToUtf8_Iconv(benchmark::State& state) {
+    RunIconv(state, "UTF-8", "UTF-16LE", Corpus().utf16le);
+}
 
 void AnsiToUtf8_Norv(benchmark::State& state) {
     const std::string& in = Corpus().sjis;
@@ -165,7 +175,9 @@ void AnsiToUtf8_Norv(benchmark::State& state) {
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * in.size()));
 }
-void AnsiToUtf8_Iconv(benchmark::State& state) { RunIconv(state, "UTF-8", "CP932", Corpus().sjis); }
+void AnsiToUtf8_Iconv(benchmark::State& state) {
+    RunIconv(state, "UTF-8", "CP932", Corpus().sjis);
+}
 
 void SjisToEuc_Norv(benchmark::State& state) {
     const std::string& in = Corpus().sjis;
@@ -178,7 +190,9 @@ void SjisToEuc_Norv(benchmark::State& state) {
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * in.size()));
 }
-void SjisToEuc_Iconv(benchmark::State& state) { RunIconv(state, "EUC-JP-MS", "CP932", Corpus().sjis); }
+void SjisToEuc_Iconv(benchmark::State& state) {
+    RunIconv(state, "EUC-JP-MS", "CP932", Corpus().sjis);
+}
 
 BENCHMARK(EucToSjis_Norv);
 BENCHMARK(EucToSjis_Iconv);

@@ -22,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (plain) {
         std::vector<char> back(appended);
         size_t len = 0;
-        if (norv::document::JisToSjis(back.data(), jis.data() + 1, appended, &len) < 0) std::abort();
+        if (norv::document::JisToSjis(back.data(), jis.data() + 1, appended, &len) < 0)
+            std::abort();
     }
     return 0;
 }
