@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "document/backup.h"
@@ -269,6 +270,37 @@ TEST(SaveDocument, AFailingMirrorNeverFailsTheSave) {
     fs.unopenable.insert("/m/f.txt");
     ASSERT_EQ(doc.SaveDocument("/d/f.txt"), 1);
     EXPECT_EQ(fs.files["/d/f.txt"], "abc\n");
+}
+
+}  // namespace
+}  // namespace norv::document
+
+#include <sys/mount.h>
+#include <unistd.h>
+
+namespace norv::document {
+namespace {
+
+// A real full disk: a small tmpfs (needs root; skipped otherwise).
+TEST(SaveDocument, AFullDiskLeavesTheOldFile) {
+    TempDir dir;
+    std::string mnt = dir.File("disk");
+    std::filesystem::create_directory(mnt);
+    if (geteuid() != 0 || mount("tmpfs", mnt.c_str(), "tmpfs", 0, "size=256k") != 0)
+        GTEST_SKIP() << "mounting a tmpfs needs root";
+    std::string old(100000, 'o');
+    std::string path = mnt + "/f.txt";
+    { std::ofstream(path, std::ios::binary) << old; }
+    Fixture f;
+    CElwDoc doc(f.env);
+    ASSERT_EQ(doc.OpenDocument(path), 1);
+    std::string big(60000, 'n');
+    for (int i = 0; i < 3; ++i) doc.lines().AppendLine((big + "\n").c_str(), big.size() + 1);
+    EXPECT_EQ(doc.SaveDocument(path), 0);
+    EXPECT_EQ(f.sink.codes.back(), 7);
+    EXPECT_TRUE(ReadFileBytes(path) == old);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(mnt), {}), 1);
+    umount(mnt.c_str());
 }
 
 }  // namespace
