@@ -10,6 +10,7 @@ using testing::Bytes;
 using testing::RunEucToSjis;
 
 TEST(EucToSjis, ConvertsPairsKanaAndSupplementaryCharacters) {
+    // clang-format off
     static const struct {
         std::string in;
         int result;
@@ -27,6 +28,7 @@ TEST(EucToSjis, ConvertsPairsKanaAndSupplementaryCharacters) {
         {Bytes("a\0\xB0\xA1\0"), 1, Bytes("a\0\x88\x9F\0")},  // NUL is an ordinary byte
         {"", 0, ""},
     };
+    // clang-format on
     for (const auto& c : kCases) {
         auto d = RunEucToSjis(c.in);
         EXPECT_EQ(d.result, c.result) << c.in;
@@ -35,6 +37,7 @@ TEST(EucToSjis, ConvertsPairsKanaAndSupplementaryCharacters) {
 }
 
 TEST(EucToSjis, InvalidSequencesFail) {
+    // clang-format off
     static const char* const kCases[] = {
         "\xB0",              // pair cut by the end
         "\xB0\n",            // the line feed is never half a character
@@ -50,10 +53,12 @@ TEST(EucToSjis, InvalidSequencesFail) {
         "\xFF\xA1",
         "\xA0\xA1",
     };
+    // clang-format on
     for (const char* in : kCases) EXPECT_EQ(RunEucToSjis(in).result, -1) << in;
 }
 
 TEST(SjisToEuc, ConvertsOrFails) {
+    // clang-format off
     static const struct {
         std::string in;
         int result;
@@ -75,6 +80,7 @@ TEST(SjisToEuc, ConvertsOrFails) {
         {"\x88\n", -1, ""},                   // lead byte without a trail byte
         {"\x81\x7F", -1, ""},
     };
+    // clang-format on
     for (const auto& c : kCases) {
         std::string out = "#";
         EXPECT_EQ(SjisToEuc(out, c.in), c.result) << c.in;
@@ -83,6 +89,7 @@ TEST(SjisToEuc, ConvertsOrFails) {
 }
 
 TEST(CheckKanjiCode, GuessesJisThenEuc) {
+    // clang-format off
     static const struct {
         std::string text;
         KanjiGuess guess;
@@ -95,6 +102,7 @@ TEST(CheckKanjiCode, GuessesJisThenEuc) {
         {"abc\n", KanjiGuess::kNone, ""},
         {"\x1B$B\x30\x21\n\x1B(B", KanjiGuess::kNone, ""},  // a line end inside kanji state
     };
+    // clang-format on
     for (const auto& c : kCases) {
         std::string converted;
         EXPECT_EQ(CheckKanjiCode(c.text, &converted), c.guess) << c.text;

@@ -166,10 +166,18 @@ TEST(CodecsAgainstIconv, Ucs2AndUtf8WithCharactersBeyondTheBmp) {
             uint32_t r = static_cast<uint32_t>(rng());
             char32_t c;
             switch (r % 4) {
-                case 0: c = (r >> 2) % 0x80; break;
-                case 1: c = 0x80 + (r >> 2) % 0x780; break;
-                case 2: c = 0x800 + (r >> 2) % 0xF800; break;
-                default: c = 0x10000 + (r >> 2) % 0x100000; break;
+                case 0:
+                    c = (r >> 2) % 0x80;
+                    break;
+                case 1:
+                    c = 0x80 + (r >> 2) % 0x780;
+                    break;
+                case 2:
+                    c = 0x800 + (r >> 2) % 0xF800;
+                    break;
+                default:
+                    c = 0x10000 + (r >> 2) % 0x100000;
+                    break;
             }
             if (c >= 0xD800 && c <= 0xDFFF) c = 0x3042;
             text.push_back(c);

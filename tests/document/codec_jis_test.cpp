@@ -17,6 +17,7 @@ using testing::Bytes;
 using testing::RunJisToSjis;
 
 TEST(JisToSjis, EscapeSequencesAndShifts) {
+    // clang-format off
     static const struct {
         std::string in;
         int result;
@@ -39,6 +40,7 @@ TEST(JisToSjis, EscapeSequencesAndShifts) {
         {Bytes("a\0b\0"), 0, Bytes("a\0b\0")},               // NUL is an ordinary byte
         {"", 0, ""},
     };
+    // clang-format on
     for (const auto& c : kCases) {
         auto d = RunJisToSjis(c.in);
         EXPECT_EQ(d.result, c.result) << c.in;
@@ -47,6 +49,7 @@ TEST(JisToSjis, EscapeSequencesAndShifts) {
 }
 
 TEST(JisToSjis, InvalidPairsFail) {
+    // clang-format off
     static const char* const kCases[] = {
         "\x1B$B\x30\x21\n",            // the line feed reached in kanji state
         "\x1B$B\x30\x21",              // the text ends in kanji state
@@ -55,10 +58,12 @@ TEST(JisToSjis, InvalidPairsFail) {
         "\x1B$B\x20\x21\x1B(B",
         "\x1B$B\xB0\xA1\x1B(B",        // 8-bit bytes in kanji state
     };
+    // clang-format on
     for (const char* in : kCases) EXPECT_EQ(RunJisToSjis(in).result, -1) << in;
 }
 
 TEST(SjisToJis, EncodesKanjiKanaAndUnmappableBytes) {
+    // clang-format off
     static const struct {
         std::string in;
         std::string out;
@@ -82,6 +87,7 @@ TEST(SjisToJis, EncodesKanjiKanaAndUnmappableBytes) {
         {"\x88\n", "\x0E\x88\x0F\n"},                           // lead byte without its trail
         {Bytes("\0\x88\x9F"), Bytes("\0\x1B$B\x30\x21\x1B(B")},
     };
+    // clang-format on
     for (const auto& c : kCases) {
         std::string out = "#";
         EXPECT_EQ(SjisToJis(out, c.in), c.out.size()) << c.in;
@@ -90,12 +96,14 @@ TEST(SjisToJis, EncodesKanjiKanaAndUnmappableBytes) {
 }
 
 TEST(SjisToJis, DecodesBackToTheSameText) {
+    // clang-format off
     static const char* const kCases[] = {
         "plain ASCII line\n",
         "\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x83\x65\x83\x4C\x83\x58\x83\x67 and ASCII\n",
         "\xB6\xC0\xB6\xC5 \x82\xA0 \xEA\xA4\n",  // half-width kana widen: compare widened
         "\xA0\xFD\xFE\xFF\n",                   // bytes that only SO/SI can carry
     };
+    // clang-format on
     for (const char* in : kCases) {
         std::string jis;
         SjisToJis(jis, in);
@@ -131,8 +139,7 @@ TEST(JisCodeArithmetic, EveryJisPositionRoundTrips) {
         }
     }
     static const uint16_t kBad[] = {0x8100, 0x813F, 0x817F, 0x81FD, 0xF040, 0xFA40, 0x4141, 0xA1A1};
-    for (uint16_t bad : kBad)
-        EXPECT_EQ(SjisToJisCode(bad), 0) << std::hex << bad;
+    for (uint16_t bad : kBad) EXPECT_EQ(SjisToJisCode(bad), 0) << std::hex << bad;
 }
 
 TEST(ExtensionKanjiTable, PairsTheIbmRowsWithTheNecSelectedRows) {

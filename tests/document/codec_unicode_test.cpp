@@ -32,6 +32,7 @@ std::string Be(std::u16string_view units) {
 }
 
 TEST(Ucs2ToUtf8, UnitsAndSurrogates) {
+    // clang-format off
     static const struct {
         std::u16string units;
         std::string utf8;
@@ -46,6 +47,7 @@ TEST(Ucs2ToUtf8, UnitsAndSurrogates) {
         {u"\xDE00\xD83D", "\xED\xB8\x80\xED\xA0\xBD"},         // reversed: two lone ones
         {std::u16string(u"a\0b", 3), Bytes("a\0b")},
     };
+    // clang-format on
     for (const auto& c : kCases) {
         std::string le = "#", be = "#";
         const std::string inLe = Le(c.units), inBe = Be(c.units);
@@ -60,6 +62,7 @@ TEST(Ucs2ToUtf8, UnitsAndSurrogates) {
 }
 
 TEST(Utf8ToUcs2, SequencesAndMalformedInput) {
+    // clang-format off
     static const struct {
         std::string utf8;
         std::u16string units;
@@ -81,6 +84,7 @@ TEST(Utf8ToUcs2, SequencesAndMalformedInput) {
         {"a\xE3\x81", u"a"},                                 // cut by the end
         {Bytes("a\0b"), std::u16string(u"a\0b", 3)},
     };
+    // clang-format on
     for (const auto& c : kCases) {
         std::u16string out = u"#";
         EXPECT_EQ(Utf8ToUcs2(out, c.utf8), c.units.size()) << c.utf8;
@@ -95,9 +99,15 @@ TEST(Utf8ToUcs2, UndoesUcs2ToUtf8ForAnyUnits) {
         const int n = static_cast<int>(rng() % 40);
         for (int k = 0; k < n; ++k) {
             switch (rng() % 4) {
-                case 0: units.push_back(static_cast<char16_t>(rng() % 0x80)); break;
-                case 1: units.push_back(static_cast<char16_t>(rng() % 0x10000)); break;
-                case 2: units.push_back(static_cast<char16_t>(0xD800 + rng() % 0x800)); break;
+                case 0:
+                    units.push_back(static_cast<char16_t>(rng() % 0x80));
+                    break;
+                case 1:
+                    units.push_back(static_cast<char16_t>(rng() % 0x10000));
+                    break;
+                case 2:
+                    units.push_back(static_cast<char16_t>(0xD800 + rng() % 0x800));
+                    break;
                 default:
                     units.push_back(static_cast<char16_t>(0xD800 + rng() % 0x400));
                     units.push_back(static_cast<char16_t>(0xDC00 + rng() % 0x400));
@@ -114,6 +124,7 @@ TEST(Utf8ToUcs2, UndoesUcs2ToUtf8ForAnyUnits) {
 }
 
 TEST(AnsiUtf8, ConvertsThroughTheCodePage) {
+    // clang-format off
     static const struct {
         std::string ansi;
         std::string utf8;
@@ -123,6 +134,7 @@ TEST(AnsiUtf8, ConvertsThroughTheCodePage) {
         {"\x81\x60\x87\x40\xB1", "\xEF\xBD\x9E\xE2\x91\xA0\xEF\xBD\xB1"},
         {Bytes("a\0b"), Bytes("a\0b")},
     };
+    // clang-format on
     for (const auto& c : kCases) {
         std::string utf8 = "#";
         EXPECT_EQ(AnsiToUtf8(utf8, c.ansi, 932), c.utf8.size());
@@ -143,6 +155,7 @@ TEST(AnsiUtf8, ConvertsThroughTheCodePage) {
 }
 
 TEST(IsUtf8Line, NeedsOneSequenceAndNoMalformedOne) {
+    // clang-format off
     static const struct {
         std::string line;
         bool utf8;
@@ -164,7 +177,9 @@ TEST(IsUtf8Line, NeedsOneSequenceAndNoMalformedOne) {
         {"\xB0\xA1\n", false},                // EUC-JP
         {Bytes("\0\xC3\xA9\0"), true},
     };
-    for (const auto& c : kCases) EXPECT_EQ(IsUtf8Line(c.line.data(), c.line.size()), c.utf8) << c.line;
+    // clang-format on
+    for (const auto& c : kCases)
+        EXPECT_EQ(IsUtf8Line(c.line.data(), c.line.size()), c.utf8) << c.line;
 }
 
 TEST(Utf8Scanner, FollowsSequencesAcrossPiecesOfOneLine) {
@@ -172,6 +187,7 @@ TEST(Utf8Scanner, FollowsSequencesAcrossPiecesOfOneLine) {
         const char* bytes;
         bool continues;
     };
+    // clang-format off
     static const struct {
         std::vector<Piece> pieces;
         bool malformed;
@@ -184,6 +200,7 @@ TEST(Utf8Scanner, FollowsSequencesAcrossPiecesOfOneLine) {
         {{{"\xC3\xA9\n", false}, {"\x82\xA0\n", false}, {"\xC3\xA9", false}}, true, true},
         {{{"\xE3", true}, {"\x81", true}, {"\x82", false}}, false, true},
     };
+    // clang-format on
     for (const auto& c : kCases) {
         Utf8Scanner scanner;
         for (const Piece& p : c.pieces) scanner.Feed(p.bytes, std::strlen(p.bytes), p.continues);

@@ -1,15 +1,18 @@
 // The code-page layer as the codecs rely on it: CP932 as Microsoft maps it (NEC and IBM rows,
 // the wave dash as U+FF5E), lone lead bytes, and "?" for characters the code page lacks.
-#include <gtest/gtest.h>
-
 #include "platform/code_page.h"
+
+#include <gtest/gtest.h>
 
 namespace norv::platform {
 namespace {
 
-TEST(CodePage, SystemCodePageComesFromTheEnvironment) { EXPECT_EQ(SystemCodePage(), 932); }
+TEST(CodePage, SystemCodePageComesFromTheEnvironment) {
+    EXPECT_EQ(SystemCodePage(), 932);
+}
 
 TEST(CodePage, Cp932HasTheMicrosoftMappings) {
+    // clang-format off
     static const struct {
         uint16_t code;
         char16_t unit;
@@ -23,6 +26,7 @@ TEST(CodePage, Cp932HasTheMicrosoftMappings) {
         {0x005C, u'\\'},      // CP932 reads 0x5C as backslash
         {0x00B1, u'\uFF71'},  // half-width katakana
     };
+    // clang-format on
     for (const auto& c : kCases) {
         EXPECT_EQ(DecodeChar(932, c.code), c.unit) << std::hex << c.code;
         std::string bytes;
@@ -54,6 +58,7 @@ TEST(CodePage, EveryMappedDoubleByteCodeRoundTrips) {
 }
 
 TEST(CodePage, LoneAndBrokenLeadBytes) {
+    // clang-format off
     static const struct {
         const char* bytes;
         size_t n;
@@ -64,11 +69,13 @@ TEST(CodePage, LoneAndBrokenLeadBytes) {
         {"a\x82\xA0" "b", 4, u"a\u3042b"},       // the ordinary case
         {"\x00\x82\xA0", 3, std::u16string(u"\0\u3042", 2)},  // NUL is a byte
     };
+    // clang-format on
     for (const auto& c : kCases)
         EXPECT_EQ(MultiByteToWide(932, std::string_view(c.bytes, c.n)), c.wide) << c.bytes;
 }
 
 TEST(CodePage, UnmappableCharactersBecomeQuestionMarks) {
+    // clang-format off
     static const struct {
         std::u16string wide;
         const char* bytes;
@@ -79,6 +86,7 @@ TEST(CodePage, UnmappableCharactersBecomeQuestionMarks) {
         {u"\U0001F600", "?", true},      // a surrogate pair is one character
         {u"a\xD800" "b", "a?b", true},   // a lone surrogate
     };
+    // clang-format on
     for (const auto& c : kCases) {
         bool lossy = false;
         EXPECT_EQ(WideToMultiByte(932, c.wide, &lossy), c.bytes);

@@ -1,10 +1,11 @@
 // The code page 932 width mapping: ASCII and half-width katakana widen to the characters CP932
 // gives their full-width forms and narrow back; kana with sound marks pair with the combined
 // characters.
+#include "platform/width_map.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/code_page.h"
-#include "platform/width_map.h"
 
 namespace norv::platform {
 namespace {
@@ -35,6 +36,7 @@ TEST(WidthMap, KatakanaWidenToFullWidthKatakanaAndBack) {
 }
 
 TEST(WidthMap, SoundMarksPairWhereACombinedCharacterExists) {
+    // clang-format off
     static const struct {
         uint8_t kana;
         int next;
@@ -51,6 +53,7 @@ TEST(WidthMap, SoundMarksPairWhereACombinedCharacterExists) {
         {0xB6, 0x41, 0x834A, 1},
         {0xDE, -1, 0x814A, 1},    // a mark alone -> ゛
     };
+    // clang-format on
     for (const auto& c : kCases) {
         int consumed = 0;
         EXPECT_EQ(HalfToFullWidth(c.kana, c.next, &consumed), c.full) << std::hex << int(c.kana);
