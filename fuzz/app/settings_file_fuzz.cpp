@@ -22,8 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         ForEachIniEntry(text, [&](std::string_view section, std::string_view key,
                                   std::string_view) {
             auto fromFile = FindIniValue(text, section, key);
-            const std::string* fromCache = cache.Find(section, key);
-            if (fromFile.has_value() != (fromCache != nullptr)) std::abort();
+            auto fromCache = cache.Find(section, key);
+            if (fromFile.has_value() != fromCache.has_value()) std::abort();
             if (fromFile && *fromFile != *fromCache) std::abort();
         });
     }
@@ -39,7 +39,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)settings.Profiles();
 
     // A value written into any file reads back, and the other entries keep their values.
-    if (text.size() < 4096) {
+    // (A last line ending in a lone CR is left out: once a line end follows it, that CR is
+    // part of the line end, as in any file written with CR LF.)
+    if (text.size() < 4096 && (text.empty() || text.back() != '\r')) {
         std::string changed = SetIniValue(text, "Settings", "UndoLimit", "77");
         auto v = FindIniValue(changed, "Settings", "UndoLimit");
         if (!v || *v != "77") std::abort();

@@ -174,14 +174,15 @@ std::string FormatKeywordFile(const KeywordFile& file) {
     for (int g = 0; g < kKeywordGroupCount; ++g) {
         const KeywordGroup& group = file.groups[size_t(g)];
         out.push_back(static_cast<char>(0x10 + g));
-        out += Field(group.name) + "\t" + Field(group.fileTypes) + "\t";
+        out.append(Field(group.name)).append("\t").append(Field(group.fileTypes)).append("\t");
         std::snprintf(num, sizeof num, "%d\n", group.Switches());
         out += num;
     }
     for (const auto& b : file.blocks) {
-        out += " " + Field(b.begin) + "\t";
+        out.push_back(' ');
+        out.append(Field(b.begin)).append("\t");
         out.push_back("0123456789ABCDEF"[b.group & 15]);
-        out += "\t" + Field(b.end);
+        out.append("\t").append(Field(b.end));
         std::snprintf(num, sizeof num, "\t%d\t%d\n", b.colored ? 1 : 0, b.bold ? 1 : 0);
         out += num;
     }
@@ -194,7 +195,7 @@ std::string FormatKeywordFile(const KeywordFile& file) {
             size_t runEnd = run + 1;
             while (runEnd < bucket.size() && bucket[runEnd].text == bucket[run].text) ++runEnd;
             for (size_t k = runEnd; k-- > run;) {
-                out += bucket[k].text + "\t";
+                out.append(bucket[k].text).append("\t");
                 out.push_back("0123456789ABCDEF"[bucket[k].group & 15]);
                 out.push_back('\n');
             }

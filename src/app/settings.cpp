@@ -120,9 +120,11 @@ std::string Settings::Dump() const {
     std::string out;
     for (size_t i = 0; i < kKeyCount; ++i) {
         const KeySpec& spec = kKeySpecs[i];
-        out += "[" + std::string(SectionName(spec.section)) + "] " + std::string(spec.name) + "=";
-        out += spec.type == ValueType::Int ? std::to_string(values_[i].number) : values_[i].text;
-        out += "\n";
+        out.append("[").append(SectionName(spec.section)).append("] ");
+        out.append(spec.name).append("=");
+        out.append(spec.type == ValueType::Int ? std::to_string(values_[i].number)
+                                               : values_[i].text);
+        out.append("\n");
     }
     return out;
 }

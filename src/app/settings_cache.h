@@ -9,10 +9,15 @@
 // The cache answers exactly what a read of the file would: only the first occurrence of a
 // section and of a key within it is kept (with the move-to-end rule a later duplicate would
 // otherwise answer the second read of a key).
+//
+// Keys and values point into the cache's copy of the file; the lists are linked by index, so
+// loading costs a handful of allocations, not several per entry.
 #pragma once
 
 #include <cstddef>
-#include <list>
+#include <cstdint>
+#include <deque>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,28 +28,38 @@ class SettingsCache {
 public:
     void Load(std::string_view fileText);
     void Clear();
-    // The value, or nullptr when the section or the key is missing. The pointer stays valid
-    // until the cache is changed or cleared.
-    const std::string* Find(std::string_view section, std::string_view key);
+    // The value, or nothing when the section or the key is missing. The view stays valid
+    // until the cache is loaded again or cleared.
+    std::optional<std::string_view> Find(std::string_view section, std::string_view key);
     // Keeps the cache equal to the file after a write.
     void Set(std::string_view section, std::string_view key, std::string_view value);
 
     // Key comparisons made by Find so far (for tests and the benchmark).
     size_t Comparisons() const { return comparisons_; }
-    size_t EntryCount() const;
+    size_t EntryCount() const { return entries_.size(); }
 
 private:
+    static constexpr uint32_t kNone = UINT32_MAX;
     struct Entry {
-        std::string key;
-        std::string value;
+        std::string_view key;
+        std::string_view value;
+        uint32_t prev = kNone;
+        uint32_t next = kNone;
     };
-    struct SectionEntries {
-        std::string name;
-        std::list<Entry> entries;
+    struct SectionList {
+        std::string_view name;
+        uint32_t head = kNone;
+        uint32_t tail = kNone;
     };
-    SectionEntries* FindSection(std::string_view name);
+    SectionList* FindSection(std::string_view name);
+    void Append(SectionList& s, std::string_view key, std::string_view value);
+    void Unlink(SectionList& s, uint32_t i);
+    std::string_view Own(std::string_view text);
 
-    std::vector<SectionEntries> sections_;
+    std::string text_;
+    std::deque<std::string> owned_;  // sections, keys and values added by Set
+    std::vector<SectionList> sections_;
+    std::vector<Entry> entries_;
     size_t comparisons_ = 0;
 };
 

@@ -69,9 +69,9 @@ void SettingsStore::ReleaseCache() {
 std::optional<std::string> SettingsStore::ReadRaw(std::string_view section,
                                                   std::string_view key) {
     if (cacheLive_) {
-        const std::string* v = cache_.Find(section, key);
+        auto v = cache_.Find(section, key);
         if (!v) return std::nullopt;
-        return *v;
+        return std::string(*v);
     }
     std::string text;
     if (platform::ReadWholeFile(fs_, path_, text) != 0) return std::nullopt;

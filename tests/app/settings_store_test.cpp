@@ -209,16 +209,16 @@ TEST(SettingsCache, LookupsInFileOrderStopAtTheFront) {
     SettingsCache cache;
     cache.Load(text);
     for (int i = 0; i < 500; ++i) {
-        const std::string* v = cache.Find("Settings", "K" + std::to_string(i));
-        ASSERT_NE(v, nullptr);
+        auto v = cache.Find("Settings", "K" + std::to_string(i));
+        ASSERT_TRUE(v.has_value());
         EXPECT_EQ(*v, std::to_string(i));
     }
     EXPECT_EQ(cache.Comparisons(), 500u);
     // Read again: each found entry went to the end, so the order is unchanged and still cheap.
-    for (int i = 0; i < 500; ++i) ASSERT_NE(cache.Find("Settings", "K" + std::to_string(i)), nullptr);
+    for (int i = 0; i < 500; ++i) ASSERT_TRUE(cache.Find("Settings", "K" + std::to_string(i)));
     EXPECT_EQ(cache.Comparisons(), 1000u);
-    EXPECT_EQ(cache.Find("Settings", "missing"), nullptr);
-    EXPECT_EQ(cache.Find("Nowhere", "K1"), nullptr);
+    EXPECT_FALSE(cache.Find("Settings", "missing"));
+    EXPECT_FALSE(cache.Find("Nowhere", "K1"));
 }
 
 }  // namespace
