@@ -2,6 +2,7 @@
 // to the last line in memory, per file given in NORV_BENCH_FILES (colon-separated).
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <sys/stat.h>
@@ -26,6 +27,27 @@ void BM_OpenDocument(benchmark::State& state, std::string path) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * st.st_size);
 }
 
+// Saving the loaded document unchanged (in its own code, flushed to disk) to a scratch file.
+void BM_SaveDocument(benchmark::State& state, std::string path) {
+    norv::document::DocumentEnvironment env;
+    env.codePage = 932;
+    env.save.trashOutGen = 0;
+    norv::document::CElwDoc doc(env);
+    if (!doc.OpenDocument(path)) {
+        state.SkipWithError("cannot open");
+        return;
+    }
+    const char* scratch = std::getenv("NORV_BENCH_OUT");
+    std::string out = scratch ? scratch : "/tmp/norv-bench-save.txt";
+    for (auto _ : state) {
+        if (!doc.SaveDocument(out)) state.SkipWithError("cannot save");
+    }
+    std::remove(out.c_str());
+    struct stat st {};
+    stat(path.c_str(), &st);
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * st.st_size);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -38,6 +60,10 @@ int main(int argc, char** argv) {
         std::string path = list.substr(start, end - start);
         benchmark::RegisterBenchmark(("OpenDocument/" + path.substr(path.rfind('/') + 1)).c_str(),
                                      BM_OpenDocument, path)
+            ->Unit(benchmark::kMillisecond)
+            ->MinTime(2.0);
+        benchmark::RegisterBenchmark(("SaveDocument/" + path.substr(path.rfind('/') + 1)).c_str(),
+                                     BM_SaveDocument, path)
             ->Unit(benchmark::kMillisecond)
             ->MinTime(2.0);
         start = end + 1;
