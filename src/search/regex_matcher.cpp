@@ -15,6 +15,7 @@ void RegexMatcher::Reset() {
     current_ = automaton_.Empty() ? -1 : 0;
     pendingState_ = -1;
     matchLength_ = 0;
+    replayBudget_ = kReplayFactor * history_.size();
     lastAccept_ = (current_ >= 0 && automaton_.States()[0].accepting) ? 0 : -1;
 }
 
@@ -38,7 +39,8 @@ bool RegexMatcher::Step(CharCode c, size_t index) {
         // any-character one, so that "abc|.d" still finds "abc".
         for (size_t j = i + 1; j < n; ++j) {
             const CharTest& later = tests[static_cast<size_t>(state.edges[j].test)];
-            if (!later.Matches(c)) continue;
+            // An edge into the state being entered anyway is no alternative.
+            if (state.edges[j].target == state.edges[i].target || !later.Matches(c)) continue;
             // The alternative must itself be a path over c (an any-character edge does not
             // stand in for a line end); a later any-character edge replaces an earlier one.
             if (later.IsAnyChar() || pendingState_ < 0) {
@@ -66,6 +68,16 @@ FeedResult RegexMatcher::Run(size_t from) {
         if (automaton_.States()[static_cast<size_t>(current_)].accepting) {
             matchLength_ = k;
             return FeedResult::Match;
+        }
+        // Reading characters again is bounded per attempt, so that patterns whose edges
+        // overlap everywhere stay linear in the text; past the bound no alternative is taken.
+        if (pendingState_ >= 0) {
+            const size_t again = k - (pendingIndex_ + 1);
+            if (again > replayBudget_) {
+                pendingState_ = -1;
+            } else {
+                replayBudget_ -= again;
+            }
         }
         if (pendingState_ < 0) {
             current_ = -1;

@@ -12,7 +12,9 @@
 // run seen in this attempt, if any (so "(ab)+" finds "abab" in "ababa").
 //
 // The matcher keeps the characters of the attempt in a fixed buffer (its capacity is the
-// longest attempt, 256 characters by default) and does not allocate while running.
+// longest attempt, 256 characters by default) and does not allocate while running. Reading
+// again is bounded to four times that capacity per attempt; beyond it alternatives are
+// dropped, which can only lose a match, never invent one.
 #pragma once
 
 #include <cstddef>
@@ -61,6 +63,8 @@ private:
     size_t pendingIndex_ = 0;  // the character the alternative was taken on
     size_t matchLength_ = 0;
     int32_t lastAccept_ = -1;  // the length of the longest accepted run so far, or -1
+    size_t replayBudget_ = 0;  // characters that may still be read again in this attempt
+    static constexpr size_t kReplayFactor = 4;
 };
 
 }  // namespace norv::search
