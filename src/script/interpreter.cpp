@@ -669,7 +669,7 @@ slow:
     L_kRet: {
         const uint32_t n = OPERAND();
         const uint32_t ret = POP();
-        if (n > (top - sp) / 4) FAULT("Script stack underflow.");
+        if (sp > top || n > (top - sp) / 4) FAULT("Script stack underflow.");
         sp += 4 * n;
         PUSH(result_);
         if (ret == 0) {

@@ -114,6 +114,7 @@ TEST(Image, HandMadeImagesStayInsideTheirRegions) {
         {"local store outside", Assemble({{Op::kPushI, {1}}, {Op::kStl, {-0x100000}}, {Op::kHalt, {}}}), RunResult::kFault},
         {"pop past the top", Assemble({{Op::kPop, {}}, {Op::kPop, {}}, {Op::kHalt, {}}}), RunResult::kFault},
         {"return to nowhere", Assemble({{Op::kPushI, {12345}}, {Op::kRet, {0}}}), RunResult::kFault},
+        {"return after popping the last slot", Assemble({{Op::kRet, {5}}}), RunResult::kFault},
         {"return dropping too much", Assemble({{Op::kPushI, {0}}, {Op::kRet, {100000}}}), RunResult::kFault},
         {"leave without enter", Assemble({{Op::kLeave, {}}, {Op::kLeave, {}}, {Op::kHalt, {}}}), RunResult::kFault},
         {"huge frame", Assemble({{Op::kEnter, {big}}, {Op::kHalt, {}}}), RunResult::kStackOverflow},
