@@ -231,8 +231,7 @@ bool CallTextBuiltin(int id, const uint32_t* a, Runtime& rt) {
         if (n < 0) { ret({}); return true; }
         const size_t from = ByteOfChar(s, static_cast<size_t>(start - 1));
         if (from >= s.size()) { ret({}); return true; }
-        const size_t to = n == 0 ? std::min(s.size(), from + 16384)
-                                 : from + ByteOfChar(s.substr(from), static_cast<size_t>(n));
+        const size_t to = from + ByteOfChar(s.substr(from), n == 0 ? 16384 : static_cast<size_t>(n));
         ret(s.substr(from, to - from));
         return true;
     }

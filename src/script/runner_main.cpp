@@ -20,6 +20,7 @@
 #include "script/disassembler.h"
 #include "script/image.h"
 #include "script/interpreter.h"
+#include "script/script_loader.h"
 #include "script/script_host.h"
 
 namespace {
@@ -54,11 +55,6 @@ public:
     std::deque<std::string> answers;
 };
 
-bool EndsWithNoCase(const std::string& s, const char* suffix) {
-    const size_t n = std::strlen(suffix);
-    return s.size() >= n && strncasecmp(s.c_str() + s.size() - n, suffix, n) == 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -81,35 +77,21 @@ int main(int argc, char** argv) {
         return 2;
     }
     platform::FileSystem& fs = platform::RealFileSystem();
-    std::string image;
-    bool needCompile = true;
-    std::string source = file;
-    if (EndsWithNoCase(file, ".nrx")) {
-        const script::ImageStatus st = script::ReadImageFile(fs, file, image);
-        if (st == script::ImageStatus::kOk) {
-            needCompile = false;
-        } else {
-            source = platform::WithoutExtension(file) + ".NRS";
-            if (!fs.Stat(source)) {
-                std::fprintf(stderr, "%s: %s\n", file.c_str(),
-                             std::string(script::ImageStatusText(st)).c_str());
-                return 2;
-            }
-        }
+    script::LoadedScript loaded = script::LoadScript(fs, file);
+    if (loaded.error) {
+        std::fprintf(stderr, "%s(%d): %s\n", loaded.error->file.c_str(), loaded.error->line,
+                     std::string(loaded.error->text()).c_str());
+        return 2;
     }
-    if (needCompile) {
-        script::CompileResult r = script::CompileFile(fs, source);
-        if (r.unreadable) {
-            std::fprintf(stderr, "%s: cannot be read\n", source.c_str());
-            return 2;
-        }
-        if (r.error) {
-            std::fprintf(stderr, "%s(%d): %s\n", r.error->file.c_str(), r.error->line,
-                         std::string(r.error->text()).c_str());
-            return 2;
-        }
-        image = std::move(*r.image);
+    if (!loaded.image) {
+        if (loaded.recompiled)
+            std::fprintf(stderr, "%s: %s\n", file.c_str(),
+                         std::string(script::ImageStatusText(loaded.imageStatus)).c_str());
+        else
+            std::fprintf(stderr, "%s: cannot be read\n", file.c_str());
+        return 2;
     }
+    std::string image = std::move(*loaded.image);
     if (list) std::fputs(script::Disassemble(image).c_str(), stdout);
     if (!out.empty()) {
         if (script::WriteImageFile(fs, out, image) != 0) {
