@@ -84,8 +84,12 @@ LineHeap::Block* LineHeap::NewBlock() {
 #ifndef MADV_POPULATE_WRITE
 #define MADV_POPULATE_WRITE 23
 #endif
-            // Fault the slab in with one call rather than one exception per page.
-            if (mem) madvise(mem, bytes, MADV_POPULATE_WRITE);
+            // Huge pages where the system has them, faulted in with one call rather than one
+            // exception per page.
+            if (mem) {
+                madvise(mem, bytes, MADV_HUGEPAGE);
+                madvise(mem, bytes, MADV_POPULATE_WRITE);
+            }
         } else {
             mem = std::malloc(bytes);
         }

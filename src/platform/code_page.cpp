@@ -247,6 +247,44 @@ void AppendMultiByteAsWide(int codePage, std::string_view text, std::u16string& 
     }
 }
 
+void AppendMultiByteAsUtf8(int codePage, std::string_view text, std::string& out) {
+    if (codePage == kCodePageUtf8 || codePage == kCodePageUtf8Internal) {
+        out.append(text);
+        return;
+    }
+    const CodePageTables& t = Tables(codePage);
+    const size_t n = text.size();
+    size_t at = out.size();
+    out.resize(at + n * 3);  // no character grows beyond three bytes
+    char* o = out.data() + at;
+    const auto* p = reinterpret_cast<const uint8_t*>(text.data());
+    for (size_t i = 0; i < n; ++i) {
+        uint8_t b = p[i];
+        if (b < 0x80) {
+            *o++ = static_cast<char>(b);
+            continue;
+        }
+        char16_t u = kUnmapped;
+        if (IsLeadByte(codePage, b) && i + 1 < n) {
+            u = t.toWide[static_cast<size_t>((b << 8) | p[i + 1])];
+            if (u != kUnmapped) ++i;
+        }
+        if (u == kUnmapped) u = t.toWide[b];
+        if (u == kUnmapped) u = 0xFFFD;
+        if (u < 0x80) {
+            *o++ = static_cast<char>(u);
+        } else if (u < 0x800) {
+            *o++ = static_cast<char>(0xC0 | (u >> 6));
+            *o++ = static_cast<char>(0x80 | (u & 0x3F));
+        } else {
+            *o++ = static_cast<char>(0xE0 | (u >> 12));
+            *o++ = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+            *o++ = static_cast<char>(0x80 | (u & 0x3F));
+        }
+    }
+    out.resize(static_cast<size_t>(o - out.data()));
+}
+
 std::u16string MultiByteToWide(int codePage, std::string_view text) {
     std::u16string out;
     AppendMultiByteAsWide(codePage, text, out);

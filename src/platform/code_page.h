@@ -36,6 +36,10 @@ std::u16string MultiByteToWide(int codePage, std::string_view text);
 // Appends to `out` (used by the codecs to avoid temporaries).
 void AppendMultiByteAsWide(int codePage, std::string_view text, std::u16string& out);
 
+// Code-page bytes straight to UTF-8 (the same mapping as MultiByteToWide, without the UTF-16
+// step), appended to `out`.
+void AppendMultiByteAsUtf8(int codePage, std::string_view text, std::string& out);
+
 // UTF-16 to code-page bytes. Characters the code page lacks (and lone surrogates) become "?";
 // `lossy` is set when that happened.
 std::string WideToMultiByte(int codePage, std::u16string_view text, bool* lossy = nullptr);

@@ -194,6 +194,12 @@ int main(int argc, char** argv) {
         bool bom = norv::document::IsUnicodeFamily(doc.code) && doc.bom;
         std::printf("%s\t%s\t%d\t%s\t%d\n", file.c_str(), norv::document::TextCodeName(doc.code),
                     bom ? 1 : 0, norv::document::EolModeName(doc.eolMode), doc.lineCount());
+        if (&file == &files.back()) {
+            // Nothing is left to do: the system takes the memory back faster than freeing
+            // millions of lines one by one.
+            std::fflush(stdout);
+            std::_Exit(status);
+        }
     }
     return status;
 }
