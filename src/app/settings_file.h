@@ -14,6 +14,8 @@
 #include <string>
 #include <string_view>
 
+#include "app/text_lines.h"
+
 namespace norv::app {
 
 // The value of `key` in `section`, or nothing when either is missing.
@@ -30,19 +32,11 @@ std::string SetIniValue(std::string_view fileText, std::string_view section, std
 template <typename Fn>
 void ForEachIniEntry(std::string_view fileText, Fn&& entry);
 
-// --- implementation of the template ---
-
 namespace ini_detail {
 // Parses one line: returns 1 for a section line (name in `a`), 2 for an entry (key in `a`,
 // value in `b`), 0 otherwise.
 int ClassifyLine(std::string_view line, std::string_view& a, std::string_view& b);
 }  // namespace ini_detail
-
-}  // namespace norv::app
-
-#include "app/text_lines.h"
-
-namespace norv::app {
 
 template <typename Fn>
 void ForEachIniEntry(std::string_view fileText, Fn&& entry) {

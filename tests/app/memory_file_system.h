@@ -33,14 +33,14 @@ public:
     }
 
     std::unique_ptr<platform::OutputFile> OpenWrite(const std::string& path,
-                                                    platform::WriteMode mode, unsigned permissions,
+                                                    platform::WriteMode mode, unsigned modeBits,
                                                     int* error) override {
         std::string folder = platform::FolderOf(path);
         if (!folders.count(folder) || readOnlyFolders.count(folder)) {
             if (error) *error = folders.count(folder) ? EACCES : ENOENT;
             return nullptr;
         }
-        return platform::MemoryFileSystem::OpenWrite(path, mode, permissions, error);
+        return platform::MemoryFileSystem::OpenWrite(path, mode, modeBits, error);
     }
 
     bool MakeFolder(const std::string& path) override {

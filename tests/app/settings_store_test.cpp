@@ -34,7 +34,9 @@ TEST(SettingsKeys, TableIsConsistent) {
         if (spec.type == ValueType::Colour) {
             EXPECT_EQ(FormatColour(ParseColour(spec.textDefault)), spec.textDefault) << spec.name;
         }
-        if (spec.type == ValueType::Int) EXPECT_TRUE(spec.textDefault.empty()) << spec.name;
+        if (spec.type == ValueType::Int) {
+            EXPECT_TRUE(spec.textDefault.empty()) << spec.name;
+        }
     }
     for (const auto& d : kNon932Defaults) EXPECT_LT(size_t(d.key), kKeyCount);
 }
