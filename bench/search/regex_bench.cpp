@@ -26,7 +26,7 @@ std::string g_text;
 std::vector<std::string_view> g_lines;
 
 class NextLines : public FollowingLines {
-public:
+  public:
     size_t base = 0;
     std::string_view Line(size_t k) override {
         return base + k < g_lines.size() ? g_lines[base + k] : std::string_view{};

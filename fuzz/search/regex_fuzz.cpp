@@ -18,7 +18,7 @@
 namespace {
 
 class Lines : public norv::search::FollowingLines {
-public:
+  public:
     std::vector<std::string> lines;
     size_t base = 0;
     std::string_view Line(size_t k) override {
@@ -65,7 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         auto with = re.FindInLine(line, 0, &lines, conditions, true);
         auto without = re.FindInLine(line, 0, &lines, conditions, false);
         if (with.has_value() != without.has_value()) std::abort();
-        if (with && (with->start != without->start || with->length != without->length)) std::abort();
+        if (with && (with->start != without->start || with->length != without->length))
+            std::abort();
         if (with && (with->start >= line.size() || with->start + with->length > rest)) std::abort();
         rest -= line.size();
     }

@@ -13,7 +13,9 @@ int HexDigitValue(char c) {
     return -1;
 }
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 }  // namespace
 
@@ -21,15 +23,24 @@ DecodedEscape DecodeEscape(std::string_view text) {
     if (text.size() < 2) return {0, text.size()};
     char c = LowerAscii(text[1]);
     switch (c) {
-        case '0': return {0, 2};
-        case 'a': return {7, 2};
-        case 'b': return {8, 2};
-        case 'e': return {27, 2};
-        case 'f': return {12, 2};
-        case 'n': return {10, 2};
-        case 'r': return {13, 2};
-        case 't': return {9, 2};
-        case 'v': return {11, 2};
+        case '0':
+            return {0, 2};
+        case 'a':
+            return {7, 2};
+        case 'b':
+            return {8, 2};
+        case 'e':
+            return {27, 2};
+        case 'f':
+            return {12, 2};
+        case 'n':
+            return {10, 2};
+        case 'r':
+            return {13, 2};
+        case 't':
+            return {9, 2};
+        case 'v':
+            return {11, 2};
         case 'x': {
             // Only two real hexadecimal digits make a byte; "\xg" or "\x4" at the end is "x",
             // and the characters after it stay ordinary text.
@@ -40,7 +51,8 @@ DecodedEscape DecodeEscape(std::string_view text) {
             }
             return {static_cast<uint8_t>('x'), 2};
         }
-        default: return {static_cast<uint8_t>(c), 2};
+        default:
+            return {static_cast<uint8_t>(c), 2};
     }
 }
 

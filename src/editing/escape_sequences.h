@@ -13,8 +13,8 @@
 namespace norv::editing {
 
 struct DecodedEscape {
-    uint8_t value = 0;   // the byte the sequence stands for
-    size_t length = 0;   // bytes of the sequence, backslash included (1 to 4)
+    uint8_t value = 0;  // the byte the sequence stands for
+    size_t length = 0;  // bytes of the sequence, backslash included (1 to 4)
 };
 
 // Decodes the sequence that starts with the backslash at text[0]:

@@ -67,8 +67,10 @@ size_t CharLengthAt(int codePage, std::string_view text, size_t pos) {
     auto b = static_cast<uint8_t>(text[pos]);
     size_t want = 1;
     if (codePage == platform::kCodePageUtf8 || codePage == platform::kCodePageUtf8Internal) {
-        if (b >= 0xE0 && b <= 0xEF) want = 3;
-        else if (b >= 0xC0 && b <= 0xDF) want = 2;
+        if (b >= 0xE0 && b <= 0xEF)
+            want = 3;
+        else if (b >= 0xC0 && b <= 0xDF)
+            want = 2;
     } else if (platform::IsLeadByte(codePage, b)) {
         want = 2;
     }

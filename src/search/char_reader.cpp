@@ -7,7 +7,9 @@
 namespace norv::search {
 namespace {
 
-constexpr bool IsContinuation(uint8_t b) { return (b & 0xC0) == 0x80; }
+constexpr bool IsContinuation(uint8_t b) {
+    return (b & 0xC0) == 0x80;
+}
 
 CharCode DecodeUtf8(std::string_view text, size_t pos, size_t* length) {
     auto at = [&](size_t i) { return static_cast<uint8_t>(text[pos + i]); };
@@ -48,7 +50,8 @@ bool IsSoundMark(TextEncoding encoding, CharCode code) {
             return code == kHalfWidthVoicedMark || code == kHalfWidthSemiVoicedMark;
         case TextEncoding::Utf8:
             return code == kUnicodeVoicedMark || code == kUnicodeSemiVoicedMark;
-        case TextEncoding::SingleByte: return false;
+        case TextEncoding::SingleByte:
+            return false;
     }
     return false;
 }
@@ -75,7 +78,9 @@ CharCode FoldWidth(TextEncoding encoding, CharCode code) {
     return code;
 }
 
-CharCode FoldCase(CharCode code) { return (code >= 'a' && code <= 'z') ? code - 0x20 : code; }
+CharCode FoldCase(CharCode code) {
+    return (code >= 'a' && code <= 'z') ? code - 0x20 : code;
+}
 
 }  // namespace
 
@@ -97,8 +102,10 @@ CharCode DecodeChar(TextEncoding encoding, std::string_view text, size_t pos, si
                 return b << 8 | static_cast<uint8_t>(text[pos + 1]);
             }
             break;
-        case TextEncoding::Utf8: return DecodeUtf8(text, pos, length);
-        case TextEncoding::SingleByte: break;
+        case TextEncoding::Utf8:
+            return DecodeUtf8(text, pos, length);
+        case TextEncoding::SingleByte:
+            break;
     }
     *length = 1;
     return b;

@@ -37,9 +37,9 @@ struct FoldOptions {
 // What the text holds at a position.
 struct TextChar {
     enum class Kind : uint8_t {
-        Char,   // code is the folded character
-        Skip,   // a half-width sound mark under ignore width: counted, not fed
-        Stop,   // a lead byte without a valid trail byte: an attempt cannot go on
+        Char,  // code is the folded character
+        Skip,  // a half-width sound mark under ignore width: counted, not fed
+        Stop,  // a lead byte without a valid trail byte: an attempt cannot go on
     };
     Kind kind = Kind::Char;
     uint8_t length = 1;  // bytes, at least 1

@@ -14,9 +14,9 @@
 
 namespace norv::search {
 
-inline constexpr CharCode kAnyChar = -2;   // any character except the line end
-inline constexpr CharCode kEmptyMove = -1; // an epsilon edge; matches no character
-inline constexpr CharCode kEndOfText = -3; // fed after the last line; matches no test
+inline constexpr CharCode kAnyChar = -2;    // any character except the line end
+inline constexpr CharCode kEmptyMove = -1;  // an epsilon edge; matches no character
+inline constexpr CharCode kEndOfText = -3;  // fed after the last line; matches no test
 
 enum class TestKind : uint8_t { Char = 0, Set = 1, NegatedSet = 2, Range = 3, NegatedRange = 4 };
 
@@ -28,9 +28,9 @@ struct CodeInterval {
 
 struct CharTest {
     TestKind kind = TestKind::Char;
-    CharCode code = kEmptyMove;        // kind Char
-    std::vector<CodeInterval> members; // kinds Set and NegatedSet, in the order read
-    CharCode low = 0;                  // kinds Range and NegatedRange
+    CharCode code = kEmptyMove;         // kind Char
+    std::vector<CodeInterval> members;  // kinds Set and NegatedSet, in the order read
+    CharCode low = 0;                   // kinds Range and NegatedRange
     CharCode high = 0;
 
     static CharTest OneChar(CharCode c) { return CharTest{TestKind::Char, c, {}, 0, 0}; }
@@ -40,11 +40,16 @@ struct CharTest {
     bool Matches(CharCode c) const {
         if (c == kEndOfText) return false;
         switch (kind) {
-            case TestKind::Char: return code == kAnyChar ? c != kLineEnd : c == code;
-            case TestKind::Set: return InMembers(c);
-            case TestKind::NegatedSet: return !InMembers(c);
-            case TestKind::Range: return c >= low && c <= high;
-            case TestKind::NegatedRange: return c < low || c > high;
+            case TestKind::Char:
+                return code == kAnyChar ? c != kLineEnd : c == code;
+            case TestKind::Set:
+                return InMembers(c);
+            case TestKind::NegatedSet:
+                return !InMembers(c);
+            case TestKind::Range:
+                return c >= low && c <= high;
+            case TestKind::NegatedRange:
+                return c < low || c > high;
         }
         return false;
     }
@@ -55,15 +60,19 @@ struct CharTest {
     // sets answer true), so a prefilter built from it never passes over a match.
     bool MayMatchIn(CharCode lo, CharCode hi) const {
         switch (kind) {
-            case TestKind::Char: return code == kAnyChar || (code >= lo && code <= hi);
+            case TestKind::Char:
+                return code == kAnyChar || (code >= lo && code <= hi);
             case TestKind::Set:
                 for (const CodeInterval& m : members) {
                     if (m.low <= hi && m.high >= lo) return true;
                 }
                 return false;
-            case TestKind::NegatedSet: return true;
-            case TestKind::Range: return low <= hi && high >= lo && low <= high;
-            case TestKind::NegatedRange: return lo < low || hi > high;
+            case TestKind::NegatedSet:
+                return true;
+            case TestKind::Range:
+                return low <= hi && high >= lo && low <= high;
+            case TestKind::NegatedRange:
+                return lo < low || hi > high;
         }
         return true;
     }
@@ -71,7 +80,7 @@ struct CharTest {
     // A readable form for dumps: 'a', any, eps, [set], [^set], {low-high}, {^low-high}.
     std::string Describe(TextEncoding encoding) const;
 
-private:
+  private:
     bool InMembers(CharCode c) const {
         for (const CodeInterval& m : members) {
             if (c >= m.low && c <= m.high) return true;

@@ -67,8 +67,8 @@ Regex::Regex(RegexCapacity capacity)
       ends_(capacity.maxChars + 1) {}
 
 CompileStatus Regex::Compile(std::string_view pattern, const RegexOptions& options) {
-    fold_ = FoldOptions{EncodingOfCodePage(options.codePage), options.ignoreCase,
-                        options.ignoreWidth};
+    fold_ =
+        FoldOptions{EncodingOfCodePage(options.codePage), options.ignoreCase, options.ignoreWidth};
     tree_ = PatternTree{};
     std::optional<PatternTree> tree = ParsePattern(pattern, fold_, capacity_.parser);
     if (!tree) {
@@ -80,10 +80,14 @@ CompileStatus Regex::Compile(std::string_view pattern, const RegexOptions& optio
     BuildStatus status = automaton_.Build(tree_);
     matcher_.Reset();  // the matcher reads the automaton's states, which were replaced
     switch (status) {
-        case BuildStatus::Ok: break;
-        case BuildStatus::TooManyNfaStates: return CompileStatus::TooManyNfaStates;
-        case BuildStatus::TooManyDfaStates: return CompileStatus::TooManyDfaStates;
-        case BuildStatus::TooManyEdges: return CompileStatus::TooComplex;
+        case BuildStatus::Ok:
+            break;
+        case BuildStatus::TooManyNfaStates:
+            return CompileStatus::TooManyNfaStates;
+        case BuildStatus::TooManyDfaStates:
+            return CompileStatus::TooManyDfaStates;
+        case BuildStatus::TooManyEdges:
+            return CompileStatus::TooComplex;
     }
     BuildPrefilter();
     return CompileStatus::Ok;
@@ -297,9 +301,8 @@ std::optional<size_t> Regex::MatchAt(std::string_view line, size_t pos, Followin
     return length;
 }
 
-std::optional<LineMatch> Regex::FindInLine(std::string_view line, size_t from,
-                                           FollowingLines* more, const MatchConditions& conditions,
-                                           bool usePrefilter) {
+std::optional<LineMatch> Regex::FindInLine(std::string_view line, size_t from, FollowingLines* more,
+                                           const MatchConditions& conditions, bool usePrefilter) {
     if (automaton_.Empty()) return std::nullopt;
     if (conditions.atLineStart) {
         if (from != 0) return std::nullopt;

@@ -55,7 +55,7 @@ enum class CompileStatus : uint8_t { Ok, TooManyNfaStates, TooManyDfaStates, Too
 
 // The lines after the one an attempt starts in.
 class FollowingLines {
-public:
+  public:
     virtual ~FollowingLines() = default;
     // The k-th line after the starting line (k >= 1), ending in its line feed; an empty view
     // when the text has fewer lines. The same k may be asked for more than once.
@@ -85,7 +85,7 @@ struct StrippedPattern {
 StrippedPattern StripAnchors(std::string_view pattern, int codePage);
 
 class Regex {
-public:
+  public:
     explicit Regex(RegexCapacity capacity = {});
     Regex(const Regex&) = delete;
     Regex& operator=(const Regex&) = delete;
@@ -109,7 +109,7 @@ public:
     const FoldOptions& Fold() const { return fold_; }
     std::string DumpTree() const { return tree_.Dump(fold_.encoding); }
 
-private:
+  private:
     void BuildPrefilter();
     bool WordCharBefore(std::string_view line, size_t pos) const;
     size_t StepAt(std::string_view line, size_t pos) const;
@@ -128,8 +128,8 @@ private:
     std::array<uint8_t, 256> sjisByteClass_{};
     std::bitset<65536> pairStart_;
     bool asciiMayStart_ = true;
-    bool startAccepts_ = false;           // every position matches (at least the empty string)
-    std::vector<size_t> ends_;           // byte offset before each fed character
+    bool startAccepts_ = false;  // every position matches (at least the empty string)
+    std::vector<size_t> ends_;   // byte offset before each fed character
 };
 
 }  // namespace norv::search

@@ -21,7 +21,7 @@ struct NfaEdge {
 
 // Thompson construction. States 0 and 1 are the start and final state.
 class NfaBuilder {
-public:
+  public:
     NfaBuilder(const PatternTree& tree, std::vector<CharTest>& tests, const AutomatonLimits& limits)
         : tree_(tree), tests_(tests), limits_(limits) {}
 
@@ -33,7 +33,7 @@ public:
         return status_;
     }
 
-private:
+  private:
     int32_t NewState() {
         if (states_.size() >= limits_.nfaStates) {
             if (status_ == BuildStatus::Ok) status_ = BuildStatus::TooManyNfaStates;
@@ -94,7 +94,9 @@ private:
                 AddEdge(b, kEmptyTest, t);
                 return;
             }
-            case NodeType::Empty: AddEdge(s, kEmptyTest, t); return;
+            case NodeType::Empty:
+                AddEdge(s, kEmptyTest, t);
+                return;
         }
     }
 

@@ -26,7 +26,7 @@ namespace norv::search {
 inline constexpr size_t kMaxNfaStateCapacity = 128;  // the width of a state set
 
 struct AutomatonLimits {
-    size_t nfaStates = 128;   // at most kMaxNfaStateCapacity
+    size_t nfaStates = 128;  // at most kMaxNfaStateCapacity
     size_t dfaStates = 100;
     size_t nfaEdges = 1 << 16;  // a bound on the work of patterns with huge alternations
 };
@@ -51,7 +51,7 @@ struct DfaState {
 };
 
 class Automaton {
-public:
+  public:
     explicit Automaton(AutomatonLimits limits = {});
 
     // Builds both automata from a tree; on failure the automaton is empty.
@@ -70,7 +70,7 @@ public:
     // One line per state: "0* a->1 [b-d]->2" (a star marks accepting states).
     std::string Dump(TextEncoding encoding) const;
 
-private:
+  private:
     AutomatonLimits limits_;
     std::vector<CharTest> tests_;  // distinct tests; edges refer to them by index
     std::vector<DfaState> states_;

@@ -3,12 +3,12 @@
 //
 // From each state it takes the first edge, in ranked order, whose test matches the character,
 // and keeps one pending alternative: a later any-character edge of that state that matches the
-// character, or else the first later edge that also matches. A match extends while transitions exist and is reported
-// at the first character that has none, if the state reached is accepting. When a state has
-// no transition and is not accepting, the matcher falls back to the pending alternative and
-// reads again, from that alternative's state, the characters fed after the one it was taken
-// on; so every reported match is a real match of the pattern, never a path pieced together
-// from two branches. When no alternative is left either, the match is the longest accepted
+// character, or else the first later edge that also matches. A match extends while transitions
+// exist and is reported at the first character that has none, if the state reached is accepting.
+// When a state has no transition and is not accepting, the matcher falls back to the pending
+// alternative and reads again, from that alternative's state, the characters fed after the one it
+// was taken on; so every reported match is a real match of the pattern, never a path pieced
+// together from two branches. When no alternative is left either, the match is the longest accepted
 // run seen in this attempt, if any (so "(ab)+" finds "abab" in "ababa").
 //
 // The matcher keeps the characters of the attempt in a fixed buffer (its capacity is the
@@ -28,7 +28,7 @@ namespace norv::search {
 enum class FeedResult : int8_t { NoMatch = -1, Continue = 0, Match = 1 };
 
 class RegexMatcher {
-public:
+  public:
     // The automaton must outlive the matcher and not be rebuilt while it is used.
     // useAsciiTables: take ASCII transitions from the states' tables (the same answers as the
     // ranked edge scan; off only to check that).
@@ -47,7 +47,7 @@ public:
     size_t MatchLength() const { return matchLength_; }
     size_t FedCount() const { return fed_; }
 
-private:
+  private:
     // Runs the characters from history_[from] to the last one fed.
     FeedResult Run(size_t from);
     // Takes the transition of the current state on c (the character at `index`); false when

@@ -6,17 +6,25 @@ namespace norv::search {
 namespace {
 
 enum class TokenType : uint8_t {
-    End, Open, Close, Closure, OneOrMore, Optional, Alternation, Char, Class
+    End,
+    Open,
+    Close,
+    Closure,
+    OneOrMore,
+    Optional,
+    Alternation,
+    Char,
+    Class
 };
 
 struct Token {
     TokenType type = TokenType::End;
-    CharCode code = 0;          // Char
-    std::string_view classText; // Class: the text between the brackets
+    CharCode code = 0;           // Char
+    std::string_view classText;  // Class: the text between the brackets
 };
 
 class Scanner {
-public:
+  public:
     Scanner(std::string_view pattern, TextEncoding encoding) : p_(pattern), enc_(encoding) {}
 
     // Skips "*", "+" and "?" bytes at the scan point.
@@ -29,18 +37,29 @@ public:
         if (pos_ >= p_.size()) return t;
         char c = p_[pos_];
         switch (c) {
-            case '(': ++pos_, t.type = TokenType::Open; return t;
-            case ')': ++pos_, t.type = TokenType::Close; return t;
-            case '?': ++pos_, t.type = TokenType::Optional; return t;
-            case '|': ++pos_, t.type = TokenType::Alternation; return t;
-            case '.': ++pos_, t.type = TokenType::Char, t.code = kAnyChar; return t;
+            case '(':
+                ++pos_, t.type = TokenType::Open;
+                return t;
+            case ')':
+                ++pos_, t.type = TokenType::Close;
+                return t;
+            case '?':
+                ++pos_, t.type = TokenType::Optional;
+                return t;
+            case '|':
+                ++pos_, t.type = TokenType::Alternation;
+                return t;
+            case '.':
+                ++pos_, t.type = TokenType::Char, t.code = kAnyChar;
+                return t;
             case '*':
             case '+':
                 ++pos_;
                 t.type = c == '*' ? TokenType::Closure : TokenType::OneOrMore;
                 while (pos_ < p_.size() && (p_[pos_] == '*' || p_[pos_] == '+')) ++pos_;
                 return t;
-            case '[': return ScanClass();
+            case '[':
+                return ScanClass();
             default: {
                 PatternChar pc = ReadPatternChar(enc_, p_, pos_);
                 pos_ += pc.length;
@@ -51,7 +70,7 @@ public:
         }
     }
 
-private:
+  private:
     // "[": the class runs to the next "]" character; a "]" right after "[" is a member. The
     // scan goes by characters, so a trail byte 0x5D does not close the class.
     Token ScanClass() {
@@ -78,7 +97,7 @@ private:
 };
 
 class Parser {
-public:
+  public:
     Parser(std::string_view pattern, const FoldOptions& fold, const ParserLimits& limits)
         : scanner_(pattern, fold.encoding), fold_(fold), limits_(limits) {}
 
@@ -92,7 +111,7 @@ public:
         return std::move(tree_);
     }
 
-private:
+  private:
     void Advance() { tok_ = scanner_.Next(); }
 
     int32_t Add(NodeType type, int32_t left = kNoNode, int32_t right = kNoNode, int32_t test = -1) {
@@ -152,7 +171,8 @@ private:
             case TokenType::Optional:
                 Advance();
                 return Add(NodeType::Alternation, item, Add(NodeType::Empty));
-            default: return item;
+            default:
+                return item;
         }
     }
 
@@ -183,7 +203,8 @@ private:
                 Advance();  // the ")" (or whatever stands there)
                 return inner;
             }
-            default: return Add(NodeType::Empty);  // an operator with nothing before it
+            default:
+                return Add(NodeType::Empty);  // an operator with nothing before it
         }
     }
 
@@ -202,8 +223,12 @@ void DumpNode(const PatternTree& tree, int32_t n, TextEncoding encoding, std::st
     }
     const TreeNode& node = tree.nodes[static_cast<size_t>(n)];
     switch (node.type) {
-        case NodeType::Leaf: out += tree.tests[static_cast<size_t>(node.test)].Describe(encoding); return;
-        case NodeType::Empty: out += "()"; return;
+        case NodeType::Leaf:
+            out += tree.tests[static_cast<size_t>(node.test)].Describe(encoding);
+            return;
+        case NodeType::Empty:
+            out += "()";
+            return;
         case NodeType::Closure:
             out += "star(";
             DumpNode(tree, node.left, encoding, out);

@@ -24,7 +24,13 @@
 
 namespace norv::search {
 
-enum class NodeType : uint8_t { Leaf = 0, Concatenation = 1, Alternation = 2, Closure = 3, Empty = 4 };
+enum class NodeType : uint8_t {
+    Leaf = 0,
+    Concatenation = 1,
+    Alternation = 2,
+    Closure = 3,
+    Empty = 4
+};
 
 inline constexpr int32_t kNoNode = -1;
 

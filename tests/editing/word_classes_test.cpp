@@ -57,7 +57,7 @@ TEST(WordClasses, CharLengthNeverPassesTheEnd) {
         size_t pos;
         size_t expected;
     } kCases[] = {
-        {932, "\x82\xa0x", 0, 2},  {932, "a\x82", 1, 1},    {932, "ab", 0, 1},
+        {932, "\x82\xa0x", 0, 2},  {932, "a\x82", 1, 1},          {932, "ab", 0, 1},
         {1252, "\x82\xa0", 0, 1},  {65001, "\xe3\x81\x82", 0, 3}, {65000, "\xc3\xa9", 0, 2},
         {65001, "\xe3\x81", 0, 2}, {65001, "\x81", 0, 1},
     };

@@ -32,9 +32,12 @@ void EndsOf(const PatternTree& tree, int32_t n, const std::vector<CharCode>& tex
     }
     const TreeNode& node = tree.nodes[static_cast<size_t>(n)];
     switch (node.type) {
-        case NodeType::Empty: out.insert(start); return;
+        case NodeType::Empty:
+            out.insert(start);
+            return;
         case NodeType::Leaf:
-            if (start < text.size() && tree.tests[static_cast<size_t>(node.test)].Matches(text[start])) {
+            if (start < text.size() &&
+                tree.tests[static_cast<size_t>(node.test)].Matches(text[start])) {
                 out.insert(start + 1);
             }
             return;
@@ -74,13 +77,28 @@ constexpr CharCode kUtf8Alphabet[] = {'a', 'b', '?', '\n', 0xD55C, 0xAD6D, 0x1F6
 
 // Pattern pieces; any sequence of them is a pattern (malformed ones included).
 constexpr std::string_view kPieces932[] = {
-    "a", "b", "A", ".", "[ab]", "[^a]", "[a-c]", "\x82\xA0", "[\x82\xA0-\x82\xA2]", "\\n",
-    "(", ")", "|", "*", "+", "?", "\\x61", "\x83\x61",
+    "a",   "b", "A", ".", "[ab]", "[^a]", "[a-c]", "\x82\xA0", "[\x82\xA0-\x82\xA2]",
+    "\\n", "(", ")", "|", "*",    "+",    "?",     "\\x61",    "\x83\x61",
 };
 
 constexpr std::string_view kPiecesUtf8[] = {
-    "a", "b", ".", "[?]", "\\?", "\xED\x95\x9C", "[\xEA\xB0\x80-\xED\x9E\xA3]",
-    "\xF0\x9F\x98\x80", "[^a]", "\\xc3\\xa9", "\\n", "(", ")", "|", "*", "+", "?",
+    "a",
+    "b",
+    ".",
+    "[?]",
+    "\\?",
+    "\xED\x95\x9C",
+    "[\xEA\xB0\x80-\xED\x9E\xA3]",
+    "\xF0\x9F\x98\x80",
+    "[^a]",
+    "\\xc3\\xa9",
+    "\\n",
+    "(",
+    ")",
+    "|",
+    "*",
+    "+",
+    "?",
 };
 
 struct Stats {
@@ -149,7 +167,8 @@ void CheckPattern(const std::string& pattern, const std::vector<std::vector<Char
             size_t k = lineStartCode;
             for (; pos < line.size(); ++k) {
                 std::vector<CharCode> rest;
-                for (size_t j = k; j < all.size(); ++j) rest.push_back(FoldCodeForReference(all[j], ignoreCase));
+                for (size_t j = k; j < all.size(); ++j)
+                    rest.push_back(FoldCodeForReference(all[j], ignoreCase));
                 Ends ends;
                 EndsOf(*tree, tree->root, rest, 0, ends);
                 std::optional<size_t> expected;
@@ -168,11 +187,13 @@ void CheckPattern(const std::string& pattern, const std::vector<std::vector<Char
                 if (deterministic) {
                     ASSERT_EQ(gotChars, expected)
                         << "pattern " << pattern << " text " << Encode(all) << " at code " << k
-                        << " ignoreCase " << ignoreCase << "\n" << re.GetAutomaton().Dump(TextEncoding::ShiftJis);
+                        << " ignoreCase " << ignoreCase << "\n"
+                        << re.GetAutomaton().Dump(TextEncoding::ShiftJis);
                 } else if (gotChars) {
                     ASSERT_TRUE(ends.count(*gotChars))
-                        << "false match: pattern " << pattern << " text " << Encode(all) << " at code "
-                        << k << "\n" << re.GetAutomaton().Dump(TextEncoding::ShiftJis);
+                        << "false match: pattern " << pattern << " text " << Encode(all)
+                        << " at code " << k << "\n"
+                        << re.GetAutomaton().Dump(TextEncoding::ShiftJis);
                 } else if (expected) {
                     ++stats.referenceOnly;
                 }
@@ -224,8 +245,9 @@ TEST(RegexDifferential, ExhaustiveShortPatterns) {
     }
     EXPECT_GT(stats.deterministic, stats.patterns / 2);
     RecordProperty("patterns", std::to_string(stats.patterns));
-    std::printf("exhaustive: %zu patterns, %zu deterministic, %zu attempts, %zu missed by the heuristic\n",
-                stats.patterns, stats.deterministic, stats.attempts, stats.referenceOnly);
+    std::printf(
+        "exhaustive: %zu patterns, %zu deterministic, %zu attempts, %zu missed by the heuristic\n",
+        stats.patterns, stats.deterministic, stats.attempts, stats.referenceOnly);
 }
 
 TEST(RegexDifferential, RandomLongerPatterns) {
@@ -241,8 +263,9 @@ TEST(RegexDifferential, RandomLongerPatterns) {
         if (HasFatalFailure()) return;
     }
     EXPECT_GT(stats.deterministic, stats.patterns / 4);
-    std::printf("random: %zu patterns, %zu deterministic, %zu attempts, %zu missed by the heuristic\n",
-                stats.patterns, stats.deterministic, stats.attempts, stats.referenceOnly);
+    std::printf(
+        "random: %zu patterns, %zu deterministic, %zu attempts, %zu missed by the heuristic\n",
+        stats.patterns, stats.deterministic, stats.attempts, stats.referenceOnly);
 }
 
 TEST(RegexDifferential, RandomPatternsInUtf8Documents) {
@@ -259,8 +282,9 @@ TEST(RegexDifferential, RandomPatternsInUtf8Documents) {
     }
     g_encoding = TextEncoding::ShiftJis;
     EXPECT_GT(stats.deterministic, stats.patterns / 4);
-    std::printf("utf-8: %zu patterns, %zu deterministic, %zu attempts, %zu missed by the heuristic\n",
-                stats.patterns, stats.deterministic, stats.attempts, stats.referenceOnly);
+    std::printf(
+        "utf-8: %zu patterns, %zu deterministic, %zu attempts, %zu missed by the heuristic\n",
+        stats.patterns, stats.deterministic, stats.attempts, stats.referenceOnly);
 }
 
 }  // namespace

@@ -91,8 +91,7 @@ TEST(RegexAutomaton, RanksEdgesThatFinishBeforeLoops) {
         std::string_view pattern;
         std::string_view dump;
     } kCases[] = {
-        {"[a-z]+ing",
-         "0 {a-z}->1\n1 'i'->3 {a-z}->2\n2 'i'->3 {a-z}->2\n3 'n'->4\n4 'g'->5\n5*\n"},
+        {"[a-z]+ing", "0 {a-z}->1\n1 'i'->3 {a-z}->2\n2 'i'->3 {a-z}->2\n3 'n'->4\n4 'g'->5\n5*\n"},
         {".*x", "0 'x'->2 any->1\n1 'x'->2 any->1\n2*\n"},
         {"abc|.d", "0 any->1 'a'->2\n1 'd'->3\n2 'b'->4\n3*\n4 'c'->3\n"},
         {"a|b|c", "0 'a'->1 'b'->1 'c'->1\n1*\n"},

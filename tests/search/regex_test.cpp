@@ -29,8 +29,8 @@ void RunCases(const FindCase* begin, const FindCase* end) {
         ASSERT_EQ(re.Compile(Bytes(c->pattern, c->codePage), options), CompileStatus::Ok)
             << c->pattern;
         std::string text = Bytes(c->text, c->codePage);
-        std::string expected = c->expected == kNone ? std::string(kNone)
-                                                     : Bytes(c->expected, c->codePage);
+        std::string expected =
+            c->expected == kNone ? std::string(kNone) : Bytes(c->expected, c->codePage);
         for (bool prefilter : {true, false}) {
             auto found = FindFirst(re, text, {}, prefilter);
             EXPECT_EQ(found ? found->text : std::string(kNone), expected)
@@ -49,16 +49,16 @@ TEST(Regex, FindsWhatThePatternDescribes) {
         {"a|b|c", "xxc", "c"},
         {"a|b|c", "xbx", "b"},
         {"a|b|c", "axx", "a"},
-        {"(ab)+", "xababa", "abab"},            // the longest accepted run, not the dead end
+        {"(ab)+", "xababa", "abab"},  // the longest accepted run, not the dead end
         {"ab|abcd", "abcx", "ab"},
-        {"abc|.d", "abc", "abc"},               // the any-character edge ranks first here
-        {"[a-z]+ing", "tinting", "tinting"},    // 'i' ranks before [a-z]; [a-z] is the fallback
-        {".*x", "axbx", "ax"},                  // edges into loops rank last
+        {"abc|.d", "abc", "abc"},             // the any-character edge ranks first here
+        {"[a-z]+ing", "tinting", "tinting"},  // 'i' ranks before [a-z]; [a-z] is the fallback
+        {".*x", "axbx", "ax"},                // edges into loops rank last
         {"a.c", "abc", "abc"},
-        {"a.c", "a\nc", kNone},                 // "." never matches the line end
-        {".+", "ab\ncd", "ab"},                 // so .+ stops at it
-        {"[^,]+", "ab\ncd,e", "ab\ncd"},        // a negated set matches it and runs on
-        {"b\\nc", "ab\ncd", "b\nc"},            // \n finds text across the line end
+        {"a.c", "a\nc", kNone},           // "." never matches the line end
+        {".+", "ab\ncd", "ab"},           // so .+ stops at it
+        {"[^,]+", "ab\ncd,e", "ab\ncd"},  // a negated set matches it and runs on
+        {"b\\nc", "ab\ncd", "b\nc"},      // \n finds text across the line end
         {"[]x]", "a]", "]"},
         {"[]x]", "ax", "x"},
         {"[-a]", "x-", "-"},
@@ -66,7 +66,7 @@ TEST(Regex, FindsWhatThePatternDescribes) {
         {"[a-]", "x-", "-"},
         {"[0-9a-f]+", "zz09afg", "09af"},
         {"[^a-c]", "abcd", "d"},
-        {"[^a-c]", "abc", "\n"},                // a negated range matches the line end too
+        {"[^a-c]", "abc", "\n"},  // a negated range matches the line end too
         {"[あ-お]", "xい", "い"},
         {"[あ-お]", "xか", kNone},
         {"[かあ-おき]+", "xきいか", "きいか"},
@@ -74,11 +74,11 @@ TEST(Regex, FindsWhatThePatternDescribes) {
         {"\\x41\\x42", "xAB", "AB"},
         {"\\.", "a.b", "."},
         {"\\\\", "a\\b", "\\"},
-        {"x\\ソ", "xソ", "xソ"},                 // an escaped double-byte character
-        {"[ソ]", "ソ", "ソ"},                    // its trail byte 0x5C is not a backslash
+        {"x\\ソ", "xソ", "xソ"},  // an escaped double-byte character
+        {"[ソ]", "ソ", "ソ"},     // its trail byte 0x5C is not a backslash
         {"int[a-z]+_t", "uint_t int32_t intptr_t", "intptr_t"},
         {"colou?r|int[a-z]+_t", "an intmax_t", "intmax_t"},
-        {"", "abc", ""},                        // the empty pattern matches at once
+        {"", "abc", ""},  // the empty pattern matches at once
         {"a*", "bbb", ""},
     };
     RunCases(std::begin(kCases), std::end(kCases));
@@ -89,8 +89,8 @@ TEST(Regex, FoldsCaseAndWidth) {
         {"[a-z]+", "ABC", "ABC", true},
         {"[a-z]+", "abc", "abc", true},
         {"[a-z]+", "ABC", kNone, false},
-        {"a\\nb", "xA\nB", "A\nB", true},       // \n keeps its meaning when upper-cased
-        {"\\x61", "A", "A", true},              // an escaped letter folds like the text
+        {"a\\nb", "xA\nB", "A\nB", true},  // \n keeps its meaning when upper-cased
+        {"\\x61", "A", "A", true},         // an escaped letter folds like the text
         {"\\Q", "q", "q", false},
         {"\\Q", "Q", "Q", true},
         // Only single-byte letters fold: 0x83 0x61 and 0x83 0x41 stay different characters.
@@ -98,7 +98,7 @@ TEST(Regex, FoldsCaseAndWidth) {
         {"ＡＢＣ", "xABC", "ABC", false, true},
         {"ABC", "xＡＢＣ", "ＡＢＣ", false, true},
         {"abc", "xＡＢＣ", "ＡＢＣ", true, true},
-        {"ガ", "xｶﾞ", "ｶﾞ", false, true},       // the sound mark is dropped from both sides
+        {"ガ", "xｶﾞ", "ｶﾞ", false, true},  // the sound mark is dropped from both sides
         {"ｶﾞ", "xカ", "カ", false, true},
         {"ＡＢＣ", "xABC", kNone, false, false},
     };
@@ -172,7 +172,11 @@ TEST(Regex, ConditionsOfTheSearch) {
         {"foo", "xfoo bar\n", {false, false, true}, kNone},
         {"foo", "x foo\n", {false, false, true}, "foo"},
         // The byte before is the trail byte 0x41 of "ア", not the letter A.
-        {"foo", "\x83\x41" "foo\n", {false, false, true}, "foo"},
+        {"foo",
+         "\x83\x41"
+         "foo\n",
+         {false, false, true},
+         "foo"},
         {"foo", "Afoo\n", {false, false, true}, kNone},
         {"b", "ab b\n", {true, false, false}, kNone},
         {"a", "ab b\n", {true, false, false}, "a"},
@@ -196,9 +200,10 @@ TEST(Regex, StripsAnchors) {
         bool top;
         bool end;
     } kCases[] = {
-        {"^abc$", "abc", true, true}, {"abc", "abc", false, false}, {"^", "", true, false},
-        {"$", "", false, true},       {"a\\$", "a\\$", false, false}, {"a\\\\$", "a\\\\", false, true},
-        {"^^a", "^a", true, false},   {"a$$", "a$", false, true},
+        {"^abc$", "abc", true, true},   {"abc", "abc", false, false},
+        {"^", "", true, false},         {"$", "", false, true},
+        {"a\\$", "a\\$", false, false}, {"a\\\\$", "a\\\\", false, true},
+        {"^^a", "^a", true, false},     {"a$$", "a$", false, true},
     };
     for (const auto& c : kCases) {
         StrippedPattern s = StripAnchors(c.pattern, 932);

@@ -19,7 +19,7 @@ inline std::string Bytes(std::string_view utf8, int codePage) {
 
 // A text cut into lines that keep their line feeds; the last line gets one if it lacks it.
 class LineText : public FollowingLines {
-public:
+  public:
     explicit LineText(std::string_view text) {
         size_t start = 0;
         while (start < text.size()) {
@@ -45,7 +45,7 @@ public:
         return all.substr(pos, length);
     }
 
-private:
+  private:
     std::vector<std::string> lines_;
     size_t base_ = 0;
 };
