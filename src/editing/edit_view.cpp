@@ -116,14 +116,10 @@ void CElwView::ReleaseBuffer() {
 
 void CElwView::Sync() { ReleaseBuffer(); }
 
-static LineRecord* RecordFrom(LineRecord* r, int from, int to) {
+LineRecord* RecordFrom(LineRecord* r, int from, int to) {
     while (r && from < to) r = r->next, ++from;
     while (r && from > to) r = r->prev, --from;
     return r;
-}
-
-uint8_t& CElwView::FlagsAt(int lineNumber) {
-    return RecordFrom(line_, lineNo_, lineNumber)->flags;
 }
 
 std::string CElwView::FlagsOf(int lineNumber, size_t count) {
@@ -291,6 +287,8 @@ std::string CElwView::RawDelete(size_t n, std::string* removedFlags) {
         int32_t nextRows = RowsOf(next);
         uint8_t nextFlags = next->flags;
         if (!b.JoinNext(doc_.lines())) break;
+        // The joined line's bookmark and changed mark stay with the text.
+        line_->flags |= static_cast<uint8_t>(nextFlags & (document::LF_MARK | LF_CHANGED));
         totalRows_ -= nextRows;
         done.push_back('\n');
         if (removedFlags) removedFlags->push_back(static_cast<char>(nextFlags));
@@ -502,13 +500,16 @@ bool CElwView::Execute(CommandId id, int keyRepeat) {
         case CommandId::TextBot: TextBottom(); break;
         case CommandId::ModeInsert: shared_.insertMode = !shared_.insertMode; return true;
         case CommandId::ModeAutoSplit: options_.autoSplit = !options_.autoSplit; return true;
+        // Undo and redo change the text: not in a read-only document.
         case CommandId::Undo:
-            undo_.Undo(*this);
+            if (!doc_.readOnly) undo_.Undo(*this);
             return true;
         case CommandId::Redo:
-            undo_.Redo(*this);
+            if (!doc_.readOnly) undo_.Redo(*this);
             return true;
-        case CommandId::StepDo: StepDo(); return true;
+        case CommandId::StepDo:
+            if (!doc_.readOnly) StepDo();
+            return true;
         default:
             if (Scroll(id, keyRepeat)) return true;
             return Edit(id);

@@ -34,6 +34,9 @@ namespace norv::editing {
 
 class CElwView;
 
+// The record `to - from` lines after (or before) `r`, which is line `from`.
+document::LineRecord* RecordFrom(document::LineRecord* r, int from, int to);
+
 // Every command reports itself here before it acts (the key-macro recorder).
 class CommandRecorder {
 public:
@@ -60,6 +63,11 @@ public:
     virtual void DeleteSelection(CElwView&) = 0;
     // Called after every caret move (a selection being extended follows the caret).
     virtual void CaretMoved(CElwView&) {}
+    // The range of a stream selection (not a box), or false.
+    virtual bool StreamRange(const CElwView&, document::UndoPosition* /*from*/,
+                             document::UndoPosition* /*to*/) const {
+        return false;
+    }
 };
 
 // The "Step Undo/Redo" dialog: the front end fills it and returns false when closed.
@@ -205,7 +213,6 @@ private:
     void Relocated(document::LineRecord* from, document::LineRecord* to);
     // Recounts the caret line's rows after an edit.
     void RelayoutCaretLine();
-    uint8_t& FlagsAt(int lineNumber);
     std::string FlagsOf(int lineNumber, size_t count);
     void ApplyFlags(int lineNumber, const std::string& flags, bool restoreChanged);
     void MarkEdited();

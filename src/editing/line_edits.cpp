@@ -308,11 +308,11 @@ std::string CElwView::IndentFor(const std::string& line, bool bullets) const {
             piece = t.Slice(i, i + len);
             next = col + 2;
         } else if (bullets && len > 1 && dbcsTitle.Contains(code)) {
-            piece = "  ";
+            piece.assign(2, ' ');
             next = col + 2;
         } else if (bullets && len == 1 && ankTitle.Contains(code) && i + 1 < t.end() &&
                    (t[i + 1] == ' ' || t[i + 1] == '\t')) {
-            piece = " ";
+            piece.assign(1, ' ');
             next = col + 1;
         } else {
             break;
@@ -405,8 +405,38 @@ void CElwView::CloseBrace() {
 
 // ---- case -----------------------------------------------------------------------------------
 
+// Flips the single-byte letters of a text, walking characters: a trail byte that looks like a
+// letter is left alone.
+static std::string FlipLetters(std::string_view text, int codePage) {
+    std::string out(text);
+    const char* end = out.data() + out.size();
+    for (char* p = out.data(); p < end;) {
+        const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+        size_t len = document::CharLength(codePage, p, lf ? lf : end);
+        if (len == 1) *p = FlipLetter(*p);
+        p += len;
+    }
+    return out;
+}
+
 void CElwView::FlipCase() {
     virtualCol_ = -1;
+    UndoPosition from, to;
+    if (selection_ && selection_->StreamRange(*this, &from, &to)) {
+        // Count the bytes of the range (line feeds included) from the start of the range.
+        PlaceExactly(from);
+        size_t n = 0;
+        for (int l = from.line; l < to.line; ++l) {
+            n += TextOf(RecordFrom(line_, lineNo_, l)).size();
+        }
+        n = n + to.column - from.column;
+        std::string fb = FlagsOf(lineNo_, 1);
+        std::string orig = RawDelete(n, &fb);
+        std::string ins = RawInsert(FlipLetters(orig, layout_.codePage()));
+        Commit(UndoKind::FlipCaseSelection, from, from, orig, ins, fb);
+        PlaceExactly(to);
+        return;
+    }
     view::LineText t = CaretText();
     size_t q = pos_;
     // Only single-byte letters: a trail byte of a double-byte character is never a letter.
@@ -415,9 +445,7 @@ void CElwView::FlipCase() {
     UndoPosition at = CaretPosition();
     std::string fb = FlagsOf(lineNo_, 1);
     std::string orig = RawDelete(q - pos_, nullptr);
-    std::string flipped = orig;
-    for (char& c : flipped) c = FlipLetter(c);
-    std::string ins = RawInsert(flipped);
+    std::string ins = RawInsert(FlipLetters(orig, layout_.codePage()));
     Commit(UndoKind::FlipCase, at, at, orig, ins, fb);
 }
 

@@ -191,6 +191,15 @@ TEST(EditCommands, ReadOnlyDocumentsDoNotChange) {
     ed.view->TypeByte('x');
     ed.view->InsertText("zz");
     EXPECT_EQ(ed.Marked(), "ab\nc|d");
+    // Undo changes text too.
+    ed.doc.readOnly = false;
+    ed.view->TypeByte('y');
+    ed.doc.readOnly = true;
+    ed.view->Execute(C::Undo);
+    EXPECT_EQ(ed.Marked(), "ab\ncy|d");
+    ed.doc.readOnly = false;
+    ed.view->Execute(C::Undo);
+    EXPECT_EQ(ed.Marked(), "ab\nc|d");
     EXPECT_FALSE(ed.doc.modified);
     EXPECT_FALSE(ed.undo.CanUndo());
     // Moving still works.

@@ -243,5 +243,36 @@ TEST(LineStack, KeepsTheLast128LinesAndConvertsBetweenEncodings) {
     utf8.lines().FreeAllLines();
 }
 
+class FixedStream : public SelectionHooks {
+public:
+    bool HasSelection(const CElwView&) const override { return true; }
+    bool IsBox(const CElwView&) const override { return false; }
+    void DeleteSelection(CElwView&) override {}
+    bool StreamRange(const CElwView&, document::UndoPosition* f,
+                     document::UndoPosition* t) const override {
+        *f = from;
+        *t = to;
+        return true;
+    }
+    document::UndoPosition from, to;
+};
+
+TEST(Undo, FlippingTheCaseOfASelectionIsOneStep) {
+    Editor ed(Enc::Sjis);
+    ed.Load("x|ab\nアcD");
+    FixedStream sel;
+    sel.from = {1, 1};
+    sel.to = {2, 4};
+    ed.view->SetSelectionHooks(&sel);
+    ed.view->Execute(C::ChangeCase);
+    ed.view->SetSelectionHooks(nullptr);
+    // The trail byte of the katakana looks like "A" and stays.
+    EXPECT_EQ(ed.Marked(), "xAB\nアCd|");
+    ed.view->Execute(C::Undo);
+    EXPECT_EQ(ed.Marked(), "x|ab\nアcD");
+    ed.view->Execute(C::Redo);
+    EXPECT_EQ(ed.Marked(), "xAB\nアCd|");
+}
+
 }  // namespace
 }  // namespace norv::editing
