@@ -45,6 +45,13 @@ CompanionEnvironment CompanionEnvironment::FromProcess() {
     return env;
 }
 
+int WriteConfigFile(platform::FileSystem& fs, const std::string& path, std::string_view data) {
+    std::string target = fs.ResolveLinks(path);
+    unsigned permissions = 0644;
+    if (auto info = fs.Stat(target)) permissions = info->permissions & 07777u;
+    return platform::WriteFileAtomically(fs, target, data, permissions);
+}
+
 std::string CompanionPathBeside(std::string_view executablePath, std::string_view extension) {
     return platform::FolderOf(executablePath) + BaseName(executablePath) + "." +
            std::string(extension);
@@ -97,8 +104,8 @@ TemplateCopy CompanionFiles::CopyTemplateIfMissing(platform::FileSystem& fs,
         if (platform::ReadWholeFile(fs, candidate, data) != 0) continue;
         // A copy made by another starting instance in the meantime is kept.
         if (fs.Stat(target)) return TemplateCopy::kPresent;
-        return platform::WriteFileAtomically(fs, target, data) == 0 ? TemplateCopy::kCopied
-                                                                    : TemplateCopy::kFailed;
+        return WriteConfigFile(fs, target, data) == 0 ? TemplateCopy::kCopied
+                                                      : TemplateCopy::kFailed;
     }
     return TemplateCopy::kNoTemplate;
 }

@@ -64,6 +64,11 @@ private:
     std::string executableFolder_;
 };
 
+// Replaces a configuration file through a temporary file and a rename, so that a crash leaves
+// the old file or the new one. A symbolic link is followed (the link stays, its target is
+// replaced) and the file keeps its permissions. Returns 0 or the system error number.
+int WriteConfigFile(platform::FileSystem& fs, const std::string& path, std::string_view data);
+
 // The companion name of a program path and extension, in the program's own folder.
 std::string CompanionPathBeside(std::string_view executablePath, std::string_view extension);
 

@@ -3,6 +3,7 @@
 
 #include <cerrno>
 
+#include "app/companion_files.h"
 #include "app/kept_line.h"
 
 namespace norv::app {
@@ -297,7 +298,7 @@ int LoadDataFile(platform::FileSystem& fs, const std::string& path, DataFile& ou
 }
 
 int SaveDataFile(platform::FileSystem& fs, const std::string& path, const DataFile& file) {
-    return platform::WriteFileAtomically(fs, path, file.Format());
+    return WriteConfigFile(fs, path, file.Format());
 }
 
 }  // namespace norv::app

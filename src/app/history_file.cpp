@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "app/companion_files.h"
 #include "app/kept_line.h"
 
 namespace norv::app {
@@ -198,7 +199,7 @@ int LoadHistoryFile(platform::FileSystem& fs, const std::string& path, HistoryFi
 }
 
 int SaveHistoryFile(platform::FileSystem& fs, const std::string& path, const HistoryFile& file) {
-    return platform::WriteFileAtomically(fs, path, file.Format());
+    return WriteConfigFile(fs, path, file.Format());
 }
 
 }  // namespace norv::app

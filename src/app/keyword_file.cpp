@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "app/companion_files.h"
 #include "app/profiles.h"
 #include "app/text_lines.h"
 #include "platform/code_page.h"
@@ -217,7 +218,7 @@ int LoadKeywordFile(platform::FileSystem& fs, const std::string& path, KeywordFi
 }
 
 int SaveKeywordFile(platform::FileSystem& fs, const std::string& path, const KeywordFile& file) {
-    return platform::WriteFileAtomically(fs, path, FormatKeywordFile(file));
+    return WriteConfigFile(fs, path, FormatKeywordFile(file));
 }
 
 uint16_t KeywordGroupsForFile(std::string_view path, const KeywordFile& file) {

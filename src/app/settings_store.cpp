@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "app/companion_files.h"
 #include "app/settings_file.h"
 #include "app/text_lines.h"
 
@@ -116,7 +117,7 @@ WriteResult SettingsStore::WriteRaw(std::string_view section, std::string_view k
     }
     std::string changed = SetIniValue(text, section, key, value);
     if (changed != text) {
-        error = platform::WriteFileAtomically(fs_, path_, changed);
+        error = WriteConfigFile(fs_, path_, changed);
         if (error != 0) {
             lastError_ = error;
             return WriteResult::kFailed;

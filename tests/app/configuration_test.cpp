@@ -1,5 +1,9 @@
 // Where the companion files live, their first-run copies, and the whole start-up load.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
 
 #include "app/configuration.h"
 #include "memory_file_system.h"
@@ -116,6 +120,30 @@ TEST(Configuration, NothingAnywhereGivesDefaults) {
     EXPECT_EQ(config.settings.Text(Key::TextFont), "MS Sans Serif");
     EXPECT_EQ(config.keywords.keywords.Size(), 0u);
     EXPECT_TRUE(config.data.menus[0].empty());
+}
+
+TEST(CompanionFiles, WritesFollowLinksAndKeepPermissions) {
+    char tmpl[] = "/tmp/norv-app-test-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    std::string dir = tmpl;
+    std::string real = dir + "/real.INI", link = dir + "/norv.INI";
+    auto& fs = platform::RealFileSystem();
+    ASSERT_EQ(platform::WriteFileAtomically(fs, real, "[Settings]\nA=1\n", 0600), 0);
+    ASSERT_EQ(::chmod(real.c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("real.INI", link.c_str()), 0);
+    SettingsStore store(fs, link, 932);
+    EXPECT_EQ(store.WriteInt(Key::UndoLimit, 3), WriteResult::kWritten);
+    struct stat st {};
+    ASSERT_EQ(::lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode)) << "the link is kept";
+    ASSERT_EQ(::stat(real.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u) << "the permissions are kept";
+    std::string text;
+    ASSERT_EQ(platform::ReadWholeFile(fs, real, text), 0);
+    EXPECT_EQ(text, "[Settings]\nA=1\nUndoLimit=3\n");
+    ::unlink(link.c_str());
+    ::unlink(real.c_str());
+    ::rmdir(dir.c_str());
 }
 
 }  // namespace
