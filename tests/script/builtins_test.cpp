@@ -22,7 +22,7 @@ std::string ShowString(const std::string& expr) {
 // Shift-JIS text written as bytes: "\x82\xa0" is hiragana a (U+3042).
 const std::string kA = "\x82\xa0";
 
-TEST(Builtins, StringFunctions) {
+TEST(ScriptBuiltins, StringFunctions) {
     static const struct {
         std::string expr;
         std::string want;  // UTF-8 of what the message box shows, without the brackets
@@ -64,7 +64,7 @@ TEST(Builtins, StringFunctions) {
     for (const auto& c : kCases) EXPECT_EQ(ShowString(c.expr), "[" + c.want + "]") << c.expr;
 }
 
-TEST(Builtins, DoubleByteCharactersAreNeverCut) {
+TEST(ScriptBuiltins, DoubleByteCharactersAreNeverCut) {
     // "a" + hiragana a + "b": LEFT of 2 bytes would end inside the double-byte character.
     const std::string s = "\"a" + kA + "b\"";
     static const struct {
@@ -86,13 +86,13 @@ TEST(Builtins, DoubleByteCharactersAreNeverCut) {
     for (const auto& c : kCases) EXPECT_EQ(ShowString(c.expr), "[" + c.want + "]") << c.expr;
 }
 
-TEST(Builtins, DateDefaultPutsTheYearFirstOnCodePage932) {
+TEST(ScriptBuiltins, DateDefaultPutsTheYearFirstOnCodePage932) {
     const std::string d = ShowString("DATE(\"\")");
     ASSERT_EQ(d.size(), 12u) << d;
     EXPECT_EQ(d[5], '/');  // "[YYYY/MM/DD]"
 }
 
-TEST(Builtins, FilesAndDirectories) {
+TEST(ScriptBuiltins, FilesAndDirectories) {
     testing::ScratchDir dir;
     dir.Write("b.txt", "x");
     dir.Write("a.txt", "x");
@@ -122,7 +122,7 @@ TEST(Builtins, FilesAndDirectories) {
     EXPECT_EQ(out.messages, want);
 }
 
-TEST(Builtins, DialogsGoThroughTheUserInterface) {
+TEST(ScriptBuiltins, DialogsGoThroughTheUserInterface) {
     platform::SetSystemCodePage(932);
     auto r = testing::CompileText(ShowProgram("", "DIM n\nn = MSGBOX(\"q\", \"\", 4)\nMSGBOX(STR(n))\nBEEP\nMSGBOX(INPUTBOX(\"p\", \"t\", \"dflt\"))"));
     ASSERT_TRUE(r.image);
@@ -136,7 +136,7 @@ TEST(Builtins, DialogsGoThroughTheUserInterface) {
     EXPECT_EQ(ui.beeps, 1);
 }
 
-TEST(Builtins, ResidencyFlagAndExternalCallWithoutALibrary) {
+TEST(ScriptBuiltins, ResidencyFlagAndExternalCallWithoutALibrary) {
     platform::SetSystemCodePage(932);
     auto r = testing::CompileText(
         "DECLARE FUNCTION Nope Lib \"nolib\" (a, b)\nMAIN\nDIM n\nSTAYRESIDENT\nn = Nope(1, 2)\nMSGBOX(STR(n))\nEND MAIN\n");

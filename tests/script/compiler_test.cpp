@@ -12,7 +12,7 @@ namespace {
 
 using testing::CompileText;
 
-TEST(Compiler, FirstErrorAndItsLine) {
+TEST(ScriptCompiler, FirstErrorAndItsLine) {
     static const struct {
         const char* src;
         const char* text;
@@ -75,7 +75,7 @@ TEST(Compiler, FirstErrorAndItsLine) {
     }
 }
 
-TEST(Compiler, AcceptedForms) {
+TEST(ScriptCompiler, AcceptedForms) {
     static const char* const kCases[] = {
         "MAIN\nEND MAIN\n",
         "CONST A = \"x\"\nCONST B% = -3\nOPTION Base 0\nOPTION Stack 16384\nOPTION Other 1\nMAIN\nEND MAIN\n",
@@ -90,7 +90,7 @@ TEST(Compiler, AcceptedForms) {
     }
 }
 
-TEST(Compiler, ImageStartsWithTheJumpToMainAndCarriesItsHeader) {
+TEST(ScriptCompiler, ImageStartsWithTheJumpToMainAndCarriesItsHeader) {
     const CompileResult r = CompileText("DIM g\nSUB A()\nEND SUB\nMAIN\nEND MAIN\n", "/x/dir/Hello.World.NRS");
     ASSERT_TRUE(r.image);
     const std::string& img = *r.image;
@@ -107,7 +107,7 @@ TEST(Compiler, ImageStartsWithTheJumpToMainAndCarriesItsHeader) {
     for (int i = 4; i < 10; ++i) EXPECT_EQ(img[static_cast<size_t>(i)], '\0');
 }
 
-TEST(Compiler, ForwardCallIsPatched) {
+TEST(ScriptCompiler, ForwardCallIsPatched) {
     const CompileResult r = CompileText("MAIN\nDIM x\nx = Later(2)\nEND MAIN\nFUNCTION Later(n)\nRETURN n\nEND FUNCTION\n");
     ASSERT_TRUE(r.image);
     const std::string listing = Disassemble(*r.image);

@@ -25,7 +25,7 @@ std::string ImageFromFuzzInput(const std::string& in) {
     return image;
 }
 
-TEST(FuzzRegressions, ImageInputsRunWithinTheirRegions) {
+TEST(ScriptFuzzRegressions, ImageInputsRunWithinTheirRegions) {
     platform::SetSystemCodePage(932);
     const std::filesystem::path dir = std::filesystem::path(NORV_SOURCE_DIR) / "fuzz/regressions/script_image_fuzz";
     int count = 0;

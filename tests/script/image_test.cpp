@@ -54,7 +54,7 @@ Ran RunImage(std::string img) {
     return out;
 }
 
-TEST(Image, NrxFileRoundTrip) {
+TEST(ScriptImage, NrxFileRoundTrip) {
     testing::ScratchDir dir;
     auto r = testing::CompileText("MAIN\nMSGBOX(\"hi\")\nEND MAIN\n", dir.path() + "/prog.NRS");
     ASSERT_TRUE(r.image);
@@ -67,7 +67,7 @@ TEST(Image, NrxFileRoundTrip) {
     EXPECT_EQ(ran.messages, std::vector<std::string>{"hi"});
 }
 
-TEST(Image, ValidatorRefuses) {
+TEST(ScriptImage, ValidatorRefuses) {
     const std::string good = Assemble({{Op::kHalt, {}}});
     ASSERT_EQ(ValidateImage(good), ImageStatus::kOk);
     auto patched = [&](uint32_t at, uint32_t v) {
@@ -100,7 +100,7 @@ TEST(Image, ValidatorRefuses) {
     for (const auto& c : kCases) EXPECT_EQ(ValidateImage(c.image), c.want) << c.what;
 }
 
-TEST(Image, HandMadeImagesStayInsideTheirRegions) {
+TEST(ScriptImage, HandMadeImagesStayInsideTheirRegions) {
     const int32_t big = 0x7FFFFFF0;
     static const struct {
         const char* what;
@@ -131,7 +131,7 @@ TEST(Image, HandMadeImagesStayInsideTheirRegions) {
     }
 }
 
-TEST(Image, UnreadableStringArgumentShowsTheMessageAndReadsEmpty) {
+TEST(ScriptImage, UnreadableStringArgumentShowsTheMessageAndReadsEmpty) {
     // LCASE of an Integer that is no script address, then MSGBOX of the result.
     const std::string img = Assemble({{Op::kEnter, {0}}, {Op::kPushI, {0}}, {Op::kPushI, {0}},
                                       {Op::kPushI, {0x7000}}, {Op::kCallB, {22}}, {Op::kCallB, {301}},

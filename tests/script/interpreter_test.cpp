@@ -18,7 +18,7 @@ std::vector<std::string> Show(const std::string& decls, const std::string& body)
     return out.messages;
 }
 
-TEST(Interpreter, Programs) {
+TEST(ScriptInterpreter, Programs) {
     static const struct {
         const char* decls;
         const char* body;
@@ -63,7 +63,7 @@ TEST(Interpreter, Programs) {
     for (const auto& c : kCases) EXPECT_EQ(Show(c.decls, c.body), c.want) << c.body;
 }
 
-TEST(Interpreter, StringsHaveOneOwner) {
+TEST(ScriptInterpreter, StringsHaveOneOwner) {
     // Assigning one variable to another copies: changing either leaves the other intact, and
     // nothing stays allocated after the run.
     const auto out = RunText(ShowProgram("DIM g$", "DIM a$, b$\na = \"one\" + \"\"\nb = a\na = \"two\"\nMSGBOX(a + b)\n"
@@ -71,14 +71,14 @@ TEST(Interpreter, StringsHaveOneOwner) {
     EXPECT_EQ(out.messages, (std::vector<std::string>{"twoone", "oneone!", "one!"}));
 }
 
-TEST(Interpreter, TemporaryStringsAreReleasedAtLeave) {
+TEST(ScriptInterpreter, TemporaryStringsAreReleasedAtLeave) {
     const auto out = RunText(ShowProgram("FUNCTION F$(n)\nDIM s$\ns = STR(n) + STR(n)\nRETURN LEFT(s, 3)\nEND FUNCTION",
                                          "DIM i, t$\nFOR i = 1 TO 200\nt = F(i)\nNEXT\nMSGBOX(t)"));
     EXPECT_EQ(out.messages, std::vector<std::string>{"200"});
     EXPECT_EQ(out.liveStringsAfter, 0u);
 }
 
-TEST(Interpreter, StopsWithAMessage) {
+TEST(ScriptInterpreter, StopsWithAMessage) {
     static const struct {
         const char* decls;
         const char* body;
@@ -103,26 +103,26 @@ TEST(Interpreter, StopsWithAMessage) {
     }
 }
 
-TEST(Interpreter, WrappingArithmeticIsDefined) {
+TEST(ScriptInterpreter, WrappingArithmeticIsDefined) {
     EXPECT_EQ(Show("", "DIM m, n\nm = &H80000000\nn = -1\nMSGBOX(STR(m / n) + \",\" + STR(m MOD n) + \",\" + STR(-m) + \",\" + STR(ABS(m)))"),
               std::vector<std::string>{"-2147483648,0,-2147483648,-2147483648"});
 }
 
-TEST(Interpreter, BreakStopsAnEndlessLoop) {
+TEST(ScriptInterpreter, BreakStopsAnEndlessLoop) {
     const auto out = RunText(ShowProgram("", "DIM i\nDO\ni = i + 1\nLOOP WHILE 1"), 3);
     EXPECT_EQ(out.result, RunResult::kInterrupted);
     const auto idle = RunText(ShowProgram("", "WHILE 1\nWEND"), 2);
     EXPECT_EQ(idle.result, RunResult::kInterrupted);
 }
 
-TEST(Interpreter, InstructionBudgetEndsARun) {
+TEST(ScriptInterpreter, InstructionBudgetEndsARun) {
     RuntimeLimits limits = testing::SmallHeap();
     limits.instructionBudget = 5000;
     const auto out = RunText(ShowProgram("", "WHILE 1\nWEND"), 0, limits);
     EXPECT_EQ(out.result, RunResult::kBudget);
 }
 
-TEST(Interpreter, ExitFromSelectInsideALoopKeepsTheStackBalanced) {
+TEST(ScriptInterpreter, ExitFromSelectInsideALoopKeepsTheStackBalanced) {
     // Each EXIT leaves a SELECT inside the loop; without dropping the selector every pass
     // would leave one slot behind and the deep loop would overflow the stack.
     const auto out = RunText(ShowProgram("OPTION Stack 256", "DIM i, j\nFOR i = 1 TO 5000\nWHILE 1\nSELECT CASE \"a\"\nCASE \"a\"\nEXIT\nEND SELECT\nWEND\nj = j + 1\nNEXT\nMSGBOX(STR(j))"));
@@ -130,7 +130,7 @@ TEST(Interpreter, ExitFromSelectInsideALoopKeepsTheStackBalanced) {
     EXPECT_EQ(out.messages, std::vector<std::string>{"5000"});
 }
 
-TEST(Interpreter, GlobalsSurviveASecondRun) {
+TEST(ScriptInterpreter, GlobalsSurviveASecondRun) {
     platform::SetSystemCodePage(932);
     auto r = testing::CompileText(ShowProgram("DIM g", "g = g + 1\nMSGBOX(STR(g))"));
     ASSERT_TRUE(r.image);

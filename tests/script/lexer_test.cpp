@@ -33,7 +33,7 @@ std::vector<Tok> Scan(const std::string& src, Lexer** keep = nullptr) {
     return out;
 }
 
-TEST(Lexer, Tokens) {
+TEST(ScriptLexer, Tokens) {
     static const struct {
         const char* src;
         std::vector<Tok> want;
@@ -57,7 +57,7 @@ TEST(Lexer, Tokens) {
     for (const auto& c : kCases) EXPECT_EQ(Scan(c.src), c.want) << c.src;
 }
 
-TEST(Lexer, SemicolonBeforeCrLfIsOneEndOfStatementAndOneLine) {
+TEST(ScriptLexer, SemicolonBeforeCrLfIsOneEndOfStatementAndOneLine) {
     Lexer* lex = nullptr;
     const auto toks = Scan("a;\r\nb", &lex);
     ASSERT_EQ(toks.size(), 3u);
@@ -66,7 +66,7 @@ TEST(Lexer, SemicolonBeforeCrLfIsOneEndOfStatementAndOneLine) {
     EXPECT_EQ(lex->tokenLine(), 1);
 }
 
-TEST(Lexer, LimitsAndErrors) {
+TEST(ScriptLexer, LimitsAndErrors) {
     static const struct {
         std::string src;
         bool fails;
@@ -93,13 +93,13 @@ TEST(Lexer, LimitsAndErrors) {
     }
 }
 
-TEST(Lexer, HashLinesOtherThanIncludeAreALineFeedToken) {
+TEST(ScriptLexer, HashLinesOtherThanIncludeAreALineFeedToken) {
     const auto toks = Scan("x\n#define X\ny");
     ASSERT_GE(toks.size(), 3u);
     EXPECT_EQ(toks[2].token, kTokHashLine);
 }
 
-TEST(Lexer, IncludesNestAndReturnAfterTheirDirective) {
+TEST(ScriptLexer, IncludesNestAndReturnAfterTheirDirective) {
     testing::ScratchDir dir;
     dir.Write("c.nrs", "c1\n");
     dir.Write("b.nrs", "b1\n#include \"c.nrs\"\nb3\n");
@@ -114,7 +114,7 @@ TEST(Lexer, IncludesNestAndReturnAfterTheirDirective) {
     EXPECT_FALSE(lex.failed());
 }
 
-TEST(Lexer, MissingIncludeIsFileNotFoundAtTheDirectiveLine) {
+TEST(ScriptLexer, MissingIncludeIsFileNotFoundAtTheDirectiveLine) {
     testing::ScratchDir dir;
     const std::string src = "x\n#include \"nothere.nrs\"\ny\n";
     Lexer lex(platform::RealFileSystem(), dir.path() + "/a.nrs", src);
@@ -124,7 +124,7 @@ TEST(Lexer, MissingIncludeIsFileNotFoundAtTheDirectiveLine) {
     EXPECT_EQ(lex.error().line, 2);
 }
 
-TEST(Lexer, CommentAtTheEndOfAnIncludeDoesNotSwallowTheIncludersNextLine) {
+TEST(ScriptLexer, CommentAtTheEndOfAnIncludeDoesNotSwallowTheIncludersNextLine) {
     testing::ScratchDir dir;
     dir.Write("b.nrs", "b1 ' last line without a line end");
     const std::string src = "#include \"b.nrs\"\na2\n";

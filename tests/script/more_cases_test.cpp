@@ -14,7 +14,7 @@ namespace {
 using testing::RunText;
 using testing::ShowProgram;
 
-TEST(MoreCases, IncludesAsTheCompilerSeesThem) {
+TEST(ScriptMoreCases, IncludesAsTheCompilerSeesThem) {
     testing::ScratchDir dir;
     dir.Write("lib.inc", "FUNCTION Twice(n)\nRETURN n * 2\nEND FUNCTION\nFUNCTION Bad()\nRETURN \"s\" + 1\nEND FUNCTION\n");
     dir.Write("ok.inc", "FUNCTION Twice(n)\nRETURN n * 2\nEND FUNCTION\n");
@@ -37,7 +37,7 @@ TEST(MoreCases, IncludesAsTheCompilerSeesThem) {
     EXPECT_EQ(r.error->file, missing);
 }
 
-TEST(MoreCases, ReturnAndExitInsideBlocksKeepTheStackBalanced) {
+TEST(ScriptMoreCases, ReturnAndExitInsideBlocksKeepTheStackBalanced) {
     static const struct {
         const char* decls;
         const char* body;
@@ -57,7 +57,7 @@ TEST(MoreCases, ReturnAndExitInsideBlocksKeepTheStackBalanced) {
     }
 }
 
-TEST(MoreCases, AllocBuffersAreZeroedAndWritableWithinTheirSize) {
+TEST(ScriptMoreCases, AllocBuffersAreZeroedAndWritableWithinTheirSize) {
     const auto out = RunText(ShowProgram("", "DIM b$\nb = ALLOC(3)\nMSGBOX(STR(LEN(b)) + STR(LODB(b, 12)))\n"
                                              "STOB(b, 0, 72)\nSTOB(b, 1, &H6968)\nMSGBOX(b)\nSTOB(b, 12, 1)\nSTOB(b, 1000, 1)"));
     EXPECT_EQ(out.result, RunResult::kFault);
@@ -66,13 +66,13 @@ TEST(MoreCases, AllocBuffersAreZeroedAndWritableWithinTheirSize) {
     EXPECT_EQ(out.messages[1], "Hhi");
 }
 
-TEST(MoreCases, ThrowAwayReleasesOnlyHeapStrings) {
+TEST(ScriptMoreCases, ThrowAwayReleasesOnlyHeapStrings) {
     const auto out = RunText(ShowProgram("", "DIM s$\ns = \"lit\"\nTHROWAWAY(s)\nTHROWAWAY(\"x\")\nMSGBOX(s)\ns = s + \"!\"\nMSGBOX(s)"));
     EXPECT_EQ(out.messages, (std::vector<std::string>{"lit", "lit!"}));
     EXPECT_EQ(out.liveStringsAfter, 0u);
 }
 
-TEST(MoreCases, StoredImageOfAnotherVersionIsNotRun) {
+TEST(ScriptMoreCases, StoredImageOfAnotherVersionIsNotRun) {
     auto r = testing::CompileText(ShowProgram("", "MSGBOX(\"x\")"));
     ASSERT_TRUE(r.image);
     std::string old = *r.image;
@@ -84,7 +84,7 @@ TEST(MoreCases, StoredImageOfAnotherVersionIsNotRun) {
     EXPECT_EQ(status, ImageStatus::kOtherVersion);
 }
 
-TEST(MoreCases, RunnerRecompilesAStaleImageFromItsSource) {
+TEST(ScriptMoreCases, RunnerRecompilesAStaleImageFromItsSource) {
     testing::ScratchDir dir;
     dir.Write("p.NRS", "MAIN\nMSGBOX(\"fresh\")\nEND MAIN\n");
     dir.Write("p.NRX", "Norv but not an image");

@@ -11,7 +11,7 @@
 namespace norv::script {
 namespace {
 
-TEST(NameTables, EveryRowIsFoundByTheSearchInAnyCase) {
+TEST(ScriptNameTables, EveryRowIsFoundByTheSearchInAnyCase) {
     for (size_t i = 0; i < kKeywords.size(); ++i) {
         EXPECT_EQ(LookupKeyword(kKeywords[i].name), kKeywords[i].token) << kKeywords[i].name;
         std::string lower(kKeywords[i].name);
@@ -24,7 +24,7 @@ TEST(NameTables, EveryRowIsFoundByTheSearchInAnyCase) {
         EXPECT_EQ(LookupSysVar(kSysVars[i].name), static_cast<int>(i)) << kSysVars[i].name;
 }
 
-TEST(NameTables, NamesOutsideTheTablesAreNotFound) {
+TEST(ScriptNameTables, NamesOutsideTheTablesAreNotFound) {
     for (const char* name : {"", "A", "AA", "ZZZ", "ABSX", "INTEGERS", "_", "ZENTOHAN_", "0"}) {
         EXPECT_EQ(LookupKeyword(name), 0) << name;
         EXPECT_EQ(LookupBuiltin(name), -1) << name;
@@ -38,7 +38,7 @@ TEST(NameTables, NamesOutsideTheTablesAreNotFound) {
     }
 }
 
-TEST(NameTables, TablesHaveTheirDesignedShape) {
+TEST(ScriptNameTables, TablesHaveTheirDesignedShape) {
     EXPECT_EQ(kKeywords.size(), 41u);
     EXPECT_EQ(kBuiltins.size(), 120u);
     EXPECT_EQ(kSysVars.size(), 105u);
@@ -65,7 +65,7 @@ TEST(NameTables, TablesHaveTheirDesignedShape) {
     EXPECT_EQ(counts[3], 7);
 }
 
-TEST(NameTables, SpotChecksOfRows) {
+TEST(ScriptNameTables, SpotChecksOfRows) {
     static const struct {
         const char* name;
         int id, args;
@@ -89,7 +89,7 @@ TEST(NameTables, SpotChecksOfRows) {
     EXPECT_EQ(kSysVars[static_cast<size_t>(LookupSysVar("PATHNAME"))].flags, 0x20000u);
 }
 
-TEST(Opcodes, EveryInstructionHasANameAndALength) {
+TEST(ScriptOpcodes, EveryInstructionHasANameAndALength) {
     int count = 0;
     for (int op = 0; op < 256; ++op) {
         if (!IsInstruction(static_cast<uint8_t>(op))) continue;

@@ -38,7 +38,7 @@ std::string RunRunner(const fs::path& script, const std::string& cwd) {
     return out;
 }
 
-TEST(Samples, EachProgramPrintsItsExpectedOutput) {
+TEST(ScriptSamples, EachProgramPrintsItsExpectedOutput) {
     const fs::path dir = fs::path(NORV_SOURCE_DIR) / "tests/script/samples";
     int count = 0;
     for (const auto& e : fs::directory_iterator(dir)) {
@@ -52,7 +52,7 @@ TEST(Samples, EachProgramPrintsItsExpectedOutput) {
     EXPECT_GE(count, 8);
 }
 
-TEST(Samples, StoredImageRunsLikeTheSource) {
+TEST(ScriptSamples, StoredImageRunsLikeTheSource) {
     testing::ScratchDir scratch;
     const fs::path src = fs::path(NORV_SOURCE_DIR) / "tests/script/samples/recursion.NRS";
     const std::string nrx = scratch.path() + "/recursion.NRX";
@@ -61,7 +61,7 @@ TEST(Samples, StoredImageRunsLikeTheSource) {
     EXPECT_EQ(RunRunner(nrx, scratch.path()), ReadFile(fs::path(src).replace_extension(".out")));
 }
 
-TEST(Golden, ListingsOfCompiledPrograms) {
+TEST(ScriptGolden, ListingsOfCompiledPrograms) {
     const fs::path dir = fs::path(NORV_SOURCE_DIR) / "tests/script/golden";
     const bool update = std::getenv("NORV_UPDATE_GOLDEN") != nullptr;
     int count = 0;

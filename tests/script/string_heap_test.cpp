@@ -10,7 +10,7 @@
 namespace norv::script {
 namespace {
 
-TEST(StringHeap, BlocksAreDisjointAndInsideTheRegion) {
+TEST(ScriptStringHeap, BlocksAreDisjointAndInsideTheRegion) {
     StringHeap heap(1u << 16);
     std::set<uint32_t> seen;
     for (uint32_t size : {1u, 15u, 16u, 17u, 100u, 1000u, 3u}) {
@@ -29,7 +29,7 @@ TEST(StringHeap, BlocksAreDisjointAndInsideTheRegion) {
     EXPECT_EQ(heap.liveCount(), seen.size());
 }
 
-TEST(StringHeap, ReleasedBlocksAreReusedAndForeignAddressesIgnored) {
+TEST(ScriptStringHeap, ReleasedBlocksAreReusedAndForeignAddressesIgnored) {
     StringHeap heap(1u << 16);
     const uint32_t a = heap.Allocate(20, 0);
     const uint32_t used = heap.used();
@@ -43,7 +43,7 @@ TEST(StringHeap, ReleasedBlocksAreReusedAndForeignAddressesIgnored) {
     EXPECT_EQ(heap.used(), used);
 }
 
-TEST(StringHeap, LimitIsKept) {
+TEST(ScriptStringHeap, LimitIsKept) {
     StringHeap heap(4096);
     EXPECT_EQ(heap.Allocate(5000, 0), 0u);
     uint32_t n = 0;
