@@ -55,7 +55,7 @@ size_t Ucs2ToUtf8(std::string& out, const char* in, size_t nBytes, bool swap);
 size_t Utf8ToUcs2(std::u16string& out, std::string_view in);
 
 // ANSI code-page text to UTF-8 and back, appended; both return the number of bytes appended.
-// Utf8ToAnsi copies for code page 65001; unmappable characters become "?".
+// Both copy the text for the UTF-8 code pages; Utf8ToAnsi writes "?" for unmappable characters.
 size_t AnsiToUtf8(std::string& out, std::string_view in, int codePage);
 size_t Utf8ToAnsi(std::string& out, std::string_view in, int codePage);
 

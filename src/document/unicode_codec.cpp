@@ -173,9 +173,11 @@ size_t Utf8ToUcs2(std::u16string& out, std::string_view in) {
 }
 
 size_t AnsiToUtf8(std::string& out, std::string_view in, int codePage) {
-    std::u16string& wide = ScratchWide();
-    platform::AppendMultiByteAsWide(codePage, in, wide);
-    return AppendUnitsAsUtf8(out, wide.size(), [&wide](size_t k) -> uint32_t { return wide[k]; });
+    // The code-page tables hold BMP units only, so the one-step conversion gives the same bytes
+    // as going through UTF-16 and Ucs2ToUtf8.
+    const size_t start = out.size();
+    platform::AppendMultiByteAsUtf8(codePage, in, out);
+    return out.size() - start;
 }
 
 size_t Utf8ToAnsi(std::string& out, std::string_view in, int codePage) {
