@@ -71,8 +71,14 @@ bool ParseRecordNumbers(std::string_view s, RecentFile& r) {
            sc.Char(',') && sc.Int(r.tail[1]) && sc.AtEnd();
 }
 
+// Whether a line reads back as written: it holds no LF, and a CR at its end would be taken as
+// part of the line end.
+bool Storable(std::string_view line) {
+    return line.find('\n') == std::string_view::npos && (line.empty() || line.back() != '\r');
+}
+
 std::string ParseText(std::string_view line) { return std::string(line); }
-std::string FormatText(const std::string& text) { return FitsOnOneLine(text) ? text : ""; }
+std::string FormatText(const std::string& text) { return Storable(text) ? text : ""; }
 
 }  // namespace
 
@@ -94,11 +100,13 @@ HistoryEntry ParseHistoryEntry(std::string_view line) {
 }
 
 std::string FormatHistoryEntry(const HistoryEntry& e) {
-    if (!FitsOnOneLine(e.text) || !FitsOnOneLine(e.options) ||
-        e.options.find('\t') != std::string::npos)
-        return {};
-    if (e.options.empty() && e.text.find('\t') == std::string::npos) return e.text;
-    return e.text + "\t" + e.options;
+    std::string line = e.text;
+    if (!e.options.empty() || e.text.find('\t') != std::string::npos) {
+        line += '\t';
+        line += e.options;
+    }
+    // An entry that would read back as something else is not stored.
+    return Storable(line) && ParseHistoryEntry(line) == e ? line : std::string();
 }
 
 RecentFile ParseRecentFile(std::string_view line) {
@@ -118,8 +126,9 @@ RecentFile ParseRecentFile(std::string_view line) {
 }
 
 std::string FormatRecentFile(const RecentFile& r) {
-    if (!FitsOnOneLine(r.path)) return {};
-    if (!r.hasNumbers) return r.path.find('\t') == std::string::npos ? r.path : std::string();
+    if (!Storable(r.path)) return {};
+    // A path alone is written as it is unless it would read back as something else.
+    if (!r.hasNumbers) return ParseRecentFile(r.path) == r ? r.path : std::string();
     char buf[160];
     std::snprintf(buf, sizeof buf, "\t%d:%d,%d,%d,%d/%lu,%lu/%lu,%lu/%d,%d", r.lead[0], r.lead[1],
                   r.lead[2], r.lead[3], r.lead[4], static_cast<unsigned long>(r.openLow),
@@ -185,6 +194,42 @@ std::vector<std::string> HistoryFile::FolderList(const std::string& settingsFold
         if (!f.empty()) list.push_back(f);
     if (list.empty()) list.push_back(settingsFolder);
     return list;
+}
+
+namespace {
+// Moves `value` to the front of `list`, dropping an older element that `same` matches, or the
+// last element when there is none.
+template <typename T, size_t N, typename Same>
+void MoveToFront(std::array<T, N>& list, T value, Same same) {
+    size_t drop = N - 1;
+    for (size_t i = 0; i < N; ++i) {
+        if (same(list[i])) {
+            drop = i;
+            break;
+        }
+    }
+    for (size_t i = drop; i > 0; --i) list[i] = std::move(list[i - 1]);
+    list[0] = std::move(value);
+}
+}  // namespace
+
+void HistoryFile::Remember(std::array<HistoryEntry, kHistoryBlockSize>& history,
+                           HistoryEntry entry) {
+    if (entry.text.empty()) return;
+    std::string text = entry.text;
+    MoveToFront(history, std::move(entry), [&](const HistoryEntry& e) { return e.text == text; });
+}
+
+void HistoryFile::RememberRecentFile(RecentFile record) {
+    if (record.path.empty()) return;
+    std::string path = record.path;
+    MoveToFront(recent, std::move(record), [&](const RecentFile& r) { return r.path == path; });
+}
+
+const RecentFile* HistoryFile::FindRecentFile(std::string_view path) const {
+    for (const auto& r : recent)
+        if (!r.path.empty() && r.path == path) return &r;
+    return nullptr;
 }
 
 int LoadHistoryFile(platform::FileSystem& fs, const std::string& path, HistoryFile& out) {

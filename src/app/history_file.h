@@ -69,6 +69,13 @@ public:
     // The folder list as offered: the settings folder alone when every entry is empty.
     std::vector<std::string> FolderList(const std::string& settingsFolder) const;
 
+    // Puts an entry at the top of the Find or Replace history; an older entry with the same
+    // text goes, and the oldest drops out when the block is full. Empty texts are ignored.
+    static void Remember(std::array<HistoryEntry, kHistoryBlockSize>& history, HistoryEntry entry);
+    // The same for the recent files, by exact path.
+    void RememberRecentFile(RecentFile record);
+    const RecentFile* FindRecentFile(std::string_view path) const;
+
 private:
     LineEnd end_ = LineEnd::kLf;
     std::array<std::optional<TextLine>, kHistoryBlockSize> findSources_, replaceSources_,

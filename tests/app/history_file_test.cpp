@@ -83,6 +83,9 @@ TEST(HistoryFile, EntriesThatCannotBeStoredNeverShiftTheBlocks) {
     h.recent[11].SetLastOpen(0x0123456789ABCDEFull);
     h.recent[11].SetLastUpdate(42);
     h.texts[0] = std::string(3000, 'y');
+    h.texts[1] = "ends in CR\r";
+    h.texts[2] = "inner\rCR";
+    h.find[6] = {"a\rb", ""};
     HistoryFile again;
     again.Parse(h.Format());
     EXPECT_EQ(again.find[5], HistoryEntry{});
@@ -91,8 +94,44 @@ TEST(HistoryFile, EntriesThatCannotBeStoredNeverShiftTheBlocks) {
     EXPECT_EQ(again.recent[11].LastOpen(), 0x0123456789ABCDEFull);
     EXPECT_EQ(again.recent[11].LastUpdate(), 42u);
     EXPECT_EQ(again.texts[0].size(), 3000u);
+    EXPECT_EQ(again.texts[1], "") << "its CR would join the line end";
+    EXPECT_EQ(again.texts[2], "inner\rCR");
+    EXPECT_EQ(again.find[6], (HistoryEntry{"a\rb", ""}));
     EXPECT_EQ(again.lastTexts[31], "last");
     EXPECT_EQ(again.recent[0], h.recent[0]);
+}
+
+TEST(HistoryFile, RememberMovesToTheTop) {
+    std::array<HistoryEntry, kHistoryBlockSize> h{};
+    for (int i = 0; i < 40; ++i) HistoryFile::Remember(h, {"t" + std::to_string(i), "I"});
+    EXPECT_EQ(h[0].text, "t39");
+    EXPECT_EQ(h[31].text, "t8") << "the oldest dropped out";
+    HistoryFile::Remember(h, {"t20", "IW"});
+    EXPECT_EQ(h[0], (HistoryEntry{"t20", "IW"}));
+    EXPECT_EQ(h[1].text, "t39");
+    EXPECT_EQ(std::count_if(h.begin(), h.end(), [](auto& e) { return e.text == "t20"; }), 1);
+    EXPECT_EQ(h[31].text, "t8") << "nothing dropped when an entry moved";
+    HistoryFile::Remember(h, {"", "I"});
+    EXPECT_EQ(h[0].text, "t20");
+
+    HistoryFile file;
+    file.Parse(FullFile());
+    RecentFile r;
+    r.path = "/home/u/new.txt";
+    r.hasNumbers = true;
+    file.RememberRecentFile(r);
+    EXPECT_EQ(file.recent[0].path, "/home/u/new.txt");
+    EXPECT_EQ(file.recent[1].path, "/home/u/a.txt");
+    r.path = "/home/u/a.txt";
+    r.SetLastOpen(5);
+    file.RememberRecentFile(r);
+    EXPECT_EQ(file.recent[0].LastOpen(), 5u);
+    EXPECT_EQ(file.recent[1].path, "/home/u/new.txt");
+    EXPECT_EQ(file.FindRecentFile("/home/u/a.txt"), &file.recent[0]);
+    EXPECT_EQ(file.FindRecentFile("/nowhere"), nullptr);
+    HistoryFile again;
+    again.Parse(file.Format());
+    EXPECT_EQ(again.recent, file.recent);
 }
 
 TEST(HistoryFile, FolderListDefaultsToTheSettingsFolder) {
