@@ -708,6 +708,10 @@ slow:
         if (sp > top - 4) FAULT("Script stack underflow.");
         fp = POP();
         PopLevel();
+        if (refreshPending_) {
+            refreshPending_ = false;
+            host_.Refresh();
+        }
         pc += 1;
         NEXT();
     }

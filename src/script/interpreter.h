@@ -74,6 +74,8 @@ public:
     uint32_t StringExtent(uint32_t address);
     // Stops the run with a message of the interpreter's own.
     void Fault(std::string message);
+    // Editor built-ins that change the view ask for one repaint when their routine returns.
+    void SetRefreshPending() { refreshPending_ = true; }
     bool resident() const { return resident_; }
     void SetResident(bool on) { resident_ = on; }
     std::array<int32_t, 5>& parameterSlots() { return params_; }
@@ -115,6 +117,7 @@ private:
     uint32_t result_ = 0;
     uint32_t fp_ = 0;
     bool resident_ = false;
+    bool refreshPending_ = false;
     bool faulted_ = false;
     std::string faultMessage_;
     std::array<int32_t, 5> params_{-1, -1, -1, -1, -1};
