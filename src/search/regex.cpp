@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/code_page.h"
+#include "platform/width_map.h"
 
 namespace norv::search {
 namespace {
@@ -25,6 +26,28 @@ int ByteAfter(std::string_view line, size_t pos, size_t offset, FollowingLines* 
         at -= next.size();
     }
     return -1;
+}
+
+// The half-width bytes that the double-byte characters of each Shift-JIS lead byte narrow to
+// (the first byte of the half-width form), worked out once.
+const std::vector<uint8_t>& HalfFormsOfLead(uint8_t lead) {
+    static const std::array<std::vector<uint8_t>, 256> kForms = [] {
+        std::array<std::vector<uint8_t>, 256> forms;
+        for (size_t l = 0; l < 256; ++l) {
+            if (!platform::IsLeadByte(932, static_cast<uint8_t>(l))) continue;
+            std::array<bool, 256> seen{};
+            for (size_t t = 0x40; t < 256; ++t) {
+                uint8_t half[2];
+                if (platform::FullToHalfWidth(static_cast<uint16_t>(l << 8 | t), half) > 0 &&
+                    !seen[half[0]]) {
+                    seen[half[0]] = true;
+                    forms[l].push_back(half[0]);
+                }
+            }
+        }
+        return forms;
+    }();
+    return kForms[lead];
 }
 
 }  // namespace
@@ -117,21 +140,24 @@ void Regex::BuildPrefilter() {
         buf[0] = static_cast<char>(b);
         const bool lead = fold_.encoding == TextEncoding::ShiftJis &&
                           platform::IsLeadByte(932, static_cast<uint8_t>(b));
-        if (lead && !fold_.ignoreWidth) {
-            // Without width folding a double-byte code is lead << 8 | trail as read (case
-            // folding leaves double-byte codes alone), so a range check per test decides.
+        if (lead) {
+            // A double-byte code is lead << 8 | trail as read (case folding leaves it alone),
+            // so a range check per test decides; under width folding the half-width forms
+            // the lead byte's characters narrow to are tried as well.
             const CharCode lo = b << 8 | 0x40;
             const CharCode hi = b << 8 | 0xFF;
+            bool may = false;
             for (const DfaEdge& e : start.edges) {
-                if (tests[static_cast<size_t>(e.test)].MayMatchIn(lo, hi)) {
-                    firstByte_[static_cast<size_t>(b)] = true;
+                may = may || tests[static_cast<size_t>(e.test)].MayMatchIn(lo, hi);
+            }
+            if (fold_.ignoreWidth) {
+                for (uint8_t half : HalfFormsOfLead(static_cast<uint8_t>(b))) {
+                    buf[0] = static_cast<char>(half);
+                    may = may || takes(ReadTextChar(fold_, {buf, 1}, 0));
                 }
+                buf[0] = static_cast<char>(b);
             }
-        } else if (lead) {
-            for (int t = 0x40; t < 256 && !firstByte_[static_cast<size_t>(b)]; ++t) {
-                buf[1] = static_cast<char>(t);
-                firstByte_[static_cast<size_t>(b)] = takes(ReadTextChar(fold_, {buf, 2}, 0));
-            }
+            firstByte_[static_cast<size_t>(b)] = may;
         } else if (fold_.encoding == TextEncoding::Utf8 && b >= 0x80) {
             firstByte_[static_cast<size_t>(b)] = true;  // refined below
         } else {
