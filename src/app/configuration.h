@@ -1,4 +1,4 @@
-// Everything the editor reads at start-up from its companion files, loaded in the designed
+// Everything the editor reads at start-up from its companion files, loaded in a fixed
 // order: the keyword file, every settings key (profiles, editing options, colours, print
 // layout, external programs, fonts), then the data and history files. Reload (when another
 // running copy changed the settings) reads the keyword file and the same keys again.
