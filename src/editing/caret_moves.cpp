@@ -9,9 +9,14 @@ namespace norv::editing {
 
 using document::LineRecord;
 
+bool CElwView::FreeArea() const {
+    return options_.freeCursor ||
+           (selection_ && selection_->HasSelection(*this) && selection_->IsBox(*this));
+}
+
 void CElwView::MoveLeft() {
     view::LineText t = CaretText();
-    if (virtualCol_ >= 0 && pos_ == t.end() && options_.freeCursor) {
+    if (virtualCol_ >= 0 && pos_ == t.end() && FreeArea()) {
         int endCol = layout_.ColumnOf(t, layout_.RowOf(t, pos_).start, pos_);
         virtualCol_ = virtualCol_ - 1 > endCol ? virtualCol_ - 1 : -1;
         return;
@@ -30,7 +35,7 @@ void CElwView::MoveRight() {
     if (pos_ < t.end()) {
         virtualCol_ = -1;
         pos_ += layout_.CharLen(t, pos_);
-    } else if (options_.freeCursor) {
+    } else if (FreeArea()) {
         int col = caretColumn();
         if (col + 1 < layout_.wrapColumn()) virtualCol_ = col + 1;
     } else if (line_->next) {
@@ -74,7 +79,7 @@ void CElwView::ApplyGoal() {
     pos_ = p.pos;
     virtualCol_ = -1;
     // Beyond a shorter line's end the caret may keep its column in the free area.
-    if (p.pos == t.end() && goal_ > p.column && (options_.eolOverCursor || options_.freeCursor))
+    if (p.pos == t.end() && goal_ > p.column && (options_.eolOverCursor || FreeArea()))
         virtualCol_ = goal_;
 }
 

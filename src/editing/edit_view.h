@@ -241,6 +241,8 @@ private:
     void ApplyGoal();
     void KeepCaretVisible(int topMargin, int bottomMargin);
     void CaretMoved();
+    // The caret may stand beyond the line end: free cursor on, or a box selection being made.
+    bool FreeArea() const;
 
     // Scrolling (scroll_commands.cpp)
     bool Scroll(CommandId id, int keyRepeat);

@@ -68,6 +68,9 @@ TEST(LineLayout, CutsRowsAtTheWrapColumnAndAtBreakOpportunities) {
         {"a comma is a break opportunity", Wrap(6), "ab,cdefgh", {"ab,", "cdefgh"}},
         {"no word wrap cuts only at the column", Wrap(6, 8, true), "ab cdefgh",
          {"ab cde", "fgh"}},
+        // A zero byte is an ordinary character: the text after it is laid out, not hidden.
+        {"a zero byte does not end the line", Wrap(4, 8, true), std::string("ab\0cdef", 7),
+         {std::string("ab\0c", 4), "def"}},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
