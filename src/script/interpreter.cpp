@@ -349,7 +349,7 @@ RunResult Runtime::Run() {
         sp += 4;                                       \
         St32(stack + sp, static_cast<uint32_t>(expr)); \
         pc += 1;                                       \
-        NEXT();                                        \
+        NEXT_POPPED();                                 \
     }
 #define FAULT(msg)   \
     {                \
@@ -431,11 +431,17 @@ RunResult Runtime::Run() {
     dispatch[static_cast<uint8_t>(Op::kChkx)] = &&L_kChkx;
     dispatch[static_cast<uint8_t>(Op::kHalt)] = &&L_kHalt;
     dispatch[static_cast<uint8_t>(Op::kHold)] = &&L_kHold;
-#define NEXT()                                                                \
-    do {                                                                      \
-        if (__builtin_expect(sp - 8 > top - 8 || --countdown == 0, 0)) goto slow; \
-        goto* dispatch[code[pc]];                                             \
+// Every handler leaves 8 <= sp <= top for the next one: one that pushes can only break the
+// lower bound, one that pops only the upper one, and one that does neither needs no check.
+#define NEXT_WHEN(bad)                                                  \
+    do {                                                                \
+        if (__builtin_expect((bad) || --countdown == 0, 0)) goto slow;  \
+        goto* dispatch[code[pc]];                                       \
     } while (0)
+#define NEXT() NEXT_WHEN(sp - 8 > top - 8)
+#define NEXT_PUSHED() NEXT_WHEN(sp < 8)
+#define NEXT_POPPED() NEXT_WHEN(sp > top)
+#define NEXT_SAME() NEXT_WHEN(false)
     goto slow;
 slow:
     if (sp - 8 > top - 8) {  // sp < 8 or sp > top
@@ -475,7 +481,7 @@ slow:
         sp += 4;
         St32(stack + sp, static_cast<uint32_t>(v));
         pc += 1;
-        NEXT();
+        NEXT_POPPED();
     }
     L_kCat: {
         const uint32_t a = Concat(Ld32(stack + sp + 4), Ld32(stack + sp));
@@ -483,7 +489,7 @@ slow:
         sp += 4;
         St32(stack + sp, a);
         pc += 1;
-        NEXT();
+        NEXT_POPPED();
     }
     L_kEq: BINARY(l == r)
     L_kGe: BINARY(S(l) >= S(r))
@@ -509,20 +515,20 @@ slow:
         sp += 4;
         St32(stack + sp, v ? 1u : 0u);
         pc += 1;
-        NEXT();
+        NEXT_POPPED();
     }
-    L_kLdg: PUSH(Ld32(data + OPERAND())); pc += 5; NEXT();
-    L_kLdgb: PUSH(data[OPERAND()]); pc += 5; NEXT();
-    L_kLdgw: PUSH(uint32_t(data[OPERAND()]) | uint32_t(data[OPERAND() + 1]) << 8); pc += 5; NEXT();
+    L_kLdg: PUSH(Ld32(data + OPERAND())); pc += 5; NEXT_PUSHED();
+    L_kLdgb: PUSH(data[OPERAND()]); pc += 5; NEXT_PUSHED();
+    L_kLdgw: PUSH(uint32_t(data[OPERAND()]) | uint32_t(data[OPERAND() + 1]) << 8); pc += 5; NEXT_PUSHED();
     L_kPushA:
-    L_kPushA2: PUSH(kDataBase + OPERAND()); pc += 5; NEXT();
-    L_kPushI: PUSH(OPERAND()); pc += 5; NEXT();
+    L_kPushA2: PUSH(kDataBase + OPERAND()); pc += 5; NEXT_PUSHED();
+    L_kPushI: PUSH(OPERAND()); pc += 5; NEXT_PUSHED();
     L_kLdl: {
         const uint32_t a = fp + OPERAND();
         if (a > top - 4) FAULT("Illegal memory access in the script.");
         PUSH(Ld32(stack + a));
         pc += 5;
-        NEXT();
+        NEXT_PUSHED();
     }
     L_kLdgx: L_kLdgxb: L_kLdgxw: {
         const uint32_t w = code[pc] == uint8_t(Op::kLdgx) ? 4 : code[pc] == uint8_t(Op::kLdgxw) ? 2 : 1;
@@ -531,32 +537,32 @@ slow:
         const uint8_t* p = data + a;
         St32(stack + sp, w == 4 ? Ld32(p) : w == 2 ? uint32_t(p[0]) | uint32_t(p[1]) << 8 : p[0]);
         pc += 5;
-        NEXT();
+        NEXT_SAME();
     }
-    L_kAdrl: PUSH(kStackBase + fp + OPERAND()); pc += 5; NEXT();
+    L_kAdrl: PUSH(kStackBase + fp + OPERAND()); pc += 5; NEXT_PUSHED();
     L_kLdlx: {
         const uint32_t a = fp + OPERAND() + Ld32(stack + sp);
         if (a > top - 4) FAULT("Illegal memory access in the script.");
         St32(stack + sp, Ld32(stack + a));
         pc += 5;
-        NEXT();
+        NEXT_SAME();
     }
-    L_kRsv: sp -= 4; pc += 1; NEXT();
-    L_kStg: St32(data + OPERAND(), POP()); pc += 5; NEXT();
-    L_kStgb: data[OPERAND()] = uint8_t(POP()); pc += 5; NEXT();
+    L_kRsv: sp -= 4; pc += 1; NEXT_PUSHED();
+    L_kStg: St32(data + OPERAND(), POP()); pc += 5; NEXT_POPPED();
+    L_kStgb: data[OPERAND()] = uint8_t(POP()); pc += 5; NEXT_POPPED();
     L_kStgw: {
         const uint32_t v = POP();
         data[OPERAND()] = uint8_t(v);
         data[OPERAND() + 1] = uint8_t(v >> 8);
         pc += 5;
-        NEXT();
+        NEXT_POPPED();
     }
     L_kStl: {
         const uint32_t a = fp + OPERAND();
         if (a > top - 4) FAULT("Illegal memory access in the script.");
         St32(stack + a, POP());
         pc += 5;
-        NEXT();
+        NEXT_POPPED();
     }
     L_kStgx: L_kStgxb: L_kStgxw: {
         const uint32_t w = code[pc] == uint8_t(Op::kStgx) ? 4 : code[pc] == uint8_t(Op::kStgxw) ? 2 : 1;
@@ -570,7 +576,7 @@ slow:
             if (w == 2) p[1] = uint8_t(v >> 8);
         }
         pc += 5;
-        NEXT();
+        NEXT_POPPED();
     }
     L_kStlx: {
         const uint32_t idx = POP();
@@ -579,10 +585,10 @@ slow:
         if (a > top - 4) FAULT("Illegal memory access in the script.");
         St32(stack + a, v);
         pc += 5;
-        NEXT();
+        NEXT_POPPED();
     }
-    L_kPop: sp += 4; pc += 1; NEXT();
-    L_kSetRet: result_ = POP(); pc += 1; NEXT();
+    L_kPop: sp += 4; pc += 1; NEXT_POPPED();
+    L_kSetRet: result_ = POP(); pc += 1; NEXT_POPPED();
     L_kSetRetS: {
         const uint32_t v = POP();
         StringHeap::Block* b = heap_.Find(v);
@@ -594,20 +600,20 @@ slow:
         }
         result_ = v;
         pc += 1;
-        NEXT();
+        NEXT_POPPED();
     }
     L_kDup: {
         const uint32_t v = Ld32(stack + sp);
         PUSH(v);
         pc += 1;
-        NEXT();
+        NEXT_PUSHED();
     }
     L_kSstg: {
         StoreString(data + OPERAND(), Ld32(stack + sp), false);
         sp += 4;
         if (faulted_) goto stopped;
         pc += 5;
-        NEXT();
+        NEXT_POPPED();
     }
     L_kSstgx: {
         const int64_t a = int64_t(OPERAND()) + S(POP());
@@ -616,7 +622,7 @@ slow:
         sp += 4;
         if (faulted_) goto stopped;
         pc += 5;
-        NEXT();
+        NEXT_POPPED();
     }
     L_kSstl: L_kSstlx: {
         const bool indexed = code[pc] == uint8_t(Op::kSstlx);
@@ -629,7 +635,7 @@ slow:
         sp += 4;
         if (faulted_) goto stopped;
         pc += 5;
-        NEXT();
+        NEXT_POPPED();
     }
     L_kMove: {
         const uint32_t dst = POP(), src = POP(), n = POP();
@@ -638,26 +644,26 @@ slow:
         if ((d == nullptr || s == nullptr) && n != 0) FAULT("Illegal memory access in the script.");
         if (n != 0) std::memmove(d, s, n);
         pc += 1;
-        NEXT();
+        NEXT_POPPED();
     }
     L_kScpy: {
         const uint32_t dst = POP(), src = POP();
         if (!CopyString(dst, src)) goto stopped;
         pc += 1;
-        NEXT();
+        NEXT_POPPED();
     }
     L_kSdup: {
         const uint32_t a = Concat(Ld32(stack + sp), 0);
         if (a == 0) goto stopped;
         St32(stack + sp, a);
         pc += 1;
-        NEXT();
+        NEXT_SAME();
     }
     L_kLand: BINARY(l != 0 && r != 0)
     L_kLor: BINARY(l != 0 || r != 0)
     L_kLxor: BINARY((l != 0) != (r != 0))
-    L_kNeg: St32(stack + sp, 0u - Ld32(stack + sp)); pc += 1; NEXT();
-    L_kLnot: St32(stack + sp, Ld32(stack + sp) == 0 ? 1u : 0u); pc += 1; NEXT();
+    L_kNeg: St32(stack + sp, 0u - Ld32(stack + sp)); pc += 1; NEXT_SAME();
+    L_kLnot: St32(stack + sp, Ld32(stack + sp) == 0 ? 1u : 0u); pc += 1; NEXT_SAME();
     L_kBand: BINARY(l & r)
     L_kBor: BINARY(l | r)
     L_kBxor: BINARY(l ^ r)
@@ -665,7 +671,7 @@ slow:
         PUSH(pc + 5);
         pc = OPERAND();
         result_ = 0;
-        NEXT();
+        NEXT_PUSHED();
     L_kRet: {
         const uint32_t n = OPERAND();
         const uint32_t ret = POP();
@@ -686,9 +692,9 @@ slow:
         pc += 5;
         NEXT();
     }
-    L_kJmp: pc = OPERAND(); NEXT();
-    L_kJnz: pc = POP() != 0 ? OPERAND() : pc + 5; NEXT();
-    L_kJz: pc = POP() == 0 ? OPERAND() : pc + 5; NEXT();
+    L_kJmp: pc = OPERAND(); NEXT_SAME();
+    L_kJnz: pc = POP() != 0 ? OPERAND() : pc + 5; NEXT_POPPED();
+    L_kJz: pc = POP() == 0 ? OPERAND() : pc + 5; NEXT_POPPED();
     L_kEnter: {
         const uint32_t size = OPERAND();
         if (size > sp - 8 || sp - 8 - size < 8) {
@@ -727,10 +733,10 @@ slow:
             FAULT(text);
         }
         pc += 9;
-        NEXT();
+        NEXT_SAME();
     }
     L_kHalt: outcome = RunResult::kHalted; goto stopped;
-    L_kHold: NEXT();
+    L_kHold: NEXT_SAME();
     L_default: pc += InstructionLength(code[pc]); NEXT();  // validated images hold none
 
 stopped:
@@ -740,6 +746,10 @@ stopped:
 #undef BINARY
 #undef FAULT
 #undef NEXT
+#undef NEXT_WHEN
+#undef NEXT_PUSHED
+#undef NEXT_POPPED
+#undef NEXT_SAME
     fp_ = fp;
     if (outcome == RunResult::kStackOverflow) {
         host_.ui().MessageBox("Stack overflow!!", platform::mb::kOk | platform::mb::kIconError);
