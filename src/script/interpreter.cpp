@@ -1,10 +1,15 @@
 // The stack machine's main loop and its memory rules (see interpreter.h).
 //
+// Dispatch is threaded: every handler ends with its own jump to the next handler, which keeps
+// the host's branch prediction per instruction pair. Every 1000th instruction, and whenever a
+// handler's stack check fails, control passes through one slow path that polls Break, counts
+// the budget and turns a bad stack pointer into "Stack overflow!!" or an error.
+//
 // Stack discipline: the stack is a byte block of the image's stack size with guard bytes above
-// its top; the stack pointer is checked before every instruction (at least two free slots below
-// it, never above the top), so an instruction that pushes one slot or pops at most three stays
-// inside the block, and the next check stops a run whose stack went wrong. Frame-relative and
-// indexed accesses are checked where they happen.
+// its top; each instruction starts with at least two free slots below the stack pointer and the
+// pointer never above the top, so an instruction that pushes one slot or pops at most three
+// stays inside the block, and the check after it stops a run whose stack went wrong. Frame-
+// relative and indexed accesses are checked where they happen.
 #include "script/interpreter.h"
 
 #include <atomic>
@@ -431,6 +436,7 @@ RunResult Runtime::Run() {
     dispatch[static_cast<uint8_t>(Op::kChkx)] = &&L_kChkx;
     dispatch[static_cast<uint8_t>(Op::kHalt)] = &&L_kHalt;
     dispatch[static_cast<uint8_t>(Op::kHold)] = &&L_kHold;
+
 // Every handler leaves 8 <= sp <= top for the next one: one that pushes can only break the
 // lower bound, one that pops only the upper one, and one that does neither needs no check.
 #define NEXT_WHEN(bad)                                                  \
