@@ -154,6 +154,10 @@ public:
     int leftColumn() const { return left_; }
     int64_t totalRows() const { return totalRows_; }
     void ScrollTo(int64_t topRow);
+    // One step of smooth scrolling (SlowRlup / SlowRldn, driven by the front end's timer): the
+    // text moves one row with the caret on its screen row. False at the end of the text, where
+    // the timer stops.
+    bool SlowScrollStep(bool up);
 
     struct Row {
         const document::LineRecord* line;

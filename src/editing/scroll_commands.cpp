@@ -54,6 +54,13 @@ void CElwView::RollWithCaret(int n) {
     }
 }
 
+bool CElwView::SlowScrollStep(bool up) {
+    int64_t before = topRow_;
+    RollWithCaret(up ? 1 : -1);
+    CaretMoved();
+    return topRow_ != before;
+}
+
 bool CElwView::Scroll(CommandId id, int keyRepeat) {
     const int rows = rows_;
     const int accel = keyRepeat >= 3 ? 2 : 1;

@@ -243,6 +243,50 @@ TEST(LineStack, KeepsTheLast128LinesAndConvertsBetweenEncodings) {
     utf8.lines().FreeAllLines();
 }
 
+TEST(LongLines, JoinsThatWouldOverflowALineDoNothing) {
+    Editor ed(Enc::Ascii);
+    std::string a(40000, 'a'), b(40000, 'b');
+    ed.Load(a + "|\n" + b);
+    ed.view->Execute(C::DeleteChar);
+    ed.view->Execute(C::WordDel);
+    ed.view->Execute(C::CsrRight);
+    ed.view->Execute(C::BackSpace);
+    EXPECT_EQ(ed.doc.lines().count(), 2);
+    EXPECT_FALSE(ed.undo.CanUndo());
+    EXPECT_FALSE(ed.doc.modified);
+    ed.CheckConsistent();
+}
+
+TEST(LongLines, APoppedLineThatGrowsInConversionContinuesOnANewLine) {
+    // 30000 kanji: 60000 bytes of Shift-JIS, 90000 bytes of UTF-8.
+    Editor sjis(Enc::Sjis);
+    std::string kanji;
+    for (int i = 0; i < 30000; ++i) kanji += "漢";
+    sjis.Load("|" + kanji + "\nx");
+    sjis.view->Execute(C::DeleteLine);
+    document::CElwDoc utf8(sjis.env);
+    utf8.NewDocument();
+    utf8.code = document::TextCode::Utf8;
+    document::UndoList history;
+    {
+        CElwView other(utf8, history, sjis.shared);
+        other.Execute(C::PopLine);
+        other.Sync();
+        std::string all;
+        for (const document::LineRecord* r = utf8.lines().first(); r; r = r->next) {
+            EXPECT_LE(r->length, document::kMaxLineBytes);
+            all.append(r->text(), r->contentLength());
+        }
+        EXPECT_EQ(all, kanji);
+        EXPECT_EQ(utf8.lines().count(), 3);
+        other.Execute(C::Undo);
+        other.Sync();
+        EXPECT_EQ(utf8.lines().count(), 1);
+        EXPECT_FALSE(utf8.modified);
+    }
+    utf8.lines().FreeAllLines();
+}
+
 class FixedStream : public SelectionHooks {
 public:
     bool HasSelection(const CElwView&) const override { return true; }
