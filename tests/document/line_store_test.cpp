@@ -59,8 +59,11 @@ TEST(LineHeap, EmptiedOlderBlocksGoBackAndTheCurrentOneStays) {
     std::vector<void*> cells;
     while (heap.BlockCount() < 3) cells.push_back(heap.Allocate(200));
     void* last = cells.back();
-    for (void* c : cells)
-        if (c != last) EXPECT_EQ(heap.Free(c), 1);
+    for (void* c : cells) {
+        if (c != last) {
+            EXPECT_EQ(heap.Free(c), 1);
+        }
+    }
     EXPECT_EQ(heap.BlockCount(), 1u);
     EXPECT_EQ(heap.Free(last), 1);
     EXPECT_EQ(heap.BlockCount(), 1u);
