@@ -42,7 +42,11 @@ std::string MakeFile() {
     }
     text.append("[General]\n");
     for (size_t i = kKeyCount; i < kKeys; ++i)
-        text.append("Bar").append(std::to_string(i)).append("=").append(std::to_string(i * 7)).append("\n");
+        text.append("Bar")
+            .append(std::to_string(i))
+            .append("=")
+            .append(std::to_string(i * 7))
+            .append("\n");
     return text;
 }
 

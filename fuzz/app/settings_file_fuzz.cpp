@@ -19,13 +19,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SettingsCache cache;
     cache.Load(text);
     for (int pass = 0; pass < 2; ++pass) {
-        ForEachIniEntry(text, [&](std::string_view section, std::string_view key,
-                                  std::string_view) {
-            auto fromFile = FindIniValue(text, section, key);
-            auto fromCache = cache.Find(section, key);
-            if (fromFile.has_value() != fromCache.has_value()) std::abort();
-            if (fromFile && *fromFile != *fromCache) std::abort();
-        });
+        ForEachIniEntry(text,
+                        [&](std::string_view section, std::string_view key, std::string_view) {
+                            auto fromFile = FindIniValue(text, section, key);
+                            auto fromCache = cache.Find(section, key);
+                            if (fromFile.has_value() != fromCache.has_value()) std::abort();
+                            if (fromFile && *fromFile != *fromCache) std::abort();
+                        });
     }
 
     norv::platform::MemoryFileSystem fs;
@@ -45,14 +45,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::string changed = SetIniValue(text, "Settings", "UndoLimit", "77");
         auto v = FindIniValue(changed, "Settings", "UndoLimit");
         if (!v || *v != "77") std::abort();
-        ForEachIniEntry(text, [&](std::string_view section, std::string_view key,
-                                  std::string_view) {
-            if (section == "Settings" && key == "UndoLimit") return;
-            auto before = FindIniValue(text, section, key);
-            auto after = FindIniValue(changed, section, key);
-            if (before.has_value() != after.has_value()) std::abort();
-            if (before && *after != *before) std::abort();
-        });
+        ForEachIniEntry(text,
+                        [&](std::string_view section, std::string_view key, std::string_view) {
+                            if (section == "Settings" && key == "UndoLimit") return;
+                            auto before = FindIniValue(text, section, key);
+                            auto after = FindIniValue(changed, section, key);
+                            if (before.has_value() != after.has_value()) std::abort();
+                            if (before && *after != *before) std::abort();
+                        });
     }
     return 0;
 }

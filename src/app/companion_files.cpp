@@ -72,10 +72,10 @@ CompanionFiles CompanionFiles::Locate(platform::FileSystem& fs, const CompanionE
         return files;
     }
     // XDG_CONFIG_HOME counts only when it is an absolute path.
-    std::string base = env.xdgConfigHome && !env.xdgConfigHome->empty() &&
-                               env.xdgConfigHome->front() == '/'
-                           ? *env.xdgConfigHome
-                           : platform::JoinPath(env.home, ".config");
+    std::string base =
+        env.xdgConfigHome && !env.xdgConfigHome->empty() && env.xdgConfigHome->front() == '/'
+            ? *env.xdgConfigHome
+            : platform::JoinPath(env.home, ".config");
     files.folder_ = WithSlash(platform::JoinPath(base, "norv"));
     MakeFolders(fs, files.folder_);
     return files;

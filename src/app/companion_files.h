@@ -45,7 +45,7 @@ enum class TemplateCopy {
 };
 
 class CompanionFiles {
-public:
+  public:
     // Works out the folder (creating the per-user folder when that is the one chosen).
     static CompanionFiles Locate(platform::FileSystem& fs, const CompanionEnvironment& env);
 
@@ -58,7 +58,7 @@ public:
     // Makes the first-run copy of a missing file.
     TemplateCopy CopyTemplateIfMissing(platform::FileSystem& fs, CompanionKind kind) const;
 
-private:
+  private:
     std::string folder_;
     std::string baseName_;  // the program's file name up to its last "."
     std::string executableFolder_;

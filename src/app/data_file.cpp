@@ -50,8 +50,12 @@ std::string FormatLibrarySlot(const LibrarySlot& s) {
     return FieldOrBlank(s.file) + "\t" + FieldOrBlank(s.comment);
 }
 
-std::string ParseFolder(std::string_view line) { return std::string(BlankAsEmpty(line)); }
-std::string FormatFolder(const std::string& folder) { return OneField(folder); }
+std::string ParseFolder(std::string_view line) {
+    return std::string(BlankAsEmpty(line));
+}
+std::string FormatFolder(const std::string& folder) {
+    return OneField(folder);
+}
 
 }  // namespace
 
@@ -228,7 +232,8 @@ void DataFile::FormatSection(const SectionRecord& record, std::vector<TextLine>&
             }
             break;
         case Kind::Shell: {
-            size_t n = written(kShellEntryCount, [&](size_t i) { return shell[i] == ShellEntry{}; });
+            size_t n =
+                written(kShellEntryCount, [&](size_t i) { return shell[i] == ShellEntry{}; });
             for (size_t i = 0; i < n; ++i)
                 WriteKept(out, shell[i], shellSources_[i], end_, ParseShellEntry, FormatShellEntry);
             break;
@@ -255,7 +260,8 @@ void DataFile::FormatSection(const SectionRecord& record, std::vector<TextLine>&
             break;
         }
         case Kind::RegDir: {
-            size_t n = written(kRegisteredFolderCount, [&](size_t i) { return folders[i].empty(); });
+            size_t n =
+                written(kRegisteredFolderCount, [&](size_t i) { return folders[i].empty(); });
             for (size_t i = 0; i < n; ++i)
                 WriteKept(out, folders[i], folderSources_[i], end_, ParseFolder, FormatFolder);
             break;

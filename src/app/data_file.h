@@ -61,7 +61,7 @@ struct LibrarySlot {
 };
 
 class DataFile {
-public:
+  public:
     std::array<std::vector<UserMenuItem>, kUserMenuCount> menus;
     std::array<ShellEntry, kShellEntryCount> shell;
     std::array<AddinSlot, kAddinSlotCount> addins;
@@ -71,7 +71,7 @@ public:
     void Parse(std::string_view text);
     std::string Format() const;
 
-private:
+  private:
     enum class Kind { UserMenu, Shell, Script, RegDir, kCount };
     struct SectionRecord {
         Kind kind;

@@ -13,7 +13,7 @@ namespace {
 
 // Strict number scanning for the recent-file record.
 class Scanner {
-public:
+  public:
     explicit Scanner(std::string_view s) : s_(s) {}
     bool Int(int& out) {
         size_t start = i_;
@@ -52,7 +52,7 @@ public:
     }
     bool AtEnd() const { return i_ == s_.size(); }
 
-private:
+  private:
     bool Fail(size_t start) {
         i_ = start;
         return false;
@@ -66,9 +66,9 @@ bool ParseRecordNumbers(std::string_view s, RecentFile& r) {
     return sc.Int(r.lead[0]) && sc.Char(':') && sc.Int(r.lead[1]) && sc.Char(',') &&
            sc.Int(r.lead[2]) && sc.Char(',') && sc.Int(r.lead[3]) && sc.Char(',') &&
            sc.Int(r.lead[4]) && sc.Char('/') && sc.Unsigned(r.openLow) && sc.Char(',') &&
-           sc.Unsigned(r.openHigh) && sc.Char('/') && sc.Unsigned(r.updateLow) &&
-           sc.Char(',') && sc.Unsigned(r.updateHigh) && sc.Char('/') && sc.Int(r.tail[0]) &&
-           sc.Char(',') && sc.Int(r.tail[1]) && sc.AtEnd();
+           sc.Unsigned(r.openHigh) && sc.Char('/') && sc.Unsigned(r.updateLow) && sc.Char(',') &&
+           sc.Unsigned(r.updateHigh) && sc.Char('/') && sc.Int(r.tail[0]) && sc.Char(',') &&
+           sc.Int(r.tail[1]) && sc.AtEnd();
 }
 
 // Whether a line reads back as written: it holds no LF, and a CR at its end would be taken as
@@ -77,8 +77,12 @@ bool Storable(std::string_view line) {
     return line.find('\n') == std::string_view::npos && (line.empty() || line.back() != '\r');
 }
 
-std::string ParseText(std::string_view line) { return std::string(line); }
-std::string FormatText(const std::string& text) { return Storable(text) ? text : ""; }
+std::string ParseText(std::string_view line) {
+    return std::string(line);
+}
+std::string FormatText(const std::string& text) {
+    return Storable(text) ? text : "";
+}
 
 }  // namespace
 
@@ -169,10 +173,10 @@ std::string HistoryFile::Format() const {
     for (size_t i = 0; i < kHistoryBlockSize; ++i)
         WriteKept(out, find[i], findSources_[i], end_, ParseHistoryEntry, FormatHistoryEntry);
     for (size_t i = 0; i < kHistoryBlockSize; ++i)
-        WriteKept(out, replace[i], replaceSources_[i], end_, ParseHistoryEntry,
-                  FormatHistoryEntry);
+        WriteKept(out, replace[i], replaceSources_[i], end_, ParseHistoryEntry, FormatHistoryEntry);
     for (size_t i = 0; i < kHistoryBlockSize; ++i)
-        out.push_back({skipped_[i].text, skipped_[i].end == LineEnd::kNone ? end_ : skipped_[i].end});
+        out.push_back(
+            {skipped_[i].text, skipped_[i].end == LineEnd::kNone ? end_ : skipped_[i].end});
     for (size_t i = 0; i < kHistoryBlockSize; ++i)
         WriteKept(out, texts[i], textSources_[i], end_, ParseText, FormatText);
     for (size_t i = 0; i < kHistoryBlockSize; ++i)

@@ -55,7 +55,7 @@ struct RecentFile {
 };
 
 class HistoryFile {
-public:
+  public:
     std::array<HistoryEntry, kHistoryBlockSize> find;
     std::array<HistoryEntry, kHistoryBlockSize> replace;
     std::array<std::string, kHistoryBlockSize> texts;
@@ -76,7 +76,7 @@ public:
     void RememberRecentFile(RecentFile record);
     const RecentFile* FindRecentFile(std::string_view path) const;
 
-private:
+  private:
     LineEnd end_ = LineEnd::kLf;
     std::array<std::optional<TextLine>, kHistoryBlockSize> findSources_, replaceSources_,
         textSources_, folderSources_, lastTextSources_;

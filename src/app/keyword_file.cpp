@@ -36,7 +36,9 @@ std::string Field(std::string_view s) {
     return out;
 }
 
-uint8_t BucketIndex(uint8_t b) { return b >= 'a' && b <= 'z' ? uint8_t(b - 'a' + 'A') : b; }
+uint8_t BucketIndex(uint8_t b) {
+    return b >= 'a' && b <= 'z' ? uint8_t(b - 'a' + 'A') : b;
+}
 
 void ParseCommentBlock(std::string_view line, KeywordFile& out) {
     auto f = SplitTabs(line.substr(1));

@@ -52,7 +52,7 @@ struct CommentBlock {
 };
 
 class KeywordTable {
-public:
+  public:
     struct Entry {
         std::string text;
         uint8_t group = 0;  // 0 to 15
@@ -74,7 +74,7 @@ public:
     // Order of two keywords in a bucket: negative when `a` comes first.
     static int Compare(std::string_view a, std::string_view b, int codePage);
 
-private:
+  private:
     int codePage_;
     std::array<std::vector<Entry>, 256> buckets_;
 };

@@ -10,8 +10,7 @@ namespace norv::app {
 namespace {
 
 size_t CharWidth(std::string_view s, size_t i, int codePage) {
-    return platform::IsLeadByte(codePage, static_cast<uint8_t>(s[i])) && i + 1 < s.size() ? 2
-                                                                                           : 1;
+    return platform::IsLeadByte(codePage, static_cast<uint8_t>(s[i])) && i + 1 < s.size() ? 2 : 1;
 }
 
 // `pattern` from its first "." on, against `ext` (both upper-cased).
@@ -42,7 +41,8 @@ std::optional<ProfileId> ProfileOfTypeCode(char code) {
 
 bool MatchesExtensionList(std::string_view path, std::string_view list, int codePage) {
     std::string ext = UpperAscii(platform::ExtensionOf(path), codePage);
-    std::string upper = UpperAscii(CutAtCharBoundary(list, kExtensionListLimit, codePage), codePage);
+    std::string upper =
+        UpperAscii(CutAtCharBoundary(list, kExtensionListLimit, codePage), codePage);
     if (upper.empty()) return false;
     std::string_view rest(upper);
     for (;;) {
@@ -54,7 +54,8 @@ bool MatchesExtensionList(std::string_view path, std::string_view list, int code
 }
 
 bool ListAppliesToFile(std::string_view path, std::string_view list, int codePage) {
-    std::string upper = UpperAscii(CutAtCharBoundary(list, kExtensionListLimit, codePage), codePage);
+    std::string upper =
+        UpperAscii(CutAtCharBoundary(list, kExtensionListLimit, codePage), codePage);
     return upper.find("*.*") != std::string::npos || MatchesExtensionList(path, list, codePage);
 }
 

@@ -37,7 +37,9 @@ enum class ProfileId : uint8_t {
     kCount
 };
 inline constexpr size_t kProfileCount = size_t(ProfileId::kCount);
-constexpr ProfileId UserProfile(int n) { return ProfileId(size_t(ProfileId::User1) + size_t(n - 1)); }
+constexpr ProfileId UserProfile(int n) {
+    return ProfileId(size_t(ProfileId::User1) + size_t(n - 1));
+}
 
 struct Profile {
     int tabWidth = 8;
@@ -74,15 +76,22 @@ constexpr ProfileKeys UserProfileKeys(int n) {
 }
 
 inline constexpr std::array<ProfileKeys, kProfileCount> kProfileKeys = {{
-    {Key::DefaultTAB, Key::DefaultColumn, Key::AutoInd, Key::NoWordWrap, Key::NoWrap,
-     Key::DSpcInd, Key::SoftTAB, Key::IMEState, Key::DefExt, Key::DefCmt},
+    {Key::DefaultTAB, Key::DefaultColumn, Key::AutoInd, Key::NoWordWrap, Key::NoWrap, Key::DSpcInd,
+     Key::SoftTAB, Key::IMEState, Key::DefExt, Key::DefCmt},
     {Key::C_CppTAB, Key::C_CppColumn, Key::CAutoI, Key::CNoWordWrap, kNoKey, Key::CDSpcI,
      Key::CSoftT, Key::CIMEState, Key::C_Ext, Key::C_Cmt},
     {Key::HTMLTAB, Key::HTMLColumn, Key::HAutoI, Key::HNoWordWrap, Key::HNoWrap, Key::HDSpcI,
      Key::HSoftT, Key::HIMEState, Key::HTML_Ext, Key::HTML_Cmt},
-    UserProfileKeys(1), UserProfileKeys(2), UserProfileKeys(3), UserProfileKeys(4),
-    UserProfileKeys(5), UserProfileKeys(6), UserProfileKeys(7), UserProfileKeys(8),
-    UserProfileKeys(9), UserProfileKeys(10),
+    UserProfileKeys(1),
+    UserProfileKeys(2),
+    UserProfileKeys(3),
+    UserProfileKeys(4),
+    UserProfileKeys(5),
+    UserProfileKeys(6),
+    UserProfileKeys(7),
+    UserProfileKeys(8),
+    UserProfileKeys(9),
+    UserProfileKeys(10),
 }};
 
 // " ", "C", "H", "1" ... "9", ":".

@@ -25,7 +25,7 @@ struct HelpEntry {
 inline constexpr int kHelpEntryCount = 10;
 
 class Settings {
-public:
+  public:
     // Every key at its default for this code page.
     explicit Settings(int codePage);
 
@@ -55,15 +55,13 @@ public:
     // the line numbers) means the system's window colour.
     bool TextColourIsSystem() const { return Colour(Key::TextColor) == Rgb(0, 0, 0); }
     bool BackColourIsSystem() const { return Colour(Key::BackColor) == Rgb(255, 255, 255); }
-    bool LineNumberBackIsSystem() const {
-        return Colour(Key::LBakColor) == Rgb(255, 255, 255);
-    }
+    bool LineNumberBackIsSystem() const { return Colour(Key::LBakColor) == Rgb(255, 255, 255); }
 
     // Every value as "[Section] Key=value", one a line in table order (for failing tests and
     // for comparing two loads).
     std::string Dump() const;
 
-private:
+  private:
     struct Value {
         int number = 0;    // integers, and colour values
         std::string text;  // texts, and colour texts

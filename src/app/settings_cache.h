@@ -25,7 +25,7 @@
 namespace norv::app {
 
 class SettingsCache {
-public:
+  public:
     void Load(std::string_view fileText);
     void Clear();
     // The value, or nothing when the section or the key is missing. The view stays valid
@@ -38,7 +38,7 @@ public:
     size_t Comparisons() const { return comparisons_; }
     size_t EntryCount() const { return entries_.size(); }
 
-private:
+  private:
     static constexpr uint32_t kNone = UINT32_MAX;
     struct Entry {
         std::string_view key;

@@ -10,7 +10,7 @@
 // default to the value read for DefaultTAB.
 //
 // Included by settings_keys.h with NORV_SETTING defined; no include guard on purpose.
-// NOLINTBEGIN
+// clang-format off
 NORV_SETTING(DefaultTAB, Settings, "DefaultTAB", Int, 8, "")
 NORV_SETTING(C_CppTAB, Settings, "C_CppTAB", Int, 4, "")
 NORV_SETTING(HTMLTAB, Settings, "HTMLTAB", Int, 4, "")
@@ -360,4 +360,4 @@ NORV_SETTING(GrepDir, Others, "GrepDir", Text, 0, "")
 NORV_SETTING(GrepMask, Others, "GrepMask", Text, 0, "")
 NORV_SETTING(ScriptDir, Others, "ScriptDir", Text, 0, "")
 NORV_SETTING(ScriptPage, Others, "ScriptPage", Int, 0, "")
-// NOLINTEND
+// clang-format on

@@ -54,8 +54,12 @@ static_assert(std::size(kKeySpecs) == kKeyCount);
 // read where they are used.
 inline constexpr Key kFirstKeyOutsideLoad = Key::InitialDir;
 
-constexpr const KeySpec& SpecOf(Key key) { return kKeySpecs[size_t(key)]; }
-constexpr std::string_view SectionName(Section s) { return kSectionNames[size_t(s)]; }
+constexpr const KeySpec& SpecOf(Key key) {
+    return kKeySpecs[size_t(key)];
+}
+constexpr std::string_view SectionName(Section s) {
+    return kSectionNames[size_t(s)];
+}
 
 // Defaults that differ when the system code page is not 932.
 struct CodePageDefault {
@@ -63,6 +67,7 @@ struct CodePageDefault {
     int intDefault;
     std::string_view textDefault;
 };
+// clang-format off
 inline constexpr CodePageDefault kNon932Defaults[] = {
     {Key::DefaultColumn, 256, {}},
     {Key::TextFontHeight, 16, {}},
@@ -70,6 +75,7 @@ inline constexpr CodePageDefault kNon932Defaults[] = {
     {Key::PrintFontHeight, 16, {}},
     {Key::PrintFont, 0, "MS Sans Serif"},
 };
+// clang-format on
 
 // The default of a key on a system of this code page.
 int DefaultInt(Key key, int codePage);
@@ -80,22 +86,34 @@ std::optional<Key> FindKey(Section section, std::string_view name);
 
 // --- Families -------------------------------------------------------------------------------
 
-constexpr Key Offset(Key base, size_t n) { return Key(size_t(base) + n); }
+constexpr Key Offset(Key base, size_t n) {
+    return Key(size_t(base) + n);
+}
 
 // User profiles 1 to 10: "User%dTAB" and "User%dColumn" come in pairs.
-constexpr Key UserTabKey(int n) { return Offset(Key::User1TAB, size_t(n - 1) * 2); }
-constexpr Key UserColumnKey(int n) { return Offset(Key::User1Column, size_t(n - 1) * 2); }
+constexpr Key UserTabKey(int n) {
+    return Offset(Key::User1TAB, size_t(n - 1) * 2);
+}
+constexpr Key UserColumnKey(int n) {
+    return Offset(Key::User1Column, size_t(n - 1) * 2);
+}
 // "U%d" options in the order AutoI, NoWordWrap, DSpcI, SoftT, IMEState, NoWrap.
 enum class UserOption : uint8_t { AutoI, NoWordWrap, DSpcI, SoftT, IMEState, NoWrap, kCount };
 constexpr Key UserOptionKey(int n, UserOption o) {
     return Offset(Key::U1AutoI, size_t(n - 1) * size_t(UserOption::kCount) + size_t(o));
 }
 // "User%dExt" and "User%dCmt" come in pairs.
-constexpr Key UserExtKey(int n) { return Offset(Key::User1Ext, size_t(n - 1) * 2); }
-constexpr Key UserCmtKey(int n) { return Offset(Key::User1Cmt, size_t(n - 1) * 2); }
+constexpr Key UserExtKey(int n) {
+    return Offset(Key::User1Ext, size_t(n - 1) * 2);
+}
+constexpr Key UserCmtKey(int n) {
+    return Offset(Key::User1Cmt, size_t(n - 1) * 2);
+}
 
 // Keyword group colours "Key0Color" to "KeyFColor".
-constexpr Key KeywordColourKey(int group) { return Offset(Key::Key0Color, size_t(group)); }
+constexpr Key KeywordColourKey(int group) {
+    return Offset(Key::Key0Color, size_t(group));
+}
 
 // Help entries 0 to 9 ("Help1" to "Help9", then "Help:"), each with "Cmt" and "Ext".
 enum class HelpField : uint8_t { File, Cmt, Ext, kCount };
@@ -104,10 +122,16 @@ constexpr Key HelpKey(int entry, HelpField f) {
 }
 
 // User menus 0 to 4.
-constexpr Key MenuItemKey(int n) { return Offset(Key::Menu0Item, size_t(n)); }
-constexpr Key MenuAddKey(int n) { return Offset(Key::Menu0Add, size_t(n)); }
+constexpr Key MenuItemKey(int n) {
+    return Offset(Key::Menu0Item, size_t(n));
+}
+constexpr Key MenuAddKey(int n) {
+    return Offset(Key::Menu0Add, size_t(n));
+}
 // Tool bars 1 to 5.
-constexpr Key ToolBarKey(int n) { return Offset(Key::ToolBar1, size_t(n - 1)); }
+constexpr Key ToolBarKey(int n) {
+    return Offset(Key::ToolBar1, size_t(n - 1));
+}
 
 static_assert(SpecOf(UserTabKey(10)).name == "User10TAB");
 static_assert(SpecOf(UserColumnKey(10)).name == "User10Column");

@@ -67,8 +67,7 @@ void SettingsStore::ReleaseCache() {
     cacheLive_ = false;
 }
 
-std::optional<std::string> SettingsStore::ReadRaw(std::string_view section,
-                                                  std::string_view key) {
+std::optional<std::string> SettingsStore::ReadRaw(std::string_view section, std::string_view key) {
     if (cacheLive_) {
         auto v = cache_.Find(section, key);
         if (!v) return std::nullopt;
@@ -85,7 +84,9 @@ std::optional<std::string> SettingsStore::Lookup(const KeySpec& spec) {
     return ReadRaw(SectionName(spec.section), spec.name);
 }
 
-int SettingsStore::ReadInt(Key key) { return ReadInt(key, DefaultInt(key, codePage_)); }
+int SettingsStore::ReadInt(Key key) {
+    return ReadInt(key, DefaultInt(key, codePage_));
+}
 
 int SettingsStore::ReadInt(Key key, int defaultValue) {
     auto v = Lookup(SpecOf(key));
@@ -93,14 +94,18 @@ int SettingsStore::ReadInt(Key key, int defaultValue) {
     return ParseLeadingInt(*v);
 }
 
-std::string SettingsStore::ReadText(Key key) { return ReadText(key, DefaultText(key, codePage_)); }
+std::string SettingsStore::ReadText(Key key) {
+    return ReadText(key, DefaultText(key, codePage_));
+}
 
 std::string SettingsStore::ReadText(Key key, std::string_view defaultValue) {
     auto v = Lookup(SpecOf(key));
     return v ? std::move(*v) : std::string(defaultValue);
 }
 
-ColourValue SettingsStore::ReadColour(Key key) { return ParseColour(ReadText(key)); }
+ColourValue SettingsStore::ReadColour(Key key) {
+    return ParseColour(ReadText(key));
+}
 
 WriteResult SettingsStore::WriteRaw(std::string_view section, std::string_view key,
                                     std::string_view value) {

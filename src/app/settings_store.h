@@ -25,7 +25,9 @@ using ColourValue = uint32_t;
 ColourValue ParseColour(std::string_view text);
 // "%03d %03d %03d".
 std::string FormatColour(ColourValue colour);
-constexpr ColourValue Rgb(unsigned r, unsigned g, unsigned b) { return r + 256u * g + 65536u * b; }
+constexpr ColourValue Rgb(unsigned r, unsigned g, unsigned b) {
+    return r + 256u * g + 65536u * b;
+}
 
 enum class WriteResult {
     kWritten,
@@ -34,7 +36,7 @@ enum class WriteResult {
 };
 
 class SettingsStore {
-public:
+  public:
     SettingsStore(platform::FileSystem& fs, std::string path, int codePage);
 
     const std::string& Path() const { return path_; }
@@ -63,7 +65,7 @@ public:
     // The system error number of the last failed write.
     int LastError() const { return lastError_; }
 
-private:
+  private:
     std::optional<std::string> Lookup(const KeySpec& spec);
 
     platform::FileSystem& fs_;

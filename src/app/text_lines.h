@@ -23,14 +23,14 @@ struct TextLine {
 
 // Walks the lines of a text without copying them.
 class LineReader {
-public:
+  public:
     explicit LineReader(std::string_view text) : text_(text) {}
     // The next line's text (without its line end); false at the end of the text.
     bool Next(std::string_view& line, LineEnd* end = nullptr);
     // Offset of the first byte after the line last returned (after its line end).
     size_t Position() const { return pos_; }
 
-private:
+  private:
     std::string_view text_;
     size_t pos_ = 0;
 };

@@ -1,11 +1,12 @@
 // Where the companion files live, their first-run copies, and the whole start-up load.
+#include "app/configuration.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
 
-#include "app/configuration.h"
 #include "memory_file_system.h"
 
 namespace norv::app {
@@ -67,21 +68,28 @@ TEST(CompanionFiles, FirstRunCopies) {
     Install in;
     in.fs.files["/opt/norv/share/norv/NorvOrg.INI"] = "[Settings]\nUndoLimit=5\n";
     in.fs.files["/opt/norv/bin/NorvOrg.KWD"] = "while\t0\n";
-    EXPECT_EQ(in.files.CopyTemplateIfMissing(in.fs, CompanionKind::Settings), TemplateCopy::kCopied);
+    EXPECT_EQ(in.files.CopyTemplateIfMissing(in.fs, CompanionKind::Settings),
+              TemplateCopy::kCopied);
     EXPECT_EQ(in.fs.files["/home/u/.config/norv/norv.INI"], "[Settings]\nUndoLimit=5\n");
     in.fs.files["/home/u/.config/norv/norv.INI"] = "mine";
-    EXPECT_EQ(in.files.CopyTemplateIfMissing(in.fs, CompanionKind::Settings), TemplateCopy::kPresent);
+    EXPECT_EQ(in.files.CopyTemplateIfMissing(in.fs, CompanionKind::Settings),
+              TemplateCopy::kPresent);
     EXPECT_EQ(in.fs.files["/home/u/.config/norv/norv.INI"], "mine") << "never overwritten";
-    EXPECT_EQ(in.files.CopyTemplateIfMissing(in.fs, CompanionKind::Keywords), TemplateCopy::kCopied);
-    EXPECT_EQ(in.files.CopyTemplateIfMissing(in.fs, CompanionKind::Data), TemplateCopy::kNoTemplate);
-    EXPECT_EQ(in.files.CopyTemplateIfMissing(in.fs, CompanionKind::History), TemplateCopy::kNoTemplate);
+    EXPECT_EQ(in.files.CopyTemplateIfMissing(in.fs, CompanionKind::Keywords),
+              TemplateCopy::kCopied);
+    EXPECT_EQ(in.files.CopyTemplateIfMissing(in.fs, CompanionKind::Data),
+              TemplateCopy::kNoTemplate);
+    EXPECT_EQ(in.files.CopyTemplateIfMissing(in.fs, CompanionKind::History),
+              TemplateCopy::kNoTemplate);
 }
 
 TEST(Configuration, StartUpLoadsEverything) {
     Install in;
     in.fs.files["/opt/norv/bin/NorvOrg.INI"] =
         "[Settings]\nUndoLimit=5\n[Others]\nUser1Ext=*.md\nHelp2=man.html\nHelp2Ext=*.c\n";
-    in.fs.files["/opt/norv/bin/NorvOrg.KWD"] = "\x10" "C\t*.c\t2\nwhile\t0\n";
+    in.fs.files["/opt/norv/bin/NorvOrg.KWD"] =
+        "\x10"
+        "C\t*.c\t2\nwhile\t0\n";
     in.fs.files["/opt/norv/bin/NorvOrg.DAT"] = "##RegDir\n/src/\n";
     SettingsStore store(in.fs, in.files.PathOf(CompanionKind::Settings), 932);
     store.LoadCache();  // start-up opens the cache before anything exists

@@ -1,7 +1,8 @@
 // The data file: typed lists, byte-for-byte round trips, and what happens to changed entries.
+#include "app/data_file.h"
+
 #include <gtest/gtest.h>
 
-#include "app/data_file.h"
 #include "memory_file_system.h"
 
 namespace norv::app {
@@ -53,7 +54,7 @@ TEST(DataFile, UnchangedFilesComeBackByteForByte) {
         SampleFile(),
         SampleFile("\r\n"),
         "",
-        "junk before\n##Shell\na\tb\n",               // short block, preamble
+        "junk before\n##Shell\na\tb\n",                // short block, preamble
         "##RegDir\n" + std::string(20, '\n') + "x\n",  // lines after the block
         "##Shell\n##Foo\nbar\n##Shell\nagain",         // unknown and repeated sections
         "##UserMenu\n#Begin\nA\tB\nno end",            // a menu without #End... kept

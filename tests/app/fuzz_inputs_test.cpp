@@ -22,7 +22,8 @@ int ForEachInput(const char* target, const std::function<void(const std::string&
         if (!std::filesystem::exists(dir)) continue;
         for (const auto& e : std::filesystem::directory_iterator(dir)) {
             std::string text;
-            EXPECT_EQ(platform::ReadWholeFile(platform::RealFileSystem(), e.path().string(), text), 0);
+            EXPECT_EQ(platform::ReadWholeFile(platform::RealFileSystem(), e.path().string(), text),
+                      0);
             SCOPED_TRACE(e.path().string());
             check(text);
             ++count;
@@ -32,46 +33,56 @@ int ForEachInput(const char* target, const std::function<void(const std::string&
 }
 
 TEST(ConfigFuzzInputs, SettingsCacheAnswersLikeTheFile) {
-    EXPECT_GE(ForEachInput("settings_file_fuzz", [](const std::string& text) {
-        SettingsCache cache;
-        cache.Load(text);
-        for (int pass = 0; pass < 2; ++pass)
-            ForEachIniEntry(text, [&](std::string_view s, std::string_view k, std::string_view) {
-                auto fromFile = FindIniValue(text, s, k);
-                auto fromCache = cache.Find(s, k);
-                ASSERT_EQ(fromFile.has_value(), fromCache.has_value()) << s << "/" << k;
-                if (fromFile) EXPECT_EQ(*fromFile, *fromCache);
-            });
-    }), 2);
+    EXPECT_GE(ForEachInput("settings_file_fuzz",
+                           [](const std::string& text) {
+                               SettingsCache cache;
+                               cache.Load(text);
+                               for (int pass = 0; pass < 2; ++pass)
+                                   ForEachIniEntry(text, [&](std::string_view s, std::string_view k,
+                                                             std::string_view) {
+                                       auto fromFile = FindIniValue(text, s, k);
+                                       auto fromCache = cache.Find(s, k);
+                                       ASSERT_EQ(fromFile.has_value(), fromCache.has_value())
+                                           << s << "/" << k;
+                                       if (fromFile) EXPECT_EQ(*fromFile, *fromCache);
+                                   });
+                           }),
+              2);
 }
 
 TEST(ConfigFuzzInputs, KeywordFilesReachAFixedPoint) {
-    EXPECT_GE(ForEachInput("keyword_file_fuzz", [](const std::string& text) {
-        KeywordFile first(932), second(932);
-        ParseKeywordFile(text, first);
-        std::string saved = FormatKeywordFile(first);
-        ParseKeywordFile(saved, second);
-        EXPECT_EQ(second.groups, first.groups);
-        EXPECT_EQ(second.blocks, first.blocks);
-        EXPECT_EQ(FormatKeywordFile(second), saved);
-    }), 3);
+    EXPECT_GE(ForEachInput("keyword_file_fuzz",
+                           [](const std::string& text) {
+                               KeywordFile first(932), second(932);
+                               ParseKeywordFile(text, first);
+                               std::string saved = FormatKeywordFile(first);
+                               ParseKeywordFile(saved, second);
+                               EXPECT_EQ(second.groups, first.groups);
+                               EXPECT_EQ(second.blocks, first.blocks);
+                               EXPECT_EQ(FormatKeywordFile(second), saved);
+                           }),
+              3);
 }
 
 TEST(ConfigFuzzInputs, DataAndHistoryFilesReachAFixedPoint) {
-    EXPECT_GE(ForEachInput("data_file_fuzz", [](const std::string& text) {
-        DataFile first, second;
-        first.Parse(text);
-        second.Parse(first.Format());
-        EXPECT_EQ(second.Format(), first.Format());
-        EXPECT_EQ(second.menus, first.menus);
-    }), 2);
-    EXPECT_GE(ForEachInput("history_file_fuzz", [](const std::string& text) {
-        HistoryFile first, second;
-        first.Parse(text);
-        EXPECT_EQ(first.Format(), text);
-        second.Parse(first.Format());
-        EXPECT_EQ(second.recent, first.recent);
-    }), 1);
+    EXPECT_GE(ForEachInput("data_file_fuzz",
+                           [](const std::string& text) {
+                               DataFile first, second;
+                               first.Parse(text);
+                               second.Parse(first.Format());
+                               EXPECT_EQ(second.Format(), first.Format());
+                               EXPECT_EQ(second.menus, first.menus);
+                           }),
+              2);
+    EXPECT_GE(ForEachInput("history_file_fuzz",
+                           [](const std::string& text) {
+                               HistoryFile first, second;
+                               first.Parse(text);
+                               EXPECT_EQ(first.Format(), text);
+                               second.Parse(first.Format());
+                               EXPECT_EQ(second.recent, first.recent);
+                           }),
+              1);
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // The history file: fixed blocks, recent-file records with their file times, round trips.
+#include "app/history_file.h"
+
 #include <gtest/gtest.h>
 
-#include "app/history_file.h"
 #include "memory_file_system.h"
 
 namespace norv::app {
@@ -48,9 +49,7 @@ TEST(HistoryFile, ReadsTheBlocks) {
 
 TEST(HistoryFile, RoundTrips) {
     static const std::string kFiles[] = {
-        FullFile(),
-        FullFile("\r\n"),
-        FullFile() + "extra line\nmore",
+        FullFile(), FullFile("\r\n"), FullFile() + "extra line\nmore",
         FullFile().substr(0, FullFile().size() - 1),  // no final line end
     };
     for (const auto& text : kFiles) {

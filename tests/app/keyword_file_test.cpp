@@ -1,7 +1,8 @@
 // The keyword file: line kinds, the bucket order of the keyword table, and round trips.
+#include "app/keyword_file.h"
+
 #include <gtest/gtest.h>
 
-#include "app/keyword_file.h"
 #include "memory_file_system.h"
 
 namespace norv::app {
@@ -22,9 +23,10 @@ TEST(KeywordTable, BucketOrder) {
         {{{"if", 0}, {"ifdef", 0}}, {"ifdef/0", "if/0"}},  // longer before its prefix
         {{{"ifdef", 0}, {"if", 0}}, {"ifdef/0", "if/0"}},
         {{{"int", 0}, {"if", 0}, {"include", 1}}, {"if/0", "include/1", "int/0"}},
-        {{{"if", 0}, {"if", 0}}, {"if/0"}},                  // same group: kept once
-        {{{"if", 0}, {"if", 3}}, {"if/3", "if/0"}},          // another group: in front
-        {{{"If", 0}, {"if", 0}, {"IF", 1}}, {"IF/1", "If/0", "if/0"}},  // one bucket, case-sensitive order
+        {{{"if", 0}, {"if", 0}}, {"if/0"}},          // same group: kept once
+        {{{"if", 0}, {"if", 3}}, {"if/3", "if/0"}},  // another group: in front
+        {{{"If", 0}, {"if", 0}, {"IF", 1}},
+         {"IF/1", "If/0", "if/0"}},  // one bucket, case-sensitive order
     };
     for (const auto& c : kCases) {
         KeywordFile f(932);
@@ -50,18 +52,22 @@ TEST(KeywordTable, DoubleByteCharactersCompareAsUnits) {
 TEST(KeywordFile, LineKinds) {
     KeywordFile f(932);
     ParseKeywordFile(
-        "\x10" "C keywords\t*.c;*.h\t3\n"
-        "\x11" "HTML\t*.html\n"                   // no switch number: coloured only
-        "\x1F" "Last\t*.*\t4\r\n"
-        "\x05" "neg\t*.x\t1\n"                    // below 0x10: ignored
+        "\x10"
+        "C keywords\t*.c;*.h\t3\n"
+        "\x11"
+        "HTML\t*.html\n"  // no switch number: coloured only
+        "\x1F"
+        "Last\t*.*\t4\r\n"
+        "\x05"
+        "neg\t*.x\t1\n"  // below 0x10: ignored
         " /*\t0\t*/\t1\t0\n"
-        " //\t1\t\t1\t1\n"                        // empty end string: ends at the line end
-        "   \"\t2\t   \"\t0\t1\n"                 // leading blanks removed
-        " <!--\t1\t-->\t1\n"                      // four fields: ignored
-        " x\tG\ty\t1\t1\n"                        // bad group digit: ignored
+        " //\t1\t\t1\t1\n"         // empty end string: ends at the line end
+        "   \"\t2\t   \"\t0\t1\n"  // leading blanks removed
+        " <!--\t1\t-->\t1\n"       // four fields: ignored
+        " x\tG\ty\t1\t1\n"         // bad group digit: ignored
         "while\t0\n"
-        "div\tb\n"                                // lower-case digit accepted
-        "bad\tz\n"                                // ignored
+        "div\tb\n"  // lower-case digit accepted
+        "bad\tz\n"  // ignored
         "notab\n"
         "\n",
         f);
@@ -90,7 +96,10 @@ TEST(KeywordFile, FormerFaults) {
     // A CR inside a field read back differently after a save (it was written as a blank,
     // then lost as a leading blank): such a CR now reads as the blank it is written as.
     KeywordFile f(932), g(932);
-    ParseKeywordFile("\x10" "na\rme\t*.c\r\t2\n if\t0\t\r1\t1\t0\n", f);
+    ParseKeywordFile(
+        "\x10"
+        "na\rme\t*.c\r\t2\n if\t0\t\r1\t1\t0\n",
+        f);
     EXPECT_EQ(f.groups[0].name, "na me");
     ASSERT_EQ(f.blocks.size(), 1u);
     EXPECT_EQ(f.blocks[0].end, "1");
@@ -125,7 +134,8 @@ TEST(KeywordFile, RoundTrip) {
     for (int b = 0; b < 256; ++b)
         EXPECT_EQ(g.keywords.Bucket(uint8_t(b)), f.keywords.Bucket(uint8_t(b))) << b;
     EXPECT_EQ(FormatKeywordFile(g), text);
-    EXPECT_EQ(text.substr(0, 15), std::string("\x10" "C\t*.c;*.cpp\t3\n"));
+    EXPECT_EQ(text.substr(0, 15), std::string("\x10"
+                                              "C\t*.c;*.cpp\t3\n"));
     // Former fault: equal texts of two groups swapped places at every save.
     EXPECT_NE(text.find("if\t0\nif\t4\n"), std::string::npos);
 

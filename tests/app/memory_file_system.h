@@ -13,7 +13,7 @@
 namespace norv::testing {
 
 class MemoryFileSystem : public platform::MemoryFileSystem {
-public:
+  public:
     std::set<std::string> readOnlyFolders;
 
     MemoryFileSystem() {

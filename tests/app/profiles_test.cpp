@@ -1,10 +1,11 @@
 // File-type profiles: which profile a file gets, extension-list matching, type codes, and the
 // profile values loaded from a settings file.
+#include "app/profiles.h"
+
 #include <gtest/gtest.h>
 
-#include "app/profiles.h"
-#include "app/text_lines.h"
 #include "app/settings.h"
+#include "app/text_lines.h"
 #include "memory_file_system.h"
 
 namespace norv::app {
@@ -81,12 +82,10 @@ TEST(Profiles, ProfileOfFile) {
         ProfileId expected;
     } kCases[] = {
         {"/a/A.CPP", ProfileId::CSource},  // C source comes before User1
-        {"/a/index.HTM", ProfileId::Html},
-        {"/a/Makefile", ProfileId::User1},
-        {"/a/rules.mk", ProfileId::User1},
-        {"/a/README.md", ProfileId::User10},
+        {"/a/index.HTM", ProfileId::Html},    {"/a/Makefile", ProfileId::User1},
+        {"/a/rules.mk", ProfileId::User1},    {"/a/README.md", ProfileId::User10},
         {"/a/notes.txt", ProfileId::Default},  // the Default list is not tested
-        {"/a/other", ProfileId::User1},  // "Makefile" stands for every name without extension
+        {"/a/other", ProfileId::User1},        // "Makefile" stands for every name without extension
     };
     for (const auto& c : kCases) EXPECT_EQ(ProfileOfFile(c.path, table, 932), c.expected) << c.path;
     EXPECT_EQ(TypeCodeOf(ProfileOfFile("/a/README.md", table, 932)), ':');

@@ -1,5 +1,7 @@
 // The settings file: reading by key, the start-up cache, writes that keep the rest of the file,
 // and writes that fail without harming it.
+#include "app/settings_store.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
@@ -8,7 +10,6 @@
 #include "app/settings_cache.h"
 #include "app/settings_file.h"
 #include "app/settings_keys.h"
-#include "app/settings_store.h"
 #include "memory_file_system.h"
 
 namespace norv::app {
@@ -80,14 +81,14 @@ TEST(SettingsFile, ReadsIntegersAndTexts) {
         int expected;
     } kCases[] = {
         {"[Settings]\nAutoSaveSec=60\n", Key::AutoSaveSec, 60},
-        {"[Settings]\nAutoSaveSec=\n", Key::AutoSaveSec, 200},          // empty: default
-        {"", Key::AutoSaveSec, 200},                                    // missing: default
-        {"[Settings]\nAutoSaveSec=12abc\n", Key::AutoSaveSec, 12},      // leading digits
-        {"[Settings]\nAutoSaveSec=abc\n", Key::AutoSaveSec, 0},         // not a number
+        {"[Settings]\nAutoSaveSec=\n", Key::AutoSaveSec, 200},      // empty: default
+        {"", Key::AutoSaveSec, 200},                                // missing: default
+        {"[Settings]\nAutoSaveSec=12abc\n", Key::AutoSaveSec, 12},  // leading digits
+        {"[Settings]\nAutoSaveSec=abc\n", Key::AutoSaveSec, 0},     // not a number
         {"[Settings]\nAutoSaveSec= -5\n", Key::AutoSaveSec, -5},
         {"[Others]\nBarEdit=3817855603\n", Key::BarEdit, int(3817855603u)},
-        {"[settings]\nAutoSaveSec=60\n", Key::AutoSaveSec, 200},        // case-sensitive
-        {"AutoSaveSec=60\n[Settings]\n", Key::AutoSaveSec, 200},        // before any section
+        {"[settings]\nAutoSaveSec=60\n", Key::AutoSaveSec, 200},  // case-sensitive
+        {"AutoSaveSec=60\n[Settings]\n", Key::AutoSaveSec, 200},  // before any section
         {"[Settings]\r\nAutoSaveSec=60\r\n", Key::AutoSaveSec, 60},
         {"[Settings]\nAutoSaveSec=1\nAutoSaveSec=2\n", Key::AutoSaveSec, 1},
         {"[Settings]\n[Options]\n[Settings]\nAutoSaveSec=2\n", Key::AutoSaveSec, 200},
@@ -118,9 +119,12 @@ TEST(SettingsFile, Colours) {
         const char* text;
         ColourValue expected;
     } kCases[] = {
-        {"127 000 000", Rgb(127, 0, 0)}, {"000 000 192", Rgb(0, 0, 192)},
-        {"255 255 255", Rgb(255, 255, 255)}, {"  1   2   3", Rgb(1, 2, 3)},
-        {"10 20", Rgb(10, 20, 0)},           {"", 0},
+        {"127 000 000", Rgb(127, 0, 0)},
+        {"000 000 192", Rgb(0, 0, 192)},
+        {"255 255 255", Rgb(255, 255, 255)},
+        {"  1   2   3", Rgb(1, 2, 3)},
+        {"10 20", Rgb(10, 20, 0)},
+        {"", 0},
         {"1234", Rgb(123, 4, 0)},  // three digits at most per number
         {"x 1 2", 0},
     };

@@ -1,8 +1,9 @@
 // The settings in memory: loading every key, code-page defaults, help entries, colours, and
 // writing only what changed.
+#include "app/settings.h"
+
 #include <gtest/gtest.h>
 
-#include "app/settings.h"
 #include "memory_file_system.h"
 
 namespace norv::app {
@@ -12,8 +13,7 @@ struct Loaded {
     testing::MemoryFileSystem fs;
     SettingsStore store;
     Settings settings;
-    Loaded(std::string text, int codePage)
-        : store(fs, "/cfg/n.INI", codePage), settings(codePage) {
+    Loaded(std::string text, int codePage) : store(fs, "/cfg/n.INI", codePage), settings(codePage) {
         fs.folders.insert("/cfg/");
         fs.files["/cfg/n.INI"] = std::move(text);
         store.LoadCache();
@@ -30,7 +30,8 @@ TEST(Settings, DefaultsDependOnTheCodePage) {
     EXPECT_EQ(ja.settings.Int(Key::TextFontHeight), 18);
     EXPECT_EQ(en.settings.Text(Key::TextFont), "MS Sans Serif");
     EXPECT_EQ(en.settings.Int(Key::TextFontHeight), 16);
-    EXPECT_EQ(ja.settings.Text(Key::PrintFont), "\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e");
+    EXPECT_EQ(ja.settings.Text(Key::PrintFont),
+              "\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e");
     EXPECT_EQ(en.settings.Int(Key::PrintFontHeight), 16);
     EXPECT_EQ(ja.settings.Int(Key::UndoLimit), 1024);
     EXPECT_EQ(ja.settings.Text(Key::GrepOption), "RI");
@@ -95,8 +96,9 @@ TEST(Settings, WriteOnlyWhatChanged) {
     EXPECT_TRUE(l.settings.Write(l.store, Key::CurrProj, "/p/x.prf"));
     EXPECT_TRUE(l.settings.WriteColour(l.store, Key::MarkColor, Rgb(1, 2, 3)));
     EXPECT_FALSE(l.settings.WriteColour(l.store, Key::MarkColor, Rgb(1, 2, 3)));
-    EXPECT_EQ(l.fs.files["/cfg/n.INI"],
-              "[Settings]\nUndoLimit=32\n[Others]\nCurrProj=/p/x.prf\n[Colors]\nMarkColor=001 002 003\n");
+    EXPECT_EQ(
+        l.fs.files["/cfg/n.INI"],
+        "[Settings]\nUndoLimit=32\n[Others]\nCurrProj=/p/x.prf\n[Colors]\nMarkColor=001 002 003\n");
     // Reload reads the same keys again.
     Settings again(932);
     again.Load(l.store);

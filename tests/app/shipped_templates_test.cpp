@@ -92,7 +92,8 @@ TEST(ShippedTemplates, KeywordsRoundTrip) {
     ParseKeywordFile(saved, g);
     EXPECT_EQ(g.groups, f.groups);
     EXPECT_EQ(g.blocks, f.blocks);
-    for (int b = 0; b < 256; ++b) EXPECT_EQ(g.keywords.Bucket(uint8_t(b)), f.keywords.Bucket(uint8_t(b)));
+    for (int b = 0; b < 256; ++b)
+        EXPECT_EQ(g.keywords.Bucket(uint8_t(b)), f.keywords.Bucket(uint8_t(b)));
     EXPECT_EQ(FormatKeywordFile(g), saved);
 }
 
