@@ -26,7 +26,8 @@ constexpr size_t kLineMax = 4096;
 std::vector<std::string> ListMatches(const std::string& pattern) {
     std::vector<std::string> names;
     std::string folder = platform::FolderOf(pattern);
-    const std::string mask = platform::FileNameOf(pattern);
+    std::string mask = platform::FileNameOf(pattern);
+    if (mask == "*.*") mask = "*";  // "all files", with or without an extension
     const std::string open = folder.empty() ? "." : folder;
     DIR* dir = opendir(open.c_str());
     if (dir == nullptr) return names;

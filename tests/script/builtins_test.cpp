@@ -114,11 +114,12 @@ TEST(ScriptBuiltins, FilesAndDirectories) {
         "MSGBOX(STR(FOPEN(\"" + p + "missing\", \"r\")) + STR(FSEEK(0, 0, 0)) + FGETS(0) + STR(FPUTS(0, \"x\")) + STR(EOF(0)))\n"
         "MSGBOX(STR(FCOPY(\"" + p + "out.bin\", \"" + p + "copy.bin\")) + STR(FCOPY(\"" + p + "nothing\", \"" + p + "x\")))\n"
         "MSGBOX(STR(FKILL(\"" + p + "copy.bin\")) + STR(FKILL(\"" + p + "copy.bin\")))\n"
-        "s = DIR(\"" + p + "*.txt\")\nWHILE s <> \"\"\nMSGBOX(s)\ns = DIR(\"\")\nWEND\nMSGBOX(\"end\" + DIR(\"\"))\n";
+        "s = DIR(\"" + p + "*.txt\")\nWHILE s <> \"\"\nMSGBOX(s)\ns = DIR(\"\")\nWEND\nMSGBOX(\"end\" + DIR(\"\"))\n"
+        "n = 0\ns = DIR(\"" + p + "*.*\")\nWHILE s <> \"\"\nn = n + 1\ns = DIR(\"\")\nWEND\nMSGBOX(STR(n))\n";
     const auto out = RunText(ShowProgram("", body));
     ASSERT_TRUE(out.compiled) << out.error.text() << out.error.line;
     const std::vector<std::string> want = {
-        "14", "line1|0", "line2AB|1", "14 5 2573", "4241 0", "0-100", "10", "10", "a.txt", "b.txt", "end"};
+        "14", "line1|0", "line2AB|1", "14 5 2573", "4241 0", "0-100", "10", "10", "a.txt", "b.txt", "end", "3"};
     EXPECT_EQ(out.messages, want);
 }
 
