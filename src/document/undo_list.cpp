@@ -19,8 +19,10 @@ const std::string& UndoRecord::Removed() const {
         case UndoKind::DeleteAfter:
         case UndoKind::DeleteSelection:
         case UndoKind::DeleteLine:
-        case UndoKind::DeleteBefore: return text;
-        default: return kEmpty;
+        case UndoKind::DeleteBefore:
+            return text;
+        default:
+            return kEmpty;
     }
 }
 
@@ -28,12 +30,15 @@ const std::string& UndoRecord::Inserted() const {
     switch (kind) {
         case UndoKind::Overwrite:
         case UndoKind::FlipCase:
-        case UndoKind::FlipCaseSelection: return text2;
+        case UndoKind::FlipCaseSelection:
+            return text2;
         case UndoKind::Type:
         case UndoKind::InsertBlock:
         case UndoKind::Split:
-        case UndoKind::InsertLine: return text;
-        default: return kEmpty;
+        case UndoKind::InsertLine:
+            return text;
+        default:
+            return kEmpty;
     }
 }
 
@@ -160,7 +165,8 @@ std::string UndoList::Dump() const {
                       r.before.column, r.after.line, r.after.column);
         out += buf;
         out += "text=\"" + EscapeBytes(r.text.data(), r.text.size()) + "\"";
-        if (!r.text2.empty()) out += " text2=\"" + EscapeBytes(r.text2.data(), r.text2.size()) + "\"";
+        if (!r.text2.empty())
+            out += " text2=\"" + EscapeBytes(r.text2.data(), r.text2.size()) + "\"";
         out += '\n';
     }
     if (current_ == records_.size()) out += ">\n";

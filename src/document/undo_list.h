@@ -54,17 +54,17 @@ struct UndoPosition {
 
 struct UndoRecord {
     UndoKind kind = UndoKind::None;
-    bool group = false;        // undoing this record goes on with the record before it
-    uint8_t lineFlags = 0;     // flags of the caret line when the step began
-    UndoPosition before;       // caret when the step began
-    UndoPosition after;        // caret when the step ended
-    UndoPosition at;           // where the edit applies: text2/text removed from here forward,
-                               // then text (insert kinds) inserted here
-    std::string text;          // inserted bytes (insert kinds) or removed bytes (delete kinds)
-    std::string text2;         // Overwrite / FlipCase: the bytes put in place of `text`
-    std::string flagsBefore;   // flags of the lines at.line, at.line+1, ... before the edit
-    std::string flagsAfter;    // ... and after it
-    int64_t serial = 0;        // the state the text is in after this record
+    bool group = false;       // undoing this record goes on with the record before it
+    uint8_t lineFlags = 0;    // flags of the caret line when the step began
+    UndoPosition before;      // caret when the step began
+    UndoPosition after;       // caret when the step ended
+    UndoPosition at;          // where the edit applies: text2/text removed from here forward,
+                              // then text (insert kinds) inserted here
+    std::string text;         // inserted bytes (insert kinds) or removed bytes (delete kinds)
+    std::string text2;        // Overwrite / FlipCase: the bytes put in place of `text`
+    std::string flagsBefore;  // flags of the lines at.line, at.line+1, ... before the edit
+    std::string flagsAfter;   // ... and after it
+    int64_t serial = 0;       // the state the text is in after this record
 
     // What the edit removes from `at` and what it leaves there.
     const std::string& Removed() const;
@@ -73,7 +73,7 @@ struct UndoRecord {
 };
 
 class UndoTarget {
-public:
+  public:
     virtual ~UndoTarget() = default;
     // Play a record back (undo) or forward (redo). With `restoreChanged` the lines' LF_CHANGED
     // bits come from the record's flags; without, the lines are marked changed (the state
@@ -87,7 +87,7 @@ public:
 };
 
 class UndoList {
-public:
+  public:
     static constexpr size_t kDefaultLimitKb = 1024;
 
     // limitKb = 0 switches the size checks off.
@@ -138,13 +138,13 @@ public:
     // A readable listing of the history (for test failures).
     std::string Dump() const;
 
-private:
+  private:
     int64_t StateSerial() const { return current_ ? records_[current_ - 1].serial : baseSerial_; }
     void DropOldest();
 
     std::deque<UndoRecord> records_;
-    size_t current_ = 0;      // records before this index are applied
-    UndoRecord pending_;      // the step being written
+    size_t current_ = 0;  // records before this index are applied
+    UndoRecord pending_;  // the step being written
     bool pendingOpen_ = false;
     bool pendingGroup_ = false;
     size_t total_ = 0;

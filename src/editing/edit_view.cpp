@@ -70,7 +70,9 @@ view::LineText CElwView::TextOf(const LineRecord* r) const {
     return view::LineText(r);
 }
 
-std::string CElwView::LineContent(const LineRecord* r) const { return TextOf(r).Content(); }
+std::string CElwView::LineContent(const LineRecord* r) const {
+    return TextOf(r).Content();
+}
 
 int32_t CElwView::RowsOf(LineRecord* r) const {
     if (r->rows <= 0) r->rows = layout_.RowCount(TextOf(r));
@@ -114,7 +116,9 @@ void CElwView::ReleaseBuffer() {
     shared_.bufferOwner = nullptr;
 }
 
-void CElwView::Sync() { ReleaseBuffer(); }
+void CElwView::Sync() {
+    ReleaseBuffer();
+}
 
 LineRecord* RecordFrom(LineRecord* r, int from, int to) {
     while (r && from < to) r = r->next, ++from;
@@ -314,7 +318,8 @@ void CElwView::Commit(UndoKind kind, UndoPosition before, UndoPosition at, std::
     r.text = std::move(text);
     r.text2 = std::move(text2);
     r.flagsBefore = std::move(flagsBefore);
-    size_t lines = 1 + static_cast<size_t>(std::count(r.Inserted().begin(), r.Inserted().end(), '\n'));
+    size_t lines =
+        1 + static_cast<size_t>(std::count(r.Inserted().begin(), r.Inserted().end(), '\n'));
     r.flagsAfter = FlagsOf(at.line, lines);
     undo_.RecordStep(std::move(r));
     undo_.EndStep(CaretPosition());
@@ -413,7 +418,9 @@ void CElwView::PlayAgain(const UndoRecord& r) {
             Commit(UndoKind::Overwrite, at, at, removed, ins, fb);
             break;
         }
-        default: InsertAtCaret(r.Inserted(), r.kind); break;
+        default:
+            InsertAtCaret(r.Inserted(), r.kind);
+            break;
     }
     goal_ = -1;
     KeepCaretVisible(0, 0);
@@ -486,20 +493,48 @@ bool CElwView::Execute(CommandId id, int keyRepeat) {
     if (shared_.recorder) shared_.recorder->RecordCommand(id);
     CommandScope scope(*this);
     switch (id) {
-        case CommandId::CsrUp: MoveUp(); return true;
-        case CommandId::CsrDown: MoveDown(); return true;
-        case CommandId::CsrLeft: MoveLeft(); break;
-        case CommandId::CsrRight: MoveRight(); break;
-        case CommandId::WordLeft: WordLeft(); break;
-        case CommandId::WordRight: WordRight(); break;
-        case CommandId::BegLine: TopOfLine(); break;
-        case CommandId::EndLine: EndOfLine(); break;
-        case CommandId::LeftSide: LeftSide(); break;
-        case CommandId::RightSide: RightSide(); break;
-        case CommandId::TextTop: TextTop(); break;
-        case CommandId::TextBot: TextBottom(); break;
-        case CommandId::ModeInsert: shared_.insertMode = !shared_.insertMode; return true;
-        case CommandId::ModeAutoSplit: options_.autoSplit = !options_.autoSplit; return true;
+        case CommandId::CsrUp:
+            MoveUp();
+            return true;
+        case CommandId::CsrDown:
+            MoveDown();
+            return true;
+        case CommandId::CsrLeft:
+            MoveLeft();
+            break;
+        case CommandId::CsrRight:
+            MoveRight();
+            break;
+        case CommandId::WordLeft:
+            WordLeft();
+            break;
+        case CommandId::WordRight:
+            WordRight();
+            break;
+        case CommandId::BegLine:
+            TopOfLine();
+            break;
+        case CommandId::EndLine:
+            EndOfLine();
+            break;
+        case CommandId::LeftSide:
+            LeftSide();
+            break;
+        case CommandId::RightSide:
+            RightSide();
+            break;
+        case CommandId::TextTop:
+            TextTop();
+            break;
+        case CommandId::TextBot:
+            TextBottom();
+            break;
+        case CommandId::ModeInsert:
+            shared_.insertMode = !shared_.insertMode;
+            return true;
+        case CommandId::ModeAutoSplit:
+            options_.autoSplit = !options_.autoSplit;
+            return true;
         // Undo and redo change the text: not in a read-only document.
         case CommandId::Undo:
             if (!doc_.readOnly) undo_.Undo(*this);

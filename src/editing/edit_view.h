@@ -39,7 +39,7 @@ document::LineRecord* RecordFrom(document::LineRecord* r, int from, int to);
 
 // Every command reports itself here before it acts (the key-macro recorder).
 class CommandRecorder {
-public:
+  public:
     virtual ~CommandRecorder() = default;
     virtual void RecordCommand(CommandId id) = 0;
     // A typed character: one byte, or a double-byte character as lead << 8 | trail.
@@ -48,14 +48,14 @@ public:
 
 // The find string of the find and replace state (PasteFindString inserts it).
 class FindStringSource {
-public:
+  public:
     virtual ~FindStringSource() = default;
     virtual std::string FindString() const = 0;
 };
 
 // The selection, filled in by the selection code; without one the view has no selection.
 class SelectionHooks {
-public:
+  public:
     virtual ~SelectionHooks() = default;
     virtual bool HasSelection(const CElwView&) const = 0;
     virtual bool IsBox(const CElwView&) const = 0;
@@ -74,8 +74,8 @@ public:
 struct StepDoRequest {
     bool canUndo = false;
     bool canRedo = false;
-    int steps = 1;         // remembered between calls
-    bool redo = false;     // the button pressed
+    int steps = 1;      // remembered between calls
+    bool redo = false;  // the button pressed
 };
 
 // State shared by all views of the program.
@@ -87,7 +87,7 @@ struct EditorShared {
     // Whether each slot of the stack holds UTF-8 text (lines move between documents).
     bool stackUtf8[document::LineStack::kSlots] = {};
     bool insertMode = true;
-    std::string pendingChar;       // bytes of a multi-byte character typed so far
+    std::string pendingChar;  // bytes of a multi-byte character typed so far
     bool controlCodePending = false;
     int stepDoSteps = 1;
 
@@ -105,7 +105,7 @@ struct EditorShared {
 };
 
 class CElwView : public document::UndoTarget {
-public:
+  public:
     CElwView(document::CElwDoc& doc, document::UndoList& undo, EditorShared& shared,
              const view::LayoutOptions& layout = {}, const EditOptions& options = {});
     ~CElwView() override;
@@ -162,7 +162,7 @@ public:
     struct Row {
         const document::LineRecord* line;
         int lineNumber;
-        size_t start;   // byte offsets of the row in the line
+        size_t start;  // byte offsets of the row in the line
         size_t end;
         int32_t index;  // the row's index in its line
         std::string text;
@@ -200,16 +200,14 @@ public:
     // Hands the line buffer back (another view needs it).
     void ReleaseBuffer();
 
-private:
+  private:
     friend class CommandScope;
 
     // The line buffer holding the caret line, loaded on demand.
     document::LineEditBuffer& Buffer();
     bool BufferHolds(const document::LineRecord* r) const;
     view::LineText CaretText() const { return TextOf(line_); }
-    document::UndoPosition CaretPosition() const {
-        return {lineNo_, static_cast<uint32_t>(pos_)};
-    }
+    document::UndoPosition CaretPosition() const { return {lineNo_, static_cast<uint32_t>(pos_)}; }
     // Moves the caret to another line (writing the buffer back); keeps the row bookkeeping.
     void GoToLine(int lineNumber);
     void SetPos(size_t pos);
@@ -298,9 +296,9 @@ private:
     document::LineRecord* line_ = nullptr;
     int lineNo_ = 1;
     size_t pos_ = 0;
-    int64_t lineRow_ = 0;      // display row of the caret line's first row
-    int virtualCol_ = -1;      // caret column beyond the line end, or -1
-    int goal_ = -1;            // goal column of vertical moves, or -1
+    int64_t lineRow_ = 0;  // display row of the caret line's first row
+    int virtualCol_ = -1;  // caret column beyond the line end, or -1
+    int goal_ = -1;        // goal column of vertical moves, or -1
     int64_t topRow_ = 0;
     int left_ = 0;
     int rows_ = 25;
@@ -315,7 +313,7 @@ private:
 
 // Brackets one command: the records made inside form one undo group.
 class CommandScope {
-public:
+  public:
     explicit CommandScope(CElwView& v) : v_(v) {
         if (v_.commandDepth_++ == 0) v_.recordsInCommand_ = 0;
     }
@@ -323,7 +321,7 @@ public:
     CommandScope(const CommandScope&) = delete;
     CommandScope& operator=(const CommandScope&) = delete;
 
-private:
+  private:
     CElwView& v_;
 };
 

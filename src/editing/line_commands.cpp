@@ -60,8 +60,10 @@ void CElwView::PopLine() {
     if (fromUtf8 != toUtf8) {
         std::string converted;
         const int acp = doc_.env().CodePage();
-        if (toUtf8) document::AnsiToUtf8(converted, content, acp);
-        else document::Utf8ToAnsi(converted, content, acp);
+        if (toUtf8)
+            document::AnsiToUtf8(converted, content, acp);
+        else
+            document::Utf8ToAnsi(converted, content, acp);
         content.swap(converted);
     }
     InsertLinesAbove(content);
@@ -104,8 +106,8 @@ void CElwView::TimeStamp() {
         std::time_t now = std::time(nullptr);
         localtime_r(&now, &tm);
     }
-    const char* format = doc_.env().CodePage() == 932 ? "%Y/%m/%d(%a) %H:%M:%S"
-                                                      : "%m/%d/%Y(%a) %H:%M:%S";
+    const char* format =
+        doc_.env().CodePage() == 932 ? "%Y/%m/%d(%a) %H:%M:%S" : "%m/%d/%Y(%a) %H:%M:%S";
     char buf[30];
     size_t n = std::strftime(buf, sizeof buf, format, &tm);
     if (n) InsertText(std::string_view(buf, n));

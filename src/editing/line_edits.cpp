@@ -16,7 +16,9 @@ using document::UndoPosition;
 
 namespace {
 
-constexpr bool IsAsciiLetter(uint8_t b) { return (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z'); }
+constexpr bool IsAsciiLetter(uint8_t b) {
+    return (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z');
+}
 constexpr char FlipLetter(char c) {
     auto b = static_cast<uint8_t>(c);
     return IsAsciiLetter(b) ? static_cast<char>(b ^ 0x20) : c;
@@ -26,14 +28,29 @@ constexpr char FlipLetter(char c) {
 
 bool CElwView::Edit(CommandId id) {
     switch (id) {
-        case CommandId::BackSpace: case CommandId::DeleteChar: case CommandId::InsertTab:
-        case CommandId::ChangeCase: case CommandId::ChgCaseOne: case CommandId::DeleteAfter:
-        case CommandId::DeleteTop: case CommandId::WordBS: case CommandId::WordDel:
-        case CommandId::RepeatOne: case CommandId::WordPaste: case CommandId::TimeStamp:
-        case CommandId::SplitLine: case CommandId::InsertAft: case CommandId::InsertBef:
-        case CommandId::DupLine: case CommandId::DeleteLine: case CommandId::PopLine:
-        case CommandId::Repeat: case CommandId::InputCtrl: break;
-        default: return false;
+        case CommandId::BackSpace:
+        case CommandId::DeleteChar:
+        case CommandId::InsertTab:
+        case CommandId::ChangeCase:
+        case CommandId::ChgCaseOne:
+        case CommandId::DeleteAfter:
+        case CommandId::DeleteTop:
+        case CommandId::WordBS:
+        case CommandId::WordDel:
+        case CommandId::RepeatOne:
+        case CommandId::WordPaste:
+        case CommandId::TimeStamp:
+        case CommandId::SplitLine:
+        case CommandId::InsertAft:
+        case CommandId::InsertBef:
+        case CommandId::DupLine:
+        case CommandId::DeleteLine:
+        case CommandId::PopLine:
+        case CommandId::Repeat:
+        case CommandId::InputCtrl:
+            break;
+        default:
+            return false;
     }
     if (doc_.readOnly) return true;
     switch (id) {
@@ -41,19 +58,45 @@ bool CElwView::Edit(CommandId id) {
             shared_.controlCodePending = true;
             if (shared_.ui) shared_.ui->SetStatusText("Input control code.");
             return true;
-        case CommandId::BackSpace: BackSpace(); break;
-        case CommandId::DeleteChar: DeleteChar(); break;
-        case CommandId::InsertTab: Tab(); break;
-        case CommandId::ChangeCase: FlipCase(); break;
-        case CommandId::ChgCaseOne: FlipCaseOne(); break;
-        case CommandId::DeleteAfter: DeleteToEnd(); break;
-        case CommandId::DeleteTop: DeleteToTop(); break;
-        case CommandId::WordBS: BackSpaceWord(); break;
-        case CommandId::WordDel: DeleteWord(); break;
-        case CommandId::RepeatOne: RepeatChar(); break;
-        case CommandId::WordPaste: PasteFindString(); break;
-        case CommandId::TimeStamp: TimeStamp(); break;
-        case CommandId::SplitLine: SplitLine(false, false); break;
+        case CommandId::BackSpace:
+            BackSpace();
+            break;
+        case CommandId::DeleteChar:
+            DeleteChar();
+            break;
+        case CommandId::InsertTab:
+            Tab();
+            break;
+        case CommandId::ChangeCase:
+            FlipCase();
+            break;
+        case CommandId::ChgCaseOne:
+            FlipCaseOne();
+            break;
+        case CommandId::DeleteAfter:
+            DeleteToEnd();
+            break;
+        case CommandId::DeleteTop:
+            DeleteToTop();
+            break;
+        case CommandId::WordBS:
+            BackSpaceWord();
+            break;
+        case CommandId::WordDel:
+            DeleteWord();
+            break;
+        case CommandId::RepeatOne:
+            RepeatChar();
+            break;
+        case CommandId::WordPaste:
+            PasteFindString();
+            break;
+        case CommandId::TimeStamp:
+            TimeStamp();
+            break;
+        case CommandId::SplitLine:
+            SplitLine(false, false);
+            break;
         case CommandId::InsertAft:
             EndOfLine();
             SplitLine(false, false);
@@ -66,11 +109,20 @@ bool CElwView::Edit(CommandId id) {
             goal_ = -1;
             if (MoveRowUp()) pos_ = CaretText().end();
             break;
-        case CommandId::DupLine: Duplicate(); break;
-        case CommandId::DeleteLine: DeleteLine(); break;
-        case CommandId::PopLine: PopLine(); break;
-        case CommandId::Repeat: undo_.RepeatLast(*this); break;
-        default: break;
+        case CommandId::DupLine:
+            Duplicate();
+            break;
+        case CommandId::DeleteLine:
+            DeleteLine();
+            break;
+        case CommandId::PopLine:
+            PopLine();
+            break;
+        case CommandId::Repeat:
+            undo_.RepeatLast(*this);
+            break;
+        default:
+            break;
     }
     goal_ = -1;
     KeepCaretVisible(0, 0);
@@ -127,8 +179,10 @@ void CElwView::TypeOne(const std::string& ch) {
     }
     if (ch == "}" && options_.cFile && options_.cppMode) CloseBrace();
     if (AutoSplitBefore(ch)) return;
-    if (!shared_.insertMode && pos_ < CaretText().end()) OverwriteOne(ch);
-    else InsertAtCaret(ch, UndoKind::Type);
+    if (!shared_.insertMode && pos_ < CaretText().end())
+        OverwriteOne(ch);
+    else
+        InsertAtCaret(ch, UndoKind::Type);
 }
 
 void CElwView::OverwriteOne(const std::string& ch) {
@@ -291,7 +345,8 @@ void CElwView::DeleteToTop() {
 std::string CElwView::IndentFor(const std::string& line, bool bullets) const {
     const int limit = layout_.wrapColumn() - 10;
     const size_t byteLimit = document::LineEditBuffer::kSize - 5;
-    const view::CharSet ankTitle(options_.ankTitle.empty() ? kDefaultAnkTitle : options_.ankTitle, {});
+    const view::CharSet ankTitle(options_.ankTitle.empty() ? kDefaultAnkTitle : options_.ankTitle,
+                                 {});
     const view::CharSet dbcsTitle({}, options_.dbcsTitle);
     view::LineText t(line, "\n");
     std::string out;
@@ -340,8 +395,7 @@ void CElwView::SplitLine(bool bullets, bool formatted) {
         size_t b = content.find_first_not_of(" \t");
         if (b != std::string::npos && content.compare(b, 6, "switch") == 0) noted = 0;
     }
-    if (options_.removeSpaces && pos_ > 0 &&
-        content.find_first_not_of(" \t") >= pos_) {
+    if (options_.removeSpaces && pos_ > 0 && content.find_first_not_of(" \t") >= pos_) {
         DeleteToTop();
         content = CaretText().Content();
     }
@@ -411,7 +465,8 @@ static std::string FlipLetters(std::string_view text, int codePage) {
     std::string out(text);
     const char* end = out.data() + out.size();
     for (char* p = out.data(); p < end;) {
-        const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+        const char* lf =
+            static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
         size_t len = document::CharLength(codePage, p, lf ? lf : end);
         if (len == 1) *p = FlipLetter(*p);
         p += len;

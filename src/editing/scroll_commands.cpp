@@ -66,19 +66,31 @@ bool CElwView::Scroll(CommandId id, int keyRepeat) {
     const int accel = keyRepeat >= 3 ? 2 : 1;
     const bool fast = options_.accelerate && keyRepeat > options_.accelRepeat;
     switch (id) {
-        case CommandId::RollUp: RollUpKeep(accel); break;
-        case CommandId::RollDown: RollDownKeep(accel); break;
+        case CommandId::RollUp:
+            RollUpKeep(accel);
+            break;
+        case CommandId::RollDown:
+            RollDownKeep(accel);
+            break;
         case CommandId::NormalRlUp:
-        case CommandId::SlowRlup: RollWithCaret(1); break;
+        case CommandId::SlowRlup:
+            RollWithCaret(1);
+            break;
         case CommandId::NormalRlDn:
-        case CommandId::SlowRldn: RollWithCaret(-1); break;
+        case CommandId::SlowRldn:
+            RollWithCaret(-1);
+            break;
         case CommandId::SRollUp:
-            if (fast && options_.accelMode == 1) RollWithCaret(4);
-            else for (int i = 0; i < (fast ? 2 : 1); ++i) RollWithCaret(2);
+            if (fast && options_.accelMode == 1)
+                RollWithCaret(4);
+            else
+                for (int i = 0; i < (fast ? 2 : 1); ++i) RollWithCaret(2);
             break;
         case CommandId::SRollDown:
-            if (fast && options_.accelMode == 1) RollWithCaret(-4);
-            else for (int i = 0; i < (fast ? 2 : 1); ++i) RollWithCaret(-2);
+            if (fast && options_.accelMode == 1)
+                RollWithCaret(-4);
+            else
+                for (int i = 0; i < (fast ? 2 : 1); ++i) RollWithCaret(-2);
             break;
         case CommandId::AnothRollUp:
             if (other_) other_->RollWithCaret(1);
@@ -94,20 +106,35 @@ bool CElwView::Scroll(CommandId id, int keyRepeat) {
             if (other_) other_->RollWithCaret(-1);
             RollWithCaret(-1);
             break;
-        case CommandId::HalfPageUp: RollWithCaret(std::max(1, (rows - 1) / 2)); break;
-        case CommandId::HalfPageDown: RollWithCaret(-std::max(1, (rows - 1) / 2)); break;
-        case CommandId::PageUp: RollWithCaret(std::max(1, rows - 1)); break;
-        case CommandId::PageDown: RollWithCaret(-std::max(1, rows - 1)); break;
+        case CommandId::HalfPageUp:
+            RollWithCaret(std::max(1, (rows - 1) / 2));
+            break;
+        case CommandId::HalfPageDown:
+            RollWithCaret(-std::max(1, (rows - 1) / 2));
+            break;
+        case CommandId::PageUp:
+            RollWithCaret(std::max(1, rows - 1));
+            break;
+        case CommandId::PageDown:
+            RollWithCaret(-std::max(1, rows - 1));
+            break;
         case CommandId::RollLeft:
             if (left_ > 0) --left_;
             return true;
         case CommandId::RollRight:
             if (left_ + columns_ <= layout_.wrapColumn()) ++left_;
             return true;
-        case CommandId::MakeTop: ScrollTo(caretRow()); return true;
-        case CommandId::MakeBot: ScrollTo(caretRow() - (rows - 1)); return true;
-        case CommandId::MakeMid: ScrollTo(caretRow() - rows / 2); return true;
-        default: return false;
+        case CommandId::MakeTop:
+            ScrollTo(caretRow());
+            return true;
+        case CommandId::MakeBot:
+            ScrollTo(caretRow() - (rows - 1));
+            return true;
+        case CommandId::MakeMid:
+            ScrollTo(caretRow() - rows / 2);
+            return true;
+        default:
+            return false;
     }
     CaretMoved();
     return true;

@@ -11,14 +11,19 @@ using document::UndoKind;
 
 namespace {
 
-constexpr bool IsHiragana(uint16_t code) { return code >= 0x100 && (code >> 8) == 0x82; }
-constexpr bool IsBlank(uint16_t code) { return code == ' ' || code == '\t' || code == 0x8140; }
+constexpr bool IsHiragana(uint16_t code) {
+    return code >= 0x100 && (code >> 8) == 0x82;
+}
+constexpr bool IsBlank(uint16_t code) {
+    return code == ' ' || code == '\t' || code == 0x8140;
+}
 constexpr bool ClassDelimits(WordClass c) {
     return c == WordClass::AnkDelimiter || c == WordClass::DbcsDelimiter;
 }
 
 // Character starts of [0, end).
-std::vector<size_t> CharStarts(const view::LineLayout& layout, const view::LineText& t, size_t end) {
+std::vector<size_t> CharStarts(const view::LineLayout& layout, const view::LineText& t,
+                               size_t end) {
     std::vector<size_t> s;
     for (size_t q = 0; q < end; q += layout.CharLen(t, q)) s.push_back(q);
     return s;
@@ -46,8 +51,10 @@ void CElwView::WordRight() {
         uint16_t code = CodeAt(t, i, len);
         bool delim = words_.IsDelimiter(code);
         if (len > 1) {
-            if (IsHiragana(code)) hiragana = true;
-            else if (hiragana && (code >> 8) != 0x81) break;
+            if (IsHiragana(code))
+                hiragana = true;
+            else if (hiragana && (code >> 8) != 0x81)
+                break;
         } else if (hiragana && !delim) {
             break;
         }

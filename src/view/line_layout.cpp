@@ -47,9 +47,12 @@ uint16_t CharCode(int codePage, const LineText& t, size_t i, size_t len) {
     if (len <= 1) return t[i];
     if (!IsUtf8CodePage(codePage)) return static_cast<uint16_t>(t[i] << 8 | t[i + 1]);
     char32_t cp;
-    if (len == 2) cp = (t[i] & 0x1Fu) << 6 | (t[i + 1] & 0x3Fu);
-    else if (len == 3) cp = (t[i] & 0x0Fu) << 12 | (t[i + 1] & 0x3Fu) << 6 | (t[i + 2] & 0x3Fu);
-    else return 0xFFFF;
+    if (len == 2)
+        cp = (t[i] & 0x1Fu) << 6 | (t[i + 1] & 0x3Fu);
+    else if (len == 3)
+        cp = (t[i] & 0x0Fu) << 12 | (t[i + 1] & 0x3Fu) << 6 | (t[i + 2] & 0x3Fu);
+    else
+        return 0xFFFF;
     if (cp < 0x80) return 0xFFFF;  // an overlong form is no ASCII character
     uint16_t code = platform::EncodeChar(932, static_cast<char16_t>(cp));
     return code < 0x100 && cp >= 0x80 ? 0xFFFF : code;

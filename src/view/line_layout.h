@@ -23,11 +23,14 @@ namespace norv::view {
 
 // The text of one line, in one or two spans; the last byte is the line feed.
 class LineText {
-public:
+  public:
     LineText() = default;
     explicit LineText(const document::LineRecord* r) : a_(r->text()), na_(r->length) {}
     explicit LineText(const document::LineEditBuffer& b)
-        : a_(b.Before().data()), na_(b.Before().size()), b_(b.After().data()), nb_(b.After().size()) {}
+        : a_(b.Before().data()),
+          na_(b.Before().size()),
+          b_(b.After().data()),
+          nb_(b.After().size()) {}
     LineText(std::string_view a, std::string_view b = {})
         : a_(a.data()), na_(a.size()), b_(b.data()), nb_(b.size()) {}
 
@@ -41,7 +44,7 @@ public:
     std::string Slice(size_t from, size_t to) const;
     std::string Content() const { return Slice(0, end()); }
 
-private:
+  private:
     const char* a_ = nullptr;
     size_t na_ = 0;
     const char* b_ = nullptr;
@@ -55,26 +58,26 @@ inline constexpr std::string_view kDefaultAnkBura = ")]},.";
 inline constexpr std::string_view kDefaultDbcsSet = " ";
 
 struct LayoutOptions {
-    int wrapColumn = 80;       // W, at least 1
-    int tabWidth = 8;          // T
-    bool noWordWrap = false;   // cut only at the column, no line-breaking sets
-    int codePage = 932;        // the character model (65000/65001: UTF-8)
+    int wrapColumn = 80;      // W, at least 1
+    int tabWidth = 8;         // T
+    bool noWordWrap = false;  // cut only at the column, no line-breaking sets
+    int codePage = 932;       // the character model (65000/65001: UTF-8)
     // Line-breaking sets as Shift-JIS text; empty means the default.
-    std::string ankOida;   // pushed to the next row instead of ending a row
-    std::string ankBura;   // may hang beyond the wrap column
+    std::string ankOida;  // pushed to the next row instead of ending a row
+    std::string ankBura;  // may hang beyond the wrap column
     std::string dbcsOida;
     std::string dbcsBura;
 };
 
 // A set of characters: single bytes and double-byte codes (lead << 8 | trail, Shift-JIS).
 class CharSet {
-public:
+  public:
     CharSet() = default;
     // Single bytes of `ank` and double-byte characters of `dbcs` (its single bytes ignored).
     CharSet(std::string_view ank, std::string_view dbcs);
     bool Contains(uint16_t code) const;
 
-private:
+  private:
     std::bitset<256> ank_;
     std::vector<uint16_t> dbcs_;
 };
@@ -85,7 +88,7 @@ private:
 uint16_t CharCode(int codePage, const LineText& t, size_t i, size_t len);
 
 class LineLayout {
-public:
+  public:
     explicit LineLayout(const LayoutOptions& options = {});
 
     const LayoutOptions& options() const { return options_; }
@@ -131,7 +134,7 @@ public:
     // The start of row `index` of the line (the last row when there are fewer).
     size_t RowStartAt(const LineText& t, int32_t index) const;
 
-private:
+  private:
     bool IsBura(const LineText& t, size_t i, size_t len) const;
     bool IsOida(const LineText& t, size_t i, size_t len) const;
     size_t AdjustCut(const LineText& t, size_t rowStart, size_t cut) const;

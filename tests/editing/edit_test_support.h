@@ -82,7 +82,8 @@ struct Editor {
         size_t start = 0;
         for (;;) {
             size_t nl = text.find('\n', start);
-            std::string line = Encode(enc, text.substr(start, nl == std::string::npos ? std::string::npos : nl - start));
+            std::string line = Encode(
+                enc, text.substr(start, nl == std::string::npos ? std::string::npos : nl - start));
             doc.lines().AppendContent(line.data(), line.size(), 0);
             if (nl == std::string::npos) break;
             start = nl + 1;
@@ -98,7 +99,8 @@ struct Editor {
         if (auto* id = std::get_if<CommandId>(&s)) {
             view->Execute(*id);
         } else {
-            for (char c : Encode(enc, std::get<std::string>(s))) view->TypeByte(static_cast<uint8_t>(c));
+            for (char c : Encode(enc, std::get<std::string>(s)))
+                view->TypeByte(static_cast<uint8_t>(c));
         }
     }
 

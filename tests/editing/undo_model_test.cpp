@@ -15,7 +15,7 @@ using testing::Enc;
 using C = CommandId;
 
 class Model {
-public:
+  public:
     explicit Model(uint32_t seed) : rng_(seed) {}
 
     int Int(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
@@ -23,9 +23,9 @@ public:
 
     // A piece of text in UTF-8: letters, blanks, punctuation, kana and kanji.
     std::string Piece(int maxChars) {
-        static const char* const kPieces[] = {"a", "b", "Z", "q", " ", " ", "\t", ",", ".", "(",
-                                              ")", "{", "}", ":", "-", "*", "ひ", "ら", "カ",
-                                              "漢", "字", "　", "、", "。", "ｱ", "1", "\\"};
+        static const char* const kPieces[] = {"a",  "b",  "Z",  "q",  " ",  " ",  "\t", ",",  ".",
+                                              "(",  ")",  "{",  "}",  ":",  "-",  "*",  "ひ", "ら",
+                                              "カ", "漢", "字", "　", "、", "。", "ｱ",  "1",  "\\"};
         std::string s;
         int n = Int(0, maxChars);
         for (int i = 0; i < n; ++i) s += kPieces[Int(0, static_cast<int>(std::size(kPieces)) - 1)];
@@ -42,17 +42,17 @@ public:
         return s;
     }
 
-private:
+  private:
     std::mt19937 rng_;
 };
 
 constexpr CommandId kCommands[] = {
-    C::CsrUp, C::CsrDown, C::CsrLeft, C::CsrRight, C::WordLeft, C::WordRight, C::BegLine,
-    C::EndLine, C::LeftSide, C::RightSide, C::BackSpace, C::DeleteChar, C::InsertTab,
-    C::ChangeCase, C::ChgCaseOne, C::DeleteAfter, C::DeleteTop, C::WordBS, C::WordDel,
-    C::RepeatOne, C::SplitLine, C::InsertAft, C::InsertBef, C::DupLine, C::DeleteLine,
-    C::PopLine, C::Repeat, C::ModeInsert, C::NormalRlUp, C::NormalRlDn, C::RollUp, C::RollDown,
-    C::PageUp, C::PageDown, C::TextTop, C::TextBot,
+    C::CsrUp,      C::CsrDown,    C::CsrLeft,    C::CsrRight,    C::WordLeft,   C::WordRight,
+    C::BegLine,    C::EndLine,    C::LeftSide,   C::RightSide,   C::BackSpace,  C::DeleteChar,
+    C::InsertTab,  C::ChangeCase, C::ChgCaseOne, C::DeleteAfter, C::DeleteTop,  C::WordBS,
+    C::WordDel,    C::RepeatOne,  C::SplitLine,  C::InsertAft,   C::InsertBef,  C::DupLine,
+    C::DeleteLine, C::PopLine,    C::Repeat,     C::ModeInsert,  C::NormalRlUp, C::NormalRlDn,
+    C::RollUp,     C::RollDown,   C::PageUp,     C::PageDown,    C::TextTop,    C::TextBot,
 };
 
 void RunSequence(uint32_t seed) {
@@ -78,9 +78,9 @@ void RunSequence(uint32_t seed) {
     ed.Load(text);
     // Random flags as a loaded file would have them.
     for (document::LineRecord* r = ed.doc.lines().first(); r; r = r->next) {
-        r->flags = static_cast<uint8_t>((m.Chance(20) ? document::LF_MARK : 0) |
-                                        (m.Chance(20) ? document::LF_FORMATTED : 0) |
-                                        (m.Chance(50) ? document::LF_EOL_CRLF : document::LF_EOL_LF));
+        r->flags = static_cast<uint8_t>(
+            (m.Chance(20) ? document::LF_MARK : 0) | (m.Chance(20) ? document::LF_FORMATTED : 0) |
+            (m.Chance(50) ? document::LF_EOL_CRLF : document::LF_EOL_LF));
     }
     ed.view->SetWindowSize(m.Int(1, 8), 20);
     ed.view->SetCaret(m.Int(1, ed.doc.lines().count()), static_cast<size_t>(m.Int(0, 30)));
@@ -111,7 +111,8 @@ void RunSequence(uint32_t seed) {
             ed.view->Execute(id);
         }
         SCOPED_TRACE("seed " + std::to_string(seed) + " step " + std::to_string(i) + " " + trace);
-        if (getenv("NORV_MODEL_TRACE")) printf("%s\n%s\n%s", trace.c_str(), ed.Marked().c_str(), ed.undo.Dump().c_str());
+        if (getenv("NORV_MODEL_TRACE"))
+            printf("%s\n%s\n%s", trace.c_str(), ed.Marked().c_str(), ed.undo.Dump().c_str());
         ed.CheckConsistent();
         if (::testing::Test::HasFatalFailure()) return;
     }

@@ -288,7 +288,7 @@ TEST(LongLines, APoppedLineThatGrowsInConversionContinuesOnANewLine) {
 }
 
 class FixedStream : public SelectionHooks {
-public:
+  public:
     bool HasSelection(const CElwView&) const override { return true; }
     bool IsBox(const CElwView&) const override { return false; }
     void DeleteSelection(CElwView&) override {}

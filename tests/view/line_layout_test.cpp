@@ -1,11 +1,12 @@
 // Line layout: where rows are cut, how wide they are, and where a column lands.
+#include "view/line_layout.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "document/codecs.h"
-#include "view/line_layout.h"
 
 namespace norv::view {
 namespace {
@@ -53,23 +54,32 @@ TEST(LineLayout, CutsRowsAtTheWrapColumnAndAtBreakOpportunities) {
         {"short line", Wrap(80), "abc", {"abc"}},
         {"empty line", Wrap(80), "", {""}},
         {"81 letters cut after column 80", Wrap(80), a81, {std::string(80, 'a'), "a"}},
-        {"word wrap after the blank in column 60", Wrap(80), blank60,
+        {"word wrap after the blank in column 60",
+         Wrap(80),
+         blank60,
          {std::string(59, 'a') + " ", std::string(30, 'b')}},
         {"exactly W columns: one row", Wrap(10), "0123456789", {"0123456789"}},
-        {"exactly W columns without word wrap: an empty second row", Wrap(10, 8, true),
-         "0123456789", {"0123456789", ""}},
-        {"a tab at column 78 reaches 80 and ends the row", Wrap(80),
-         std::string(78, 'x') + "\ty", {std::string(78, 'x') + "\t", "y"}},
+        {"exactly W columns without word wrap: an empty second row",
+         Wrap(10, 8, true),
+         "0123456789",
+         {"0123456789", ""}},
+        {"a tab at column 78 reaches 80 and ends the row",
+         Wrap(80),
+         std::string(78, 'x') + "\ty",
+         {std::string(78, 'x') + "\t", "y"}},
         {"a space at the cut hangs in the row", Wrap(5), "abcde fgh", {"abcde ", "fgh"}},
         {"a full stop just after the column hangs", Wrap(5), "abcde.fg", {"abcde.", "fg"}},
-        {"two hanging characters go to the next row with the one before", Wrap(5),
-         "abcde).", {"abcd", "e)."}},
+        {"two hanging characters go to the next row with the one before",
+         Wrap(5),
+         "abcde).",
+         {"abcd", "e)."}},
         {"an opening bracket starts the next row", Wrap(6), "ab cd(efgh", {"ab cd", "(efgh"}},
         {"a comma is a break opportunity", Wrap(6), "ab,cdefgh", {"ab,", "cdefgh"}},
-        {"no word wrap cuts only at the column", Wrap(6, 8, true), "ab cdefgh",
-         {"ab cde", "fgh"}},
+        {"no word wrap cuts only at the column", Wrap(6, 8, true), "ab cdefgh", {"ab cde", "fgh"}},
         // A zero byte is an ordinary character: the text after it is laid out, not hidden.
-        {"a zero byte does not end the line", Wrap(4, 8, true), std::string("ab\0cdef", 7),
+        {"a zero byte does not end the line",
+         Wrap(4, 8, true),
+         std::string("ab\0cdef", 7),
          {std::string("ab\0c", 4), "def"}},
     };
     for (const auto& c : kCases) {
