@@ -693,8 +693,11 @@ slow:
         NEXT();
     }
     L_kCallB: {
-        const uint32_t id = OPERAND();
-        if (!CallBuiltin(id, sp) || faulted_) goto stopped;
+        // A copy, so that the stack pointer's address is never taken and it can stay in a
+        // register through the whole loop.
+        uint32_t callSp = sp;
+        if (!CallBuiltin(OPERAND(), callSp) || faulted_) goto stopped;
+        sp = callSp;
         pc += 5;
         NEXT();
     }
