@@ -111,7 +111,7 @@ void RunSequence(uint32_t seed) {
             ed.view->Execute(id);
         }
         SCOPED_TRACE("seed " + std::to_string(seed) + " step " + std::to_string(i) + " " + trace);
-        if (getenv("NORV_MODEL_TRACE"))
+        if (std::getenv("NORV_MODEL_TRACE"))
             printf("%s\n%s\n%s", trace.c_str(), ed.Marked().c_str(), ed.undo.Dump().c_str());
         ed.CheckConsistent();
         if (::testing::Test::HasFatalFailure()) return;
@@ -144,7 +144,8 @@ void RunSequence(uint32_t seed) {
 }
 
 TEST(UndoModel, RandomEditsUndoToTheOriginalAndRedoToTheEdit) {
-    uint32_t first = getenv("NORV_MODEL_SEED") ? uint32_t(atoi(getenv("NORV_MODEL_SEED"))) : 1;
+    uint32_t first =
+        std::getenv("NORV_MODEL_SEED") ? uint32_t(std::atoi(std::getenv("NORV_MODEL_SEED"))) : 1;
     for (uint32_t seed = first; seed <= 2000; ++seed) {
         RunSequence(seed);
         if (HasFatalFailure()) return;
