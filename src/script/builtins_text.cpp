@@ -2,6 +2,7 @@
 // a double-byte character in two; the MB forms count characters. Lead bytes are those of the
 // system code page; a lead byte at the very end of a string is a character of its own.
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "document/codecs.h"
@@ -192,9 +193,15 @@ bool CallTextBuiltin(int id, const uint32_t* a, Runtime& rt) {
         return true;
     }
     case BuiltinId("VAL"): rt.SetResult(static_cast<uint32_t>(Val(str(0)))); return true;
-    case BuiltinId("SPACE"):
-        ret(S(a[0]) > 0 ? std::string(static_cast<size_t>(std::min<int32_t>(S(a[0]), 1 << 26)), ' ') : std::string());
+    case BuiltinId("SPACE"): {
+        // Filled in place: a long run of blanks needs no host copy, and one beyond the heap's
+        // limit stops the script with the out-of-memory message.
+        const uint32_t n = S(a[0]) > 0 ? a[0] : 0;
+        const uint32_t addr = rt.MakeBuffer(n + 1);
+        if (uint8_t* p = addr != 0 ? rt.Resolve(addr, n + 1) : nullptr) std::memset(p, ' ', n);
+        rt.SetResult(addr);
         return true;
+    }
     case BuiltinId("LEN"): rt.SetResult(static_cast<uint32_t>(str(0).size())); return true;
     case BuiltinId("LENMB"): rt.SetResult(static_cast<uint32_t>(CharCount(str(0)))); return true;
     case BuiltinId("LEFT"): {

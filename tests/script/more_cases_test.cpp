@@ -66,6 +66,12 @@ TEST(ScriptMoreCases, AllocBuffersAreZeroedAndWritableWithinTheirSize) {
     EXPECT_EQ(out.messages[1], "Hhi");
 }
 
+TEST(ScriptMoreCases, StringsBeyondTheHeapLimitStopTheScript) {
+    const auto out = RunText(ShowProgram("", "DIM s$\ns = SPACE(100000)\nMSGBOX(STR(LEN(s)))\ns = SPACE(100000000)\nMSGBOX(\"not reached\")"));
+    EXPECT_EQ(out.result, RunResult::kFault);
+    EXPECT_EQ(out.messages, (std::vector<std::string>{"100000", "Out of memory for script strings."}));
+}
+
 TEST(ScriptMoreCases, ThrowAwayReleasesOnlyHeapStrings) {
     const auto out = RunText(ShowProgram("", "DIM s$\ns = \"lit\"\nTHROWAWAY(s)\nTHROWAWAY(\"x\")\nMSGBOX(s)\ns = s + \"!\"\nMSGBOX(s)"));
     EXPECT_EQ(out.messages, (std::vector<std::string>{"lit", "lit!"}));
