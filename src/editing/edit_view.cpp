@@ -66,7 +66,8 @@ bool CElwView::BufferHolds(const LineRecord* r) const {
 }
 
 view::LineText CElwView::TextOf(const LineRecord* r) const {
-    if (BufferHolds(r)) return view::LineText(shared_.buffer);
+    // The buffer holds the newest text of its line, whichever view is editing it.
+    if (shared_.bufferOwner && shared_.buffer.record() == r) return view::LineText(shared_.buffer);
     return view::LineText(r);
 }
 

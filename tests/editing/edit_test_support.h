@@ -155,6 +155,21 @@ struct Editor {
         view::LineText ct = view->TextOf(caretRecord);
         ASSERT_LE(view->caretPos(), ct.end());
         ASSERT_EQ(view->caretRow(), caretLineRow + layout.RowOf(ct, view->caretPos()).index);
+        // The window shows consecutive rows from the top row.
+        std::vector<CElwView::Row> shown = view->VisibleRows();
+        ASSERT_EQ(static_cast<int64_t>(shown.size()),
+                  std::min<int64_t>(view->windowRows(), view->totalRows() - view->topRow()));
+        for (size_t i = 1; i < shown.size(); ++i) {
+            const CElwView::Row& a = shown[i - 1];
+            const CElwView::Row& b = shown[i];
+            if (a.lineNumber == b.lineNumber) {
+                ASSERT_EQ(b.index, a.index + 1);
+                ASSERT_EQ(b.start, a.end);
+            } else {
+                ASSERT_EQ(b.lineNumber, a.lineNumber + 1);
+                ASSERT_EQ(b.index, 0);
+            }
+        }
         ASSERT_GE(view->topRow(), 0);
         ASSERT_LT(view->topRow(), std::max<int64_t>(1, view->totalRows()));
     }
