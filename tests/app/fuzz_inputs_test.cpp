@@ -44,7 +44,9 @@ TEST(ConfigFuzzInputs, SettingsCacheAnswersLikeTheFile) {
                                        auto fromCache = cache.Find(s, k);
                                        ASSERT_EQ(fromFile.has_value(), fromCache.has_value())
                                            << s << "/" << k;
-                                       if (fromFile) EXPECT_EQ(*fromFile, *fromCache);
+                                       if (fromFile) {
+                                           EXPECT_EQ(*fromFile, *fromCache);
+                                       }
                                    });
                            }),
               2);
