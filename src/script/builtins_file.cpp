@@ -12,6 +12,7 @@
 #include "script/builtins.h"
 #include "script/interpreter.h"
 #include "script/name_tables.h"
+#include "script/read_limited.h"
 #include "script/script_host.h"
 
 namespace norv::script {
@@ -144,8 +145,8 @@ bool CallFileBuiltin(int id, const uint32_t* a, Runtime& rt) {
         std::string bytes;
         const std::string from = str(0), to = str(1);
         platform::FileSystem& fs = rt.host().fs();
-        const bool ok = !from.empty() && !to.empty() &&
-                        platform::ReadWholeFile(fs, from, bytes) == 0 &&
+        const bool ok = !to.empty() &&
+                        ReadFileLimited(fs, from, bytes, UINT32_MAX, ReadBound::kStatedSize) &&
                         platform::WriteFileAtomically(fs, to, bytes) == 0;
         rt.SetResult(ok ? 1u : 0u);
         return true;

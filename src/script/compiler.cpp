@@ -11,6 +11,7 @@
 #include "script/compiler_internal.h"
 #include "script/image.h"
 #include "script/name_tables.h"
+#include "script/read_limited.h"
 
 namespace norv::script {
 
@@ -28,7 +29,7 @@ CompileResult CompileSource(platform::FileSystem& fs, const std::string& path,
 
 CompileResult CompileFile(platform::FileSystem& fs, const std::string& path) {
     std::string source;
-    if (platform::ReadWholeFile(fs, path, source) != 0) {
+    if (!ReadFileLimited(fs, path, source, kSourceFileMax, ReadBound::kFailOverLimit)) {
         CompileResult result;
         result.unreadable = true;
         return result;

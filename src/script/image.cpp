@@ -8,6 +8,7 @@
 #include "platform/paths.h"
 #include "script/name_tables.h"
 #include "script/opcodes.h"
+#include "script/read_limited.h"
 
 namespace norv::script {
 
@@ -136,7 +137,9 @@ int WriteImageFile(platform::FileSystem& fs, const std::string& path, std::strin
 
 ImageStatus ReadImageFile(platform::FileSystem& fs, const std::string& path, std::string& image) {
     image.clear();
-    if (platform::ReadWholeFile(fs, path, image) != 0) return ImageStatus::kBadSignature;
+    if (!ReadFileLimited(fs, path, image, uint64_t(kMaxCodeSize) + kMaxDataSize,
+                         ReadBound::kFailOverLimit))
+        return ImageStatus::kBadSignature;
     return ValidateImage(image);
 }
 

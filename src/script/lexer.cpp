@@ -9,6 +9,7 @@
 #include "platform/file_system.h"
 #include "platform/paths.h"
 #include "script/name_tables.h"
+#include "script/read_limited.h"
 
 namespace norv::script {
 namespace {
@@ -107,7 +108,7 @@ bool Lexer::HashLine(int line0) {
         if (open.path == path) return true;
     std::string text;
     if (name.empty() || sources_.size() >= kIncludeDepthMax ||
-        platform::ReadWholeFile(fs_, path, text) != 0) {
+        !ReadFileLimited(fs_, path, text, kSourceFileMax, ReadBound::kFailOverLimit)) {
         Record(ErrorCode::kFileNotFound, line0, s.path);
         return true;
     }

@@ -35,6 +35,13 @@ TEST(ScriptMoreCases, IncludesAsTheCompilerSeesThem) {
     EXPECT_EQ(r.error->text(), "File not found");
     EXPECT_EQ(r.error->line, 3);
     EXPECT_EQ(r.error->file, missing);
+    // A device that never ends, and a folder, are no sources.
+    for (const char* name : {"/dev/zero", "/tmp"}) {
+        const std::string dev = dir.Write("dev.NRS", std::string("MAIN\nEND MAIN\n#include \"") + name + "\"\n");
+        r = CompileFile(platform::RealFileSystem(), dev);
+        ASSERT_TRUE(r.error) << name;
+        EXPECT_EQ(r.error->text(), "File not found") << name;
+    }
 }
 
 TEST(ScriptMoreCases, ReturnAndExitInsideBlocksKeepTheStackBalanced) {
