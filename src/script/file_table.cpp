@@ -1,10 +1,16 @@
 // Open script files (see file_table.h).
 #include "script/file_table.h"
 
+#include <sys/stat.h>
+
 namespace norv::script {
 
 int32_t FileTable::Open(const std::string& path, const std::string& mode) {
     if (path.empty() || !enabled_) return 0;
+    // Only ordinary files: opening a pipe would block the editor, a device could feed it
+    // without end.
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return 0;
     const bool write = mode.find_first_of("wW") != std::string::npos &&
                        mode.find_first_of("rR") == std::string::npos;
     for (size_t i = 0; i < files_.size(); ++i) {
