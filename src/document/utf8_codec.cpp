@@ -9,6 +9,10 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "document/codec_bits.h"
 #include "document/codecs.h"
 
@@ -28,11 +32,53 @@ constexpr bool IsContinuation(uint8_t b) {
     return (b & 0xC0) == 0x80;
 }
 
+#if defined(__SSE2__)
+// Sixteen bytes at a time: the positions that continuation bytes must take (one to three after
+// each lead byte, carried into the next block) must be exactly the positions that hold them.
+// Blocks with a byte of 0xF8 or more (five- and six-byte leads, or bytes that cannot lead) are
+// left to the byte loop. Advances *at over the blocks it checked; returns false on a malformed
+// block, and leaves in *expect the continuation bytes still owed to the next byte.
+bool ScanBlocks(const uint8_t* p, size_t n, size_t* at, int* expect, bool* sawMultiByte) {
+    size_t i = *at;
+    uint32_t carry = 0;
+    const __m128i kC0 = _mm_set1_epi8(static_cast<char>(0xC0));
+    const __m128i k80 = _mm_set1_epi8(static_cast<char>(0x80));
+    const __m128i kE0 = _mm_set1_epi8(static_cast<char>(0xE0));
+    const __m128i kF0 = _mm_set1_epi8(static_cast<char>(0xF0));
+    const __m128i kF8 = _mm_set1_epi8(static_cast<char>(0xF8));
+    while (n - i >= 16) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        auto high = static_cast<uint32_t>(_mm_movemask_epi8(v));
+        if (high == 0) {
+            if (carry) return false;
+            i += 16;
+            continue;
+        }
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(v, kF8), v))) break;
+        auto cont = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(v, kC0), k80)));
+        auto lead2 = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(v, kE0), kC0)));
+        auto lead3 = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(v, kF0), kE0)));
+        auto lead4 = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(v, kF8), kF0)));
+        uint32_t need = carry | (lead2 << 1) | (lead3 << 1) | (lead3 << 2) | (lead4 << 1) |
+                        (lead4 << 2) | (lead4 << 3);
+        if ((need & 0xFFFF) != cont) return false;
+        if (cont) *sawMultiByte = true;
+        carry = need >> 16;
+        i += 16;
+    }
+    *at = i;
+    // The carried positions are the first ones of what follows.
+    *expect = std::popcount(carry);
+    return true;
+}
+#endif
+
 // Scans n bytes starting with `pending` continuation bytes still expected. Returns false at the
 // first malformed byte; sets *sawMultiByte when a continuation byte was seen.
 bool ScanUtf8(const uint8_t* p, size_t n, int* pending, bool* sawMultiByte) {
     size_t i = 0;
     int expect = *pending;
+    size_t bytewiseUntil = 0;
     // Finish a sequence begun in the previous piece.
     while (expect > 0 && i < n) {
         if (!IsContinuation(p[i++])) return false;
@@ -40,6 +86,21 @@ bool ScanUtf8(const uint8_t* p, size_t n, int* pending, bool* sawMultiByte) {
         --expect;
     }
     while (i < n) {
+#if defined(__SSE2__)
+        if (expect == 0 && n - i >= 16 && i >= bytewiseUntil) {
+            size_t before = i;
+            if (!ScanBlocks(p, n, &i, &expect, sawMultiByte)) return false;
+            // A block with a byte the blocks leave alone is read byte by byte below.
+            if (i == before) bytewiseUntil = i + 16;
+            while (expect > 0 && i < n) {
+                if (!IsContinuation(p[i++])) return false;
+                *sawMultiByte = true;
+                --expect;
+            }
+            if (i == n) break;
+            if (i != before) continue;
+        }
+#endif
         while (n - i >= 8 && (Load8(p + i) & kHighBits) == 0) i += 8;
         while (i < n && p[i] < 0x80) ++i;
         if constexpr (std::endian::native == std::endian::little) {
