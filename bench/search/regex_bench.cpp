@@ -3,7 +3,8 @@
 //
 //   regex_bench FILE [benchmark options]
 //
-// FILE is a Shift-JIS text with LF line ends (the corpus's large/sjis.lf.txt). Each case
+// FILE is a text with LF line ends: Shift-JIS (the corpus's large/sjis.lf.txt), or UTF-8 when
+// its name contains "utf8" (large/utf8.lf.txt), searched as a UTF-8 document. Each case
 // reports the lines it matched as the counter "lines", so the script beside this program can
 // set them against grep -c on the same file.
 #include <benchmark/benchmark.h>
@@ -23,6 +24,7 @@ namespace {
 using namespace norv::search;
 
 std::string g_text;
+int g_codePage = 932;
 std::vector<std::string_view> g_lines;
 
 class NextLines : public FollowingLines {
@@ -35,7 +37,7 @@ class NextLines : public FollowingLines {
 
 void CountLines(benchmark::State& state, std::string pattern, bool ignoreCase) {
     Regex re;
-    if (re.Compile(pattern, RegexOptions{932, ignoreCase, false}) != CompileStatus::Ok) {
+    if (re.Compile(pattern, RegexOptions{g_codePage, ignoreCase, false}) != CompileStatus::Ok) {
         state.SkipWithError("pattern refused");
         return;
     }
@@ -61,6 +63,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     norv::platform::SetSystemCodePage(932);
+    if (std::string_view(argv[1]).find("utf8") != std::string_view::npos) g_codePage = 65001;
     std::ifstream in(argv[1], std::ios::binary);
     g_text.assign(std::istreambuf_iterator<char>(in), {});
     if (g_text.empty()) {
@@ -73,8 +76,8 @@ int main(int argc, char** argv) {
         g_lines.emplace_back(g_text.data() + start, nl + 1 - start);
         start = nl + 1;
     }
-    // "する" in Shift-JIS: a string with many hits.
-    const std::string many = norv::platform::WideToMultiByte(932, u"する");
+    // "する": a string with many hits, in the document's encoding.
+    const std::string many = norv::platform::WideToMultiByte(g_codePage, u"する");
     benchmark::RegisterBenchmark("absent", CountLines, std::string("zqxjkv"), false);
     benchmark::RegisterBenchmark("many", CountLines, many, false);
     benchmark::RegisterBenchmark("ignore_case", CountLines, std::string("error"), true);

@@ -7,38 +7,6 @@
 namespace norv::search {
 namespace {
 
-constexpr bool IsContinuation(uint8_t b) {
-    return (b & 0xC0) == 0x80;
-}
-
-CharCode DecodeUtf8(std::string_view text, size_t pos, size_t* length) {
-    auto at = [&](size_t i) { return static_cast<uint8_t>(text[pos + i]); };
-    uint8_t b = at(0);
-    size_t left = text.size() - pos;
-    *length = 1;
-    if (b < 0x80) return b;
-    size_t need = 0;
-    CharCode cp = 0;
-    CharCode minimum = 0;
-    if (b >= 0xC2 && b <= 0xDF) {
-        need = 1, cp = b & 0x1F, minimum = 0x80;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-        need = 2, cp = b & 0x0F, minimum = 0x800;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-        need = 3, cp = b & 0x07, minimum = 0x10000;
-    } else {
-        return kRawByteBase + b;
-    }
-    if (left <= need) return kRawByteBase + b;
-    for (size_t i = 1; i <= need; ++i) {
-        if (!IsContinuation(at(i))) return kRawByteBase + b;
-        cp = (cp << 6) | (at(i) & 0x3F);
-    }
-    if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return kRawByteBase + b;
-    *length = need + 1;
-    return cp;
-}
-
 constexpr CharCode kHalfWidthVoicedMark = 0xDE;
 constexpr CharCode kHalfWidthSemiVoicedMark = 0xDF;
 constexpr CharCode kUnicodeVoicedMark = 0xFF9E;
@@ -103,7 +71,7 @@ CharCode DecodeChar(TextEncoding encoding, std::string_view text, size_t pos, si
             }
             break;
         case TextEncoding::Utf8:
-            return DecodeUtf8(text, pos, length);
+            return DecodeUtf8Char(text, pos, length);
         case TextEncoding::SingleByte:
             break;
     }

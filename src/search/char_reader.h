@@ -46,6 +46,36 @@ struct TextChar {
     CharCode code = 0;
 };
 
+// One UTF-8 character at text[pos] (pos < text.size()): its code point, or kRawByteBase + byte
+// with length 1 when the bytes there are not a well-formed, shortest sequence.
+inline CharCode DecodeUtf8Char(std::string_view text, size_t pos, size_t* length) {
+    const auto* p = reinterpret_cast<const uint8_t*>(text.data()) + pos;
+    const size_t left = text.size() - pos;
+    const uint8_t b = p[0];
+    *length = 1;
+    if (b < 0x80) return b;
+    size_t need = 0;
+    CharCode cp = 0;
+    CharCode minimum = 0;
+    if (b >= 0xC2 && b <= 0xDF) {
+        need = 1, cp = b & 0x1F, minimum = 0x80;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        need = 2, cp = b & 0x0F, minimum = 0x800;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        need = 3, cp = b & 0x07, minimum = 0x10000;
+    } else {
+        return kRawByteBase + b;
+    }
+    if (left <= need) return kRawByteBase + b;
+    for (size_t i = 1; i <= need; ++i) {
+        if ((p[i] & 0xC0) != 0x80) return kRawByteBase + b;
+        cp = (cp << 6) | (p[i] & 0x3F);
+    }
+    if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return kRawByteBase + b;
+    *length = need + 1;
+    return cp;
+}
+
 // One character of unfolded bytes at text[pos] (pos < text.size()); never reads past the end.
 // `length` receives the bytes it takes. A Shift-JIS lead byte without a trail byte of 0x40 or
 // above is returned as its single byte.

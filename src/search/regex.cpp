@@ -165,7 +165,11 @@ void Regex::BuildPrefilter() {
         }
     }
     if (fold_.encoding == TextEncoding::ShiftJis) BuildShiftJisTables();
-    if (fold_.encoding != TextEncoding::Utf8 || fold_.ignoreWidth) return;
+    if (fold_.encoding != TextEncoding::Utf8) return;
+    if (fold_.ignoreWidth) {
+        BuildUtf8Tables();
+        return;
+    }
     // UTF-8 without width folding: a non-ASCII byte may begin a match only when some edge
     // test can match a non-ASCII code; a single such character narrows it to its first byte.
     std::array<bool, 256> high{};
@@ -182,6 +186,7 @@ void Regex::BuildPrefilter() {
         }
     }
     for (size_t b = 0x80; b < 256; ++b) firstByte_[b] = high[b];
+    BuildUtf8Tables();
 }
 
 bool Regex::FirstCharMayStart(std::string_view line, size_t pos) const {
@@ -249,6 +254,98 @@ size_t Regex::SkipToCandidateSjis(std::string_view line, size_t pos) const {
         } else {
             ++pos;
         }
+    }
+    return n;
+}
+
+// UTF-8: a multi-byte sequence's first two bytes narrow its code point to a range (one code
+// for two-byte sequences), which decides for every character with that beginning.
+void Regex::BuildUtf8Tables() {
+    pairStart_.reset();
+    asciiMayStart_ = false;
+    for (size_t b = 0; b < 0x80; ++b) asciiMayStart_ = asciiMayStart_ || firstByte_[b];
+    continuationMayStart_ = false;
+    for (size_t b = 0x80; b < 0xC0; ++b)
+        continuationMayStart_ = continuationMayStart_ || firstByte_[b];
+    int candidates = 0;
+    singleStartByte_ = -1;
+    for (size_t b = 0; b < 256; ++b) {
+        if (firstByte_[b]) ++candidates, singleStartByte_ = static_cast<int>(b);
+    }
+    // memchr pays for itself on a rare byte; a lead byte of UTF-8 is too common for it.
+    if (candidates != 1 || singleStartByte_ >= 0x80) singleStartByte_ = -1;
+    const DfaState& start = automaton_.States()[0];
+    for (size_t b0 = 0xC2; b0 <= 0xF4; ++b0) {
+        if (!firstByte_[b0]) continue;
+        for (size_t b1 = 0x80; b1 <= 0xBF; ++b1) {
+            CharCode lo = 0;
+            CharCode hi = 0;
+            if (b0 <= 0xDF) {
+                lo = hi = static_cast<CharCode>((b0 & 0x1F) << 6 | (b1 & 0x3F));
+            } else if (b0 <= 0xEF) {
+                lo = static_cast<CharCode>((b0 & 0x0F) << 12 | (b1 & 0x3F) << 6);
+                hi = lo + 0x3F;
+            } else {
+                lo = static_cast<CharCode>((b0 & 0x07) << 18 | (b1 & 0x3F) << 12);
+                hi = lo + 0xFFF;
+            }
+            bool may = fold_.ignoreWidth;
+            for (const DfaEdge& e : start.edges) {
+                may = may || automaton_.Tests()[static_cast<size_t>(e.test)].MayMatchIn(lo, hi);
+            }
+            pairStart_[b0 << 8 | b1] = may;
+        }
+    }
+}
+
+// As SkipToCandidateSjis for UTF-8 text. A byte that does not begin a well-formed sequence is
+// a character of its own.
+size_t Regex::SkipToCandidateUtf8(std::string_view line, size_t pos) const {
+    const size_t n = line.size();
+    const auto* p = reinterpret_cast<const uint8_t*>(line.data());
+    if (!continuationMayStart_) {
+        // UTF-8 resynchronises: ASCII and lead bytes always begin a character, and no
+        // continuation byte is a candidate, so candidates can be looked for byte by byte.
+        while (pos < n) {
+            if (singleStartByte_ >= 0) {
+                const void* hit = std::memchr(p + pos, singleStartByte_, n - pos);
+                if (hit == nullptr) return n;
+                pos = static_cast<size_t>(static_cast<const uint8_t*>(hit) - p);
+            } else {
+                while (pos < n && !firstByte_[p[pos]]) ++pos;
+                if (pos >= n) return n;
+            }
+            const uint8_t b = p[pos];
+            if (b < 0x80) return pos;
+            size_t length = 1;
+            DecodeUtf8Char(line, pos, &length);
+            if (length == 1 || pairStart_[static_cast<size_t>(b) << 8 | p[pos + 1]]) return pos;
+            pos += length;
+        }
+        return n;
+    }
+    while (pos < n) {
+        const uint8_t b = p[pos];
+        if (b < 0x80) {
+            if (firstByte_[b]) return pos;
+            ++pos;
+            if (!asciiMayStart_) {
+                uint64_t word;
+                while (pos + 8 <= n) {
+                    std::memcpy(&word, p + pos, 8);
+                    if (word & 0x8080808080808080ULL) break;
+                    pos += 8;
+                }
+            }
+            continue;
+        }
+        size_t length = 1;
+        DecodeUtf8Char(line, pos, &length);
+        if (firstByte_[b] &&
+            (length == 1 || pairStart_[static_cast<size_t>(b) << 8 | p[pos + 1]])) {
+            return pos;
+        }
+        pos += length;
     }
     return n;
 }
@@ -337,12 +434,19 @@ std::optional<LineMatch> Regex::FindInLine(std::string_view line, size_t from, F
         return LineMatch{0, *length};
     }
     const bool sjis = fold_.encoding == TextEncoding::ShiftJis;
+    const bool utf8 = fold_.encoding == TextEncoding::Utf8;
     size_t pos = from;
     const size_t n = line.size();
     while (pos < n) {
         if (usePrefilter && !startAccepts_) {
             if (sjis) {
                 pos = SkipToCandidateSjis(line, pos);
+            } else if (utf8) {
+                pos = SkipToCandidateUtf8(line, pos);
+                if (pos < n && !FirstCharMayStart(line, pos)) {
+                    pos += StepAt(line, pos);
+                    continue;
+                }
             } else {
                 // Pass over characters that cannot begin a match, by whole characters.
                 while (pos < n && !firstByte_[static_cast<uint8_t>(line[pos])]) {

@@ -116,6 +116,8 @@ class Regex {
     bool FirstCharMayStart(std::string_view line, size_t pos) const;
     size_t SkipToCandidateSjis(std::string_view line, size_t pos) const;
     void BuildShiftJisTables();
+    void BuildUtf8Tables();
+    size_t SkipToCandidateUtf8(std::string_view line, size_t pos) const;
 
     RegexCapacity capacity_;
     FoldOptions fold_;
@@ -124,10 +126,13 @@ class Regex {
     RegexMatcher matcher_;
     std::array<bool, 256> firstByte_{};  // bytes that may begin a match
     // Shift-JIS: per byte 0 (cannot begin a match), 1 (may), 2 (a lead byte: ask pairStart_);
-    // pairStart_ holds the double-byte codes that may begin a match.
+    // pairStart_ holds the double-byte codes that may begin a match (in UTF-8: the first two
+    // bytes of sequences that may).
     std::array<uint8_t, 256> sjisByteClass_{};
     std::bitset<65536> pairStart_;
     bool asciiMayStart_ = true;
+    bool continuationMayStart_ = true;  // UTF-8: a byte 0x80-0xBF may begin a match
+    int singleStartByte_ = -1;   // UTF-8: the only (ASCII) byte that may begin a match, or -1
     bool startAccepts_ = false;  // every position matches (at least the empty string)
     std::vector<size_t> ends_;   // byte offset before each fed character
 };
