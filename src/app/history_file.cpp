@@ -176,7 +176,9 @@ std::string HistoryFile::Format() const {
         WriteKept(out, replace[i], replaceSources_[i], end_, ParseHistoryEntry, FormatHistoryEntry);
     for (size_t i = 0; i < kHistoryBlockSize; ++i)
         out.push_back(
-            {skipped_[i].text, skipped_[i].end == LineEnd::kNone ? end_ : skipped_[i].end});
+            {skipped_[i].text, skipped_[i].end == LineEnd::kLf || skipped_[i].end == LineEnd::kCrLf
+                                   ? skipped_[i].end
+                                   : end_});
     for (size_t i = 0; i < kHistoryBlockSize; ++i)
         WriteKept(out, texts[i], textSources_[i], end_, ParseText, FormatText);
     for (size_t i = 0; i < kHistoryBlockSize; ++i)
@@ -188,7 +190,7 @@ std::string HistoryFile::Format() const {
     out.insert(out.end(), extra_.begin(), extra_.end());
     // Every line but the file's last ends with a line end, or the blocks would merge.
     for (size_t i = 0; i + 1 < out.size(); ++i)
-        if (out[i].end == LineEnd::kNone) out[i].end = end_;
+        if (out[i].end == LineEnd::kNone || out[i].end == LineEnd::kCr) out[i].end = end_;
     return JoinLines(out);
 }
 

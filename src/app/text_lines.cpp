@@ -11,9 +11,9 @@ bool LineReader::Next(std::string_view& line, LineEnd* end) {
     size_t stop = lf == std::string_view::npos ? text_.size() : lf;
     LineEnd kind = lf == std::string_view::npos ? LineEnd::kNone : LineEnd::kLf;
     size_t textEnd = stop;
-    if (kind == LineEnd::kLf && textEnd > pos_ && text_[textEnd - 1] == '\r') {
+    if (textEnd > pos_ && text_[textEnd - 1] == '\r') {
         --textEnd;
-        kind = LineEnd::kCrLf;
+        kind = kind == LineEnd::kLf ? LineEnd::kCrLf : LineEnd::kCr;
     }
     line = text_.substr(pos_, textEnd - pos_);
     if (end) *end = kind;
@@ -36,6 +36,8 @@ std::string_view LineEndText(LineEnd end) {
             return "\n";
         case LineEnd::kCrLf:
             return "\r\n";
+        case LineEnd::kCr:
+            return "\r";
         case LineEnd::kNone:
             break;
     }

@@ -1,9 +1,10 @@
 // Text lines of the configuration files (settings, keyword, data and history files).
 //
-// Lines end in LF; a CR before the LF belongs to the line end, not to the text, so files written
-// on either convention read the same. A line is read whole whatever its length: a long line is
-// never split into two, which would shift the fixed blocks of the data and history files. Each
-// line remembers its own line end so that a file can be written back byte for byte.
+// Lines end in LF; a CR before the LF (or at the very end of the file) belongs to the line end,
+// not to the text, so files written on either convention read the same. A line is read whole
+// whatever its length: a long line is never split into two, which would shift the fixed blocks of
+// the data and history files. Each line remembers its own line end so that a file can be written
+// back byte for byte.
 #pragma once
 
 #include <cstddef>
@@ -14,7 +15,9 @@
 
 namespace norv::app {
 
-enum class LineEnd : uint8_t { kNone, kLf, kCrLf };
+// kCr: a CR that ends the file, taken as a line end whose LF is missing (the same CR followed
+// by anything would be part of a CR LF), so that a value never ends in a CR.
+enum class LineEnd : uint8_t { kNone, kLf, kCrLf, kCr };
 
 struct TextLine {
     std::string text;

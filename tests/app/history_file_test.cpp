@@ -49,14 +49,28 @@ TEST(HistoryFile, ReadsTheBlocks) {
 
 TEST(HistoryFile, RoundTrips) {
     static const std::string kFiles[] = {
-        FullFile(), FullFile("\r\n"), FullFile() + "extra line\nmore",
+        FullFile(),
+        FullFile("\r\n"),
+        FullFile() + "extra line\nmore",
         FullFile().substr(0, FullFile().size() - 1),  // no final line end
+        FullFile() + "extra\r",                       // a final lone CR
     };
     for (const auto& text : kFiles) {
         HistoryFile h;
         h.Parse(text);
         EXPECT_EQ(h.Format(), text);
     }
+}
+
+TEST(HistoryFile, FormerFaults) {
+    // A short file ending in a lone CR: the CR read as part of an entry, then became part of a
+    // CR LF once the blocks were completed, so the entry changed on the next read.
+    HistoryFile first, second;
+    first.Parse("a\n\r");
+    EXPECT_EQ(first.find[1].text, "");
+    second.Parse(first.Format());
+    EXPECT_EQ(second.find, first.find);
+    EXPECT_EQ(second.Format(), first.Format());
 }
 
 TEST(HistoryFile, BlocksAreAlwaysWrittenWhole) {
