@@ -36,14 +36,31 @@ CElwView::CElwView(document::CElwDoc& doc, document::UndoList& undo, EditorShare
       words_(options.ankDelimiter, options.dbcsDelimiter) {
     if (doc_.lines().count() == 0) doc_.lines().AppendLineFromText("\n", 0);
     line_ = doc_.lines().first();
-    doc_.lines().onRelocate = [this](LineRecord* from, LineRecord* to) { Relocated(from, to); };
+    shared_.views.push_back(this);
+    FollowRelocations();
     undo_.SetLimit(options_.undoLimitKb);
     RecountRows();
 }
 
 CElwView::~CElwView() {
     ReleaseBuffer();
+    auto& views = shared_.views;
+    views.erase(std::remove(views.begin(), views.end(), this), views.end());
     doc_.lines().onRelocate = nullptr;
+    for (CElwView* v : views) {
+        if (&v->doc_ == &doc_) v->FollowRelocations();
+    }
+}
+
+// The record list tells one function when a record moves; it tells every view of the document.
+void CElwView::FollowRelocations() {
+    document::LineList* list = &doc_.lines();
+    EditorShared* shared = &shared_;
+    list->onRelocate = [shared, list](LineRecord* from, LineRecord* to) {
+        for (CElwView* v : shared->views) {
+            if (&v->doc_.lines() == list) v->Relocated(from, to);
+        }
+    };
 }
 
 void CElwView::Relocated(LineRecord* from, LineRecord* to) {

@@ -102,6 +102,9 @@ struct EditorShared {
     std::function<bool()> backSpacePending;
     // The view whose line is in the buffer.
     CElwView* bufferOwner = nullptr;
+    // Every view, so that a record moved by one view's write-back is followed by all views of
+    // its document.
+    std::vector<CElwView*> views;
 };
 
 class CElwView : public document::UndoTarget {
@@ -213,6 +216,7 @@ class CElwView : public document::UndoTarget {
     void SetPos(size_t pos);
     void PlaceExactly(document::UndoPosition p);
     void Relocated(document::LineRecord* from, document::LineRecord* to);
+    void FollowRelocations();
     // Recounts the caret line's rows after an edit.
     void RelayoutCaretLine();
     std::string FlagsOf(int lineNumber, size_t count);

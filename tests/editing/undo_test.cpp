@@ -287,6 +287,19 @@ TEST(LongLines, APoppedLineThatGrowsInConversionContinuesOnANewLine) {
     utf8.lines().FreeAllLines();
 }
 
+TEST(TwoViews, ARecordMovedByOneViewIsFollowedByTheOther) {
+    Editor ed(Enc::Ascii);
+    ed.Load("|ab\ncd");
+    CElwView second(ed.doc, ed.undo, ed.shared);
+    second.SetCaret(1, 1);
+    // Growing the line past its cell moves the record when it is written back.
+    ed.view->InsertText(std::string(500, 'x'));
+    ed.view->Execute(C::CsrDown);
+    EXPECT_EQ(second.caretLine(), ed.doc.lines().first());
+    second.Execute(C::EndLine);
+    EXPECT_EQ(second.caretPos(), 502u);
+}
+
 class FixedStream : public SelectionHooks {
   public:
     bool HasSelection(const CElwView&) const override { return true; }
