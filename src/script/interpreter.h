@@ -80,7 +80,7 @@ public:
     void SetResident(bool on) { resident_ = on; }
     std::array<int32_t, 5>& parameterSlots() { return params_; }
     FileTable& files() { return files_; }
-    std::string& dirState() { return dirState_; }
+    // The file search of DIR: the names found by the last pattern and the next to return.
     std::vector<std::string>& dirNames() { return dirNames_; }
     size_t& dirNext() { return dirNext_; }
     const ImageHeader& header() const { return header_; }
@@ -122,7 +122,6 @@ private:
     std::string faultMessage_;
     std::array<int32_t, 5> params_{-1, -1, -1, -1, -1};
     FileTable files_;
-    std::string dirState_;
     std::vector<std::string> dirNames_;
     size_t dirNext_ = 0;
 };
