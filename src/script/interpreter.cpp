@@ -633,7 +633,7 @@ slow:
     L_kSstl: L_kSstlx: {
         const bool indexed = code[pc] == uint8_t(Op::kSstlx);
         const uint32_t idx = indexed ? POP() : 0;
-        const int32_t off = S(OPERAND()) + S(idx);
+        const int32_t off = S(OPERAND() + idx);  // wraps as the machine does
         const uint32_t a = fp + static_cast<uint32_t>(off);
         if (a > top - 4) FAULT("Illegal memory access in the script.");
         // Slots above the saved frame pointer and return address are parameters.
