@@ -12,6 +12,7 @@
 
 #include "document/line_list.h"
 #include "document/text_code.h"
+#include "document/undo_list.h"
 #include "platform/file_system.h"
 #include "platform/status.h"
 #include "platform/ui.h"
@@ -147,6 +148,8 @@ public:
     bool readOnly = false;
     // A UCS-2 file that ended with a line end (written back after the last line).
     bool endsWithEol = false;
+    // The document's undo history (its views edit through it).
+    UndoList undo;
     int tabWidth = 8;  // of the document's file-type profile
     std::string typeExtension;  // of the file-type profile, for the title of an untitled text
     uint64_t fileSize = 0;      // size of the file at load or save (the external-change test)
