@@ -210,7 +210,7 @@ void CElwView::RelayoutCaretLine() {
 void CElwView::MarkEdited() {
     if (replaying_) return;
     line_->flags |= LF_CHANGED;
-    doc_.modified = true;
+    doc_.SetModified(true);
 }
 
 int CElwView::caretColumn() const {
@@ -446,7 +446,7 @@ void CElwView::PlayAgain(const UndoRecord& r) {
 
 void CElwView::AfterReplay(bool atSavePoint) {
     ReleaseBuffer();
-    doc_.modified = !atSavePoint;
+    doc_.SetModified(!atSavePoint);
     if (atSavePoint && forcedMarks_) {
         for (LineRecord* r = doc_.lines().first(); r; r = r->next) r->flags &= ~LF_CHANGED;
         forcedMarks_ = false;
@@ -460,7 +460,7 @@ void CElwView::OnSaved() {
     Sync();
     for (LineRecord* r = doc_.lines().first(); r; r = r->next) r->flags &= ~LF_CHANGED;
     undo_.MarkSaved(options_.undoReset);
-    doc_.modified = false;
+    doc_.SetModified(false);
     forcedMarks_ = false;
 }
 
@@ -510,6 +510,10 @@ std::vector<CElwView::Row> CElwView::VisibleRows() {
 bool CElwView::Execute(CommandId id, int keyRepeat) {
     if (shared_.recorder) shared_.recorder->RecordCommand(id);
     CommandScope scope(*this);
+    if (selection_ && selection_->BeforeCommand(*this, id)) {
+        KeepCaretVisible(0, 0);
+        return true;
+    }
     switch (id) {
         case CommandId::CsrUp:
             MoveUp();

@@ -37,7 +37,7 @@ void CElwView::DeleteLine() {
     r->rows = 0;
     shared_.stackUtf8[shared_.stack.index()] = document::IsUtf8CodePage(layout_.codePage());
     shared_.stack.Push(r);
-    if (!replaying_) doc_.modified = true;
+    if (!replaying_) doc_.SetModified(true);
     // The caret stays on its screen row, in the same column.
     view::LineText t = CaretText();
     pos_ = layout_.ColumnToPosition(t, 0, col).pos;
