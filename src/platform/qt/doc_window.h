@@ -1,0 +1,46 @@
+// A document window: one document, its edit view and the widget that shows it. The window
+// owns all three; the widget goes first, then the view, then the document.
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+
+#include "document/document.h"
+#include "editing/edit_view.h"
+#include "platform/qt/edit_widget.h"
+
+namespace norv::qt {
+
+class MainFrame;
+
+class DocWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    // `doc` is loaded (or new); the view starts at its first line.
+    DocWindow(MainFrame& frame, std::unique_ptr<document::CElwDoc> doc,
+              editing::EditorShared& shared, const QFont& font, const DisplayOptions& display);
+    ~DocWindow() override;
+
+    document::CElwDoc& doc() const { return *doc_; }
+    editing::CElwView& view() const { return *view_; }
+    EditWidget& editor() const { return *editor_; }
+
+    // The layout follows the document's character model and tab width.
+    void ApplyLayout();
+    // Shows the document's title.
+    void UpdateWindowTitle();
+
+protected:
+    // Asks about unsaved changes; a refused or failed save keeps the window open.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    MainFrame& frame_;
+    std::unique_ptr<document::CElwDoc> doc_;
+    std::unique_ptr<editing::CElwView> view_;
+    EditWidget* editor_ = nullptr;
+};
+
+}  // namespace norv::qt

@@ -1,0 +1,422 @@
+// Painting and input of the edit view. Every character is drawn at its own cell position, so a
+// font whose glyphs are slightly wider or narrower than the grid never shifts the columns that
+// the core computed; the core's layout alone says where a character stands.
+#include "platform/qt/edit_widget.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPalette>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <climits>
+#include <string>
+
+#include "platform/qt/text_bridge.h"
+#include "view/line_layout.h"
+
+namespace norv::qt {
+namespace {
+
+using editing::CommandId;
+
+// The ruler: one hundred columns, repeated.
+constexpr const char kGauge[] =
+    "----+----1----+----2----+----3----+----4----+----5----+----6----+----7----+----8----+----9"
+    "----+----0";
+static_assert(sizeof(kGauge) == 101);
+
+// The line-number column is seven cells and eight pixels wide.
+constexpr int kNumberCells = 7;
+constexpr int kNumberExtraPixels = 8;
+constexpr int kTextMargin = 2;
+
+struct KeyBinding {
+    int key;
+    Qt::KeyboardModifiers mods;
+    CommandId id;
+};
+
+// A few keys until the key table and its dispatch take the keyboard over.
+const KeyBinding kProvisionalKeys[] = {
+    {Qt::Key_Left, Qt::NoModifier, CommandId::CsrLeft},
+    {Qt::Key_Right, Qt::NoModifier, CommandId::CsrRight},
+    {Qt::Key_Up, Qt::NoModifier, CommandId::CsrUp},
+    {Qt::Key_Down, Qt::NoModifier, CommandId::CsrDown},
+    {Qt::Key_Left, Qt::ControlModifier, CommandId::WordLeft},
+    {Qt::Key_Right, Qt::ControlModifier, CommandId::WordRight},
+    {Qt::Key_Home, Qt::NoModifier, CommandId::BegLine},
+    {Qt::Key_End, Qt::NoModifier, CommandId::EndLine},
+    {Qt::Key_Home, Qt::ControlModifier, CommandId::TextTop},
+    {Qt::Key_End, Qt::ControlModifier, CommandId::TextBot},
+    {Qt::Key_PageUp, Qt::NoModifier, CommandId::PageUp},
+    {Qt::Key_PageDown, Qt::NoModifier, CommandId::PageDown},
+    {Qt::Key_Backspace, Qt::NoModifier, CommandId::BackSpace},
+    {Qt::Key_Delete, Qt::NoModifier, CommandId::DeleteChar},
+    {Qt::Key_Return, Qt::NoModifier, CommandId::SplitLine},
+    {Qt::Key_Enter, Qt::KeypadModifier, CommandId::SplitLine},
+    {Qt::Key_Tab, Qt::NoModifier, CommandId::InsertTab},
+    {Qt::Key_Insert, Qt::NoModifier, CommandId::ModeInsert},
+    {Qt::Key_Z, Qt::ControlModifier, CommandId::Undo},
+    {Qt::Key_Y, Qt::ControlModifier, CommandId::Redo},
+};
+
+bool IsDoubleByteSpace(int codePage, std::string_view ch) {
+    return codePage == 932 ? ch == "\x81\x40" : ch == "\xE3\x80\x80";
+}
+
+// A colour of the settings, where black text and a white background mean the system's colours.
+QColor SystemOr(const QColor& c, const QColor& meaningSystem, const QColor& system) {
+    return c == meaningSystem ? system : c;
+}
+
+}  // namespace
+
+std::optional<CommandId> ProvisionalKeyCommand(int key, Qt::KeyboardModifiers mods) {
+    mods &= Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier |
+            (key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+    for (const KeyBinding& b : kProvisionalKeys)
+        if (b.key == key && b.mods == mods) return b.id;
+    return std::nullopt;
+}
+
+EditWidget::EditWidget(editing::CElwView& view, const QFont& font, const DisplayOptions& options,
+                       QWidget* parent)
+    : QAbstractScrollArea(parent), view_(view), font_(font), options_(options) {
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled);
+    viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setAutoFillBackground(false);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    UpdateMetrics();
+}
+
+void EditWidget::SetDisplayOptions(const DisplayOptions& options) {
+    options_ = options;
+    UpdateMetrics();
+    Refresh();
+}
+
+void EditWidget::UpdateMetrics() {
+    QFontMetrics m(font_);
+    cellWidth_ = std::max(1, m.horizontalAdvance(QLatin1Char('M')));
+    cellHeight_ = std::max(1, m.height() + std::max(0, options_.wideLine));
+    ascent_ = m.ascent() + std::max(0, options_.wideLine) / 2;
+}
+
+int EditWidget::textLeft() const {
+    return (options_.lineNumber ? kNumberCells * cellWidth_ + kNumberExtraPixels : 0) + kTextMargin;
+}
+
+int EditWidget::textTop() const { return options_.columnGauge ? cellHeight_ : 0; }
+
+QRect EditWidget::CellRect(int screenRow, int column, int cells) const {
+    return QRect(textLeft() + (column - view_.leftColumn()) * cellWidth_,
+                 textTop() + screenRow * cellHeight_, cells * cellWidth_, cellHeight_);
+}
+
+QColor EditWidget::TextColor() const {
+    return SystemOr(options_.colors.text, QColor(0, 0, 0), palette().color(QPalette::Text));
+}
+
+QColor EditWidget::BackColor() const {
+    return SystemOr(options_.colors.back, QColor(255, 255, 255), palette().color(QPalette::Base));
+}
+
+void EditWidget::UpdateWindowSize() {
+    const QSize s = viewport()->size();
+    int rows = std::max(1, (s.height() - textTop()) / cellHeight_);
+    int columns = std::max(1, (s.width() - textLeft()) / cellWidth_);
+    if (rows != view_.windowRows() || columns != view_.windowColumns())
+        view_.SetWindowSize(rows, columns);
+}
+
+void EditWidget::SyncScrollBars() {
+    syncing_ = true;
+    QScrollBar* v = verticalScrollBar();
+    const int64_t last = std::max<int64_t>(0, view_.totalRows() - 1);
+    v->setRange(0, static_cast<int>(std::min<int64_t>(last, INT_MAX)));
+    v->setPageStep(view_.windowRows());
+    v->setSingleStep(1);
+    v->setValue(static_cast<int>(std::min<int64_t>(view_.topRow(), INT_MAX)));
+    syncing_ = false;
+}
+
+void EditWidget::Refresh() {
+    UpdateWindowSize();
+    SyncScrollBars();
+    viewport()->update();
+    updateMicroFocus();
+    emit caretChanged();
+}
+
+bool EditWidget::RunCommand(CommandId id, int keyRepeat) {
+    UpdateWindowSize();
+    bool handled = view_.Execute(id, keyRepeat);
+    Refresh();
+    return handled;
+}
+
+void EditWidget::TypeText(const QString& text) {
+    if (text.isEmpty()) return;
+    UpdateWindowSize();
+    std::optional<std::string> bytes = QStringToBytes(view_.doc().CodePage(), text);
+    if (!bytes) {
+        QApplication::beep();
+        return;
+    }
+    for (char c : *bytes) view_.TypeByte(static_cast<uint8_t>(c));
+    Refresh();
+}
+
+// ---- painting --------------------------------------------------------------------------------
+
+void EditWidget::paintEvent(QPaintEvent*) {
+    UpdateWindowSize();
+    QPainter p(viewport());
+    p.setFont(font_);
+    p.fillRect(viewport()->rect(), BackColor());
+    if (options_.lineNumber) {
+        p.fillRect(QRect(0, 0, textLeft() - kTextMargin, viewport()->height()),
+                   options_.colors.lineNumberBack);
+    }
+    std::vector<editing::CElwView::Row> rows = view_.VisibleRows();
+    for (size_t i = 0; i < rows.size(); ++i) PaintRow(p, rows[i], static_cast<int>(i));
+    if (options_.columnGauge) PaintRuler(p);
+    PaintCaret(p);
+}
+
+void EditWidget::PaintRuler(QPainter& p) {
+    const int width = viewport()->width();
+    p.fillRect(QRect(0, 0, width, cellHeight_), options_.colors.rulerBack);
+    p.setPen(options_.colors.ruler);
+    const int wrap = view_.layout().wrapColumn();
+    if (options_.lineNumber) {
+        p.drawText(QPoint(0, ascent_), QString::asprintf("%4d=> ", wrap));
+    }
+    const int left = view_.leftColumn();
+    const int last = std::min(wrap, left + view_.windowColumns() + 1);
+    QString text;
+    for (int c = left; c < last; ++c) text += QLatin1Char(kGauge[c % 100]);
+    for (int i = 0; i < text.size(); ++i)
+        p.drawText(QPoint(textLeft() + i * cellWidth_, ascent_), QString(text[i]));
+}
+
+void EditWidget::PaintRow(QPainter& p, const editing::CElwView::Row& row, int screenRow) {
+    const int y = textTop() + screenRow * cellHeight_;
+    const int baseline = y + ascent_;
+    const DisplayColors& colors = options_.colors;
+
+    if (options_.lineNumber) {
+        QString number;
+        if (options_.nonLogicalLine) {
+            number = QString::asprintf("%10lld:", static_cast<long long>(view_.topRow() + screenRow + 1));
+        } else if (row.index == 0) {
+            number = QString::asprintf("%10d:", row.lineNumber);
+        } else {
+            number = QStringLiteral("          :");
+        }
+        // Right-aligned: the leading blanks of a short number fall off the left edge.
+        const int right = kNumberCells * cellWidth_ + kNumberExtraPixels / 2;
+        p.setPen(colors.lineNumber);
+        for (int i = 0; i < number.size(); ++i) {
+            int x = right - (static_cast<int>(number.size()) - i) * cellWidth_;
+            if (x + cellWidth_ <= 0 || number[i] == QLatin1Char(' ')) continue;
+            p.drawText(QPoint(x, baseline), QString(number[i]));
+        }
+        if (options_.showChange && (row.line->flags & document::LF_CHANGED) && row.index == 0)
+            p.fillRect(QRect(right + 1, y, 3, cellHeight_), colors.changed);
+    }
+
+    const view::LineLayout& layout = view_.layout();
+    const int codePage = view_.doc().CodePage();
+    const std::string bytes = row.text + '\n';
+    const view::LineText t(bytes);
+    const bool marked = (row.line->flags & document::LF_MARK) != 0;
+    const QColor textColor = marked ? colors.mark : TextColor();
+    const int left = view_.leftColumn();
+    const int maxColumn = left + view_.windowColumns() + 2;
+    int col = 0;
+    size_t i = 0;
+    while (i < row.text.size() && col < maxColumn) {
+        const size_t len = layout.CharLen(t, i);
+        const int next = layout.Advance(t, i, len, col);
+        const uint8_t b = t[i];
+        const QRect cell = CellRect(screenRow, col, next - col);
+        if (col >= left) {
+            if (b == '\t') {
+                if (options_.tabDisplay) {
+                    p.setPen(colors.tab);
+                    p.drawText(QPoint(cell.left(), baseline), QStringLiteral("\u00BB"));
+                }
+            } else if (len == 1 && (b < 0x20 || b == 0x7F)) {
+                p.setPen(colors.ctrl);
+                p.drawText(QPoint(cell.left(), baseline), QString(QChar(b == 0x7F ? '?' : '@' + b)));
+            } else {
+                std::string_view ch(bytes.data() + i, len);
+                if (IsDoubleByteSpace(codePage, ch)) {
+                    if (options_.dspcDisplay) {
+                        p.setPen(colors.tab);
+                        p.drawRect(cell.adjusted(2, 3, -3, -3));
+                    }
+                } else {
+                    p.setPen(textColor);
+                    p.drawText(QPoint(cell.left(), baseline), BytesToQString(codePage, ch));
+                }
+            }
+        }
+        col = next;
+        i += len;
+    }
+
+    // Marks after the last row of a line: the line end, or the end of the text.
+    const bool lastRowOfLine = row.end >= view_.TextOf(row.line).end();
+    if (lastRowOfLine && col >= left) {
+        const QRect cell = CellRect(screenRow, col);
+        if (!row.line->next) {
+            if (options_.eofDisplay) {
+                p.setPen(colors.eof);
+                p.drawText(QPoint(cell.left(), baseline), QStringLiteral("[EOF]"));
+            }
+        } else if (options_.crDisplay) {
+            p.setPen(colors.cr);
+            p.drawText(QPoint(cell.left(), baseline), QStringLiteral("\u2193"));
+        }
+    }
+}
+
+void EditWidget::PaintCaret(QPainter& p) {
+    const int screenRow = view_.caretScreenRow();
+    if (screenRow < 0 || screenRow >= view_.windowRows()) return;
+    const int column = view_.caretColumn();
+    const int y = textTop() + screenRow * cellHeight_;
+    if (options_.underLine) {
+        p.fillRect(QRect(textLeft(), y + cellHeight_ - 1, viewport()->width(), 1),
+                   options_.colors.underline);
+    }
+    QRect cell = CellRect(screenRow, column);
+    if (!preedit_.isEmpty()) {
+        // The text being composed stands at the caret, underlined, until it is committed.
+        QFontMetrics m(font_);
+        QRect r(cell.left(), y, m.horizontalAdvance(preedit_), cellHeight_);
+        p.fillRect(r, BackColor());
+        p.setPen(TextColor());
+        p.drawText(QPoint(r.left(), y + ascent_), preedit_);
+        p.drawLine(r.left(), r.bottom(), r.right(), r.bottom());
+        cell.moveLeft(r.right() + 1);
+    }
+    if (!hasFocus()) return;
+    if (options_.boxCursor || !view_.shared().insertMode) {
+        p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        p.fillRect(cell, Qt::white);
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    } else {
+        p.fillRect(QRect(cell.left(), y, 2, cellHeight_), TextColor());
+    }
+}
+
+// ---- input -----------------------------------------------------------------------------------
+
+void EditWidget::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    UpdateWindowSize();
+    SyncScrollBars();
+}
+
+void EditWidget::keyPressEvent(QKeyEvent* event) {
+    keyRepeat_ = event->isAutoRepeat() ? keyRepeat_ + 1 : 0;
+    if (std::optional<CommandId> id = ProvisionalKeyCommand(event->key(), event->modifiers())) {
+        RunCommand(*id, keyRepeat_);
+        return;
+    }
+    const QString text = event->text();
+    const bool command = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (!command && !text.isEmpty() && text[0].isPrint()) {
+        TypeText(text);
+        return;
+    }
+    QAbstractScrollArea::keyPressEvent(event);
+}
+
+void EditWidget::keyReleaseEvent(QKeyEvent* event) {
+    if (!event->isAutoRepeat()) keyRepeat_ = 0;
+    QAbstractScrollArea::keyReleaseEvent(event);
+}
+
+void EditWidget::inputMethodEvent(QInputMethodEvent* event) {
+    preedit_ = event->preeditString();
+    if (!event->commitString().isEmpty()) TypeText(event->commitString());
+    viewport()->update();
+    updateMicroFocus();
+    event->accept();
+}
+
+QVariant EditWidget::inputMethodQuery(Qt::InputMethodQuery query) const {
+    switch (query) {
+        case Qt::ImEnabled:
+            return true;
+        case Qt::ImCursorRectangle:
+        case Qt::ImAnchorRectangle:
+            return CellRect(view_.caretScreenRow(), view_.caretColumn()).translated(viewport()->pos());
+        case Qt::ImFont:
+            return font_;
+        default:
+            return QAbstractScrollArea::inputMethodQuery(query);
+    }
+}
+
+void EditWidget::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mousePressEvent(event);
+        return;
+    }
+    setFocus(Qt::MouseFocusReason);
+    const QPoint pos = event->position().toPoint();
+    if (pos.y() < textTop()) return;
+    const int screenRow = (pos.y() - textTop()) / cellHeight_;
+    std::vector<editing::CElwView::Row> rows = view_.VisibleRows();
+    if (rows.empty()) return;
+    const editing::CElwView::Row& row = rows[static_cast<size_t>(std::min<int>(screenRow, static_cast<int>(rows.size()) - 1))];
+    // A click in the right half of a cell places the caret after its character.
+    const int column = std::max(0, (pos.x() - textLeft() + cellWidth_ / 2) / cellWidth_ + view_.leftColumn());
+    const view::LineText t = view_.TextOf(row.line);
+    const view::LineLayout::Position at = view_.layout().ColumnToPosition(t, row.start, column);
+    view_.SetCaret(row.lineNumber, at.pos);
+    Refresh();
+}
+
+void EditWidget::wheelEvent(QWheelEvent* event) {
+    const int steps = event->angleDelta().y() / 40;  // three rows per notch
+    if (steps != 0) {
+        view_.ScrollTo(view_.topRow() - steps);
+        Refresh();
+    }
+    event->accept();
+}
+
+void EditWidget::scrollContentsBy(int, int) {
+    if (syncing_) return;
+    view_.ScrollTo(verticalScrollBar()->value());
+    viewport()->update();
+    updateMicroFocus();
+}
+
+void EditWidget::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void EditWidget::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
+}
+
+// Tab is a key of the text, never a focus move.
+bool EditWidget::focusNextPrevChild(bool) { return false; }
+
+}  // namespace norv::qt

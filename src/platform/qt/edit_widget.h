@@ -1,0 +1,120 @@
+// The edit view on screen. It paints the display rows that the core view laid out on a fixed
+// grid of half-width cells (a double-byte character takes two), with the line-number column,
+// the ruler, the marks and the caret, and turns key, input-method, mouse and wheel events into
+// the core view's commands and typed bytes. It keeps no text of its own.
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QColor>
+#include <QFont>
+#include <QString>
+
+#include <optional>
+
+#include "editing/edit_view.h"
+
+namespace norv::qt {
+
+// The colours of the display; black text and a white background stand for the system's colours.
+struct DisplayColors {
+    QColor text{0, 0, 0};
+    QColor back{255, 255, 255};
+    QColor mark{127, 0, 0};  // text of bookmarked lines
+    QColor url{0, 0, 192};
+    QColor eof{127, 127, 127};
+    QColor cr{127, 127, 127};
+    QColor tab{192, 192, 192};
+    QColor ctrl{192, 0, 192};
+    QColor lineNumber{0, 0, 127};
+    QColor lineNumberBack{192, 192, 192};
+    QColor ruler{0, 0, 127};
+    QColor rulerBack{192, 192, 192};
+    QColor underline{0, 0, 192};
+    QColor changed{192, 0, 192};
+};
+
+struct DisplayOptions {
+    bool lineNumber = true;       // LineNumber
+    bool nonLogicalLine = false;  // NonLogicalLine
+    bool columnGauge = true;      // ColumnGauge
+    bool tabDisplay = true;       // TabDisplay
+    bool dspcDisplay = true;      // DSpcDisplay
+    bool crDisplay = true;        // CRDisplay
+    bool eofDisplay = true;       // EOFDisplay
+    bool showChange = true;       // ShowChange
+    bool underLine = false;       // UnderLine
+    bool boxCursor = false;       // BoxCursor
+    int wideLine = 0;             // WideLine: extra pixels per row
+    DisplayColors colors;
+};
+
+// The command a key runs until the key table takes over the keys.
+std::optional<editing::CommandId> ProvisionalKeyCommand(int key, Qt::KeyboardModifiers mods);
+
+class EditWidget : public QAbstractScrollArea {
+    Q_OBJECT
+
+public:
+    EditWidget(editing::CElwView& view, const QFont& font, const DisplayOptions& options,
+               QWidget* parent = nullptr);
+
+    editing::CElwView& view() const { return view_; }
+    const DisplayOptions& displayOptions() const { return options_; }
+    void SetDisplayOptions(const DisplayOptions& options);
+
+    // Geometry of the grid in viewport pixels.
+    int cellWidth() const { return cellWidth_; }
+    int cellHeight() const { return cellHeight_; }
+    int textLeft() const;
+    int textTop() const;
+    // The rectangle of `cells` cells at a screen row and a column of the view's grid.
+    QRect CellRect(int screenRow, int column, int cells = 1) const;
+
+    // Runs a view command as a key would, then repaints and reports the caret.
+    bool RunCommand(editing::CommandId id, int keyRepeat = 0);
+    // Types text as the keyboard does (converted to the document's code; beeps when it cannot
+    // be held).
+    void TypeText(const QString& text);
+    // After the document or the view changed outside the widget: window size, scroll bar, paint.
+    void Refresh();
+
+signals:
+    // The caret moved or the text changed (the frame updates the status bar).
+    void caretChanged();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    void UpdateMetrics();
+    void UpdateWindowSize();
+    void SyncScrollBars();
+    void PaintRuler(QPainter& p);
+    void PaintRow(QPainter& p, const editing::CElwView::Row& row, int screenRow);
+    void PaintCaret(QPainter& p);
+    QColor TextColor() const;
+    QColor BackColor() const;
+
+    editing::CElwView& view_;
+    QFont font_;
+    DisplayOptions options_;
+    int cellWidth_ = 8;
+    int cellHeight_ = 16;
+    int ascent_ = 12;
+    int keyRepeat_ = 0;
+    bool syncing_ = false;
+    QString preedit_;
+};
+
+}  // namespace norv::qt

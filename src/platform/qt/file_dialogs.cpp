@@ -1,0 +1,109 @@
+// The file dialogs. The code list and the boxes are added to the grid of Qt's own file dialog,
+// below its file-type row.
+#include "platform/qt/file_dialogs.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QLabel>
+
+#include <algorithm>
+
+#include "platform/qt/text_bridge.h"
+
+namespace norv::qt {
+namespace {
+
+using document::CodeChoice;
+
+const QString kFilters = QStringLiteral("Text Files (*.txt);;All Files (*)");
+
+struct CodeFields {
+    QComboBox* codes = nullptr;
+    QCheckBox* bom = nullptr;
+};
+
+CodeFields AddCodeFields(QFileDialog& dialog, int codePage, bool addBom) {
+    CodeFields f;
+    auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
+    f.codes = new QComboBox(&dialog);
+    f.codes->setObjectName(QtFileDialogs::kCodeListName);
+    f.codes->addItems(CodeListLabels(codePage));
+    f.bom = new QCheckBox(QStringLiteral("AddBOM"), &dialog);
+    f.bom->setObjectName(QtFileDialogs::kAddBomName);
+    f.bom->setChecked(addBom);
+    f.bom->setEnabled(false);
+    QObject::connect(f.codes, &QComboBox::currentIndexChanged, f.bom, [bom = f.bom](int index) {
+        bom->setEnabled(CodeChoiceTakesBom(static_cast<CodeChoice>(index + 1)));
+    });
+    auto* label = new QLabel(QStringLiteral("Character &Code:"), &dialog);
+    label->setBuddy(f.codes);
+    if (grid) {
+        const int row = grid->rowCount();
+        grid->addWidget(label, row, 0);
+        grid->addWidget(f.codes, row, 1);
+        grid->addWidget(f.bom, row, 2);
+    }
+    return f;
+}
+
+CodeChoice ChoiceOf(const QComboBox* codes) { return static_cast<CodeChoice>(codes->currentIndex() + 1); }
+
+}  // namespace
+
+QStringList CodeListLabels(int systemCodePage) {
+    const bool japanese = systemCodePage == 932;
+    return {QStringLiteral("Default"),
+            japanese ? QStringLiteral("ShiftJIS") : QStringLiteral("ANSI"),
+            japanese ? QStringLiteral("EUC") : QStringLiteral("EUC-JP"),
+            QStringLiteral("JIS"),
+            QStringLiteral("Unicode"),
+            QStringLiteral("Unicode(BE)"),
+            QStringLiteral("UTF8")};
+}
+
+bool CodeChoiceTakesBom(CodeChoice choice) {
+    return choice == CodeChoice::Unicode || choice == CodeChoice::UnicodeBe ||
+           choice == CodeChoice::Utf8;
+}
+
+bool QtFileDialogs::AskOpen(OpenRequest& request) {
+    QFileDialog dialog(parent_, QStringLiteral("Open"), FromUtf8(request.folder), kFilters);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.selectNameFilter(QStringLiteral("All Files (*)"));
+    CodeFields fields = AddCodeFields(dialog, codePage_, request.addBom);
+    auto* readOnly = new QCheckBox(QStringLiteral("&Read Only"), &dialog);
+    readOnly->setObjectName(kReadOnlyName);
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
+        grid->addWidget(readOnly, grid->rowCount(), 1);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    // The box's state is kept even when the dialog is cancelled.
+    request.addBom = fields.bom->isChecked();
+    if (!accepted) return false;
+    request.paths.clear();
+    for (const QString& f : dialog.selectedFiles()) request.paths.push_back(ToUtf8(f));
+    request.choice = ChoiceOf(fields.codes);
+    request.readOnly = readOnly->isChecked();
+    return !request.paths.empty();
+}
+
+bool QtFileDialogs::AskSaveAs(document::SaveAsRequest& request) {
+    QFileDialog dialog(parent_, QStringLiteral("Save As"), FromUtf8(request.name), kFilters);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.selectNameFilter(QStringLiteral("All Files (*)"));
+    if (!request.name.empty()) dialog.selectFile(FromUtf8(request.name));
+    CodeFields fields = AddCodeFields(dialog, codePage_, request.addBom);
+    fields.codes->setCurrentIndex(std::max(0, static_cast<int>(request.choice) - 1));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+    request.name = ToUtf8(dialog.selectedFiles().front());
+    request.choice = ChoiceOf(fields.codes);
+    request.addBom = fields.bom->isChecked();
+    return true;
+}
+
+}  // namespace norv::qt

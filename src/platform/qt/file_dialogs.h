@@ -1,0 +1,56 @@
+// The Open and Save As dialogs with the code list ("Default" to "UTF8") and the "AddBOM" box,
+// which is enabled only for the three Unicode entries. Both are file dialogs of Qt's own kind,
+// so the extra fields sit inside them and behave the same on every desktop.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <string>
+#include <vector>
+
+#include "document/document.h"
+#include "document/text_code.h"
+
+class QWidget;
+
+namespace norv::qt {
+
+struct OpenRequest {
+    std::vector<std::string> paths;  // out: the chosen files (UTF-8)
+    std::string folder;              // in: where the dialog starts
+    document::CodeChoice choice = document::CodeChoice::Default;  // out
+    bool addBom = true;              // in/out: the AddBOM box
+    bool readOnly = false;           // out: the read-only box
+};
+
+class FileDialogs : public document::DocumentDialogs {
+public:
+    // Fills the request; false when the user cancelled.
+    virtual bool AskOpen(OpenRequest& request) = 0;
+};
+
+// The labels of the code list, in CodeChoice order (1 = "Default"); the ANSI and EUC entries
+// are named "ShiftJIS" and "EUC" on code page 932.
+QStringList CodeListLabels(int systemCodePage);
+// Whether the AddBOM box applies to a code-list entry (the Unicode ones).
+bool CodeChoiceTakesBom(document::CodeChoice choice);
+
+class QtFileDialogs : public FileDialogs {
+public:
+    QtFileDialogs(QWidget* parent, int systemCodePage) : parent_(parent), codePage_(systemCodePage) {}
+
+    bool AskOpen(OpenRequest& request) override;
+    bool AskSaveAs(document::SaveAsRequest& request) override;
+
+    // Object names of the added fields (tests find them by these).
+    static constexpr const char* kCodeListName = "codeList";
+    static constexpr const char* kAddBomName = "addBom";
+    static constexpr const char* kReadOnlyName = "readOnly";
+
+private:
+    QWidget* parent_;
+    int codePage_;
+};
+
+}  // namespace norv::qt

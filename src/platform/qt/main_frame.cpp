@@ -1,0 +1,300 @@
+// The main frame: menus, document windows, the status bar, and the file commands with their
+// questions.
+#include "platform/qt/main_frame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QStatusBar>
+
+#include "document/line_heap.h"
+#include "platform/code_page.h"
+#include "platform/paths.h"
+#include "platform/qt/doc_window.h"
+#include "platform/qt/qt_ui.h"
+#include "platform/qt/text_bridge.h"
+
+namespace norv::qt {
+namespace {
+
+using editing::CommandId;
+
+constexpr const char* kUntitled = "Untitled";
+constexpr int kEditorPointSize = 11;
+
+// The name of a document's code in the status bar.
+QString CodeName(const document::CElwDoc& doc) {
+    switch (doc.code) {
+        case document::TextCode::Ansi:
+            return platform::SystemCodePage() == 932 ? QStringLiteral("ShiftJIS") : QStringLiteral("ANSI");
+        case document::TextCode::Euc: return QStringLiteral("EUC");
+        case document::TextCode::Jis: return QStringLiteral("JIS");
+        case document::TextCode::Ucs2Le: return QStringLiteral("Unicode");
+        case document::TextCode::Ucs2Be: return QStringLiteral("Unicode(BE)");
+        case document::TextCode::Utf8: return QStringLiteral("UTF8");
+        default: return QString();
+    }
+}
+
+}  // namespace
+
+MainFrame::MainFrame(platform::UserInterface* ui, FileDialogs* dialogs)
+    : shared_(document::ProgramLineHeap()) {
+    QApplication::setApplicationDisplayName(QStringLiteral("Norv"));
+    mdi_ = new QMdiArea(this);
+    mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(mdi_);
+
+    message_ = new QLabel(QString::fromLatin1(QtUserInterface::kIdleText), this);
+    position_ = new QLabel(this);
+    code_ = new QLabel(this);
+    mode_ = new QLabel(this);
+    statusBar()->addWidget(message_, 1);
+    statusBar()->addPermanentWidget(position_);
+    statusBar()->addPermanentWidget(code_);
+    statusBar()->addPermanentWidget(mode_);
+
+    if (ui) {
+        ui_ = ui;
+    } else {
+        ownUi_ = std::make_unique<QtUserInterface>(this, message_);
+        ui_ = ownUi_.get();
+    }
+    if (dialogs) {
+        dialogs_ = dialogs;
+    } else {
+        ownDialogs_ = std::make_unique<QtFileDialogs>(this, platform::SystemCodePage());
+        dialogs_ = ownDialogs_.get();
+    }
+    env_.ui = ui_;
+    env_.dialogs = dialogs_;
+    env_.hooks = this;
+    env_.status = this;
+    shared_.ui = ui_;
+
+    font_ = ChooseEditorFont(QString(), kEditorPointSize);
+    BuildMenus();
+    connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) {
+        UpdateMenus();
+        UpdateStatus();
+    });
+    UpdateMenus();
+    UpdateStatus();
+    resize(900, 700);
+}
+
+MainFrame::~MainFrame() {
+    // Windows go before the shared editor state they refer to.
+    for (QMdiSubWindow* sub : mdi_->subWindowList()) delete sub;
+}
+
+void MainFrame::BuildMenus() {
+    auto add = [this](QMenu* menu, const QString& text, QKeySequence keys, auto slot,
+                      bool needsDocument) {
+        QAction* a = menu->addAction(text);
+        if (!keys.isEmpty()) {
+            a->setShortcut(keys);
+            a->setShortcutContext(Qt::WindowShortcut);
+        }
+        connect(a, &QAction::triggered, this, slot);
+        if (needsDocument) documentActions_.push_back(a);
+        return a;
+    };
+    auto active = [this](auto f) {
+        return [this, f] {
+            if (DocWindow* w = ActiveWindow()) f(*w);
+        };
+    };
+
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    add(file, QStringLiteral("&New"), QKeySequence(), [this] { NewFile(); }, false);
+    add(file, QStringLiteral("&Open..."), QKeySequence(Qt::CTRL | Qt::Key_O), [this] { FileOpen(); }, false);
+    add(file, QStringLiteral("&Close"), QKeySequence(), active([this](DocWindow& w) { FileClose(w); }), true);
+    file->addSeparator();
+    add(file, QStringLiteral("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S),
+        active([this](DocWindow& w) { FileSave(w, false); }), true);
+    add(file, QStringLiteral("Save &As..."), QKeySequence(),
+        active([this](DocWindow& w) { FileSave(w, true); }), true);
+    file->addSeparator();
+    add(file, QStringLiteral("E&xit"), QKeySequence(), [this] { AppExit(); }, false);
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    add(edit, QStringLiteral("&Undo"), QKeySequence(),
+        active([](DocWindow& w) { w.editor().RunCommand(CommandId::Undo); }), true);
+    add(edit, QStringLiteral("&Redo"), QKeySequence(),
+        active([](DocWindow& w) { w.editor().RunCommand(CommandId::Redo); }), true);
+
+    QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
+    add(window, QStringLiteral("&Cascade"), QKeySequence(), [this] { mdi_->cascadeSubWindows(); }, true);
+    add(window, QStringLiteral("&Tile"), QKeySequence(), [this] { mdi_->tileSubWindows(); }, true);
+    add(window, QStringLiteral("&Next Window"), QKeySequence(), [this] { mdi_->activateNextSubWindow(); }, true);
+}
+
+void MainFrame::UpdateMenus() {
+    const bool any = ActiveWindow() != nullptr;
+    for (QAction* a : documentActions_) a->setEnabled(any);
+}
+
+void MainFrame::UpdateStatus() {
+    DocWindow* w = ActiveWindow();
+    if (!w) {
+        position_->clear();
+        code_->clear();
+        mode_->clear();
+        return;
+    }
+    const editing::CElwView& v = w->view();
+    position_->setText(QStringLiteral("%1:%2").arg(v.caretLineNumber()).arg(v.caretColumn() + 1));
+    code_->setText(CodeName(w->doc()));
+    mode_->setText(v.shared().insertMode ? QStringLiteral("Insert") : QStringLiteral("Overwrite"));
+}
+
+DocWindow* MainFrame::ActiveWindow() const {
+    QMdiSubWindow* sub = mdi_->activeSubWindow();
+    if (!sub) {
+        // Without an active window (the frame is not active, as in tests) the front one counts.
+        QList<QMdiSubWindow*> list = mdi_->subWindowList(QMdiArea::StackingOrder);
+        if (list.isEmpty()) return nullptr;
+        sub = list.back();
+    }
+    return qobject_cast<DocWindow*>(sub->widget());
+}
+
+std::vector<DocWindow*> MainFrame::Windows() const {
+    std::vector<DocWindow*> out;
+    for (QMdiSubWindow* sub : mdi_->subWindowList())
+        if (auto* w = qobject_cast<DocWindow*>(sub->widget())) out.push_back(w);
+    return out;
+}
+
+DocWindow* MainFrame::WindowOf(const document::CElwDoc& doc) const {
+    for (DocWindow* w : Windows())
+        if (&w->doc() == &doc) return w;
+    return nullptr;
+}
+
+DocWindow* MainFrame::AddWindow(std::unique_ptr<document::CElwDoc> doc) {
+    auto* w = new DocWindow(*this, std::move(doc), shared_, font_, display_);
+    QMdiSubWindow* sub = mdi_->addSubWindow(w);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    connect(&w->editor(), &EditWidget::caretChanged, this, [this, w] {
+        if (ActiveWindow() == w) UpdateStatus();
+    });
+    sub->showMaximized();
+    mdi_->setActiveSubWindow(sub);
+    w->editor().setFocus();
+    w->editor().Refresh();
+    UpdateMenus();
+    UpdateStatus();
+    return w;
+}
+
+DocWindow* MainFrame::OpenFile(const std::string& path, document::CodeChoice choice, bool readOnly) {
+    env_.openDocuments = static_cast<int>(Windows().size()) + 1;
+    auto doc = std::make_unique<document::CElwDoc>(env_);
+    if (!doc->OpenDocument(path, choice)) return nullptr;
+    if (readOnly && !doc->readOnly) doc->ToggleReadOnly();
+    lastFolder_ = platform::FolderOf(doc->path);
+    return AddWindow(std::move(doc));
+}
+
+DocWindow* MainFrame::NewFile() {
+    auto doc = std::make_unique<document::CElwDoc>(env_);
+    if (!doc->NewDocument()) return nullptr;
+    doc->title = kUntitled;
+    return AddWindow(std::move(doc));
+}
+
+bool MainFrame::FileOpen() {
+    OpenRequest request;
+    request.folder = lastFolder_;
+    request.addBom = addBom_;
+    const bool chosen = dialogs_->AskOpen(request);
+    addBom_ = request.addBom;
+    if (!chosen) return false;
+    bool all = true;
+    for (const std::string& path : request.paths)
+        all = OpenFile(path, request.choice, request.readOnly) != nullptr && all;
+    return all;
+}
+
+bool MainFrame::FileSave(DocWindow& w, bool withDialog) {
+    const int codePageBefore = w.doc().CodePage();
+    w.view().Sync();
+    if (!w.doc().DoSave(std::string(), withDialog)) {
+        UpdateStatus();
+        return false;
+    }
+    w.view().OnSaved();
+    if (w.doc().CodePage() != codePageBefore) w.ApplyLayout();
+    w.UpdateWindowTitle();
+    w.editor().Refresh();
+    return true;
+}
+
+bool MainFrame::QueryCloseDocument(DocWindow& w) {
+    w.view().Sync();
+    if (!w.doc().modified) return true;
+    std::string name = w.doc().path.empty() ? w.doc().title : w.doc().path;
+    if (!name.empty() && name.back() == '*') name.pop_back();
+    const int answer = ui_->MessageBox("Save changes to " + name + "?",
+                                       platform::mb::kYesNoCancel | platform::mb::kIconWarning);
+    if (answer == platform::kIdCancel) return false;
+    if (answer == platform::kIdNo) return true;
+    return FileSave(w, false);
+}
+
+bool MainFrame::FileClose(DocWindow& w) {
+    for (QMdiSubWindow* sub : mdi_->subWindowList())
+        if (sub->widget() == &w) return sub->close();
+    return false;
+}
+
+bool MainFrame::AppExit() {
+    for (QMdiSubWindow* sub : mdi_->subWindowList()) {
+        mdi_->setActiveSubWindow(sub);
+        if (!sub->close()) return false;
+    }
+    closing_ = true;
+    close();
+    return true;
+}
+
+void MainFrame::closeEvent(QCloseEvent* event) {
+    if (!closing_) {
+        for (QMdiSubWindow* sub : mdi_->subWindowList()) {
+            if (!sub->close()) {
+                event->ignore();
+                return;
+            }
+        }
+    }
+    event->accept();
+}
+
+void MainFrame::TitleChanged(document::CElwDoc& doc) {
+    if (DocWindow* w = WindowOf(doc)) w->UpdateWindowTitle();
+}
+
+void MainFrame::FlushEditBuffer(document::CElwDoc& doc) {
+    if (DocWindow* w = WindowOf(doc)) w->view().Sync();
+}
+
+void MainFrame::LinesChanged(document::CElwDoc& doc) {
+    if (DocWindow* w = WindowOf(doc)) {
+        w->view().RecountRows();
+        w->editor().Refresh();
+    }
+}
+
+void MainFrame::PostStatus(platform::StatusCode code) {
+    if (code == platform::StatusCode::kLoaded) ui_->SetStatusText({});
+    else ui_->Beep();
+}
+
+}  // namespace norv::qt

@@ -1,0 +1,98 @@
+// The main frame: the menu bar, the documents in windows of an MDI area, the status bar. It is
+// the documents' environment (file layer, user interface, dialogs, hooks) and answers the frame
+// commands; view commands go to the active document window's view.
+#pragma once
+
+#include <QFont>
+#include <QMainWindow>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "document/document.h"
+#include "editing/edit_view.h"
+#include "platform/qt/edit_widget.h"
+#include "platform/qt/file_dialogs.h"
+#include "platform/status.h"
+#include "platform/ui.h"
+
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QAction;
+
+namespace norv::qt {
+
+class DocWindow;
+class QtUserInterface;
+
+class MainFrame : public QMainWindow, public document::DocumentHooks, public platform::StatusSink {
+    Q_OBJECT
+
+public:
+    // `ui` and `dialogs` replace the real message boxes and file dialogs (tests); null: real.
+    explicit MainFrame(platform::UserInterface* ui = nullptr, FileDialogs* dialogs = nullptr);
+    ~MainFrame() override;
+
+    // Opens a file into a new window; null when it could not be opened (the reason was shown).
+    DocWindow* OpenFile(const std::string& path,
+                        document::CodeChoice choice = document::CodeChoice::Default,
+                        bool readOnly = false);
+    DocWindow* NewFile();
+    DocWindow* ActiveWindow() const;
+    std::vector<DocWindow*> Windows() const;
+
+    // File commands. Each returns whether it completed.
+    bool FileOpen();
+    bool FileSave(DocWindow& w, bool withDialog);
+    bool FileClose(DocWindow& w);
+    // Closes every window (asking about each) and then the frame.
+    bool AppExit();
+
+    // Asked by a window that is closing: Yes saves (a failed save keeps it open), No discards,
+    // Cancel keeps it.
+    bool QueryCloseDocument(DocWindow& w);
+
+    document::DocumentEnvironment& environment() { return env_; }
+    platform::UserInterface& ui() const { return *ui_; }
+    const QFont& editorFont() const { return font_; }
+    QLabel* messageLabel() const { return message_; }
+
+    // DocumentHooks
+    void TitleChanged(document::CElwDoc& doc) override;
+    void FlushEditBuffer(document::CElwDoc& doc) override;
+    void LinesChanged(document::CElwDoc& doc) override;
+    // StatusSink
+    void PostStatus(platform::StatusCode code) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildMenus();
+    void UpdateStatus();
+    void UpdateMenus();
+    DocWindow* WindowOf(const document::CElwDoc& doc) const;
+    DocWindow* AddWindow(std::unique_ptr<document::CElwDoc> doc);
+
+    QMdiArea* mdi_ = nullptr;
+    QLabel* message_ = nullptr;
+    QLabel* position_ = nullptr;
+    QLabel* code_ = nullptr;
+    QLabel* mode_ = nullptr;
+    std::unique_ptr<QtUserInterface> ownUi_;
+    platform::UserInterface* ui_ = nullptr;
+    std::unique_ptr<FileDialogs> ownDialogs_;
+    FileDialogs* dialogs_ = nullptr;
+    document::DocumentEnvironment env_;
+    editing::EditorShared shared_;
+    QFont font_;
+    DisplayOptions display_;
+    std::vector<QAction*> documentActions_;  // enabled only with a document window
+    bool addBom_ = true;
+    std::string lastFolder_;
+    bool closing_ = false;
+};
+
+}  // namespace norv::qt
