@@ -68,6 +68,9 @@ class SelectionHooks {
                              document::UndoPosition* /*to*/) const {
         return false;
     }
+    // Called before every command of the view, inside its undo group: the selection may cancel
+    // itself, or carry out the command (returns true, and the view does nothing more).
+    virtual bool BeforeCommand(CElwView&, CommandId) { return false; }
 };
 
 // The "Step Undo/Redo" dialog: the front end fills it and returns false when closed.

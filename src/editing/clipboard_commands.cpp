@@ -1,0 +1,230 @@
+// The selection's commands: making a selection, copy, cut and paste through the system
+// clipboard or the box buffer, the clipboard history, and the file commands.
+//
+// The clipboard carries Unicode; a document's bytes are converted at this boundary only (the
+// system code page for ANSI documents, as they are for UTF-8 documents).
+#include <algorithm>
+
+#include "document/codecs.h"
+#include "editing/selection.h"
+
+namespace norv::editing {
+
+using document::UndoKind;
+
+void ClipboardContext::ClipboardChanged() {
+    if (changingFromHistory || !clipboard) return;
+    if (auto text = clipboard->Text()) history.Capture(*text);
+}
+
+std::string Selection::ToUnicode(const std::string& bytes) const {
+    std::string out;
+    document::AnsiToUtf8(out, bytes, view_.layout().codePage());
+    return out;
+}
+
+std::string Selection::FromUnicode(const std::string& text) const {
+    std::string out;
+    document::Utf8ToAnsi(out, text, view_.layout().codePage());
+    return out;
+}
+
+bool Selection::Handle(CommandId id) {
+    const bool ro = view_.readOnly();
+    switch (id) {
+        case CommandId::SelectBegin:
+            if (active_)
+                Cancel();
+            else
+                Anchor(SelectionKind::Begun);
+            return true;
+        case CommandId::BoxBegin:
+            if (active_ && kind_ == SelectionKind::Box) {
+                Cancel();
+            } else if (active_) {
+                kind_ = SelectionKind::Box;
+                // The ends become columns of their lines.
+                for (SelectionEnd* e : {&start_, &end_}) {
+                    const auto* r =
+                        RecordFrom(view_.caretLine(), view_.caretLineNumber(), e->line);
+                    if (r) e->column = ColumnOfPos(view_.TextOf(r), e->pos);
+                }
+            } else {
+                Anchor(SelectionKind::Box);
+            }
+            return true;
+        case CommandId::SelectEnd:
+            Normalize();
+            return true;
+        case CommandId::SelectAll: {
+            view_.Sync();
+            int last = view_.doc().lines().count();
+            view_.SetCaret(last, view_.LineContent(view_.doc().lines().last()).size());
+            start_ = SelectionEnd{};
+            end_ = CaretEnd();
+            kind_ = SelectionKind::Stream;
+            active_ = true;
+            extending_ = false;
+            return true;
+        }
+        case CommandId::EditCopy:
+            Copy(false);
+            return true;
+        case CommandId::EditCopyAppend:
+            Copy(true);
+            return true;
+        case CommandId::EditCut:
+        case CommandId::EditCutAppend:
+            Copy(id == CommandId::EditCutAppend);
+            if (!ro) DeleteSelection(view_);
+            return true;
+        case CommandId::EditPaste:
+            if (!ro) Paste();
+            return true;
+        case CommandId::BoxPaste:
+            if (!ro) BoxPaste();
+            return true;
+        case CommandId::FlushBuf:
+            ctx_.history.DiscardNewest();
+            return true;
+        case CommandId::SelectClipBd:
+            PasteFromHistory();
+            return true;
+        case CommandId::CopyToFile:
+            FileCommandRun(FileCommand::CopyToFile);
+            return true;
+        case CommandId::AppendFile:
+            FileCommandRun(FileCommand::AppendToFile);
+            return true;
+        case CommandId::PasteFromFile:
+            if (!ro) FileCommandRun(FileCommand::PasteFile);
+            return true;
+        default:
+            return false;
+    }
+}
+
+void Selection::Copy(bool append) {
+    Normalize();
+    if (!active_) return;
+    if (kind_ == SelectionKind::Box && !append) {
+        ctx_.box.pieces = BoxPieces();
+        ctx_.box.codePage = view_.layout().codePage();
+        return;
+    }
+    if (!ctx_.clipboard) return;
+    std::string text = ToUnicode(Block());
+    if (append) {
+        auto old = ctx_.clipboard->Text();
+        if (old) text.insert(0, *old);
+    }
+    ctx_.clipboard->SetText(text);
+}
+
+void Selection::PasteText(const std::string& unicode) {
+    if (active_) DeleteSelection(view_);
+    view_.InsertText(FromUnicode(unicode));
+}
+
+void Selection::Paste() {
+    std::optional<std::string> text = ctx_.clipboard ? ctx_.clipboard->Text() : std::nullopt;
+    if (!text) {
+        if (auto* ui = view_.shared().ui) ui->Beep();
+        return;
+    }
+    PasteText(*text);
+}
+
+void Selection::BoxPaste() {
+    if (ctx_.box.pieces.empty()) return;
+    const int cp = view_.layout().codePage();
+    const bool convert = ctx_.box.codePage != cp;
+    int column = CaretEnd().column;
+    int line = view_.caretLineNumber();
+    bool first = true;
+    for (const std::string& raw : ctx_.box.pieces) {
+        if (!first) {
+            view_.Sync();
+            if (line >= view_.doc().lines().count()) {
+                // A new empty line below the last one.
+                view_.SetCaret(line, view_.LineContent(view_.doc().lines().last()).size());
+                view_.InsertAtCaret("\n", UndoKind::InsertBlock);
+            }
+            ++line;
+        }
+        first = false;
+        std::string piece = raw;
+        if (convert) {
+            std::string u;
+            document::AnsiToUtf8(u, raw, ctx_.box.codePage);
+            piece = FromUnicode(u);
+        }
+        size_t pos = PosOfColumn(line, column);
+        view_.SetCaret(line, pos);
+        view::LineText t = view_.TextOf(view_.caretLine());
+        int at = ColumnOfPos(t, pos);
+        // Beyond the end of a shorter line: blanks fill the gap, as with the free cursor.
+        if (pos == t.end() && at < column) {
+            view_.InsertAtCaret(std::string(static_cast<size_t>(column - at), ' '),
+                                UndoKind::InsertBlock);
+        }
+        view_.InsertAtCaret(piece, UndoKind::InsertBlock);
+    }
+}
+
+void Selection::PasteFromHistory() {
+    if (!ctx_.historyDialog) return;
+    ClipboardHistoryRequest req;
+    req.entries = ctx_.history.Entries();
+    HistoryButton b = ctx_.historyDialog(req);
+    std::optional<std::string> text = ApplyHistoryDialog(ctx_.history, req, b);
+    if (!text) return;
+    if (ctx_.clipboard) {
+        ctx_.changingFromHistory = true;
+        ctx_.clipboard->SetText(*text);
+        ctx_.changingFromHistory = false;
+    }
+    if (!view_.readOnly()) PasteText(*text);
+}
+
+void Selection::FileCommandRun(FileCommand c) {
+    if (!ctx_.files) return;
+    FileCommandRequest req;
+    req.command = c;
+    if (ctx_.scriptFileName) {
+        req.path = *ctx_.scriptFileName;
+        ctx_.scriptFileName.reset();
+    } else if (!ctx_.askFile || !ctx_.askFile(req)) {
+        return;
+    }
+    platform::FileSystem& fs = *ctx_.files;
+    if (c == FileCommand::PasteFile) {
+        std::string bytes;
+        if (platform::ReadWholeFile(fs, req.path, bytes) != 0) return;
+        if (active_) DeleteSelection(view_);
+        view_.InsertText(bytes);
+        return;
+    }
+    Normalize();
+    if (!active_) return;
+    std::string data = Block();
+    std::string old;
+    if (c == FileCommand::AppendToFile && fs.Stat(req.path)) {
+        if (platform::ReadWholeFile(fs, req.path, old) != 0) return;
+        // The new text takes the place of an end-of-file mark.
+        if (!old.empty() && old.back() == '\x1A') old.pop_back();
+    }
+    int error = 0;
+    auto out = fs.OpenWrite(req.path, platform::WriteMode::kCreateOrOverwrite, 0644, &error);
+    if (!out) return;
+    // An append rewrites the same bytes in place, then the new text: the file never loses its
+    // old content when the write fails.
+    if (!out->Write(old.data(), old.size()) || !out->Write(data.data(), data.size())) {
+        out->Close();
+        return;
+    }
+    out->Truncate();
+    out->Close();
+}
+
+}  // namespace norv::editing

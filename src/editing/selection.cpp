@@ -1,0 +1,243 @@
+// The selection model, its text, deleting it, and the cancelling of a selection by caret moves.
+// The clipboard, box and file commands are in clipboard_commands.cpp.
+#include "editing/selection.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "document/char_model.h"
+
+namespace norv::editing {
+
+using document::LineRecord;
+using document::UndoKind;
+
+namespace {
+
+size_t IndexOf(CommandId id) {
+    for (size_t i = 0; i < kViewCommands.size(); ++i)
+        if (kViewCommands[i].id == id) return i;
+    return kViewCommands.size();
+}
+
+bool InRange(CommandId id, CommandId first, CommandId last) {
+    size_t i = IndexOf(id);
+    return i >= IndexOf(first) && i <= IndexOf(last) && i < kViewCommands.size();
+}
+
+}  // namespace
+
+bool WorksOnSelection(CommandId id) {
+    switch (id) {
+        // Edit commands that do not look at the selection.
+        case CommandId::Undo:
+        case CommandId::Redo:
+        case CommandId::Repeat:
+        case CommandId::StepDo:
+        case CommandId::ModeInsert:
+        case CommandId::ModeAutoSplit:
+            return false;
+        default:
+            break;
+    }
+    return InRange(id, CommandId::BackSpace, CommandId::SplitLine) ||
+           InRange(id, CommandId::EditCopy, CommandId::ModeAutoSplit) ||
+           InRange(id, CommandId::MarkLine, CommandId::MarkOff) ||
+           InRange(id, CommandId::SearchFwd, CommandId::GetWord);
+}
+
+Selection::Selection(CElwView& view, ClipboardContext& context) : view_(view), ctx_(context) {
+    view_.SetSelectionHooks(this);
+}
+
+Selection::~Selection() {
+    view_.SetSelectionHooks(nullptr);
+}
+
+int Selection::ColumnOfPos(const view::LineText& t, size_t pos) const {
+    const auto& layout = view_.layout();
+    int col = 0;
+    for (size_t i = 0; i < pos && i < t.end();) {
+        size_t len = layout.CharLen(t, i);
+        col = layout.Advance(t, i, len, col);
+        i += len;
+    }
+    return col;
+}
+
+size_t Selection::PosOfColumn(int lineNumber, int column) const {
+    const LineRecord* r =
+        RecordFrom(view_.caretLine(), view_.caretLineNumber(), lineNumber);
+    if (!r) return 0;
+    view::LineText t = view_.TextOf(r);
+    const auto& layout = view_.layout();
+    int col = 0;
+    size_t i = 0;
+    while (i < t.end()) {
+        size_t len = layout.CharLen(t, i);
+        int next = layout.Advance(t, i, len, col);
+        // A column inside a tab or a double-byte character means that character's start.
+        if (next > column) break;
+        col = next;
+        i += len;
+    }
+    return i;
+}
+
+SelectionEnd Selection::CaretEnd() const {
+    SelectionEnd e;
+    e.line = view_.caretLineNumber();
+    e.pos = view_.caretPos();
+    view::LineText t = view_.TextOf(view_.caretLine());
+    e.column = ColumnOfPos(t, e.pos);
+    if (e.pos == t.end()) {
+        // Beyond the line end (free cursor, or a box being made).
+        size_t rowStart = view_.layout().RowOf(t, e.pos).start;
+        e.column = std::max(e.column, ColumnOfPos(t, rowStart) + view_.caretColumn());
+    }
+    return e;
+}
+
+void Selection::Anchor(SelectionKind kind) {
+    kind_ = kind;
+    active_ = true;
+    extending_ = true;
+    start_ = end_ = CaretEnd();
+}
+
+void Selection::Select(int line1, size_t pos1, int line2, size_t pos2) {
+    view_.SetCaret(line1, pos1);
+    start_ = CaretEnd();
+    view_.SetCaret(line2, pos2);
+    end_ = CaretEnd();
+    kind_ = SelectionKind::Stream;
+    active_ = true;
+    extending_ = false;
+}
+
+void Selection::Cancel() {
+    active_ = false;
+    extending_ = false;
+}
+
+void Selection::Normalize() {
+    extending_ = false;
+    if (!active_) return;
+    if (kind_ == SelectionKind::Box) {
+        if (start_.line > end_.line) std::swap(start_.line, end_.line);
+        if (start_.column > end_.column) std::swap(start_.column, end_.column);
+        if (start_.line == end_.line && start_.column == end_.column) Cancel();
+        return;
+    }
+    if (std::pair(start_.line, start_.pos) > std::pair(end_.line, end_.pos)) std::swap(start_, end_);
+    if (start_.line == end_.line && start_.pos == end_.pos) Cancel();
+}
+
+void Selection::CaretMoved(CElwView&) {
+    if (active_ && extending_) end_ = CaretEnd();
+}
+
+bool Selection::StreamRange(const CElwView&, document::UndoPosition* from,
+                            document::UndoPosition* to) const {
+    if (!active_ || kind_ == SelectionKind::Box) return false;
+    SelectionEnd a = start_, b = end_;
+    if (std::pair(a.line, a.pos) > std::pair(b.line, b.pos)) std::swap(a, b);
+    if (a.line == b.line && a.pos == b.pos) return false;
+    *from = {a.line, static_cast<uint32_t>(a.pos)};
+    *to = {b.line, static_cast<uint32_t>(b.pos)};
+    return true;
+}
+
+std::vector<std::string> Selection::BoxPieces() {
+    std::vector<std::string> pieces;
+    Normalize();
+    if (!active_ || kind_ != SelectionKind::Box) return pieces;
+    LineRecord* r = RecordFrom(view_.caretLine(), view_.caretLineNumber(), start_.line);
+    for (int n = start_.line; n <= end_.line && r; ++n, r = r->next) {
+        size_t a = PosOfColumn(n, start_.column);
+        size_t b = std::max(a, PosOfColumn(n, end_.column));
+        pieces.push_back(view_.TextOf(r).Slice(a, b));
+    }
+    return pieces;
+}
+
+std::string Selection::Block() {
+    Normalize();
+    std::string out;
+    if (!active_) return out;
+    if (kind_ == SelectionKind::Box) {
+        for (const std::string& p : BoxPieces()) {
+            out += p;
+            out += '\r';
+        }
+        return out;
+    }
+    LineRecord* r = RecordFrom(view_.caretLine(), view_.caretLineNumber(), start_.line);
+    for (int n = start_.line; n <= end_.line && r; ++n, r = r->next) {
+        view::LineText t = view_.TextOf(r);
+        size_t a = n == start_.line ? std::min(start_.pos, t.end()) : 0;
+        size_t b = n == end_.line ? std::min(end_.pos, t.end()) : t.end();
+        out += t.Slice(a, std::max(a, b));
+        if (n != end_.line) out += "\r\n";
+    }
+    return out;
+}
+
+void Selection::DeleteSelection(CElwView&) {
+    Normalize();
+    if (!active_ || view_.readOnly()) return;
+    // Cancelled first: the caret moves below must not extend it.
+    Cancel();
+    if (kind_ == SelectionKind::Box) {
+        for (int n = start_.line; n <= end_.line; ++n) {
+            size_t a = PosOfColumn(n, start_.column);
+            size_t b = PosOfColumn(n, end_.column);
+            if (b <= a) continue;
+            view_.SetCaret(n, a);
+            view_.DeleteForward(b - a, UndoKind::DeleteSelection);
+        }
+        view_.SetCaret(start_.line, PosOfColumn(start_.line, start_.column));
+        return;
+    }
+    size_t n = 0;
+    LineRecord* r = RecordFrom(view_.caretLine(), view_.caretLineNumber(), start_.line);
+    for (int l = start_.line; l < end_.line && r; ++l, r = r->next) n += view_.TextOf(r).size();
+    n = n + end_.pos - start_.pos;
+    view_.SetCaret(start_.line, start_.pos);
+    view_.DeleteForward(n, UndoKind::DeleteSelection);
+}
+
+bool Selection::BeforeCommand(CElwView&, CommandId id) {
+    bool extendByShift = shiftSelect && shiftHeld;
+    if (active_ && (kind_ == SelectionKind::Stream || !extending_) && !extendByShift &&
+        !WorksOnSelection(id)) {
+        Normalize();
+        bool wasActive = active_;
+        Cancel();
+        if (wasActive) {
+            bool box = kind_ == SelectionKind::Box;
+            const SelectionEnd& e =
+                id == CommandId::CsrUp || id == CommandId::CsrLeft ? start_ : end_;
+            switch (id) {
+                case CommandId::CsrUp:
+                case CommandId::CsrLeft:
+                case CommandId::CsrRight:
+                case CommandId::CsrDown:
+                    view_.SetCaret(e.line, box ? PosOfColumn(e.line, e.column) : e.pos);
+                    return true;
+                default:
+                    break;
+            }
+        }
+    }
+    if (extendByShift && !WorksOnSelection(id)) {
+        if (!active_) {
+            Anchor(SelectionKind::Stream);
+        } else {
+            extending_ = true;
+        }
+    }
+    return Handle(id);
+}
+
+}  // namespace norv::editing
