@@ -152,6 +152,7 @@ public:
     UndoList undo;
     int tabWidth = 8;  // of the document's file-type profile
     std::string typeExtension;  // of the file-type profile, for the title of an untitled text
+    char typeCode = ' ';        // the file-type profile: ' ', 'C', 'H', '1'..'9', ':' 
     uint64_t fileSize = 0;      // size of the file at load or save (the external-change test)
     bool autoSaveFlag = false;  // modified since its auto-save copy was written
     int autoSaveNumber = -1;    // this document's auto-save file number, kept for its life
