@@ -34,8 +34,12 @@ void RunScript(benchmark::State& state, const char* file) {
         state.SkipWithError("wrong result");
 }
 
-void BM_SumFor(benchmark::State& state) { RunScript(state, "sum_for.NRS"); }
-void BM_SumWhile(benchmark::State& state) { RunScript(state, "sum_while.NRS"); }
+void BM_SumFor(benchmark::State& state) {
+    RunScript(state, "sum_for.NRS");
+}
+void BM_SumWhile(benchmark::State& state) {
+    RunScript(state, "sum_while.NRS");
+}
 
 BENCHMARK(BM_SumFor)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_SumWhile)->Unit(benchmark::kMillisecond)->Iterations(5);

@@ -14,14 +14,16 @@ namespace norv::script::fuzzing {
 using NoFiles = platform::MemoryFileSystem;
 
 class SilentUi : public platform::UserInterface {
-public:
-    int MessageBox(std::string_view, unsigned style) override { return platform::DefaultButtonOf(style); }
+  public:
+    int MessageBox(std::string_view, unsigned style) override {
+        return platform::DefaultButtonOf(style);
+    }
     void SetStatusText(std::string_view) override {}
     void Beep() override {}
 };
 
 class FuzzHost : public ScriptHost {
-public:
+  public:
     FuzzHost(platform::UserInterface& ui, platform::FileSystem& fs) : ScriptHost(ui, fs) {}
     void Wait(int32_t) override {}
     uint32_t CallExternal(const std::string&, const std::string&, const std::vector<uint32_t>&,

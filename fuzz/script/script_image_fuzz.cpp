@@ -27,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const std::string body(reinterpret_cast<const char*>(data + 2), size - 2);
         image.assign(kHeaderSize, '\0');
         image += body;
-        WriteHeader(image, "/fuzz/x.NRS", static_cast<uint32_t>(image.size() - dataSize), dataSize, stack);
+        WriteHeader(image, "/fuzz/x.NRS", static_cast<uint32_t>(image.size() - dataSize), dataSize,
+                    stack);
     }
     RuntimeLimits limits;
     limits.heapLimit = 1u << 20;

@@ -21,7 +21,8 @@ constexpr int kMaxId = 906;
 constexpr std::array<int16_t, kMaxId> kRowOfId = [] {
     std::array<int16_t, kMaxId> t{};
     for (auto& v : t) v = -1;
-    for (size_t i = 0; i < kBuiltins.size(); ++i) t[static_cast<size_t>(kBuiltins[i].id)] = static_cast<int16_t>(i);
+    for (size_t i = 0; i < kBuiltins.size(); ++i)
+        t[static_cast<size_t>(kBuiltins[i].id)] = static_cast<int16_t>(i);
     return t;
 }();
 
@@ -40,22 +41,36 @@ bool Runtime::CallBuiltin(uint32_t id, uint32_t& sp) {
     };
     params_.fill(-1);
     if (id == kBuiltinReadSysVar) {
-        if (!available(1)) { Fault("Script stack underflow."); return false; }
+        if (!available(1)) {
+            Fault("Script stack underflow.");
+            return false;
+        }
         const uint32_t index = pop();
-        if (index < kSysVars.size()) result_ = host_.ReadSysVar(static_cast<int>(index), *this);
-        else result_ = 0;
+        if (index < kSysVars.size())
+            result_ = host_.ReadSysVar(static_cast<int>(index), *this);
+        else
+            result_ = 0;
     } else if (id == kBuiltinWriteSysVar) {
-        if (!available(2)) { Fault("Script stack underflow."); return false; }
+        if (!available(2)) {
+            Fault("Script stack underflow.");
+            return false;
+        }
         const uint32_t value = pop();
         const uint32_t index = pop();
         if (index < kSysVars.size() && kSysVars[index].assignable())
             host_.WriteSysVar(static_cast<int>(index), value, *this);
     } else if (id == kBuiltinExternalCall) {
-        if (!available(3)) { Fault("Script stack underflow."); return false; }
+        if (!available(3)) {
+            Fault("Script stack underflow.");
+            return false;
+        }
         const uint32_t routine = pop();
         const uint32_t library = pop();
         const uint32_t n = pop();
-        if (n > kMaxExternalArgs || !available(n)) { Fault("Script stack underflow."); return false; }
+        if (n > kMaxExternalArgs || !available(n)) {
+            Fault("Script stack underflow.");
+            return false;
+        }
         std::vector<uint32_t> args(n);
         for (uint32_t i = 0; i < n; ++i) args[i] = pop();
         const std::string lib = ArgString(library);
@@ -63,9 +78,15 @@ bool Runtime::CallBuiltin(uint32_t id, uint32_t& sp) {
         result_ = host_.CallExternal(lib, name, args, *this);
     } else {
         const int row = id < kMaxId ? kRowOfId[id] : -1;
-        if (row < 0) { Fault("Unknown built-in function."); return false; }
+        if (row < 0) {
+            Fault("Unknown built-in function.");
+            return false;
+        }
         const int n = kBuiltins[static_cast<size_t>(row)].argCount;
-        if (!available(static_cast<uint32_t>(n))) { Fault("Script stack underflow."); return false; }
+        if (!available(static_cast<uint32_t>(n))) {
+            Fault("Script stack underflow.");
+            return false;
+        }
         uint32_t args[4] = {0, 0, 0, 0};
         for (int i = 0; i < n; ++i) args[i] = pop();
         Dispatch(static_cast<int>(id), args);

@@ -17,7 +17,9 @@ namespace norv::script {
 
 namespace {
 
-int32_t S(uint32_t v) { return static_cast<int32_t>(v); }
+int32_t S(uint32_t v) {
+    return static_cast<int32_t>(v);
+}
 
 std::string FormatNow(const std::string& format) {
     const std::time_t now = std::time(nullptr);
@@ -46,49 +48,59 @@ bool CallSystemBuiltin(int id, const uint32_t* a, Runtime& rt) {
     auto str = [&](int i) { return rt.ArgString(a[i]); };
     auto ret = [&](const std::string& s) { rt.SetResult(rt.MakeString(s)); };
     switch (id) {
-    case BuiltinId("DATE"): {
-        std::string f = str(0);
-        if (f.empty()) f = platform::SystemCodePage() == 932 ? "%Y/%m/%d" : "%m/%d/%Y";
-        ret(FormatNow(f));
-        return true;
-    }
-    case BuiltinId("TIME"): {
-        std::string f = str(0);
-        if (f.empty()) f = "%H:%M:%S";
-        ret(FormatNow(f));
-        return true;
-    }
-    case BuiltinId("ENVIRON"): {
-        const std::string name = str(0);
-        const char* v = name.empty() ? nullptr : std::getenv(name.c_str());
-        std::string value = v != nullptr ? v : "";
-        if (value.size() > 259) value.resize(259);
-        ret(value);
-        return true;
-    }
-    case BuiltinId("DEFAULT"): return true;
-    case BuiltinId("BEEP"): rt.host().ui().Beep(); return true;
-    case BuiltinId("WAIT"):
-        if (S(a[0]) > 0) rt.host().Wait(S(a[0]));
-        return true;
-    case BuiltinId("DOEVENTS"): rt.host().PumpMessages(); return true;
-    case BuiltinId("MSGBOX"): {
-        // The caption is shown by front ends that have one; an empty caption means "Norv".
-        const std::string text = ToUtf8(str(0));
-        (void)str(1);
-        rt.SetResult(static_cast<uint32_t>(rt.host().ui().MessageBox(text, a[2])));
-        rt.host().PumpMessages();
-        return true;
-    }
-    case BuiltinId("INPUTBOX"): {
-        const auto answer = rt.host().InputBox(ToUtf8(str(0)), ToUtf8(str(1)), ToUtf8(str(2)));
-        ret(answer ? FromUtf8(*answer) : std::string());
-        rt.host().PumpMessages();
-        return true;
-    }
-    case BuiltinId("STAYRESIDENT"): rt.SetResident(true); return true;
-    case BuiltinId("TERMINATE"): rt.SetResident(false); return true;
-    default: return false;
+        case BuiltinId("DATE"): {
+            std::string f = str(0);
+            if (f.empty()) f = platform::SystemCodePage() == 932 ? "%Y/%m/%d" : "%m/%d/%Y";
+            ret(FormatNow(f));
+            return true;
+        }
+        case BuiltinId("TIME"): {
+            std::string f = str(0);
+            if (f.empty()) f = "%H:%M:%S";
+            ret(FormatNow(f));
+            return true;
+        }
+        case BuiltinId("ENVIRON"): {
+            const std::string name = str(0);
+            const char* v = name.empty() ? nullptr : std::getenv(name.c_str());
+            std::string value = v != nullptr ? v : "";
+            if (value.size() > 259) value.resize(259);
+            ret(value);
+            return true;
+        }
+        case BuiltinId("DEFAULT"):
+            return true;
+        case BuiltinId("BEEP"):
+            rt.host().ui().Beep();
+            return true;
+        case BuiltinId("WAIT"):
+            if (S(a[0]) > 0) rt.host().Wait(S(a[0]));
+            return true;
+        case BuiltinId("DOEVENTS"):
+            rt.host().PumpMessages();
+            return true;
+        case BuiltinId("MSGBOX"): {
+            // The caption is shown by front ends that have one; an empty caption means "Norv".
+            const std::string text = ToUtf8(str(0));
+            (void)str(1);
+            rt.SetResult(static_cast<uint32_t>(rt.host().ui().MessageBox(text, a[2])));
+            rt.host().PumpMessages();
+            return true;
+        }
+        case BuiltinId("INPUTBOX"): {
+            const auto answer = rt.host().InputBox(ToUtf8(str(0)), ToUtf8(str(1)), ToUtf8(str(2)));
+            ret(answer ? FromUtf8(*answer) : std::string());
+            rt.host().PumpMessages();
+            return true;
+        }
+        case BuiltinId("STAYRESIDENT"):
+            rt.SetResident(true);
+            return true;
+        case BuiltinId("TERMINATE"):
+            rt.SetResident(false);
+            return true;
+        default:
+            return false;
     }
 }
 

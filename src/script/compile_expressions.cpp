@@ -11,16 +11,18 @@ namespace norv::script {
 namespace {
 
 class DepthGuard {
-public:
+  public:
     explicit DepthGuard(int& depth) : depth_(depth) { ++depth_; }
     ~DepthGuard() { --depth_; }
     bool tooDeep() const { return depth_ > kNestingMax; }
 
-private:
+  private:
     int& depth_;
 };
 
-ExprInfo Plain(int type) { return ExprInfo{type, false, false}; }
+ExprInfo Plain(int type) {
+    return ExprInfo{type, false, false};
+}
 
 }  // namespace
 
@@ -34,16 +36,26 @@ ExprInfo Compiler::Expression() {
     for (;;) {
         const int t = lex_.token();
         Op op;
-        if (t == kKwAnd) op = Op::kLand;
-        else if (t == kKwOr) op = Op::kLor;
-        else if (t == kKwXor) op = Op::kLxor;
-        else return left;
+        if (t == kKwAnd)
+            op = Op::kLand;
+        else if (t == kKwOr)
+            op = Op::kLor;
+        else if (t == kKwXor)
+            op = Op::kLxor;
+        else
+            return left;
         if (!ok()) return left;
         lex_.Next();
         const ExprInfo right = Comparison();
         if (!ok()) return left;
-        if (left.type != right.type) { Fail(ErrorCode::kTypeMismatch); return left; }
-        if (left.type != kTypeInteger) { Fail(ErrorCode::kIllegalExpression); return left; }
+        if (left.type != right.type) {
+            Fail(ErrorCode::kTypeMismatch);
+            return left;
+        }
+        if (left.type != kTypeInteger) {
+            Fail(ErrorCode::kIllegalExpression);
+            return left;
+        }
         Emit(op);
         left = Plain(kTypeInteger);
     }
@@ -55,22 +67,49 @@ ExprInfo Compiler::Comparison() {
         const int t = lex_.token();
         Op iop, sop;
         switch (t) {
-        case '=': iop = Op::kEq; sop = Op::kSEq; break;
-        case kTokNe: iop = Op::kNe; sop = Op::kSNe; break;
-        case kTokGe: iop = Op::kGe; sop = Op::kSGe; break;
-        case kTokLe: iop = Op::kLe; sop = Op::kSLe; break;
-        case '>': iop = Op::kGt; sop = Op::kSGt; break;
-        case '<': iop = Op::kLt; sop = Op::kSLt; break;
-        default: return left;
+            case '=':
+                iop = Op::kEq;
+                sop = Op::kSEq;
+                break;
+            case kTokNe:
+                iop = Op::kNe;
+                sop = Op::kSNe;
+                break;
+            case kTokGe:
+                iop = Op::kGe;
+                sop = Op::kSGe;
+                break;
+            case kTokLe:
+                iop = Op::kLe;
+                sop = Op::kSLe;
+                break;
+            case '>':
+                iop = Op::kGt;
+                sop = Op::kSGt;
+                break;
+            case '<':
+                iop = Op::kLt;
+                sop = Op::kSLt;
+                break;
+            default:
+                return left;
         }
         if (!ok()) return left;
         lex_.Next();
         const ExprInfo right = Additive();
         if (!ok()) return left;
-        if (left.type != right.type) { Fail(ErrorCode::kTypeMismatch); return left; }
-        if (left.type == kTypeString) Emit(sop);
-        else if (left.type == kTypeInteger) Emit(iop);
-        else { Fail(ErrorCode::kIllegalExpression); return left; }
+        if (left.type != right.type) {
+            Fail(ErrorCode::kTypeMismatch);
+            return left;
+        }
+        if (left.type == kTypeString)
+            Emit(sop);
+        else if (left.type == kTypeInteger)
+            Emit(iop);
+        else {
+            Fail(ErrorCode::kIllegalExpression);
+            return left;
+        }
         left = Plain(kTypeInteger);
     }
 }
@@ -84,7 +123,10 @@ ExprInfo Compiler::Additive() {
     ExprInfo left = Multiplicative();
     if (!ok()) return left;
     if (negate) {
-        if (left.type != kTypeInteger) { Fail(ErrorCode::kIllegalExpression); return left; }
+        if (left.type != kTypeInteger) {
+            Fail(ErrorCode::kIllegalExpression);
+            return left;
+        }
         Emit(Op::kNeg);
         left = Plain(kTypeInteger);
     }
@@ -95,13 +137,19 @@ ExprInfo Compiler::Additive() {
         lex_.Next();
         const ExprInfo right = Multiplicative();
         if (!ok()) return left;
-        if (left.type != right.type) { Fail(ErrorCode::kTypeMismatch); return left; }
+        if (left.type != right.type) {
+            Fail(ErrorCode::kTypeMismatch);
+            return left;
+        }
         if (left.type == kTypeString && t == '+') {
             Emit(Op::kCat);
             left = Plain(kTypeString);
             continue;
         }
-        if (left.type != kTypeInteger) { Fail(ErrorCode::kIllegalExpression); return left; }
+        if (left.type != kTypeInteger) {
+            Fail(ErrorCode::kIllegalExpression);
+            return left;
+        }
         Emit(t == '+' ? Op::kAdd : t == '-' ? Op::kSub : Op::kBor);
         left = Plain(kTypeInteger);
     }
@@ -113,22 +161,43 @@ ExprInfo Compiler::Multiplicative() {
         const int t = lex_.token();
         Op op;
         switch (t) {
-        case '*': op = Op::kMul; break;
-        case '/':
-        case '\\': op = Op::kDiv; break;
-        case kKwMod: op = Op::kMod; break;
-        case '&': op = Op::kBand; break;
-        case '^': op = Op::kBxor; break;
-        case kTokShl: op = Op::kShl; break;
-        case kTokShr: op = Op::kShr; break;
-        default: return left;
+            case '*':
+                op = Op::kMul;
+                break;
+            case '/':
+            case '\\':
+                op = Op::kDiv;
+                break;
+            case kKwMod:
+                op = Op::kMod;
+                break;
+            case '&':
+                op = Op::kBand;
+                break;
+            case '^':
+                op = Op::kBxor;
+                break;
+            case kTokShl:
+                op = Op::kShl;
+                break;
+            case kTokShr:
+                op = Op::kShr;
+                break;
+            default:
+                return left;
         }
         if (!ok()) return left;
         lex_.Next();
         const ExprInfo right = Unary();
         if (!ok()) return left;
-        if (left.type != right.type) { Fail(ErrorCode::kTypeMismatch); return left; }
-        if (left.type != kTypeInteger) { Fail(ErrorCode::kIllegalExpression); return left; }
+        if (left.type != right.type) {
+            Fail(ErrorCode::kTypeMismatch);
+            return left;
+        }
+        if (left.type != kTypeInteger) {
+            Fail(ErrorCode::kIllegalExpression);
+            return left;
+        }
         Emit(op);
         left = Plain(kTypeInteger);
     }
@@ -144,7 +213,10 @@ ExprInfo Compiler::Unary() {
     lex_.Next();
     const ExprInfo e = Unary();
     if (!ok()) return e;
-    if (e.type != kTypeInteger) { Fail(ErrorCode::kIllegalExpression); return e; }
+    if (e.type != kTypeInteger) {
+        Fail(ErrorCode::kIllegalExpression);
+        return e;
+    }
     Emit(Op::kLnot);
     return Plain(kTypeInteger);
 }
@@ -152,36 +224,49 @@ ExprInfo Compiler::Unary() {
 ExprInfo Compiler::Primary() {
     if (!ok()) return {};
     switch (lex_.token()) {
-    case kTokNumber:
-        Emit(Op::kPushI, lex_.value());
-        lex_.Next();
-        return Plain(kTypeInteger);
-    case kTokString: {
-        const int32_t at = PlaceString(lex_.text());
-        if (at < 0) return {};
-        Emit(Op::kPushA, at);
-        lex_.Next();
-        return ExprInfo{kTypeString, true, false};
-    }
-    case '(': {
-        lex_.Next();
-        const ExprInfo e = Expression();
-        if (!ok()) return e;
-        if (lex_.token() != ')') { Fail(ErrorCode::kRightParenExpected); return e; }
-        lex_.Next();
-        return Plain(e.type);
-    }
-    case '.': return SysVarRead();
-    case kTokIdent: return IdentifierPrimary();
-    default: Fail(ErrorCode::kSyntax); return {};
+        case kTokNumber:
+            Emit(Op::kPushI, lex_.value());
+            lex_.Next();
+            return Plain(kTypeInteger);
+        case kTokString: {
+            const int32_t at = PlaceString(lex_.text());
+            if (at < 0) return {};
+            Emit(Op::kPushA, at);
+            lex_.Next();
+            return ExprInfo{kTypeString, true, false};
+        }
+        case '(': {
+            lex_.Next();
+            const ExprInfo e = Expression();
+            if (!ok()) return e;
+            if (lex_.token() != ')') {
+                Fail(ErrorCode::kRightParenExpected);
+                return e;
+            }
+            lex_.Next();
+            return Plain(e.type);
+        }
+        case '.':
+            return SysVarRead();
+        case kTokIdent:
+            return IdentifierPrimary();
+        default:
+            Fail(ErrorCode::kSyntax);
+            return {};
     }
 }
 
 ExprInfo Compiler::SysVarRead() {
     const int t = lex_.Next();
-    if (t != kTokIdent && !(t >= kKwAnd && t <= kKwOption)) { Fail(ErrorCode::kSyntax); return {}; }
+    if (t != kTokIdent && !(t >= kKwAnd && t <= kKwOption)) {
+        Fail(ErrorCode::kSyntax);
+        return {};
+    }
     const int row = LookupSysVar(lex_.text());
-    if (row < 0) { Fail(ErrorCode::kUndefinedSymbol); return {}; }
+    if (row < 0) {
+        Fail(ErrorCode::kUndefinedSymbol);
+        return {};
+    }
     Emit(Op::kPushI, row);
     Emit(Op::kCallB, kBuiltinReadSysVar);
     lex_.Next();
@@ -198,21 +283,30 @@ ExprInfo Compiler::IdentifierPrimary() {
     int builtin = -1;
     if (sym == nullptr) {
         builtin = LookupBuiltin(name);
-        if (builtin < 0) { Fail(ErrorCode::kUndefinedSymbol); return {}; }
+        if (builtin < 0) {
+            Fail(ErrorCode::kUndefinedSymbol);
+            return {};
+        }
     }
     int t = lex_.Next();
-    const int declared = sym != nullptr
-                             ? ElementOf(sym->type)
-                             : (kBuiltins[static_cast<size_t>(builtin)].result == ResultKind::kString
-                                    ? kTypeString
-                                    : kTypeInteger);
+    const int declared =
+        sym != nullptr ? ElementOf(sym->type)
+                       : (kBuiltins[static_cast<size_t>(builtin)].result == ResultKind::kString
+                              ? kTypeString
+                              : kTypeInteger);
     if (t == '$' || t == '%') {
-        if ((t == '$') != (declared == kTypeString)) { Fail(ErrorCode::kIllegalDataType); return {}; }
+        if ((t == '$') != (declared == kTypeString)) {
+            Fail(ErrorCode::kIllegalDataType);
+            return {};
+        }
         t = lex_.Next();
     }
     if (sym == nullptr || sym->kind == SymbolKind::kRoutine || sym->kind == SymbolKind::kExternal) {
         const ExprInfo e = Call(sym, builtin);
-        if (ok() && e.type == kTypeVoid) { Fail(ErrorCode::kNoReturnValue); return {}; }
+        if (ok() && e.type == kTypeVoid) {
+            Fail(ErrorCode::kNoReturnValue);
+            return {};
+        }
         return e;
     }
     if (sym->kind == SymbolKind::kConstant) {
@@ -228,11 +322,16 @@ ExprInfo Compiler::IdentifierPrimary() {
     if (IsArrayType(sym->type)) {
         if (t != '(') {
             // The array itself: its address (a parameter already holds one).
-            if (sym->parameter) LoadVariable(*sym);
-            else Emit(sym->global ? Op::kPushA : Op::kAdrl, sym->address);
+            if (sym->parameter)
+                LoadVariable(*sym);
+            else
+                Emit(sym->global ? Op::kPushA : Op::kAdrl, sym->address);
             return Plain(sym->type);
         }
-        if (sym->parameter) { Fail(ErrorCode::kIllegalReference); return {}; }
+        if (sym->parameter) {
+            Fail(ErrorCode::kIllegalReference);
+            return {};
+        }
         if (!ElementOffset(*sym)) return {};
         Emit(sym->global ? Op::kLdgx : Op::kLdlx, sym->address);
         const int element = ElementOf(sym->type);
@@ -284,7 +383,8 @@ bool Compiler::Arguments(std::vector<ExprInfo>& infos, bool userRoutine) {
         starts.push_back(lex_.Save());
         for (int t = lex_.token();; t = lex_.Next()) {
             if (t == kTokEos || t == kTokEnd || !ok()) return Fail(ErrorCode::kRightParenExpected);
-            if (t == '(') ++depth;
+            if (t == '(')
+                ++depth;
             else if (t == ')') {
                 if (depth == 0) break;
                 --depth;
@@ -323,13 +423,22 @@ ExprInfo Compiler::Call(Symbol* sym, int builtin) {
             if (lex_.Next() != ')') {
                 count = 1;
                 for (int t = lex_.token(); !(t == ')' && depth == 0); t = lex_.Next()) {
-                    if (t == kTokEos || t == kTokEnd || !ok()) { Fail(ErrorCode::kRightParenExpected); return {}; }
-                    if (t == '(') ++depth;
-                    else if (t == ')') --depth;
-                    else if (t == ',' && depth == 0) ++count;
+                    if (t == kTokEos || t == kTokEnd || !ok()) {
+                        Fail(ErrorCode::kRightParenExpected);
+                        return {};
+                    }
+                    if (t == '(')
+                        ++depth;
+                    else if (t == ')')
+                        --depth;
+                    else if (t == ',' && depth == 0)
+                        ++count;
                 }
             }
-            if (count > row.argCount) { Fail(ErrorCode::kArgumentCount); return {}; }
+            if (count > row.argCount) {
+                Fail(ErrorCode::kArgumentCount);
+                return {};
+            }
             for (int i = count; i < row.argCount; ++i) Emit(Op::kPushI, 0);
             if (!Restore(start) || !Arguments(args, false)) return {};
         } else {
@@ -345,14 +454,20 @@ ExprInfo Compiler::Call(Symbol* sym, int builtin) {
     if (sym->kind == SymbolKind::kExternal) {
         const bool variadic = sym->declaredCount < 0;
         const int fixed = variadic ? -sym->declaredCount - 1 : sym->declaredCount;
-        if (variadic ? n < fixed : n != fixed) { Fail(ErrorCode::kArgumentCount); return {}; }
+        if (variadic ? n < fixed : n != fixed) {
+            Fail(ErrorCode::kArgumentCount);
+            return {};
+        }
         Emit(Op::kPushI, n);
         Emit(Op::kPushA, static_cast<int32_t>(sym->libraryOffset));
         Emit(Op::kPushA, static_cast<int32_t>(sym->routineOffset));
         Emit(Op::kCallB, kBuiltinExternalCall);
         return Plain(sym->type);
     }
-    if (n != sym->paramCount) { Fail(ErrorCode::kArgumentCount); return {}; }
+    if (n != sym->paramCount) {
+        Fail(ErrorCode::kArgumentCount);
+        return {};
+    }
     const uint32_t at = Emit(Op::kCallU, sym->address);
     if (!sym->defined) sym->patches.push_back(at);
     return Plain(sym->type);

@@ -13,12 +13,12 @@ namespace {
 // Keeps the nesting of blocks and expressions bounded, so that a hostile source cannot
 // exhaust the compiler's own stack.
 class NestingGuard {
-public:
+  public:
     explicit NestingGuard(int& depth) : depth_(depth) { ++depth_; }
     ~NestingGuard() { --depth_; }
     bool tooDeep() const { return depth_ > kNestingMax; }
 
-private:
+  private:
     int& depth_;
 };
 
@@ -41,24 +41,53 @@ int Compiler::Block(std::initializer_list<int> ends) {
 
 void Compiler::Statement() {
     switch (lex_.token()) {
-    case kTokEos: lex_.Next(); return;
-    case kTokIdent: AssignOrCall(); return;
-    case '.': SysVarAssignment(); return;
-    case kKwCall:
-        if (lex_.Next() != kTokIdent) { Fail(ErrorCode::kSyntax); return; }
-        CallStatement();
-        return;
-    case kKwDim:
-    case kKwRedim: VariableList(true, false); return;
-    case kKwStatic: VariableList(true, true); return;
-    case kKwIf: If(); return;
-    case kKwDo: Do(); return;
-    case kKwFor: For(); return;
-    case kKwWhile: While(); return;
-    case kKwSelect: Select(); return;
-    case kKwExit: Exit(); return;
-    case kKwReturn: Return(); return;
-    default: Fail(ErrorCode::kSyntax); return;
+        case kTokEos:
+            lex_.Next();
+            return;
+        case kTokIdent:
+            AssignOrCall();
+            return;
+        case '.':
+            SysVarAssignment();
+            return;
+        case kKwCall:
+            if (lex_.Next() != kTokIdent) {
+                Fail(ErrorCode::kSyntax);
+                return;
+            }
+            CallStatement();
+            return;
+        case kKwDim:
+        case kKwRedim:
+            VariableList(true, false);
+            return;
+        case kKwStatic:
+            VariableList(true, true);
+            return;
+        case kKwIf:
+            If();
+            return;
+        case kKwDo:
+            Do();
+            return;
+        case kKwFor:
+            For();
+            return;
+        case kKwWhile:
+            While();
+            return;
+        case kKwSelect:
+            Select();
+            return;
+        case kKwExit:
+            Exit();
+            return;
+        case kKwReturn:
+            Return();
+            return;
+        default:
+            Fail(ErrorCode::kSyntax);
+            return;
     }
 }
 
@@ -76,23 +105,41 @@ void Compiler::AssignOrCall() {
         CallStatement();
         return;
     }
-    if (sym->kind == SymbolKind::kConstant) { Fail(ErrorCode::kIllegalReference); return; }
+    if (sym->kind == SymbolKind::kConstant) {
+        Fail(ErrorCode::kIllegalReference);
+        return;
+    }
     int t = lex_.Next();
     if (t == '$' || t == '%') {
-        if ((t == '$') != (ElementOf(sym->type) == kTypeString)) { Fail(ErrorCode::kIllegalDataType); return; }
+        if ((t == '$') != (ElementOf(sym->type) == kTypeString)) {
+            Fail(ErrorCode::kIllegalDataType);
+            return;
+        }
         t = lex_.Next();
     }
     if (t == '(') {
-        if (!IsArrayType(sym->type) || sym->parameter) { Fail(ErrorCode::kIllegalReference); return; }
+        if (!IsArrayType(sym->type) || sym->parameter) {
+            Fail(ErrorCode::kIllegalReference);
+            return;
+        }
         ElementAssignment(*sym);
         return;
     }
-    if (IsArrayType(sym->type)) { Fail(ErrorCode::kIllegalReference); return; }
-    if (t != '=') { Fail(ErrorCode::kSyntax); return; }
+    if (IsArrayType(sym->type)) {
+        Fail(ErrorCode::kIllegalReference);
+        return;
+    }
+    if (t != '=') {
+        Fail(ErrorCode::kSyntax);
+        return;
+    }
     lex_.Next();
     const ExprInfo e = Expression();
     if (!ok()) return;
-    if (e.type != sym->type) { Fail(ErrorCode::kTypeMismatch); return; }
+    if (e.type != sym->type) {
+        Fail(ErrorCode::kTypeMismatch);
+        return;
+    }
     StoreVariable(*sym);
     EndStatement();
 }
@@ -103,15 +150,24 @@ void Compiler::ElementAssignment(const Symbol& sym) {
     const Lexer::Mark index = lex_.Save();
     int depth = 0;
     for (int t = lex_.token();; t = lex_.Next()) {
-        if (t == kTokEos || t == kTokEnd || !ok()) { Fail(ErrorCode::kRightParenExpected); return; }
+        if (t == kTokEos || t == kTokEnd || !ok()) {
+            Fail(ErrorCode::kRightParenExpected);
+            return;
+        }
         if (t == '(') ++depth;
         if (t == ')' && --depth == 0) break;
     }
-    if (lex_.Next() != '=') { Fail(ErrorCode::kSyntax); return; }
+    if (lex_.Next() != '=') {
+        Fail(ErrorCode::kSyntax);
+        return;
+    }
     lex_.Next();
     const ExprInfo e = Expression();
     if (!ok()) return;
-    if (e.type != ElementOf(sym.type)) { Fail(ErrorCode::kTypeMismatch); return; }
+    if (e.type != ElementOf(sym.type)) {
+        Fail(ErrorCode::kTypeMismatch);
+        return;
+    }
     const Lexer::Mark after = lex_.Save();
     if (!Restore(index) || !ElementOffset(sym) || !Restore(after)) return;
     const bool str = ElementOf(sym.type) == kTypeString;
@@ -124,17 +180,32 @@ void Compiler::ElementAssignment(const Symbol& sym) {
 
 void Compiler::SysVarAssignment() {
     const int t = lex_.Next();
-    if (t != kTokIdent && !(t >= kKwAnd && t <= kKwOption)) { Fail(ErrorCode::kSyntax); return; }
+    if (t != kTokIdent && !(t >= kKwAnd && t <= kKwOption)) {
+        Fail(ErrorCode::kSyntax);
+        return;
+    }
     const int row = LookupSysVar(lex_.text());
-    if (row < 0) { Fail(ErrorCode::kUndefinedSymbol); return; }
+    if (row < 0) {
+        Fail(ErrorCode::kUndefinedSymbol);
+        return;
+    }
     const SysVarRow& var = kSysVars[static_cast<size_t>(row)];
-    if (!var.assignable()) { Fail(ErrorCode::kNotAssignable); return; }
-    if (lex_.Next() != '=') { Fail(ErrorCode::kSyntax); return; }
+    if (!var.assignable()) {
+        Fail(ErrorCode::kNotAssignable);
+        return;
+    }
+    if (lex_.Next() != '=') {
+        Fail(ErrorCode::kSyntax);
+        return;
+    }
     lex_.Next();
     Emit(Op::kPushI, row);
     const ExprInfo e = Expression();
     if (!ok()) return;
-    if (e.type != (var.isString() ? kTypeString : kTypeInteger)) { Fail(ErrorCode::kTypeMismatch); return; }
+    if (e.type != (var.isString() ? kTypeString : kTypeInteger)) {
+        Fail(ErrorCode::kTypeMismatch);
+        return;
+    }
     Emit(Op::kCallB, kBuiltinWriteSysVar);
     Emit(Op::kPop);
     EndStatement();
@@ -147,7 +218,10 @@ void Compiler::CallStatement() {
     int builtin = -1;
     if (sym == nullptr) {
         builtin = LookupBuiltin(name);
-        if (builtin < 0) { Fail(ErrorCode::kUndefinedSymbol); return; }
+        if (builtin < 0) {
+            Fail(ErrorCode::kUndefinedSymbol);
+            return;
+        }
     } else if (sym->kind != SymbolKind::kRoutine && sym->kind != SymbolKind::kExternal) {
         Fail(ErrorCode::kSyntax);
         return;
@@ -164,8 +238,14 @@ void Compiler::If() {
     lex_.Next();
     ExprInfo c = Expression();
     if (!ok()) return;
-    if (c.type != kTypeInteger) { Fail(ErrorCode::kIllegalExpression); return; }
-    if (lex_.token() != kKwThen) { Fail(ErrorCode::kThenExpected); return; }
+    if (c.type != kTypeInteger) {
+        Fail(ErrorCode::kIllegalExpression);
+        return;
+    }
+    if (lex_.token() != kKwThen) {
+        Fail(ErrorCode::kThenExpected);
+        return;
+    }
     if (lex_.Next() != kTokEos) {
         const uint32_t skip = Emit(Op::kJz, 0);
         Statement();
@@ -179,7 +259,10 @@ void Compiler::If() {
     for (;;) {
         const int t = Block({kKwElse, kKwEnd});
         if (t == -1) return;
-        if (t == kTokEnd) { Fail(ErrorCode::kEndIfExpected); return; }
+        if (t == kTokEnd) {
+            Fail(ErrorCode::kEndIfExpected);
+            return;
+        }
         if (t == kKwElse && pending) {
             ends.push_back(Emit(Op::kJmp, 0));
             Patch(next, here());
@@ -188,8 +271,14 @@ void Compiler::If() {
                 lex_.Next();
                 c = Expression();
                 if (!ok()) return;
-                if (c.type != kTypeInteger) { Fail(ErrorCode::kIllegalExpression); return; }
-                if (lex_.token() != kKwThen) { Fail(ErrorCode::kThenExpected); return; }
+                if (c.type != kTypeInteger) {
+                    Fail(ErrorCode::kIllegalExpression);
+                    return;
+                }
+                if (lex_.token() != kKwThen) {
+                    Fail(ErrorCode::kThenExpected);
+                    return;
+                }
                 lex_.Next();
                 EndStatement();
                 next = Emit(Op::kJz, 0);
@@ -199,9 +288,15 @@ void Compiler::If() {
             }
             continue;
         }
-        if (t == kKwElse) { Fail(ErrorCode::kEndIfExpected); return; }
+        if (t == kKwElse) {
+            Fail(ErrorCode::kEndIfExpected);
+            return;
+        }
         // END
-        if (lex_.Next() != kKwIf) { Fail(ErrorCode::kEndIfExpected); return; }
+        if (lex_.Next() != kKwIf) {
+            Fail(ErrorCode::kEndIfExpected);
+            return;
+        }
         lex_.Next();
         EndStatement();
         if (pending) Patch(next, here());
@@ -220,23 +315,35 @@ void Compiler::Do() {
         lex_.Next();
         const ExprInfo c = Expression();
         if (!ok()) return;
-        if (c.type != kTypeInteger) { Fail(ErrorCode::kIllegalExpression); return; }
+        if (c.type != kTypeInteger) {
+            Fail(ErrorCode::kIllegalExpression);
+            return;
+        }
         headJump = Emit(head == kKwWhile ? Op::kJz : Op::kJnz, 0);
     }
     EndStatement();
     routine_->loops.push_back(LoopState{{}, routine_->selectDepth});
     const int t = Block({kKwLoop});
     if (t == -1) return;
-    if (t == kTokEnd) { Fail(ErrorCode::kUnexpectedEof); return; }
+    if (t == kTokEnd) {
+        Fail(ErrorCode::kUnexpectedEof);
+        return;
+    }
     const int tail = lex_.Next();
     if (headTest) {
         Emit(Op::kJmp, static_cast<int32_t>(top));
     } else {
-        if (tail != kKwWhile && tail != kKwUntil) { Fail(ErrorCode::kWhileUntilExpected); return; }
+        if (tail != kKwWhile && tail != kKwUntil) {
+            Fail(ErrorCode::kWhileUntilExpected);
+            return;
+        }
         lex_.Next();
         const ExprInfo c = Expression();
         if (!ok()) return;
-        if (c.type != kTypeInteger) { Fail(ErrorCode::kIllegalExpression); return; }
+        if (c.type != kTypeInteger) {
+            Fail(ErrorCode::kIllegalExpression);
+            return;
+        }
         Emit(tail == kKwWhile ? Op::kJnz : Op::kJz, static_cast<int32_t>(top));
     }
     EndStatement();
@@ -247,17 +354,35 @@ void Compiler::Do() {
 
 // FOR v = a TO b [STEP k] ... NEXT: the test follows the body, with b evaluated each time.
 void Compiler::For() {
-    if (lex_.Next() != kTokIdent) { Fail(ErrorCode::kSyntax); return; }
+    if (lex_.Next() != kTokIdent) {
+        Fail(ErrorCode::kSyntax);
+        return;
+    }
     Symbol* v = Lookup(Upper(lex_.text()));
-    if (v == nullptr) { Fail(ErrorCode::kUndefinedSymbol); return; }
-    if (v->kind != SymbolKind::kVariable || v->type != kTypeInteger) { Fail(ErrorCode::kIllegalDataType); return; }
-    if (lex_.Next() != '=') { Fail(ErrorCode::kSyntax); return; }
+    if (v == nullptr) {
+        Fail(ErrorCode::kUndefinedSymbol);
+        return;
+    }
+    if (v->kind != SymbolKind::kVariable || v->type != kTypeInteger) {
+        Fail(ErrorCode::kIllegalDataType);
+        return;
+    }
+    if (lex_.Next() != '=') {
+        Fail(ErrorCode::kSyntax);
+        return;
+    }
     lex_.Next();
     ExprInfo e = Expression();
     if (!ok()) return;
-    if (e.type != kTypeInteger) { Fail(ErrorCode::kTypeMismatch); return; }
+    if (e.type != kTypeInteger) {
+        Fail(ErrorCode::kTypeMismatch);
+        return;
+    }
     StoreVariable(*v);
-    if (lex_.token() != kKwTo) { Fail(ErrorCode::kSyntax); return; }
+    if (lex_.token() != kKwTo) {
+        Fail(ErrorCode::kSyntax);
+        return;
+    }
     lex_.Next();
     const Lexer::Mark limit = lex_.Save();
     int depth = 0;
@@ -275,8 +400,12 @@ void Compiler::For() {
             negative = t == '-';
             t = lex_.Next();
         }
-        if (t != kTokNumber) { Fail(ErrorCode::kMustBeConstant); return; }
-        step = negative ? static_cast<int32_t>(0u - static_cast<uint32_t>(lex_.value())) : lex_.value();
+        if (t != kTokNumber) {
+            Fail(ErrorCode::kMustBeConstant);
+            return;
+        }
+        step = negative ? static_cast<int32_t>(0u - static_cast<uint32_t>(lex_.value()))
+                        : lex_.value();
         lex_.Next();
     }
     EndStatement();
@@ -285,14 +414,20 @@ void Compiler::For() {
     routine_->loops.push_back(LoopState{{}, routine_->selectDepth});
     const int t = Block({kKwNext});
     if (t == -1) return;
-    if (t == kTokEnd) { Fail(ErrorCode::kUnexpectedEof); return; }
+    if (t == kTokEnd) {
+        Fail(ErrorCode::kUnexpectedEof);
+        return;
+    }
     SkipToEndOfStatement();
     const Lexer::Mark after = lex_.Save();
     LoadVariable(*v);
     if (!Restore(limit)) return;
     e = Expression();
     if (!ok()) return;
-    if (e.type != kTypeInteger) { Fail(ErrorCode::kTypeMismatch); return; }
+    if (e.type != kTypeInteger) {
+        Fail(ErrorCode::kTypeMismatch);
+        return;
+    }
     if (!Restore(after)) return;
     Emit(step >= 0 ? Op::kGe : Op::kLe);
     const uint32_t done = Emit(Op::kJnz, 0);
@@ -311,13 +446,19 @@ void Compiler::While() {
     lex_.Next();
     const ExprInfo c = Expression();
     if (!ok()) return;
-    if (c.type != kTypeInteger) { Fail(ErrorCode::kIllegalExpression); return; }
+    if (c.type != kTypeInteger) {
+        Fail(ErrorCode::kIllegalExpression);
+        return;
+    }
     const uint32_t done = Emit(Op::kJz, 0);
     EndStatement();
     routine_->loops.push_back(LoopState{{}, routine_->selectDepth});
     const int t = Block({kKwWend});
     if (t == -1) return;
-    if (t == kTokEnd) { Fail(ErrorCode::kUnexpectedEof); return; }
+    if (t == kTokEnd) {
+        Fail(ErrorCode::kUnexpectedEof);
+        return;
+    }
     lex_.Next();
     EndStatement();
     Emit(Op::kJmp, static_cast<int32_t>(top));
@@ -328,15 +469,24 @@ void Compiler::While() {
 
 // SELECT CASE e: the selector stays on the stack until END SELECT pops it.
 void Compiler::Select() {
-    if (lex_.Next() != kKwCase) { Fail(ErrorCode::kSyntax); return; }
+    if (lex_.Next() != kKwCase) {
+        Fail(ErrorCode::kSyntax);
+        return;
+    }
     lex_.Next();
     const ExprInfo sel = Expression();
     if (!ok()) return;
-    if (sel.type != kTypeInteger && sel.type != kTypeString) { Fail(ErrorCode::kIllegalExpression); return; }
+    if (sel.type != kTypeInteger && sel.type != kTypeString) {
+        Fail(ErrorCode::kIllegalExpression);
+        return;
+    }
     EndStatement();
     while (ok() && lex_.token() == kTokEos) lex_.Next();
     if (!ok()) return;
-    if (lex_.token() != kKwCase && lex_.token() != kKwEnd) { Fail(ErrorCode::kCaseExpected); return; }
+    if (lex_.token() != kKwCase && lex_.token() != kKwEnd) {
+        Fail(ErrorCode::kCaseExpected);
+        return;
+    }
     ++routine_->selectDepth;
     std::vector<uint32_t> ends;
     uint32_t nextTest = 0;
@@ -344,9 +494,15 @@ void Compiler::Select() {
     for (;;) {
         const int t = inBranch ? Block({kKwCase, kKwEnd}) : lex_.token();
         if (t == -1) return;
-        if (t == kTokEnd) { Fail(ErrorCode::kUnexpectedEof); return; }
+        if (t == kTokEnd) {
+            Fail(ErrorCode::kUnexpectedEof);
+            return;
+        }
         if (t == kKwCase) {
-            if (sawElse) { Fail(ErrorCode::kSyntax); return; }
+            if (sawElse) {
+                Fail(ErrorCode::kSyntax);
+                return;
+            }
             if (inBranch) ends.push_back(Emit(Op::kJmp, 0));
             if (pending) Patch(nextTest, here());
             pending = false;
@@ -360,7 +516,10 @@ void Compiler::Select() {
             Emit(Op::kDup);
             const ExprInfo v = Expression();
             if (!ok()) return;
-            if (v.type != sel.type) { Fail(ErrorCode::kTypeMismatch); return; }
+            if (v.type != sel.type) {
+                Fail(ErrorCode::kTypeMismatch);
+                return;
+            }
             Emit(sel.type == kTypeString ? Op::kSEq : Op::kEq);
             nextTest = Emit(Op::kJz, 0);
             pending = true;
@@ -368,7 +527,10 @@ void Compiler::Select() {
             continue;
         }
         // END SELECT
-        if (lex_.Next() != kKwSelect) { Fail(ErrorCode::kSyntax); return; }
+        if (lex_.Next() != kKwSelect) {
+            Fail(ErrorCode::kSyntax);
+            return;
+        }
         lex_.Next();
         EndStatement();
         if (pending) Patch(nextTest, here());

@@ -15,8 +15,7 @@
 
 namespace norv::script {
 
-CompileResult CompileSource(platform::FileSystem& fs, const std::string& path,
-                            std::string source) {
+CompileResult CompileSource(platform::FileSystem& fs, const std::string& path, std::string source) {
     CompileResult result;
     Compiler compiler(fs, path, std::move(source));
     std::string image;
@@ -73,7 +72,9 @@ void Compiler::SkipToEndOfStatement() {
 
 // --- code and data buffers
 
-void Compiler::Emit(Op op) { code_.push_back(static_cast<char>(op)); }
+void Compiler::Emit(Op op) {
+    code_.push_back(static_cast<char>(op));
+}
 
 uint32_t Compiler::Emit(Op op, int32_t operand) {
     Emit(op);
@@ -176,12 +177,17 @@ void Compiler::PrePass() {
         sym->type = kind == kKwSub ? kTypeVoid : kTypeInteger;
         int depth = 0;
         for (t = pre.Next(); t != kTokEos && t != kTokEnd && !pre.failed(); t = pre.Next()) {
-            if (t == '(') ++depth;
-            else if (t == ')') --depth;
-            else if (depth > 0 && t == kTokIdent) ++sym->paramCount;
+            if (t == '(')
+                ++depth;
+            else if (t == ')')
+                --depth;
+            else if (depth > 0 && t == kTokIdent)
+                ++sym->paramCount;
             else if (depth == 0 && kind != kKwSub) {
-                if (t == '$' || (t == kKwString)) sym->type = kTypeString;
-                else if (t == '%' || t == kKwInteger) sym->type = kTypeInteger;
+                if (t == '$' || (t == kKwString))
+                    sym->type = kTypeString;
+                else if (t == '%' || t == kKwInteger)
+                    sym->type = kTypeInteger;
             }
         }
         if (scopes_.front().count(sym->name) == 0) {
@@ -195,17 +201,31 @@ void Compiler::PrePass() {
 
 void Compiler::ModuleStatement() {
     switch (lex_.token()) {
-    case kTokEos: lex_.Next(); return;
-    case kKwDeclare: Declare(); return;
-    case kKwDim:
-    case kKwStatic: VariableList(false, true); return;
-    case kKwFunction:
-    case kKwSub:
-    case kKwProc:
-    case kKwMain: Routine(); return;
-    case kKwConst: Const(); return;
-    case kKwOption: Option(); return;
-    default: Fail(ErrorCode::kSyntax); return;
+        case kTokEos:
+            lex_.Next();
+            return;
+        case kKwDeclare:
+            Declare();
+            return;
+        case kKwDim:
+        case kKwStatic:
+            VariableList(false, true);
+            return;
+        case kKwFunction:
+        case kKwSub:
+        case kKwProc:
+        case kKwMain:
+            Routine();
+            return;
+        case kKwConst:
+            Const();
+            return;
+        case kKwOption:
+            Option();
+            return;
+        default:
+            Fail(ErrorCode::kSyntax);
+            return;
     }
 }
 
@@ -228,17 +248,31 @@ void Compiler::VariableList(bool local, bool staticStorage) {
                 type = kTypeInteger;
             } else if (t == kKwAs) {
                 const int u = lex_.Next();
-                if (u == kKwInteger) type = kTypeInteger;
-                else if (u == kKwString) type = kTypeString;
-                else { Fail(ErrorCode::kIllegalDataType); return; }
+                if (u == kKwInteger)
+                    type = kTypeInteger;
+                else if (u == kKwString)
+                    type = kTypeString;
+                else {
+                    Fail(ErrorCode::kIllegalDataType);
+                    return;
+                }
             } else if (t == '(') {
                 for (;;) {
-                    if (lex_.Next() != kTokNumber) { Fail(ErrorCode::kMustBeConstant); return; }
-                    if (lex_.value() <= 0) { Fail(ErrorCode::kIllegalValue); return; }
+                    if (lex_.Next() != kTokNumber) {
+                        Fail(ErrorCode::kMustBeConstant);
+                        return;
+                    }
+                    if (lex_.value() <= 0) {
+                        Fail(ErrorCode::kIllegalValue);
+                        return;
+                    }
                     sym->dims.push_back(lex_.value());
                     const int u = lex_.Next();
                     if (u == ')') break;
-                    if (u != ',') { Fail(ErrorCode::kExtraCharacters); return; }
+                    if (u != ',') {
+                        Fail(ErrorCode::kExtraCharacters);
+                        return;
+                    }
                 }
             } else if (t == '=') {
                 Fail(ErrorCode::kSyntax);
@@ -250,7 +284,10 @@ void Compiler::VariableList(bool local, bool staticStorage) {
         uint64_t size = 4;
         for (int32_t c : sym->dims) {
             size *= static_cast<uint64_t>(c);
-            if (size > kMaxDataSize) { Fail(ErrorCode::kIllegalValue); return; }
+            if (size > kMaxDataSize) {
+                Fail(ErrorCode::kIllegalValue);
+                return;
+            }
         }
         sym->type = sym->dims.empty() ? type : ArrayOf(type);
         sym->size = static_cast<uint32_t>(size);
@@ -278,7 +315,10 @@ void Compiler::VariableList(bool local, bool staticStorage) {
 
 // CONST name[$|%] = literal
 void Compiler::Const() {
-    if (lex_.Next() != kTokIdent) { Fail(ErrorCode::kSyntax); return; }
+    if (lex_.Next() != kTokIdent) {
+        Fail(ErrorCode::kSyntax);
+        return;
+    }
     auto sym = std::make_unique<Symbol>();
     sym->name = Upper(lex_.text());
     sym->kind = SymbolKind::kConstant;
@@ -289,7 +329,10 @@ void Compiler::Const() {
         suffix = t;
         t = lex_.Next();
     }
-    if (t != '=') { Fail(ErrorCode::kSyntax); return; }
+    if (t != '=') {
+        Fail(ErrorCode::kSyntax);
+        return;
+    }
     t = lex_.Next();
     bool negative = false;
     if (t == '-') {
@@ -297,12 +340,18 @@ void Compiler::Const() {
         t = lex_.Next();
     }
     if (t == kTokNumber) {
-        if (suffix == '$') { Fail(ErrorCode::kTypeMismatch); return; }
+        if (suffix == '$') {
+            Fail(ErrorCode::kTypeMismatch);
+            return;
+        }
         sym->type = kTypeInteger;
         sym->intValue = negative ? static_cast<int32_t>(0u - static_cast<uint32_t>(lex_.value()))
                                  : lex_.value();
     } else if (t == kTokString && !negative) {
-        if (suffix == '%') { Fail(ErrorCode::kTypeMismatch); return; }
+        if (suffix == '%') {
+            Fail(ErrorCode::kTypeMismatch);
+            return;
+        }
         sym->type = kTypeString;
         sym->stringValue = lex_.text();
     } else {
@@ -320,7 +369,10 @@ void Compiler::Option() {
     if (lex_.Next() == kTokIdent) {
         const std::string word = Upper(lex_.text());
         if (word == "BASE" || word == "STACK") {
-            if (lex_.Next() != kTokNumber) { Fail(ErrorCode::kMustBeConstant); return; }
+            if (lex_.Next() != kTokNumber) {
+                Fail(ErrorCode::kMustBeConstant);
+                return;
+            }
             const int32_t n = lex_.value();
             if (word == "BASE") {
                 base_ = n;
@@ -340,24 +392,47 @@ void Compiler::Option() {
 // DECLARE SUB|FUNCTION|PROC name[%|$] Lib "library" [Alias "routine"] [(params)] [AS type]
 void Compiler::Declare() {
     const int kind = lex_.Next();
-    if (kind != kKwSub && kind != kKwFunction && kind != kKwProc) { Fail(ErrorCode::kSyntax); return; }
-    if (lex_.Next() != kTokIdent) { Fail(ErrorCode::kSyntax); return; }
+    if (kind != kKwSub && kind != kKwFunction && kind != kKwProc) {
+        Fail(ErrorCode::kSyntax);
+        return;
+    }
+    if (lex_.Next() != kTokIdent) {
+        Fail(ErrorCode::kSyntax);
+        return;
+    }
     auto sym = std::make_unique<Symbol>();
     sym->name = Upper(lex_.text());
     std::string routine = lex_.text();  // exported names keep their case
     sym->kind = SymbolKind::kExternal;
     sym->global = true;
     sym->type = kind == kKwSub ? kTypeVoid : kTypeInteger;
-    if (scopes_.back().count(sym->name) != 0) { Fail(ErrorCode::kAlreadyDefined); return; }
+    if (scopes_.back().count(sym->name) != 0) {
+        Fail(ErrorCode::kAlreadyDefined);
+        return;
+    }
     int t = lex_.Next();
-    if (t == '$') { sym->type = kTypeString; t = lex_.Next(); }
-    else if (t == '%') { sym->type = kTypeInteger; t = lex_.Next(); }
-    if (t != kTokIdent || Upper(lex_.text()) != "LIB") { Fail(ErrorCode::kSyntax); return; }
-    if (lex_.Next() != kTokString) { Fail(ErrorCode::kSyntax); return; }
+    if (t == '$') {
+        sym->type = kTypeString;
+        t = lex_.Next();
+    } else if (t == '%') {
+        sym->type = kTypeInteger;
+        t = lex_.Next();
+    }
+    if (t != kTokIdent || Upper(lex_.text()) != "LIB") {
+        Fail(ErrorCode::kSyntax);
+        return;
+    }
+    if (lex_.Next() != kTokString) {
+        Fail(ErrorCode::kSyntax);
+        return;
+    }
     const std::string library = lex_.text();
     t = lex_.Next();
     if (t == kTokIdent && Upper(lex_.text()) == "ALIAS") {
-        if (lex_.Next() != kTokString) { Fail(ErrorCode::kSyntax); return; }
+        if (lex_.Next() != kTokString) {
+            Fail(ErrorCode::kSyntax);
+            return;
+        }
         routine = lex_.text();
         t = lex_.Next();
     }
@@ -366,13 +441,19 @@ void Compiler::Declare() {
         bool inItem = false, variadic = false;
         int dots = 0;
         for (t = lex_.Next(); t != ')'; t = lex_.Next()) {
-            if (t == kTokEos || t == kTokEnd || !ok()) { Fail(ErrorCode::kRightParenExpected); return; }
+            if (t == kTokEos || t == kTokEnd || !ok()) {
+                Fail(ErrorCode::kRightParenExpected);
+                return;
+            }
             if (t == ',') {
                 inItem = false;
                 dots = 0;
                 continue;
             }
-            if (!inItem) { ++items; inItem = true; }
+            if (!inItem) {
+                ++items;
+                inItem = true;
+            }
             if (t == '.' && ++dots == 2) variadic = true;
         }
         sym->declaredCount = variadic ? -items : items;  // -(fixed + 1) with ".." as one item
@@ -380,9 +461,14 @@ void Compiler::Declare() {
     }
     if (t == kKwAs) {
         const int u = lex_.Next();
-        if (u == kKwInteger) sym->type = kTypeInteger;
-        else if (u == kKwString) sym->type = kTypeString;
-        else { Fail(ErrorCode::kIllegalDataType); return; }
+        if (u == kKwInteger)
+            sym->type = kTypeInteger;
+        else if (u == kKwString)
+            sym->type = kTypeString;
+        else {
+            Fail(ErrorCode::kIllegalDataType);
+            return;
+        }
         lex_.Next();
     }
     if (!ok()) return;
@@ -402,14 +488,20 @@ void Compiler::Routine() {
     Symbol* sym = nullptr;
     int resultType = kind == kKwSub ? kTypeVoid : kTypeInteger;
     if (kind == kKwMain) {
-        if (mainDefined_) { Fail(ErrorCode::kAlreadyDefined); return; }
+        if (mainDefined_) {
+            Fail(ErrorCode::kAlreadyDefined);
+            return;
+        }
         mainDefined_ = true;
         routine_->isMain = true;
         code_[kHeaderSize] = static_cast<char>(Op::kJmp);
         Patch(kHeaderSize + 1, here());
         lex_.Next();
     } else {
-        if (lex_.Next() != kTokIdent) { Fail(ErrorCode::kSyntax); return; }
+        if (lex_.Next() != kTokIdent) {
+            Fail(ErrorCode::kSyntax);
+            return;
+        }
         sym = Lookup(Upper(lex_.text()));
         if (sym == nullptr || sym->kind != SymbolKind::kRoutine || sym->defined) {
             Fail(ErrorCode::kAlreadyDefined);
@@ -422,14 +514,25 @@ void Compiler::Routine() {
         lex_.Next();
     }
     scopes_.emplace_back();
-    if (lex_.token() == '$' && kind != kKwSub) { resultType = kTypeString; lex_.Next(); }
-    else if (lex_.token() == '%' && kind != kKwSub) { resultType = kTypeInteger; lex_.Next(); }
+    if (lex_.token() == '$' && kind != kKwSub) {
+        resultType = kTypeString;
+        lex_.Next();
+    } else if (lex_.token() == '%' && kind != kKwSub) {
+        resultType = kTypeInteger;
+        lex_.Next();
+    }
     int params = 0;
     if (lex_.token() == '(') {
         lex_.Next();
         while (ok() && lex_.token() != ')') {
-            if (lex_.token() == kTokEos || lex_.token() == kTokEnd) { Fail(ErrorCode::kRightParenExpected); break; }
-            if (lex_.token() != kTokIdent) { Fail(ErrorCode::kSyntax); break; }
+            if (lex_.token() == kTokEos || lex_.token() == kTokEnd) {
+                Fail(ErrorCode::kRightParenExpected);
+                break;
+            }
+            if (lex_.token() != kTokIdent) {
+                Fail(ErrorCode::kSyntax);
+                break;
+            }
             auto p = std::make_unique<Symbol>();
             p->name = Upper(lex_.text());
             p->parameter = true;
@@ -439,17 +542,27 @@ void Compiler::Routine() {
             bool array = false;
             int t = lex_.Next();
             while (ok() && t != ',' && t != ')' && t != kTokEos && t != kTokEnd) {
-                if (t == '$') type = kTypeString;
-                else if (t == '%') type = kTypeInteger;
+                if (t == '$')
+                    type = kTypeString;
+                else if (t == '%')
+                    type = kTypeInteger;
                 else if (t == kKwAs) {
                     const int u = lex_.Next();
-                    if (u == kKwInteger) type = kTypeInteger;
-                    else if (u == kKwString) type = kTypeString;
-                    else { Fail(ErrorCode::kIllegalDataType); break; }
+                    if (u == kKwInteger)
+                        type = kTypeInteger;
+                    else if (u == kKwString)
+                        type = kTypeString;
+                    else {
+                        Fail(ErrorCode::kIllegalDataType);
+                        break;
+                    }
                 } else if (t == '(') {
                     array = true;
                     while (ok() && t != ')' && t != kTokEos && t != kTokEnd) t = lex_.Next();
-                    if (t != ')') { Fail(ErrorCode::kRightParenExpected); break; }
+                    if (t != ')') {
+                        Fail(ErrorCode::kRightParenExpected);
+                        break;
+                    }
                 }
                 t = lex_.Next();
             }
@@ -462,9 +575,12 @@ void Compiler::Routine() {
     }
     if (ok() && lex_.token() == kKwAs) {
         const int u = lex_.Next();
-        if (u == kKwInteger && kind != kKwSub) resultType = kTypeInteger;
-        else if (u == kKwString && kind != kKwSub) resultType = kTypeString;
-        else Fail(ErrorCode::kIllegalDataType);
+        if (u == kKwInteger && kind != kKwSub)
+            resultType = kTypeInteger;
+        else if (u == kKwString && kind != kKwSub)
+            resultType = kTypeString;
+        else
+            Fail(ErrorCode::kIllegalDataType);
         lex_.Next();
     }
     EndStatement();
@@ -478,7 +594,10 @@ void Compiler::Routine() {
     const uint32_t enterSize = Emit(Op::kEnter, 0);
     const int end = Block({kKwEnd});
     if (end == -1) return;
-    if (end == kTokEnd) { Fail(ErrorCode::kUnexpectedEof); return; }
+    if (end == kTokEnd) {
+        Fail(ErrorCode::kUnexpectedEof);
+        return;
+    }
     SkipToEndOfStatement();
     // Running off the end returns 0; RETURN and EXIT jump past this.
     Emit(Op::kPushI, 0);

@@ -16,15 +16,14 @@ class FileSystem;
 namespace norv::script {
 
 struct CompileResult {
-    std::optional<std::string> image;  // set on success
-    std::optional<CompileError> error; // set on a compile error
-    bool unreadable = false;           // the source file could not be read (nothing else set)
+    std::optional<std::string> image;   // set on success
+    std::optional<CompileError> error;  // set on a compile error
+    bool unreadable = false;            // the source file could not be read (nothing else set)
 };
 
 // Compiles `source`, the text of the file at `path` (includes are resolved against its folder
 // and read through `fs`).
-CompileResult CompileSource(platform::FileSystem& fs, const std::string& path,
-                            std::string source);
+CompileResult CompileSource(platform::FileSystem& fs, const std::string& path, std::string source);
 
 // Reads the file at `path` and compiles it.
 CompileResult CompileFile(platform::FileSystem& fs, const std::string& path);

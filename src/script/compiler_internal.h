@@ -23,25 +23,31 @@ enum TypeId : int {
     kTypeVoidArray = 5,
 };
 
-constexpr bool IsArrayType(int t) { return (t & 1) != 0; }
-constexpr int ArrayOf(int t) { return t | 1; }
-constexpr int ElementOf(int t) { return t & ~1; }
+constexpr bool IsArrayType(int t) {
+    return (t & 1) != 0;
+}
+constexpr int ArrayOf(int t) {
+    return t | 1;
+}
+constexpr int ElementOf(int t) {
+    return t & ~1;
+}
 
 enum class SymbolKind { kVariable = 0, kRoutine = 1, kConstant = 2, kExternal = 3 };
 
 struct Symbol {
     std::string name;
     SymbolKind kind = SymbolKind::kVariable;
-    bool global = false;            // data segment (else a frame offset)
+    bool global = false;  // data segment (else a frame offset)
     bool parameter = false;
-    std::vector<int32_t> dims;      // element count of each dimension (arrays)
-    int32_t address = 0;            // data offset, frame offset or code offset
-    uint32_t size = 0;              // bytes
-    int type = kTypeInteger;        // for routines: the result type
+    std::vector<int32_t> dims;  // element count of each dimension (arrays)
+    int32_t address = 0;        // data offset, frame offset or code offset
+    uint32_t size = 0;          // bytes
+    int type = kTypeInteger;    // for routines: the result type
     // Constants.
     int32_t intValue = 0;
     std::string stringValue;
-    int32_t placedAt = -1;          // data offset once a String constant is placed
+    int32_t placedAt = -1;  // data offset once a String constant is placed
     // Routines.
     bool defined = false;
     int paramCount = 0;
@@ -49,7 +55,7 @@ struct Symbol {
     // External routines.
     uint32_t libraryOffset = 0;
     uint32_t routineOffset = 0;
-    int declaredCount = 0;          // negative: variadic, -(fixed count + 1)
+    int declaredCount = 0;  // negative: variadic, -(fixed count + 1)
 };
 
 struct ExprInfo {
@@ -59,13 +65,13 @@ struct ExprInfo {
 };
 
 class Compiler {
-public:
+  public:
     Compiler(platform::FileSystem& fs, std::string path, std::string source);
     // Compiles; the image on success, else nothing (see lexer().error()).
     bool Compile(std::string& image);
     const Lexer& lexer() const { return lex_; }
 
-private:
+  private:
     friend class ExpressionCompiler;
     using Scope = std::unordered_map<std::string, std::unique_ptr<Symbol>>;
 
@@ -78,7 +84,7 @@ private:
         int paramCount = 0;
         int32_t localTop = 0;  // the next free frame offset grows downward from 0
         uint32_t maxLocals = 0;
-        std::vector<uint32_t> exits;       // RETURN and routine-level EXIT jumps
+        std::vector<uint32_t> exits;  // RETURN and routine-level EXIT jumps
         std::vector<const Symbol*> localStrings;
         std::vector<LoopState> loops;
         int selectDepth = 0;

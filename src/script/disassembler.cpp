@@ -19,7 +19,8 @@ std::string Disassemble(std::string_view image) {
                   h->codeSize, h->dataSize, h->stackSize);
     out += line;
     const auto* code = reinterpret_cast<const uint8_t*>(image.data());
-    const uint32_t end = h->codeSize <= image.size() ? h->codeSize : static_cast<uint32_t>(image.size());
+    const uint32_t end =
+        h->codeSize <= image.size() ? h->codeSize : static_cast<uint32_t>(image.size());
     for (uint32_t pc = kHeaderSize; pc < end;) {
         const uint8_t op = code[pc];
         const OpInfo& info = kOpTable[op];
@@ -28,7 +29,8 @@ std::string Disassemble(std::string_view image) {
             out += line;
             break;
         }
-        const int n = std::snprintf(line, sizeof line, "%5u  %s", pc, std::string(info.name).c_str());
+        const int n =
+            std::snprintf(line, sizeof line, "%5u  %s", pc, std::string(info.name).c_str());
         out.append(line, static_cast<size_t>(n));
         for (uint32_t k = 0; k < info.operands; ++k) {
             const uint32_t v = ReadLe32(code + pc + 1 + 4 * k);
@@ -38,9 +40,9 @@ std::string Disassemble(std::string_view image) {
         if (static_cast<Op>(op) == Op::kCallB) {
             const int id = static_cast<int>(ReadLe32(code + pc + 1));
             const BuiltinRow* row = BuiltinById(id);
-            const char* name = row != nullptr ? nullptr
-                               : id == kBuiltinReadSysVar ? "read system variable"
-                               : id == kBuiltinWriteSysVar ? "write system variable"
+            const char* name = row != nullptr               ? nullptr
+                               : id == kBuiltinReadSysVar   ? "read system variable"
+                               : id == kBuiltinWriteSysVar  ? "write system variable"
                                : id == kBuiltinExternalCall ? "external call"
                                                             : "?";
             out += "  ; ";
@@ -51,12 +53,14 @@ std::string Disassemble(std::string_view image) {
     }
     // The data segment's printable runs (string literals).
     if (h->codeSize <= image.size()) {
-        const uint64_t dataEnd = std::min<uint64_t>(image.size(), uint64_t(h->codeSize) + h->dataSize);
+        const uint64_t dataEnd =
+            std::min<uint64_t>(image.size(), uint64_t(h->codeSize) + h->dataSize);
         uint32_t start = h->codeSize;
         for (uint64_t i = h->codeSize; i < dataEnd; ++i) {
             if (image[i] != '\0') continue;
             if (i > start) {
-                std::snprintf(line, sizeof line, "data %5u  \"", static_cast<unsigned>(start - h->codeSize));
+                std::snprintf(line, sizeof line, "data %5u  \"",
+                              static_cast<unsigned>(start - h->codeSize));
                 out += line;
                 out.append(image.substr(start, i - start));
                 out += "\"\n";

@@ -11,7 +11,7 @@
 namespace norv::script {
 
 class FileTable {
-public:
+  public:
     explicit FileTable(size_t capacity = 64) : files_(capacity, nullptr) {}
     ~FileTable() { CloseAll(); }
     FileTable(const FileTable&) = delete;
@@ -27,7 +27,7 @@ public:
     // With access off every Open fails.
     void SetEnabled(bool on) { enabled_ = on; }
 
-private:
+  private:
     bool enabled_ = true;
     std::vector<std::FILE*> files_;
 };

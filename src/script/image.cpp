@@ -25,12 +25,18 @@ void WriteLe32(uint8_t* p, uint32_t v) {
 
 std::string_view ImageStatusText(ImageStatus status) {
     switch (status) {
-    case ImageStatus::kOk: return "ok";
-    case ImageStatus::kBadSignature: return "not a compiled script";
-    case ImageStatus::kBadSize: return "code or data outside the file";
-    case ImageStatus::kOtherVersion: return "compiled by another version";
-    case ImageStatus::kBadInstruction: return "invalid instruction";
-    case ImageStatus::kBadTarget: return "invalid jump target";
+        case ImageStatus::kOk:
+            return "ok";
+        case ImageStatus::kBadSignature:
+            return "not a compiled script";
+        case ImageStatus::kBadSize:
+            return "code or data outside the file";
+        case ImageStatus::kOtherVersion:
+            return "compiled by another version";
+        case ImageStatus::kBadInstruction:
+            return "invalid instruction";
+        case ImageStatus::kBadTarget:
+            return "invalid jump target";
     }
     return "?";
 }
@@ -67,18 +73,26 @@ void WriteHeader(std::string& image, std::string_view sourcePath, uint32_t codeS
 namespace {
 
 bool KnownBuiltin(uint32_t id) {
-    return id == kBuiltinReadSysVar || id == kBuiltinWriteSysVar ||
-           id == kBuiltinExternalCall || BuiltinById(static_cast<int>(id)) != nullptr;
+    return id == kBuiltinReadSysVar || id == kBuiltinWriteSysVar || id == kBuiltinExternalCall ||
+           BuiltinById(static_cast<int>(id)) != nullptr;
 }
 
 // The bytes an access at a fixed data offset touches (0: the operand is not a data offset).
 uint32_t FixedDataWidth(Op op) {
     switch (op) {
-    case Op::kLdg: case Op::kStg: return 4;
-    case Op::kLdgw: case Op::kStgw: return 2;
-    case Op::kLdgb: case Op::kStgb: return 1;
-    case Op::kSstg: return 4;
-    default: return 0;
+        case Op::kLdg:
+        case Op::kStg:
+            return 4;
+        case Op::kLdgw:
+        case Op::kStgw:
+            return 2;
+        case Op::kLdgb:
+        case Op::kStgb:
+            return 1;
+        case Op::kSstg:
+            return 4;
+        default:
+            return 0;
     }
 }
 

@@ -36,15 +36,17 @@ inline uint32_t Ld32(const uint8_t* p) {
     std::memcpy(&v, p, 4);
     return v;
 }
-inline void St32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
-inline int32_t S(uint32_t v) { return static_cast<int32_t>(v); }
+inline void St32(uint8_t* p, uint32_t v) {
+    std::memcpy(p, &v, 4);
+}
+inline int32_t S(uint32_t v) {
+    return static_cast<int32_t>(v);
+}
 
 // The platform's case-sensitive comparison: letters compare without regard to case first, and
 // only when everything else is equal does a lower-case letter sort before its upper-case form.
 int CompareStrings(std::string_view a, std::string_view b) {
-    auto fold = [](unsigned char c) -> unsigned {
-        return (c >= 'A' && c <= 'Z') ? c + 32u : c;
-    };
+    auto fold = [](unsigned char c) -> unsigned { return (c >= 'A' && c <= 'Z') ? c + 32u : c; };
     const size_t n = std::min(a.size(), b.size());
     for (size_t i = 0; i < n; ++i) {
         const unsigned x = fold(static_cast<unsigned char>(a[i]));
@@ -62,7 +64,9 @@ int CompareStrings(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-bool ScriptRunning() { return gRunning.load() > 0; }
+bool ScriptRunning() {
+    return gRunning.load() > 0;
+}
 
 std::unique_ptr<Runtime> Runtime::Load(std::string image, ScriptHost& host, RuntimeLimits limits,
                                        ImageStatus* status) {
@@ -91,7 +95,9 @@ Runtime::Runtime(std::string image, ScriptHost& host, RuntimeLimits limits)
     stack_.assign(stackTop_ + kGuard, 0);
 }
 
-Runtime::~Runtime() { heap_.Clear(); }
+Runtime::~Runtime() {
+    heap_.Clear();
+}
 
 // --- memory
 
@@ -104,9 +110,9 @@ bool Runtime::View(uint32_t address, std::string_view& out) {
         if (const StringHeap::Block* b = heap_.Find(address)) {
             const uint8_t* p = heap_.At(address);
             const void* nul = std::memchr(p, 0, b->capacity);
-            out = std::string_view(reinterpret_cast<const char*>(p),
-                                   nul ? static_cast<size_t>(static_cast<const uint8_t*>(nul) - p)
-                                       : b->capacity);
+            out = std::string_view(
+                reinterpret_cast<const char*>(p),
+                nul ? static_cast<size_t>(static_cast<const uint8_t*>(nul) - p) : b->capacity);
             return true;
         }
         if (!heap_.Contains(address, 1)) return false;
@@ -188,8 +194,10 @@ uint32_t Runtime::MakeString(std::string_view text) {
     uint8_t* p = heap_.At(a);
     if (n != 0) std::memmove(p, text.data(), n);
     p[n] = 0;
-    if (!levels_.empty()) levels_.back().push_back(a);
-    else heap_.Find(a)->level = kOwnedByVariable;  // before any ENTER: freed at the end
+    if (!levels_.empty())
+        levels_.back().push_back(a);
+    else
+        heap_.Find(a)->level = kOwnedByVariable;  // before any ENTER: freed at the end
     return a;
 }
 
@@ -204,8 +212,10 @@ uint32_t Runtime::MakeBuffer(uint32_t n) {
         return 0;
     }
     std::memset(heap_.At(a), 0, heap_.Find(a)->capacity);
-    if (!levels_.empty()) levels_.back().push_back(a);
-    else heap_.Find(a)->level = kOwnedByVariable;
+    if (!levels_.empty())
+        levels_.back().push_back(a);
+    else
+        heap_.Find(a)->level = kOwnedByVariable;
     return a;
 }
 
@@ -293,8 +303,10 @@ uint32_t Runtime::Concat(uint32_t left, uint32_t right) {
     if (!l.empty()) std::memmove(p, l.data(), l.size());
     if (!r.empty()) std::memmove(p + l.size(), r.data(), r.size());
     p[n] = 0;
-    if (!levels_.empty()) levels_.back().push_back(a);
-    else heap_.Find(a)->level = kOwnedByVariable;
+    if (!levels_.empty())
+        levels_.back().push_back(a);
+    else
+        heap_.Find(a)->level = kOwnedByVariable;
     return a;
 }
 
@@ -310,7 +322,9 @@ bool Runtime::CopyString(uint32_t dst, uint32_t src) {
     return true;
 }
 
-void Runtime::PushLevel() { levels_.emplace_back(); }
+void Runtime::PushLevel() {
+    levels_.emplace_back();
+}
 
 void Runtime::PopLevel() {
     if (levels_.empty()) return;
@@ -356,9 +370,9 @@ RunResult Runtime::Run() {
         pc += 1;                                       \
         NEXT_POPPED();                                 \
     }
-#define FAULT(msg)   \
-    {                \
-        Fault(msg);  \
+#define FAULT(msg)    \
+    {                 \
+        Fault(msg);   \
         goto stopped; \
     }
 
@@ -439,10 +453,10 @@ RunResult Runtime::Run() {
 
 // Every handler leaves 8 <= sp <= top for the next one: one that pushes can only break the
 // lower bound, one that pops only the upper one, and one that does neither needs no check.
-#define NEXT_WHEN(bad)                                                  \
-    do {                                                                \
-        if (__builtin_expect((bad) || --countdown == 0, 0)) goto slow;  \
-        goto* dispatch[code[pc]];                                       \
+#define NEXT_WHEN(bad)                                                 \
+    do {                                                               \
+        if (__builtin_expect((bad) || --countdown == 0, 0)) goto slow; \
+        goto* dispatch[code[pc]];                                      \
     } while (0)
 #define NEXT() NEXT_WHEN(sp - 8 > top - 8)
 #define NEXT_PUSHED() NEXT_WHEN(sp < 8)
@@ -473,280 +487,372 @@ slow:
     }
     goto* dispatch[code[pc]];
 
-    L_kAdd: BINARY(l + r)
-    L_kSub: BINARY(l - r)
-    L_kMul: BINARY(l * r)
-    L_kDiv:
-    L_kMod: {
-        const int32_t r = S(Ld32(stack + sp));
-        const int32_t l = S(Ld32(stack + sp + 4));
-        if (r == 0) FAULT("Division by zero.");
-        int32_t v;
-        if (r == -1) v = code[pc] == uint8_t(Op::kDiv) ? S(0u - uint32_t(l)) : 0;
-        else v = code[pc] == uint8_t(Op::kDiv) ? l / r : l % r;
-        sp += 4;
-        St32(stack + sp, static_cast<uint32_t>(v));
-        pc += 1;
-        NEXT_POPPED();
+L_kAdd:
+    BINARY(l + r)
+L_kSub:
+    BINARY(l - r)
+L_kMul:
+    BINARY(l * r)
+L_kDiv:
+L_kMod : {
+    const int32_t r = S(Ld32(stack + sp));
+    const int32_t l = S(Ld32(stack + sp + 4));
+    if (r == 0) FAULT("Division by zero.");
+    int32_t v;
+    if (r == -1)
+        v = code[pc] == uint8_t(Op::kDiv) ? S(0u - uint32_t(l)) : 0;
+    else
+        v = code[pc] == uint8_t(Op::kDiv) ? l / r : l % r;
+    sp += 4;
+    St32(stack + sp, static_cast<uint32_t>(v));
+    pc += 1;
+    NEXT_POPPED();
+}
+L_kCat : {
+    const uint32_t a = Concat(Ld32(stack + sp + 4), Ld32(stack + sp));
+    if (a == 0) goto stopped;
+    sp += 4;
+    St32(stack + sp, a);
+    pc += 1;
+    NEXT_POPPED();
+}
+L_kEq:
+    BINARY(l == r)
+L_kGe:
+    BINARY(S(l) >= S(r))
+L_kLe:
+    BINARY(S(l) <= S(r))
+L_kGt:
+    BINARY(S(l) > S(r))
+L_kLt:
+    BINARY(S(l) < S(r))
+L_kNe:
+    BINARY(l != r)
+L_kSEq:
+L_kSGe:
+L_kSLe:
+L_kSGt:
+L_kSLt:
+L_kSNe : {
+    std::string_view l, r;
+    if (!View(Ld32(stack + sp + 4), l) || !View(Ld32(stack + sp), r))
+        FAULT("Illegal memory access in the script.");
+    const int c = CompareStrings(l, r);
+    bool v = false;
+    switch (static_cast<Op>(code[pc])) {
+        case Op::kSEq:
+            v = c == 0;
+            break;
+        case Op::kSGe:
+            v = c >= 0;
+            break;
+        case Op::kSLe:
+            v = c <= 0;
+            break;
+        case Op::kSGt:
+            v = c > 0;
+            break;
+        case Op::kSLt:
+            v = c < 0;
+            break;
+        default:
+            v = c != 0;
+            break;
     }
-    L_kCat: {
-        const uint32_t a = Concat(Ld32(stack + sp + 4), Ld32(stack + sp));
-        if (a == 0) goto stopped;
-        sp += 4;
-        St32(stack + sp, a);
-        pc += 1;
-        NEXT_POPPED();
+    sp += 4;
+    St32(stack + sp, v ? 1u : 0u);
+    pc += 1;
+    NEXT_POPPED();
+}
+L_kLdg:
+    PUSH(Ld32(data + OPERAND()));
+    pc += 5;
+    NEXT_PUSHED();
+L_kLdgb:
+    PUSH(data[OPERAND()]);
+    pc += 5;
+    NEXT_PUSHED();
+L_kLdgw:
+    PUSH(uint32_t(data[OPERAND()]) | uint32_t(data[OPERAND() + 1]) << 8);
+    pc += 5;
+    NEXT_PUSHED();
+L_kPushA:
+L_kPushA2:
+    PUSH(kDataBase + OPERAND());
+    pc += 5;
+    NEXT_PUSHED();
+L_kPushI:
+    PUSH(OPERAND());
+    pc += 5;
+    NEXT_PUSHED();
+L_kLdl : {
+    const uint32_t a = fp + OPERAND();
+    if (a > top - 4) FAULT("Illegal memory access in the script.");
+    PUSH(Ld32(stack + a));
+    pc += 5;
+    NEXT_PUSHED();
+}
+L_kLdgx:
+L_kLdgxb:
+L_kLdgxw : {
+    const uint32_t w = code[pc] == uint8_t(Op::kLdgx) ? 4 : code[pc] == uint8_t(Op::kLdgxw) ? 2 : 1;
+    const int64_t a = int64_t(OPERAND()) + S(Ld32(stack + sp));
+    if (a < 0 || a + w > dataSize) FAULT("Illegal memory access in the script.");
+    const uint8_t* p = data + a;
+    St32(stack + sp, w == 4 ? Ld32(p) : w == 2 ? uint32_t(p[0]) | uint32_t(p[1]) << 8 : p[0]);
+    pc += 5;
+    NEXT_SAME();
+}
+L_kAdrl:
+    PUSH(kStackBase + fp + OPERAND());
+    pc += 5;
+    NEXT_PUSHED();
+L_kLdlx : {
+    const uint32_t a = fp + OPERAND() + Ld32(stack + sp);
+    if (a > top - 4) FAULT("Illegal memory access in the script.");
+    St32(stack + sp, Ld32(stack + a));
+    pc += 5;
+    NEXT_SAME();
+}
+L_kRsv:
+    sp -= 4;
+    pc += 1;
+    NEXT_PUSHED();
+L_kStg:
+    St32(data + OPERAND(), POP());
+    pc += 5;
+    NEXT_POPPED();
+L_kStgb:
+    data[OPERAND()] = uint8_t(POP());
+    pc += 5;
+    NEXT_POPPED();
+L_kStgw : {
+    const uint32_t v = POP();
+    data[OPERAND()] = uint8_t(v);
+    data[OPERAND() + 1] = uint8_t(v >> 8);
+    pc += 5;
+    NEXT_POPPED();
+}
+L_kStl : {
+    const uint32_t a = fp + OPERAND();
+    if (a > top - 4) FAULT("Illegal memory access in the script.");
+    St32(stack + a, POP());
+    pc += 5;
+    NEXT_POPPED();
+}
+L_kStgx:
+L_kStgxb:
+L_kStgxw : {
+    const uint32_t w = code[pc] == uint8_t(Op::kStgx) ? 4 : code[pc] == uint8_t(Op::kStgxw) ? 2 : 1;
+    const int64_t a = int64_t(OPERAND()) + S(POP());
+    const uint32_t v = POP();
+    if (a < 0 || a + w > dataSize) FAULT("Illegal memory access in the script.");
+    uint8_t* p = data + a;
+    if (w == 4)
+        St32(p, v);
+    else {
+        p[0] = uint8_t(v);
+        if (w == 2) p[1] = uint8_t(v >> 8);
     }
-    L_kEq: BINARY(l == r)
-    L_kGe: BINARY(S(l) >= S(r))
-    L_kLe: BINARY(S(l) <= S(r))
-    L_kGt: BINARY(S(l) > S(r))
-    L_kLt: BINARY(S(l) < S(r))
-    L_kNe: BINARY(l != r)
-    L_kSEq: L_kSGe: L_kSLe:
-    L_kSGt: L_kSLt: L_kSNe: {
-        std::string_view l, r;
-        if (!View(Ld32(stack + sp + 4), l) || !View(Ld32(stack + sp), r))
-            FAULT("Illegal memory access in the script.");
-        const int c = CompareStrings(l, r);
-        bool v = false;
-        switch (static_cast<Op>(code[pc])) {
-        case Op::kSEq: v = c == 0; break;
-        case Op::kSGe: v = c >= 0; break;
-        case Op::kSLe: v = c <= 0; break;
-        case Op::kSGt: v = c > 0; break;
-        case Op::kSLt: v = c < 0; break;
-        default: v = c != 0; break;
-        }
-        sp += 4;
-        St32(stack + sp, v ? 1u : 0u);
-        pc += 1;
-        NEXT_POPPED();
+    pc += 5;
+    NEXT_POPPED();
+}
+L_kStlx : {
+    const uint32_t idx = POP();
+    const uint32_t v = POP();
+    const uint32_t a = fp + OPERAND() + idx;
+    if (a > top - 4) FAULT("Illegal memory access in the script.");
+    St32(stack + a, v);
+    pc += 5;
+    NEXT_POPPED();
+}
+L_kPop:
+    sp += 4;
+    pc += 1;
+    NEXT_POPPED();
+L_kSetRet:
+    result_ = POP();
+    pc += 1;
+    NEXT_POPPED();
+L_kSetRetS : {
+    const uint32_t v = POP();
+    StringHeap::Block* b = heap_.Find(v);
+    const int32_t level = static_cast<int32_t>(levels_.size()) - 1;
+    if (b != nullptr && b->level == level && level >= 1) {
+        RemoveFromLevel(static_cast<size_t>(level), v);
+        levels_[static_cast<size_t>(level - 1)].push_back(v);
+        b->level = level - 1;
     }
-    L_kLdg: PUSH(Ld32(data + OPERAND())); pc += 5; NEXT_PUSHED();
-    L_kLdgb: PUSH(data[OPERAND()]); pc += 5; NEXT_PUSHED();
-    L_kLdgw: PUSH(uint32_t(data[OPERAND()]) | uint32_t(data[OPERAND() + 1]) << 8); pc += 5; NEXT_PUSHED();
-    L_kPushA:
-    L_kPushA2: PUSH(kDataBase + OPERAND()); pc += 5; NEXT_PUSHED();
-    L_kPushI: PUSH(OPERAND()); pc += 5; NEXT_PUSHED();
-    L_kLdl: {
-        const uint32_t a = fp + OPERAND();
-        if (a > top - 4) FAULT("Illegal memory access in the script.");
-        PUSH(Ld32(stack + a));
-        pc += 5;
-        NEXT_PUSHED();
+    result_ = v;
+    pc += 1;
+    NEXT_POPPED();
+}
+L_kDup : {
+    const uint32_t v = Ld32(stack + sp);
+    PUSH(v);
+    pc += 1;
+    NEXT_PUSHED();
+}
+L_kSstg : {
+    StoreString(data + OPERAND(), Ld32(stack + sp), false);
+    sp += 4;
+    if (faulted_) goto stopped;
+    pc += 5;
+    NEXT_POPPED();
+}
+L_kSstgx : {
+    const int64_t a = int64_t(OPERAND()) + S(POP());
+    if (a < 0 || a + 4 > dataSize) FAULT("Illegal memory access in the script.");
+    StoreString(data + a, Ld32(stack + sp), false);
+    sp += 4;
+    if (faulted_) goto stopped;
+    pc += 5;
+    NEXT_POPPED();
+}
+L_kSstl:
+L_kSstlx : {
+    const bool indexed = code[pc] == uint8_t(Op::kSstlx);
+    const uint32_t idx = indexed ? POP() : 0;
+    const int32_t off = S(OPERAND() + idx);  // wraps as the machine does
+    const uint32_t a = fp + static_cast<uint32_t>(off);
+    if (a > top - 4) FAULT("Illegal memory access in the script.");
+    // Slots above the saved frame pointer and return address are parameters.
+    StoreString(stack + a, Ld32(stack + sp), off >= 8);
+    sp += 4;
+    if (faulted_) goto stopped;
+    pc += 5;
+    NEXT_POPPED();
+}
+L_kMove : {
+    const uint32_t dst = POP(), src = POP(), n = POP();
+    uint8_t* d = Resolve(dst, n);
+    uint8_t* s = Resolve(src, n);
+    if ((d == nullptr || s == nullptr) && n != 0) FAULT("Illegal memory access in the script.");
+    if (n != 0) std::memmove(d, s, n);
+    pc += 1;
+    NEXT_POPPED();
+}
+L_kScpy : {
+    const uint32_t dst = POP(), src = POP();
+    if (!CopyString(dst, src)) goto stopped;
+    pc += 1;
+    NEXT_POPPED();
+}
+L_kSdup : {
+    const uint32_t a = Concat(Ld32(stack + sp), 0);
+    if (a == 0) goto stopped;
+    St32(stack + sp, a);
+    pc += 1;
+    NEXT_SAME();
+}
+L_kLand:
+    BINARY(l != 0 && r != 0)
+L_kLor:
+    BINARY(l != 0 || r != 0)
+L_kLxor:
+    BINARY((l != 0) != (r != 0))
+L_kNeg:
+    St32(stack + sp, 0u - Ld32(stack + sp));
+    pc += 1;
+    NEXT_SAME();
+L_kLnot:
+    St32(stack + sp, Ld32(stack + sp) == 0 ? 1u : 0u);
+    pc += 1;
+    NEXT_SAME();
+L_kBand:
+    BINARY(l & r)
+L_kBor:
+    BINARY(l | r)
+L_kBxor:
+    BINARY(l ^ r)
+L_kCallU:
+    PUSH(pc + 5);
+    pc = OPERAND();
+    result_ = 0;
+    NEXT_PUSHED();
+L_kRet : {
+    const uint32_t n = OPERAND();
+    const uint32_t ret = POP();
+    if (sp > top || n > (top - sp) / 4) FAULT("Script stack underflow.");
+    sp += 4 * n;
+    PUSH(result_);
+    if (ret == 0) {
+        outcome = RunResult::kReturned;
+        goto stopped;
     }
-    L_kLdgx: L_kLdgxb: L_kLdgxw: {
-        const uint32_t w = code[pc] == uint8_t(Op::kLdgx) ? 4 : code[pc] == uint8_t(Op::kLdgxw) ? 2 : 1;
-        const int64_t a = int64_t(OPERAND()) + S(Ld32(stack + sp));
-        if (a < 0 || a + w > dataSize) FAULT("Illegal memory access in the script.");
-        const uint8_t* p = data + a;
-        St32(stack + sp, w == 4 ? Ld32(p) : w == 2 ? uint32_t(p[0]) | uint32_t(p[1]) << 8 : p[0]);
-        pc += 5;
-        NEXT_SAME();
+    if (ret >= code_.size() || codeStarts_[ret] == 0)
+        FAULT("Illegal return address in the script.");
+    pc = ret;
+    NEXT();
+}
+L_kCallB : {
+    // A copy, so that the stack pointer's address is never taken and it can stay in a
+    // register through the whole loop.
+    uint32_t callSp = sp;
+    if (!CallBuiltin(OPERAND(), callSp) || faulted_) goto stopped;
+    sp = callSp;
+    pc += 5;
+    NEXT();
+}
+L_kJmp:
+    pc = OPERAND();
+    NEXT_SAME();
+L_kJnz:
+    pc = POP() != 0 ? OPERAND() : pc + 5;
+    NEXT_POPPED();
+L_kJz:
+    pc = POP() == 0 ? OPERAND() : pc + 5;
+    NEXT_POPPED();
+L_kEnter : {
+    const uint32_t size = OPERAND();
+    if (size > sp - 8 || sp - 8 - size < 8) {
+        outcome = RunResult::kStackOverflow;
+        goto stopped;
     }
-    L_kAdrl: PUSH(kStackBase + fp + OPERAND()); pc += 5; NEXT_PUSHED();
-    L_kLdlx: {
-        const uint32_t a = fp + OPERAND() + Ld32(stack + sp);
-        if (a > top - 4) FAULT("Illegal memory access in the script.");
-        St32(stack + sp, Ld32(stack + a));
-        pc += 5;
-        NEXT_SAME();
+    PUSH(fp);
+    fp = sp;
+    sp -= size;
+    std::memset(stack + sp, 0, size);
+    PushLevel();
+    pc += 5;
+    NEXT();
+}
+L_kLeave : {
+    sp = fp;
+    if (sp > top - 4) FAULT("Script stack underflow.");
+    fp = POP();
+    PopLevel();
+    if (refreshPending_) {
+        refreshPending_ = false;
+        host_.Refresh();
     }
-    L_kRsv: sp -= 4; pc += 1; NEXT_PUSHED();
-    L_kStg: St32(data + OPERAND(), POP()); pc += 5; NEXT_POPPED();
-    L_kStgb: data[OPERAND()] = uint8_t(POP()); pc += 5; NEXT_POPPED();
-    L_kStgw: {
-        const uint32_t v = POP();
-        data[OPERAND()] = uint8_t(v);
-        data[OPERAND() + 1] = uint8_t(v >> 8);
-        pc += 5;
-        NEXT_POPPED();
+    pc += 1;
+    NEXT();
+}
+L_kShl:
+    BINARY(l << (r & 31))
+L_kShr:
+    BINARY(l >> (r & 31))
+L_kChkx : {
+    const int32_t v = S(Ld32(stack + sp));
+    const int32_t count = S(OPERAND());
+    if (v < 0 || v >= count) {
+        char text[80];
+        std::snprintf(text, sizeof text, "Array index out of range in line %d.",
+                      S(Ld32(code + pc + 5)));
+        FAULT(text);
     }
-    L_kStl: {
-        const uint32_t a = fp + OPERAND();
-        if (a > top - 4) FAULT("Illegal memory access in the script.");
-        St32(stack + a, POP());
-        pc += 5;
-        NEXT_POPPED();
-    }
-    L_kStgx: L_kStgxb: L_kStgxw: {
-        const uint32_t w = code[pc] == uint8_t(Op::kStgx) ? 4 : code[pc] == uint8_t(Op::kStgxw) ? 2 : 1;
-        const int64_t a = int64_t(OPERAND()) + S(POP());
-        const uint32_t v = POP();
-        if (a < 0 || a + w > dataSize) FAULT("Illegal memory access in the script.");
-        uint8_t* p = data + a;
-        if (w == 4) St32(p, v);
-        else {
-            p[0] = uint8_t(v);
-            if (w == 2) p[1] = uint8_t(v >> 8);
-        }
-        pc += 5;
-        NEXT_POPPED();
-    }
-    L_kStlx: {
-        const uint32_t idx = POP();
-        const uint32_t v = POP();
-        const uint32_t a = fp + OPERAND() + idx;
-        if (a > top - 4) FAULT("Illegal memory access in the script.");
-        St32(stack + a, v);
-        pc += 5;
-        NEXT_POPPED();
-    }
-    L_kPop: sp += 4; pc += 1; NEXT_POPPED();
-    L_kSetRet: result_ = POP(); pc += 1; NEXT_POPPED();
-    L_kSetRetS: {
-        const uint32_t v = POP();
-        StringHeap::Block* b = heap_.Find(v);
-        const int32_t level = static_cast<int32_t>(levels_.size()) - 1;
-        if (b != nullptr && b->level == level && level >= 1) {
-            RemoveFromLevel(static_cast<size_t>(level), v);
-            levels_[static_cast<size_t>(level - 1)].push_back(v);
-            b->level = level - 1;
-        }
-        result_ = v;
-        pc += 1;
-        NEXT_POPPED();
-    }
-    L_kDup: {
-        const uint32_t v = Ld32(stack + sp);
-        PUSH(v);
-        pc += 1;
-        NEXT_PUSHED();
-    }
-    L_kSstg: {
-        StoreString(data + OPERAND(), Ld32(stack + sp), false);
-        sp += 4;
-        if (faulted_) goto stopped;
-        pc += 5;
-        NEXT_POPPED();
-    }
-    L_kSstgx: {
-        const int64_t a = int64_t(OPERAND()) + S(POP());
-        if (a < 0 || a + 4 > dataSize) FAULT("Illegal memory access in the script.");
-        StoreString(data + a, Ld32(stack + sp), false);
-        sp += 4;
-        if (faulted_) goto stopped;
-        pc += 5;
-        NEXT_POPPED();
-    }
-    L_kSstl: L_kSstlx: {
-        const bool indexed = code[pc] == uint8_t(Op::kSstlx);
-        const uint32_t idx = indexed ? POP() : 0;
-        const int32_t off = S(OPERAND() + idx);  // wraps as the machine does
-        const uint32_t a = fp + static_cast<uint32_t>(off);
-        if (a > top - 4) FAULT("Illegal memory access in the script.");
-        // Slots above the saved frame pointer and return address are parameters.
-        StoreString(stack + a, Ld32(stack + sp), off >= 8);
-        sp += 4;
-        if (faulted_) goto stopped;
-        pc += 5;
-        NEXT_POPPED();
-    }
-    L_kMove: {
-        const uint32_t dst = POP(), src = POP(), n = POP();
-        uint8_t* d = Resolve(dst, n);
-        uint8_t* s = Resolve(src, n);
-        if ((d == nullptr || s == nullptr) && n != 0) FAULT("Illegal memory access in the script.");
-        if (n != 0) std::memmove(d, s, n);
-        pc += 1;
-        NEXT_POPPED();
-    }
-    L_kScpy: {
-        const uint32_t dst = POP(), src = POP();
-        if (!CopyString(dst, src)) goto stopped;
-        pc += 1;
-        NEXT_POPPED();
-    }
-    L_kSdup: {
-        const uint32_t a = Concat(Ld32(stack + sp), 0);
-        if (a == 0) goto stopped;
-        St32(stack + sp, a);
-        pc += 1;
-        NEXT_SAME();
-    }
-    L_kLand: BINARY(l != 0 && r != 0)
-    L_kLor: BINARY(l != 0 || r != 0)
-    L_kLxor: BINARY((l != 0) != (r != 0))
-    L_kNeg: St32(stack + sp, 0u - Ld32(stack + sp)); pc += 1; NEXT_SAME();
-    L_kLnot: St32(stack + sp, Ld32(stack + sp) == 0 ? 1u : 0u); pc += 1; NEXT_SAME();
-    L_kBand: BINARY(l & r)
-    L_kBor: BINARY(l | r)
-    L_kBxor: BINARY(l ^ r)
-    L_kCallU:
-        PUSH(pc + 5);
-        pc = OPERAND();
-        result_ = 0;
-        NEXT_PUSHED();
-    L_kRet: {
-        const uint32_t n = OPERAND();
-        const uint32_t ret = POP();
-        if (sp > top || n > (top - sp) / 4) FAULT("Script stack underflow.");
-        sp += 4 * n;
-        PUSH(result_);
-        if (ret == 0) {
-            outcome = RunResult::kReturned;
-            goto stopped;
-        }
-        if (ret >= code_.size() || codeStarts_[ret] == 0) FAULT("Illegal return address in the script.");
-        pc = ret;
-        NEXT();
-    }
-    L_kCallB: {
-        // A copy, so that the stack pointer's address is never taken and it can stay in a
-        // register through the whole loop.
-        uint32_t callSp = sp;
-        if (!CallBuiltin(OPERAND(), callSp) || faulted_) goto stopped;
-        sp = callSp;
-        pc += 5;
-        NEXT();
-    }
-    L_kJmp: pc = OPERAND(); NEXT_SAME();
-    L_kJnz: pc = POP() != 0 ? OPERAND() : pc + 5; NEXT_POPPED();
-    L_kJz: pc = POP() == 0 ? OPERAND() : pc + 5; NEXT_POPPED();
-    L_kEnter: {
-        const uint32_t size = OPERAND();
-        if (size > sp - 8 || sp - 8 - size < 8) {
-            outcome = RunResult::kStackOverflow;
-            goto stopped;
-        }
-        PUSH(fp);
-        fp = sp;
-        sp -= size;
-        std::memset(stack + sp, 0, size);
-        PushLevel();
-        pc += 5;
-        NEXT();
-    }
-    L_kLeave: {
-        sp = fp;
-        if (sp > top - 4) FAULT("Script stack underflow.");
-        fp = POP();
-        PopLevel();
-        if (refreshPending_) {
-            refreshPending_ = false;
-            host_.Refresh();
-        }
-        pc += 1;
-        NEXT();
-    }
-    L_kShl: BINARY(l << (r & 31))
-    L_kShr: BINARY(l >> (r & 31))
-    L_kChkx: {
-        const int32_t v = S(Ld32(stack + sp));
-        const int32_t count = S(OPERAND());
-        if (v < 0 || v >= count) {
-            char text[80];
-            std::snprintf(text, sizeof text, "Array index out of range in line %d.",
-                          S(Ld32(code + pc + 5)));
-            FAULT(text);
-        }
-        pc += 9;
-        NEXT_SAME();
-    }
-    L_kHalt: outcome = RunResult::kHalted; goto stopped;
-    L_kHold: NEXT_SAME();
-    L_default: pc += InstructionLength(code[pc]); NEXT();  // validated images hold none
+    pc += 9;
+    NEXT_SAME();
+}
+L_kHalt:
+    outcome = RunResult::kHalted;
+    goto stopped;
+L_kHold:
+    NEXT_SAME();
+L_default:
+    pc += InstructionLength(code[pc]);
+    NEXT();  // validated images hold none
 
 stopped:
 #undef OPERAND

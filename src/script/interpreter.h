@@ -43,11 +43,10 @@ struct RuntimeLimits {
 bool ScriptRunning();
 
 class Runtime {
-public:
+  public:
     // Validates the image; nullptr (with the reason in *status) when it cannot be run.
     static std::unique_ptr<Runtime> Load(std::string image, ScriptHost& host,
-                                         RuntimeLimits limits = {},
-                                         ImageStatus* status = nullptr);
+                                         RuntimeLimits limits = {}, ImageStatus* status = nullptr);
     ~Runtime();
 
     RunResult Run();
@@ -86,7 +85,7 @@ public:
     const ImageHeader& header() const { return header_; }
     size_t liveStrings() const { return heap_.liveCount(); }
 
-private:
+  private:
     Runtime(std::string image, ScriptHost& host, RuntimeLimits limits);
 
     // The string view at a script address: bytes up to the NUL inside its region (or block).
@@ -107,10 +106,10 @@ private:
     ScriptHost& host_;
     RuntimeLimits limits_;
     ImageHeader header_;
-    std::string code_;               // header and code
-    std::vector<uint8_t> codeStarts_;// 1 at every instruction start
-    std::vector<uint8_t> data_;      // the data segment
-    std::vector<uint8_t> stack_;     // stack size + guard bytes
+    std::string code_;                 // header and code
+    std::vector<uint8_t> codeStarts_;  // 1 at every instruction start
+    std::vector<uint8_t> data_;        // the data segment
+    std::vector<uint8_t> stack_;       // stack size + guard bytes
     uint32_t stackTop_ = 0;
     StringHeap heap_;
     std::vector<std::vector<uint32_t>> levels_;  // temporary strings per call level

@@ -38,7 +38,7 @@ inline constexpr size_t kTokenTextMax = 256;  // identifier and literal text, wi
 inline constexpr size_t kIncludeDepthMax = 64;
 
 class Lexer {
-public:
+  public:
     // `source` is the text of the file at `path` (a full path; includes are resolved against
     // its folder).
     Lexer(platform::FileSystem& fs, std::string path, std::string source);
@@ -68,7 +68,7 @@ public:
     Mark Save() const;
     void Restore(const Mark& mark);
 
-private:
+  private:
     struct Source {
         std::string text;  // NUL-terminated
         std::string path;

@@ -8,9 +8,13 @@ int LookupKeyword(std::string_view name) {
     return row < 0 ? 0 : kKeywords[static_cast<size_t>(row)].token;
 }
 
-int LookupBuiltin(std::string_view name) { return FindRow(kBuiltins, name); }
+int LookupBuiltin(std::string_view name) {
+    return FindRow(kBuiltins, name);
+}
 
-int LookupSysVar(std::string_view name) { return FindRow(kSysVars, name); }
+int LookupSysVar(std::string_view name) {
+    return FindRow(kSysVars, name);
+}
 
 const BuiltinRow* BuiltinById(int id) {
     for (const BuiltinRow& row : kBuiltins)

@@ -15,13 +15,45 @@ namespace norv::script {
 // Token codes of the keywords (several names share a code: BOOL, HWND and INTEGER are all the
 // Integer type keyword).
 enum Keyword : int {
-    kKwAnd = 256, kKwAs = 257, kKwCall = 258, kKwCase = 259, kKwDeclare = 260, kKwDim = 261,
-    kKwDo = 262, kKwElse = 263, kKwEnd = 264, kKwExit = 265, kKwFor = 266, kKwFunction = 267,
-    kKwGoto = 268, kKwIf = 269, kKwInteger = 270, kKwMain = 271, kKwMod = 272, kKwNext = 273,
-    kKwNot = 274, kKwOr = 275, kKwRedim = 276, kKwSelect = 277, kKwString = 278, kKwSub = 279,
-    kKwThen = 280, kKwType = 281, kKwUntil = 282, kKwWend = 283, kKwWhile = 284, kKwXor = 285,
-    kKwReturn = 286, kKwTo = 287, kKwProc = 288, kKwLoop = 289, kKwStatic = 290, kKwConst = 291,
-    kKwGlobal = 292, kKwStep = 293, kKwOption = 294,
+    kKwAnd = 256,
+    kKwAs = 257,
+    kKwCall = 258,
+    kKwCase = 259,
+    kKwDeclare = 260,
+    kKwDim = 261,
+    kKwDo = 262,
+    kKwElse = 263,
+    kKwEnd = 264,
+    kKwExit = 265,
+    kKwFor = 266,
+    kKwFunction = 267,
+    kKwGoto = 268,
+    kKwIf = 269,
+    kKwInteger = 270,
+    kKwMain = 271,
+    kKwMod = 272,
+    kKwNext = 273,
+    kKwNot = 274,
+    kKwOr = 275,
+    kKwRedim = 276,
+    kKwSelect = 277,
+    kKwString = 278,
+    kKwSub = 279,
+    kKwThen = 280,
+    kKwType = 281,
+    kKwUntil = 282,
+    kKwWend = 283,
+    kKwWhile = 284,
+    kKwXor = 285,
+    kKwReturn = 286,
+    kKwTo = 287,
+    kKwProc = 288,
+    kKwLoop = 289,
+    kKwStatic = 290,
+    kKwConst = 291,
+    kKwGlobal = 292,
+    kKwStep = 293,
+    kKwOption = 294,
 };
 
 struct KeywordRow {
@@ -30,46 +62,14 @@ struct KeywordRow {
 };
 
 inline constexpr std::array<KeywordRow, 41> kKeywords{{
-    {"AND", 256},
-    {"AS", 257},
-    {"BOOL", 270},
-    {"CALL", 258},
-    {"CASE", 259},
-    {"CONST", 291},
-    {"DECLARE", 260},
-    {"DIM", 261},
-    {"DO", 262},
-    {"ELSE", 263},
-    {"END", 264},
-    {"EXIT", 265},
-    {"FOR", 266},
-    {"FUNCTION", 267},
-    {"GLOBAL", 292},
-    {"GOTO", 268},
-    {"HWND", 270},
-    {"IF", 269},
-    {"INTEGER", 270},
-    {"LOOP", 289},
-    {"MAIN", 271},
-    {"MOD", 272},
-    {"NEXT", 273},
-    {"NOT", 274},
-    {"OPTION", 294},
-    {"OR", 275},
-    {"PROC", 288},
-    {"REDIM", 276},
-    {"RETURN", 286},
-    {"SELECT", 277},
-    {"STATIC", 290},
-    {"STEP", 293},
-    {"STRING", 278},
-    {"SUB", 279},
-    {"THEN", 280},
-    {"TO", 287},
-    {"TYPE", 281},
-    {"UNTIL", 282},
-    {"WEND", 283},
-    {"WHILE", 284},
+    {"AND", 256},    {"AS", 257},      {"BOOL", 270},   {"CALL", 258},     {"CASE", 259},
+    {"CONST", 291},  {"DECLARE", 260}, {"DIM", 261},    {"DO", 262},       {"ELSE", 263},
+    {"END", 264},    {"EXIT", 265},    {"FOR", 266},    {"FUNCTION", 267}, {"GLOBAL", 292},
+    {"GOTO", 268},   {"HWND", 270},    {"IF", 269},     {"INTEGER", 270},  {"LOOP", 289},
+    {"MAIN", 271},   {"MOD", 272},     {"NEXT", 273},   {"NOT", 274},      {"OPTION", 294},
+    {"OR", 275},     {"PROC", 288},    {"REDIM", 276},  {"RETURN", 286},   {"SELECT", 277},
+    {"STATIC", 290}, {"STEP", 293},    {"STRING", 278}, {"SUB", 279},      {"THEN", 280},
+    {"TO", 287},     {"TYPE", 281},    {"UNTIL", 282},  {"WEND", 283},     {"WHILE", 284},
     {"XOR", 285},
 }};
 
@@ -81,9 +81,7 @@ struct BuiltinRow {
     int argCount;
     ResultKind result;
     // The packed form: argument count in the low 16 bits, result kind in the high 16 bits.
-    constexpr uint32_t flags() const {
-        return uint32_t(argCount) | (uint32_t(result) << 16);
-    }
+    constexpr uint32_t flags() const { return uint32_t(argCount) | (uint32_t(result) << 16); }
 };
 
 inline constexpr std::array<BuiltinRow, 120> kBuiltins{{
@@ -369,7 +367,10 @@ constexpr int FindRow(const std::array<Row, N>& rows, std::string_view name) {
         previous = mid;
         const int c = CompareNoCase(name, rows[mid].name);
         if (c == 0) return static_cast<int>(mid);
-        if (c < 0) high = mid; else low = mid;
+        if (c < 0)
+            high = mid;
+        else
+            low = mid;
     }
 }
 

@@ -20,15 +20,15 @@
 #include "script/disassembler.h"
 #include "script/image.h"
 #include "script/interpreter.h"
-#include "script/script_loader.h"
 #include "script/script_host.h"
+#include "script/script_loader.h"
 
 namespace {
 
 using namespace norv;
 
 class StdoutUi : public platform::UserInterface {
-public:
+  public:
     int MessageBox(std::string_view text, unsigned style) override {
         std::fwrite(text.data(), 1, text.size(), stdout);
         std::fputc('\n', stdout);
@@ -40,7 +40,7 @@ public:
 };
 
 class RunnerHost : public script::ScriptHost {
-public:
+  public:
     using ScriptHost::ScriptHost;
     bool BreakPressed() override { return script::TakeBreakSignal(); }
     std::optional<std::string> InputBox(std::string_view prompt, std::string_view,
@@ -63,17 +63,23 @@ int main(int argc, char** argv) {
     std::deque<std::string> answers;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--list") list = true;
-        else if (arg == "--compile" && i + 1 < argc) out = argv[++i];
-        else if (arg == "--answer" && i + 1 < argc) answers.push_back(argv[++i]);
-        else if (!arg.empty() && arg[0] != '-') file = arg;
+        if (arg == "--list")
+            list = true;
+        else if (arg == "--compile" && i + 1 < argc)
+            out = argv[++i];
+        else if (arg == "--answer" && i + 1 < argc)
+            answers.push_back(argv[++i]);
+        else if (!arg.empty() && arg[0] != '-')
+            file = arg;
         else {
-            std::fprintf(stderr, "usage: norvscript [--list] [--compile OUT.NRX] [--answer TEXT]... FILE\n");
+            std::fprintf(
+                stderr, "usage: norvscript [--list] [--compile OUT.NRX] [--answer TEXT]... FILE\n");
             return 2;
         }
     }
     if (file.empty()) {
-        std::fprintf(stderr, "usage: norvscript [--list] [--compile OUT.NRX] [--answer TEXT]... FILE\n");
+        std::fprintf(stderr,
+                     "usage: norvscript [--list] [--compile OUT.NRX] [--answer TEXT]... FILE\n");
         return 2;
     }
     platform::FileSystem& fs = platform::RealFileSystem();

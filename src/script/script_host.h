@@ -21,7 +21,7 @@ namespace norv::script {
 class Runtime;
 
 class ScriptHost {
-public:
+  public:
     ScriptHost(platform::UserInterface& ui, platform::FileSystem& fs) : ui_(ui), fs_(fs) {}
     virtual ~ScriptHost() = default;
 
@@ -63,7 +63,7 @@ public:
     virtual uint32_t CallExternal(const std::string& library, const std::string& routine,
                                   const std::vector<uint32_t>& args, Runtime& rt);
 
-private:
+  private:
     platform::UserInterface& ui_;
     platform::FileSystem& fs_;
 };

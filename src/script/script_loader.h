@@ -17,11 +17,11 @@ class FileSystem;
 namespace norv::script {
 
 struct LoadedScript {
-    std::optional<std::string> image;   // set when the script can run
-    std::optional<CompileError> error;  // a compile error of the source
+    std::optional<std::string> image;            // set when the script can run
+    std::optional<CompileError> error;           // a compile error of the source
     ImageStatus imageStatus = ImageStatus::kOk;  // why a stored image was not used
-    bool unreadable = false;            // neither the image nor the source could be read
-    bool recompiled = false;            // a stored image was replaced by compiling its source
+    bool unreadable = false;                     // neither the image nor the source could be read
+    bool recompiled = false;  // a stored image was replaced by compiling its source
 };
 
 // The source beside an image: the same path with the extension ".NRS" (or ".nrs" when only

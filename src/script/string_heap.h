@@ -22,7 +22,7 @@ inline constexpr int32_t kOwnedByVariable = -1;
 inline constexpr int32_t kNotTracked = -2;
 
 class StringHeap {
-public:
+  public:
     explicit StringHeap(uint32_t limit = kDefaultHeapLimit);
 
     struct Block {
@@ -49,7 +49,7 @@ public:
     // Frees every block (the run-time object's end).
     void Clear();
 
-private:
+  private:
     std::vector<uint8_t> arena_;
     uint32_t limit_;
     std::unordered_map<uint32_t, Block> live_;

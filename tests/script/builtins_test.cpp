@@ -74,11 +74,14 @@ TEST(ScriptBuiltins, DoubleByteCharactersAreNeverCut) {
         {"LEFT(" + s + ", 2)", "a"},
         {"LEFT(" + s + ", 3)", "a\xe3\x81\x82"},
         {"RIGHT(" + s + ", 2)", "b"},
-        {"RIGHT(" + s + ", 3)", "\xe3\x81\x82" "b"},
+        {"RIGHT(" + s + ", 3)",
+         "\xe3\x81\x82"
+         "b"},
         {"MID(" + s + ", 3, 1)", "b"},
         {"MID(" + s + ", 2, 1)", ""},
         {"STR(LEN(" + s + ")) + STR(LENMB(" + s + "))", "43"},
-        {"LEFTMB(" + s + ", 2) + \"|\" + RIGHTMB(" + s + ", 1) + \"|\" + MIDMB(" + s + ", 2, 1)", "a\xe3\x81\x82|b|\xe3\x81\x82"},
+        {"LEFTMB(" + s + ", 2) + \"|\" + RIGHTMB(" + s + ", 1) + \"|\" + MIDMB(" + s + ", 2, 1)",
+         "a\xe3\x81\x82|b|\xe3\x81\x82"},
         {"STR(INSTR(" + s + ", \"b\")) + STR(INSTRMB(" + s + ", \"b\"))", "43"},
         {"STR(INSTR(\"" + kA + "\", CHR(&HA0)))", "0"},
         {"UCASE(\"\x82\x61\")", "\xef\xbc\xa2"},
@@ -100,32 +103,50 @@ TEST(ScriptBuiltins, FilesAndDirectories) {
     const std::string p = dir.path() + "/";
     const std::string body =
         "DIM h, s$, n\n"
-        "h = FOPEN(\"" + p + "out.bin\", \"w\")\n"
+        "h = FOPEN(\"" +
+        p +
+        "out.bin\", \"w\")\n"
         "n = FPUTS(h, \"line1\" + CHR(13) + CHR(10) + \"line2\")\n"
         "n = n + FPUTINT(h, 2, &H4241)\n"
         "FCLOSE(h)\n"
         "MSGBOX(STR(n))\n"
-        "h = FOPEN(\"" + p + "out.bin\", \"\")\n"
+        "h = FOPEN(\"" +
+        p +
+        "out.bin\", \"\")\n"
         "MSGBOX(FGETS(h) + \"|\" + STR(EOF(h)))\n"
         "MSGBOX(FGETS(h) + \"|\" + STR(EOF(h)))\n"
         "MSGBOX(STR(FSEEK(h, 0, 1)) + \" \" + STR(FSEEK(h, 5, 0)) + \" \" + STR(FGETINT(h, 2)))\n"
         "n = FSEEK(h, -2, 1)\nMSGBOX(HEX(FGETINT(h, 2)) + \" \" + STR(FGETINT(h, 4)))\n"
         "FCLOSE(h)\n"
-        "MSGBOX(STR(FOPEN(\"" + p + "missing\", \"r\")) + STR(FSEEK(0, 0, 0)) + FGETS(0) + STR(FPUTS(0, \"x\")) + STR(EOF(0)))\n"
-        "MSGBOX(STR(FCOPY(\"" + p + "out.bin\", \"" + p + "copy.bin\")) + STR(FCOPY(\"" + p + "nothing\", \"" + p + "x\")))\n"
-        "MSGBOX(STR(FKILL(\"" + p + "copy.bin\")) + STR(FKILL(\"" + p + "copy.bin\")))\n"
-        "s = DIR(\"" + p + "*.txt\")\nWHILE s <> \"\"\nMSGBOX(s)\ns = DIR(\"\")\nWEND\nMSGBOX(\"end\" + DIR(\"\"))\n"
-        "n = 0\ns = DIR(\"" + p + "*.*\")\nWHILE s <> \"\"\nn = n + 1\ns = DIR(\"\")\nWEND\nMSGBOX(STR(n))\n";
+        "MSGBOX(STR(FOPEN(\"" +
+        p +
+        "missing\", \"r\")) + STR(FSEEK(0, 0, 0)) + FGETS(0) + STR(FPUTS(0, \"x\")) + "
+        "STR(EOF(0)))\n"
+        "MSGBOX(STR(FCOPY(\"" +
+        p + "out.bin\", \"" + p + "copy.bin\")) + STR(FCOPY(\"" + p + "nothing\", \"" + p +
+        "x\")))\n"
+        "MSGBOX(STR(FKILL(\"" +
+        p + "copy.bin\")) + STR(FKILL(\"" + p +
+        "copy.bin\")))\n"
+        "s = DIR(\"" +
+        p +
+        "*.txt\")\nWHILE s <> \"\"\nMSGBOX(s)\ns = DIR(\"\")\nWEND\nMSGBOX(\"end\" + DIR(\"\"))\n"
+        "n = 0\ns = DIR(\"" +
+        p + "*.*\")\nWHILE s <> \"\"\nn = n + 1\ns = DIR(\"\")\nWEND\nMSGBOX(STR(n))\n";
     const auto out = RunText(ShowProgram("", body));
     ASSERT_TRUE(out.compiled) << out.error.text() << out.error.line;
-    const std::vector<std::string> want = {
-        "14", "line1|0", "line2AB|1", "14 5 2573", "4241 0", "0-100", "10", "10", "a.txt", "b.txt", "end", "3"};
+    const std::vector<std::string> want = {"14",     "line1|0", "line2AB|1", "14 5 2573",
+                                           "4241 0", "0-100",   "10",        "10",
+                                           "a.txt",  "b.txt",   "end",       "3"};
     EXPECT_EQ(out.messages, want);
 }
 
 TEST(ScriptBuiltins, DialogsGoThroughTheUserInterface) {
     platform::SetSystemCodePage(932);
-    auto r = testing::CompileText(ShowProgram("", "DIM n\nn = MSGBOX(\"q\", \"\", 4)\nMSGBOX(STR(n))\nBEEP\nMSGBOX(INPUTBOX(\"p\", \"t\", \"dflt\"))"));
+    auto r = testing::CompileText(
+        ShowProgram("",
+                    "DIM n\nn = MSGBOX(\"q\", \"\", "
+                    "4)\nMSGBOX(STR(n))\nBEEP\nMSGBOX(INPUTBOX(\"p\", \"t\", \"dflt\"))"));
     ASSERT_TRUE(r.image);
     platform::HeadlessUi ui;
     ui.QueueAnswer(platform::kIdNo);
@@ -140,7 +161,8 @@ TEST(ScriptBuiltins, DialogsGoThroughTheUserInterface) {
 TEST(ScriptBuiltins, ResidencyFlagAndExternalCallWithoutALibrary) {
     platform::SetSystemCodePage(932);
     auto r = testing::CompileText(
-        "DECLARE FUNCTION Nope Lib \"nolib\" (a, b)\nMAIN\nDIM n\nSTAYRESIDENT\nn = Nope(1, 2)\nMSGBOX(STR(n))\nEND MAIN\n");
+        "DECLARE FUNCTION Nope Lib \"nolib\" (a, b)\nMAIN\nDIM n\nSTAYRESIDENT\nn = Nope(1, "
+        "2)\nMSGBOX(STR(n))\nEND MAIN\n");
     ASSERT_TRUE(r.image);
     platform::HeadlessUi ui;
     testing::TestHost host(ui);

@@ -21,13 +21,15 @@ std::string ImageFromFuzzInput(const std::string& in) {
     const uint32_t stack = 64u + b(1) * 16u;
     std::string image(kHeaderSize, '\0');
     image += in.substr(2);
-    WriteHeader(image, "/fuzz/x.NRS", static_cast<uint32_t>(image.size() - dataSize), dataSize, stack);
+    WriteHeader(image, "/fuzz/x.NRS", static_cast<uint32_t>(image.size() - dataSize), dataSize,
+                stack);
     return image;
 }
 
 TEST(ScriptFuzzRegressions, ImageInputsRunWithinTheirRegions) {
     platform::SetSystemCodePage(932);
-    const std::filesystem::path dir = std::filesystem::path(NORV_SOURCE_DIR) / "fuzz/regressions/script_image_fuzz";
+    const std::filesystem::path dir =
+        std::filesystem::path(NORV_SOURCE_DIR) / "fuzz/regressions/script_image_fuzz";
     int count = 0;
     for (const auto& e : std::filesystem::directory_iterator(dir)) {
         std::ifstream f(e.path(), std::ios::binary);

@@ -1,11 +1,12 @@
 // Images as outside input: the `.NRX` file round trip, the validator's refusals, and
 // hand-made images that try to reach outside the script's regions.
+#include "script/image.h"
+
 #include <gtest/gtest.h>
 
 #include <initializer_list>
 
 #include "script/address_space.h"
-#include "script/image.h"
 #include "script/opcodes.h"
 #include "script_test_support.h"
 
@@ -17,8 +18,8 @@ struct Ins {
     std::vector<int32_t> operands;
 };
 
-std::string Assemble(std::initializer_list<Ins> code, const std::string& data = std::string(16, '\0'),
-                     uint32_t stack = 0) {
+std::string Assemble(std::initializer_list<Ins> code,
+                     const std::string& data = std::string(16, '\0'), uint32_t stack = 0) {
     std::string img(kHeaderSize, '\0');
     for (const Ins& i : code) {
         img.push_back(static_cast<char>(i.op));
@@ -88,8 +89,10 @@ TEST(ScriptImage, ValidatorRefuses) {
         {"data beyond the file", patched(kDataSizeOffset, 17), ImageStatus::kBadSize},
         {"huge stack", patched(kStackSizeOffset, 0x7FFFFFFF), ImageStatus::kBadSize},
         {"version", patched(kVersionOffset, 1), ImageStatus::kOtherVersion},
-        {"unknown opcode", Assemble({{Op::kHalt, {}}}).replace(96, 1, "\x05"), ImageStatus::kBadInstruction},
-        {"cut instruction", Assemble({{Op::kHalt, {}}, {Op::kJmp, {96}}}).substr(0, 96 + 3), ImageStatus::kBadSize},
+        {"unknown opcode", Assemble({{Op::kHalt, {}}}).replace(96, 1, "\x05"),
+         ImageStatus::kBadInstruction},
+        {"cut instruction", Assemble({{Op::kHalt, {}}, {Op::kJmp, {96}}}).substr(0, 96 + 3),
+         ImageStatus::kBadSize},
         {"jump into an operand", Assemble({{Op::kJmp, {97}}}), ImageStatus::kBadTarget},
         {"jump outside", Assemble({{Op::kJz, {5000}}}), ImageStatus::kBadTarget},
         {"call into the header", Assemble({{Op::kCallU, {10}}}), ImageStatus::kBadTarget},
@@ -107,23 +110,55 @@ TEST(ScriptImage, HandMadeImagesStayInsideTheirRegions) {
         std::string image;
         RunResult want;
     } kCases[] = {
-        {"indexed load far away", Assemble({{Op::kPushI, {big}}, {Op::kLdgx, {0}}, {Op::kHalt, {}}}), RunResult::kFault},
-        {"indexed load below", Assemble({{Op::kPushI, {-4}}, {Op::kLdgx, {0}}, {Op::kHalt, {}}}), RunResult::kFault},
-        {"indexed store", Assemble({{Op::kPushI, {1}}, {Op::kPushI, {13}}, {Op::kStgx, {0}}, {Op::kHalt, {}}}), RunResult::kFault},
-        {"local outside the stack", Assemble({{Op::kLdl, {big}}, {Op::kHalt, {}}}), RunResult::kFault},
-        {"local store outside", Assemble({{Op::kPushI, {1}}, {Op::kStl, {-0x100000}}, {Op::kHalt, {}}}), RunResult::kFault},
-        {"pop past the top", Assemble({{Op::kPop, {}}, {Op::kPop, {}}, {Op::kHalt, {}}}), RunResult::kFault},
-        {"return to nowhere", Assemble({{Op::kPushI, {12345}}, {Op::kRet, {0}}}), RunResult::kFault},
+        {"indexed load far away",
+         Assemble({{Op::kPushI, {big}}, {Op::kLdgx, {0}}, {Op::kHalt, {}}}), RunResult::kFault},
+        {"indexed load below", Assemble({{Op::kPushI, {-4}}, {Op::kLdgx, {0}}, {Op::kHalt, {}}}),
+         RunResult::kFault},
+        {"indexed store",
+         Assemble({{Op::kPushI, {1}}, {Op::kPushI, {13}}, {Op::kStgx, {0}}, {Op::kHalt, {}}}),
+         RunResult::kFault},
+        {"local outside the stack", Assemble({{Op::kLdl, {big}}, {Op::kHalt, {}}}),
+         RunResult::kFault},
+        {"local store outside",
+         Assemble({{Op::kPushI, {1}}, {Op::kStl, {-0x100000}}, {Op::kHalt, {}}}),
+         RunResult::kFault},
+        {"pop past the top", Assemble({{Op::kPop, {}}, {Op::kPop, {}}, {Op::kHalt, {}}}),
+         RunResult::kFault},
+        {"return to nowhere", Assemble({{Op::kPushI, {12345}}, {Op::kRet, {0}}}),
+         RunResult::kFault},
         {"return after popping the last slot", Assemble({{Op::kRet, {5}}}), RunResult::kFault},
-        {"return dropping too much", Assemble({{Op::kPushI, {0}}, {Op::kRet, {100000}}}), RunResult::kFault},
-        {"leave without enter", Assemble({{Op::kLeave, {}}, {Op::kLeave, {}}, {Op::kHalt, {}}}), RunResult::kFault},
+        {"return dropping too much", Assemble({{Op::kPushI, {0}}, {Op::kRet, {100000}}}),
+         RunResult::kFault},
+        {"leave without enter", Assemble({{Op::kLeave, {}}, {Op::kLeave, {}}, {Op::kHalt, {}}}),
+         RunResult::kFault},
         {"huge frame", Assemble({{Op::kEnter, {big}}, {Op::kHalt, {}}}), RunResult::kStackOverflow},
-        {"move across regions", Assemble({{Op::kPushI, {64}}, {Op::kPushI, {int32_t(kDataBase)}}, {Op::kPushI, {int32_t(kStackBase) - 8}}, {Op::kMove, {}}, {Op::kHalt, {}}}), RunResult::kFault},
-        {"copy a string into nothing", Assemble({{Op::kPushA, {0}}, {Op::kPushI, {16}}, {Op::kScpy, {}}, {Op::kHalt, {}}}), RunResult::kFault},
-        {"endless pushes", Assemble({{Op::kPushI, {1}}, {Op::kJmp, {96}}}), RunResult::kStackOverflow},
-        {"indexed local string store whose offset wraps", Assemble({{Op::kEnter, {0}}, {Op::kPushI, {0}}, {Op::kPushI, {0x7FFFFFF0}}, {Op::kSstlx, {0x7FFFFFF0}}, {Op::kHalt, {}}}), RunResult::kHalted},
+        {"move across regions",
+         Assemble({{Op::kPushI, {64}},
+                   {Op::kPushI, {int32_t(kDataBase)}},
+                   {Op::kPushI, {int32_t(kStackBase) - 8}},
+                   {Op::kMove, {}},
+                   {Op::kHalt, {}}}),
+         RunResult::kFault},
+        {"copy a string into nothing",
+         Assemble({{Op::kPushA, {0}}, {Op::kPushI, {16}}, {Op::kScpy, {}}, {Op::kHalt, {}}}),
+         RunResult::kFault},
+        {"endless pushes", Assemble({{Op::kPushI, {1}}, {Op::kJmp, {96}}}),
+         RunResult::kStackOverflow},
+        {"indexed local string store whose offset wraps",
+         Assemble({{Op::kEnter, {0}},
+                   {Op::kPushI, {0}},
+                   {Op::kPushI, {0x7FFFFFF0}},
+                   {Op::kSstlx, {0x7FFFFFF0}},
+                   {Op::kHalt, {}}}),
+         RunResult::kHalted},
         {"hold", Assemble({{Op::kHold, {}}}), RunResult::kBudget},
-        {"string store of a forged reference", Assemble({{Op::kEnter, {0}}, {Op::kPushI, {int32_t(kHeapBase) + 3}}, {Op::kSstg, {0}}, {Op::kLeave, {}}, {Op::kHalt, {}}}), RunResult::kHalted},
+        {"string store of a forged reference",
+         Assemble({{Op::kEnter, {0}},
+                   {Op::kPushI, {int32_t(kHeapBase) + 3}},
+                   {Op::kSstg, {0}},
+                   {Op::kLeave, {}},
+                   {Op::kHalt, {}}}),
+         RunResult::kHalted},
     };
     for (const auto& c : kCases) {
         const Ran ran = RunImage(c.image);
@@ -134,15 +169,22 @@ TEST(ScriptImage, HandMadeImagesStayInsideTheirRegions) {
 
 TEST(ScriptImage, UnreadableStringArgumentShowsTheMessageAndReadsEmpty) {
     // LCASE of an Integer that is no script address, then MSGBOX of the result.
-    const std::string img = Assemble({{Op::kEnter, {0}}, {Op::kPushI, {0}}, {Op::kPushI, {0}},
-                                      {Op::kPushI, {0x7000}}, {Op::kCallB, {22}}, {Op::kCallB, {301}},
-                                      {Op::kPop, {}}, {Op::kLeave, {}}, {Op::kHalt, {}}});
+    const std::string img = Assemble({{Op::kEnter, {0}},
+                                      {Op::kPushI, {0}},
+                                      {Op::kPushI, {0}},
+                                      {Op::kPushI, {0x7000}},
+                                      {Op::kCallB, {22}},
+                                      {Op::kCallB, {301}},
+                                      {Op::kPop, {}},
+                                      {Op::kLeave, {}},
+                                      {Op::kHalt, {}}});
     const Ran ran = RunImage(img);
     ASSERT_EQ(ran.status, ImageStatus::kOk);
     EXPECT_EQ(ran.result, RunResult::kHalted);
     ASSERT_EQ(ran.messages.size(), 2u);
     EXPECT_EQ(ran.messages[0],
-              "Illegal memory access occured.\nPlease check if you are not passing integers as string parameters.");
+              "Illegal memory access occured.\nPlease check if you are not passing integers as "
+              "string parameters.");
     EXPECT_EQ(ran.messages[1], "");
 }
 

@@ -1,10 +1,11 @@
 // The scanner: tokens, comments, literals and their limits, includes.
+#include "script/lexer.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "platform/file_system.h"
-#include "script/lexer.h"
 #include "script/name_tables.h"
 #include "script_test_support.h"
 
@@ -38,17 +39,38 @@ TEST(ScriptLexer, Tokens) {
         const char* src;
         std::vector<Tok> want;
     } kCases[] = {
-        {"x = 1; y = 2", {{kTokIdent, 0, "x"}, {'=', 0, ""}, {kTokNumber, 1, ""}, {kTokEos, 0, ""},
-                          {kTokIdent, 0, "y"}, {'=', 0, ""}, {kTokNumber, 2, ""}}},
-        {"&HFF &h7fffffff &HFFFFFFFF &Hx", {{kTokNumber, 255, ""}, {kTokNumber, 2147483647, ""},
-                                             {kTokNumber, -1, ""}, {kTokNumber, 0, ""}, {kTokIdent, 0, "x"}}},
+        {"x = 1; y = 2",
+         {{kTokIdent, 0, "x"},
+          {'=', 0, ""},
+          {kTokNumber, 1, ""},
+          {kTokEos, 0, ""},
+          {kTokIdent, 0, "y"},
+          {'=', 0, ""},
+          {kTokNumber, 2, ""}}},
+        {"&HFF &h7fffffff &HFFFFFFFF &Hx",
+         {{kTokNumber, 255, ""},
+          {kTokNumber, 2147483647, ""},
+          {kTokNumber, -1, ""},
+          {kTokNumber, 0, ""},
+          {kTokIdent, 0, "x"}}},
         {"a & b", {{kTokIdent, 0, "a"}, {'&', 0, ""}, {kTokIdent, 0, "b"}}},
         {"TRUE true False", {{kTokNumber, 1, ""}, {kTokNumber, 1, ""}, {kTokNumber, 0, ""}}},
         {"INTEGER bool Hwnd", {{kKwInteger, 0, ""}, {kKwInteger, 0, ""}, {kKwInteger, 0, ""}}},
-        {"<> >= <= << >> < > =", {{kTokNe, 0, ""}, {kTokGe, 0, ""}, {kTokLe, 0, ""}, {kTokShl, 0, ""},
-                                  {kTokShr, 0, ""}, {'<', 0, ""}, {'>', 0, ""}, {'=', 0, ""}}},
-        {"s$ n% a_b1", {{kTokIdent, 0, "s"}, {'$', 0, ""}, {kTokIdent, 0, "n"}, {'%', 0, ""},
-                        {kTokIdent, 0, "a_b1"}}},
+        {"<> >= <= << >> < > =",
+         {{kTokNe, 0, ""},
+          {kTokGe, 0, ""},
+          {kTokLe, 0, ""},
+          {kTokShl, 0, ""},
+          {kTokShr, 0, ""},
+          {'<', 0, ""},
+          {'>', 0, ""},
+          {'=', 0, ""}}},
+        {"s$ n% a_b1",
+         {{kTokIdent, 0, "s"},
+          {'$', 0, ""},
+          {kTokIdent, 0, "n"},
+          {'%', 0, ""},
+          {kTokIdent, 0, "a_b1"}}},
         {"Remark = 5\nx", {{kTokEos, 0, ""}, {kTokIdent, 0, "x"}}},
         {"x ' comment\ny", {{kTokIdent, 0, "x"}, {kTokEos, 0, ""}, {kTokIdent, 0, "y"}}},
         {"\"a'b\"", {{kTokString, 0, "a'b"}}},
@@ -103,13 +125,15 @@ TEST(ScriptLexer, IncludesNestAndReturnAfterTheirDirective) {
     testing::ScratchDir dir;
     dir.Write("c.nrs", "c1\n");
     dir.Write("b.nrs", "b1\n#include \"c.nrs\"\nb3\n");
-    const std::string a = dir.Write("a.nrs", "a1\n#INCLUDE \"b.nrs\"\na3\n#include \"a.nrs\"\na5\n");
-    Lexer lex(platform::RealFileSystem(), a, "a1\n#INCLUDE \"b.nrs\"\na3\n#include \"a.nrs\"\na5\n");
+    const std::string a =
+        dir.Write("a.nrs", "a1\n#INCLUDE \"b.nrs\"\na3\n#include \"a.nrs\"\na5\n");
+    Lexer lex(platform::RealFileSystem(), a,
+              "a1\n#INCLUDE \"b.nrs\"\na3\n#include \"a.nrs\"\na5\n");
     std::vector<std::pair<std::string, int>> idents;
     for (int t = lex.Next(); t != kTokEnd; t = lex.Next())
         if (t == kTokIdent) idents.emplace_back(lex.text(), lex.tokenLine());
-    const std::vector<std::pair<std::string, int>> want = {
-        {"a1", 0}, {"b1", 0}, {"c1", 0}, {"b3", 2}, {"a3", 2}, {"a5", 4}};
+    const std::vector<std::pair<std::string, int>> want = {{"a1", 0}, {"b1", 0}, {"c1", 0},
+                                                           {"b3", 2}, {"a3", 2}, {"a5", 4}};
     EXPECT_EQ(idents, want);
     EXPECT_FALSE(lex.failed());
 }
@@ -118,7 +142,8 @@ TEST(ScriptLexer, MissingIncludeIsFileNotFoundAtTheDirectiveLine) {
     testing::ScratchDir dir;
     const std::string src = "x\n#include \"nothere.nrs\"\ny\n";
     Lexer lex(platform::RealFileSystem(), dir.path() + "/a.nrs", src);
-    while (lex.Next() != kTokEnd && !lex.failed()) {}
+    while (lex.Next() != kTokEnd && !lex.failed()) {
+    }
     ASSERT_TRUE(lex.failed());
     EXPECT_EQ(lex.error().code, ErrorCode::kFileNotFound);
     EXPECT_EQ(lex.error().line, 2);

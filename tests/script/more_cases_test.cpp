@@ -16,9 +16,13 @@ using testing::ShowProgram;
 
 TEST(ScriptMoreCases, IncludesAsTheCompilerSeesThem) {
     testing::ScratchDir dir;
-    dir.Write("lib.inc", "FUNCTION Twice(n)\nRETURN n * 2\nEND FUNCTION\nFUNCTION Bad()\nRETURN \"s\" + 1\nEND FUNCTION\n");
+    dir.Write("lib.inc",
+              "FUNCTION Twice(n)\nRETURN n * 2\nEND FUNCTION\nFUNCTION Bad()\nRETURN \"s\" + "
+              "1\nEND FUNCTION\n");
     dir.Write("ok.inc", "FUNCTION Twice(n)\nRETURN n * 2\nEND FUNCTION\n");
-    const std::string good = dir.Write("good.NRS", "#include \"ok.inc\"\n#include \"good.NRS\"\nMAIN\nMSGBOX(STR(Twice(21)))\nEND MAIN\n");
+    const std::string good = dir.Write(
+        "good.NRS",
+        "#include \"ok.inc\"\n#include \"good.NRS\"\nMAIN\nMSGBOX(STR(Twice(21)))\nEND MAIN\n");
     CompileResult r = CompileFile(platform::RealFileSystem(), good);
     ASSERT_TRUE(r.image) << (r.error ? std::string(r.error->text()) : "");
     // An error inside an included file names that file and its line.
@@ -37,7 +41,8 @@ TEST(ScriptMoreCases, IncludesAsTheCompilerSeesThem) {
     EXPECT_EQ(r.error->file, missing);
     // A device that never ends, and a folder, are no sources.
     for (const char* name : {"/dev/zero", "/tmp"}) {
-        const std::string dev = dir.Write("dev.NRS", std::string("MAIN\nEND MAIN\n#include \"") + name + "\"\n");
+        const std::string dev =
+            dir.Write("dev.NRS", std::string("MAIN\nEND MAIN\n#include \"") + name + "\"\n");
         r = CompileFile(platform::RealFileSystem(), dev);
         ASSERT_TRUE(r.error) << name;
         EXPECT_EQ(r.error->text(), "File not found") << name;
@@ -50,11 +55,17 @@ TEST(ScriptMoreCases, ReturnAndExitInsideBlocksKeepTheStackBalanced) {
         const char* body;
         std::vector<std::string> want;
     } kCases[] = {
-        {"FUNCTION K$(n)\nSELECT CASE n\nCASE 1\nRETURN \"one\"\nCASE ELSE\nRETURN \"other\"\nEND SELECT\nEND FUNCTION",
-         "DIM i, s$\nFOR i = 1 TO 3000\ns = K(i MOD 2)\nNEXT\nMSGBOX(s)", {"other"}},
-        {"", "DIM i, j, n\nFOR i = 1 TO 3000\nFOR j = 1 TO 5\nSELECT CASE j\nCASE 2\nSELECT CASE \"x\"\nCASE \"x\"\nEXIT\nEND SELECT\nEND SELECT\nn = n + 1\nNEXT\nNEXT\nMSGBOX(STR(n))",
+        {"FUNCTION K$(n)\nSELECT CASE n\nCASE 1\nRETURN \"one\"\nCASE ELSE\nRETURN \"other\"\nEND "
+         "SELECT\nEND FUNCTION",
+         "DIM i, s$\nFOR i = 1 TO 3000\ns = K(i MOD 2)\nNEXT\nMSGBOX(s)",
+         {"other"}},
+        {"",
+         "DIM i, j, n\nFOR i = 1 TO 3000\nFOR j = 1 TO 5\nSELECT CASE j\nCASE 2\nSELECT CASE "
+         "\"x\"\nCASE \"x\"\nEXIT\nEND SELECT\nEND SELECT\nn = n + 1\nNEXT\nNEXT\nMSGBOX(STR(n))",
          {"3000"}},
-        {"SUB Early(n)\nIF n > 0 THEN EXIT\nMSGBOX(\"zero\")\nEND SUB", "Early(1)\nEarly(0)", {"zero"}},
+        {"SUB Early(n)\nIF n > 0 THEN EXIT\nMSGBOX(\"zero\")\nEND SUB",
+         "Early(1)\nEarly(0)",
+         {"zero"}},
     };
     for (const auto& c : kCases) {
         const auto out = RunText(ShowProgram(std::string("OPTION Stack 512\n") + c.decls, c.body));
@@ -65,8 +76,10 @@ TEST(ScriptMoreCases, ReturnAndExitInsideBlocksKeepTheStackBalanced) {
 }
 
 TEST(ScriptMoreCases, AllocBuffersAreZeroedAndWritableWithinTheirSize) {
-    const auto out = RunText(ShowProgram("", "DIM b$\nb = ALLOC(3)\nMSGBOX(STR(LEN(b)) + STR(LODB(b, 12)))\n"
-                                             "STOB(b, 0, 72)\nSTOB(b, 1, &H6968)\nMSGBOX(b)\nSTOB(b, 12, 1)\nSTOB(b, 1000, 1)"));
+    const auto out = RunText(ShowProgram(
+        "",
+        "DIM b$\nb = ALLOC(3)\nMSGBOX(STR(LEN(b)) + STR(LODB(b, 12)))\n"
+        "STOB(b, 0, 72)\nSTOB(b, 1, &H6968)\nMSGBOX(b)\nSTOB(b, 12, 1)\nSTOB(b, 1000, 1)"));
     EXPECT_EQ(out.result, RunResult::kFault);
     ASSERT_EQ(out.messages.size(), 3u);
     EXPECT_EQ(out.messages[0], "00");
@@ -74,13 +87,19 @@ TEST(ScriptMoreCases, AllocBuffersAreZeroedAndWritableWithinTheirSize) {
 }
 
 TEST(ScriptMoreCases, StringsBeyondTheHeapLimitStopTheScript) {
-    const auto out = RunText(ShowProgram("", "DIM s$\ns = SPACE(100000)\nMSGBOX(STR(LEN(s)))\ns = SPACE(100000000)\nMSGBOX(\"not reached\")"));
+    const auto out = RunText(ShowProgram("",
+                                         "DIM s$\ns = SPACE(100000)\nMSGBOX(STR(LEN(s)))\ns = "
+                                         "SPACE(100000000)\nMSGBOX(\"not reached\")"));
     EXPECT_EQ(out.result, RunResult::kFault);
-    EXPECT_EQ(out.messages, (std::vector<std::string>{"100000", "Out of memory for script strings."}));
+    EXPECT_EQ(out.messages,
+              (std::vector<std::string>{"100000", "Out of memory for script strings."}));
 }
 
 TEST(ScriptMoreCases, ThrowAwayReleasesOnlyHeapStrings) {
-    const auto out = RunText(ShowProgram("", "DIM s$\ns = \"lit\"\nTHROWAWAY(s)\nTHROWAWAY(\"x\")\nMSGBOX(s)\ns = s + \"!\"\nMSGBOX(s)"));
+    const auto out =
+        RunText(ShowProgram("",
+                            "DIM s$\ns = \"lit\"\nTHROWAWAY(s)\nTHROWAWAY(\"x\")\nMSGBOX(s)\ns = s "
+                            "+ \"!\"\nMSGBOX(s)"));
     EXPECT_EQ(out.messages, (std::vector<std::string>{"lit", "lit!"}));
     EXPECT_EQ(out.liveStringsAfter, 0u);
 }

@@ -1,11 +1,12 @@
 // The three name tables: sorted for the halving search, complete, and consistent with the
 // instruction set and the dispatcher.
+#include "script/name_tables.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
 
 #include "script/image.h"
-#include "script/name_tables.h"
 #include "script/opcodes.h"
 
 namespace norv::script {

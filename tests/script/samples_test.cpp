@@ -26,8 +26,8 @@ std::string ReadFile(const fs::path& p) {
 }
 
 std::string RunRunner(const fs::path& script, const std::string& cwd) {
-    const std::string cmd = "cd '" + cwd + "' && NORV_ACP=932 '" NORV_SCRIPT_RUNNER "' '" +
-                            script.string() + "' 2>&1";
+    const std::string cmd =
+        "cd '" + cwd + "' && NORV_ACP=932 '" NORV_SCRIPT_RUNNER "' '" + script.string() + "' 2>&1";
     std::string out;
     if (FILE* p = popen(cmd.c_str(), "r")) {
         char buf[4096];
@@ -56,7 +56,8 @@ TEST(ScriptSamples, StoredImageRunsLikeTheSource) {
     testing::ScratchDir scratch;
     const fs::path src = fs::path(NORV_SOURCE_DIR) / "tests/script/samples/recursion.NRS";
     const std::string nrx = scratch.path() + "/recursion.NRX";
-    const std::string cmd = "NORV_ACP=932 '" NORV_SCRIPT_RUNNER "' --compile '" + nrx + "' '" + src.string() + "'";
+    const std::string cmd =
+        "NORV_ACP=932 '" NORV_SCRIPT_RUNNER "' --compile '" + nrx + "' '" + src.string() + "'";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
     EXPECT_EQ(RunRunner(nrx, scratch.path()), ReadFile(fs::path(src).replace_extension(".out")));
 }

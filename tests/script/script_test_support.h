@@ -21,7 +21,7 @@ namespace norv::script::testing {
 
 // A scratch folder removed at the end of the test.
 class ScratchDir {
-public:
+  public:
     ScratchDir() {
         char tmpl[] = "/tmp/norv-script-XXXXXX";
         path_ = mkdtemp(tmpl);
@@ -34,12 +34,12 @@ public:
     }
     const std::string& path() const { return path_; }
 
-private:
+  private:
     std::string path_;
 };
 
 class TestHost : public ScriptHost {
-public:
+  public:
     explicit TestHost(platform::HeadlessUi& ui) : ScriptHost(ui, platform::RealFileSystem()) {}
     // Break is reported as pressed at the n-th poll (0: never).
     int breakAtPoll = 0;
@@ -56,7 +56,8 @@ struct RunOutcome {
     size_t liveStringsAfter = 0;
 };
 
-inline CompileResult CompileText(const std::string& source, const std::string& path = "/tmp/t.NRS") {
+inline CompileResult CompileText(const std::string& source,
+                                 const std::string& path = "/tmp/t.NRS") {
     return CompileSource(platform::RealFileSystem(), path, source);
 }
 

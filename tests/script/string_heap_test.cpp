@@ -1,11 +1,12 @@
 // The string heap: blocks come from the heap region, are reused after release, respect the
 // limit, and releasing anything that is not a live block does nothing.
+#include "script/string_heap.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
 
 #include "script/address_space.h"
-#include "script/string_heap.h"
 
 namespace norv::script {
 namespace {
