@@ -1,13 +1,19 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the programs (release) and runs the main job on FILE...
+# Installs what is missing, builds the programs (release) and opens FILE... in the editor.
 #   ./run-norv.sh FILE...
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DNORV_TESTS=OFF >/dev/null
 cmake --build build
-if [ $# -eq 0 ]; then
-  echo "run-norv: give the files to read, e.g. ./run-norv.sh some.txt" >&2
-  exec build/src/app/norvconv/norvconv --help
+# The main job: the editor on the files given.
+norv=build/src/platform/qt/norv
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+  echo "run-norv: no display (DISPLAY and WAYLAND_DISPLAY are not set)." >&2
+  echo "run-norv: run the editor under a virtual X server instead:" >&2
+  echo "  xvfb-run -a $norv $*" >&2
+  echo "run-norv: (xvfb-run is in the Debian package xvfb; the files are read by norvconv meanwhile)" >&2
+  [ $# -eq 0 ] && exit 2
+  exec build/src/app/norvconv/norvconv "$@"
 fi
-exec build/src/app/norvconv/norvconv "$@"
+exec "$norv" "$@"
