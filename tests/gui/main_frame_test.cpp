@@ -136,3 +136,62 @@ TEST(MainFrame, ClosingAModifiedWindowAsksAndAFailedSaveKeepsIt) {
 
 }  // namespace
 }  // namespace norv::qt
+
+namespace norv::qt {
+namespace {
+
+TEST(MainFrame, CharacterCodeMenuKeepsTheViewOnTheDocument) {
+    using document::TextCode;
+    static const struct {
+        const char* name;
+        const char* text;  // UTF-8, written as Shift-JIS
+        TextCode target;
+        int changed;        // SetCharacterCode's answer
+        int layoutCodePage; // the view's character rules afterwards
+    } kCases[] = {
+        {"ASCII text to UTF-8 takes the UTF-8 rules", "plain", TextCode::Utf8, 1, 65000},
+        {"Japanese text cannot cross to Unicode", "日本", TextCode::Ucs2Le, 0, 932},
+        {"Shift-JIS to JIS keeps the ANSI rules", "日本", TextCode::Jis, 1, 932},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        norv::testing::TempDir dir;
+        platform::HeadlessUi ui;
+        ui.QueueAnswer(platform::kIdNo);  // no Kanji code check
+        MainFrame frame(&ui);
+        DocWindow* w = frame.OpenFile(dir.Write("t.txt", Iconv("CP932", c.text)));
+        ASSERT_NE(w, nullptr);
+        frame.SetCharacterCode(*w, c.target, false);
+        EXPECT_EQ(w->doc().code == c.target, c.changed == 1);
+        EXPECT_EQ(w->view().layout().codePage(), c.layoutCodePage);
+        TypeKeys(&w->editor(), "x");
+        EXPECT_EQ(DocumentBytes(w->view()), "x" + Iconv("CP932", c.text));
+    }
+}
+
+// Check Kanji Code converting a text that was read with the wrong code replaces the lines under
+// an open view: the view must go on editing the new lines, and undo must bring the old ones back.
+TEST(MainFrame, KanjiCodeConversionIsOneUndoableEditOfTheView) {
+    norv::testing::TempDir dir;
+    platform::HeadlessUi ui;
+    MainFrame frame(&ui);
+    const std::string text = "漢字のテキスト\n二行目です\n";
+    const std::string euc = Iconv("EUC-JP", text);
+    DocWindow* w = frame.OpenFile(dir.Write("t.txt", euc), document::CodeChoice::Ansi);
+    ASSERT_NE(w, nullptr);
+    Key(&w->editor(), Qt::Key_Down);
+    ui.QueueAnswer(platform::kIdYes);  // check the Kanji code
+    ui.QueueAnswer(platform::kIdYes);  // convert
+    frame.SetCharacterCode(*w, document::TextCode::Ansi, false);
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_NE(ui.messages[1].find("EUC"), std::string::npos) << ui.messages[1];
+    EXPECT_EQ(DocumentBytes(w->view()), Iconv("CP932", text));
+    TypeKeys(&w->editor(), "z");
+    EXPECT_EQ(DocumentBytes(w->view()), "z" + Iconv("CP932", text));
+    Key(&w->editor(), Qt::Key_Z, Qt::ControlModifier);
+    Key(&w->editor(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(DocumentBytes(w->view()), euc);
+}
+
+}  // namespace
+}  // namespace norv::qt

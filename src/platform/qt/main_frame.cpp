@@ -120,6 +120,9 @@ void MainFrame::BuildMenus() {
         active([this](DocWindow& w) { FileSave(w, false); }), true);
     add(file, QStringLiteral("Save &As..."), QKeySequence(),
         active([this](DocWindow& w) { FileSave(w, true); }), true);
+    readOnlyAction_ = add(file, QStringLiteral("Read&Only Mode"), QKeySequence(),
+                          active([this](DocWindow& w) { ToggleReadOnly(w); }), true);
+    readOnlyAction_->setCheckable(true);
     file->addSeparator();
     add(file, QStringLiteral("E&xit"), QKeySequence(), [this] { AppExit(); }, false);
 
@@ -129,15 +132,112 @@ void MainFrame::BuildMenus() {
     add(edit, QStringLiteral("&Redo"), QKeySequence(),
         active([](DocWindow& w) { w.editor().RunCommand(CommandId::Redo); }), true);
 
+    using document::EolMode;
+    using document::TextCode;
+    QMenu* codes = menuBar()->addMenu(QStringLiteral("Character &Code"));
+    static const struct {
+        const char* text;
+        TextCode code;
+        bool eucLf;
+    } kCodeItems[] = {
+        {"&ANSI", TextCode::Ansi, false},
+        {"&JIS", TextCode::Jis, false},
+        {"EU&C (EOL=Default)", TextCode::Euc, false},
+        {"&EUC-JP (EOL=LF)", TextCode::Euc, true},
+        {"&Unicode", TextCode::Ucs2Le, false},
+        {"U&nicode (Big Endian)", TextCode::Ucs2Be, false},
+        {"U&TF8", TextCode::Utf8, false},
+    };
+    for (const auto& item : kCodeItems) {
+        QAction* a = add(codes, QString::fromLatin1(item.text), QKeySequence(),
+                         active([this, item](DocWindow& w) { SetCharacterCode(w, item.code, item.eucLf); }),
+                         true);
+        a->setCheckable(true);
+        codeItems_.push_back({a, item.code, item.eucLf});
+    }
+    QMenu* returns = menuBar()->addMenu(QStringLiteral("&Return Code"));
+    static const struct {
+        const char* text;
+        EolMode mode;
+    } kReturnItems[] = {
+        {"&Default", EolMode::Default},
+        {"CR&LF", EolMode::CrLf},
+        {"&LF", EolMode::Lf},
+        {"&CR", EolMode::Cr},
+    };
+    for (const auto& item : kReturnItems) {
+        QAction* a = add(returns, QString::fromLatin1(item.text), QKeySequence(),
+                         active([this, item](DocWindow& w) { SetReturnCode(w, item.mode); }), true);
+        a->setCheckable(true);
+        returnItems_.emplace_back(a, item.mode);
+    }
+    for (QMenu* m : {file, codes, returns}) connect(m, &QMenu::aboutToShow, this, [this] { UpdateChecks(); });
+
     QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
     add(window, QStringLiteral("&Cascade"), QKeySequence(), [this] { mdi_->cascadeSubWindows(); }, true);
-    add(window, QStringLiteral("&Tile"), QKeySequence(), [this] { mdi_->tileSubWindows(); }, true);
+    add(window, QStringLiteral("Tile &Horizontally"), QKeySequence(), [this] { TileWindows(false); }, true);
+    add(window, QStringLiteral("Tile &Vertically"), QKeySequence(), [this] { TileWindows(true); }, true);
     add(window, QStringLiteral("&Next Window"), QKeySequence(), [this] { mdi_->activateNextSubWindow(); }, true);
 }
 
 void MainFrame::UpdateMenus() {
     const bool any = ActiveWindow() != nullptr;
     for (QAction* a : documentActions_) a->setEnabled(any);
+}
+
+void MainFrame::UpdateChecks() {
+    DocWindow* w = ActiveWindow();
+    if (!w) return;
+    const document::CElwDoc& d = w->doc();
+    const bool lf = d.eolMode == document::EolMode::Lf;
+    for (const CodeItem& item : codeItems_)
+        item.action->setChecked(item.code == d.code &&
+                                (item.code != document::TextCode::Euc || item.eucLf == lf));
+    for (auto& [action, mode] : returnItems_) action->setChecked(mode == d.eolMode);
+    readOnlyAction_->setChecked(d.readOnly);
+}
+
+void MainFrame::SetCharacterCode(DocWindow& w, document::TextCode code, bool eucLf) {
+    const int codePageBefore = w.doc().CodePage();
+    w.view().Sync();
+    w.doc().SetCharacterCode(code, eucLf);
+    if (w.doc().CodePage() != codePageBefore) w.ApplyLayout();
+    w.editor().Refresh();
+    UpdateChecks();
+    UpdateStatus();
+}
+
+void MainFrame::SetReturnCode(DocWindow& w, document::EolMode mode) {
+    w.doc().SetReturnCode(mode);
+    w.editor().Refresh();
+    UpdateChecks();
+    UpdateStatus();
+}
+
+void MainFrame::ToggleReadOnly(DocWindow& w) {
+    w.view().Sync();
+    w.doc().ToggleReadOnly();
+    w.UpdateWindowTitle();
+    UpdateChecks();
+    UpdateStatus();
+}
+
+void MainFrame::TileWindows(bool vertical) {
+    QList<QMdiSubWindow*> list = mdi_->subWindowList();
+    const int n = static_cast<int>(list.size());
+    if (n == 0) return;
+    const QRect area = mdi_->viewport()->rect();
+    for (int i = 0; i < n; ++i) {
+        QMdiSubWindow* sub = list[i];
+        sub->showNormal();
+        if (vertical) {
+            const int x0 = area.width() * i / n, x1 = area.width() * (i + 1) / n;
+            sub->setGeometry(QRect(x0, 0, x1 - x0, area.height()));
+        } else {
+            const int y0 = area.height() * i / n, y1 = area.height() * (i + 1) / n;
+            sub->setGeometry(QRect(0, y0, area.width(), y1 - y0));
+        }
+    }
 }
 
 void MainFrame::UpdateStatus() {
@@ -290,6 +390,27 @@ void MainFrame::LinesChanged(document::CElwDoc& doc) {
         w->view().RecountRows();
         w->editor().Refresh();
     }
+}
+
+bool MainFrame::ReplaceWholeText(document::CElwDoc& doc, const std::string& text) {
+    DocWindow* w = WindowOf(doc);
+    if (!w) return false;
+    editing::CElwView& v = w->view();
+    v.Sync();
+    size_t total = 0;
+    for (const document::LineRecord* r = doc.lines().first(); r; r = r->next)
+        total += r->contentLength() + (r->next ? 1 : 0);
+    {
+        // One undo group: the old text goes, the converted text comes.
+        editing::CommandScope scope(v);
+        v.SetCaret(1, 0);
+        v.DeleteForward(total, document::UndoKind::DeleteSelection);
+        v.InsertAtCaret(text, document::UndoKind::InsertBlock);
+        v.SetCaret(1, 0);
+    }
+    v.RecountRows();
+    w->editor().Refresh();
+    return true;
 }
 
 void MainFrame::PostStatus(platform::StatusCode code) {

@@ -50,6 +50,14 @@ public:
     // Closes every window (asking about each) and then the frame.
     bool AppExit();
 
+    // The Character Code menu (the Check Kanji Code question follows on code page 932), the
+    // Return Code menu and Read&Only Mode.
+    void SetCharacterCode(DocWindow& w, document::TextCode code, bool eucLf);
+    void SetReturnCode(DocWindow& w, document::EolMode mode);
+    void ToggleReadOnly(DocWindow& w);
+    // Arranges the windows side by side (vertical) or one above the other.
+    void TileWindows(bool vertical);
+
     // Asked by a window that is closing: Yes saves (a failed save keeps it open), No discards,
     // Cancel keeps it.
     bool QueryCloseDocument(DocWindow& w);
@@ -63,6 +71,7 @@ public:
     void TitleChanged(document::CElwDoc& doc) override;
     void FlushEditBuffer(document::CElwDoc& doc) override;
     void LinesChanged(document::CElwDoc& doc) override;
+    bool ReplaceWholeText(document::CElwDoc& doc, const std::string& text) override;
     // StatusSink
     void PostStatus(platform::StatusCode code) override;
 
@@ -73,6 +82,7 @@ private:
     void BuildMenus();
     void UpdateStatus();
     void UpdateMenus();
+    void UpdateChecks();
     DocWindow* WindowOf(const document::CElwDoc& doc) const;
     DocWindow* AddWindow(std::unique_ptr<document::CElwDoc> doc);
 
@@ -90,6 +100,14 @@ private:
     QFont font_;
     DisplayOptions display_;
     std::vector<QAction*> documentActions_;  // enabled only with a document window
+    struct CodeItem {
+        QAction* action;
+        document::TextCode code;
+        bool eucLf;
+    };
+    std::vector<CodeItem> codeItems_;
+    std::vector<std::pair<QAction*, document::EolMode>> returnItems_;
+    QAction* readOnlyAction_ = nullptr;
     bool addBom_ = true;
     std::string lastFolder_;
     bool closing_ = false;
