@@ -32,10 +32,10 @@ std::string MakeFile() {
         if (Section(s) == Section::General) continue;
         text.append("[").append(SectionName(Section(s))).append("]\n");
         for (size_t i = 0; i < kKeyCount; ++i) {
-            const KeySpec& spec = kKeySpecs[i];
-            if (spec.section != Section(s)) continue;
-            text.append(spec.name).append("=");
-            text.append(spec.type == ValueType::Int ? std::to_string(defaults.Int(Key(i)))
+            const KeySpec& keySpec = kKeySpecs[i];
+            if (keySpec.section != Section(s)) continue;
+            text.append(keySpec.name).append("=");
+            text.append(keySpec.type == ValueType::Int ? std::to_string(defaults.Int(Key(i)))
                                                     : defaults.Text(Key(i)));
             text.append("\n");
         }

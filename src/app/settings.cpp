@@ -119,10 +119,10 @@ ProfileTable Settings::Profiles() const {
 std::string Settings::Dump() const {
     std::string out;
     for (size_t i = 0; i < kKeyCount; ++i) {
-        const KeySpec& spec = kKeySpecs[i];
-        out.append("[").append(SectionName(spec.section)).append("] ");
-        out.append(spec.name).append("=");
-        out.append(spec.type == ValueType::Int ? std::to_string(values_[i].number)
+        const KeySpec& keySpec = kKeySpecs[i];
+        out.append("[").append(SectionName(keySpec.section)).append("] ");
+        out.append(keySpec.name).append("=");
+        out.append(keySpec.type == ValueType::Int ? std::to_string(values_[i].number)
                                                : values_[i].text);
         out.append("\n");
     }

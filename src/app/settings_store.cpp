@@ -80,8 +80,8 @@ std::optional<std::string> SettingsStore::ReadRaw(std::string_view section, std:
     return std::string(*v);
 }
 
-std::optional<std::string> SettingsStore::Lookup(const KeySpec& spec) {
-    return ReadRaw(SectionName(spec.section), spec.name);
+std::optional<std::string> SettingsStore::Lookup(const KeySpec& keySpec) {
+    return ReadRaw(SectionName(keySpec.section), keySpec.name);
 }
 
 int SettingsStore::ReadInt(Key key) {
@@ -133,8 +133,8 @@ WriteResult SettingsStore::WriteRaw(std::string_view section, std::string_view k
 }
 
 WriteResult SettingsStore::WriteText(Key key, std::string_view value) {
-    const KeySpec& spec = SpecOf(key);
-    return WriteRaw(SectionName(spec.section), spec.name, value);
+    const KeySpec& keySpec = SpecOf(key);
+    return WriteRaw(SectionName(keySpec.section), keySpec.name, value);
 }
 
 WriteResult SettingsStore::WriteInt(Key key, int value) {

@@ -66,7 +66,7 @@ class SettingsStore {
     int LastError() const { return lastError_; }
 
   private:
-    std::optional<std::string> Lookup(const KeySpec& spec);
+    std::optional<std::string> Lookup(const KeySpec& keySpec);
 
     platform::FileSystem& fs_;
     std::string path_;

@@ -27,16 +27,16 @@ struct Fixture {
 TEST(SettingsKeys, TableIsConsistent) {
     std::set<std::pair<Section, std::string_view>> seen;
     for (size_t i = 0; i < kKeyCount; ++i) {
-        const KeySpec& spec = kKeySpecs[i];
-        EXPECT_TRUE(seen.insert({spec.section, spec.name}).second) << spec.name;
-        EXPECT_FALSE(spec.name.empty());
-        EXPECT_EQ(spec.name.find_first_of("=[]\r\n"), std::string_view::npos) << spec.name;
-        EXPECT_EQ(FindKey(spec.section, spec.name), Key(i)) << spec.name;
-        if (spec.type == ValueType::Colour) {
-            EXPECT_EQ(FormatColour(ParseColour(spec.textDefault)), spec.textDefault) << spec.name;
+        const KeySpec& keySpec = kKeySpecs[i];
+        EXPECT_TRUE(seen.insert({keySpec.section, keySpec.name}).second) << keySpec.name;
+        EXPECT_FALSE(keySpec.name.empty());
+        EXPECT_EQ(keySpec.name.find_first_of("=[]\r\n"), std::string_view::npos) << keySpec.name;
+        EXPECT_EQ(FindKey(keySpec.section, keySpec.name), Key(i)) << keySpec.name;
+        if (keySpec.type == ValueType::Colour) {
+            EXPECT_EQ(FormatColour(ParseColour(keySpec.textDefault)), keySpec.textDefault) << keySpec.name;
         }
-        if (spec.type == ValueType::Int) {
-            EXPECT_TRUE(spec.textDefault.empty()) << spec.name;
+        if (keySpec.type == ValueType::Int) {
+            EXPECT_TRUE(keySpec.textDefault.empty()) << keySpec.name;
         }
     }
     for (const auto& d : kNon932Defaults) EXPECT_LT(size_t(d.key), kKeyCount);
