@@ -69,10 +69,10 @@ TEST(Settings, OneCachedPassReadsEverything) {
     for (size_t s = 0; s < size_t(Section::kCount); ++s) {
         text += "[" + std::string(SectionName(Section(s))) + "]\n";
         for (size_t i = 0; i < kKeyCount; ++i) {
-            const KeySpec& spec = kKeySpecs[i];
-            if (spec.section != Section(s)) continue;
-            text += std::string(spec.name) + "=";
-            text += spec.type == ValueType::Int ? std::to_string(defaults.Int(Key(i)))
+            const KeySpec& keySpec = kKeySpecs[i];
+            if (keySpec.section != Section(s)) continue;
+            text += std::string(keySpec.name) + "=";
+            text += keySpec.type == ValueType::Int ? std::to_string(defaults.Int(Key(i)))
                                                 : defaults.Text(Key(i));
             text += "\n";
         }
