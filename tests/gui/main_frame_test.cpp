@@ -195,3 +195,49 @@ TEST(MainFrame, KanjiCodeConversionIsOneUndoableEditOfTheView) {
 
 }  // namespace
 }  // namespace norv::qt
+
+namespace norv::qt {
+namespace {
+
+// A file changed by another program while its window holds an edited line: reloading replaces
+// every record under the view, which must then work on the new ones.
+TEST(MainFrame, ChangedOnDiskQuestionReloadsUnderTheView) {
+    static const struct {
+        const char* name;
+        int reload;      // answer to the changed-on-disk question
+        int loseChanges; // answer to the question about the unsaved edit
+    } kCases[] = {
+        {"reloaded", platform::kIdYes, platform::kIdYes},
+        {"edits kept when changes are not to be lost", platform::kIdYes, platform::kIdNo},
+        {"not reloaded", platform::kIdNo, platform::kIdYes},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        norv::testing::TempDir dir;
+        platform::HeadlessUi ui;
+        MainFrame frame(&ui);
+        const std::string path = dir.Write("t.txt", "1\nfirst\nsecond");
+        DocWindow* w = frame.OpenFile(path);
+        ASSERT_NE(w, nullptr);
+        TypeKeys(&w->editor(), "x");
+        dir.Write("t.txt", "1\nother\nlines and more");
+        ui.QueueAnswer(c.reload);
+        ui.QueueAnswer(c.loseChanges);
+        frame.CheckChangedOnDisk(*w);
+        EXPECT_EQ(ui.messages.size(), c.reload == platform::kIdYes ? 2u : 1u);
+        // The caret line is edited again after whatever happened.
+        Key(&w->editor(), Qt::Key_Home, Qt::ControlModifier);
+        TypeKeys(&w->editor(), "x");
+        std::string text = DocumentBytes(w->view());
+        if (c.reload == platform::kIdYes && c.loseChanges == platform::kIdYes) {
+            EXPECT_EQ(text, "x1\nother\nlines and more");
+        } else {
+            EXPECT_EQ(text, "xx1\nfirst\nsecond");
+        }
+        // The view's rows match the document.
+        EXPECT_EQ(w->view().totalRows(), w->doc().lineCount());
+    }
+}
+
+}  // namespace
+}  // namespace norv::qt

@@ -21,7 +21,7 @@ view::LayoutOptions LayoutFor(const document::CElwDoc& doc, view::LayoutOptions 
 DocWindow::DocWindow(MainFrame& frame, std::unique_ptr<document::CElwDoc> doc,
                      editing::EditorShared& shared, const QFont& font,
                      const DisplayOptions& display)
-    : frame_(frame), doc_(std::move(doc)) {
+    : frame_(frame), shared_(shared), doc_(std::move(doc)) {
     view_ = std::make_unique<editing::CElwView>(*doc_, doc_->undo, shared, LayoutFor(*doc_));
     editor_ = new EditWidget(*view_, font, display, this);
     auto* box = new QVBoxLayout(this);
@@ -42,6 +42,29 @@ DocWindow::~DocWindow() {
 void DocWindow::ApplyLayout() {
     view_->SetLayout(LayoutFor(*doc_, view_->layout().options()));
     editor_->Refresh();
+}
+
+void DocWindow::RunReplacingLines(const std::function<void()>& op) {
+    view_->Sync();
+    const platform::FileTime loadedBefore = doc_->loadTime;
+    const document::LineRecord* firstBefore = doc_->lines().first();
+    const int countBefore = doc_->lineCount();
+    editor_->SetPaused(true);
+    op();
+    const bool replaced = doc_->loadTime != loadedBefore || doc_->lines().first() != firstBefore ||
+                          doc_->lineCount() != countBefore;
+    if (replaced) {
+        // A failed load may leave no line; a document always has one.
+        if (!doc_->lines().first()) doc_->lines().AppendLineFromText("\n", 0);
+        doc_->undo.Clear();
+        doc_->undo.MarkSaved();
+        auto fresh = std::make_unique<editing::CElwView>(*doc_, doc_->undo, shared_,
+                                                         LayoutFor(*doc_, view_->layout().options()));
+        editor_->SetView(*fresh);
+        view_ = std::move(fresh);  // the old view touches none of the old records on its way out
+    }
+    editor_->SetPaused(false);
+    UpdateWindowTitle();
 }
 
 void DocWindow::UpdateWindowTitle() { setWindowTitle(FromUtf8(doc_->title)); }

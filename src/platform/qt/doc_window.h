@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 #include "document/document.h"
@@ -29,6 +30,9 @@ public:
 
     // The layout follows the document's character model and tab width.
     void ApplyLayout();
+    // Runs an operation that may load the document again (Reload, the changed-on-disk
+    // question): the view lets go of the lines first and is built anew when they were replaced.
+    void RunReplacingLines(const std::function<void()>& op);
     // Shows the document's title.
     void UpdateWindowTitle();
 
@@ -38,6 +42,7 @@ protected:
 
 private:
     MainFrame& frame_;
+    editing::EditorShared& shared_;
     std::unique_ptr<document::CElwDoc> doc_;
     std::unique_ptr<editing::CElwView> view_;
     EditWidget* editor_ = nullptr;

@@ -86,7 +86,7 @@ std::optional<CommandId> ProvisionalKeyCommand(int key, Qt::KeyboardModifiers mo
 
 EditWidget::EditWidget(editing::CElwView& view, const QFont& font, const DisplayOptions& options,
                        QWidget* parent)
-    : QAbstractScrollArea(parent), view_(view), font_(font), options_(options) {
+    : QAbstractScrollArea(parent), view_(&view), font_(font), options_(options) {
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled);
     viewport()->setCursor(Qt::IBeamCursor);
@@ -94,6 +94,16 @@ EditWidget::EditWidget(editing::CElwView& view, const QFont& font, const Display
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     UpdateMetrics();
+}
+
+void EditWidget::SetView(editing::CElwView& view) {
+    view_ = &view;
+    Refresh();
+}
+
+void EditWidget::SetPaused(bool paused) {
+    paused_ = paused;
+    if (!paused_) Refresh();
 }
 
 void EditWidget::SetDisplayOptions(const DisplayOptions& options) {
@@ -116,7 +126,7 @@ int EditWidget::textLeft() const {
 int EditWidget::textTop() const { return options_.columnGauge ? cellHeight_ : 0; }
 
 QRect EditWidget::CellRect(int screenRow, int column, int cells) const {
-    return QRect(textLeft() + (column - view_.leftColumn()) * cellWidth_,
+    return QRect(textLeft() + (column - view_->leftColumn()) * cellWidth_,
                  textTop() + screenRow * cellHeight_, cells * cellWidth_, cellHeight_);
 }
 
@@ -132,22 +142,23 @@ void EditWidget::UpdateWindowSize() {
     const QSize s = viewport()->size();
     int rows = std::max(1, (s.height() - textTop()) / cellHeight_);
     int columns = std::max(1, (s.width() - textLeft()) / cellWidth_);
-    if (rows != view_.windowRows() || columns != view_.windowColumns())
-        view_.SetWindowSize(rows, columns);
+    if (rows != view_->windowRows() || columns != view_->windowColumns())
+        view_->SetWindowSize(rows, columns);
 }
 
 void EditWidget::SyncScrollBars() {
     syncing_ = true;
     QScrollBar* v = verticalScrollBar();
-    const int64_t last = std::max<int64_t>(0, view_.totalRows() - 1);
+    const int64_t last = std::max<int64_t>(0, view_->totalRows() - 1);
     v->setRange(0, static_cast<int>(std::min<int64_t>(last, INT_MAX)));
-    v->setPageStep(view_.windowRows());
+    v->setPageStep(view_->windowRows());
     v->setSingleStep(1);
-    v->setValue(static_cast<int>(std::min<int64_t>(view_.topRow(), INT_MAX)));
+    v->setValue(static_cast<int>(std::min<int64_t>(view_->topRow(), INT_MAX)));
     syncing_ = false;
 }
 
 void EditWidget::Refresh() {
+    if (paused_) return;
     UpdateWindowSize();
     SyncScrollBars();
     viewport()->update();
@@ -156,36 +167,38 @@ void EditWidget::Refresh() {
 }
 
 bool EditWidget::RunCommand(CommandId id, int keyRepeat) {
+    if (paused_) return false;
     UpdateWindowSize();
-    bool handled = view_.Execute(id, keyRepeat);
+    bool handled = view_->Execute(id, keyRepeat);
     Refresh();
     return handled;
 }
 
 void EditWidget::TypeText(const QString& text) {
-    if (text.isEmpty()) return;
+    if (text.isEmpty() || paused_) return;
     UpdateWindowSize();
-    std::optional<std::string> bytes = QStringToBytes(view_.doc().CodePage(), text);
+    std::optional<std::string> bytes = QStringToBytes(view_->doc().CodePage(), text);
     if (!bytes) {
         QApplication::beep();
         return;
     }
-    for (char c : *bytes) view_.TypeByte(static_cast<uint8_t>(c));
+    for (char c : *bytes) view_->TypeByte(static_cast<uint8_t>(c));
     Refresh();
 }
 
 // ---- painting --------------------------------------------------------------------------------
 
 void EditWidget::paintEvent(QPaintEvent*) {
-    UpdateWindowSize();
     QPainter p(viewport());
     p.setFont(font_);
     p.fillRect(viewport()->rect(), BackColor());
+    if (paused_) return;
+    UpdateWindowSize();
     if (options_.lineNumber) {
         p.fillRect(QRect(0, 0, textLeft() - kTextMargin, viewport()->height()),
                    options_.colors.lineNumberBack);
     }
-    std::vector<editing::CElwView::Row> rows = view_.VisibleRows();
+    std::vector<editing::CElwView::Row> rows = view_->VisibleRows();
     for (size_t i = 0; i < rows.size(); ++i) PaintRow(p, rows[i], static_cast<int>(i));
     if (options_.columnGauge) PaintRuler(p);
     PaintCaret(p);
@@ -195,12 +208,12 @@ void EditWidget::PaintRuler(QPainter& p) {
     const int width = viewport()->width();
     p.fillRect(QRect(0, 0, width, cellHeight_), options_.colors.rulerBack);
     p.setPen(options_.colors.ruler);
-    const int wrap = view_.layout().wrapColumn();
+    const int wrap = view_->layout().wrapColumn();
     if (options_.lineNumber) {
         p.drawText(QPoint(0, ascent_), QString::asprintf("%4d=> ", wrap));
     }
-    const int left = view_.leftColumn();
-    const int last = std::min(wrap, left + view_.windowColumns() + 1);
+    const int left = view_->leftColumn();
+    const int last = std::min(wrap, left + view_->windowColumns() + 1);
     QString text;
     for (int c = left; c < last; ++c) text += QLatin1Char(kGauge[c % 100]);
     for (int i = 0; i < text.size(); ++i)
@@ -215,7 +228,7 @@ void EditWidget::PaintRow(QPainter& p, const editing::CElwView::Row& row, int sc
     if (options_.lineNumber) {
         QString number;
         if (options_.nonLogicalLine) {
-            number = QString::asprintf("%10lld:", static_cast<long long>(view_.topRow() + screenRow + 1));
+            number = QString::asprintf("%10lld:", static_cast<long long>(view_->topRow() + screenRow + 1));
         } else if (row.index == 0) {
             number = QString::asprintf("%10d:", row.lineNumber);
         } else {
@@ -233,14 +246,14 @@ void EditWidget::PaintRow(QPainter& p, const editing::CElwView::Row& row, int sc
             p.fillRect(QRect(right + 1, y, 3, cellHeight_), colors.changed);
     }
 
-    const view::LineLayout& layout = view_.layout();
-    const int codePage = view_.doc().CodePage();
+    const view::LineLayout& layout = view_->layout();
+    const int codePage = view_->doc().CodePage();
     const std::string bytes = row.text + '\n';
     const view::LineText t(bytes);
     const bool marked = (row.line->flags & document::LF_MARK) != 0;
     const QColor textColor = marked ? colors.mark : TextColor();
-    const int left = view_.leftColumn();
-    const int maxColumn = left + view_.windowColumns() + 2;
+    const int left = view_->leftColumn();
+    const int maxColumn = left + view_->windowColumns() + 2;
     int col = 0;
     size_t i = 0;
     while (i < row.text.size() && col < maxColumn) {
@@ -275,7 +288,7 @@ void EditWidget::PaintRow(QPainter& p, const editing::CElwView::Row& row, int sc
     }
 
     // Marks after the last row of a line: the line end, or the end of the text.
-    const bool lastRowOfLine = row.end >= view_.TextOf(row.line).end();
+    const bool lastRowOfLine = row.end >= view_->TextOf(row.line).end();
     if (lastRowOfLine && col >= left) {
         const QRect cell = CellRect(screenRow, col);
         if (!row.line->next) {
@@ -291,9 +304,9 @@ void EditWidget::PaintRow(QPainter& p, const editing::CElwView::Row& row, int sc
 }
 
 void EditWidget::PaintCaret(QPainter& p) {
-    const int screenRow = view_.caretScreenRow();
-    if (screenRow < 0 || screenRow >= view_.windowRows()) return;
-    const int column = view_.caretColumn();
+    const int screenRow = view_->caretScreenRow();
+    if (screenRow < 0 || screenRow >= view_->windowRows()) return;
+    const int column = view_->caretColumn();
     const int y = textTop() + screenRow * cellHeight_;
     if (options_.underLine) {
         p.fillRect(QRect(textLeft(), y + cellHeight_ - 1, viewport()->width(), 1),
@@ -311,7 +324,7 @@ void EditWidget::PaintCaret(QPainter& p) {
         cell.moveLeft(r.right() + 1);
     }
     if (!hasFocus()) return;
-    if (options_.boxCursor || !view_.shared().insertMode) {
+    if (options_.boxCursor || !view_->shared().insertMode) {
         p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
         p.fillRect(cell, Qt::white);
         p.setCompositionMode(QPainter::CompositionMode_SourceOver);
@@ -362,7 +375,7 @@ QVariant EditWidget::inputMethodQuery(Qt::InputMethodQuery query) const {
             return true;
         case Qt::ImCursorRectangle:
         case Qt::ImAnchorRectangle:
-            return CellRect(view_.caretScreenRow(), view_.caretColumn()).translated(viewport()->pos());
+            return CellRect(view_->caretScreenRow(), view_->caretColumn()).translated(viewport()->pos());
         case Qt::ImFont:
             return font_;
         default:
@@ -379,21 +392,21 @@ void EditWidget::mousePressEvent(QMouseEvent* event) {
     const QPoint pos = event->position().toPoint();
     if (pos.y() < textTop()) return;
     const int screenRow = (pos.y() - textTop()) / cellHeight_;
-    std::vector<editing::CElwView::Row> rows = view_.VisibleRows();
+    std::vector<editing::CElwView::Row> rows = view_->VisibleRows();
     if (rows.empty()) return;
     const editing::CElwView::Row& row = rows[static_cast<size_t>(std::min<int>(screenRow, static_cast<int>(rows.size()) - 1))];
     // A click in the right half of a cell places the caret after its character.
-    const int column = std::max(0, (pos.x() - textLeft() + cellWidth_ / 2) / cellWidth_ + view_.leftColumn());
-    const view::LineText t = view_.TextOf(row.line);
-    const view::LineLayout::Position at = view_.layout().ColumnToPosition(t, row.start, column);
-    view_.SetCaret(row.lineNumber, at.pos);
+    const int column = std::max(0, (pos.x() - textLeft() + cellWidth_ / 2) / cellWidth_ + view_->leftColumn());
+    const view::LineText t = view_->TextOf(row.line);
+    const view::LineLayout::Position at = view_->layout().ColumnToPosition(t, row.start, column);
+    view_->SetCaret(row.lineNumber, at.pos);
     Refresh();
 }
 
 void EditWidget::wheelEvent(QWheelEvent* event) {
     const int steps = event->angleDelta().y() / 40;  // three rows per notch
     if (steps != 0) {
-        view_.ScrollTo(view_.topRow() - steps);
+        view_->ScrollTo(view_->topRow() - steps);
         Refresh();
     }
     event->accept();
@@ -401,7 +414,7 @@ void EditWidget::wheelEvent(QWheelEvent* event) {
 
 void EditWidget::scrollContentsBy(int, int) {
     if (syncing_) return;
-    view_.ScrollTo(verticalScrollBar()->value());
+    view_->ScrollTo(verticalScrollBar()->value());
     viewport()->update();
     updateMicroFocus();
 }

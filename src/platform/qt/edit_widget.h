@@ -58,7 +58,12 @@ public:
     EditWidget(editing::CElwView& view, const QFont& font, const DisplayOptions& options,
                QWidget* parent = nullptr);
 
-    editing::CElwView& view() const { return view_; }
+    editing::CElwView& view() const { return *view_; }
+    // Shows another view (the document was loaded again and its view built anew).
+    void SetView(editing::CElwView& view);
+    // While the document's lines are being replaced the widget neither paints text nor takes
+    // input: the view may point at records that no longer exist.
+    void SetPaused(bool paused);
     const DisplayOptions& displayOptions() const { return options_; }
     void SetDisplayOptions(const DisplayOptions& options);
 
@@ -106,7 +111,8 @@ private:
     QColor TextColor() const;
     QColor BackColor() const;
 
-    editing::CElwView& view_;
+    editing::CElwView* view_;
+    bool paused_ = false;
     QFont font_;
     DisplayOptions options_;
     int cellWidth_ = 8;

@@ -79,7 +79,9 @@ MainFrame::MainFrame(platform::UserInterface* ui, FileDialogs* dialogs)
 
     font_ = ChooseEditorFont(QString(), kEditorPointSize);
     BuildMenus();
-    connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) {
+    connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
+        if (sub)
+            if (auto* w = qobject_cast<DocWindow*>(sub->widget())) CheckChangedOnDisk(*w);
         UpdateMenus();
         UpdateStatus();
     });
@@ -120,6 +122,7 @@ void MainFrame::BuildMenus() {
         active([this](DocWindow& w) { FileSave(w, false); }), true);
     add(file, QStringLiteral("Save &As..."), QKeySequence(),
         active([this](DocWindow& w) { FileSave(w, true); }), true);
+    add(file, QStringLiteral("&Reload"), QKeySequence(), active([this](DocWindow& w) { Reload(w); }), true);
     readOnlyAction_ = add(file, QStringLiteral("Read&Only Mode"), QKeySequence(),
                           active([this](DocWindow& w) { ToggleReadOnly(w); }), true);
     readOnlyAction_->setCheckable(true);
@@ -219,6 +222,20 @@ void MainFrame::ToggleReadOnly(DocWindow& w) {
     w.doc().ToggleReadOnly();
     w.UpdateWindowTitle();
     UpdateChecks();
+    UpdateStatus();
+}
+
+void MainFrame::Reload(DocWindow& w) {
+    w.RunReplacingLines([&w] { w.doc().Reload(); });
+    UpdateStatus();
+}
+
+void MainFrame::CheckChangedOnDisk(DocWindow& w) {
+    // The question's own box takes the activation away and gives it back.
+    if (checkingDisk_) return;
+    checkingDisk_ = true;
+    w.RunReplacingLines([&w] { w.doc().CheckChangedOnDisk(); });
+    checkingDisk_ = false;
     UpdateStatus();
 }
 

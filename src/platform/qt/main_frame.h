@@ -55,6 +55,10 @@ public:
     void SetCharacterCode(DocWindow& w, document::TextCode code, bool eucLf);
     void SetReturnCode(DocWindow& w, document::EolMode mode);
     void ToggleReadOnly(DocWindow& w);
+    // Reload, and the question asked when a window is activated whose file another program
+    // changed.
+    void Reload(DocWindow& w);
+    void CheckChangedOnDisk(DocWindow& w);
     // Arranges the windows side by side (vertical) or one above the other.
     void TileWindows(bool vertical);
 
@@ -111,6 +115,7 @@ private:
     bool addBom_ = true;
     std::string lastFolder_;
     bool closing_ = false;
+    bool checkingDisk_ = false;
 };
 
 }  // namespace norv::qt
