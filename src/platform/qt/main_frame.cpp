@@ -14,6 +14,7 @@
 #include "document/line_heap.h"
 #include "platform/code_page.h"
 #include "platform/paths.h"
+#include "platform/qt/code_display.h"
 #include "platform/qt/doc_window.h"
 #include "platform/qt/qt_ui.h"
 #include "platform/qt/text_bridge.h"
@@ -267,7 +268,11 @@ void MainFrame::UpdateStatus() {
     }
     const editing::CElwView& v = w->view();
     position_->setText(QStringLiteral("%1:%2").arg(v.caretLineNumber()).arg(v.caretColumn() + 1));
-    code_->setText(CodeName(w->doc()));
+    const document::LineRecord* line = v.caretLine();
+    const std::string shown = CodeDisplayText(
+        w->doc().code, v.layout(), v.TextOf(line), v.caretPos(), line->next == nullptr,
+        LineEndKind(w->doc().eolMode, line->flags, env_.save.textMode));
+    code_->setText(FromUtf8(shown) + QStringLiteral("  ") + CodeName(w->doc()));
     mode_->setText(v.shared().insertMode ? QStringLiteral("Insert") : QStringLiteral("Overwrite"));
 }
 
