@@ -16,7 +16,7 @@
 namespace norv::app {
 
 using KeyCode = uint16_t;
-inline constexpr KeyCode kNoKey = 0xFFFF;
+inline constexpr KeyCode kUnassignedKey = 0xFFFF;
 
 namespace key_class {
 inline constexpr uint8_t kNone = 0xFF;
@@ -112,10 +112,10 @@ constexpr uint8_t KeyByteOf(KeyCode k) { return static_cast<uint8_t>(k & 0xFF); 
 constexpr bool IsAssigned(KeyCode k) { return KeyByteOf(k) != 0xFF; }
 constexpr bool IsTwoStroke(KeyCode k) { return IsAssigned(k) && ClassOf(k) < 32; }
 
-// A key name to its code; an empty name is unassigned (kNoKey). An unknown key keeps its class
+// A key name to its code; an empty name is unassigned (kUnassignedKey). An unknown key keeps its class
 // with the low byte 0xFF (unassigned as well).
 constexpr KeyCode KeyFromName(std::string_view name) {
-    if (name.empty()) return kNoKey;
+    if (name.empty()) return kUnassignedKey;
     uint8_t keyClass = key_class::kNone;
     std::string_view rest = name;
     if (name.find('+') != std::string_view::npos) {
@@ -129,7 +129,7 @@ constexpr KeyCode KeyFromName(std::string_view name) {
     }
     if (rest.size() == 3 && rest[1] == '^') {
         auto second = static_cast<uint8_t>(rest[2]);
-        if (second < 64 || second >= 64 + 32) return kNoKey;
+        if (second < 64 || second >= 64 + 32) return kUnassignedKey;
         return MakeKey(static_cast<uint8_t>(second - 64), static_cast<uint8_t>(rest[0]));
     }
     if (rest.size() == 1) return MakeKey(keyClass, static_cast<uint8_t>(rest[0]));

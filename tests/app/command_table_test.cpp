@@ -29,7 +29,7 @@ TEST(CommandTable, WalkedWhole) {
         }
         // Built-in keys always have names that read back to them.
         for (KeyCode k : {c.key1, c.key2}) {
-            if (k == kNoKey) continue;
+            if (k == kUnassignedKey) continue;
             EXPECT_TRUE(IsAssigned(k));
             EXPECT_EQ(KeyFromName(KeyNameOf(k)), k) << KeyNameOf(k);
         }
@@ -82,7 +82,7 @@ TEST(KeyNames, BothWays) {
         {"F24", 0xFF87, nullptr},
         {"LBtn", 0xFF01, nullptr},
         {"Ctrl+1", 0x2031, nullptr},     // a digit has no table name: written as itself
-        {"", kNoKey, ""},
+        {"", kUnassignedKey, ""},
         {"Nothing", 0xFFFF, ""},         // unknown: unassigned
         {"Ctrl+Nothing", 0x20FF, ""},
         {"Meta+X", 0xFFFF, ""},          // "+" without a known prefix: read whole, unknown
