@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QTimer>
 
@@ -237,6 +238,50 @@ TEST(MainFrame, ChangedOnDiskQuestionReloadsUnderTheView) {
         // The view's rows match the document.
         EXPECT_EQ(w->view().totalRows(), w->doc().lineCount());
     }
+}
+
+}  // namespace
+}  // namespace norv::qt
+
+namespace norv::qt {
+namespace {
+
+// Pictures of the frame with a document and of the Open dialog with its code list, for people
+// to look at (written into the build folder).
+TEST(MainFrame, ScreenshotsOfTheFrameAndTheOpenDialog) {
+    const QString folder = QStringLiteral(NORV_BINARY_DIR "/gui-screenshots");
+    QDir().mkpath(folder);
+    norv::testing::TempDir dir;
+    platform::HeadlessUi ui;
+    MainFrame frame(&ui);
+    frame.resize(900, 420);
+    frame.show();
+    DocWindow* w = frame.OpenFile(dir.Write(
+        "sample.txt", Iconv("CP932", "吾輩は猫である。名前はまだ無い。\r\nどこで生れたかとんと見当がつかぬ。\r\n"
+                                     "\tTabbed line, ASCII text.\r\n")));
+    ASSERT_NE(w, nullptr);
+    Key(&w->editor(), Qt::Key_Right);
+    Key(&w->editor(), Qt::Key_Right);
+    frame.activateWindow();
+    w->editor().setFocus();
+    QApplication::processEvents();
+    EXPECT_TRUE(frame.grab().save(folder + QStringLiteral("/frame-sjis.png")));
+
+    bool readOnlyBox = false;
+    QStringList codes;
+    WhenDialogOpens([&](QFileDialog& d) {
+        d.resize(760, 460);
+        auto* list = d.findChild<QComboBox*>(QtFileDialogs::kCodeListName);
+        ASSERT_NE(list, nullptr);
+        for (int i = 0; i < list->count(); ++i) codes << list->itemText(i);
+        readOnlyBox = d.findChild<QCheckBox*>(QtFileDialogs::kReadOnlyName) != nullptr;
+        list->setCurrentIndex(6);
+        d.grab().save(folder + QStringLiteral("/open-dialog.png"));
+        d.reject();
+    });
+    EXPECT_FALSE(frame.FileOpen());
+    EXPECT_EQ(codes, CodeListLabels(932));
+    EXPECT_TRUE(readOnlyBox);
 }
 
 }  // namespace

@@ -55,6 +55,10 @@ MainFrame::MainFrame(platform::UserInterface* ui, FileDialogs* dialogs)
     position_ = new QLabel(this);
     code_ = new QLabel(this);
     mode_ = new QLabel(this);
+    const QFontMetrics metrics(font());
+    position_->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("0000000:0000")));
+    code_->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("D83D DE00  Unicode(BE)")));
+    mode_->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("Overwrite")));
     statusBar()->addWidget(message_, 1);
     statusBar()->addPermanentWidget(position_);
     statusBar()->addPermanentWidget(code_);
