@@ -1,0 +1,234 @@
+// One search over a document's lines with the plain matcher or the regular expression.
+#include "search/find.h"
+
+#include <cstring>
+#include <vector>
+
+#include "document/char_model.h"
+
+namespace norv::search {
+
+using document::LineRecord;
+
+namespace {
+
+std::string_view LineOf(const LineRecord* r) { return {r->text(), r->length}; }
+
+bool IsWordByte(uint8_t b) {
+    return (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z');
+}
+
+// The lines after an attempt's starting line, for the regular expression.
+class RecordLines : public FollowingLines {
+  public:
+    explicit RecordLines(const LineRecord* start) : at_(start) {}
+    std::string_view Line(size_t k) override {
+        while (k_ < k && at_) at_ = at_->next, ++k_;
+        while (k_ > k) at_ = at_->prev, --k_;
+        return at_ ? LineOf(at_) : std::string_view();
+    }
+
+  private:
+    const LineRecord* at_;
+    size_t k_ = 0;
+};
+
+}  // namespace
+
+TextPos AdvanceBytes(TextPos at, size_t n) {
+    while (n > 0) {
+        size_t left = at.line->length - at.pos;
+        if (n < left || !at.line->next) {
+            at.pos += std::min(n, left);
+            return at;
+        }
+        n -= left;
+        at.line = at.line->next;
+        ++at.number;
+        at.pos = 0;
+    }
+    return at;
+}
+
+CFind::CFind() = default;
+CFind::~CFind() = default;
+
+size_t CFind::Compile(int codePage) {
+    codePage_ = codePage;
+    fold_ = FoldOptions{EncodingOfCodePage(codePage), options.ignoreCase, options.ignoreMbcs};
+    topOfLine_ = options.matchTopOfLine;
+    endOfLine_ = options.matchEndOfLine;
+    firstByte_ = -1;
+    if (options.regularExpression) {
+        StrippedPattern p = StripAnchors(searchString, codePage);
+        topOfLine_ = topOfLine_ || p.topOfLine;
+        endOfLine_ = endOfLine_ || p.endOfLine;
+        if (!regex_) regex_ = std::make_unique<Regex>();
+        regexOk_ = regex_->Compile(p.body, RegexOptions{codePage, options.ignoreCase,
+                                                        options.ignoreMbcs}) == CompileStatus::Ok;
+        empty_ = p.body.empty();
+        return p.body.size();
+    }
+    size_t n = plain_.Compile(searchString, codePage, fold_);
+    empty_ = n == 0;
+    // A first character that no folding can reach from another byte lets whole stretches of a
+    // line be passed over with memchr.
+    if (n > 0 && !options.ignoreMbcs) {
+        CharCode c = plain_.codes().front();
+        bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        if (c < 0x80 && !(options.ignoreCase && letter)) firstByte_ = static_cast<int>(c);
+    }
+    return n;
+}
+
+void CFind::AddFindHistory(FindHistory& history) const {
+    history.Add(searchString, BuildOptions());
+}
+
+void CFind::AddReplaceHistory(FindHistory& history, const std::string& replacement) const {
+    history.Add(replacement, BuildOptions());
+}
+
+std::optional<size_t> CFind::PlainMatchAt(const TextPos& at) {
+    plain_.Reset();
+    const LineRecord* r = at.line;
+    size_t i = at.pos;
+    size_t bytes = 0;
+    size_t read = 0;
+    for (;;) {
+        if (plain_.Complete()) return bytes;
+        if (i >= r->length) {
+            if (!r->next) return std::nullopt;  // the text ends before the pattern
+            r = r->next;
+            i = 0;
+            continue;
+        }
+        // The completion is seen only when the next character is read, so a match may hold one
+        // character fewer than an attempt reads.
+        if (++read >= kMaxMatchChars) return std::nullopt;
+        TextChar c = ReadTextChar(fold_, LineOf(r), i);
+        if (c.kind == TextChar::Kind::Stop) return std::nullopt;
+        i += c.length;
+        bytes += c.length;
+        if (c.kind == TextChar::Kind::Skip) continue;
+        if (plain_.Feed(c.code) < 0) return std::nullopt;
+    }
+}
+
+bool CFind::Accepts(const TextPos& at, size_t length) const {
+    if (topOfLine_ && at.pos != 0) return false;
+    if (!endOfLine_ && !options.matchWord) return true;
+    TextPos end = AdvanceBytes(at, length);
+    const bool atTextEnd = end.pos >= end.line->length;
+    const auto after = atTextEnd ? uint8_t('\n') : static_cast<uint8_t>(end.line->text()[end.pos]);
+    if (endOfLine_ && after != '\n') return false;
+    if (options.matchWord) {
+        if (at.pos > 0 && IsWordByte(static_cast<uint8_t>(at.line->text()[at.pos - 1])))
+            return false;
+        if (IsWordByte(after)) return false;
+    }
+    return true;
+}
+
+std::optional<size_t> CFind::MatchAt(const TextPos& at) {
+    if (options.regularExpression) {
+        if (!regexOk_) return std::nullopt;
+        RecordLines more(at.line);
+        MatchConditions cond{topOfLine_, endOfLine_, options.matchWord};
+        return regex_->MatchAt(LineOf(at.line), at.pos, &more, cond);
+    }
+    if (empty_) return std::nullopt;
+    std::optional<size_t> n = PlainMatchAt(at);
+    if (n && !Accepts(at, *n)) return std::nullopt;
+    return n;
+}
+
+std::optional<size_t> CFind::FirstMatchInLine(const TextPos& line, size_t from) {
+    if (options.regularExpression) {
+        if (!regexOk_) return std::nullopt;
+        RecordLines more(line.line);
+        MatchConditions cond{topOfLine_, endOfLine_, options.matchWord};
+        auto m = regex_->FindInLine(LineOf(line.line), from, &more, cond);
+        if (!m) return std::nullopt;
+        lastStart_ = m->start;
+        return m->length;
+    }
+    if (empty_ || (topOfLine_ && from > 0)) return std::nullopt;
+    const char* text = line.line->text();
+    const char* end = text + line.line->length;
+    TextPos at = line;
+    for (size_t i = from; i < line.line->length;) {
+        if (firstByte_ >= 0) {
+            const void* hit = std::memchr(text + i, firstByte_, line.line->length - i);
+            if (!hit) return std::nullopt;
+            size_t j = static_cast<size_t>(static_cast<const char*>(hit) - text);
+            // Only a character boundary counts: walk up to the byte found.
+            while (i < j) i += document::CharLength(codePage_, text + i, end);
+            if (i != j) continue;
+        }
+        at.pos = i;
+        if (auto n = MatchAt(at)) {
+            lastStart_ = i;
+            return n;
+        }
+        if (topOfLine_) return std::nullopt;
+        i += document::CharLength(codePage_, text + i, end);
+    }
+    return std::nullopt;
+}
+
+SearchOutcome CFind::Search(const TextPos& from, bool forward,
+                            const std::function<bool()>& escape) {
+    SearchOutcome out;
+    if (codePage_ == 0 || !from.line) return out;
+    TextPos line = from;
+    int lines = 0;
+    auto broken = [&] {
+        return ++lines % kEscapePollLines == 0 && escape && escape();
+    };
+    if (forward) {
+        size_t start = from.pos;
+        for (;;) {
+            if (auto n = FirstMatchInLine(line, start)) {
+                out.status = SearchStatus::Found;
+                out.match = FoundText{TextPos{line.line, line.number, lastStart_}, *n};
+                return out;
+            }
+            if (!line.line->next) return out;
+            line = TextPos{line.line->next, line.number + 1, 0};
+            start = 0;
+            if (broken()) {
+                out.status = SearchStatus::Broken;
+                return out;
+            }
+        }
+    }
+    // Backward: the character boundaries of each line, nearest first. A line is never read
+    // backwards, so its boundaries are found walking forward.
+    std::vector<size_t> starts;
+    size_t limit = from.pos;  // candidates at or before this offset
+    for (;;) {
+        starts.clear();
+        const char* text = line.line->text();
+        const char* end = text + line.line->length;
+        for (size_t i = 0; i < line.line->length && i <= limit;)
+            starts.push_back(i), i += document::CharLength(codePage_, text + i, end);
+        for (auto it = starts.rbegin(); it != starts.rend(); ++it) {
+            TextPos at{line.line, line.number, *it};
+            if (auto n = MatchAt(at)) {
+                out.status = SearchStatus::Found;
+                out.match = FoundText{at, *n};
+                return out;
+            }
+        }
+        if (!line.line->prev) return out;
+        line = TextPos{line.line->prev, line.number - 1, 0};
+        limit = line.line->length;
+        if (broken()) {
+            out.status = SearchStatus::Broken;
+            return out;
+        }
+    }
+}
+
+}  // namespace norv::search

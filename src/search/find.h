@@ -1,0 +1,106 @@
+// The search object (CFind): a search string with its options, compiled for the document's
+// encoding into a plain matcher or a regular expression, and one search over a document's lines
+// forward or backward from a position.
+//
+// The lines are read straight from the line records (the caller writes the view's line buffer
+// back first). Every line is searched with its line feed, so a pattern may run over line ends
+// into the following lines; an attempt reads at most 256 characters, so a match of 256 or more
+// characters is never found. A match counts only where it begins on a character boundary and
+// meets the word, top-of-line and end-of-line conditions.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "document/line_record.h"
+#include "search/char_reader.h"
+#include "search/find_history.h"
+#include "search/find_options.h"
+#include "search/plain_matcher.h"
+#include "search/regex.h"
+
+namespace norv::search {
+
+// A position in the text: the line record, its 1-based number and a byte offset in it.
+struct TextPos {
+    document::LineRecord* line = nullptr;
+    int number = 0;
+    size_t pos = 0;
+};
+
+struct FoundText {
+    TextPos start;
+    size_t length = 0;  // bytes; may reach into the following lines
+};
+
+enum class SearchStatus : uint8_t { Found, NotFound, Broken };
+
+struct SearchOutcome {
+    SearchStatus status = SearchStatus::NotFound;
+    FoundText match;
+};
+
+// Escape is polled once every this many lines of a search.
+inline constexpr int kEscapePollLines = 1000;
+// Characters one attempt may read.
+inline constexpr size_t kMaxMatchChars = 256;
+
+class CFind {
+  public:
+    CFind();
+    virtual ~CFind();
+    CFind(const CFind&) = delete;
+    CFind& operator=(const CFind&) = delete;
+
+    FindOptions options;
+    std::string searchString;  // as typed, with escape sequences
+
+    // Compiles the search string for a document of `codePage`; returns the compiled length
+    // (pattern characters; for a regular expression the length of its body). A regular
+    // expression that the engine refuses finds nothing.
+    virtual size_t Compile(int codePage);
+    // Starts a new match attempt of the plain matcher.
+    virtual void Reset() { plain_.Reset(); }
+    // Histories (plain data the application fills and stores).
+    virtual void AddFindHistory(FindHistory& history) const;
+    virtual void AddReplaceHistory(FindHistory& history, const std::string& replacement) const;
+    virtual std::string BuildOptions() const { return BuildOptionString(options); }
+    // Returns whether the string held N.
+    virtual bool SetOptions(std::string_view text) { return ParseOptionString(text, &options); }
+
+    // The code page the search is compiled for, or 0 before the first compile.
+    int compiledCodePage() const { return codePage_; }
+    bool compiledEmpty() const { return empty_; }
+
+    // The match that starts at `at` (a character boundary), its length in bytes.
+    std::optional<size_t> MatchAt(const TextPos& at);
+    // One search from `from` (a candidate itself) onwards or backwards. `escape` (may be null)
+    // is asked every kEscapePollLines lines; true breaks the search.
+    SearchOutcome Search(const TextPos& from, bool forward, const std::function<bool()>& escape);
+
+  private:
+    std::optional<size_t> PlainMatchAt(const TextPos& at);
+    bool Accepts(const TextPos& at, size_t length) const;
+    std::optional<size_t> FirstMatchInLine(const TextPos& line, size_t from);
+
+    PlainMatcher plain_;
+    std::unique_ptr<Regex> regex_;
+    FoldOptions fold_;
+    int codePage_ = 0;
+    bool topOfLine_ = false;
+    bool endOfLine_ = false;
+    bool empty_ = true;
+    bool regexOk_ = false;
+    int firstByte_ = -1;  // the only byte a plain match can begin with, or -1
+    size_t lastStart_ = 0;  // where FirstMatchInLine found its match
+};
+
+// The position `n` bytes after `at`, crossing line ends (clamped to the end of the text).
+TextPos AdvanceBytes(TextPos at, size_t n);
+
+}  // namespace norv::search

@@ -1,0 +1,144 @@
+// Find, FindNext/FindPrev, Mark All, GetFindWord and the replace loop over the edit views.
+//
+// FindCommands holds the Find and Replace search objects, the replacement, the histories and
+// the search state shared by every window. It works on views through their public interface;
+// the selection, the list of open windows, the Escape key and the "Replace?" question reach it
+// through FindEnvironment, which the application fills (tests fill it with simple fakes).
+//
+// A search that continues in the next window or wraps around runs on at once in the same call,
+// from the caret position itself, instead of being posted.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "editing/edit_view.h"
+#include "platform/ui.h"
+#include "search/find.h"
+#include "search/find_history.h"
+
+namespace norv::search {
+
+// The selection as the search sees it.
+struct SelectedArea {
+    bool box = false;
+    int line1 = 1;
+    size_t pos1 = 0;  // stream: byte offsets; box: display columns
+    int line2 = 1;
+    size_t pos2 = 0;
+};
+
+class FoundTextSelection {
+  public:
+    virtual ~FoundTextSelection() = default;
+    // Selects a finished stream selection; the caret goes to (line2, pos2).
+    virtual void Select(editing::CElwView& view, int line1, size_t pos1, int line2,
+                        size_t pos2) = 0;
+    virtual void Cancel(editing::CElwView& view) = 0;
+    // The view's selection with its ends ordered, or nothing.
+    virtual std::optional<SelectedArea> Area(editing::CElwView& view) = 0;
+    // Restores a selection taken from Area().
+    virtual void Restore(editing::CElwView& view, const SelectedArea& area) = 0;
+};
+
+// The document windows in window order.
+class OpenWindows {
+  public:
+    virtual ~OpenWindows() = default;
+    virtual std::vector<editing::CElwView*> Views() = 0;
+    // Makes the window of `view` the active one (restoring it when minimised).
+    virtual void Activate(editing::CElwView& view) = 0;
+};
+
+// The "Replace?" question.
+enum class ReplaceAnswer { Yes, YesToAll /* "&Yes" with Shift */, ReplaceAll, No, Cancel };
+
+struct ReplaceQuestion {
+    int line = 0;  // where the selected match begins
+    size_t pos = 0;
+};
+
+struct FindEnvironment {
+    platform::UserInterface* ui = nullptr;
+    FoundTextSelection* selection = nullptr;
+    OpenWindows* windows = nullptr;
+    // True when Escape is down or was pressed since the last call.
+    std::function<bool()> escapePressed;
+    std::function<ReplaceAnswer(const ReplaceQuestion&)> askReplace;
+    std::function<void(editing::CElwView&)> bookmarksChanged;
+    bool jumpCenter = false;  // JumpCenter
+    bool selectFind = true;   // SelectFind
+    bool silent = false;      // a script's silent mode: no message box, no beep
+    int systemCodePage = 932;
+};
+
+inline constexpr std::string_view kFindingText = "Finding ...(ESC key to break)";
+inline constexpr std::string_view kReplacedFormat = "%d words are replaced";
+// Escape is polled and the view repainted once every this many replacements.
+inline constexpr int kReplacePollCount = 10;
+
+// The editor state values a search leaves for scripts.
+inline constexpr int kStateReplaced = 1;
+inline constexpr int kStateNotFound = 4;
+
+class FindCommands : public editing::FindStringSource {
+  public:
+    explicit FindCommands(FindEnvironment& env) : env_(env) {}
+
+    CFind find;
+    CFind replace;
+    std::string replacement;  // as typed, with escape sequences
+    FindHistories histories;
+    int stateValue = 0;
+
+    // Find, FindForward, FindBackward: `markAll` is the dialog's "Mark A&ll" or N in a script's
+    // options. Returns whether anything was found.
+    bool Find(editing::CElwView& view, std::string_view searchString, const FindOptions& options,
+              bool forward, bool markAll);
+    // The same with a script's or macro's option string.
+    bool FindWithOptionString(editing::CElwView& view, std::string_view searchString,
+                              std::string_view optionString, bool forward);
+    bool FindNext(editing::CElwView& view) { return Repeat(view, true); }
+    bool FindPrev(editing::CElwView& view) { return Repeat(view, false); }
+    // Replace and ReplAgain: the replace loop with the Replace object; `all` replaces without
+    // asking. Returns the number of replacements.
+    int Replace(editing::CElwView& view, bool all);
+    int ReplaceWith(editing::CElwView& view, std::string_view searchString,
+                    std::string_view replacementText, const FindOptions& options, bool all);
+    void GetFindWord(editing::CElwView& view);
+
+    // Whether GetFindWord set the string (the Find dialog then keeps it); the dialog clears it.
+    bool keepFindString = false;
+
+    // FindStringSource
+    std::string FindString() const override { return find.searchString; }
+
+  private:
+    bool Repeat(editing::CElwView& view, bool forward);
+    bool RunFind(editing::CElwView& view, bool forward, bool markAll);
+    int MarkAll(editing::CElwView& view, bool forward, bool* broken);
+    void Compiled(CFind& f, editing::CElwView& view);
+    std::optional<TextPos> Step(editing::CElwView& view, bool forward, bool textStartStays = true);
+    TextPos Caret(editing::CElwView& view);
+    void ShowFound(editing::CElwView& view, const FoundText& m);
+    void Center(editing::CElwView& view);
+    editing::CElwView* NextWindow(editing::CElwView& view, bool forward);
+    void Status(std::string_view text);
+    void NotFound();
+    bool Escape() { return env_.escapePressed && env_.escapePressed(); }
+
+    FindEnvironment& env_;
+    // The search state of the program.
+    document::CElwDoc* startDoc_ = nullptr;
+    int wrapState_ = 0;  // 0 none, 1 wrapped to the top, 2 wrapped to the end
+    bool fromCaret_ = false;
+    bool markAllOn_ = false;
+    int replaceCount_ = 0;
+    bool replaceAll_ = false;
+};
+
+}  // namespace norv::search
