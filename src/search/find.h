@@ -76,6 +76,9 @@ class CFind {
     // The code page the search is compiled for, or 0 before the first compile.
     int compiledCodePage() const { return codePage_; }
     bool compiledEmpty() const { return empty_; }
+    // The line conditions in force: the options, or a "^" / "$" taken off a regular expression.
+    bool topOfLine() const { return topOfLine_; }
+    bool endOfLine() const { return endOfLine_; }
 
     // The match that starts at `at` (a character boundary), its length in bytes.
     std::optional<size_t> MatchAt(const TextPos& at);

@@ -115,10 +115,9 @@ int FindCommands::Replace(CElwView& start, bool all) {
                 seenInside = true;
             }
             const bool zeroLength = m.length == 0;
-            const bool anchored = replace.compiledEmpty() || zeroLength;
-            if (zeroLength && (!(find.options.matchTopOfLine || find.options.matchEndOfLine ||
-                                 anchored) ||
-                               text.empty()))
+            // Only a line condition moves a zero-length match on after it has been replaced;
+            // any other would be found again at the same place.
+            if (zeroLength && (!(replace.topOfLine() || replace.endOfLine()) || text.empty()))
                 break;
             if (!replaceAll_) {
                 ShowFound(*view, m);
