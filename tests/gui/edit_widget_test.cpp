@@ -13,6 +13,8 @@
 #include "editing/edit_view.h"
 #include "gui/gui_test_support.h"
 #include "platform/headless/headless_ui.h"
+#include "app/settings.h"
+#include "platform/qt/display_settings.h"
 #include "platform/qt/edit_widget.h"
 #include "platform/qt/text_bridge.h"
 #include "support/temp_dir.h"
@@ -138,6 +140,49 @@ TEST(EditWidget, ScreenshotOfShiftJisWithLineNumbersAndRuler) {
     EXPECT_EQ(v.doc->code, document::TextCode::Ansi);
     // The long line wraps into more than one display row.
     EXPECT_GT(v.view->totalRows(), v.doc->lineCount());
+}
+
+// The colours of the settings reach the screen: the text background, the ruler's and the line
+// numbers' backgrounds; white backgrounds mean the system's colour.
+TEST(EditWidget, BackgroundsComeFromTheSettings) {
+    static const struct {
+        const char* name;
+        const char* back;
+        const char* rulerBack;
+        const char* numberBack;
+        bool numbers;
+    } kCases[] = {
+        {"coloured", "000 000 064", "000 128 000", "128 000 000", true},
+        {"white means the system's colour", "255 255 255", "192 192 192", "255 255 255", true},
+        {"no line-number column", "010 020 030", "192 192 192", "128 000 000", false},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        app::Settings settings(932);
+        settings.Set(app::Key::BackColor, c.back);
+        settings.Set(app::Key::GbakColor, c.rulerBack);
+        settings.Set(app::Key::LBakColor, c.numberBack);
+        settings.Set(app::Key::LineNumber, c.numbers ? 1 : 0);
+        const DisplayOptions display = DisplayOptionsFrom(settings);
+        Viewer v("a\r\n", CodeChoice::Default, display);
+        const QImage img = v.Grab();
+        EditWidget& w = *v.widget;
+        const QColor system = w.palette().color(QPalette::Base);
+        auto colour = [](const char* text) {
+            const app::ColourValue value = app::ParseColour(text);
+            return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
+        };
+        auto systemOr = [&](const char* text) {
+            return colour(text) == QColor(255, 255, 255) ? system : colour(text);
+        };
+        EXPECT_EQ(QColor(img.pixel(w.CellRect(3, 30).center())), systemOr(c.back));
+        EXPECT_EQ(QColor(img.pixel(w.textLeft() + 5, 1)), colour(c.rulerBack));
+        if (c.numbers) {
+            EXPECT_EQ(QColor(img.pixel(2, w.CellRect(3, 0).center().y())), systemOr(c.numberBack));
+        } else {
+            EXPECT_LT(w.textLeft(), w.cellWidth());
+        }
+    }
 }
 
 }  // namespace

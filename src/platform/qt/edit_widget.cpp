@@ -196,7 +196,8 @@ void EditWidget::paintEvent(QPaintEvent*) {
     UpdateWindowSize();
     if (options_.lineNumber) {
         p.fillRect(QRect(0, 0, textLeft() - kTextMargin, viewport()->height()),
-                   options_.colors.lineNumberBack);
+                   SystemOr(options_.colors.lineNumberBack, QColor(255, 255, 255),
+                            palette().color(QPalette::Base)));
     }
     std::vector<editing::CElwView::Row> rows = view_->VisibleRows();
     for (size_t i = 0; i < rows.size(); ++i) PaintRow(p, rows[i], static_cast<int>(i));

@@ -7,6 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "app/companion_files.h"
+#include "app/settings.h"
+#include "app/settings_store.h"
+#include "platform/code_page.h"
+#include "platform/file_system.h"
+#include "platform/qt/display_settings.h"
 #include "platform/qt/doc_window.h"
 #include "platform/qt/main_frame.h"
 
@@ -54,7 +60,19 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("norv"));
+    // The settings file is read when it exists; without it every key takes its default.
+    norv::platform::FileSystem& fs = norv::platform::RealFileSystem();
+    const int codePage = norv::platform::SystemCodePage();
+    norv::app::Settings settings(codePage);
+    const auto companions =
+        norv::app::CompanionFiles::Locate(fs, norv::app::CompanionEnvironment::FromProcess());
+    const std::string ini = companions.PathOf(norv::app::CompanionKind::Settings);
+    if (fs.Stat(ini)) {
+        norv::app::SettingsStore store(fs, ini, codePage);
+        settings.Load(store);
+    }
     norv::qt::MainFrame frame;
+    frame.SetDisplayOptions(norv::qt::DisplayOptionsFrom(settings));
     frame.show();
     for (const std::string& f : files) frame.OpenFile(f);
     return QApplication::exec();

@@ -188,6 +188,11 @@ void MainFrame::BuildMenus() {
     add(window, QStringLiteral("&Next Window"), QKeySequence(), [this] { mdi_->activateNextSubWindow(); }, true);
 }
 
+void MainFrame::SetDisplayOptions(const DisplayOptions& display) {
+    display_ = display;
+    for (DocWindow* w : Windows()) w->editor().SetDisplayOptions(display_);
+}
+
 void MainFrame::UpdateMenus() {
     const bool any = ActiveWindow() != nullptr;
     for (QAction* a : documentActions_) a->setEnabled(any);

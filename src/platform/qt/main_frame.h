@@ -67,6 +67,8 @@ public:
     bool QueryCloseDocument(DocWindow& w);
 
     document::DocumentEnvironment& environment() { return env_; }
+    // The display of every window, now and later.
+    void SetDisplayOptions(const DisplayOptions& display);
     platform::UserInterface& ui() const { return *ui_; }
     const QFont& editorFont() const { return font_; }
     QLabel* messageLabel() const { return message_; }

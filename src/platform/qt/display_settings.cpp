@@ -1,0 +1,48 @@
+// Settings to display options.
+#include "platform/qt/display_settings.h"
+
+namespace norv::qt {
+namespace {
+
+QColor ColourOf(const app::Settings& s, app::Key key) {
+    const app::ColourValue v = s.Colour(key);
+    return QColor(static_cast<int>(v & 0xFF), static_cast<int>((v >> 8) & 0xFF),
+                  static_cast<int>((v >> 16) & 0xFF));
+}
+
+}  // namespace
+
+DisplayOptions DisplayOptionsFrom(const app::Settings& s) {
+    using app::Key;
+    DisplayOptions d;
+    d.lineNumber = s.Flag(Key::LineNumber);
+    d.nonLogicalLine = s.Flag(Key::NonLogicalLine);
+    d.columnGauge = s.Flag(Key::ColumnGauge);
+    d.tabDisplay = s.Flag(Key::TabDisplay);
+    d.dspcDisplay = s.Flag(Key::DSpcDisplay);
+    d.crDisplay = s.Flag(Key::CRDisplay);
+    d.eofDisplay = s.Flag(Key::EOFDisplay);
+    d.showChange = s.Flag(Key::ShowChange);
+    d.underLine = s.Flag(Key::UnderLine);
+    d.boxCursor = s.Flag(Key::BoxCursor);
+    // Extra pixels per row; a negative or absurd value would make rows vanish or explode.
+    d.wideLine = std::clamp(s.Int(Key::WideLine), 0, 64);
+    DisplayColors& c = d.colors;
+    c.text = ColourOf(s, Key::TextColor);
+    c.back = ColourOf(s, Key::BackColor);
+    c.mark = ColourOf(s, Key::MarkColor);
+    c.url = ColourOf(s, Key::URLColor);
+    c.eof = ColourOf(s, Key::EOFColor);
+    c.cr = ColourOf(s, Key::CRColor);
+    c.tab = ColourOf(s, Key::TABColor);
+    c.ctrl = ColourOf(s, Key::CtrlColor);
+    c.lineNumber = ColourOf(s, Key::LnumColor);
+    c.lineNumberBack = ColourOf(s, Key::LBakColor);
+    c.ruler = ColourOf(s, Key::GaugColor);
+    c.rulerBack = ColourOf(s, Key::GbakColor);
+    c.underline = ColourOf(s, Key::UlinColor);
+    c.changed = ColourOf(s, Key::ChngColor);
+    return d;
+}
+
+}  // namespace norv::qt

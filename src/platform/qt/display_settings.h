@@ -1,0 +1,15 @@
+// The edit view's display options and colours from the program's settings.
+#pragma once
+
+#include <algorithm>
+
+#include "app/settings.h"
+#include "platform/qt/edit_widget.h"
+
+namespace norv::qt {
+
+// Colours are "red green blue" values; black text and a white background keep their meaning
+// of "the system's colour" (the widget resolves them when painting).
+DisplayOptions DisplayOptionsFrom(const app::Settings& settings);
+
+}  // namespace norv::qt
