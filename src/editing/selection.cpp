@@ -120,9 +120,27 @@ void Selection::Cancel() {
     extending_ = false;
 }
 
+void Selection::Snap(SelectionEnd& e) const {
+    // The text may have changed under an end being extended (undo while a selection is being
+    // made): an end stays inside the text and on a character start.
+    e.line = std::clamp(e.line, 1, std::max(1, view_.doc().lines().count()));
+    const LineRecord* r = RecordFrom(view_.caretLine(), view_.caretLineNumber(), e.line);
+    if (!r) return;
+    view::LineText t = view_.TextOf(r);
+    size_t q = 0;
+    while (q < t.end()) {
+        size_t len = view_.layout().CharLen(t, q);
+        if (q + len > e.pos) break;
+        q += len;
+    }
+    e.pos = q;
+}
+
 void Selection::Normalize() {
     extending_ = false;
     if (!active_) return;
+    Snap(start_);
+    Snap(end_);
     if (kind_ == SelectionKind::Box) {
         if (start_.line > end_.line) std::swap(start_.line, end_.line);
         if (start_.column > end_.column) std::swap(start_.column, end_.column);
@@ -141,6 +159,8 @@ bool Selection::StreamRange(const CElwView&, document::UndoPosition* from,
                             document::UndoPosition* to) const {
     if (!active_ || kind_ == SelectionKind::Box) return false;
     SelectionEnd a = start_, b = end_;
+    Snap(a);
+    Snap(b);
     if (std::pair(a.line, a.pos) > std::pair(b.line, b.pos)) std::swap(a, b);
     if (a.line == b.line && a.pos == b.pos) return false;
     *from = {a.line, static_cast<uint32_t>(a.pos)};

@@ -112,6 +112,7 @@ class Selection : public SelectionHooks {
 
   private:
     SelectionEnd CaretEnd() const;
+    void Snap(SelectionEnd& e) const;
     // Byte offset of a display column in a line (inside a character: its start; beyond the
     // end: the end).
     size_t PosOfColumn(int lineNumber, int column) const;
