@@ -1,0 +1,30 @@
+// The active edit view as the key dispatch sees it: its commands by identifier, with the Shift
+// state of the key handed to its selection while the command runs.
+#pragma once
+
+#include "app/key_dispatch.h"
+#include "editing/edit_view.h"
+#include "editing/selection.h"
+
+namespace norv::app {
+
+class EditViewSink : public ViewCommandSink {
+  public:
+    EditViewSink(editing::CElwView& view, editing::Selection& selection)
+        : view_(view), selection_(selection) {}
+
+    void RunViewCommand(editing::CommandId id, int keyRepeat, bool shiftSelecting) override {
+        selection_.shiftHeld = shiftSelecting;
+        view_.Execute(id, keyRepeat);
+        selection_.shiftHeld = false;
+    }
+    bool BoxSelectionActive() const override {
+        return selection_.active() && selection_.kind() == editing::SelectionKind::Box;
+    }
+
+  private:
+    editing::CElwView& view_;
+    editing::Selection& selection_;
+};
+
+}  // namespace norv::app
