@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QTabBar>
 #include <QTimer>
 
 #include <filesystem>
@@ -282,6 +283,40 @@ TEST(MainFrame, ScreenshotsOfTheFrameAndTheOpenDialog) {
     EXPECT_FALSE(frame.FileOpen());
     EXPECT_EQ(codes, CodeListLabels(932));
     EXPECT_TRUE(readOnlyBox);
+}
+
+}  // namespace
+}  // namespace norv::qt
+
+namespace norv::qt {
+namespace {
+
+TEST(MainFrame, TabStripFollowsTheWindows) {
+    norv::testing::TempDir dir;
+    platform::HeadlessUi ui;
+    MainFrame frame(&ui);
+    frame.show();
+    DocWindow* a = frame.OpenFile(dir.Write("a.txt", "aaa"));
+    DocWindow* b = frame.OpenFile(dir.Write("b.txt", "bbb"));
+    ASSERT_TRUE(a && b);
+    QTabBar* tabs = frame.tabStrip();
+    ASSERT_EQ(tabs->count(), 2);
+    EXPECT_EQ(tabs->tabText(0), QStringLiteral("a.txt"));
+    EXPECT_EQ(tabs->tabText(1), QStringLiteral("b.txt"));
+    EXPECT_EQ(tabs->currentIndex(), 1);
+
+    TypeKeys(&b->editor(), "x");
+    EXPECT_EQ(tabs->tabText(1), QStringLiteral("b.txt*"));
+
+    emit tabs->tabBarClicked(0);
+    EXPECT_EQ(frame.ActiveWindow(), a);
+    EXPECT_EQ(tabs->currentIndex(), 0);
+
+    ui.QueueAnswer(platform::kIdNo);
+    ASSERT_TRUE(frame.FileClose(*b));
+    FlushDeletes();
+    ASSERT_EQ(tabs->count(), 1);
+    EXPECT_EQ(tabs->tabText(0), QStringLiteral("a.txt"));
 }
 
 }  // namespace

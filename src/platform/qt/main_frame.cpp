@@ -10,6 +10,8 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTabBar>
+#include <QVBoxLayout>
 
 #include "document/line_heap.h"
 #include "platform/code_page.h"
@@ -46,10 +48,26 @@ QString CodeName(const document::CElwDoc& doc) {
 MainFrame::MainFrame(platform::UserInterface* ui, FileDialogs* dialogs)
     : shared_(document::ProgramLineHeap()) {
     QApplication::setApplicationDisplayName(QStringLiteral("Norv"));
-    mdi_ = new QMdiArea(this);
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    tabs_ = new QTabBar(central);
+    tabs_->setExpanding(false);
+    tabs_->setDocumentMode(true);
+    tabs_->setFocusPolicy(Qt::NoFocus);
+    mdi_ = new QMdiArea(central);
     mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    setCentralWidget(mdi_);
+    column->addWidget(tabs_);
+    column->addWidget(mdi_, 1);
+    setCentralWidget(central);
+    connect(tabs_, &QTabBar::tabBarClicked, this, [this](int index) {
+        if (index < 0) return;
+        auto* sub = static_cast<QMdiSubWindow*>(tabs_->tabData(index).value<void*>());
+        mdi_->setActiveSubWindow(sub);
+        if (auto* w = qobject_cast<DocWindow*>(sub->widget())) w->editor().setFocus();
+    });
 
     message_ = new QLabel(QString::fromLatin1(QtUserInterface::kIdleText), this);
     position_ = new QLabel(this);
@@ -85,6 +103,7 @@ MainFrame::MainFrame(platform::UserInterface* ui, FileDialogs* dialogs)
     font_ = ChooseEditorFont(QString(), kEditorPointSize);
     BuildMenus();
     connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
+        if (int i = TabOf(sub); i >= 0) tabs_->setCurrentIndex(i);
         if (sub)
             if (auto* w = qobject_cast<DocWindow*>(sub->widget())) CheckChangedOnDisk(*w);
         UpdateMenus();
@@ -316,6 +335,13 @@ DocWindow* MainFrame::AddWindow(std::unique_ptr<document::CElwDoc> doc) {
     connect(&w->editor(), &EditWidget::caretChanged, this, [this, w] {
         if (ActiveWindow() == w) UpdateStatus();
     });
+    const int tab = tabs_->addTab(QString());
+    tabs_->setTabData(tab, QVariant::fromValue(static_cast<void*>(sub)));
+    connect(sub, &QObject::destroyed, this, [this, sub] {
+        if (int i = TabOf(sub); i >= 0) tabs_->removeTab(i);
+    });
+    connect(w, &QWidget::windowTitleChanged, this, [this] { SyncTabs(); });
+    SyncTabs();
     sub->showMaximized();
     mdi_->setActiveSubWindow(sub);
     w->editor().setFocus();
@@ -323,6 +349,19 @@ DocWindow* MainFrame::AddWindow(std::unique_ptr<document::CElwDoc> doc) {
     UpdateMenus();
     UpdateStatus();
     return w;
+}
+
+int MainFrame::TabOf(const QMdiSubWindow* sub) const {
+    for (int i = 0; i < tabs_->count(); ++i)
+        if (tabs_->tabData(i).value<void*>() == sub) return i;
+    return -1;
+}
+
+void MainFrame::SyncTabs() {
+    for (int i = 0; i < tabs_->count(); ++i) {
+        auto* sub = static_cast<QMdiSubWindow*>(tabs_->tabData(i).value<void*>());
+        if (auto* w = qobject_cast<DocWindow*>(sub->widget())) tabs_->setTabText(i, w->windowTitle());
+    }
 }
 
 DocWindow* MainFrame::OpenFile(const std::string& path, document::CodeChoice choice, bool readOnly) {
@@ -335,6 +374,10 @@ DocWindow* MainFrame::OpenFile(const std::string& path, document::CodeChoice cho
 }
 
 DocWindow* MainFrame::NewFile() {
+    if (static_cast<int>(Windows().size()) >= document::kMaxDocuments) {
+        ui_->MessageBox("Cannot read more than 100 files.", platform::mb::kOk | platform::mb::kIconError);
+        return nullptr;
+    }
     auto doc = std::make_unique<document::CElwDoc>(env_);
     if (!doc->NewDocument()) return nullptr;
     doc->title = kUntitled;

@@ -21,6 +21,7 @@ class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QAction;
+class QTabBar;
 
 namespace norv::qt {
 
@@ -72,6 +73,7 @@ public:
     platform::UserInterface& ui() const { return *ui_; }
     const QFont& editorFont() const { return font_; }
     QLabel* messageLabel() const { return message_; }
+    QTabBar* tabStrip() const { return tabs_; }
 
     // DocumentHooks
     void TitleChanged(document::CElwDoc& doc) override;
@@ -91,8 +93,11 @@ private:
     void UpdateChecks();
     DocWindow* WindowOf(const document::CElwDoc& doc) const;
     DocWindow* AddWindow(std::unique_ptr<document::CElwDoc> doc);
+    int TabOf(const QMdiSubWindow* sub) const;
+    void SyncTabs();
 
     QMdiArea* mdi_ = nullptr;
+    QTabBar* tabs_ = nullptr;  // one tab per document window, in opening order
     QLabel* message_ = nullptr;
     QLabel* position_ = nullptr;
     QLabel* code_ = nullptr;
