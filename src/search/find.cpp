@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "document/char_model.h"
+#include "document/codecs.h"
 
 namespace norv::search {
 
@@ -50,6 +51,20 @@ TextPos AdvanceBytes(TextPos at, size_t n) {
     return at;
 }
 
+std::string ForDocument(std::string_view text, int fromCodePage, int documentCodePage) {
+    const bool fromUtf8 = document::IsUtf8CodePage(fromCodePage);
+    const bool toUtf8 = document::IsUtf8CodePage(documentCodePage);
+    std::string out;
+    if (fromCodePage == 0 || fromUtf8 == toUtf8) {
+        out.assign(text);
+    } else if (toUtf8) {
+        document::AnsiToUtf8(out, text, fromCodePage);
+    } else {
+        document::Utf8ToAnsi(out, text, documentCodePage);
+    }
+    return out;
+}
+
 CFind::CFind() = default;
 CFind::~CFind() = default;
 
@@ -59,8 +74,9 @@ size_t CFind::Compile(int codePage) {
     topOfLine_ = options.matchTopOfLine;
     endOfLine_ = options.matchEndOfLine;
     firstByte_ = -1;
+    const std::string pattern = ForDocument(searchString, stringCodePage, codePage);
     if (options.regularExpression) {
-        StrippedPattern p = StripAnchors(searchString, codePage);
+        StrippedPattern p = StripAnchors(pattern, codePage);
         topOfLine_ = topOfLine_ || p.topOfLine;
         endOfLine_ = endOfLine_ || p.endOfLine;
         if (!regex_) regex_ = std::make_unique<Regex>();
@@ -69,7 +85,7 @@ size_t CFind::Compile(int codePage) {
         empty_ = p.body.empty();
         return p.body.size();
     }
-    size_t n = plain_.Compile(searchString, codePage, fold_);
+    size_t n = plain_.Compile(pattern, codePage, fold_);
     empty_ = n == 0;
     // A first character that no folding can reach from another byte lets whole stretches of a
     // line be passed over with memchr.

@@ -59,6 +59,10 @@ class CFind {
 
     FindOptions options;
     std::string searchString;  // as typed, with escape sequences
+    // The code page the search string is written in; 0: the document's own. A string of another
+    // code page is converted for the document before it is compiled (its escape sequences are
+    // ASCII and pass unchanged, so "\\xHH" still stands for the byte HH of the document).
+    int stringCodePage = 0;
 
     // Compiles the search string for a document of `codePage`; returns the compiled length
     // (pattern characters; for a regular expression the length of its body). A regular
@@ -102,6 +106,10 @@ class CFind {
     int firstByte_ = -1;  // the only byte a plain match can begin with, or -1
     size_t lastStart_ = 0;  // where FirstMatchInLine found its match
 };
+
+// `text`, written in `fromCodePage` (0: already the document's), in the encoding of a document
+// of `documentCodePage`.
+std::string ForDocument(std::string_view text, int fromCodePage, int documentCodePage);
 
 // The position `n` bytes after `at`, crossing line ends (clamped to the end of the text).
 TextPos AdvanceBytes(TextPos at, size_t n);

@@ -20,6 +20,7 @@ void FindCommands::NotFound() {
 }
 
 void FindCommands::Compiled(CFind& f, CElwView& view) {
+    f.stringCodePage = env_.stringCodePage;
     f.Compile(view.doc().CodePage());
 }
 

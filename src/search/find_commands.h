@@ -74,6 +74,8 @@ struct FindEnvironment {
     bool selectFind = true;   // SelectFind
     bool silent = false;      // a script's silent mode: no message box, no beep
     int systemCodePage = 932;
+    // The code page the search and replacement strings are written in (0: each document's own).
+    int stringCodePage = 0;
 };
 
 inline constexpr std::string_view kFindingText = "Finding ...(ESC key to break)";

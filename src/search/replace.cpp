@@ -76,9 +76,11 @@ int FindCommands::Replace(CElwView& start, bool all) {
     for (;;) {
         const int cp = view->doc().CodePage();
         if (cp != textCodePage) {
-            replace.Compile(cp);
-            find.Compile(cp);
-            text = CutAtCharBoundary(editing::DecodeEscapes(replacement, cp), kFieldLimit, cp);
+            Compiled(replace, *view);
+            Compiled(find, *view);
+            text = CutAtCharBoundary(
+                editing::DecodeEscapes(ForDocument(replacement, env_.stringCodePage, cp), cp),
+                kFieldLimit, cp);
             textCodePage = cp;
         }
         std::optional<TextPos> from = stepFirst ? Step(*view, true, false) : Caret(*view);

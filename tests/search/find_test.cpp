@@ -299,3 +299,41 @@ TEST(Find, GetFindWordTakesTheWordAndEscapesIt) {
 
 }  // namespace
 }  // namespace norv::search
+
+namespace norv::search {
+namespace {
+
+// Search strings written in the system code page reach a UTF-8 document as UTF-8; escaped
+// bytes stay bytes, so a word taken from the document is found again.
+TEST(Find, StringsOfTheSystemCodePageInUtf8Documents) {
+    Fixture f(Enc::Utf8);
+    f.env.stringCodePage = 932;
+    f.ed.Load("|x あ 한 한");
+    EXPECT_TRUE(f.commands.Find(*f.ed.view, editing::testing::Encode(Enc::Sjis, "あ"), {}, true,
+                                false));
+    EXPECT_EQ(f.ed.Marked(), "x |あ 한 한");
+    f.commands.ReplaceWith(*f.ed.view, editing::testing::Encode(Enc::Sjis, "あ"),
+                           editing::testing::Encode(Enc::Sjis, "い"), {}, true);
+    EXPECT_EQ(f.ed.Marked(), "x |い 한 한");
+    f.ed.view->SetCaret(1, 8);
+    f.selection.area.reset();
+    f.commands.GetFindWord(*f.ed.view);
+    EXPECT_EQ(f.commands.find.searchString, "\\xed\\x95\\x9c");
+    f.selection.area.reset();
+    EXPECT_TRUE(f.commands.FindNext(*f.ed.view));
+    EXPECT_EQ(f.ed.Marked(), "x い 한 |한");
+}
+
+TEST(Find, JumpCenterCentresTheCaretLine) {
+    Fixture f(Enc::Ascii);
+    f.env.jumpCenter = true;
+    std::string text = "|";
+    for (int i = 0; i < 100; ++i) text += i == 60 ? "foo\n" : "x\n";
+    f.ed.Load(text);
+    EXPECT_TRUE(f.commands.Find(*f.ed.view, "foo", {}, true, false));
+    EXPECT_EQ(f.ed.view->caretLineNumber(), 61);
+    EXPECT_EQ(f.ed.view->caretScreenRow(), f.ed.view->windowRows() / 2);
+}
+
+}  // namespace
+}  // namespace norv::search
