@@ -124,6 +124,15 @@ bool SameIgnoringCase(std::string_view a, std::string_view b) {
 
 }  // namespace
 
+bool LoadStartUpKeyFile(platform::FileSystem& fs, const std::string& settingsFolder,
+                        const Settings& settings, KeyTable& table) {
+    const std::string& name = settings.Text(Key::KeyDefinition);
+    if (name.empty()) return false;
+    std::string path = settingsFolder;
+    if (!path.empty() && path.back() != '/') path += '/';
+    return LoadKeyFile(fs, path + name, table);
+}
+
 bool NoteLoadedKeyFile(Settings& settings, SettingsStore& store, const std::string& path) {
     // The setting holds a name looked for in the settings folder.
     std::string name = FileNameOf(path);

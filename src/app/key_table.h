@@ -61,6 +61,10 @@ class KeyTable {
 bool LoadKeyFile(platform::FileSystem& fs, const std::string& path, KeyTable& table);
 // Writes the table; returns 0 or the system error number.
 int SaveKeyFile(platform::FileSystem& fs, const std::string& path, const KeyTable& table);
+// At start-up, after the settings: the file named by KeyDefinition in the settings folder
+// replaces the built-in keys of the commands it names. False when there is no such file.
+bool LoadStartUpKeyFile(platform::FileSystem& fs, const std::string& settingsFolder,
+                        const Settings& settings, KeyTable& table);
 // After loading `path`: when its name differs (ignoring case) from KeyDefinition, the setting
 // takes it. Returns whether it changed.
 bool NoteLoadedKeyFile(Settings& settings, SettingsStore& store, const std::string& path);

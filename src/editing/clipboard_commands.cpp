@@ -12,9 +12,35 @@ namespace norv::editing {
 
 using document::UndoKind;
 
+namespace {
+
+// Texts above this size show the wait cursor while they are copied or pasted.
+constexpr size_t kWaitCursorBytes = 64 * 1024;
+
+class WaitCursor {
+  public:
+    WaitCursor(platform::UserInterface* ui, size_t bytes)
+        : ui_(bytes > kWaitCursorBytes ? ui : nullptr) {
+        if (ui_) ui_->BeginWaitCursor();
+    }
+    ~WaitCursor() {
+        if (ui_) ui_->EndWaitCursor();
+    }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+  private:
+    platform::UserInterface* ui_;
+};
+
+}  // namespace
+
 void ClipboardContext::ClipboardChanged() {
     if (changingFromHistory || !clipboard) return;
-    if (auto text = clipboard->Text()) history.Capture(*text);
+    if (auto text = clipboard->Text())
+        history.Capture(*text);
+    else if (ui)
+        ui->Beep();
 }
 
 std::string Selection::ToUnicode(const std::string& bytes) const {
@@ -113,7 +139,9 @@ void Selection::Copy(bool append) {
         return;
     }
     if (!ctx_.clipboard) return;
-    std::string text = ToUnicode(Block());
+    std::string block = Block();
+    WaitCursor wait(view_.shared().ui, block.size());
+    std::string text = ToUnicode(block);
     if (append) {
         auto old = ctx_.clipboard->Text();
         if (old) text.insert(0, *old);
@@ -122,6 +150,7 @@ void Selection::Copy(bool append) {
 }
 
 void Selection::PasteText(const std::string& unicode) {
+    WaitCursor wait(view_.shared().ui, unicode.size());
     if (active_) DeleteSelection(view_);
     view_.InsertText(FromUnicode(unicode));
 }

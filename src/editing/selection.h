@@ -60,8 +60,8 @@ struct ClipboardContext {
     std::function<HistoryButton(ClipboardHistoryRequest&)> historyDialog;
     // A file name handed over by a running script: the file commands take it instead of asking.
     std::optional<std::string> scriptFileName;
-    // The system code page (the clipboard's legacy text form).
-    int systemCodePage = 932;
+    // Beeps when the clipboard cannot be read at a change.
+    platform::UserInterface* ui = nullptr;
 
     // The system clipboard changed: records its text in the history, unless the history dialog
     // placed it there itself.

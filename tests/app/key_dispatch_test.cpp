@@ -217,6 +217,11 @@ TEST(KeyFile, LoadedNameBecomesTheSettingAndDuplicatesAreAsked) {
     EXPECT_FALSE(NoteLoadedKeyFile(s, store, "/x/NORV.key"));
     EXPECT_TRUE(NoteLoadedKeyFile(s, store, "/x/Mine.KEY"));
     EXPECT_EQ(s.Text(Key::KeyDefinition), "Mine.KEY");
+    KeyTable startUp;
+    EXPECT_FALSE(LoadStartUpKeyFile(fs, "/cfg", s, startUp));
+    fs.files["/cfg/Mine.KEY"] = "CsrUp F2\n";
+    EXPECT_TRUE(LoadStartUpKeyFile(fs, "/cfg", s, startUp));
+    EXPECT_EQ(KeyNameOf(startUp.key(0, 0)), "F2");
 
     KeyTable t;
     platform::HeadlessUi ui;
