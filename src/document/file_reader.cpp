@@ -88,6 +88,12 @@ void MappedFileReader::Close() {
     opened_ = false;
 }
 
+void MappedFileReader::FeedScanner(size_t from, size_t to) {
+    if (!utf8_ || utf8_->malformed()) return;
+    utf8_->Feed(buf_.data() + from, to - from, true);
+    if (sourceDone_) utf8_->Feed(nullptr, 0, false);  // a sequence open at the end is malformed
+}
+
 bool MappedFileReader::Fill(size_t want) {
     if (end_ - pos_ >= want || sourceDone_) return end_ - pos_ >= want;
     // Move what is left to the front and read behind it.
@@ -97,6 +103,7 @@ bool MappedFileReader::Fill(size_t want) {
         end_ -= pos_;
         pos_ = 0;
     }
+    size_t fedUpTo = end_;
     while (!sourceDone_ && end_ < buf_.size() && end_ - pos_ < want + blockBytes_ / 2) {
         long n = file_->Read(buf_.data() + end_, buf_.size() - end_);
         if (n < 0) {
@@ -108,6 +115,7 @@ bool MappedFileReader::Fill(size_t want) {
             end_ += static_cast<size_t>(n);
         }
     }
+    if (end_ != fedUpTo || sourceDone_) FeedScanner(fedUpTo, end_);
     return end_ - pos_ >= want;
 }
 

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "document/codecs.h"
 #include "platform/file_system.h"
 
 namespace norv::document {
@@ -56,6 +57,11 @@ public:
     // The next n bytes without consuming them (fewer at the end of the file).
     const char* Peek(size_t n, size_t* available);
     void Skip(size_t n);
+    // Runs the UTF-8 test over every byte as it is read (the stream of a file's lines, line ends
+    // included, reads as UTF-8 exactly when each of its lines does); the scanner stops looking
+    // once it has seen a malformed sequence. At the end of the file a sequence still open counts
+    // as malformed.
+    void ScanUtf8With(Utf8Scanner* scanner) { utf8_ = scanner; }
     // Reads raw bytes (for UCS-2 files): up to n bytes, 0 at the end.
     size_t ReadRaw(char* out, size_t n);
 
@@ -74,6 +80,8 @@ private:
     uint64_t escScanned_ = 0;  // file offset up to which ESC/SO was looked for
     uint64_t nextEsc_ = 0;     // file offset of the next ESC/SO (valid when < escScanned_)
     bool opened_ = false;
+    Utf8Scanner* utf8_ = nullptr;
+    void FeedScanner(size_t from, size_t to);
 };
 
 // The first CR or LF in [p, end), or end.

@@ -70,7 +70,6 @@ int DocumentLoader::FailAccess(const std::string& path, int error) {
 
 DocumentLoader::Pass DocumentLoader::LoadBytes(MappedFileReader& reader, bool convert) {
     std::vector<char> work(65539);
-    const bool testUtf8 = env_.load.utf8Read;
     ReadLine line;
     while (reader.Next(line)) {
         const char* data = line.data;
@@ -106,8 +105,6 @@ DocumentLoader::Pass DocumentLoader::LoadBytes(MappedFileReader& reader, bool co
                 if (doc_.code == TextCode::Jis) return Pass::kRestart;
             }
         }
-        if (testUtf8 && doc_.code == TextCode::Ansi && !utf8_.malformed())
-            utf8_.Feed(data, len, line.cut);
         uint8_t flags = static_cast<uint8_t>(line.kind | (line.cut ? LF_CONTINUED : 0) |
                                              (line.crcrlf ? LF_EOL_CRCRLF : 0));
         if (!doc_.lines_.AppendContent(data, len, flags)) return Pass::kNoMemory;
@@ -287,6 +284,8 @@ int DocumentLoader::Open(const std::string& pathIn) {
         default: break;
     }
 
+    // The UTF-8 test runs over the raw bytes as the reader takes them in.
+    if (env_.load.utf8Read) reader.ScanUtf8With(&utf8_);
     // Byte-order mark.
     size_t avail = 0;
     const char* head = reader.Peek(3, &avail);
@@ -314,16 +313,17 @@ int DocumentLoader::Open(const std::string& pathIn) {
 
     Pass pass;
     if (doc_.code == TextCode::Ucs2Le || doc_.code == TextCode::Ucs2Be) {
+        reader.ScanUtf8With(nullptr);
         pass = LoadUcs2(reader, doc_.code == TextCode::Ucs2Be);
     } else {
         pass = LoadBytes(reader, true);
         if (pass == Pass::kRestart) {
             // A wrong guess: read the file again exactly as it is.
             reader.Close();
+            utf8_ = Utf8Scanner();
             if (int error = reader.Open(fs, path)) return FailAccess(path, error);
             if (!doc_.lines_.Reset()) return FailNoMemory();
             doc_.code = TextCode::Ansi;
-            utf8_ = Utf8Scanner();
             euc_ = jis_ = false;
             pass = LoadBytes(reader, false);
         }
