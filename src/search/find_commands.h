@@ -70,6 +70,8 @@ struct FindEnvironment {
     std::function<bool()> escapePressed;
     std::function<ReplaceAnswer(const ReplaceQuestion&)> askReplace;
     std::function<void(editing::CElwView&)> bookmarksChanged;
+    // Paints the view now (the replace loop shows its progress every kReplacePollCount).
+    std::function<void(editing::CElwView&)> repaint;
     bool jumpCenter = false;  // JumpCenter
     bool selectFind = true;   // SelectFind
     bool silent = false;      // a script's silent mode: no message box, no beep
@@ -111,6 +113,9 @@ class FindCommands : public editing::FindStringSource {
     int Replace(editing::CElwView& view, bool all);
     int ReplaceWith(editing::CElwView& view, std::string_view searchString,
                     std::string_view replacementText, const FindOptions& options, bool all);
+    // The script built-in: N replaces without asking, and wrap around is off.
+    int ReplaceWithOptionString(editing::CElwView& view, std::string_view searchString,
+                                std::string_view replacementText, std::string_view optionString);
     void GetFindWord(editing::CElwView& view);
 
     // Whether GetFindWord set the string (the Find dialog then keeps it); the dialog clears it.

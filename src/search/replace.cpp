@@ -37,6 +37,15 @@ int FindCommands::ReplaceWith(CElwView& view, std::string_view searchString,
     return Replace(view, all);
 }
 
+int FindCommands::ReplaceWithOptionString(CElwView& view, std::string_view searchString,
+                                          std::string_view replacementText,
+                                          std::string_view optionString) {
+    FindOptions options;
+    const bool all = ParseOptionString(optionString, &options);
+    options.wrapAround = false;
+    return ReplaceWith(view, searchString, replacementText, options, all);
+}
+
 int FindCommands::Replace(CElwView& start, bool all) {
     // A read-only document would count replacements that never happen and find the same match
     // for ever.
@@ -123,7 +132,6 @@ int FindCommands::Replace(CElwView& start, bool all) {
                 break;
             if (!replaceAll_) {
                 ShowFound(*view, m);
-                Center(*view);
                 ReplaceAnswer a = env_.askReplace ? env_.askReplace(ReplaceQuestion{
                                                         m.start.number, m.start.pos})
                                                   : ReplaceAnswer::Cancel;
@@ -162,7 +170,10 @@ int FindCommands::Replace(CElwView& start, bool all) {
                     view->SetCaret(c.number + 1, 0);
                 }
             }
-            if (replaceCount_ % kReplacePollCount == 0 && Escape()) break;
+            if (replaceCount_ % kReplacePollCount == 0) {
+                if (env_.repaint) env_.repaint(*view);
+                if (Escape()) break;
+            }
             continue;
         }
         // Nothing more here.

@@ -107,10 +107,16 @@ TEST(Escape, BreaksSearchesEvery1000LinesAndReplacesEvery10) {
     FindEnvironment env;
     env.ui = &ui;
     env.escapePressed = [] { return true; };
+    int paints = 0;
+    env.repaint = [&](editing::CElwView&) { ++paints; };
     FindCommands f(env);
     // Every replacement stays: the loop stops at the poll after the tenth.
     EXPECT_EQ(f.ReplaceWith(*ed.view, "a", "b", {}, true), 10);
     EXPECT_EQ(Plain(ed), std::string(10, 'b') + std::string(15, 'a'));
+    EXPECT_EQ(paints, 1);
+    // A script's replace ignores P and takes N for "without asking".
+    EXPECT_EQ(f.ReplaceWithOptionString(*ed.view, "a", "c", "PN"), 10);
+    EXPECT_FALSE(f.replace.options.wrapAround);
 }
 
 TEST(SelectionLink, FoundTextIsSelectedAndConfinesTheReplaceLoop) {
