@@ -321,3 +321,57 @@ TEST(MainFrame, TabStripFollowsTheWindows) {
 
 }  // namespace
 }  // namespace norv::qt
+
+namespace norv::qt {
+namespace {
+
+// The closing commands end only after every save they needed has succeeded.
+TEST(MainFrame, SavingCommandsCloseOnlyWhatWasSaved) {
+    enum class Op { SaveClose, AllSave, AllSaveQuit };
+    static const struct {
+        const char* name;
+        Op op;
+        bool secondFails;  // the second document's folder is gone
+        bool result;
+        size_t windowsLeft;
+    } kCases[] = {
+        {"save&close saves and closes", Op::SaveClose, false, true, 1},
+        {"all save keeps the windows", Op::AllSave, false, true, 2},
+        {"all save reports a failure but saves the others", Op::AllSave, true, false, 2},
+        {"all save and quit closes everything", Op::AllSaveQuit, false, true, 0},
+        {"all save and quit stays when a save fails", Op::AllSaveQuit, true, false, 2},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        norv::testing::TempDir dir;
+        std::filesystem::create_directory(dir.File("one"));
+        std::filesystem::create_directory(dir.File("two"));
+        const std::string first = dir.File("one/a.txt"), second = dir.File("two/b.txt");
+        { std::ofstream(first) << "a"; }
+        { std::ofstream(second) << "b"; }
+        platform::HeadlessUi ui;
+        MainFrame frame(&ui);
+        DocWindow* a = frame.OpenFile(first);
+        DocWindow* b = frame.OpenFile(second);
+        ASSERT_TRUE(a && b);
+        TypeKeys(&a->editor(), "1");
+        TypeKeys(&b->editor(), "2");
+        if (c.secondFails) std::filesystem::remove_all(dir.File("two"));
+        bool result = false;
+        switch (c.op) {
+            case Op::SaveClose: result = frame.SaveClose(*a); break;
+            case Op::AllSave: result = frame.AllSave(); break;
+            case Op::AllSaveQuit: result = frame.AllSaveQuit(); break;
+        }
+        FlushDeletes();
+        EXPECT_EQ(result, c.result);
+        EXPECT_EQ(frame.Windows().size(), c.windowsLeft);
+        EXPECT_EQ(norv::testing::ReadFileBytes(first), "1a");
+        if (!c.secondFails && c.op != Op::SaveClose) EXPECT_EQ(norv::testing::ReadFileBytes(second), "2b");
+        for (DocWindow* w : frame.Windows())
+            EXPECT_EQ(w->doc().modified, c.secondFails && w->doc().path == second);
+    }
+}
+
+}  // namespace
+}  // namespace norv::qt

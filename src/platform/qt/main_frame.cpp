@@ -150,6 +150,10 @@ void MainFrame::BuildMenus() {
     readOnlyAction_ = add(file, QStringLiteral("Read&Only Mode"), QKeySequence(),
                           active([this](DocWindow& w) { ToggleReadOnly(w); }), true);
     readOnlyAction_->setCheckable(true);
+    add(file, QStringLiteral("Save&&Close"), QKeySequence(),
+        active([this](DocWindow& w) { SaveClose(w); }), true);
+    add(file, QStringLiteral("Save A&ll"), QKeySequence(), [this] { AllSave(); }, true);
+    add(file, QStringLiteral("Save All and &Quit"), QKeySequence(), [this] { AllSaveQuit(); }, false);
     file->addSeparator();
     add(file, QStringLiteral("E&xit"), QKeySequence(), [this] { AppExit(); }, false);
 
@@ -437,6 +441,26 @@ bool MainFrame::AppExit() {
     closing_ = true;
     close();
     return true;
+}
+
+bool MainFrame::SaveClose(DocWindow& w) {
+    w.view().Sync();
+    if (w.doc().modified && !FileSave(w, false)) return false;
+    return FileClose(w);
+}
+
+bool MainFrame::AllSave() {
+    bool all = true;
+    for (DocWindow* w : Windows()) {
+        w->view().Sync();
+        if (w->doc().modified) all = FileSave(*w, false) && all;
+    }
+    return all;
+}
+
+bool MainFrame::AllSaveQuit() {
+    if (!AllSave()) return false;
+    return AppExit();
 }
 
 void MainFrame::closeEvent(QCloseEvent* event) {

@@ -50,6 +50,13 @@ public:
     bool FileClose(DocWindow& w);
     // Closes every window (asking about each) and then the frame.
     bool AppExit();
+    // Save&Close: saves a modified document and closes its window; a failed save keeps both.
+    bool SaveClose(DocWindow& w);
+    // Saves every modified document; false when any save failed or was cancelled (the others
+    // are still saved).
+    bool AllSave();
+    // Saves every modified document and ends the program only when all of them were saved.
+    bool AllSaveQuit();
 
     // The Character Code menu (the Check Kanji Code question follows on code page 932), the
     // Return Code menu and Read&Only Mode.
