@@ -77,7 +77,6 @@ int FindCommands::Replace(CElwView& start, bool all) {
         start.SetCaret(1, 0);
     }
     Status(kFindingText);
-    bool seenInside = false;
     bool wrapped = false;
     bool stepFirst = false;
     std::string text;
@@ -101,29 +100,31 @@ int FindCommands::Replace(CElwView& start, bool all) {
             const FoundText m = r.match;
             const TextPos end = AdvanceBytes(m.start, m.length);
             if (area) {
-                bool before, after;
+                // Stream: matches before the start are passed over; the first one that reaches
+                // past the end ends the loop. Box: a match outside the columns is passed over on
+                // every line (not only before the first match inside, which would leave the
+                // matches inside the box on later lines unreplaced); the loop ends below it.
+                bool skip, past;
                 if (area->box) {
                     size_t c1 = ColumnOf(m.start, cp, view->doc().tabWidth);
                     size_t c2 = ColumnOf(end, cp, view->doc().tabWidth);
-                    before = m.start.number < area->line1 || c1 < area->pos1;
-                    after = m.start.number > area->line2 || c2 > area->pos2 ||
-                            (m.length > 0 && c1 >= area->pos2);
+                    past = m.start.number > area->line2;
+                    skip = c1 < area->pos1 || c2 > area->pos2 || (m.length > 0 && c1 >= area->pos2);
                 } else {
-                    before = m.start.number < area->line1 ||
-                             (m.start.number == area->line1 && m.start.pos < area->pos1);
-                    after = m.start.number > area->line2 ||
-                            (m.start.number == area->line2 && m.start.pos >= area->pos2) ||
-                            end.number > area->line2 ||
-                            (end.number == area->line2 && end.pos > area->pos2);
+                    skip = m.start.number < area->line1 ||
+                           (m.start.number == area->line1 && m.start.pos < area->pos1);
+                    past = m.start.number > area->line2 ||
+                           (m.start.number == area->line2 && m.start.pos >= area->pos2) ||
+                           end.number > area->line2 ||
+                           (end.number == area->line2 && end.pos > area->pos2);
+                    past = past && !skip;
                 }
-                if (after && !(before && !seenInside && m.start.number <= area->line2)) break;
-                if (before || after) {
-                    if (seenInside) break;
+                if (past) break;
+                if (skip) {
                     view->SetCaret(m.start.number, m.start.pos);
                     stepFirst = true;
                     continue;
                 }
-                seenInside = true;
             }
             const bool zeroLength = m.length == 0;
             // Only a line condition moves a zero-length match on after it has been replaced;

@@ -209,6 +209,9 @@ TEST(Replace, Loop) {
          SelectedArea{false, 3, 0, 5, 3}, "foo\nfoo\nbar\nbar\nbar\nfoo", 3},
         {"confined from a column", "|foo foo\nfoo foo\nfoo foo", "foo", "", "x",
          SelectedArea{false, 1, 2, 2, 5}, "foo x\nx foo\nfoo foo", 2},
+        // Former fault: a match left of the box after the first one inside ended the loop.
+        {"confined to a box's columns", "|a foo foo\na foo foo\nfoo foo\na foo", "foo", "", "x",
+         SelectedArea{true, 1, 2, 3, 5}, "a x foo\na x foo\nfoo foo\na foo", 2},
         {"a selection in one line does not confine", "|foo foo", "foo", "", "x",
          SelectedArea{false, 1, 0, 1, 2}, "x x", 2},
         {"grown lines move the confined end", "|a\na\na\na", "a", "", "b\\nc",
