@@ -101,8 +101,8 @@ bool Selection::Handle(CommandId id) {
             return true;
         case CommandId::EditCut:
         case CommandId::EditCutAppend:
-            Copy(id == CommandId::EditCutAppend);
-            if (!ro) DeleteSelection(view_);
+            // Text that could not be placed anywhere is not deleted.
+            if (Copy(id == CommandId::EditCutAppend) && !ro) DeleteSelection(view_);
             return true;
         case CommandId::EditPaste:
             if (!ro) Paste();
@@ -130,15 +130,15 @@ bool Selection::Handle(CommandId id) {
     }
 }
 
-void Selection::Copy(bool append) {
+bool Selection::Copy(bool append) {
     Normalize();
-    if (!active_) return;
+    if (!active_) return false;
     if (kind_ == SelectionKind::Box && !append) {
         ctx_.box.pieces = BoxPieces();
         ctx_.box.codePage = view_.layout().codePage();
-        return;
+        return true;
     }
-    if (!ctx_.clipboard) return;
+    if (!ctx_.clipboard) return false;
     std::string block = Block();
     WaitCursor wait(view_.shared().ui, block.size());
     std::string text = ToUnicode(block);
@@ -146,7 +146,7 @@ void Selection::Copy(bool append) {
         auto old = ctx_.clipboard->Text();
         if (old) text.insert(0, *old);
     }
-    ctx_.clipboard->SetText(text);
+    return ctx_.clipboard->SetText(text);
 }
 
 void Selection::PasteText(const std::string& unicode) {

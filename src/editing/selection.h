@@ -118,7 +118,8 @@ class Selection : public SelectionHooks {
     size_t PosOfColumn(int lineNumber, int column) const;
     int ColumnOfPos(const view::LineText& t, size_t pos) const;
     bool Handle(CommandId id);
-    void Copy(bool append);
+    // False when the text could not be placed on the clipboard.
+    bool Copy(bool append);
     void Paste();
     void PasteText(const std::string& unicode);
     void BoxPaste();

@@ -107,6 +107,30 @@ TEST(Selection, PasteConvertsUnicodeToTheDocument) {
     EXPECT_EQ(f.ed.Marked(), "a|b");
 }
 
+TEST(Selection, CutKeepsTheTextWhenTheClipboardCannotBeOpened) {
+    Fixture f(Enc::Ascii, "|abc");
+    f.clip.available = false;
+    f.Do({C::SelectAll, C::EditCut});
+    EXPECT_EQ(f.ed.Marked(), "abc|");
+    f.Do({C::SelectAll, C::EditCutAppend});
+    EXPECT_EQ(f.ed.Marked(), "abc|");
+    // A box goes to the box buffer, whatever the clipboard does.
+    f.Do({C::BegLine, C::BoxBegin, C::CsrRight, C::EditCut});
+    EXPECT_EQ(f.ed.Marked(), "|bc");
+    EXPECT_EQ(f.ctx.box.pieces, (std::vector<std::string>{"a"}));
+}
+
+TEST(Selection, BoxBeginTurnsAStreamSelectionIntoABox) {
+    Fixture f(Enc::Ascii, "a|bcd\nefgh\nijkl");
+    f.Shift(C::CsrDown);
+    f.Shift(C::CsrRight);
+    f.ed.view->Execute(C::BoxBegin);
+    EXPECT_EQ(f.sel->kind(), SelectionKind::Box);
+    EXPECT_EQ(f.sel->Block(), "b\rf\r");
+    f.ed.view->Execute(C::BoxBegin);
+    EXPECT_FALSE(f.sel->active());
+}
+
 TEST(Selection, SelectAllCopyAppendAndNulBytes) {
     Fixture f(Enc::Ascii, "one\ntwo|");
     // A NUL byte inside a line travels with the text.
