@@ -171,7 +171,9 @@ void Selection::BoxPaste() {
     int column = CaretEnd().column;
     int line = view_.caretLineNumber();
     bool first = true;
+    // Each piece (with the blanks and the line added for it) undoes on its own.
     for (const std::string& raw : ctx_.box.pieces) {
+        view_.StartUndoGroup();
         if (!first) {
             view_.Sync();
             if (line >= view_.doc().lines().count()) {

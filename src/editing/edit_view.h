@@ -196,6 +196,8 @@ class CElwView : public document::UndoTarget {
     std::string DeleteForward(size_t n, document::UndoKind kind);
     std::string DeleteBackward(size_t n, document::UndoKind kind);
     bool readOnly() const { return doc_.readOnly; }
+    // The records made from here on by the running command undo as a group of their own.
+    void StartUndoGroup() { recordsInCommand_ = 0; }
 
     // UndoTarget
     void PlayBack(const document::UndoRecord& r, bool restoreChanged) override;

@@ -177,6 +177,9 @@ TEST(Selection, BoxCopyLeavesTheClipboardAndPastesBeyondShortLines) {
     f.ed.view->SetCaret(3, 2);
     f.ed.view->Execute(C::BoxPaste);
     EXPECT_EQ(f.ed.Marked(), "abcd\nefgh\nijbc\nk fg|\n\nlmnop");
+    // Each piece undoes on its own.
+    f.ed.view->Execute(C::Undo);
+    EXPECT_EQ(f.ed.Marked(), "abcd\nefgh\nijbc\nk|\n\nlmnop");
     f.UndoAll();
     EXPECT_EQ(f.ed.Snapshot(), original);
 }
