@@ -7,6 +7,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
 #include <QTabBar>
 #include <QTimer>
 
@@ -372,6 +375,54 @@ TEST(MainFrame, SavingCommandsCloseOnlyWhatWasSaved) {
             EXPECT_EQ(w->doc().modified,
                       w->doc().path == second && (c.secondFails || c.op == Op::SaveClose));
     }
+}
+
+}  // namespace
+}  // namespace norv::qt
+
+namespace norv::qt {
+namespace {
+
+bool CellHasColour(const QImage& img, const QRect& r, const QColor& colour) {
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            if (QColor(img.pixel(x, y)) == colour) return true;
+    return false;
+}
+
+// Shift extends a selection that is painted, copied to the system clipboard as Unicode, and
+// text another program put there is pasted in the document's code.
+TEST(MainFrame, ShiftSelectionCopyAndPasteThroughTheSystemClipboard) {
+    norv::testing::TempDir dir;
+    platform::HeadlessUi ui;
+    MainFrame frame(&ui);
+    frame.show();
+    DocWindow* w = frame.OpenFile(dir.Write("t.txt", Iconv("CP932", "abc日本\r\nxyz")));
+    ASSERT_NE(w, nullptr);
+    EditWidget& e = w->editor();
+    for (int i = 0; i < 4; ++i) Key(&e, Qt::Key_Right, Qt::ShiftModifier);
+    ASSERT_TRUE(w->selection().active());
+
+    const QImage img = e.viewport()->grab().toImage();
+    const QColor highlight = e.palette().color(QPalette::Highlight);
+    EXPECT_TRUE(CellHasColour(img, e.CellRect(0, 0), highlight));
+    EXPECT_TRUE(CellHasColour(img, e.CellRect(0, 4), highlight));  // second half of the kanji
+    EXPECT_FALSE(CellHasColour(img, e.CellRect(0, 5), highlight));
+    EXPECT_FALSE(CellHasColour(img, e.CellRect(1, 0), highlight));
+
+    Key(&e, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("abc日"));
+
+    QGuiApplication::clipboard()->setText(QStringLiteral("貼り付け"));
+    Key(&e, Qt::Key_End, Qt::ControlModifier);
+    Key(&e, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(DocumentBytes(w->view()), Iconv("CP932", "abc日本\nxyz貼り付け"));
+
+    Key(&e, Qt::Key_Home, Qt::ControlModifier);
+    for (int i = 0; i < 3; ++i) Key(&e, Qt::Key_Right, Qt::ShiftModifier);
+    Key(&e, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(DocumentBytes(w->view()), Iconv("CP932", "日本\nxyz貼り付け"));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("abc"));
 }
 
 }  // namespace

@@ -19,11 +19,13 @@ view::LayoutOptions LayoutFor(const document::CElwDoc& doc, view::LayoutOptions 
 }  // namespace
 
 DocWindow::DocWindow(MainFrame& frame, std::unique_ptr<document::CElwDoc> doc,
-                     editing::EditorShared& shared, const QFont& font,
-                     const DisplayOptions& display)
-    : frame_(frame), shared_(shared), doc_(std::move(doc)) {
+                     editing::EditorShared& shared, editing::ClipboardContext& clipboard,
+                     const QFont& font, const DisplayOptions& display)
+    : frame_(frame), shared_(shared), clipboard_(clipboard), doc_(std::move(doc)) {
     view_ = std::make_unique<editing::CElwView>(*doc_, doc_->undo, shared, LayoutFor(*doc_));
+    selection_ = std::make_unique<editing::Selection>(*view_, clipboard_);
     editor_ = new EditWidget(*view_, font, display, this);
+    editor_->SetSelection(selection_.get());
     auto* box = new QVBoxLayout(this);
     box->setContentsMargins(0, 0, 0, 0);
     box->addWidget(editor_);
@@ -35,6 +37,7 @@ DocWindow::~DocWindow() {
     // The widget refers to the view, and the view to the document.
     delete editor_;
     editor_ = nullptr;
+    selection_.reset();
     view_.reset();
     doc_.reset();
 }
@@ -60,8 +63,12 @@ void DocWindow::RunReplacingLines(const std::function<void()>& op) {
         doc_->undo.MarkSaved();
         auto fresh = std::make_unique<editing::CElwView>(*doc_, doc_->undo, shared_,
                                                          LayoutFor(*doc_, view_->layout().options()));
+        editor_->SetSelection(nullptr);
+        selection_.reset();
         editor_->SetView(*fresh);
         view_ = std::move(fresh);  // the old view touches none of the old records on its way out
+        selection_ = std::make_unique<editing::Selection>(*view_, clipboard_);
+        editor_->SetSelection(selection_.get());
     }
     editor_->SetPaused(false);
     UpdateWindowTitle();

@@ -9,6 +9,7 @@
 
 #include "document/document.h"
 #include "editing/edit_view.h"
+#include "editing/selection.h"
 #include "platform/qt/edit_widget.h"
 
 namespace norv::qt {
@@ -21,12 +22,14 @@ class DocWindow : public QWidget {
 public:
     // `doc` is loaded (or new); the view starts at its first line.
     DocWindow(MainFrame& frame, std::unique_ptr<document::CElwDoc> doc,
-              editing::EditorShared& shared, const QFont& font, const DisplayOptions& display);
+              editing::EditorShared& shared, editing::ClipboardContext& clipboard,
+              const QFont& font, const DisplayOptions& display);
     ~DocWindow() override;
 
     document::CElwDoc& doc() const { return *doc_; }
     editing::CElwView& view() const { return *view_; }
     EditWidget& editor() const { return *editor_; }
+    editing::Selection& selection() const { return *selection_; }
 
     // The layout follows the document's character model and tab width.
     void ApplyLayout();
@@ -43,8 +46,10 @@ protected:
 private:
     MainFrame& frame_;
     editing::EditorShared& shared_;
+    editing::ClipboardContext& clipboard_;
     std::unique_ptr<document::CElwDoc> doc_;
     std::unique_ptr<editing::CElwView> view_;
+    std::unique_ptr<editing::Selection> selection_;  // attached to view_, goes before it
     EditWidget* editor_ = nullptr;
 };
 

@@ -62,8 +62,25 @@ const KeyBinding kProvisionalKeys[] = {
     {Qt::Key_Tab, Qt::NoModifier, CommandId::InsertTab},
     {Qt::Key_Insert, Qt::NoModifier, CommandId::ModeInsert},
     {Qt::Key_Z, Qt::ControlModifier, CommandId::Undo},
+    {Qt::Key_C, Qt::ControlModifier, CommandId::EditCopy},
+    {Qt::Key_X, Qt::ControlModifier, CommandId::EditCut},
+    {Qt::Key_V, Qt::ControlModifier, CommandId::EditPaste},
+    {Qt::Key_A, Qt::ControlModifier, CommandId::SelectAll},
     {Qt::Key_Y, Qt::ControlModifier, CommandId::Redo},
 };
+
+// Caret moves that extend a selection when Shift is held.
+bool IsCaretMove(CommandId id) {
+    switch (id) {
+        case CommandId::CsrLeft: case CommandId::CsrRight: case CommandId::CsrUp:
+        case CommandId::CsrDown: case CommandId::WordLeft: case CommandId::WordRight:
+        case CommandId::BegLine: case CommandId::EndLine: case CommandId::TextTop:
+        case CommandId::TextBot: case CommandId::PageUp: case CommandId::PageDown:
+            return true;
+        default:
+            return false;
+    }
+}
 
 bool IsDoubleByteSpace(int codePage, std::string_view ch) {
     return codePage == 932 ? ch == "\x81\x40" : ch == "\xE3\x80\x80";
@@ -255,6 +272,19 @@ void EditWidget::PaintRow(QPainter& p, const editing::CElwView::Row& row, int sc
     const QColor textColor = marked ? colors.mark : TextColor();
     const int left = view_->leftColumn();
     const int maxColumn = left + view_->windowColumns() + 2;
+    const bool anySelection = selection_ && selection_->active();
+    // The column in the logical line, for box selections (rows after the first continue it).
+    int lineColumn = 0;
+    if (anySelection && row.index > 0) {
+        const view::LineText whole = view_->TextOf(row.line);
+        for (size_t k = 0; k < row.start;) {
+            const size_t n = layout.CharLen(whole, k);
+            lineColumn = layout.Advance(whole, k, n, lineColumn);
+            k += n;
+        }
+    }
+    const QColor highlight = palette().color(QPalette::Highlight);
+    const QColor highlightedText = palette().color(QPalette::HighlightedText);
     int col = 0;
     size_t i = 0;
     while (i < row.text.size() && col < maxColumn) {
@@ -262,6 +292,9 @@ void EditWidget::PaintRow(QPainter& p, const editing::CElwView::Row& row, int sc
         const int next = layout.Advance(t, i, len, col);
         const uint8_t b = t[i];
         const QRect cell = CellRect(screenRow, col, next - col);
+        const bool selected = anySelection && Selected(row.lineNumber, row.start + i, lineColumn);
+        lineColumn += next - col;
+        if (selected && col >= left) p.fillRect(cell, highlight);
         if (col >= left) {
             if (b == '\t') {
                 if (options_.tabDisplay) {
@@ -279,7 +312,7 @@ void EditWidget::PaintRow(QPainter& p, const editing::CElwView::Row& row, int sc
                         p.drawRect(cell.adjusted(2, 3, -3, -3));
                     }
                 } else {
-                    p.setPen(textColor);
+                    p.setPen(selected ? highlightedText : textColor);
                     p.drawText(QPoint(cell.left(), baseline), BytesToQString(codePage, ch));
                 }
             }
@@ -292,6 +325,8 @@ void EditWidget::PaintRow(QPainter& p, const editing::CElwView::Row& row, int sc
     const bool lastRowOfLine = row.end >= view_->TextOf(row.line).end();
     if (lastRowOfLine && col >= left) {
         const QRect cell = CellRect(screenRow, col);
+        if (anySelection && Selected(row.lineNumber, row.start + row.text.size(), lineColumn))
+            p.fillRect(cell, highlight);
         if (!row.line->next) {
             if (options_.eofDisplay) {
                 p.setPen(colors.eof);
@@ -302,6 +337,20 @@ void EditWidget::PaintRow(QPainter& p, const editing::CElwView::Row& row, int sc
             p.drawText(QPoint(cell.left(), baseline), QStringLiteral("\u2193"));
         }
     }
+}
+
+bool EditWidget::Selected(int lineNumber, size_t pos, int column) const {
+    editing::SelectionEnd a = selection_->start();
+    editing::SelectionEnd b = selection_->end();
+    if (b.line < a.line || (b.line == a.line && b.pos < a.pos)) std::swap(a, b);
+    if (lineNumber < a.line || lineNumber > b.line) return false;
+    if (selection_->kind() == editing::SelectionKind::Box) {
+        const auto [c1, c2] = std::minmax(a.column, b.column);
+        return column >= c1 && column < c2;
+    }
+    if (lineNumber == a.line && pos < a.pos) return false;
+    if (lineNumber == b.line && pos >= b.pos) return false;
+    return true;
 }
 
 void EditWidget::PaintCaret(QPainter& p) {
@@ -344,6 +393,16 @@ void EditWidget::resizeEvent(QResizeEvent* event) {
 
 void EditWidget::keyPressEvent(QKeyEvent* event) {
     keyRepeat_ = event->isAutoRepeat() ? keyRepeat_ + 1 : 0;
+    if (event->modifiers() & Qt::ShiftModifier) {
+        const std::optional<CommandId> move =
+            ProvisionalKeyCommand(event->key(), event->modifiers() & ~Qt::ShiftModifier);
+        if (move && IsCaretMove(*move)) {
+            if (selection_) selection_->shiftHeld = true;
+            RunCommand(*move, keyRepeat_);
+            if (selection_) selection_->shiftHeld = false;
+            return;
+        }
+    }
     if (std::optional<CommandId> id = ProvisionalKeyCommand(event->key(), event->modifiers())) {
         RunCommand(*id, keyRepeat_);
         return;

@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "editing/edit_view.h"
+#include "editing/selection.h"
 
 namespace norv::qt {
 
@@ -64,6 +65,8 @@ public:
     // While the document's lines are being replaced the widget neither paints text nor takes
     // input: the view may point at records that no longer exist.
     void SetPaused(bool paused);
+    // The selection painted and extended with Shift (may be null).
+    void SetSelection(editing::Selection* selection) { selection_ = selection; }
     const DisplayOptions& displayOptions() const { return options_; }
     void SetDisplayOptions(const DisplayOptions& options);
 
@@ -108,10 +111,14 @@ private:
     void PaintRuler(QPainter& p);
     void PaintRow(QPainter& p, const editing::CElwView::Row& row, int screenRow);
     void PaintCaret(QPainter& p);
+    // Whether the character at byte `pos` (display column `column` of its logical line) of line
+    // `lineNumber` is selected; `pos` at the line end asks about the line end.
+    bool Selected(int lineNumber, size_t pos, int column) const;
     QColor TextColor() const;
     QColor BackColor() const;
 
     editing::CElwView* view_;
+    editing::Selection* selection_ = nullptr;
     bool paused_ = false;
     QFont font_;
     DisplayOptions options_;

@@ -15,6 +15,7 @@
 
 #include "document/line_heap.h"
 #include "platform/code_page.h"
+#include "platform/file_system.h"
 #include "platform/paths.h"
 #include "platform/qt/code_display.h"
 #include "platform/qt/doc_window.h"
@@ -99,6 +100,9 @@ MainFrame::MainFrame(platform::UserInterface* ui, FileDialogs* dialogs)
     env_.hooks = this;
     env_.status = this;
     shared_.ui = ui_;
+    clipboardContext_.clipboard = &clipboard_;
+    clipboardContext_.files = &platform::RealFileSystem();
+    clipboard_.changed = [this] { clipboardContext_.ClipboardChanged(); };
 
     font_ = ChooseEditorFont(QString(), kEditorPointSize);
     BuildMenus();
@@ -162,6 +166,15 @@ void MainFrame::BuildMenus() {
         active([](DocWindow& w) { w.editor().RunCommand(CommandId::Undo); }), true);
     add(edit, QStringLiteral("&Redo"), QKeySequence(),
         active([](DocWindow& w) { w.editor().RunCommand(CommandId::Redo); }), true);
+    edit->addSeparator();
+    add(edit, QStringLiteral("Cu&t"), QKeySequence(),
+        active([](DocWindow& w) { w.editor().RunCommand(CommandId::EditCut); }), true);
+    add(edit, QStringLiteral("&Copy"), QKeySequence(),
+        active([](DocWindow& w) { w.editor().RunCommand(CommandId::EditCopy); }), true);
+    add(edit, QStringLiteral("&Paste"), QKeySequence(),
+        active([](DocWindow& w) { w.editor().RunCommand(CommandId::EditPaste); }), true);
+    add(edit, QStringLiteral("Select &All"), QKeySequence(),
+        active([](DocWindow& w) { w.editor().RunCommand(CommandId::SelectAll); }), true);
 
     using document::EolMode;
     using document::TextCode;
@@ -333,7 +346,7 @@ DocWindow* MainFrame::WindowOf(const document::CElwDoc& doc) const {
 }
 
 DocWindow* MainFrame::AddWindow(std::unique_ptr<document::CElwDoc> doc) {
-    auto* w = new DocWindow(*this, std::move(doc), shared_, font_, display_);
+    auto* w = new DocWindow(*this, std::move(doc), shared_, clipboardContext_, font_, display_);
     QMdiSubWindow* sub = mdi_->addSubWindow(w);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     connect(&w->editor(), &EditWidget::caretChanged, this, [this, w] {

@@ -12,8 +12,10 @@
 
 #include "document/document.h"
 #include "editing/edit_view.h"
+#include "editing/selection.h"
 #include "platform/qt/edit_widget.h"
 #include "platform/qt/file_dialogs.h"
+#include "platform/qt/qt_clipboard.h"
 #include "platform/status.h"
 #include "platform/ui.h"
 
@@ -115,6 +117,8 @@ private:
     FileDialogs* dialogs_ = nullptr;
     document::DocumentEnvironment env_;
     editing::EditorShared shared_;
+    QtClipboard clipboard_;
+    editing::ClipboardContext clipboardContext_;
     QFont font_;
     DisplayOptions display_;
     std::vector<QAction*> documentActions_;  // enabled only with a document window
