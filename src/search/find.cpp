@@ -92,7 +92,14 @@ size_t CFind::Compile(int codePage) {
     if (n > 0 && !options.ignoreMbcs) {
         CharCode c = plain_.codes().front();
         bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-        if (c < 0x80 && !(options.ignoreCase && letter)) firstByte_ = static_cast<int>(c);
+        char bytes[4];
+        if (options.ignoreCase && letter) {
+            // Either case may begin a match.
+        } else if (c < 0x80) {
+            firstByte_ = static_cast<int>(c);
+        } else if (c < kRawByteBase && EncodeChar(fold_.encoding, c, bytes) > 0) {
+            firstByte_ = static_cast<uint8_t>(bytes[0]);
+        }
     }
     return n;
 }

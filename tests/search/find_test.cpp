@@ -99,6 +99,7 @@ TEST(Find, OneSearchLeavesTheCaretAtTheMatch) {
         {"full-width needs Z", Enc::Sjis, "|xx ABC", "ＡＢＣ", "", true, nullptr},
         // Former fault: folding the trail byte 0x61 of this katakana turned it into "ア".
         {"ignore case leaves trail bytes", Enc::Sjis, "|xア", "ヂ", "I", true, nullptr},
+        {"lead byte also seen as a trail byte", Enc::Sjis, "|xャア", "ア", "", true, "xャ|ア"},
         {"sjis text", Enc::Sjis, "|あいう表示", "表示", "", true, "あいう|表示"},
         {"utf8 question mark only matches itself", Enc::Utf8, "|x 한 ?", "?", "", true,
          "x 한 |?"},
