@@ -2,6 +2,7 @@
 #include "search/find_commands.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "document/char_model.h"
 #include "editing/word_classes.h"
@@ -224,6 +225,80 @@ bool FindCommands::RunFind(CElwView& start, bool forward, bool markAll) {
     }
     NotFound();
     return false;
+}
+
+std::string FindCommands::WordAtCaret(CElwView& view) {
+    TextPos at = Caret(view);
+    const int cp = view.doc().CodePage();
+    std::string_view text(at.line->text(), at.line->contentLength());
+    if (document::IsUtf8CodePage(cp) || at.pos >= text.size()) {
+        // Only ASCII words are taken from UTF-8 text.
+        auto word = [&](size_t i) {
+            auto b = static_cast<uint8_t>(text[i]);
+            return b < 0x80 && (std::isalnum(b) || b == '_');
+        };
+        if (at.pos >= text.size() || !word(at.pos)) return {};
+        size_t a = at.pos, b = at.pos;
+        while (a > 0 && word(a - 1)) --a;
+        while (b < text.size() && word(b)) ++b;
+        return EscapeForField(text.substr(a, b - a), cp, env_.systemCodePage);
+    }
+    // The run of characters of one class around the caret. The line is walked from its start
+    // (a trail byte can look like a lead byte) and its characters' classes noted.
+    editing::WordClasses classes;
+    struct Char {
+        size_t start;
+        editing::WordClass cls;
+    };
+    std::vector<Char> chars;
+    size_t caretChar = 0;
+    for (size_t i = 0; i < text.size();) {
+        size_t n = editing::CharLengthAt(cp, text, i);
+        auto b = static_cast<uint8_t>(text[i]);
+        auto code = n == 2 ? static_cast<uint16_t>(b << 8 | static_cast<uint8_t>(text[i + 1]))
+                           : static_cast<uint16_t>(b);
+        if (i <= at.pos) caretChar = chars.size();
+        chars.push_back(Char{i, classes.ClassOf(code)});
+        i += n;
+    }
+    const editing::WordClass cls = chars[caretChar].cls;
+    if (cls == editing::WordClass::AnkDelimiter || cls == editing::WordClass::DbcsDelimiter)
+        return {};
+    size_t a = caretChar, b = caretChar + 1;
+    while (a > 0 && chars[a - 1].cls == cls) --a;
+    while (b < chars.size() && chars[b].cls == cls) ++b;
+    const size_t end = b < chars.size() ? chars[b].start : text.size();
+    return EscapeForField(text.substr(chars[a].start, end - chars[a].start), cp,
+                          env_.systemCodePage);
+}
+
+bool FindCommands::FindCommand(CElwView& view) {
+    FindDialogRequest r;
+    r.searchString = keepFindString ? find.searchString : WordAtCaret(view);
+    if (r.searchString.empty()) r.searchString = find.searchString;
+    r.options = find.options;
+    r.forward = find.options.direction != 0;
+    r.history = &histories.find;
+    keepFindString = false;
+    if (!env_.findDialog || !env_.findDialog(r)) return false;
+    if (r.saveOptions && env_.saveOptions) env_.saveOptions(kFindOptionKey, BuildOptionString(r.options));
+    return Find(view, r.searchString, r.options, r.forward, r.markAll);
+}
+
+int FindCommands::ReplaceCommand(CElwView& view) {
+    ReplaceDialogRequest r;
+    r.searchString = keepFindString ? replace.searchString : WordAtCaret(view);
+    if (r.searchString.empty()) r.searchString = replace.searchString;
+    r.replacement = replacement;
+    r.options = replace.options;
+    r.findHistory = &histories.find;
+    r.replaceHistory = &histories.replace;
+    keepFindString = false;
+    if (!env_.replaceDialog || !env_.replaceDialog(r)) return 0;
+    if (r.saveOptions && env_.saveOptions) env_.saveOptions(kReplOptionKey, BuildOptionString(r.options));
+    replace.searchString = r.searchString;
+    replace.AddFindHistory(histories.find);
+    return ReplaceWith(view, r.searchString, r.replacement, r.options, r.all);
 }
 
 void FindCommands::GetFindWord(CElwView& view) {

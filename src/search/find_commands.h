@@ -62,7 +62,37 @@ struct ReplaceQuestion {
     size_t pos = 0;
 };
 
+// The Find dialog: filled with the word at the caret (or the string GetFindWord set) and the
+// Find object's options; the front end shows it and returns false when it is cancelled.
+struct FindDialogRequest {
+    std::string searchString;
+    FindOptions options;
+    const FindHistory* history = nullptr;  // choosing an entry restores its options
+    bool forward = true;       // the direction buttons
+    bool markAll = false;      // "Mark A&ll" was pressed
+    bool saveOptions = false;  // "&Save Options"
+};
+
+// The Replace dialog.
+struct ReplaceDialogRequest {
+    std::string searchString;
+    std::string replacement;
+    FindOptions options;
+    const FindHistory* findHistory = nullptr;
+    const FindHistory* replaceHistory = nullptr;
+    bool all = false;          // "Replace &All" instead of asking for each match
+    bool saveOptions = false;  // "Save &Options"
+};
+
+// The settings keys the dialogs save their options under.
+inline constexpr std::string_view kFindOptionKey = "FindOption";
+inline constexpr std::string_view kReplOptionKey = "ReplOption";
+
 struct FindEnvironment {
+    std::function<bool(FindDialogRequest&)> findDialog;
+    std::function<bool(ReplaceDialogRequest&)> replaceDialog;
+    // Writes an option string to the settings (section "Settings").
+    std::function<void(std::string_view key, std::string_view options)> saveOptions;
     platform::UserInterface* ui = nullptr;
     FoundTextSelection* selection = nullptr;
     OpenWindows* windows = nullptr;
@@ -106,6 +136,9 @@ class FindCommands : public editing::FindStringSource {
     // The same with a script's or macro's option string.
     bool FindWithOptionString(editing::CElwView& view, std::string_view searchString,
                               std::string_view optionString, bool forward);
+    // The Find and Replace commands: the dialog, then the search or the replace loop.
+    bool FindCommand(editing::CElwView& view);
+    int ReplaceCommand(editing::CElwView& view);
     bool FindNext(editing::CElwView& view) { return Repeat(view, true); }
     bool FindPrev(editing::CElwView& view) { return Repeat(view, false); }
     // Replace and ReplAgain: the replace loop with the Replace object; `all` replaces without
@@ -125,6 +158,7 @@ class FindCommands : public editing::FindStringSource {
     std::string FindString() const override { return find.searchString; }
 
   private:
+    std::string WordAtCaret(editing::CElwView& view);
     bool Repeat(editing::CElwView& view, bool forward);
     bool RunFind(editing::CElwView& view, bool forward, bool markAll);
     int MarkAll(editing::CElwView& view, bool forward, bool* broken);

@@ -341,3 +341,42 @@ TEST(Find, JumpCenterCentresTheCaretLine) {
 
 }  // namespace
 }  // namespace norv::search
+
+namespace norv::search {
+namespace {
+
+TEST(Find, TheDialogOpensWithTheWordAtTheCaret) {
+    static const struct {
+        Enc enc;
+        const char* text;
+        const char* word;
+    } kCases[] = {
+        {Enc::Ascii, "x fo|o_1 y", "foo_1"},
+        {Enc::Ascii, "x |foo", "foo"},
+        {Enc::Ascii, "x|, y", ""},
+        {Enc::Sjis, "これは表|示です", "表示"},
+        {Enc::Utf8, "한 ab|c", "abc"},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.text);
+        Fixture f(c.enc);
+        f.ed.Load(c.text);
+        std::string offered;
+        f.env.findDialog = [&](FindDialogRequest& r) {
+            offered = r.searchString;
+            r.options = Opts("G");
+            r.saveOptions = true;
+            return true;
+        };
+        std::string saved;
+        f.env.saveOptions = [&](std::string_view key, std::string_view o) {
+            saved = std::string(key) + "=" + std::string(o);
+        };
+        f.commands.FindCommand(*f.ed.view);
+        EXPECT_EQ(offered, editing::testing::Encode(c.enc, c.word));
+        EXPECT_EQ(saved, "FindOption=G");
+    }
+}
+
+}  // namespace
+}  // namespace norv::search
