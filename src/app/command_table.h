@@ -271,12 +271,12 @@ size_t GroupOf(size_t index);
 // the program (paragraph, sort and convert, bookmarks and jumps, find and replace in the view;
 // the frame's commands with the main window). Later work removes names from this list.
 inline constexpr std::string_view kCommandsHandledLater[] = {
-    "EditConvert", "EditCenter", "EditLeft", "EditRight", "EditSort", "Indent",
-    "BackInd", "AddString", "ReFormat", "DeFormat", "JumpLine", "PrevPos", "ScreenTop",
-    "ScreenBot", "TagJump",
-    "BackToTag", "OtherParen", "NextChanged", "PrevChanged", "MarkLine", "MarkCaption",
-    "NextMark", "PrevMark", "MarkList", "MarkOff", "SearchFwd", "SearchBwd", "SearchNext",
-    "SearchPrev", "Replace", "ReplAgain", "GetWord",
+    "EditConvert", "EditCenter", "EditLeft",    "EditRight",  "EditSort",   "Indent",
+    "BackInd",     "AddString",  "ReFormat",    "DeFormat",   "JumpLine",   "PrevPos",
+    "ScreenTop",   "ScreenBot",  "TagJump",     "BackToTag",  "OtherParen", "NextChanged",
+    "PrevChanged", "MarkLine",   "MarkCaption", "NextMark",   "PrevMark",   "MarkList",
+    "MarkOff",     "SearchFwd",  "SearchBwd",   "SearchNext", "SearchPrev", "Replace",
+    "ReplAgain",   "GetWord",
 };
 
 }  // namespace norv::app

@@ -107,13 +107,21 @@ inline constexpr std::array<ClassPrefix, 5> kClassPrefixes = {{
 constexpr KeyCode MakeKey(uint8_t keyClass, uint8_t key) {
     return static_cast<KeyCode>(keyClass << 8 | key);
 }
-constexpr uint8_t ClassOf(KeyCode k) { return static_cast<uint8_t>(k >> 8); }
-constexpr uint8_t KeyByteOf(KeyCode k) { return static_cast<uint8_t>(k & 0xFF); }
-constexpr bool IsAssigned(KeyCode k) { return KeyByteOf(k) != 0xFF; }
-constexpr bool IsTwoStroke(KeyCode k) { return IsAssigned(k) && ClassOf(k) < 32; }
+constexpr uint8_t ClassOf(KeyCode k) {
+    return static_cast<uint8_t>(k >> 8);
+}
+constexpr uint8_t KeyByteOf(KeyCode k) {
+    return static_cast<uint8_t>(k & 0xFF);
+}
+constexpr bool IsAssigned(KeyCode k) {
+    return KeyByteOf(k) != 0xFF;
+}
+constexpr bool IsTwoStroke(KeyCode k) {
+    return IsAssigned(k) && ClassOf(k) < 32;
+}
 
-// A key name to its code; an empty name is unassigned (kUnassignedKey). An unknown key keeps its class
-// with the low byte 0xFF (unassigned as well).
+// A key name to its code; an empty name is unassigned (kUnassignedKey). An unknown key keeps its
+// class with the low byte 0xFF (unassigned as well).
 constexpr KeyCode KeyFromName(std::string_view name) {
     if (name.empty()) return kUnassignedKey;
     uint8_t keyClass = key_class::kNone;

@@ -115,8 +115,7 @@ std::string FileNameOf(const std::string& path) {
 }
 
 bool SameIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return std::tolower(static_cast<unsigned char>(x)) ==
                       std::tolower(static_cast<unsigned char>(y));
            });
@@ -144,9 +143,9 @@ std::optional<size_t> AssignKey(KeyTable& table, size_t command, int slot, KeyCo
                                 platform::UserInterface& ui) {
     std::optional<size_t> other = table.OtherHolder(code, command);
     std::optional<size_t> removed;
-    if (other && ui.MessageBox(kDuplicateKeyText, platform::mb::kYesNo |
-                                                      platform::mb::kIconQuestion) ==
-                     platform::kIdYes) {
+    if (other &&
+        ui.MessageBox(kDuplicateKeyText, platform::mb::kYesNo | platform::mb::kIconQuestion) ==
+            platform::kIdYes) {
         for (int s = 0; s < 2; ++s)
             if (table.key(*other, s) == code) table.SetKey(*other, s, kUnassignedKey);
         removed = other;

@@ -31,7 +31,9 @@ class KeyTable {
   public:
     KeyTable();
 
-    KeyCode key(size_t command, int slot) const { return keys_[command][static_cast<size_t>(slot)]; }
+    KeyCode key(size_t command, int slot) const {
+        return keys_[command][static_cast<size_t>(slot)];
+    }
     void SetKey(size_t command, int slot, KeyCode code) {
         keys_[command][static_cast<size_t>(slot)] = code;
     }

@@ -71,8 +71,7 @@ bool Selection::Handle(CommandId id) {
                 kind_ = SelectionKind::Box;
                 // The ends become columns of their lines.
                 for (SelectionEnd* e : {&start_, &end_}) {
-                    const auto* r =
-                        RecordFrom(view_.caretLine(), view_.caretLineNumber(), e->line);
+                    const auto* r = RecordFrom(view_.caretLine(), view_.caretLineNumber(), e->line);
                     if (r) e->column = ColumnOfPos(view_.TextOf(r), e->pos);
                 }
             } else {

@@ -34,8 +34,8 @@ void ClipboardHistory::Replace(size_t index, std::string_view text) {
     if (s) *s = std::string(text);
 }
 
-std::optional<std::string> ApplyHistoryDialog(ClipboardHistory& h,
-                                              const ClipboardHistoryRequest& r, HistoryButton b) {
+std::optional<std::string> ApplyHistoryDialog(ClipboardHistory& h, const ClipboardHistoryRequest& r,
+                                              HistoryButton b) {
     if (b == HistoryButton::Cancel) return std::nullopt;
     bool chosen = r.chosen >= 0 && static_cast<size_t>(r.chosen) < r.entries.size();
     if (r.edited) {

@@ -37,16 +37,16 @@ class ClipboardHistory {
 // answers which entry was chosen and the edit field's text.
 struct ClipboardHistoryRequest {
     std::vector<std::string> entries;
-    int chosen = -1;       // index in entries, or -1
-    bool edited = false;   // the edit field was changed
-    std::string text;      // the edit field
+    int chosen = -1;      // index in entries, or -1
+    bool edited = false;  // the edit field was changed
+    std::string text;     // the edit field
 };
 
 enum class HistoryButton { Cancel, Copy, Paste };
 
 // Applies the outcome of the dialog: an edited field replaces the chosen entry or, without a
 // choice, becomes the newest entry. Returns the text to place on the clipboard for "&Paste".
-std::optional<std::string> ApplyHistoryDialog(ClipboardHistory& h,
-                                              const ClipboardHistoryRequest& r, HistoryButton b);
+std::optional<std::string> ApplyHistoryDialog(ClipboardHistory& h, const ClipboardHistoryRequest& r,
+                                              HistoryButton b);
 
 }  // namespace norv::editing

@@ -66,8 +66,7 @@ int Selection::ColumnOfPos(const view::LineText& t, size_t pos) const {
 }
 
 size_t Selection::PosOfColumn(int lineNumber, int column) const {
-    const LineRecord* r =
-        RecordFrom(view_.caretLine(), view_.caretLineNumber(), lineNumber);
+    const LineRecord* r = RecordFrom(view_.caretLine(), view_.caretLineNumber(), lineNumber);
     if (!r) return 0;
     view::LineText t = view_.TextOf(r);
     const auto& layout = view_.layout();
@@ -147,7 +146,8 @@ void Selection::Normalize() {
         if (start_.line == end_.line && start_.column == end_.column) Cancel();
         return;
     }
-    if (std::pair(start_.line, start_.pos) > std::pair(end_.line, end_.pos)) std::swap(start_, end_);
+    if (std::pair(start_.line, start_.pos) > std::pair(end_.line, end_.pos))
+        std::swap(start_, end_);
     if (start_.line == end_.line && start_.pos == end_.pos) Cancel();
 }
 

@@ -28,9 +28,9 @@ namespace norv::editing {
 enum class SelectionKind { Stream = 0, Begun = 1, Box = 2 };
 
 struct SelectionEnd {
-    int line = 1;     // logical line number
-    size_t pos = 0;   // byte offset in the line (stream ends)
-    int column = 0;   // display column in the logical line (box ends)
+    int line = 1;    // logical line number
+    size_t pos = 0;  // byte offset in the line (stream ends)
+    int column = 0;  // display column in the logical line (box ends)
 };
 
 // The pieces of the most recently copied box, one per line, in the encoding they were copied

@@ -10,7 +10,7 @@
 namespace norv::platform {
 
 class Clipboard {
-public:
+  public:
     virtual ~Clipboard() = default;
     // The text on the clipboard (UTF-8); nullopt when there is none or the clipboard cannot be
     // opened.

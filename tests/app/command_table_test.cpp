@@ -1,9 +1,10 @@
 // The command table and key names: the table walked whole, and key names both ways.
+#include "app/command_table.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
 
-#include "app/command_table.h"
 #include "app/key_names.h"
 
 namespace norv::app {
@@ -39,8 +40,8 @@ TEST(CommandTable, WalkedWhole) {
     EXPECT_EQ(CommandIndexById(0), -1);
     for (std::string_view later : kCommandsHandledLater) EXPECT_GE(CommandIndexByName(later), 0);
     // The groups start where the key dialog expects them.
-    const char* kFirst[] = {"CsrUp",    "BackSpace", "EditCopy", "RollUp",   "TextTop",
-                            "SearchFwd", "NewFile",  "Split",    "RecordKey"};
+    const char* kFirst[] = {"CsrUp",     "BackSpace", "EditCopy", "RollUp",   "TextTop",
+                            "SearchFwd", "NewFile",   "Split",    "RecordKey"};
     for (size_t g = 0; g < kCommandGroups.size(); ++g)
         EXPECT_EQ(kBuiltinCommands[kCommandGroups[g].first].name, kFirst[g]);
     EXPECT_EQ(GroupOf(static_cast<size_t>(CommandIndexByName("Nop"))), 8u);
@@ -81,11 +82,11 @@ TEST(KeyNames, BothWays) {
         {"Ctrl+[", 0x205B, nullptr},
         {"F24", 0xFF87, nullptr},
         {"LBtn", 0xFF01, nullptr},
-        {"Ctrl+1", 0x2031, nullptr},     // a digit has no table name: written as itself
+        {"Ctrl+1", 0x2031, nullptr},  // a digit has no table name: written as itself
         {"", kUnassignedKey, ""},
-        {"Nothing", 0xFFFF, ""},         // unknown: unassigned
+        {"Nothing", 0xFFFF, ""},  // unknown: unassigned
         {"Ctrl+Nothing", 0x20FF, ""},
-        {"Meta+X", 0xFFFF, ""},          // "+" without a known prefix: read whole, unknown
+        {"Meta+X", 0xFFFF, ""},  // "+" without a known prefix: read whole, unknown
         {"F1", 0xFF70, nullptr},
         {"F10", 0xFF79, nullptr},
     };

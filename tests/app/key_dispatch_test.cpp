@@ -1,7 +1,8 @@
 // Key files, key dispatch, the two-stroke menu, the function-key bar and user menus.
+#include "app/key_dispatch.h"
+
 #include <gtest/gtest.h>
 
-#include "app/key_dispatch.h"
 #include "app/key_table.h"
 #include "app/settings.h"
 #include "app/settings_store.h"
@@ -237,7 +238,9 @@ TEST(KeyFile, LoadedNameBecomesTheSettingAndDuplicatesAreAsked) {
 
 TEST(UserMenus, BuiltFromTheDataFile) {
     DataFile data;
-    data.menus[0] = {{false, "&Copy", "EditCopy"}, {true, "", ""}, {false, "Bad", "NoSuch"},
+    data.menus[0] = {{false, "&Copy", "EditCopy"},
+                     {true, "", ""},
+                     {false, "Bad", "NoSuch"},
                      {false, "&Grep", "Grep"}};
     auto m = BuildUserMenu(data, 0, 932);
     ASSERT_EQ(m.size(), 3u);

@@ -20,9 +20,9 @@ using C = CommandId;
 constexpr CommandId kMoves[] = {C::CsrUp,    C::CsrDown,   C::CsrLeft, C::CsrRight,
                                 C::WordLeft, C::WordRight, C::BegLine, C::EndLine};
 constexpr CommandId kSelectionCommands[] = {
-    C::SelectBegin, C::SelectEnd, C::BoxBegin,       C::SelectAll,     C::EditCopy,
-    C::EditCut,     C::EditPaste, C::EditCopyAppend, C::EditCutAppend, C::BoxPaste,
-    C::BackSpace,   C::DeleteChar, C::SplitLine,     C::FlushBuf};
+    C::SelectBegin, C::SelectEnd,  C::BoxBegin,       C::SelectAll,     C::EditCopy,
+    C::EditCut,     C::EditPaste,  C::EditCopyAppend, C::EditCutAppend, C::BoxPaste,
+    C::BackSpace,   C::DeleteChar, C::SplitLine,      C::FlushBuf};
 
 void RunSequence(uint32_t seed) {
     std::mt19937 rng(seed);
@@ -97,9 +97,8 @@ void RunSequence(uint32_t seed) {
 }
 
 TEST(SelectionModel, RandomSelectionEditsUndoToTheOriginal) {
-    uint32_t first = std::getenv("NORV_MODEL_SEED")
-                         ? uint32_t(std::atoi(std::getenv("NORV_MODEL_SEED")))
-                         : 1;
+    uint32_t first =
+        std::getenv("NORV_MODEL_SEED") ? uint32_t(std::atoi(std::getenv("NORV_MODEL_SEED"))) : 1;
     for (uint32_t seed = first; seed <= 600; ++seed) {
         RunSequence(seed);
         if (HasFailure()) return;

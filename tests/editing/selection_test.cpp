@@ -1,9 +1,10 @@
 // Selections and their commands: what the text, the caret, the clipboard, the box buffer, the
 // history and the files hold afterwards, and that undo gives back the original text.
+#include "editing/selection.h"
+
 #include <gtest/gtest.h>
 
 #include "edit_test_support.h"
-#include "editing/selection.h"
 #include "platform/headless/fake_clipboard.h"
 #include "platform/memory_file_system.h"
 
@@ -188,8 +189,7 @@ TEST(Selection, BoxPasteOnTheLastLineAppendsLinesAndCutDeletesTheRectangle) {
     Fixture f(Enc::Utf8, "漢字かな\na|bcdef");
     const std::string original = f.ed.Snapshot();
     // Columns 1 to 5: column 1 lies inside 漢 and means its start; the Up move lands on か.
-    f.Do({C::BoxBegin, C::CsrRight, C::CsrRight, C::CsrRight, C::CsrRight, C::CsrUp,
-          C::SelectEnd});
+    f.Do({C::BoxBegin, C::CsrRight, C::CsrRight, C::CsrRight, C::CsrRight, C::CsrUp, C::SelectEnd});
     ASSERT_TRUE(f.sel->active());
     EXPECT_EQ(f.sel->Block(), "漢字\rbcd\r");
     f.ed.view->Execute(C::EditCut);
@@ -274,8 +274,7 @@ TEST(SelectionFiles, CopyAppendAndPasteFiles) {
         {"copy truncates", "long old content", FileCommand::CopyToFile, "bc\r\nd"},
         {"append creates", nullptr, FileCommand::AppendToFile, "bc\r\nd"},
         {"append adds", "old\r\n", FileCommand::AppendToFile, "old\r\nbc\r\nd"},
-        {"append replaces an end-of-file mark", "old\x1A", FileCommand::AppendToFile,
-         "oldbc\r\nd"},
+        {"append replaces an end-of-file mark", "old\x1A", FileCommand::AppendToFile, "oldbc\r\nd"},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);

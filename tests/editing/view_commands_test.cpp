@@ -21,9 +21,9 @@ TEST(ViewCommands, EveryCommandHasAHandlerOrIsListedForLater) {
         ClipboardContext ctx;
         ctx.clipboard = &clip;
         Selection sel(*ed.view, ctx);
-        bool later = std::find(std::begin(app::kCommandsHandledLater),
-                               std::end(app::kCommandsHandledLater),
-                               c.name) != std::end(app::kCommandsHandledLater);
+        bool later =
+            std::find(std::begin(app::kCommandsHandledLater), std::end(app::kCommandsHandledLater),
+                      c.name) != std::end(app::kCommandsHandledLater);
         EXPECT_EQ(ed.view->Execute(c.id), !later);
     }
 }

@@ -13,7 +13,7 @@
 namespace norv::platform {
 
 class FakeClipboard : public Clipboard {
-public:
+  public:
     std::optional<std::string> Text() override {
         if (!available) return std::nullopt;
         return content;
