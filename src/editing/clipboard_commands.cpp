@@ -55,6 +55,29 @@ std::string Selection::FromUnicode(const std::string& text) const {
     return out;
 }
 
+namespace {
+
+// Reads a file up to the size it had when opened, so that a device file that never ends (or a
+// file growing meanwhile) cannot exhaust memory.
+bool ReadFileOfKnownSize(platform::FileSystem& fs, const std::string& path, std::string& out) {
+    int error = 0;
+    auto in = fs.OpenRead(path, &error);
+    if (!in) return false;
+    const uint64_t size = in->Size();
+    out.clear();
+    char buf[16384];
+    while (out.size() < size) {
+        size_t want = static_cast<size_t>(std::min<uint64_t>(sizeof buf, size - out.size()));
+        long n = in->Read(buf, want);
+        if (n < 0) return false;
+        if (n == 0) break;
+        out.append(buf, static_cast<size_t>(n));
+    }
+    return true;
+}
+
+}  // namespace
+
 bool Selection::Handle(CommandId id) {
     const bool ro = view_.readOnly();
     switch (id) {
@@ -230,7 +253,7 @@ void Selection::FileCommandRun(FileCommand c) {
     platform::FileSystem& fs = *ctx_.files;
     if (c == FileCommand::PasteFile) {
         std::string bytes;
-        if (platform::ReadWholeFile(fs, req.path, bytes) != 0) return;
+        if (!ReadFileOfKnownSize(fs, req.path, bytes)) return;
         if (active_) DeleteSelection(view_);
         view_.InsertText(bytes);
         return;
@@ -240,7 +263,7 @@ void Selection::FileCommandRun(FileCommand c) {
     std::string data = Block();
     std::string old;
     if (c == FileCommand::AppendToFile && fs.Stat(req.path)) {
-        if (platform::ReadWholeFile(fs, req.path, old) != 0) return;
+        if (!ReadFileOfKnownSize(fs, req.path, old)) return;
         // The new text takes the place of an end-of-file mark.
         if (!old.empty() && old.back() == '\x1A') old.pop_back();
     }

@@ -293,6 +293,12 @@ TEST(SelectionFiles, CopyAppendAndPasteFiles) {
     f.ctx.scriptFileName = "/in";
     f.ed.view->Execute(C::PasteFromFile);
     EXPECT_EQ(f.ed.Marked(), std::string("ax\ny\0z|b", 8));
+    // A device file that never ends is read up to its size (nothing), not until memory ends.
+    f.ctx.files = &platform::RealFileSystem();
+    f.ctx.scriptFileName = "/dev/zero";
+    f.ed.view->Execute(C::PasteFromFile);
+    EXPECT_EQ(f.ed.Marked(), std::string("ax\ny\0z|b", 8));
+    f.ctx.files = &f.fs;
     f.ctx.scriptFileName = "/missing";
     f.ed.view->Execute(C::PasteFromFile);
     EXPECT_EQ(f.ed.Marked(), std::string("ax\ny\0z|b", 8));
