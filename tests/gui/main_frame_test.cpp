@@ -10,6 +10,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
+#include <QMouseEvent>
 #include <QTabBar>
 #include <QTimer>
 
@@ -423,6 +424,64 @@ TEST(MainFrame, ShiftSelectionCopyAndPasteThroughTheSystemClipboard) {
     Key(&e, Qt::Key_X, Qt::ControlModifier);
     EXPECT_EQ(DocumentBytes(w->view()), Iconv("CP932", "日本\nxyz貼り付け"));
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("abc"));
+}
+
+}  // namespace
+}  // namespace norv::qt
+
+namespace norv::qt {
+namespace {
+
+void Mouse(QWidget* viewport, QEvent::Type type, QPoint at, Qt::KeyboardModifiers mods = {}) {
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent e(type, QPointF(at), QPointF(viewport->mapToGlobal(at)), Qt::LeftButton, held, mods);
+    QApplication::sendEvent(viewport, &e);
+}
+
+TEST(MainFrame, MouseClickPlacesTheCaretAndDraggingSelects) {
+    static const struct {
+        const char* name;
+        Qt::KeyboardModifiers mods;
+        editing::SelectionKind kind;
+    } kCases[] = {
+        {"stream", Qt::NoModifier, editing::SelectionKind::Stream},
+        {"box with Alt", Qt::AltModifier, editing::SelectionKind::Box},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        norv::testing::TempDir dir;
+        platform::HeadlessUi ui;
+        MainFrame frame(&ui);
+        frame.show();
+        DocWindow* w = frame.OpenFile(dir.Write("t.txt", Iconv("CP932", "日本語の文\r\nabcdef\r\nxyz")));
+        ASSERT_NE(w, nullptr);
+        EditWidget& e = w->editor();
+        QWidget* vp = e.viewport();
+        // Inside the first half of cell 3 (the second half of the second kanji): the caret
+        // stands before the kanji's end, on a character start.
+        const QRect from = e.CellRect(0, 2);
+        Mouse(vp, QEvent::MouseButtonPress, from.topLeft() + QPoint(1, 2), c.mods);
+        EXPECT_EQ(w->view().caretLineNumber(), 1);
+        EXPECT_EQ(w->view().caretPos(), 2u);
+        const QRect to = e.CellRect(1, 4);
+        Mouse(vp, QEvent::MouseMove, to.topLeft() + QPoint(1, 2), c.mods);
+        Mouse(vp, QEvent::MouseButtonRelease, to.topLeft() + QPoint(1, 2), c.mods);
+        EXPECT_EQ(w->view().caretLineNumber(), 2);
+        EXPECT_EQ(w->view().caretPos(), 4u);
+        ASSERT_TRUE(w->selection().active());
+        EXPECT_EQ(w->selection().kind(), c.kind);
+        const editing::SelectionEnd& a = w->selection().start();
+        const editing::SelectionEnd& b = w->selection().end();
+        EXPECT_EQ(a.line, 1);
+        EXPECT_EQ(b.line, 2);
+        if (c.kind == editing::SelectionKind::Box) {
+            EXPECT_EQ(a.column, 2);
+            EXPECT_EQ(b.column, 4);
+        } else {
+            Key(&e, Qt::Key_C, Qt::ControlModifier);
+            EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("本語の文\r\nabcd"));
+        }
+    }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QFocusEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
 #include <QScrollBar>
@@ -443,24 +444,54 @@ QVariant EditWidget::inputMethodQuery(Qt::InputMethodQuery query) const {
     }
 }
 
+bool EditWidget::PlaceCaretAt(QPoint pos) {
+    if (pos.y() < textTop()) return false;
+    const int screenRow = (pos.y() - textTop()) / cellHeight_;
+    std::vector<editing::CElwView::Row> rows = view_->VisibleRows();
+    if (rows.empty()) return false;
+    const int last = static_cast<int>(rows.size()) - 1;
+    const editing::CElwView::Row& row = rows[static_cast<size_t>(std::clamp(screenRow, 0, last))];
+    // A click in the right half of a cell places the caret after its character.
+    const int column =
+        std::max(0, (pos.x() - textLeft() + cellWidth_ / 2) / cellWidth_ + view_->leftColumn());
+    const view::LineText t = view_->TextOf(row.line);
+    const view::LineLayout::Position at = view_->layout().ColumnToPosition(t, row.start, column);
+    view_->SetCaret(row.lineNumber, at.pos);
+    return true;
+}
+
 void EditWidget::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) {
+    if (event->button() != Qt::LeftButton || paused_) {
         QAbstractScrollArea::mousePressEvent(event);
         return;
     }
     setFocus(Qt::MouseFocusReason);
-    const QPoint pos = event->position().toPoint();
-    if (pos.y() < textTop()) return;
-    const int screenRow = (pos.y() - textTop()) / cellHeight_;
-    std::vector<editing::CElwView::Row> rows = view_->VisibleRows();
-    if (rows.empty()) return;
-    const editing::CElwView::Row& row = rows[static_cast<size_t>(std::min<int>(screenRow, static_cast<int>(rows.size()) - 1))];
-    // A click in the right half of a cell places the caret after its character.
-    const int column = std::max(0, (pos.x() - textLeft() + cellWidth_ / 2) / cellWidth_ + view_->leftColumn());
-    const view::LineText t = view_->TextOf(row.line);
-    const view::LineLayout::Position at = view_->layout().ColumnToPosition(t, row.start, column);
-    view_->SetCaret(row.lineNumber, at.pos);
+    if (selection_) selection_->Cancel();
+    dragging_ = PlaceCaretAt(event->position().toPoint());
+    dragAnchored_ = false;
     Refresh();
+}
+
+// Dragging selects from where the button went down; with Alt the selection is a box.
+void EditWidget::mouseMoveEvent(QMouseEvent* event) {
+    if (!dragging_ || paused_ || !(event->buttons() & Qt::LeftButton) || !selection_) return;
+    if (!dragAnchored_) {
+        selection_->Anchor((event->modifiers() & Qt::AltModifier) ? editing::SelectionKind::Box
+                                                                  : editing::SelectionKind::Stream);
+        dragAnchored_ = true;
+    }
+    if (PlaceCaretAt(event->position().toPoint())) selection_->CaretMoved(*view_);
+    Refresh();
+}
+
+void EditWidget::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && dragging_) {
+        dragging_ = false;
+        if (dragAnchored_ && selection_ && !paused_) selection_->Normalize();
+        Refresh();
+        return;
+    }
+    QAbstractScrollArea::mouseReleaseEvent(event);
 }
 
 void EditWidget::wheelEvent(QWheelEvent* event) {

@@ -98,6 +98,8 @@ protected:
     void inputMethodEvent(QInputMethodEvent* event) override;
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     void focusInEvent(QFocusEvent* event) override;
@@ -106,6 +108,8 @@ protected:
 
 private:
     void UpdateMetrics();
+    // Places the caret at the character under a viewport point; false above the text.
+    bool PlaceCaretAt(QPoint point);
     void UpdateWindowSize();
     void SyncScrollBars();
     void PaintRuler(QPainter& p);
@@ -120,6 +124,8 @@ private:
     editing::CElwView* view_;
     editing::Selection* selection_ = nullptr;
     bool paused_ = false;
+    bool dragging_ = false;  // the left button is down in the text
+    bool dragAnchored_ = false;
     QFont font_;
     DisplayOptions options_;
     int cellWidth_ = 8;
