@@ -71,7 +71,8 @@ struct ClipboardContext {
 
 class Selection : public SelectionHooks {
   public:
-    // Attaches itself to the view's selection hooks; detaches on destruction.
+    // Attaches itself to the view's selection hooks; detaches on destruction, so it goes before
+    // its view.
     Selection(CElwView& view, ClipboardContext& context);
     ~Selection() override;
     Selection(const Selection&) = delete;

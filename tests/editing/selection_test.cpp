@@ -6,6 +6,7 @@
 
 #include "edit_test_support.h"
 #include "platform/headless/fake_clipboard.h"
+#include "platform/headless/headless_ui.h"
 #include "platform/memory_file_system.h"
 
 namespace norv::editing {
@@ -238,6 +239,16 @@ TEST(ClipboardHistory, RingOfThirtyTwoDistinctTexts) {
     EXPECT_EQ(e.front(), "new");
     EXPECT_EQ(e[1], "t31");
     EXPECT_EQ(e.size(), 32u);
+}
+
+TEST(ClipboardHistory, UnreadableClipboardBeepsAndRecordsNothing) {
+    Fixture f(Enc::Ascii, "|x");
+    platform::HeadlessUi ui;
+    f.ctx.ui = &ui;
+    f.clip.available = false;
+    f.ctx.ClipboardChanged();
+    EXPECT_EQ(ui.beeps, 1);
+    EXPECT_EQ(f.ctx.history.size(), 0u);
 }
 
 TEST(ClipboardHistory, DialogKeepsTheWholeEditedTextAndPastesIt) {
