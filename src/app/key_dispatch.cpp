@@ -117,7 +117,8 @@ KeyDispatcher::Outcome KeyDispatcher::ChooseFromMenu(const TwoStrokeMenuItem& it
 
 std::array<std::string, 12> FunctionKeyLabels(
     const KeyTable& table, uint8_t keyClass,
-    const std::function<std::string(size_t command)>& shortName) {
+    const std::function<std::string(size_t command)>& shortName,
+    const std::function<std::string(size_t command)>& fileName) {
     std::array<std::string, 12> labels;
     std::array<bool, 12> taken{};
     for (size_t i = 0; i < kCommandCount; ++i) {
@@ -130,6 +131,12 @@ std::array<std::string, 12> FunctionKeyLabels(
             if (taken[n]) continue;
             taken[n] = true;
             labels[n] = shortName ? shortName(i) : std::string(kBuiltinCommands[i].name);
+            const uint16_t id = kBuiltinCommands[i].id();
+            bool named =
+                (id >= uint16_t(FrameCommandId::Addin0) &&
+                 id <= uint16_t(FrameCommandId::AddinF)) ||
+                (id >= uint16_t(FrameCommandId::Help1) && id <= uint16_t(FrameCommandId::Help10));
+            if (labels[n].empty() && named && fileName) labels[n] = fileName(i);
         }
     }
     for (size_t n = 0; n < 12; ++n)

@@ -107,9 +107,11 @@ class KeyDispatcher {
 };
 
 // The function-key bar: for the modifier class, the label of F1 to F12: the short name of the
-// first command holding that key ("" falls back to `fallback`), or "F%d".
+// first command holding that key, or "F%d" when none does. When a short name is empty, an add-in
+// command shows its script's file name and a help command its help file's name (`fileName`).
 std::array<std::string, 12> FunctionKeyLabels(
     const KeyTable& table, uint8_t keyClass,
-    const std::function<std::string(size_t command)>& shortName);
+    const std::function<std::string(size_t command)>& shortName,
+    const std::function<std::string(size_t command)>& fileName = nullptr);
 
 }  // namespace norv::app

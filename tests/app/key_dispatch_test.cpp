@@ -152,6 +152,12 @@ TEST(KeyDispatch, TwoStrokeMenuAndFunctionKeyBar) {
     EXPECT_EQ(plain[6], "F7");
     auto shifted = FunctionKeyLabels(r.table, key_class::kShift, nullptr);
     EXPECT_EQ(shifted[2], "SearchPrev");
+    // An add-in without a short name shows its script's file name.
+    r.table.SetKey(size_t(CommandIndexByName("Addin3")), 0, KeyFromName("SCtrl+F2"));
+    auto both = FunctionKeyLabels(
+        r.table, key_class::kShiftCtrl, [](size_t) { return std::string(); },
+        [](size_t i) { return std::string(kBuiltinCommands[i].name) + ".nrx"; });
+    EXPECT_EQ(both[1], "Addin3.nrx");
 }
 
 TEST(KeyFile, SavedTableLoadsBackTheSame) {
