@@ -236,7 +236,9 @@ SearchOutcome CFind::Search(const TextPos& from, bool forward,
         const char* end = text + line.line->length;
         for (size_t i = 0; i < line.line->length && i <= limit;)
             starts.push_back(i), i += document::CharLength(codePage_, text + i, end);
+        const bool prefilter = firstByte_ >= 0 && !options.regularExpression;
         for (auto it = starts.rbegin(); it != starts.rend(); ++it) {
+            if (prefilter && static_cast<uint8_t>(text[*it]) != firstByte_) continue;
             TextPos at{line.line, line.number, *it};
             if (auto n = MatchAt(at)) {
                 out.status = SearchStatus::Found;
