@@ -230,7 +230,7 @@ void Selection::DeleteSelection(CElwView&) {
 bool Selection::BeforeCommand(CElwView&, CommandId id) {
     bool extendByShift = shiftSelect && shiftHeld;
     if (active_ && (kind_ == SelectionKind::Stream || !extending_) && !extendByShift &&
-        !WorksOnSelection(id)) {
+        !mouseCaptured && !WorksOnSelection(id)) {
         Normalize();
         bool wasActive = active_;
         Cancel();

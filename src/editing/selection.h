@@ -88,6 +88,8 @@ class Selection : public SelectionHooks {
     // dispatch). With both, caret moves extend a stream selection instead of cancelling it.
     bool shiftSelect = true;
     bool shiftHeld = false;
+    // The mouse is captured (a drag is making the selection): commands leave it in place.
+    bool mouseCaptured = false;
 
     // Anchors a selection at the caret that follows the caret from now on.
     void Anchor(SelectionKind kind);

@@ -159,7 +159,15 @@ TEST(Selection, BeginSelectExtendsUntilEnded) {
     f.ed.view->Execute(C::CsrLeft);
     EXPECT_FALSE(f.sel->active());
     EXPECT_EQ(f.ed.Marked(), "|abcdef");
-    // SelectBegin on an active selection cancels it.
+    // While the mouse is captured a move keeps the selection.
+    f.Do({C::SelectAll});
+    f.sel->mouseCaptured = true;
+    f.ed.view->Execute(C::CsrLeft);
+    EXPECT_TRUE(f.sel->active());
+    f.sel->mouseCaptured = false;
+    f.ed.view->Execute(C::CsrLeft);
+    EXPECT_FALSE(f.sel->active());
+        // SelectBegin on an active selection cancels it.
     f.Do({C::SelectBegin, C::CsrRight, C::SelectBegin});
     EXPECT_FALSE(f.sel->active());
 }
