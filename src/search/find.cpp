@@ -13,7 +13,9 @@ using document::LineRecord;
 
 namespace {
 
-std::string_view LineOf(const LineRecord* r) { return {r->text(), r->length}; }
+std::string_view LineOf(const LineRecord* r) {
+    return {r->text(), r->length};
+}
 
 bool IsWordByte(uint8_t b) {
     return (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z');
@@ -206,9 +208,7 @@ SearchOutcome CFind::Search(const TextPos& from, bool forward,
     if (codePage_ == 0 || !from.line) return out;
     TextPos line = from;
     int lines = 0;
-    auto broken = [&] {
-        return ++lines % kEscapePollLines == 0 && escape && escape();
-    };
+    auto broken = [&] { return ++lines % kEscapePollLines == 0 && escape && escape(); };
     if (forward) {
         size_t start = from.pos;
         for (;;) {

@@ -103,7 +103,7 @@ class CFind {
     bool endOfLine_ = false;
     bool empty_ = true;
     bool regexOk_ = false;
-    int firstByte_ = -1;  // the only byte a plain match can begin with, or -1
+    int firstByte_ = -1;    // the only byte a plain match can begin with, or -1
     size_t lastStart_ = 0;  // where FirstMatchInLine found its match
 };
 

@@ -161,13 +161,14 @@ bool FindCommands::RunFind(CElwView& start, bool forward, bool markAll) {
         if (find.compiledCodePage() != view->doc().CodePage()) Compiled(find, *view);
         const int caretLine = view->caretLineNumber();
         const size_t caretPos = view->caretPos();
-        std::optional<TextPos> from = fromCaret_ ? std::optional<TextPos>(Caret(*view))
-                                                 : Step(*view, forward);
+        std::optional<TextPos> from =
+            fromCaret_ ? std::optional<TextPos>(Caret(*view)) : Step(*view, forward);
         Status(kFindingText);
         bool broken = false;
         if (markAll) {
-            marked += from ? (view->SetCaret(from->number, from->pos), MarkAll(*view, forward, &broken))
-                           : 0;
+            marked +=
+                from ? (view->SetCaret(from->number, from->pos), MarkAll(*view, forward, &broken))
+                     : 0;
             Status("");
             if (broken) break;
         } else if (from) {
@@ -281,7 +282,8 @@ bool FindCommands::FindCommand(CElwView& view) {
     r.history = &histories.find;
     keepFindString = false;
     if (!env_.findDialog || !env_.findDialog(r)) return false;
-    if (r.saveOptions && env_.saveOptions) env_.saveOptions(kFindOptionKey, BuildOptionString(r.options));
+    if (r.saveOptions && env_.saveOptions)
+        env_.saveOptions(kFindOptionKey, BuildOptionString(r.options));
     return Find(view, r.searchString, r.options, r.forward, r.markAll);
 }
 
@@ -295,7 +297,8 @@ int FindCommands::ReplaceCommand(CElwView& view) {
     r.replaceHistory = &histories.replace;
     keepFindString = false;
     if (!env_.replaceDialog || !env_.replaceDialog(r)) return 0;
-    if (r.saveOptions && env_.saveOptions) env_.saveOptions(kReplOptionKey, BuildOptionString(r.options));
+    if (r.saveOptions && env_.saveOptions)
+        env_.saveOptions(kReplOptionKey, BuildOptionString(r.options));
     replace.searchString = r.searchString;
     replace.AddFindHistory(histories.find);
     return ReplaceWith(view, r.searchString, r.replacement, r.options, r.all);

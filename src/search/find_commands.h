@@ -68,9 +68,9 @@ struct FindDialogRequest {
     std::string searchString;
     FindOptions options;
     const FindHistory* history = nullptr;  // choosing an entry restores its options
-    bool forward = true;       // the direction buttons
-    bool markAll = false;      // "Mark A&ll" was pressed
-    bool saveOptions = false;  // "&Save Options"
+    bool forward = true;                   // the direction buttons
+    bool markAll = false;                  // "Mark A&ll" was pressed
+    bool saveOptions = false;              // "&Save Options"
 };
 
 // The Replace dialog.

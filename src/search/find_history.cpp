@@ -44,18 +44,36 @@ std::string EscapeForField(std::string_view text, int documentCodePage, int syst
         std::string piece;
         size_t n = 1;
         switch (b) {
-            case 7: piece = "\\a"; break;
-            case 8: piece = "\\b"; break;
-            case 9: piece = "\\t"; break;
-            case 10: piece = "\\n"; break;
-            case 11: piece = "\\v"; break;
-            case 12: piece = "\\f"; break;
-            case 13:
-                if (i + 1 < text.size() && text[i + 1] == '\n') piece.clear();
-                else piece = "\\r";
+            case 7:
+                piece = "\\a";
                 break;
-            case 27: piece = "\\e"; break;
-            case '\\': piece = "\\\\"; break;
+            case 8:
+                piece = "\\b";
+                break;
+            case 9:
+                piece = "\\t";
+                break;
+            case 10:
+                piece = "\\n";
+                break;
+            case 11:
+                piece = "\\v";
+                break;
+            case 12:
+                piece = "\\f";
+                break;
+            case 13:
+                if (i + 1 < text.size() && text[i + 1] == '\n')
+                    piece.clear();
+                else
+                    piece = "\\r";
+                break;
+            case 27:
+                piece = "\\e";
+                break;
+            case '\\':
+                piece = "\\\\";
+                break;
             default:
                 if (b < 32 || (b >= 0x80 && escapeHigh)) {
                     char hex[8];

@@ -7,8 +7,7 @@
 
 namespace norv::search {
 
-size_t PlainMatcher::Compile(std::string_view searchString, int codePage,
-                             const FoldOptions& fold) {
+size_t PlainMatcher::Compile(std::string_view searchString, int codePage, const FoldOptions& fold) {
     codes_.clear();
     cursor_ = 0;
     const std::string bytes = editing::DecodeEscapes(searchString, codePage);

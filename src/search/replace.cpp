@@ -21,8 +21,7 @@ int CountLineFeeds(std::string_view s) {
 // The display column of a byte offset in a line.
 size_t ColumnOf(const TextPos& at, int codePage, int tabWidth) {
     const char* text = at.line->text();
-    return static_cast<size_t>(
-        document::ColumnAfter(codePage, text, text + at.pos, tabWidth));
+    return static_cast<size_t>(document::ColumnAfter(codePage, text, text + at.pos, tabWidth));
 }
 
 }  // namespace
@@ -133,9 +132,9 @@ int FindCommands::Replace(CElwView& start, bool all) {
                 break;
             if (!replaceAll_) {
                 ShowFound(*view, m);
-                ReplaceAnswer a = env_.askReplace ? env_.askReplace(ReplaceQuestion{
-                                                        m.start.number, m.start.pos})
-                                                  : ReplaceAnswer::Cancel;
+                ReplaceAnswer a =
+                    env_.askReplace ? env_.askReplace(ReplaceQuestion{m.start.number, m.start.pos})
+                                    : ReplaceAnswer::Cancel;
                 if (env_.selection) env_.selection->Cancel(*view);
                 if (a == ReplaceAnswer::Cancel) break;
                 if (a == ReplaceAnswer::No) {
@@ -150,7 +149,8 @@ int FindCommands::Replace(CElwView& start, bool all) {
                 editing::CommandScope scope(*view);
                 view->SetCaret(m.start.number, m.start.pos);
                 std::string removed;
-                if (m.length > 0) removed = view->DeleteForward(m.length, document::UndoKind::DeleteAfter);
+                if (m.length > 0)
+                    removed = view->DeleteForward(m.length, document::UndoKind::DeleteAfter);
                 if (!text.empty()) view->InsertText(text);
                 if (area) {
                     const int grown = CountLineFeeds(text) - CountLineFeeds(removed);

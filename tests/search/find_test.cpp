@@ -33,7 +33,8 @@ class FakeSelection : public FoundTextSelection {
     void Select(editing::CElwView& view, int line1, size_t pos1, int line2, size_t pos2) override {
         view.SetCaret(line2, pos2);
         area = SelectedArea{false, line1, pos1, line2, pos2};
-        if (line2 < line1 || (line2 == line1 && pos2 < pos1)) area = {false, line2, pos2, line1, pos1};
+        if (line2 < line1 || (line2 == line1 && pos2 < pos1))
+            area = {false, line2, pos2, line1, pos1};
     }
     void Cancel(editing::CElwView&) override { area.reset(); }
     std::optional<SelectedArea> Area(editing::CElwView&) override { return area; }
@@ -87,8 +88,7 @@ TEST(Find, OneSearchLeavesTheCaretAtTheMatch) {
         {"end of line", Enc::Ascii, "|foox foo\nz", "foo", "E", true, "foox |foo\nz"},
         {"ignore case", Enc::Ascii, "|x FoO", "fOo", "I", true, "x |FoO"},
         {"case matters without I", Enc::Ascii, "|x FoO", "foo", "", true, nullptr},
-        {"backward across lines", Enc::Ascii, "foo\nbar\nba|z", "foo", "", false,
-         "|foo\nbar\nbaz"},
+        {"backward across lines", Enc::Ascii, "foo\nbar\nba|z", "foo", "", false, "|foo\nbar\nbaz"},
         {"backward skips the caret", Enc::Ascii, "foo |foo", "foo", "", false, "|foo foo"},
         {"regular expression", Enc::Ascii, "|x colour", "colou?r", "R", true, "x |colour"},
         {"regular expression ^", Enc::Ascii, "|xa\na", "^a", "R", true, "xa\n|a"},
@@ -101,10 +101,8 @@ TEST(Find, OneSearchLeavesTheCaretAtTheMatch) {
         {"ignore case leaves trail bytes", Enc::Sjis, "|xア", "ヂ", "I", true, nullptr},
         {"lead byte also seen as a trail byte", Enc::Sjis, "|xャア", "ア", "", true, "xャ|ア"},
         {"sjis text", Enc::Sjis, "|あいう表示", "表示", "", true, "あいう|表示"},
-        {"utf8 question mark only matches itself", Enc::Utf8, "|x 한 ?", "?", "", true,
-         "x 한 |?"},
-        {"utf8 character the code page lacks", Enc::Utf8, "|x ? 한", "한", "", true,
-         "x ? |한"},
+        {"utf8 question mark only matches itself", Enc::Utf8, "|x 한 ?", "?", "", true, "x 한 |?"},
+        {"utf8 character the code page lacks", Enc::Utf8, "|x ? 한", "한", "", true, "x ? |한"},
         {"utf8 emoji", Enc::Utf8, "|a😀b", "😀b", "", true, "a|😀b"},
     };
     for (const auto& c : kCases) {
@@ -112,7 +110,8 @@ TEST(Find, OneSearchLeavesTheCaretAtTheMatch) {
         Fixture f(c.enc);
         f.ed.Load(c.text);
         const std::string before = f.ed.Marked();
-        bool found = f.commands.Find(*f.ed.view, editing::testing::Encode(c.enc, c.pattern), Opts(c.options), c.forward, false);
+        bool found = f.commands.Find(*f.ed.view, editing::testing::Encode(c.enc, c.pattern),
+                                     Opts(c.options), c.forward, false);
         EXPECT_EQ(found, c.expected != nullptr);
         EXPECT_EQ(f.ed.Marked(), c.expected ? c.expected : before);
         EXPECT_EQ(f.ui.beeps, found ? 0 : 1);
@@ -197,8 +196,14 @@ TEST(Replace, Loop) {
         {"^ inserts at every line start", "|a\nb\nc", "^", "R", ">", {}, ">a\n>b\n>c", 3},
         {"^ with an empty replacement stops", "|a\nb", "^", "R", "", {}, "a\nb", 0},
         {"$ appends at every line end", "|a\nb", "$", "R", ";", {}, "a;\nb;", 2},
-        {"zero-length match without a line condition ends the loop", "|aab", "a*", "R", "y", {},
-         "yb", 1},
+        {"zero-length match without a line condition ends the loop",
+         "|aab",
+         "a*",
+         "R",
+         "y",
+         {},
+         "yb",
+         1},
         {"^$ fills empty lines", "|a\n\nb\n", "^$", "R", "-", {}, "a\n-\nb\n-", 2},
         {"T with an empty pattern", "|a\nb", "", "RT", "#", {}, "#a\n#b", 2},
         {"plain text", "|foo bar foo", "foo", "", "x", {}, "x bar x", 2},
@@ -313,8 +318,8 @@ TEST(Find, StringsOfTheSystemCodePageInUtf8Documents) {
     Fixture f(Enc::Utf8);
     f.env.stringCodePage = 932;
     f.ed.Load("|x あ 한 한");
-    EXPECT_TRUE(f.commands.Find(*f.ed.view, editing::testing::Encode(Enc::Sjis, "あ"), {}, true,
-                                false));
+    EXPECT_TRUE(
+        f.commands.Find(*f.ed.view, editing::testing::Encode(Enc::Sjis, "あ"), {}, true, false));
     EXPECT_EQ(f.ed.Marked(), "x |あ 한 한");
     f.commands.ReplaceWith(*f.ed.view, editing::testing::Encode(Enc::Sjis, "あ"),
                            editing::testing::Encode(Enc::Sjis, "い"), {}, true);
@@ -351,10 +356,8 @@ TEST(Find, TheDialogOpensWithTheWordAtTheCaret) {
         const char* text;
         const char* word;
     } kCases[] = {
-        {Enc::Ascii, "x fo|o_1 y", "foo_1"},
-        {Enc::Ascii, "x |foo", "foo"},
-        {Enc::Ascii, "x|, y", ""},
-        {Enc::Sjis, "これは表|示です", "表示"},
+        {Enc::Ascii, "x fo|o_1 y", "foo_1"}, {Enc::Ascii, "x |foo", "foo"},
+        {Enc::Ascii, "x|, y", ""},           {Enc::Sjis, "これは表|示です", "表示"},
         {Enc::Utf8, "한 ab|c", "abc"},
     };
     for (const auto& c : kCases) {

@@ -17,10 +17,8 @@ TEST(FindOptions, StringsRoundTripInTheFixedOrder) {
         const char* built;
         bool all;
     } kCases[] = {
-        {"", "", false},
-        {"PRETWZIMAG", "GAMIZWTERP", false},
-        {"RN", "R", true},
-        {"ri", "", false},  // letters are capitals
+        {"", "", false},      {"PRETWZIMAG", "GAMIZWTERP", false},
+        {"RN", "R", true},    {"ri", "", false},  // letters are capitals
         {"IXYI", "I", false},
     };
     for (const auto& c : kCases) {
@@ -80,7 +78,7 @@ TEST(EscapeForField, CutBeforeAWholeCharacterOrSequence) {
         size_t expectedSize;
     } kCases[] = {
         {std::string(300, 'a'), 255},
-        {std::string(254, 'a') + "\t", 254},        // "\t" would end at 256
+        {std::string(254, 'a') + "\t", 254},  // "\t" would end at 256
         {std::string(253, 'a') + "\t", 255},
         {std::string(254, 'a') + "\x82\xa0", 254},  // a double-byte character
         {std::string(252, 'a') + "\x01", 252},      // "\x01" is four bytes
@@ -106,8 +104,8 @@ TEST(PlainMatcher, CompiledCodes) {
         {"a\\tb\\x41", 932, false, false, {'a', 9, 'b', 'A'}},
         // The trail byte 0x61 of this katakana is not a letter to fold.
         {"\x83\x61", 932, true, false, {0x8361}},
-        {"\x82\x60\x82\x61", 932, false, true, {'A', 'B'}},  // full-width AB
-        {"\xb6\xde", 932, false, true, {0xB6}},                // the sound mark is dropped
+        {"\x82\x60\x82\x61", 932, false, true, {'A', 'B'}},     // full-width AB
+        {"\xb6\xde", 932, false, true, {0xB6}},                 // the sound mark is dropped
         {"\xed\x95\x9c?", 65001, false, false, {0xD55C, '?'}},  // code points
     };
     for (const auto& c : kCases) {
