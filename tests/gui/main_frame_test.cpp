@@ -486,3 +486,37 @@ TEST(MainFrame, MouseClickPlacesTheCaretAndDraggingSelects) {
 
 }  // namespace
 }  // namespace norv::qt
+
+namespace norv::qt {
+namespace {
+
+// Keys go through the key table: a two-stroke key selects, a frame key saves.
+TEST(MainFrame, KeysGoThroughTheKeyTable) {
+    norv::testing::TempDir dir;
+    platform::HeadlessUi ui;
+    MainFrame frame(&ui);
+    frame.show();
+    const std::string path = dir.Write("t.txt", "abcdef");
+    DocWindow* w = frame.OpenFile(path);
+    ASSERT_NE(w, nullptr);
+    EditWidget& e = w->editor();
+
+    Key(&e, Qt::Key_K, Qt::ControlModifier);
+    ASSERT_FALSE(ui.statusTexts.empty());
+    EXPECT_EQ(ui.statusTexts.back(), "Ctrl+K^");
+    Key(&e, Qt::Key_B, Qt::NoModifier, QStringLiteral("b"));
+    EXPECT_TRUE(w->selection().active());
+    EXPECT_EQ(DocumentBytes(w->view()), "abcdef");  // the second stroke is not typed
+    for (int i = 0; i < 3; ++i) Key(&e, Qt::Key_Right);
+    Key(&e, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("abc"));
+
+    Key(&e, Qt::Key_End);
+    TypeKeys(&e, "g");
+    Key(&e, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(norv::testing::ReadFileBytes(path), "abcdefg");
+    EXPECT_FALSE(w->doc().modified);
+}
+
+}  // namespace
+}  // namespace norv::qt

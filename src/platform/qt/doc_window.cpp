@@ -24,6 +24,7 @@ DocWindow::DocWindow(MainFrame& frame, std::unique_ptr<document::CElwDoc> doc,
     : frame_(frame), shared_(shared), clipboard_(clipboard), doc_(std::move(doc)) {
     view_ = std::make_unique<editing::CElwView>(*doc_, doc_->undo, shared, LayoutFor(*doc_));
     selection_ = std::make_unique<editing::Selection>(*view_, clipboard_);
+    sink_ = std::make_unique<app::EditViewSink>(*view_, *selection_);
     editor_ = new EditWidget(*view_, font, display, this);
     editor_->SetSelection(selection_.get());
     auto* box = new QVBoxLayout(this);
@@ -37,6 +38,7 @@ DocWindow::~DocWindow() {
     // The widget refers to the view, and the view to the document.
     delete editor_;
     editor_ = nullptr;
+    sink_.reset();
     selection_.reset();
     view_.reset();
     doc_.reset();
@@ -64,10 +66,12 @@ void DocWindow::RunReplacingLines(const std::function<void()>& op) {
         auto fresh = std::make_unique<editing::CElwView>(*doc_, doc_->undo, shared_,
                                                          LayoutFor(*doc_, view_->layout().options()));
         editor_->SetSelection(nullptr);
+        sink_.reset();
         selection_.reset();
         editor_->SetView(*fresh);
         view_ = std::move(fresh);  // the old view touches none of the old records on its way out
         selection_ = std::make_unique<editing::Selection>(*view_, clipboard_);
+        sink_ = std::make_unique<app::EditViewSink>(*view_, *selection_);
         editor_->SetSelection(selection_.get());
     }
     editor_->SetPaused(false);

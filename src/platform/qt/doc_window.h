@@ -10,6 +10,7 @@
 #include "document/document.h"
 #include "editing/edit_view.h"
 #include "editing/selection.h"
+#include "app/edit_view_sink.h"
 #include "platform/qt/edit_widget.h"
 
 namespace norv::qt {
@@ -30,6 +31,8 @@ public:
     editing::CElwView& view() const { return *view_; }
     EditWidget& editor() const { return *editor_; }
     editing::Selection& selection() const { return *selection_; }
+    // The view and its selection as the key dispatch's target.
+    app::EditViewSink& sink() const { return *sink_; }
 
     // The layout follows the document's character model and tab width.
     void ApplyLayout();
@@ -50,6 +53,7 @@ private:
     std::unique_ptr<document::CElwDoc> doc_;
     std::unique_ptr<editing::CElwView> view_;
     std::unique_ptr<editing::Selection> selection_;  // attached to view_, goes before it
+    std::unique_ptr<app::EditViewSink> sink_;
     EditWidget* editor_ = nullptr;
 };
 

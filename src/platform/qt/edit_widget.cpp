@@ -394,6 +394,11 @@ void EditWidget::resizeEvent(QResizeEvent* event) {
 
 void EditWidget::keyPressEvent(QKeyEvent* event) {
     keyRepeat_ = event->isAutoRepeat() ? keyRepeat_ + 1 : 0;
+    if (paused_) return;
+    if (keyHandler && keyHandler(event)) {
+        Refresh();
+        return;
+    }
     if (event->modifiers() & Qt::ShiftModifier) {
         const std::optional<CommandId> move =
             ProvisionalKeyCommand(event->key(), event->modifiers() & ~Qt::ShiftModifier);

@@ -9,6 +9,7 @@
 #include <QFont>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 #include "editing/edit_view.h"
@@ -65,6 +66,10 @@ public:
     // While the document's lines are being replaced the widget neither paints text nor takes
     // input: the view may point at records that no longer exist.
     void SetPaused(bool paused);
+    // Takes each key first (the key table's dispatch); false lets the widget type the key's
+    // text or run its own small key map.
+    std::function<bool(QKeyEvent*)> keyHandler;
+
     // The selection painted and extended with Shift (may be null).
     void SetSelection(editing::Selection* selection) { selection_ = selection; }
     const DisplayOptions& displayOptions() const { return options_; }

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -19,6 +20,7 @@
 #include "platform/paths.h"
 #include "platform/qt/code_display.h"
 #include "platform/qt/doc_window.h"
+#include "platform/qt/key_codes.h"
 #include "platform/qt/qt_ui.h"
 #include "platform/qt/text_bridge.h"
 
@@ -100,6 +102,7 @@ MainFrame::MainFrame(platform::UserInterface* ui, FileDialogs* dialogs)
     env_.hooks = this;
     env_.status = this;
     shared_.ui = ui_;
+    dispatcher_.ui = ui_;
     clipboardContext_.clipboard = &clipboard_;
     clipboardContext_.files = &platform::RealFileSystem();
     clipboard_.changed = [this] { clipboardContext_.ClipboardChanged(); };
@@ -124,6 +127,7 @@ MainFrame::~MainFrame() {
 }
 
 void MainFrame::BuildMenus() {
+    // Keys belong to the key table; menu items carry no shortcuts of their own.
     auto add = [this](QMenu* menu, const QString& text, QKeySequence keys, auto slot,
                       bool needsDocument) {
         QAction* a = menu->addAction(text);
@@ -143,10 +147,10 @@ void MainFrame::BuildMenus() {
 
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     add(file, QStringLiteral("&New"), QKeySequence(), [this] { NewFile(); }, false);
-    add(file, QStringLiteral("&Open..."), QKeySequence(Qt::CTRL | Qt::Key_O), [this] { FileOpen(); }, false);
+    add(file, QStringLiteral("&Open..."), QKeySequence(), [this] { FileOpen(); }, false);
     add(file, QStringLiteral("&Close"), QKeySequence(), active([this](DocWindow& w) { FileClose(w); }), true);
     file->addSeparator();
-    add(file, QStringLiteral("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S),
+    add(file, QStringLiteral("&Save"), QKeySequence(),
         active([this](DocWindow& w) { FileSave(w, false); }), true);
     add(file, QStringLiteral("Save &As..."), QKeySequence(),
         active([this](DocWindow& w) { FileSave(w, true); }), true);
@@ -349,6 +353,7 @@ DocWindow* MainFrame::AddWindow(std::unique_ptr<document::CElwDoc> doc) {
     auto* w = new DocWindow(*this, std::move(doc), shared_, clipboardContext_, font_, display_);
     QMdiSubWindow* sub = mdi_->addSubWindow(w);
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    w->editor().keyHandler = [this, w](QKeyEvent* e) { return DispatchKey(*w, e); };
     connect(&w->editor(), &EditWidget::caretChanged, this, [this, w] {
         if (ActiveWindow() == w) UpdateStatus();
     });
@@ -522,6 +527,58 @@ bool MainFrame::ReplaceWholeText(document::CElwDoc& doc, const std::string& text
     v.RecountRows();
     w->editor().Refresh();
     return true;
+}
+
+bool MainFrame::DispatchKey(DocWindow& w, QKeyEvent* event) {
+    const std::optional<uint8_t> vk = VirtualKeyOf(event->key());
+    if (!vk) return false;
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    app::KeyStroke stroke;
+    stroke.key = *vk;
+    stroke.ctrl = mods & Qt::ControlModifier;
+    stroke.shift = mods & Qt::ShiftModifier;
+    stroke.alt = mods & Qt::AltModifier;
+    dispatcher_.view = &w.sink();
+    const bool wasPending = dispatcher_.pendingPrefix().has_value();
+    const app::KeyDispatcher::Outcome outcome = dispatcher_.KeyDown(stroke);
+    if (const std::optional<uint8_t> prefix = dispatcher_.pendingPrefix()) {
+        ui_->SetStatusText(std::string("Ctrl+") + static_cast<char>(*prefix) + "^");
+    } else if (wasPending) {
+        ui_->SetStatusText({});
+    }
+    // A key the table does not hold is typed (its text) unless a prefix just took it.
+    return outcome != app::KeyDispatcher::Outcome::Nothing || wasPending;
+}
+
+void MainFrame::RunFrameCommand(app::FrameCommandId id, uint8_t) {
+    using F = app::FrameCommandId;
+    DocWindow* w = ActiveWindow();
+    switch (id) {
+        case F::NewFile: NewFile(); return;
+        case F::OpenFile: FileOpen(); return;
+        case F::AppExit: AppExit(); return;
+        case F::AllSave: AllSave(); return;
+        case F::AllSaveQuit: AllSaveQuit(); return;
+        case F::Cascade: mdi_->cascadeSubWindows(); return;
+        case F::TileHorz: TileWindows(false); return;
+        case F::TileVert: TileWindows(true); return;
+        case F::NextPane: mdi_->activateNextSubWindow(); return;
+        default: break;
+    }
+    if (w) {
+        switch (id) {
+            case F::CloseFile: FileClose(*w); return;
+            case F::SaveFile: FileSave(*w, false); return;
+            case F::SaveAs: FileSave(*w, true); return;
+            case F::SaveClose: SaveClose(*w); return;
+            case F::ReOpen: Reload(*w); return;
+            case F::LockEdit: ToggleReadOnly(*w); return;
+            default: break;
+        }
+    }
+    // Commands of parts not built yet say so instead of doing nothing.
+    ui_->SetStatusText("This command is not available yet.");
+    ui_->Beep();
 }
 
 void MainFrame::PostStatus(platform::StatusCode code) {

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "document/document.h"
+#include "app/key_dispatch.h"
+#include "app/key_table.h"
 #include "editing/edit_view.h"
 #include "editing/selection.h"
 #include "platform/qt/edit_widget.h"
@@ -24,13 +26,17 @@ class QMdiArea;
 class QMdiSubWindow;
 class QAction;
 class QTabBar;
+class QKeyEvent;
 
 namespace norv::qt {
 
 class DocWindow;
 class QtUserInterface;
 
-class MainFrame : public QMainWindow, public document::DocumentHooks, public platform::StatusSink {
+class MainFrame : public QMainWindow,
+                  public document::DocumentHooks,
+                  public platform::StatusSink,
+                  public app::FrameCommands {
     Q_OBJECT
 
 public:
@@ -89,6 +95,10 @@ public:
     void FlushEditBuffer(document::CElwDoc& doc) override;
     void LinesChanged(document::CElwDoc& doc) override;
     bool ReplaceWholeText(document::CElwDoc& doc, const std::string& text) override;
+    // FrameCommands
+    void RunFrameCommand(app::FrameCommandId id, uint8_t keyByte) override;
+    // A key pressed in a document window, through the key table; false when no command took it.
+    bool DispatchKey(DocWindow& w, QKeyEvent* event);
     // StatusSink
     void PostStatus(platform::StatusCode code) override;
 
@@ -120,6 +130,8 @@ private:
     QtClipboard clipboard_;
     editing::ClipboardContext clipboardContext_;
     QFont font_;
+    app::KeyTable keyTable_;
+    app::KeyDispatcher dispatcher_{keyTable_, *this};
     DisplayOptions display_;
     std::vector<QAction*> documentActions_;  // enabled only with a document window
     struct CodeItem {
