@@ -477,6 +477,9 @@ TEST(MainFrame, MouseClickPlacesTheCaretAndDraggingSelects) {
         if (c.kind == editing::SelectionKind::Box) {
             EXPECT_EQ(a.column, 2);
             EXPECT_EQ(b.column, 4);
+            const QString folder = QStringLiteral(NORV_BINARY_DIR "/gui-screenshots");
+            QDir().mkpath(folder);
+            e.grab().save(folder + QStringLiteral("/box-selection.png"));
         } else {
             Key(&e, Qt::Key_C, Qt::ControlModifier);
             EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("本語の文\r\nabcd"));
