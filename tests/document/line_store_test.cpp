@@ -6,6 +6,7 @@
 #include <random>
 #include <string>
 
+#include "support/recording_sink.h"
 #include "document/debug_dump.h"
 #include "document/line_edit_buffer.h"
 #include "document/line_list.h"
@@ -14,11 +15,7 @@
 namespace norv::document {
 namespace {
 
-class RecordingSink : public platform::StatusSink {
-public:
-    void PostStatus(platform::StatusCode code) override { codes.push_back(static_cast<int>(code)); }
-    std::vector<int> codes;
-};
+using norv::testing::RecordingSink;
 
 std::string Content(const LineRecord* r) { return std::string(r->text(), r->contentLength()); }
 

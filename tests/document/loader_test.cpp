@@ -5,6 +5,7 @@
 #include <random>
 #include <string>
 
+#include "support/recording_sink.h"
 #include "document/debug_dump.h"
 #include "document/document.h"
 #include "document/file_reader.h"
@@ -16,11 +17,7 @@ namespace {
 
 using norv::testing::TempDir;
 
-class RecordingSink : public platform::StatusSink {
-public:
-    void PostStatus(platform::StatusCode code) override { codes.push_back(static_cast<int>(code)); }
-    std::vector<int> codes;
-};
+using norv::testing::RecordingSink;
 
 struct Loaded {
     int result = 0;

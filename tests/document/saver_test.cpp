@@ -6,6 +6,7 @@
 #include <fstream>
 #include <string>
 
+#include "support/recording_sink.h"
 #include "document/backup.h"
 #include "document/debug_dump.h"
 #include "document/document.h"
@@ -19,11 +20,7 @@ namespace {
 using norv::testing::ReadFileBytes;
 using norv::testing::TempDir;
 
-class RecordingSink : public platform::StatusSink {
-public:
-    void PostStatus(platform::StatusCode code) override { codes.push_back(static_cast<int>(code)); }
-    std::vector<int> codes;
-};
+using norv::testing::RecordingSink;
 
 struct Fixture {
     TempDir dir;
