@@ -59,7 +59,9 @@ TEST(Utf8Scan, AgreesWithThePlainRuleOnRandomBytes) {
         scanner.Feed(s.data(), cut, true);
         scanner.Feed(s.data() + cut, s.size() - cut, false);
         EXPECT_EQ(scanner.malformed(), ref != 0) << round;
-        if (ref == 0) EXPECT_EQ(scanner.sawMultiByte(), saw) << round;
+        if (ref == 0) {
+            EXPECT_EQ(scanner.sawMultiByte(), saw) << round;
+        }
     }
 }
 
