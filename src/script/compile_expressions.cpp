@@ -10,16 +10,6 @@ namespace norv::script {
 
 namespace {
 
-class DepthGuard {
-  public:
-    explicit DepthGuard(int& depth) : depth_(depth) { ++depth_; }
-    ~DepthGuard() { --depth_; }
-    bool tooDeep() const { return depth_ > kNestingMax; }
-
-  private:
-    int& depth_;
-};
-
 ExprInfo Plain(int type) {
     return ExprInfo{type, false, false};
 }
@@ -27,7 +17,7 @@ ExprInfo Plain(int type) {
 }  // namespace
 
 ExprInfo Compiler::Expression() {
-    DepthGuard guard(depth_);
+    NestingGuard guard(depth_);
     if (guard.tooDeep()) {
         Fail(ErrorCode::kIllegalExpression);
         return {};
@@ -205,7 +195,7 @@ ExprInfo Compiler::Multiplicative() {
 
 ExprInfo Compiler::Unary() {
     if (lex_.token() != kKwNot) return Primary();
-    DepthGuard guard(depth_);
+    NestingGuard guard(depth_);
     if (guard.tooDeep()) {
         Fail(ErrorCode::kIllegalExpression);
         return {};

@@ -8,22 +8,6 @@
 
 namespace norv::script {
 
-namespace {
-
-// Keeps the nesting of blocks and expressions bounded, so that a hostile source cannot
-// exhaust the compiler's own stack.
-class NestingGuard {
-  public:
-    explicit NestingGuard(int& depth) : depth_(depth) { ++depth_; }
-    ~NestingGuard() { --depth_; }
-    bool tooDeep() const { return depth_ > kNestingMax; }
-
-  private:
-    int& depth_;
-};
-
-}  // namespace
-
 int Compiler::Block(std::initializer_list<int> ends) {
     NestingGuard guard(depth_);
     if (guard.tooDeep()) {

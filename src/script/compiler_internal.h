@@ -171,4 +171,18 @@ class Compiler {
 
 inline constexpr int kNestingMax = 200;
 
+// Keeps the nesting of blocks and expressions bounded, so that a hostile source cannot
+// exhaust the compiler's own stack.
+class NestingGuard {
+  public:
+    explicit NestingGuard(int& depth) : depth_(depth) { ++depth_; }
+    ~NestingGuard() { --depth_; }
+    NestingGuard(const NestingGuard&) = delete;
+    NestingGuard& operator=(const NestingGuard&) = delete;
+    bool tooDeep() const { return depth_ > kNestingMax; }
+
+  private:
+    int& depth_;
+};
+
 }  // namespace norv::script
