@@ -480,6 +480,9 @@ TEST(MainFrame, MouseClickPlacesTheCaretAndDraggingSelects) {
             const QString folder = QStringLiteral(NORV_BINARY_DIR "/gui-screenshots");
             QDir().mkpath(folder);
             e.grab().save(folder + QStringLiteral("/box-selection.png"));
+            // A copy holds what is painted: the kanji in cells 2-3 and "cd".
+            EXPECT_EQ(w->selection().BoxPieces(),
+                      (std::vector<std::string>{Iconv("CP932", "本"), "cd"}));
         } else {
             Key(&e, Qt::Key_C, Qt::ControlModifier);
             EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("本語の文\r\nabcd"));
@@ -492,6 +495,37 @@ TEST(MainFrame, MouseClickPlacesTheCaretAndDraggingSelects) {
 
 namespace norv::qt {
 namespace {
+
+// A box whose edges cut double-byte characters: the one under the left edge is in, the one
+// under the right edge is out, on the screen as in the copy.
+TEST(MainFrame, BoxEdgesInsideDoubleByteCharactersPaintWhatIsCopied) {
+    norv::testing::TempDir dir;
+    platform::HeadlessUi ui;
+    MainFrame frame(&ui);
+    frame.show();
+    DocWindow* w = frame.OpenFile(dir.Write("t.txt", Iconv("CP932", "abcdef\r\n日本語\r\nabcdef")));
+    ASSERT_NE(w, nullptr);
+    w->view().SetCaret(1, 3);
+    w->selection().Anchor(editing::SelectionKind::Box);
+    w->view().SetCaret(3, 5);
+    w->selection().CaretMoved(w->view());
+    w->selection().Normalize();
+    EXPECT_EQ(w->selection().BoxPieces(),
+              (std::vector<std::string>{"de", Iconv("CP932", "本"), "de"}));
+    EditWidget& e = w->editor();
+    e.Refresh();
+    const QImage img = e.viewport()->grab().toImage();
+    const QColor highlight = e.palette().color(QPalette::Highlight);
+    auto selectedAt = [&](int row, int column) {
+        return QColor(img.pixel(e.CellRect(row, column).topLeft() + QPoint(1, 1))) == highlight;
+    };
+    EXPECT_TRUE(selectedAt(0, 3));
+    EXPECT_FALSE(selectedAt(0, 5));
+    EXPECT_FALSE(selectedAt(1, 1));  // 日
+    EXPECT_TRUE(selectedAt(1, 2));   // 本, cut by the left edge
+    EXPECT_TRUE(selectedAt(1, 3));
+    EXPECT_FALSE(selectedAt(1, 4));  // 語, cut by the right edge
+}
 
 // Keys go through the key table: a two-stroke key selects, a frame key saves.
 TEST(MainFrame, KeysGoThroughTheKeyTable) {

@@ -65,6 +65,7 @@ void DocWindow::RunReplacingLines(const std::function<void()>& op) {
         doc_->undo.MarkSaved();
         auto fresh = std::make_unique<editing::CElwView>(*doc_, doc_->undo, shared_,
                                                          LayoutFor(*doc_, view_->layout().options()));
+        fresh->options() = view_->options();
         editor_->SetSelection(nullptr);
         sink_.reset();
         selection_.reset();

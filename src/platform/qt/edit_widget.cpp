@@ -293,7 +293,7 @@ void EditWidget::PaintRow(QPainter& p, const editing::CElwView::Row& row, int sc
         const int next = layout.Advance(t, i, len, col);
         const uint8_t b = t[i];
         const QRect cell = CellRect(screenRow, col, next - col);
-        const bool selected = anySelection && Selected(row.lineNumber, row.start + i, lineColumn);
+        const bool selected = anySelection && Selected(row.lineNumber, row.start + i, lineColumn, next - col);
         lineColumn += next - col;
         if (selected && col >= left) p.fillRect(cell, highlight);
         if (col >= left) {
@@ -340,14 +340,15 @@ void EditWidget::PaintRow(QPainter& p, const editing::CElwView::Row& row, int sc
     }
 }
 
-bool EditWidget::Selected(int lineNumber, size_t pos, int column) const {
+bool EditWidget::Selected(int lineNumber, size_t pos, int column, int width) const {
     editing::SelectionEnd a = selection_->start();
     editing::SelectionEnd b = selection_->end();
     if (b.line < a.line || (b.line == a.line && b.pos < a.pos)) std::swap(a, b);
     if (lineNumber < a.line || lineNumber > b.line) return false;
     if (selection_->kind() == editing::SelectionKind::Box) {
         const auto [c1, c2] = std::minmax(a.column, b.column);
-        return column >= c1 && column < c2;
+        const int end = column + width;
+        return end > c1 && end <= c2;
     }
     if (lineNumber == a.line && pos < a.pos) return false;
     if (lineNumber == b.line && pos >= b.pos) return false;

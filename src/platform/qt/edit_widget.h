@@ -120,9 +120,11 @@ private:
     void PaintRuler(QPainter& p);
     void PaintRow(QPainter& p, const editing::CElwView::Row& row, int screenRow);
     void PaintCaret(QPainter& p);
-    // Whether the character at byte `pos` (display column `column` of its logical line) of line
-    // `lineNumber` is selected; `pos` at the line end asks about the line end.
-    bool Selected(int lineNumber, size_t pos, int column) const;
+    // Whether the character at byte `pos` (display columns `column` to `column + width` of its
+    // logical line) of line `lineNumber` is selected; `pos` at the line end asks about the line
+    // end. A box holds the characters that a copy takes: a tab or double-byte character cut by
+    // the left edge is in, one cut by the right edge is out.
+    bool Selected(int lineNumber, size_t pos, int column, int width = 1) const;
     QColor TextColor() const;
     QColor BackColor() const;
 

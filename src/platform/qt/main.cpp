@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
         settings.Load(store);
     }
     norv::qt::MainFrame frame;
-    frame.SetDisplayOptions(norv::qt::DisplayOptionsFrom(settings));
+    frame.UseSettings(settings);
     frame.show();
     for (const std::string& f : files) frame.OpenFile(f);
     return QApplication::exec();

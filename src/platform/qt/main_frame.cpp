@@ -14,7 +14,10 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
+#include "app/document_settings.h"
+#include "app/view_settings.h"
 #include "document/line_heap.h"
+#include "platform/qt/display_settings.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
@@ -233,6 +236,27 @@ void MainFrame::SetDisplayOptions(const DisplayOptions& display) {
     for (DocWindow* w : Windows()) w->editor().SetDisplayOptions(display_);
 }
 
+void MainFrame::UseSettings(const app::Settings& settings) {
+    settings_ = &settings;
+    env_.load = app::LoadSettingsFrom(settings);
+    env_.save = app::SaveSettingsFrom(settings);
+    dispatcher_.options = app::DispatchOptionsFrom(settings);
+    shared_.insertMode = settings.Flag(app::Key::InsertMode);
+    for (DocWindow* w : Windows()) ApplyViewSettings(*w);
+    SetDisplayOptions(DisplayOptionsFrom(settings));
+}
+
+void MainFrame::ApplyViewSettings(DocWindow& w) {
+    if (!settings_) return;
+    w.view().options() = app::EditOptionsFor(w.doc(), *settings_);
+    w.view().SetLayout(app::LayoutOptionsFor(w.doc(), *settings_));
+    w.editor().Refresh();
+}
+
+void MainFrame::ChooseFileType(document::CElwDoc& doc) {
+    if (settings_) app::ApplyFileType(doc, *settings_);
+}
+
 void MainFrame::UpdateMenus() {
     const bool any = ActiveWindow() != nullptr;
     for (QAction* a : documentActions_) a->setEnabled(any);
@@ -353,6 +377,7 @@ DocWindow* MainFrame::AddWindow(std::unique_ptr<document::CElwDoc> doc) {
     auto* w = new DocWindow(*this, std::move(doc), shared_, clipboardContext_, font_, display_);
     QMdiSubWindow* sub = mdi_->addSubWindow(w);
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    ApplyViewSettings(*w);
     w->editor().keyHandler = [this, w](QKeyEvent* e) { return DispatchKey(*w, e); };
     connect(&w->editor(), &EditWidget::caretChanged, this, [this, w] {
         if (ActiveWindow() == w) UpdateStatus();

@@ -13,6 +13,7 @@
 #include "document/document.h"
 #include "app/key_dispatch.h"
 #include "app/key_table.h"
+#include "app/settings.h"
 #include "editing/edit_view.h"
 #include "editing/selection.h"
 #include "platform/qt/edit_widget.h"
@@ -85,6 +86,11 @@ public:
     document::DocumentEnvironment& environment() { return env_; }
     // The display of every window, now and later.
     void SetDisplayOptions(const DisplayOptions& display);
+    // Takes the program's settings (they must outlive the frame): display, loading and saving,
+    // keys, and each document's file-type options. Called again after the settings changed.
+    void UseSettings(const app::Settings& settings);
+    // A window's layout and editing options from its document's file type.
+    void ApplyViewSettings(DocWindow& w);
     platform::UserInterface& ui() const { return *ui_; }
     const QFont& editorFont() const { return font_; }
     QLabel* messageLabel() const { return message_; }
@@ -92,6 +98,7 @@ public:
 
     // DocumentHooks
     void TitleChanged(document::CElwDoc& doc) override;
+    void ChooseFileType(document::CElwDoc& doc) override;
     void FlushEditBuffer(document::CElwDoc& doc) override;
     void LinesChanged(document::CElwDoc& doc) override;
     bool ReplaceWholeText(document::CElwDoc& doc, const std::string& text) override;
@@ -133,6 +140,7 @@ private:
     app::KeyTable keyTable_;
     app::KeyDispatcher dispatcher_{keyTable_, *this};
     DisplayOptions display_;
+    const app::Settings* settings_ = nullptr;
     std::vector<QAction*> documentActions_;  // enabled only with a document window
     struct CodeItem {
         QAction* action;
