@@ -2,7 +2,7 @@
 # Installs the Debian packages that are missing for building (and, with --test, for testing).
 #   scripts/install-deps.sh [--test]
 set -euo pipefail
-pkgs=(cmake ninja-build g++ pkg-config libffi-dev qt6-base-dev qt6-base-dev-tools fonts-noto-cjk
+pkgs=(cmake ninja-build hyperfine vim-nox g++ pkg-config libffi-dev qt6-base-dev qt6-base-dev-tools fonts-noto-cjk
       libhunspell-dev)
 if [ "${1:-}" = --test ]; then
   pkgs+=(clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev manpages-ja edict

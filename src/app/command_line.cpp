@@ -121,7 +121,12 @@ StartupOptions ParseCommandLine(const std::vector<std::string>& args,
         }
     }
     for (; i < args.size(); ++i) filePart.push_back(args[i]);
-    for (const auto& name : filePart) {
+    for (auto name : filePart) {
+        // A name in double quotes (as a command line of one string writes names with blanks).
+        if (name.size() >= 2 && name.front() == '"') {
+            size_t close = name.find('"', 1);
+            if (close != std::string::npos) name = name.substr(1, close - 1);
+        }
         if (name.empty()) continue;
         if (filePart.size() == 1 && name.find_first_of("*?") != std::string::npos &&
             !(exists && exists(name))) {

@@ -64,6 +64,10 @@ TEST(CommandLine, FilePartPathsAndLongOptions) {
     // A missing closing quote ends option parsing there.
     o = Parse({"-A", "\"unclosed", "-V", "f"});
     EXPECT_FALSE(o.readOnly);
+    // A file name in double quotes loses them; blanks inside stay part of the name.
+    EXPECT_EQ(Parse({"\"my file.txt\"", "plain name.txt"}).files,
+              (std::vector<std::string>{"my file.txt", "plain name.txt"}));
+    EXPECT_EQ(Parse({"\"unclosed.txt"}).files, std::vector<std::string>{"\"unclosed.txt"});
 }
 
 TEST(CommandLine, WildcardsOnlyWhenNoSuchFileExists) {

@@ -73,7 +73,12 @@ bool QtFileDialogs::AskOpen(OpenRequest& request) {
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.selectNameFilter(QStringLiteral("All Files (*)"));
+    if (request.pattern.empty()) {
+        dialog.selectNameFilter(QStringLiteral("All Files (*)"));
+    } else {
+        dialog.setNameFilters(QStringList{FromUtf8(request.pattern)} + dialog.nameFilters());
+        dialog.selectNameFilter(FromUtf8(request.pattern));
+    }
     CodeFields fields = AddCodeFields(dialog, codePage_, request.addBom);
     auto* readOnly = new QCheckBox(QStringLiteral("&Read Only"), &dialog);
     readOnly->setObjectName(kReadOnlyName);

@@ -19,6 +19,7 @@ namespace norv::qt {
 struct OpenRequest {
     std::vector<std::string> paths;  // out: the chosen files (UTF-8)
     std::string folder;              // in: where the dialog starts
+    std::string pattern;             // in: a name pattern ("*.c") to offer first, or empty
     document::CodeChoice choice = document::CodeChoice::Default;  // out
     bool addBom = true;              // in/out: the AddBOM box
     bool readOnly = false;           // out: the read-only box

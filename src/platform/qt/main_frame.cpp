@@ -578,6 +578,7 @@ bool MainFrame::DispatchKey(DocWindow& w, QKeyEvent* event) {
 void MainFrame::RunFrameCommand(app::FrameCommandId id, uint8_t) {
     using F = app::FrameCommandId;
     DocWindow* w = ActiveWindow();
+    if (applicationCommand && applicationCommand(id)) return;
     switch (id) {
         case F::NewFile: NewFile(); return;
         case F::OpenFile: FileOpen(); return;

@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -50,6 +51,10 @@ public:
                         document::CodeChoice choice = document::CodeChoice::Default,
                         bool readOnly = false);
     DocWindow* NewFile();
+    // Gives a document that was loaded elsewhere (recovery) its window.
+    DocWindow* AddDocument(std::unique_ptr<document::CElwDoc> doc) { return AddWindow(std::move(doc)); }
+    // Frame commands that the application handles (NorvOpen); true when it took the command.
+    std::function<bool(app::FrameCommandId)> applicationCommand;
     DocWindow* ActiveWindow() const;
     std::vector<DocWindow*> Windows() const;
 

@@ -1,0 +1,603 @@
+// The start-up sequence, handoffs between instances, resident mode, the timer and closing.
+#include "platform/qt/startup.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QIcon>
+#include <QMdiArea>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStyle>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <unistd.h>
+
+#include "editing/edit_view.h"
+#include "platform/code_page.h"
+#include "platform/file_system.h"
+#include "platform/headless/headless_ui.h"
+#include "platform/paths.h"
+#include "platform/qt/doc_window.h"
+#include "platform/qt/edit_widget.h"
+#include "platform/qt/file_dialogs.h"
+#include "platform/qt/main_frame.h"
+#include "script/interpreter.h"
+#include "script/script_host.h"
+#include "script/script_loader.h"
+
+namespace norv::qt {
+namespace {
+
+using app::Key;
+
+constexpr const char* kVersion = "norv 0.1.0";
+constexpr const char* kUsage =
+    "usage: norv [OPTION]... [FILE]...\n"
+    "Options are \"-\" and one letter, before the files:\n"
+    "  -A SCRIPT   run SCRIPT after the files are open\n"
+    "  -W PROJECT  open PROJECT (-M or -W asks for a separate instance)\n"
+    "  -T EXT      new documents take the type of EXT;  -H  new documents are HTML\n"
+    "  -J L[:C]    put the caret at line L, column C\n"
+    "  -KS -KE -KJ read the files as Shift-JIS, EUC-JP or JIS\n"
+    "  -V          read-only   -P  print preview   -G  find in files   -R  start hidden\n"
+    "  --headless  run without a window;  --help  --version\n"
+    "A file part with * or ? that names no file shows the Open dialog on that pattern.\n";
+constexpr const char* kTrayTip = "Norv Text Editor";
+// How long a start waits for another one that is still starting.
+constexpr int kStartLockWaitMs = 5000;
+// The environment variable that marks a process started as a separate instance.
+constexpr const char* kMultiMarker = "MultiNorv";
+
+// Dialogs of a run without windows: every one is cancelled.
+class CancellingDialogs : public FileDialogs {
+public:
+    bool AskOpen(OpenRequest&) override { return false; }
+    bool AskSaveAs(document::SaveAsRequest&) override { return false; }
+};
+
+bool HasDisplay() {
+    for (const char* v : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* s = std::getenv(v);
+        if (s && *s) return true;
+    }
+    return false;
+}
+
+std::string SystemName() {
+    std::ifstream in("/etc/os-release");
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind("PRETTY_NAME=", 0) != 0) continue;
+        std::string v = line.substr(12);
+        if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'')) v = v.substr(1, v.size() - 2);
+        return v;
+    }
+    return "Linux";
+}
+
+document::CodeChoice ForcedChoice(int forcedCode) {
+    switch (forcedCode) {
+        case 2: return document::CodeChoice::Ansi;
+        case 3: return document::CodeChoice::Euc;
+        case 4: return document::CodeChoice::Jis;
+        default: return document::CodeChoice::Default;
+    }
+}
+
+void SetCurrentFolder(const std::string& folder) {
+    if (!folder.empty() && chdir(folder.c_str()) != 0) {
+        // The folder is gone: relative names then resolve against the old one.
+    }
+}
+
+// A command line handed over is options and names; an empty one (no one-letter option, no
+// name) reopens the project or workspace instead.
+bool IsEmptyLine(const std::vector<std::string>& args) {
+    for (const auto& a : args)
+        if (a != "--" && a.rfind("--", 0) != 0) return false;
+    return true;
+}
+
+// The caret to a line (1-based) and a display column (0-based) of it; a column inside a tab or
+// a double-byte character means that character, one beyond the line's end its end.
+void JumpTo(editing::CElwView& v, int line, int column) {
+    v.SetCaret(line, 0);
+    const view::LineText t = v.TextOf(v.caretLine());
+    int col = 0;
+    size_t i = 0;
+    while (i < t.end()) {
+        const size_t len = v.layout().CharLen(t, i);
+        const int next = v.layout().Advance(t, i, len, col);
+        if (next > column) break;
+        col = next;
+        i += len;
+    }
+    v.SetCaret(line, i);
+}
+
+bool Exists(const std::string& name) { return platform::RealFileSystem().Stat(name).has_value(); }
+
+}  // namespace
+
+EditorApp::EditorApp(StartupHooks hooks) : hooks_(std::move(hooks)) {}
+
+EditorApp::~EditorApp() = default;
+
+bool EditorApp::MainWindowVisible() const {
+    return frame_ && frame_->isVisible() && !residentHidden_ && !headless_;
+}
+
+int EditorApp::Run(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    const app::StartupOptions options = app::ParseCommandLine(args, Exists);
+    if (options.help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::puts(kVersion);
+        return 0;
+    }
+    for (const auto& o : options.unknownLongOptions)
+        std::fprintf(stderr, "norv: unknown option %s ignored\n", o.c_str());
+    headless_ = options.headless;
+    if (headless_) {
+        // No window is ever shown: the offscreen platform needs no display.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    } else if (!HasDisplay()) {
+        std::fputs("norv: no display (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
+                   "Run it under a virtual display (xvfb-run -a norv FILE...) or with --headless.\n",
+                   stderr);
+        return 2;
+    }
+    QApplication qapp(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("norv"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    exePath_ = platform::ExecutablePath();
+
+    // 1. The settings file, its first-run copy and the start-up cache.
+    platform::FileSystem& fs = platform::RealFileSystem();
+    const int codePage = platform::SystemCodePage();
+    companions_ = std::make_unique<app::CompanionFiles>(
+        app::CompanionFiles::Locate(fs, app::CompanionEnvironment::FromProcess()));
+    config_ = std::make_unique<app::Configuration>(codePage);
+    config_->firstRun = !fs.Stat(companions_->PathOf(app::CompanionKind::Settings)).has_value();
+    companions_->CopyTemplateIfMissing(fs, app::CompanionKind::Settings);
+    store_ = std::make_unique<app::SettingsStore>(fs, companions_->PathOf(app::CompanionKind::Settings),
+                                                  codePage);
+    store_->LoadCache();
+    // 2. Start-up runs.
+    starting_ = true;
+    systemName_ = SystemName();
+    // 3. Hand the command line to a running instance, or become one.
+    if (!StartInstanceProtocol(args)) {
+        store_->ReleaseCache();
+        return 0;
+    }
+    // 6. The recent-file list's size belongs to the history; 8. every setting.
+    const bool firstRun = config_->firstRun;
+    app::LoadConfiguration(fs, *companions_, *store_, *config_);
+    config_->firstRun = firstRun;
+    // 9. The main frame.
+    if (headless_) {
+        headlessUi_ = std::make_unique<platform::HeadlessUi>(true);
+        headlessDialogs_ = std::make_unique<CancellingDialogs>();
+        frame_ = std::make_unique<MainFrame>(headlessUi_.get(), headlessDialogs_.get());
+    } else {
+        frame_ = std::make_unique<MainFrame>();
+    }
+    frame_->setAcceptDrops(true);
+    frame_->installEventFilter(this);
+    frame_->applicationCommand = [this](app::FrameCommandId id) {
+        if (id != app::FrameCommandId::OpenNorv) return false;
+        OpenInNewInstance();
+        return true;
+    };
+    LoadSettingsIntoFrame();
+    instance_ = ChooseInstanceValue(companions_->Folder());
+    if (!headless_) {
+        server_ = new InstanceServer(this);
+        server_->isVisible = [this] { return MainWindowVisible(); };
+        server_->handoff = [this](const auto& a, const auto& f) { ReceiveHandoff(a, f); };
+        server_->reload = [this] {
+            app::ReloadSettings(platform::RealFileSystem(), *companions_, *store_, *config_);
+            LoadSettingsIntoFrame();
+        };
+        server_->takeTray = [this] { SetUpTray(); };
+        server_->Listen(instance_);
+    }
+    autoSaver_ = std::make_unique<document::AutoSaver>(frame_->environment(), companions_->Folder(),
+                                                       instance_);
+    // 10. The recovery offer of a first instance comes before the command line's files, so a
+    // start with a file after a crash still offers it; then the command line.
+    const int recovered = multiple_ ? 0 : OfferRecovery();
+    if (IsEmptyLine(args)) {
+        if (!OpenProject(options.project) && !OpenPendingProject() &&
+            !(hooks_.restoreWorkspace && !recovered && hooks_.restoreWorkspace(*this)) && !recovered)
+            frame_->NewFile();
+    } else {
+        ApplyCommandLine(options, false, true);
+    }
+    if (hooks_.commandLineDone) hooks_.commandLineDone(*this);
+    // 11. The window, then the resident and registered scripts.
+    if (!headless_) {
+        if (config_->settings.Int(Key::MainShowCmd) == 3) frame_->showMaximized();
+        else frame_->show();
+    }
+    SetUpTray();
+    if (hooks_.startResidentScripts) hooks_.startResidentScripts(*this);
+    // 12. The cache goes; start-up is over, and another start may now find this instance.
+    store_->ReleaseCache();
+    starting_ = false;
+    if (!options.script.empty()) RunScript(options.script);
+    // 13. Resident start hidden, or the commands of -P and -G. A start that asks from now on
+    // already finds the window hidden.
+    if (!headless_ && config_->settings.Flag(Key::Resident) && options.hidden) {
+        residentHidden_ = true;
+        QTimer::singleShot(0, frame_.get(), [this] { frame_->close(); });
+    } else {
+        PostCommands(options);
+    }
+    // Another start may now find this instance.
+    startLock_.Release();
+    // The one-second timer.
+    timer_ = new QTimer(this);
+    connect(timer_, &QTimer::timeout, this, &EditorApp::Tick);
+    timer_->start(1000);
+    if (headless_) {
+        // Everything the command line posted runs first; then the run ends.
+        QTimer::singleShot(0, this, [] { QApplication::exit(0); });
+    }
+    int status = QApplication::exec();
+    if (headless_ && openFailed_) status = 1;
+    // A normal end leaves no recovery files behind: every document was saved or given up.
+    autoSaver_->DeleteRecoveryFiles();
+    timer_->stop();
+    if (tray_) tray_->hide();
+    frame_->removeEventFilter(this);
+    frame_.reset();
+    delete server_;
+    server_ = nullptr;
+    delete tray_;
+    tray_ = nullptr;
+    return status;
+}
+
+bool EditorApp::StartInstanceProtocol(const std::vector<std::string>& args) {
+    if (const char* marker = std::getenv(kMultiMarker); marker && *marker) {
+        // Started by NorvOpen: a separate instance whatever runs already.
+        unsetenv(kMultiMarker);
+        multiple_ = true;
+        return true;
+    }
+    // A run without windows is a job of its own; it neither hands over nor takes handoffs.
+    if (headless_) return true;
+    // Until this start has its socket, others wait instead of becoming first instances too.
+    startLock_.Acquire(kStartLockWaitMs);
+    const std::vector<QString> running = RunningInstances();
+    if (running.empty()) return true;
+    const app::StartupOptions options = app::ParseCommandLine(args, Exists);
+    if (store_->ReadInt(Key::MultiInstance) != 0 || options.separateInstance) {
+        const std::optional<uint8_t> visible = SendInstanceRequest(running.front(), InstanceRequest::State);
+        if (!visible || *visible != 0) {
+            multiple_ = true;
+            return true;
+        }
+    }
+    if (SendInstanceRequest(running.front(), InstanceRequest::Handoff, args, platform::CurrentFolder())) {
+        startLock_.Release();
+        return false;
+    }
+    // The instance went away meanwhile: this start becomes the instance.
+    return true;
+}
+
+void EditorApp::LoadSettingsIntoFrame() {
+    frame_->UseSettings(config_->settings);
+}
+
+int EditorApp::OfferRecovery() {
+    std::vector<std::unique_ptr<document::CElwDoc>> made;
+    document::RecoveryHost host;
+    host.newDocument = [this, &made]() -> document::CElwDoc* {
+        made.push_back(std::make_unique<document::CElwDoc>(frame_->environment()));
+        return made.back().get();
+    };
+    host.isLiveInstance = [](uint16_t value) { return InstanceIsLive(value); };
+    const int restored =
+        document::RecoverAtStartup(frame_->environment(), companions_->Folder(), host);
+    // Only the copies that were read come back; the others stay on disk for the next offer.
+    for (auto& doc : made)
+        if (doc->modified) frame_->AddDocument(std::move(doc));
+    return restored;
+}
+
+void EditorApp::ApplyCommandLine(const app::StartupOptions& options, bool emptyLine, bool atStartup) {
+    (void)atStartup;
+    if (emptyLine) {
+        if (!OpenProject(options.project.empty() ? pendingProject_ : options.project) &&
+            !OpenPendingProject() && !(hooks_.restoreWorkspace && hooks_.restoreWorkspace(*this)))
+            frame_->NewFile();
+        return;
+    }
+    if (!options.wildcard.empty()) {
+        OpenWildcard(options);
+        return;
+    }
+    if (!options.project.empty()) OpenProject(options.project);
+    OpenNamedFiles(options);
+}
+
+void EditorApp::OpenNamedFiles(const app::StartupOptions& options) {
+    document::DocumentEnvironment& env = frame_->environment();
+    // The forced code holds only while these files are read.
+    const document::LoadSettings saved = env.load;
+    const document::CodeChoice choice = ForcedChoice(options.forcedCode);
+    if (options.forcedCode == 2) env.load.eucRead = env.load.jisRead = false;
+    if (options.forcedCode == 3) env.load.jisRead = false;
+    if (options.forcedCode == 4) env.load.eucRead = false;
+    bool anyOpened = false;
+    for (const std::string& name : options.files) {
+        DocWindow* w = frame_->OpenFile(name, choice, options.readOnly);
+        if (!w) {
+            openFailed_ = true;
+            continue;
+        }
+        anyOpened = true;
+        if (options.jump) {
+            const int line = options.jumpLine < 0 ? 1 : options.jumpLine + 1;
+            JumpTo(w->view(), line, options.jumpColumn < 0 ? 0 : options.jumpColumn);
+            w->editor().Refresh();
+        }
+    }
+    env.load = saved;
+    if (!anyOpened || frame_->Windows().empty()) {
+        if (!OpenPendingProject() && frame_->Windows().empty()) frame_->NewFile();
+    }
+}
+
+void EditorApp::OpenWildcard(const app::StartupOptions& options) {
+    OpenRequest request;
+    const std::string folder = platform::FolderOf(options.wildcard);
+    if (!folder.empty()) SetCurrentFolder(folder);
+    request.folder = platform::CurrentFolder();
+    request.pattern = platform::FileNameOf(options.wildcard);
+    FileDialogs* dialogs = headless_ ? headlessDialogs_.get() : nullptr;
+    QtFileDialogs real(frame_.get(), platform::SystemCodePage());
+    if (!dialogs) dialogs = &real;
+    if (!dialogs->AskOpen(request)) {
+        QTimer::singleShot(0, frame_.get(), [this] { frame_->NewFile(); });
+        return;
+    }
+    for (const std::string& path : request.paths)
+        if (!frame_->OpenFile(path, request.choice, request.readOnly || options.readOnly))
+            openFailed_ = true;
+}
+
+bool EditorApp::OpenProject(const std::string& name) {
+    if (name.empty()) return false;
+    const std::string path = app::ResolveProjectName(name, companions_->Folder());
+    pendingProject_ = path;
+    if (!hooks_.openProject) return false;
+    return hooks_.openProject(*this, path);
+}
+
+bool EditorApp::OpenPendingProject() {
+    const std::string name = store_->ReadText(Key::CurrProj);
+    if (name.empty()) return false;
+    // Reopened once: the key is cleared before the project is opened.
+    config_->settings.Set(Key::CurrProj, std::string_view());
+    store_->WriteText(Key::CurrProj, "");
+    return OpenProject(name);
+}
+
+void EditorApp::PostCommands(const app::StartupOptions& options) {
+    if (options.preview)
+        QTimer::singleShot(0, frame_.get(), [this] {
+            frame_->RunFrameCommand(app::FrameCommandId::PrintPreview, 0);
+        });
+    if (options.grep)
+        QTimer::singleShot(0, frame_.get(), [this] { frame_->RunFrameCommand(app::FrameCommandId::Grep, 0); });
+}
+
+void EditorApp::RunScript(const std::string& path) {
+    if (hooks_.runScript) {
+        hooks_.runScript(*this, path);
+        return;
+    }
+    platform::FileSystem& fs = platform::RealFileSystem();
+    platform::UserInterface& ui = frame_->ui();
+    script::LoadedScript loaded = script::LoadScript(fs, path);
+    if (loaded.error) {
+        ui.MessageBox(loaded.error->file + "(" + std::to_string(loaded.error->line) +
+                          "): " + std::string(loaded.error->text()),
+                      platform::mb::kOk | platform::mb::kIconError);
+        openFailed_ = true;
+        return;
+    }
+    if (!loaded.image) {
+        ui.MessageBox("Cannot read the script " + path + ".", platform::mb::kOk | platform::mb::kIconError);
+        openFailed_ = true;
+        return;
+    }
+    script::ScriptHost host(ui, fs);
+    auto rt = script::Runtime::Load(std::move(*loaded.image), host);
+    if (!rt) {
+        ui.MessageBox("Cannot run the script " + path + ".", platform::mb::kOk | platform::mb::kIconError);
+        openFailed_ = true;
+        return;
+    }
+    rt->Run();
+}
+
+void EditorApp::ReceiveHandoff(const std::vector<std::string>& args, const std::string& folderIn) {
+    // 1. The sender's folder (or InitialDir) becomes current, so its names mean what they meant.
+    std::string folder = folderIn;
+    if (folder.empty()) folder = store_->ReadText(Key::InitialDir);
+    if (!folder.empty()) SetCurrentFolder(folder);
+    // 2. The window comes back, whatever state it was in.
+    ShowHiddenWindow();
+    // 3. and 4. The command line, or the project or workspace of an empty one.
+    const app::StartupOptions options = app::ParseCommandLine(args, Exists);
+    ApplyCommandLine(options, IsEmptyLine(args), false);
+    if (hooks_.commandLineDone) hooks_.commandLineDone(*this);
+    PostCommands(options);
+    if (!options.script.empty()) RunScript(options.script);
+}
+
+void EditorApp::ShowHiddenWindow() {
+    if (headless_ || !frame_) return;
+    const bool wasHidden = residentHidden_ || !frame_->isVisible();
+    residentHidden_ = false;
+    if (frame_->isMinimized() || wasHidden) {
+        const app::Settings& s = config_->settings;
+        if (wasHidden && s.Int(Key::MainRectRight) > s.Int(Key::MainRectLeft) &&
+            s.Int(Key::MainRectBot) > s.Int(Key::MainRectTop)) {
+            frame_->setGeometry(s.Int(Key::MainRectLeft), s.Int(Key::MainRectTop),
+                                s.Int(Key::MainRectRight) - s.Int(Key::MainRectLeft),
+                                s.Int(Key::MainRectBot) - s.Int(Key::MainRectTop));
+        }
+        if (s.Int(Key::MainShowCmd) == 3) frame_->showMaximized();
+        else frame_->showNormal();
+    }
+    frame_->raise();
+    frame_->activateWindow();
+}
+
+void EditorApp::SetUpTray() {
+    if (headless_ || !config_->settings.Flag(Key::Resident)) return;
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
+    if (!tray_) {
+        tray_ = new QSystemTrayIcon(this);
+        QIcon icon = QApplication::windowIcon();
+        if (icon.isNull()) icon = QApplication::style()->standardIcon(QStyle::SP_FileIcon);
+        tray_->setIcon(icon);
+        tray_->setToolTip(QString::fromLatin1(kTrayTip));
+        connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
+            if (r == QSystemTrayIcon::Trigger || r == QSystemTrayIcon::DoubleClick) ShowHiddenWindow();
+        });
+    }
+    tray_->show();
+}
+
+void EditorApp::HideToTray() {
+    residentHidden_ = true;
+    if (tray_ && tray_->isVisible()) {
+        frame_->hide();
+    } else {
+        // Without a tray there would be no way back to a hidden window.
+        frame_->showMinimized();
+    }
+}
+
+void EditorApp::NotifySettingsChanged() {
+    const QString own = server_ ? server_->path() : QString();
+    for (const QString& path : RunningInstances())
+        if (path != own) SendInstanceRequest(path, InstanceRequest::Reload);
+}
+
+bool EditorApp::OpenInNewInstance() {
+    OpenRequest request;
+    request.folder = platform::CurrentFolder();
+    FileDialogs* dialogs = headless_ ? headlessDialogs_.get() : nullptr;
+    QtFileDialogs real(frame_.get(), platform::SystemCodePage());
+    if (!dialogs) dialogs = &real;
+    if (!dialogs->AskOpen(request)) return false;
+    // Every name is an argument of its own: blanks and quotes in names need no quoting.
+    QStringList arguments;
+    if (request.readOnly) arguments << QStringLiteral("-V");
+    if (request.choice == document::CodeChoice::Ansi) arguments << QStringLiteral("-KS");
+    if (request.choice == document::CodeChoice::Euc) arguments << QStringLiteral("-KE");
+    if (request.choice == document::CodeChoice::Jis) arguments << QStringLiteral("-KJ");
+    arguments << QStringLiteral("--");
+    for (const auto& p : request.paths) arguments << QString::fromStdString(p);
+    QProcess child;
+    child.setProgram(QString::fromStdString(exePath_));
+    child.setArguments(arguments);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QString::fromLatin1(kMultiMarker), QStringLiteral("1"));
+    child.setProcessEnvironment(env);
+    return child.startDetached();
+}
+
+void EditorApp::Tick() {
+    if (hooks_.residentTick) hooks_.residentTick(*this);
+    if (!frame_ || !frame_->ActiveWindow()) return;
+    std::vector<document::CElwDoc*> docs;
+    for (DocWindow* w : frame_->Windows()) {
+        // The line being edited is part of the copy.
+        w->view().Sync();
+        docs.push_back(&w->doc());
+    }
+    autoSaver_->Tick(static_cast<int64_t>(std::time(nullptr)), config_->settings.Int(Key::AutoSaveSec), docs);
+}
+
+bool EditorApp::eventFilter(QObject* watched, QEvent* event) {
+    if (frame_ && watched == frame_.get() && event->type() == QEvent::Close) {
+        if (CloseMainWindow(event)) {
+            ending_ = true;
+            QTimer::singleShot(0, this, [] { QApplication::exit(0); });
+        }
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+bool EditorApp::CloseMainWindow(QEvent* event) {
+    app::Settings& s = config_->settings;
+    // 1. The folder in use is remembered; the settings folder becomes current.
+    s.Write(*store_, Key::InitialDir, platform::CurrentFolder());
+    SetCurrentFolder(companions_->Folder());
+    const bool hidden = residentHidden_ || !frame_->isVisible();
+    // 2. and 3. The bars and the window's placement.
+    if (!frame_->isMinimized() && !hidden && hooks_.saveBarLayout) hooks_.saveBarLayout(*this);
+    const bool project = hooks_.projectOpen && hooks_.projectOpen(*this);
+    if (!project && !frame_->isMinimized() && !hidden && !headless_) {
+        const QRect r = frame_->normalGeometry();
+        s.Write(*store_, Key::MainShowCmd, frame_->isMaximized() ? 3 : 1);
+        s.Write(*store_, Key::MainRectTop, r.top());
+        s.Write(*store_, Key::MainRectBot, r.bottom() + 1);
+        s.Write(*store_, Key::MainRectLeft, r.left());
+        s.Write(*store_, Key::MainRectRight, r.right() + 1);
+    }
+    // 4. The mark list.
+    if (hooks_.markListShown) s.Write(*store_, Key::ShowMarkList, hooks_.markListShown(*this) ? 1 : 0);
+    // 5. and 6. The project, and the close event of the resident scripts.
+    if (project && hooks_.closeProject) hooks_.closeProject(*this);
+    if (hooks_.residentClose) hooks_.residentClose(*this);
+    if (s.Flag(Key::Resident) && !headless_) {
+        // 7. Every document closes the usual way; the user may keep one.
+        for (DocWindow* w : frame_->Windows()) {
+            if (!frame_->FileClose(*w)) {
+                event->ignore();
+                return false;
+            }
+        }
+        const QString own = server_ ? server_->path() : QString();
+        std::vector<QString> others;
+        for (const QString& p : RunningInstances())
+            if (p != own) others.push_back(p);
+        if (!others.empty()) {
+            // Another instance keeps the tray; this one ends.
+            SendInstanceRequest(others.front(), InstanceRequest::TakeTray);
+            for (const QString& p : others) SendInstanceRequest(p, InstanceRequest::Reload);
+            if (tray_) tray_->hide();
+            event->accept();
+            return true;
+        }
+        event->ignore();
+        HideToTray();
+        return false;
+    }
+    // 8. The frame's own close asks about each document.
+    static_cast<QObject*>(frame_.get())->event(event);
+    if (!event->isAccepted()) return false;
+    if (tray_) tray_->hide();
+    return true;
+}
+
+}  // namespace norv::qt

@@ -1,0 +1,151 @@
+// The editor as a process: the start-up sequence, the command line (at start-up and when another
+// start hands its own over), the instances, resident mode with its tray icon, the one-second
+// timer with auto-save, the recovery offer, and the steps of closing the main window.
+//
+// Start-up runs in a fixed order: settings file and first-run copy with the settings cache
+// live; the instance protocol (hand the command line to a running instance and end, or become
+// an instance); all settings; the main frame; the recovery offer of a first instance; the
+// command line's project and files; the window shown and the resident scripts started; the
+// cache released; the /A script; resident hiding or the posted Preview and GREP. Steps that
+// belong to subsystems built elsewhere (projects and the workspace, resident and registered
+// scripts, the bar layout) are hooks, so the order stays here.
+#pragma once
+
+#include <QObject>
+
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/companion_files.h"
+#include "app/configuration.h"
+#include "app/settings_store.h"
+#include "document/auto_save.h"
+#include "platform/qt/instance_channel.h"
+
+class QSystemTrayIcon;
+class QTimer;
+
+namespace norv::platform {
+class HeadlessUi;
+}
+
+namespace norv::qt {
+
+class MainFrame;
+class FileDialogs;
+class DocWindow;
+
+class EditorApp;
+
+// The steps that later subsystems fill. An unset hook is a step that does nothing yet.
+struct StartupHooks {
+    // Opens a project or snapshot file; false when it could not be opened.
+    std::function<bool(EditorApp&, const std::string& path)> openProject;
+    // Brings back the workspace of the last Break; false when there is none.
+    std::function<bool(EditorApp&)> restoreWorkspace;
+    // Whether a project is open (closing then keeps the placement out of the settings).
+    std::function<bool(EditorApp&)> projectOpen;
+    // Closing with a project open: ask, save and forget it.
+    std::function<void(EditorApp&)> closeProject;
+    // The resident script of TsrScript and the registered scripts that start with the program.
+    std::function<void(EditorApp&)> startResidentScripts;
+    // The timer event of the resident scripts (every second).
+    std::function<void(EditorApp&)> residentTick;
+    // The close event of the resident scripts.
+    std::function<void(EditorApp&)> residentClose;
+    // Saves the layout of the bars (closing, when the window is neither minimised nor hidden).
+    std::function<void(EditorApp&)> saveBarLayout;
+    // Whether the mark list is shown (stored as ShowMarkList when closing).
+    std::function<bool(EditorApp&)> markListShown;
+    // Runs a script file (the -A option). Unset: the script interpreter runs it on its own.
+    std::function<void(EditorApp&, const std::string& path)> runScript;
+    // After the files of one command line were handled (start-up or handoff).
+    std::function<void(EditorApp&)> commandLineDone;
+};
+
+class EditorApp : public QObject {
+    Q_OBJECT
+
+public:
+    EditorApp(StartupHooks hooks = {});
+    ~EditorApp() override;
+
+    // The whole program: returns the exit status.
+    int Run(int argc, char** argv);
+
+    MainFrame* frame() const { return frame_.get(); }
+    app::Configuration& configuration() { return *config_; }
+    app::SettingsStore& store() { return *store_; }
+    const app::CompanionFiles& companions() const { return *companions_; }
+    document::AutoSaver* autoSaver() const { return autoSaver_.get(); }
+    uint16_t instanceValue() const { return instance_; }
+    bool headless() const { return headless_; }
+    // Set when this process runs as an extra instance.
+    bool multipleInstance() const { return multiple_; }
+    // Whether the main window counts as visible for another start: a resident window hidden
+    // behind the tray (or minimised in its place) does not.
+    bool MainWindowVisible() const;
+    // The text shown for the operating system (from /etc/os-release).
+    const std::string& systemName() const { return systemName_; }
+
+    // Applies a command line handed over by another start.
+    void ReceiveHandoff(const std::vector<std::string>& args, const std::string& folder);
+    // Tells every other running instance to read the settings again.
+    void NotifySettingsChanged();
+    // The NorvOpen command: the open dialog, then a separate instance on the chosen files.
+    bool OpenInNewInstance();
+    // One tick of the one-second timer.
+    void Tick();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool StartInstanceProtocol(const std::vector<std::string>& args);
+    void LoadSettingsIntoFrame();
+    int OfferRecovery();
+    // Opens what a command line names; `atStartup` picks the empty-line rules of start-up.
+    void ApplyCommandLine(const app::StartupOptions& options, bool emptyLine, bool atStartup);
+    void OpenNamedFiles(const app::StartupOptions& options);
+    void OpenWildcard(const app::StartupOptions& options);
+    bool OpenProject(const std::string& name);
+    bool OpenPendingProject();
+    void PostCommands(const app::StartupOptions& options);
+    void RunScript(const std::string& path);
+    void ShowHiddenWindow();
+    void HideToTray();
+    void SetUpTray();
+    // The closing steps; false when the window stays (cancelled, or hidden in resident mode).
+    bool CloseMainWindow(QEvent* event);
+
+    StartupHooks hooks_;
+    std::unique_ptr<app::CompanionFiles> companions_;
+    std::unique_ptr<app::SettingsStore> store_;
+    std::unique_ptr<app::Configuration> config_;
+    std::unique_ptr<platform::HeadlessUi> headlessUi_;
+    std::unique_ptr<FileDialogs> headlessDialogs_;
+    std::unique_ptr<MainFrame> frame_;
+    std::unique_ptr<document::AutoSaver> autoSaver_;
+    InstanceServer* server_ = nullptr;
+    StartLock startLock_;
+    QSystemTrayIcon* tray_ = nullptr;
+    QTimer* timer_ = nullptr;
+    std::string exePath_;
+    std::string systemName_;
+    std::string pendingProject_;  // the last -W, reopened by an empty handoff
+    uint16_t instance_ = 0;
+    bool headless_ = false;
+    bool multiple_ = false;
+    bool starting_ = false;
+    bool residentHidden_ = false;
+    bool openFailed_ = false;
+    bool ending_ = false;
+};
+
+}  // namespace norv::qt

@@ -1,0 +1,99 @@
+// The editor program with a window onto its state, for the whole-program tests: it starts and
+// runs exactly as `norv` does (it is built under that name in a folder of its own, so its
+// companion files have the same names), and after every command line it handles (at start-up
+// and from a handoff) it prints its documents to standard output:
+//
+//   DOC <tab> path <tab> title <tab> code <tab> line ends <tab> caret line <tab> caret column
+//       <tab> modified <tab> read-only <tab> text (C escapes)
+//   END
+//
+// With NORV_PROBE_TYPE set, after start-up it types that text at the caret of every document and
+// of a new untitled one, and prints "AUTOSAVED" once a recovery table exists (the test then kills
+// it).
+#include <QDir>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "document/text_code.h"
+#include "editing/edit_view.h"
+#include "platform/qt/doc_window.h"
+#include "platform/qt/edit_widget.h"
+#include "platform/qt/main_frame.h"
+#include "platform/qt/startup.h"
+
+namespace {
+
+using namespace norv;
+
+std::string Escaped(const std::string& bytes) {
+    std::string out;
+    for (char ch : bytes) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == '\n') out += "\\n";
+        else if (c == '\r') out += "\\r";
+        else if (c == '\\') out += "\\\\";
+        else if (c < 0x20 || c >= 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            out += hex;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+void Dump(qt::EditorApp& app) {
+    for (qt::DocWindow* w : app.frame()->Windows()) {
+        w->view().Sync();
+        const document::CElwDoc& d = w->doc();
+        std::string text;
+        for (const document::LineRecord* r = d.lines().first(); r; r = r->next) {
+            text.append(r->text(), r->contentLength());
+            if (r->next) text += '\n';
+        }
+        std::printf("DOC\t%s\t%s\t%s\t%s\t%d\t%d\t%d\t%d\t%s\n", d.path.c_str(), d.title.c_str(),
+                    document::TextCodeName(d.code), document::EolModeName(d.eolMode),
+                    w->view().caretLineNumber(), w->view().caretColumn() + 1, d.modified ? 1 : 0,
+                    d.readOnly ? 1 : 0, Escaped(text).c_str());
+    }
+    std::printf("END\n");
+    std::fflush(stdout);
+}
+
+void TypeEverywhere(qt::EditorApp& app, const std::string& text) {
+    app.frame()->NewFile();
+    for (qt::DocWindow* w : app.frame()->Windows()) {
+        w->view().InsertText(text);
+        w->editor().Refresh();
+    }
+    auto* poll = new QTimer(&app);
+    QObject::connect(poll, &QTimer::timeout, &app, [&app, poll] {
+        QDir folder(QString::fromStdString(app.companions().Folder()));
+        if (folder.entryList({QStringLiteral("Norv????.REC")}, QDir::Files).isEmpty()) return;
+        poll->stop();
+        std::printf("AUTOSAVED\n");
+        std::fflush(stdout);
+    });
+    poll->start(100);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qt::StartupHooks hooks;
+    bool typed = false;
+    hooks.commandLineDone = [&typed](qt::EditorApp& app) {
+        const char* type = std::getenv("NORV_PROBE_TYPE");
+        if (type && *type && !typed) {
+            typed = true;
+            TypeEverywhere(app, type);
+        }
+        Dump(app);
+    };
+    qt::EditorApp app(hooks);
+    return app.Run(argc, argv);
+}
