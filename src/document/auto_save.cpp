@@ -315,6 +315,9 @@ int RecoverAtStartup(DocumentEnvironment& env, const std::string& folderIn, Reco
             if (e.untitled) {
                 doc->path.clear();
                 doc->title = e.path;
+                // The type read from the copy's name would change the title it had.
+                const size_t dot = e.path.find('.');
+                doc->typeExtension = dot == std::string::npos ? std::string() : e.path.substr(dot);
             } else {
                 doc->path = e.path;
                 doc->title = platform::FileNameOf(e.path);
