@@ -176,6 +176,8 @@ void AutoSaver::AutoSaveAll(const std::vector<CElwDoc*>& documents) {
     std::vector<RecoveryEntry> entries;
     bool wroteAny = false;
     for (CElwDoc* doc : documents) {
+        // The line being edited belongs in the copy.
+        if (env_.hooks) env_.hooks->FlushEditBuffer(*doc);
         if (doc->readOnly || !doc->modified) continue;
         if (entries.size() >= kRecoveryMaxEntries) break;
         if (doc->autoSaveNumber < 0) doc->autoSaveNumber = nextNumber_++;

@@ -209,13 +209,12 @@ bool StartLock::Acquire(int waitMs) {
     fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd_ < 0) return false;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
-    while (flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+    for (;;) {
+        if (flock(fd_, LOCK_EX | LOCK_NB) == 0) return true;
         if (errno != EWOULDBLOCK && errno != EINTR) break;
         if (std::chrono::steady_clock::now() >= deadline) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        continue;
     }
-    if (flock(fd_, LOCK_EX | LOCK_NB) == 0) return true;
     close(fd_);
     fd_ = -1;
     return false;

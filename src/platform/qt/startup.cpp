@@ -3,6 +3,9 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QIcon>
 #include <QMdiArea>
 #include <QProcess>
@@ -528,15 +531,27 @@ void EditorApp::Tick() {
     if (hooks_.residentTick) hooks_.residentTick(*this);
     if (!frame_ || !frame_->ActiveWindow()) return;
     std::vector<document::CElwDoc*> docs;
-    for (DocWindow* w : frame_->Windows()) {
-        // The line being edited is part of the copy.
-        w->view().Sync();
-        docs.push_back(&w->doc());
-    }
+    for (DocWindow* w : frame_->Windows()) docs.push_back(&w->doc());
     autoSaver_->Tick(static_cast<int64_t>(std::time(nullptr)), config_->settings.Int(Key::AutoSaveSec), docs);
 }
 
 bool EditorApp::eventFilter(QObject* watched, QEvent* event) {
+    if (frame_ && watched == frame_.get() &&
+        (event->type() == QEvent::DragEnter || event->type() == QEvent::Drop)) {
+        // Files dropped on the main window are opened.
+        auto* drop = static_cast<QDropEvent*>(event);
+        if (!drop->mimeData()->hasUrls()) return false;
+        drop->acceptProposedAction();
+        if (event->type() == QEvent::Drop)
+            for (const QUrl& url : drop->mimeData()->urls())
+                if (url.isLocalFile()) frame_->OpenFile(url.toLocalFile().toStdString());
+        return true;
+    }
+    if (frame_ && watched == frame_.get() && event->type() == QEvent::WindowStateChange &&
+        frame_->isVisible() && !frame_->isMinimized()) {
+        // Restored by hand from its minimised stand-in for the tray: visible again.
+        residentHidden_ = false;
+    }
     if (frame_ && watched == frame_.get() && event->type() == QEvent::Close) {
         if (CloseMainWindow(event)) {
             ending_ = true;
