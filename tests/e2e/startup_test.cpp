@@ -240,6 +240,23 @@ TEST_F(EditorProcess, CrashedWorkComesBackModifiedUnderItsNamesAndCodes) {
     EXPECT_EQ(third->Wait(), 0);
 }
 
+TEST_F(EditorProcess, AWildcardShowsTheOpenDialogAndItsCancelMakesANewDocument) {
+    d.Write("work/one.txt", "1\n");
+    // Dialogs of a run without windows are cancelled: New follows.
+    auto p = Probe({"--headless", "*.txt"});
+    auto docs = Next(*p);
+    EXPECT_EQ(p->Wait(), 0);
+    ASSERT_EQ(docs.size(), 1u);
+    EXPECT_TRUE(docs[0].path.empty());
+    // A file of that very name is opened instead.
+    const std::string star = d.Write("work/*.txt", "star\n");
+    p = Probe({"--headless", "*.txt"});
+    docs = Next(*p);
+    EXPECT_EQ(p->Wait(), 0);
+    ASSERT_EQ(docs.size(), 1u);
+    EXPECT_EQ(docs[0].path, star);
+}
+
 TEST_F(EditorProcess, HeadlessRunsEndWithTheCommandLinesWork) {
     const std::string f = d.Write("work/f.txt", "text\n");
     auto ok = Start(NORV_PATH, {"--headless", f}, work());

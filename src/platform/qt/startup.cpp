@@ -126,6 +126,19 @@ bool Exists(const std::string& name) { return platform::RealFileSystem().Stat(na
 
 }  // namespace
 
+std::vector<std::string> NorvOpenArguments(const OpenRequest& request) {
+    // Every name is an argument of its own: blanks and quotes in names need no quoting, and a
+    // name beginning with "-" is still a name after the "--".
+    std::vector<std::string> a;
+    if (request.readOnly) a.emplace_back("-V");
+    if (request.choice == document::CodeChoice::Ansi) a.emplace_back("-KS");
+    if (request.choice == document::CodeChoice::Euc) a.emplace_back("-KE");
+    if (request.choice == document::CodeChoice::Jis) a.emplace_back("-KJ");
+    a.emplace_back("--");
+    for (const auto& p : request.paths) a.push_back(p);
+    return a;
+}
+
 EditorApp::EditorApp(StartupHooks hooks) : hooks_(std::move(hooks)) {}
 
 EditorApp::~EditorApp() = default;
@@ -225,7 +238,7 @@ int EditorApp::Run(int argc, char** argv) {
     } else {
         ApplyCommandLine(options, false, true);
     }
-    if (hooks_.commandLineDone) hooks_.commandLineDone(*this);
+    NotifyCommandLineDone();
     // 11. The window, then the resident and registered scripts.
     if (!headless_) {
         if (config_->settings.Int(Key::MainShowCmd) == 3) frame_->showMaximized();
@@ -398,6 +411,11 @@ bool EditorApp::OpenPendingProject() {
     return OpenProject(name);
 }
 
+void EditorApp::NotifyCommandLineDone() {
+    // Posted, so that what the command line posted (New after a cancelled dialog) is done first.
+    if (hooks_.commandLineDone) QTimer::singleShot(0, this, [this] { hooks_.commandLineDone(*this); });
+}
+
 void EditorApp::PostCommands(const app::StartupOptions& options) {
     if (options.preview)
         QTimer::singleShot(0, frame_.get(), [this] {
@@ -447,7 +465,7 @@ void EditorApp::ReceiveHandoff(const std::vector<std::string>& args, const std::
     // 3. and 4. The command line, or the project or workspace of an empty one.
     const app::StartupOptions options = app::ParseCommandLine(args, Exists);
     ApplyCommandLine(options, IsEmptyLine(args), false);
-    if (hooks_.commandLineDone) hooks_.commandLineDone(*this);
+    NotifyCommandLineDone();
     PostCommands(options);
     if (!options.script.empty()) RunScript(options.script);
 }
@@ -510,16 +528,10 @@ bool EditorApp::OpenInNewInstance() {
     QtFileDialogs real(frame_.get(), platform::SystemCodePage());
     if (!dialogs) dialogs = &real;
     if (!dialogs->AskOpen(request)) return false;
-    // Every name is an argument of its own: blanks and quotes in names need no quoting.
-    QStringList arguments;
-    if (request.readOnly) arguments << QStringLiteral("-V");
-    if (request.choice == document::CodeChoice::Ansi) arguments << QStringLiteral("-KS");
-    if (request.choice == document::CodeChoice::Euc) arguments << QStringLiteral("-KE");
-    if (request.choice == document::CodeChoice::Jis) arguments << QStringLiteral("-KJ");
-    arguments << QStringLiteral("--");
-    for (const auto& p : request.paths) arguments << QString::fromStdString(p);
     QProcess child;
     child.setProgram(QString::fromStdString(exePath_));
+    QStringList arguments;
+    for (const auto& a : NorvOpenArguments(request)) arguments << QString::fromStdString(a);
     child.setArguments(arguments);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QString::fromLatin1(kMultiMarker), QStringLiteral("1"));

@@ -65,9 +65,15 @@ struct StartupHooks {
     std::function<bool(EditorApp&)> markListShown;
     // Runs a script file (the -A option). Unset: the script interpreter runs it on its own.
     std::function<void(EditorApp&, const std::string& path)> runScript;
-    // After the files of one command line were handled (start-up or handoff).
+    // After the files of one command line were handled (start-up or handoff) and the commands
+    // it posted have run.
     std::function<void(EditorApp&)> commandLineDone;
 };
+
+struct OpenRequest;
+
+// The arguments of the separate instance that NorvOpen starts on the files of the dialog.
+std::vector<std::string> NorvOpenArguments(const OpenRequest& request);
 
 class EditorApp : public QObject {
     Q_OBJECT
@@ -117,6 +123,7 @@ private:
     bool OpenProject(const std::string& name);
     bool OpenPendingProject();
     void PostCommands(const app::StartupOptions& options);
+    void NotifyCommandLineDone();
     void RunScript(const std::string& path);
     void ShowHiddenWindow();
     void HideToTray();
