@@ -28,6 +28,7 @@
 #include "platform/qt/edit_widget.h"
 #include "platform/qt/file_dialogs.h"
 #include "platform/qt/main_frame.h"
+#include "script/break_signal.h"
 #include "script/interpreter.h"
 #include "script/script_host.h"
 #include "script/script_loader.h"
@@ -121,6 +122,21 @@ void JumpTo(editing::CElwView& v, int line, int column) {
     }
     v.SetCaret(line, i);
 }
+
+// Scripts of -A: without the editor's built-ins yet, but with the message pump and Break (in a
+// run without windows, SIGINT is the Break key).
+class ScriptRunHost : public script::ScriptHost {
+public:
+    ScriptRunHost(platform::UserInterface& ui, platform::FileSystem& fs, bool headless)
+        : ScriptHost(ui, fs), headless_(headless) {
+        if (headless_) script::InstallBreakSignal();
+    }
+    bool BreakPressed() override { return headless_ && script::TakeBreakSignal(); }
+    void PumpMessages() override { QCoreApplication::processEvents(); }
+
+private:
+    bool headless_;
+};
 
 bool Exists(const std::string& name) { return platform::RealFileSystem().Stat(name).has_value(); }
 
@@ -241,6 +257,7 @@ int EditorApp::Run(int argc, char** argv) {
     NotifyCommandLineDone();
     // 11. The window, then the resident and registered scripts.
     if (!headless_) {
+        RestorePlacement();
         if (config_->settings.Int(Key::MainShowCmd) == 3) frame_->showMaximized();
         else frame_->show();
     }
@@ -371,9 +388,8 @@ void EditorApp::OpenNamedFiles(const app::StartupOptions& options) {
         }
     }
     env.load = saved;
-    if (!anyOpened || frame_->Windows().empty()) {
-        if (!OpenPendingProject() && frame_->Windows().empty()) frame_->NewFile();
-    }
+    if ((!anyOpened || frame_->Windows().empty()) && !OpenPendingProject())
+        QTimer::singleShot(0, frame_.get(), [this] { frame_->NewFile(); });
 }
 
 void EditorApp::OpenWildcard(const app::StartupOptions& options) {
@@ -445,7 +461,7 @@ void EditorApp::RunScript(const std::string& path) {
         openFailed_ = true;
         return;
     }
-    script::ScriptHost host(ui, fs);
+    ScriptRunHost host(ui, fs, headless_);
     auto rt = script::Runtime::Load(std::move(*loaded.image), host);
     if (!rt) {
         ui.MessageBox("Cannot run the script " + path + ".", platform::mb::kOk | platform::mb::kIconError);
@@ -476,17 +492,19 @@ void EditorApp::ShowHiddenWindow() {
     residentHidden_ = false;
     if (frame_->isMinimized() || wasHidden) {
         const app::Settings& s = config_->settings;
-        if (wasHidden && s.Int(Key::MainRectRight) > s.Int(Key::MainRectLeft) &&
-            s.Int(Key::MainRectBot) > s.Int(Key::MainRectTop)) {
-            frame_->setGeometry(s.Int(Key::MainRectLeft), s.Int(Key::MainRectTop),
-                                s.Int(Key::MainRectRight) - s.Int(Key::MainRectLeft),
-                                s.Int(Key::MainRectBot) - s.Int(Key::MainRectTop));
-        }
+        if (wasHidden) RestorePlacement();
         if (s.Int(Key::MainShowCmd) == 3) frame_->showMaximized();
         else frame_->showNormal();
     }
     frame_->raise();
     frame_->activateWindow();
+}
+
+void EditorApp::RestorePlacement() {
+    const app::Settings& s = config_->settings;
+    const int left = s.Int(Key::MainRectLeft), top = s.Int(Key::MainRectTop);
+    const int right = s.Int(Key::MainRectRight), bottom = s.Int(Key::MainRectBot);
+    if (right > left && bottom > top) frame_->setGeometry(left, top, right - left, bottom - top);
 }
 
 void EditorApp::SetUpTray() {

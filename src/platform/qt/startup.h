@@ -126,6 +126,8 @@ private:
     void NotifyCommandLineDone();
     void RunScript(const std::string& path);
     void ShowHiddenWindow();
+    // The main window's rectangle from MainRect* (when one was stored).
+    void RestorePlacement();
     void HideToTray();
     void SetUpTray();
     // The closing steps; false when the window stays (cancelled, or hidden in resident mode).
