@@ -38,7 +38,11 @@ int DocumentEnvironment::CodePage() const {
     return codePage ? codePage : platform::SystemCodePage();
 }
 
-CElwDoc::CElwDoc(DocumentEnvironment& env) : env_(&env), lines_(env.Heap()) {}
+CElwDoc::CElwDoc(DocumentEnvironment& env) : env_(&env), lines_(env.Heap()) {
+    lines_.onRelocate = [this](LineRecord* from, LineRecord* to) {
+        for (DocumentView* v : views_) v->LineMoved(from, to);
+    };
+}
 
 int CElwDoc::CodePage() const {
     return IsUnicodeFamily(code) ? platform::kCodePageUtf8Internal : env_->CodePage();

@@ -9,7 +9,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "document/document_views.h"
 #include "document/line_list.h"
 #include "document/text_code.h"
 #include "document/undo_list.h"
@@ -184,10 +186,21 @@ public:
     // Returns 1 on success, 0 on failure (the file on disk is then left as it was).
     int SaveDocument(const std::string& path);
 
+    // The views showing the document. Each is told of every change made through another one
+    // (and of records that move), so that none of them keeps a line that is gone.
+    void AttachView(DocumentView* view);
+    void DetachView(DocumentView* view);
+    const std::vector<DocumentView*>& views() const { return views_; }
+    void NotifyEdit(const LineEdit& edit, const DocumentView* source);
+    void NotifyRewritten();
+    void NotifyReplaced();
+    void NotifyRepaint(const DocumentView* source);
+
 private:
     friend class DocumentLoader;
     DocumentEnvironment* env_;
     LineList lines_;
+    std::vector<DocumentView*> views_;
 };
 
 }  // namespace norv::document

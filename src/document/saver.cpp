@@ -282,7 +282,10 @@ int CElwDoc::SaveDocument(const std::string& pathIn) {
         fileTime = now->lastWrite;
         fileSize = now->size;
     }
-    if (strippedAny && env.hooks) env.hooks->LinesChanged(*this);
+    if (strippedAny) {
+        NotifyRewritten();
+        if (env.hooks) env.hooks->LinesChanged(*this);
+    }
     return 1;
 }
 

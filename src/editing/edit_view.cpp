@@ -37,39 +37,42 @@ CElwView::CElwView(document::CElwDoc& doc, document::UndoList& undo, EditorShare
     if (doc_.lines().count() == 0) doc_.lines().AppendLineFromText("\n", 0);
     line_ = doc_.lines().first();
     shared_.views.push_back(this);
-    FollowRelocations();
+    doc_.AttachView(this);
     undo_.SetLimit(options_.undoLimitKb);
     RecountRows();
 }
 
 CElwView::~CElwView() {
     ReleaseBuffer();
+    doc_.DetachView(this);
     auto& views = shared_.views;
     views.erase(std::remove(views.begin(), views.end(), this), views.end());
-    doc_.lines().onRelocate = nullptr;
-    for (CElwView* v : views) {
-        if (&v->doc_ == &doc_) v->FollowRelocations();
-    }
+    for (CElwView* v : views)
+        if (v->other_ == this) v->other_ = nullptr;
 }
 
-// The record list tells one function when a record moves; it tells every view of the document.
-void CElwView::FollowRelocations() {
-    document::LineList* list = &doc_.lines();
-    EditorShared* shared = &shared_;
-    list->onRelocate = [shared, list](LineRecord* from, LineRecord* to) {
-        for (CElwView* v : shared->views) {
-            if (&v->doc_.lines() == list) v->Relocated(from, to);
-        }
-    };
-}
-
-void CElwView::Relocated(LineRecord* from, LineRecord* to) {
+void CElwView::LineMoved(LineRecord* from, LineRecord* to) {
     if (line_ == from) line_ = to;
 }
 
+void CElwView::Changed() {
+    if (onChanged) onChanged();
+}
+
+void CElwView::Repaint() { Changed(); }
+
 void CElwView::SetLayout(const view::LayoutOptions& layout) {
-    layout_ = view::LineLayout(WithCodePage(layout, doc_.CodePage()));
+    const view::LineLayout fresh(WithCodePage(layout, doc_.CodePage()));
+    for (CElwView* v : shared_.views)
+        if (&v->doc_ == &doc_) v->layout_ = fresh;
     RecountRows();
+    // The rows in the records are new; the other views only add them up again.
+    for (CElwView* v : shared_.views) {
+        if (&v->doc_ != &doc_ || v == this) continue;
+        v->SumRows(false);
+        v->ScrollTo(v->topRow_);
+        v->Changed();
+    }
 }
 
 void CElwView::SetWindowSize(int rows, int columns) {
@@ -97,15 +100,98 @@ int32_t CElwView::RowsOf(LineRecord* r) const {
     return r->rows;
 }
 
-void CElwView::RecountRows() {
+void CElwView::RecountRows() { SumRows(true); }
+
+void CElwView::SumRows(bool relayout) {
     totalRows_ = 0;
     lineRow_ = 0;
     int n = 1;
     for (LineRecord* r = doc_.lines().first(); r; r = r->next, ++n) {
-        r->rows = 0;
+        if (relayout) r->rows = 0;
         if (n == lineNo_) lineRow_ = totalRows_;
         totalRows_ += RowsOf(r);
     }
+}
+
+void CElwView::ClaimBuffer() {
+    if (shared_.bufferOwner && shared_.bufferOwner != this) shared_.bufferOwner->ReleaseBuffer();
+}
+
+// ---- other views of the document --------------------------------------------------------------
+
+void CElwView::Announce(const EditStart& start, std::string_view removed,
+                        std::string_view inserted) {
+    if (doc_.views().size() < 2 || (removed.empty() && inserted.empty())) return;
+    document::LineEdit e;
+    e.line = start.line;
+    e.column = start.column;
+    e.removed = document::TextShape::Of(removed);
+    e.inserted = document::TextShape::Of(inserted);
+    e.row = start.row;
+    e.first = RecordFrom(line_, lineNo_, start.line);
+    LineRecord* r = e.first;
+    for (int i = 0; i <= e.inserted.breaks && r; ++i, r = r->next) e.rowsAfter += RowsOf(r);
+    e.rowsBefore = e.rowsAfter - (totalRows_ - start.total);
+    doc_.NotifyEdit(e, this);
+}
+
+void CElwView::LinesEdited(const document::LineEdit& e) {
+    const int64_t diff = e.rowsAfter - e.rowsBefore;
+    totalRows_ += diff;
+    if (lineNo_ > e.line + e.removed.breaks) {
+        lineNo_ += e.inserted.breaks - e.removed.breaks;
+        lineRow_ += diff;
+    } else if (e.Touches(lineNo_)) {
+        // The caret's record may be gone: it is found again from the edit's first line.
+        int l = lineNo_;
+        size_t p = pos_;
+        e.Map(l, p);
+        line_ = RecordFrom(e.first, e.line, l);
+        lineNo_ = l;
+        lineRow_ = e.row;
+        for (LineRecord* q = e.first; q && q != line_; q = q->next) lineRow_ += RowsOf(q);
+        const size_t keep = p;
+        SetPos(p);
+        if (pos_ != keep || e.removed.breaks || e.inserted.breaks) virtualCol_ = -1;
+    }
+    // The top row stays on the text it showed; inside the edited lines it stays where it can.
+    if (topRow_ >= e.row + e.rowsBefore)
+        topRow_ += diff;
+    else if (topRow_ > e.row)
+        topRow_ = std::min(topRow_, e.row + std::max<int64_t>(0, e.rowsAfter - 1));
+    ScrollTo(topRow_);
+    if (selection_) selection_->LinesEdited(*this, e);
+    Changed();
+}
+
+void CElwView::LinesRewritten() {
+    RecountRows();
+    const int col = virtualCol_;
+    SetPos(pos_);
+    virtualCol_ = col;
+    ScrollTo(topRow_);
+    Changed();
+}
+
+void CElwView::LinesReplaced() {
+    // The old records are gone: nothing of them is touched, the buffer is not written back.
+    if (shared_.bufferOwner == this) {
+        shared_.buffer.Detach();
+        shared_.bufferOwner = nullptr;
+    }
+    if (doc_.lines().count() == 0) doc_.lines().AppendLineFromText("\n", 0);
+    layout_ = view::LineLayout(WithCodePage(layout_.options(), doc_.CodePage()));
+    line_ = doc_.lines().first();
+    lineNo_ = 1;
+    pos_ = 0;
+    virtualCol_ = -1;
+    goal_ = -1;
+    topRow_ = 0;
+    left_ = 0;
+    forcedMarks_ = false;
+    RecountRows();
+    if (selection_) selection_->LinesReplaced(*this);
+    Changed();
 }
 
 document::LineEditBuffer& CElwView::Buffer() {
@@ -135,7 +221,8 @@ void CElwView::ReleaseBuffer() {
 }
 
 void CElwView::Sync() {
-    ReleaseBuffer();
+    CElwView* owner = shared_.bufferOwner;
+    if (owner && &owner->doc_ == &doc_) owner->ReleaseBuffer();
 }
 
 LineRecord* RecordFrom(LineRecord* r, int from, int to) {
@@ -244,6 +331,8 @@ size_t WholeChars(int codePage, std::string_view s, size_t room) {
 std::string CElwView::RawInsert(std::string_view bytes) {
     std::string done;
     if (bytes.empty()) return done;
+    ClaimBuffer();
+    const EditStart start = StartEdit();
     auto split = [&]() -> bool {
         auto& b = Buffer();
         int32_t oldRows = line_->rows;
@@ -288,12 +377,15 @@ std::string CElwView::RawInsert(std::string_view bytes) {
     }
     RelayoutCaretLine();
     MarkEdited();
+    Announce(start, {}, done);
     return done;
 }
 
 std::string CElwView::RawDelete(size_t n, std::string* removedFlags) {
     std::string done;
     if (n == 0) return done;
+    ClaimBuffer();
+    const EditStart start = StartEdit();
     auto& b = Buffer();
     while (n > 0) {
         size_t avail = b.After().size() - 1;
@@ -318,6 +410,7 @@ std::string CElwView::RawDelete(size_t n, std::string* removedFlags) {
     }
     RelayoutCaretLine();
     if (!done.empty()) MarkEdited();
+    Announce(start, done, {});
     return done;
 }
 
@@ -447,10 +540,16 @@ void CElwView::PlayAgain(const UndoRecord& r) {
 void CElwView::AfterReplay(bool atSavePoint) {
     ReleaseBuffer();
     doc_.SetModified(!atSavePoint);
-    if (atSavePoint && forcedMarks_) {
+    // Lines marked by playing records older than the save, through any view of the document.
+    bool forced = false;
+    for (CElwView* v : shared_.views)
+        if (&v->doc_ == &doc_) forced = forced || v->forcedMarks_;
+    if (atSavePoint && forced) {
         for (LineRecord* r = doc_.lines().first(); r; r = r->next) r->flags &= ~LF_CHANGED;
-        forcedMarks_ = false;
+        for (CElwView* v : shared_.views)
+            if (&v->doc_ == &doc_) v->forcedMarks_ = false;
     }
+    doc_.NotifyRepaint(this);
     goal_ = -1;
     KeepCaretVisible(0, 0);
     CaretMoved();
@@ -461,7 +560,9 @@ void CElwView::OnSaved() {
     for (LineRecord* r = doc_.lines().first(); r; r = r->next) r->flags &= ~LF_CHANGED;
     undo_.MarkSaved(options_.undoReset);
     doc_.SetModified(false);
-    forcedMarks_ = false;
+    for (CElwView* v : shared_.views)
+        if (&v->doc_ == &doc_) v->forcedMarks_ = false;
+    doc_.NotifyRepaint(this);
 }
 
 // ---- rows -----------------------------------------------------------------------------------
@@ -509,6 +610,7 @@ std::vector<CElwView::Row> CElwView::VisibleRows() {
 
 bool CElwView::Execute(CommandId id, int keyRepeat) {
     if (shared_.recorder) shared_.recorder->RecordCommand(id);
+    ClaimBuffer();
     CommandScope scope(*this);
     if (selection_ && selection_->BeforeCommand(*this, id)) {
         KeepCaretVisible(0, 0);

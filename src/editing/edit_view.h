@@ -71,6 +71,10 @@ class SelectionHooks {
     // Called before every command of the view, inside its undo group: the selection may cancel
     // itself, or carry out the command (returns true, and the view does nothing more).
     virtual bool BeforeCommand(CElwView&, CommandId) { return false; }
+    // Another view of the document edited the text: the ends follow the text they were on.
+    virtual void LinesEdited(CElwView&, const document::LineEdit&) {}
+    // The document's lines were all replaced.
+    virtual void LinesReplaced(CElwView&) {}
 };
 
 // The "Step Undo/Redo" dialog: the front end fills it and returns false when closed.
@@ -110,7 +114,10 @@ struct EditorShared {
     std::vector<CElwView*> views;
 };
 
-class CElwView : public document::UndoTarget {
+// Every view of a document shares the document's layout (the rows cached in its records) and
+// hears of the edits made through the others (document::DocumentView), so that its caret, top
+// row, row totals and selection always refer to lines that exist.
+class CElwView : public document::UndoTarget, public document::DocumentView {
   public:
     CElwView(document::CElwDoc& doc, document::UndoList& undo, EditorShared& shared,
              const view::LayoutOptions& layout = {}, const EditOptions& options = {});
@@ -124,10 +131,15 @@ class CElwView : public document::UndoTarget {
     const view::LineLayout& layout() const { return layout_; }
     EditOptions& options() { return options_; }
     void SetSelectionHooks(SelectionHooks* hooks) { selection_ = hooks; }
-    // The other edit window (RlupAnother, RlupBoth); may be null.
+    // The other edit window (RlupAnother, RlupBoth); may be null. Cleared when that view goes.
     void SetOtherView(CElwView* other) { other_ = other; }
+    CElwView* otherView() const { return other_; }
+    // Told whenever the view changed because of something done through another view (an edit,
+    // an undo, a save, a scroll of RlupAnother): the window shows it again.
+    std::function<void()> onChanged;
 
-    // A new layout (wrap column, tab width, sets): every line is laid out again.
+    // A new layout (wrap column, tab width, sets): every line is laid out again, for every view
+    // of the document (they share the rows cached in the records).
     void SetLayout(const view::LayoutOptions& layout);
     void SetWindowSize(int rows, int columns);
     int windowRows() const { return rows_; }
@@ -176,7 +188,8 @@ class CElwView : public document::UndoTarget {
     // The rows of the window, from the top row.
     std::vector<Row> VisibleRows();
 
-    // Writes the line buffer back (the document is about to be read).
+    // Writes the line buffer back when it holds a line of this document, whichever view of it
+    // was editing (the document is about to be read).
     void Sync();
     // The text of a line as the user sees it now (the buffer for the caret line).
     std::string LineContent(const document::LineRecord* r) const;
@@ -205,6 +218,13 @@ class CElwView : public document::UndoTarget {
     void PlayAgain(const document::UndoRecord& r) override;
     void AfterReplay(bool atSavePoint) override;
 
+    // DocumentView
+    void LinesEdited(const document::LineEdit& edit) override;
+    void LineMoved(document::LineRecord* from, document::LineRecord* to) override;
+    void LinesRewritten() override;
+    void LinesReplaced() override;
+    void Repaint() override;
+
     // Hands the line buffer back (another view needs it).
     void ReleaseBuffer();
 
@@ -220,8 +240,21 @@ class CElwView : public document::UndoTarget {
     void GoToLine(int lineNumber);
     void SetPos(size_t pos);
     void PlaceExactly(document::UndoPosition p);
-    void Relocated(document::LineRecord* from, document::LineRecord* to);
-    void FollowRelocations();
+    // Before this view edits: another view's line in the buffer is written back, so that no
+    // record is changed or freed under it.
+    void ClaimBuffer();
+    // Sums the rows of every line (laying each out again when `relayout`).
+    void SumRows(bool relayout);
+    void Changed();
+    // The state before a raw edit, and telling the other views what it did.
+    struct EditStart {
+        int line;
+        size_t column;
+        int64_t row;
+        int64_t total;
+    };
+    EditStart StartEdit() const { return {lineNo_, pos_, lineRow_, totalRows_}; }
+    void Announce(const EditStart& start, std::string_view removed, std::string_view inserted);
     // Recounts the caret line's rows after an edit.
     void RelayoutCaretLine();
     std::string FlagsOf(int lineNumber, size_t count);

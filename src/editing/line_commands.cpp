@@ -21,9 +21,18 @@ using document::UndoPosition;
 void CElwView::DeleteLine() {
     if (!line_->next) return;
     const int col = caretColumn();
+    ClaimBuffer();
     ReleaseBuffer();
     LineRecord* r = line_;
     LineRecord* next = r->next;
+    // For the other views: the line and its line feed were removed at its start.
+    document::LineEdit edit;
+    edit.line = lineNo_;
+    edit.removed.breaks = 1;
+    edit.row = lineRow_;
+    edit.rowsAfter = RowsOf(next);
+    edit.rowsBefore = RowsOf(r) + edit.rowsAfter;
+    edit.first = next;
     UndoPosition before = CaretPosition();
     UndoPosition at{lineNo_, 0};
     std::string text(r->text(), r->length);
@@ -42,6 +51,7 @@ void CElwView::DeleteLine() {
     view::LineText t = CaretText();
     pos_ = layout_.ColumnToPosition(t, 0, col).pos;
     virtualCol_ = -1;
+    doc_.NotifyEdit(edit, this);
     Commit(UndoKind::DeleteLine, before, at, std::move(text), {}, std::move(fb));
 }
 
@@ -49,6 +59,7 @@ void CElwView::PopLine() {
     if (!shared_.stack.Peek()) return;
     const size_t slot = (shared_.stack.index() - 1) & (document::LineStack::kSlots - 1);
     const bool fromUtf8 = shared_.stackUtf8[slot];
+    ClaimBuffer();
     ReleaseBuffer();
     if (!shared_.stack.Pop(doc_.lines(), line_)) return;
     LineRecord* r = line_->prev;

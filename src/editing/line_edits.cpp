@@ -138,6 +138,7 @@ void CElwView::DeleteSelectionIfAny(bool boxToo) {
 // ---- typed characters -----------------------------------------------------------------------
 
 void CElwView::TypeByte(uint8_t byte, int repeat) {
+    ClaimBuffer();
     std::string ch;
     if (shared_.controlCodePending) {
         shared_.controlCodePending = false;

@@ -93,17 +93,17 @@ bool CElwView::Scroll(CommandId id, int keyRepeat) {
                 for (int i = 0; i < (fast ? 2 : 1); ++i) RollWithCaret(-2);
             break;
         case CommandId::AnothRollUp:
-            if (other_) other_->RollWithCaret(1);
+            if (other_) other_->RollWithCaret(1), other_->Changed();
             return true;
         case CommandId::AnothRollDown:
-            if (other_) other_->RollWithCaret(-1);
+            if (other_) other_->RollWithCaret(-1), other_->Changed();
             return true;
         case CommandId::BothRollUp:
-            if (other_) other_->RollWithCaret(1);
+            if (other_) other_->RollWithCaret(1), other_->Changed();
             RollWithCaret(1);
             break;
         case CommandId::BothRollDown:
-            if (other_) other_->RollWithCaret(-1);
+            if (other_) other_->RollWithCaret(-1), other_->Changed();
             RollWithCaret(-1);
             break;
         case CommandId::HalfPageUp:

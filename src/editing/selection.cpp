@@ -119,6 +119,13 @@ void Selection::Cancel() {
     extending_ = false;
 }
 
+void Selection::LinesEdited(CElwView&, const document::LineEdit& edit) {
+    if (!active_) return;
+    // Box ends keep their columns; only their lines move.
+    edit.Map(start_.line, start_.pos);
+    edit.Map(end_.line, end_.pos);
+}
+
 void Selection::Snap(SelectionEnd& e) const {
     // The text may have changed under an end being extended (undo while a selection is being
     // made): an end stays inside the text and on a character start.

@@ -112,6 +112,8 @@ class Selection : public SelectionHooks {
     bool StreamRange(const CElwView&, document::UndoPosition* from,
                      document::UndoPosition* to) const override;
     bool BeforeCommand(CElwView&, CommandId id) override;
+    void LinesEdited(CElwView&, const document::LineEdit& edit) override;
+    void LinesReplaced(CElwView&) override { Cancel(); }
 
   private:
     SelectionEnd CaretEnd() const;

@@ -130,19 +130,23 @@ struct Editor {
 
     // Recounts everything the view keeps incrementally and checks it. The line buffer is left
     // as it is: the caret line is read through the view.
-    void CheckConsistent() {
+    void CheckConsistent() { CheckView(*view); }
+
+    // The same for any view of the document.
+    void CheckView(CElwView& v) {
+        CElwView* const cv = &v;
         int count = 0;
         int64_t rows = 0;
         int64_t caretLineRow = -1;
         const document::LineRecord* caretRecord = nullptr;
-        view::LineLayout layout(view->layout().options());
+        view::LineLayout layout(cv->layout().options());
         for (const document::LineRecord* r = doc.lines().first(); r; r = r->next) {
             ++count;
-            if (count == view->caretLineNumber()) {
+            if (count == cv->caretLineNumber()) {
                 caretRecord = r;
                 caretLineRow = rows;
             }
-            view::LineText t = view->TextOf(r);
+            view::LineText t = cv->TextOf(r);
             int32_t n = layout.RowCount(t);
             ASSERT_EQ(r->rows, n) << "cached rows of line " << count;
             rows += n;
@@ -150,15 +154,15 @@ struct Editor {
             ASSERT_LE(t.size(), document::kMaxLineBytes);
         }
         ASSERT_EQ(count, doc.lines().count());
-        ASSERT_EQ(rows, view->totalRows());
-        ASSERT_EQ(caretRecord, view->caretLine());
-        view::LineText ct = view->TextOf(caretRecord);
-        ASSERT_LE(view->caretPos(), ct.end());
-        ASSERT_EQ(view->caretRow(), caretLineRow + layout.RowOf(ct, view->caretPos()).index);
+        ASSERT_EQ(rows, cv->totalRows());
+        ASSERT_EQ(caretRecord, cv->caretLine());
+        view::LineText ct = cv->TextOf(caretRecord);
+        ASSERT_LE(cv->caretPos(), ct.end());
+        ASSERT_EQ(cv->caretRow(), caretLineRow + layout.RowOf(ct, cv->caretPos()).index);
         // The window shows consecutive rows from the top row.
-        std::vector<CElwView::Row> shown = view->VisibleRows();
+        std::vector<CElwView::Row> shown = cv->VisibleRows();
         ASSERT_EQ(static_cast<int64_t>(shown.size()),
-                  std::min<int64_t>(view->windowRows(), view->totalRows() - view->topRow()));
+                  std::min<int64_t>(cv->windowRows(), cv->totalRows() - cv->topRow()));
         for (size_t i = 1; i < shown.size(); ++i) {
             const CElwView::Row& a = shown[i - 1];
             const CElwView::Row& b = shown[i];
@@ -170,8 +174,8 @@ struct Editor {
                 ASSERT_EQ(b.index, 0);
             }
         }
-        ASSERT_GE(view->topRow(), 0);
-        ASSERT_LT(view->topRow(), std::max<int64_t>(1, view->totalRows()));
+        ASSERT_GE(cv->topRow(), 0);
+        ASSERT_LT(cv->topRow(), std::max<int64_t>(1, cv->totalRows()));
     }
 
     Enc enc;

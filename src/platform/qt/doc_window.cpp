@@ -1,8 +1,16 @@
-// A document window and its close question.
+// A document window, its panes, and the window commands of the frame that make and move
+// between windows and panes (New Window, Split, Next Pane).
 #include "platform/qt/doc_window.h"
 
 #include <QCloseEvent>
+#include <QFocusEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QSplitter>
+#include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "platform/qt/main_frame.h"
 #include "platform/qt/text_bridge.h"
@@ -18,43 +26,160 @@ view::LayoutOptions LayoutFor(const document::CElwDoc& doc, view::LayoutOptions 
 
 }  // namespace
 
-DocWindow::DocWindow(MainFrame& frame, std::unique_ptr<document::CElwDoc> doc,
+DocWindow::DocWindow(MainFrame& frame, std::shared_ptr<document::CElwDoc> doc,
                      editing::EditorShared& shared, editing::ClipboardContext& clipboard,
-                     const QFont& font, const DisplayOptions& display)
-    : frame_(frame), shared_(shared), clipboard_(clipboard), doc_(std::move(doc)) {
-    view_ = std::make_unique<editing::CElwView>(*doc_, doc_->undo, shared, LayoutFor(*doc_));
-    selection_ = std::make_unique<editing::Selection>(*view_, clipboard_);
-    sink_ = std::make_unique<app::EditViewSink>(*view_, *selection_);
-    editor_ = new EditWidget(*view_, font, display, this);
-    editor_->SetSelection(selection_.get());
+                     const QFont& font, const DisplayOptions& display, const DocWindow* like)
+    : frame_(frame),
+      shared_(shared),
+      clipboard_(clipboard),
+      doc_(std::move(doc)),
+      font_(font),
+      display_(display) {
+    splitter_ = new QSplitter(Qt::Vertical, this);
+    splitter_->setChildrenCollapsible(false);
     auto* box = new QVBoxLayout(this);
     box->setContentsMargins(0, 0, 0, 0);
-    box->addWidget(editor_);
-    setFocusProxy(editor_);
+    box->addWidget(splitter_);
+    AddPane(like ? &like->view() : nullptr);
     UpdateWindowTitle();
 }
 
 DocWindow::~DocWindow() {
-    // The widget refers to the view, and the view to the document.
-    delete editor_;
-    editor_ = nullptr;
-    sink_.reset();
-    selection_.reset();
-    view_.reset();
+    // Each widget refers to its view, each view to the document; the document goes with the
+    // last window that shows it.
+    while (!panes_.empty()) RemovePane(panes_.size() - 1);
+    // The windows left on the document number themselves again.
+    std::weak_ptr<document::CElwDoc> doc = doc_;
     doc_.reset();
+    MainFrame* frame = &frame_;
+    QTimer::singleShot(0, frame, [frame, doc] {
+        if (auto d = doc.lock())
+            for (DocWindow* w : frame->WindowsOf(*d)) w->UpdateWindowTitle();
+    });
+}
+
+void DocWindow::AddPane(const editing::CElwView* like) {
+    const view::LayoutOptions layout =
+        like ? like->layout().options()
+             : (panes_.empty() ? LayoutFor(*doc_) : panes_.front()->view->layout().options());
+    auto p = std::make_unique<Pane>();
+    p->view = std::make_unique<editing::CElwView>(*doc_, doc_->undo, shared_, layout);
+    // Editing options come from the document's file type: the same in every view of it.
+    if (like) p->view->options() = like->options();
+    else if (!panes_.empty()) p->view->options() = panes_.front()->view->options();
+    p->selection = std::make_unique<editing::Selection>(*p->view, clipboard_);
+    p->sink = std::make_unique<app::EditViewSink>(*p->view, *p->selection);
+    p->editor = new EditWidget(*p->view, font_, display_);
+    p->editor->SetSelection(p->selection.get());
+    p->editor->keyHandler = keyHandler_;
+    if (like) {
+        p->view->SetCaret(like->caretLineNumber(), like->caretPos());
+        p->view->ScrollTo(like->topRow());
+    }
+    EditWidget* editor = p->editor;
+    // Edits made through another view of the document are shown at once.
+    p->view->onChanged = [editor] { editor->Refresh(); };
+    connect(editor, &EditWidget::caretChanged, this, &DocWindow::caretChanged);
+    editor->installEventFilter(this);
+    splitter_->addWidget(editor);
+    panes_.push_back(std::move(p));
+    LinkPanes();
+}
+
+void DocWindow::RemovePane(size_t i) {
+    Pane& p = *panes_[i];
+    p.view->onChanged = nullptr;
+    delete p.editor;
+    p.sink.reset();
+    p.selection.reset();
+    p.view.reset();
+    panes_.erase(panes_.begin() + static_cast<std::ptrdiff_t>(i));
+    active_ = std::clamp(active_ - (static_cast<int>(i) < active_ ? 1 : 0), 0,
+                         std::max(0, static_cast<int>(panes_.size()) - 1));
+    LinkPanes();
+}
+
+void DocWindow::LinkPanes() {
+    if (panes_.empty()) return;
+    setFocusProxy(panes_[static_cast<size_t>(active_)]->editor);
+    // The two panes of a split scroll each other (RlupAnother, RlupBoth).
+    if (panes_.size() == 2) {
+        panes_[0]->view->SetOtherView(panes_[1]->view.get());
+        panes_[1]->view->SetOtherView(panes_[0]->view.get());
+    } else {
+        panes_[0]->view->SetOtherView(nullptr);
+    }
+}
+
+void DocWindow::SetKeyHandler(std::function<bool(QKeyEvent*)> handler) {
+    keyHandler_ = std::move(handler);
+    for (auto& p : panes_) p->editor->keyHandler = keyHandler_;
+}
+
+void DocWindow::FocusPane(int i) {
+    if (i < 0 || i >= paneCount()) return;
+    active_ = i;
+    LinkPanes();
+    editor().setFocus();
+    emit caretChanged();
+}
+
+bool DocWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn) {
+        for (size_t i = 0; i < panes_.size(); ++i) {
+            if (panes_[i]->editor == watched && active_ != static_cast<int>(i)) {
+                active_ = static_cast<int>(i);
+                LinkPanes();
+                emit caretChanged();
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void DocWindow::ToggleSplit() {
+    if (panes_.size() == 1) {
+        const int half = std::max(1, splitter_->height() / 2);
+        AddPane(&view());
+        splitter_->setSizes({half, half});
+        paneEditor(1).Refresh();
+        editor().Refresh();
+    } else {
+        // The pane in use stays.
+        RemovePane(active_ == 0 ? 1 : 0);
+        editor().Refresh();
+    }
+    editor().setFocus();
+}
+
+bool DocWindow::NextPane() {
+    if (active_ + 1 >= paneCount()) return false;
+    FocusPane(active_ + 1);
+    return true;
 }
 
 void DocWindow::ApplyLayout() {
-    view_->SetLayout(LayoutFor(*doc_, view_->layout().options()));
-    editor_->Refresh();
+    // Every view of the document takes the layout; the others repaint through their views.
+    view().SetLayout(LayoutFor(*doc_, view().layout().options()));
+    for (auto& p : panes_) p->editor->Refresh();
 }
 
+std::vector<DocWindow*> DocWindow::Siblings() const { return frame_.WindowsOf(*doc_); }
+
 void DocWindow::RunReplacingLines(const std::function<void()>& op) {
-    view_->Sync();
+    view().Sync();
     const platform::FileTime loadedBefore = doc_->loadTime;
     const document::LineRecord* firstBefore = doc_->lines().first();
     const int countBefore = doc_->lineCount();
-    editor_->SetPaused(true);
+    // No window of the document paints while the lines may be replaced (the question's box
+    // lets the others paint).
+    std::vector<DocWindow*> windows = Siblings();
+    if (std::find(windows.begin(), windows.end(), this) == windows.end()) windows.push_back(this);
+    auto pause = [&windows](bool paused) {
+        for (DocWindow* w : windows)
+            for (auto& p : w->panes_) p->editor->SetPaused(paused);
+    };
+    pause(true);
     op();
     const bool replaced = doc_->loadTime != loadedBefore || doc_->lines().first() != firstBefore ||
                           doc_->lineCount() != countBefore;
@@ -63,29 +188,76 @@ void DocWindow::RunReplacingLines(const std::function<void()>& op) {
         if (!doc_->lines().first()) doc_->lines().AppendLineFromText("\n", 0);
         doc_->undo.Clear();
         doc_->undo.MarkSaved();
-        auto fresh = std::make_unique<editing::CElwView>(*doc_, doc_->undo, shared_,
-                                                         LayoutFor(*doc_, view_->layout().options()));
-        fresh->options() = view_->options();
-        editor_->SetSelection(nullptr);
-        sink_.reset();
-        selection_.reset();
-        editor_->SetView(*fresh);
-        view_ = std::move(fresh);  // the old view touches none of the old records on its way out
-        selection_ = std::make_unique<editing::Selection>(*view_, clipboard_);
-        sink_ = std::make_unique<app::EditViewSink>(*view_, *selection_);
-        editor_->SetSelection(selection_.get());
+        // Every view lets go of the old records and starts at the first line.
+        doc_->NotifyReplaced();
+        view().SetLayout(LayoutFor(*doc_, view().layout().options()));
     }
-    editor_->SetPaused(false);
-    UpdateWindowTitle();
+    pause(false);
+    for (DocWindow* w : windows) w->UpdateWindowTitle();
 }
 
-void DocWindow::UpdateWindowTitle() { setWindowTitle(FromUtf8(doc_->title)); }
+void DocWindow::UpdateWindowTitle() {
+    QString title = FromUtf8(doc_->title);
+    const std::vector<DocWindow*> windows = Siblings();
+    if (windows.size() > 1) {
+        const auto at = std::find(windows.begin(), windows.end(), this);
+        if (at != windows.end())
+            title += QStringLiteral(":%1").arg(static_cast<int>(at - windows.begin()) + 1);
+    }
+    setWindowTitle(title);
+}
 
 void DocWindow::closeEvent(QCloseEvent* event) {
-    if (frame_.QueryCloseDocument(*this)) {
+    // Another window keeps the document and its changes: nothing to ask.
+    const std::vector<DocWindow*> windows = Siblings();
+    const bool others = std::any_of(windows.begin(), windows.end(),
+                                    [this](const DocWindow* w) { return w != this; });
+    if (others || frame_.QueryCloseDocument(*this)) {
         event->accept();
     } else {
         event->ignore();
+    }
+}
+
+// ---- the frame's window commands --------------------------------------------------------------
+
+std::vector<DocWindow*> MainFrame::WindowsOf(const document::CElwDoc& doc) const {
+    std::vector<DocWindow*> out;
+    for (DocWindow* w : Windows())
+        if (&w->doc() == &doc) out.push_back(w);
+    return out;
+}
+
+int MainFrame::DocumentCount() const {
+    std::vector<const document::CElwDoc*> docs;
+    for (DocWindow* w : Windows())
+        if (std::find(docs.begin(), docs.end(), &w->doc()) == docs.end()) docs.push_back(&w->doc());
+    return static_cast<int>(docs.size());
+}
+
+DocWindow* MainFrame::NewWindow(DocWindow& w) {
+    w.view().Sync();
+    DocWindow* fresh = AddWindow(w.sharedDoc(), &w);
+    for (DocWindow* s : WindowsOf(w.doc())) s->UpdateWindowTitle();
+    return fresh;
+}
+
+void MainFrame::NextPane() {
+    DocWindow* w = ActiveWindow();
+    if (w && w->NextPane()) return;
+    mdi_->activateNextSubWindow();
+    // A window is entered at its first pane.
+    if (DocWindow* next = ActiveWindow()) next->FocusPane(0);
+}
+
+void MainFrame::LinkOtherWindows() {
+    // Two windows side by side scroll each other (RlupAnother, RlupBoth) unless split.
+    const std::vector<DocWindow*> all = Windows();
+    for (DocWindow* w : all) {
+        if (w->paneCount() != 1) continue;
+        DocWindow* other = nullptr;
+        if (all.size() == 2) other = all[0] == w ? all[1] : all[0];
+        w->view().SetOtherView(other ? &other->view() : nullptr);
     }
 }
 

@@ -1,17 +1,24 @@
-// A document window: one document, its edit view and the widget that shows it. The window
-// owns all three; the widget goes first, then the view, then the document.
+// A document window: one document shown in one pane, or in two panes one above the other when
+// the window is split. Several windows may show the same document (New Window); they share it,
+// and it goes with the last of them. Each pane has its own edit view, selection and widget; the
+// views of one document follow each other's edits (the core does that), and the window keeps
+// the widgets painting what their views hold.
 #pragma once
 
 #include <QWidget>
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "document/document.h"
 #include "editing/edit_view.h"
 #include "editing/selection.h"
 #include "app/edit_view_sink.h"
 #include "platform/qt/edit_widget.h"
+
+class QSplitter;
+class QKeyEvent;
 
 namespace norv::qt {
 
@@ -21,40 +28,81 @@ class DocWindow : public QWidget {
     Q_OBJECT
 
 public:
-    // `doc` is loaded (or new); the view starts at its first line.
-    DocWindow(MainFrame& frame, std::unique_ptr<document::CElwDoc> doc,
+    // `doc` is loaded (or new); the view starts at its first line, or where the view of `like`
+    // stands (a new window of the same document).
+    DocWindow(MainFrame& frame, std::shared_ptr<document::CElwDoc> doc,
               editing::EditorShared& shared, editing::ClipboardContext& clipboard,
-              const QFont& font, const DisplayOptions& display);
+              const QFont& font, const DisplayOptions& display, const DocWindow* like = nullptr);
     ~DocWindow() override;
 
     document::CElwDoc& doc() const { return *doc_; }
-    editing::CElwView& view() const { return *view_; }
-    EditWidget& editor() const { return *editor_; }
-    editing::Selection& selection() const { return *selection_; }
-    // The view and its selection as the key dispatch's target.
-    app::EditViewSink& sink() const { return *sink_; }
+    const std::shared_ptr<document::CElwDoc>& sharedDoc() const { return doc_; }
+    // The active pane: its view, widget, selection, and the two as the key dispatch's target.
+    editing::CElwView& view() const { return *pane().view; }
+    EditWidget& editor() const { return *pane().editor; }
+    editing::Selection& selection() const { return *pane().selection; }
+    app::EditViewSink& sink() const { return *pane().sink; }
+
+    // Panes: one, or two when split.
+    int paneCount() const { return static_cast<int>(panes_.size()); }
+    int activePane() const { return active_; }
+    EditWidget& paneEditor(int i) const { return *panes_[static_cast<size_t>(i)]->editor; }
+    // Makes a pane the active one and gives it the focus.
+    void FocusPane(int i);
+    // Splits the window into two panes on the document, or, when split, removes the pane that
+    // is not active.
+    void ToggleSplit();
+    // Moves the focus to the next pane; false when the active pane was the last one.
+    bool NextPane();
+
+    // Every pane's keys go here first (the key table's dispatch).
+    void SetKeyHandler(std::function<bool(QKeyEvent*)> handler);
 
     // The layout follows the document's character model and tab width.
     void ApplyLayout();
     // Runs an operation that may load the document again (Reload, the changed-on-disk
-    // question): the view lets go of the lines first and is built anew when they were replaced.
+    // question): every window of the document stops painting meanwhile, and when the lines
+    // were replaced every view of it starts again at the first line.
     void RunReplacingLines(const std::function<void()>& op);
-    // Shows the document's title.
+    // Shows the document's title; with several windows on the document, ":1", ":2"... after it
+    // in the order the windows were opened.
     void UpdateWindowTitle();
 
+signals:
+    // The caret of a pane moved or the text changed (the frame updates the status bar).
+    void caretChanged();
+
 protected:
-    // Asks about unsaved changes; a refused or failed save keeps the window open.
+    // Asks about unsaved changes, unless another window still shows the document; a refused
+    // or failed save keeps the window open.
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    struct Pane {
+        std::unique_ptr<editing::CElwView> view;
+        std::unique_ptr<editing::Selection> selection;  // attached to view, goes before it
+        std::unique_ptr<app::EditViewSink> sink;
+        EditWidget* editor = nullptr;
+    };
+    const Pane& pane() const { return *panes_[static_cast<size_t>(active_)]; }
+    // A pane on the document; with `like`, its caret and top row are those of that view.
+    void AddPane(const editing::CElwView* like);
+    void RemovePane(size_t i);
+    void LinkPanes();
+    // The windows showing this window's document, this one included, in opening order.
+    std::vector<DocWindow*> Siblings() const;
+
     MainFrame& frame_;
     editing::EditorShared& shared_;
     editing::ClipboardContext& clipboard_;
-    std::unique_ptr<document::CElwDoc> doc_;
-    std::unique_ptr<editing::CElwView> view_;
-    std::unique_ptr<editing::Selection> selection_;  // attached to view_, goes before it
-    std::unique_ptr<app::EditViewSink> sink_;
-    EditWidget* editor_ = nullptr;
+    std::shared_ptr<document::CElwDoc> doc_;
+    QFont font_;
+    DisplayOptions display_;
+    QSplitter* splitter_ = nullptr;
+    std::vector<std::unique_ptr<Pane>> panes_;
+    int active_ = 0;
+    std::function<bool(QKeyEvent*)> keyHandler_;
 };
 
 }  // namespace norv::qt
