@@ -169,6 +169,7 @@ int CElwDoc::SetCharacterCode(TextCode target, bool eucLf) {
                             start = lf + 1;
                         }
                         SetModified(true);
+                        NotifyReplaced();
                     }
                 }
             }

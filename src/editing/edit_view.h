@@ -130,6 +130,7 @@ class CElwView : public document::UndoTarget, public document::DocumentView {
     EditorShared& shared() const { return shared_; }
     const view::LineLayout& layout() const { return layout_; }
     EditOptions& options() { return options_; }
+    const EditOptions& options() const { return options_; }
     void SetSelectionHooks(SelectionHooks* hooks) { selection_ = hooks; }
     // The other edit window (RlupAnother, RlupBoth); may be null. Cleared when that view goes.
     void SetOtherView(CElwView* other) { other_ = other; }

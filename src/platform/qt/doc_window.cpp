@@ -116,6 +116,10 @@ void DocWindow::SetKeyHandler(std::function<bool(QKeyEvent*)> handler) {
     for (auto& p : panes_) p->editor->keyHandler = keyHandler_;
 }
 
+void DocWindow::SetEditOptions(const editing::EditOptions& options) {
+    for (auto& p : panes_) p->view->options() = options;
+}
+
 void DocWindow::FocusPane(int i) {
     if (i < 0 || i >= paneCount()) return;
     active_ = i;

@@ -55,6 +55,8 @@ public:
     // Moves the focus to the next pane; false when the active pane was the last one.
     bool NextPane();
 
+    // The editing options of the document's file type, for every pane.
+    void SetEditOptions(const editing::EditOptions& options);
     // Every pane's keys go here first (the key table's dispatch).
     void SetKeyHandler(std::function<bool(QKeyEvent*)> handler);
 

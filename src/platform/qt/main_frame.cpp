@@ -248,7 +248,7 @@ void MainFrame::UseSettings(const app::Settings& settings) {
 
 void MainFrame::ApplyViewSettings(DocWindow& w) {
     if (!settings_) return;
-    w.view().options() = app::EditOptionsFor(w.doc(), *settings_);
+    w.SetEditOptions(app::EditOptionsFor(w.doc(), *settings_));
     w.view().SetLayout(app::LayoutOptionsFor(w.doc(), *settings_));
     w.editor().Refresh();
 }
@@ -373,13 +373,13 @@ DocWindow* MainFrame::WindowOf(const document::CElwDoc& doc) const {
     return nullptr;
 }
 
-DocWindow* MainFrame::AddWindow(std::unique_ptr<document::CElwDoc> doc) {
-    auto* w = new DocWindow(*this, std::move(doc), shared_, clipboardContext_, font_, display_);
+DocWindow* MainFrame::AddWindow(std::shared_ptr<document::CElwDoc> doc, const DocWindow* like) {
+    auto* w = new DocWindow(*this, std::move(doc), shared_, clipboardContext_, font_, display_, like);
     QMdiSubWindow* sub = mdi_->addSubWindow(w);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     ApplyViewSettings(*w);
-    w->editor().keyHandler = [this, w](QKeyEvent* e) { return DispatchKey(*w, e); };
-    connect(&w->editor(), &EditWidget::caretChanged, this, [this, w] {
+    w->SetKeyHandler([this, w](QKeyEvent* e) { return DispatchKey(*w, e); });
+    connect(w, &DocWindow::caretChanged, this, [this, w] {
         if (ActiveWindow() == w) UpdateStatus();
     });
     const int tab = tabs_->addTab(QString());
@@ -412,7 +412,7 @@ void MainFrame::SyncTabs() {
 }
 
 DocWindow* MainFrame::OpenFile(const std::string& path, document::CodeChoice choice, bool readOnly) {
-    env_.openDocuments = static_cast<int>(Windows().size()) + 1;
+    env_.openDocuments = DocumentCount() + 1;
     auto doc = std::make_unique<document::CElwDoc>(env_);
     if (!doc->OpenDocument(path, choice)) return nullptr;
     if (readOnly && !doc->readOnly) doc->ToggleReadOnly();
@@ -421,7 +421,7 @@ DocWindow* MainFrame::OpenFile(const std::string& path, document::CodeChoice cho
 }
 
 DocWindow* MainFrame::NewFile() {
-    if (static_cast<int>(Windows().size()) >= document::kMaxDocuments) {
+    if (DocumentCount() >= document::kMaxDocuments) {
         ui_->MessageBox("Cannot read more than 100 files.", platform::mb::kOk | platform::mb::kIconError);
         return nullptr;
     }
@@ -519,7 +519,7 @@ void MainFrame::closeEvent(QCloseEvent* event) {
 }
 
 void MainFrame::TitleChanged(document::CElwDoc& doc) {
-    if (DocWindow* w = WindowOf(doc)) w->UpdateWindowTitle();
+    for (DocWindow* w : WindowsOf(doc)) w->UpdateWindowTitle();
 }
 
 void MainFrame::FlushEditBuffer(document::CElwDoc& doc) {
@@ -527,10 +527,8 @@ void MainFrame::FlushEditBuffer(document::CElwDoc& doc) {
 }
 
 void MainFrame::LinesChanged(document::CElwDoc& doc) {
-    if (DocWindow* w = WindowOf(doc)) {
-        w->view().RecountRows();
-        w->editor().Refresh();
-    }
+    // Every view of the document was laid out again by the document's notice.
+    for (DocWindow* w : WindowsOf(doc)) w->editor().Refresh();
 }
 
 bool MainFrame::ReplaceWholeText(document::CElwDoc& doc, const std::string& text) {
@@ -563,6 +561,7 @@ bool MainFrame::DispatchKey(DocWindow& w, QKeyEvent* event) {
     stroke.ctrl = mods & Qt::ControlModifier;
     stroke.shift = mods & Qt::ShiftModifier;
     stroke.alt = mods & Qt::AltModifier;
+    LinkOtherWindows();
     dispatcher_.view = &w.sink();
     const bool wasPending = dispatcher_.pendingPrefix().has_value();
     const app::KeyDispatcher::Outcome outcome = dispatcher_.KeyDown(stroke);
@@ -588,7 +587,7 @@ void MainFrame::RunFrameCommand(app::FrameCommandId id, uint8_t) {
         case F::Cascade: mdi_->cascadeSubWindows(); return;
         case F::TileHorz: TileWindows(false); return;
         case F::TileVert: TileWindows(true); return;
-        case F::NextPane: mdi_->activateNextSubWindow(); return;
+        case F::NextPane: NextPane(); return;
         default: break;
     }
     if (w) {
@@ -599,6 +598,8 @@ void MainFrame::RunFrameCommand(app::FrameCommandId id, uint8_t) {
             case F::SaveClose: SaveClose(*w); return;
             case F::ReOpen: Reload(*w); return;
             case F::LockEdit: ToggleReadOnly(*w); return;
+            case F::NewWindow: NewWindow(*w); return;
+            case F::Split: w->ToggleSplit(); return;
             default: break;
         }
     }

@@ -57,6 +57,13 @@ public:
     std::function<bool(app::FrameCommandId)> applicationCommand;
     DocWindow* ActiveWindow() const;
     std::vector<DocWindow*> Windows() const;
+    // The windows showing a document, in opening order; the number of documents open.
+    std::vector<DocWindow*> WindowsOf(const document::CElwDoc& doc) const;
+    int DocumentCount() const;
+    // Window commands: another window on the active document, and the focus to the next pane
+    // of the window or else to the next window. (Split is the window's own ToggleSplit.)
+    DocWindow* NewWindow(DocWindow& w);
+    void NextPane();
 
     // File commands. Each returns whether it completed.
     bool FileOpen();
@@ -123,7 +130,10 @@ private:
     void UpdateMenus();
     void UpdateChecks();
     DocWindow* WindowOf(const document::CElwDoc& doc) const;
-    DocWindow* AddWindow(std::unique_ptr<document::CElwDoc> doc);
+    // A window on a document; with `like`, another window of it, whose caret the new one takes.
+    DocWindow* AddWindow(std::shared_ptr<document::CElwDoc> doc, const DocWindow* like = nullptr);
+    // Two single windows scroll each other (RlupAnother, RlupBoth).
+    void LinkOtherWindows();
     int TabOf(const QMdiSubWindow* sub) const;
     void SyncTabs();
 
