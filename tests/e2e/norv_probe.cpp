@@ -7,9 +7,9 @@
 //       <tab> modified <tab> read-only <tab> text (C escapes)
 //   END
 //
-// With NORV_PROBE_TYPE set, after start-up it types that text at the caret of every document and
-// of a new untitled one, and prints "AUTOSAVED" once a recovery table exists (the test then kills
-// it).
+// With NORV_PROBE_CLOSE set it closes its main window after start-up and prints "CLOSED". With NORV_PROBE_TYPE set, after start-up it types that text at the caret of every document and
+// of a new untitled one, and prints "AUTOSAVED" once an auto-save pass has written its table
+// (the test then kills it).
 #include <QDir>
 #include <QTimer>
 
@@ -73,7 +73,8 @@ void TypeEverywhere(qt::EditorApp& app, const std::string& text) {
     auto* poll = new QTimer(&app);
     QObject::connect(poll, &QTimer::timeout, &app, [&app, poll] {
         QDir folder(QString::fromStdString(app.companions().Folder()));
-        if (folder.entryList({QStringLiteral("Norv????.REC")}, QDir::Files).isEmpty()) return;
+        // The side file is written after the table: with it, the pass is complete.
+        if (folder.entryList({QStringLiteral("Norv????.RCI")}, QDir::Files).isEmpty()) return;
         poll->stop();
         std::printf("AUTOSAVED\n");
         std::fflush(stdout);
@@ -88,11 +89,17 @@ int main(int argc, char** argv) {
     bool typed = false;
     hooks.commandLineDone = [&typed](qt::EditorApp& app) {
         const char* type = std::getenv("NORV_PROBE_TYPE");
-        if (type && *type && !typed) {
-            typed = true;
-            TypeEverywhere(app, type);
-        }
+        const bool first = !typed;
+        typed = true;
+        if (type && *type && first) TypeEverywhere(app, type);
         Dump(app);
+        // NORV_PROBE_CLOSE: the main window is closed as the user closes it, after start-up.
+        if (first && std::getenv("NORV_PROBE_CLOSE"))
+            QTimer::singleShot(0, app.frame(), [&app] {
+                app.frame()->close();
+                std::printf("CLOSED\n");
+                std::fflush(stdout);
+            });
     };
     qt::EditorApp app(hooks);
     return app.Run(argc, argv);

@@ -257,6 +257,46 @@ TEST_F(EditorProcess, AWildcardShowsTheOpenDialogAndItsCancelMakesANewDocument) 
     EXPECT_EQ(docs[0].path, star);
 }
 
+TEST_F(EditorProcess, ClosingStoresTheFolderAndThePlacement) {
+    Settings("");
+    const std::string f = d.Write("work/f.txt", "f\n");
+    auto p = Probe({f}, {{"NORV_PROBE_CLOSE", "1"}});
+    Next(*p);
+    EXPECT_EQ(p->Wait(), 0);
+    const std::string ini = ReadFileBytes(d.File("cfg/norv.INI"));
+    EXPECT_NE(ini.find("InitialDir=" + work() + "/\n"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("MainShowCmd="), std::string::npos) << ini;
+    EXPECT_NE(ini.find("MainRectRight="), std::string::npos) << ini;
+}
+
+TEST_F(EditorProcess, ResidentCloseHidesTheLastInstanceButEndsAnotherOne) {
+    Settings("MultiInstance=1\nResident=1\n");
+    // Alone, closing only hides the window: the instance still takes a handoff.
+    auto first = Probe({}, {{"NORV_PROBE_CLOSE", "1"}});
+    Next(*first);
+    ASSERT_TRUE(first->ReadUntil("CLOSED").has_value());
+    // A separate instance (as NorvOpen starts one) that closes while the first runs really ends.
+    auto second = Probe({}, {{"NORV_PROBE_CLOSE", "1"}, {"MultiNorv", "1"}});
+    Next(*second);
+    EXPECT_EQ(second->Wait(), 0);
+    const std::string b = d.Write("work/b.txt", "b\n");
+    EXPECT_EQ(Second({"-M", b}, work()), 0);
+    auto docs = Next(*first);
+    ASSERT_NE(Find(docs, b), nullptr);
+    EXPECT_TRUE(first->Running());
+}
+
+TEST_F(EditorProcess, AnEmptyCommandLineTakesThePendingProjectOnce) {
+    d.Write("cfg/norv.INI", "[Settings]\n[Others]\nCurrProj=gone.prf\n");
+    auto p = Probe({"--headless"});
+    auto docs = Next(*p);
+    EXPECT_EQ(p->Wait(), 0);
+    // The project is not there: a new document instead, and the key is cleared for good.
+    ASSERT_EQ(docs.size(), 1u);
+    EXPECT_TRUE(docs[0].path.empty());
+    EXPECT_EQ(ReadFileBytes(d.File("cfg/norv.INI")).find("gone.prf"), std::string::npos);
+}
+
 TEST_F(EditorProcess, HeadlessRunsEndWithTheCommandLinesWork) {
     const std::string f = d.Write("work/f.txt", "text\n");
     auto ok = Start(NORV_PATH, {"--headless", f}, work());
