@@ -95,6 +95,34 @@ TEST(MultiWindow, SplitPanesShowEachOthersTypingAndScrollEachOther) {
     EXPECT_EQ(frame.ActiveWindow(), other);
 }
 
+TEST(MultiWindow, KeysGoToThePaneTheyReachAndAltDownScrollsTheOtherWindow) {
+    norv::testing::TempDir dir;
+    platform::HeadlessUi ui;
+    MainFrame frame(&ui);
+    frame.resize(700, 600);
+    frame.show();
+    DocWindow* w = frame.OpenFile(dir.Write("k.txt", Lines(40)));
+    ASSERT_NE(w, nullptr);
+    w->ToggleSplit();
+    w->FocusPane(1);
+    // A key that reaches the upper pane is that pane's, whatever had the focus before.
+    TypeKeys(&w->paneEditor(0), "u");
+    EXPECT_EQ(w->activePane(), 0);
+    EXPECT_EQ(w->paneEditor(0).view().caretPos(), 1u);
+    EXPECT_EQ(w->paneEditor(1).view().caretPos(), 0u);
+    // Alt+Down (RlupAnother) in the lower pane scrolls the upper one.
+    Key(&w->paneEditor(1), Qt::Key_Down, Qt::AltModifier);
+    EXPECT_EQ(w->paneEditor(0).view().topRow(), 1);
+    EXPECT_EQ(w->paneEditor(1).view().topRow(), 0);
+    // Unsplit: two windows side by side scroll each other instead.
+    w->ToggleSplit();
+    DocWindow* other = frame.OpenFile(dir.Write("l.txt", Lines(40)));
+    ASSERT_NE(other, nullptr);
+    Key(&other->editor(), Qt::Key_Down, Qt::AltModifier);
+    EXPECT_EQ(w->view().topRow(), 1);
+    EXPECT_EQ(other->view().topRow(), 0);
+}
+
 TEST(MultiWindow, NewWindowNumbersTheTitlesAndTabs) {
     norv::testing::TempDir dir;
     platform::HeadlessUi ui;

@@ -71,12 +71,17 @@ void DocWindow::AddPane(const editing::CElwView* like) {
     p->sink = std::make_unique<app::EditViewSink>(*p->view, *p->selection);
     p->editor = new EditWidget(*p->view, font_, display_);
     p->editor->SetSelection(p->selection.get());
-    p->editor->keyHandler = keyHandler_;
     if (like) {
         p->view->SetCaret(like->caretLineNumber(), like->caretPos());
         p->view->ScrollTo(like->topRow());
     }
     EditWidget* editor = p->editor;
+    // A key belongs to the pane it reached: that pane is the active one from then on, so the
+    // command goes to its view (and Split never removes the pane handling the key).
+    editor->keyHandler = [this, editor](QKeyEvent* e) {
+        Activate(editor);
+        return keyHandler_ ? keyHandler_(e) : false;
+    };
     // Edits made through another view of the document are shown at once.
     p->view->onChanged = [editor] { editor->Refresh(); };
     connect(editor, &EditWidget::caretChanged, this, &DocWindow::caretChanged);
@@ -113,7 +118,6 @@ void DocWindow::LinkPanes() {
 
 void DocWindow::SetKeyHandler(std::function<bool(QKeyEvent*)> handler) {
     keyHandler_ = std::move(handler);
-    for (auto& p : panes_) p->editor->keyHandler = keyHandler_;
 }
 
 void DocWindow::SetEditOptions(const editing::EditOptions& options) {
@@ -128,16 +132,18 @@ void DocWindow::FocusPane(int i) {
     emit caretChanged();
 }
 
-bool DocWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusIn) {
-        for (size_t i = 0; i < panes_.size(); ++i) {
-            if (panes_[i]->editor == watched && active_ != static_cast<int>(i)) {
-                active_ = static_cast<int>(i);
-                LinkPanes();
-                emit caretChanged();
-            }
+void DocWindow::Activate(const QObject* editor) {
+    for (size_t i = 0; i < panes_.size(); ++i) {
+        if (panes_[i]->editor == editor && active_ != static_cast<int>(i)) {
+            active_ = static_cast<int>(i);
+            LinkPanes();
+            emit caretChanged();
         }
     }
+}
+
+bool DocWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn) Activate(watched);
     return QWidget::eventFilter(watched, event);
 }
 

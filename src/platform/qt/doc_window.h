@@ -92,6 +92,8 @@ private:
     void AddPane(const editing::CElwView* like);
     void RemovePane(size_t i);
     void LinkPanes();
+    // The pane of this widget becomes the active one.
+    void Activate(const QObject* editor);
     // The windows showing this window's document, this one included, in opening order.
     std::vector<DocWindow*> Siblings() const;
 
