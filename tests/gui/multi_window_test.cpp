@@ -71,6 +71,9 @@ TEST(MultiWindow, SplitPanesShowEachOthersTypingAndScrollEachOther) {
     ExpectSound(top);
     ExpectSound(w->view());
 
+    // A picture of the split window for a person to look at.
+    frame.grab().save(QStringLiteral(NORV_BINARY_DIR "/split_window.png"));
+
     // RlupAnother scrolls the other pane.
     w->editor().RunCommand(CommandId::AnothRollUp);
     EXPECT_EQ(top.topRow(), 1);
