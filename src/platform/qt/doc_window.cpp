@@ -6,6 +6,7 @@
 #include <QFocusEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QSplitter>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -183,11 +184,14 @@ void DocWindow::RunReplacingLines(const std::function<void()>& op) {
     const int countBefore = doc_->lineCount();
     // No window of the document paints while the lines may be replaced (the question's box
     // lets the others paint).
-    std::vector<DocWindow*> windows = Siblings();
-    if (std::find(windows.begin(), windows.end(), this) == windows.end()) windows.push_back(this);
+    // (A window closed while the question is open drops out of the list by itself.)
+    std::vector<QPointer<DocWindow>> windows;
+    for (DocWindow* w : Siblings()) windows.emplace_back(w);
+    if (std::find(windows.begin(), windows.end(), this) == windows.end()) windows.emplace_back(this);
     auto pause = [&windows](bool paused) {
-        for (DocWindow* w : windows)
-            for (auto& p : w->panes_) p->editor->SetPaused(paused);
+        for (const QPointer<DocWindow>& w : windows)
+            if (w)
+                for (auto& p : w->panes_) p->editor->SetPaused(paused);
     };
     pause(true);
     op();
@@ -203,7 +207,8 @@ void DocWindow::RunReplacingLines(const std::function<void()>& op) {
         view().SetLayout(LayoutFor(*doc_, view().layout().options()));
     }
     pause(false);
-    for (DocWindow* w : windows) w->UpdateWindowTitle();
+    for (const QPointer<DocWindow>& w : windows)
+        if (w) w->UpdateWindowTitle();
 }
 
 void DocWindow::UpdateWindowTitle() {
