@@ -7,6 +7,7 @@
 
 #include "edit_test_support.h"
 #include "editing/selection.h"
+#include "support/temp_dir.h"
 
 namespace norv::editing {
 namespace {
@@ -177,17 +178,26 @@ TEST(MultiView, SelectionOfTheOtherViewFollowsItsText) {
     EXPECT_FALSE(sel.active());
 }
 
-TEST(MultiView, RewrittenLinesKeepEveryCaretInsideItsLine) {
-    TwoViews t("abc   \n|x");
-    t.second->SetCaret(1, 6);
-    t.ed.view->Sync();
-    // Blanks at the line end removed in place, as a save with DelSpace does.
-    document::LineRecord* r = t.ed.doc.lines().first();
-    r->text()[3] = '\n';
-    t.ed.doc.lines().ResizeLine(r, 4);
-    t.ed.doc.NotifyRewritten();
-    t.Check();
-    EXPECT_EQ(t.second->caretPos(), 3u);
+TEST(MultiView, SavingWithoutTrailingBlanksLaysOutEveryViewAgain) {
+    norv::testing::TempDir dir;
+    view::LayoutOptions narrow;
+    narrow.wrapColumn = 4;
+    Editor ed(Enc::Ascii, narrow);
+    ed.Load("abc     \n|xy  \nz");
+    CElwView second(ed.doc, ed.undo, ed.shared, ed.layoutOptions, ed.editOptions);
+    second.SetWindowSize(5, 80);
+    second.SetCaret(1, 7);  // in the blanks that the save removes
+    ASSERT_EQ(second.totalRows(), 2 + 1 + 1);
+    ed.env.save.delSpace = true;
+    ed.env.save.trashOutGen = 0;
+    ed.view->Sync();
+    ASSERT_EQ(ed.doc.SaveDocument(dir.File("t.txt")), 1);
+    EXPECT_EQ(norv::testing::ReadFileBytes(dir.File("t.txt")), "abc\r\nxy\r\nz");
+    ed.CheckConsistent();
+    ed.CheckView(second);
+    EXPECT_EQ(second.totalRows(), 3);
+    EXPECT_EQ(second.caretLineNumber(), 1);
+    EXPECT_EQ(second.caretPos(), 3u);
 }
 
 // ---- random edits through several views --------------------------------------------------------
