@@ -1,5 +1,6 @@
 #include "document/auto_save.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <sstream>
@@ -175,7 +176,11 @@ void AutoSaver::AutoSaveAll(const std::vector<CElwDoc*>& documents) {
     platform::FileSystem& fs = env_.Fs();
     std::vector<RecoveryEntry> entries;
     bool wroteAny = false;
+    std::vector<const CElwDoc*> done;
     for (CElwDoc* doc : documents) {
+        // A document shown in several windows is listed once per window; it is copied once.
+        if (std::find(done.begin(), done.end(), doc) != done.end()) continue;
+        done.push_back(doc);
         // The line being edited belongs in the copy.
         if (env_.hooks) env_.hooks->FlushEditBuffer(*doc);
         if (doc->readOnly || !doc->modified) continue;

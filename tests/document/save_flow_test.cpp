@@ -241,6 +241,19 @@ TEST(MarkFiles, WrittenAfterASaveAndReadAfterALoad) {
     EXPECT_EQ(f.fs.files.count("/d/report.txt.#marks#"), 0u);  // no mark: no file
 }
 
+TEST(AutoSave, ADocumentInTwoWindowsIsCopiedOnce) {
+    Fixture f;
+    f.fs.files["/w/a.txt"] = "abc";
+    CElwDoc a(f.env);
+    ASSERT_EQ(a.OpenDocument("/w/a.txt"), 1);
+    a.SetModified(true);
+    AutoSaver saver(f.env, "/cfg", 0x1234);
+    saver.AutoSaveAll({&a, &a});  // one entry per window
+    auto table = ParseRecoveryTable(f.fs.files["/cfg/Norv1234.REC"]);
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->size(), 1u);
+}
+
 TEST(AutoSave, TablesCopiesAndRecoveryWithCodesAndLineEnds) {
     Fixture f;
     f.fs.files["/w/a.txt"] = "\x82\xA0\n\x82\xA2\n";
