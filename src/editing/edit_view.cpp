@@ -66,6 +66,7 @@ void CElwView::SetLayout(const view::LayoutOptions& layout) {
     for (CElwView* v : shared_.views)
         if (&v->doc_ == &doc_) v->layout_ = fresh;
     RecountRows();
+    ScrollTo(topRow_);  // fewer rows may end above the old top row
     // The rows in the records are new; the other views only add them up again.
     for (CElwView* v : shared_.views) {
         if (&v->doc_ != &doc_ || v == this) continue;

@@ -293,6 +293,11 @@ void RunViews(uint32_t seed) {
         } else if (what < 55 && k > 1) {
             trace += "new view";
             make(static_cast<size_t>(k));
+        } else if (what < 57) {
+            view::LayoutOptions o = v.layout().options();
+            o.wrapColumn = m.Int(2, 20);
+            trace += "wrap at " + std::to_string(o.wrapColumn);
+            v.SetLayout(o);
         } else {
             CommandId id = kCommands[m.Int(0, static_cast<int>(std::size(kCommands)) - 1)];
             trace += std::string(ViewCommandName(id));
