@@ -351,6 +351,7 @@ int EditorApp::OfferRecovery() {
 
 void EditorApp::ApplyCommandLine(const app::StartupOptions& options, bool emptyLine, bool atStartup) {
     (void)atStartup;
+    if (!options.newType.empty() && hooks_.newDocumentType) hooks_.newDocumentType(*this, options.newType);
     if (emptyLine) {
         if (!OpenProject(options.project.empty() ? pendingProject_ : options.project) &&
             !OpenPendingProject() && !(hooks_.restoreWorkspace && hooks_.restoreWorkspace(*this)))

@@ -63,6 +63,8 @@ struct StartupHooks {
     std::function<void(EditorApp&)> saveBarLayout;
     // Whether the mark list is shown (stored as ShowMarkList when closing).
     std::function<bool(EditorApp&)> markListShown;
+    // The type new documents of this run take (-T EXT, or ".HTML" for -H).
+    std::function<void(EditorApp&, const std::string& extension)> newDocumentType;
     // Runs a script file (the -A option). Unset: the script interpreter runs it on its own.
     std::function<void(EditorApp&, const std::string& path)> runScript;
     // After the files of one command line were handled (start-up or handoff) and the commands
