@@ -275,8 +275,7 @@ inline constexpr std::string_view kCommandsHandledLater[] = {
     "BackInd",     "AddString",  "ReFormat",    "DeFormat",   "JumpLine",   "PrevPos",
     "ScreenTop",   "ScreenBot",  "TagJump",     "BackToTag",  "OtherParen", "NextChanged",
     "PrevChanged", "MarkLine",   "MarkCaption", "NextMark",   "PrevMark",   "MarkList",
-    "MarkOff",     "SearchFwd",  "SearchBwd",   "SearchNext", "SearchPrev", "Replace",
-    "ReplAgain",   "GetWord",
+    "MarkOff",
 };
 
 }  // namespace norv::app

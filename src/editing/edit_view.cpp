@@ -610,6 +610,8 @@ std::vector<CElwView::Row> CElwView::VisibleRows() {
 // ---- dispatch -------------------------------------------------------------------------------
 
 bool CElwView::Execute(CommandId id, int keyRepeat) {
+    if (shared_.extension && shared_.extension->Handles(id))
+        return shared_.extension->RunCommand(*this, id);
     if (shared_.recorder) shared_.recorder->RecordCommand(id);
     ClaimBuffer();
     CommandScope scope(*this);

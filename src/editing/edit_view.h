@@ -44,6 +44,19 @@ class CommandRecorder {
     virtual void RecordCommand(CommandId id) = 0;
     // A typed character: one byte, or a double-byte character as lead << 8 | trail.
     virtual void RecordChar(uint16_t code, int repeat) = 0;
+    // A search or replace with its arguments, recorded instead of the command that opened the
+    // dialog: the search string, the replacement (Replace only) and the option string.
+    virtual void RecordSearch(CommandId /*id*/, std::string_view /*searchString*/,
+                              std::string_view /*replacement*/, std::string_view /*options*/) {}
+};
+
+// View commands carried out outside the view's own code (find and replace): Execute hands them
+// over and does nothing else with them, so the handler reports them to the recorder itself.
+class CommandExtension {
+  public:
+    virtual ~CommandExtension() = default;
+    virtual bool Handles(CommandId id) const = 0;
+    virtual bool RunCommand(CElwView& view, CommandId id) = 0;
 };
 
 // The find string of the find and replace state (PasteFindString inserts it).
@@ -100,6 +113,7 @@ struct EditorShared {
 
     CommandRecorder* recorder = nullptr;
     FindStringSource* findString = nullptr;
+    CommandExtension* extension = nullptr;
     platform::UserInterface* ui = nullptr;
     // The dialog of StepDo; null: nothing happens.
     std::function<bool(StepDoRequest&)> stepDoDialog;

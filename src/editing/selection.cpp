@@ -114,6 +114,19 @@ void Selection::Select(int line1, size_t pos1, int line2, size_t pos2) {
     extending_ = false;
 }
 
+void Selection::SelectBox(int line1, int column1, int line2, int column2) {
+    const int last = std::max(1, view_.doc().lines().count());
+    start_.line = std::clamp(line1, 1, last);
+    end_.line = std::clamp(line2, 1, last);
+    start_.column = column1;
+    end_.column = column2;
+    start_.pos = PosOfColumn(start_.line, column1);
+    end_.pos = PosOfColumn(end_.line, column2);
+    kind_ = SelectionKind::Box;
+    active_ = true;
+    extending_ = false;
+}
+
 void Selection::Cancel() {
     active_ = false;
     extending_ = false;

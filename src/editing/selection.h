@@ -96,6 +96,8 @@ class Selection : public SelectionHooks {
     // Selects from (line1, pos1) to (line2, pos2) as a finished stream selection (found text,
     // scripts); the caret goes to the second end.
     void Select(int line1, size_t pos1, int line2, size_t pos2);
+    // Selects the box of lines line1 to line2 between two display columns; the caret stays.
+    void SelectBox(int line1, int column1, int line2, int column2);
     void Cancel();
     void Normalize();
     // The selected text as one block in the document's bytes: a stream with CR LF line ends, a

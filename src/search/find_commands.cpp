@@ -94,7 +94,7 @@ bool FindCommands::Find(CElwView& view, std::string_view searchString, const Fin
     }
     find.AddFindHistory(histories.find);
     Compiled(find, view);
-    return RunFind(view, forward, markAll);
+    return RunFind(view, forward, markAll, false);
 }
 
 bool FindCommands::FindWithOptionString(CElwView& view, std::string_view searchString,
@@ -110,7 +110,7 @@ bool FindCommands::Repeat(CElwView& view, bool forward) {
         return false;
     }
     if (find.compiledCodePage() != view.doc().CodePage()) Compiled(find, view);
-    return RunFind(view, forward, false);
+    return RunFind(view, forward, false, true);
 }
 
 int FindCommands::MarkAll(CElwView& view, bool forward, bool* broken) {
@@ -142,7 +142,7 @@ int FindCommands::MarkAll(CElwView& view, bool forward, bool* broken) {
     return count;
 }
 
-bool FindCommands::RunFind(CElwView& start, bool forward, bool markAll) {
+bool FindCommands::RunFind(CElwView& start, bool forward, bool markAll, bool repeat) {
     FindOptions& o = find.options;
     bool wrap = o.wrapAround && !markAll;
     if (o.inAllWindows && !wrap) forward = true;
@@ -161,8 +161,10 @@ bool FindCommands::RunFind(CElwView& start, bool forward, bool markAll) {
         if (find.compiledCodePage() != view->doc().CodePage()) Compiled(find, *view);
         const int caretLine = view->caretLineNumber();
         const size_t caretPos = view->caretPos();
+        // FindNext always steps first: a match found at the very start of the text would
+        // otherwise be found again and again.
         std::optional<TextPos> from =
-            fromCaret_ ? std::optional<TextPos>(Caret(*view)) : Step(*view, forward);
+            fromCaret_ ? std::optional<TextPos>(Caret(*view)) : Step(*view, forward, !repeat);
         Status(kFindingText);
         bool broken = false;
         if (markAll) {
@@ -273,17 +275,23 @@ std::string FindCommands::WordAtCaret(CElwView& view) {
                           env_.systemCodePage);
 }
 
-bool FindCommands::FindCommand(CElwView& view) {
+bool FindCommands::FindCommand(CElwView& view, std::optional<bool> forward) {
     FindDialogRequest r;
     r.searchString = keepFindString ? find.searchString : WordAtCaret(view);
     if (r.searchString.empty()) r.searchString = find.searchString;
     r.options = find.options;
-    r.forward = find.options.direction != 0;
+    r.forward = forward.value_or(find.options.direction != 0);
     r.history = &histories.find;
     keepFindString = false;
     if (!env_.findDialog || !env_.findDialog(r)) return false;
     if (r.saveOptions && env_.saveOptions)
         env_.saveOptions(kFindOptionKey, BuildOptionString(r.options));
+    if (editing::CommandRecorder* rec = view.shared().recorder) {
+        std::string letters = BuildOptionString(r.options);
+        if (r.markAll) letters += kAllLetter;
+        rec->RecordSearch(r.forward ? editing::CommandId::SearchFwd : editing::CommandId::SearchBwd,
+                          r.searchString, {}, letters);
+    }
     return Find(view, r.searchString, r.options, r.forward, r.markAll);
 }
 
@@ -299,9 +307,67 @@ int FindCommands::ReplaceCommand(CElwView& view) {
     if (!env_.replaceDialog || !env_.replaceDialog(r)) return 0;
     if (r.saveOptions && env_.saveOptions)
         env_.saveOptions(kReplOptionKey, BuildOptionString(r.options));
+    if (editing::CommandRecorder* rec = view.shared().recorder) {
+        std::string letters = BuildOptionString(r.options);
+        if (r.all) letters += kAllLetter;
+        rec->RecordSearch(editing::CommandId::Replace, r.searchString, r.replacement, letters);
+    }
     replace.searchString = r.searchString;
     replace.AddFindHistory(histories.find);
     return ReplaceWith(view, r.searchString, r.replacement, r.options, r.all);
+}
+
+bool FindCommands::Handles(editing::CommandId id) const {
+    using editing::CommandId;
+    switch (id) {
+        case CommandId::SearchFwd:
+        case CommandId::SearchBwd:
+        case CommandId::SearchNext:
+        case CommandId::SearchPrev:
+        case CommandId::Replace:
+        case CommandId::ReplAgain:
+        case CommandId::GetWord:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool FindCommands::RunCommand(CElwView& view, editing::CommandId id) {
+    using editing::CommandId;
+    // The dialog commands record the search they run, with its strings, instead of themselves.
+    editing::CommandRecorder* rec = view.shared().recorder;
+    switch (id) {
+        case CommandId::SearchFwd:
+            FindCommand(view, true);
+            return true;
+        case CommandId::SearchBwd:
+            FindCommand(view, false);
+            return true;
+        case CommandId::Replace:
+            ReplaceCommand(view);
+            return true;
+        default:
+            break;
+    }
+    if (rec) rec->RecordCommand(id);
+    switch (id) {
+        case CommandId::SearchNext:
+            FindNext(view);
+            break;
+        case CommandId::SearchPrev:
+            FindPrev(view);
+            break;
+        case CommandId::ReplAgain:
+            Replace(view, false);
+            break;
+        case CommandId::GetWord:
+            GetFindWord(view);
+            break;
+        default:
+            return false;
+    }
+    return true;
 }
 
 void FindCommands::GetFindWord(CElwView& view) {

@@ -119,7 +119,7 @@ inline constexpr int kReplacePollCount = 10;
 inline constexpr int kStateReplaced = 1;
 inline constexpr int kStateNotFound = 4;
 
-class FindCommands : public editing::FindStringSource {
+class FindCommands : public editing::FindStringSource, public editing::CommandExtension {
   public:
     explicit FindCommands(FindEnvironment& env) : env_(env) {}
 
@@ -136,8 +136,10 @@ class FindCommands : public editing::FindStringSource {
     // The same with a script's or macro's option string.
     bool FindWithOptionString(editing::CElwView& view, std::string_view searchString,
                               std::string_view optionString, bool forward);
-    // The Find and Replace commands: the dialog, then the search or the replace loop.
-    bool FindCommand(editing::CElwView& view);
+    // The Find and Replace commands: the dialog, then the search or the replace loop. The Find
+    // dialog's direction buttons start at `forward`, or at the last search's direction. Both
+    // report the search they ran to the view's recorder.
+    bool FindCommand(editing::CElwView& view, std::optional<bool> forward = std::nullopt);
     int ReplaceCommand(editing::CElwView& view);
     bool FindNext(editing::CElwView& view) { return Repeat(view, true); }
     bool FindPrev(editing::CElwView& view) { return Repeat(view, false); }
@@ -156,11 +158,15 @@ class FindCommands : public editing::FindStringSource {
 
     // FindStringSource
     std::string FindString() const override { return find.searchString; }
+    // CommandExtension: SearchFwd, SearchBwd, SearchNext, SearchPrev, Replace, ReplAgain and
+    // GetWord.
+    bool Handles(editing::CommandId id) const override;
+    bool RunCommand(editing::CElwView& view, editing::CommandId id) override;
 
   private:
     std::string WordAtCaret(editing::CElwView& view);
     bool Repeat(editing::CElwView& view, bool forward);
-    bool RunFind(editing::CElwView& view, bool forward, bool markAll);
+    bool RunFind(editing::CElwView& view, bool forward, bool markAll, bool repeat);
     int MarkAll(editing::CElwView& view, bool forward, bool* broken);
     void Compiled(CFind& f, editing::CElwView& view);
     std::optional<TextPos> Step(editing::CElwView& view, bool forward, bool textStartStays = true);

@@ -69,8 +69,10 @@ int FindCommands::Replace(CElwView& start, bool all) {
     const bool wrap = replace.options.wrapAround;
     const int savedLine = start.caretLineNumber();
     const size_t savedPos = start.caretPos();
+    // The replacement is inserted as text, which would take an active selection with it: the
+    // selection is put back when the loop ends.
+    if (savedArea && env_.selection) env_.selection->Cancel(start);
     if (area) {
-        if (env_.selection) env_.selection->Cancel(start);
         start.SetCaret(area->line1, area->box ? 0 : area->pos1);
     } else if (replace.options.fromBeginning) {
         start.SetCaret(1, 0);
@@ -184,6 +186,7 @@ int FindCommands::Replace(CElwView& start, bool all) {
             if (!next || next == view || next->readOnly() || &next->doc() == startDoc_) break;
             if (env_.windows) env_.windows->Activate(*next);
             view = next;
+            if (env_.selection) env_.selection->Cancel(*view);
             view->SetCaret(1, 0);
             area.reset();
             continue;

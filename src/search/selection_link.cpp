@@ -32,8 +32,12 @@ std::optional<SelectedArea> SelectionLink::Area(editing::CElwView& view) {
 
 void SelectionLink::Restore(editing::CElwView& view, const SelectedArea& area) {
     editing::Selection* s = lookup_(view);
-    // A box's columns cannot be set from outside the selection code: a box stays cancelled.
-    if (!s || area.box) return;
+    if (!s) return;
+    if (area.box) {
+        s->SelectBox(area.line1, static_cast<int>(area.pos1), area.line2,
+                     static_cast<int>(area.pos2));
+        return;
+    }
     const int line = view.caretLineNumber();
     const size_t pos = view.caretPos();
     s->Select(area.line1, area.pos1, area.line2, area.pos2);

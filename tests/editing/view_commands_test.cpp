@@ -12,6 +12,14 @@
 namespace norv::editing {
 namespace {
 
+bool IsSearchCommand(CommandId id) {
+    static constexpr CommandId kSearch[] = {CommandId::SearchFwd,  CommandId::SearchBwd,
+                                            CommandId::SearchNext, CommandId::SearchPrev,
+                                            CommandId::Replace,    CommandId::ReplAgain,
+                                            CommandId::GetWord};
+    return std::find(std::begin(kSearch), std::end(kSearch), id) != std::end(kSearch);
+}
+
 TEST(ViewCommands, EveryCommandHasAHandlerOrIsListedForLater) {
     for (const ViewCommand& c : kViewCommands) {
         SCOPED_TRACE(std::string(c.name));
@@ -21,9 +29,12 @@ TEST(ViewCommands, EveryCommandHasAHandlerOrIsListedForLater) {
         ClipboardContext ctx;
         ctx.clipboard = &clip;
         Selection sel(*ed.view, ctx);
+        // The search commands are carried out by the search's command extension (its own
+        // tests check them); without one the view does nothing with them.
         bool later =
             std::find(std::begin(app::kCommandsHandledLater), std::end(app::kCommandsHandledLater),
-                      c.name) != std::end(app::kCommandsHandledLater);
+                      c.name) != std::end(app::kCommandsHandledLater) ||
+            IsSearchCommand(c.id);
         EXPECT_EQ(ed.view->Execute(c.id), !later);
     }
 }

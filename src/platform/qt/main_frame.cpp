@@ -23,6 +23,7 @@
 #include "platform/paths.h"
 #include "platform/qt/code_display.h"
 #include "platform/qt/doc_window.h"
+#include "platform/qt/find_wiring.h"
 #include "platform/qt/key_codes.h"
 #include "platform/qt/qt_ui.h"
 #include "platform/qt/text_bridge.h"
@@ -105,6 +106,7 @@ MainFrame::MainFrame(platform::UserInterface* ui, FileDialogs* dialogs)
     env_.hooks = this;
     env_.status = this;
     shared_.ui = ui_;
+    find_ = std::make_unique<FindWiring>(*this, shared_, *ui_, platform::SystemCodePage());
     dispatcher_.ui = ui_;
     clipboardContext_.clipboard = &clipboard_;
     clipboardContext_.files = &platform::RealFileSystem();

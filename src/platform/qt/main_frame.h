@@ -33,6 +33,7 @@ class QKeyEvent;
 namespace norv::qt {
 
 class DocWindow;
+class FindWiring;
 class QtUserInterface;
 
 class MainFrame : public QMainWindow,
@@ -107,6 +108,8 @@ public:
     const QFont& editorFont() const { return font_; }
     QLabel* messageLabel() const { return message_; }
     QTabBar* tabStrip() const { return tabs_; }
+    // Find and replace of every window.
+    FindWiring& find() const { return *find_; }
 
     // DocumentHooks
     void TitleChanged(document::CElwDoc& doc) override;
@@ -169,6 +172,7 @@ private:
     std::string lastFolder_;
     bool closing_ = false;
     bool checkingDisk_ = false;
+    std::unique_ptr<FindWiring> find_;
 };
 
 }  // namespace norv::qt

@@ -27,6 +27,7 @@
 #include "platform/qt/doc_window.h"
 #include "platform/qt/edit_widget.h"
 #include "platform/qt/file_dialogs.h"
+#include "platform/qt/find_wiring.h"
 #include "platform/qt/main_frame.h"
 #include "script/break_signal.h"
 #include "script/interpreter.h"
@@ -230,6 +231,8 @@ int EditorApp::Run(int argc, char** argv) {
         return true;
     };
     LoadSettingsIntoFrame();
+    frame_->find().Configure(config_->settings, store_.get(), fs,
+                             companions_->PathOf(app::CompanionKind::History), &config_->history);
     instance_ = ChooseInstanceValue(companions_->Folder());
     if (!headless_) {
         server_ = new InstanceServer(this);
@@ -238,6 +241,7 @@ int EditorApp::Run(int argc, char** argv) {
         server_->reload = [this] {
             app::ReloadSettings(platform::RealFileSystem(), *companions_, *store_, *config_);
             LoadSettingsIntoFrame();
+            frame_->find().UseSettings(config_->settings);
         };
         server_->takeTray = [this] { SetUpTray(); };
         server_->Listen(instance_);

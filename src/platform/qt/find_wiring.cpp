@@ -1,0 +1,242 @@
+// Find and replace in the main frame.
+#include "platform/qt/find_wiring.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QSignalBlocker>
+#include <QTimer>
+
+#include <algorithm>
+
+#include "platform/qt/doc_window.h"
+#include "platform/qt/find_dialogs.h"
+#include "platform/qt/main_frame.h"
+
+namespace norv::qt {
+
+// ---- Escape ---------------------------------------------------------------------------------
+
+bool EscapePoller::Poll() {
+    if (last_.isValid() && last_.elapsed() < kMinIntervalMs) return false;
+    last_.start();
+    qApp->installEventFilter(this);
+    QApplication::processEvents(QEventLoop::AllEvents);
+    qApp->removeEventFilter(this);
+    const bool pressed = pressed_;
+    pressed_ = false;
+    return pressed;
+}
+
+bool EscapePoller::eventFilter(QObject*, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::KeyPress:
+            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) pressed_ = true;
+            return true;
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::InputMethod:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Wheel:
+        case QEvent::Close:
+        case QEvent::Drop:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// ---- the wiring -----------------------------------------------------------------------------
+
+FindWiring::FindWiring(MainFrame& frame, editing::EditorShared& shared,
+                       platform::UserInterface& ui, int systemCodePage)
+    : frame_(frame), shared_(shared), systemCodePage_(systemCodePage) {
+    selection_ = std::make_unique<search::SelectionLink>(
+        [this](editing::CElwView& v) -> editing::Selection* {
+            DocWindow* w = WindowOf(v);
+            return w ? &w->selection() : nullptr;
+        });
+    env_.ui = &ui;
+    env_.selection = selection_.get();
+    env_.windows = this;
+    env_.systemCodePage = systemCodePage;
+    // Strings typed in the dialogs and kept in the histories are of the system code page.
+    env_.stringCodePage = systemCodePage;
+    env_.escapePressed = [this] { return escape_.Poll(); };
+    env_.findDialog = [this](search::FindDialogRequest& r) {
+        return RunFindDialog(&frame_, r, systemCodePage_, documentCodePage_);
+    };
+    env_.replaceDialog = [this](search::ReplaceDialogRequest& r) {
+        return RunReplaceDialog(&frame_, r, systemCodePage_, documentCodePage_);
+    };
+    env_.askReplace = [this](const search::ReplaceQuestion&) {
+        // The match is selected: show it before asking.
+        for (DocWindow* w : frame_.Windows()) w->editor().Refresh();
+        ReplaceAssureDialog d(&frame_);
+        return d.Ask();
+    };
+    env_.bookmarksChanged = [this](editing::CElwView& v) {
+        if (DocWindow* w = WindowOf(v)) w->editor().Refresh();
+    };
+    env_.repaint = [this](editing::CElwView& v) {
+        if (DocWindow* w = WindowOf(v)) {
+            w->editor().Refresh();
+            w->editor().viewport()->repaint();
+        }
+    };
+    env_.saveOptions = [this](std::string_view key, std::string_view letters) {
+        SaveOption(key, letters);
+    };
+    shared_.findString = &commands_;
+    shared_.extension = this;
+}
+
+FindWiring::~FindWiring() {
+    if (shared_.findString == &commands_) shared_.findString = nullptr;
+    if (shared_.extension == this) shared_.extension = nullptr;
+}
+
+void FindWiring::Configure(app::Settings& settings, app::SettingsStore* store,
+                           platform::FileSystem& fs, std::string historyPath,
+                           app::HistoryFile* history) {
+    settings_ = &settings;
+    store_ = store;
+    fs_ = &fs;
+    historyPath_ = std::move(historyPath);
+    history_ = history;
+    UseSettings(settings);
+    commands_.find.SetOptions(settings.Text(app::Key::FindOption));
+    commands_.replace.SetOptions(settings.Text(app::Key::ReplOption));
+    LoadHistories();
+}
+
+void FindWiring::UseSettings(const app::Settings& settings) {
+    env_.jumpCenter = settings.Flag(app::Key::JumpCenter);
+    env_.selectFind = settings.Flag(app::Key::SelectFind);
+}
+
+void FindWiring::SaveOption(std::string_view key, std::string_view letters) {
+    if (!settings_) return;
+    const app::Key k = key == search::kFindOptionKey ? app::Key::FindOption : app::Key::ReplOption;
+    if (store_) {
+        settings_->Write(*store_, k, letters);
+    } else {
+        settings_->Set(k, letters);
+    }
+}
+
+namespace {
+
+void CopyIn(const std::array<app::HistoryEntry, app::kHistoryBlockSize>& from,
+            search::FindHistory& to) {
+    to.Clear();
+    // Oldest first, so that the newest ends on top.
+    for (auto it = from.rbegin(); it != from.rend(); ++it)
+        if (!it->text.empty()) to.Add(it->text, it->options);
+}
+
+void CopyOut(const search::FindHistory& from,
+             std::array<app::HistoryEntry, app::kHistoryBlockSize>& to) {
+    to.fill(app::HistoryEntry{});
+    const auto& entries = from.entries();
+    for (size_t i = 0; i < entries.size() && i < to.size(); ++i)
+        to[i] = app::HistoryEntry{entries[i].text, entries[i].options};
+}
+
+}  // namespace
+
+void FindWiring::LoadHistories() {
+    app::HistoryFile file;
+    const app::HistoryFile* from = history_;
+    if (!from) {
+        if (!fs_ || historyPath_.empty() || app::LoadHistoryFile(*fs_, historyPath_, file) != 0)
+            return;
+        from = &file;
+    }
+    CopyIn(from->find, commands_.histories.find);
+    CopyIn(from->replace, commands_.histories.replace);
+}
+
+int FindWiring::SaveHistories() {
+    if (history_) {
+        CopyOut(commands_.histories.find, history_->find);
+        CopyOut(commands_.histories.replace, history_->replace);
+    }
+    if (!fs_ || historyPath_.empty()) return 0;
+    // The file's other blocks belong to others: read it again and change only these two.
+    app::HistoryFile file;
+    if (int error = app::LoadHistoryFile(*fs_, historyPath_, file)) return error;
+    CopyOut(commands_.histories.find, file.find);
+    CopyOut(commands_.histories.replace, file.replace);
+    return app::SaveHistoryFile(*fs_, historyPath_, file);
+}
+
+DocWindow* FindWiring::WindowOf(const editing::CElwView& view) const {
+    for (DocWindow* w : frame_.Windows())
+        if (&w->view() == &view) return w;
+    return nullptr;
+}
+
+std::vector<editing::CElwView*> FindWiring::Views() {
+    std::vector<editing::CElwView*> out;
+    for (DocWindow* w : frame_.Windows()) out.push_back(&w->view());
+    return out;
+}
+
+void FindWiring::Activate(editing::CElwView& view) {
+    DocWindow* w = WindowOf(view);
+    if (!w) return;
+    auto* sub = qobject_cast<QMdiSubWindow*>(w->parentWidget());
+    if (sub) {
+        if (sub->isMinimized()) sub->showNormal();
+        if (QMdiArea* area = sub->mdiArea()) {
+            // The frame's own answer to an activation (the changed-on-disk question may load
+            // the document again and replace its view) waits until the search has ended.
+            const QSignalBlocker blocker(area);
+            area->setActiveSubWindow(sub);
+        }
+    }
+    w->editor().setFocus();
+    activated_ = w;
+}
+
+bool FindWiring::RunCommand(editing::CElwView& view, editing::CommandId id) {
+    if (busy_) {
+        // A search is running (its dialog or a poll let this through): one at a time.
+        env_.ui->Beep();
+        return true;
+    }
+    busy_ = true;
+    documentCodePage_ = view.doc().CodePage();
+    activated_ = nullptr;
+    const std::vector<search::FindHistoryEntry> findBefore = commands_.histories.find.entries();
+    const std::vector<search::FindHistoryEntry> replBefore =
+        commands_.histories.replace.entries();
+    commands_.RunCommand(view, id);
+    busy_ = false;
+    for (DocWindow* w : frame_.Windows()) w->editor().Refresh();
+    if (activated_) {
+        // The frame answers the activation (tab strip, status bar, changed file) once this
+        // command has returned: a document loaded again gets a new view and selection, which
+        // the callers of this command still refer to.
+        QPointer<QMdiSubWindow> sub = qobject_cast<QMdiSubWindow*>(activated_->parentWidget());
+        activated_ = nullptr;
+        QTimer::singleShot(0, &frame_, [sub] {
+            if (!sub) return;
+            if (QMdiArea* area = sub->mdiArea())
+                if (area->activeSubWindow() == sub) emit area->subWindowActivated(sub);
+        });
+    }
+    if (commands_.histories.find.entries() != findBefore ||
+        commands_.histories.replace.entries() != replBefore)
+        SaveHistories();
+    return true;
+}
+
+}  // namespace norv::qt
