@@ -23,7 +23,7 @@ bool EscapePoller::Poll() {
     if (last_.isValid() && last_.elapsed() < kMinIntervalMs) return false;
     last_.start();
     qApp->installEventFilter(this);
-    QApplication::processEvents(QEventLoop::AllEvents);
+    QApplication::processEvents(QEventLoop::ExcludeSocketNotifiers);
     qApp->removeEventFilter(this);
     const bool pressed = pressed_;
     pressed_ = false;
@@ -46,6 +46,8 @@ bool EscapePoller::eventFilter(QObject*, QEvent* event) {
         case QEvent::Wheel:
         case QEvent::Close:
         case QEvent::Drop:
+        // Timers fire again later; what they run (auto-save, scripts) waits for the search.
+        case QEvent::Timer:
             return true;
         default:
             return false;
@@ -95,6 +97,15 @@ FindWiring::FindWiring(MainFrame& frame, editing::EditorShared& shared,
     };
     shared_.findString = &commands_;
     shared_.extension = this;
+    activation_.setSingleShot(true);
+    activation_.setInterval(0);
+    QObject::connect(&activation_, &QTimer::timeout, &frame_, [this] {
+        QMdiSubWindow* sub = activatedLater_;
+        activatedLater_ = nullptr;
+        if (!sub) return;
+        if (QMdiArea* area = sub->mdiArea())
+            if (area->activeSubWindow() == sub) emit area->subWindowActivated(sub);
+    });
 }
 
 FindWiring::~FindWiring() {
@@ -119,6 +130,12 @@ void FindWiring::Configure(app::Settings& settings, app::SettingsStore* store,
 void FindWiring::UseSettings(const app::Settings& settings) {
     env_.jumpCenter = settings.Flag(app::Key::JumpCenter);
     env_.selectFind = settings.Flag(app::Key::SelectFind);
+}
+
+void FindWiring::UseHeadlessDialogs() {
+    env_.findDialog = [](search::FindDialogRequest&) { return false; };
+    env_.replaceDialog = [](search::ReplaceDialogRequest&) { return false; };
+    env_.askReplace = [](const search::ReplaceQuestion&) { return search::ReplaceAnswer::Yes; };
 }
 
 void FindWiring::SaveOption(std::string_view key, std::string_view letters) {
@@ -225,13 +242,11 @@ bool FindWiring::RunCommand(editing::CElwView& view, editing::CommandId id) {
         // The frame answers the activation (tab strip, status bar, changed file) once this
         // command has returned: a document loaded again gets a new view and selection, which
         // the callers of this command still refer to.
-        QPointer<QMdiSubWindow> sub = qobject_cast<QMdiSubWindow*>(activated_->parentWidget());
+        // A timer, not a queued call: a later search's Escape poll holds timers back, while a
+        // queued call would run inside it.
+        activatedLater_ = qobject_cast<QMdiSubWindow*>(activated_->parentWidget());
         activated_ = nullptr;
-        QTimer::singleShot(0, &frame_, [sub] {
-            if (!sub) return;
-            if (QMdiArea* area = sub->mdiArea())
-                if (area->activeSubWindow() == sub) emit area->subWindowActivated(sub);
-        });
+        activation_.start();
     }
     if (commands_.histories.find.entries() != findBefore ||
         commands_.histories.replace.entries() != replBefore)

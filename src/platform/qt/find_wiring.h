@@ -6,7 +6,10 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QMdiSubWindow>
 #include <QObject>
+#include <QPointer>
+#include <QTimer>
 
 #include <memory>
 #include <string>
@@ -25,11 +28,11 @@ namespace norv::qt {
 class MainFrame;
 class DocWindow;
 
-// Escape during long work: a poll lets pending events through and reports whether Escape was
-// pressed since the last poll. Other input that arrives during the poll is dropped, so nothing
-// types into, scrolls or closes a window under a running search. Polls closer together than
-// kMinInterval are answered without looking, so a caller that polls after every match costs
-// little.
+// Escape during long work: a poll lets pending events through (painting shows the status text)
+// and reports whether Escape was pressed since the last poll. Other input that arrives during
+// the poll is dropped, so nothing types into, scrolls or closes a window under a running
+// search; timers and sockets wait until it has ended. Polls closer together than kMinIntervalMs
+// are answered without looking, so a caller that polls after every match costs little.
 class EscapePoller : public QObject {
 public:
     static constexpr int kMinIntervalMs = 40;
@@ -60,6 +63,9 @@ public:
                    std::string historyPath, app::HistoryFile* history = nullptr);
     // JumpCenter and SelectFind again (the settings were read again).
     void UseSettings(const app::Settings& settings);
+    // Runs without windows: the Find and Replace dialogs are cancelled and the "Replace?"
+    // question takes its default button, "&Yes".
+    void UseHeadlessDialogs();
 
     search::FindCommands& commands() { return commands_; }
     search::FindEnvironment& environment() { return env_; }
@@ -96,6 +102,8 @@ private:
     int documentCodePage_ = 0;  // of the view the running command started in
     bool busy_ = false;
     DocWindow* activated_ = nullptr;  // a window the search moved to
+    QPointer<QMdiSubWindow> activatedLater_;
+    QTimer activation_;
 };
 
 }  // namespace norv::qt

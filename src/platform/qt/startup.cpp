@@ -233,6 +233,7 @@ int EditorApp::Run(int argc, char** argv) {
     LoadSettingsIntoFrame();
     frame_->find().Configure(config_->settings, store_.get(), fs,
                              companions_->PathOf(app::CompanionKind::History), &config_->history);
+    if (headless_) frame_->find().UseHeadlessDialogs();
     instance_ = ChooseInstanceValue(companions_->Folder());
     if (!headless_) {
         server_ = new InstanceServer(this);
