@@ -9,14 +9,16 @@
 //
 // With NORV_PROBE_CLOSE set it closes its main window after start-up and prints "CLOSED". With NORV_PROBE_TYPE set, after start-up it types that text at the caret of every document and
 // of a new untitled one, and prints "AUTOSAVED" once an auto-save pass has written its table
-// (the test then kills it).
+// (the test then kills it). NORV_PROBE_AUTOSAVE runs that pass at once.
 #include <QDir>
 #include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
+#include "document/auto_save.h"
 #include "document/text_code.h"
 #include "editing/edit_view.h"
 #include "platform/qt/doc_window.h"
@@ -71,15 +73,23 @@ void TypeEverywhere(qt::EditorApp& app, const std::string& text) {
         w->editor().Refresh();
     }
     auto* poll = new QTimer(&app);
-    QObject::connect(poll, &QTimer::timeout, &app, [&app, poll] {
+    auto check = [&app, poll] {
         QDir folder(QString::fromStdString(app.companions().Folder()));
         // The side file is written after the table: with it, the pass is complete.
         if (folder.entryList({QStringLiteral("Norv????.RCI")}, QDir::Files).isEmpty()) return;
         poll->stop();
         std::printf("AUTOSAVED\n");
         std::fflush(stdout);
-    });
+    };
+    QObject::connect(poll, &QTimer::timeout, &app, check);
     poll->start(100);
+    // NORV_PROBE_AUTOSAVE: one auto-save pass at once instead of waiting for the timer.
+    if (std::getenv("NORV_PROBE_AUTOSAVE")) {
+        std::vector<document::CElwDoc*> docs;
+        for (qt::DocWindow* w : app.frame()->Windows()) docs.push_back(&w->doc());
+        app.autoSaver()->AutoSaveAll(docs);
+        check();
+    }
 }
 
 }  // namespace

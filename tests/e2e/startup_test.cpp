@@ -10,6 +10,7 @@
 
 #if defined(NORV_PROBE_PATH)
 
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -295,6 +296,20 @@ TEST_F(EditorProcess, AnEmptyCommandLineTakesThePendingProjectOnce) {
     ASSERT_EQ(docs.size(), 1u);
     EXPECT_TRUE(docs[0].path.empty());
     EXPECT_EQ(ReadFileBytes(d.File("cfg/norv.INI")).find("gone.prf"), std::string::npos);
+}
+
+TEST_F(EditorProcess, ANormalEndLeavesNoRecoveryFilesBehind) {
+    // Work that was given up at a normal end must not be offered as crashed work next time.
+    const std::string f = d.Write("work/f.txt", "f\n");
+    auto p = Probe({"--headless", f}, {{"NORV_PROBE_TYPE", "x"}, {"NORV_PROBE_AUTOSAVE", "1"}});
+    ASSERT_TRUE(p->ReadUntil("AUTOSAVED").has_value());
+    EXPECT_EQ(p->Wait(), 0);
+    for (const auto& e : std::filesystem::directory_iterator(d.File("cfg"))) {
+        const std::string name = e.path().filename().string();
+        EXPECT_TRUE(name.find(".REC") == std::string::npos && name.find(".AUT") == std::string::npos &&
+                    name.find(".RCI") == std::string::npos)
+            << name;
+    }
 }
 
 TEST_F(EditorProcess, HeadlessRunsEndWithTheCommandLinesWork) {
