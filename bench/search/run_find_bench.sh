@@ -34,7 +34,8 @@ trap 'rm -rf "$scratch"' EXIT
 # Median wall time of a shell command, in milliseconds. The output goes to a file: grep and rg
 # stop at the first match when it goes to /dev/null.
 outside_ms() {
-    hyperfine --style none --warmup 1 --runs "$runs" --export-json "$scratch/h.json" \
+    # -i: grep -c answers 1 when it counts nothing.
+    hyperfine --style none -i --warmup 1 --runs "$runs" --export-json "$scratch/h.json" \
         "$1 > $scratch/out" >/dev/null 2>&1 || { echo "-1"; return; }
     jq -r '.results[0].median * 1000 | floor' "$scratch/h.json"
 }
@@ -63,10 +64,19 @@ for file in "$corpus/large/sjis.lf.txt" "$corpus/large/utf8.lf.txt"; do
     esac
     editor_cases "$file" > "$scratch/editor.txt"
     while IFS=';' read -r name target flags pattern; do
-        [ "$pattern" = MANY ] && pattern=$many
+        rpattern=$pattern
+        if [ "$pattern" = MANY ]; then
+            pattern=$many
+            # rg takes patterns in UTF-8 only: it decodes the Shift-JIS file instead.
+            rpattern=$(printf '\343\201\231\343\202\213')
+        fi
         read -r _ ms lines < <(grep "^$name " "$scratch/editor.txt" || echo "$name -1 0")
-        g=$(outside_ms "grep -c $flags '$pattern' '$file'")
-        r=$(outside_ms "rg -c $flags '$pattern' '$file'")
+        # The pattern travels in the environment: Shift-JIS bytes are no valid command text.
+        export PAT=$pattern RPAT=$rpattern FILE=$file
+        rflags=${flags/-E/}  # rg's -E names an encoding; its patterns are extended already
+        [ "$tag" = sjis ] && [ "$rpattern" != "$pattern" ] && rflags="$rflags -E shift_jis"
+        g=$(outside_ms "grep -c $flags \"\$PAT\" \"\$FILE\"")
+        r=$(outside_ms "rg -c $rflags \"\$RPAT\" \"\$FILE\"")
         gl=$(grep -c $flags "$pattern" "$file" || true)
         awk -v f="$tag" -v n="$name" -v a="$ms" -v g="$g" -v r="$r" -v t="$target" \
             -v l="$lines" -v gl="$gl" 'BEGIN {

@@ -1,6 +1,8 @@
 // One search over a document's lines with the plain matcher or the regular expression.
 #include "search/find.h"
 
+#include <algorithm>
+
 #include <cstring>
 #include <vector>
 
@@ -76,6 +78,7 @@ size_t CFind::Compile(int codePage) {
     topOfLine_ = options.matchTopOfLine;
     endOfLine_ = options.matchEndOfLine;
     firstByte_ = -1;
+    firstByteAlt_ = -1;
     const std::string pattern = ForDocument(searchString, stringCodePage, codePage);
     if (options.regularExpression) {
         StrippedPattern p = StripAnchors(pattern, codePage);
@@ -96,7 +99,9 @@ size_t CFind::Compile(int codePage) {
         bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
         char bytes[4];
         if (options.ignoreCase && letter) {
-            // Either case may begin a match.
+            // Either case may begin a match (only ASCII letters fold).
+            firstByte_ = c & ~0x20;
+            firstByteAlt_ = c | 0x20;
         } else if (c < 0x80) {
             firstByte_ = static_cast<int>(c);
         } else if (c < kRawByteBase && EncodeChar(fold_.encoding, c, bytes) > 0) {
@@ -182,11 +187,25 @@ std::optional<size_t> CFind::FirstMatchInLine(const TextPos& line, size_t from) 
     const char* text = line.line->text();
     const char* end = text + line.line->length;
     TextPos at = line;
-    for (size_t i = from; i < line.line->length;) {
-        if (firstByte_ >= 0) {
-            const void* hit = std::memchr(text + i, firstByte_, line.line->length - i);
-            if (!hit) return std::nullopt;
-            size_t j = static_cast<size_t>(static_cast<const char*>(hit) - text);
+    const size_t length = line.line->length;
+    // The next offsets of the first byte and of its other case, found with memchr and kept
+    // until the scan passes them, so that a line is read at most once for each.
+    size_t next[2] = {0, 0};
+    bool known[2] = {false, false};
+    auto nextOf = [&](int k, int byte, size_t i) {
+        if (!known[k] || next[k] < i) {
+            const void* hit = std::memchr(text + i, byte, length - i);
+            next[k] = hit ? static_cast<size_t>(static_cast<const char*>(hit) - text) : length;
+            known[k] = true;
+        }
+        return next[k];
+    };
+    const bool prefilter = usePrefilter && firstByte_ >= 0;
+    for (size_t i = from; i < length;) {
+        if (prefilter) {
+            size_t j = nextOf(0, firstByte_, i);
+            if (firstByteAlt_ >= 0) j = std::min(j, nextOf(1, firstByteAlt_, i));
+            if (j >= length) return std::nullopt;
             // Only a character boundary counts: walk up to the byte found.
             while (i < j) i += document::CharLength(codePage_, text + i, end);
             if (i != j) continue;
@@ -236,9 +255,10 @@ SearchOutcome CFind::Search(const TextPos& from, bool forward,
         const char* end = text + line.line->length;
         for (size_t i = 0; i < line.line->length && i <= limit;)
             starts.push_back(i), i += document::CharLength(codePage_, text + i, end);
-        const bool prefilter = firstByte_ >= 0 && !options.regularExpression;
+        const bool prefilter = usePrefilter && firstByte_ >= 0 && !options.regularExpression;
         for (auto it = starts.rbegin(); it != starts.rend(); ++it) {
-            if (prefilter && static_cast<uint8_t>(text[*it]) != firstByte_) continue;
+            const int b = static_cast<uint8_t>(text[*it]);
+            if (prefilter && b != firstByte_ && b != firstByteAlt_) continue;
             TextPos at{line.line, line.number, *it};
             if (auto n = MatchAt(at)) {
                 out.status = SearchStatus::Found;

@@ -77,6 +77,10 @@ class CFind {
     // Returns whether the string held N.
     virtual bool SetOptions(std::string_view text) { return ParseOptionString(text, &options); }
 
+    // Plain searches pass over the bytes that cannot begin a match (tests turn it off to
+    // compare).
+    bool usePrefilter = true;
+
     // The code page the search is compiled for, or 0 before the first compile.
     int compiledCodePage() const { return codePage_; }
     bool compiledEmpty() const { return empty_; }
@@ -104,6 +108,7 @@ class CFind {
     bool empty_ = true;
     bool regexOk_ = false;
     int firstByte_ = -1;    // the only byte a plain match can begin with, or -1
+    int firstByteAlt_ = -1;  // under ignore case, the other case of that letter, or -1
     size_t lastStart_ = 0;  // where FirstMatchInLine found its match
 };
 

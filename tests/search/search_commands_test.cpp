@@ -4,8 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <string>
+#include <tuple>
 #include <vector>
+
+#include "document/char_model.h"
 
 #include "app/command_table.h"
 #include "editing/edit_test_support.h"
@@ -193,6 +197,68 @@ TEST(SearchCommands, ConfiningBoxSelectionIsGivenBackAfterTheReplaceLoop) {
     EXPECT_EQ(f.selection->start().column, 1);
     EXPECT_EQ(f.selection->end().column, 3);
     EXPECT_EQ(f.selection->Block(), "bb\rbb\r");
+}
+
+// Every match of a plain search, walking forward character by character: (line, offset, length).
+std::vector<std::tuple<int, size_t, size_t>> AllMatches(CFind& f, Editor& ed) {
+    std::vector<std::tuple<int, size_t, size_t>> out;
+    ed.view->Sync();
+    const int cp = ed.doc.CodePage();
+    TextPos from{ed.doc.lines().first(), 1, 0};
+    for (;;) {
+        SearchOutcome r = f.Search(from, true, nullptr);
+        if (r.status != SearchStatus::Found) break;
+        const TextPos at = r.match.start;
+        out.emplace_back(at.number, at.pos, r.match.length);
+        const char* text = at.line->text();
+        if (at.pos < at.line->contentLength()) {
+            from = TextPos{at.line, at.number,
+                           at.pos + document::CharLength(cp, text + at.pos,
+                                                         text + at.line->contentLength())};
+        } else if (at.line->next) {
+            from = TextPos{at.line->next, at.number + 1, 0};
+        } else {
+            break;
+        }
+    }
+    return out;
+}
+
+// Passing over bytes that cannot begin a match must never pass over one: the same matches with
+// the prefilter and without it, on texts whose double-byte characters have trail bytes that
+// look like the first letter (ヂ ends in "a", ア in "A").
+TEST(SearchCommands, FirstBytePrefilterFindsTheSameMatches) {
+    static const char* kPieces[] = {"a", "A", "i", "x", "あ", "ア", "ヂ", "ｱ", " ", "\n"};
+    static const char* kOptions[] = {"", "I", "IW", "IT", "IE", "W"};
+    std::mt19937 rng(12345);
+    auto pick = [&](size_t n) { return static_cast<size_t>(rng() % n); };
+    size_t compared = 0, found = 0;
+    for (Enc enc : {Enc::Sjis, Enc::Utf8}) {
+        for (int round = 0; round < 300; ++round) {
+            std::string text;
+            for (int i = 0, n = 5 + static_cast<int>(pick(40)); i < n; ++i) {
+                std::string p = kPieces[pick(std::size(kPieces))];
+                text += p == "\\n" ? "\n" : p;
+            }
+            std::string pattern;
+            for (size_t i = 0, n = 1 + pick(3); i < n; ++i) pattern += kPieces[pick(std::size(kPieces))];
+            Fixture f(enc);
+            f.ed.Load("|" + text);
+            CFind find;
+            find.searchString = editing::testing::Encode(enc, pattern);
+            ParseOptionString(kOptions[pick(std::size(kOptions))], &find.options);
+            find.Compile(f.ed.doc.CodePage());
+            find.usePrefilter = true;
+            const auto with = AllMatches(find, f.ed);
+            find.usePrefilter = false;
+            const auto without = AllMatches(find, f.ed);
+            ASSERT_EQ(with, without) << "pattern " << pattern << " text " << text << " options "
+                                     << BuildOptionString(find.options);
+            ++compared;
+            found += with.size();
+        }
+    }
+    EXPECT_GT(found, compared / 4);  // the cases do find things
 }
 
 }  // namespace
