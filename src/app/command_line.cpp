@@ -1,6 +1,8 @@
 #include "app/command_line.h"
 
+#include <algorithm>
 #include <cctype>
+#include <climits>
 #include <cstdlib>
 
 #include "platform/paths.h"
@@ -24,13 +26,14 @@ bool TakeName(std::string value, std::string* out) {
 void ParseJump(const std::string& value, StartupOptions& o) {
     o.jump = true;
     char* end = nullptr;
+    // Numbers beyond the range of a line number mean "as far as it goes".
+    auto oneBased = [](long n) {
+        return n > 0 ? static_cast<int>(std::min<long>(n, INT_MAX) - 1) : -1;
+    };
     long line = std::strtol(value.c_str(), &end, 10);
-    o.jumpLine = line > 0 ? static_cast<int>(line - 1) : -1;
+    o.jumpLine = oneBased(line);
     o.jumpColumn = -1;
-    if (end && *end == ':') {
-        long col = std::strtol(end + 1, nullptr, 10);
-        o.jumpColumn = col > 0 ? static_cast<int>(col - 1) : -1;
-    }
+    if (end && *end == ':') o.jumpColumn = oneBased(std::strtol(end + 1, nullptr, 10));
 }
 
 }  // namespace
@@ -127,13 +130,13 @@ StartupOptions ParseCommandLine(const std::vector<std::string>& args,
             size_t close = name.find('"', 1);
             if (close != std::string::npos) name = name.substr(1, close - 1);
         }
-        if (name.empty()) continue;
-        if (filePart.size() == 1 && name.find_first_of("*?") != std::string::npos &&
-            !(exists && exists(name))) {
-            o.wildcard = name;
-            return o;
-        }
-        o.files.push_back(name);
+        if (!name.empty()) o.files.push_back(name);
+    }
+    // Empty arguments are not names: a single name left may be a pattern.
+    if (o.files.size() == 1 && o.files[0].find_first_of("*?") != std::string::npos &&
+        !(exists && exists(o.files[0]))) {
+        o.wildcard = o.files[0];
+        o.files.clear();
     }
     return o;
 }

@@ -1,6 +1,8 @@
 // The editor's command line: options, their arguments, the file part and wildcards.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include <set>
 
 #include "app/command_line.h"
@@ -74,6 +76,16 @@ TEST(CommandLine, WildcardsOnlyWhenNoSuchFileExists) {
     EXPECT_EQ(Parse({"*.txt"}).wildcard, "*.txt");
     EXPECT_TRUE(Parse({"*.txt"}).files.empty());
     EXPECT_EQ(Parse({"what?.txt"}, {"what?.txt"}).files, std::vector<std::string>{"what?.txt"});
+    // Empty arguments are not names, so the pattern is still the only one (as after a handoff).
+    EXPECT_EQ(Parse({"", "", "*.c"}).wildcard, "*.c");
+    EXPECT_EQ(Parse({"*.c", "b.txt"}).files, (std::vector<std::string>{"*.c", "b.txt"}));
+}
+
+TEST(CommandLine, JumpNumbersBeyondRangeStopAtTheLargestLine) {
+    const StartupOptions o = Parse({"-J99999999999:99999999999", "a.txt"});
+    EXPECT_EQ(o.jumpLine, INT_MAX - 1);
+    EXPECT_EQ(o.jumpColumn, INT_MAX - 1);
+    EXPECT_EQ(Parse(CommandLineOf(o)).jumpLine, INT_MAX - 1);
 }
 
 TEST(CommandLine, ProjectNamesAndHandOffRoundTrip) {
