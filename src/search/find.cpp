@@ -108,6 +108,22 @@ size_t CFind::Compile(int codePage) {
             firstByte_ = static_cast<uint8_t>(bytes[0]);
         }
     }
+    // Without folding a match is the pattern's own bytes: candidates are found with memmem.
+    // A line feed in the pattern runs into the next line, which a search of one line misses.
+    literal_.clear();
+    if (n > 0 && !options.ignoreCase && !options.ignoreMbcs) {
+        for (CharCode c : plain_.codes()) {
+            char bytes[4];
+            const size_t k = c != '\n' && c < kRawByteBase
+                                 ? static_cast<size_t>(EncodeChar(fold_.encoding, c, bytes))
+                                 : 0;
+            if (k == 0) {
+                literal_.clear();
+                break;
+            }
+            literal_.append(bytes, k);
+        }
+    }
     return n;
 }
 
@@ -203,8 +219,14 @@ std::optional<size_t> CFind::FirstMatchInLine(const TextPos& line, size_t from) 
     const bool prefilter = usePrefilter && firstByte_ >= 0;
     for (size_t i = from; i < length;) {
         if (prefilter) {
-            size_t j = nextOf(0, firstByte_, i);
-            if (firstByteAlt_ >= 0) j = std::min(j, nextOf(1, firstByteAlt_, i));
+            size_t j;
+            if (!literal_.empty()) {
+                const void* hit = memmem(text + i, length - i, literal_.data(), literal_.size());
+                j = hit ? static_cast<size_t>(static_cast<const char*>(hit) - text) : length;
+            } else {
+                j = nextOf(0, firstByte_, i);
+                if (firstByteAlt_ >= 0) j = std::min(j, nextOf(1, firstByteAlt_, i));
+            }
             if (j >= length) return std::nullopt;
             // Only a character boundary counts: walk up to the byte found.
             while (i < j) i += document::CharLength(codePage_, text + i, end);

@@ -116,13 +116,15 @@ bool FindCommands::Repeat(CElwView& view, bool forward) {
 int FindCommands::MarkAll(CElwView& view, bool forward, bool* broken) {
     int count = 0;
     std::optional<TextPos> from = Caret(view);
+    std::optional<TextPos> last;
     while (from) {
         SearchOutcome r = find.Search(*from, forward, env_.escapePressed);
         if (r.status == SearchStatus::Broken) *broken = true;
         if (r.status != SearchStatus::Found) break;
         ++count;
         r.match.start.line->flags |= document::LF_MARK;
-        view.SetCaret(r.match.start.number, r.match.start.pos);
+        // The caret goes to the last match only: moving it costs more than the search.
+        last = r.match.start;
         // The scan goes on at the next (or previous) line.
         document::LineRecord* l = r.match.start.line;
         if (forward) {
@@ -138,6 +140,7 @@ int FindCommands::MarkAll(CElwView& view, bool forward, bool* broken) {
             break;
         }
     }
+    if (last) view.SetCaret(last->number, last->pos);
     if (count > 0 && env_.bookmarksChanged) env_.bookmarksChanged(view);
     return count;
 }
