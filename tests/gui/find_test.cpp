@@ -326,6 +326,26 @@ TEST(FindGui, EscapeBreaksALongSearchAndOtherInputWaits) {
     EXPECT_FALSE(w->doc().modified);
 }
 
+// A character the system code page lacks, typed into the field, is found in a UTF-8 document
+// (and a "?" there is not taken for it); the Find dialog's options go to the settings.
+TEST(FindGui, CharactersOutsideTheSystemCodePageInAUtf8Document) {
+    Frame f;
+    DocWindow* w = f.Open("u.txt", "\xEF\xBB\xBFx ? \xED\x95\x9C y\n");
+    ASSERT_EQ(w->doc().code, document::TextCode::Utf8);
+    FindThroughDialog(&w->editor(), [](FindDialog& d) {
+        d.field()->setEditText(QStringLiteral("한 Y"));
+        Box(d, QStringLiteral("&Ignore Case"))->setChecked(true);
+        Box(d, QStringLiteral("Match &Word Only"))->setChecked(true);
+        Box(d, QStringLiteral("&Save Options"))->setChecked(true);
+        Click(Button(d, QStringLiteral("&Find")));
+    });
+    EXPECT_EQ(w->view().caretPos(), 4u);
+    EXPECT_EQ(w->selection().Block(), "\xED\x95\x9C y");
+    EXPECT_EQ(f.frame.find().commands().find.searchString, "\\xed\\x95\\x9c Y");
+    EXPECT_EQ(f.store.ReadText(app::Key::FindOption), "IW");
+    EXPECT_EQ(f.ui.beeps, 0);
+}
+
 TEST(FindGui, FieldsHoldTheSystemCodePageAndEscapeTheRest) {
     static const struct {
         const char* typed;
