@@ -101,7 +101,10 @@ int32_t CElwView::RowsOf(LineRecord* r) const {
     return r->rows;
 }
 
-void CElwView::RecountRows() { SumRows(true); }
+void CElwView::RecountRows() {
+    statesValid_ = 0;
+    SumRows(true);
+}
 
 void CElwView::SumRows(bool relayout) {
     totalRows_ = 0;
@@ -329,10 +332,16 @@ size_t WholeChars(int codePage, std::string_view s, size_t room) {
 
 }  // namespace
 
+void CElwView::NoteLineEdited() {
+    for (CElwView* v : shared_.views)
+        if (&v->doc_ == &doc_) v->statesValid_ = std::min(v->statesValid_, lineNo_ - 1);
+}
+
 std::string CElwView::RawInsert(std::string_view bytes) {
     std::string done;
     if (bytes.empty()) return done;
     ClaimBuffer();
+    NoteLineEdited();
     const EditStart start = StartEdit();
     auto split = [&]() -> bool {
         auto& b = Buffer();
@@ -386,6 +395,7 @@ std::string CElwView::RawDelete(size_t n, std::string* removedFlags) {
     std::string done;
     if (n == 0) return done;
     ClaimBuffer();
+    NoteLineEdited();
     const EditStart start = StartEdit();
     auto& b = Buffer();
     while (n > 0) {

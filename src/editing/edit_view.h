@@ -187,6 +187,9 @@ class CElwView : public document::UndoTarget, public document::DocumentView {
     int leftColumn() const { return left_; }
     int64_t totalRows() const { return totalRows_; }
     void ScrollTo(int64_t topRow);
+    // The first shown column, limited so that the wrap column stays reachable.
+    void ScrollLeftTo(int column);
+    int maxLeftColumn() const;
     // One step of smooth scrolling (SlowRlup / SlowRldn, driven by the front end's timer): the
     // text moves one row with the caret on its screen row. False at the end of the text, where
     // the timer stops.
@@ -213,6 +216,12 @@ class CElwView : public document::UndoTarget, public document::DocumentView {
     int32_t RowsOf(document::LineRecord* r) const;
     // Lays out every line again and recounts the total.
     void RecountRows();
+
+    // The comment-block states of line starts (kept in the records) are right through this
+    // line; 0: none is. Every edit lowers it for each view of the document, and laying the
+    // whole document out again resets it. Whoever paints scans on from here.
+    int statesValidThrough() const { return statesValid_; }
+    void SetStatesValidThrough(int line) { statesValid_ = line; }
 
     // After a successful save: clears the changed marks, makes this the save point and, with
     // UndoReset, clears the history.
@@ -275,6 +284,8 @@ class CElwView : public document::UndoTarget, public document::DocumentView {
     std::string FlagsOf(int lineNumber, size_t count);
     void ApplyFlags(int lineNumber, const std::string& flags, bool restoreChanged);
     void MarkEdited();
+    // The caret line's text is about to change: later lines may start in other states.
+    void NoteLineEdited();
 
     // Raw edits, not recorded. The removed/inserted flags of lines are gathered for the record.
     std::string RawInsert(std::string_view bytes);
@@ -361,6 +372,7 @@ class CElwView : public document::UndoTarget, public document::DocumentView {
     int rows_ = 25;
     int columns_ = 80;
     int64_t totalRows_ = 0;
+    int statesValid_ = 0;
 
     bool replaying_ = false;
     bool forcedMarks_ = false;  // lines were marked changed by playing records older than the save

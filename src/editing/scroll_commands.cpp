@@ -54,6 +54,10 @@ void CElwView::RollWithCaret(int n) {
     }
 }
 
+int CElwView::maxLeftColumn() const { return std::max(0, layout_.wrapColumn() - columns_ + 1); }
+
+void CElwView::ScrollLeftTo(int column) { left_ = std::clamp(column, 0, maxLeftColumn()); }
+
 bool CElwView::SlowScrollStep(bool up) {
     int64_t before = topRow_;
     RollWithCaret(up ? 1 : -1);
