@@ -2,6 +2,8 @@
 // state of the key handed to its selection while the command runs.
 #pragma once
 
+#include <functional>
+
 #include "app/key_dispatch.h"
 #include "editing/edit_view.h"
 #include "editing/selection.h"
@@ -13,7 +15,11 @@ class EditViewSink : public ViewCommandSink {
     EditViewSink(editing::CElwView& view, editing::Selection& selection)
         : view_(view), selection_(selection) {}
 
+    // Commands the window carries out itself (smooth scrolling): true when it took the command.
+    std::function<bool(editing::CommandId)> frontEnd;
+
     void RunViewCommand(editing::CommandId id, int keyRepeat, bool shiftSelecting) override {
+        if (frontEnd && frontEnd(id)) return;
         selection_.shiftHeld = shiftSelecting;
         view_.Execute(id, keyRepeat);
         selection_.shiftHeld = false;

@@ -1,6 +1,8 @@
 // Settings to display options.
 #include "platform/qt/display_settings.h"
 
+#include <iterator>
+
 namespace norv::qt {
 namespace {
 
@@ -42,6 +44,22 @@ DisplayOptions DisplayOptionsFrom(const app::Settings& s) {
     c.rulerBack = ColourOf(s, Key::GbakColor);
     c.underline = ColourOf(s, Key::UlinColor);
     c.changed = ColourOf(s, Key::ChngColor);
+    c.html = ColourOf(s, Key::HTMLColor);
+    static constexpr Key kKeywordColours[] = {
+        Key::Key0Color, Key::Key1Color, Key::Key2Color, Key::Key3Color,
+        Key::Key4Color, Key::Key5Color, Key::Key6Color, Key::Key7Color,
+        Key::Key8Color, Key::Key9Color, Key::KeyAColor, Key::KeyBColor,
+        Key::KeyCColor, Key::KeyDColor, Key::KeyEColor, Key::KeyFColor,
+    };
+    static_assert(std::size(kKeywordColours) == view::kSyntaxGroups);
+    for (size_t g = 0; g < std::size(kKeywordColours); ++g)
+        c.keywords[g] = ColourOf(s, kKeywordColours[g]);
+    d.hScrollBar = s.Flag(Key::HScrollBar);
+    d.vScrollBar = s.Flag(Key::VScrollBar);
+    // Milliseconds per row; 0 or a negative value would make the timer spin.
+    d.rollTimer = std::clamp(s.Int(Key::RollTimer), 1, 10000);
+    d.urlProgram = s.Text(Key::URLPrg);
+    d.mailProgram = s.Text(Key::MailPrg);
     return d;
 }
 

@@ -13,6 +13,8 @@
 
 #include <algorithm>
 
+#include "app/syntax_rules.h"
+#include "platform/code_page.h"
 #include "platform/qt/main_frame.h"
 #include "platform/qt/text_bridge.h"
 
@@ -72,6 +74,10 @@ void DocWindow::AddPane(const editing::CElwView* like) {
     p->sink = std::make_unique<app::EditViewSink>(*p->view, *p->selection);
     p->editor = new EditWidget(*p->view, font_, display_);
     p->editor->SetSelection(p->selection.get());
+    p->editor->SetSyntaxRules(syntax_);
+    p->sink->frontEnd = [editor = p->editor](editing::CommandId id) {
+        return editor->RunFrontEndCommand(id);
+    };
     if (like) {
         p->view->SetCaret(like->caretLineNumber(), like->caretPos());
         p->view->ScrollTo(like->topRow());
@@ -220,6 +226,23 @@ void DocWindow::UpdateWindowTitle() {
             title += QStringLiteral(":%1").arg(static_cast<int>(at - windows.begin()) + 1);
     }
     setWindowTitle(title);
+    ApplySyntax();
+}
+
+void DocWindow::ApplySyntax(bool force) {
+    const app::KeywordFile* keywords = frame_.keywordFile();
+    // An untitled document of a file type is coloured as a file of its extension.
+    const std::string name = doc_->path.empty() ? "untitled" + doc_->typeExtension : doc_->path;
+    if (!force && syntaxApplied_ && keywords == syntaxFile_ && name == syntaxName_) return;
+    syntaxApplied_ = true;
+    syntaxFile_ = keywords;
+    syntaxName_ = name;
+    syntax_.reset();
+    if (keywords) {
+        syntax_ = std::make_shared<const view::SyntaxRules>(
+            app::SyntaxRulesFor(*keywords, name, platform::SystemCodePage()));
+    }
+    for (const auto& p : panes_) p->editor->SetSyntaxRules(syntax_);
 }
 
 void DocWindow::closeEvent(QCloseEvent* event) {

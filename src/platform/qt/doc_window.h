@@ -15,6 +15,7 @@
 #include "editing/edit_view.h"
 #include "editing/selection.h"
 #include "app/edit_view_sink.h"
+#include "app/keyword_file.h"
 #include "platform/qt/edit_widget.h"
 
 class QSplitter;
@@ -69,6 +70,9 @@ public:
     // Shows the document's title; with several windows on the document, ":1", ":2"... after it
     // in the order the windows were opened.
     void UpdateWindowTitle();
+    // Gives every pane the colouring rules of the frame's keyword file for this file's name;
+    // unless `force`, only when the name or the keyword file changed.
+    void ApplySyntax(bool force = false);
 
 signals:
     // The caret of a pane moved or the text changed (the frame updates the status bar).
@@ -107,6 +111,10 @@ private:
     std::vector<std::unique_ptr<Pane>> panes_;
     int active_ = 0;
     std::function<bool(QKeyEvent*)> keyHandler_;
+    bool syntaxApplied_ = false;
+    const app::KeywordFile* syntaxFile_ = nullptr;
+    std::string syntaxName_;
+    std::shared_ptr<const view::SyntaxRules> syntax_;
 };
 
 }  // namespace norv::qt

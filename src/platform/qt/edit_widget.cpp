@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPalette>
 #include <QScrollBar>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -109,12 +110,19 @@ EditWidget::EditWidget(editing::CElwView& view, const QFont& font, const Display
     setAttribute(Qt::WA_InputMethodEnabled);
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setAutoFillBackground(false);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    rollTimer_ = new QTimer(this);
+    connect(rollTimer_, &QTimer::timeout, this, [this] { RollTick(); });
+    ApplyScrollBarPolicies();
     UpdateMetrics();
 }
 
+void EditWidget::ApplyScrollBarPolicies() {
+    setHorizontalScrollBarPolicy(options_.hScrollBar ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(options_.vScrollBar ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+}
+
 void EditWidget::SetView(editing::CElwView& view) {
+    StopRoll();
     view_ = &view;
     Refresh();
 }
@@ -126,6 +134,7 @@ void EditWidget::SetPaused(bool paused) {
 
 void EditWidget::SetDisplayOptions(const DisplayOptions& options) {
     options_ = options;
+    ApplyScrollBarPolicies();
     UpdateMetrics();
     Refresh();
 }
@@ -135,6 +144,8 @@ void EditWidget::UpdateMetrics() {
     cellWidth_ = std::max(1, m.horizontalAdvance(QLatin1Char('M')));
     cellHeight_ = std::max(1, m.height() + std::max(0, options_.wideLine));
     ascent_ = m.ascent() + std::max(0, options_.wideLine) / 2;
+    boldFont_ = font_;
+    boldFont_.setBold(true);
 }
 
 int EditWidget::textLeft() const {
@@ -172,6 +183,11 @@ void EditWidget::SyncScrollBars() {
     v->setPageStep(view_->windowRows());
     v->setSingleStep(1);
     v->setValue(static_cast<int>(std::min<int64_t>(view_->topRow(), INT_MAX)));
+    QScrollBar* h = horizontalScrollBar();
+    h->setRange(0, view_->maxLeftColumn());
+    h->setPageStep(view_->windowColumns());
+    h->setSingleStep(1);
+    h->setValue(view_->leftColumn());
     syncing_ = false;
 }
 
@@ -186,6 +202,7 @@ void EditWidget::Refresh() {
 
 bool EditWidget::RunCommand(CommandId id, int keyRepeat) {
     if (paused_) return false;
+    if (RunFrontEndCommand(id)) return true;
     UpdateWindowSize();
     bool handled = view_->Execute(id, keyRepeat);
     Refresh();
@@ -218,9 +235,20 @@ void EditWidget::paintEvent(QPaintEvent*) {
                             palette().color(QPalette::Base)));
     }
     std::vector<editing::CElwView::Row> rows = view_->VisibleRows();
-    for (size_t i = 0; i < rows.size(); ++i) PaintRow(p, rows[i], static_cast<int>(i));
+    UpdateCommentStates(rows);
+    styledLine_ = nullptr;
+    {
+        // While a smooth scroll is under way the rows are drawn a few pixels from their
+        // places, sliding in; the ruler stays.
+        p.save();
+        p.setClipRect(QRect(0, textTop(), viewport()->width(), viewport()->height()));
+        p.translate(0, rollDirection_ * rollOffset_);
+        for (size_t i = 0; i < rows.size(); ++i) PaintRow(p, rows[i], static_cast<int>(i));
+        PaintCaret(p);
+        p.restore();
+    }
+    styledLine_ = nullptr;
     if (options_.columnGauge) PaintRuler(p);
-    PaintCaret(p);
 }
 
 void EditWidget::PaintRuler(QPainter& p) {
@@ -286,6 +314,7 @@ void EditWidget::PaintRow(QPainter& p, const editing::CElwView::Row& row, int sc
     }
     const QColor highlight = palette().color(QPalette::Highlight);
     const QColor highlightedText = palette().color(QPalette::HighlightedText);
+    const std::vector<view::CharStyle>& styles = StylesOf(row);
     int col = 0;
     size_t i = 0;
     while (i < row.text.size() && col < maxColumn) {
@@ -313,8 +342,17 @@ void EditWidget::PaintRow(QPainter& p, const editing::CElwView::Row& row, int sc
                         p.drawRect(cell.adjusted(2, 3, -3, -3));
                     }
                 } else {
-                    p.setPen(selected ? highlightedText : textColor);
+                    const size_t at = row.start + i;
+                    const view::CharStyle style = at < styles.size() ? styles[at] : view::CharStyle{};
+                    QColor pen = textColor;
+                    if (style.link)
+                        pen = colors.url;
+                    else if (style.group >= 0)
+                        pen = colors.keywords[static_cast<size_t>(style.group)];
+                    p.setPen(selected ? highlightedText : pen);
+                    if (style.bold) p.setFont(boldFont_);
                     p.drawText(QPoint(cell.left(), baseline), BytesToQString(codePage, ch));
+                    if (style.bold) p.setFont(font_);
                 }
             }
         }
@@ -396,6 +434,14 @@ void EditWidget::resizeEvent(QResizeEvent* event) {
 void EditWidget::keyPressEvent(QKeyEvent* event) {
     keyRepeat_ = event->isAutoRepeat() ? keyRepeat_ + 1 : 0;
     if (paused_) return;
+    // Any key but a lone modifier stops a smooth scroll.
+    switch (event->key()) {
+        case Qt::Key_Shift: case Qt::Key_Control: case Qt::Key_Alt: case Qt::Key_Meta:
+        case Qt::Key_AltGr:
+            break;
+        default:
+            StopRoll();
+    }
     if (keyHandler && keyHandler(event)) {
         Refresh();
         return;
@@ -430,6 +476,9 @@ void EditWidget::keyReleaseEvent(QKeyEvent* event) {
 
 void EditWidget::inputMethodEvent(QInputMethodEvent* event) {
     preedit_ = event->preeditString();
+    preeditCursor_ = static_cast<int>(preedit_.size());
+    for (const QInputMethodEvent::Attribute& a : event->attributes())
+        if (a.type == QInputMethodEvent::Cursor) preeditCursor_ = std::clamp(a.start, 0, static_cast<int>(preedit_.size()));
     if (!event->commitString().isEmpty()) TypeText(event->commitString());
     viewport()->update();
     updateMicroFocus();
@@ -441,10 +490,25 @@ QVariant EditWidget::inputMethodQuery(Qt::InputMethodQuery query) const {
         case Qt::ImEnabled:
             return true;
         case Qt::ImCursorRectangle:
-        case Qt::ImAnchorRectangle:
-            return CellRect(view_->caretScreenRow(), view_->caretColumn()).translated(viewport()->pos());
+        case Qt::ImAnchorRectangle: {
+            // At the caret, or at the cursor inside the text being composed, so the candidate
+            // window opens beside what is being converted.
+            QRect r = CellRect(view_->caretScreenRow(), view_->caretColumn());
+            if (!preedit_.isEmpty())
+                r.translate(QFontMetrics(font_).horizontalAdvance(preedit_.left(preeditCursor_)), 0);
+            r.setWidth(2);
+            return r.translated(viewport()->pos());
+        }
         case Qt::ImFont:
             return font_;
+        case Qt::ImSurroundingText:
+            return BytesToQString(view_->doc().CodePage(), view_->LineContent(view_->caretLine()));
+        case Qt::ImCursorPosition:
+        case Qt::ImAnchorPosition:
+            return static_cast<int>(BytesToQString(view_->doc().CodePage(),
+                                                   view_->LineContent(view_->caretLine())
+                                                       .substr(0, view_->caretPos()))
+                                        .size());
         default:
             return QAbstractScrollArea::inputMethodQuery(query);
     }
@@ -501,17 +565,25 @@ void EditWidget::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void EditWidget::wheelEvent(QWheelEvent* event) {
-    const int steps = event->angleDelta().y() / 40;  // three rows per notch
-    if (steps != 0) {
-        view_->ScrollTo(view_->topRow() - steps);
+    if (paused_) return;
+    // Three rows (or columns) per notch; a sideways wheel or Shift moves the columns.
+    QPoint delta = event->angleDelta();
+    if (event->modifiers() & Qt::ShiftModifier) delta = QPoint(delta.y(), delta.x());
+    const int rows = delta.y() / 40;
+    const int columns = delta.x() / 40;
+    if (rows != 0 || columns != 0) {
+        StopRoll();
+        if (rows != 0) view_->ScrollTo(view_->topRow() - rows);
+        if (columns != 0) view_->ScrollLeftTo(view_->leftColumn() - columns);
         Refresh();
     }
     event->accept();
 }
 
 void EditWidget::scrollContentsBy(int, int) {
-    if (syncing_) return;
+    if (syncing_ || paused_) return;
     view_->ScrollTo(verticalScrollBar()->value());
+    view_->ScrollLeftTo(horizontalScrollBar()->value());
     viewport()->update();
     updateMicroFocus();
 }

@@ -6,14 +6,24 @@
 
 #include <QAbstractScrollArea>
 #include <QColor>
+#include <QElapsedTimer>
 #include <QFont>
 #include <QString>
 
+#include <array>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <string>
+#include <vector>
+
+#include "app/address_program.h"
 
 #include "editing/edit_view.h"
 #include "editing/selection.h"
+#include "view/syntax.h"
+
+class QTimer;
 
 namespace norv::qt {
 
@@ -33,6 +43,14 @@ struct DisplayColors {
     QColor rulerBack{192, 192, 192};
     QColor underline{0, 0, 192};
     QColor changed{192, 0, 192};
+    QColor html{127, 0, 127};
+    std::array<QColor, view::kSyntaxGroups> keywords = MakeKeywordColors();
+
+    static std::array<QColor, view::kSyntaxGroups> MakeKeywordColors() {
+        std::array<QColor, view::kSyntaxGroups> c;
+        c.fill(QColor(0, 0, 192));
+        return c;
+    }
 };
 
 struct DisplayOptions {
@@ -47,7 +65,13 @@ struct DisplayOptions {
     bool underLine = false;       // UnderLine
     bool boxCursor = false;       // BoxCursor
     int wideLine = 0;             // WideLine: extra pixels per row
+    bool hScrollBar = false;      // HScrollBar
+    bool vScrollBar = true;       // VScrollBar
+    int rollTimer = 101;          // RollTimer: milliseconds per row of smooth scrolling
     DisplayColors colors;
+    // The programs that open addresses (URLPrg, MailPrg), in the system's code page.
+    std::string urlProgram;
+    std::string mailProgram;
 };
 
 // The command a key runs until the key table takes over the keys.
@@ -91,6 +115,17 @@ public:
     // After the document or the view changed outside the widget: window size, scroll bar, paint.
     void Refresh();
 
+    // What the text is coloured with (null: nothing). New rules scan the comment states again.
+    void SetSyntaxRules(std::shared_ptr<const view::SyntaxRules> rules);
+    const view::SyntaxRules* syntaxRules() const { return rules_.get(); }
+    // The commands of the address at the caret; false (with a beep) when there is none.
+    bool RunAddressCommand(app::AddressCommand command);
+    // Starts a program detached, never through a shell; replaced by tests.
+    std::function<bool(const std::vector<std::string>& args)> startProgram;
+    // Commands the widget carries out itself (smooth scrolling); false for all others.
+    bool RunFrontEndCommand(editing::CommandId id);
+    bool rolling() const;
+
 signals:
     // The caret moved or the text changed (the frame updates the status bar).
     void caretChanged();
@@ -113,6 +148,7 @@ protected:
 
 private:
     void UpdateMetrics();
+    void ApplyScrollBarPolicies();
     // Places the caret at the character under a viewport point; false above the text.
     bool PlaceCaretAt(QPoint point);
     void UpdateWindowSize();
@@ -125,6 +161,14 @@ private:
     // end. A box holds the characters that a copy takes: a tab or double-byte character cut by
     // the left edge is in, one cut by the right edge is out.
     bool Selected(int lineNumber, size_t pos, int column, int width = 1) const;
+    // The styles of a line's bytes for painting (cached for the rows of one line).
+    const std::vector<view::CharStyle>& StylesOf(const editing::CElwView::Row& row);
+    // Brings the comment states up to the last line on screen.
+    void UpdateCommentStates(const std::vector<editing::CElwView::Row>& rows);
+    void StartRoll(bool up);
+    void StopRoll();
+    void RollTick();
+    bool OpenAddress(const std::string& address, bool isUrl);
     QColor TextColor() const;
     QColor BackColor() const;
 
@@ -141,6 +185,16 @@ private:
     int keyRepeat_ = 0;
     bool syncing_ = false;
     QString preedit_;
+    int preeditCursor_ = 0;
+    QFont boldFont_;
+    std::shared_ptr<const view::SyntaxRules> rules_;
+    const document::LineRecord* styledLine_ = nullptr;  // the line of styles_, during a paint
+    std::vector<view::CharStyle> styles_;
+    QTimer* rollTimer_ = nullptr;
+    int rollDirection_ = 0;  // 1: the text moves up, -1: down, 0: still
+    int rollOffset_ = 0;     // pixels the rows are still drawn away from their places
+    QElapsedTimer rollClock_;  // since the roll started
+    qint64 rollSteps_ = 0;     // rows stepped since then (after the first)
 };
 
 }  // namespace norv::qt

@@ -184,6 +184,12 @@ void MainFrame::BuildMenus() {
         active([](DocWindow& w) { w.editor().RunCommand(CommandId::EditPaste); }), true);
     add(edit, QStringLiteral("Select &All"), QKeySequence(),
         active([](DocWindow& w) { w.editor().RunCommand(CommandId::SelectAll); }), true);
+    edit->addSeparator();
+    for (const app::AddressCommandName& c : app::kAddressCommands) {
+        add(edit, QString::fromLatin1(c.menuText.data(), static_cast<qsizetype>(c.menuText.size())),
+            QKeySequence(), active([id = c.id](DocWindow& w) { w.editor().RunAddressCommand(id); }),
+            true);
+    }
 
     using document::EolMode;
     using document::TextCode;
@@ -231,6 +237,11 @@ void MainFrame::BuildMenus() {
     add(window, QStringLiteral("Tile &Horizontally"), QKeySequence(), [this] { TileWindows(false); }, true);
     add(window, QStringLiteral("Tile &Vertically"), QKeySequence(), [this] { TileWindows(true); }, true);
     add(window, QStringLiteral("&Next Window"), QKeySequence(), [this] { mdi_->activateNextSubWindow(); }, true);
+}
+
+void MainFrame::SetKeywordFile(const app::KeywordFile* keywords) {
+    keywords_ = keywords;
+    for (DocWindow* w : Windows()) w->ApplySyntax(true);
 }
 
 void MainFrame::SetDisplayOptions(const DisplayOptions& display) {

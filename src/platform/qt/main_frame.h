@@ -15,6 +15,7 @@
 #include "app/key_dispatch.h"
 #include "app/key_table.h"
 #include "app/settings.h"
+#include "app/keyword_file.h"
 #include "editing/edit_view.h"
 #include "editing/selection.h"
 #include "platform/qt/edit_widget.h"
@@ -104,6 +105,9 @@ public:
     void UseSettings(const app::Settings& settings);
     // A window's layout and editing options from its document's file type.
     void ApplyViewSettings(DocWindow& w);
+    // The keyword file that colours every window (owned by the caller; null: no colouring).
+    void SetKeywordFile(const app::KeywordFile* keywords);
+    const app::KeywordFile* keywordFile() const { return keywords_; }
     platform::UserInterface& ui() const { return *ui_; }
     const QFont& editorFont() const { return font_; }
     QLabel* messageLabel() const { return message_; }
@@ -159,6 +163,7 @@ private:
     app::KeyDispatcher dispatcher_{keyTable_, *this};
     DisplayOptions display_;
     const app::Settings* settings_ = nullptr;
+    const app::KeywordFile* keywords_ = nullptr;
     std::vector<QAction*> documentActions_;  // enabled only with a document window
     struct CodeItem {
         QAction* action;

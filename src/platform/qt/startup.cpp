@@ -336,6 +336,7 @@ bool EditorApp::StartInstanceProtocol(const std::vector<std::string>& args) {
 
 void EditorApp::LoadSettingsIntoFrame() {
     frame_->UseSettings(config_->settings);
+    frame_->SetKeywordFile(&config_->keywords);
 }
 
 int EditorApp::OfferRecovery() {
