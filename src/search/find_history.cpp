@@ -36,7 +36,10 @@ std::string CutAtCharBoundary(std::string_view text, size_t limit, int codePage)
 }
 
 std::string EscapeForField(std::string_view text, int documentCodePage, int systemCodePage) {
-    const bool escapeHigh = systemCodePage == 932 && documentCodePage != 932;
+    // The field holds text of the system code page: bytes of a document of the other internal
+    // encoding (UTF-8 against a code page, or the reverse) pass through it only as escapes.
+    const bool escapeHigh =
+        document::IsUtf8CodePage(documentCodePage) != document::IsUtf8CodePage(systemCodePage);
     std::string out;
     const char* end = text.data() + text.size();
     for (size_t i = 0; i < text.size();) {

@@ -69,6 +69,10 @@ TEST(EscapeForField, Sequences) {
         SCOPED_TRACE(c.expected);
         EXPECT_EQ(EscapeForField(c.text, c.docCodePage, 932), c.expected);
     }
+    // Former fault: on a system of another code page the UTF-8 bytes went into the field
+    // unescaped, were read as that code page and converted again, and the word was never found.
+    EXPECT_EQ(EscapeForField("\xc3\xa9", 65000, 1252), "\\xc3\\xa9");
+    EXPECT_EQ(EscapeForField("\xe9", 1252, 1252), "\xe9");
 }
 
 // Former faults: a text cut at 255 bytes could end inside a character or an escape sequence.
