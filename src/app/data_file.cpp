@@ -287,8 +287,7 @@ std::string DataFile::Format() const {
         FormatSection(fresh, out);
     }
     // A last line without a line end gets one when something follows it.
-    for (size_t i = 0; i + 1 < out.size(); ++i)
-        if (out[i].end == LineEnd::kNone || out[i].end == LineEnd::kCr) out[i].end = end_;
+    EndLinesButTheLast(out, end_);
     return JoinLines(out);
 }
 

@@ -188,9 +188,7 @@ std::string HistoryFile::Format() const {
     for (size_t i = 0; i < kHistoryBlockSize; ++i)
         WriteKept(out, lastTexts[i], lastTextSources_[i], end_, ParseText, FormatText);
     out.insert(out.end(), extra_.begin(), extra_.end());
-    // Every line but the file's last ends with a line end, or the blocks would merge.
-    for (size_t i = 0; i + 1 < out.size(); ++i)
-        if (out[i].end == LineEnd::kNone || out[i].end == LineEnd::kCr) out[i].end = end_;
+    EndLinesButTheLast(out, end_);
     return JoinLines(out);
 }
 

@@ -30,6 +30,14 @@ std::vector<TextLine> SplitLines(std::string_view text) {
     return lines;
 }
 
+void EndLinesButTheLast(std::vector<TextLine>& lines, LineEnd end) {
+    for (size_t i = 0; i + 1 < lines.size(); ++i) {
+        TextLine& l = lines[i];
+        if (l.end != LineEnd::kNone && l.end != LineEnd::kCr) continue;
+        l.end = !l.text.empty() && l.text.back() == '\r' ? LineEnd::kCrLf : end;
+    }
+}
+
 std::string_view LineEndText(LineEnd end) {
     switch (end) {
         case LineEnd::kLf:

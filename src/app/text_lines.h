@@ -39,6 +39,9 @@ class LineReader {
 };
 
 std::vector<TextLine> SplitLines(std::string_view text);
+// Gives every line but the last a line end (`end` where it had none or only a CR), so that lines
+// never merge. A text that itself ends in CR gets CR LF, which keeps its CR in the text.
+void EndLinesButTheLast(std::vector<TextLine>& lines, LineEnd end);
 std::string JoinLines(const std::vector<TextLine>& lines);
 void AppendLine(std::string& out, std::string_view text, LineEnd end);
 std::string_view LineEndText(LineEnd end);

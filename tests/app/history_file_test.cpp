@@ -71,6 +71,15 @@ TEST(HistoryFile, FormerFaults) {
     second.Parse(first.Format());
     EXPECT_EQ(second.find, first.find);
     EXPECT_EQ(second.Format(), first.Format());
+    // An entry that is itself a CR, before the CR that ends the file: once a line end follows
+    // it, that line end must not swallow the entry's CR.
+    for (const char* text : {"\r\r", "x\r\r"}) {
+        HistoryFile a, b;
+        a.Parse(text);
+        b.Parse(a.Format());
+        EXPECT_EQ(b.find, a.find) << text;
+        EXPECT_EQ(b.Format(), a.Format()) << text;
+    }
 }
 
 TEST(HistoryFile, BlocksAreAlwaysWrittenWhole) {
