@@ -26,4 +26,10 @@ size_t GroupOf(size_t index) {
     return g;
 }
 
+bool IsHandledLater(std::string_view name) {
+    for (std::string_view later : kCommandsHandledLater)
+        if (later == name) return true;
+    return false;
+}
+
 }  // namespace norv::app

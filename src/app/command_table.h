@@ -272,10 +272,13 @@ size_t GroupOf(size_t index);
 // the frame's commands with the main window). Later work removes names from this list.
 inline constexpr std::string_view kCommandsHandledLater[] = {
     "EditConvert", "EditCenter", "EditLeft",    "EditRight",  "EditSort",   "Indent",
-    "BackInd",     "AddString",  "ReFormat",    "DeFormat",   "JumpLine",   "PrevPos",
+    "BackInd",     "AddString",  "ReFormat",    "DeFormat",   "PrevPos",
     "ScreenTop",   "ScreenBot",  "TagJump",     "BackToTag",  "OtherParen", "NextChanged",
     "PrevChanged", "MarkLine",   "MarkCaption", "NextMark",   "PrevMark",   "MarkList",
     "MarkOff",
 };
+
+// Whether the command is in kCommandsHandledLater.
+bool IsHandledLater(std::string_view name);
 
 }  // namespace norv::app

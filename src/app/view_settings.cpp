@@ -38,6 +38,7 @@ editing::EditOptions EditOptionsFor(const document::CElwDoc& doc, const Settings
     o.noWrap = p.noWrap || o.cFile;
     o.cppMode = settings.Flag(Key::C_CppMode);
     o.freeCursor = settings.Flag(Key::FreeCursor);
+    o.jumpCenter = settings.Flag(Key::JumpCenter);
     o.eolOverCursor = settings.Flag(Key::EOLOverCsr);
     o.fillByTab = settings.Flag(Key::FillByTAB);
     o.autoSplit = settings.Flag(Key::AutoSplit);

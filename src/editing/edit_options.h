@@ -24,6 +24,7 @@ struct EditOptions {
     bool fillByTab = false;     // FillByTAB
     bool autoSplit = false;     // AutoSplit
     bool removeSpaces = true;   // RemoveSpc
+    bool jumpCenter = true;     // JumpCenter
     std::string ankTitle;       // ANKTitle (empty: the default)
     std::string dbcsTitle;      // DBCSTitle (empty: none)
     std::string ankDelimiter;   // ANKDelimiter (empty: the default set)

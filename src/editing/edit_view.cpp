@@ -682,6 +682,9 @@ bool CElwView::Execute(CommandId id, int keyRepeat) {
         case CommandId::StepDo:
             if (!doc_.readOnly) StepDo();
             return true;
+        case CommandId::JumpLine:
+            JumpLine();
+            return true;
         default:
             if (Scroll(id, keyRepeat)) return true;
             return Edit(id);
@@ -703,11 +706,19 @@ void CElwView::StepDo() {
     req.canUndo = undo_.CanUndo();
     req.canRedo = undo_.CanRedo();
     req.steps = shared_.stepDoSteps;
-    if (!shared_.stepDoDialog(req)) return;
+    auto steps = [this](bool redo, int n) {
+        for (int i = 0; i < n; ++i)
+            if (!(redo ? undo_.Redo(*this) : undo_.Undo(*this))) break;
+    };
+    req.step = [this, steps](bool redo, int n, bool* canUndo, bool* canRedo) {
+        shared_.stepDoSteps = n;
+        steps(redo, n);
+        if (canUndo) *canUndo = undo_.CanUndo();
+        if (canRedo) *canRedo = undo_.CanRedo();
+    };
+    const bool pressed = shared_.stepDoDialog(req);
     shared_.stepDoSteps = req.steps;
-    for (int i = 0; i < req.steps; ++i) {
-        if (!(req.redo ? undo_.Redo(*this) : undo_.Undo(*this))) break;
-    }
+    if (pressed) steps(req.redo, req.steps);
 }
 
 }  // namespace norv::editing

@@ -96,6 +96,15 @@ struct StepDoRequest {
     bool canRedo = false;
     int steps = 1;      // remembered between calls
     bool redo = false;  // the button pressed
+    // Set by the view: a dialog that stays open steps through it at each button press (undo or
+    // redo, that many steps); it answers whether the history can still be undone and redone.
+    std::function<void(bool redo, int steps, bool* canUndo, bool* canRedo)> step;
+};
+
+// The "Jump To" dialog: a line number, counted in display rows or in text lines.
+struct JumpRequest {
+    int64_t line = 1;
+    bool logical = true;  // remembered between calls
 };
 
 // State shared by all views of the program.
@@ -110,6 +119,7 @@ struct EditorShared {
     std::string pendingChar;  // bytes of a multi-byte character typed so far
     bool controlCodePending = false;
     int stepDoSteps = 1;
+    bool jumpLogical = true;
 
     CommandRecorder* recorder = nullptr;
     FindStringSource* findString = nullptr;
@@ -117,6 +127,8 @@ struct EditorShared {
     platform::UserInterface* ui = nullptr;
     // The dialog of StepDo; null: nothing happens.
     std::function<bool(StepDoRequest&)> stepDoDialog;
+    // The dialog of JumpLine; null: nothing happens.
+    std::function<bool(JumpRequest&)> jumpDialog;
     // The local time for TimeStamp (null: the system clock).
     std::function<std::tm()> localTime;
     // True when Ctrl is held or another BackSpace is queued (BackSpace after a split line).
@@ -181,6 +193,9 @@ class CElwView : public document::UndoTarget, public document::DocumentView {
     int goalColumn() const { return goal_; }
     // Places the caret (line clamped to the document, position to a character start).
     void SetCaret(int lineNumber, size_t pos);
+    // Moves to line `n` (clamped), counted in text lines or in display rows; with JumpCenter
+    // the line is centred in the window.
+    void JumpTo(int64_t n, bool logical);
 
     // Scrolling.
     int64_t topRow() const { return topRow_; }
@@ -349,6 +364,7 @@ class CElwView : public document::UndoTarget, public document::DocumentView {
     void CloseBrace();
     bool AutoSplitBefore(const std::string& ch);
     void StepDo();
+    void JumpLine();
     void DeleteSelectionIfAny(bool boxToo);
     uint16_t CodeAt(const view::LineText& t, size_t i, size_t len) const;
 

@@ -111,4 +111,12 @@ bool QtFileDialogs::AskSaveAs(document::SaveAsRequest& request) {
     return true;
 }
 
+bool QtFileDialogs::AskFolder(std::string& folder) {
+    const QString chosen = QFileDialog::getExistingDirectory(parent_, QStringLiteral("Open Folder"),
+                                                             FromUtf8(folder));
+    if (chosen.isEmpty()) return false;
+    folder = ToUtf8(chosen);
+    return true;
+}
+
 }  // namespace norv::qt

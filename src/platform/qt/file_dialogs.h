@@ -29,6 +29,8 @@ class FileDialogs : public document::DocumentDialogs {
 public:
     // Fills the request; false when the user cancelled.
     virtual bool AskOpen(OpenRequest& request) = 0;
+    // A folder (OpenFolder), starting at `folder`; false when cancelled.
+    virtual bool AskFolder(std::string& /*folder*/) { return false; }
 };
 
 // The labels of the code list, in CodeChoice order (1 = "Default"); the ANSI and EUC entries
@@ -43,6 +45,7 @@ public:
 
     bool AskOpen(OpenRequest& request) override;
     bool AskSaveAs(document::SaveAsRequest& request) override;
+    bool AskFolder(std::string& folder) override;
 
     // Object names of the added fields (tests find them by these).
     static constexpr const char* kCodeListName = "codeList";

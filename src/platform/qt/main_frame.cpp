@@ -9,10 +9,13 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QVBoxLayout>
+
+#include <vector>
 
 #include "app/document_settings.h"
 #include "app/view_settings.h"
@@ -21,9 +24,11 @@
 #include "platform/code_page.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
+#include "platform/qt/bars.h"
 #include "platform/qt/code_display.h"
 #include "platform/qt/doc_window.h"
 #include "platform/qt/find_wiring.h"
+#include "platform/qt/menus.h"
 #include "platform/qt/key_codes.h"
 #include "platform/qt/qt_ui.h"
 #include "platform/qt/text_bridge.h"
@@ -53,7 +58,7 @@ QString CodeName(const document::CElwDoc& doc) {
 }  // namespace
 
 MainFrame::MainFrame(platform::UserInterface* ui, FileDialogs* dialogs)
-    : shared_(document::ProgramLineHeap()) {
+    : shared_(document::ProgramLineHeap()), ownConfig_(platform::SystemCodePage()) {
     QApplication::setApplicationDisplayName(QStringLiteral("Norv"));
     auto* central = new QWidget(this);
     auto* column = new QVBoxLayout(central);
@@ -113,8 +118,9 @@ MainFrame::MainFrame(platform::UserInterface* ui, FileDialogs* dialogs)
     clipboard_.changed = [this] { clipboardContext_.ClipboardChanged(); };
 
     font_ = ChooseEditorFont(QString(), kEditorPointSize);
-    BuildMenus();
+    SetUpBars();
     connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
+        NoteActivated(sub);
         if (int i = TabOf(sub); i >= 0) tabs_->setCurrentIndex(i);
         if (sub)
             if (auto* w = qobject_cast<DocWindow*>(sub->widget())) CheckChangedOnDisk(*w);
@@ -133,15 +139,10 @@ MainFrame::~MainFrame() {
 
 void MainFrame::BuildMenus() {
     // Keys belong to the key table; menu items carry no shortcuts of their own.
-    auto add = [this](QMenu* menu, const QString& text, QKeySequence keys, auto slot,
-                      bool needsDocument) {
+    auto add = [this](QMenu* menu, const QString& text, auto slot) {
         QAction* a = menu->addAction(text);
-        if (!keys.isEmpty()) {
-            a->setShortcut(keys);
-            a->setShortcutContext(Qt::WindowShortcut);
-        }
         connect(a, &QAction::triggered, this, slot);
-        if (needsDocument) documentActions_.push_back(a);
+        documentActions_.push_back(a);
         return a;
     };
     auto active = [this](auto f) {
@@ -150,46 +151,45 @@ void MainFrame::BuildMenus() {
         };
     };
 
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    add(file, QStringLiteral("&New"), QKeySequence(), [this] { NewFile(); }, false);
-    add(file, QStringLiteral("&Open..."), QKeySequence(), [this] { FileOpen(); }, false);
-    add(file, QStringLiteral("&Close"), QKeySequence(), active([this](DocWindow& w) { FileClose(w); }), true);
-    file->addSeparator();
-    add(file, QStringLiteral("&Save"), QKeySequence(),
-        active([this](DocWindow& w) { FileSave(w, false); }), true);
-    add(file, QStringLiteral("Save &As..."), QKeySequence(),
-        active([this](DocWindow& w) { FileSave(w, true); }), true);
-    add(file, QStringLiteral("&Reload"), QKeySequence(), active([this](DocWindow& w) { Reload(w); }), true);
-    readOnlyAction_ = add(file, QStringLiteral("Read&Only Mode"), QKeySequence(),
-                          active([this](DocWindow& w) { ToggleReadOnly(w); }), true);
-    readOnlyAction_->setCheckable(true);
-    add(file, QStringLiteral("Save&&Close"), QKeySequence(),
-        active([this](DocWindow& w) { SaveClose(w); }), true);
-    add(file, QStringLiteral("Save A&ll"), QKeySequence(), [this] { AllSave(); }, true);
-    add(file, QStringLiteral("Save All and &Quit"), QKeySequence(), [this] { AllSaveQuit(); }, false);
-    file->addSeparator();
-    add(file, QStringLiteral("E&xit"), QKeySequence(), [this] { AppExit(); }, false);
-
-    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
-    add(edit, QStringLiteral("&Undo"), QKeySequence(),
-        active([](DocWindow& w) { w.editor().RunCommand(CommandId::Undo); }), true);
-    add(edit, QStringLiteral("&Redo"), QKeySequence(),
-        active([](DocWindow& w) { w.editor().RunCommand(CommandId::Redo); }), true);
-    edit->addSeparator();
-    add(edit, QStringLiteral("Cu&t"), QKeySequence(),
-        active([](DocWindow& w) { w.editor().RunCommand(CommandId::EditCut); }), true);
-    add(edit, QStringLiteral("&Copy"), QKeySequence(),
-        active([](DocWindow& w) { w.editor().RunCommand(CommandId::EditCopy); }), true);
-    add(edit, QStringLiteral("&Paste"), QKeySequence(),
-        active([](DocWindow& w) { w.editor().RunCommand(CommandId::EditPaste); }), true);
-    add(edit, QStringLiteral("Select &All"), QKeySequence(),
-        active([](DocWindow& w) { w.editor().RunCommand(CommandId::SelectAll); }), true);
-    edit->addSeparator();
+    // clang-format off
+    menus_->AddMenu(QStringLiteral("&File"), {
+        "NewFile", "NewFileType", "OpenFile", "OpenFolder", "OpenNorv", "OpenMRU", "ReOpen",
+        "CloseFile", "-", "SaveFile", "SaveAs", "SaveClose", "AllSave", "AllSaveQuit", "LockEdit",
+        "-", "Print", "PrintPreview", "-", "LoadProject", "CloseProject", "SaveProjectAs", "-",
+        "AllUpdate", "AutoSave", "Break", "-", "AppExit"});
+    QMenu* edit = menus_->AddMenu(QStringLiteral("&Edit"), {
+        "Undo", "Redo", "StepDo", "Repeat", "-", "EditCut", "EditCopy", "EditPaste",
+        "EditCutAppend", "EditCopyAppend", "SelectClipBd", "FlushBuf", "-", "SelectAll",
+        "SelectBegin", "SelectEnd", "BoxBegin", "BoxPaste", "-", "CopyToFile", "PasteFromFile",
+        "AppendFile", "-",
+        ">&Paragraph", "ReFormat", "DeFormat", "-", "EditLeft", "EditCenter", "EditRight", "-",
+            "Indent", "BackInd", "AddString", "-", "EditSort", "EditConvert", "<",
+        ">&Line", "BackSpace", "DeleteChar", "InputCtrl", "InsertTab", "ChangeCase",
+            "ChgCaseOne", "DeleteAfter", "DeleteTop", "WordBS", "WordDel", "RepeatOne",
+            "WordPaste", "TimeStamp", "SplitLine", "InsertAft", "InsertBef", "DupLine",
+            "DeleteLine", "PopLine", "<",
+        "-", "ModeInsert", "ModeAutoSplit", "-"});
+    // clang-format on
+    // The address commands work on the address at the caret.
     for (const app::AddressCommandName& c : app::kAddressCommands) {
         add(edit, QString::fromLatin1(c.menuText.data(), static_cast<qsizetype>(c.menuText.size())),
-            QKeySequence(), active([id = c.id](DocWindow& w) { w.editor().RunAddressCommand(id); }),
-            true);
+            active([id = c.id](DocWindow& w) { w.editor().RunAddressCommand(id); }));
     }
+    // clang-format off
+    menus_->AddMenu(QStringLiteral("&Search"), {
+        "SearchFwd", "SearchBwd", "SearchNext", "SearchPrev", "-", "Replace", "ReplAgain",
+        "GetWord", "-", "Grep", "Compare"});
+    menus_->AddMenu(QStringLiteral("&Jump"), {
+        "TextTop", "TextBot", "JumpLine", "PrevPos", "ScreenTop", "ScreenBot", "-",
+        "OtherParen", "TagJump", "BackToTag", "-", "NextChanged", "PrevChanged", "-",
+        "MarkLine", "MarkCaption", "NextMark", "PrevMark", "MarkList", "MarkOff", "-",
+        ">&Caret", "CsrUp", "CsrDown", "CsrLeft", "CsrRight", "WordLeft", "WordRight",
+            "BegLine", "EndLine", "LeftSide", "RightSide", "<",
+        ">&Scroll", "RollUp", "RollDown", "NormalRlUp", "NormalRlDn", "SRollUp", "SRollDown",
+            "AnothRollUp", "AnothRollDown", "BothRollUp", "BothRollDown", "PageUp", "PageDown",
+            "HalfPageUp", "HalfPageDown", "RollLeft", "RollRight", "SlowRlup", "SlowRldn",
+            "MakeTop", "MakeBot", "MakeMid", "<"});
+    // clang-format on
 
     using document::EolMode;
     using document::TextCode;
@@ -208,9 +208,8 @@ void MainFrame::BuildMenus() {
         {"U&TF8", TextCode::Utf8, false},
     };
     for (const auto& item : kCodeItems) {
-        QAction* a = add(codes, QString::fromLatin1(item.text), QKeySequence(),
-                         active([this, item](DocWindow& w) { SetCharacterCode(w, item.code, item.eucLf); }),
-                         true);
+        QAction* a = add(codes, QString::fromLatin1(item.text),
+                         active([this, item](DocWindow& w) { SetCharacterCode(w, item.code, item.eucLf); }));
         a->setCheckable(true);
         codeItems_.push_back({a, item.code, item.eucLf});
     }
@@ -220,23 +219,33 @@ void MainFrame::BuildMenus() {
         EolMode mode;
     } kReturnItems[] = {
         {"&Default", EolMode::Default},
-        {"CR&LF", EolMode::CrLf},
-        {"&LF", EolMode::Lf},
-        {"&CR", EolMode::Cr},
+        {"DOS/&Windows (CRLF)", EolMode::CrLf},
+        {"&UNIX (LF)", EolMode::Lf},
+        {"&Macintosh (CR)", EolMode::Cr},
     };
     for (const auto& item : kReturnItems) {
-        QAction* a = add(returns, QString::fromLatin1(item.text), QKeySequence(),
-                         active([this, item](DocWindow& w) { SetReturnCode(w, item.mode); }), true);
+        QAction* a = add(returns, QString::fromLatin1(item.text),
+                         active([this, item](DocWindow& w) { SetReturnCode(w, item.mode); }));
         a->setCheckable(true);
         returnItems_.emplace_back(a, item.mode);
     }
-    for (QMenu* m : {file, codes, returns}) connect(m, &QMenu::aboutToShow, this, [this] { UpdateChecks(); });
+    for (QMenu* m : {codes, returns}) connect(m, &QMenu::aboutToShow, this, [this] { UpdateChecks(); });
 
-    QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
-    add(window, QStringLiteral("&Cascade"), QKeySequence(), [this] { mdi_->cascadeSubWindows(); }, true);
-    add(window, QStringLiteral("Tile &Horizontally"), QKeySequence(), [this] { TileWindows(false); }, true);
-    add(window, QStringLiteral("Tile &Vertically"), QKeySequence(), [this] { TileWindows(true); }, true);
-    add(window, QStringLiteral("&Next Window"), QKeySequence(), [this] { mdi_->activateNextSubWindow(); }, true);
+    // clang-format off
+    menus_->AddMenu(QStringLiteral("&Window"), {
+        "NewWindow", "Split", "-", "Cascade", "TileHorz", "TileVert", "TileTwo", "-", "NextPane",
+        "AnothWin", "FileSelect"});
+    menus_->AddMenu(QStringLiteral("&Tools"), {
+        "RecordKey", "PlayKey", "SaveMacro", "LoadMacro", "-", "RunScript", "JukeBox", "TsrMenu",
+        "-", "Shell", "ShellMenu", "-",
+        ">&User Menus", "Menu1", "Menu2", "Menu3", "Menu4", "Menu5", "<",
+        ">&Add-ins", "Addin0", "Addin1", "Addin2", "Addin3", "Addin4", "Addin5", "Addin6",
+            "Addin7", "Addin8", "Addin9", "AddinA", "AddinB", "AddinC", "AddinD", "AddinE",
+            "AddinF", "<",
+        "-", "SetProperty", "-", "AppHelp",
+        ">Help &Files", "Help1", "Help2", "Help3", "Help4", "Help5", "Help6", "Help7", "Help8",
+            "Help9", "Help10", "<"});
+    // clang-format on
 }
 
 void MainFrame::SetKeywordFile(const app::KeywordFile* keywords) {
@@ -263,6 +272,7 @@ void MainFrame::ApplyViewSettings(DocWindow& w) {
     if (!settings_) return;
     w.SetEditOptions(app::EditOptionsFor(w.doc(), *settings_));
     w.view().SetLayout(app::LayoutOptionsFor(w.doc(), *settings_));
+    w.selection().shiftSelect = settings_->Flag(app::Key::ShiftSelect);
     w.editor().Refresh();
 }
 
@@ -273,6 +283,7 @@ void MainFrame::ChooseFileType(document::CElwDoc& doc) {
 void MainFrame::UpdateMenus() {
     const bool any = ActiveWindow() != nullptr;
     for (QAction* a : documentActions_) a->setEnabled(any);
+    if (menus_) menus_->Update();
 }
 
 void MainFrame::UpdateChecks() {
@@ -284,7 +295,6 @@ void MainFrame::UpdateChecks() {
         item.action->setChecked(item.code == d.code &&
                                 (item.code != document::TextCode::Euc || item.eucLf == lf));
     for (auto& [action, mode] : returnItems_) action->setChecked(mode == d.eolMode);
-    readOnlyAction_->setChecked(d.readOnly);
 }
 
 void MainFrame::SetCharacterCode(DocWindow& w, document::TextCode code, bool eucLf) {
@@ -309,6 +319,7 @@ void MainFrame::ToggleReadOnly(DocWindow& w) {
     w.doc().ToggleReadOnly();
     w.UpdateWindowTitle();
     UpdateChecks();
+    UpdateMenus();
     UpdateStatus();
 }
 
@@ -399,6 +410,8 @@ DocWindow* MainFrame::AddWindow(std::shared_ptr<document::CElwDoc> doc, const Do
     tabs_->setTabData(tab, QVariant::fromValue(static_cast<void*>(sub)));
     connect(sub, &QObject::destroyed, this, [this, sub] {
         if (int i = TabOf(sub); i >= 0) tabs_->removeTab(i);
+        std::erase(activation_, sub);
+        UpdateMenus();
     });
     connect(w, &QWidget::windowTitleChanged, this, [this] { SyncTabs(); });
     SyncTabs();
@@ -444,9 +457,9 @@ DocWindow* MainFrame::NewFile() {
     return AddWindow(std::move(doc));
 }
 
-bool MainFrame::FileOpen() {
+bool MainFrame::FileOpen(const std::string& folder) {
     OpenRequest request;
-    request.folder = lastFolder_;
+    request.folder = folder.empty() ? lastFolder_ : folder;
     request.addBom = addBom_;
     const bool chosen = dialogs_->AskOpen(request);
     addBom_ = request.addBom;
@@ -587,38 +600,21 @@ bool MainFrame::DispatchKey(DocWindow& w, QKeyEvent* event) {
     return outcome != app::KeyDispatcher::Outcome::Nothing || wasPending;
 }
 
-void MainFrame::RunFrameCommand(app::FrameCommandId id, uint8_t) {
-    using F = app::FrameCommandId;
-    DocWindow* w = ActiveWindow();
-    if (applicationCommand && applicationCommand(id)) return;
-    switch (id) {
-        case F::NewFile: NewFile(); return;
-        case F::OpenFile: FileOpen(); return;
-        case F::AppExit: AppExit(); return;
-        case F::AllSave: AllSave(); return;
-        case F::AllSaveQuit: AllSaveQuit(); return;
-        case F::Cascade: mdi_->cascadeSubWindows(); return;
-        case F::TileHorz: TileWindows(false); return;
-        case F::TileVert: TileWindows(true); return;
-        case F::NextPane: NextPane(); return;
-        default: break;
+void MainFrame::RunFrameCommand(app::FrameCommandId id, uint8_t keyByte) {
+    const auto it = frameHandlers_.find(id);
+    if (it == frameHandlers_.end()) {
+        // Commands of parts not built yet say so instead of doing nothing.
+        ui_->SetStatusText("This command is not available yet.");
+        ui_->Beep();
+        return;
     }
-    if (w) {
-        switch (id) {
-            case F::CloseFile: FileClose(*w); return;
-            case F::SaveFile: FileSave(*w, false); return;
-            case F::SaveAs: FileSave(*w, true); return;
-            case F::SaveClose: SaveClose(*w); return;
-            case F::ReOpen: Reload(*w); return;
-            case F::LockEdit: ToggleReadOnly(*w); return;
-            case F::NewWindow: NewWindow(*w); return;
-            case F::Split: w->ToggleSplit(); return;
-            default: break;
-        }
+    if (it->second.needsDocument && !ActiveWindow()) {
+        ui_->Beep();
+        return;
     }
-    // Commands of parts not built yet say so instead of doing nothing.
-    ui_->SetStatusText("This command is not available yet.");
-    ui_->Beep();
+    it->second.run(keyByte);
+    UpdateMenus();
+    UpdateStatus();
 }
 
 void MainFrame::PostStatus(platform::StatusCode code) {

@@ -7,12 +7,15 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "document/document.h"
 #include "app/key_dispatch.h"
+#include "app/configuration.h"
 #include "app/key_table.h"
 #include "app/settings.h"
 #include "app/keyword_file.h"
@@ -30,12 +33,17 @@ class QMdiSubWindow;
 class QAction;
 class QTabBar;
 class QKeyEvent;
+class QMouseEvent;
+class QToolBar;
 
 namespace norv::qt {
 
 class DocWindow;
 class FindWiring;
 class QtUserInterface;
+class CommandMenus;
+class FunctionKeyBar;
+class TwoStrokeTimer;
 
 class MainFrame : public QMainWindow,
                   public document::DocumentHooks,
@@ -55,8 +63,10 @@ public:
     DocWindow* NewFile();
     // Gives a document that was loaded elsewhere (recovery) its window.
     DocWindow* AddDocument(std::unique_ptr<document::CElwDoc> doc) { return AddWindow(std::move(doc)); }
-    // Frame commands that the application handles (NorvOpen); true when it took the command.
-    std::function<bool(app::FrameCommandId)> applicationCommand;
+    // A frame command that the application carries out (NorvOpen): from now on it runs, and
+    // shows enabled in the menus.
+    void HandleFrameCommand(app::FrameCommandId id, std::function<void()> run,
+                            bool needsDocument = false);
     DocWindow* ActiveWindow() const;
     std::vector<DocWindow*> Windows() const;
     // The windows showing a document, in opening order; the number of documents open.
@@ -68,7 +78,8 @@ public:
     void NextPane();
 
     // File commands. Each returns whether it completed.
-    bool FileOpen();
+    // The Open dialog, starting in `folder` (empty: the last folder used).
+    bool FileOpen(const std::string& folder = {});
     bool FileSave(DocWindow& w, bool withDialog);
     bool FileClose(DocWindow& w);
     // Closes every window (asking about each) and then the frame.
@@ -92,6 +103,44 @@ public:
     void CheckChangedOnDisk(DocWindow& w);
     // Arranges the windows side by side (vertical) or one above the other.
     void TileWindows(bool vertical);
+
+    // The settings, data file and settings store the frame works with (start-up hands them
+    // over; until then built-in defaults). Applies the settings to the bars, keys and views
+    // (UseSettings), and again after the preferences changed them.
+    void UseConfiguration(app::Configuration& config, app::SettingsStore* store);
+    app::Configuration& configuration() const { return *config_; }
+    app::KeyTable& keyTable() { return keyTable_; }
+    app::KeyDispatcher& dispatcher() { return dispatcher_; }
+    CommandMenus& menus() const { return *menus_; }
+    FunctionKeyBar& functionKeyBar() const { return *fkeyBar_; }
+    QToolBar* toolBar() const { return toolBar_; }
+    editing::ClipboardHistory& clipboardHistory() { return clipboardContext_.history; }
+
+    // Whether a command of the table is carried out by this build: not one of a later part and,
+    // for a frame command, one the frame handles. Menus, the tool bar and the function-key bar
+    // show the others disabled.
+    bool CommandBuilt(size_t command) const;
+    // Built, and it has what it works on now (a document window).
+    bool CommandEnabled(size_t command) const;
+    // The check mark of a command's menu item, when it has one.
+    std::optional<bool> CommandChecked(size_t command) const;
+    // Carries out a command of the table as the keys do (menus, the tool bar, popups, the
+    // function-key bar); a command that is not built says so.
+    void RunCommand(size_t command, uint8_t keyByte = 0);
+
+    // The frame commands of the Window, File and Tools menus.
+    void FileSelect();
+    void AnotherWindow();
+    void TileTwo();
+    bool OpenFolder();
+    DocWindow* NewFileOfType();
+    void Preferences();
+    // User menu 0 to 4 as a popup at the mouse pointer (mouse keys, or no view) or the caret.
+    void ShowUserMenu(int menu, uint8_t keyByte);
+    // The two-stroke timer expired: the pending prefix's commands as a popup at the caret.
+    void ShowTwoStrokeMenu();
+    // The key table or its settings changed: the function-key bar and the menus' key texts.
+    void RefreshKeys();
 
     // Asked by a window that is closing: Yes saves (a failed save keeps it open), No discards,
     // Cancel keeps it.
@@ -132,6 +181,25 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    struct FrameHandler {
+        std::function<void(uint8_t keyByte)> run;
+        bool needsDocument = false;
+    };
+    // The frame commands this build carries out (frame_commands.cpp).
+    void RegisterFrameCommands();
+    void SetUpBars();
+    // The settings to the bars, keys and options; `full` also to the views' display and the
+    // documents' loading and saving.
+    void ApplySettings(bool full);
+    // Labels of the function-key bar for the modifiers held now.
+    void RelabelFunctionKeys(Qt::KeyboardModifiers mods);
+    // The point under the caret of the active view in global coordinates (the frame's corner
+    // without one).
+    QPoint CaretGlobalPoint() const;
+    // A mouse button pressed in a view goes through the key table as its key byte.
+    bool DispatchMouseKey(QObject* target, QMouseEvent* event);
+    void NoteActivated(QMdiSubWindow* sub);
+
     void BuildMenus();
     void UpdateStatus();
     void UpdateMenus();
@@ -172,12 +240,25 @@ private:
     };
     std::vector<CodeItem> codeItems_;
     std::vector<std::pair<QAction*, document::EolMode>> returnItems_;
-    QAction* readOnlyAction_ = nullptr;
     bool addBom_ = true;
     std::string lastFolder_;
     bool closing_ = false;
     bool checkingDisk_ = false;
     std::unique_ptr<FindWiring> find_;
+
+    std::map<app::FrameCommandId, FrameHandler> frameHandlers_;
+    app::Configuration ownConfig_;
+    app::Configuration* config_ = &ownConfig_;
+    app::SettingsStore* store_ = nullptr;
+    CommandMenus* menus_ = nullptr;
+    FunctionKeyBar* fkeyBar_ = nullptr;
+    QToolBar* toolBar_ = nullptr;
+    QLabel* autoFormat_ = nullptr;
+    std::unique_ptr<TwoStrokeTimer> twoStrokeTimer_;
+    uint8_t fkeyClass_ = app::key_class::kNone;
+    Qt::KeyboardModifiers fkeyMods_ = Qt::NoModifier;
+    // The windows, most recently active first (the other window of AnothWin).
+    std::vector<QMdiSubWindow*> activation_;
 };
 
 }  // namespace norv::qt

@@ -12,6 +12,12 @@ namespace norv::qt {
 QtClipboard::QtClipboard() {
     connection_ = QObject::connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, QGuiApplication::clipboard(),
                      [this] {
+                         if (ownText_) {
+                             const std::optional<std::string> now = Text();
+                             const bool own = now && *now == *ownText_;
+                             ownText_.reset();
+                             if (own) return;
+                         }
                          if (changed) changed();
                      });
 }
@@ -25,6 +31,7 @@ std::optional<std::string> QtClipboard::Text() {
 }
 
 bool QtClipboard::SetText(std::string_view utf8) {
+    if (fromHistory && *fromHistory) ownText_ = std::string(utf8);
     QGuiApplication::clipboard()->setText(FromUtf8(utf8));
     return true;
 }

@@ -6,6 +6,8 @@
 #include <QMetaObject>
 
 #include <functional>
+#include <optional>
+#include <string>
 
 #include "platform/clipboard.h"
 
@@ -21,9 +23,13 @@ public:
     bool SetText(std::string_view utf8) override;
 
     std::function<void()> changed;
+    // While this is true, texts placed here are the clipboard history's own: their change is
+    // not reported, even when the system tells of it later (asynchronously).
+    const bool* fromHistory = nullptr;
 
 private:
     QMetaObject::Connection connection_;
+    std::optional<std::string> ownText_;
 };
 
 }  // namespace norv::qt

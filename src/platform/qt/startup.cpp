@@ -225,11 +225,7 @@ int EditorApp::Run(int argc, char** argv) {
     }
     frame_->setAcceptDrops(true);
     frame_->installEventFilter(this);
-    frame_->applicationCommand = [this](app::FrameCommandId id) {
-        if (id != app::FrameCommandId::OpenNorv) return false;
-        OpenInNewInstance();
-        return true;
-    };
+    frame_->HandleFrameCommand(app::FrameCommandId::OpenNorv, [this] { OpenInNewInstance(); });
     LoadSettingsIntoFrame();
     frame_->find().Configure(config_->settings, store_.get(), fs,
                              companions_->PathOf(app::CompanionKind::History), &config_->history);
@@ -335,7 +331,7 @@ bool EditorApp::StartInstanceProtocol(const std::vector<std::string>& args) {
 }
 
 void EditorApp::LoadSettingsIntoFrame() {
-    frame_->UseSettings(config_->settings);
+    frame_->UseConfiguration(*config_, store_.get());
     frame_->SetKeywordFile(&config_->keywords);
 }
 

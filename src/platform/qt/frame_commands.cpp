@@ -1,0 +1,444 @@
+// The frame's commands and bars: which frame commands this program carries out, commands run
+// from menus and popups, the tool bar, the function-key bar, the two-stroke menu, user menus,
+// the window commands and the frame's dialogs.
+#include <QApplication>
+#include <QCursor>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "app/command_texts.h"
+#include "app/document_settings.h"
+#include "app/user_menus.h"
+#include "platform/qt/bars.h"
+#include "platform/qt/display_settings.h"
+#include "platform/qt/doc_window.h"
+#include "platform/qt/frame_dialogs.h"
+#include "platform/qt/main_frame.h"
+#include "platform/qt/menus.h"
+#include "platform/qt/text_bridge.h"
+
+namespace norv::qt {
+
+using app::FrameCommandId;
+
+void MainFrame::RegisterFrameCommands() {
+    using F = FrameCommandId;
+    // Commands that need no window, commands on the windows, and commands on the active one.
+    auto any = [this](F id, std::function<void()> f) {
+        frameHandlers_[id] = {[f = std::move(f)](uint8_t) { f(); }, false};
+    };
+    auto windows = [this](F id, std::function<void()> f) {
+        frameHandlers_[id] = {[f = std::move(f)](uint8_t) { f(); }, true};
+    };
+    auto doc = [this](F id, std::function<void(DocWindow&)> f) {
+        frameHandlers_[id] = {[this, f = std::move(f)](uint8_t) {
+                                  if (DocWindow* w = ActiveWindow()) f(*w);
+                              },
+                              true};
+    };
+    any(F::NewFile, [this] { NewFile(); });
+    any(F::NewFileType, [this] { NewFileOfType(); });
+    any(F::OpenFile, [this] { FileOpen(); });
+    any(F::OpenFolder, [this] { OpenFolder(); });
+    doc(F::ReOpen, [this](DocWindow& w) { Reload(w); });
+    doc(F::CloseFile, [this](DocWindow& w) { FileClose(w); });
+    doc(F::SaveFile, [this](DocWindow& w) { FileSave(w, false); });
+    doc(F::SaveAs, [this](DocWindow& w) { FileSave(w, true); });
+    doc(F::SaveClose, [this](DocWindow& w) { SaveClose(w); });
+    windows(F::AllSave, [this] { AllSave(); });
+    any(F::AllSaveQuit, [this] { AllSaveQuit(); });
+    any(F::AppExit, [this] { AppExit(); });
+    doc(F::LockEdit, [this](DocWindow& w) { ToggleReadOnly(w); });
+    doc(F::NewWindow, [this](DocWindow& w) { NewWindow(w); });
+    doc(F::Split, [](DocWindow& w) { w.ToggleSplit(); });
+    windows(F::Cascade, [this] { mdi_->cascadeSubWindows(); });
+    windows(F::TileHorz, [this] { TileWindows(false); });
+    windows(F::TileVert, [this] { TileWindows(true); });
+    windows(F::TileTwo, [this] { TileTwo(); });
+    windows(F::NextPane, [this] { NextPane(); });
+    windows(F::AnothWin, [this] { AnotherWindow(); });
+    windows(F::FileSelect, [this] { FileSelect(); });
+    any(F::SetProperty, [this] { Preferences(); });
+    const F menus[] = {F::Menu1, F::Menu2, F::Menu3, F::Menu4, F::Menu5};
+    for (int n = 0; n < app::kUserMenuCount; ++n)
+        frameHandlers_[menus[n]] = {[this, n](uint8_t key) { ShowUserMenu(n, key); }, false};
+    any(F::Nop, [] {});
+}
+
+bool MainFrame::CommandBuilt(size_t command) const {
+    if (command >= app::kCommandCount) return false;
+    const app::Command& c = app::kBuiltinCommands[command];
+    if (app::IsHandledLater(c.name)) return false;
+    return c.isView() || frameHandlers_.count(c.frame) != 0;
+}
+
+bool MainFrame::CommandEnabled(size_t command) const {
+    if (!CommandBuilt(command)) return false;
+    const app::Command& c = app::kBuiltinCommands[command];
+    const bool window = ActiveWindow() != nullptr;
+    if (c.isView()) return window;
+    return window || !frameHandlers_.at(c.frame).needsDocument;
+}
+
+std::optional<bool> MainFrame::CommandChecked(size_t command) const {
+    if (command >= app::kCommandCount) return std::nullopt;
+    const std::string_view name = app::kBuiltinCommands[command].name;
+    DocWindow* w = ActiveWindow();
+    if (name == "LockEdit") return w && w->doc().readOnly;
+    if (name == "ModeInsert") return shared_.insertMode;
+    if (name == "ModeAutoSplit") return w && w->view().options().autoSplit;
+    return std::nullopt;
+}
+
+void MainFrame::RunCommand(size_t command, uint8_t keyByte) {
+    if (command >= app::kCommandCount) return;
+    if (!CommandBuilt(command)) {
+        ui_->SetStatusText("This command is not available yet.");
+        ui_->Beep();
+        return;
+    }
+    DocWindow* w = ActiveWindow();
+    dispatcher_.view = w ? &w->sink() : nullptr;
+    const app::KeyDispatcher::Outcome outcome = dispatcher_.RunCommand(command, 1, keyByte);
+    if (outcome == app::KeyDispatcher::Outcome::Nothing) {
+        ui_->Beep();  // a view command without a view
+        return;
+    }
+    // A frame command may have closed the window; a view command leaves it in place.
+    if (outcome == app::KeyDispatcher::Outcome::View && w) w->editor().Refresh();
+    UpdateMenus();
+    UpdateStatus();
+}
+
+void MainFrame::SetUpBars() {
+    menus_ = new CommandMenus(*this, menuBar());
+    RegisterFrameCommands();
+    BuildMenus();
+
+    toolBar_ = addToolBar(QStringLiteral("Standard"));
+    toolBar_->setObjectName(QStringLiteral("toolBar"));
+    // clang-format off
+    menus_->FillToolBar(toolBar_, {
+        "NewFile", "OpenFile", "SaveFile", "-", "EditCut", "EditCopy", "EditPaste",
+        "SelectClipBd", "-", "Undo", "Redo", "-", "SearchFwd", "SearchNext", "Replace", "-",
+        "JumpLine", "-", "TileTwo", "FileSelect", "-", "SetProperty"});
+    // clang-format on
+    for (QAction* a : toolBar_->actions()) {
+        const int index = app::CommandIndexByName(ToUtf8(a->objectName()));
+        if (index >= 0) a->setIconText(FromUtf8(app::CommandShortName(static_cast<size_t>(index))));
+    }
+
+    fkeyBar_ = new FunctionKeyBar(this);
+    addToolBar(Qt::BottomToolBarArea, fkeyBar_);
+    connect(fkeyBar_, &FunctionKeyBar::clicked, this, [this](int n) {
+        const auto key = static_cast<uint8_t>(app::vk::kF1 + n);
+        const int index = keyTable_.Find(app::MakeKey(fkeyClass_, key));
+        if (index >= 0) RunCommand(static_cast<size_t>(index), key);
+    });
+    // Mouse buttons other than the left one, in any pane of any window, go through the key table.
+    qApp->installEventFilter(new MouseButtonFilter(
+        this, [this](QObject* target, QMouseEvent* e) { return DispatchMouseKey(target, e); }));
+    auto* watcher = new ModifierWatcher(this);
+    connect(watcher, &ModifierWatcher::modifiersChanged, this,
+            [this](Qt::KeyboardModifiers mods) { RelabelFunctionKeys(mods); });
+
+    autoFormat_ = new QLabel(this);
+    autoFormat_->setMinimumWidth(QFontMetrics(font()).horizontalAdvance(QStringLiteral("AutoFmt")));
+    statusBar()->addPermanentWidget(autoFormat_);
+
+    twoStrokeTimer_ = std::make_unique<TwoStrokeTimer>([this] { ShowTwoStrokeMenu(); });
+    dispatcher_.timer = twoStrokeTimer_.get();
+    dispatcher_.describe = [this](size_t command) {
+        // Add-in commands go by their scripts' names.
+        const uint16_t id = app::kBuiltinCommands[command].id();
+        const auto first = static_cast<uint16_t>(FrameCommandId::Addin0);
+        if (id >= first && id <= static_cast<uint16_t>(FrameCommandId::AddinF)) {
+            const std::string& name = config_->data.addins[id - first].name;
+            if (!name.empty()) return name;
+        }
+        return app::CommandDescription(command);
+    };
+
+    shared_.jumpDialog = [this](editing::JumpRequest& r) { return AskJumpTo(this, r); };
+    shared_.stepDoDialog = [this](editing::StepDoRequest& r) {
+        DocWindow* w = ActiveWindow();
+        return RunStepDoDialog(this, r, [this, w] {
+            if (w) w->editor().Refresh();
+            UpdateStatus();
+        });
+    };
+    clipboardContext_.historyDialog = [this](editing::ClipboardHistoryRequest& r) {
+        return AskClipboardHistory(this, r);
+    };
+    clipboardContext_.ui = ui_;
+    clipboard_.fromHistory = &clipboardContext_.changingFromHistory;
+
+    ApplySettings(false);
+}
+
+void MainFrame::UseConfiguration(app::Configuration& config, app::SettingsStore* store) {
+    config_ = &config;
+    store_ = store;
+    ApplySettings(true);
+}
+
+void MainFrame::ApplySettings(bool full) {
+    const app::Settings& s = config_->settings;
+    if (full) UseSettings(s);
+    toolBar_->setVisible(s.Flag(app::Key::ToolBar1));
+    fkeyBar_->setVisible(s.Flag(app::Key::DispFkey));
+    statusBar()->setVisible(s.Flag(app::Key::StatBar));
+    RefreshKeys();
+    UpdateStatus();
+}
+
+void MainFrame::HandleFrameCommand(FrameCommandId id, std::function<void()> run,
+                                   bool needsDocument) {
+    frameHandlers_[id] = {[run = std::move(run)](uint8_t) { run(); }, needsDocument};
+    UpdateMenus();
+}
+
+void MainFrame::RefreshKeys() {
+    RelabelFunctionKeys(fkeyMods_);
+    if (menus_) menus_->Update();
+}
+
+void MainFrame::RelabelFunctionKeys(Qt::KeyboardModifiers mods) {
+    fkeyMods_ = mods;
+    app::KeyStroke stroke;
+    stroke.key = app::vk::kF1;
+    stroke.ctrl = mods & Qt::ControlModifier;
+    stroke.shift = mods & Qt::ShiftModifier;
+    stroke.alt = mods & Qt::AltModifier;
+    fkeyClass_ = dispatcher_.ClassOf(stroke);
+    const auto shortName = [](size_t command) {
+        return std::string(app::CommandShortName(command));
+    };
+    const auto fileName = [this](size_t command) {
+        const uint16_t id = app::kBuiltinCommands[command].id();
+        const auto addin = static_cast<uint16_t>(FrameCommandId::Addin0);
+        const auto help = static_cast<uint16_t>(FrameCommandId::Help1);
+        std::string file;
+        if (id >= addin && id <= static_cast<uint16_t>(FrameCommandId::AddinF))
+            file = config_->data.addins[id - addin].file;
+        else if (id >= help && id <= static_cast<uint16_t>(FrameCommandId::Help10))
+            file = config_->settings.Help(id - help).file;
+        return ToUtf8(QFileInfo(FromUtf8(file)).fileName());
+    };
+    fkeyBar_->SetLabels(app::FunctionKeyLabels(keyTable_, fkeyClass_, shortName, fileName));
+    for (int n = 0; n < 12; ++n) {
+        const int index =
+            keyTable_.Find(app::MakeKey(fkeyClass_, static_cast<uint8_t>(app::vk::kF1 + n)));
+        fkeyBar_->SetButtonEnabled(n, index >= 0 && CommandEnabled(static_cast<size_t>(index)));
+    }
+}
+
+QPoint MainFrame::CaretGlobalPoint() const {
+    DocWindow* w = ActiveWindow();
+    if (!w) return mapToGlobal(QPoint(0, 0));
+    const EditWidget& e = w->editor();
+    const editing::CElwView& v = w->view();
+    const QRect cell = e.CellRect(v.caretScreenRow(), v.caretColumn() - v.leftColumn());
+    return e.viewport()->mapToGlobal(cell.bottomLeft());
+}
+
+bool MainFrame::DispatchMouseKey(QObject* target, QMouseEvent* event) {
+    // Only the text area of an edit view of this frame's windows.
+    auto* editor = target ? qobject_cast<EditWidget*>(target->parent()) : nullptr;
+    if (!editor || editor->viewport() != target) return false;
+    DocWindow* owner = nullptr;
+    for (QObject* o = editor->parent(); o && !owner; o = o->parent())
+        owner = qobject_cast<DocWindow*>(o);
+    if (!owner || owner->window() != this) return false;
+    for (int i = 0; i < owner->paneCount(); ++i)
+        if (&owner->paneEditor(i) == editor && owner->activePane() != i) owner->FocusPane(i);
+    DocWindow& w = *owner;
+    uint8_t key = 0;
+    switch (event->button()) {
+        case Qt::RightButton:
+            key = app::vk::kRButton;
+            break;
+        case Qt::MiddleButton:
+            key = app::vk::kMButton;
+            break;
+        default:
+            return false;
+    }
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    app::KeyStroke stroke;
+    stroke.key = key;
+    stroke.ctrl = mods & Qt::ControlModifier;
+    stroke.shift = mods & Qt::ShiftModifier;
+    stroke.alt = mods & Qt::AltModifier;
+    dispatcher_.view = &w.sink();
+    const auto outcome = dispatcher_.KeyDown(stroke);
+    if (outcome == app::KeyDispatcher::Outcome::Nothing) return false;
+    UpdateMenus();
+    UpdateStatus();
+    return true;
+}
+
+void MainFrame::ShowTwoStrokeMenu() {
+    const std::vector<app::TwoStrokeMenuItem> items = dispatcher_.TakeTwoStrokeMenu();
+    if (items.empty()) return;
+    std::vector<PopupEntry> entries;
+    std::vector<int> itemOf;  // entry -> item, -1 for separators
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (items[i].separatorBefore) {
+            entries.push_back({true, {}, true});
+            itemOf.push_back(-1);
+        }
+        entries.push_back({false, FromUtf8(items[i].text), CommandEnabled(items[i].command)});
+        itemOf.push_back(static_cast<int>(i));
+    }
+    const int chosen = ExecPopup(entries, CaretGlobalPoint(), this, kTwoStrokeMenuName);
+    if (chosen < 0 || itemOf[static_cast<size_t>(chosen)] < 0) return;
+    DocWindow* w = ActiveWindow();
+    dispatcher_.view = w ? &w->sink() : nullptr;
+    const auto outcome =
+        dispatcher_.ChooseFromMenu(items[static_cast<size_t>(itemOf[static_cast<size_t>(chosen)])]);
+    if (outcome == app::KeyDispatcher::Outcome::View && w) w->editor().Refresh();
+    UpdateMenus();
+    UpdateStatus();
+}
+
+void MainFrame::ShowUserMenu(int menu, uint8_t keyByte) {
+    const int codePage = config_->settings.CodePage();
+    const std::vector<app::UserMenuEntry> items = app::BuildUserMenu(config_->data, menu, codePage);
+    if (items.empty()) return;
+    std::vector<PopupEntry> entries;
+    for (const app::UserMenuEntry& e : items)
+        entries.push_back({e.separator, BytesToQString(codePage, e.caption),
+                           e.separator || CommandEnabled(e.command)});
+    const bool pointer =
+        app::UserMenuPlace(keyByte, ActiveWindow() != nullptr) == app::PopupPlace::MousePointer;
+    const int chosen =
+        ExecPopup(entries, pointer ? QCursor::pos() : CaretGlobalPoint(), this, kUserMenuName);
+    if (chosen < 0) return;
+    RunCommand(items[static_cast<size_t>(chosen)].command);
+}
+
+void MainFrame::NoteActivated(QMdiSubWindow* sub) {
+    if (!sub) return;
+    std::erase(activation_, sub);
+    activation_.insert(activation_.begin(), sub);
+}
+
+void MainFrame::FileSelect() {
+    const QList<QMdiSubWindow*> list = mdi_->subWindowList();
+    if (list.isEmpty()) return;
+    QStringList titles;
+    int current = -1;
+    DocWindow* active = ActiveWindow();
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        auto* w = qobject_cast<DocWindow*>(list[i]->widget());
+        QString title = w ? w->windowTitle() : list[i]->windowTitle();
+        if (w && !w->doc().path.empty())
+            title += QStringLiteral("  (%1)").arg(FromUtf8(w->doc().path));
+        titles << title;
+        if (w == active) current = static_cast<int>(i);
+    }
+    const int chosen = AskChoice(this, QStringLiteral("Select File"), titles, current);
+    if (chosen < 0 || chosen >= list.size()) return;
+    QMdiSubWindow* sub = list[chosen];
+    if (sub->isMinimized()) sub->showNormal();
+    mdi_->setActiveSubWindow(sub);
+    NoteActivated(sub);
+    if (auto* w = qobject_cast<DocWindow*>(sub->widget())) w->editor().setFocus();
+}
+
+void MainFrame::AnotherWindow() {
+    // The other pane of a split window; else the window that was active before this one
+    // (after TileTwo, the other of the two).
+    if (DocWindow* w = ActiveWindow(); w && w->paneCount() == 2) {
+        w->FocusPane(1 - w->activePane());
+        return;
+    }
+    QMdiSubWindow* current = mdi_->activeSubWindow();
+    if (!current && !activation_.empty()) current = activation_.front();
+    for (QMdiSubWindow* sub : activation_) {
+        if (sub == current) continue;
+        mdi_->setActiveSubWindow(sub);
+        NoteActivated(sub);
+        if (auto* w = qobject_cast<DocWindow*>(sub->widget())) w->editor().setFocus();
+        return;
+    }
+    ui_->Beep();
+}
+
+void MainFrame::TileTwo() {
+    const QList<QMdiSubWindow*> list = mdi_->subWindowList();
+    QMdiSubWindow* active = mdi_->activeSubWindow();
+    if (!active && !activation_.empty()) active = activation_.front();
+    const qsizetype at = list.indexOf(active);
+    if (at < 0) return;
+    if (list.size() < 2) {
+        active->showMaximized();
+        return;
+    }
+    QMdiSubWindow* next = list[(at + 1) % list.size()];
+    const QRect area = mdi_->viewport()->rect();
+    const int half = area.height() / 2;
+    next->showNormal();
+    next->setGeometry(QRect(0, half, area.width(), area.height() - half));
+    active->showNormal();
+    active->setGeometry(QRect(0, 0, area.width(), half));
+    // The next window becomes the other one of AnothWin; the active one stays in front.
+    NoteActivated(next);
+    mdi_->setActiveSubWindow(active);
+    NoteActivated(active);
+}
+
+bool MainFrame::OpenFolder() {
+    std::string folder = lastFolder_;
+    if (!dialogs_->AskFolder(folder)) return false;
+    return FileOpen(folder);
+}
+
+DocWindow* MainFrame::NewFileOfType() {
+    const app::ProfileTable profiles = config_->settings.Profiles();
+    QStringList names;
+    std::vector<app::ProfileId> ids;
+    for (size_t i = 0; i < app::kProfileCount; ++i) {
+        const app::Profile& p = profiles[i];
+        const auto id = static_cast<app::ProfileId>(i);
+        // User types without a name or extensions are not set up.
+        if (id >= app::ProfileId::User1 && p.name.empty() && p.extensions.empty()) continue;
+        QString name = FromUtf8(p.name);
+        if (name.isEmpty())
+            name = id == app::ProfileId::Default ? QStringLiteral("Text") : QStringLiteral("User");
+        if (!p.extensions.empty()) name += QStringLiteral("  (%1)").arg(FromUtf8(p.extensions));
+        names << name;
+        ids.push_back(id);
+    }
+    const int chosen = AskChoice(this, QStringLiteral("New File Type"), names, 0);
+    if (chosen < 0) return nullptr;
+    DocWindow* w = NewFile();
+    if (!w) return nullptr;
+    const app::ProfileId id = ids[static_cast<size_t>(chosen)];
+    const app::Profile& p = profiles[static_cast<size_t>(id)];
+    document::CElwDoc& d = w->doc();
+    d.tabWidth = p.tabWidth > 0 ? p.tabWidth : 8;
+    d.typeCode = app::TypeCodeOf(id);
+    d.typeExtension = app::FirstExtensionOf(p);
+    d.UpdateTitle();
+    w->ApplyLayout();
+    return w;
+}
+
+void MainFrame::Preferences() {
+    if (!EditPreferences(this, config_->settings, store_)) {
+        for (DocWindow* w : Windows()) w->editor().Refresh();
+        return;
+    }
+    ApplySettings(true);
+}
+
+}  // namespace norv::qt
