@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiSubWindow>
@@ -162,6 +163,16 @@ TEST(FrameMenus, ItemsFollowTheTableAndRunTheirCommands) {
     EXPECT_TRUE(w->doc().readOnly);
     EXPECT_TRUE(menus.ActionOf("LockEdit")->isChecked());
     EXPECT_EQ(w->windowTitle(), QStringLiteral("a.txt<R>"));
+    // Automatic formatting is checked in the menu and shown in the status bar.
+    auto autoFmtShown = [&] {
+        for (QLabel* l : frame.statusBar()->findChildren<QLabel*>())
+            if (l->text() == QStringLiteral("AutoFmt")) return true;
+        return false;
+    };
+    EXPECT_FALSE(autoFmtShown());
+    menus.ActionOf("ModeAutoSplit")->trigger();
+    EXPECT_TRUE(menus.ActionOf("ModeAutoSplit")->isChecked());
+    EXPECT_TRUE(autoFmtShown());
     // A command that is not built says so rather than doing nothing.
     const int beeps = f.ui.beeps;
     frame.RunCommand(Index("JukeBox"));
@@ -477,7 +488,10 @@ TEST(FrameCommands, NewFileTypeFunctionKeysAndPreferences) {
         delay->setValue(750);
         d.accept();
     });
+    bool told = false;
+    frame.settingsChanged = [&] { told = true; };
     frame.RunFrameCommand(app::FrameCommandId::SetProperty, 0);
+    EXPECT_TRUE(told);  // the other running copies are told
     EXPECT_FALSE(w->editor().displayOptions().lineNumber);
     EXPECT_FALSE(bar.isVisibleTo(&frame));
     EXPECT_EQ(frame.dispatcher().options.twoDelay, 750);

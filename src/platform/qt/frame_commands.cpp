@@ -439,6 +439,7 @@ void MainFrame::Preferences() {
         return;
     }
     ApplySettings(true);
+    if (settingsChanged) settingsChanged();
 }
 
 }  // namespace norv::qt

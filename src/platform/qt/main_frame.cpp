@@ -361,6 +361,7 @@ void MainFrame::UpdateStatus() {
         position_->clear();
         code_->clear();
         mode_->clear();
+        if (autoFormat_) autoFormat_->clear();
         return;
     }
     const editing::CElwView& v = w->view();
@@ -371,6 +372,7 @@ void MainFrame::UpdateStatus() {
         LineEndKind(w->doc().eolMode, line->flags, env_.save.textMode));
     code_->setText(FromUtf8(shown) + QStringLiteral("  ") + CodeName(w->doc()));
     mode_->setText(v.shared().insertMode ? QStringLiteral("Insert") : QStringLiteral("Overwrite"));
+    if (autoFormat_) autoFormat_->setText(w->view().options().autoSplit ? QStringLiteral("AutoFmt") : QString());
 }
 
 DocWindow* MainFrame::ActiveWindow() const {

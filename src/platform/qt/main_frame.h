@@ -67,6 +67,8 @@ public:
     // shows enabled in the menus.
     void HandleFrameCommand(app::FrameCommandId id, std::function<void()> run,
                             bool needsDocument = false);
+    // The preferences changed the settings (the application tells the other running copies).
+    std::function<void()> settingsChanged;
     DocWindow* ActiveWindow() const;
     std::vector<DocWindow*> Windows() const;
     // The windows showing a document, in opening order; the number of documents open.

@@ -226,6 +226,7 @@ int EditorApp::Run(int argc, char** argv) {
     frame_->setAcceptDrops(true);
     frame_->installEventFilter(this);
     frame_->HandleFrameCommand(app::FrameCommandId::OpenNorv, [this] { OpenInNewInstance(); });
+    frame_->settingsChanged = [this] { NotifySettingsChanged(); };
     LoadSettingsIntoFrame();
     frame_->find().Configure(config_->settings, store_.get(), fs,
                              companions_->PathOf(app::CompanionKind::History), &config_->history);
