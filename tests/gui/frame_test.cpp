@@ -268,6 +268,40 @@ TEST(FrameMenus, RightButtonOpensUserMenuOne) {
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
 }
 
+// In a split window the right button works in the pane it was pressed in, and AnothWin moves
+// between the two panes.
+TEST(FrameMenus, PanesOfASplitWindow) {
+    Frame f;
+    f.config.data.menus[0] = {{false, "All", "SelectAll"}};
+    f.Use();
+    f.frame.show();
+    DocWindow* w = f.frame.NewFile();
+    ASSERT_NE(w, nullptr);
+    TypeKeys(&w->editor(), "text");
+    f.frame.RunFrameCommand(app::FrameCommandId::Split, 0);
+    ASSERT_EQ(w->paneCount(), 2);
+    const int first = w->activePane();
+    f.frame.RunFrameCommand(app::FrameCommandId::AnothWin, 0);
+    EXPECT_NE(w->activePane(), first);
+    f.frame.RunFrameCommand(app::FrameCommandId::AnothWin, 0);
+    EXPECT_EQ(w->activePane(), first);
+
+    const int other = 1 - first;
+    bool chosen = false;
+    WhenPopupShown(kUserMenuName, [&](QMenu& menu) {
+        Choose(menu, menu.actions().value(0));
+        chosen = true;
+    });
+    QWidget* viewport = w->paneEditor(other).viewport();
+    const QPoint at(10, 10);
+    QMouseEvent press(QEvent::MouseButtonPress, at, viewport->mapToGlobal(at), Qt::RightButton,
+                      Qt::RightButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &press);
+    ASSERT_TRUE(PumpUntil([&] { return chosen && !QApplication::activePopupWidget(); }));
+    EXPECT_EQ(w->activePane(), other);
+    EXPECT_TRUE(w->selection().active());
+}
+
 // F2 lists the open documents; the one chosen becomes the active window. TileTwo puts the
 // active window and the next one side by side, and AnothWin goes back and forth between them.
 TEST(FrameCommands, FileSelectTileTwoAndTheOtherWindow) {
