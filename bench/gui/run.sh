@@ -17,8 +17,8 @@ for t in vim hyperfine jq; do
   command -v "$t" >/dev/null || { echo "bench: missing $t" >&2; exit 1; }
 done
 if [ ! -f "$build/build.ninja" ]; then
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DNORV_BENCH=ON \
-    -DNORV_TESTS=OFF >/dev/null
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_COMPILER=clang \
+    -DCMAKE_CXX_COMPILER=clang++ -DNORV_BENCH=ON -DNORV_TESTS=OFF >/dev/null
 fi
 cmake --build "$build" --target norv_view_paint_bench >/dev/null
 W=$(mktemp -d)
@@ -56,9 +56,9 @@ rows = [
     ("  with keywords and comments", ms("BM_KeystrokeMiddle/1/iterations:400"), None),
 ]
 for name, n, v in rows:
-    vs = f"{v:>8.1f}ms" if v is not None else f"{'-':>10}"
-    ratio = f"{v / n:>9.2f}x" if v is not None else f"{'':>10}"
-    print(f"{name:<48}{n:>8.2f}ms{vs}{ratio}")
+    vs = f"{v:>8.3f}ms" if v is not None else f"{'-':>10}"
+    ratio = f"{v / n:>9.3f}x" if v is not None else f"{'':>10}"
+    print(f"{name:<48}{n:>8.3f}ms{vs}{ratio}")
 key = max(ms("BM_KeystrokeMiddle/0/iterations:400"), ms("BM_KeystrokeMiddle/1/iterations:400"))
 print(f"\nkeystroke + repaint: {key:.2f} ms ({'within' if key < 16 else 'OVER'} one frame of 16 ms)")
 PY

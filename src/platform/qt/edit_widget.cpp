@@ -243,6 +243,8 @@ void EditWidget::paintEvent(QPaintEvent*) {
         p.save();
         p.setClipRect(QRect(0, textTop(), viewport()->width(), viewport()->height()));
         p.translate(0, rollDirection_ * rollOffset_);
+        if (rollDirection_ > 0 && rollOffset_ > 0 && !rollLeaving_.isNull())
+            p.drawPixmap(0, textTop() - cellHeight_, rollLeaving_);
         for (size_t i = 0; i < rows.size(); ++i) PaintRow(p, rows[i], static_cast<int>(i));
         PaintCaret(p);
         p.restore();

@@ -7,6 +7,7 @@
 #include <QAbstractScrollArea>
 #include <QColor>
 #include <QElapsedTimer>
+#include <QPixmap>
 #include <QFont>
 #include <QString>
 
@@ -168,6 +169,8 @@ private:
     void StartRoll(bool up);
     void StopRoll();
     void RollTick();
+    // One row of the roll; false at the end of the text.
+    bool RollStep(bool up);
     bool OpenAddress(const std::string& address, bool isUrl);
     QColor TextColor() const;
     QColor BackColor() const;
@@ -193,6 +196,7 @@ private:
     QTimer* rollTimer_ = nullptr;
     int rollDirection_ = 0;  // 1: the text moves up, -1: down, 0: still
     int rollOffset_ = 0;     // pixels the rows are still drawn away from their places
+    QPixmap rollLeaving_;      // the top row as it stood before the text moved up a row
     QElapsedTimer rollClock_;  // since the roll started
     qint64 rollSteps_ = 0;     // rows stepped since then (after the first)
 };

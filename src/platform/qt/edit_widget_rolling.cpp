@@ -22,7 +22,7 @@ bool EditWidget::rolling() const { return rollDirection_ != 0; }
 void EditWidget::StartRoll(bool up) {
     StopRoll();  // starting one direction stops the other
     UpdateWindowSize();
-    if (!view_->SlowScrollStep(up)) {
+    if (!RollStep(up)) {
         Refresh();
         return;
     }
@@ -36,12 +36,26 @@ void EditWidget::StartRoll(bool up) {
     Refresh();
 }
 
+bool EditWidget::RollStep(bool up) {
+    // The row leaving at the top is kept as it looked, so that it slides out instead of
+    // leaving a gap while the rows below slide up.
+    rollLeaving_ = QPixmap();
+    if (up) {
+        const int offset = rollOffset_;
+        rollOffset_ = 0;
+        rollLeaving_ = viewport()->grab(QRect(0, textTop(), viewport()->width(), cellHeight_));
+        rollOffset_ = offset;
+    }
+    return view_->SlowScrollStep(up);
+}
+
 void EditWidget::StopRoll() {
     if (!rollTimer_) return;
     rollTimer_->stop();
     if (rollDirection_ != 0 || rollOffset_ != 0) viewport()->update();
     rollDirection_ = 0;
     rollOffset_ = 0;
+    rollLeaving_ = QPixmap();
 }
 
 // The offset follows the clock, not the ticks, so a slow paint makes the steps coarser but
@@ -55,7 +69,7 @@ void EditWidget::RollTick() {
     const qint64 elapsed = rollClock_.elapsed();
     bool stepped = false;
     while (rollSteps_ < elapsed / period) {
-        if (!view_->SlowScrollStep(rollDirection_ > 0)) {
+        if (!RollStep(rollDirection_ > 0)) {
             StopRoll();
             Refresh();
             return;
