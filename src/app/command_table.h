@@ -268,14 +268,24 @@ int CommandIndexById(uint16_t id);
 size_t GroupOf(size_t index);
 
 // Commands that no code of this build carries out yet: their handlers come with later parts of
-// the program (paragraph, sort and convert, bookmarks and jumps, find and replace in the view;
-// the frame's commands with the main window). Later work removes names from this list.
+// the program (paragraph, sort and convert, bookmarks and jumps; compare and find in files,
+// printing, projects, macros and scripts, external tools, help and add-ins). This is the one
+// list of them: menus show these commands disabled and keys report them as not available, and
+// the work that builds one removes its name here (a test checks that the list and the handlers
+// agree).
 inline constexpr std::string_view kCommandsHandledLater[] = {
-    "EditConvert", "EditCenter", "EditLeft",    "EditRight",  "EditSort",   "Indent",
-    "BackInd",     "AddString",  "ReFormat",    "DeFormat",   "PrevPos",
-    "ScreenTop",   "ScreenBot",  "TagJump",     "BackToTag",  "OtherParen", "NextChanged",
-    "PrevChanged", "MarkLine",   "MarkCaption", "NextMark",   "PrevMark",   "MarkList",
-    "MarkOff",
+    // View commands
+    "EditConvert", "EditCenter", "EditLeft", "EditRight", "EditSort", "Indent", "BackInd",
+    "AddString", "ReFormat", "DeFormat", "PrevPos", "ScreenTop", "ScreenBot", "TagJump",
+    "BackToTag", "OtherParen", "NextChanged", "PrevChanged", "MarkLine", "MarkCaption",
+    "NextMark", "PrevMark", "MarkList", "MarkOff",
+    // Frame commands
+    "Compare", "Grep", "OpenMRU", "Print", "PrintPreview", "Break", "RecordKey", "PlayKey",
+    "SaveMacro", "LoadMacro", "TsrMenu", "JukeBox", "RunScript", "LoadProject", "CloseProject",
+    "SaveProjectAs", "Shell", "ShellMenu", "AppHelp", "Help1", "Help2", "Help3", "Help4", "Help5",
+    "Help6", "Help7", "Help8", "Help9", "Help10", "Addin0", "Addin1", "Addin2", "Addin3",
+    "Addin4", "Addin5", "Addin6", "Addin7", "Addin8", "Addin9", "AddinA", "AddinB", "AddinC",
+    "AddinD", "AddinE", "AddinF",
 };
 
 // Whether the command is in kCommandsHandledLater.

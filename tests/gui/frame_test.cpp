@@ -131,6 +131,14 @@ TEST(FrameMenus, ItemsFollowTheTableAndRunTheirCommands) {
         // Commands of later parts and frame commands the frame does not carry out are off.
         if (app::IsHandledLater(name)) EXPECT_FALSE(a->isEnabled()) << name;
     }
+    // The list of commands of later parts and the frame's handlers agree: a frame command has
+    // its handler exactly when it is not listed (NorvOpen and AutoSave are registered by the
+    // application around the frame).
+    for (size_t i = 0; i < app::kCommandCount; ++i) {
+        const app::Command& c = app::kBuiltinCommands[i];
+        if (c.isView() || c.name == "OpenNorv" || c.name == "AutoSave") continue;
+        EXPECT_EQ(frame.FrameCommandRegistered(c.frame), !app::IsHandledLater(c.name)) << c.name;
+    }
     // Without a window only the commands that need none can run.
     EXPECT_FALSE(menus.ActionOf("Undo")->isEnabled());
     EXPECT_FALSE(menus.ActionOf("TileTwo")->isEnabled());

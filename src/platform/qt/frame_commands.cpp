@@ -21,6 +21,8 @@
 #include "platform/qt/doc_window.h"
 #include "platform/qt/frame_dialogs.h"
 #include "platform/qt/main_frame.h"
+
+#include <algorithm>
 #include "platform/qt/menus.h"
 #include "platform/qt/text_bridge.h"
 
@@ -53,6 +55,7 @@ void MainFrame::RegisterFrameCommands() {
     doc(F::SaveAs, [this](DocWindow& w) { FileSave(w, true); });
     doc(F::SaveClose, [this](DocWindow& w) { SaveClose(w); });
     windows(F::AllSave, [this] { AllSave(); });
+    windows(F::AllUpdate, [this] { AllUpdate(); });
     any(F::AllSaveQuit, [this] { AllSaveQuit(); });
     any(F::AppExit, [this] { AppExit(); });
     doc(F::LockEdit, [this](DocWindow& w) { ToggleReadOnly(w); });
@@ -70,6 +73,21 @@ void MainFrame::RegisterFrameCommands() {
     for (int n = 0; n < app::kUserMenuCount; ++n)
         frameHandlers_[menus[n]] = {[this, n](uint8_t key) { ShowUserMenu(n, key); }, false};
     any(F::Nop, [] {});
+}
+
+void MainFrame::AllUpdate() {
+    // Each document once, however many windows show it; Reload asks first when it is modified.
+    std::vector<const document::CElwDoc*> done;
+    for (DocWindow* w : Windows()) {
+        const document::CElwDoc* d = &w->doc();
+        if (std::find(done.begin(), done.end(), d) != done.end()) continue;
+        done.push_back(d);
+        if (w->doc().IsChangedOnDisk()) Reload(*w);
+    }
+}
+
+bool MainFrame::FrameCommandRegistered(FrameCommandId id) const {
+    return frameHandlers_.count(id) != 0;
 }
 
 bool MainFrame::CommandBuilt(size_t command) const {

@@ -122,6 +122,10 @@ public:
     // for a frame command, one the frame handles. Menus, the tool bar and the function-key bar
     // show the others disabled.
     bool CommandBuilt(size_t command) const;
+    // Whether a frame command has its handler in this build.
+    bool FrameCommandRegistered(app::FrameCommandId id) const;
+    // Reloads every document whose file another program changed.
+    void AllUpdate();
     // Built, and it has what it works on now (a document window).
     bool CommandEnabled(size_t command) const;
     // The check mark of a command's menu item, when it has one.

@@ -226,6 +226,12 @@ int EditorApp::Run(int argc, char** argv) {
     frame_->setAcceptDrops(true);
     frame_->installEventFilter(this);
     frame_->HandleFrameCommand(app::FrameCommandId::OpenNorv, [this] { OpenInNewInstance(); });
+    frame_->HandleFrameCommand(
+        app::FrameCommandId::AutoSave,
+        [this] {
+            if (autoSaver_) autoSaver_->AutoSaveAll(OpenDocuments());
+        },
+        true);
     frame_->settingsChanged = [this] { NotifySettingsChanged(); };
     LoadSettingsIntoFrame();
     frame_->find().Configure(config_->settings, store_.get(), fs,
@@ -564,9 +570,15 @@ bool EditorApp::OpenInNewInstance() {
 void EditorApp::Tick() {
     if (hooks_.residentTick) hooks_.residentTick(*this);
     if (!frame_ || !frame_->ActiveWindow()) return;
+    autoSaver_->Tick(static_cast<int64_t>(std::time(nullptr)), config_->settings.Int(Key::AutoSaveSec),
+                     OpenDocuments());
+}
+
+std::vector<document::CElwDoc*> EditorApp::OpenDocuments() const {
     std::vector<document::CElwDoc*> docs;
-    for (DocWindow* w : frame_->Windows()) docs.push_back(&w->doc());
-    autoSaver_->Tick(static_cast<int64_t>(std::time(nullptr)), config_->settings.Int(Key::AutoSaveSec), docs);
+    if (frame_)
+        for (DocWindow* w : frame_->Windows()) docs.push_back(&w->doc());
+    return docs;
 }
 
 bool EditorApp::eventFilter(QObject* watched, QEvent* event) {

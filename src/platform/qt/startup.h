@@ -110,6 +110,8 @@ public:
     bool OpenInNewInstance();
     // One tick of the one-second timer.
     void Tick();
+    // The document of every window (a document in several windows more than once).
+    std::vector<document::CElwDoc*> OpenDocuments() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
