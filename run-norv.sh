@@ -10,9 +10,11 @@ cmake --build build
 norv=build/src/platform/qt/norv
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
   echo "run-norv: no display (DISPLAY and WAYLAND_DISPLAY are not set)." >&2
-  echo "run-norv: run the editor under a virtual X server instead:" >&2
+  echo "run-norv: run the editor under a virtual X server (Debian package xvfb):" >&2
   echo "  xvfb-run -a $norv $*" >&2
-  echo "run-norv: (xvfb-run is in the Debian package xvfb; the files are read by norvconv meanwhile)" >&2
+  echo "run-norv: or without any window (messages on standard error, e.g. with a script):" >&2
+  echo "  $norv --headless [-A SCRIPT] $*" >&2
+  echo "run-norv: meanwhile norvconv reports what the editor detects in the files:" >&2
   [ $# -eq 0 ] && exit 2
   exec build/src/app/norvconv/norvconv "$@"
 fi
