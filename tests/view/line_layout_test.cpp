@@ -7,15 +7,12 @@
 #include <vector>
 
 #include "document/codecs.h"
+#include "support/sjis_text.h"
 
 namespace norv::view {
 namespace {
 
-std::string Sjis(std::string_view utf8) {
-    std::string out;
-    document::Utf8ToAnsi(out, utf8, 932);
-    return out;
-}
+using norv::testing::Sjis;
 
 // The rows of a line as strings (the line feed not shown).
 std::vector<std::string> Rows(const LineLayout& layout, const std::string& content) {

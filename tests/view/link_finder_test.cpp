@@ -6,15 +6,12 @@
 #include <string>
 
 #include "document/codecs.h"
+#include "support/sjis_text.h"
 
 namespace norv::view {
 namespace {
 
-std::string Sjis(std::string_view utf8) {
-    std::string out;
-    document::Utf8ToAnsi(out, utf8, 932);
-    return out;
-}
+using norv::testing::Sjis;
 
 TEST(FindLink, AddressesAtTheirStart) {
     static const struct {

@@ -10,15 +10,12 @@
 #include "document/codecs.h"
 #include "document/line_heap.h"
 #include "document/line_list.h"
+#include "support/sjis_text.h"
 
 namespace norv::view {
 namespace {
 
-std::string Sjis(std::string_view utf8) {
-    std::string out;
-    document::Utf8ToAnsi(out, utf8, 932);
-    return out;
-}
+using norv::testing::Sjis;
 
 // Group 0: C keywords (colored), group 1: bold case-insensitive words, group 2: comments and
 // strings, group 3: a group that does not apply.
