@@ -150,7 +150,7 @@ TEST(MultiWindow, NewWindowNumbersTheTitlesAndTabs) {
     EXPECT_TRUE(a->windowTitle().endsWith(QStringLiteral("*:1"))) << a->windowTitle().toStdString();
     // A new document counts once, however many windows show it.
     EXPECT_EQ(frame.DocumentCount(), 1);
-    ASSERT_TRUE(frame.FileClose(*a));
+    ASSERT_TRUE(a->parentWidget()->close());
     Settle();
     ASSERT_EQ(frame.Windows().size(), 1u);
     EXPECT_FALSE(frame.Windows()[0]->windowTitle().contains(QLatin1Char(':')));
@@ -225,7 +225,8 @@ TEST(MultiWindow, ClosingOneOfTwoWindowsOfAModifiedDocumentDoesNotAsk) {
     DocWindow* b = frame.NewWindow(*a);
     TypeKeys(&a->editor(), "new ");
     ASSERT_TRUE(a->doc().modified);
-    EXPECT_TRUE(frame.FileClose(*a));
+    // The window's own close box closes the window, not the document.
+    EXPECT_TRUE(a->parentWidget()->close());
     Settle();
     EXPECT_TRUE(ui.messages.empty());
     ASSERT_EQ(frame.Windows().size(), 1u);
@@ -239,6 +240,36 @@ TEST(MultiWindow, ClosingOneOfTwoWindowsOfAModifiedDocumentDoesNotAsk) {
     EXPECT_EQ(ui.messages[0].rfind("Save changes to ", 0), 0u);
     EXPECT_EQ(norv::testing::ReadFileBytes(path), "text");
     EXPECT_TRUE(frame.Windows().empty());
+}
+
+// Close (CloseFile) closes the document: both of its windows, after one question.
+TEST(MultiWindow, CloseFileClosesEveryWindowOfTheDocument) {
+    norv::testing::TempDir dir;
+    platform::HeadlessUi ui;
+    MainFrame frame(&ui);
+    frame.show();
+    const std::string path = dir.Write("d.txt", "text");
+    DocWindow* a = frame.OpenFile(path);
+    ASSERT_NE(a, nullptr);
+    DocWindow* other = frame.OpenFile(dir.Write("e.txt", "other"));
+    ASSERT_NE(other, nullptr);
+    DocWindow* b = frame.NewWindow(*a);
+    ASSERT_NE(b, nullptr);
+    TypeKeys(&b->editor(), "new ");
+    ui.QueueAnswer(platform::kIdCancel);
+    EXPECT_FALSE(frame.FileClose(*b));
+    Settle();
+    // Cancel keeps the document, in the window the command came from.
+    ASSERT_EQ(ui.messages.size(), 1u);
+    ASSERT_EQ(frame.Windows().size(), 2u);
+    EXPECT_EQ(DocumentBytes(frame.Windows().back()->view()), "new text");
+    ui.QueueAnswer(platform::kIdNo);
+    EXPECT_TRUE(frame.FileClose(*frame.Windows().back()));
+    Settle();
+    EXPECT_EQ(ui.messages.size(), 2u);
+    ASSERT_EQ(frame.Windows().size(), 1u);
+    EXPECT_EQ(frame.Windows()[0], other);
+    EXPECT_EQ(norv::testing::ReadFileBytes(path), "text");
 }
 
 }  // namespace

@@ -499,9 +499,16 @@ bool MainFrame::QueryCloseDocument(DocWindow& w) {
 }
 
 bool MainFrame::FileClose(DocWindow& w) {
-    for (QMdiSubWindow* sub : mdi_->subWindowList())
-        if (sub->widget() == &w) return sub->close();
-    return false;
+    // Close closes the document: its other windows go first (they ask nothing), then this one,
+    // which asks about unsaved changes; Cancel there leaves the document open in it.
+    auto closeWindow = [this](DocWindow& x) {
+        for (QMdiSubWindow* sub : mdi_->subWindowList())
+            if (sub->widget() == &x) return sub->close();
+        return false;
+    };
+    for (DocWindow* other : WindowsOf(w.doc()))
+        if (other != &w && !closeWindow(*other)) return false;
+    return closeWindow(w);
 }
 
 bool MainFrame::AppExit() {

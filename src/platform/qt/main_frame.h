@@ -83,6 +83,7 @@ public:
     // The Open dialog, starting in `folder` (empty: the last folder used).
     bool FileOpen(const std::string& folder = {});
     bool FileSave(DocWindow& w, bool withDialog);
+    // Closes the document of `w`: every window showing it (asking once about its changes).
     bool FileClose(DocWindow& w);
     // Closes every window (asking about each) and then the frame.
     bool AppExit();

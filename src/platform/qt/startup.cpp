@@ -1,6 +1,7 @@
 // The start-up sequence, handoffs between instances, resident mode, the timer and closing.
 #include "platform/qt/startup.h"
 
+#include <algorithm>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDropEvent>
@@ -633,6 +634,9 @@ bool EditorApp::CloseMainWindow(QEvent* event) {
     if (s.Flag(Key::Resident) && !headless_) {
         // 7. Every document closes the usual way; the user may keep one.
         for (DocWindow* w : frame_->Windows()) {
+            // Closing a document closes all of its windows: skip those already gone.
+            const std::vector<DocWindow*> open = frame_->Windows();
+            if (std::find(open.begin(), open.end(), w) == open.end()) continue;
             if (!frame_->FileClose(*w)) {
                 event->ignore();
                 return false;
