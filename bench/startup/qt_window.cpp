@@ -5,36 +5,8 @@
 #include <QFile>
 #include <QMainWindow>
 #include <QPlainTextEdit>
-#include <QTimer>
 
-#include <cstdio>
-#include <cstdlib>
-
-namespace {
-
-class FirstPaint : public QObject {
-public:
-    explicit FirstPaint(QWidget* window) : window_(window) {}
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (!done_ && event->type() == QEvent::Paint && watched->isWidgetType() &&
-            static_cast<QWidget*>(watched)->window() == window_) {
-            done_ = true;
-            QTimer::singleShot(0, qApp, [] {
-                std::fflush(nullptr);
-                std::_Exit(0);
-            });
-        }
-        return false;
-    }
-
-private:
-    QWidget* window_;
-    bool done_ = false;
-};
-
-}  // namespace
+#include "first_paint_watch.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -45,7 +17,7 @@ int main(int argc, char** argv) {
         if (f.open(QIODevice::ReadOnly)) text->setPlainText(QString::fromUtf8(f.readAll()));
     }
     window.setCentralWidget(text);
-    FirstPaint watch(&window);
+    FirstPaintWatch watch(&window);
     app.installEventFilter(&watch);
     window.show();
     return QApplication::exec();
