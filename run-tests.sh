@@ -13,7 +13,12 @@ if [ -x "$shared/corpus/make-corpus.sh" ] && [ ! -f "$NORV_TEST_CORPUS/MANIFEST.
   "$shared/corpus/make-corpus.sh" --small "$NORV_TEST_CORPUS" 2>/dev/null ||
     echo "run-tests: the test corpus could not be built; the corpus tests will be skipped" >&2
 fi
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+# A compiler cache, when one is installed, makes rebuilds in fresh clones cheap.
+launcher=()
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug "${launcher[@]}" \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DNORV_SANITIZE=ON -DNORV_FUZZ=ON >/dev/null
 cmake --build "$build"
