@@ -7,7 +7,7 @@ scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DNORV_TESTS=OFF >/dev/null
 cmake --build build
 # The main job: the editor on the files given.
-norv=build/src/platform/qt/norv
+norv=build/src/gui/norv
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
   echo "run-norv: no display (DISPLAY and WAYLAND_DISPLAY are not set)." >&2
   echo "run-norv: run the editor under a virtual X server (Debian package xvfb):" >&2

@@ -27,8 +27,8 @@
 #include "editing/selection.h"
 #include "platform/headless/fake_clipboard.h"
 #include "platform/headless/headless_ui.h"
-#include "platform/qt/edit_widget.h"
-#include "platform/qt/text_bridge.h"
+#include "gui/editor/edit_widget.h"
+#include "gui/editor/text_bridge.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "first_paint_watch.h"
-#include "platform/qt/main_frame.h"
-#include "platform/qt/startup.h"
+#include "gui/frame/main_frame.h"
+#include "gui/startup.h"
 
 int main(int argc, char** argv) {
     norv::qt::StartupHooks hooks;

@@ -21,10 +21,10 @@
 #include "document/auto_save.h"
 #include "document/text_code.h"
 #include "editing/edit_view.h"
-#include "platform/qt/doc_window.h"
-#include "platform/qt/edit_widget.h"
-#include "platform/qt/main_frame.h"
-#include "platform/qt/startup.h"
+#include "gui/frame/doc_window.h"
+#include "gui/editor/edit_widget.h"
+#include "gui/frame/main_frame.h"
+#include "gui/startup.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "gui/gui_test_support.h"
-#include "platform/qt/code_display.h"
+#include "gui/editor/code_display.h"
 
 namespace norv::qt {
 namespace {

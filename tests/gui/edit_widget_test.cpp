@@ -14,9 +14,9 @@
 #include "gui/gui_test_support.h"
 #include "platform/headless/headless_ui.h"
 #include "app/settings.h"
-#include "platform/qt/display_settings.h"
-#include "platform/qt/edit_widget.h"
-#include "platform/qt/text_bridge.h"
+#include "gui/editor/display_settings.h"
+#include "gui/editor/edit_widget.h"
+#include "gui/editor/text_bridge.h"
 #include "support/temp_dir.h"
 
 namespace norv::qt {

@@ -23,10 +23,10 @@
 #include "gui/gui_test_support.h"
 #include "platform/file_system.h"
 #include "platform/headless/headless_ui.h"
-#include "platform/qt/doc_window.h"
-#include "platform/qt/find_dialogs.h"
-#include "platform/qt/find_wiring.h"
-#include "platform/qt/main_frame.h"
+#include "gui/frame/doc_window.h"
+#include "gui/dialogs/find_dialogs.h"
+#include "gui/frame/find_wiring.h"
+#include "gui/frame/main_frame.h"
 #include "support/temp_dir.h"
 
 namespace norv::qt {

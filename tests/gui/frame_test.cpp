@@ -32,11 +32,11 @@
 #include "gui/gui_test_support.h"
 #include "platform/file_system.h"
 #include "platform/headless/headless_ui.h"
-#include "platform/qt/bars.h"
-#include "platform/qt/doc_window.h"
-#include "platform/qt/frame_dialogs.h"
-#include "platform/qt/main_frame.h"
-#include "platform/qt/menus.h"
+#include "gui/frame/bars.h"
+#include "gui/frame/doc_window.h"
+#include "gui/dialogs/frame_dialogs.h"
+#include "gui/frame/main_frame.h"
+#include "gui/frame/menus.h"
 #include "support/temp_dir.h"
 
 namespace norv::qt {

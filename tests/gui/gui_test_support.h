@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "editing/edit_view.h"
-#include "platform/qt/edit_widget.h"
+#include "gui/editor/edit_widget.h"
 
 namespace norv::qt::testing {
 

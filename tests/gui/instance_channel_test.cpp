@@ -20,7 +20,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/qt/instance_channel.h"
+#include "gui/services/instance_channel.h"
 #include "support/temp_dir.h"
 
 namespace norv::qt {

@@ -4,7 +4,7 @@
 #include <Qt>
 
 
-#include "platform/qt/key_codes.h"
+#include "gui/editor/key_codes.h"
 
 namespace norv::qt {
 namespace {

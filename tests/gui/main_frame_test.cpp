@@ -21,9 +21,9 @@
 
 #include "gui/gui_test_support.h"
 #include "platform/headless/headless_ui.h"
-#include "platform/qt/doc_window.h"
-#include "platform/qt/file_dialogs.h"
-#include "platform/qt/main_frame.h"
+#include "gui/frame/doc_window.h"
+#include "gui/dialogs/file_dialogs.h"
+#include "gui/frame/main_frame.h"
 #include "support/temp_dir.h"
 
 namespace norv::qt {

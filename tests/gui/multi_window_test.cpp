@@ -11,8 +11,8 @@
 
 #include "gui/gui_test_support.h"
 #include "platform/headless/headless_ui.h"
-#include "platform/qt/doc_window.h"
-#include "platform/qt/main_frame.h"
+#include "gui/frame/doc_window.h"
+#include "gui/frame/main_frame.h"
 #include "support/temp_dir.h"
 
 namespace norv::qt {

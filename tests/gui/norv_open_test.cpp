@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "app/command_line.h"
-#include "platform/qt/file_dialogs.h"
-#include "platform/qt/startup.h"
+#include "gui/dialogs/file_dialogs.h"
+#include "gui/startup.h"
 
 namespace norv::qt {
 namespace {

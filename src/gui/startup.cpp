@@ -1,5 +1,5 @@
 // The start-up sequence, handoffs between instances, resident mode, the timer and closing.
-#include "platform/qt/startup.h"
+#include "gui/startup.h"
 
 #include <algorithm>
 #include <QApplication>
@@ -25,11 +25,11 @@
 #include "platform/file_system.h"
 #include "platform/headless/headless_ui.h"
 #include "platform/paths.h"
-#include "platform/qt/doc_window.h"
-#include "platform/qt/edit_widget.h"
-#include "platform/qt/file_dialogs.h"
-#include "platform/qt/find_wiring.h"
-#include "platform/qt/main_frame.h"
+#include "gui/frame/doc_window.h"
+#include "gui/editor/edit_widget.h"
+#include "gui/dialogs/file_dialogs.h"
+#include "gui/frame/find_wiring.h"
+#include "gui/frame/main_frame.h"
 #include "script/break_signal.h"
 #include "script/interpreter.h"
 #include "script/script_host.h"

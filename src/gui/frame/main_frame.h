@@ -21,9 +21,9 @@
 #include "app/keyword_file.h"
 #include "editing/edit_view.h"
 #include "editing/selection.h"
-#include "platform/qt/edit_widget.h"
-#include "platform/qt/file_dialogs.h"
-#include "platform/qt/qt_clipboard.h"
+#include "gui/editor/edit_widget.h"
+#include "gui/dialogs/file_dialogs.h"
+#include "gui/services/qt_clipboard.h"
 #include "platform/status.h"
 #include "platform/ui.h"
 

@@ -1,7 +1,7 @@
 // Message boxes: the style's low four bits choose the buttons, 0x10-0x40 the icon, 0x100 and
 // 0x200 the default button; the result is the Windows number of the button pressed. Closing the
 // box without a button answers Cancel where there is one, else the only button.
-#include "platform/qt/qt_ui.h"
+#include "gui/services/qt_ui.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -10,7 +10,7 @@
 
 #include <vector>
 
-#include "platform/qt/text_bridge.h"
+#include "gui/editor/text_bridge.h"
 
 namespace norv::qt {
 namespace {

@@ -1,5 +1,5 @@
 // The frame's dialogs.
-#include "platform/qt/frame_dialogs.h"
+#include "gui/dialogs/frame_dialogs.h"
 
 #include <QCheckBox>
 #include <QDialog>
@@ -19,7 +19,7 @@
 #include <QVBoxLayout>
 #include <map>
 
-#include "platform/qt/text_bridge.h"
+#include "gui/editor/text_bridge.h"
 
 namespace norv::qt {
 

@@ -16,7 +16,7 @@
 #include "editing/selection.h"
 #include "app/edit_view_sink.h"
 #include "app/keyword_file.h"
-#include "platform/qt/edit_widget.h"
+#include "gui/editor/edit_widget.h"
 
 class QSplitter;
 class QKeyEvent;

@@ -1,11 +1,11 @@
 // The clipboard adapter.
-#include "platform/qt/qt_clipboard.h"
+#include "gui/services/qt_clipboard.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
 
-#include "platform/qt/text_bridge.h"
+#include "gui/editor/text_bridge.h"
 
 namespace norv::qt {
 

@@ -1,6 +1,6 @@
 // A document window, its panes, and the window commands of the frame that make and move
 // between windows and panes (New Window, Split, Next Pane).
-#include "platform/qt/doc_window.h"
+#include "gui/frame/doc_window.h"
 
 #include <QCloseEvent>
 #include <QFocusEvent>
@@ -15,8 +15,8 @@
 
 #include "app/syntax_rules.h"
 #include "platform/code_page.h"
-#include "platform/qt/main_frame.h"
-#include "platform/qt/text_bridge.h"
+#include "gui/frame/main_frame.h"
+#include "gui/editor/text_bridge.h"
 
 namespace norv::qt {
 namespace {

@@ -1,12 +1,12 @@
 // The function-key bar and the event watchers.
-#include "platform/qt/bars.h"
+#include "gui/frame/bars.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QToolButton>
 
-#include "platform/qt/text_bridge.h"
+#include "gui/editor/text_bridge.h"
 
 namespace norv::qt {
 

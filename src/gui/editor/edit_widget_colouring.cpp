@@ -7,8 +7,8 @@
 #include <QStringList>
 
 #include "platform/code_page.h"
-#include "platform/qt/edit_widget.h"
-#include "platform/qt/text_bridge.h"
+#include "gui/editor/edit_widget.h"
+#include "gui/editor/text_bridge.h"
 #include "view/link_finder.h"
 
 namespace norv::qt {

@@ -1,6 +1,6 @@
 // The main frame: menus, document windows, the status bar, and the file commands with their
 // questions.
-#include "platform/qt/main_frame.h"
+#include "gui/frame/main_frame.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,18 +20,18 @@
 #include "app/document_settings.h"
 #include "app/view_settings.h"
 #include "document/line_heap.h"
-#include "platform/qt/display_settings.h"
+#include "gui/editor/display_settings.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
-#include "platform/qt/bars.h"
-#include "platform/qt/code_display.h"
-#include "platform/qt/doc_window.h"
-#include "platform/qt/find_wiring.h"
-#include "platform/qt/menus.h"
-#include "platform/qt/key_codes.h"
-#include "platform/qt/qt_ui.h"
-#include "platform/qt/text_bridge.h"
+#include "gui/frame/bars.h"
+#include "gui/editor/code_display.h"
+#include "gui/frame/doc_window.h"
+#include "gui/frame/find_wiring.h"
+#include "gui/frame/menus.h"
+#include "gui/editor/key_codes.h"
+#include "gui/services/qt_ui.h"
+#include "gui/editor/text_bridge.h"
 
 namespace norv::qt {
 namespace {

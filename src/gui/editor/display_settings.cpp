@@ -1,5 +1,5 @@
 // Settings to display options.
-#include "platform/qt/display_settings.h"
+#include "gui/editor/display_settings.h"
 
 #include <iterator>
 

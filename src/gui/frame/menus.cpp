@@ -1,5 +1,5 @@
 // Menus from the command table, the two-stroke timer and command popups.
-#include "platform/qt/menus.h"
+#include "gui/frame/menus.h"
 
 #include <QAction>
 #include <QMenu>
@@ -9,8 +9,8 @@
 
 #include "app/command_texts.h"
 #include "app/key_names.h"
-#include "platform/qt/main_frame.h"
-#include "platform/qt/text_bridge.h"
+#include "gui/frame/main_frame.h"
+#include "gui/editor/text_bridge.h"
 
 namespace norv::qt {
 

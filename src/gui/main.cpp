@@ -1,5 +1,5 @@
 // norv: the editor program.
-#include "platform/qt/startup.h"
+#include "gui/startup.h"
 
 int main(int argc, char** argv) {
     norv::qt::EditorApp app;

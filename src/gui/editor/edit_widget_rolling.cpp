@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "platform/qt/edit_widget.h"
+#include "gui/editor/edit_widget.h"
 
 namespace norv::qt {
 

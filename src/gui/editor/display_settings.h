@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "app/settings.h"
-#include "platform/qt/edit_widget.h"
+#include "gui/editor/edit_widget.h"
 
 namespace norv::qt {
 

@@ -1,5 +1,5 @@
 // Conversions at the Qt boundary and the choice of the edit view's font.
-#include "platform/qt/text_bridge.h"
+#include "gui/editor/text_bridge.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>

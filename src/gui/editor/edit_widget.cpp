@@ -1,7 +1,7 @@
 // Painting and input of the edit view. Every character is drawn at its own cell position, so a
 // font whose glyphs are slightly wider or narrower than the grid never shifts the columns that
 // the core computed; the core's layout alone says where a character stands.
-#include "platform/qt/edit_widget.h"
+#include "gui/editor/edit_widget.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -18,7 +18,7 @@
 #include <climits>
 #include <string>
 
-#include "platform/qt/text_bridge.h"
+#include "gui/editor/text_bridge.h"
 #include "view/line_layout.h"
 
 namespace norv::qt {

@@ -16,15 +16,15 @@
 #include "app/command_texts.h"
 #include "app/document_settings.h"
 #include "app/user_menus.h"
-#include "platform/qt/bars.h"
-#include "platform/qt/display_settings.h"
-#include "platform/qt/doc_window.h"
-#include "platform/qt/frame_dialogs.h"
-#include "platform/qt/main_frame.h"
+#include "gui/frame/bars.h"
+#include "gui/editor/display_settings.h"
+#include "gui/frame/doc_window.h"
+#include "gui/dialogs/frame_dialogs.h"
+#include "gui/frame/main_frame.h"
 
 #include <algorithm>
-#include "platform/qt/menus.h"
-#include "platform/qt/text_bridge.h"
+#include "gui/frame/menus.h"
+#include "gui/editor/text_bridge.h"
 
 namespace norv::qt {
 

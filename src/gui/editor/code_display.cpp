@@ -1,6 +1,6 @@
 // The character-code display. Memory holds Shift-JIS (the ANSI family) or UTF-8 (the Unicode
 // family); the display converts to the code the document is saved in.
-#include "platform/qt/code_display.h"
+#include "gui/editor/code_display.h"
 
 #include <cstdio>
 

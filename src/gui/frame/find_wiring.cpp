@@ -1,5 +1,5 @@
 // Find and replace in the main frame.
-#include "platform/qt/find_wiring.h"
+#include "gui/frame/find_wiring.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -11,9 +11,9 @@
 
 #include <algorithm>
 
-#include "platform/qt/doc_window.h"
-#include "platform/qt/find_dialogs.h"
-#include "platform/qt/main_frame.h"
+#include "gui/frame/doc_window.h"
+#include "gui/dialogs/find_dialogs.h"
+#include "gui/frame/main_frame.h"
 
 namespace norv::qt {
 

@@ -1,5 +1,5 @@
 // The local sockets between instances, their requests and the start lock.
-#include "platform/qt/instance_channel.h"
+#include "gui/services/instance_channel.h"
 
 #include <QByteArray>
 #include <QDataStream>

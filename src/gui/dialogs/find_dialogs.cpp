@@ -1,5 +1,5 @@
 // The Find, Replace and "Replace?" dialogs.
-#include "platform/qt/find_dialogs.h"
+#include "gui/dialogs/find_dialogs.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -18,7 +18,7 @@
 #include <cstdio>
 
 #include "platform/code_page.h"
-#include "platform/qt/text_bridge.h"
+#include "gui/editor/text_bridge.h"
 
 namespace norv::qt {
 

@@ -1,6 +1,6 @@
 // The file dialogs. The code list and the boxes are added to the grid of Qt's own file dialog,
 // below its file-type row.
-#include "platform/qt/file_dialogs.h"
+#include "gui/dialogs/file_dialogs.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -10,7 +10,7 @@
 
 #include <algorithm>
 
-#include "platform/qt/text_bridge.h"
+#include "gui/editor/text_bridge.h"
 
 namespace norv::qt {
 namespace {

@@ -26,7 +26,7 @@
 #include "app/configuration.h"
 #include "app/settings_store.h"
 #include "document/auto_save.h"
-#include "platform/qt/instance_channel.h"
+#include "gui/services/instance_channel.h"
 
 class QSystemTrayIcon;
 class QTimer;

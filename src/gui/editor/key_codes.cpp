@@ -1,5 +1,5 @@
 // The Qt key to key byte table.
-#include "platform/qt/key_codes.h"
+#include "gui/editor/key_codes.h"
 
 #include <Qt>
 
