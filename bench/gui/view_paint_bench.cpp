@@ -25,8 +25,8 @@
 #include "document/line_heap.h"
 #include "editing/edit_view.h"
 #include "editing/selection.h"
-#include "platform/headless/fake_clipboard.h"
-#include "platform/headless/headless_ui.h"
+#include "platform/fakes/fake_clipboard.h"
+#include "platform/fakes/headless_ui.h"
 #include "gui/editor/edit_widget.h"
 #include "gui/editor/text_bridge.h"
 

@@ -7,7 +7,7 @@
 #include "app/settings.h"
 #include "app/settings_cache.h"
 #include "app/settings_file.h"
-#include "platform/memory_file_system.h"
+#include "platform/fakes/memory_file_system.h"
 
 using namespace norv::app;
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "document/document.h"
-#include "platform/memory_file_system.h"
+#include "platform/fakes/memory_file_system.h"
 
 using namespace norv;
 

@@ -4,7 +4,7 @@
 
 #include <cerrno>
 
-#include "platform/memory_file_system.h"
+#include "platform/fakes/memory_file_system.h"
 #include "platform/ui.h"
 #include "script/script_host.h"
 

@@ -23,7 +23,7 @@
 #include "editing/edit_view.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
-#include "platform/headless/headless_ui.h"
+#include "platform/fakes/headless_ui.h"
 #include "platform/paths.h"
 #include "gui/frame/doc_window.h"
 #include "gui/editor/edit_widget.h"

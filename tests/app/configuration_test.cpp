@@ -7,7 +7,8 @@
 
 #include <cstdlib>
 
-#include "memory_file_system.h"
+#include "platform/fakes/memory_file_system.h"
+#include "platform/paths.h"
 
 namespace norv::app {
 namespace {
@@ -30,7 +31,7 @@ TEST(CompanionFiles, Location) {
         {"/usr/bin/norv", nullptr, "relative", false, "/home/u/.config/norv/norv.INI"},
     };
     for (const auto& c : kCases) {
-        testing::MemoryFileSystem fs;
+        platform::MemoryFileSystem fs{platform::FolderRule::kFoldersMustExist};
         fs.folders.insert("/home/");
         fs.folders.insert("/home/u/");
         fs.folders.insert("/xdg/");
@@ -49,7 +50,7 @@ TEST(CompanionFiles, Location) {
 }
 
 struct Install {
-    testing::MemoryFileSystem fs;
+    platform::MemoryFileSystem fs{platform::FolderRule::kFoldersMustExist};
     CompanionFiles files;
     Install() {
         fs.folders.insert("/home/");

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "memory_file_system.h"
+#include "platform/fakes/memory_file_system.h"
 
 namespace norv::app {
 namespace {
@@ -111,7 +111,7 @@ TEST(DataFile, MenuCaptionShownAt80Bytes) {
 }
 
 TEST(DataFile, LoadAndSave) {
-    testing::MemoryFileSystem fs;
+    platform::MemoryFileSystem fs{platform::FolderRule::kFoldersMustExist};
     fs.folders.insert("/cfg/");
     DataFile d;
     EXPECT_EQ(LoadDataFile(fs, "/cfg/n.DAT", d), 0);  // missing: empty lists

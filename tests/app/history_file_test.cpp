@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "memory_file_system.h"
+#include "platform/fakes/memory_file_system.h"
 
 namespace norv::app {
 namespace {
@@ -164,7 +164,7 @@ TEST(HistoryFile, FolderListDefaultsToTheSettingsFolder) {
 }
 
 TEST(HistoryFile, LoadAndSave) {
-    testing::MemoryFileSystem fs;
+    platform::MemoryFileSystem fs{platform::FolderRule::kFoldersMustExist};
     fs.folders.insert("/cfg/");
     HistoryFile h;
     EXPECT_EQ(LoadHistoryFile(fs, "/cfg/n.HST", h), 0);

@@ -7,8 +7,8 @@
 #include "app/settings.h"
 #include "app/settings_store.h"
 #include "app/user_menus.h"
-#include "platform/headless/headless_ui.h"
-#include "platform/memory_file_system.h"
+#include "platform/fakes/headless_ui.h"
+#include "platform/fakes/memory_file_system.h"
 
 namespace norv::app {
 namespace {

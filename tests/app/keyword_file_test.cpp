@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "memory_file_system.h"
+#include "platform/fakes/memory_file_system.h"
 
 namespace norv::app {
 namespace {
@@ -139,7 +139,7 @@ TEST(KeywordFile, RoundTrip) {
     // Former fault: equal texts of two groups swapped places at every save.
     EXPECT_NE(text.find("if\t0\nif\t4\n"), std::string::npos);
 
-    testing::MemoryFileSystem fs;
+    platform::MemoryFileSystem fs{platform::FolderRule::kFoldersMustExist};
     fs.folders.insert("/cfg/");
     ASSERT_EQ(SaveKeywordFile(fs, "/cfg/n.KWD", f), 0);
     KeywordFile h(932);

@@ -6,7 +6,7 @@
 
 #include "app/settings.h"
 #include "app/text_lines.h"
-#include "memory_file_system.h"
+#include "platform/fakes/memory_file_system.h"
 
 namespace norv::app {
 namespace {
@@ -92,7 +92,7 @@ TEST(Profiles, ProfileOfFile) {
 }
 
 TEST(Profiles, LoadedFromTheSettingsFile) {
-    testing::MemoryFileSystem fs;
+    platform::MemoryFileSystem fs{platform::FolderRule::kFoldersMustExist};
     fs.folders.insert("/cfg/");
     fs.files["/cfg/n.INI"] =
         "[Settings]\nDefaultTAB=3\nUser2TAB=6\nC_CppColumn=100\n"

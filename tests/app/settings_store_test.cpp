@@ -10,7 +10,7 @@
 #include "app/settings_cache.h"
 #include "app/settings_file.h"
 #include "app/settings_keys.h"
-#include "memory_file_system.h"
+#include "platform/fakes/memory_file_system.h"
 
 namespace norv::app {
 namespace {
@@ -18,7 +18,7 @@ namespace {
 constexpr const char* kPath = "/cfg/norv.INI";
 
 struct Fixture {
-    testing::MemoryFileSystem fs;
+    platform::MemoryFileSystem fs{platform::FolderRule::kFoldersMustExist};
     SettingsStore store{fs, kPath, 932};
     Fixture() { fs.folders.insert("/cfg/"); }
     explicit Fixture(std::string text) : Fixture() { fs.files[kPath] = std::move(text); }

@@ -4,13 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include "memory_file_system.h"
+#include "platform/fakes/memory_file_system.h"
 
 namespace norv::app {
 namespace {
 
 struct Loaded {
-    testing::MemoryFileSystem fs;
+    platform::MemoryFileSystem fs{platform::FolderRule::kFoldersMustExist};
     SettingsStore store;
     Settings settings;
     Loaded(std::string text, int codePage) : store(fs, "/cfg/n.INI", codePage), settings(codePage) {
@@ -77,7 +77,7 @@ TEST(Settings, OneCachedPassReadsEverything) {
             text += "\n";
         }
     }
-    testing::MemoryFileSystem fs;
+    platform::MemoryFileSystem fs{platform::FolderRule::kFoldersMustExist};
     fs.folders.insert("/cfg/");
     fs.files["/cfg/n.INI"] = text;
     SettingsStore store(fs, "/cfg/n.INI", 932);

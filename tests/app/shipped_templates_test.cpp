@@ -6,7 +6,7 @@
 #include "app/keyword_file.h"
 #include "app/settings.h"
 #include "app/settings_file.h"
-#include "memory_file_system.h"
+#include "platform/fakes/memory_file_system.h"
 #include "platform/code_page.h"
 
 namespace norv::app {
@@ -29,7 +29,7 @@ TEST(ShippedTemplates, SettingsUseKnownKeysAndRoundTrip) {
             if (SectionName(Section(s)) == section) known = FindKey(Section(s), key).has_value();
         EXPECT_TRUE(known) << section << "/" << key;
     });
-    testing::MemoryFileSystem fs;
+    platform::MemoryFileSystem fs{platform::FolderRule::kFoldersMustExist};
     fs.folders.insert("/cfg/");
     fs.files["/cfg/a.INI"] = ini;
     SettingsStore store(fs, "/cfg/a.INI", 932), copy(fs, "/cfg/b.INI", 932);
@@ -54,7 +54,7 @@ TEST(ShippedTemplates, SettingsUseKnownKeysAndRoundTrip) {
 }
 
 TEST(ShippedTemplates, LineBreakingSets) {
-    testing::MemoryFileSystem fs;
+    platform::MemoryFileSystem fs{platform::FolderRule::kFoldersMustExist};
     fs.folders.insert("/cfg/");
     fs.files["/cfg/a.INI"] = ReadTemplate("NorvOrg.INI");
     SettingsStore store(fs, "/cfg/a.INI", 932);

@@ -9,7 +9,7 @@
 #include "document/debug_dump.h"
 #include "document/document.h"
 #include "document/file_reader.h"
-#include "platform/headless/headless_ui.h"
+#include "platform/fakes/headless_ui.h"
 #include "support/temp_dir.h"
 
 namespace norv::document {

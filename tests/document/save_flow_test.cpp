@@ -9,8 +9,8 @@
 #include "document/debug_dump.h"
 #include "document/document.h"
 #include "document/marks_file.h"
-#include "platform/headless/headless_ui.h"
-#include "platform/memory_file_system.h"
+#include "platform/fakes/headless_ui.h"
+#include "platform/fakes/memory_file_system.h"
 
 namespace norv::document {
 namespace {

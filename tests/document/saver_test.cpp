@@ -10,8 +10,8 @@
 #include "document/backup.h"
 #include "document/debug_dump.h"
 #include "document/document.h"
-#include "platform/headless/headless_ui.h"
-#include "platform/memory_file_system.h"
+#include "platform/fakes/headless_ui.h"
+#include "platform/fakes/memory_file_system.h"
 #include "support/temp_dir.h"
 
 namespace norv::document {

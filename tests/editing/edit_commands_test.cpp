@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "edit_test_support.h"
-#include "platform/headless/headless_ui.h"
+#include "platform/fakes/headless_ui.h"
 
 namespace norv::editing {
 namespace {

@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "edit_test_support.h"
-#include "platform/headless/fake_clipboard.h"
-#include "platform/headless/headless_ui.h"
-#include "platform/memory_file_system.h"
+#include "platform/fakes/fake_clipboard.h"
+#include "platform/fakes/headless_ui.h"
+#include "platform/fakes/memory_file_system.h"
 
 namespace norv::editing {
 namespace {

@@ -7,7 +7,7 @@
 #include "app/command_table.h"
 #include "edit_test_support.h"
 #include "editing/selection.h"
-#include "platform/headless/fake_clipboard.h"
+#include "platform/fakes/fake_clipboard.h"
 
 namespace norv::editing {
 namespace {

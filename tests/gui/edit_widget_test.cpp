@@ -12,7 +12,7 @@
 #include "document/line_heap.h"
 #include "editing/edit_view.h"
 #include "gui/gui_test_support.h"
-#include "platform/headless/headless_ui.h"
+#include "platform/fakes/headless_ui.h"
 #include "app/settings.h"
 #include "gui/editor/display_settings.h"
 #include "gui/editor/edit_widget.h"

@@ -22,7 +22,7 @@
 #include "app/settings_store.h"
 #include "gui/gui_test_support.h"
 #include "platform/file_system.h"
-#include "platform/headless/headless_ui.h"
+#include "platform/fakes/headless_ui.h"
 #include "gui/frame/doc_window.h"
 #include "gui/dialogs/find_dialogs.h"
 #include "gui/frame/find_wiring.h"

@@ -31,7 +31,7 @@
 #include "app/settings_store.h"
 #include "gui/gui_test_support.h"
 #include "platform/file_system.h"
-#include "platform/headless/headless_ui.h"
+#include "platform/fakes/headless_ui.h"
 #include "gui/frame/bars.h"
 #include "gui/frame/doc_window.h"
 #include "gui/dialogs/frame_dialogs.h"

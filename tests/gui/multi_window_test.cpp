@@ -10,7 +10,7 @@
 #include <string>
 
 #include "gui/gui_test_support.h"
-#include "platform/headless/headless_ui.h"
+#include "platform/fakes/headless_ui.h"
 #include "gui/frame/doc_window.h"
 #include "gui/frame/main_frame.h"
 #include "support/temp_dir.h"

@@ -12,7 +12,7 @@
 
 #include "platform/code_page.h"
 #include "platform/file_system.h"
-#include "platform/headless/headless_ui.h"
+#include "platform/fakes/headless_ui.h"
 #include "script/compiler.h"
 #include "script/interpreter.h"
 #include "script/script_host.h"

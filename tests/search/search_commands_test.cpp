@@ -14,7 +14,7 @@
 #include "app/command_table.h"
 #include "editing/edit_test_support.h"
 #include "editing/selection.h"
-#include "platform/headless/fake_clipboard.h"
+#include "platform/fakes/fake_clipboard.h"
 #include "search/find_commands.h"
 #include "search/selection_link.h"
 

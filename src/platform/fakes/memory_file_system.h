@@ -1,6 +1,12 @@
 // A file system in memory, for tests and fuzzing: files are byte strings, and faults can be
 // injected (the n-th write fails as if the disk were full, opening a path fails, reads fail
 // after some bytes), so that every path through the file layer can be tested.
+//
+// Folders are loose by default (any path can be written). With `FolderRule::kFoldersMustExist`
+// they behave as the configuration code meets them on a real disk: a folder is named with or
+// without its trailing "/", writing needs an existing folder, a folder can be read-only (a
+// program folder the user may not write), making a folder needs its parent, and a failed write
+// is followed by working ones.
 #pragma once
 
 #include <map>
@@ -12,8 +18,12 @@
 
 namespace norv::platform {
 
+enum class FolderRule { kLoose, kFoldersMustExist };
+
 class MemoryFileSystem : public FileSystem {
 public:
+    explicit MemoryFileSystem(FolderRule rule = FolderRule::kLoose);
+
     std::optional<FileInfo> Stat(const std::string& path) override;
     std::unique_ptr<InputFile> OpenRead(const std::string& path, int* error) override;
     std::unique_ptr<OutputFile> OpenWrite(const std::string& path, WriteMode mode,
@@ -29,6 +39,8 @@ public:
     // The files, by full path.
     std::map<std::string, std::string> files;
     std::set<std::string> folders;
+    // Folders (with their trailing "/") the user may not write; kFoldersMustExist only.
+    std::set<std::string> readOnlyFolders;
     std::set<std::string> readOnly;
     std::map<std::string, FileTime> times;
     std::map<std::string, unsigned> permissions;
@@ -46,6 +58,9 @@ public:
     size_t readChunk = 0;
 
     bool ShouldFailWrite();
+
+private:
+    FolderRule rule_;
 };
 
 }  // namespace norv::platform

@@ -1,4 +1,4 @@
-#include "platform/headless/headless_ui.h"
+#include "platform/fakes/headless_ui.h"
 
 #include <cstdio>
 

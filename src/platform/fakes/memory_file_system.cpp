@@ -1,4 +1,4 @@
-#include "platform/memory_file_system.h"
+#include "platform/fakes/memory_file_system.h"
 
 #include <cerrno>
 #include <cstring>
@@ -67,6 +67,13 @@ private:
 
 }  // namespace
 
+MemoryFileSystem::MemoryFileSystem(FolderRule rule) : rule_(rule) {
+    if (rule_ == FolderRule::kFoldersMustExist) {
+        folders.insert("/");
+        failStickily = false;
+    }
+}
+
 bool MemoryFileSystem::ShouldFailWrite() {
     ++writes;
     if (failWriteNumber == 0) return false;
@@ -75,6 +82,14 @@ bool MemoryFileSystem::ShouldFailWrite() {
 
 std::optional<FileInfo> MemoryFileSystem::Stat(const std::string& path) {
     FileInfo info;
+    if (rule_ == FolderRule::kFoldersMustExist) {
+        std::string folder = path.empty() || path.back() == '/' ? path : path + "/";
+        if (folders.count(folder)) {
+            info.isDirectory = true;
+            info.readOnly = readOnlyFolders.count(folder) > 0;
+            return info;
+        }
+    }
     if (folders.count(path)) {
         info.isDirectory = true;
         return info;
@@ -114,6 +129,13 @@ std::unique_ptr<InputFile> MemoryFileSystem::OpenRead(const std::string& path, i
 
 std::unique_ptr<OutputFile> MemoryFileSystem::OpenWrite(const std::string& path, WriteMode mode,
                                                         unsigned, int* error) {
+    if (rule_ == FolderRule::kFoldersMustExist) {
+        std::string folder = FolderOf(path);
+        if (!folders.count(folder) || readOnlyFolders.count(folder)) {
+            if (error) *error = folders.count(folder) ? EACCES : ENOENT;
+            return nullptr;
+        }
+    }
     if (unopenable.count(path) || readOnly.count(path)) {
         if (error) *error = EACCES;
         return nullptr;
@@ -155,6 +177,12 @@ std::vector<std::string> MemoryFileSystem::ListFolder(const std::string& folder)
 bool MemoryFileSystem::Remove(const std::string& path) { return files.erase(path) > 0; }
 
 bool MemoryFileSystem::MakeFolder(const std::string& path) {
+    if (rule_ == FolderRule::kFoldersMustExist) {
+        std::string folder = path.back() == '/' ? path : path + "/";
+        if (!folders.count(FolderOf(folder.substr(0, folder.size() - 1)))) return false;
+        folders.insert(folder);
+        return true;
+    }
     folders.insert(path);
     return true;
 }
