@@ -16,6 +16,6 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLAT
   echo "  $norv --headless [-A SCRIPT] $*" >&2
   echo "run-norv: meanwhile norvconv reports what the editor detects in the files:" >&2
   [ $# -eq 0 ] && exit 2
-  exec build/src/app/norvconv/norvconv "$@"
+  exec build/src/tools/norvconv/norvconv "$@"
 fi
 exec "$norv" "$@"

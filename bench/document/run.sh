@@ -16,7 +16,7 @@ done
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DNORV_TESTS=OFF -DNORV_GUI=OFF \
   -DNORV_BENCH=ON >/dev/null
 cmake --build "$build" --target norvconv norv_load_bench >/dev/null
-conv=$build/src/app/norvconv/norvconv
+conv=$build/src/tools/norvconv/norvconv
 export NORV_ACP=932 LC_ALL=C
 W=$(mktemp -d); trap 'rm -rf "$W"' EXIT
 

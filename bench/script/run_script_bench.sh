@@ -3,7 +3,7 @@
 # (the anchors in the shared corpus) and prints the times and the ratios.
 #   bench/script/run_script_bench.sh BUILD_DIR [CORPUS_DIR]
 # BUILD_DIR is a release build configured with -DNORV_BENCH=ON -DNORV_TESTS=OFF (it must hold
-# bench/script/script_vm_bench and src/script/norvscript).
+# bench/script/script_vm_bench and src/tools/norvscript/norvscript).
 #
 # The three programs run as processes in the same way and are compared by CPU time (user +
 # system, best of five), which a busy machine disturbs far less than wall-clock time; the
@@ -28,7 +28,7 @@ def cpu_ms(cmd, runs=5):
         best = t if best is None else min(best, t)
     return best
 
-runner = os.path.join(build, "src/script/norvscript")
+runner = os.path.join(build, "src/tools/norvscript/norvscript")
 print(f"{'loop':6} {'norv ms':>9} {'lua ms':>9} {'python ms':>10} {'norv/lua':>9} {'norv/python':>12}")
 for name in ("for", "while"):
     n = cpu_ms([runner, os.path.join(here, f"sum_{name}.NRS")])
