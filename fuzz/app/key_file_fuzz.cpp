@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/key_table.h"
+#include "app/commands/key_table.h"
 
 using namespace norv::app;
 

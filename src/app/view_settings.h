@@ -2,7 +2,7 @@
 // document's file type, and the key options of the frame.
 #pragma once
 
-#include "app/key_dispatch.h"
+#include "app/commands/key_dispatch.h"
 #include "app/settings.h"
 #include "document/document.h"
 #include "editing/edit_options.h"

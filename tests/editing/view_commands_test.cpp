@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "app/command_table.h"
+#include "app/commands/command_table.h"
 #include "edit_test_support.h"
 #include "editing/selection.h"
 #include "platform/fakes/fake_clipboard.h"

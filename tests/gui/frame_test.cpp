@@ -27,7 +27,7 @@
 #include <set>
 #include <string>
 
-#include "app/command_texts.h"
+#include "app/commands/command_texts.h"
 #include "app/settings_store.h"
 #include "gui/gui_test_support.h"
 #include "platform/file_system.h"

@@ -11,7 +11,7 @@
 
 #include "document/char_model.h"
 
-#include "app/command_table.h"
+#include "app/commands/command_table.h"
 #include "editing/edit_test_support.h"
 #include "editing/selection.h"
 #include "platform/fakes/fake_clipboard.h"

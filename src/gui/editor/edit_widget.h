@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "app/address_program.h"
+#include "app/commands/address_program.h"
 
 #include "editing/edit_view.h"
 #include "editing/selection.h"

@@ -14,7 +14,7 @@
 #include "document/document.h"
 #include "editing/edit_view.h"
 #include "editing/selection.h"
-#include "app/edit_view_sink.h"
+#include "app/commands/edit_view_sink.h"
 #include "app/keyword_file.h"
 #include "gui/editor/edit_widget.h"
 

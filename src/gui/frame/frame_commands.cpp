@@ -13,9 +13,9 @@
 #include <QStatusBar>
 #include <QToolBar>
 
-#include "app/command_texts.h"
+#include "app/commands/command_texts.h"
 #include "app/document_settings.h"
-#include "app/user_menus.h"
+#include "app/commands/user_menus.h"
 #include "gui/frame/bars.h"
 #include "gui/editor/display_settings.h"
 #include "gui/frame/doc_window.h"

@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "document/document.h"
-#include "app/key_dispatch.h"
+#include "app/commands/key_dispatch.h"
 #include "app/configuration.h"
-#include "app/key_table.h"
+#include "app/commands/key_table.h"
 #include "app/settings.h"
 #include "app/keyword_file.h"
 #include "editing/edit_view.h"

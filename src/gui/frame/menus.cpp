@@ -7,8 +7,8 @@
 #include <QToolBar>
 #include <vector>
 
-#include "app/command_texts.h"
-#include "app/key_names.h"
+#include "app/commands/command_texts.h"
+#include "app/commands/key_names.h"
 #include "gui/frame/main_frame.h"
 #include "gui/editor/text_bridge.h"
 

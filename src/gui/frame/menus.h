@@ -17,8 +17,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/command_table.h"
-#include "app/key_dispatch.h"
+#include "app/commands/command_table.h"
+#include "app/commands/key_dispatch.h"
 
 class QAction;
 class QMenu;

@@ -1,12 +1,12 @@
 // Key files, key dispatch, the two-stroke menu, the function-key bar and user menus.
-#include "app/key_dispatch.h"
+#include "app/commands/key_dispatch.h"
 
 #include <gtest/gtest.h>
 
-#include "app/key_table.h"
+#include "app/commands/key_table.h"
 #include "app/settings.h"
 #include "app/settings_store.h"
-#include "app/user_menus.h"
+#include "app/commands/user_menus.h"
 #include "platform/fakes/headless_ui.h"
 #include "platform/fakes/memory_file_system.h"
 

@@ -1,5 +1,5 @@
 // The program line that opens an address, and the colouring rules of a document.
-#include "app/address_program.h"
+#include "app/commands/address_program.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/key_table.h"
+#include "app/commands/key_table.h"
 
 namespace norv::app {
 namespace {

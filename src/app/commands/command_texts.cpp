@@ -1,5 +1,5 @@
 // Command descriptions from their menu labels.
-#include "app/command_texts.h"
+#include "app/commands/command_texts.h"
 
 namespace norv::app {
 

@@ -1,11 +1,11 @@
 // The command table and key names: the table walked whole, and key names both ways.
-#include "app/command_table.h"
+#include "app/commands/command_table.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 
-#include "app/key_names.h"
+#include "app/commands/key_names.h"
 
 namespace norv::app {
 namespace {

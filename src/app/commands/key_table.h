@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/command_table.h"
+#include "app/commands/command_table.h"
 #include "platform/file_system.h"
 #include "platform/ui.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/command_table.h"
+#include "app/commands/command_table.h"
 
 namespace norv::app {
 

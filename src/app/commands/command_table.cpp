@@ -1,5 +1,5 @@
 // Looking commands up by name and by identifier.
-#include "app/command_table.h"
+#include "app/commands/command_table.h"
 
 namespace norv::app {
 

@@ -1,5 +1,5 @@
 // Key codes written as names.
-#include "app/key_names.h"
+#include "app/commands/key_names.h"
 
 namespace norv::app {
 

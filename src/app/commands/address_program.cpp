@@ -1,4 +1,4 @@
-#include "app/address_program.h"
+#include "app/commands/address_program.h"
 
 namespace norv::app {
 

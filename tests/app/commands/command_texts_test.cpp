@@ -1,9 +1,9 @@
 // The commands' labels, descriptions and short names.
-#include "app/command_texts.h"
+#include "app/commands/command_texts.h"
 
 #include <gtest/gtest.h>
 
-#include "app/key_dispatch.h"
+#include "app/commands/key_dispatch.h"
 
 namespace norv::app {
 namespace {

@@ -1,5 +1,5 @@
 // The key assignment, its key definition file and the key dialog's duplicate check.
-#include "app/key_table.h"
+#include "app/commands/key_table.h"
 
 #include <algorithm>
 #include <cctype>

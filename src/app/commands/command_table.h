@@ -12,8 +12,8 @@
 #include <optional>
 #include <string_view>
 
-#include "app/frame_command_ids.h"
-#include "app/key_names.h"
+#include "app/commands/frame_command_ids.h"
+#include "app/commands/key_names.h"
 #include "editing/command_ids.h"
 
 namespace norv::app {

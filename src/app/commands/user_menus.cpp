@@ -1,5 +1,5 @@
 // User menus built from the data file.
-#include "app/user_menus.h"
+#include "app/commands/user_menus.h"
 
 namespace norv::app {
 

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "app/command_table.h"
-#include "app/key_table.h"
+#include "app/commands/command_table.h"
+#include "app/commands/key_table.h"
 #include "platform/ui.h"
 
 namespace norv::app {

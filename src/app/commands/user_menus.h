@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/command_table.h"
+#include "app/commands/command_table.h"
 #include "app/data_file.h"
 
 namespace norv::app {

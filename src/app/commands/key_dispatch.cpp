@@ -1,5 +1,5 @@
 // Key dispatch, the two-stroke menu and the function-key bar's labels.
-#include "app/key_dispatch.h"
+#include "app/commands/key_dispatch.h"
 
 namespace norv::app {
 

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "app/key_dispatch.h"
+#include "app/commands/key_dispatch.h"
 #include "editing/edit_view.h"
 #include "editing/selection.h"
 
