@@ -12,9 +12,9 @@
 #include <utility>
 #include <vector>
 
-#include "app/settings.h"
-#include "app/settings_cache.h"
-#include "app/settings_file.h"
+#include "app/config/settings.h"
+#include "app/config/settings_cache.h"
+#include "app/config/settings_file.h"
 #include "platform/file_system.h"
 #include "platform/fakes/memory_file_system.h"
 

@@ -19,8 +19,8 @@
 #include <memory>
 #include <string>
 
-#include "app/keyword_file.h"
-#include "app/syntax_rules.h"
+#include "app/config/keyword_file.h"
+#include "app/config/syntax_rules.h"
 #include "document/document.h"
 #include "document/line_heap.h"
 #include "editing/edit_view.h"

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/data_file.h"
+#include "app/config/data_file.h"
 
 using namespace norv::app;
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/history_file.h"
+#include "app/config/history_file.h"
 
 using namespace norv::app;
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/keyword_file.h"
+#include "app/config/keyword_file.h"
 
 using namespace norv::app;
 

@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/settings.h"
-#include "app/settings_cache.h"
-#include "app/settings_file.h"
+#include "app/config/settings.h"
+#include "app/config/settings_cache.h"
+#include "app/config/settings_file.h"
 #include "platform/fakes/memory_file_system.h"
 
 using namespace norv::app;

@@ -22,9 +22,9 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "app/companion_files.h"
-#include "app/configuration.h"
-#include "app/settings_store.h"
+#include "app/config/companion_files.h"
+#include "app/config/configuration.h"
+#include "app/config/settings_store.h"
 #include "document/auto_save.h"
 #include "gui/services/instance_channel.h"
 

@@ -13,7 +13,7 @@
 #include "editing/edit_view.h"
 #include "gui/gui_test_support.h"
 #include "platform/fakes/headless_ui.h"
-#include "app/settings.h"
+#include "app/config/settings.h"
 #include "gui/editor/display_settings.h"
 #include "gui/editor/edit_widget.h"
 #include "gui/editor/text_bridge.h"

@@ -17,9 +17,9 @@
 #include <functional>
 #include <string>
 
-#include "app/history_file.h"
-#include "app/settings.h"
-#include "app/settings_store.h"
+#include "app/config/history_file.h"
+#include "app/config/settings.h"
+#include "app/config/settings_store.h"
 #include "gui/gui_test_support.h"
 #include "platform/file_system.h"
 #include "platform/fakes/headless_ui.h"

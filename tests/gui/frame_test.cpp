@@ -28,7 +28,7 @@
 #include <string>
 
 #include "app/commands/command_texts.h"
-#include "app/settings_store.h"
+#include "app/config/settings_store.h"
 #include "gui/gui_test_support.h"
 #include "platform/file_system.h"
 #include "platform/fakes/headless_ui.h"

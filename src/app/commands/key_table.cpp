@@ -5,7 +5,7 @@
 #include <cctype>
 #include <vector>
 
-#include "app/settings.h"
+#include "app/config/settings.h"
 
 namespace norv::app {
 

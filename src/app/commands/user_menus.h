@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/commands/command_table.h"
-#include "app/data_file.h"
+#include "app/config/data_file.h"
 
 namespace norv::app {
 

@@ -8,8 +8,8 @@
 #include <functional>
 #include <vector>
 
-#include "app/settings.h"
-#include "app/settings_store.h"
+#include "app/config/settings.h"
+#include "app/config/settings_store.h"
 #include "editing/clipboard_history.h"
 #include "editing/edit_view.h"
 

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "app/settings.h"
+#include "app/config/settings.h"
 #include "gui/editor/edit_widget.h"
 
 namespace norv::qt {

@@ -13,7 +13,7 @@
 
 #include <algorithm>
 
-#include "app/syntax_rules.h"
+#include "app/config/syntax_rules.h"
 #include "platform/code_page.h"
 #include "gui/frame/main_frame.h"
 #include "gui/editor/text_bridge.h"

@@ -15,7 +15,7 @@
 #include "editing/edit_view.h"
 #include "editing/selection.h"
 #include "app/commands/edit_view_sink.h"
-#include "app/keyword_file.h"
+#include "app/config/keyword_file.h"
 #include "gui/editor/edit_widget.h"
 
 class QSplitter;

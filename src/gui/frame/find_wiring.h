@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "app/history_file.h"
-#include "app/settings.h"
-#include "app/settings_store.h"
+#include "app/config/history_file.h"
+#include "app/config/settings.h"
+#include "app/config/settings_store.h"
 #include "editing/edit_view.h"
 #include "platform/file_system.h"
 #include "search/find_commands.h"

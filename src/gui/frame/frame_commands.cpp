@@ -14,7 +14,7 @@
 #include <QToolBar>
 
 #include "app/commands/command_texts.h"
-#include "app/document_settings.h"
+#include "app/config/document_settings.h"
 #include "app/commands/user_menus.h"
 #include "gui/frame/bars.h"
 #include "gui/editor/display_settings.h"

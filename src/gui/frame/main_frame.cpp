@@ -17,8 +17,8 @@
 
 #include <vector>
 
-#include "app/document_settings.h"
-#include "app/view_settings.h"
+#include "app/config/document_settings.h"
+#include "app/config/view_settings.h"
 #include "document/line_heap.h"
 #include "gui/editor/display_settings.h"
 #include "platform/code_page.h"

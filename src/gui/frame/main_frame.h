@@ -15,10 +15,10 @@
 
 #include "document/document.h"
 #include "app/commands/key_dispatch.h"
-#include "app/configuration.h"
+#include "app/config/configuration.h"
 #include "app/commands/key_table.h"
-#include "app/settings.h"
-#include "app/keyword_file.h"
+#include "app/config/settings.h"
+#include "app/config/keyword_file.h"
 #include "editing/edit_view.h"
 #include "editing/selection.h"
 #include "gui/editor/edit_widget.h"

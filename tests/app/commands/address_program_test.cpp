@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/syntax_rules.h"
+#include "app/config/syntax_rules.h"
 
 namespace norv::app {
 namespace {
