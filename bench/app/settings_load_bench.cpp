@@ -15,8 +15,8 @@
 #include "app/config/settings.h"
 #include "app/config/settings_cache.h"
 #include "app/config/settings_file.h"
-#include "platform/file_system.h"
 #include "platform/fakes/memory_file_system.h"
+#include "platform/file_system.h"
 
 using namespace norv::app;
 
@@ -36,7 +36,7 @@ std::string MakeFile() {
             if (keySpec.section != Section(s)) continue;
             text.append(keySpec.name).append("=");
             text.append(keySpec.type == ValueType::Int ? std::to_string(defaults.Int(Key(i)))
-                                                    : defaults.Text(Key(i)));
+                                                       : defaults.Text(Key(i)));
             text.append("\n");
         }
     }

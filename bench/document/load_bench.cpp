@@ -1,11 +1,11 @@
 // Loading large files into a document (the file in the page cache): the time from the open
 // to the last line in memory, per file given in NORV_BENCH_FILES (colon-separated).
 #include <benchmark/benchmark.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <sys/stat.h>
 
 #include "document/document.h"
 

@@ -13,7 +13,6 @@
 #include <QApplication>
 #include <QImage>
 #include <QKeyEvent>
-
 #include <chrono>
 #include <cstdlib>
 #include <memory>
@@ -25,10 +24,10 @@
 #include "document/line_heap.h"
 #include "editing/edit_view.h"
 #include "editing/selection.h"
-#include "platform/fakes/fake_clipboard.h"
-#include "platform/fakes/headless_ui.h"
 #include "gui/editor/edit_widget.h"
 #include "gui/editor/text_bridge.h"
+#include "platform/fakes/fake_clipboard.h"
+#include "platform/fakes/headless_ui.h"
 
 namespace {
 
@@ -43,11 +42,13 @@ std::string CorpusPath() {
 // A C-like keyword file whose groups apply to every file, with a block comment.
 std::shared_ptr<const norv::view::SyntaxRules> EveryFileRules() {
     norv::app::KeywordFile f(932);
-    norv::app::ParseKeywordFile("\x10" "Words\t*.*\t2\n"
-                                " /*\t0\t*/\t1\t0\n"
-                                " \"\t0\t\"\t1\t0\n"
-                                "the\t0\nof\t0\nand\t0\n",
-                                f);
+    norv::app::ParseKeywordFile(
+        "\x10"
+        "Words\t*.*\t2\n"
+        " /*\t0\t*/\t1\t0\n"
+        " \"\t0\t\"\t1\t0\n"
+        "the\t0\nof\t0\nand\t0\n",
+        f);
     return std::make_shared<const norv::view::SyntaxRules>(
         norv::app::SyntaxRulesFor(f, "any.txt", 932));
 }

@@ -2,7 +2,6 @@
 // painted for the first time (after that paint has been handed to the platform): the start-up
 // time a user waits for.
 #include <QApplication>
-
 #include <memory>
 
 #include "first_paint_watch.h"

@@ -7,15 +7,14 @@
 #include <QEvent>
 #include <QTimer>
 #include <QWidget>
-
 #include <cstdio>
 #include <cstdlib>
 
 class FirstPaintWatch : public QObject {
-public:
+  public:
     explicit FirstPaintWatch(QWidget* window) : window_(window) {}
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (!done_ && event->type() == QEvent::Paint && watched->isWidgetType() &&
             static_cast<QWidget*>(watched)->window() == window_) {
@@ -28,7 +27,7 @@ protected:
         return false;
     }
 
-private:
+  private:
     QWidget* window_;
     bool done_ = false;
 };

@@ -51,10 +51,14 @@ StartupOptions ParseCommandLine(const std::vector<std::string>& args,
             break;
         }
         if (a.size() > 2 && a[0] == '-' && a[1] == '-') {
-            if (a == "--help") o.help = true;
-            else if (a == "--version") o.version = true;
-            else if (a == "--headless") o.headless = true;
-            else o.unknownLongOptions.push_back(a);
+            if (a == "--help")
+                o.help = true;
+            else if (a == "--version")
+                o.version = true;
+            else if (a == "--headless")
+                o.headless = true;
+            else
+                o.unknownLongOptions.push_back(a);
             ++i;
             continue;
         }
@@ -111,14 +115,23 @@ StartupOptions ParseCommandLine(const std::vector<std::string>& args,
                         ++k;
                     }
                     break;
-                case 'V': o.readOnly = true; break;
-                case 'P': o.preview = true; break;
-                case 'G': o.grep = true; break;
-                case 'R': o.hidden = true; break;
+                case 'V':
+                    o.readOnly = true;
+                    break;
+                case 'P':
+                    o.preview = true;
+                    break;
+                case 'G':
+                    o.grep = true;
+                    break;
+                case 'R':
+                    o.hidden = true;
+                    break;
                 case 'M':
                     if (raw == 'M') o.separateInstance = true;
                     break;
-                default: break;  // unknown letters are ignored
+                default:
+                    break;  // unknown letters are ignored
             }
             if (optionsDone) break;
         }
@@ -152,8 +165,10 @@ std::vector<std::string> CommandLineOf(const StartupOptions& o) {
     std::vector<std::string> a;
     if (!o.script.empty()) a.push_back("-A" + o.script);
     if (!o.project.empty()) a.push_back(std::string(o.separateInstance ? "-W" : "-w") + o.project);
-    if (o.html) a.push_back("-H");
-    else if (!o.newType.empty()) a.push_back("-T" + o.newType);
+    if (o.html)
+        a.push_back("-H");
+    else if (!o.newType.empty())
+        a.push_back("-T" + o.newType);
     if (o.jump) {
         std::string j = "-J" + std::to_string(o.jumpLine + 1);
         if (o.jumpColumn >= 0) j += ":" + std::to_string(o.jumpColumn + 1);

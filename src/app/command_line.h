@@ -36,7 +36,7 @@ struct StartupOptions {
     bool headless = false;  // --headless
     std::vector<std::string> unknownLongOptions;
     std::vector<std::string> files;
-    std::string wildcard;   // the file part is this pattern (files is then empty)
+    std::string wildcard;  // the file part is this pattern (files is then empty)
 };
 
 // Parses the arguments (without the program name). `exists` tells whether a file exists (for

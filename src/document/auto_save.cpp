@@ -17,7 +17,8 @@ constexpr size_t kNameBytes = 22;
 
 uint32_t Get32(std::string_view b, size_t at) {
     uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<uint8_t>(b[at + static_cast<size_t>(i)]);
+    for (int i = 3; i >= 0; --i)
+        v = (v << 8) | static_cast<uint8_t>(b[at + static_cast<size_t>(i)]);
     return v;
 }
 
@@ -99,7 +100,9 @@ void ApplyRecoveryInfo(std::string_view bytes, std::vector<RecoveryEntry>& entri
     std::istringstream in(text);
     std::string line;
     if (!std::getline(in, line) || line != "NORV-RECOVERY 1") return;
-    auto validCode = [](int v) { return v == -1 || v == 0 || v == 1 || v == 2 || (v >= 10 && v <= 12); };
+    auto validCode = [](int v) {
+        return v == -1 || v == 0 || v == 1 || v == 2 || (v >= 10 && v <= 12);
+    };
     while (std::getline(in, line)) {
         std::vector<std::string> f;
         size_t start = 0;
@@ -133,8 +136,12 @@ AutoSaver::AutoSaver(DocumentEnvironment& env, std::string folder, uint16_t inst
     if (!folder_.empty() && folder_.back() != '/') folder_.push_back('/');
 }
 
-std::string AutoSaver::TableName() const { return folder_ + "Norv" + Hex4(instance_) + ".REC"; }
-std::string AutoSaver::InfoName() const { return folder_ + "Norv" + Hex4(instance_) + ".RCI"; }
+std::string AutoSaver::TableName() const {
+    return folder_ + "Norv" + Hex4(instance_) + ".REC";
+}
+std::string AutoSaver::InfoName() const {
+    return folder_ + "Norv" + Hex4(instance_) + ".RCI";
+}
 
 std::string AutoSaver::AutoSaveName(int number) const {
     char buf[32];
@@ -157,8 +164,12 @@ bool AutoSaver::WriteCopy(CElwDoc& doc, const std::string& name) {
         ok = w.Write(r->text(), r->contentLength());
         if (!ok || !r->next || (r->flags & LF_CONTINUED)) continue;
         switch (r->flags & LF_EOL_MASK) {
-            case LF_EOL_LF: ok = w.Write("\n", 1); break;
-            case LF_EOL_CR: ok = w.Write("\r", 1); break;
+            case LF_EOL_LF:
+                ok = w.Write("\n", 1);
+                break;
+            case LF_EOL_CR:
+                ok = w.Write("\r", 1);
+                break;
             default:
                 ok = (r->flags & LF_EOL_CRCRLF) ? w.Write("\r\r\n", 3) : w.Write("\r\n", 2);
         }
@@ -266,8 +277,10 @@ int RecoverAtStartup(DocumentEnvironment& env, const std::string& folderIn, Reco
         bool hex = true;
         for (size_t i = 4; i < 8; ++i) {
             char c = name[i];
-            int d = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                                   : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+            int d = c >= '0' && c <= '9'   ? c - '0'
+                    : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                    : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                           : -1;
             if (d < 0) hex = false;
             value = value * 16 + static_cast<unsigned>(d < 0 ? 0 : d);
         }

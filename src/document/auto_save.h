@@ -47,7 +47,7 @@ void ApplyRecoveryInfo(std::string_view bytes, std::vector<RecoveryEntry>& entri
 std::string BuildRecoveryInfo(const std::vector<RecoveryEntry>& entries);
 
 class AutoSaver {
-public:
+  public:
     // `folder` is the recovery folder; `instance` this instance's 16-bit value.
     AutoSaver(DocumentEnvironment& env, std::string folder, uint16_t instance);
 
@@ -63,7 +63,7 @@ public:
     // passed since the last one. Returns true when it did.
     bool Tick(int64_t nowSeconds, int autoSaveSec, const std::vector<CElwDoc*>& documents);
 
-private:
+  private:
     bool WriteCopy(CElwDoc& doc, const std::string& name);
 
     DocumentEnvironment& env_;

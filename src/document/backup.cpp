@@ -11,9 +11,12 @@ std::string BackupGenerationName(const std::string& base, int generation) {
     size_t slash = name.rfind('/');
     size_t start = slash == std::string::npos ? 0 : slash + 1;
     size_t dot = name.rfind('.');
-    if (dot == std::string::npos || dot < start) name += "._";
-    else if (dot + 1 == name.size()) name += "_";
-    else name.resize(dot + 2);
+    if (dot == std::string::npos || dot < start)
+        name += "._";
+    else if (dot + 1 == name.size())
+        name += "_";
+    else
+        name.resize(dot + 2);
     char num[16];
     std::snprintf(num, sizeof num, "%02d", generation);
     return name + num;
@@ -41,12 +44,14 @@ std::string ResolveSideFolder(platform::FileSystem& fs, const std::string& setti
 namespace {
 
 // Moves `source` to generation `gen`, first shifting what stands there.
-void Shift(platform::FileSystem& fs, const std::string& base, const std::string& source,
-           int gen, int generations, bool keepSource) {
+void Shift(platform::FileSystem& fs, const std::string& base, const std::string& source, int gen,
+           int generations, bool keepSource) {
     std::string name = BackupGenerationName(base, gen);
     if (fs.Stat(name)) {
-        if (gen < generations - 1 && gen < 100) Shift(fs, base, name, gen + 1, generations, false);
-        else fs.Remove(name);
+        if (gen < generations - 1 && gen < 100)
+            Shift(fs, base, name, gen + 1, generations, false);
+        else
+            fs.Remove(name);
     }
     if (keepSource) {
         // The document stays where it is until the new text replaces it: a second name (or a

@@ -66,7 +66,7 @@ bool IsUtf8Line(const char* p, size_t n);
 // split over several records): a sequence may continue into the next piece only when the piece
 // was cut inside a line. ASCII-only pieces are neutral.
 class Utf8Scanner {
-public:
+  public:
     // Feeds a piece; `continues` says the next piece continues the same line.
     void Feed(const char* p, size_t n, bool continues);
     bool malformed() const { return malformed_; }
@@ -74,7 +74,7 @@ public:
     // Well-formed so far and at least one multi-byte sequence seen.
     bool IsUtf8() const { return !malformed_ && sawMultiByte_; }
 
-private:
+  private:
     int pending_ = 0;  // continuation bytes still expected
     bool malformed_ = false;
     bool sawMultiByte_ = false;

@@ -7,28 +7,41 @@ namespace norv::document {
 
 const char* TextCodeName(TextCode c) {
     switch (c) {
-        case TextCode::Ansi: return "Ansi";
-        case TextCode::Euc: return "Euc";
-        case TextCode::Jis: return "Jis";
-        case TextCode::Ucs2Le: return "Ucs2Le";
-        case TextCode::Ucs2Be: return "Ucs2Be";
-        case TextCode::Utf8: return "Utf8";
-        case TextCode::None: break;
+        case TextCode::Ansi:
+            return "Ansi";
+        case TextCode::Euc:
+            return "Euc";
+        case TextCode::Jis:
+            return "Jis";
+        case TextCode::Ucs2Le:
+            return "Ucs2Le";
+        case TextCode::Ucs2Be:
+            return "Ucs2Be";
+        case TextCode::Utf8:
+            return "Utf8";
+        case TextCode::None:
+            break;
     }
     return "None";
 }
 
 const char* EolModeName(EolMode m) {
     switch (m) {
-        case EolMode::CrLf: return "CrLf";
-        case EolMode::Lf: return "Lf";
-        case EolMode::Cr: return "Cr";
-        case EolMode::Default: break;
+        case EolMode::CrLf:
+            return "CrLf";
+        case EolMode::Lf:
+            return "Lf";
+        case EolMode::Cr:
+            return "Cr";
+        case EolMode::Default:
+            break;
     }
     return "Default";
 }
 
-LineHeap& DocumentEnvironment::Heap() const { return heap ? *heap : ProgramLineHeap(); }
+LineHeap& DocumentEnvironment::Heap() const {
+    return heap ? *heap : ProgramLineHeap();
+}
 
 platform::FileSystem& DocumentEnvironment::Fs() const {
     return fs ? *fs : platform::RealFileSystem();

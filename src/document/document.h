@@ -42,28 +42,28 @@ struct SaveSettings {
     std::string backUpPath;  // folder of backups (relative to the document's folder or absolute)
     bool mirroring = false;
     std::string mirrorPath;
-    bool relCreate = true;   // create a relative backup or mirror folder
-    bool undoReset = true;   // clear the undo history after a save
-    bool addBom = true;      // first state of the dialogs' byte-order-mark box
+    bool relCreate = true;  // create a relative backup or mirror folder
+    bool undoReset = true;  // clear the undo history after a save
+    bool addBom = true;     // first state of the dialogs' byte-order-mark box
     bool saveMarkInfo = true;
 };
 
 // The Save As dialog, answered by the front end (or by a test or script).
 struct SaveAsRequest {
-    std::string name;                          // in: proposed name; out: the chosen path
-    CodeChoice choice = CodeChoice::Default;   // out: the code list's choice
-    bool addBom = true;                        // in/out: the byte-order-mark box
+    std::string name;                         // in: proposed name; out: the chosen path
+    CodeChoice choice = CodeChoice::Default;  // out: the code list's choice
+    bool addBom = true;                       // in/out: the byte-order-mark box
 };
 
 class DocumentDialogs {
-public:
+  public:
     virtual ~DocumentDialogs() = default;
     // Fills the request; false when the user cancelled.
     virtual bool AskSaveAs(SaveAsRequest& request) = 0;
 };
 
 class DocumentHooks {
-public:
+  public:
     virtual ~DocumentHooks() = default;
     // The resident scripts' before-save event; false cancels the save.
     virtual bool OnBeforeSave(CElwDoc&) { return true; }
@@ -87,7 +87,7 @@ public:
 };
 
 struct DocumentEnvironment {
-    LineHeap* heap = nullptr;  // null: the program's heap
+    LineHeap* heap = nullptr;            // null: the program's heap
     platform::FileSystem* fs = nullptr;  // null: the real file system
     platform::StatusSink* status = nullptr;
     platform::UserInterface* ui = nullptr;
@@ -112,7 +112,7 @@ struct DocumentEnvironment {
 inline constexpr int kMaxDocuments = 100;
 
 class CElwDoc {
-public:
+  public:
     explicit CElwDoc(DocumentEnvironment& env);
     CElwDoc(const CElwDoc&) = delete;
     CElwDoc& operator=(const CElwDoc&) = delete;
@@ -152,9 +152,9 @@ public:
     bool endsWithEol = false;
     // The document's undo history (its views edit through it).
     UndoList undo;
-    int tabWidth = 8;  // of the document's file-type profile
+    int tabWidth = 8;           // of the document's file-type profile
     std::string typeExtension;  // of the file-type profile, for the title of an untitled text
-    char typeCode = ' ';        // the file-type profile: ' ', 'C', 'H', '1'..'9', ':' 
+    char typeCode = ' ';        // the file-type profile: ' ', 'C', 'H', '1'..'9', ':'
     uint64_t fileSize = 0;      // size of the file at load or save (the external-change test)
     bool autoSaveFlag = false;  // modified since its auto-save copy was written
     int autoSaveNumber = -1;    // this document's auto-save file number, kept for its life
@@ -196,7 +196,7 @@ public:
     void NotifyReplaced();
     void NotifyRepaint(const DocumentView* source);
 
-private:
+  private:
     friend class DocumentLoader;
     DocumentEnvironment* env_;
     LineList lines_;

@@ -29,7 +29,7 @@ struct TextShape {
 };
 
 struct LineEdit {
-    int line = 1;        // where the edit applies: 1-based line number and byte offset
+    int line = 1;  // where the edit applies: 1-based line number and byte offset
     size_t column = 0;
     TextShape removed;   // what was removed from there forward
     TextShape inserted;  // what stands there now in its place

@@ -34,8 +34,7 @@ const char* FindEscOrSo(const char* p, const char* end) {
     const __m128i so = _mm_set1_epi8(0x0E);
     while (end - p >= 16) {
         __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        int mask =
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, esc), _mm_cmpeq_epi8(v, so)));
+        int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, esc), _mm_cmpeq_epi8(v, so)));
         if (mask) return p + __builtin_ctz(static_cast<unsigned>(mask));
         p += 16;
     }

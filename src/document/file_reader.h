@@ -28,7 +28,7 @@ struct ReadLine {
 };
 
 class MappedFileReader {
-public:
+  public:
     explicit MappedFileReader(size_t blockBytes = 1u << 20);
 
     // 0, or the system error number.
@@ -65,14 +65,14 @@ public:
     // Reads raw bytes (for UCS-2 files): up to n bytes, 0 at the end.
     size_t ReadRaw(char* out, size_t n);
 
-private:
+  private:
     bool Fill(size_t want);  // makes at least `want` bytes available when the file has them
 
     std::unique_ptr<platform::InputFile> file_;
     std::vector<char> buf_;
     size_t blockBytes_;
-    size_t pos_ = 0;  // next unread byte in buf_
-    size_t end_ = 0;  // end of valid bytes in buf_
+    size_t pos_ = 0;              // next unread byte in buf_
+    size_t end_ = 0;              // end of valid bytes in buf_
     uint64_t bufFileOffset_ = 0;  // file offset of buf_[0]
     uint64_t fileSize_ = 0;
     bool sourceDone_ = true;  // no more bytes to read from the source

@@ -16,7 +16,7 @@
 namespace norv::document {
 
 class LineEditBuffer {
-public:
+  public:
     static constexpr size_t kSize = kMaxLineBytes;
 
     LineEditBuffer() : buf_(kSize) {}
@@ -25,7 +25,10 @@ public:
     // feed). The buffer is clean afterwards.
     void Load(LineRecord* record, size_t caret);
     // Forgets the record without writing back.
-    void Detach() { record_ = nullptr; dirty_ = false; }
+    void Detach() {
+        record_ = nullptr;
+        dirty_ = false;
+    }
 
     LineRecord* record() const { return record_; }
     bool loaded() const { return record_ != nullptr; }
@@ -68,7 +71,7 @@ public:
     // bytes after the caret stay in the buffer. Returns the new record or null.
     LineRecord* Split(LineList& list, bool replaying);
 
-private:
+  private:
     std::vector<char> buf_;
     size_t before_ = 0;
     size_t after_ = 1;

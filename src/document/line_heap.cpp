@@ -10,15 +10,14 @@
 namespace norv::document {
 
 struct LineHeap::Block {
-    uint8_t marker;    // 'X'
+    uint8_t marker;  // 'X'
     uint8_t reserved;
-    uint16_t live;     // live cells
+    uint16_t live;  // live cells
     uint32_t pad;
     Block* prev;
     Block* next;
 };
 static_assert(sizeof(LineHeap::Block) == 24, "laid out for 64-bit pointers");
-
 
 namespace {
 
@@ -39,9 +38,13 @@ LineHeap::LineHeap(size_t blockBytes, size_t maxBlocks)
     Reset();
 }
 
-LineHeap::~LineHeap() { ReleaseAll(); }
+LineHeap::~LineHeap() {
+    ReleaseAll();
+}
 
-uint16_t LineHeap::FreshDistance() const { return kFirstCellWords; }
+uint16_t LineHeap::FreshDistance() const {
+    return kFirstCellWords;
+}
 
 void LineHeap::PostNoMemory() {
     if (sink_) sink_->PostStatus(platform::StatusCode::kNoMemory);
@@ -49,10 +52,10 @@ void LineHeap::PostNoMemory() {
 
 // A slab: a header, then up to 64 blocks side by side.
 struct LineHeap::Slab {
-    char* base;          // the memory (the header stands elsewhere)
+    char* base;  // the memory (the header stands elsewhere)
     size_t bytes;
-    unsigned blocks;     // blocks in this slab
-    uint64_t freeMask;   // bit i: block i is not in use
+    unsigned blocks;    // blocks in this slab
+    uint64_t freeMask;  // bit i: block i is not in use
 };
 
 namespace {
@@ -94,9 +97,9 @@ LineHeap::Block* LineHeap::NewBlock() {
             mem = std::malloc(bytes);
         }
         if (!mem) return nullptr;
-        slab = new (std::nothrow) Slab{static_cast<char*>(mem), bytes,
-                                       static_cast<unsigned>(perSlab),
-                                       perSlab == 64 ? ~0ull : (1ull << perSlab) - 1};
+        slab =
+            new (std::nothrow) Slab{static_cast<char*>(mem), bytes, static_cast<unsigned>(perSlab),
+                                    perSlab == 64 ? ~0ull : (1ull << perSlab) - 1};
         if (!slab) {
             std::free(mem);
             return nullptr;
@@ -219,8 +222,10 @@ int LineHeap::Free(void* p) {
         return 1;
     }
     // An empty block that is not being carved goes back to the system.
-    if (b->prev) b->prev->next = b->next;
-    else head_ = b->next;
+    if (b->prev)
+        b->prev->next = b->next;
+    else
+        head_ = b->next;
     if (b->next) b->next->prev = b->prev;
     ReleaseBlock(b);
     return 1;
@@ -237,7 +242,9 @@ void* LineHeap::Reallocate(void* p, size_t n) {
     return q;
 }
 
-size_t LineHeap::Capacity(const void* p) { return static_cast<size_t>(CellHeader(p)[1]) * 2; }
+size_t LineHeap::Capacity(const void* p) {
+    return static_cast<size_t>(CellHeader(p)[1]) * 2;
+}
 
 size_t LineHeap::LiveCells() const {
     size_t n = 0;

@@ -5,8 +5,8 @@
 // Block header (64-bit layout): marker "X", a reserved byte, the live-cell count, padding, the
 // previous and next block. Blocks are taken from 2 MB slabs that the system backs with huge pages
 // where it can (a 100 MB file then costs a few dozen page faults instead of tens of thousands); a
-// slab goes back to the system when its last block does. Cell: two 16-bit words (distance from the block start in words, 0 once
-// freed; capacity in words), then the data, which is 8-byte aligned.
+// slab goes back to the system when its last block does. Cell: two 16-bit words (distance from the
+// block start in words, 0 once freed; capacity in words), then the data, which is 8-byte aligned.
 #pragma once
 
 #include <cstddef>
@@ -18,7 +18,7 @@
 namespace norv::document {
 
 class LineHeap {
-public:
+  public:
     static constexpr size_t kDefaultBlockBytes = 128000;
 
     // `blockBytes` is the size of one block (at most 131070, so distances fit 16 bits);
@@ -51,10 +51,10 @@ public:
     uint16_t FreshDistance() const;
     size_t BlockWords() const { return blockBytes_ / 2; }
 
-public:
+  public:
     struct Block;
 
-private:
+  private:
     struct Slab;
     Block* NewBlock();
     void ReleaseBlock(Block* b);

@@ -12,9 +12,13 @@ size_t MeasureLine(const char* text, size_t n) {
     return kMaxLineBytes;
 }
 
-LineList::LineList(LineHeap& heap) : heap_(heap) { Reset(); }
+LineList::LineList(LineHeap& heap) : heap_(heap) {
+    Reset();
+}
 
-LineList::~LineList() { FreeAllLines(); }
+LineList::~LineList() {
+    FreeAllLines();
+}
 
 LineRecord* LineList::MakeRecord(const char* text, size_t n, size_t capacity) {
     // With n = 0 the text runs to its first line feed; the bytes given must end in one, and one
@@ -88,7 +92,9 @@ int LineList::AppendContent(const char* content, size_t n, uint8_t flags) {
     return 1;
 }
 
-int LineList::AppendLineFromText(const char* text, size_t n) { return AppendLine(text, n); }
+int LineList::AppendLineFromText(const char* text, size_t n) {
+    return AppendLine(text, n);
+}
 
 int LineList::NewLineBefore(const char* text, size_t n, LineRecord* before) {
     LineRecord* r = MakeRecord(text, n);
@@ -110,8 +116,10 @@ int LineList::InsertLineBefore(LineRecord* record, LineRecord* before) {
     record->prev = prev;
     record->next = before;
     before->prev = record;
-    if (prev) prev->next = record;
-    else head_->next = record;
+    if (prev)
+        prev->next = record;
+    else
+        head_->next = record;
     ++count_;
     return 1;
 }
@@ -123,8 +131,10 @@ int LineList::InsertLineAfter(LineRecord* record, LineRecord* after) {
     }
     record->prev = after;
     record->next = after->next;
-    if (after->next) after->next->prev = record;
-    else tail_ = record;
+    if (after->next)
+        after->next->prev = record;
+    else
+        tail_ = record;
     after->next = record;
     ++count_;
     return 1;

@@ -16,7 +16,7 @@
 namespace norv::document {
 
 class LineList {
-public:
+  public:
     explicit LineList(LineHeap& heap);
     ~LineList();
     LineList(const LineList&) = delete;
@@ -62,7 +62,7 @@ public:
     int LineNumberOf(const LineRecord* record) const;
     LineRecord* LineAt(int number) const;
 
-private:
+  private:
     LineHeap& heap_;
     LineRecord* head_ = nullptr;
     LineRecord* tail_ = nullptr;

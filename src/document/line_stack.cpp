@@ -9,7 +9,9 @@ void LineStack::Push(LineRecord* record) {
     index_ = (index_ + 1) & (kSlots - 1);
 }
 
-LineRecord* LineStack::Peek() const { return slots_[(index_ - 1) & (kSlots - 1)]; }
+LineRecord* LineStack::Peek() const {
+    return slots_[(index_ - 1) & (kSlots - 1)];
+}
 
 int LineStack::Pop(LineList& list, LineRecord* before) {
     size_t i = (index_ - 1) & (kSlots - 1);

@@ -12,7 +12,7 @@
 namespace norv::document {
 
 class LineStack {
-public:
+  public:
     static constexpr size_t kSlots = 128;
 
     explicit LineStack(LineHeap& heap) : heap_(heap) {}
@@ -32,7 +32,7 @@ public:
     void Forget();
     size_t index() const { return index_; }
 
-private:
+  private:
     LineHeap& heap_;
     std::array<LineRecord*, kSlots> slots_{};
     size_t index_ = 0;

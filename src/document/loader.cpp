@@ -20,11 +20,11 @@
 namespace norv::document {
 
 class DocumentLoader {
-public:
+  public:
     DocumentLoader(CElwDoc& doc, CodeChoice choice) : doc_(doc), env_(doc.env()), choice_(choice) {}
     int Open(const std::string& path);
 
-private:
+  private:
     enum class Pass { kDone, kRestart, kNoMemory };
     Pass LoadBytes(MappedFileReader& reader, bool convert);
     Pass LoadUcs2(MappedFileReader& reader, bool swap);
@@ -204,8 +204,10 @@ DocumentLoader::Pass DocumentLoader::LoadUcs2(MappedFileReader& reader, bool swa
                 if (!put(cp)) return Pass::kNoMemory;
             } else {
                 if (!putPendingHigh()) return Pass::kNoMemory;
-                if (u >= 0xD800 && u <= 0xDBFF) pendingHigh = u;
-                else if (!put(u)) return Pass::kNoMemory;
+                if (u >= 0xD800 && u <= 0xDBFF)
+                    pendingHigh = u;
+                else if (!put(u))
+                    return Pass::kNoMemory;
             }
         }
         carry = total - even;
@@ -275,13 +277,31 @@ int DocumentLoader::Open(const std::string& pathIn) {
     env_.eucLines = 0;
     env_.jisLines = 0;
     switch (choice_) {
-        case CodeChoice::Ansi: euc_ = jis_ = false; break;
-        case CodeChoice::Euc: euc_ = true; jis_ = false; break;
-        case CodeChoice::Jis: jis_ = true; euc_ = false; break;
-        case CodeChoice::Unicode: doc_.code = TextCode::Ucs2Le; euc_ = jis_ = false; break;
-        case CodeChoice::UnicodeBe: doc_.code = TextCode::Ucs2Be; euc_ = jis_ = false; break;
-        case CodeChoice::Utf8: doc_.code = TextCode::Utf8; euc_ = jis_ = false; break;
-        default: break;
+        case CodeChoice::Ansi:
+            euc_ = jis_ = false;
+            break;
+        case CodeChoice::Euc:
+            euc_ = true;
+            jis_ = false;
+            break;
+        case CodeChoice::Jis:
+            jis_ = true;
+            euc_ = false;
+            break;
+        case CodeChoice::Unicode:
+            doc_.code = TextCode::Ucs2Le;
+            euc_ = jis_ = false;
+            break;
+        case CodeChoice::UnicodeBe:
+            doc_.code = TextCode::Ucs2Be;
+            euc_ = jis_ = false;
+            break;
+        case CodeChoice::Utf8:
+            doc_.code = TextCode::Utf8;
+            euc_ = jis_ = false;
+            break;
+        default:
+            break;
     }
 
     // The UTF-8 test runs over the raw bytes as the reader takes them in.
@@ -346,11 +366,16 @@ int DocumentLoader::Open(const std::string& pathIn) {
     }
     if (!env_.load.saveRead && static_cast<int>(doc_.code) < 10) doc_.saveCode = TextCode::Ansi;
 
-    if (!env_.load.orgCr) doc_.eolMode = EolMode::Default;
-    else if (crlf_ > 0) doc_.eolMode = EolMode::CrLf;
-    else if (lf_ > 0 && cr_ == 0) doc_.eolMode = EolMode::Lf;
-    else if (cr_ > 0 && lf_ == 0) doc_.eolMode = EolMode::Cr;
-    else doc_.eolMode = EolMode::Default;
+    if (!env_.load.orgCr)
+        doc_.eolMode = EolMode::Default;
+    else if (crlf_ > 0)
+        doc_.eolMode = EolMode::CrLf;
+    else if (lf_ > 0 && cr_ == 0)
+        doc_.eolMode = EolMode::Lf;
+    else if (cr_ > 0 && lf_ == 0)
+        doc_.eolMode = EolMode::Cr;
+    else
+        doc_.eolMode = EolMode::Default;
     doc_.eolModeFromFile = true;
 
     if (doc_.lines_.count() == 0) return 0;

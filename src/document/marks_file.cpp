@@ -12,7 +12,8 @@ namespace {
 constexpr size_t kMaxFile = 65536;
 
 uint16_t Get16(std::string_view b, size_t at) {
-    return static_cast<uint16_t>(static_cast<uint8_t>(b[at]) | (static_cast<uint8_t>(b[at + 1]) << 8));
+    return static_cast<uint16_t>(static_cast<uint8_t>(b[at]) |
+                                 (static_cast<uint8_t>(b[at + 1]) << 8));
 }
 uint32_t Get32(std::string_view b, size_t at) {
     return static_cast<uint32_t>(Get16(b, at)) | (static_cast<uint32_t>(Get16(b, at + 2)) << 16);
@@ -91,8 +92,10 @@ std::string BuildMarkFile(std::string_view oldFile, const std::vector<uint32_t>&
     for (uint32_t v : lines) {
         if (out.size() + entry + 2 > kMaxFile) break;
         out.append(entry, '\0');
-        if (entry == 4) Put32(out, out.size() - 4, v);
-        else Put16(out, out.size() - 2, v);
+        if (entry == 4)
+            Put32(out, out.size() - 4, v);
+        else
+            Put16(out, out.size() - 2, v);
         ++count;
     }
     out.append(2, '\0');

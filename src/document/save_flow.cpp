@@ -59,13 +59,27 @@ int CElwDoc::DoSave(const std::string& newPath, bool withDialog) {
         TextCode chosen = TextCode::None;
         EolMode mode = EolMode::Default;
         switch (request.choice) {
-            case CodeChoice::Ansi: chosen = TextCode::Ansi; break;
-            case CodeChoice::Euc: chosen = TextCode::Euc; mode = EolMode::Lf; break;
-            case CodeChoice::Jis: chosen = TextCode::Jis; break;
-            case CodeChoice::Unicode: chosen = TextCode::Ucs2Le; break;
-            case CodeChoice::UnicodeBe: chosen = TextCode::Ucs2Be; break;
-            case CodeChoice::Utf8: chosen = TextCode::Utf8; break;
-            default: break;
+            case CodeChoice::Ansi:
+                chosen = TextCode::Ansi;
+                break;
+            case CodeChoice::Euc:
+                chosen = TextCode::Euc;
+                mode = EolMode::Lf;
+                break;
+            case CodeChoice::Jis:
+                chosen = TextCode::Jis;
+                break;
+            case CodeChoice::Unicode:
+                chosen = TextCode::Ucs2Le;
+                break;
+            case CodeChoice::UnicodeBe:
+                chosen = TextCode::Ucs2Be;
+                break;
+            case CodeChoice::Utf8:
+                chosen = TextCode::Utf8;
+                break;
+            default:
+                break;
         }
         crossed = chosen != TextCode::None && IsUnicodeFamily(chosen) != IsUnicodeFamily(code);
         if (crossed && env.ui &&
@@ -81,8 +95,10 @@ int CElwDoc::DoSave(const std::string& newPath, bool withDialog) {
         }
         CodeChoice remembered = request.choice;
         if (remembered == CodeChoice::Default) {
-            if (saveCode == TextCode::Euc || code == TextCode::Euc) remembered = CodeChoice::Euc;
-            else if (saveCode == TextCode::Jis || code == TextCode::Jis) remembered = CodeChoice::Jis;
+            if (saveCode == TextCode::Euc || code == TextCode::Euc)
+                remembered = CodeChoice::Euc;
+            else if (saveCode == TextCode::Jis || code == TextCode::Jis)
+                remembered = CodeChoice::Jis;
         }
         codeChoice = remembered;
     }
@@ -153,8 +169,8 @@ int CElwDoc::SetCharacterCode(TextCode target, bool eucLf) {
                 std::string question = std::string("The Kanji code of this file must be \"") +
                                        (guess == KanjiGuess::kJis ? "JIS" : "EUC") +
                                        "\". Do you want to convert now?";
-                if (env.ui->MessageBox(question, platform::mb::kYesNo |
-                                                     platform::mb::kIconQuestion) ==
+                if (env.ui->MessageBox(question,
+                                       platform::mb::kYesNo | platform::mb::kIconQuestion) ==
                     platform::kIdYes) {
                     if (!env.hooks || !env.hooks->ReplaceWholeText(*this, converted)) {
                         // No editor attached: the lines are replaced directly.
@@ -261,8 +277,10 @@ void CElwDoc::UpdateTitle() {
         if (dot != std::string::npos) t.resize(dot);
         t += typeExtension;
     }
-    if (readOnly) t += "<R>";
-    else if (modified) t += "*";
+    if (readOnly)
+        t += "<R>";
+    else if (modified)
+        t += "*";
     if (t != title) {
         title = t;
         if (env_->hooks) env_->hooks->TitleChanged(*this);

@@ -87,38 +87,51 @@ void EncodeLine(std::string& out, std::string_view text, TextCode saveCode, bool
             }
             if (saveCode == TextCode::Euc) {
                 std::string euc;
-                if (SjisToEuc(euc, text) < 0) out.append(text);  // kept in the code page
-                else out.append(euc);
+                if (SjisToEuc(euc, text) < 0)
+                    out.append(text);  // kept in the code page
+                else
+                    out.append(euc);
             } else {
                 SjisToJis(out, text);
             }
             break;
         }
         case TextCode::Utf8:
-            if (unicodeText) out.append(text);
-            else AnsiToUtf8(out, text, acp);
+            if (unicodeText)
+                out.append(text);
+            else
+                AnsiToUtf8(out, text, acp);
             break;
         default:  // ANSI
-            if (unicodeText) Utf8ToAnsi(out, text, acp);
-            else out.append(text);
+            if (unicodeText)
+                Utf8ToAnsi(out, text, acp);
+            else
+                out.append(text);
             break;
     }
 }
 
 const char* EolBytes(int mode) {
     switch (mode) {
-        case 1: return "\n";
-        case 2: return "\r";
-        default: return "\r\n";
+        case 1:
+            return "\n";
+        case 2:
+            return "\r";
+        default:
+            return "\r\n";
     }
 }
 
 int ModeOfKind(uint8_t flags, int fallback) {
     switch (flags & LF_EOL_MASK) {
-        case LF_EOL_CRLF: return 0;
-        case LF_EOL_LF: return 1;
-        case LF_EOL_CR: return 2;
-        default: return fallback;
+        case LF_EOL_CRLF:
+            return 0;
+        case LF_EOL_LF:
+            return 1;
+        case LF_EOL_CR:
+            return 2;
+        default:
+            return fallback;
     }
 }
 
@@ -206,9 +219,12 @@ int CElwDoc::SaveDocument(const std::string& pathIn) {
 
     bool ok = true;
     if (bom) {
-        if (saveCode == TextCode::Utf8) ok = writer.Write("\xEF\xBB\xBF", 3);
-        else if (saveCode == TextCode::Ucs2Le) ok = writer.Write("\xFF\xFE", 2);
-        else if (bigEndian) ok = writer.Write("\xFE\xFF", 2);
+        if (saveCode == TextCode::Utf8)
+            ok = writer.Write("\xEF\xBB\xBF", 3);
+        else if (saveCode == TextCode::Ucs2Le)
+            ok = writer.Write("\xFF\xFE", 2);
+        else if (bigEndian)
+            ok = writer.Write("\xFE\xFF", 2);
     }
 
     // Each line keeps its own line end when the mode is "each line its own", or when the mode
@@ -251,7 +267,8 @@ int CElwDoc::SaveDocument(const std::string& pathIn) {
                 std::string_view e = (r->flags & LF_EOL_CRCRLF) && lineMode == 0 && ownEnds
                                          ? std::string_view("\r\r\n")
                                          : std::string_view(EolBytes(lineMode));
-                for (char c : e) AppendUcs2(out, std::u16string(1, static_cast<char16_t>(c)), bigEndian);
+                for (char c : e)
+                    AppendUcs2(out, std::u16string(1, static_cast<char16_t>(c)), bigEndian);
             }
         } else {
             EncodeLine(out, text, saveCode, unicodeText, acp);
@@ -265,8 +282,10 @@ int CElwDoc::SaveDocument(const std::string& pathIn) {
         ok = writer.Write(out);
     }
     if (ok && s.addEof) ok = writer.Write("\x1A", 1);
-    if (ok) ok = writer.Close();
-    else writer.Close();
+    if (ok)
+        ok = writer.Close();
+    else
+        writer.Close();
     if (writer.mirrorFailed()) message(kWriteFailed, platform::mb::kOk | platform::mb::kIconError);
     if (ok && !inPlace && !fs.Rename(temp, real)) {
         ok = false;
@@ -277,7 +296,8 @@ int CElwDoc::SaveDocument(const std::string& pathIn) {
         status(platform::StatusCode::kNoMemory);
         return 0;
     }
-    for (LineRecord* r = lines_.first(); r; r = r->next) r->flags &= static_cast<uint8_t>(~LF_CHANGED);
+    for (LineRecord* r = lines_.first(); r; r = r->next)
+        r->flags &= static_cast<uint8_t>(~LF_CHANGED);
     if (auto now = fs.Stat(real)) {
         fileTime = now->lastWrite;
         fileSize = now->size;

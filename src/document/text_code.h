@@ -15,7 +15,9 @@ enum class TextCode : int {
     Utf8 = 12,
 };
 
-constexpr bool IsUnicodeFamily(TextCode c) { return static_cast<int>(c) >= 10; }
+constexpr bool IsUnicodeFamily(TextCode c) {
+    return static_cast<int>(c) >= 10;
+}
 
 // How lines end when the document is written: Default = each line keeps its own line end.
 enum class EolMode : int { Default = -1, CrLf = 0, Lf = 1, Cr = 2 };

@@ -16,7 +16,7 @@
 namespace norv::document {
 
 class TextFileWriter {
-public:
+  public:
     explicit TextFileWriter(platform::FileSystem& fs) : fs_(fs) { buf_.reserve(kBufferBytes + 8); }
 
     // 0 or the system error number.
@@ -33,7 +33,7 @@ public:
     bool Close();
     int error() const { return error_; }
 
-private:
+  private:
     static constexpr size_t kBufferBytes = 65535;
     bool Flush();
 

@@ -110,10 +110,14 @@ bool ScanBlocks(const uint8_t* p, size_t n, size_t* at, int* expect, bool* sawMu
             continue;
         }
         if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(v, kF8), v))) break;
-        auto cont = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(v, kC0), k80)));
-        auto lead2 = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(v, kE0), kC0)));
-        auto lead3 = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(v, kF0), kE0)));
-        auto lead4 = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(v, kF8), kF0)));
+        auto cont =
+            static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(v, kC0), k80)));
+        auto lead2 =
+            static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(v, kE0), kC0)));
+        auto lead3 =
+            static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(v, kF0), kE0)));
+        auto lead4 =
+            static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(v, kF8), kF0)));
         uint32_t need = carry | (lead2 << 1) | (lead3 << 1) | (lead3 << 2) | (lead4 << 1) |
                         (lead4 << 2) | (lead4 << 3);
         if ((need & 0xFFFF) != cont) return false;

@@ -59,7 +59,9 @@ void CElwView::Changed() {
     if (onChanged) onChanged();
 }
 
-void CElwView::Repaint() { Changed(); }
+void CElwView::Repaint() {
+    Changed();
+}
 
 void CElwView::SetLayout(const view::LayoutOptions& layout) {
     const view::LineLayout fresh(WithCodePage(layout, doc_.CodePage()));

@@ -54,9 +54,13 @@ void CElwView::RollWithCaret(int n) {
     }
 }
 
-int CElwView::maxLeftColumn() const { return std::max(0, layout_.wrapColumn() - columns_ + 1); }
+int CElwView::maxLeftColumn() const {
+    return std::max(0, layout_.wrapColumn() - columns_ + 1);
+}
 
-void CElwView::ScrollLeftTo(int column) { left_ = std::clamp(column, 0, maxLeftColumn()); }
+void CElwView::ScrollLeftTo(int column) {
+    left_ = std::clamp(column, 0, maxLeftColumn());
+}
 
 bool CElwView::SlowScrollStep(bool up) {
     int64_t before = topRow_;

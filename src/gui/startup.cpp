@@ -1,35 +1,35 @@
 // The start-up sequence, handoffs between instances, resident mode, the timer and closing.
 #include "gui/startup.h"
 
-#include <algorithm>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDropEvent>
-#include <QMimeData>
-#include <QUrl>
 #include <QIcon>
 #include <QMdiArea>
+#include <QMimeData>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStyle>
 #include <QSystemTrayIcon>
 #include <QTimer>
-
+#include <QUrl>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <unistd.h>
 
 #include "editing/edit_view.h"
-#include "platform/code_page.h"
-#include "platform/file_system.h"
-#include "platform/fakes/headless_ui.h"
-#include "platform/paths.h"
-#include "gui/frame/doc_window.h"
-#include "gui/editor/edit_widget.h"
 #include "gui/dialogs/file_dialogs.h"
+#include "gui/editor/edit_widget.h"
+#include "gui/frame/doc_window.h"
 #include "gui/frame/find_wiring.h"
 #include "gui/frame/main_frame.h"
+#include "platform/code_page.h"
+#include "platform/fakes/headless_ui.h"
+#include "platform/file_system.h"
+#include "platform/paths.h"
 #include "script/break_signal.h"
 #include "script/interpreter.h"
 #include "script/script_host.h"
@@ -60,7 +60,7 @@ constexpr const char* kMultiMarker = "MultiNorv";
 
 // Dialogs of a run without windows: every one is cancelled.
 class CancellingDialogs : public FileDialogs {
-public:
+  public:
     bool AskOpen(OpenRequest&) override { return false; }
     bool AskSaveAs(document::SaveAsRequest&) override { return false; }
 };
@@ -87,10 +87,14 @@ std::string SystemName() {
 
 document::CodeChoice ForcedChoice(int forcedCode) {
     switch (forcedCode) {
-        case 2: return document::CodeChoice::Ansi;
-        case 3: return document::CodeChoice::Euc;
-        case 4: return document::CodeChoice::Jis;
-        default: return document::CodeChoice::Default;
+        case 2:
+            return document::CodeChoice::Ansi;
+        case 3:
+            return document::CodeChoice::Euc;
+        case 4:
+            return document::CodeChoice::Jis;
+        default:
+            return document::CodeChoice::Default;
     }
 }
 
@@ -128,7 +132,7 @@ void JumpTo(editing::CElwView& v, int line, int column) {
 // Scripts of -A: without the editor's built-ins yet, but with the message pump and Break (in a
 // run without windows, SIGINT is the Break key).
 class ScriptRunHost : public script::ScriptHost {
-public:
+  public:
     ScriptRunHost(platform::UserInterface& ui, platform::FileSystem& fs, bool headless)
         : ScriptHost(ui, fs), headless_(headless) {
         if (headless_) script::InstallBreakSignal();
@@ -136,11 +140,13 @@ public:
     bool BreakPressed() override { return headless_ && script::TakeBreakSignal(); }
     void PumpMessages() override { QCoreApplication::processEvents(); }
 
-private:
+  private:
     bool headless_;
 };
 
-bool Exists(const std::string& name) { return platform::RealFileSystem().Stat(name).has_value(); }
+bool Exists(const std::string& name) {
+    return platform::RealFileSystem().Stat(name).has_value();
+}
 
 }  // namespace
 
@@ -183,9 +189,10 @@ int EditorApp::Run(int argc, char** argv) {
         // No window is ever shown: the offscreen platform needs no display.
         qputenv("QT_QPA_PLATFORM", "offscreen");
     } else if (!HasDisplay()) {
-        std::fputs("norv: no display (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
-                   "Run it under a virtual display (xvfb-run -a norv FILE...) or with --headless.\n",
-                   stderr);
+        std::fputs(
+            "norv: no display (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
+            "Run it under a virtual display (xvfb-run -a norv FILE...) or with --headless.\n",
+            stderr);
         return 2;
     }
     QApplication qapp(argc, argv);
@@ -201,8 +208,8 @@ int EditorApp::Run(int argc, char** argv) {
     config_ = std::make_unique<app::Configuration>(codePage);
     config_->firstRun = !fs.Stat(companions_->PathOf(app::CompanionKind::Settings)).has_value();
     companions_->CopyTemplateIfMissing(fs, app::CompanionKind::Settings);
-    store_ = std::make_unique<app::SettingsStore>(fs, companions_->PathOf(app::CompanionKind::Settings),
-                                                  codePage);
+    store_ = std::make_unique<app::SettingsStore>(
+        fs, companions_->PathOf(app::CompanionKind::Settings), codePage);
     store_->LoadCache();
     // 2. Start-up runs.
     starting_ = true;
@@ -258,7 +265,8 @@ int EditorApp::Run(int argc, char** argv) {
     const int recovered = multiple_ ? 0 : OfferRecovery();
     if (IsEmptyLine(args)) {
         if (!OpenProject(options.project) && !OpenPendingProject() &&
-            !(hooks_.restoreWorkspace && !recovered && hooks_.restoreWorkspace(*this)) && !recovered)
+            !(hooks_.restoreWorkspace && !recovered && hooks_.restoreWorkspace(*this)) &&
+            !recovered)
             frame_->NewFile();
     } else {
         ApplyCommandLine(options, false, true);
@@ -267,8 +275,10 @@ int EditorApp::Run(int argc, char** argv) {
     // 11. The window, then the resident and registered scripts.
     if (!headless_) {
         RestorePlacement();
-        if (config_->settings.Int(Key::MainShowCmd) == 3) frame_->showMaximized();
-        else frame_->show();
+        if (config_->settings.Int(Key::MainShowCmd) == 3)
+            frame_->showMaximized();
+        else
+            frame_->show();
     }
     SetUpTray();
     if (hooks_.startResidentScripts) hooks_.startResidentScripts(*this);
@@ -324,13 +334,15 @@ bool EditorApp::StartInstanceProtocol(const std::vector<std::string>& args) {
     if (running.empty()) return true;
     const app::StartupOptions options = app::ParseCommandLine(args, Exists);
     if (store_->ReadInt(Key::MultiInstance) != 0 || options.separateInstance) {
-        const std::optional<uint8_t> visible = SendInstanceRequest(running.front(), InstanceRequest::State);
+        const std::optional<uint8_t> visible =
+            SendInstanceRequest(running.front(), InstanceRequest::State);
         if (!visible || *visible != 0) {
             multiple_ = true;
             return true;
         }
     }
-    if (SendInstanceRequest(running.front(), InstanceRequest::Handoff, args, platform::CurrentFolder())) {
+    if (SendInstanceRequest(running.front(), InstanceRequest::Handoff, args,
+                            platform::CurrentFolder())) {
         startLock_.Release();
         return false;
     }
@@ -359,9 +371,11 @@ int EditorApp::OfferRecovery() {
     return restored;
 }
 
-void EditorApp::ApplyCommandLine(const app::StartupOptions& options, bool emptyLine, bool atStartup) {
+void EditorApp::ApplyCommandLine(const app::StartupOptions& options, bool emptyLine,
+                                 bool atStartup) {
     (void)atStartup;
-    if (!options.newType.empty() && hooks_.newDocumentType) hooks_.newDocumentType(*this, options.newType);
+    if (!options.newType.empty() && hooks_.newDocumentType)
+        hooks_.newDocumentType(*this, options.newType);
     if (emptyLine) {
         if (!OpenProject(options.project.empty() ? pendingProject_ : options.project) &&
             !OpenPendingProject() && !(hooks_.restoreWorkspace && hooks_.restoreWorkspace(*this)))
@@ -440,7 +454,8 @@ bool EditorApp::OpenPendingProject() {
 
 void EditorApp::NotifyCommandLineDone() {
     // Posted, so that what the command line posted (New after a cancelled dialog) is done first.
-    if (hooks_.commandLineDone) QTimer::singleShot(0, this, [this] { hooks_.commandLineDone(*this); });
+    if (hooks_.commandLineDone)
+        QTimer::singleShot(0, this, [this] { hooks_.commandLineDone(*this); });
 }
 
 void EditorApp::PostCommands(const app::StartupOptions& options) {
@@ -449,7 +464,8 @@ void EditorApp::PostCommands(const app::StartupOptions& options) {
             frame_->RunFrameCommand(app::FrameCommandId::PrintPreview, 0);
         });
     if (options.grep)
-        QTimer::singleShot(0, frame_.get(), [this] { frame_->RunFrameCommand(app::FrameCommandId::Grep, 0); });
+        QTimer::singleShot(0, frame_.get(),
+                           [this] { frame_->RunFrameCommand(app::FrameCommandId::Grep, 0); });
 }
 
 void EditorApp::RunScript(const std::string& path) {
@@ -468,14 +484,16 @@ void EditorApp::RunScript(const std::string& path) {
         return;
     }
     if (!loaded.image) {
-        ui.MessageBox("Cannot read the script " + path + ".", platform::mb::kOk | platform::mb::kIconError);
+        ui.MessageBox("Cannot read the script " + path + ".",
+                      platform::mb::kOk | platform::mb::kIconError);
         openFailed_ = true;
         return;
     }
     ScriptRunHost host(ui, fs, headless_);
     auto rt = script::Runtime::Load(std::move(*loaded.image), host);
     if (!rt) {
-        ui.MessageBox("Cannot run the script " + path + ".", platform::mb::kOk | platform::mb::kIconError);
+        ui.MessageBox("Cannot run the script " + path + ".",
+                      platform::mb::kOk | platform::mb::kIconError);
         openFailed_ = true;
         return;
     }
@@ -504,8 +522,10 @@ void EditorApp::ShowHiddenWindow() {
     if (frame_->isMinimized() || wasHidden) {
         const app::Settings& s = config_->settings;
         if (wasHidden) RestorePlacement();
-        if (s.Int(Key::MainShowCmd) == 3) frame_->showMaximized();
-        else frame_->showNormal();
+        if (s.Int(Key::MainShowCmd) == 3)
+            frame_->showMaximized();
+        else
+            frame_->showNormal();
     }
     frame_->raise();
     frame_->activateWindow();
@@ -527,9 +547,11 @@ void EditorApp::SetUpTray() {
         if (icon.isNull()) icon = QApplication::style()->standardIcon(QStyle::SP_FileIcon);
         tray_->setIcon(icon);
         tray_->setToolTip(QString::fromLatin1(kTrayTip));
-        connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
-            if (r == QSystemTrayIcon::Trigger || r == QSystemTrayIcon::DoubleClick) ShowHiddenWindow();
-        });
+        connect(tray_, &QSystemTrayIcon::activated, this,
+                [this](QSystemTrayIcon::ActivationReason r) {
+                    if (r == QSystemTrayIcon::Trigger || r == QSystemTrayIcon::DoubleClick)
+                        ShowHiddenWindow();
+                });
     }
     tray_->show();
 }
@@ -571,8 +593,8 @@ bool EditorApp::OpenInNewInstance() {
 void EditorApp::Tick() {
     if (hooks_.residentTick) hooks_.residentTick(*this);
     if (!frame_ || !frame_->ActiveWindow()) return;
-    autoSaver_->Tick(static_cast<int64_t>(std::time(nullptr)), config_->settings.Int(Key::AutoSaveSec),
-                     OpenDocuments());
+    autoSaver_->Tick(static_cast<int64_t>(std::time(nullptr)),
+                     config_->settings.Int(Key::AutoSaveSec), OpenDocuments());
 }
 
 std::vector<document::CElwDoc*> EditorApp::OpenDocuments() const {
@@ -627,7 +649,8 @@ bool EditorApp::CloseMainWindow(QEvent* event) {
         s.Write(*store_, Key::MainRectRight, r.right() + 1);
     }
     // 4. The mark list.
-    if (hooks_.markListShown) s.Write(*store_, Key::ShowMarkList, hooks_.markListShown(*this) ? 1 : 0);
+    if (hooks_.markListShown)
+        s.Write(*store_, Key::ShowMarkList, hooks_.markListShown(*this) ? 1 : 0);
     // 5. and 6. The project, and the close event of the resident scripts.
     if (project && hooks_.closeProject) hooks_.closeProject(*this);
     if (hooks_.residentClose) hooks_.residentClose(*this);

@@ -12,7 +12,6 @@
 #pragma once
 
 #include <QObject>
-
 #include <cstdint>
 #include <ctime>
 #include <functional>
@@ -80,7 +79,7 @@ std::vector<std::string> NorvOpenArguments(const OpenRequest& request);
 class EditorApp : public QObject {
     Q_OBJECT
 
-public:
+  public:
     EditorApp(StartupHooks hooks = {});
     ~EditorApp() override;
 
@@ -113,10 +112,10 @@ public:
     // The document of every window (a document in several windows more than once).
     std::vector<document::CElwDoc*> OpenDocuments() const;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     bool StartInstanceProtocol(const std::vector<std::string>& args);
     void LoadSettingsIntoFrame();
     int OfferRecovery();

@@ -136,19 +136,42 @@ void AppendUtf8AsWide(std::string_view text, std::u16string& out) {
         auto b = static_cast<uint8_t>(text[i]);
         uint32_t cp;
         size_t len;
-        if (b < 0x80) { cp = b; len = 1; }
-        else if (b >= 0xC2 && b <= 0xDF) { cp = b & 0x1Fu; len = 2; }
-        else if (b >= 0xE0 && b <= 0xEF) { cp = b & 0x0Fu; len = 3; }
-        else if (b >= 0xF0 && b <= 0xF4) { cp = b & 0x07u; len = 4; }
-        else { out.push_back(u'\uFFFD'); ++i; continue; }
-        if (i + len > n) { out.push_back(u'\uFFFD'); ++i; continue; }
+        if (b < 0x80) {
+            cp = b;
+            len = 1;
+        } else if (b >= 0xC2 && b <= 0xDF) {
+            cp = b & 0x1Fu;
+            len = 2;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            cp = b & 0x0Fu;
+            len = 3;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            cp = b & 0x07u;
+            len = 4;
+        } else {
+            out.push_back(u'\uFFFD');
+            ++i;
+            continue;
+        }
+        if (i + len > n) {
+            out.push_back(u'\uFFFD');
+            ++i;
+            continue;
+        }
         bool ok = true;
         for (size_t k = 1; k < len; ++k) {
             auto c = static_cast<uint8_t>(text[i + k]);
-            if ((c & 0xC0) != 0x80) { ok = false; break; }
+            if ((c & 0xC0) != 0x80) {
+                ok = false;
+                break;
+            }
             cp = (cp << 6) | (c & 0x3Fu);
         }
-        if (!ok) { out.push_back(u'\uFFFD'); ++i; continue; }
+        if (!ok) {
+            out.push_back(u'\uFFFD');
+            ++i;
+            continue;
+        }
         if (cp >= 0x10000) {
             cp -= 0x10000;
             out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
@@ -217,7 +240,9 @@ bool SetSystemCodePage(int codePage) {
     return true;
 }
 
-char16_t DecodeChar(int codePage, uint16_t code) { return Tables(codePage).toWide[code]; }
+char16_t DecodeChar(int codePage, uint16_t code) {
+    return Tables(codePage).toWide[code];
+}
 
 uint16_t EncodeChar(int codePage, char16_t unit) {
     return ReverseTables(codePage).fromWide[unit];
@@ -291,8 +316,7 @@ std::u16string MultiByteToWide(int codePage, std::string_view text) {
     return out;
 }
 
-void AppendWideAsMultiByte(int codePage, std::u16string_view text, std::string& out,
-                           bool* lossy) {
+void AppendWideAsMultiByte(int codePage, std::u16string_view text, std::string& out, bool* lossy) {
     if (codePage == kCodePageUtf8 || codePage == kCodePageUtf8Internal) {
         AppendWideAsUtf8(text, out);
         return;

@@ -26,15 +26,15 @@ struct FileInfo {
     bool isDirectory = false;
     uint64_t size = 0;
     FileTime lastWrite = 0;
-    bool readOnly = false;  // the user may not write it (or its file system is read-only)
-    bool hidden = false;    // its name begins with "."
+    bool readOnly = false;        // the user may not write it (or its file system is read-only)
+    bool hidden = false;          // its name begins with "."
     unsigned permissions = 0644;  // the mode bits (rwx for user, group, others)
     bool isLink = false;          // the path itself is a symbolic link
 };
 
 // A file open for reading, read front to back in blocks.
 class InputFile {
-public:
+  public:
     virtual ~InputFile() = default;
     // Reads up to n bytes; returns the count (0 at the end) or -1 with errno in `error`.
     virtual long Read(void* buf, size_t n) = 0;
@@ -45,7 +45,7 @@ public:
 
 // A file open for writing.
 class OutputFile {
-public:
+  public:
     virtual ~OutputFile() = default;
     // Writes all n bytes or fails; returns false with the reason in LastError().
     virtual bool Write(const void* buf, size_t n) = 0;
@@ -64,7 +64,7 @@ enum class WriteMode {
 };
 
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
     virtual std::optional<FileInfo> Stat(const std::string& path) = 0;
     // Opens for reading; nullptr with the system error number in *error.

@@ -36,8 +36,10 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
     std::string out(folder);
     bool folderSlash = out.back() == '/';
     bool nameSlash = !name.empty() && name.front() == '/';
-    if (folderSlash && nameSlash) name.remove_prefix(1);
-    else if (!folderSlash && !nameSlash) out.push_back('/');
+    if (folderSlash && nameSlash)
+        name.remove_prefix(1);
+    else if (!folderSlash && !nameSlash)
+        out.push_back('/');
     out.append(name);
     return out;
 }
@@ -88,8 +90,10 @@ std::string FullPath(std::string_view path) {
         out.push_back('/');
         out.append(part);
     }
-    if (out.empty()) out.assign(1, '/');
-    else if (p.back() == '/') out.push_back('/');
+    if (out.empty())
+        out.assign(1, '/');
+    else if (p.back() == '/')
+        out.push_back('/');
     return out;
 }
 

@@ -41,7 +41,7 @@ enum DialogResult : int {
 int DefaultButtonOf(unsigned style);
 
 class UserInterface {
-public:
+  public:
     virtual ~UserInterface() = default;
     // Shows `text` (UTF-8) and returns the button chosen (kIdOk...).
     virtual int MessageBox(std::string_view text, unsigned style) = 0;

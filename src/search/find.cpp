@@ -2,7 +2,6 @@
 #include "search/find.h"
 
 #include <algorithm>
-
 #include <cstring>
 #include <vector>
 

@@ -107,10 +107,10 @@ class CFind {
     bool endOfLine_ = false;
     bool empty_ = true;
     bool regexOk_ = false;
-    int firstByte_ = -1;    // the only byte a plain match can begin with, or -1
+    int firstByte_ = -1;     // the only byte a plain match can begin with, or -1
     int firstByteAlt_ = -1;  // under ignore case, the other case of that letter, or -1
     std::string literal_;    // the bytes every plain match consists of, or empty
-    size_t lastStart_ = 0;  // where FirstMatchInLine found its match
+    size_t lastStart_ = 0;   // where FirstMatchInLine found its match
 };
 
 // `text`, written in `fromCodePage` (0: already the document's), in the encoding of a document

@@ -48,8 +48,8 @@ std::string CutAtCharBoundary(std::string_view text, size_t limit, int codePage)
 
 // A document's text as a search string: control bytes, the backslash and (when the document is
 // UTF-8 and the system code page is not, or the reverse) bytes from 0x80 become escape
-// sequences; a CR right before a LF is dropped. The result is cut at kFieldLimit bytes before a whole
-// character or sequence.
+// sequences; a CR right before a LF is dropped. The result is cut at kFieldLimit bytes before a
+// whole character or sequence.
 std::string EscapeForField(std::string_view text, int documentCodePage, int systemCodePage);
 
 }  // namespace norv::search

@@ -18,7 +18,9 @@ bool IsAlnum(uint32_t c) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-bool IsDigit(uint32_t c) { return c >= '0' && c <= '9'; }
+bool IsDigit(uint32_t c) {
+    return c >= '0' && c <= '9';
+}
 
 bool InSet(uint32_t c, const char* set) {
     return c != 0 && c < 0x80 && std::strchr(set, static_cast<int>(c)) != nullptr;

@@ -16,7 +16,7 @@
 namespace norv::view {
 
 struct Link {
-    size_t length = 0;  // 0: no link
+    size_t length = 0;   // 0: no link
     bool isUrl = false;  // a web address; otherwise a mail address
 };
 

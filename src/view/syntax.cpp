@@ -17,7 +17,9 @@ bool IsAlnum(uint32_t c) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-uint8_t Upper(uint8_t c) { return c >= 'a' && c <= 'z' ? static_cast<uint8_t>(c - 32) : c; }
+uint8_t Upper(uint8_t c) {
+    return c >= 'a' && c <= 'z' ? static_cast<uint8_t>(c - 32) : c;
+}
 
 // Whether `line` holds `s` at byte i.
 bool HoldsAt(const LineText& line, size_t i, std::string_view s) {
@@ -28,7 +30,9 @@ bool HoldsAt(const LineText& line, size_t i, std::string_view s) {
 }
 
 // A quote pair never runs past its line.
-bool Carries(const BlockRule& b) { return (b.begin == "\"" || b.begin == "'") && b.end == b.begin; }
+bool Carries(const BlockRule& b) {
+    return (b.begin == "\"" || b.begin == "'") && b.end == b.begin;
+}
 
 size_t CharLen(const LineText& line, size_t i, int codePage) {
     const int trail = document::CharTrailBytes(codePage, line[i]);
@@ -114,7 +118,9 @@ bool SyntaxRules::BlockTakesPart(size_t i) const {
            groups[static_cast<size_t>(b.group)].applies;
 }
 
-bool SyntaxRules::ScansBlocks() const { return blockFirstBytes.any(); }
+bool SyntaxRules::ScansBlocks() const {
+    return blockFirstBytes.any();
+}
 
 bool SyntaxRules::HasKeywords() const {
     return std::any_of(buckets.begin(), buckets.end(), [](const auto& b) { return !b.empty(); });
@@ -135,8 +141,8 @@ KeywordMatch MatchKeyword(const SyntaxRules& rules, std::string_view text, size_
         if (!g.applies || k.text.size() > text.size() - pos) continue;
         bool same = true;
         for (size_t i = 0; i < k.text.size() && same;) {
-            const size_t len = document::CharLength(codePage, text.data() + pos + i,
-                                                    text.data() + text.size());
+            const size_t len =
+                document::CharLength(codePage, text.data() + pos + i, text.data() + text.size());
             if (len == 1 && g.caseInsensitive) {
                 same = Upper(static_cast<uint8_t>(text[pos + i])) ==
                        Upper(static_cast<uint8_t>(k.text[i]));
@@ -151,8 +157,7 @@ KeywordMatch MatchKeyword(const SyntaxRules& rules, std::string_view text, size_
         const size_t after = pos + k.text.size();
         const uint32_t a = after < text.size() ? static_cast<uint8_t>(text[after]) : 0;
         const bool accepted =
-            (!IsAlnum(before) && !IsAlnum(a)) ||
-            (!IsAlnum(kf) && (!IsAlnum(kl) || !IsAlnum(a))) ||
+            (!IsAlnum(before) && !IsAlnum(a)) || (!IsAlnum(kf) && (!IsAlnum(kl) || !IsAlnum(a))) ||
             (!IsAlnum(kl) && (!IsAlnum(kf) || !IsAlnum(before)) && before != '_' && a != '_') ||
             document::CharTrailBytes(codePage, kf) > 0 ||
             (rules.systemCodePage == 932 && kf >= 0x80);
@@ -191,13 +196,15 @@ std::vector<CharStyle> StyleLine(const SyntaxRules& rules, const LineText& line,
                 if (m.length > 0) {
                     const GroupRule& g = rules.groups[static_cast<size_t>(m.group)];
                     for (size_t k = i; k < i + m.length; ++k) {
-                        if (g.colored && !blockColored[k]) styles[k].group = static_cast<int8_t>(m.group);
+                        if (g.colored && !blockColored[k])
+                            styles[k].group = static_cast<int8_t>(m.group);
                         if (g.bold) styles[k].bold = true;
                     }
                     const char* last = document::PrevCharStart(codePage, text.data() + i,
                                                                text.data() + i + m.length);
                     i += m.length;
-                    before = last == text.data() + i - 1 ? static_cast<uint8_t>(text[i - 1]) : 0x100u;
+                    before =
+                        last == text.data() + i - 1 ? static_cast<uint8_t>(text[i - 1]) : 0x100u;
                     continue;
                 }
             }

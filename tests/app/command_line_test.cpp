@@ -1,11 +1,10 @@
 // The editor's command line: options, their arguments, the file part and wildcards.
+#include "app/command_line.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
-
 #include <set>
-
-#include "app/command_line.h"
 
 namespace norv::app {
 namespace {

@@ -1,9 +1,9 @@
 // Character lengths and display widths in Shift-JIS and UTF-8 text.
+#include "document/char_model.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "document/char_model.h"
 
 namespace norv::document {
 namespace {
@@ -28,13 +28,16 @@ TEST(CharModel, CharacterLengths) {
         std::vector<size_t> lengths;
     } kCases[] = {
         {932, "a\x82\xA0z", {1, 2, 1}},
-        {932, "\xB1\x82", {1, 1}},                // half-width kana; a lead byte at the end
-        {932, "a\x81", {1, 1}},                   // a lead byte at the end of the text
-        {65001, "\xE3\x81\x82" "a", {3, 1}},
-        {65000, "\xC3\xA9\xE3\x81", {2, 1, 1}},   // a 3-byte lead cut by the end
-        {65001, "\xF0\x9F\x98\x80!", {4, 1}},     // beyond the BMP: one character
-        {65001, "\xF8\x80", {1, 1}},              // no such lead
-        {1252, "\x82\xA0", {1, 1}},               // no lead bytes in this code page
+        {932, "\xB1\x82", {1, 1}},  // half-width kana; a lead byte at the end
+        {932, "a\x81", {1, 1}},     // a lead byte at the end of the text
+        {65001,
+         "\xE3\x81\x82"
+         "a",
+         {3, 1}},
+        {65000, "\xC3\xA9\xE3\x81", {2, 1, 1}},  // a 3-byte lead cut by the end
+        {65001, "\xF0\x9F\x98\x80!", {4, 1}},    // beyond the BMP: one character
+        {65001, "\xF8\x80", {1, 1}},             // no such lead
+        {1252, "\x82\xA0", {1, 1}},              // no lead bytes in this code page
     };
     for (const auto& c : kCases) EXPECT_EQ(Lengths(c.cp, c.text), c.lengths) << c.text;
 }
@@ -48,7 +51,9 @@ TEST(CharModel, LinesAreNeverWalkedPastTheLineFeed) {
 
 TEST(CharModel, PreviousCharacterIsFoundWalkingForward) {
     // 0x82 0x5C: the trail byte is a backslash, and 0x95 0x5C 0x81 ... looks like a lead byte.
-    std::string s = "\x95\x5C\x82\x5C" "a";
+    std::string s =
+        "\x95\x5C\x82\x5C"
+        "a";
     const char* b = s.data();
     EXPECT_EQ(PrevCharStart(932, b, b + 4), b + 2);
     EXPECT_EQ(PrevCharStart(932, b, b + 5), b + 4);
@@ -65,9 +70,9 @@ TEST(CharModel, DisplayColumns) {
     } kCases[] = {
         {932, "a\tb", 4, 5},
         {932, "\x82\xA0\t", 8, 8},
-        {65001, "\xC3\xA9", 4, 2},           // every multi-byte character is two columns
+        {65001, "\xC3\xA9", 4, 2},  // every multi-byte character is two columns
         {65001, "\xF0\x9F\x98\x80", 4, 2},
-        {932, "\xB1", 4, 1},                // half-width kana: one column
+        {932, "\xB1", 4, 1},  // half-width kana: one column
         {932, "ab\t\t", 3, 6},
     };
     for (const auto& c : kCases) {

@@ -42,10 +42,14 @@ std::string Iconv(const std::string& in, const char* from, const char* to, bool*
 const char* EolBytes(uint8_t flags) {
     bool extraCr = flags & LF_EOL_CRCRLF;
     switch (flags & LF_EOL_MASK) {
-        case LF_EOL_CRLF: return extraCr ? "\r\r\n" : "\r\n";
-        case LF_EOL_CR: return "\r";
-        case LF_EOL_LF: return "\n";
-        default: return "";
+        case LF_EOL_CRLF:
+            return extraCr ? "\r\r\n" : "\r\n";
+        case LF_EOL_CR:
+            return "\r";
+        case LF_EOL_LF:
+            return "\n";
+        default:
+            return "";
     }
 }
 
@@ -55,8 +59,10 @@ std::string DocumentAsUtf8(const CElwDoc& doc) {
     bool ucs2 = doc.code == TextCode::Ucs2Le || doc.code == TextCode::Ucs2Be;
     for (const LineRecord* r = doc.lines().first(); r; r = r->next) {
         std::string_view content(r->text(), r->contentLength());
-        if (IsUnicodeFamily(doc.code)) out.append(content);
-        else AnsiToUtf8(out, content, 932);
+        if (IsUnicodeFamily(doc.code))
+            out.append(content);
+        else
+            AnsiToUtf8(out, content, 932);
         bool last = r->next == nullptr;
         if (!last || (ucs2 && doc.endsWithEol)) out += EolBytes(r->flags);
     }
@@ -75,7 +81,8 @@ struct Expect {
 TEST(Corpus, DetectsEveryFileAndConvertsLikeIconv) {
     const char* root = std::getenv("NORV_TEST_CORPUS");
     if (!root || !std::filesystem::exists(std::string(root) + "/small"))
-        GTEST_SKIP() << "no corpus (set NORV_TEST_CORPUS to a folder made by make-corpus.sh --small)";
+        GTEST_SKIP()
+            << "no corpus (set NORV_TEST_CORPUS to a folder made by make-corpus.sh --small)";
     static const std::map<std::string, Expect> kCodes = {
         {"sjis", {TextCode::Ansi, false, "CP932", 0}},
         {"eucjp", {TextCode::Euc, false, "EUC-JP-MS", 0}},
@@ -86,7 +93,9 @@ TEST(Corpus, DetectsEveryFileAndConvertsLikeIconv) {
         {"utf16bebom", {TextCode::Ucs2Be, true, "UTF-16BE", 2}},
     };
     static const std::map<std::string, EolMode> kEols = {
-        {"lf", EolMode::Lf}, {"crlf", EolMode::CrLf}, {"cr", EolMode::Cr},
+        {"lf", EolMode::Lf},
+        {"crlf", EolMode::CrLf},
+        {"cr", EolMode::Cr},
         {"mixed", EolMode::CrLf},  // CR LF, LF and CR in turn: any CR LF decides
     };
     DocumentEnvironment env;
@@ -124,8 +133,8 @@ TEST(Corpus, DetectsEveryFileAndConvertsLikeIconv) {
         if (got != expected) {
             size_t at = 0;
             while (at < got.size() && at < expected.size() && got[at] == expected[at]) ++at;
-            ADD_FAILURE() << name << ": the text differs from byte " << at << " (got "
-                          << got.size() << " bytes, iconv " << expected.size() << "): got \""
+            ADD_FAILURE() << name << ": the text differs from byte " << at << " (got " << got.size()
+                          << " bytes, iconv " << expected.size() << "): got \""
                           << EscapeBytes(got.data() + at, std::min<size_t>(40, got.size() - at))
                           << "\", iconv \""
                           << EscapeBytes(expected.data() + at,
@@ -149,7 +158,8 @@ namespace {
 TEST(Corpus, SavesBackByteForByteAndConvertsLikeIconv) {
     const char* root = std::getenv("NORV_TEST_CORPUS");
     if (!root || !std::filesystem::exists(std::string(root) + "/small"))
-        GTEST_SKIP() << "no corpus (set NORV_TEST_CORPUS to a folder made by make-corpus.sh --small)";
+        GTEST_SKIP()
+            << "no corpus (set NORV_TEST_CORPUS to a folder made by make-corpus.sh --small)";
     norv::testing::TempDir out;
     DocumentEnvironment env;
     env.codePage = 932;

@@ -6,18 +6,20 @@
 #include <random>
 #include <string>
 
-#include "support/recording_sink.h"
 #include "document/debug_dump.h"
 #include "document/line_edit_buffer.h"
 #include "document/line_list.h"
 #include "document/line_stack.h"
+#include "support/recording_sink.h"
 
 namespace norv::document {
 namespace {
 
 using norv::testing::RecordingSink;
 
-std::string Content(const LineRecord* r) { return std::string(r->text(), r->contentLength()); }
+std::string Content(const LineRecord* r) {
+    return std::string(r->text(), r->contentLength());
+}
 
 std::vector<std::string> Contents(const LineList& l) {
     std::vector<std::string> out;
@@ -317,7 +319,8 @@ TEST(LineEditBuffer, SplittingFollowsTheFlagRules) {
         EXPECT_EQ(Content(l.first()), std::string("abcd").substr(0, c.caret));
         EXPECT_EQ(Content(l.first()->next), std::string("abcd").substr(c.caret));
         EXPECT_EQ(l.first()->flags & ~LF_CHANGED, c.oldFlags) << c.caret << " " << int(c.flags);
-        EXPECT_EQ(l.first()->next->flags & ~LF_CHANGED, c.newFlags) << c.caret << " " << int(c.flags);
+        EXPECT_EQ(l.first()->next->flags & ~LF_CHANGED, c.newFlags)
+            << c.caret << " " << int(c.flags);
     }
 }
 

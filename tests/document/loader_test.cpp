@@ -5,11 +5,11 @@
 #include <random>
 #include <string>
 
-#include "support/recording_sink.h"
 #include "document/debug_dump.h"
 #include "document/document.h"
 #include "document/file_reader.h"
 #include "platform/fakes/headless_ui.h"
+#include "support/recording_sink.h"
 #include "support/temp_dir.h"
 
 namespace norv::document {
@@ -73,8 +73,10 @@ TEST(OpenDocument, DetectsCodesAndLineEnds) {
         {"lf", "a\nb\n", TextCode::Ansi, true, EolMode::Lf, "1\t10\ta\n2\t10\tb\n3\t00\t\n"},
         {"cr cr lf", "a\r\r\nb", TextCode::Ansi, true, EolMode::CrLf, "1\t58\ta\n2\t00\tb\n"},
         {"final 1A", "abc\x1A", TextCode::Ansi, true, EolMode::Default, "1\t00\tabc\n"},
-        {"inner 1A", "a\x1A" "b\n", TextCode::Ansi, true, EolMode::Lf,
-         "1\t10\ta\\x1Ab\n2\t00\t\n"},
+        {"inner 1A",
+         "a\x1A"
+         "b\n",
+         TextCode::Ansi, true, EolMode::Lf, "1\t10\ta\\x1Ab\n2\t00\t\n"},
         {"1A after lf", "a\n\x1A", TextCode::Ansi, true, EolMode::Lf, "1\t10\ta\n2\t00\t\n"},
         {"cr at end", "a\r", TextCode::Ansi, true, EolMode::Cr, "1\t08\ta\n2\t00\t\n"},
         {"empty", "", TextCode::Ansi, true, EolMode::Default, "1\t00\t\n"},
@@ -84,7 +86,8 @@ TEST(OpenDocument, DetectsCodesAndLineEnds) {
          "1\t10\ta\n2\t08\tb\n3\t00\tc\n"},
         {"nul bytes", std::string("a\0b\n", 4), TextCode::Ansi, true, EolMode::Lf,
          "1\t10\ta\\x00b\n2\t00\t\n"},
-        {"sjis", "\x82\xA0\r\n", TextCode::Ansi, true, EolMode::CrLf, "1\t18\t\\x82\\xA0\n2\t00\t\n"},
+        {"sjis", "\x82\xA0\r\n", TextCode::Ansi, true, EolMode::CrLf,
+         "1\t18\t\\x82\\xA0\n2\t00\t\n"},
         {"utf8 every line", "\xE3\x81\x82\n\xC3\xA9", TextCode::Utf8, false, EolMode::Lf,
          "1\t10\t\\xE3\\x81\\x82\n2\t00\t\\xC3\\xA9\n"},
         // ASCII lines are neutral, so an ordinary UTF-8 file is UTF-8.
@@ -114,8 +117,12 @@ TEST(OpenDocument, DetectsCodesAndLineEnds) {
          "1\t10\ta\n2\t08\tb\n3\t10\tc\n"},
         {"utf16 surrogates", "\xFE\xFF" + U16Be(u"\U0001F600\xD800x"), TextCode::Ucs2Be, true,
          EolMode::Default, "1\t10\t\\xF0\\x9F\\x98\\x80\\xED\\xA0\\x80x\n"},
-        {"utf16 odd byte", std::string("\xFF\xFE" "A\0" "B", 5), TextCode::Ucs2Le, true,
-         EolMode::Default, "1\t10\tA\\xEF\\xBF\\xBD\n"},
+        {"utf16 odd byte",
+         std::string("\xFF\xFE"
+                     "A\0"
+                     "B",
+                     5),
+         TextCode::Ucs2Le, true, EolMode::Default, "1\t10\tA\\xEF\\xBF\\xBD\n"},
     };
     for (const auto& c : kCases) {
         Fixture f;
@@ -214,9 +221,9 @@ TEST(OpenDocument, NewFileTooManyFilesAndUnreadableFiles) {
     f.env.openDocuments = 100;
 
     EXPECT_EQ(doc.OpenDocument(f.dir.path()), 0);  // a folder
-    EXPECT_EQ(f.ui.messages.back(), "The file \"" + f.dir.path() +
-                                        "\" could not be accessed\n(Error Code:" +
-                                        std::to_string(EISDIR) + ")");
+    EXPECT_EQ(f.ui.messages.back(),
+              "The file \"" + f.dir.path() +
+                  "\" could not be accessed\n(Error Code:" + std::to_string(EISDIR) + ")");
     EXPECT_EQ(f.sink.codes.back(), 7);
 }
 
@@ -235,7 +242,7 @@ TEST(OpenDocument, RunningOutOfMemoryFailsTheOpenAndDropsThePath) {
 }
 
 class OpenEventHooks : public DocumentHooks {
-public:
+  public:
     bool OnOpenEvent(CElwDoc&, const std::string&) override { return allow; }
     void ChooseFileType(CElwDoc&) override { ++types; }
     bool allow = true;
@@ -273,16 +280,28 @@ std::vector<std::pair<std::string, int>> ReferenceLines(const std::string& s, si
                 return out;
             }
             char c = s[i];
-            if (c == '\n') { out.push_back({line, 0x10}); ++i; break; }
-            if (c == '\r') {
-                if (i + 1 < s.size() && s[i + 1] == '\n') { out.push_back({line, 0x18}); i += 2; }
-                else if (i + 2 < s.size() && s[i + 1] == '\r' && s[i + 2] == '\n') {
-                    out.push_back({line, 0x18});
-                    i += 3;
-                } else { out.push_back({line, 0x08}); ++i; }
+            if (c == '\n') {
+                out.push_back({line, 0x10});
+                ++i;
                 break;
             }
-            if (line.size() == max - 1) { out.push_back({line, 0x100}); break; }
+            if (c == '\r') {
+                if (i + 1 < s.size() && s[i + 1] == '\n') {
+                    out.push_back({line, 0x18});
+                    i += 2;
+                } else if (i + 2 < s.size() && s[i + 1] == '\r' && s[i + 2] == '\n') {
+                    out.push_back({line, 0x18});
+                    i += 3;
+                } else {
+                    out.push_back({line, 0x08});
+                    ++i;
+                }
+                break;
+            }
+            if (line.size() == max - 1) {
+                out.push_back({line, 0x100});
+                break;
+            }
             line.push_back(c);
             ++i;
         }

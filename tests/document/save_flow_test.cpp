@@ -16,7 +16,7 @@ namespace norv::document {
 namespace {
 
 class QueuedDialogs : public DocumentDialogs {
-public:
+  public:
     bool AskSaveAs(SaveAsRequest& r) override {
         proposed = r.name;
         if (!answer) return false;
@@ -30,8 +30,11 @@ public:
 };
 
 class CountingHooks : public DocumentHooks {
-public:
-    bool OnBeforeSave(CElwDoc&) override { ++before; return allowSave; }
+  public:
+    bool OnBeforeSave(CElwDoc&) override {
+        ++before;
+        return allowSave;
+    }
     void OnAfterSave(CElwDoc&) override { ++after; }
     void ResetUndo(CElwDoc&) override { ++undoResets; }
     int before = 0, after = 0, undoResets = 0;
@@ -66,7 +69,8 @@ TEST(DoSave, SaveAsChoosesCodeLineEndsAndBom) {
         {CodeChoice::Euc, true, "\xA4\xA2\nb", EolMode::Lf, CodeChoice::Euc},  // EUC-JP: LF
         {CodeChoice::Jis, true, "\x1B$B$\"\x1B(B\r\nb", EolMode::Default, CodeChoice::Jis},
         {CodeChoice::Utf8, false, "\xE3\x81\x82\r\nb", EolMode::Default, CodeChoice::Utf8},
-        {CodeChoice::Utf8, true, "\xEF\xBB\xBF\xE3\x81\x82\r\nb", EolMode::Default, CodeChoice::Utf8},
+        {CodeChoice::Utf8, true, "\xEF\xBB\xBF\xE3\x81\x82\r\nb", EolMode::Default,
+         CodeChoice::Utf8},
     };
     for (const auto& c : kCases) {
         Fixture f;
@@ -150,7 +154,8 @@ TEST(CodeMenus, CheckKanjiCodeOffersTheConversion) {
     f.ui.QueueAnswer(platform::kIdYes);
     f.ui.QueueAnswer(platform::kIdYes);
     ASSERT_EQ(doc.SetCharacterCode(TextCode::Jis), 1);
-    EXPECT_EQ(f.ui.messages[1], "The Kanji code of this file must be \"JIS\". Do you want to convert now?");
+    EXPECT_EQ(f.ui.messages[1],
+              "The Kanji code of this file must be \"JIS\". Do you want to convert now?");
     EXPECT_EQ(DumpLines(doc.lines()), "1\t00\t\\x82\\xA0\n");
     EXPECT_TRUE(doc.modified);
     f.ui.QueueAnswer(platform::kIdYes);

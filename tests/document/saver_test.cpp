@@ -6,12 +6,12 @@
 #include <fstream>
 #include <string>
 
-#include "support/recording_sink.h"
 #include "document/backup.h"
 #include "document/debug_dump.h"
 #include "document/document.h"
 #include "platform/fakes/headless_ui.h"
 #include "platform/fakes/memory_file_system.h"
+#include "support/recording_sink.h"
 #include "support/temp_dir.h"
 
 namespace norv::document {
@@ -88,7 +88,12 @@ TEST(SaveDocument, FinalEndOfFileMarkIsDroppedAndAddEofAppendsOne) {
     EXPECT_EQ(f.RoundTrip("abc\x1A"), "abc");
     f.env.save.addEof = true;
     EXPECT_EQ(f.RoundTrip("abc\x1A"), "abc\x1A");
-    EXPECT_EQ(f.RoundTrip(std::string("\xFF\xFE" "A\0", 4)), std::string("\xFF\xFE" "A\0\x1A", 5));
+    EXPECT_EQ(f.RoundTrip(std::string("\xFF\xFE"
+                                      "A\0",
+                                      4)),
+              std::string("\xFF\xFE"
+                          "A\0\x1A",
+                          5));
 }
 
 TEST(SaveDocument, LinesWithoutRecordedEndsTakeTextMode) {
@@ -146,13 +151,13 @@ TEST(SaveDocument, TabModesCountDisplayColumnsOutsideQuotes) {
         const char* out;
     } kCases[] = {
         {1, "a\tb\n", "a   b\n"},
-        {1, "\x82\xA0\tb\n", "\x82\xA0  b\n"},           // a double-byte character is 2 columns
-        {1, "\"a\tb\"\tc\n", "\"a\tb\"  c\n"},            // no conversion inside quotes
-        {2, "a       b\n", "a\t\tb\n"},                    // runs reaching a stop: one tab each
-        {2, "abc d\n", "abc d\n"},                        // a lone space before a stop stays
-        {2, "a  \tb\n", "a\tb\n"},                        // a tab ends the run before the stop
+        {1, "\x82\xA0\tb\n", "\x82\xA0  b\n"},  // a double-byte character is 2 columns
+        {1, "\"a\tb\"\tc\n", "\"a\tb\"  c\n"},  // no conversion inside quotes
+        {2, "a       b\n", "a\t\tb\n"},         // runs reaching a stop: one tab each
+        {2, "abc d\n", "abc d\n"},              // a lone space before a stop stays
+        {2, "a  \tb\n", "a\tb\n"},              // a tab ends the run before the stop
         {2, "'a'     x\n", "'a' \tx\n"},
-        {2, "'a    b'\n", "'a    b'\n"},                  // inside quotes nothing changes
+        {2, "'a    b'\n", "'a    b'\n"},  // inside quotes nothing changes
     };
     for (const auto& c : kCases) {
         Fixture f;

@@ -33,7 +33,7 @@ int Reference(const std::string& s, int pending, bool* saw) {
 
 TEST(Utf8Scan, AgreesWithThePlainRuleOnRandomBytes) {
     std::mt19937 rng(99);
-    const unsigned char kBytes[] = {'a', '\n', 0x80, 0x9F, 0xBF, 0xC2, 0xDF, 0xE3, 0xEF,
+    const unsigned char kBytes[] = {'a',  '\n', 0x80, 0x9F, 0xBF, 0xC2, 0xDF, 0xE3, 0xEF,
                                     0xF0, 0xF4, 0xF7, 0xF8, 0xFB, 0xFC, 0xFD, 0xFE, 0xFF};
     for (int round = 0; round < 20000; ++round) {
         std::string s;
@@ -41,12 +41,24 @@ TEST(Utf8Scan, AgreesWithThePlainRuleOnRandomBytes) {
         // Mostly well-formed text with a few wrong bytes, so both answers occur.
         while (s.size() < len) {
             switch (rng() % 6) {
-                case 0: s += "abcdefghijklmnopq"; break;
-                case 1: s += "\xE3\x81\x82"; break;
-                case 2: s += "\xC3\xA9"; break;
-                case 3: s += "\xF0\x9F\x98\x80"; break;
-                case 4: s += "\xF8\x88\x80\x80\x80"; break;
-                default: s.push_back(static_cast<char>(kBytes[rng() % sizeof kBytes])); break;
+                case 0:
+                    s += "abcdefghijklmnopq";
+                    break;
+                case 1:
+                    s += "\xE3\x81\x82";
+                    break;
+                case 2:
+                    s += "\xC3\xA9";
+                    break;
+                case 3:
+                    s += "\xF0\x9F\x98\x80";
+                    break;
+                case 4:
+                    s += "\xF8\x88\x80\x80\x80";
+                    break;
+                default:
+                    s.push_back(static_cast<char>(kBytes[rng() % sizeof kBytes]));
+                    break;
             }
         }
         if (round % 3 == 0) s.resize(len);

@@ -7,12 +7,12 @@
 //       <tab> modified <tab> read-only <tab> text (C escapes)
 //   END
 //
-// With NORV_PROBE_CLOSE set it closes its main window after start-up and prints "CLOSED". With NORV_PROBE_TYPE set, after start-up it types that text at the caret of every document and
-// of a new untitled one, and prints "AUTOSAVED" once an auto-save pass has written its table
-// (the test then kills it). NORV_PROBE_AUTOSAVE runs that pass at once.
+// With NORV_PROBE_CLOSE set it closes its main window after start-up and prints "CLOSED". With
+// NORV_PROBE_TYPE set, after start-up it types that text at the caret of every document and of a
+// new untitled one, and prints "AUTOSAVED" once an auto-save pass has written its table (the test
+// then kills it). NORV_PROBE_AUTOSAVE runs that pass at once.
 #include <QDir>
 #include <QTimer>
-
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -21,8 +21,8 @@
 #include "document/auto_save.h"
 #include "document/text_code.h"
 #include "editing/edit_view.h"
-#include "gui/frame/doc_window.h"
 #include "gui/editor/edit_widget.h"
+#include "gui/frame/doc_window.h"
 #include "gui/frame/main_frame.h"
 #include "gui/startup.h"
 
@@ -34,9 +34,12 @@ std::string Escaped(const std::string& bytes) {
     std::string out;
     for (char ch : bytes) {
         const auto c = static_cast<unsigned char>(ch);
-        if (c == '\n') out += "\\n";
-        else if (c == '\r') out += "\\r";
-        else if (c == '\\') out += "\\\\";
+        if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c == '\\')
+            out += "\\\\";
         else if (c < 0x20 || c >= 0x7F) {
             char hex[8];
             std::snprintf(hex, sizeof hex, "\\x%02X", c);

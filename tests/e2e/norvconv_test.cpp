@@ -37,12 +37,15 @@ TEST(Norvconv, ReportsEachFileAndGoesOnPastUnreadableOnes) {
     TempDir d;
     std::string a = d.Write("a.txt", "\x82\xA0\r\n\x82\xA2\r\n");
     std::string b = d.Write("b.txt", "\xEF\xBB\xBF\xE3\x81\x82\n");
-    std::string c = d.Write("c.txt", std::string("\xFF\xFE" "A\0\n\0", 6));
+    std::string c = d.Write("c.txt", std::string("\xFF\xFE"
+                                                 "A\0\n\0",
+                                                 6));
     std::string err = d.File("err");
-    RunResult r = Norvconv("'" + a + "' '" + d.File("missing.txt") + "' '" + b + "' '" + c + "'", err);
+    RunResult r =
+        Norvconv("'" + a + "' '" + d.File("missing.txt") + "' '" + b + "' '" + c + "'", err);
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, a + "\tAnsi\t0\tCrLf\t3\n" + b + "\tUtf8\t1\tLf\t2\n" + c +
-                         "\tUcs2Le\t1\tLf\t1\n");
+    EXPECT_EQ(r.out,
+              a + "\tAnsi\t0\tCrLf\t3\n" + b + "\tUtf8\t1\tLf\t2\n" + c + "\tUcs2Le\t1\tLf\t1\n");
     EXPECT_EQ(norv::testing::ReadFileBytes(err),
               "norvconv: " + d.File("missing.txt") + ": No such file or directory\n");
 }

@@ -21,7 +21,7 @@ extern char** environ;
 namespace norv::testing {
 
 class ChildProcess {
-public:
+  public:
     ChildProcess(const std::string& program, const std::vector<std::string>& args,
                  const std::map<std::string, std::string>& env, const std::string& folder,
                  const std::string& errFile) {
@@ -31,7 +31,8 @@ public:
         for (char** e = environ; *e; ++e) {
             std::string kv = *e;
             const std::string key = kv.substr(0, kv.find('='));
-            if (!env.count(key) && key != "DISPLAY" && key != "WAYLAND_DISPLAY") envText.push_back(kv);
+            if (!env.count(key) && key != "DISPLAY" && key != "WAYLAND_DISPLAY")
+                envText.push_back(kv);
         }
         for (const auto& [k, v] : env) envText.push_back(k + "=" + v);
         pid_ = fork();
@@ -66,8 +67,10 @@ public:
 
     // The lines of standard output up to (not including) the next line equal to `last`; nothing
     // when it did not come within `timeoutMs` (or the output ended).
-    std::optional<std::vector<std::string>> ReadUntil(const std::string& last, int timeoutMs = 120000) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    std::optional<std::vector<std::string>> ReadUntil(const std::string& last,
+                                                      int timeoutMs = 120000) {
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         std::vector<std::string> lines;
         for (;;) {
             size_t nl;
@@ -78,7 +81,8 @@ public:
                 lines.push_back(line);
             }
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now()).count();
+                                  deadline - std::chrono::steady_clock::now())
+                                  .count();
             if (left <= 0 || out_ < 0) return std::nullopt;
             pollfd p{out_, POLLIN, 0};
             if (poll(&p, 1, static_cast<int>(left)) <= 0) continue;
@@ -96,7 +100,8 @@ public:
     // The exit status (-1 for a signal), or nothing when it still runs after `timeoutMs`.
     std::optional<int> Wait(int timeoutMs = 120000) {
         if (status_) return status_;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         for (;;) {
             int st = 0;
             if (waitpid(pid_, &st, WNOHANG) == pid_) {
@@ -115,7 +120,7 @@ public:
     }
     bool started() const { return pid_ > 0; }
 
-private:
+  private:
     pid_t pid_ = -1;
     int out_ = -1;
     std::string buffer_;

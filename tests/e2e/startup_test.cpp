@@ -55,17 +55,21 @@ const Doc* Find(const std::vector<Doc>& docs, const std::string& path) {
 }
 
 class EditorProcess : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        for (const char* sub : {"home", "run", "cfg", "work", "work/sub"}) mkdir(d.File(sub).c_str(), 0700);
+        for (const char* sub : {"home", "run", "cfg", "work", "work/sub"})
+            mkdir(d.File(sub).c_str(), 0700);
     }
     std::string work() const { return d.File("work"); }
     void Settings(const std::string& lines) { d.Write("cfg/norv.INI", "[Settings]\n" + lines); }
 
     std::map<std::string, std::string> Env() const {
-        return {{"HOME", d.File("home")},          {"XDG_RUNTIME_DIR", d.File("run")},
-                {"XDG_CONFIG_HOME", d.File("home")}, {"NORVHOME", d.File("cfg")},
-                {"QT_QPA_PLATFORM", "offscreen"},  {"NORV_ACP", "932"}};
+        return {{"HOME", d.File("home")},
+                {"XDG_RUNTIME_DIR", d.File("run")},
+                {"XDG_CONFIG_HOME", d.File("home")},
+                {"NORVHOME", d.File("cfg")},
+                {"QT_QPA_PLATFORM", "offscreen"},
+                {"NORV_ACP", "932"}};
     }
     std::unique_ptr<ChildProcess> Start(const char* program, const std::vector<std::string>& args,
                                         const std::string& folder,
@@ -218,8 +222,9 @@ TEST_F(EditorProcess, CrashedWorkComesBackModifiedUnderItsNamesAndCodes) {
     auto next = Probe({"--headless", other});
     auto docs = Next(*next);
     EXPECT_EQ(next->Wait(), 0);
-    EXPECT_NE(Errors().find("Previous work might have been abnormally terminated.\nDo you recover it?"),
-              std::string::npos);
+    EXPECT_NE(
+        Errors().find("Previous work might have been abnormally terminated.\nDo you recover it?"),
+        std::string::npos);
     const Doc* file = Find(docs, sjis);
     ASSERT_NE(file, nullptr);
     EXPECT_TRUE(file->modified);
@@ -306,7 +311,8 @@ TEST_F(EditorProcess, ANormalEndLeavesNoRecoveryFilesBehind) {
     EXPECT_EQ(p->Wait(), 0);
     for (const auto& e : std::filesystem::directory_iterator(d.File("cfg"))) {
         const std::string name = e.path().filename().string();
-        EXPECT_TRUE(name.find(".REC") == std::string::npos && name.find(".AUT") == std::string::npos &&
+        EXPECT_TRUE(name.find(".REC") == std::string::npos &&
+                    name.find(".AUT") == std::string::npos &&
                     name.find(".RCI") == std::string::npos)
             << name;
     }
@@ -321,7 +327,8 @@ TEST_F(EditorProcess, HeadlessRunsEndWithTheCommandLinesWork) {
     EXPECT_EQ(bad->Wait(), 1);
     EXPECT_NE(Errors().find("could not be accessed"), std::string::npos);
     // A script of -A runs after the files; its message box prints to standard error.
-    const std::string script = d.Write("work/hello.nrs", "MAIN\n  MSGBOX(\"hello from a script\")\nEND MAIN\n");
+    const std::string script =
+        d.Write("work/hello.nrs", "MAIN\n  MSGBOX(\"hello from a script\")\nEND MAIN\n");
     auto run = Start(NORV_PATH, {"--headless", "-A", script, f}, work());
     EXPECT_EQ(run->Wait(), 0);
     EXPECT_NE(Errors().find("hello from a script"), std::string::npos);

@@ -208,7 +208,7 @@ class Random {
     int Int(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
     bool Chance(int percent) { return Int(0, 99) < percent; }
     std::string Piece(int maxChars) {
-        static const char* const kPieces[] = {"a", "b", " ",  "\t", ",",  ".",  "(",  "}",
+        static const char* const kPieces[] = {"a", "b",  " ",  "\t", ",",  ".",  "(", "}",
                                               ":", "ひ", "カ", "漢", "　", "。", "ｱ", "1"};
         std::string s;
         int n = Int(0, maxChars);
@@ -221,10 +221,10 @@ class Random {
 };
 
 constexpr CommandId kCommands[] = {
-    C::CsrUp,     C::CsrDown,   C::CsrLeft,    C::CsrRight,   C::WordRight,  C::EndLine,
-    C::BackSpace, C::DeleteChar, C::DeleteAfter, C::DeleteTop, C::WordBS,     C::WordDel,
-    C::SplitLine, C::InsertAft, C::InsertBef,  C::DupLine,    C::DeleteLine, C::PopLine,
-    C::Repeat,    C::RepeatOne, C::ChangeCase, C::PageUp,     C::PageDown,   C::TextTop,
+    C::CsrUp,     C::CsrDown,    C::CsrLeft,     C::CsrRight,     C::WordRight,  C::EndLine,
+    C::BackSpace, C::DeleteChar, C::DeleteAfter, C::DeleteTop,    C::WordBS,     C::WordDel,
+    C::SplitLine, C::InsertAft,  C::InsertBef,   C::DupLine,      C::DeleteLine, C::PopLine,
+    C::Repeat,    C::RepeatOne,  C::ChangeCase,  C::PageUp,       C::PageDown,   C::TextTop,
     C::TextBot,   C::NormalRlUp, C::AnothRollUp, C::BothRollDown,
 };
 
@@ -253,8 +253,8 @@ void RunViews(uint32_t seed) {
     std::vector<std::unique_ptr<Selection>> selections(static_cast<size_t>(count));
     auto make = [&](size_t k) {
         selections[k].reset();
-        views[k] = std::make_unique<CElwView>(ed.doc, ed.undo, ed.shared, ed.view->layout().options(),
-                                              eo);
+        views[k] =
+            std::make_unique<CElwView>(ed.doc, ed.undo, ed.shared, ed.view->layout().options(), eo);
         views[k]->SetWindowSize(m.Int(1, 6), 20);
         views[k]->SetCaret(m.Int(1, ed.doc.lines().count()), static_cast<size_t>(m.Int(0, 20)));
         selections[k] = std::make_unique<Selection>(*views[k], ctx);
@@ -262,7 +262,9 @@ void RunViews(uint32_t seed) {
     for (size_t k = 1; k < views.size(); ++k) make(k);
     ed.view->SetOtherView(views[1].get());
     views[1]->SetOtherView(ed.view.get());
-    auto viewAt = [&](int k) { return k == 0 ? ed.view.get() : views[static_cast<size_t>(k)].get(); };
+    auto viewAt = [&](int k) {
+        return k == 0 ? ed.view.get() : views[static_cast<size_t>(k)].get();
+    };
 
     const int steps = m.Int(10, 60);
     for (int i = 0; i < steps; ++i) {
@@ -289,7 +291,8 @@ void RunViews(uint32_t seed) {
         } else if (what < 53 && k > 0) {
             const int l = m.Int(1, ed.doc.lines().count());
             trace += "select";
-            selections[static_cast<size_t>(k)]->Select(l, 0, std::min(l + 1, ed.doc.lines().count()), 1);
+            selections[static_cast<size_t>(k)]->Select(l, 0,
+                                                       std::min(l + 1, ed.doc.lines().count()), 1);
         } else if (what < 55 && k > 1) {
             trace += "new view";
             make(static_cast<size_t>(k));

@@ -167,7 +167,7 @@ TEST(Selection, BeginSelectExtendsUntilEnded) {
     f.sel->mouseCaptured = false;
     f.ed.view->Execute(C::CsrLeft);
     EXPECT_FALSE(f.sel->active());
-        // SelectBegin on an active selection cancels it.
+    // SelectBegin on an active selection cancels it.
     f.Do({C::SelectBegin, C::CsrRight, C::SelectBegin});
     EXPECT_FALSE(f.sel->active());
 }

@@ -13,10 +13,9 @@ namespace norv::editing {
 namespace {
 
 bool IsSearchCommand(CommandId id) {
-    static constexpr CommandId kSearch[] = {CommandId::SearchFwd,  CommandId::SearchBwd,
-                                            CommandId::SearchNext, CommandId::SearchPrev,
-                                            CommandId::Replace,    CommandId::ReplAgain,
-                                            CommandId::GetWord};
+    static constexpr CommandId kSearch[] = {
+        CommandId::SearchFwd, CommandId::SearchBwd, CommandId::SearchNext, CommandId::SearchPrev,
+        CommandId::Replace,   CommandId::ReplAgain, CommandId::GetWord};
     return std::find(std::begin(kSearch), std::end(kSearch), id) != std::end(kSearch);
 }
 

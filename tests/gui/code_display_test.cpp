@@ -1,10 +1,11 @@
 // The status bar's code of the character under the caret, for every family of codes.
+#include "gui/editor/code_display.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "gui/gui_test_support.h"
-#include "gui/editor/code_display.h"
 
 namespace norv::qt {
 namespace {
@@ -28,7 +29,8 @@ TEST(CodeDisplay, ShowsTheCharacterAtTheCaretInTheDocumentsCode) {
         {"kanji in a JIS document", TextCode::Jis, "漢", 0, false, LineEnd::CrLf, "  3441"},
         {"half-width katakana in EUC-JP", TextCode::Euc, "ｱ", 0, false, LineEnd::CrLf, "  8EB1"},
         {"half-width katakana in JIS", TextCode::Jis, "ｱ", 0, false, LineEnd::CrLf, "    31"},
-        {"vendor extension keeps its Shift-JIS code", TextCode::Euc, "ⅰ", 0, false, LineEnd::CrLf, "  FA40"},
+        {"vendor extension keeps its Shift-JIS code", TextCode::Euc, "ⅰ", 0, false, LineEnd::CrLf,
+         "  FA40"},
         {"CR LF line end", TextCode::Ansi, "ab", 2, false, LineEnd::CrLf, "  0D0A"},
         {"LF line end", TextCode::Ansi, "ab", 2, false, LineEnd::Lf, "    0A"},
         {"end of the last line", TextCode::Ansi, "ab", 2, true, LineEnd::CrLf, "  [EOF]"},
@@ -37,7 +39,8 @@ TEST(CodeDisplay, ShowsTheCharacterAtTheCaretInTheDocumentsCode) {
         {"UTF-8 four bytes", TextCode::Utf8, "\xF0\x9F\x98\x80", 0, false, LineEnd::Lf, "F09F9880"},
         {"UTF-8 CR LF", TextCode::Utf8, "", 0, false, LineEnd::CrLf, "  0D0A"},
         {"UCS-2 character", TextCode::Ucs2Le, "漢", 0, false, LineEnd::CrLf, "U+6F22"},
-        {"UCS-2 surrogate pair", TextCode::Ucs2Be, "\xF0\x9F\x98\x80", 0, false, LineEnd::CrLf, "D83D DE00"},
+        {"UCS-2 surrogate pair", TextCode::Ucs2Be, "\xF0\x9F\x98\x80", 0, false, LineEnd::CrLf,
+         "D83D DE00"},
         {"UCS-2 CR LF", TextCode::Ucs2Le, "", 0, false, LineEnd::CrLf, "000D 000A"},
         {"UCS-2 single CR", TextCode::Ucs2Le, "", 0, false, LineEnd::Cr, "U+000D"},
     };
@@ -47,8 +50,10 @@ TEST(CodeDisplay, ShowsTheCharacterAtTheCaretInTheDocumentsCode) {
         view::LayoutOptions options;
         options.codePage = unicode ? 65000 : 932;
         const view::LineLayout layout(options);
-        const std::string line = (unicode ? std::string(c.utf8Line) : Iconv("CP932", c.utf8Line)) + "\n";
-        EXPECT_EQ(CodeDisplayText(c.code, layout, view::LineText(line), c.pos, c.lastLine, c.end), c.expected);
+        const std::string line =
+            (unicode ? std::string(c.utf8Line) : Iconv("CP932", c.utf8Line)) + "\n";
+        EXPECT_EQ(CodeDisplayText(c.code, layout, view::LineText(line), c.pos, c.lastLine, c.end),
+                  c.expected);
     }
 }
 

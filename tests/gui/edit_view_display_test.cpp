@@ -7,7 +7,6 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QScrollBar>
-
 #include <memory>
 #include <string>
 
@@ -17,11 +16,11 @@
 #include "document/line_heap.h"
 #include "editing/edit_view.h"
 #include "editing/selection.h"
+#include "gui/editor/edit_widget.h"
+#include "gui/editor/text_bridge.h"
 #include "gui/gui_test_support.h"
 #include "platform/fakes/fake_clipboard.h"
 #include "platform/fakes/headless_ui.h"
-#include "gui/editor/edit_widget.h"
-#include "gui/editor/text_bridge.h"
 #include "support/temp_dir.h"
 
 namespace norv::qt {
@@ -48,13 +47,16 @@ DisplayOptions Colours() {
 // A C file's keyword file: group 0 keywords, group 2 comments.
 std::shared_ptr<const view::SyntaxRules> CRules(const std::string& path) {
     app::KeywordFile f(932);
-    app::ParseKeywordFile("\x10" "C\t*.c\t2\n"
-                          "\x12" "Comments\t*.c\t2\n"
-                          " /*\t2\t*/\t1\t0\n"
-                          " //\t2\t\t1\t0\n"
-                          "int\t0\n"
-                          "return\t0\n",
-                          f);
+    app::ParseKeywordFile(
+        "\x10"
+        "C\t*.c\t2\n"
+        "\x12"
+        "Comments\t*.c\t2\n"
+        " /*\t2\t*/\t1\t0\n"
+        " //\t2\t\t1\t0\n"
+        "int\t0\n"
+        "return\t0\n",
+        f);
     return std::make_shared<const view::SyntaxRules>(app::SyntaxRulesFor(f, path, 932));
 }
 
@@ -294,7 +296,8 @@ TEST(EditViewDisplay, PreeditStandsAtTheCaret) {
     const QRect r = asWidget.inputMethodQuery(Qt::ImCursorRectangle).toRect();
     const QFont font = asWidget.inputMethodQuery(Qt::ImFont).value<QFont>();
     EXPECT_EQ(r.top(), caret.top());
-    EXPECT_EQ(r.left(), caret.left() + QFontMetrics(font).horizontalAdvance(QString::fromUtf8("に")));
+    EXPECT_EQ(r.left(),
+              caret.left() + QFontMetrics(font).horizontalAdvance(QString::fromUtf8("に")));
     // The composed text is painted at the caret and the document is untouched.
     const QImage img = v.Grab();
     EXPECT_NE(QColor(InkOf(img, w.CellRect(0, 2))), QColor(img.pixel(w.CellRect(0, 30).center())));
@@ -312,7 +315,8 @@ TEST(EditViewDisplay, ScreenshotOfAWrappedJapaneseParagraph) {
         "た。しかもあとで聞くとそれは書生という人間中で一番獰悪な種族であったそうだ。この書生とい"
         "うのは時々我々を捕えて煮て食うという話である。しかしその当時は何という考もなかったから別"
         "段恐しいとも思わなかった。";
-    Viewer v(Iconv("CP932", paragraph + "\r\n\r\n" + "Wrapped at column 60: see http://example.jp/.\r\n"),
+    Viewer v(Iconv("CP932",
+                   paragraph + "\r\n\r\n" + "Wrapped at column 60: see http://example.jp/.\r\n"),
              "paragraph.txt", DisplayOptions{});
     view::LayoutOptions layout = v.view->layout().options();
     layout.wrapColumn = 60;

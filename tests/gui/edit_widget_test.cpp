@@ -1,22 +1,22 @@
 // The edit view widget on its own: typed and committed text in the document's code, and the
 // cell grid read back from the painted image.
+#include "gui/editor/edit_widget.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QImage>
-
 #include <memory>
 #include <string>
 
+#include "app/config/settings.h"
 #include "document/document.h"
 #include "document/line_heap.h"
 #include "editing/edit_view.h"
+#include "gui/editor/display_settings.h"
+#include "gui/editor/text_bridge.h"
 #include "gui/gui_test_support.h"
 #include "platform/fakes/headless_ui.h"
-#include "app/config/settings.h"
-#include "gui/editor/display_settings.h"
-#include "gui/editor/edit_widget.h"
-#include "gui/editor/text_bridge.h"
 #include "support/temp_dir.h"
 
 namespace norv::qt {
@@ -50,7 +50,9 @@ struct Viewer {
         shared.stack.Clear();
     }
 
-    QImage Grab() { return widget->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+    QImage Grab() {
+        return widget->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
 
     norv::testing::TempDir dir;
     platform::HeadlessUi ui;
@@ -65,8 +67,8 @@ TEST(EditWidget, CommittedTextIsTypedInTheDocumentsCode) {
     static const struct {
         const char* name;
         CodeChoice choice;
-        const char* typed;     // UTF-8, as the input method commits it
-        bool holdable;         // the document's code has every character
+        const char* typed;  // UTF-8, as the input method commits it
+        bool holdable;      // the document's code has every character
     } kCases[] = {
         {"kanji into Shift-JIS", CodeChoice::Ansi, "日本語", true},
         {"half-width katakana into Shift-JIS", CodeChoice::Ansi, "ｱｲ", true},
@@ -87,7 +89,9 @@ TEST(EditWidget, CommittedTextIsTypedInTheDocumentsCode) {
 }
 
 // The cells of a painted row: the same glyph drawn in two cells gives the same pixels.
-bool SameCells(const QImage& img, const QRect& a, const QRect& b) { return img.copy(a) == img.copy(b); }
+bool SameCells(const QImage& img, const QRect& a, const QRect& b) {
+    return img.copy(a) == img.copy(b);
+}
 
 bool HasInk(const QImage& img, const QRect& r, QRgb back) {
     for (int y = r.top(); y <= r.bottom(); ++y)
@@ -112,7 +116,8 @@ TEST(EditWidget, DoubleByteCharactersSpanTwoCells) {
     EXPECT_TRUE(SameCells(img, w.CellRect(0, 5), w.CellRect(1, 1)));
     EXPECT_TRUE(HasInk(img, w.CellRect(1, 0), back));
     // Each kanji inks both of its cells.
-    for (int cell = 0; cell < 4; ++cell) EXPECT_TRUE(HasInk(img, w.CellRect(0, cell), back)) << cell;
+    for (int cell = 0; cell < 4; ++cell)
+        EXPECT_TRUE(HasInk(img, w.CellRect(0, cell), back)) << cell;
     EXPECT_FALSE(HasInk(img, w.CellRect(0, 6), back));
 }
 

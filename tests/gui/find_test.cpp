@@ -12,7 +12,6 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTimer>
-
 #include <deque>
 #include <functional>
 #include <string>
@@ -20,13 +19,13 @@
 #include "app/config/history_file.h"
 #include "app/config/settings.h"
 #include "app/config/settings_store.h"
-#include "gui/gui_test_support.h"
-#include "platform/file_system.h"
-#include "platform/fakes/headless_ui.h"
-#include "gui/frame/doc_window.h"
 #include "gui/dialogs/find_dialogs.h"
+#include "gui/frame/doc_window.h"
 #include "gui/frame/find_wiring.h"
 #include "gui/frame/main_frame.h"
+#include "gui/gui_test_support.h"
+#include "platform/fakes/headless_ui.h"
+#include "platform/file_system.h"
 #include "support/temp_dir.h"
 
 namespace norv::qt {
@@ -36,7 +35,9 @@ using testing::DocumentBytes;
 using testing::Iconv;
 using testing::Key;
 
-std::string Sjis(std::string_view utf8) { return Iconv("CP932", utf8); }
+std::string Sjis(std::string_view utf8) {
+    return Iconv("CP932", utf8);
+}
 
 // Runs each action on the next modal dialog of type T that opens, in order.
 template <typename T>
@@ -84,8 +85,7 @@ void Click(QPushButton* b, Qt::KeyboardModifiers mods = Qt::NoModifier) {
     const QPointF global = b->mapToGlobal(at);
     QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, mods);
     QApplication::sendEvent(b, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton,
-                        mods);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, mods);
     QApplication::sendEvent(b, &release);
 }
 
@@ -151,10 +151,8 @@ TEST(FindGui, JapaneseInShiftJisThroughTheDialogThenF3AndShiftF3) {
         size_t pos;
         int beeps;
     } kSteps[] = {
-        {Qt::Key_F3, Qt::NoModifier, 2, 6, 0},
-        {Qt::Key_F3, Qt::ShiftModifier, 2, 0, 0},
-        {Qt::Key_F3, Qt::NoModifier, 2, 6, 0},
-        {Qt::Key_F3, Qt::NoModifier, 3, 7, 0},
+        {Qt::Key_F3, Qt::NoModifier, 2, 6, 0}, {Qt::Key_F3, Qt::ShiftModifier, 2, 0, 0},
+        {Qt::Key_F3, Qt::NoModifier, 2, 6, 0}, {Qt::Key_F3, Qt::NoModifier, 3, 7, 0},
         {Qt::Key_F3, Qt::NoModifier, 3, 7, 1},  // nothing further: a beep, the caret stays
     };
     for (const auto& s : kSteps) {
@@ -313,8 +311,8 @@ TEST(FindGui, EscapeBreaksALongSearchAndOtherInputWaits) {
     // Escape and a typed key arrive while Mark All runs: Escape ends it, the key is not typed.
     QApplication::postEvent(&w->editor(),
                             new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
-    QApplication::postEvent(&w->editor(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Z,
-                                                        Qt::NoModifier, QStringLiteral("z")));
+    QApplication::postEvent(&w->editor(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Z, Qt::NoModifier,
+                                                        QStringLiteral("z")));
     search::FindOptions o;
     f.frame.find().commands().Find(w->view(), "x", o, true, true);
     int marked = 0;

@@ -29,14 +29,14 @@
 
 #include "app/commands/command_texts.h"
 #include "app/config/settings_store.h"
-#include "gui/gui_test_support.h"
-#include "platform/file_system.h"
-#include "platform/fakes/headless_ui.h"
+#include "gui/dialogs/frame_dialogs.h"
 #include "gui/frame/bars.h"
 #include "gui/frame/doc_window.h"
-#include "gui/dialogs/frame_dialogs.h"
 #include "gui/frame/main_frame.h"
 #include "gui/frame/menus.h"
+#include "gui/gui_test_support.h"
+#include "platform/fakes/headless_ui.h"
+#include "platform/file_system.h"
 #include "support/temp_dir.h"
 
 namespace norv::qt {

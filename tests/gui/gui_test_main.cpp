@@ -1,8 +1,7 @@
 // The GUI tests run inside one QApplication on the offscreen platform.
-#include <QApplication>
-
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <cstdlib>
 
 int main(int argc, char** argv) {

@@ -2,12 +2,11 @@
 // a document's text, converting test text (UTF-8) with iconv.
 #pragma once
 
+#include <iconv.h>
+
 #include <QApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
-
-#include <iconv.h>
-
 #include <string>
 #include <string_view>
 

@@ -1,16 +1,16 @@
 // The channel between instances: requests carry whole argument lists and folders, broken frames
 // are dropped, dead sockets are cleared away, the start lock excludes a second start, and an
 // instance value never reuses a recovery table that is still waiting.
+#include "gui/services/instance_channel.h"
+
 #include <gtest/gtest.h>
-
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QLocalSocket>
-
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QLocalSocket>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -20,7 +20,6 @@
 #include <thread>
 #include <vector>
 
-#include "gui/services/instance_channel.h"
 #include "support/temp_dir.h"
 
 namespace norv::qt {
@@ -28,17 +27,19 @@ namespace {
 
 // Points the runtime folder at a private one for the test's life.
 class PrivateRuntime {
-public:
+  public:
     PrivateRuntime() {
         if (const char* old = std::getenv("XDG_RUNTIME_DIR")) old_ = old;
         setenv("XDG_RUNTIME_DIR", dir_.path().c_str(), 1);
     }
     ~PrivateRuntime() {
-        if (old_) setenv("XDG_RUNTIME_DIR", old_->c_str(), 1);
-        else unsetenv("XDG_RUNTIME_DIR");
+        if (old_)
+            setenv("XDG_RUNTIME_DIR", old_->c_str(), 1);
+        else
+            unsetenv("XDG_RUNTIME_DIR");
     }
 
-private:
+  private:
     testing::TempDir dir_;
     std::optional<std::string> old_;
 };
@@ -48,7 +49,8 @@ template <typename F>
 bool PumpUntil(F done) {
     QElapsedTimer t;
     t.start();
-    while (!done() && t.elapsed() < 60000) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    while (!done() && t.elapsed() < 60000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     return done();
 }
 
@@ -56,7 +58,8 @@ bool PumpUntil(F done) {
 template <typename F>
 auto FromThread(F f) {
     auto result = std::async(std::launch::async, f);
-    PumpUntil([&] { return result.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
+    PumpUntil(
+        [&] { return result.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
     return result.get();
 }
 
@@ -78,18 +81,22 @@ TEST(InstanceChannel, HandoffCarriesWholeArgumentsAndFolderAndStateAnswersVisibi
     EXPECT_EQ(RunningInstances(), std::vector<QString>{path});
 
     // Longer than any fixed buffer, with blanks, quotes and bytes that are not UTF-8.
-    const std::vector<std::string> args = {"-J12:5", "-KS", std::string(1000, 'n') + " with blanks.txt",
+    const std::vector<std::string> args = {"-J12:5", "-KS",
+                                           std::string(1000, 'n') + " with blanks.txt",
                                            "\"quoted name.txt\"", "\x82\xA0.txt"};
     const std::string folder = "/" + std::string(600, 'f') + "/sub folder";
-    auto answer = FromThread([&] { return SendInstanceRequest(path, InstanceRequest::Handoff, args, folder); });
+    auto answer = FromThread(
+        [&] { return SendInstanceRequest(path, InstanceRequest::Handoff, args, folder); });
     ASSERT_TRUE(answer.has_value());
     ASSERT_TRUE(PumpUntil([&] { return handed; }));
     EXPECT_EQ(gotArgs, args);
     EXPECT_EQ(gotFolder, folder);
 
-    EXPECT_EQ(FromThread([&] { return SendInstanceRequest(path, InstanceRequest::State); }), std::optional<uint8_t>(1));
+    EXPECT_EQ(FromThread([&] { return SendInstanceRequest(path, InstanceRequest::State); }),
+              std::optional<uint8_t>(1));
     visible = false;
-    EXPECT_EQ(FromThread([&] { return SendInstanceRequest(path, InstanceRequest::State); }), std::optional<uint8_t>(0));
+    EXPECT_EQ(FromThread([&] { return SendInstanceRequest(path, InstanceRequest::State); }),
+              std::optional<uint8_t>(0));
 
     // A frame that is not ours is dropped without an answer; the server goes on serving.
     auto garbage = FromThread([&] {
@@ -104,7 +111,8 @@ TEST(InstanceChannel, HandoffCarriesWholeArgumentsAndFolderAndStateAnswersVisibi
     EXPECT_TRUE(garbage);
     bool reloaded = false;
     server.reload = [&] { reloaded = true; };
-    EXPECT_TRUE(FromThread([&] { return SendInstanceRequest(path, InstanceRequest::Reload); }).has_value());
+    EXPECT_TRUE(
+        FromThread([&] { return SendInstanceRequest(path, InstanceRequest::Reload); }).has_value());
     EXPECT_TRUE(PumpUntil([&] { return reloaded; }));
 }
 

@@ -1,29 +1,29 @@
 // The main frame through its real windows and dialogs: typing, saving through the Save As
 // dialog with the code list, reopening, and the question asked when a modified window closes.
+#include "gui/frame/main_frame.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
-#include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
 #include <QMouseEvent>
 #include <QTabBar>
 #include <QTimer>
-
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
 
+#include "gui/dialogs/file_dialogs.h"
+#include "gui/frame/doc_window.h"
 #include "gui/gui_test_support.h"
 #include "platform/fakes/headless_ui.h"
-#include "gui/frame/doc_window.h"
-#include "gui/dialogs/file_dialogs.h"
-#include "gui/frame/main_frame.h"
 #include "support/temp_dir.h"
 
 namespace norv::qt {
@@ -49,7 +49,9 @@ void WhenDialogOpens(std::function<void(QFileDialog&)> fill) {
     timer->start();
 }
 
-void FlushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+void FlushDeletes() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
 
 TEST(MainFrame, TypeThenSaveAsEucThroughTheDialogAndReopen) {
     norv::testing::TempDir dir;
@@ -152,8 +154,8 @@ TEST(MainFrame, CharacterCodeMenuKeepsTheViewOnTheDocument) {
         const char* name;
         const char* text;  // UTF-8, written as Shift-JIS
         TextCode target;
-        int changed;        // SetCharacterCode's answer
-        int layoutCodePage; // the view's character rules afterwards
+        int changed;         // SetCharacterCode's answer
+        int layoutCodePage;  // the view's character rules afterwards
     } kCases[] = {
         {"ASCII text to UTF-8 takes the UTF-8 rules", "plain", TextCode::Utf8, 1, 65000},
         {"Japanese text cannot cross to Unicode", "日本", TextCode::Ucs2Le, 0, 932},
@@ -210,8 +212,8 @@ namespace {
 TEST(MainFrame, ChangedOnDiskQuestionReloadsUnderTheView) {
     static const struct {
         const char* name;
-        int reload;      // answer to the changed-on-disk question
-        int loseChanges; // answer to the question about the unsaved edit
+        int reload;       // answer to the changed-on-disk question
+        int loseChanges;  // answer to the question about the unsaved edit
     } kCases[] = {
         {"reloaded", platform::kIdYes, platform::kIdYes},
         {"edits kept when changes are not to be lost", platform::kIdYes, platform::kIdNo},
@@ -261,9 +263,11 @@ TEST(MainFrame, ScreenshotsOfTheFrameAndTheOpenDialog) {
     MainFrame frame(&ui);
     frame.resize(900, 420);
     frame.show();
-    DocWindow* w = frame.OpenFile(dir.Write(
-        "sample.txt", Iconv("CP932", "吾輩は猫である。名前はまだ無い。\r\nどこで生れたかとんと見当がつかぬ。\r\n"
-                                     "\tTabbed line, ASCII text.\r\n")));
+    DocWindow* w = frame.OpenFile(
+        dir.Write("sample.txt",
+                  Iconv("CP932",
+                        "吾輩は猫である。名前はまだ無い。\r\nどこで生れたかとんと見当がつかぬ。\r\n"
+                        "\tTabbed line, ASCII text.\r\n")));
     ASSERT_NE(w, nullptr);
     Key(&w->editor(), Qt::Key_Right);
     Key(&w->editor(), Qt::Key_Right);
@@ -363,15 +367,22 @@ TEST(MainFrame, SavingCommandsCloseOnlyWhatWasSaved) {
         if (c.secondFails) std::filesystem::remove_all(dir.File("two"));
         bool result = false;
         switch (c.op) {
-            case Op::SaveClose: result = frame.SaveClose(*a); break;
-            case Op::AllSave: result = frame.AllSave(); break;
-            case Op::AllSaveQuit: result = frame.AllSaveQuit(); break;
+            case Op::SaveClose:
+                result = frame.SaveClose(*a);
+                break;
+            case Op::AllSave:
+                result = frame.AllSave();
+                break;
+            case Op::AllSaveQuit:
+                result = frame.AllSaveQuit();
+                break;
         }
         FlushDeletes();
         EXPECT_EQ(result, c.result);
         EXPECT_EQ(frame.Windows().size(), c.windowsLeft);
         EXPECT_EQ(norv::testing::ReadFileBytes(first), "1a");
-        if (!c.secondFails && c.op != Op::SaveClose) EXPECT_EQ(norv::testing::ReadFileBytes(second), "2b");
+        if (!c.secondFails && c.op != Op::SaveClose)
+            EXPECT_EQ(norv::testing::ReadFileBytes(second), "2b");
         for (DocWindow* w : frame.Windows())
             EXPECT_EQ(w->doc().modified,
                       w->doc().path == second && (c.secondFails || c.op == Op::SaveClose));
@@ -433,8 +444,10 @@ namespace norv::qt {
 namespace {
 
 void Mouse(QWidget* viewport, QEvent::Type type, QPoint at, Qt::KeyboardModifiers mods = {}) {
-    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent e(type, QPointF(at), QPointF(viewport->mapToGlobal(at)), Qt::LeftButton, held, mods);
+    const Qt::MouseButtons held =
+        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent e(type, QPointF(at), QPointF(viewport->mapToGlobal(at)), Qt::LeftButton, held,
+                  mods);
     QApplication::sendEvent(viewport, &e);
 }
 
@@ -453,7 +466,8 @@ TEST(MainFrame, MouseClickPlacesTheCaretAndDraggingSelects) {
         platform::HeadlessUi ui;
         MainFrame frame(&ui);
         frame.show();
-        DocWindow* w = frame.OpenFile(dir.Write("t.txt", Iconv("CP932", "日本語の文\r\nabcdef\r\nxyz")));
+        DocWindow* w =
+            frame.OpenFile(dir.Write("t.txt", Iconv("CP932", "日本語の文\r\nabcdef\r\nxyz")));
         ASSERT_NE(w, nullptr);
         EditWidget& e = w->editor();
         QWidget* vp = e.viewport();

@@ -6,13 +6,12 @@
 #include <QApplication>
 #include <QImage>
 #include <QTabBar>
-
 #include <string>
 
-#include "gui/gui_test_support.h"
-#include "platform/fakes/headless_ui.h"
 #include "gui/frame/doc_window.h"
 #include "gui/frame/main_frame.h"
+#include "gui/gui_test_support.h"
+#include "platform/fakes/headless_ui.h"
 #include "support/temp_dir.h"
 
 namespace norv::qt {

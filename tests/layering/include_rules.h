@@ -19,8 +19,8 @@ struct Layer {
 // setup (rank 0) stand apart: they include only their own folder and the platform floor, and
 // nothing of the editor includes them.
 inline constexpr Layer kLayers[] = {
-    {"gui", 5},    {"app", 4},  {"script", 3},   {"search", 3}, {"editing", 3}, {"view", 3},
-    {"tools", 3},  {"document", 2}, {"platform", 1}, {"mail", 0}, {"setup", 0},
+    {"gui", 5},   {"app", 4},      {"script", 3},   {"search", 3}, {"editing", 3}, {"view", 3},
+    {"tools", 3}, {"document", 2}, {"platform", 1}, {"mail", 0},   {"setup", 0},
 };
 
 struct SidewaysInclude {

@@ -46,8 +46,9 @@ TEST(Layering, FilesThatBreakTheRuleAreNamedWithTheLineAndTheRule) {
         const char* include;
         const char* rule;
     } kCases[] = {
-        {"document/loader.cpp", "// x\n#include \"document/x.h\"\n#include \"app/config/settings.h\"\n",
-         3, "app/config/settings.h", "document is below app: includes point down the layers only"},
+        {"document/loader.cpp",
+         "// x\n#include \"document/x.h\"\n#include \"app/config/settings.h\"\n", 3,
+         "app/config/settings.h", "document is below app: includes point down the layers only"},
         {"script/interpreter.cpp", "#include \"gui/frame/main_frame.h\"\n", 1,
          "gui/frame/main_frame.h", "script is below gui: includes point down the layers only"},
         {"view/line_layout.cpp", "#include <string>\n  #  include <QString>\n", 2, "QString",
@@ -78,7 +79,8 @@ TEST(Layering, IncludesThatKeepTheRulePass) {
         {"gui/frame/main_frame.cpp",
          "#include <QMainWindow>\n#include \"app/commands/key_dispatch.h\"\n#include "
          "\"gui/editor/edit_widget.h\"\n#include \"platform/fakes/headless_ui.h\"\n"},
-        {"editing/edit_view.cpp", "#include \"view/line_layout.h\"\n#include \"document/document.h\"\n"},
+        {"editing/edit_view.cpp",
+         "#include \"view/line_layout.h\"\n#include \"document/document.h\"\n"},
         {"search/find_commands.cpp", "#include \"editing/edit_view.h\"\n"},
         {"tools/norvscript/runner_main.cpp", "#include \"script/compiler.h\"\n"},
         {"platform/fakes/headless_ui.cpp", "#include \"platform/ui.h\"\n#include \"local.h\"\n"},

@@ -1,8 +1,9 @@
 // Path helpers and file times.
+#include "platform/paths.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/file_system.h"
-#include "platform/paths.h"
 #include "platform/ui.h"
 
 namespace norv::platform {

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "platform/code_page.h"
-#include "platform/file_system.h"
 #include "platform/fakes/headless_ui.h"
+#include "platform/file_system.h"
 #include "script/compiler.h"
 #include "script/interpreter.h"
 #include "script/script_host.h"

@@ -9,9 +9,8 @@
 #include <tuple>
 #include <vector>
 
-#include "document/char_model.h"
-
 #include "app/commands/command_table.h"
+#include "document/char_model.h"
 #include "editing/edit_test_support.h"
 #include "editing/selection.h"
 #include "platform/fakes/fake_clipboard.h"
@@ -66,7 +65,8 @@ struct Fixture {
     }
     void Attach() {
         selection = std::make_unique<editing::Selection>(*ed.view, clip);
-        link = std::make_unique<SelectionLink>([this](editing::CElwView&) { return selection.get(); });
+        link =
+            std::make_unique<SelectionLink>([this](editing::CElwView&) { return selection.get(); });
         env.selection = link.get();
     }
     ~Fixture() {
@@ -212,9 +212,9 @@ std::vector<std::tuple<int, size_t, size_t>> AllMatches(CFind& f, Editor& ed) {
         out.emplace_back(at.number, at.pos, r.match.length);
         const char* text = at.line->text();
         if (at.pos < at.line->contentLength()) {
-            from = TextPos{at.line, at.number,
-                           at.pos + document::CharLength(cp, text + at.pos,
-                                                         text + at.line->contentLength())};
+            from = TextPos{
+                at.line, at.number,
+                at.pos + document::CharLength(cp, text + at.pos, text + at.line->contentLength())};
         } else if (at.line->next) {
             from = TextPos{at.line->next, at.number + 1, 0};
         } else {
@@ -241,7 +241,8 @@ TEST(SearchCommands, FirstBytePrefilterFindsTheSameMatches) {
                 text += p == "\\n" ? "\n" : p;
             }
             std::string pattern;
-            for (size_t i = 0, n = 1 + pick(3); i < n; ++i) pattern += kPieces[pick(std::size(kPieces))];
+            for (size_t i = 0, n = 1 + pick(3); i < n; ++i)
+                pattern += kPieces[pick(std::size(kPieces))];
             Fixture f(enc);
             f.ed.Load("|" + text);
             CFind find;

@@ -8,7 +8,7 @@
 namespace norv::testing {
 
 class RecordingSink : public platform::StatusSink {
-public:
+  public:
     void PostStatus(platform::StatusCode code) override { codes.push_back(static_cast<int>(code)); }
     std::vector<int> codes;
 };

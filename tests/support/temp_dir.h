@@ -14,7 +14,7 @@
 namespace norv::testing {
 
 class TempDir {
-public:
+  public:
     TempDir() {
         std::string tmpl = (std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp");
         tmpl += "/norv-test-XXXXXX";
@@ -37,7 +37,7 @@ public:
         return p;
     }
 
-private:
+  private:
     std::string path_;
 };
 

@@ -20,24 +20,24 @@ TEST(FindLink, AddressesAtTheirStart) {
         size_t length;
         bool isUrl;
     } kCases[] = {
-        {"http://example.com/a?b=c.", 0, 24, true},      // the full stop ends the sentence
-        {"https://x.org/p,q', rest", ' ', 17, true},      // trailing comma and apostrophe go
-        {"ftp://host/dir/ next", 'a', 15, true},          // a URL needs no blank before it
+        {"http://example.com/a?b=c.", 0, 24, true},   // the full stop ends the sentence
+        {"https://x.org/p,q', rest", ' ', 17, true},  // trailing comma and apostrophe go
+        {"ftp://host/dir/ next", 'a', 15, true},      // a URL needs no blank before it
         {"mailto:who@host.jp)", 0, 18, true},
         {"httpx://no", 0, 0, false},
-        {"HTTP://upper", 0, 0, false},                    // the schemes are lower case
-        {"user@example.com.", ' ', 16, false},            // full stop after an address dropped
-        {"user@example.com", 'x', 0, false},              // a letter before: inside a word
+        {"HTTP://upper", 0, 0, false},          // the schemes are lower case
+        {"user@example.com.", ' ', 16, false},  // full stop after an address dropped
+        {"user@example.com", 'x', 0, false},    // a letter before: inside a word
         {"user@example.com", '_', 0, false},
-        {"user@example.com", 0x100, 16, false},           // after a double-byte character
-        {"user@", 0, 0, false},                           // ends in "@"
-        {"@host.jp", 0, 0, false},                        // "@" as the first character
+        {"user@example.com", 0x100, 16, false},  // after a double-byte character
+        {"user@", 0, 0, false},                  // ends in "@"
+        {"@host.jp", 0, 0, false},               // "@" as the first character
         {"no-address here", 0, 0, false},
-        {"a@[192.168.0.1] x", 0, 15, false},              // a bracketed host after the "@"
-        {"\"John Doe\"@host.jp", 0, 18, false},           // a quoted local part
-        {"\"a@b\"@host", 0, 0, false},                    // "@" inside quotes ends the walk
+        {"a@[192.168.0.1] x", 0, 15, false},     // a bracketed host after the "@"
+        {"\"John Doe\"@host.jp", 0, 18, false},  // a quoted local part
+        {"\"a@b\"@host", 0, 0, false},           // "@" inside quotes ends the walk
         {"first.last+tag@sub.example.co.jp;", 0, 32, false},
-        {"<user@host>", 0, 0, false},                     // "<" is no part of an address
+        {"<user@host>", 0, 0, false},  // "<" is no part of an address
     };
     for (const auto& c : kCases) {
         const Link l = FindLink(c.text, c.before);
@@ -60,14 +60,16 @@ TEST(FindLink, LinksOfALine) {
 TEST(FindLink, DoubleByteTextAroundAddresses) {
     // A trail byte that looks like a letter or "@" never starts or ends an address, and an
     // address directly after a double-byte character is found.
-    const std::string line = Sjis("連絡は") + "user@host.jp" + Sjis("まで") + "http://x.jp" +
-                             Sjis("。");
+    const std::string line =
+        Sjis("連絡は") + "user@host.jp" + Sjis("まで") + "http://x.jp" + Sjis("。");
     const auto links = FindLinks(line, 932);
     ASSERT_EQ(links.size(), 2u);
     EXPECT_EQ(line.substr(links[0].start, links[0].length), "user@host.jp");
     EXPECT_EQ(line.substr(links[1].start, links[1].length), "http://x.jp");
     // "\x82\x40" is a trail byte 0x40 ("@"): no address made of the kanji's halves.
-    const std::string tricky = "ab\x82\x40" "cd.jp";
+    const std::string tricky =
+        "ab\x82\x40"
+        "cd.jp";
     EXPECT_TRUE(FindLinks(tricky, 932).empty());
 }
 
@@ -87,7 +89,8 @@ TEST(FindLink, QuotesCannotMakeTheWalkQuadratic) {
     // Only a walk that starts near the "@" can reach it.
     std::string line(20000, '"');
     line += "@x";
-    for (const LinkSpan& l : FindLinks(line, 932)) EXPECT_GE(l.start, line.size() - kMaxMailAddress);
+    for (const LinkSpan& l : FindLinks(line, 932))
+        EXPECT_GE(l.start, line.size() - kMaxMailAddress);
 }
 
 }  // namespace

@@ -61,23 +61,24 @@ TEST(Keywords, MatchAtAPosition) {
         uint32_t before;
         size_t length;
     } kCases[] = {
-        {"ifdef X", 0, 0, 5},     // the longest keyword of the bucket first
+        {"ifdef X", 0, 0, 5},  // the longest keyword of the bucket first
         {"if (a)", 0, 0, 2},
-        {"iffy", 0, 0, 0},        // followed by a letter
-        {"diff", 1, 'd', 0},      // preceded by a letter
-        {"SELECT *", 0, 0, 6},    // case-insensitive group
-        {"INT a", 0, 0, 0},       // case-sensitive group
+        {"iffy", 0, 0, 0},      // followed by a letter
+        {"diff", 1, 'd', 0},    // preceded by a letter
+        {"SELECT *", 0, 0, 6},  // case-insensitive group
+        {"INT a", 0, 0, 0},     // case-sensitive group
         {"#include <a>", 0, 0, 8},
-        {"a#include", 1, 'a', 8}, // begins with a non-alphanumeric byte
-        {"ax++;", 1, 'a', 0},     // ends in "+" but begins with a letter after a letter
-        {"x++y", 0, ' ', 3},      // last byte not alphanumeric, nothing before
-        {" x++a", 1, ' ', 3},     // ...and a letter after it
-        {"_x++a", 1, '_', 0},     // but not with "_" before it
+        {"a#include", 1, 'a', 8},  // begins with a non-alphanumeric byte
+        {"ax++;", 1, 'a', 0},      // ends in "+" but begins with a letter after a letter
+        {"x++y", 0, ' ', 3},       // last byte not alphanumeric, nothing before
+        {" x++a", 1, ' ', 3},      // ...and a letter after it
+        {"_x++a", 1, '_', 0},      // but not with "_" before it
         {"a!=b", 1, 'a', 2},
-        {"never", 0, 0, 0},       // its group does not apply
+        {"never", 0, 0, 0},  // its group does not apply
         {"", 0, 0, 0},
     };
-    for (const auto& c : kCases) EXPECT_EQ(At(r, c.text, c.pos, c.before).length, c.length) << c.text;
+    for (const auto& c : kCases)
+        EXPECT_EQ(At(r, c.text, c.pos, c.before).length, c.length) << c.text;
     // A double-byte keyword matches between letters.
     const std::string kanji = "a" + Sjis("漢字") + "b";
     const KeywordMatch m = At(r, kanji, 1, 'a');
@@ -134,7 +135,7 @@ TEST(CommentBlocks, NothingScannedWithoutTakingPartBlocks) {
 std::string Marks(const std::vector<CharStyle>& s) {
     std::string out;
     for (const CharStyle& c : s)
-        out += c.link ? 'U' : c.group < 0 ? (c.bold ? 'b' : '.') : static_cast<char>('0' + c.group) ;
+        out += c.link ? 'U' : c.group < 0 ? (c.bold ? 'b' : '.') : static_cast<char>('0' + c.group);
     return out;
 }
 
@@ -167,7 +168,10 @@ TEST(LineStyles, KeywordAfterADoubleByteCharacter) {
     const SyntaxRules r = CRules();
     // "\x83\x69" (katakana) ends in the byte of "i": the keyword after it still matches, and
     // no keyword starts inside it.
-    EXPECT_EQ(Styled(r, "\x83\x69" "f x"), ".....");
+    EXPECT_EQ(Styled(r,
+                     "\x83\x69"
+                     "f x"),
+              ".....");
     EXPECT_EQ(Styled(r, Sjis("ナ") + "if x"), "..00..");
 }
 

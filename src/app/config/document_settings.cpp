@@ -36,7 +36,8 @@ std::string FirstExtensionOf(const Profile& profile) {
     size_t start = list.find('.');
     if (start == std::string::npos) return {};
     size_t end = list.find_first_of(";, ", start);
-    std::string ext = list.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    std::string ext =
+        list.substr(start, end == std::string::npos ? std::string::npos : end - start);
     // A pattern such as ".c*" is not a name a title can take.
     if (ext.find_first_of("*?") != std::string::npos) return {};
     return ext;

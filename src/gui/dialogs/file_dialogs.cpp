@@ -7,7 +7,6 @@
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QLabel>
-
 #include <algorithm>
 
 #include "gui/editor/text_bridge.h"
@@ -48,7 +47,9 @@ CodeFields AddCodeFields(QFileDialog& dialog, int codePage, bool addBom) {
     return f;
 }
 
-CodeChoice ChoiceOf(const QComboBox* codes) { return static_cast<CodeChoice>(codes->currentIndex() + 1); }
+CodeChoice ChoiceOf(const QComboBox* codes) {
+    return static_cast<CodeChoice>(codes->currentIndex() + 1);
+}
 
 }  // namespace
 
@@ -112,8 +113,8 @@ bool QtFileDialogs::AskSaveAs(document::SaveAsRequest& request) {
 }
 
 bool QtFileDialogs::AskFolder(std::string& folder) {
-    const QString chosen = QFileDialog::getExistingDirectory(parent_, QStringLiteral("Open Folder"),
-                                                             FromUtf8(folder));
+    const QString chosen =
+        QFileDialog::getExistingDirectory(parent_, QStringLiteral("Open Folder"), FromUtf8(folder));
     if (chosen.isEmpty()) return false;
     folder = ToUtf8(chosen);
     return true;

@@ -5,7 +5,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <string>
 #include <vector>
 
@@ -21,12 +20,12 @@ struct OpenRequest {
     std::string folder;              // in: where the dialog starts
     std::string pattern;             // in: a name pattern ("*.c") to offer first, or empty
     document::CodeChoice choice = document::CodeChoice::Default;  // out
-    bool addBom = true;              // in/out: the AddBOM box
-    bool readOnly = false;           // out: the read-only box
+    bool addBom = true;                                           // in/out: the AddBOM box
+    bool readOnly = false;                                        // out: the read-only box
 };
 
 class FileDialogs : public document::DocumentDialogs {
-public:
+  public:
     // Fills the request; false when the user cancelled.
     virtual bool AskOpen(OpenRequest& request) = 0;
     // A folder (OpenFolder), starting at `folder`; false when cancelled.
@@ -40,8 +39,9 @@ QStringList CodeListLabels(int systemCodePage);
 bool CodeChoiceTakesBom(document::CodeChoice choice);
 
 class QtFileDialogs : public FileDialogs {
-public:
-    QtFileDialogs(QWidget* parent, int systemCodePage) : parent_(parent), codePage_(systemCodePage) {}
+  public:
+    QtFileDialogs(QWidget* parent, int systemCodePage)
+        : parent_(parent), codePage_(systemCodePage) {}
 
     bool AskOpen(OpenRequest& request) override;
     bool AskSaveAs(document::SaveAsRequest& request) override;
@@ -52,7 +52,7 @@ public:
     static constexpr const char* kAddBomName = "addBom";
     static constexpr const char* kReadOnlyName = "readOnly";
 
-private:
+  private:
     QWidget* parent_;
     int codePage_;
 };

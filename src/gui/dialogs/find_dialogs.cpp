@@ -7,18 +7,17 @@
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QInputEvent>
 #include <QHBoxLayout>
+#include <QInputEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
-
 #include <cstdio>
 
-#include "platform/code_page.h"
 #include "gui/editor/text_bridge.h"
+#include "platform/code_page.h"
 
 namespace norv::qt {
 
@@ -211,8 +210,7 @@ ReplaceDialog::ReplaceDialog(QWidget* parent, search::ReplaceDialogRequest& requ
       systemCodePage_(systemCodePage),
       documentCodePage_(documentCodePage),
       field_(HistoryField(this, request.findHistory, request.searchString, systemCodePage)),
-      replacement_(
-          HistoryField(this, request.replaceHistory, request.replacement, systemCodePage)),
+      replacement_(HistoryField(this, request.replaceHistory, request.replacement, systemCodePage)),
       boxes_(this, true) {
     setWindowTitle(QStringLiteral("Replace"));
     auto* findLabel = new QLabel(QStringLiteral("Fi&nd what:"), this);

@@ -7,7 +7,6 @@
 #pragma once
 
 #include <QDialog>
-
 #include <string>
 #include <string_view>
 
@@ -49,7 +48,7 @@ class FindOptionBoxes {
 class FindDialog : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     FindDialog(QWidget* parent, search::FindDialogRequest& request, int systemCodePage,
                int documentCodePage);
     // Fills the request from the controls (after accept()).
@@ -57,7 +56,7 @@ public:
 
     QComboBox* field() const { return field_; }
 
-private:
+  private:
     search::FindDialogRequest& request_;
     int systemCodePage_;
     int documentCodePage_;
@@ -74,7 +73,7 @@ private:
 class ReplaceDialog : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     ReplaceDialog(QWidget* parent, search::ReplaceDialogRequest& request, int systemCodePage,
                   int documentCodePage);
     void Store();
@@ -82,7 +81,7 @@ public:
     QComboBox* field() const { return field_; }
     QComboBox* replacementField() const { return replacement_; }
 
-private:
+  private:
     search::ReplaceDialogRequest& request_;
     int systemCodePage_;
     int documentCodePage_;
@@ -98,14 +97,14 @@ private:
 class ReplaceAssureDialog : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     explicit ReplaceAssureDialog(QWidget* parent);
     search::ReplaceAnswer Ask();
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     search::ReplaceAnswer answer_ = search::ReplaceAnswer::Cancel;
     bool shiftSeen_ = false;
 };

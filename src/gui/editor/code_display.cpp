@@ -35,16 +35,24 @@ uint32_t DecodeUtf8(const view::LineText& t, size_t pos, size_t len) {
 
 LineEnd LineEndKind(document::EolMode mode, uint8_t lineFlags, int textMode) {
     switch (mode) {
-        case document::EolMode::CrLf: return LineEnd::CrLf;
-        case document::EolMode::Lf: return LineEnd::Lf;
-        case document::EolMode::Cr: return LineEnd::Cr;
-        default: break;
+        case document::EolMode::CrLf:
+            return LineEnd::CrLf;
+        case document::EolMode::Lf:
+            return LineEnd::Lf;
+        case document::EolMode::Cr:
+            return LineEnd::Cr;
+        default:
+            break;
     }
     switch (lineFlags & document::LF_EOL_MASK) {
-        case document::LF_EOL_CRLF: return LineEnd::CrLf;
-        case document::LF_EOL_CR: return LineEnd::Cr;
-        case document::LF_EOL_LF: return LineEnd::Lf;
-        default: break;
+        case document::LF_EOL_CRLF:
+            return LineEnd::CrLf;
+        case document::LF_EOL_CR:
+            return LineEnd::Cr;
+        case document::LF_EOL_LF:
+            return LineEnd::Lf;
+        default:
+            break;
     }
     return textMode == 0 ? LineEnd::CrLf : textMode == 2 ? LineEnd::Cr : LineEnd::Lf;
 }
@@ -73,9 +81,15 @@ std::string CodeDisplayText(document::TextCode code, const view::LineLayout& lay
         char buf[16];
         const char* form = kForms[len - 1];
         switch (len) {
-            case 1: std::snprintf(buf, sizeof buf, form, t[pos]); break;
-            case 2: std::snprintf(buf, sizeof buf, form, t[pos], t[pos + 1]); break;
-            case 3: std::snprintf(buf, sizeof buf, form, t[pos], t[pos + 1], t[pos + 2]); break;
+            case 1:
+                std::snprintf(buf, sizeof buf, form, t[pos]);
+                break;
+            case 2:
+                std::snprintf(buf, sizeof buf, form, t[pos], t[pos + 1]);
+                break;
+            case 3:
+                std::snprintf(buf, sizeof buf, form, t[pos], t[pos + 1], t[pos + 2]);
+                break;
             default:
                 std::snprintf(buf, sizeof buf, form, t[pos], t[pos + 1], t[pos + 2], t[pos + 3]);
         }

@@ -13,7 +13,6 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QWheelEvent>
-
 #include <algorithm>
 #include <climits>
 #include <string>
@@ -74,10 +73,18 @@ const KeyBinding kProvisionalKeys[] = {
 // Caret moves that extend a selection when Shift is held.
 bool IsCaretMove(CommandId id) {
     switch (id) {
-        case CommandId::CsrLeft: case CommandId::CsrRight: case CommandId::CsrUp:
-        case CommandId::CsrDown: case CommandId::WordLeft: case CommandId::WordRight:
-        case CommandId::BegLine: case CommandId::EndLine: case CommandId::TextTop:
-        case CommandId::TextBot: case CommandId::PageUp: case CommandId::PageDown:
+        case CommandId::CsrLeft:
+        case CommandId::CsrRight:
+        case CommandId::CsrUp:
+        case CommandId::CsrDown:
+        case CommandId::WordLeft:
+        case CommandId::WordRight:
+        case CommandId::BegLine:
+        case CommandId::EndLine:
+        case CommandId::TextTop:
+        case CommandId::TextBot:
+        case CommandId::PageUp:
+        case CommandId::PageDown:
             return true;
         default:
             return false;
@@ -117,8 +124,10 @@ EditWidget::EditWidget(editing::CElwView& view, const QFont& font, const Display
 }
 
 void EditWidget::ApplyScrollBarPolicies() {
-    setHorizontalScrollBarPolicy(options_.hScrollBar ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(options_.vScrollBar ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(options_.hScrollBar ? Qt::ScrollBarAlwaysOn
+                                                     : Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(options_.vScrollBar ? Qt::ScrollBarAlwaysOn
+                                                   : Qt::ScrollBarAlwaysOff);
 }
 
 void EditWidget::SetView(editing::CElwView& view) {
@@ -152,7 +161,9 @@ int EditWidget::textLeft() const {
     return (options_.lineNumber ? kNumberCells * cellWidth_ + kNumberExtraPixels : 0) + kTextMargin;
 }
 
-int EditWidget::textTop() const { return options_.columnGauge ? cellHeight_ : 0; }
+int EditWidget::textTop() const {
+    return options_.columnGauge ? cellHeight_ : 0;
+}
 
 QRect EditWidget::CellRect(int screenRow, int column, int cells) const {
     return QRect(textLeft() + (column - view_->leftColumn()) * cellWidth_,
@@ -277,7 +288,8 @@ void EditWidget::PaintRow(QPainter& p, const editing::CElwView::Row& row, int sc
     if (options_.lineNumber) {
         QString number;
         if (options_.nonLogicalLine) {
-            number = QString::asprintf("%10lld:", static_cast<long long>(view_->topRow() + screenRow + 1));
+            number = QString::asprintf("%10lld:",
+                                       static_cast<long long>(view_->topRow() + screenRow + 1));
         } else if (row.index == 0) {
             number = QString::asprintf("%10d:", row.lineNumber);
         } else {
@@ -324,7 +336,8 @@ void EditWidget::PaintRow(QPainter& p, const editing::CElwView::Row& row, int sc
         const int next = layout.Advance(t, i, len, col);
         const uint8_t b = t[i];
         const QRect cell = CellRect(screenRow, col, next - col);
-        const bool selected = anySelection && Selected(row.lineNumber, row.start + i, lineColumn, next - col);
+        const bool selected =
+            anySelection && Selected(row.lineNumber, row.start + i, lineColumn, next - col);
         lineColumn += next - col;
         if (selected && col >= left) p.fillRect(cell, highlight);
         if (col >= left) {
@@ -335,7 +348,8 @@ void EditWidget::PaintRow(QPainter& p, const editing::CElwView::Row& row, int sc
                 }
             } else if (len == 1 && (b < 0x20 || b == 0x7F)) {
                 p.setPen(colors.ctrl);
-                p.drawText(QPoint(cell.left(), baseline), QString(QChar(b == 0x7F ? '?' : '@' + b)));
+                p.drawText(QPoint(cell.left(), baseline),
+                           QString(QChar(b == 0x7F ? '?' : '@' + b)));
             } else {
                 std::string_view ch(bytes.data() + i, len);
                 if (IsDoubleByteSpace(codePage, ch)) {
@@ -345,7 +359,8 @@ void EditWidget::PaintRow(QPainter& p, const editing::CElwView::Row& row, int sc
                     }
                 } else {
                     const size_t at = row.start + i;
-                    const view::CharStyle style = at < styles.size() ? styles[at] : view::CharStyle{};
+                    const view::CharStyle style =
+                        at < styles.size() ? styles[at] : view::CharStyle{};
                     QColor pen = textColor;
                     if (style.link)
                         pen = colors.url;
@@ -438,7 +453,10 @@ void EditWidget::keyPressEvent(QKeyEvent* event) {
     if (paused_) return;
     // Any key but a lone modifier stops a smooth scroll.
     switch (event->key()) {
-        case Qt::Key_Shift: case Qt::Key_Control: case Qt::Key_Alt: case Qt::Key_Meta:
+        case Qt::Key_Shift:
+        case Qt::Key_Control:
+        case Qt::Key_Alt:
+        case Qt::Key_Meta:
         case Qt::Key_AltGr:
             break;
         default:
@@ -463,7 +481,8 @@ void EditWidget::keyPressEvent(QKeyEvent* event) {
         return;
     }
     const QString text = event->text();
-    const bool command = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const bool command =
+        event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     if (!command && !text.isEmpty() && text[0].isPrint()) {
         TypeText(text);
         return;
@@ -480,7 +499,8 @@ void EditWidget::inputMethodEvent(QInputMethodEvent* event) {
     preedit_ = event->preeditString();
     preeditCursor_ = static_cast<int>(preedit_.size());
     for (const QInputMethodEvent::Attribute& a : event->attributes())
-        if (a.type == QInputMethodEvent::Cursor) preeditCursor_ = std::clamp(a.start, 0, static_cast<int>(preedit_.size()));
+        if (a.type == QInputMethodEvent::Cursor)
+            preeditCursor_ = std::clamp(a.start, 0, static_cast<int>(preedit_.size()));
     if (!event->commitString().isEmpty()) TypeText(event->commitString());
     viewport()->update();
     updateMicroFocus();
@@ -497,7 +517,8 @@ QVariant EditWidget::inputMethodQuery(Qt::InputMethodQuery query) const {
             // window opens beside what is being converted.
             QRect r = CellRect(view_->caretScreenRow(), view_->caretColumn());
             if (!preedit_.isEmpty())
-                r.translate(QFontMetrics(font_).horizontalAdvance(preedit_.left(preeditCursor_)), 0);
+                r.translate(QFontMetrics(font_).horizontalAdvance(preedit_.left(preeditCursor_)),
+                            0);
             r.setWidth(2);
             return r.translated(viewport()->pos());
         }
@@ -507,10 +528,10 @@ QVariant EditWidget::inputMethodQuery(Qt::InputMethodQuery query) const {
             return BytesToQString(view_->doc().CodePage(), view_->LineContent(view_->caretLine()));
         case Qt::ImCursorPosition:
         case Qt::ImAnchorPosition:
-            return static_cast<int>(BytesToQString(view_->doc().CodePage(),
-                                                   view_->LineContent(view_->caretLine())
-                                                       .substr(0, view_->caretPos()))
-                                        .size());
+            return static_cast<int>(
+                BytesToQString(view_->doc().CodePage(),
+                               view_->LineContent(view_->caretLine()).substr(0, view_->caretPos()))
+                    .size());
         default:
             return QAbstractScrollArea::inputMethodQuery(query);
     }
@@ -601,6 +622,8 @@ void EditWidget::focusOutEvent(QFocusEvent* event) {
 }
 
 // Tab is a key of the text, never a focus move.
-bool EditWidget::focusNextPrevChild(bool) { return false; }
+bool EditWidget::focusNextPrevChild(bool) {
+    return false;
+}
 
 }  // namespace norv::qt

@@ -7,10 +7,9 @@
 #include <QAbstractScrollArea>
 #include <QColor>
 #include <QElapsedTimer>
-#include <QPixmap>
 #include <QFont>
+#include <QPixmap>
 #include <QString>
-
 #include <array>
 #include <functional>
 #include <memory>
@@ -19,7 +18,6 @@
 #include <vector>
 
 #include "app/commands/address_program.h"
-
 #include "editing/edit_view.h"
 #include "editing/selection.h"
 #include "view/syntax.h"
@@ -81,7 +79,7 @@ std::optional<editing::CommandId> ProvisionalKeyCommand(int key, Qt::KeyboardMod
 class EditWidget : public QAbstractScrollArea {
     Q_OBJECT
 
-public:
+  public:
     EditWidget(editing::CElwView& view, const QFont& font, const DisplayOptions& options,
                QWidget* parent = nullptr);
 
@@ -127,11 +125,11 @@ public:
     bool RunFrontEndCommand(editing::CommandId id);
     bool rolling() const;
 
-signals:
+  signals:
     // The caret moved or the text changed (the frame updates the status bar).
     void caretChanged();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -147,7 +145,7 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     bool focusNextPrevChild(bool next) override;
 
-private:
+  private:
     void UpdateMetrics();
     void ApplyScrollBarPolicies();
     // Places the caret at the character under a viewport point; false above the text.
@@ -194,8 +192,8 @@ private:
     const document::LineRecord* styledLine_ = nullptr;  // the line of styles_, during a paint
     std::vector<view::CharStyle> styles_;
     QTimer* rollTimer_ = nullptr;
-    int rollDirection_ = 0;  // 1: the text moves up, -1: down, 0: still
-    int rollOffset_ = 0;     // pixels the rows are still drawn away from their places
+    int rollDirection_ = 0;    // 1: the text moves up, -1: down, 0: still
+    int rollOffset_ = 0;       // pixels the rows are still drawn away from their places
     QPixmap rollLeaving_;      // the top row as it stood before the text moved up a row
     QElapsedTimer rollClock_;  // since the roll started
     qint64 rollSteps_ = 0;     // rows stepped since then (after the first)

@@ -6,9 +6,9 @@
 #include <QProcess>
 #include <QStringList>
 
-#include "platform/code_page.h"
 #include "gui/editor/edit_widget.h"
 #include "gui/editor/text_bridge.h"
+#include "platform/code_page.h"
 #include "view/link_finder.h"
 
 namespace norv::qt {

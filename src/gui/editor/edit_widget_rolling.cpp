@@ -3,7 +3,6 @@
 // Each row is stepped in the core first (so the caret and the rows are always right), and the
 // rows are then drawn slightly away from their new places, sliding into them.
 #include <QTimer>
-
 #include <algorithm>
 
 #include "gui/editor/edit_widget.h"
@@ -17,7 +16,9 @@ bool EditWidget::RunFrontEndCommand(editing::CommandId id) {
     return true;
 }
 
-bool EditWidget::rolling() const { return rollDirection_ != 0; }
+bool EditWidget::rolling() const {
+    return rollDirection_ != 0;
+}
 
 void EditWidget::StartRoll(bool up) {
     StopRoll();  // starting one direction stops the other

@@ -4,7 +4,6 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QStringList>
-
 #include <cstdlib>
 
 #include "platform/code_page.h"
@@ -13,7 +12,8 @@ namespace norv::qt {
 
 QString BytesToQString(int codePage, std::string_view bytes) {
     std::u16string wide = platform::MultiByteToWide(codePage, bytes);
-    return QString(reinterpret_cast<const QChar*>(wide.data()), static_cast<qsizetype>(wide.size()));
+    return QString(reinterpret_cast<const QChar*>(wide.data()),
+                   static_cast<qsizetype>(wide.size()));
 }
 
 std::optional<std::string> QStringToBytes(int codePage, const QString& text) {

@@ -5,7 +5,6 @@
 
 #include <QFont>
 #include <QString>
-
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,7 +23,9 @@ std::optional<std::string> QStringToBytes(int codePage, const QString& text);
 inline QString FromUtf8(std::string_view s) {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
-inline std::string ToUtf8(const QString& s) { return s.toUtf8().toStdString(); }
+inline std::string ToUtf8(const QString& s) {
+    return s.toUtf8().toStdString();
+}
 
 // The fixed-pitch font of edit views: the stored name when installed and its double-byte
 // characters are twice as wide as half-width ones, else "Noto Sans Mono CJK JP", "IPAGothic",

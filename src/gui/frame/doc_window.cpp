@@ -10,13 +10,12 @@
 #include <QSplitter>
 #include <QTimer>
 #include <QVBoxLayout>
-
 #include <algorithm>
 
 #include "app/config/syntax_rules.h"
-#include "platform/code_page.h"
-#include "gui/frame/main_frame.h"
 #include "gui/editor/text_bridge.h"
+#include "gui/frame/main_frame.h"
+#include "platform/code_page.h"
 
 namespace norv::qt {
 namespace {
@@ -68,8 +67,10 @@ void DocWindow::AddPane(const editing::CElwView* like) {
     auto p = std::make_unique<Pane>();
     p->view = std::make_unique<editing::CElwView>(*doc_, doc_->undo, shared_, layout);
     // Editing options come from the document's file type: the same in every view of it.
-    if (like) p->view->options() = like->options();
-    else if (!panes_.empty()) p->view->options() = panes_.front()->view->options();
+    if (like)
+        p->view->options() = like->options();
+    else if (!panes_.empty())
+        p->view->options() = panes_.front()->view->options();
     p->selection = std::make_unique<editing::Selection>(*p->view, clipboard_);
     p->sink = std::make_unique<app::EditViewSink>(*p->view, *p->selection);
     p->editor = new EditWidget(*p->view, font_, display_);
@@ -181,7 +182,9 @@ void DocWindow::ApplyLayout() {
     for (auto& p : panes_) p->editor->Refresh();
 }
 
-std::vector<DocWindow*> DocWindow::Siblings() const { return frame_.WindowsOf(*doc_); }
+std::vector<DocWindow*> DocWindow::Siblings() const {
+    return frame_.WindowsOf(*doc_);
+}
 
 void DocWindow::RunReplacingLines(const std::function<void()>& op) {
     view().Sync();
@@ -193,7 +196,8 @@ void DocWindow::RunReplacingLines(const std::function<void()>& op) {
     // (A window closed while the question is open drops out of the list by itself.)
     std::vector<QPointer<DocWindow>> windows;
     for (DocWindow* w : Siblings()) windows.emplace_back(w);
-    if (std::find(windows.begin(), windows.end(), this) == windows.end()) windows.emplace_back(this);
+    if (std::find(windows.begin(), windows.end(), this) == windows.end())
+        windows.emplace_back(this);
     auto pause = [&windows](bool paused) {
         for (const QPointer<DocWindow>& w : windows)
             if (w)

@@ -6,16 +6,15 @@
 #pragma once
 
 #include <QWidget>
-
 #include <functional>
 #include <memory>
 #include <vector>
 
+#include "app/commands/edit_view_sink.h"
+#include "app/config/keyword_file.h"
 #include "document/document.h"
 #include "editing/edit_view.h"
 #include "editing/selection.h"
-#include "app/commands/edit_view_sink.h"
-#include "app/config/keyword_file.h"
 #include "gui/editor/edit_widget.h"
 
 class QSplitter;
@@ -28,7 +27,7 @@ class MainFrame;
 class DocWindow : public QWidget {
     Q_OBJECT
 
-public:
+  public:
     // `doc` is loaded (or new); the view starts at its first line, or where the view of `like`
     // stands (a new window of the same document).
     DocWindow(MainFrame& frame, std::shared_ptr<document::CElwDoc> doc,
@@ -74,17 +73,17 @@ public:
     // unless `force`, only when the name or the keyword file changed.
     void ApplySyntax(bool force = false);
 
-signals:
+  signals:
     // The caret of a pane moved or the text changed (the frame updates the status bar).
     void caretChanged();
 
-protected:
+  protected:
     // Asks about unsaved changes, unless another window still shows the document; a refused
     // or failed save keeps the window open.
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     struct Pane {
         std::unique_ptr<editing::CElwView> view;
         std::unique_ptr<editing::Selection> selection;  // attached to view, goes before it

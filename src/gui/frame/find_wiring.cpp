@@ -8,11 +8,10 @@
 #include <QPointer>
 #include <QSignalBlocker>
 #include <QTimer>
-
 #include <algorithm>
 
-#include "gui/frame/doc_window.h"
 #include "gui/dialogs/find_dialogs.h"
+#include "gui/frame/doc_window.h"
 #include "gui/frame/main_frame.h"
 
 namespace norv::qt {
@@ -56,8 +55,8 @@ bool EscapePoller::eventFilter(QObject*, QEvent* event) {
 
 // ---- the wiring -----------------------------------------------------------------------------
 
-FindWiring::FindWiring(MainFrame& frame, editing::EditorShared& shared,
-                       platform::UserInterface& ui, int systemCodePage)
+FindWiring::FindWiring(MainFrame& frame, editing::EditorShared& shared, platform::UserInterface& ui,
+                       int systemCodePage)
     : frame_(frame), shared_(shared), systemCodePage_(systemCodePage) {
     selection_ = std::make_unique<search::SelectionLink>(
         [this](editing::CElwView& v) -> editing::Selection* {
@@ -233,8 +232,7 @@ bool FindWiring::RunCommand(editing::CElwView& view, editing::CommandId id) {
     documentCodePage_ = view.doc().CodePage();
     activated_ = nullptr;
     const std::vector<search::FindHistoryEntry> findBefore = commands_.histories.find.entries();
-    const std::vector<search::FindHistoryEntry> replBefore =
-        commands_.histories.replace.entries();
+    const std::vector<search::FindHistoryEntry> replBefore = commands_.histories.replace.entries();
     commands_.RunCommand(view, id);
     busy_ = false;
     for (DocWindow* w : frame_.Windows()) w->editor().Refresh();

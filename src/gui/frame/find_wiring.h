@@ -10,7 +10,6 @@
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
-
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,20 +33,20 @@ class DocWindow;
 // search; timers and sockets wait until it has ended. Polls closer together than kMinIntervalMs
 // are answered without looking, so a caller that polls after every match costs little.
 class EscapePoller : public QObject {
-public:
+  public:
     static constexpr int kMinIntervalMs = 40;
     bool Poll();
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     bool pressed_ = false;
     QElapsedTimer last_;
 };
 
 class FindWiring : public search::OpenWindows, private editing::CommandExtension {
-public:
+  public:
     FindWiring(MainFrame& frame, editing::EditorShared& shared, platform::UserInterface& ui,
                int systemCodePage);
     ~FindWiring() override;
@@ -78,7 +77,7 @@ public:
     std::vector<editing::CElwView*> Views() override;
     void Activate(editing::CElwView& view) override;
 
-private:
+  private:
     // CommandExtension
     bool Handles(editing::CommandId id) const override { return commands_.Handles(id); }
     bool RunCommand(editing::CElwView& view, editing::CommandId id) override;

@@ -12,19 +12,18 @@
 #include <QMouseEvent>
 #include <QStatusBar>
 #include <QToolBar>
+#include <algorithm>
 
 #include "app/commands/command_texts.h"
-#include "app/config/document_settings.h"
 #include "app/commands/user_menus.h"
-#include "gui/frame/bars.h"
-#include "gui/editor/display_settings.h"
-#include "gui/frame/doc_window.h"
+#include "app/config/document_settings.h"
 #include "gui/dialogs/frame_dialogs.h"
-#include "gui/frame/main_frame.h"
-
-#include <algorithm>
-#include "gui/frame/menus.h"
+#include "gui/editor/display_settings.h"
 #include "gui/editor/text_bridge.h"
+#include "gui/frame/bars.h"
+#include "gui/frame/doc_window.h"
+#include "gui/frame/main_frame.h"
+#include "gui/frame/menus.h"
 
 namespace norv::qt {
 

@@ -14,24 +14,23 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QVBoxLayout>
-
 #include <vector>
 
 #include "app/config/document_settings.h"
 #include "app/config/view_settings.h"
 #include "document/line_heap.h"
-#include "gui/editor/display_settings.h"
-#include "platform/code_page.h"
-#include "platform/file_system.h"
-#include "platform/paths.h"
-#include "gui/frame/bars.h"
 #include "gui/editor/code_display.h"
+#include "gui/editor/display_settings.h"
+#include "gui/editor/key_codes.h"
+#include "gui/editor/text_bridge.h"
+#include "gui/frame/bars.h"
 #include "gui/frame/doc_window.h"
 #include "gui/frame/find_wiring.h"
 #include "gui/frame/menus.h"
-#include "gui/editor/key_codes.h"
 #include "gui/services/qt_ui.h"
-#include "gui/editor/text_bridge.h"
+#include "platform/code_page.h"
+#include "platform/file_system.h"
+#include "platform/paths.h"
 
 namespace norv::qt {
 namespace {
@@ -45,13 +44,20 @@ constexpr int kEditorPointSize = 11;
 QString CodeName(const document::CElwDoc& doc) {
     switch (doc.code) {
         case document::TextCode::Ansi:
-            return platform::SystemCodePage() == 932 ? QStringLiteral("ShiftJIS") : QStringLiteral("ANSI");
-        case document::TextCode::Euc: return QStringLiteral("EUC");
-        case document::TextCode::Jis: return QStringLiteral("JIS");
-        case document::TextCode::Ucs2Le: return QStringLiteral("Unicode");
-        case document::TextCode::Ucs2Be: return QStringLiteral("Unicode(BE)");
-        case document::TextCode::Utf8: return QStringLiteral("UTF8");
-        default: return QString();
+            return platform::SystemCodePage() == 932 ? QStringLiteral("ShiftJIS")
+                                                     : QStringLiteral("ANSI");
+        case document::TextCode::Euc:
+            return QStringLiteral("EUC");
+        case document::TextCode::Jis:
+            return QStringLiteral("JIS");
+        case document::TextCode::Ucs2Le:
+            return QStringLiteral("Unicode");
+        case document::TextCode::Ucs2Be:
+            return QStringLiteral("Unicode(BE)");
+        case document::TextCode::Utf8:
+            return QStringLiteral("UTF8");
+        default:
+            return QString();
     }
 }
 
@@ -208,8 +214,9 @@ void MainFrame::BuildMenus() {
         {"U&TF8", TextCode::Utf8, false},
     };
     for (const auto& item : kCodeItems) {
-        QAction* a = add(codes, QString::fromLatin1(item.text),
-                         active([this, item](DocWindow& w) { SetCharacterCode(w, item.code, item.eucLf); }));
+        QAction* a =
+            add(codes, QString::fromLatin1(item.text),
+                active([this, item](DocWindow& w) { SetCharacterCode(w, item.code, item.eucLf); }));
         a->setCheckable(true);
         codeItems_.push_back({a, item.code, item.eucLf});
     }
@@ -229,7 +236,8 @@ void MainFrame::BuildMenus() {
         a->setCheckable(true);
         returnItems_.emplace_back(a, item.mode);
     }
-    for (QMenu* m : {codes, returns}) connect(m, &QMenu::aboutToShow, this, [this] { UpdateChecks(); });
+    for (QMenu* m : {codes, returns})
+        connect(m, &QMenu::aboutToShow, this, [this] { UpdateChecks(); });
 
     // clang-format off
     menus_->AddMenu(QStringLiteral("&Window"), {
@@ -372,7 +380,8 @@ void MainFrame::UpdateStatus() {
         LineEndKind(w->doc().eolMode, line->flags, env_.save.textMode));
     code_->setText(FromUtf8(shown) + QStringLiteral("  ") + CodeName(w->doc()));
     mode_->setText(v.shared().insertMode ? QStringLiteral("Insert") : QStringLiteral("Overwrite"));
-    if (autoFormat_) autoFormat_->setText(w->view().options().autoSplit ? QStringLiteral("AutoFmt") : QString());
+    if (autoFormat_)
+        autoFormat_->setText(w->view().options().autoSplit ? QStringLiteral("AutoFmt") : QString());
 }
 
 DocWindow* MainFrame::ActiveWindow() const {
@@ -400,7 +409,8 @@ DocWindow* MainFrame::WindowOf(const document::CElwDoc& doc) const {
 }
 
 DocWindow* MainFrame::AddWindow(std::shared_ptr<document::CElwDoc> doc, const DocWindow* like) {
-    auto* w = new DocWindow(*this, std::move(doc), shared_, clipboardContext_, font_, display_, like);
+    auto* w =
+        new DocWindow(*this, std::move(doc), shared_, clipboardContext_, font_, display_, like);
     QMdiSubWindow* sub = mdi_->addSubWindow(w);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     ApplyViewSettings(*w);
@@ -435,11 +445,13 @@ int MainFrame::TabOf(const QMdiSubWindow* sub) const {
 void MainFrame::SyncTabs() {
     for (int i = 0; i < tabs_->count(); ++i) {
         auto* sub = static_cast<QMdiSubWindow*>(tabs_->tabData(i).value<void*>());
-        if (auto* w = qobject_cast<DocWindow*>(sub->widget())) tabs_->setTabText(i, w->windowTitle());
+        if (auto* w = qobject_cast<DocWindow*>(sub->widget()))
+            tabs_->setTabText(i, w->windowTitle());
     }
 }
 
-DocWindow* MainFrame::OpenFile(const std::string& path, document::CodeChoice choice, bool readOnly) {
+DocWindow* MainFrame::OpenFile(const std::string& path, document::CodeChoice choice,
+                               bool readOnly) {
     env_.openDocuments = DocumentCount() + 1;
     auto doc = std::make_unique<document::CElwDoc>(env_);
     if (!doc->OpenDocument(path, choice)) return nullptr;
@@ -450,7 +462,8 @@ DocWindow* MainFrame::OpenFile(const std::string& path, document::CodeChoice cho
 
 DocWindow* MainFrame::NewFile() {
     if (DocumentCount() >= document::kMaxDocuments) {
-        ui_->MessageBox("Cannot read more than 100 files.", platform::mb::kOk | platform::mb::kIconError);
+        ui_->MessageBox("Cannot read more than 100 files.",
+                        platform::mb::kOk | platform::mb::kIconError);
         return nullptr;
     }
     auto doc = std::make_unique<document::CElwDoc>(env_);
@@ -627,8 +640,10 @@ void MainFrame::RunFrameCommand(app::FrameCommandId id, uint8_t keyByte) {
 }
 
 void MainFrame::PostStatus(platform::StatusCode code) {
-    if (code == platform::StatusCode::kLoaded) ui_->SetStatusText({});
-    else ui_->Beep();
+    if (code == platform::StatusCode::kLoaded)
+        ui_->SetStatusText({});
+    else
+        ui_->Beep();
 }
 
 }  // namespace norv::qt

@@ -5,7 +5,6 @@
 
 #include <QFont>
 #include <QMainWindow>
-
 #include <functional>
 #include <map>
 #include <memory>
@@ -13,16 +12,16 @@
 #include <string>
 #include <vector>
 
-#include "document/document.h"
 #include "app/commands/key_dispatch.h"
-#include "app/config/configuration.h"
 #include "app/commands/key_table.h"
-#include "app/config/settings.h"
+#include "app/config/configuration.h"
 #include "app/config/keyword_file.h"
+#include "app/config/settings.h"
+#include "document/document.h"
 #include "editing/edit_view.h"
 #include "editing/selection.h"
-#include "gui/editor/edit_widget.h"
 #include "gui/dialogs/file_dialogs.h"
+#include "gui/editor/edit_widget.h"
 #include "gui/services/qt_clipboard.h"
 #include "platform/status.h"
 #include "platform/ui.h"
@@ -51,7 +50,7 @@ class MainFrame : public QMainWindow,
                   public app::FrameCommands {
     Q_OBJECT
 
-public:
+  public:
     // `ui` and `dialogs` replace the real message boxes and file dialogs (tests); null: real.
     explicit MainFrame(platform::UserInterface* ui = nullptr, FileDialogs* dialogs = nullptr);
     ~MainFrame() override;
@@ -62,7 +61,9 @@ public:
                         bool readOnly = false);
     DocWindow* NewFile();
     // Gives a document that was loaded elsewhere (recovery) its window.
-    DocWindow* AddDocument(std::unique_ptr<document::CElwDoc> doc) { return AddWindow(std::move(doc)); }
+    DocWindow* AddDocument(std::unique_ptr<document::CElwDoc> doc) {
+        return AddWindow(std::move(doc));
+    }
     // A frame command that the application carries out (NorvOpen): from now on it runs, and
     // shows enabled in the menus.
     void HandleFrameCommand(app::FrameCommandId id, std::function<void()> run,
@@ -184,10 +185,10 @@ public:
     // StatusSink
     void PostStatus(platform::StatusCode code) override;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     struct FrameHandler {
         std::function<void(uint8_t keyByte)> run;
         bool needsDocument = false;

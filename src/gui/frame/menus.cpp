@@ -9,8 +9,8 @@
 
 #include "app/commands/command_texts.h"
 #include "app/commands/key_names.h"
-#include "gui/frame/main_frame.h"
 #include "gui/editor/text_bridge.h"
+#include "gui/frame/main_frame.h"
 
 namespace norv::qt {
 

@@ -1,6 +1,11 @@
 // The local sockets between instances, their requests and the start lock.
 #include "gui/services/instance_channel.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QByteArray>
 #include <QDataStream>
 #include <QDir>
@@ -9,17 +14,12 @@
 #include <QLocalSocket>
 #include <QPointer>
 #include <QTimer>
-
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <thread>
-#include <unistd.h>
 
 namespace norv::qt {
 namespace {
@@ -28,9 +28,12 @@ constexpr quint32 kMagic = 0x4E525631;  // "NRV1"
 constexpr quint32 kMaxFrame = 64u << 20;
 constexpr const char* kPrefix = "NorvMainWindowClass";
 
-QString Prefix() { return QString::fromLatin1(kPrefix) + QString::number(getuid()) + u'-'; }
+QString Prefix() {
+    return QString::fromLatin1(kPrefix) + QString::number(getuid()) + u'-';
+}
 
-QByteArray Frame(InstanceRequest kind, const std::vector<std::string>& args, const std::string& folder) {
+QByteArray Frame(InstanceRequest kind, const std::vector<std::string>& args,
+                 const std::string& folder) {
     QByteArray body;
     QDataStream out(&body, QIODevice::WriteOnly);
     out.setVersion(QDataStream::Qt_6_0);
@@ -47,7 +50,8 @@ QByteArray Frame(InstanceRequest kind, const std::vector<std::string>& args, con
 bool MakePrivateFolder(const std::string& path) {
     if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return false;
     struct stat st {};
-    if (lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid()) return false;
+    if (lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid())
+        return false;
     if ((st.st_mode & 077) != 0) chmod(path.c_str(), 0700);
     return true;
 }
@@ -74,8 +78,8 @@ std::vector<QString> RunningInstances() {
     const std::string folder = InstanceFolder();
     if (folder.empty()) return live;
     QDir dir(QString::fromStdString(folder));
-    const QFileInfoList entries =
-        dir.entryInfoList({Prefix() + u'*'}, QDir::System | QDir::Files, QDir::Time | QDir::Reversed);
+    const QFileInfoList entries = dir.entryInfoList({Prefix() + u'*'}, QDir::System | QDir::Files,
+                                                    QDir::Time | QDir::Reversed);
     for (const QFileInfo& info : entries) {
         QLocalSocket probe;
         probe.connectToServer(info.absoluteFilePath());
@@ -122,7 +126,9 @@ InstanceServer::InstanceServer(QObject* parent) : QObject(parent), server_(new Q
     });
 }
 
-InstanceServer::~InstanceServer() { server_->close(); }
+InstanceServer::~InstanceServer() {
+    server_->close();
+}
 
 bool InstanceServer::Listen(uint16_t instance) {
     if (InstanceFolder().empty()) return false;
@@ -135,7 +141,9 @@ bool InstanceServer::Listen(uint16_t instance) {
     return false;
 }
 
-QString InstanceServer::path() const { return server_->fullServerName(); }
+QString InstanceServer::path() const {
+    return server_->fullServerName();
+}
 
 void InstanceServer::Serve(QLocalSocket* socket) {
     socket->setParent(this);
@@ -178,9 +186,10 @@ void InstanceServer::Serve(QLocalSocket* socket) {
                 answer = isVisible && isVisible() ? 1 : 0;
                 break;
             case InstanceRequest::Handoff:
-                QTimer::singleShot(0, this, [this, args = std::move(args), folder = std::move(folder)] {
-                    if (handoff) handoff(args, folder);
-                });
+                QTimer::singleShot(0, this,
+                                   [this, args = std::move(args), folder = std::move(folder)] {
+                                       if (handoff) handoff(args, folder);
+                                   });
                 break;
             case InstanceRequest::Reload:
                 QTimer::singleShot(0, this, [this] {

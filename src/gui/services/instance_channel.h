@@ -19,7 +19,6 @@
 
 #include <QObject>
 #include <QString>
-
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -54,7 +53,7 @@ std::optional<uint8_t> SendInstanceRequest(const QString& path, InstanceRequest 
 class InstanceServer : public QObject {
     Q_OBJECT
 
-public:
+  public:
     explicit InstanceServer(QObject* parent = nullptr);
     ~InstanceServer() override;
 
@@ -67,7 +66,7 @@ public:
     std::function<void()> reload;
     std::function<void()> takeTray;
 
-private:
+  private:
     void Serve(QLocalSocket* socket);
 
     QLocalServer* server_ = nullptr;
@@ -75,7 +74,7 @@ private:
 
 // The start lock: taken before looking for a running instance, released when start-up ends.
 class StartLock {
-public:
+  public:
     StartLock() = default;
     ~StartLock() { Release(); }
     StartLock(const StartLock&) = delete;
@@ -87,7 +86,7 @@ public:
     void Release();
     bool held() const { return fd_ >= 0; }
 
-private:
+  private:
     int fd_ = -1;
 };
 

@@ -10,19 +10,21 @@
 namespace norv::qt {
 
 QtClipboard::QtClipboard() {
-    connection_ = QObject::connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, QGuiApplication::clipboard(),
-                     [this] {
-                         if (ownText_) {
-                             const std::optional<std::string> now = Text();
-                             const bool own = now && *now == *ownText_;
-                             ownText_.reset();
-                             if (own) return;
-                         }
-                         if (changed) changed();
-                     });
+    connection_ = QObject::connect(QGuiApplication::clipboard(), &QClipboard::dataChanged,
+                                   QGuiApplication::clipboard(), [this] {
+                                       if (ownText_) {
+                                           const std::optional<std::string> now = Text();
+                                           const bool own = now && *now == *ownText_;
+                                           ownText_.reset();
+                                           if (own) return;
+                                       }
+                                       if (changed) changed();
+                                   });
 }
 
-QtClipboard::~QtClipboard() { QObject::disconnect(connection_); }
+QtClipboard::~QtClipboard() {
+    QObject::disconnect(connection_);
+}
 
 std::optional<std::string> QtClipboard::Text() {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QMetaObject>
-
 #include <functional>
 #include <optional>
 #include <string>
@@ -14,7 +13,7 @@
 namespace norv::qt {
 
 class QtClipboard : public platform::Clipboard {
-public:
+  public:
     QtClipboard();
     ~QtClipboard() override;
     QtClipboard(const QtClipboard&) = delete;
@@ -27,7 +26,7 @@ public:
     // not reported, even when the system tells of it later (asynchronously).
     const bool* fromHistory = nullptr;
 
-private:
+  private:
     QMetaObject::Connection connection_;
     std::optional<std::string> ownText_;
 };

@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
-
 #include <vector>
 
 #include "gui/editor/text_bridge.h"
@@ -47,11 +46,16 @@ std::vector<ButtonSpec> ButtonsOf(unsigned style) {
 
 QMessageBox::Icon IconOf(unsigned style) {
     switch (style & 0xF0) {
-        case platform::mb::kIconError: return QMessageBox::Critical;
-        case platform::mb::kIconQuestion: return QMessageBox::Question;
-        case platform::mb::kIconWarning: return QMessageBox::Warning;
-        case platform::mb::kIconInformation: return QMessageBox::Information;
-        default: return QMessageBox::NoIcon;
+        case platform::mb::kIconError:
+            return QMessageBox::Critical;
+        case platform::mb::kIconQuestion:
+            return QMessageBox::Question;
+        case platform::mb::kIconWarning:
+            return QMessageBox::Warning;
+        case platform::mb::kIconInformation:
+            return QMessageBox::Information;
+        default:
+            return QMessageBox::NoIcon;
     }
 }
 
@@ -63,7 +67,9 @@ int QtUserInterface::MessageBox(std::string_view text, unsigned style) {
     std::vector<ButtonSpec> specs = ButtonsOf(style);
     std::vector<QPushButton*> buttons;
     for (const ButtonSpec& s : specs) buttons.push_back(box.addButton(s.label, s.role));
-    size_t def = (style & platform::mb::kDefaultButton3) ? 2 : (style & platform::mb::kDefaultButton2) ? 1 : 0;
+    size_t def = (style & platform::mb::kDefaultButton3)   ? 2
+                 : (style & platform::mb::kDefaultButton2) ? 1
+                                                           : 0;
     if (def >= buttons.size()) def = 0;
     box.setDefaultButton(buttons[def]);
     // Escape and the close box answer Cancel (or the single button of an OK box).
@@ -84,7 +90,9 @@ void QtUserInterface::SetStatusText(std::string_view text) {
     status_->setText(text.empty() ? QString::fromLatin1(kIdleText) : FromUtf8(text));
 }
 
-void QtUserInterface::Beep() { QApplication::beep(); }
+void QtUserInterface::Beep() {
+    QApplication::beep();
+}
 
 void QtUserInterface::BeginWaitCursor() {
     if (waitDepth_++ == 0) QApplication::setOverrideCursor(Qt::WaitCursor);

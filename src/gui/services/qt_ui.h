@@ -12,7 +12,7 @@ class QLabel;
 namespace norv::qt {
 
 class QtUserInterface : public platform::UserInterface {
-public:
+  public:
     // `parent` owns the message boxes; `status` shows the message text (either may be null).
     QtUserInterface(QWidget* parent, QLabel* status) : parent_(parent), status_(status) {}
 
@@ -25,7 +25,7 @@ public:
     // The status bar's text when no message is shown.
     static constexpr const char* kIdleText = "Ready";
 
-private:
+  private:
     QPointer<QWidget> parent_;
     QPointer<QLabel> status_;
     int waitDepth_ = 0;

@@ -15,6 +15,8 @@ int HeadlessUi::MessageBox(std::string_view text, unsigned style) {
     return DefaultButtonOf(style);
 }
 
-void HeadlessUi::SetStatusText(std::string_view text) { statusTexts.emplace_back(text); }
+void HeadlessUi::SetStatusText(std::string_view text) {
+    statusTexts.emplace_back(text);
+}
 
 }  // namespace norv::platform

@@ -12,7 +12,7 @@
 namespace norv::platform {
 
 class HeadlessUi : public UserInterface {
-public:
+  public:
     // With `echo`, message texts are printed to standard error.
     explicit HeadlessUi(bool echo = false) : echo_(echo) {}
 
@@ -28,7 +28,7 @@ public:
     std::vector<std::string> statusTexts;
     int beeps = 0;
 
-private:
+  private:
     bool echo_;
     std::deque<int> answers_;
 };

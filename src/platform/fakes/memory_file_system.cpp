@@ -9,7 +9,7 @@ namespace norv::platform {
 namespace {
 
 class MemoryInput final : public InputFile {
-public:
+  public:
     MemoryInput(std::string data, size_t failAfter, size_t chunk)
         : data_(std::move(data)), failAfter_(failAfter), chunk_(chunk) {}
     long Read(void* buf, size_t n) override {
@@ -28,7 +28,7 @@ public:
     uint64_t Size() const override { return data_.size(); }
     int LastError() const override { return error_; }
 
-private:
+  private:
     std::string data_;
     size_t pos_ = 0;
     size_t failAfter_;
@@ -37,7 +37,7 @@ private:
 };
 
 class MemoryOutput final : public OutputFile {
-public:
+  public:
     MemoryOutput(MemoryFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
     bool Write(const void* buf, size_t n) override {
         if (fs_.ShouldFailWrite()) {
@@ -58,7 +58,7 @@ public:
     bool Close() override { return true; }
     int LastError() const override { return error_; }
 
-private:
+  private:
     MemoryFileSystem& fs_;
     std::string path_;
     size_t pos_ = 0;
@@ -174,7 +174,9 @@ std::vector<std::string> MemoryFileSystem::ListFolder(const std::string& folder)
     return names;
 }
 
-bool MemoryFileSystem::Remove(const std::string& path) { return files.erase(path) > 0; }
+bool MemoryFileSystem::Remove(const std::string& path) {
+    return files.erase(path) > 0;
+}
 
 bool MemoryFileSystem::MakeFolder(const std::string& path) {
     if (rule_ == FolderRule::kFoldersMustExist) {

@@ -21,7 +21,7 @@ namespace norv::platform {
 enum class FolderRule { kLoose, kFoldersMustExist };
 
 class MemoryFileSystem : public FileSystem {
-public:
+  public:
     explicit MemoryFileSystem(FolderRule rule = FolderRule::kLoose);
 
     std::optional<FileInfo> Stat(const std::string& path) override;
@@ -59,7 +59,7 @@ public:
 
     bool ShouldFailWrite();
 
-private:
+  private:
     FolderRule rule_;
 };
 

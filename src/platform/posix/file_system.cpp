@@ -1,18 +1,19 @@
 // The POSIX implementation of the file layer.
+#include "platform/file_system.h"
+
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/types.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
-#include <linux/magic.h>
 
-#include "platform/file_system.h"
 #include "platform/paths.h"
 
 namespace norv::platform {
@@ -22,7 +23,7 @@ namespace {
 constexpr int64_t kEpochDelta = 11644473600LL;
 
 class PosixInputFile final : public InputFile {
-public:
+  public:
     PosixInputFile(int fd, uint64_t size) : fd_(fd), size_(size) {}
     ~PosixInputFile() override { ::close(fd_); }
     long Read(void* buf, size_t n) override {
@@ -37,14 +38,14 @@ public:
     uint64_t Size() const override { return size_; }
     int LastError() const override { return error_; }
 
-private:
+  private:
     int fd_;
     uint64_t size_;
     int error_ = 0;
 };
 
 class PosixOutputFile final : public OutputFile {
-public:
+  public:
     explicit PosixOutputFile(int fd) : fd_(fd) {}
     ~PosixOutputFile() override {
         if (fd_ >= 0) ::close(fd_);
@@ -93,14 +94,14 @@ public:
     }
     int LastError() const override { return error_; }
 
-private:
+  private:
     int fd_;
     uint64_t written_ = 0;
     int error_ = 0;
 };
 
 class PosixFileSystem final : public FileSystem {
-public:
+  public:
     std::optional<FileInfo> Stat(const std::string& path) override {
         struct stat st {};
         if (::stat(path.c_str(), &st) != 0) return std::nullopt;
@@ -236,8 +237,8 @@ int CopyFile(FileSystem& fs, const std::string& from, const std::string& to) {
     if (int error = ReadWholeFile(fs, from, data)) return error;
     auto info = fs.Stat(from);
     int error = 0;
-    auto out = fs.OpenWrite(to, WriteMode::kCreateOrOverwrite, info ? info->permissions : 0644,
-                            &error);
+    auto out =
+        fs.OpenWrite(to, WriteMode::kCreateOrOverwrite, info ? info->permissions : 0644, &error);
     if (!out) return error ? error : EIO;
     bool ok = out->Write(data.data(), data.size()) && out->Truncate();
     error = ok ? 0 : out->LastError();

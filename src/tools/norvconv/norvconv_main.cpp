@@ -27,7 +27,7 @@ using norv::document::DocumentEnvironment;
 
 // Messages of the loader are kept and printed by the caller, prefixed with the program name.
 class CaptureUi final : public norv::platform::UserInterface {
-public:
+  public:
     int MessageBox(std::string_view text, unsigned style) override {
         last.assign(text);
         return norv::platform::DefaultButtonOf(style);
@@ -49,7 +49,8 @@ void Usage(FILE* out) {
         "  --dump    print every line's flags and bytes (hex where not printable)\n"
         "  -t CODE   convert to ansi, euc, jis, utf8, ucs2le or ucs2be (in place without -o)\n"
         "  -e EOL    line ends of the converted file: crlf, lf, cr, or keep (the default)\n"
-        "  -b, -B    write / omit the byte-order mark of a Unicode code (default: as the file had)\n"
+        "  -b, -B    write / omit the byte-order mark of a Unicode code (default: as the file "
+        "had)\n"
         "  -o OUT    write the converted text to OUT\n"
         "  --backup N  keep N backup generations of the file written over (default 0)\n",
         out);
@@ -75,9 +76,12 @@ int Convert(DocumentEnvironment& env, CaptureUi& ui, CodeChoice choice,
         if (target == c.name) code = &c;
     EolMode mode = EolMode::Default;
     bool keep = eol == "keep";
-    if (eol == "crlf") mode = EolMode::CrLf;
-    else if (eol == "lf") mode = EolMode::Lf;
-    else if (eol == "cr") mode = EolMode::Cr;
+    if (eol == "crlf")
+        mode = EolMode::CrLf;
+    else if (eol == "lf")
+        mode = EolMode::Lf;
+    else if (eol == "cr")
+        mode = EolMode::Cr;
     if (!code || files.size() != 1 || (!keep && mode == EolMode::Default)) {
         Usage(stderr);
         return 2;
@@ -134,13 +138,24 @@ int main(int argc, char** argv) {
             dump = true;
         } else if (a == "-k" && i + 1 < argc) {
             std::string k = argv[++i];
-            if (k == "S" || k == "s") env.load.eucRead = env.load.jisRead = false;
-            else if (k == "E" || k == "e") { env.load.eucRead = true; env.load.jisRead = false; }
-            else if (k == "J" || k == "j") { env.load.jisRead = true; env.load.eucRead = false; }
-            else { Usage(stderr); return 2; }
+            if (k == "S" || k == "s")
+                env.load.eucRead = env.load.jisRead = false;
+            else if (k == "E" || k == "e") {
+                env.load.eucRead = true;
+                env.load.jisRead = false;
+            } else if (k == "J" || k == "j") {
+                env.load.jisRead = true;
+                env.load.eucRead = false;
+            } else {
+                Usage(stderr);
+                return 2;
+            }
         } else if (a == "-c" && i + 1 < argc) {
             int c = std::atoi(argv[++i]);
-            if (c < 1 || c > 7) { Usage(stderr); return 2; }
+            if (c < 1 || c > 7) {
+                Usage(stderr);
+                return 2;
+            }
             choice = static_cast<CodeChoice>(c);
         } else if (a == "-t" && i + 1 < argc) {
             target = argv[++i];
@@ -152,7 +167,10 @@ int main(int argc, char** argv) {
             bomChoice = a == "-b" ? 1 : 0;
         } else if (a == "--backup" && i + 1 < argc) {
             backups = std::atoi(argv[++i]);
-            if (backups < 0 || backups > 99) { Usage(stderr); return 2; }
+            if (backups < 0 || backups > 99) {
+                Usage(stderr);
+                return 2;
+            }
         } else if (a == "--") {
             for (++i; i < argc; ++i) files.emplace_back(argv[i]);
         } else if (a.size() > 1 && a[0] == '-') {
@@ -166,8 +184,8 @@ int main(int argc, char** argv) {
         Usage(stderr);
         return 2;
     }
-    if (!target.empty()) return Convert(env, ui, choice, files, target, eol, bomChoice, output,
-                                        backups);
+    if (!target.empty())
+        return Convert(env, ui, choice, files, target, eol, bomChoice, output, backups);
 
     int status = 0;
     auto& fs = norv::platform::RealFileSystem();

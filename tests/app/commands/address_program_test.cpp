@@ -25,7 +25,10 @@ TEST(AddressProgram, TemplatesAndTheDesktopOpener) {
         {"http://a.jp/", true, "browser", "", {"browser", "http://a.jp/"}},
         {"me@b.jp", false, "", "mailer -t", {"mailer", "-t", "me@b.jp"}},
         {"http://a.jp/", true, "b --url=%1 %2x %", "", {"b", "--url=http://a.jp/", "x"}},
-        {"http://a.jp/", true, "\"/opt/My Browser/run\" \"%1\"", "",
+        {"http://a.jp/",
+         true,
+         "\"/opt/My Browser/run\" \"%1\"",
+         "",
          {"/opt/My Browser/run", "http://a.jp/"}},
         {"http://a.jp/", true, "   ", "", {"xdg-open", "http://a.jp/"}},
         // An address with blanks and quotes stays one argument and never reaches a shell.
@@ -39,14 +42,17 @@ TEST(AddressProgram, TemplatesAndTheDesktopOpener) {
 
 TEST(SyntaxRulesFor, GroupsApplyByFileName) {
     KeywordFile f(932);
-    ParseKeywordFile("\x10" "C\t*.c;*.h\t3\n"
-                     "\x11" "Any\t*.*\t4\n"
-                     " /*\t0\t*/\t1\t0\n"
-                     " #\t1\t\t1\t0\n"
-                     "int\t0\n"
-                     "Int\t0\n"
-                     "todo\t1\n",
-                     f);
+    ParseKeywordFile(
+        "\x10"
+        "C\t*.c;*.h\t3\n"
+        "\x11"
+        "Any\t*.*\t4\n"
+        " /*\t0\t*/\t1\t0\n"
+        " #\t1\t\t1\t0\n"
+        "int\t0\n"
+        "Int\t0\n"
+        "todo\t1\n",
+        f);
     const view::SyntaxRules c = SyntaxRulesFor(f, "/src/a.c", 932);
     EXPECT_TRUE(c.groups[0].applies);
     EXPECT_TRUE(c.groups[0].caseInsensitive);
@@ -65,7 +71,7 @@ TEST(SyntaxRulesFor, GroupsApplyByFileName) {
     EXPECT_EQ(txt.buckets['T'].size(), 1u);
     EXPECT_FALSE(txt.MayOpenBlock('/'));  // the C block does not take part
     EXPECT_TRUE(txt.MayOpenBlock('#'));
-    EXPECT_EQ(txt.blocks.size(), 2u);     // state bytes still name blocks by file position
+    EXPECT_EQ(txt.blocks.size(), 2u);  // state bytes still name blocks by file position
 }
 
 }  // namespace

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "app/commands/key_table.h"
+#include "app/commands/user_menus.h"
 #include "app/config/settings.h"
 #include "app/config/settings_store.h"
-#include "app/commands/user_menus.h"
 #include "platform/fakes/headless_ui.h"
 #include "platform/fakes/memory_file_system.h"
 

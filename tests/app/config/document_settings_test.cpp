@@ -1,7 +1,8 @@
 // The settings documents read, and the file type a loaded document gets.
+#include "app/config/document_settings.h"
+
 #include <gtest/gtest.h>
 
-#include "app/config/document_settings.h"
 #include "app/config/view_settings.h"
 
 namespace norv::app {

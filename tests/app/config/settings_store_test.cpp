@@ -33,7 +33,8 @@ TEST(SettingsKeys, TableIsConsistent) {
         EXPECT_EQ(keySpec.name.find_first_of("=[]\r\n"), std::string_view::npos) << keySpec.name;
         EXPECT_EQ(FindKey(keySpec.section, keySpec.name), Key(i)) << keySpec.name;
         if (keySpec.type == ValueType::Colour) {
-            EXPECT_EQ(FormatColour(ParseColour(keySpec.textDefault)), keySpec.textDefault) << keySpec.name;
+            EXPECT_EQ(FormatColour(ParseColour(keySpec.textDefault)), keySpec.textDefault)
+                << keySpec.name;
         }
         if (keySpec.type == ValueType::Int) {
             EXPECT_TRUE(keySpec.textDefault.empty()) << keySpec.name;

@@ -6,8 +6,8 @@
 #include "app/config/keyword_file.h"
 #include "app/config/settings.h"
 #include "app/config/settings_file.h"
-#include "platform/fakes/memory_file_system.h"
 #include "platform/code_page.h"
+#include "platform/fakes/memory_file_system.h"
 
 namespace norv::app {
 namespace {
