@@ -5,7 +5,7 @@ set -euo pipefail
 pkgs=(cmake ninja-build hyperfine vim-nox g++ pkg-config libffi-dev qt6-base-dev qt6-base-dev-tools fonts-noto-cjk
       libhunspell-dev)
 if [ "${1:-}" = --test ]; then
-  pkgs+=(clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev manpages-ja edict
+  pkgs+=(clang clang-format libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev manpages-ja edict
          xvfb xauth hunspell-en-us)
 fi
 missing=()
