@@ -10,12 +10,13 @@
 
 #include "document/codec_bits.h"
 #include "document/codecs.h"
-#include "document/sjis_jis_tables.h"
+#include "platform/sjis_jis_tables.h"
 
 namespace norv::document {
 namespace {
 
 using namespace codec_bits;
+using namespace platform;  // the JIS arithmetic and tables shared with the mail library
 
 constexpr uint8_t kSingleShift2 = 0x8E;  // half-width katakana follows
 constexpr uint8_t kSingleShift3 = 0x8F;  // a JIS X 0212 pair follows

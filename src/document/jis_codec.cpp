@@ -14,13 +14,14 @@
 
 #include "document/codec_bits.h"
 #include "document/codecs.h"
-#include "document/sjis_jis_tables.h"
+#include "platform/sjis_jis_tables.h"
 #include "platform/width_map.h"
 
 namespace norv::document {
 namespace {
 
 using namespace codec_bits;
+using namespace platform;  // the JIS arithmetic and tables shared with the mail library
 
 constexpr uint8_t kEsc = 0x1B;
 constexpr uint8_t kShiftOut = 0x0E;  // SO: kana state

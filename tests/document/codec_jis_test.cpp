@@ -6,7 +6,7 @@
 #include <map>
 
 #include "codec_test_util.h"
-#include "document/sjis_jis_tables.h"
+#include "platform/sjis_jis_tables.h"
 #include "platform/code_page.h"
 #include "platform/width_map.h"
 
@@ -15,6 +15,7 @@ namespace {
 
 using testing::Bytes;
 using testing::RunJisToSjis;
+using namespace platform;
 
 TEST(JisToSjis, EscapeSequencesAndShifts) {
     // clang-format off

@@ -6,12 +6,12 @@
 // CP932 mapping; the tests check every pair against it. Characters of the IBM rows that JIS X 0208
 // or the NEC row 13 has (large roman numerals, "￢", "∵", "№", "℡", "㈱") are left to the code
 // page's own preferred code (see the JIS encoder).
-#include "document/sjis_jis_tables.h"
+#include "platform/sjis_jis_tables.h"
 
 #include <algorithm>
 #include <array>
 
-namespace norv::document {
+namespace norv::platform {
 namespace {
 
 constexpr ExtensionPair kExtensionKanji[] = {
@@ -153,4 +153,4 @@ std::span<const uint16_t> FullKanaForSequences() {
     return kFullForSequences;
 }
 
-}  // namespace norv::document
+}  // namespace norv::platform

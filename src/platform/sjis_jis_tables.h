@@ -12,7 +12,7 @@
 #include <span>
 #include <string_view>
 
-namespace norv::document {
+namespace norv::platform {
 
 // JIS row/cell bytes (0x21-0x7E each) to the Shift-JIS code (lead << 8 | trail).
 constexpr uint16_t JisBytesToSjis(unsigned j1, unsigned j2) {
@@ -79,4 +79,4 @@ uint16_t ReplaceExtensionCode(uint16_t ibm);
 std::span<const std::string_view> HalfKanaSequences();
 std::span<const uint16_t> FullKanaForSequences();
 
-}  // namespace norv::document
+}  // namespace norv::platform
