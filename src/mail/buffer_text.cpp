@@ -26,7 +26,7 @@ size_t FitLength(std::string_view text, size_t max, int codePage) {
 bool CopyToBuffer(char* buf, size_t size, std::string_view text, int codePage) {
     if (!buf || size == 0) return text.empty();
     const size_t n = FitLength(text, size - 1, codePage);
-    std::memcpy(buf, text.data(), n);
+    if (n > 0) std::memcpy(buf, text.data(), n);
     buf[n] = '\0';
     return n == text.size();
 }

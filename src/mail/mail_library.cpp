@@ -91,8 +91,8 @@ int MailLibrary::Authenticate(const char* login) {
         if (!windows_->AskLogin(&user, &password)) return Fail(Status::kLoginCancelled);
     }
     if (HoldsLineBreak(user) || HoldsLineBreak(password)) return Fail(Status::kLineBreakInLogin);
-    Channel channel(services_.transports(), *this, services_.timeoutMs);
-    Pop3Session pop(channel, *this, services_.codePage);
+    Channel channel(services_.transports(), log(), services_.timeoutMs);
+    Pop3Session pop(channel, log(), services_.codePage);
     if (!pop.Login(pop_, user, password)) return 0;
     pop.Logout();
     login_ = std::move(user);
@@ -106,8 +106,8 @@ int MailLibrary::StartReceiveSession() {
     if (!authenticated_) return Fail(Status::kNotAuthenticated);
     if (sessionOpen()) return Fail(Status::kSessionOpen);
     CloseSession();
-    channel_ = std::make_unique<Channel>(services_.transports(), *this, services_.timeoutMs);
-    session_ = std::make_unique<Pop3Session>(*channel_, *this, services_.codePage);
+    channel_ = std::make_unique<Channel>(services_.transports(), log(), services_.timeoutMs);
+    session_ = std::make_unique<Pop3Session>(*channel_, log(), services_.codePage);
     if (!session_->Login(pop_, login_, password_)) {
         session_.reset();
         channel_.reset();
@@ -167,7 +167,7 @@ int MailLibrary::SendMail(const char* from, const char* to, const char* cc, cons
     Status why;
     if (!CheckOutgoingMail(mail, &why)) return Fail(why);
     windows_->ShowStatusWindow();
-    Channel channel(services_.transports(), *this, services_.timeoutMs);
+    Channel channel(services_.transports(), log(), services_.timeoutMs);
     const bool sent = SendOutgoingMail(channel, *this, smtp_, smtp_.host, mail, services_.codePage);
     windows_->HideStatusWindow();
     return sent ? 1 : 0;

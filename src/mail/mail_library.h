@@ -66,6 +66,7 @@ private:
     void ProtocolLine(std::string_view line, bool show) override;
     void Reason(std::string_view text) override;
     void Hold(bool held) override { held_ = held; }
+    StatusLog& log() { return *this; }
     int Fail(Status s);
     bool ReceivingReady();
     void CloseSession();
