@@ -1,6 +1,8 @@
 // A MailLibrary over replayed servers, with windows that record what they were asked to show.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <string>
 #include <vector>
