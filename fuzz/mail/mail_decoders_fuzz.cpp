@@ -21,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::string jis;
         mail::AppendSjisAsIso2022Jp(jis, in, cp);
         if (cp == 932) {
-            for (const char c : jis) assert(static_cast<unsigned char>(c) < 0x80 && "sent mail is 7-bit");
+            for (const char c : jis)
+                assert(static_cast<unsigned char>(c) < 0x80 && "sent mail is 7-bit");
         }
         const std::string encoded = mail::EncodeHeader(in, cp);
         (void)mail::DecodeHeader(encoded, cp);

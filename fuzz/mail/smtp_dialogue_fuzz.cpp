@@ -14,8 +14,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto script = std::make_shared<mail::ReplayScript>();
     script->chunk = 1 + data[0] % 64;
     script->servers.push_back({"+OK\r\n+OK\r\n+OK\r\n+OK\r\n", mail::NetStatus::kClosed});
-    script->servers.push_back({std::string(reinterpret_cast<const char*>(data) + 1, size - 1),
-                               (data[0] & 0x80) ? mail::NetStatus::kTimedOut : mail::NetStatus::kClosed});
+    script->servers.push_back(
+        {std::string(reinterpret_cast<const char*>(data) + 1, size - 1),
+         (data[0] & 0x80) ? mail::NetStatus::kTimedOut : mail::NetStatus::kClosed});
     platform::MemoryFileSystem files;
     files.files["/m.ini"] = "[Mail]\nPass=" + mail::ScramblePassword("pw") + "\n";
     mail::MailLibrary::Services s;

@@ -198,6 +198,8 @@ int EditorApp::Run(int argc, char** argv) {
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("norv"));
     QApplication::setQuitOnLastWindowClosed(false);
+    // Libraries that scripts load (the mail library) show no windows in a headless run.
+    if (headless_) qapp.setProperty("norvHeadless", true);
     exePath_ = platform::ExecutablePath();
 
     // 1. The settings file, its first-run copy and the start-up cache.

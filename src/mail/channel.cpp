@@ -27,8 +27,9 @@ bool Channel::Open(const ServerAddress& server) {
     }
     const NetStatus s = transport_->Connect(server, timeoutMs_);
     if (s != NetStatus::kOk) {
-        log_.Reason(s == NetStatus::kTimedOut ? std::string(StatusText(Status::kTimedOut))
-                                              : StatusWithName(Status::kCannotConnect, server.name));
+        log_.Reason(s == NetStatus::kTimedOut
+                        ? std::string(StatusText(Status::kTimedOut))
+                        : StatusWithName(Status::kCannotConnect, server.name));
         return false;
     }
     open_ = true;
@@ -43,7 +44,8 @@ void Channel::Close() {
 }
 
 void Channel::Failed(NetStatus s) {
-    log_.Reason(StatusText(s == NetStatus::kTimedOut ? Status::kTimedOut : Status::kConnectionClosed));
+    log_.Reason(
+        StatusText(s == NetStatus::kTimedOut ? Status::kTimedOut : Status::kConnectionClosed));
 }
 
 bool Channel::SendCommand(std::string_view text, std::string_view shown) {

@@ -23,7 +23,7 @@
 namespace norv::mail {
 
 class StatusLog {
-public:
+  public:
     virtual ~StatusLog() = default;
     // A protocol line sent or received; `show` is false for header and body lines.
     virtual void ProtocolLine(std::string_view line, bool show) = 0;
@@ -35,13 +35,13 @@ public:
 
 // Holds a status log for the clean-up after a failure.
 class HeldStatus {
-public:
+  public:
     explicit HeldStatus(StatusLog& log) : log_(log) { log_.Hold(true); }
     ~HeldStatus() { log_.Hold(false); }
     HeldStatus(const HeldStatus&) = delete;
     HeldStatus& operator=(const HeldStatus&) = delete;
 
-private:
+  private:
     StatusLog& log_;
 };
 
@@ -49,7 +49,7 @@ inline constexpr size_t kMaxLineLength = 65536;
 inline constexpr size_t kReceiveBlock = 1024;
 
 class Channel {
-public:
+  public:
     Channel(std::unique_ptr<Transport> transport, StatusLog& log, int timeoutMs);
     ~Channel();
     Channel(const Channel&) = delete;
@@ -70,7 +70,7 @@ public:
 
     Transport& transport() { return *transport_; }
 
-private:
+  private:
     bool Fill();
     void Failed(NetStatus s);
 

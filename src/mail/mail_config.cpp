@@ -79,16 +79,24 @@ std::string Storable(std::string_view v, int codePage) {
 
 std::string ValueOf(const MailSettings& s, MailKey key, int codePage) {
     switch (key) {
-        case MailKey::kName: return Storable(s.name, codePage);
-        case MailKey::kAddress: return Storable(s.address, codePage);
-        case MailKey::kLogin: return Storable(s.login, codePage);
+        case MailKey::kName:
+            return Storable(s.name, codePage);
+        case MailKey::kAddress:
+            return Storable(s.address, codePage);
+        case MailKey::kLogin:
+            return Storable(s.login, codePage);
         case MailKey::kPass:
             return ScramblePassword(
-                std::string_view(s.password).substr(0, FitLength(s.password, kMaxPasswordLength, codePage)));
-        case MailKey::kPopServer: return Storable(s.popServer, codePage);
-        case MailKey::kSmtpServer: return Storable(s.smtpServer, codePage);
-        case MailKey::kDeleteMail: return s.deleteMail == '1' ? "1" : "0";
-        case MailKey::kCount: break;
+                std::string_view(s.password)
+                    .substr(0, FitLength(s.password, kMaxPasswordLength, codePage)));
+        case MailKey::kPopServer:
+            return Storable(s.popServer, codePage);
+        case MailKey::kSmtpServer:
+            return Storable(s.smtpServer, codePage);
+        case MailKey::kDeleteMail:
+            return s.deleteMail == '1' ? "1" : "0";
+        case MailKey::kCount:
+            break;
     }
     return {};
 }
@@ -130,16 +138,29 @@ MailSettings ParseMailSettings(std::string_view text, int codePage) {
         if (!FindMailValue(text, k.name, &v)) v = k.defaultValue;
         if (k.key != MailKey::kPass) v.resize(FitLength(v, kMaxValueLength, codePage));
         switch (k.key) {
-            case MailKey::kName: s.name = v; break;
-            case MailKey::kAddress: s.address = v; break;
-            case MailKey::kLogin: s.login = v; break;
+            case MailKey::kName:
+                s.name = v;
+                break;
+            case MailKey::kAddress:
+                s.address = v;
+                break;
+            case MailKey::kLogin:
+                s.login = v;
+                break;
             case MailKey::kPass:
                 s.password = UnscramblePassword(v.substr(0, kMaxValueLength));
                 break;
-            case MailKey::kPopServer: s.popServer = v; break;
-            case MailKey::kSmtpServer: s.smtpServer = v; break;
-            case MailKey::kDeleteMail: s.deleteMail = v.empty() ? '0' : v[0]; break;
-            case MailKey::kCount: break;
+            case MailKey::kPopServer:
+                s.popServer = v;
+                break;
+            case MailKey::kSmtpServer:
+                s.smtpServer = v;
+                break;
+            case MailKey::kDeleteMail:
+                s.deleteMail = v.empty() ? '0' : v[0];
+                break;
+            case MailKey::kCount:
+                break;
         }
     }
     return s;
@@ -249,7 +270,7 @@ int WriteMailSettings(platform::FileSystem& fs, const std::string& path,
         permissions = info->permissions;
     }
     return platform::WriteFileAtomically(fs, path, UpdateMailSettings(text, settings, codePage),
-                                          permissions);
+                                         permissions);
 }
 
 }  // namespace norv::mail

@@ -46,8 +46,8 @@ int MailLibrary::Fail(Status s) {
 int MailLibrary::Initialize(const char* popServer, const char* smtpServer, int parent) {
     if (initialized_) return Fail(Status::kAlreadyInitialized);
     ServerAddress pop, smtp;
-    for (auto [name, port, out] : {std::tuple{popServer, kPop3Port, &pop},
-                                   std::tuple{smtpServer, kSmtpPort, &smtp}}) {
+    for (auto [name, port, out] :
+         {std::tuple{popServer, kPop3Port, &pop}, std::tuple{smtpServer, kSmtpPort, &smtp}}) {
         const ResolveStatus r = ResolveServer(TextOrEmpty(name), port, out);
         if (r == ResolveStatus::kBadName || r == ResolveStatus::kNotFound) {
             Reason(StatusWithName(Status::kUnknownServer, TextOrEmpty(name)));
@@ -162,8 +162,12 @@ int MailLibrary::SendMail(const char* from, const char* to, const char* cc, cons
     if (!initialized_) return Fail(Status::kNotInitialized);
     if (!authenticated_) return Fail(Status::kNotAuthenticated);
     if (!to) return Fail(Status::kNoTo);
-    const OutgoingMail mail{TextOrEmpty(from), to,   TextOrEmpty(cc), TextOrEmpty(bcc),
-                            subject ? std::string_view(subject) : "Non-Title", TextOrEmpty(body)};
+    const OutgoingMail mail{TextOrEmpty(from),
+                            to,
+                            TextOrEmpty(cc),
+                            TextOrEmpty(bcc),
+                            subject ? std::string_view(subject) : "Non-Title",
+                            TextOrEmpty(body)};
     Status why;
     if (!CheckOutgoingMail(mail, &why)) return Fail(why);
     windows_->ShowStatusWindow();

@@ -30,7 +30,7 @@ inline constexpr size_t kConfigValueSize = 256;  // GetConfiguration's text buff
 inline constexpr size_t kConfigFlagSize = 2;     // its delete-flag buffer
 
 class MailLibrary final : private StatusLog {
-public:
+  public:
     struct Services {
         TransportFactory transports;
         platform::FileSystem* files = nullptr;
@@ -53,8 +53,8 @@ public:
     int SendMail(const char* from, const char* to, const char* cc, const char* bcc,
                  const char* subject, const char* body);
     const char* GetErrorStatus() const { return status_.c_str(); }
-    int GetConfiguration(const char* file, char* name, char* address, char* login,
-                         char* popServer, char* smtpServer, char* deleteFlag);
+    int GetConfiguration(const char* file, char* name, char* address, char* login, char* popServer,
+                         char* smtpServer, char* deleteFlag);
     int SetConfiguration(const char* file, int parent);
 
     bool initialized() const { return initialized_; }
@@ -62,7 +62,7 @@ public:
     bool sessionOpen() const { return session_ && channel_ && channel_->IsOpen(); }
     MailWindows& windows() { return *windows_; }
 
-private:
+  private:
     void ProtocolLine(std::string_view line, bool show) override;
     void Reason(std::string_view text) override;
     void Hold(bool held) override { held_ = held; }

@@ -14,7 +14,7 @@
 namespace norv::mail {
 
 class MailWindows {
-public:
+  public:
     virtual ~MailWindows() = default;
     virtual void CreateStatusWindow() = 0;
     virtual void DestroyStatusWindow() = 0;
@@ -30,7 +30,7 @@ public:
 
 // Windows of a host without any: nothing is shown, every dialog is cancelled.
 class NoWindows final : public MailWindows {
-public:
+  public:
     void CreateStatusWindow() override {}
     void DestroyStatusWindow() override {}
     void ShowStatusWindow() override {}

@@ -104,7 +104,8 @@ void AppendEncodedHeader(std::string& out, std::string_view line, int codePage) 
         out.append(s.substr(i, esc - i));
         // The run ends with the next designation, which is kept inside the word.
         const size_t next = s.find('\x1B', esc + 1);
-        const size_t runEnd = next == std::string_view::npos ? s.size() : std::min(s.size(), next + 3);
+        const size_t runEnd =
+            next == std::string_view::npos ? s.size() : std::min(s.size(), next + 3);
         out.append("=?ISO-2022-JP?B?");
         AppendBase64(out, s.substr(esc, runEnd - esc));
         out.append("?=");

@@ -62,8 +62,8 @@ int DeleteMail(int number) {
 int ResetMailBox(void) {
     return Library().ResetMailBox();
 }
-int SendMail(const char* from, const char* to, const char* cc, const char* bcc,
-             const char* subject, const char* body) {
+int SendMail(const char* from, const char* to, const char* cc, const char* bcc, const char* subject,
+             const char* body) {
     return Library().SendMail(from, to, cc, bcc, subject, body);
 }
 int GetConfiguration(const char* file, char* name, char* address, char* login, char* popServer,

@@ -198,8 +198,8 @@ bool Pop3Session::ListedSize(int number, long* size) {
     // "+OK n size"
     const size_t blank = line_.find(' ');
     int n;
-    if (blank == std::string::npos || !ParseListEntry(std::string_view(line_).substr(blank), &n, size) ||
-        n != number) {
+    if (blank == std::string::npos ||
+        !ParseListEntry(std::string_view(line_).substr(blank), &n, size) || n != number) {
         log_.Reason(StatusText(Status::kNotListed));
         return false;
     }

@@ -17,12 +17,12 @@
 
 namespace norv::mail {
 
-inline constexpr size_t kListLineSize = 1024;  // ListMail's line buffer
+inline constexpr size_t kListLineSize = 1024;   // ListMail's line buffer
 inline constexpr size_t kListStatusSize = 256;  // ListMail's status buffer
 inline constexpr size_t kMaxListed = 100000;
 
 class Pop3Session {
-public:
+  public:
     Pop3Session(Channel& channel, StatusLog& log, int codePage);
 
     // Connects and logs in; on failure the connection is closed.
@@ -42,7 +42,7 @@ public:
     bool Delete(int number);
     bool Reset();
 
-private:
+  private:
     struct Listed {
         int number;
         long size;

@@ -53,7 +53,7 @@ QDialogButtonBox* AddButtons(QDialog* dialog, QVBoxLayout* layout) {
 }
 
 class QtMailWindows final : public MailWindows {
-public:
+  public:
     ~QtMailWindows() override { DestroyStatusWindow(); }
 
     void CreateStatusWindow() override {
@@ -147,7 +147,7 @@ public:
         return true;
     }
 
-private:
+  private:
     QPointer<QWidget> status_;
     QPointer<QPlainTextEdit> text_;
 };

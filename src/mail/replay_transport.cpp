@@ -8,7 +8,7 @@ namespace norv::mail {
 namespace {
 
 class ReplayTransport final : public Transport {
-public:
+  public:
     explicit ReplayTransport(std::shared_ptr<ReplayScript> script) : script_(std::move(script)) {}
 
     NetStatus Connect(const ServerAddress&, int) override {
@@ -38,7 +38,8 @@ public:
         if (!open_) return NetStatus::kClosed;
         const ReplayServer& server = script_->servers[index_];
         if (pos_ >= server.bytes.size()) return server.atEnd;
-        const size_t n = std::min({capacity, std::max<size_t>(script_->chunk, 1), server.bytes.size() - pos_});
+        const size_t n =
+            std::min({capacity, std::max<size_t>(script_->chunk, 1), server.bytes.size() - pos_});
         std::memcpy(buf, server.bytes.data() + pos_, n);
         pos_ += n;
         *got = n;
@@ -47,7 +48,7 @@ public:
 
     void Close() override { open_ = false; }
 
-private:
+  private:
     std::shared_ptr<ReplayScript> script_;
     size_t index_ = 0;
     size_t pos_ = 0;

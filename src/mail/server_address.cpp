@@ -66,7 +66,8 @@ ResolveStatus ResolveServer(std::string_view name, uint16_t defaultPort, ServerA
     if (!hp) return ResolveStatus::kBadName;
     out->host = hp->host;
     out->port = hp->port;
-    if (hp->host.empty()) return Trim(name).empty() ? ResolveStatus::kEmpty : ResolveStatus::kBadName;
+    if (hp->host.empty())
+        return Trim(name).empty() ? ResolveStatus::kEmpty : ResolveStatus::kBadName;
     if (hp->host.find('\0') != std::string::npos) return ResolveStatus::kBadName;
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;

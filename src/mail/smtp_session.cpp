@@ -90,7 +90,8 @@ std::string FormatMessage(const OutgoingMail& mail, int codePage) {
         AppendSjisAsIso2022Jp(out, line, codePage);
         out.append("\r\n");
         // A line end ends the line; only text after it starts another one.
-        if (end < body.size()) end += (body[end] == '\r' && end + 1 < body.size() && body[end + 1] == '\n') ? 2 : 1;
+        if (end < body.size())
+            end += (body[end] == '\r' && end + 1 < body.size() && body[end + 1] == '\n') ? 2 : 1;
         i = end;
     }
     return out;

@@ -38,7 +38,7 @@ int WaitFor(int fd, short events, Clock::time_point deadline) {
 }
 
 class SocketTransport final : public Transport {
-public:
+  public:
     ~SocketTransport() override { Close(); }
 
     NetStatus Connect(const ServerAddress& server, int timeoutMs) override {
@@ -46,7 +46,8 @@ public:
         NetStatus last = NetStatus::kFailed;
         for (const SocketAddress& a : server.addresses) {
             const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-            const int fd = socket(a.address.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+            const int fd =
+                socket(a.address.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
             if (fd < 0) continue;
             int rc = connect(fd, reinterpret_cast<const sockaddr*>(&a.address), a.length);
             if (rc != 0 && errno == EINPROGRESS) {
@@ -54,7 +55,8 @@ public:
                 if (w == 1) {
                     int err = 0;
                     socklen_t len = sizeof err;
-                    rc = (getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) == 0 && err == 0) ? 0 : -1;
+                    rc = (getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) == 0 && err == 0) ? 0
+                                                                                             : -1;
                 } else {
                     rc = -1;
                     if (w == 0) last = NetStatus::kTimedOut;
@@ -84,7 +86,8 @@ public:
                 if (w == 1) continue;
                 return w == 0 ? NetStatus::kTimedOut : NetStatus::kFailed;
             }
-            return (errno == EPIPE || errno == ECONNRESET) ? NetStatus::kClosed : NetStatus::kFailed;
+            return (errno == EPIPE || errno == ECONNRESET) ? NetStatus::kClosed
+                                                           : NetStatus::kFailed;
         }
         return NetStatus::kOk;
     }
@@ -115,7 +118,7 @@ public:
         fd_ = -1;
     }
 
-private:
+  private:
     int fd_ = -1;
 };
 

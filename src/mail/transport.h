@@ -17,7 +17,7 @@ namespace norv::mail {
 enum class NetStatus { kOk, kTimedOut, kClosed, kFailed };
 
 class Transport {
-public:
+  public:
     virtual ~Transport() = default;
     // Tries each address of the server in turn until one accepts within the time-out.
     virtual NetStatus Connect(const ServerAddress& server, int timeoutMs) = 0;

@@ -6,8 +6,8 @@
 #include <map>
 
 #include "codec_test_util.h"
-#include "platform/sjis_jis_tables.h"
 #include "platform/code_page.h"
+#include "platform/sjis_jis_tables.h"
 #include "platform/width_map.h"
 
 namespace norv::document {

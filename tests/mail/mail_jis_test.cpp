@@ -1,8 +1,9 @@
 // The mail's Shift-JIS <-> ISO-2022-JP conversions, against iconv where the mappings agree, and
 // the bytes that JIS cannot carry.
+#include "mail/mail_jis.h"
+
 #include <iconv.h>
 
-#include "mail/mail_jis.h"
 #include "mail/mime_header.h"
 #include "platform/code_page.h"
 #include "platform/sjis_jis_tables.h"
@@ -79,10 +80,12 @@ TEST(MailJis, EveryJis0208CharacterOfCp932RoundTripsThroughIconv) {
 
 TEST(MailJis, MixedTextAsIconvReadsIt) {
     // No "\" or "~" after a double-byte run: after ESC ( J glibc reads them as yen and overline.
-    const std::string sjis = Iconv("UTF-8", "CP932", "件名: 日本語のテスト mail 123 ｶﾞｷﾞ、終わり。").value();
+    const std::string sjis =
+        Iconv("UTF-8", "CP932", "件名: 日本語のテスト mail 123 ｶﾞｷﾞ、終わり。").value();
     const std::string jis = ToJis(sjis);
     for (const char c : jis) EXPECT_LT(static_cast<unsigned char>(c), 0x80) << "sent mail is 7-bit";
-    EXPECT_EQ(Iconv("ISO-2022-JP", "UTF-8", jis).value(), "件名: 日本語のテスト mail 123 ガギ、終わり。");
+    EXPECT_EQ(Iconv("ISO-2022-JP", "UTF-8", jis).value(),
+              "件名: 日本語のテスト mail 123 ガギ、終わり。");
     // ESC $ @ opens a double-byte run, ESC ( J closes it.
     EXPECT_NE(jis.find("\x1B$@"), std::string::npos);
     EXPECT_NE(jis.find("\x1B(J"), std::string::npos);
@@ -120,9 +123,9 @@ TEST(MailJis, LeadBytesOfTheUpperRangeStartPairs) {
 }
 
 TEST(MailJis, HalfWidthKanaBecomeFullWidth) {
-    EXPECT_EQ(ToSjis(ToJis("\xB1")), "\x83\x41");          // ｱ -> ア
-    EXPECT_EQ(ToSjis(ToJis("\xB6\xDE")), "\x83\x4B");      // ｶﾞ -> ガ
-    EXPECT_EQ(ToSjis(ToJis("\xCA\xDF")), "\x83\x70");      // ﾊﾟ -> パ
+    EXPECT_EQ(ToSjis(ToJis("\xB1")), "\x83\x41");              // ｱ -> ア
+    EXPECT_EQ(ToSjis(ToJis("\xB6\xDE")), "\x83\x4B");          // ｶﾞ -> ガ
+    EXPECT_EQ(ToSjis(ToJis("\xCA\xDF")), "\x83\x70");          // ﾊﾟ -> パ
     EXPECT_EQ(ToSjis(ToJis("\xB1\xDE")), "\x83\x41\x81\x4A");  // ｱﾞ has no combined form
 }
 
@@ -130,13 +133,15 @@ TEST(MailJis, DecoderDesignationsAndStrayBytes) {
     static const struct {
         std::string_view jis, sjis;
     } kCases[] = {
-        {"a\x1B$B\x46\x7C\x1B(Bb", "a\x93\xFA" "b"},
+        {"a\x1B$B\x46\x7C\x1B(Bb",
+         "a\x93\xFA"
+         "b"},
         {"\x1B$@\x46\x7C\x1B(J", "\x93\xFA"},
-        {"\x1B$B\x46", "\x46"},                   // cut pair: copied
-        {"\x1B$B\x46\x0A", "\x46\x0A"},           // pair broken by a line end
-        {"\x1B(I\x31", "\x1B(I\x31"},             // unknown designation: bytes
-        {"\x1B$", "\x1B$"},                       // cut escape
-        {"\x46\x7C", "\x46\x7C"},                 // single-byte state
+        {"\x1B$B\x46", "\x46"},          // cut pair: copied
+        {"\x1B$B\x46\x0A", "\x46\x0A"},  // pair broken by a line end
+        {"\x1B(I\x31", "\x1B(I\x31"},    // unknown designation: bytes
+        {"\x1B$", "\x1B$"},              // cut escape
+        {"\x46\x7C", "\x46\x7C"},        // single-byte state
     };
     for (const auto& c : kCases) EXPECT_EQ(ToSjis(c.jis), c.sjis) << c.jis;
 }

@@ -76,7 +76,8 @@ inline bool Accepts(const char* host, uint16_t port) {
 
 // A free port on the loopback addresses of both families (where ::1 exists).
 inline uint16_t FreePort(bool ipv6, uint16_t after) {
-    for (uint16_t p = static_cast<uint16_t>(after + 1 + getpid() % 500); p < 60000; p = static_cast<uint16_t>(p + 7)) {
+    for (uint16_t p = static_cast<uint16_t>(after + 1 + getpid() % 500); p < 60000;
+         p = static_cast<uint16_t>(p + 7)) {
         if (CanBind(AF_INET, p) && (!ipv6 || CanBind(AF_INET6, p))) return p;
     }
     return 0;
@@ -115,7 +116,7 @@ inline void Stop(pid_t pid) {
 }
 
 class MailServers {
-public:
+  public:
     static MailServers& Get() {
         static MailServers servers;
         return servers;
@@ -159,10 +160,11 @@ public:
         Stop(smtp_);
         Stop(dovecot_);
         std::error_code ec;
-        if (!dir_.empty() && !std::getenv("NORV_KEEP_MAIL_SERVERS")) std::filesystem::remove_all(dir_, ec);
+        if (!dir_.empty() && !std::getenv("NORV_KEEP_MAIL_SERVERS"))
+            std::filesystem::remove_all(dir_, ec);
     }
 
-private:
+  private:
     MailServers() {
         if (geteuid() != 0) {
             why_ = "the mail servers need root (Dovecot reads the mail as nobody)";
@@ -185,7 +187,8 @@ private:
         popPort_ = FreePort(ipv6_, 20000);
         smtpPort_ = FreePort(ipv6_, popPort_);
         maildir_ = dir_ + "/mail/" + kUser + "/Maildir";
-        for (const char* sub : {"/new", "/cur", "/tmp"}) std::filesystem::create_directories(maildir_ + sub);
+        for (const char* sub : {"/new", "/cur", "/tmp"})
+            std::filesystem::create_directories(maildir_ + sub);
         std::system(("chown -R nobody:nogroup '" + dir_ + "/mail'").c_str());
         std::filesystem::create_directories(dir_ + "/run");
         std::filesystem::create_directories(dir_ + "/state");
@@ -198,15 +201,21 @@ private:
              << "default_internal_user = dovecot\ndefault_login_user = dovenull\n"
              << "mail_location = maildir:" << dir_ << "/mail/%u/Maildir\n"
              << "pop3_uidl_format = %08Xu%08Xv\n"
-             << "passdb {\n  driver = passwd-file\n  args = scheme=PLAIN username_format=%u " << dir_
-             << "/passwd\n}\n"
-             << "userdb {\n  driver = static\n  args = uid=nobody gid=nogroup home=" << dir_ << "/mail/%u\n}\n"
+             << "passdb {\n  driver = passwd-file\n  args = scheme=PLAIN username_format=%u "
+             << dir_ << "/passwd\n}\n"
+             << "userdb {\n  driver = static\n  args = uid=nobody gid=nogroup home=" << dir_
+             << "/mail/%u\n}\n"
              << "service pop3-login {\n  chroot =\n  inet_listener pop3 {\n    port = " << popPort_
              << "\n  }\n}\nservice imap-login {\n  chroot =\n}\nservice anvil {\n  chroot =\n}\n";
         conf.close();
-        dovecot_ = Spawn({"/usr/sbin/dovecot", "-F", "-c", dir_ + "/dovecot.conf"}, dir_ + "/dovecot.out");
-        std::vector<std::string> sink{"/usr/bin/python3", std::string(NORV_SOURCE_DIR) + "/tests/mail/smtp_sink.py",
-                                      std::to_string(smtpPort_), maildir_, envelopes(), "127.0.0.1"};
+        dovecot_ =
+            Spawn({"/usr/sbin/dovecot", "-F", "-c", dir_ + "/dovecot.conf"}, dir_ + "/dovecot.out");
+        std::vector<std::string> sink{"/usr/bin/python3",
+                                      std::string(NORV_SOURCE_DIR) + "/tests/mail/smtp_sink.py",
+                                      std::to_string(smtpPort_),
+                                      maildir_,
+                                      envelopes(),
+                                      "127.0.0.1"};
         if (ipv6_) sink.push_back("::1");
         smtp_ = Spawn(sink, dir_ + "/smtp.out");
         for (int i = 0; i < 200; ++i) {

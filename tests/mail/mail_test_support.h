@@ -24,7 +24,7 @@ struct WindowLog {
 };
 
 class RecordingWindows final : public MailWindows {
-public:
+  public:
     explicit RecordingWindows(std::shared_ptr<WindowLog> log) : log_(std::move(log)) {}
     void CreateStatusWindow() override {}
     void DestroyStatusWindow() override {}
@@ -45,7 +45,7 @@ public:
     }
     bool AskConfiguration(MailSettings*) override { return false; }
 
-private:
+  private:
     std::shared_ptr<WindowLog> log_;
 };
 

@@ -25,8 +25,10 @@ std::vector<std::string> PythonBase64(const std::vector<std::string>& inputs) {
         }
         hex += ' ';
     }
-    const std::string cmd = "/usr/bin/python3 -c 'import base64,sys\nfor h in sys.argv[1:]: "
-                            "print(base64.b64encode(bytes.fromhex(h)).decode())' " + hex;
+    const std::string cmd =
+        "/usr/bin/python3 -c 'import base64,sys\nfor h in sys.argv[1:]: "
+        "print(base64.b64encode(bytes.fromhex(h)).decode())' " +
+        hex;
     std::vector<std::string> lines;
     FILE* p = popen(cmd.c_str(), "r");
     if (!p) return lines;
@@ -65,7 +67,8 @@ TEST(MimeHeader, DecodesEncodedWords) {
         std::string_view in, out;
         const char* why;
     } kCases[] = {
-        {" =?ISO-2022-JP?B?GyRCRnxLXDhsGyhC?=", " \x93\xFA\x96\x7B\x8C\xEA", "a word with its leading blank"},
+        {" =?ISO-2022-JP?B?GyRCRnxLXDhsGyhC?=", " \x93\xFA\x96\x7B\x8C\xEA",
+         "a word with its leading blank"},
         {"=?iso-2022-jp?B?GyRCRnxLXDhsGyhC?=", "\x93\xFA\x96\x7B\x8C\xEA", "charset in any case"},
         {"=?ISO-2022-JP?b?GyRCRnxLXDhsGyhC?=", "GyRCRnxLXDhsGyhC", "encoding b is not B"},
         {"=?ISO-2022-JP?Q?abc?=", "abc", "Q leaves the text"},
@@ -75,7 +78,8 @@ TEST(MimeHeader, DecodesEncodedWords) {
         {"=?ISO-2022-JP?B?GyRCRnwbKEI=?= x =?ISO-2022-JP?B?GyRCS1wbKEI=?=", "\x93\xFA x \x96\x7B",
          "blanks around text kept"},
         {"Re: 50% =?off", "Re: 50% =?off", "a subject that merely holds =?"},
-        {"a =?ISO-2022-JP?B?GyRCRnwbKEI=", "a =?ISO-2022-JP?B?GyRCRnwbKEI=", "word cut by the line end"},
+        {"a =?ISO-2022-JP?B?GyRCRnwbKEI=", "a =?ISO-2022-JP?B?GyRCRnwbKEI=",
+         "word cut by the line end"},
         {"=?ISO-2022-JP?B?abc?x", "=?ISO-2022-JP?B?abc?x", "text not followed by ="},
         {"=?ISO-2022-JP?B?GyRCRnwbKEI=?=?=", "\x93\xFA?=", "a word, then text"},
     };
@@ -119,10 +123,11 @@ TEST(OutgoingMail, RefusedBeforeAnythingIsSent) {
     Status why{};
     EXPECT_FALSE(CheckOutgoingMail({"me@x.jp", "", "", "", "s", "b"}, &why));
     EXPECT_EQ(why, Status::kNoRecipient);
-    for (const OutgoingMail& m : {OutgoingMail{"me@x.jp\r\nRCPT TO: <e@v.il>", "a@x.jp", "", "", "", ""},
-                                  OutgoingMail{"me@x.jp", "a@x.jp\n", "", "", "", ""},
-                                  OutgoingMail{"me@x.jp", "a@x.jp", "b@x.jp\r", "", "", ""},
-                                  OutgoingMail{"me@x.jp", "a@x.jp", "", "c@x.jp\nData", "", ""}}) {
+    for (const OutgoingMail& m :
+         {OutgoingMail{"me@x.jp\r\nRCPT TO: <e@v.il>", "a@x.jp", "", "", "", ""},
+          OutgoingMail{"me@x.jp", "a@x.jp\n", "", "", "", ""},
+          OutgoingMail{"me@x.jp", "a@x.jp", "b@x.jp\r", "", "", ""},
+          OutgoingMail{"me@x.jp", "a@x.jp", "", "c@x.jp\nData", "", ""}}) {
         EXPECT_FALSE(CheckOutgoingMail(m, &why));
         EXPECT_EQ(why, Status::kLineBreakInAddress);
     }
@@ -130,15 +135,17 @@ TEST(OutgoingMail, RefusedBeforeAnythingIsSent) {
 
 TEST(OutgoingMail, MessageAsSent) {
     const std::string body = "line1\r\n.\r\n..two\rthree\n\x93\xFA\x96\x7B\r\n";
-    const std::string m = FormatMessage({"Me <me@x.jp>", "a@x.jp", "", "hidden@x.jp",
-                                         "two\r\nlines", body}, 932);
-    EXPECT_EQ(m, "From: Me <me@x.jp>\r\nTo: a@x.jp\r\nSubject: two  lines\r\n"
-                 "X-Mailer: Norv-Mail v1.00\r\nContent-Type: text/plain; charset=ISO-2022-JP\r\n\r\n"
-                 "line1\r\n..\r\n...two\r\nthree\r\n\x1B$@\x46\x7CK\\\x1B(J\r\n");
+    const std::string m =
+        FormatMessage({"Me <me@x.jp>", "a@x.jp", "", "hidden@x.jp", "two\r\nlines", body}, 932);
+    EXPECT_EQ(m,
+              "From: Me <me@x.jp>\r\nTo: a@x.jp\r\nSubject: two  lines\r\n"
+              "X-Mailer: Norv-Mail v1.00\r\nContent-Type: text/plain; charset=ISO-2022-JP\r\n\r\n"
+              "line1\r\n..\r\n...two\r\nthree\r\n\x1B$@\x46\x7CK\\\x1B(J\r\n");
     EXPECT_EQ(m.find("hidden"), std::string::npos) << "Bcc goes into RCPT TO only";
     const std::string ascii = FormatMessage({"", "a@x.jp", "c@x.jp", "", "", "x"}, 932);
-    EXPECT_EQ(ascii, "To: a@x.jp\r\nCc: c@x.jp\r\nX-Mailer: Norv-Mail v1.00\r\n"
-                     "Content-Type: text/plain\r\n\r\nx\r\n");
+    EXPECT_EQ(ascii,
+              "To: a@x.jp\r\nCc: c@x.jp\r\nX-Mailer: Norv-Mail v1.00\r\n"
+              "Content-Type: text/plain\r\n\r\nx\r\n");
     // On other code pages the bytes go unchanged, as plain text.
     const std::string western = FormatMessage({"", "a@x.jp", "", "", "", "caf\xE9"}, 1252);
     EXPECT_NE(western.find("Content-Type: text/plain\r\n\r\ncaf\xE9\r\n"), std::string::npos);
@@ -159,8 +166,9 @@ TEST(MailConfig, ScramblingAsStored) {
     // "secret" -> base64 "c2VjcmV0" -> base64 "YzJWamNtVjA=" -> each byte XOR 2.
     EXPECT_EQ(ScramblePassword("secret"), "[xHUcoLvThC?");
     EXPECT_EQ(UnscramblePassword("[xHUcoLvThC?"), "secret");
-    for (const std::string& p : std::vector<std::string>{"", "a", "ab", "abc", "p@ss w0rd!", "\x93\xFA\x96\x7B",
-                                std::string(kMaxPasswordLength, 'x')}) {
+    for (const std::string& p :
+         std::vector<std::string>{"", "a", "ab", "abc", "p@ss w0rd!", "\x93\xFA\x96\x7B",
+                                  std::string(kMaxPasswordLength, 'x')}) {
         EXPECT_EQ(UnscramblePassword(ScramblePassword(p)), p);
         EXPECT_LE(ScramblePassword(p).size(), kMaxValueLength);
     }
@@ -197,14 +205,20 @@ TEST(MailConfig, WritingKeepsEverythingElse) {
         std::string_view before, after;
         const char* why;
     } kCases[] = {
-        {"", "[Mail]\nName=Taro\nAddress=taro@x.jp\nLogin=taro\nPass=[xHUcoLvThC?\nPOPServer=pop.x.jp\n"
-             "SMTPServer=smtp.x.jp:587\nDeleteMail=1\n", "a new file"},
+        {"",
+         "[Mail]\nName=Taro\nAddress=taro@x.jp\nLogin=taro\nPass=[xHUcoLvThC?\nPOPServer=pop.x.jp\n"
+         "SMTPServer=smtp.x.jp:587\nDeleteMail=1\n",
+         "a new file"},
         {"[A]\r\nk=v\r\n\r\n[Mail]\r\nname=old\r\nOther=kept\r\nName=second\r\n\r\n[B]\r\nx=1",
-         "[A]\r\nk=v\r\n\r\n[Mail]\r\nName=Taro\r\nOther=kept\r\nAddress=taro@x.jp\r\nLogin=taro\r\n"
-         "Pass=[xHUcoLvThC?\r\nPOPServer=pop.x.jp\r\nSMTPServer=smtp.x.jp:587\r\nDeleteMail=1\r\n\r\n[B]\r\nx=1",
+         "[A]\r\nk=v\r\n\r\n[Mail]\r\nName=Taro\r\nOther=kept\r\nAddress=taro@x.jp\r\nLogin="
+         "taro\r\n"
+         "Pass=[xHUcoLvThC?\r\nPOPServer=pop.x.jp\r\nSMTPServer=smtp.x.jp:587\r\nDeleteMail="
+         "1\r\n\r\n[B]\r\nx=1",
          "other sections and keys kept, missing keys at the section's end, line ends kept"},
-        {"; comment\n[Other]\nName=x", "; comment\n[Other]\nName=x\n[Mail]\nName=Taro\nAddress=taro@x.jp\n"
-         "Login=taro\nPass=[xHUcoLvThC?\nPOPServer=pop.x.jp\nSMTPServer=smtp.x.jp:587\nDeleteMail=1\n",
+        {"; comment\n[Other]\nName=x",
+         "; comment\n[Other]\nName=x\n[Mail]\nName=Taro\nAddress=taro@x.jp\n"
+         "Login=taro\nPass=[xHUcoLvThC?\nPOPServer=pop.x.jp\nSMTPServer=smtp.x.jp:587\nDeleteMail="
+         "1\n",
          "a missing section at the end"},
     };
     for (const auto& c : kCases) EXPECT_EQ(UpdateMailSettings(c.before, s, 932), c.after) << c.why;

@@ -99,13 +99,14 @@ void OpenSession(ReplayedLibrary& r, std::string replies) {
 
 TEST(Pop3Dialogue, ListingWithSendersAndSubjects) {
     ReplayedLibrary r;
-    OpenSession(r,
-                "+OK 3 messages\r\n1 120\r\ngarbage\r\n2 99999999999999999999\r\n -1 5\r\n3 200 x\r\n"
-                "7 300\r\n.\r\n"
-                "+OK\r\nReceived: x\r\nfrom: =?ISO-2022-JP?B?GyRCRnwbKEI=?= <a@x.jp>\r\nFrom: second\r\n"
-                "Subject: =?ISO-2022-JP?B?GyRCRnwbKEI=?=\r\n =?ISO-2022-JP?B?GyRCS1wbKEI=?=\r\n"
-                "Status: RO\r\nSubject: second\r\n\r\n.\r\n"
-                "+OK\r\nSubject: plain\r\n\r\n.\r\n");
+    OpenSession(
+        r,
+        "+OK 3 messages\r\n1 120\r\ngarbage\r\n2 99999999999999999999\r\n -1 5\r\n3 200 x\r\n"
+        "7 300\r\n.\r\n"
+        "+OK\r\nReceived: x\r\nfrom: =?ISO-2022-JP?B?GyRCRnwbKEI=?= <a@x.jp>\r\nFrom: second\r\n"
+        "Subject: =?ISO-2022-JP?B?GyRCRnwbKEI=?=\r\n =?ISO-2022-JP?B?GyRCS1wbKEI=?=\r\n"
+        "Status: RO\r\nSubject: second\r\n\r\n.\r\n"
+        "+OK\r\nSubject: plain\r\n\r\n.\r\n");
     char line[kListLineSize], status[kListStatusSize];
     EXPECT_EQ(r.library->ListMail(line, status), 120);
     EXPECT_STREQ(line, "1  \x93\xFA <a@x.jp>  \x93\xFA\x96\x7B");
@@ -157,8 +158,8 @@ TEST(Pop3Dialogue, FetchDecodesHeadersAndConvertsTheBody) {
     ReplayedLibrary r;
     const std::string message =
         "Subject: =?ISO-2022-JP?B?GyRCRnwbKEI=?=\r\n\r\n\x1B$B\x46\x7C\x1B(B\r\n..dot\r\n.\r\n";
-    OpenSession(r, "+OK\r\n1 1000\r\n.\r\n+OK\r\nSubject: x\r\n\r\n.\r\n+OK\r\n" + message + "+OK\r\n" +
-                       message);
+    OpenSession(r, "+OK\r\n1 1000\r\n.\r\n+OK\r\nSubject: x\r\n\r\n.\r\n+OK\r\n" + message +
+                       "+OK\r\n" + message);
     char line[kListLineSize], status[kListStatusSize];
     ASSERT_EQ(r.library->ListMail(line, status), 1000);
     std::vector<char> buf(1001, 'G');
@@ -167,15 +168,16 @@ TEST(Pop3Dialogue, FetchDecodesHeadersAndConvertsTheBody) {
     EXPECT_EQ(r.library->GetMail(1, buf.data(), 1, 0), 1);
     EXPECT_STREQ(buf.data(), "Subject: \x93\xFA\r\n\r\n\x93\xFA\r\n.dot\r\n");
     EXPECT_EQ(r.Sent(1).substr(r.Sent(1).find("RETR")), "RETR 1\r\nRETR 1\r\n");
-    for (const auto& l : r.windows->lines) EXPECT_EQ(l.find("dot"), std::string::npos) << "no body lines";
+    for (const auto& l : r.windows->lines)
+        EXPECT_EQ(l.find("dot"), std::string::npos) << "no body lines";
 }
 
 TEST(Pop3Dialogue, MessageOfExactlyItsListedSizeAndOneLonger) {
     ReplayedLibrary r;
     // With LF line ends "Subject: ab\n\nxy\n" is 16 bytes: listed as 16 it fits exactly.
     const std::string message = "Subject: ab\r\n\r\nxy\r\n.\r\n";
-    OpenSession(r, "+OK\r\n1 16\r\n2 15\r\n.\r\n+OK\r\n" + message + "+OK\r\n" + message + "+OK\r\n" + message +
-                       "+OK 2 messages\r\n");
+    OpenSession(r, "+OK\r\n1 16\r\n2 15\r\n.\r\n+OK\r\n" + message + "+OK\r\n" + message +
+                       "+OK\r\n" + message + "+OK 2 messages\r\n");
     char line[kListLineSize], status[kListStatusSize];
     ASSERT_EQ(r.library->ListMail(line, status), 16);
     std::vector<char> buf(17 + 8, 'G');
@@ -186,7 +188,8 @@ TEST(Pop3Dialogue, MessageOfExactlyItsListedSizeAndOneLonger) {
     EXPECT_EQ(r.library->GetMail(2, buf.data(), 0, 1), 0);
     EXPECT_STREQ(buf.data(), "Subject: ab\n\nxy");
     EXPECT_EQ(buf[16], 'G');
-    EXPECT_STREQ(r.library->GetErrorStatus(), "The message is longer than its listed size; it was cut.");
+    EXPECT_STREQ(r.library->GetErrorStatus(),
+                 "The message is longer than its listed size; it was cut.");
     // The session is still in step: the next command gets its own reply, and the cut message
     // was not deleted.
     EXPECT_EQ(r.library->ResetMailBox(), 1);
@@ -195,8 +198,9 @@ TEST(Pop3Dialogue, MessageOfExactlyItsListedSizeAndOneLonger) {
 
 TEST(Pop3Dialogue, UnlistedMessageGetsItsSizeFirstAndDeleteFlag) {
     ReplayedLibrary r;
-    OpenSession(r, "+OK 4 30\r\n+OK\r\nA: b\r\n\r\n.\r\n-ERR cannot delete\r\n-ERR no such message\r\n"
-                   "+OK 5 abc\r\n");
+    OpenSession(r,
+                "+OK 4 30\r\n+OK\r\nA: b\r\n\r\n.\r\n-ERR cannot delete\r\n-ERR no such message\r\n"
+                "+OK 5 abc\r\n");
     std::vector<char> buf(31);
     EXPECT_EQ(r.library->GetMail(4, buf.data(), 0, 1), 0) << "the refused DELE fails the fetch";
     EXPECT_STREQ(buf.data(), "A: b\n\n") << "although the message was stored";
@@ -205,13 +209,15 @@ TEST(Pop3Dialogue, UnlistedMessageGetsItsSizeFirstAndDeleteFlag) {
     EXPECT_STREQ(r.library->GetErrorStatus(), "-ERR no such message");
     EXPECT_EQ(r.library->GetMail(5, buf.data(), 0, 0), 0);
     EXPECT_STREQ(r.library->GetErrorStatus(), "The server does not list this message.");
-    EXPECT_EQ(r.Sent(1).substr(r.Sent(1).find("LIST")), "LIST 4\r\nRETR 4\r\nDELE 4\r\nLIST 9\r\nLIST 5\r\n");
+    EXPECT_EQ(r.Sent(1).substr(r.Sent(1).find("LIST")),
+              "LIST 4\r\nRETR 4\r\nDELE 4\r\nLIST 9\r\nLIST 5\r\n");
 }
 
 TEST(Pop3Dialogue, LastDeleteAndReset) {
     ReplayedLibrary r;
-    OpenSession(r, "+OK 5\r\n-ERR Unknown command: LAST\r\n+OK\r\n+OK 12345678901234\r\n"
-                   "+OK deleted\r\n-ERR no\r\n-ERR no\r\n+OK\r\n+OK bye\r\n");
+    OpenSession(r,
+                "+OK 5\r\n-ERR Unknown command: LAST\r\n+OK\r\n+OK 12345678901234\r\n"
+                "+OK deleted\r\n-ERR no\r\n-ERR no\r\n+OK\r\n+OK bye\r\n");
     EXPECT_EQ(r.library->GetLastMailNo(), 5);
     EXPECT_EQ(r.library->GetLastMailNo(), 0) << "a negative reply";
     EXPECT_EQ(r.library->GetLastMailNo(), 0) << "no digit";
@@ -244,10 +250,12 @@ TEST(Pop3Dialogue, MalformedServersFailCleanly) {
     } kCases[] = {
         {"", NetStatus::kClosed, "The server closed the connection.", "no greeting"},
         {"+OK ready", NetStatus::kClosed, "The server closed the connection.", "no CR LF"},
-        {"+OK ready\n+OK\n", NetStatus::kTimedOut, "The server did not answer in time.", "LF only, then silent"},
-        {std::string(70000, 'x'), NetStatus::kClosed, "The server sent a line longer than 65536 bytes.",
-         "an endless line"},
-        {"+OK ready\r\n+OK\r\n", NetStatus::kTimedOut, "The server did not answer in time.", "silent after USER"},
+        {"+OK ready\n+OK\n", NetStatus::kTimedOut, "The server did not answer in time.",
+         "LF only, then silent"},
+        {std::string(70000, 'x'), NetStatus::kClosed,
+         "The server sent a line longer than 65536 bytes.", "an endless line"},
+        {"+OK ready\r\n+OK\r\n", NetStatus::kTimedOut, "The server did not answer in time.",
+         "silent after USER"},
     };
     for (const auto& c : kCases) {
         ReplayedLibrary r;

@@ -17,7 +17,7 @@ namespace {
 
 // A server on 127.0.0.1 that accepts one connection and runs `script` on it in a thread.
 class ScriptedServer {
-public:
+  public:
     explicit ScriptedServer(std::function<void(int)> script) {
         listen_ = socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in a{};
@@ -44,7 +44,7 @@ public:
     }
     std::string name() const { return "127.0.0.1:" + std::to_string(port_); }
 
-private:
+  private:
     int listen_ = -1;
     uint16_t port_ = 0;
     std::thread thread_;
@@ -74,8 +74,8 @@ struct SocketLibrary {
         s.files = &files;
         s.codePage = 932;
         s.timeoutMs = timeoutMs;
-        library = std::make_unique<MailLibrary>(std::move(s),
-                                                std::make_unique<testing::RecordingWindows>(windows));
+        library = std::make_unique<MailLibrary>(
+            std::move(s), std::make_unique<testing::RecordingWindows>(windows));
         files.files["/m.ini"] = "[Mail]\nPass=" + ScramblePassword("pw") + "\n";
         char b[256], f[2];
         library->GetConfiguration("/m.ini", b, b, b, b, b, f);

@@ -44,7 +44,8 @@ std::string FromHex(const std::string& hex) {
 
 // Subject, sender name, Bcc header and body of a stored message as Python's email reads them.
 std::vector<std::string> PythonReading(const std::string& file) {
-    const std::string cmd = "/usr/bin/python3 '" NORV_SOURCE_DIR "/tests/mail/read_mail.py' '" + file + "'";
+    const std::string cmd =
+        "/usr/bin/python3 '" NORV_SOURCE_DIR "/tests/mail/read_mail.py' '" + file + "'";
     std::vector<std::string> fields;
     FILE* p = popen(cmd.c_str(), "r");
     if (!p) return fields;
@@ -66,7 +67,7 @@ std::string ReadAll(const std::string& path) {
 }
 
 class RealServers : public ::testing::TestWithParam<const char*> {
-protected:
+  protected:
     void SetUp() override {
         const MailServers& s = MailServers::Get();
         if (!s.running()) GTEST_SKIP() << s.why();
@@ -76,17 +77,19 @@ protected:
         const std::string h = host_ == "::1" ? "[::1]" : host_;
         pop_ = h + ":" + std::to_string(s.popPort());
         smtp_ = h + ":" + std::to_string(s.smtpPort());
-        settings_ = dir_.Write("mail.ini", "[Mail]\r\nPass=" + ScramblePassword(MailServers::kPassword) + "\r\n");
+        settings_ = dir_.Write(
+            "mail.ini", "[Mail]\r\nPass=" + ScramblePassword(MailServers::kPassword) + "\r\n");
         MailLibrary::Services services;
         services.transports = MakeSocketTransport;
         services.files = &platform::RealFileSystem();
         services.codePage = 932;
         services.timeoutMs = 10000;
-        library_ = std::make_unique<MailLibrary>(std::move(services),
-                                                 std::make_unique<testing::RecordingWindows>(windows_));
+        library_ = std::make_unique<MailLibrary>(
+            std::move(services), std::make_unique<testing::RecordingWindows>(windows_));
         char b[256], f[2];
         ASSERT_EQ(library_->GetConfiguration(settings_.c_str(), b, b, b, b, b, f), 1);
-        ASSERT_EQ(library_->Initialize(pop_.c_str(), smtp_.c_str(), 1), 1) << library_->GetErrorStatus();
+        ASSERT_EQ(library_->Initialize(pop_.c_str(), smtp_.c_str(), 1), 1)
+            << library_->GetErrorStatus();
         ASSERT_EQ(library_->Authenticate(MailServers::kUser), 1) << library_->GetErrorStatus();
     }
 
@@ -99,8 +102,9 @@ protected:
 TEST_P(RealServers, JapaneseMailThereAndBack) {
     const std::string subject = "会議の件について（ご確認ください）";
     const std::string fromName = "山田太郎";
-    const std::string body = "お世話になっております。\r\n来週の会議は、三月十日に変更になりました。\r\n"
-                             ".で始まる行\r\n\r\nよろしくお願いします。ASCII text 123";
+    const std::string body =
+        "お世話になっております。\r\n来週の会議は、三月十日に変更になりました。\r\n"
+        ".で始まる行\r\n\r\nよろしくお願いします。ASCII text 123";
     const std::string from = Sjis(fromName) + " <taro@localhost>";
     ASSERT_EQ(library_->SendMail(from.c_str(), "taro@localhost", "", "hidden@localhost",
                                  Sjis(subject).c_str(), Sjis(body).c_str()),
@@ -124,7 +128,9 @@ TEST_P(RealServers, JapaneseMailThereAndBack) {
     for (size_t at; (at = lfBody.find("\r\n")) != std::string::npos;) lfBody.replace(at, 2, "\n");
     EXPECT_EQ(python[3], lfBody + "\n");
     const std::string envelope = ReadAll(s.envelopes());
-    EXPECT_NE(envelope.find("\"to\": [\"taro@localhost\", \"hidden@localhost\"]"), std::string::npos) << envelope;
+    EXPECT_NE(envelope.find("\"to\": [\"taro@localhost\", \"hidden@localhost\"]"),
+              std::string::npos)
+        << envelope;
 
     // And comes back through the POP3 server as the Shift-JIS that was sent.
     ASSERT_EQ(library_->StartReceiveSession(), 1) << library_->GetErrorStatus();
@@ -148,7 +154,8 @@ TEST_P(RealServers, JapaneseMailThereAndBack) {
     EXPECT_EQ(library_->EndReceiveSession(), 1);
     for (const auto& l : windows_->lines) {
         EXPECT_EQ(l.find(MailServers::kPassword), std::string::npos) << l;
-        EXPECT_EQ(l.find(Sjis("お世話")), std::string::npos) << "no body lines in the status window";
+        EXPECT_EQ(l.find(Sjis("お世話")), std::string::npos)
+            << "no body lines in the status window";
     }
 }
 
@@ -168,16 +175,18 @@ INSTANTIATE_TEST_SUITE_P(Loopback, RealServers, ::testing::Values("127.0.0.1", "
 // The shared library itself, as a script's DECLARE loads it: only the designed names are
 // exported, and they work without windows in a host without a Qt application.
 TEST(SharedLibrary, ExportsTheDesignedNamesAndWorksWithoutWindows) {
-    FILE* p = popen("nm -D --defined-only '" NORVINET_PATH "' | awk '$2 == \"T\" {print $3}' | sort", "r");
+    FILE* p = popen(
+        "nm -D --defined-only '" NORVINET_PATH "' | awk '$2 == \"T\" {print $3}' | sort", "r");
     ASSERT_TRUE(p);
     std::string names;
     char buf[256];
     while (std::fgets(buf, sizeof buf, p)) names += buf;
     pclose(p);
-    EXPECT_EQ(names,
-              "DeleteMail\nEndReceiveSession\nGetConfiguration\nGetErrorStatus\nGetLastMailNo\nGetMail\n"
-              "ListMail\nMailAuthenticate\nMailInitialize\nMailShutdown\nResetMailBox\nSendMail\n"
-              "SetConfiguration\nStartReceiveSession\n");
+    EXPECT_EQ(
+        names,
+        "DeleteMail\nEndReceiveSession\nGetConfiguration\nGetErrorStatus\nGetLastMailNo\nGetMail\n"
+        "ListMail\nMailAuthenticate\nMailInitialize\nMailShutdown\nResetMailBox\nSendMail\n"
+        "SetConfiguration\nStartReceiveSession\n");
 
     const MailServers& s = MailServers::Get();
     if (!s.running()) GTEST_SKIP() << s.why();
@@ -188,24 +197,30 @@ TEST(SharedLibrary, ExportsTheDesignedNamesAndWorksWithoutWindows) {
     using Text = int (*)(const char*);
     using None = int (*)();
     using Status = const char* (*)();
-    using Send = int (*)(const char*, const char*, const char*, const char*, const char*, const char*);
+    using Send =
+        int (*)(const char*, const char*, const char*, const char*, const char*, const char*);
     using List = int (*)(char*, char*);
     using Config = int (*)(const char*, char*, char*, char*, char*, char*, char*);
     using SetConfig = int (*)(const char*, int);
     auto sym = [&](const char* n) { return dlsym(lib, n); };
     norv::testing::TempDir dir;
-    const std::string ini = dir.Write("norv.INI", "[Mail]\nLogin=taro\nPass=" + ScramblePassword("secret") +
-                                                      "\nPOPServer=127.0.0.1:" + std::to_string(s.popPort()) +
-                                                      "\nSMTPServer=127.0.0.1:" + std::to_string(s.smtpPort()) + "\n");
+    const std::string ini =
+        dir.Write("norv.INI", "[Mail]\nLogin=taro\nPass=" + ScramblePassword("secret") +
+                                  "\nPOPServer=127.0.0.1:" + std::to_string(s.popPort()) +
+                                  "\nSMTPServer=127.0.0.1:" + std::to_string(s.smtpPort()) + "\n");
     char name[256], address[256], login[256], pop[256], smtp[256], flag[2];
-    ASSERT_EQ(reinterpret_cast<Config>(sym("GetConfiguration"))(ini.c_str(), name, address, login, pop, smtp, flag), 1);
-    EXPECT_EQ(reinterpret_cast<SetConfig>(sym("SetConfiguration"))(ini.c_str(), 1), 0) << "no windows: cancelled";
+    ASSERT_EQ(reinterpret_cast<Config>(sym("GetConfiguration"))(ini.c_str(), name, address, login,
+                                                                pop, smtp, flag),
+              1);
+    EXPECT_EQ(reinterpret_cast<SetConfig>(sym("SetConfiguration"))(ini.c_str(), 1), 0)
+        << "no windows: cancelled";
     ASSERT_EQ(reinterpret_cast<Init>(sym("MailInitialize"))(pop, smtp, 1), 1);
     ASSERT_EQ(reinterpret_cast<Text>(sym("MailAuthenticate"))(login), 1)
         << reinterpret_cast<Status>(sym("GetErrorStatus"))();
-    EXPECT_EQ(reinterpret_cast<Text>(sym("MailAuthenticate"))(" "), 0) << "the Login dialog counts as cancelled";
-    ASSERT_EQ(reinterpret_cast<Send>(sym("SendMail"))("taro@localhost", "taro@localhost", nullptr, nullptr,
-                                                      nullptr, "\x93\xFA\x96\x7B"),
+    EXPECT_EQ(reinterpret_cast<Text>(sym("MailAuthenticate"))(" "), 0)
+        << "the Login dialog counts as cancelled";
+    ASSERT_EQ(reinterpret_cast<Send>(sym("SendMail"))("taro@localhost", "taro@localhost", nullptr,
+                                                      nullptr, nullptr, "\x93\xFA\x96\x7B"),
               1);
     ASSERT_EQ(reinterpret_cast<None>(sym("StartReceiveSession"))(), 1);
     char line[1024], status[256];

@@ -77,36 +77,41 @@ struct WindowedLibrary {
 };
 
 const std::string kSettings =
-    "[Other]\r\nx=1\r\n[Mail]\r\nName=\x8E\x52\x93\x63\r\nAddress=taro@x.jp\r\nLogin=taro\r\nPass=" +
+    "[Other]\r\nx=1\r\n[Mail]\r\nName=\x8E\x52\x93\x63\r\nAddress=taro@x.jp\r\nLogin="
+    "taro\r\nPass=" +
     ScramblePassword("pw") + "\r\nPOPServer=pop.x.jp\r\nSMTPServer=smtp.x.jp\r\nDeleteMail=1\r\n";
 
 TEST(ConfigurationWindow, PrefilledAndOkWritesTheSevenKeys) {
     WindowedLibrary w;
     w.files.files["/n.INI"] = kSettings;
     bool seen;
-    WhenShown(kConfigurationDialogName, [](QWidget* d) {
-        EXPECT_EQ(d->windowTitle(), "Configuration");
-        EXPECT_EQ(Field(d, "name"), QString::fromUtf8("山田"));
-        EXPECT_EQ(Field(d, "address"), "taro@x.jp");
-        EXPECT_EQ(Field(d, "login"), "taro");
-        EXPECT_EQ(Field(d, "password"), "pw");
-        EXPECT_EQ(Field(d, "popServer"), "pop.x.jp");
-        EXPECT_EQ(Field(d, "smtpServer"), "smtp.x.jp");
-        auto* box = d->findChild<QCheckBox*>("deleteMail");
-        ASSERT_TRUE(box);
-        EXPECT_EQ(box->text(), "Delete Received Mail in Server");
-        EXPECT_TRUE(box->isChecked());
-        EXPECT_EQ(d->findChild<QLineEdit*>("password")->echoMode(), QLineEdit::Password);
-        SetField(d, "name", QString::fromUtf8("花子"));
-        SetField(d, "password", "new secret");
-        SetField(d, "smtpServer", "[::1]:2525");
-        box->setChecked(false);
-        Press(d, QDialogButtonBox::Ok);
-    }, &seen);
+    WhenShown(
+        kConfigurationDialogName,
+        [](QWidget* d) {
+            EXPECT_EQ(d->windowTitle(), "Configuration");
+            EXPECT_EQ(Field(d, "name"), QString::fromUtf8("山田"));
+            EXPECT_EQ(Field(d, "address"), "taro@x.jp");
+            EXPECT_EQ(Field(d, "login"), "taro");
+            EXPECT_EQ(Field(d, "password"), "pw");
+            EXPECT_EQ(Field(d, "popServer"), "pop.x.jp");
+            EXPECT_EQ(Field(d, "smtpServer"), "smtp.x.jp");
+            auto* box = d->findChild<QCheckBox*>("deleteMail");
+            ASSERT_TRUE(box);
+            EXPECT_EQ(box->text(), "Delete Received Mail in Server");
+            EXPECT_TRUE(box->isChecked());
+            EXPECT_EQ(d->findChild<QLineEdit*>("password")->echoMode(), QLineEdit::Password);
+            SetField(d, "name", QString::fromUtf8("花子"));
+            SetField(d, "password", "new secret");
+            SetField(d, "smtpServer", "[::1]:2525");
+            box->setChecked(false);
+            Press(d, QDialogButtonBox::Ok);
+        },
+        &seen);
     EXPECT_EQ(w.library->SetConfiguration("/n.INI", 1), 1);
     EXPECT_TRUE(seen);
     EXPECT_EQ(w.files.files["/n.INI"],
-              "[Other]\r\nx=1\r\n[Mail]\r\nName=\x89\xD4\x8E\x71\r\nAddress=taro@x.jp\r\nLogin=taro\r\nPass=" +
+              "[Other]\r\nx=1\r\n[Mail]\r\nName=\x89\xD4\x8E\x71\r\nAddress=taro@x.jp\r\nLogin="
+              "taro\r\nPass=" +
                   ScramblePassword("new secret") +
                   "\r\nPOPServer=pop.x.jp\r\nSMTPServer=[::1]:2525\r\nDeleteMail=0\r\n");
 }
@@ -115,10 +120,13 @@ TEST(ConfigurationWindow, CancelWritesNothing) {
     WindowedLibrary w;
     w.files.files["/n.INI"] = kSettings;
     bool seen;
-    WhenShown(kConfigurationDialogName, [](QWidget* d) {
-        SetField(d, "name", "changed");
-        Press(d, QDialogButtonBox::Cancel);
-    }, &seen);
+    WhenShown(
+        kConfigurationDialogName,
+        [](QWidget* d) {
+            SetField(d, "name", "changed");
+            Press(d, QDialogButtonBox::Cancel);
+        },
+        &seen);
     const int writes = w.files.writes;
     EXPECT_EQ(w.library->SetConfiguration("/n.INI", 1), 0);
     EXPECT_TRUE(seen);
@@ -133,22 +141,28 @@ TEST(LoginWindow, CancelFailsAndOkLogsIn) {
     w.library->GetConfiguration("/n.INI", b, b, b, b, b, f);
     ASSERT_EQ(w.library->Initialize("127.0.0.1", "127.0.0.1", 1), 1);
     bool seen;
-    WhenShown(kLoginDialogName, [](QWidget* d) {
-        EXPECT_EQ(d->windowTitle(), "Login");
-        EXPECT_EQ(Field(d, "login"), "  ");
-        EXPECT_EQ(Field(d, "password"), "pw");
-        Press(d, QDialogButtonBox::Cancel);
-    }, &seen);
+    WhenShown(
+        kLoginDialogName,
+        [](QWidget* d) {
+            EXPECT_EQ(d->windowTitle(), "Login");
+            EXPECT_EQ(Field(d, "login"), "  ");
+            EXPECT_EQ(Field(d, "password"), "pw");
+            Press(d, QDialogButtonBox::Cancel);
+        },
+        &seen);
     EXPECT_EQ(w.library->Authenticate("  "), 0);
     EXPECT_TRUE(seen);
     EXPECT_EQ(w.script->connections, 0u);
 
     w.script->servers.push_back({testing::Pop3Login() + "+OK bye\r\n"});
-    WhenShown(kLoginDialogName, [](QWidget* d) {
-        SetField(d, "login", "hanako");
-        SetField(d, "password", "typed");
-        Press(d, QDialogButtonBox::Ok);
-    }, &seen);
+    WhenShown(
+        kLoginDialogName,
+        [](QWidget* d) {
+            SetField(d, "login", "hanako");
+            SetField(d, "password", "typed");
+            Press(d, QDialogButtonBox::Ok);
+        },
+        &seen);
     EXPECT_EQ(w.library->Authenticate(""), 1);
     EXPECT_TRUE(seen);
     EXPECT_EQ(w.script->sent[0], "USER hanako\r\nPASS typed\r\nQUIT\r\n");
@@ -218,7 +232,8 @@ TEST(HeadlessHost, NoWindowsAndDialogsCancelled) {
     ASSERT_EQ(w.library->Authenticate("taro"), 1);
     w.script->servers.push_back({testing::Pop3Login()});
     ASSERT_EQ(w.library->StartReceiveSession(), 1);
-    for (QWidget* t : QApplication::topLevelWidgets()) EXPECT_FALSE(t->isVisible()) << t->objectName().toStdString();
+    for (QWidget* t : QApplication::topLevelWidgets())
+        EXPECT_FALSE(t->isVisible()) << t->objectName().toStdString();
     qApp->setProperty("norvHeadless", QVariant());
 }
 
