@@ -2,6 +2,7 @@
 // fetching (into a buffer of the listed size plus one, checked by ASan), LAST, DELE, RSET.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 #include "mail/mail_library.h"
@@ -34,7 +35,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (n <= 0) break;
         // A buffer of exactly the size the script is told to make (bounded for the fuzzer).
         std::vector<char> buf(static_cast<size_t>(n < (1 << 20) ? n : (1 << 20)) + 1);
-        if (static_cast<size_t>(n) + 1 == buf.size()) m.GetMail(1, buf.data(), k & 1, k & 2);
+        // The message just listed, by the number at the start of its line.
+        if (static_cast<size_t>(n) + 1 == buf.size())
+            m.GetMail(std::atoi(line.data()), buf.data(), k & 1, k & 2);
     }
     m.GetLastMailNo();
     m.DeleteMail(1);

@@ -128,8 +128,10 @@ bool Pop3Session::StartListing() {
         int n;
         long size;
         if (list_.size() < kMaxListed && ParseListEntry(line_, &n, &size)) {
-            list_.push_back({n, size});
-            sizes_[n] = size;
+            // The first size listed for a number is the one the script is told, and so the
+            // one that bounds its buffer, however often the server lists the number again.
+            const long kept = sizes_.emplace(n, size).first->second;
+            list_.push_back({n, kept});
         }
     }
     listing_ = true;

@@ -277,6 +277,20 @@ TEST(Pop3Dialogue, ConnectionDroppedInRetr) {
     EXPECT_EQ(r.library->EndReceiveSession(), 1);
 }
 
+TEST(Pop3Dialogue, ANumberListedTwiceKeepsItsFirstSize) {
+    // Former fault: the second size replaced the first, and GetMail wrote up to it into the
+    // buffer the script made for the first.
+    ReplayedLibrary r;
+    OpenSession(
+        r, "+OK\r\n1 8\r\n1 500\r\n.\r\n+OK\r\n\r\n.\r\n+OK\r\nSubject: long enough\r\n\r\n.\r\n");
+    char line[kListLineSize], status[kListStatusSize];
+    EXPECT_EQ(r.library->ListMail(line, status), 8);
+    std::vector<char> buf(9 + 8, 'G');
+    EXPECT_EQ(r.library->GetMail(1, buf.data(), 0, 0), 0);
+    EXPECT_STREQ(buf.data(), "Subject:");
+    for (size_t i = 9; i < buf.size(); ++i) EXPECT_EQ(buf[i], 'G');
+}
+
 TEST(Pop3Dialogue, HugeListedSizesAreNotTrusted) {
     ReplayedLibrary r;
     // A listed size near the limit must not make the library reserve it; the message is small.
