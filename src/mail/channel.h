@@ -2,7 +2,7 @@
 // status line that GetErrorStatus reports.
 //
 // Lines end at CR LF and are handed out without it (a lone CR or LF is part of the line); the
-// bytes arrive in blocks of up to 1024 bytes. A line longer than 64 KiB, a closed connection or
+// bytes arrive in blocks of up to 16 KiB. A line longer than 64 KiB, a closed connection or
 // a time-out ends the line with failure, and the status line then says so in the library's own
 // words. Every line sent or received becomes the status line and is shown in the status window,
 // except while a header block or message body is transferred ("quiet" lines); the password of
@@ -46,7 +46,7 @@ class HeldStatus {
 };
 
 inline constexpr size_t kMaxLineLength = 65536;
-inline constexpr size_t kReceiveBlock = 1024;
+inline constexpr size_t kReceiveBlock = 16384;
 
 class Channel {
   public:
@@ -64,6 +64,8 @@ class Channel {
     bool SendCommand(std::string_view text, std::string_view shown = {});
     // Sends bytes as they are (message lines, already ended), showing nothing.
     bool SendRaw(std::string_view bytes);
+    // Shows a line that went out inside SendRaw's bytes as a command.
+    void ShowSent(std::string_view line) { log_.ProtocolLine(line, true); }
 
     // The next line; false on failure (the status line says why).
     bool ReadLine(std::string& line, bool quiet = false);

@@ -123,11 +123,14 @@ bool SendOutgoingMail(Channel& channel, StatusLog& log, const ServerAddress& ser
             if (!ReadReply(channel, line)) return;
         }
         if (line.empty() || line[0] != '3') return;
-        const std::string message = FormatMessage(mail, codePage);
+        // The message and its final "." go out in large writes; only "." is shown.
+        std::string message = FormatMessage(mail, codePage);
+        message.append(".\r\n");
         for (size_t at = 0; at < message.size(); at += kSendChunk) {
             if (!channel.SendRaw(std::string_view(message).substr(at, kSendChunk))) return;
         }
-        if (!channel.SendCommand(".") || !Accepted(channel, line, '2')) return;
+        channel.ShowSent(".");
+        if (!Accepted(channel, line, '2')) return;
         sent = true;
     }();
     if (sent) {

@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <thread>
@@ -133,8 +134,21 @@ TEST(SocketTransport, AServerThatGoesAwayDuringDataRaisesNoSignal) {
         DrainUntilClosed(fd, 3000);
     });
     ScriptedServer smtp([](int fd) {
-        Say(fd, "220 hi\r\n250 hi\r\n250 ok\r\n250 ok\r\n354 go\r\n");
-        // Gone before the body arrives: the client's sends meet a reset connection.
+        // Answers each command as it comes; after DATA's 354 it is gone before the body
+        // arrives, so the client's sends meet a reset connection.
+        Say(fd, "220 hi\r\n");
+        std::string got;
+        char buf[4096];
+        for (const char* reply : {"250 hi\r\n", "250 ok\r\n", "250 ok\r\n", "354 go\r\n"}) {
+            size_t lines = 0;
+            while ((lines = static_cast<size_t>(std::count(got.begin(), got.end(), '\n'))) == 0) {
+                const ssize_t n = recv(fd, buf, sizeof buf, 0);
+                if (n <= 0) return;
+                got.append(buf, static_cast<size_t>(n));
+            }
+            got.erase(0, got.find('\n') + 1);
+            Say(fd, reply);
+        }
         linger l{1, 0};
         setsockopt(fd, SOL_SOCKET, SO_LINGER, &l, sizeof l);
     });
