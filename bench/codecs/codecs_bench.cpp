@@ -102,7 +102,7 @@ void RunIconv(benchmark::State& state, const char* to, const char* from, const s
         benchmark::DoNotOptimize(dst);
     }
     iconv_close(cd);
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * in.size()));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(in.size()));
 }
 
 void EucToSjis_Norv(benchmark::State& state) {
@@ -113,7 +113,7 @@ void EucToSjis_Norv(benchmark::State& state) {
         if (EucToSjis(out.data(), in.data(), in.size(), &len) != 1) state.SkipWithError("EUC");
         benchmark::DoNotOptimize(len);
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * in.size()));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(in.size()));
 }
 void EucToSjis_Iconv(benchmark::State& state) {
     RunIconv(state, "CP932", "EUC-JP-MS", Corpus().euc);
@@ -127,7 +127,7 @@ void JisToSjis_Norv(benchmark::State& state) {
         if (JisToSjis(out.data(), in.data(), in.size(), &len) != 1) state.SkipWithError("JIS");
         benchmark::DoNotOptimize(len);
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * in.size()));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(in.size()));
 }
 void JisToSjis_Iconv(benchmark::State& state) {
     RunIconv(state, "CP932", "ISO-2022-JP", Corpus().jis);
@@ -143,7 +143,7 @@ void Utf8Scanner_Norv(benchmark::State& state) {
             scanner.Feed(t.utf8.data() + offset, length, false);
         if (!scanner.IsUtf8()) state.SkipWithError("UTF-8");
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * t.utf8.size()));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(t.utf8.size()));
 }
 void Utf8Scanner_Iconv(benchmark::State& state) {
     RunIconv(state, "UTF-16LE", "UTF-8", Corpus().utf8);
@@ -158,7 +158,7 @@ void Ucs2ToUtf8_Norv(benchmark::State& state) {
         Ucs2ToUtf8(out, in.data(), in.size(), false);
         benchmark::DoNotOptimize(out.data());
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * in.size()));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(in.size()));
 }
 void Ucs2ToUtf8_Iconv(benchmark::State& state) {
     RunIconv(state, "UTF-8", "UTF-16LE", Corpus().utf16le);
@@ -173,7 +173,7 @@ void AnsiToUtf8_Norv(benchmark::State& state) {
         AnsiToUtf8(out, in, 932);
         benchmark::DoNotOptimize(out.data());
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * in.size()));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(in.size()));
 }
 void AnsiToUtf8_Iconv(benchmark::State& state) {
     RunIconv(state, "UTF-8", "CP932", Corpus().sjis);
@@ -188,7 +188,7 @@ void SjisToEuc_Norv(benchmark::State& state) {
         if (SjisToEuc(out, in) != 1) state.SkipWithError("SJIS");
         benchmark::DoNotOptimize(out.data());
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * in.size()));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(in.size()));
 }
 void SjisToEuc_Iconv(benchmark::State& state) {
     RunIconv(state, "EUC-JP-MS", "CP932", Corpus().sjis);

@@ -91,7 +91,7 @@ void ConvertLinesWithIconv(benchmark::State& state, const char* to, const char* 
         benchmark::DoNotOptimize(total);
     }
     iconv_close(cd);
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * Bytes(lines)));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(Bytes(lines)));
 }
 
 void SjisToJis_Norv(benchmark::State& state) {
@@ -106,7 +106,7 @@ void SjisToJis_Norv(benchmark::State& state) {
         }
         benchmark::DoNotOptimize(total);
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * Bytes(lines)));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(Bytes(lines)));
 }
 void SjisToJis_Iconv(benchmark::State& state) {
     ConvertLinesWithIconv(state, "ISO-2022-JP", "CP932", SjisLines());
@@ -124,7 +124,7 @@ void JisToSjis_Norv(benchmark::State& state) {
         }
         benchmark::DoNotOptimize(total);
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * Bytes(lines)));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(Bytes(lines)));
 }
 void JisToSjis_Iconv(benchmark::State& state) {
     ConvertLinesWithIconv(state, "CP932", "ISO-2022-JP", JisLines());

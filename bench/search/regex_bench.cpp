@@ -52,7 +52,7 @@ void CountLines(benchmark::State& state, std::string pattern, bool ignoreCase) {
         benchmark::DoNotOptimize(count);
     }
     state.counters["lines"] = static_cast<double>(count);
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * g_text.size()));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(g_text.size()));
 }
 
 }  // namespace
