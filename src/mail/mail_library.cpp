@@ -2,8 +2,11 @@
 #include "mail/mail_library.h"
 
 #include <climits>
+#include <cstdio>
+#include <cstdlib>
 #include <tuple>
 
+#include "mail/browser_open.h"
 #include "mail/buffer_text.h"
 #include "mail/recipients.h"
 #include "mail/smtp_session.h"
@@ -20,6 +23,10 @@ std::string_view TextOrEmpty(const char* s) {
 }
 
 }  // namespace
+
+void PrintMessage(std::string_view text) {
+    std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
+}
 
 MailLibrary::MailLibrary(Services services, std::unique_ptr<MailWindows> windows)
     : services_(std::move(services)), windows_(std::move(windows)) {}
@@ -201,6 +208,41 @@ int MailLibrary::SetConfiguration(const char* file, int /*parent*/) {
         return Fail(Status::kCannotWriteSettings);
     configuredPassword_ = s.password;
     return 1;
+}
+
+const char* MailLibrary::GetAddress(const char* base, int /*parent*/) {
+    AddressBook book(*services_.files, TextOrEmpty(base), services_.codePage);
+    if (!windows_->ChooseAddresses(book, &address_)) address_.clear();
+    return address_.c_str();
+}
+
+int MailLibrary::OpenSendForm(const char* base, int /*parent*/) {
+    AddressBook book(*services_.files, TextOrEmpty(base), services_.codePage);
+    SendFormValues edited = form_;
+    if (windows_->EditSendForm(&edited, book)) {
+        form_ = std::move(edited);
+        return 1;
+    }
+    form_.Clear();
+    return 2;
+}
+
+int MailLibrary::SetFormValue(const char* field, const char* value) {
+    const auto f = FormFieldNamed(TextOrEmpty(field));
+    if (!f) return 0;
+    form_[*f] = std::string(TextOrEmpty(value));
+    return 1;
+}
+
+const char* MailLibrary::GetFormValue(const char* field) {
+    const auto f = FormFieldNamed(TextOrEmpty(field));
+    formValue_ = f ? form_[*f] : std::string();
+    return formValue_.c_str();
+}
+
+void MailLibrary::OpenURL(const char* url) {
+    const int code = OpenInBrowser(TextOrEmpty(url), std::getenv("BROWSER"));
+    if (code != 0) windows_->ShowMessage(BrowserMessage(code));
 }
 
 }  // namespace norv::mail

@@ -14,10 +14,12 @@
 #include <memory>
 #include <string>
 
+#include "mail/address_book.h"
 #include "mail/channel.h"
 #include "mail/mail_config.h"
 #include "mail/mail_windows.h"
 #include "mail/pop3_session.h"
+#include "mail/send_form.h"
 #include "mail/server_address.h"
 #include "mail/transport.h"
 #include "platform/file_system.h"
@@ -57,6 +59,13 @@ class MailLibrary final : private StatusLog {
                          char* smtpServer, char* deleteFlag);
     int SetConfiguration(const char* file, int parent);
 
+    // The address book, the send form and the browser.
+    const char* GetAddress(const char* base, int parent);
+    int OpenSendForm(const char* base, int parent);  // 1 OK, 2 Cancel
+    int SetFormValue(const char* field, const char* value);
+    const char* GetFormValue(const char* field);
+    void OpenURL(const char* url);
+
     bool initialized() const { return initialized_; }
     bool authenticated() const { return authenticated_; }
     bool sessionOpen() const { return session_ && channel_ && channel_->IsOpen(); }
@@ -84,6 +93,9 @@ class MailLibrary final : private StatusLog {
     std::string status_;
     std::unique_ptr<Channel> channel_;
     std::unique_ptr<Pop3Session> session_;
+    SendFormValues form_;
+    std::string address_;    // GetAddress's result
+    std::string formValue_;  // GetFormValue's result
 };
 
 }  // namespace norv::mail

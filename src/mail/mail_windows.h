@@ -9,7 +9,9 @@
 #include <string>
 #include <string_view>
 
+#include "mail/address_book.h"
 #include "mail/mail_config.h"
+#include "mail/send_form.h"
 
 namespace norv::mail {
 
@@ -26,7 +28,16 @@ class MailWindows {
     virtual bool AskLogin(std::string* login, std::string* password) = 0;
     // The "Configuration" dialog, pre-filled; false on Cancel.
     virtual bool AskConfiguration(MailSettings* settings) = 0;
+    // The "Address Book" window; OK gives the chosen addresses joined with ",".
+    virtual bool ChooseAddresses(AddressBook& book, std::string* joined) = 0;
+    // The "Send Form" window, filled from `values`; OK stores the fields into them.
+    virtual bool EditSendForm(SendFormValues* values, AddressBook& book) = 0;
+    // The library's only message box (the browser's failure).
+    virtual void ShowMessage(std::string_view text) = 0;
 };
+
+// A message of a host without windows goes to standard error.
+void PrintMessage(std::string_view text);
 
 // Windows of a host without any: nothing is shown, every dialog is cancelled.
 class NoWindows final : public MailWindows {
@@ -38,6 +49,9 @@ class NoWindows final : public MailWindows {
     void AddStatusLine(std::string_view) override {}
     bool AskLogin(std::string*, std::string*) override { return false; }
     bool AskConfiguration(MailSettings*) override { return false; }
+    bool ChooseAddresses(AddressBook&, std::string*) override { return false; }
+    bool EditSendForm(SendFormValues*, AddressBook&) override { return false; }
+    void ShowMessage(std::string_view text) override { PrintMessage(text); }
 };
 
 }  // namespace norv::mail

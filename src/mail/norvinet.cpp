@@ -75,4 +75,20 @@ int SetConfiguration(const char* file, int parent) {
     return Library().SetConfiguration(file, parent);
 }
 
+const char* GetAddress(const char* base, int parent) {
+    return Library().GetAddress(base, parent);
+}
+int OpenSendForm(const char* base, int parent) {
+    return Library().OpenSendForm(base, parent);
+}
+int SetFormValue(const char* field, const char* value) {
+    return Library().SetFormValue(field, value);
+}
+const char* GetFormValue(const char* field) {
+    return Library().GetFormValue(field);
+}
+void NorvOpenURL(const char* url) {
+    Library().OpenURL(url);
+}
+
 }  // extern "C"

@@ -44,6 +44,13 @@ NORVINET_EXPORT int GetConfiguration(const char* file, char* name, char* address
                                      char* popServer, char* smtpServer, char* deleteFlag);
 NORVINET_EXPORT int SetConfiguration(const char* file, int parent);
 
+/* Address book, send form and browser. Returned texts are never null. */
+NORVINET_EXPORT const char* GetAddress(const char* base, int parent);
+NORVINET_EXPORT int OpenSendForm(const char* base, int parent); /* 1 OK, 2 Cancel */
+NORVINET_EXPORT int SetFormValue(const char* field, const char* value);
+NORVINET_EXPORT const char* GetFormValue(const char* field);
+NORVINET_EXPORT void NorvOpenURL(const char* url);
+
 #ifdef __cplusplus
 }
 #endif

@@ -15,25 +15,13 @@
 #include <QPointer>
 #include <QVBoxLayout>
 
-#include "mail/buffer_text.h"
-#include "platform/code_page.h"
+#include "mail/qt_address_windows.h"
+#include "mail/qt_text.h"
 
 namespace norv::mail {
 namespace {
 
 constexpr int kStatusLinesKept = 500;
-
-QString ToQt(std::string_view bytes) {
-    const std::u16string w = platform::MultiByteToWide(platform::SystemCodePage(), bytes);
-    return QString::fromStdU16String(w);
-}
-
-std::string FromQt(const QString& text, size_t maxBytes) {
-    const int cp = platform::SystemCodePage();
-    std::string s = platform::WideToMultiByte(cp, text.toStdU16String());
-    s.resize(FitLength(s, maxBytes, cp));
-    return s;
-}
 
 QLineEdit* AddField(QFormLayout* form, const char* label, const char* name, std::string_view value,
                     bool secret = false) {
@@ -145,6 +133,21 @@ class QtMailWindows final : public MailWindows {
         s->smtpServer = FromQt(smtp->text(), kMaxValueLength);
         s->deleteMail = remove->isChecked() ? '1' : '0';
         return true;
+    }
+
+    bool ChooseAddresses(AddressBook& book, std::string* joined) override {
+        return HostHasWindows() && RunAddressBook(book, joined);
+    }
+
+    bool EditSendForm(SendFormValues* values, AddressBook& book) override {
+        return HostHasWindows() && RunSendForm(values, book);
+    }
+
+    void ShowMessage(std::string_view text) override {
+        if (HostHasWindows())
+            RunMessage(text);
+        else
+            PrintMessage(text);
     }
 
   private:

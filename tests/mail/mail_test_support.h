@@ -21,6 +21,7 @@ struct WindowLog {
     std::string loginGiven, passwordGiven;
     std::string loginTyped, passwordTyped;
     int loginAsked = 0;
+    std::vector<std::string> messages;
 };
 
 class RecordingWindows final : public MailWindows {
@@ -44,6 +45,9 @@ class RecordingWindows final : public MailWindows {
         return true;
     }
     bool AskConfiguration(MailSettings*) override { return false; }
+    bool ChooseAddresses(AddressBook&, std::string*) override { return false; }
+    bool EditSendForm(SendFormValues*, AddressBook&) override { return false; }
+    void ShowMessage(std::string_view text) override { log_->messages.emplace_back(text); }
 
   private:
     std::shared_ptr<WindowLog> log_;
