@@ -106,6 +106,13 @@ void RunAddGroup(QWidget* parent, AddressBook& book) {
 
 }  // namespace
 
+void FillEntryList(QListWidget* list, const std::vector<AddressEntry>& entries) {
+    QStringList texts;
+    texts.reserve(static_cast<qsizetype>(entries.size()));
+    for (const auto& e : entries) texts << ToQt(EntryText(e));
+    list->addItems(texts);
+}
+
 bool RunAddressBook(AddressBook& book, std::string* joined) {
     QDialog d(QApplication::activeWindow());
     d.setObjectName(kAddressBookName);

@@ -5,9 +5,12 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "mail/address_book.h"
 #include "mail/send_form.h"
+
+class QListWidget;
 
 namespace norv::mail {
 
@@ -20,6 +23,8 @@ inline constexpr std::string_view kCannotCreateFile = "Cannot create file.";
 inline constexpr std::string_view kDeleteGroupQuestion = "Are you sure to delete this group?";
 
 bool RunAddressBook(AddressBook& book, std::string* joined);
+// The entries of a group into the window's list, as they are shown.
+void FillEntryList(QListWidget* list, const std::vector<AddressEntry>& entries);
 bool RunSendForm(SendFormValues* values, AddressBook& book);
 void RunMessage(std::string_view text);
 
