@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             assert(e.address.find('@') != std::string::npos && "entries hold an at sign");
             assert(e.address.find_first_of("\t\n") == std::string::npos && "one field");
             assert(e.name.find('\n') == std::string::npos && "one line");
-            assert(e.address.size() + 1 + e.name.size() <= mail::kMaxGroupLine + 1 && "bounded lines");
+            assert(e.address.size() + 1 + e.name.size() <= mail::kMaxGroupLine + 1 &&
+                   "bounded lines");
             (void)mail::AddressOfEntryText(mail::EntryText(e));
         }
     }

@@ -182,11 +182,12 @@ TEST(SharedLibrary, ExportsTheDesignedNamesAndWorksWithoutWindows) {
     char buf[256];
     while (std::fgets(buf, sizeof buf, p)) names += buf;
     pclose(p);
-    EXPECT_EQ(
-        names,
-        "DeleteMail\nEndReceiveSession\nGetConfiguration\nGetErrorStatus\nGetLastMailNo\nGetMail\n"
-        "ListMail\nMailAuthenticate\nMailInitialize\nMailShutdown\nResetMailBox\nSendMail\n"
-        "SetConfiguration\nStartReceiveSession\n");
+    EXPECT_EQ(names,
+              "DeleteMail\nEndReceiveSession\nGetAddress\nGetConfiguration\nGetErrorStatus\nGetForm"
+              "Value\n"
+              "GetLastMailNo\nGetMail\nListMail\nMailAuthenticate\nMailInitialize\nMailShutdown\n"
+              "NorvOpenURL\nOpenSendForm\nResetMailBox\nSendMail\nSetConfiguration\nSetFormValue\n"
+              "StartReceiveSession\n");
 
     const MailServers& s = MailServers::Get();
     if (!s.running()) GTEST_SKIP() << s.why();
@@ -219,6 +220,11 @@ TEST(SharedLibrary, ExportsTheDesignedNamesAndWorksWithoutWindows) {
         << reinterpret_cast<Status>(sym("GetErrorStatus"))();
     EXPECT_EQ(reinterpret_cast<Text>(sym("MailAuthenticate"))(" "), 0)
         << "the Login dialog counts as cancelled";
+    using Form = int (*)(const char*, int);
+    using TextOf = const char* (*)(const char*);
+    EXPECT_EQ(reinterpret_cast<Form>(sym("OpenSendForm"))(dir.path().c_str(), 1), 2)
+        << "the Send Form too";
+    EXPECT_STREQ(reinterpret_cast<TextOf>(sym("GetFormValue"))("To"), "");
     ASSERT_EQ(reinterpret_cast<Send>(sym("SendMail"))("taro@localhost", "taro@localhost", nullptr,
                                                       nullptr, nullptr, "\x93\xFA\x96\x7B"),
               1);
