@@ -26,6 +26,11 @@ bool Channel::Open(const ServerAddress& server) {
         return false;
     }
     const NetStatus s = transport_->Connect(server, timeoutMs_);
+    if (s != NetStatus::kOk && !transport_->LastError().empty()) {
+        log_.Reason(transport_->LastError());
+        transport_->Close();
+        return false;
+    }
     if (s != NetStatus::kOk) {
         log_.Reason(s == NetStatus::kTimedOut
                         ? std::string(StatusText(Status::kTimedOut))
@@ -35,6 +40,19 @@ bool Channel::Open(const ServerAddress& server) {
     open_ = true;
     pos_ = len_ = 0;
     return true;
+}
+
+bool Channel::StartTls(const std::string& host) {
+    // Bytes already read past the reply that asked for TLS would be plain text in the session.
+    pos_ = len_ = 0;
+    const NetStatus s = transport_->StartTls(host, timeoutMs_);
+    if (s == NetStatus::kOk) return true;
+    const std::string why = transport_->LastError();
+    if (why.empty())
+        Failed(s);
+    else
+        log_.Reason(why);
+    return false;
 }
 
 void Channel::Close() {

@@ -67,6 +67,10 @@ class Channel {
     // Shows a line that went out inside SendRaw's bytes as a command.
     void ShowSent(std::string_view line) { log_.ProtocolLine(line, true); }
 
+    // Starts TLS on the connection; on failure the status line says why.
+    bool StartTls(const std::string& host);
+    bool Encrypted() const { return transport_->Encrypted(); }
+
     // The next line; false on failure (the status line says why).
     bool ReadLine(std::string& line, bool quiet = false);
 

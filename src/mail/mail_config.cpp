@@ -95,6 +95,23 @@ std::string ValueOf(const MailSettings& s, MailKey key, int codePage) {
             return Storable(s.smtpServer, codePage);
         case MailKey::kDeleteMail:
             return s.deleteMail == '1' ? "1" : "0";
+        case MailKey::kPopSecurity:
+            return std::string(1,
+                               s.popSecurity == '1' || s.popSecurity == '2' ? s.popSecurity : '0');
+        case MailKey::kSmtpSecurity:
+            return std::string(
+                1, s.smtpSecurity == '1' || s.smtpSecurity == '2' ? s.smtpSecurity : '0');
+        case MailKey::kSmtpAuth:
+            return s.smtpAuth == '1' ? "1" : "0";
+        case MailKey::kSmtpLogin:
+            return Storable(s.smtpLogin, codePage);
+        case MailKey::kSmtpPass:
+            if (s.smtpPassword.empty()) return {};
+            return ScramblePassword(
+                std::string_view(s.smtpPassword)
+                    .substr(0, FitLength(s.smtpPassword, kMaxPasswordLength, codePage)));
+        case MailKey::kCaFile:
+            return Storable(s.caFile, codePage);
         case MailKey::kCount:
             break;
     }
@@ -136,7 +153,8 @@ MailSettings ParseMailSettings(std::string_view text, int codePage) {
     for (const MailKeyEntry& k : kMailKeys) {
         std::string v;
         if (!FindMailValue(text, k.name, &v)) v = k.defaultValue;
-        if (k.key != MailKey::kPass) v.resize(FitLength(v, kMaxValueLength, codePage));
+        if (k.key != MailKey::kPass && k.key != MailKey::kSmtpPass)
+            v.resize(FitLength(v, kMaxValueLength, codePage));
         switch (k.key) {
             case MailKey::kName:
                 s.name = v;
@@ -159,6 +177,24 @@ MailSettings ParseMailSettings(std::string_view text, int codePage) {
             case MailKey::kDeleteMail:
                 s.deleteMail = v.empty() ? '0' : v[0];
                 break;
+            case MailKey::kPopSecurity:
+                s.popSecurity = v.empty() ? '0' : v[0];
+                break;
+            case MailKey::kSmtpSecurity:
+                s.smtpSecurity = v.empty() ? '0' : v[0];
+                break;
+            case MailKey::kSmtpAuth:
+                s.smtpAuth = v.empty() ? '0' : v[0];
+                break;
+            case MailKey::kSmtpLogin:
+                s.smtpLogin = v;
+                break;
+            case MailKey::kSmtpPass:
+                s.smtpPassword = UnscramblePassword(v.substr(0, kMaxValueLength));
+                break;
+            case MailKey::kCaFile:
+                s.caFile = v;
+                break;
             case MailKey::kCount:
                 break;
         }
@@ -176,6 +212,10 @@ std::string UpdateMailSettings(std::string_view text, const MailSettings& settin
         for (const MailKeyEntry& k : kMailKeys) {
             bool& done = written[static_cast<size_t>(k.key)];
             if (done) continue;
+            // The keys beyond the designed seven are added only when they ask for something,
+            // so a plain configuration is written as before.
+            const std::string value = ValueOf(settings, k.key, codePage);
+            if (k.key > MailKey::kDeleteMail && value == k.defaultValue) continue;
             out.append(k.name);
             out.push_back('=');
             out.append(ValueOf(settings, k.key, codePage));

@@ -1,10 +1,12 @@
-// The mail settings in the caller's settings file: section "Mail", seven keys, every value at
+// The mail settings in the caller's settings file: section "Mail", the seven designed keys and
+// six of TLS and SMTP log-in, every value at
 // most 255 bytes. The password is stored scrambled: base64 twice, then every byte XOR 2 (a
 // disguise, not a protection).
 //
 // Section and key names match without regard to case, values lose the blanks around them and
 // one pair of enclosing double quotes, as the settings files of the platform are read.
-// Writing replaces the keys' lines, adds missing ones at the end of the section (or a new
+// Writing replaces the keys' lines, adds missing ones (of the six beyond the design, only those
+// that differ from their defaults) at the end of the section (or a new
 // section at the end of the file), keeps every other byte, and goes through a temporary file
 // and a rename, so a failed write leaves the old file.
 #pragma once
@@ -28,9 +30,31 @@ struct MailSettings {
     std::string popServer;
     std::string smtpServer;
     char deleteMail = '0';  // '1': delete received mail on the server
+    // Beyond the seven designed keys: TLS and SMTP log-in. Their defaults keep plain text.
+    char popSecurity = '0';    // '0' none, '1' STLS, '2' TLS from the first byte
+    char smtpSecurity = '0';   // '0' none, '1' STARTTLS, '2' TLS from the first byte
+    char smtpAuth = '0';       // '1': log in to the SMTP server before MAIL FROM
+    std::string smtpLogin;     // empty: the POP3 login name
+    std::string smtpPassword;  // in clear; empty: the POP3 password
+    std::string caFile;        // further trusted authorities (PEM)
 };
 
-enum class MailKey { kName, kAddress, kLogin, kPass, kPopServer, kSmtpServer, kDeleteMail, kCount };
+enum class MailKey {
+    kName,
+    kAddress,
+    kLogin,
+    kPass,
+    kPopServer,
+    kSmtpServer,
+    kDeleteMail,
+    kPopSecurity,
+    kSmtpSecurity,
+    kSmtpAuth,
+    kSmtpLogin,
+    kSmtpPass,
+    kCaFile,
+    kCount
+};
 
 struct MailKeyEntry {
     MailKey key;
@@ -49,6 +73,12 @@ inline constexpr MailKeyEntry kMailKeys[] = {
     {MailKey::kPopServer, "POPServer", ""},
     {MailKey::kSmtpServer, "SMTPServer", ""},
     {MailKey::kDeleteMail, "DeleteMail", "0"},
+    {MailKey::kPopSecurity, "POPSecurity", "0"},
+    {MailKey::kSmtpSecurity, "SMTPSecurity", "0"},
+    {MailKey::kSmtpAuth, "SMTPAuth", "0"},
+    {MailKey::kSmtpLogin, "SMTPLogin", ""},
+    {MailKey::kSmtpPass, "SMTPPass", ""},
+    {MailKey::kCaFile, "CAFile", ""},
 };
 static_assert(std::size(kMailKeys) == static_cast<size_t>(MailKey::kCount));
 

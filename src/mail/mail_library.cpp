@@ -10,6 +10,7 @@
 #include "mail/buffer_text.h"
 #include "mail/recipients.h"
 #include "mail/smtp_session.h"
+#include "mail/tls_transport.h"
 
 namespace norv::mail {
 namespace {
@@ -72,6 +73,11 @@ int MailLibrary::Initialize(const char* popServer, const char* smtpServer, int p
     return 1;
 }
 
+std::unique_ptr<Transport> MailLibrary::Connection(char security) const {
+    if (security != '1' && security != '2') return services_.transports();
+    return MakeTlsTransport(services_.transports(), {security == '2', secure_.caFile});
+}
+
 void MailLibrary::CloseSession() {
     if (session_) session_->Logout();
     session_.reset();
@@ -98,9 +104,9 @@ int MailLibrary::Authenticate(const char* login) {
         if (!windows_->AskLogin(&user, &password)) return Fail(Status::kLoginCancelled);
     }
     if (HoldsLineBreak(user) || HoldsLineBreak(password)) return Fail(Status::kLineBreakInLogin);
-    Channel channel(services_.transports(), log(), services_.timeoutMs);
+    Channel channel(Connection(secure_.popSecurity), log(), services_.timeoutMs);
     Pop3Session pop(channel, log(), services_.codePage);
-    if (!pop.Login(pop_, user, password)) return 0;
+    if (!pop.Login(pop_, user, password, secure_.popSecurity)) return 0;
     pop.Logout();
     login_ = std::move(user);
     password_ = std::move(password);
@@ -113,9 +119,10 @@ int MailLibrary::StartReceiveSession() {
     if (!authenticated_) return Fail(Status::kNotAuthenticated);
     if (sessionOpen()) return Fail(Status::kSessionOpen);
     CloseSession();
-    channel_ = std::make_unique<Channel>(services_.transports(), log(), services_.timeoutMs);
+    channel_ =
+        std::make_unique<Channel>(Connection(secure_.popSecurity), log(), services_.timeoutMs);
     session_ = std::make_unique<Pop3Session>(*channel_, log(), services_.codePage);
-    if (!session_->Login(pop_, login_, password_)) {
+    if (!session_->Login(pop_, login_, password_, secure_.popSecurity)) {
         session_.reset();
         channel_.reset();
         return 0;
@@ -197,6 +204,7 @@ int MailLibrary::GetConfiguration(const char* file, char* name, char* address, c
     const char flag[2] = {s.deleteMail, '\0'};
     CopyToBuffer(deleteFlag, kConfigFlagSize, flag, cp);
     configuredPassword_ = s.password;
+    secure_ = s;
     return 1;
 }
 
@@ -207,6 +215,7 @@ int MailLibrary::SetConfiguration(const char* file, int /*parent*/) {
     if (WriteMailSettings(*services_.files, file, s, services_.codePage) != 0)
         return Fail(Status::kCannotWriteSettings);
     configuredPassword_ = s.password;
+    secure_ = s;
     return 1;
 }
 

@@ -28,6 +28,9 @@ namespace norv::mail {
 
 inline constexpr uint16_t kPop3Port = 110;
 inline constexpr uint16_t kSmtpPort = 25;
+inline constexpr uint16_t kPop3sPort = 995;
+inline constexpr uint16_t kSubmissionPort = 587;
+inline constexpr uint16_t kSmtpsPort = 465;
 inline constexpr size_t kConfigValueSize = 256;  // GetConfiguration's text buffers
 inline constexpr size_t kConfigFlagSize = 2;     // its delete-flag buffer
 
@@ -79,6 +82,7 @@ class MailLibrary final : private StatusLog {
     int Fail(Status s);
     bool ReceivingReady();
     void CloseSession();
+    std::unique_ptr<Transport> Connection(char security) const;
 
     Services services_;
     std::unique_ptr<MailWindows> windows_;
@@ -89,6 +93,7 @@ class MailLibrary final : private StatusLog {
     ServerAddress pop_, smtp_;
     std::string login_, password_;
     std::string configuredPassword_;
+    MailSettings secure_;  // the TLS and SMTP log-in keys of the configuration
     int parent_ = 0;
     std::string status_;
     std::unique_ptr<Channel> channel_;

@@ -6,11 +6,14 @@
 #include <cstdio>
 
 #include "mail/buffer_text.h"
+#include "mail/capabilities.h"
 #include "mail/mail_jis.h"
 #include "mail/mime_header.h"
 
 namespace norv::mail {
 namespace {
+
+constexpr size_t kMaxCapabilityLines = 1000;
 
 // Reading past a message that is longer than its listed size stops after this much more.
 constexpr size_t kOverflowBudget = 64u << 20;
@@ -85,12 +88,21 @@ void Pop3Session::FailWithLogout() {
 }
 
 bool Pop3Session::Login(const ServerAddress& server, std::string_view user,
-                        std::string_view password) {
+                        std::string_view password, char security) {
     sizes_.clear();
     EndListing();
     if (!channel_.Open(server)) return false;
     if (!channel_.ReadLine(line_)) {
         channel_.Close();
+        return false;
+    }
+    if (security == '1' && !UpgradeWithStls(server.host)) {
+        FailWithLogout();
+        return false;
+    }
+    if (security != '0' && !channel_.Encrypted()) {
+        log_.Reason(StatusText(Status::kNoStls));
+        FailWithLogout();
         return false;
     }
     if (!channel_.SendCommand("USER " + std::string(user)) || !ReadReply(line_)) {
@@ -102,6 +114,24 @@ bool Pop3Session::Login(const ServerAddress& server, std::string_view user,
         return false;
     }
     return true;
+}
+
+bool Pop3Session::UpgradeWithStls(const std::string& host) {
+    std::vector<std::string> capabilities;
+    if (!channel_.SendCommand("CAPA") || !channel_.ReadLine(line_)) return false;
+    if (!IsNegative(line_)) {
+        for (size_t k = 0; k < kMaxCapabilityLines; ++k) {
+            if (!channel_.ReadLine(line_)) return false;
+            if (line_ == ".") break;
+            capabilities.push_back(line_);
+        }
+    }
+    if (!CapaOffers(capabilities, "STLS")) {
+        log_.Reason(StatusText(Status::kNoStls));
+        return false;
+    }
+    if (!channel_.SendCommand("STLS") || !ReadReply(line_)) return false;
+    return channel_.StartTls(host);
 }
 
 void Pop3Session::Logout() {

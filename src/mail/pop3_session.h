@@ -25,8 +25,12 @@ class Pop3Session {
   public:
     Pop3Session(Channel& channel, StatusLog& log, int codePage);
 
-    // Connects and logs in; on failure the connection is closed.
-    bool Login(const ServerAddress& server, std::string_view user, std::string_view password);
+    // Connects and logs in; on failure the connection is closed. With `security` 1 the
+    // connection is upgraded with STLS first (the transport then encrypts); with 2 the
+    // transport encrypts from the first byte. PASS is never sent unencrypted when either is
+    // asked for.
+    bool Login(const ServerAddress& server, std::string_view user, std::string_view password,
+               char security = '0');
     // QUIT, one reply, close; ends a listing.
     void Logout();
 
@@ -47,6 +51,7 @@ class Pop3Session {
         int number;
         long size;
     };
+    bool UpgradeWithStls(const std::string& host);
     bool StartListing();
     void EndListing();
     bool ReadReply(std::string& line);

@@ -1,6 +1,8 @@
 // The SMTP dialogue over a Channel, and the message as it goes over the wire.
 #include "mail/smtp_session.h"
 
+#include "mail/base64.h"
+#include "mail/capabilities.h"
 #include "mail/mail_jis.h"
 #include "mail/mime_header.h"
 #include "mail/recipients.h"
@@ -10,22 +12,73 @@ namespace {
 
 constexpr size_t kSendChunk = 16384;
 
+bool ReadReply(Channel& channel, std::string& line, std::vector<std::string>* all);
+
+bool Accepted(Channel& channel, std::string& line, char digit) {
+    return ReadReply(channel, line, nullptr) && !line.empty() && line[0] == digit;
+}
+
 bool IsContinuation(std::string_view line) {
     return line.size() >= 4 && line[0] >= '0' && line[0] <= '9' && line[1] >= '0' &&
            line[1] <= '9' && line[2] >= '0' && line[2] <= '9' && line[3] == '-';
 }
 
-// Reads a whole reply; `line` gets its last line.
-bool ReadReply(Channel& channel, std::string& line) {
+// Reads a whole reply; `line` gets its last line, `all` (when given) every line.
+bool ReadReply(Channel& channel, std::string& line, std::vector<std::string>* all = nullptr) {
     for (size_t k = 0; k < kMaxReplyLines; ++k) {
         if (!channel.ReadLine(line)) return false;
+        if (all) all->push_back(line);
         if (!IsContinuation(line)) return true;
     }
     return true;
 }
 
-bool Accepted(Channel& channel, std::string& line, char digit) {
-    return ReadReply(channel, line) && !line.empty() && line[0] == digit;
+bool Ehlo(Channel& channel, std::string_view hello, std::string& line, EhloOffer* offer) {
+    std::vector<std::string> lines;
+    if (!channel.SendCommand("EHLO " + std::string(hello)) || !ReadReply(channel, line, &lines))
+        return false;
+    if (line.empty() || line[0] != '2') return false;
+    *offer = ParseEhloReply(lines);
+    return true;
+}
+
+// The TLS and log-in steps before MAIL FROM.
+bool SecureAndLogIn(Channel& channel, StatusLog& log, const ServerAddress& server,
+                    std::string_view hello, const SmtpLogin& login, std::string& line) {
+    EhloOffer offer;
+    if (!Ehlo(channel, hello, line, &offer)) return false;
+    if (login.security == '1') {
+        if (!offer.startTls) {
+            log.Reason(StatusText(Status::kNoStarttls));
+            return false;
+        }
+        if (!channel.SendCommand("STARTTLS") || !Accepted(channel, line, '2')) return false;
+        if (!channel.StartTls(server.host) || !Ehlo(channel, hello, line, &offer)) return false;
+    }
+    if (!channel.Encrypted()) {
+        log.Reason(StatusText(login.security == '1' ? Status::kNoStarttls : Status::kAuthNeedsTls));
+        return false;
+    }
+    if (!login.auth) return true;
+    bool ok;
+    if (offer.authLogin && !offer.authPlain) {
+        ok = channel.SendCommand("AUTH LOGIN") && Accepted(channel, line, '3') &&
+             channel.SendCommand(EncodeBase64(login.user), "****") &&
+             Accepted(channel, line, '3') &&
+             channel.SendCommand(EncodeBase64(login.password), "****") &&
+             Accepted(channel, line, '2');
+    } else {
+        std::string plain;
+        plain.push_back('\0');
+        plain += login.user;
+        plain.push_back('\0');
+        plain += login.password;
+        ok = channel.SendCommand("AUTH PLAIN " + EncodeBase64(plain), "AUTH PLAIN ****") &&
+             Accepted(channel, line, '2');
+    }
+    if (!ok && !line.empty() && (line[0] >= '3' && line[0] <= '5'))
+        log.Reason(StatusWithName(Status::kAuthFailed, line));
+    return ok;
 }
 
 bool HasHighByte(std::string_view s) {
@@ -98,7 +151,8 @@ std::string FormatMessage(const OutgoingMail& mail, int codePage) {
 }
 
 bool SendOutgoingMail(Channel& channel, StatusLog& log, const ServerAddress& server,
-                      std::string_view hello, const OutgoingMail& mail, int codePage) {
+                      std::string_view hello, const OutgoingMail& mail, int codePage,
+                      const SmtpLogin& login) {
     std::string line;
     if (!channel.Open(server)) return false;
     if (!ReadReply(channel, line)) {
@@ -107,7 +161,12 @@ bool SendOutgoingMail(Channel& channel, StatusLog& log, const ServerAddress& ser
     }
     bool sent = false;
     [&] {
-        if (!channel.SendCommand("HELO " + std::string(hello)) || !ReadReply(channel, line)) return;
+        if (login.security == '0' && !login.auth) {
+            if (!channel.SendCommand("HELO " + std::string(hello)) || !ReadReply(channel, line))
+                return;
+        } else if (!SecureAndLogIn(channel, log, server, hello, login, line)) {
+            return;
+        }
         if (!channel.SendCommand("MAIL FROM: " + std::string(CommandAddress(mail.from))) ||
             !Accepted(channel, line, '2'))
             return;

@@ -26,9 +26,20 @@ inline constexpr size_t kMaxReplyLines = 1000;
 // break, fails with the status text returned in *why.
 bool CheckOutgoingMail(const OutgoingMail& mail, Status* why);
 
+// TLS and log-in of the SMTP connection, beyond the designed dialogue. With none of them asked
+// for, the dialogue is the designed one byte for byte (HELO); otherwise EHLO, STARTTLS when
+// `security` is '1' (the transport encrypts from the first byte for '2'), then AUTH PLAIN, or
+// AUTH LOGIN when the server offers only that.
+struct SmtpLogin {
+    char security = '0';
+    bool auth = false;
+    std::string user, password;
+};
+
 // Sends one message; `hello` is the argument of HELO (the server's name without its port).
 bool SendOutgoingMail(Channel& channel, StatusLog& log, const ServerAddress& server,
-                      std::string_view hello, const OutgoingMail& mail, int codePage);
+                      std::string_view hello, const OutgoingMail& mail, int codePage,
+                      const SmtpLogin& login = {});
 
 // The header block and body as sent after DATA (up to, not including, the final ".").
 std::string FormatMessage(const OutgoingMail& mail, int codePage);

@@ -28,12 +28,16 @@ enum class Status {
     kNotListed,
     kMessageTooLong,
     kCannotWriteSettings,
+    kNoStls,
+    kNoStarttls,
+    kAuthNeedsTls,
+    kAuthFailed,
     kCount,
 };
 
 struct StatusEntry {
     Status id;
-    std::string_view text;  // may hold one "%s": the server's name
+    std::string_view text;  // may hold one "%s": the server's name or reply
 };
 
 // In the order of Status.
@@ -58,6 +62,10 @@ inline constexpr StatusEntry kStatusTexts[] = {
     {Status::kNotListed, "The server does not list this message."},
     {Status::kMessageTooLong, "The message is longer than its listed size; it was cut."},
     {Status::kCannotWriteSettings, "Cannot write the settings file."},
+    {Status::kNoStls, "TLS: the server does not offer STLS."},
+    {Status::kNoStarttls, "TLS: the server does not offer STARTTLS."},
+    {Status::kAuthNeedsTls, "TLS: logging in to the SMTP server needs TLS."},
+    {Status::kAuthFailed, "Authentication failed: %s"},
 };
 static_assert(std::size(kStatusTexts) == static_cast<size_t>(Status::kCount));
 

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "mail/server_address.h"
@@ -26,6 +27,13 @@ class Transport {
     // Receives between 1 and `capacity` bytes into `buf`.
     virtual NetStatus Receive(char* buf, size_t capacity, size_t* got, int timeoutMs) = 0;
     virtual void Close() = 0;
+    // Starts TLS on the open connection, checking the certificate against `host`; only an
+    // encrypting transport can. On failure LastError() says why, in the status line's words.
+    virtual NetStatus StartTls(const std::string& /*host*/, int /*timeoutMs*/) {
+        return NetStatus::kFailed;
+    }
+    virtual std::string LastError() const { return {}; }
+    virtual bool Encrypted() const { return false; }
 };
 
 using TransportFactory = std::function<std::unique_ptr<Transport>()>;

@@ -1,0 +1,233 @@
+// The GnuTLS session over an inner transport.
+//
+// GnuTLS reads and writes through the push and pull functions below, which call the inner
+// transport with the time-out; a time-out or a closed connection there ends the TLS call with
+// an error, and the status the dialogue sees is the inner one. The certificate is verified by
+// hand after the handshake, so a wrong name and an untrusted certificate are told apart.
+#include "mail/tls_transport.h"
+
+#include <arpa/inet.h>
+#include <errno.h>
+#include <gnutls/gnutls.h>
+#include <gnutls/x509.h>
+
+#include <cstring>
+
+namespace norv::mail {
+namespace {
+
+constexpr const char* kPriorities = "NORMAL:-VERS-ALL:+VERS-TLS1.3:+VERS-TLS1.2";
+
+bool IsIpAddress(const std::string& host) {
+    unsigned char buf[16];
+    return inet_pton(AF_INET, host.c_str(), buf) == 1 ||
+           inet_pton(AF_INET6, host.c_str(), buf) == 1;
+}
+
+class TlsTransport final : public Transport {
+  public:
+    TlsTransport(std::unique_ptr<Transport> inner, TlsOptions options)
+        : inner_(std::move(inner)), options_(std::move(options)) {}
+    ~TlsTransport() override { Close(); }
+
+    NetStatus Connect(const ServerAddress& server, int timeoutMs) override {
+        Close();
+        timeoutMs_ = timeoutMs;
+        const NetStatus s = inner_->Connect(server, timeoutMs);
+        if (s != NetStatus::kOk || !options_.implicit) return s;
+        return StartTls(server.host, timeoutMs);
+    }
+
+    NetStatus StartTls(const std::string& host, int timeoutMs) override {
+        timeoutMs_ = timeoutMs;
+        innerStatus_ = NetStatus::kOk;
+        error_.clear();
+        if (gnutls_certificate_allocate_credentials(&creds_) < 0) return Fail("no credentials");
+        gnutls_certificate_set_x509_system_trust(creds_);
+        if (!options_.caFile.empty() &&
+            gnutls_certificate_set_x509_trust_file(creds_, options_.caFile.c_str(),
+                                                   GNUTLS_X509_FMT_PEM) < 0)
+            return Fail("TLS: the certificate file " + options_.caFile + " cannot be read.");
+        if (gnutls_init(&session_, GNUTLS_CLIENT) < 0) return Fail("no session");
+        const char* bad = nullptr;
+        gnutls_priority_set_direct(session_, kPriorities, &bad);
+        gnutls_credentials_set(session_, GNUTLS_CRD_CERTIFICATE, creds_);
+        if (!IsIpAddress(host))
+            gnutls_server_name_set(session_, GNUTLS_NAME_DNS, host.data(), host.size());
+        gnutls_transport_set_ptr(session_, this);
+        gnutls_transport_set_push_function(session_, Push);
+        gnutls_transport_set_pull_function(session_, Pull);
+        gnutls_transport_set_pull_timeout_function(session_, PullTimeout);
+        gnutls_handshake_set_timeout(session_, 0);
+        int rc;
+        do {
+            rc = gnutls_handshake(session_);
+        } while (rc < 0 && gnutls_error_is_fatal(rc) == 0);
+        if (rc < 0) {
+            if (innerStatus_ == NetStatus::kTimedOut)
+                return Fail("TLS: the handshake failed: the server did not answer in time");
+            return Fail(std::string("TLS: the handshake failed: ") + gnutls_strerror(rc));
+        }
+        if (!Verify(host)) return NetStatus::kFailed;
+        encrypted_ = true;
+        return NetStatus::kOk;
+    }
+
+    NetStatus Send(std::string_view bytes, int timeoutMs) override {
+        if (!encrypted_) return inner_->Send(bytes, timeoutMs);
+        timeoutMs_ = timeoutMs;
+        while (!bytes.empty()) {
+            const ssize_t n = gnutls_record_send(session_, bytes.data(), bytes.size());
+            if (n == GNUTLS_E_AGAIN || n == GNUTLS_E_INTERRUPTED) continue;
+            if (n < 0) return Broken();
+            bytes.remove_prefix(static_cast<size_t>(n));
+        }
+        return NetStatus::kOk;
+    }
+
+    NetStatus Receive(char* buf, size_t capacity, size_t* got, int timeoutMs) override {
+        *got = 0;
+        if (!encrypted_) return inner_->Receive(buf, capacity, got, timeoutMs);
+        timeoutMs_ = timeoutMs;
+        for (;;) {
+            const ssize_t n = gnutls_record_recv(session_, buf, capacity);
+            if (n > 0) {
+                *got = static_cast<size_t>(n);
+                return NetStatus::kOk;
+            }
+            if (n == 0) return NetStatus::kClosed;
+            if (n == GNUTLS_E_AGAIN || n == GNUTLS_E_INTERRUPTED) continue;
+            return Broken();
+        }
+    }
+
+    void Close() override {
+        if (session_) {
+            if (encrypted_) {
+                timeoutMs_ = 2000;
+                gnutls_bye(session_, GNUTLS_SHUT_WR);
+            }
+            gnutls_deinit(session_);
+            session_ = nullptr;
+        }
+        if (creds_) {
+            gnutls_certificate_free_credentials(creds_);
+            creds_ = nullptr;
+        }
+        encrypted_ = false;
+        inner_->Close();
+    }
+
+    std::string LastError() const override { return error_; }
+    bool Encrypted() const override { return encrypted_; }
+
+  private:
+    NetStatus Fail(std::string why) {
+        error_ = std::move(why);
+        if (session_) {
+            gnutls_deinit(session_);
+            session_ = nullptr;
+        }
+        return NetStatus::kFailed;
+    }
+
+    NetStatus Broken() {
+        return innerStatus_ == NetStatus::kOk ? NetStatus::kClosed : innerStatus_;
+    }
+
+    std::string PeerSubject() {
+        unsigned count = 0;
+        const gnutls_datum_t* certs = gnutls_certificate_get_peers(session_, &count);
+        if (!certs || count == 0) return "no certificate";
+        gnutls_x509_crt_t crt;
+        std::string subject = "?";
+        if (gnutls_x509_crt_init(&crt) == 0) {
+            gnutls_datum_t dn{};
+            if (gnutls_x509_crt_import(crt, &certs[0], GNUTLS_X509_FMT_DER) == 0 &&
+                gnutls_x509_crt_get_dn2(crt, &dn) == 0) {
+                subject.assign(reinterpret_cast<const char*>(dn.data), dn.size);
+                gnutls_free(dn.data);
+            }
+            gnutls_x509_crt_deinit(crt);
+        }
+        return subject;
+    }
+
+    bool Verify(const std::string& host) {
+        unsigned status = 0;
+        if (gnutls_certificate_verify_peers3(session_, host.c_str(), &status) < 0) {
+            Fail("TLS: the server's certificate is not trusted (it cannot be checked): " +
+                 PeerSubject());
+            return false;
+        }
+        if (status == 0) return true;
+        const std::string subject = PeerSubject();
+        if (status == static_cast<unsigned>(GNUTLS_CERT_INVALID | GNUTLS_CERT_UNEXPECTED_OWNER)) {
+            Fail("TLS: the server's certificate does not match the name " + host + ": " + subject);
+            return false;
+        }
+        gnutls_datum_t text{};
+        std::string reason = "invalid";
+        if (gnutls_certificate_verification_status_print(
+                status & ~static_cast<unsigned>(GNUTLS_CERT_UNEXPECTED_OWNER), GNUTLS_CRT_X509,
+                &text, 0) == 0) {
+            reason.assign(reinterpret_cast<const char*>(text.data), text.size);
+            gnutls_free(text.data);
+            while (!reason.empty() && (reason.back() == ' ' || reason.back() == '.'))
+                reason.pop_back();
+        }
+        Fail("TLS: the server's certificate is not trusted (" + reason + "): " + subject);
+        return false;
+    }
+
+    static ssize_t Push(gnutls_transport_ptr_t p, const void* data, size_t n) {
+        auto* self = static_cast<TlsTransport*>(p);
+        const NetStatus s = self->inner_->Send(std::string_view(static_cast<const char*>(data), n),
+                                               self->timeoutMs_);
+        if (s != NetStatus::kOk) {
+            self->innerStatus_ = s;
+            gnutls_transport_set_errno(self->session_,
+                                       s == NetStatus::kTimedOut ? ETIMEDOUT : ECONNRESET);
+            return -1;
+        }
+        return static_cast<ssize_t>(n);
+    }
+
+    static ssize_t Pull(gnutls_transport_ptr_t p, void* data, size_t n) {
+        auto* self = static_cast<TlsTransport*>(p);
+        size_t got = 0;
+        const NetStatus s =
+            self->inner_->Receive(static_cast<char*>(data), n, &got, self->timeoutMs_);
+        if (s == NetStatus::kClosed) {
+            self->innerStatus_ = s;
+            return 0;
+        }
+        if (s != NetStatus::kOk) {
+            self->innerStatus_ = s;
+            gnutls_transport_set_errno(self->session_,
+                                       s == NetStatus::kTimedOut ? ETIMEDOUT : ECONNRESET);
+            return -1;
+        }
+        return static_cast<ssize_t>(got);
+    }
+
+    // The inner transport waits with the time-out itself.
+    static int PullTimeout(gnutls_transport_ptr_t, unsigned) { return 1; }
+
+    std::unique_ptr<Transport> inner_;
+    TlsOptions options_;
+    gnutls_session_t session_ = nullptr;
+    gnutls_certificate_credentials_t creds_ = nullptr;
+    bool encrypted_ = false;
+    int timeoutMs_ = 60000;
+    NetStatus innerStatus_ = NetStatus::kOk;
+    std::string error_;
+};
+
+}  // namespace
+
+std::unique_ptr<Transport> MakeTlsTransport(std::unique_ptr<Transport> inner, TlsOptions options) {
+    return std::make_unique<TlsTransport>(std::move(inner), std::move(options));
+}
+
+}  // namespace norv::mail
