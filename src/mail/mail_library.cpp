@@ -54,8 +54,12 @@ int MailLibrary::Fail(Status s) {
 int MailLibrary::Initialize(const char* popServer, const char* smtpServer, int parent) {
     if (initialized_) return Fail(Status::kAlreadyInitialized);
     ServerAddress pop, smtp;
+    const uint16_t popPort = secure_.popSecurity == '2' ? kPop3sPort : kPop3Port;
+    const uint16_t smtpPort = secure_.smtpSecurity == '2'   ? kSmtpsPort
+                              : secure_.smtpSecurity == '1' ? kSubmissionPort
+                                                            : kSmtpPort;
     for (auto [name, port, out] :
-         {std::tuple{popServer, kPop3Port, &pop}, std::tuple{smtpServer, kSmtpPort, &smtp}}) {
+         {std::tuple{popServer, popPort, &pop}, std::tuple{smtpServer, smtpPort, &smtp}}) {
         const ResolveStatus r = ResolveServer(TextOrEmpty(name), port, out);
         if (r == ResolveStatus::kBadName || r == ResolveStatus::kNotFound) {
             Reason(StatusWithName(Status::kUnknownServer, TextOrEmpty(name)));
@@ -184,9 +188,19 @@ int MailLibrary::SendMail(const char* from, const char* to, const char* cc, cons
                             TextOrEmpty(body)};
     Status why;
     if (!CheckOutgoingMail(mail, &why)) return Fail(why);
+    SmtpLogin login;
+    const char sec = secure_.smtpSecurity;
+    login.security = (sec == '1' || sec == '2') ? sec : '0';
+    login.auth = secure_.smtpAuth == '1';
+    if (login.auth && login.security == '0') return Fail(Status::kAuthNeedsTls);
+    login.user = secure_.smtpLogin.empty() ? login_ : secure_.smtpLogin;
+    login.password = secure_.smtpPassword.empty() ? password_ : secure_.smtpPassword;
+    if (HoldsLineBreak(login.user) || HoldsLineBreak(login.password))
+        return Fail(Status::kLineBreakInLogin);
     windows_->ShowStatusWindow();
-    Channel channel(services_.transports(), log(), services_.timeoutMs);
-    const bool sent = SendOutgoingMail(channel, *this, smtp_, smtp_.host, mail, services_.codePage);
+    Channel channel(Connection(login.security), log(), services_.timeoutMs);
+    const bool sent =
+        SendOutgoingMail(channel, log(), smtp_, smtp_.host, mail, services_.codePage, login);
     windows_->HideStatusWindow();
     return sent ? 1 : 0;
 }

@@ -130,6 +130,16 @@ class MailServers {
     const std::string& maildir() const { return maildir_; }
     const std::string& folder() const { return dir_; }
     std::string envelopes() const { return dir_ + "/envelopes.log"; }
+    // TLS: the test authority (CAFile), the POP3S port (the plain port offers STLS), the
+    // submission port (STARTTLS and AUTH required) and the SMTPS port; and TLS servers whose
+    // certificates are wrong: from another authority, for another name, expired.
+    std::string caFile() const { return dir_ + "/ca.pem"; }
+    uint16_t pop3sPort() const { return pop3sPort_; }
+    uint16_t submissionPort() const { return submissionPort_; }
+    uint16_t smtpsPort() const { return smtpsPort_; }
+    uint16_t otherAuthorityPort() const { return probePorts_[0]; }
+    uint16_t otherNamePort() const { return probePorts_[1]; }
+    uint16_t expiredPort() const { return probePorts_[2]; }
     std::string dovecotLog() const { return dir_ + "/dovecot.log"; }
     static constexpr const char* kUser = "taro";
     static constexpr const char* kPassword = "secret";
@@ -193,11 +203,22 @@ class MailServers {
         std::filesystem::create_directories(dir_ + "/run");
         std::filesystem::create_directories(dir_ + "/state");
         std::ofstream(dir_ + "/passwd") << kUser << ":{PLAIN}" << kPassword << "::::::\n";
+        pop3sPort_ = FreePort(false, smtpPort_);
+        submissionPort_ = FreePort(false, pop3sPort_);
+        smtpsPort_ = FreePort(false, submissionPort_);
+        uint16_t last = smtpsPort_;
+        for (uint16_t& p : probePorts_) last = p = FreePort(false, last);
+        if (!MakeCertificates()) {
+            why_ = "openssl could not make the test certificates";
+            return;
+        }
         std::ofstream conf(dir_ + "/dovecot.conf");
         conf << "protocols = pop3\nlisten = 127.0.0.1" << (ipv6_ ? ", ::1" : "") << "\n"
              << "base_dir = " << dir_ << "/run\nstate_dir = " << dir_ << "/state\n"
              << "log_path = " << dir_ << "/dovecot.log\n"
-             << "ssl = no\ndisable_plaintext_auth = no\nauth_failure_delay = 0\n"
+             << "ssl = yes\nssl_cert = <" << dir_ << "/server.pem\nssl_key = <" << dir_
+             << "/server.key\n"
+             << "ssl_min_protocol = TLSv1.2\ndisable_plaintext_auth = no\nauth_failure_delay = 0\n"
              << "default_internal_user = dovecot\ndefault_login_user = dovenull\n"
              << "mail_location = maildir:" << dir_ << "/mail/%u/Maildir\n"
              << "pop3_uidl_format = %08Xu%08Xv\n"
@@ -206,7 +227,9 @@ class MailServers {
              << "userdb {\n  driver = static\n  args = uid=nobody gid=nogroup home=" << dir_
              << "/mail/%u\n}\n"
              << "service pop3-login {\n  chroot =\n  inet_listener pop3 {\n    port = " << popPort_
-             << "\n  }\n}\nservice imap-login {\n  chroot =\n}\nservice anvil {\n  chroot =\n}\n";
+             << "\n  }\n  inet_listener pop3s {\n    address = 127.0.0.1\n    port = " << pop3sPort_
+             << "\n    ssl = yes\n  }\n}\nservice imap-login {\n  chroot =\n}\nservice anvil {\n  "
+                "chroot =\n}\n";
         conf.close();
         dovecot_ =
             Spawn({"/usr/sbin/dovecot", "-F", "-c", dir_ + "/dovecot.conf"}, dir_ + "/dovecot.out");
@@ -217,9 +240,22 @@ class MailServers {
                                       envelopes(),
                                       "127.0.0.1"};
         if (ipv6_) sink.push_back("::1");
+        for (const std::string& a :
+             {std::string("--tls"), dir_ + "/server.pem", dir_ + "/server.key",
+              std::to_string(submissionPort_), std::to_string(smtpsPort_)})
+            sink.push_back(a);
+        const char* probes[] = {"other-ca", "other-name", "expired"};
+        for (size_t i = 0; i < 3; ++i) {
+            for (const std::string& a :
+                 {std::string("--probe"), std::to_string(probePorts_[i]),
+                  dir_ + "/" + probes[i] + ".pem", dir_ + "/" + probes[i] + ".key"})
+                sink.push_back(a);
+        }
         smtp_ = Spawn(sink, dir_ + "/smtp.out");
         for (int i = 0; i < 200; ++i) {
             if (Accepts("127.0.0.1", popPort_) && Accepts("127.0.0.1", smtpPort_) &&
+                Accepts("127.0.0.1", pop3sPort_) && Accepts("127.0.0.1", submissionPort_) &&
+                Accepts("127.0.0.1", smtpsPort_) && Accepts("127.0.0.1", probePorts_[2]) &&
                 (!ipv6_ || (Accepts("::1", popPort_) && Accepts("::1", smtpPort_))))
                 return;
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -227,10 +263,49 @@ class MailServers {
         why_ = "the servers did not start (see " + dir_ + ")";
     }
 
+    // The test authority, the servers' certificate (localhost and 127.0.0.1) and the wrong
+    // ones, with openssl req and openssl x509.
+    bool MakeCertificates() {
+        const std::string d = dir_;
+        std::ofstream(d + "/san") << "subjectAltName=DNS:localhost,IP:127.0.0.1\n";
+        std::ofstream(d + "/other-san") << "subjectAltName=DNS:other.example\n";
+        const std::string ssl = "openssl ";
+        auto req = [&](const std::string& name, const std::string& cn) {
+            return ssl + "req -newkey rsa:2048 -nodes -keyout '" + d + "/" + name + ".key' -out '" +
+                   d + "/" + name + ".csr' -subj '/CN=" + cn + "' 2>/dev/null";
+        };
+        auto sign = [&](const std::string& name, const std::string& ca, const std::string& san,
+                        int days) {
+            return ssl + "x509 -req -in '" + d + "/" + name + ".csr' -CA '" + d + "/" + ca +
+                   ".pem' -CAkey '" + d + "/" + ca + ".key' -CAcreateserial -out '" + d + "/" +
+                   name + ".pem' -days " + std::to_string(days) + " -extfile '" + d + "/" + san +
+                   "' 2>/dev/null";
+        };
+        const std::string cmds[] = {
+            ssl + "req -x509 -newkey rsa:2048 -nodes -keyout '" + d + "/ca.key' -out '" + d +
+                "/ca.pem' -days 30 -subj '/CN=Norv Test CA' 2>/dev/null",
+            ssl + "req -x509 -newkey rsa:2048 -nodes -keyout '" + d + "/ca2.key' -out '" + d +
+                "/ca2.pem' -days 30 -subj '/CN=Another CA' 2>/dev/null",
+            req("server", "localhost"),
+            sign("server", "ca", "san", 30),
+            req("other-ca", "localhost"),
+            sign("other-ca", "ca2", "san", 30),
+            req("other-name", "other.example"),
+            sign("other-name", "ca", "other-san", 30),
+            req("expired", "localhost"),
+            sign("expired", "ca", "san", -1),
+        };
+        for (const auto& c : cmds)
+            if (std::system(c.c_str()) != 0) return false;
+        std::system(("chmod 644 '" + d + "'/*.key").c_str());
+        return true;
+    }
+
     std::string why_;
     std::string dir_, maildir_;
     bool ipv6_ = false;
-    uint16_t popPort_ = 0, smtpPort_ = 0;
+    uint16_t popPort_ = 0, smtpPort_ = 0, pop3sPort_ = 0, submissionPort_ = 0, smtpsPort_ = 0;
+    uint16_t probePorts_[3] = {};
     pid_t dovecot_ = -1, smtp_ = -1;
 };
 

@@ -2,16 +2,25 @@
 """A mail sink for the tests: an SMTP server (aiosmtpd) on the given addresses and port that
 stores each message as it was received into a Maildir and appends its envelope to a log.
 
-  smtp_sink.py PORT MAILDIR ENVELOPE_LOG HOST [HOST...]
+  smtp_sink.py PORT MAILDIR ENVELOPE_LOG HOST [HOST...] [--tls CERT KEY SUBMISSION SMTPS]
+               [--probe PORT CERT KEY]...
+
+With --tls it also listens on 127.0.0.1 at SUBMISSION (STARTTLS required, then AUTH of the
+user taro with the password secret) and at SMTPS (TLS from the first byte, AUTH likewise).
+Each --probe is a TLS server with its own certificate that greets as POP3 and answers "+OK".
 """
 import asyncio
 import json
 import os
 import signal
 import sys
+import socket
+import ssl
+import threading
 import time
 
 from aiosmtpd.controller import Controller
+from aiosmtpd.smtp import AuthResult, LoginPassword
 
 
 class Sink:
@@ -34,10 +43,53 @@ class Sink:
         return "250 OK stored"
 
 
+def authenticator(server, session, envelope, mechanism, auth_data):
+    ok = isinstance(auth_data, LoginPassword) and auth_data.login == b"taro" and auth_data.password == b"secret"
+    return AuthResult(success=ok, handled=False)
+
+
+def probe(port, cert, key):
+    ctx = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+    ctx.load_cert_chain(cert, key)
+    listener = socket.create_server(("127.0.0.1", port))
+    while True:
+        conn, _ = listener.accept()
+        def serve(c):
+            try:
+                with ctx.wrap_socket(c, server_side=True) as t:
+                    t.sendall(b"+OK ready\r\n")
+                    while t.recv(4096):
+                        t.sendall(b"+OK\r\n")
+            except (OSError, ssl.SSLError):
+                pass
+        threading.Thread(target=serve, args=(conn,), daemon=True).start()
+
+
 def main():
     port, maildir, log = int(sys.argv[1]), sys.argv[2], sys.argv[3]
+    args = sys.argv[4:]
+    hosts, tls, probes = [], None, []
+    while args:
+        if args[0] == "--tls":
+            tls, args = args[1:5], args[5:]
+        elif args[0] == "--probe":
+            probes.append(args[1:4])
+            args = args[4:]
+        else:
+            hosts.append(args[0])
+            args = args[1:]
     sink = Sink(maildir, log)
-    controllers = [Controller(sink, hostname=h, port=port) for h in sys.argv[4:]]
+    controllers = [Controller(sink, hostname=h, port=port) for h in hosts]
+    if tls:
+        ctx = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+        ctx.load_cert_chain(tls[0], tls[1])
+        controllers.append(Controller(sink, hostname="127.0.0.1", port=int(tls[2]), tls_context=ctx,
+                                      require_starttls=True, auth_require_tls=True,
+                                      authenticator=authenticator))
+        controllers.append(Controller(sink, hostname="127.0.0.1", port=int(tls[3]), ssl_context=ctx,
+                                      authenticator=authenticator, auth_require_tls=False))
+    for p in probes:
+        threading.Thread(target=probe, args=(int(p[0]), p[1], p[2]), daemon=True).start()
     for c in controllers:
         c.start()
     print("ready", flush=True)
