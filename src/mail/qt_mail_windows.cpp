@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -30,6 +31,18 @@ QLineEdit* AddField(QFormLayout* form, const char* label, const char* name, std:
     if (secret) edit->setEchoMode(QLineEdit::Password);
     form->addRow(QObject::tr(label), edit);
     return edit;
+}
+
+// A choice of "0", "1", "2" shown by name.
+QComboBox* AddChoice(QFormLayout* form, const char* label, const char* name,
+                     std::initializer_list<const char*> items, char value) {
+    auto* box = new QComboBox;
+    box->setObjectName(name);
+    for (const char* item : items) box->addItem(QString::fromLatin1(item));
+    const int index = value - '0';
+    box->setCurrentIndex(index >= 0 && index < box->count() ? index : 0);
+    form->addRow(QObject::tr(label), box);
+    return box;
 }
 
 QDialogButtonBox* AddButtons(QDialog* dialog, QVBoxLayout* layout) {
@@ -123,6 +136,21 @@ class QtMailWindows final : public MailWindows {
         remove->setObjectName("deleteMail");
         remove->setChecked(s->deleteMail == '1');
         layout->addWidget(remove);
+        // TLS and the SMTP log-in, beyond the designed fields.
+        auto* secure = new QFormLayout;
+        layout->addLayout(secure);
+        QComboBox* popSecurity = AddChoice(secure, "POP3 Security:", "popSecurity",
+                                           {"None", "STLS", "TLS"}, s->popSecurity);
+        QComboBox* smtpSecurity = AddChoice(secure, "SMTP Security:", "smtpSecurity",
+                                            {"None", "STARTTLS", "TLS"}, s->smtpSecurity);
+        auto* auth = new QCheckBox(QStringLiteral("Log in to the SMTP server"));
+        auth->setObjectName("smtpAuth");
+        auth->setChecked(s->smtpAuth == '1');
+        secure->addRow(auth);
+        QLineEdit* smtpLogin = AddField(secure, "SMTP Login Name:", "smtpLogin", s->smtpLogin);
+        QLineEdit* smtpPassword =
+            AddField(secure, "SMTP Password:", "smtpPassword", s->smtpPassword, true);
+        QLineEdit* caFile = AddField(secure, "Certificate File:", "caFile", s->caFile);
         AddButtons(&dialog, layout);
         if (dialog.exec() != QDialog::Accepted) return false;
         s->name = FromQt(name->text(), kMaxValueLength);
@@ -132,6 +160,12 @@ class QtMailWindows final : public MailWindows {
         s->popServer = FromQt(pop->text(), kMaxValueLength);
         s->smtpServer = FromQt(smtp->text(), kMaxValueLength);
         s->deleteMail = remove->isChecked() ? '1' : '0';
+        s->popSecurity = static_cast<char>('0' + popSecurity->currentIndex());
+        s->smtpSecurity = static_cast<char>('0' + smtpSecurity->currentIndex());
+        s->smtpAuth = auth->isChecked() ? '1' : '0';
+        s->smtpLogin = FromQt(smtpLogin->text(), kMaxValueLength);
+        s->smtpPassword = FromQt(smtpPassword->text(), kMaxPasswordLength);
+        s->caFile = FromQt(caFile->text(), kMaxValueLength);
         return true;
     }
 

@@ -5,6 +5,7 @@
 
 #include "mail/base64.h"
 #include "mail/buffer_text.h"
+#include "mail/capabilities.h"
 #include "mail/mail_config.h"
 #include "mail/mime_header.h"
 #include "mail/recipients.h"
@@ -230,6 +231,45 @@ TEST(MailConfig, WritingKeepsEverythingElse) {
     // A value cannot add a line.
     s.name = "Taro\r\nLogin=evil";
     EXPECT_EQ(ParseMailSettings(UpdateMailSettings("", s, 932), 932).login, "taro");
+}
+
+TEST(MailConfig, TlsKeysBesideTheDesignedSeven) {
+    // A file without them reads as before, and a plain configuration is written as before.
+    const MailSettings plain = ParseMailSettings("[Mail]\nLogin=taro\n", 932);
+    EXPECT_EQ(plain.popSecurity, '0');
+    EXPECT_EQ(plain.smtpSecurity, '0');
+    EXPECT_EQ(plain.smtpAuth, '0');
+    EXPECT_EQ(UpdateMailSettings("", plain, 932).find("Security"), std::string::npos);
+    MailSettings s = plain;
+    s.popSecurity = '2';
+    s.smtpSecurity = '1';
+    s.smtpAuth = '1';
+    s.smtpLogin = "submit";
+    s.smtpPassword = "smtp secret";
+    s.caFile = "/etc/company-ca.pem";
+    const std::string written = UpdateMailSettings("", s, 932);
+    EXPECT_NE(
+        written.find("POPSecurity=2\nSMTPSecurity=1\nSMTPAuth=1\nSMTPLogin=submit\nSMTPPass=" +
+                     ScramblePassword("smtp secret") + "\nCAFile=/etc/company-ca.pem\n"),
+        std::string::npos)
+        << written;
+    const MailSettings r = ParseMailSettings(written, 932);
+    EXPECT_EQ(r.smtpPassword, "smtp secret");
+    EXPECT_EQ(r.caFile, "/etc/company-ca.pem");
+    EXPECT_EQ(r.popSecurity, '2');
+}
+
+TEST(Capabilities, CapaAndEhloReplies) {
+    EXPECT_TRUE(CapaOffers({"TOP", "stls", "USER"}, "STLS"));
+    EXPECT_FALSE(CapaOffers({"TOP", "STLSX", " "}, "STLS"));
+    const EhloOffer a = ParseEhloReply({"250-mail.example", "250-starttls", "250 AUTH LOGIN"});
+    EXPECT_TRUE(a.startTls);
+    EXPECT_TRUE(a.authLogin);
+    EXPECT_FALSE(a.authPlain);
+    const EhloOffer b =
+        ParseEhloReply({"250-x", "250-AUTH=PLAIN", "250 AUTH CRAM-MD5 PLAIN", "25"});
+    EXPECT_FALSE(b.startTls);
+    EXPECT_TRUE(b.authPlain);
 }
 
 }  // namespace

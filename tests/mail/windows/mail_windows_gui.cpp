@@ -131,6 +131,35 @@ TEST(ConfigurationWindow, PrefilledAndOkWritesTheSevenKeys) {
                   "\r\nPOPServer=pop.x.jp\r\nSMTPServer=[::1]:2525\r\nDeleteMail=0\r\n");
 }
 
+TEST(ConfigurationWindow, TlsChoicesAreWrittenBesideTheSeven) {
+    WindowedLibrary w;
+    w.files.files["/n.INI"] = kSettings;
+    bool seen;
+    WhenShown(
+        kConfigurationDialogName,
+        [](QWidget* d) {
+            auto* pop = d->findChild<QComboBox*>("popSecurity");
+            auto* smtp = d->findChild<QComboBox*>("smtpSecurity");
+            auto* auth = d->findChild<QCheckBox*>("smtpAuth");
+            ASSERT_TRUE(pop && smtp && auth);
+            EXPECT_EQ(pop->currentIndex(), 0);
+            EXPECT_EQ(smtp->itemText(1), "STARTTLS");
+            EXPECT_EQ(auth->text(), "Log in to the SMTP server");
+            pop->setCurrentIndex(2);
+            smtp->setCurrentIndex(1);
+            auth->setChecked(true);
+            SetField(d, "caFile", "/etc/ca.pem");
+            Press(d, QDialogButtonBox::Ok);
+        },
+        &seen);
+    EXPECT_EQ(w.library->SetConfiguration("/n.INI", 1), 1);
+    const std::string& text = w.files.files["/n.INI"];
+    EXPECT_NE(text.find("DeleteMail=1\r\nPOPSecurity=2\r\nSMTPSecurity=1\r\nSMTPAuth=1\r\nCAFile=/"
+                        "etc/ca.pem\r\n"),
+              std::string::npos)
+        << text;
+}
+
 TEST(ConfigurationWindow, CancelWritesNothing) {
     WindowedLibrary w;
     w.files.files["/n.INI"] = kSettings;
