@@ -4,7 +4,8 @@
 // on the same buffer (<Conversion>_Norv and <Conversion>_Iconv). Network: fetching every
 // message of the POP3 server named by NORV_BENCH_POP with ListMail and GetMail, and sending
 // NORV_BENCH_SEND_COUNT messages to NORV_BENCH_SMTP with SendMail (run.sh starts the servers
-// and times curl and Python doing the same).
+// and times curl and Python doing the same). NORV_BENCH_KEYS adds lines to the settings (the
+// TLS keys, one per line).
 #include <benchmark/benchmark.h>
 #include <iconv.h>
 
@@ -142,8 +143,10 @@ std::unique_ptr<mail::MailLibrary> Library(const char* pop, const char* smtp, co
     s.codePage = 932;
     auto m = std::make_unique<mail::MailLibrary>(std::move(s), std::make_unique<mail::NoWindows>());
     const std::string ini = std::string(std::getenv("NORV_BENCH_DIR")) + "/bench.ini";
-    platform::WriteFileAtomically(platform::RealFileSystem(), ini,
-                                  "[Mail]\nPass=" + mail::ScramblePassword(pass) + "\n");
+    platform::WriteFileAtomically(
+        platform::RealFileSystem(), ini,
+        "[Mail]\nPass=" + mail::ScramblePassword(pass) + "\n" +
+            (std::getenv("NORV_BENCH_KEYS") ? std::getenv("NORV_BENCH_KEYS") : ""));
     char b[256], f[2];
     m->GetConfiguration(ini.c_str(), b, b, b, b, b, f);
     if (!m->Initialize(pop, smtp, 1) || !m->Authenticate("taro")) return nullptr;
