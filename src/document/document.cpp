@@ -72,7 +72,14 @@ int CElwDoc::NewDocument() {
     modified = false;
     endsWithEol = false;
     loadTime = platform::FileTimeNow();
+    NoteBookmarksChanged();
     return 1;
+}
+
+void CElwDoc::NoteBookmarksChanged() {
+    bookmarksChanged = true;
+    ++bookmarkNotices;
+    if (env_->hooks) env_->hooks->BookmarksChanged(*this);
 }
 
 }  // namespace norv::document

@@ -84,6 +84,9 @@ class DocumentHooks {
     virtual void FlushEditBuffer(CElwDoc&) {}
     // After a DelSpace save changed lines: views re-lay out and redraw.
     virtual void LinesChanged(CElwDoc&) {}
+    // The document's bookmarks changed (CElwDoc::NoteBookmarksChanged): the bookmark list and
+    // the views are refreshed, once for all the notices of one command.
+    virtual void BookmarksChanged(CElwDoc&) {}
 };
 
 struct DocumentEnvironment {
@@ -181,6 +184,15 @@ class CElwDoc {
     int Reload();
     // Rebuilds the title from the path (or the old title) with "<R>" or "*".
     void UpdateTitle();
+
+    // The bookmark notice: raised by every change of a line's bookmark (the bookmark commands,
+    // marks set by a search, a sort or a comparison, the joins of formatting, scripts, loading,
+    // and edits or undo steps that delete, join, split or restore marked lines). It sets
+    // `bookmarksChanged`, which whoever lists the bookmarks clears when it has read them again,
+    // counts in `bookmarkNotices`, and tells the hooks.
+    void NoteBookmarksChanged();
+    bool bookmarksChanged = false;
+    uint64_t bookmarkNotices = 0;
 
     // Writes the document to `path` in its save code and line ends, with backups and the mirror.
     // Returns 1 on success, 0 on failure (the file on disk is then left as it was).

@@ -1,5 +1,6 @@
 #include "document/marks_file.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -9,7 +10,7 @@
 namespace norv::document {
 namespace {
 
-constexpr size_t kMaxFile = 65536;
+constexpr uint32_t kMaxCount = 0xFFFF;  // what the 16-bit count field holds
 
 uint16_t Get16(std::string_view b, size_t at) {
     return static_cast<uint16_t>(static_cast<uint8_t>(b[at]) |
@@ -57,9 +58,13 @@ std::vector<uint32_t> ParseMarkFile(std::string_view b) {
     size_t header = Get16(b, 2);
     size_t entry = Get16(b, 4) == 4 ? 4 : 2;
     uint32_t prev = 0;
-    for (size_t at = header; at + entry <= b.size(); at += entry) {
-        uint32_t v = entry == 4 ? Get32(b, at) : Get16(b, at);
+    for (size_t at = header;; at += entry) {
+        // The terminator is two bytes whatever the entry size.
+        if (at + 2 > b.size()) return {};
+        uint32_t v =
+            at + entry <= b.size() ? (entry == 4 ? Get32(b, at) : Get16(b, at)) : Get16(b, at);
         if (v <= prev) break;
+        if (at + entry > b.size()) return {};
         out.push_back(v);
         prev = v;
     }
@@ -88,22 +93,21 @@ std::string BuildMarkFile(std::string_view oldFile, const std::vector<uint32_t>&
                 break;
             }
     std::string out = header;
-    size_t count = 0;
+    out.reserve(header.size() + lines.size() * entry + 2);
     for (uint32_t v : lines) {
-        if (out.size() + entry + 2 > kMaxFile) break;
         out.append(entry, '\0');
         if (entry == 4)
             Put32(out, out.size() - 4, v);
         else
             Put16(out, out.size() - 2, v);
-        ++count;
     }
     out.append(2, '\0');
-    Put16(out, 6, static_cast<uint32_t>(count));
+    Put16(out, 6, static_cast<uint32_t>(std::min<size_t>(lines.size(), kMaxCount)));
     return out;
 }
 
 void LoadMarks(CElwDoc& doc) {
+    doc.NoteBookmarksChanged();
     if (doc.path.empty()) return;
     platform::FileSystem& fs = doc.env().Fs();
     std::string bytes;
@@ -119,7 +123,7 @@ void LoadMarks(CElwDoc& doc) {
     }
 }
 
-void SaveMarks(CElwDoc& doc, const std::string& path) {
+bool SaveMarks(CElwDoc& doc, const std::string& path) {
     platform::FileSystem& fs = doc.env().Fs();
     std::string name = MarkFileName(fs, path);
     std::vector<uint32_t> lines;
@@ -128,11 +132,16 @@ void SaveMarks(CElwDoc& doc, const std::string& path) {
         if (r->flags & LF_MARK) lines.push_back(n);
     if (lines.empty()) {
         fs.Remove(name);
-        return;
+        return true;
     }
     std::string old;
-    if (platform::ReadWholeFile(fs, name, old) == 0 && old.size() > kMaxFile) old.resize(kMaxFile);
-    platform::WriteFileAtomically(fs, name, BuildMarkFile(old, lines));
+    if (platform::ReadWholeFile(fs, name, old) != 0) old.clear();
+    return platform::WriteFileAtomically(fs, name, BuildMarkFile(old, lines)) == 0;
+}
+
+void KeepMarks(CElwDoc& doc) {
+    if (doc.path.empty() || !doc.env().save.saveMarkInfo) return;
+    SaveMarks(doc, doc.path);
 }
 
 }  // namespace norv::document

@@ -127,12 +127,14 @@ void CElwView::ClaimBuffer() {
 
 void CElwView::Announce(const EditStart& start, std::string_view removed,
                         std::string_view inserted) {
-    if (doc_.views().size() < 2 || (removed.empty() && inserted.empty())) return;
+    if (removed.empty() && inserted.empty()) return;
     document::LineEdit e;
     e.line = start.line;
     e.column = start.column;
     e.removed = document::TextShape::Of(removed);
     e.inserted = document::TextShape::Of(inserted);
+    saved_.Follow(e);
+    if (doc_.views().size() < 2) return;
     e.row = start.row;
     e.first = RecordFrom(line_, lineNo_, start.line);
     LineRecord* r = e.first;
@@ -142,6 +144,7 @@ void CElwView::Announce(const EditStart& start, std::string_view removed,
 }
 
 void CElwView::LinesEdited(const document::LineEdit& e) {
+    saved_.Follow(e);
     const int64_t diff = e.rowsAfter - e.rowsBefore;
     totalRows_ += diff;
     if (lineNo_ > e.line + e.removed.breaks) {
@@ -195,6 +198,7 @@ void CElwView::LinesReplaced() {
     topRow_ = 0;
     left_ = 0;
     forcedMarks_ = false;
+    saved_.Clamp(doc_.lines().count());
     RecountRows();
     if (selection_) selection_->LinesReplaced(*this);
     Changed();
@@ -246,14 +250,17 @@ std::string CElwView::FlagsOf(int lineNumber, size_t count) {
 
 void CElwView::ApplyFlags(int lineNumber, const std::string& flags, bool restoreChanged) {
     LineRecord* r = RecordFrom(line_, lineNo_, lineNumber);
+    bool marks = false;
     for (size_t i = 0; i < flags.size() && r; ++i, r = r->next) {
         auto f = static_cast<uint8_t>(flags[i]);
         if (!restoreChanged) {
             f |= LF_CHANGED;
             forcedMarks_ = true;
         }
+        marks = marks || ((r->flags ^ f) & document::LF_MARK);
         r->flags = f;
     }
+    if (marks) doc_.NoteBookmarksChanged();
 }
 
 void CElwView::GoToLine(int lineNumber) {
@@ -345,12 +352,15 @@ std::string CElwView::RawInsert(std::string_view bytes) {
     ClaimBuffer();
     NoteLineEdited();
     const EditStart start = StartEdit();
+    bool marksMoved = false;
     auto split = [&]() -> bool {
         auto& b = Buffer();
         int32_t oldRows = line_->rows;
         LineRecord* nr = b.Split(doc_.lines(), replaying_);
         if (!nr) return false;
         LineRecord* old = nr->prev ? nr->prev : doc_.lines().first();
+        // A marked line split at its start moves its mark down with its text.
+        if ((old->flags | nr->flags) & document::LF_MARK) marksMoved = true;
         old->rows = layout_.RowCount(view::LineText(old));
         if (!replaying_) {
             old->flags |= LF_CHANGED;
@@ -390,6 +400,7 @@ std::string CElwView::RawInsert(std::string_view bytes) {
     RelayoutCaretLine();
     MarkEdited();
     Announce(start, {}, done);
+    if (marksMoved) doc_.NoteBookmarksChanged();
     return done;
 }
 
@@ -399,6 +410,7 @@ std::string CElwView::RawDelete(size_t n, std::string* removedFlags) {
     ClaimBuffer();
     NoteLineEdited();
     const EditStart start = StartEdit();
+    bool marksJoined = false;
     auto& b = Buffer();
     while (n > 0) {
         size_t avail = b.After().size() - 1;
@@ -413,6 +425,7 @@ std::string CElwView::RawDelete(size_t n, std::string* removedFlags) {
         if (!next) break;
         int32_t nextRows = RowsOf(next);
         uint8_t nextFlags = next->flags;
+        if ((nextFlags | line_->flags) & document::LF_MARK) marksJoined = true;
         if (!b.JoinNext(doc_.lines())) break;
         // The joined line's bookmark and changed mark stay with the text.
         line_->flags |= static_cast<uint8_t>(nextFlags & (document::LF_MARK | LF_CHANGED));
@@ -424,6 +437,7 @@ std::string CElwView::RawDelete(size_t n, std::string* removedFlags) {
     RelayoutCaretLine();
     if (!done.empty()) MarkEdited();
     Announce(start, done, {});
+    if (marksJoined) doc_.NoteBookmarksChanged();
     return done;
 }
 
@@ -663,9 +677,11 @@ bool CElwView::Execute(CommandId id, int keyRepeat) {
             RightSide();
             break;
         case CommandId::TextTop:
+            SavePosition();
             TextTop();
             break;
         case CommandId::TextBot:
+            SavePosition();
             TextBottom();
             break;
         case CommandId::ModeInsert:
@@ -688,7 +704,7 @@ bool CElwView::Execute(CommandId id, int keyRepeat) {
             JumpLine();
             return true;
         default:
-            if (Scroll(id, keyRepeat)) return true;
+            if (Scroll(id, keyRepeat) || Bookmarks(id)) return true;
             return Edit(id);
     }
     // The horizontal moves end here.

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +27,7 @@
 #include "document/undo_list.h"
 #include "editing/command_ids.h"
 #include "editing/edit_options.h"
+#include "editing/saved_position.h"
 #include "editing/word_classes.h"
 #include "platform/ui.h"
 #include "view/line_layout.h"
@@ -76,6 +78,12 @@ class SelectionHooks {
     virtual void DeleteSelection(CElwView&) = 0;
     // Called after every caret move (a selection being extended follows the caret).
     virtual void CaretMoved(CElwView&) {}
+    // The lines of the selection (stream or box), first to last, and whether it ends at the
+    // first byte of its last line (a stream selection ending there); false without one.
+    virtual bool LineRange(const CElwView&, int* /*first*/, int* /*last*/,
+                           bool* /*endsAtLineStart*/) const {
+        return false;
+    }
     // The range of a stream selection (not a box), or false.
     virtual bool StreamRange(const CElwView&, document::UndoPosition* /*from*/,
                              document::UndoPosition* /*to*/) const {
@@ -107,6 +115,15 @@ struct JumpRequest {
     bool logical = true;  // remembered between calls
 };
 
+// A place in a document's text: its 1-based line and a byte offset in it.
+struct TextPlace {
+    int line = 1;
+    size_t pos = 0;
+};
+
+// Escape is polled once every this many lines by the long bookmark and brace commands.
+inline constexpr int kLinesPerEscapePoll = 1000;
+
 // State shared by all views of the program.
 struct EditorShared {
     explicit EditorShared(document::LineHeap& heap) : stack(heap) {}
@@ -133,6 +150,18 @@ struct EditorShared {
     std::function<std::tm()> localTime;
     // True when Ctrl is held or another BackSpace is queued (BackSpace after a split line).
     std::function<bool()> backSpacePending;
+    // True when Escape was pressed since the last call (long commands poll it); null: never.
+    std::function<bool()> escapePressed;
+    // MarkList: shows or hides the bookmark list; null: nothing happens.
+    std::function<void(CElwView&)> markList;
+    // The silent search of the tag rule of OtherParen: `text` (the document's bytes) searched
+    // from `from` forward or backward, ignoring case and as a whole word, leaving the Find
+    // string, its options, the selection and the caret as they were. Null: no tag is found.
+    std::function<std::optional<TextPlace>(CElwView&, TextPlace from, std::string_view text,
+                                           bool forward)>
+        tagSearch;
+    // While above zero the resident scripts hear no events (a silent search is running).
+    int residentEventsSuppressed = 0;
     // The view whose line is in the buffer.
     CElwView* bufferOwner = nullptr;
     // Every view, so that a record moved by one view's write-back is followed by all views of
@@ -196,6 +225,13 @@ class CElwView : public document::UndoTarget, public document::DocumentView {
     // Moves to line `n` (clamped), counted in text lines or in display rows; with JumpCenter
     // the line is centred in the window.
     void JumpTo(int64_t n, bool logical);
+
+    // The saved position: written before every long move; PrevPos exchanges it with the caret.
+    const SavedPosition& savedPosition() const { return saved_; }
+    void SavePosition();
+    // Goes to the start of line `lineNumber` as a long move (the bookmark list's items): the
+    // position is saved first, and with JumpCenter the line is centred.
+    void JumpToLine(int lineNumber);
 
     // Scrolling.
     int64_t topRow() const { return topRow_; }
@@ -365,6 +401,24 @@ class CElwView : public document::UndoTarget, public document::DocumentView {
     bool AutoSplitBefore(const std::string& ch);
     void StepDo();
     void JumpLine();
+
+    // Bookmarks, changed lines, the screen's edges and the previous position
+    // (bookmark_commands.cpp); the corresponding brace or tag (brace_matching.cpp).
+    bool Bookmarks(CommandId id);
+    void ToggleMark();
+    void DeleteMark();
+    void NextFlagged(uint8_t flag, bool forward);
+    void MarkCaption();
+    void PrevPosition();
+    void ScreenEdge(bool bottom);
+    void CorrParen();
+    bool MatchTag();
+    // Ends a long move with the caret placed (the saved position was written before): with
+    // JumpCenter the caret line is centred.
+    void FinishLongMove();
+    // The bookmarks of this document changed: the notice, and the other views repaint.
+    void NoteBookmarks();
+    bool Escape() const { return shared_.escapePressed && shared_.escapePressed(); }
     void DeleteSelectionIfAny(bool boxToo);
     uint16_t CodeAt(const view::LineText& t, size_t i, size_t len) const;
 
@@ -389,6 +443,7 @@ class CElwView : public document::UndoTarget, public document::DocumentView {
     int columns_ = 80;
     int64_t totalRows_ = 0;
     int statesValid_ = 0;
+    SavedPosition saved_;
 
     bool replaying_ = false;
     bool forcedMarks_ = false;  // lines were marked changed by playing records older than the save

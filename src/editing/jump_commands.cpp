@@ -1,4 +1,5 @@
-// JumpLine: the "Jump To" dialog and the move to a line counted in text lines or display rows.
+// JumpLine: the "Jump To" dialog and the move to a line counted in text lines or display rows;
+// the end of every long move (the line centred with JumpCenter).
 #include <algorithm>
 
 #include "editing/edit_view.h"
@@ -12,6 +13,7 @@ void CElwView::JumpLine() {
     req.logical = shared_.jumpLogical;
     if (!shared_.jumpDialog(req)) return;
     shared_.jumpLogical = req.logical;
+    SavePosition();
     JumpTo(req.line, req.logical);
 }
 
@@ -38,6 +40,16 @@ void CElwView::JumpTo(int64_t n, bool logical) {
         }
     }
     SetCaret(lineNumber, pos);
+    FinishLongMove();
+}
+
+void CElwView::JumpToLine(int lineNumber) {
+    SavePosition();
+    SetCaret(lineNumber, 0);
+    FinishLongMove();
+}
+
+void CElwView::FinishLongMove() {
     goal_ = -1;
     if (options_.jumpCenter) ScrollTo(caretRow() - rows_ / 2);
     KeepCaretVisible(0, 0);

@@ -51,7 +51,9 @@ void CElwView::DeleteLine() {
     view::LineText t = CaretText();
     pos_ = layout_.ColumnToPosition(t, 0, col).pos;
     virtualCol_ = -1;
+    saved_.Follow(edit);
     doc_.NotifyEdit(edit, this);
+    if (fb[0] & document::LF_MARK) doc_.NoteBookmarksChanged();
     Commit(UndoKind::DeleteLine, before, at, std::move(text), {}, std::move(fb));
 }
 

@@ -188,6 +188,18 @@ bool Selection::StreamRange(const CElwView&, document::UndoPosition* from,
     return true;
 }
 
+bool Selection::LineRange(const CElwView&, int* first, int* last, bool* endsAtLineStart) const {
+    if (!active_) return false;
+    SelectionEnd a = start_, b = extending_ ? CaretEnd() : end_;
+    Snap(a);
+    Snap(b);
+    if (std::pair(a.line, a.pos) > std::pair(b.line, b.pos)) std::swap(a, b);
+    *first = a.line;
+    *last = b.line;
+    *endsAtLineStart = kind_ != SelectionKind::Box && b.pos == 0 && b.line > a.line;
+    return true;
+}
+
 std::vector<std::string> Selection::BoxPieces() {
     std::vector<std::string> pieces;
     Normalize();

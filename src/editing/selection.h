@@ -113,6 +113,7 @@ class Selection : public SelectionHooks {
     void CaretMoved(CElwView&) override;
     bool StreamRange(const CElwView&, document::UndoPosition* from,
                      document::UndoPosition* to) const override;
+    bool LineRange(const CElwView&, int* first, int* last, bool* endsAtLineStart) const override;
     bool BeforeCommand(CElwView&, CommandId id) override;
     void LinesEdited(CElwView&, const document::LineEdit& edit) override;
     void LinesReplaced(CElwView&) override { Cancel(); }

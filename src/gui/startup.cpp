@@ -650,9 +650,8 @@ bool EditorApp::CloseMainWindow(QEvent* event) {
         s.Write(*store_, Key::MainRectLeft, r.left());
         s.Write(*store_, Key::MainRectRight, r.right() + 1);
     }
-    // 4. The mark list.
-    if (hooks_.markListShown)
-        s.Write(*store_, Key::ShowMarkList, hooks_.markListShown(*this) ? 1 : 0);
+    // 4. The bookmark list.
+    s.Write(*store_, Key::ShowMarkList, frame_->MarkListShown() ? 1 : 0);
     // 5. and 6. The project, and the close event of the resident scripts.
     if (project && hooks_.closeProject) hooks_.closeProject(*this);
     if (hooks_.residentClose) hooks_.residentClose(*this);

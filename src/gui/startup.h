@@ -60,8 +60,6 @@ struct StartupHooks {
     std::function<void(EditorApp&)> residentClose;
     // Saves the layout of the bars (closing, when the window is neither minimised nor hidden).
     std::function<void(EditorApp&)> saveBarLayout;
-    // Whether the mark list is shown (stored as ShowMarkList when closing).
-    std::function<bool(EditorApp&)> markListShown;
     // The type new documents of this run take (-T EXT, or ".HTML" for -H).
     std::function<void(EditorApp&, const std::string& extension)> newDocumentType;
     // Runs a script file (the -A option). Unset: the script interpreter runs it on its own.

@@ -141,7 +141,7 @@ int FindCommands::MarkAll(CElwView& view, bool forward, bool* broken) {
         }
     }
     if (last) view.SetCaret(last->number, last->pos);
-    if (count > 0 && env_.bookmarksChanged) env_.bookmarksChanged(view);
+    if (count > 0) view.doc().NoteBookmarksChanged();
     return count;
 }
 
@@ -155,6 +155,7 @@ bool FindCommands::RunFind(CElwView& start, bool forward, bool markAll, bool rep
     CElwView* view = &start;
     const int savedLine = start.caretLineNumber();
     const size_t savedPos = start.caretPos();
+    start.SavePosition();
     if ((o.fromBeginning || markAll) && !wrap) {
         view->SetCaret(1, 0);
         fromCaret_ = true;
@@ -182,7 +183,7 @@ bool FindCommands::RunFind(CElwView& start, bool forward, bool markAll, bool rep
             if (r.status == SearchStatus::Found) {
                 if (o.markFoundLine) {
                     r.match.start.line->flags |= document::LF_MARK;
-                    if (env_.bookmarksChanged) env_.bookmarksChanged(*view);
+                    view->doc().NoteBookmarksChanged();
                 }
                 ShowFound(*view, r.match);
                 wrapState_ = 0;
@@ -231,6 +232,22 @@ bool FindCommands::RunFind(CElwView& start, bool forward, bool markAll, bool rep
     }
     NotFound();
     return false;
+}
+
+std::optional<editing::TextPlace> FindCommands::SearchTag(CElwView& view, editing::TextPlace from,
+                                                          std::string_view text, bool forward) {
+    view.Sync();
+    CFind tag;
+    tag.searchString = EscapeForField(text, view.doc().CodePage(), view.doc().CodePage());
+    tag.options.ignoreCase = true;
+    tag.options.matchWord = true;
+    tag.Compile(view.doc().CodePage());
+    document::LineRecord* line =
+        editing::RecordFrom(view.caretLine(), view.caretLineNumber(), from.line);
+    if (!line) return std::nullopt;
+    SearchOutcome r = tag.Search(TextPos{line, from.line, from.pos}, forward, env_.escapePressed);
+    if (r.status != SearchStatus::Found) return std::nullopt;
+    return editing::TextPlace{r.match.start.number, r.match.start.pos};
 }
 
 std::string FindCommands::WordAtCaret(CElwView& view) {

@@ -99,7 +99,6 @@ struct FindEnvironment {
     // True when Escape is down or was pressed since the last call.
     std::function<bool()> escapePressed;
     std::function<ReplaceAnswer(const ReplaceQuestion&)> askReplace;
-    std::function<void(editing::CElwView&)> bookmarksChanged;
     // Paints the view now (the replace loop shows its progress every kReplacePollCount).
     std::function<void(editing::CElwView&)> repaint;
     bool jumpCenter = false;  // JumpCenter
@@ -152,6 +151,11 @@ class FindCommands : public editing::FindStringSource, public editing::CommandEx
     int ReplaceWithOptionString(editing::CElwView& view, std::string_view searchString,
                                 std::string_view replacementText, std::string_view optionString);
     void GetFindWord(editing::CElwView& view);
+    // The silent search of the tag rule: `text` (the document's bytes) from `from`, ignoring
+    // case and as a whole word, through a search object of its own, so that the Find string,
+    // its options, the histories, the selection and the caret stay as they were.
+    std::optional<editing::TextPlace> SearchTag(editing::CElwView& view, editing::TextPlace from,
+                                                std::string_view text, bool forward);
 
     // Whether GetFindWord set the string (the Find dialog then keeps it); the dialog clears it.
     bool keepFindString = false;

@@ -69,6 +69,7 @@ int FindCommands::Replace(CElwView& start, bool all) {
     const bool wrap = replace.options.wrapAround;
     const int savedLine = start.caretLineNumber();
     const size_t savedPos = start.caretPos();
+    start.SavePosition();
     // The replacement is inserted as text, which would take an active selection with it: the
     // selection is put back when the loop ends.
     if (savedArea && env_.selection) env_.selection->Cancel(start);
@@ -154,6 +155,15 @@ int FindCommands::Replace(CElwView& start, bool all) {
                 if (m.length > 0)
                     removed = view->DeleteForward(m.length, document::UndoKind::DeleteAfter);
                 if (!text.empty()) view->InsertText(text);
+                if (replace.options.markFoundLine) {
+                    // "Mark Replaced Line": the line where the match began.
+                    document::LineRecord* l = editing::RecordFrom(
+                        view->caretLine(), view->caretLineNumber(), m.start.number);
+                    if (l && !(l->flags & document::LF_MARK)) {
+                        l->flags |= document::LF_MARK;
+                        view->doc().NoteBookmarksChanged();
+                    }
+                }
                 if (area) {
                     const int grown = CountLineFeeds(text) - CountLineFeeds(removed);
                     if (end.number == area->line2 && !area->box) {

@@ -82,9 +82,6 @@ FindWiring::FindWiring(MainFrame& frame, editing::EditorShared& shared, platform
         ReplaceAssureDialog d(&frame_);
         return d.Ask();
     };
-    env_.bookmarksChanged = [this](editing::CElwView& v) {
-        if (DocWindow* w = WindowOf(v)) w->editor().Refresh();
-    };
     env_.repaint = [this](editing::CElwView& v) {
         if (DocWindow* w = WindowOf(v)) {
             w->editor().Refresh();
@@ -96,6 +93,11 @@ FindWiring::FindWiring(MainFrame& frame, editing::EditorShared& shared, platform
     };
     shared_.findString = &commands_;
     shared_.extension = this;
+    shared_.escapePressed = [this] { return escape_.Poll(); };
+    shared_.tagSearch = [this](editing::CElwView& v, editing::TextPlace from, std::string_view text,
+                               bool forward) {
+        return commands_.SearchTag(v, from, text, forward);
+    };
     activation_.setSingleShot(true);
     activation_.setInterval(0);
     QObject::connect(&activation_, &QTimer::timeout, &frame_, [this] {
@@ -110,6 +112,8 @@ FindWiring::FindWiring(MainFrame& frame, editing::EditorShared& shared, platform
 FindWiring::~FindWiring() {
     if (shared_.findString == &commands_) shared_.findString = nullptr;
     if (shared_.extension == this) shared_.extension = nullptr;
+    shared_.escapePressed = nullptr;
+    shared_.tagSearch = nullptr;
 }
 
 void FindWiring::Configure(app::Settings& settings, app::SettingsStore* store,

@@ -204,6 +204,7 @@ void MainFrame::UseConfiguration(app::Configuration& config, app::SettingsStore*
     config_ = &config;
     store_ = store;
     ApplySettings(true);
+    RestoreMarkBar();
 }
 
 void MainFrame::ApplySettings(bool full) {

@@ -14,11 +14,13 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <vector>
 
 #include "app/config/document_settings.h"
 #include "app/config/view_settings.h"
 #include "document/line_heap.h"
+#include "document/marks_file.h"
 #include "gui/editor/code_display.h"
 #include "gui/editor/display_settings.h"
 #include "gui/editor/key_codes.h"
@@ -26,6 +28,7 @@
 #include "gui/frame/bars.h"
 #include "gui/frame/doc_window.h"
 #include "gui/frame/find_wiring.h"
+#include "gui/frame/mark_bar.h"
 #include "gui/frame/menus.h"
 #include "gui/services/qt_ui.h"
 #include "platform/code_page.h"
@@ -125,6 +128,7 @@ MainFrame::MainFrame(platform::UserInterface* ui, FileDialogs* dialogs)
 
     font_ = ChooseEditorFont(QString(), kEditorPointSize);
     SetUpBars();
+    SetUpMarkBar();
     connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
         NoteActivated(sub);
         if (int i = TabOf(sub); i >= 0) tabs_->setCurrentIndex(i);
@@ -132,6 +136,7 @@ MainFrame::MainFrame(platform::UserInterface* ui, FileDialogs* dialogs)
             if (auto* w = qobject_cast<DocWindow*>(sub->widget())) CheckChangedOnDisk(*w);
         UpdateMenus();
         UpdateStatus();
+        markBar_->NoteDocumentsChanged();
     });
     UpdateMenus();
     UpdateStatus();
@@ -424,6 +429,7 @@ DocWindow* MainFrame::AddWindow(std::shared_ptr<document::CElwDoc> doc, const Do
         if (int i = TabOf(sub); i >= 0) tabs_->removeTab(i);
         std::erase(activation_, sub);
         UpdateMenus();
+        markBar_->NoteDocumentsChanged();
     });
     connect(w, &QWidget::windowTitleChanged, this, [this] { SyncTabs(); });
     SyncTabs();
@@ -537,14 +543,22 @@ bool MainFrame::AppExit() {
 bool MainFrame::SaveClose(DocWindow& w) {
     w.view().Sync();
     if (w.doc().modified && !FileSave(w, false)) return false;
+    // An unmodified document keeps its bookmarks all the same.
+    if (!w.doc().modified) document::KeepMarks(w.doc());
     return FileClose(w);
 }
 
 bool MainFrame::AllSave() {
     bool all = true;
+    std::vector<const document::CElwDoc*> done;
     for (DocWindow* w : Windows()) {
+        if (std::find(done.begin(), done.end(), &w->doc()) != done.end()) continue;
+        done.push_back(&w->doc());
         w->view().Sync();
-        if (w->doc().modified) all = FileSave(*w, false) && all;
+        if (w->doc().modified)
+            all = FileSave(*w, false) && all;
+        else
+            document::KeepMarks(w->doc());
     }
     return all;
 }
@@ -568,6 +582,7 @@ void MainFrame::closeEvent(QCloseEvent* event) {
 
 void MainFrame::TitleChanged(document::CElwDoc& doc) {
     for (DocWindow* w : WindowsOf(doc)) w->UpdateWindowTitle();
+    markBar_->NoteDocumentsChanged();
 }
 
 void MainFrame::FlushEditBuffer(document::CElwDoc& doc) {

@@ -39,6 +39,7 @@ namespace norv::qt {
 
 class DocWindow;
 class FindWiring;
+class CMarkBar;
 class QtUserInterface;
 class CommandMenus;
 class FunctionKeyBar;
@@ -171,12 +172,19 @@ class MainFrame : public QMainWindow,
     QTabBar* tabStrip() const { return tabs_; }
     // Find and replace of every window.
     FindWiring& find() const { return *find_; }
+    // The bookmark list (MarkList toggles it; the script's SHOWMARKLIST shows it with the focus
+    // in its tree). Showing or hiding it is written to ShowMarkList at once.
+    CMarkBar& markBar() const { return *markBar_; }
+    void ShowMarkList(bool shown, bool focusTree = false);
+    bool MarkListShown() const;
+    editing::ClipboardContext& clipboardContext() { return clipboardContext_; }
 
     // DocumentHooks
     void TitleChanged(document::CElwDoc& doc) override;
     void ChooseFileType(document::CElwDoc& doc) override;
     void FlushEditBuffer(document::CElwDoc& doc) override;
     void LinesChanged(document::CElwDoc& doc) override;
+    void BookmarksChanged(document::CElwDoc& doc) override;
     bool ReplaceWholeText(document::CElwDoc& doc, const std::string& text) override;
     // FrameCommands
     void RunFrameCommand(app::FrameCommandId id, uint8_t keyByte) override;
@@ -196,6 +204,12 @@ class MainFrame : public QMainWindow,
     // The frame commands this build carries out (frame_commands.cpp).
     void RegisterFrameCommands();
     void SetUpBars();
+    // The bookmark list's dock, its settings and its size (mark_bar.cpp).
+    void SetUpMarkBar();
+    void PlaceMarkBar();
+    // Shows the bookmark list as ShowMarkList says, at its stored size.
+    void RestoreMarkBar();
+    void WriteSetting(app::Key key, int value);
     // The settings to the bars, keys and options; `full` also to the views' display and the
     // documents' loading and saving.
     void ApplySettings(bool full);
@@ -253,6 +267,7 @@ class MainFrame : public QMainWindow,
     bool closing_ = false;
     bool checkingDisk_ = false;
     std::unique_ptr<FindWiring> find_;
+    CMarkBar* markBar_ = nullptr;
 
     std::map<app::FrameCommandId, FrameHandler> frameHandlers_;
     app::Configuration ownConfig_;
