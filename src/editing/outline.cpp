@@ -201,6 +201,8 @@ std::string LinesText(const LineRecord* first, int from, int to) {
     int n = 1;
     for (const LineRecord* r = first; r && (to == 0 || n < to); r = r->next, ++n) {
         if (n < from) continue;
+        // The empty line after the text's last line end is no line of its own.
+        if (!r->next && r->contentLength() == 0) break;
         out.append(r->text(), r->contentLength());
         out += "\r\n";
     }

@@ -65,7 +65,8 @@ int LineOfMark(const document::LineRecord* first, uint32_t ordinal);
 std::string MarkedLinesText(const document::LineRecord* first,
                             const std::vector<uint32_t>& ordinals);
 
-// The text of lines `from` up to, not including, `to` (0: to the end), each followed by CR LF.
+// The text of lines `from` up to, not including, `to` (0: to the end), each followed by CR LF
+// (an empty last line, after the text's last line end, adds nothing).
 std::string LinesText(const document::LineRecord* first, int from, int to);
 
 }  // namespace norv::editing

@@ -136,7 +136,7 @@ MainFrame::MainFrame(platform::UserInterface* ui, FileDialogs* dialogs)
             if (auto* w = qobject_cast<DocWindow*>(sub->widget())) CheckChangedOnDisk(*w);
         UpdateMenus();
         UpdateStatus();
-        markBar_->NoteDocumentsChanged();
+        if (markBar_) markBar_->NoteDocumentsChanged();
     });
     UpdateMenus();
     UpdateStatus();
@@ -146,6 +146,10 @@ MainFrame::MainFrame(platform::UserInterface* ui, FileDialogs* dialogs)
 MainFrame::~MainFrame() {
     // Windows go before the shared editor state they refer to.
     for (QMdiSubWindow* sub : mdi_->subWindowList()) delete sub;
+    // The bar reports its visibility as it goes: not to a frame being taken down.
+    markBar_->blockSignals(true);
+    delete markBar_;
+    markBar_ = nullptr;
 }
 
 void MainFrame::BuildMenus() {
@@ -429,7 +433,7 @@ DocWindow* MainFrame::AddWindow(std::shared_ptr<document::CElwDoc> doc, const Do
         if (int i = TabOf(sub); i >= 0) tabs_->removeTab(i);
         std::erase(activation_, sub);
         UpdateMenus();
-        markBar_->NoteDocumentsChanged();
+        if (markBar_) markBar_->NoteDocumentsChanged();
     });
     connect(w, &QWidget::windowTitleChanged, this, [this] { SyncTabs(); });
     SyncTabs();
@@ -582,7 +586,7 @@ void MainFrame::closeEvent(QCloseEvent* event) {
 
 void MainFrame::TitleChanged(document::CElwDoc& doc) {
     for (DocWindow* w : WindowsOf(doc)) w->UpdateWindowTitle();
-    markBar_->NoteDocumentsChanged();
+    if (markBar_) markBar_->NoteDocumentsChanged();
 }
 
 void MainFrame::FlushEditBuffer(document::CElwDoc& doc) {
