@@ -336,6 +336,27 @@ TEST_F(EditorProcess, HeadlessRunsEndWithTheCommandLinesWork) {
     EXPECT_EQ(version->Wait(), 0);
 }
 
+// -P in a headless run writes the PDF that NORV_PRINT_PDF names, and nothing without it.
+TEST_F(EditorProcess, HeadlessPrintPreviewWritesThePdfOfTheEnvironment) {
+    std::string text;
+    for (int i = 1; i <= 150; ++i) text += "\x93\xfa\x96\x7b line " + std::to_string(i) + "\r\n";
+    const std::string f = d.Write("work/p.txt", text);
+    const std::string pdf = d.File("work/p.pdf");
+    auto run = Start(NORV_PATH, {"--headless", "-P", f}, work(), {{"NORV_PRINT_PDF", pdf}});
+    EXPECT_EQ(run->Wait(), 0);
+    const std::string bytes = ReadFileBytes(pdf);
+    ASSERT_GT(bytes.size(), 1000u);
+    EXPECT_EQ(bytes.substr(0, 5), "%PDF-");
+    // 150 lines take several pages.
+    const size_t count = bytes.find("/Count ");
+    ASSERT_NE(count, std::string::npos);
+    EXPECT_GE(std::atoi(bytes.c_str() + count + 7), 2);
+    std::remove(pdf.c_str());
+    auto none = Start(NORV_PATH, {"--headless", "-P", f}, work());
+    EXPECT_EQ(none->Wait(), 0);
+    EXPECT_TRUE(ReadFileBytes(pdf).empty());
+}
+
 }  // namespace
 
 #endif  // NORV_PROBE_PATH

@@ -291,8 +291,6 @@ inline constexpr std::string_view kCommandsHandledLater[] = {
     "Compare",
     "Grep",
     "OpenMRU",
-    "Print",
-    "PrintPreview",
     "Break",
     "RecordKey",
     "PlayKey",

@@ -24,6 +24,7 @@
 #include "gui/frame/doc_window.h"
 #include "gui/frame/main_frame.h"
 #include "gui/frame/menus.h"
+#include "gui/frame/printing.h"
 
 namespace norv::qt {
 
@@ -53,6 +54,8 @@ void MainFrame::RegisterFrameCommands() {
     doc(F::SaveFile, [this](DocWindow& w) { FileSave(w, false); });
     doc(F::SaveAs, [this](DocWindow& w) { FileSave(w, true); });
     doc(F::SaveClose, [this](DocWindow& w) { SaveClose(w); });
+    doc(F::Print, [this](DocWindow& w) { PrintDocument(*this, w); });
+    doc(F::PrintPreview, [this](DocWindow& w) { PreviewDocument(*this, w); });
     windows(F::AllSave, [this] { AllSave(); });
     windows(F::AllUpdate, [this] { AllUpdate(); });
     any(F::AllSaveQuit, [this] { AllSaveQuit(); });
