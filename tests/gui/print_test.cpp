@@ -63,7 +63,7 @@ struct Word {
 // The words of page `page` with their boxes in points (pdftotext -bbox).
 std::vector<Word> Words(const std::string& pdf, int page) {
     std::string html = Shell("pdftotext -bbox -f " + std::to_string(page) + " -l " +
-                           std::to_string(page) + " '" + pdf + "' - 2>/dev/null");
+                             std::to_string(page) + " '" + pdf + "' - 2>/dev/null");
     std::vector<Word> words;
     QRegularExpression re(
         "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">"
