@@ -50,6 +50,9 @@ class CommandRecorder {
     // dialog: the search string, the replacement (Replace only) and the option string.
     virtual void RecordSearch(CommandId /*id*/, std::string_view /*searchString*/,
                               std::string_view /*replacement*/, std::string_view /*options*/) {}
+    // A frame command with the texts it took from its dialog or a script (find in files: the
+    // search string, the folder, the masks and the option string).
+    virtual void RecordFrameCommand(uint16_t /*id*/, const std::vector<std::string>& /*texts*/) {}
 };
 
 // View commands carried out outside the view's own code (find and replace): Execute hands them

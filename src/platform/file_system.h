@@ -30,6 +30,11 @@ struct FileInfo {
     bool hidden = false;          // its name begins with "."
     unsigned permissions = 0644;  // the mode bits (rwx for user, group, others)
     bool isLink = false;          // the path itself is a symbolic link
+    // Not a folder, FIFO, device or socket (what a link points to counts).
+    bool isRegular = false;
+    // Which file it is: two paths name the same file when both numbers are equal.
+    uint64_t device = 0;
+    uint64_t inode = 0;
 };
 
 // A file open for reading, read front to back in blocks.

@@ -1,4 +1,5 @@
-// Path helpers over plain strings; only FullPath, CurrentFolder and ExecutablePath ask the system.
+// Path helpers over plain strings; only FullPath, the current folder and ExecutablePath ask the
+// system.
 #include "platform/paths.h"
 
 #include <unistd.h>
@@ -67,6 +68,10 @@ std::string CurrentFolder() {
     std::string out(buf.data());
     if (out.empty() || out.back() != '/') out.push_back('/');
     return out;
+}
+
+bool ChangeCurrentFolder(const std::string& folder) {
+    return !folder.empty() && chdir(folder.c_str()) == 0;
 }
 
 std::string FullPath(std::string_view path) {

@@ -29,6 +29,8 @@ std::string ExpandHome(std::string_view path);
 std::string FullPath(std::string_view path);
 // The current folder with a trailing separator.
 std::string CurrentFolder();
+// Makes `folder` the current folder; false when it cannot be (the current folder stays).
+bool ChangeCurrentFolder(const std::string& folder);
 // The running program's full path (from /proc/self/exe).
 std::string ExecutablePath();
 

@@ -134,30 +134,46 @@ void CFind::AddReplaceHistory(FindHistory& history, const std::string& replaceme
     history.Add(replacement, BuildOptions());
 }
 
-std::optional<size_t> CFind::PlainMatchAt(const TextPos& at) {
-    plain_.Reset();
-    const LineRecord* r = at.line;
-    size_t i = at.pos;
+std::optional<size_t> PlainMatchAt(PlainMatcher& matcher, const FoldOptions& fold,
+                                   std::string_view text, size_t pos, FollowingLines* more) {
+    matcher.Reset();
+    std::string_view line = text;
+    size_t k = 0;  // which line of `more` `line` is
+    size_t i = pos;
     size_t bytes = 0;
     size_t read = 0;
     for (;;) {
-        if (plain_.Complete()) return bytes;
-        if (i >= r->length) {
-            if (!r->next) return std::nullopt;  // the text ends before the pattern
-            r = r->next;
+        if (matcher.Complete()) return bytes;
+        if (i >= line.size()) {
+            line = more ? more->Line(++k) : std::string_view();
+            if (line.empty()) return std::nullopt;  // the text ends before the pattern
             i = 0;
             continue;
         }
         // The completion is seen only when the next character is read, so a match may hold one
         // character fewer than an attempt reads.
         if (++read >= kMaxMatchChars) return std::nullopt;
-        TextChar c = ReadTextChar(fold_, LineOf(r), i);
+        TextChar c = ReadTextChar(fold, line, i);
         if (c.kind == TextChar::Kind::Stop) return std::nullopt;
         i += c.length;
         bytes += c.length;
         if (c.kind == TextChar::Kind::Skip) continue;
-        if (plain_.Feed(c.code) < 0) return std::nullopt;
+        if (matcher.Feed(c.code) < 0) return std::nullopt;
     }
+}
+
+std::optional<size_t> CFind::PlainMatchAt(const TextPos& at) {
+    RecordLines more(at.line);
+    return search::PlainMatchAt(plain_, fold_, LineOf(at.line), at.pos, &more);
+}
+
+std::optional<size_t> CFind::RawMatchAt(std::string_view text, size_t pos, FollowingLines* more) {
+    if (options.regularExpression) {
+        if (!regexOk_) return std::nullopt;
+        return regex_->MatchAt(text, pos, more);
+    }
+    if (empty_) return std::nullopt;
+    return search::PlainMatchAt(plain_, fold_, text, pos, more);
 }
 
 bool CFind::Accepts(const TextPos& at, size_t length) const {

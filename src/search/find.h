@@ -90,6 +90,19 @@ class CFind {
 
     // The match that starts at `at` (a character boundary), its length in bytes.
     std::optional<size_t> MatchAt(const TextPos& at);
+    // The match of the compiled pattern at text[pos] (a character boundary) without the word
+    // and line conditions, its length in bytes. `more` gives the lines after `text`; null: the
+    // text ends there.
+    std::optional<size_t> RawMatchAt(std::string_view text, size_t pos, FollowingLines* more);
+
+    // What lets a search pass over text that cannot hold a match: the bytes every plain match
+    // consists of (or empty), the only byte a plain match can begin with and its other case
+    // (or -1), and the compiled regular expression (null for a plain string or a refused one).
+    const std::string& literal() const { return literal_; }
+    int firstByte() const { return firstByte_; }
+    int firstByteAlt() const { return firstByteAlt_; }
+    Regex* regex() const { return options.regularExpression && regexOk_ ? regex_.get() : nullptr; }
+    const FoldOptions& fold() const { return fold_; }
     // One search from `from` (a candidate itself) onwards or backwards. `escape` (may be null)
     // is asked every kEscapePollLines lines; true breaks the search.
     SearchOutcome Search(const TextPos& from, bool forward, const std::function<bool()>& escape);
@@ -112,6 +125,11 @@ class CFind {
     std::string literal_;    // the bytes every plain match consists of, or empty
     size_t lastStart_ = 0;   // where FirstMatchInLine found its match
 };
+
+// The plain matcher's match at text[pos]: characters are read and folded from there on, into
+// the lines `more` gives (null: none), at most kMaxMatchChars of them; its length in bytes.
+std::optional<size_t> PlainMatchAt(PlainMatcher& matcher, const FoldOptions& fold,
+                                   std::string_view text, size_t pos, FollowingLines* more);
 
 // `text`, written in `fromCodePage` (0: already the document's), in the encoding of a document
 // of `documentCodePage`.

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <functional>
 
 #include "platform/paths.h"
 
@@ -92,6 +93,7 @@ std::optional<FileInfo> MemoryFileSystem::Stat(const std::string& path) {
     }
     if (folders.count(path)) {
         info.isDirectory = true;
+        info.inode = std::hash<std::string>{}(path);
         return info;
     }
     auto it = files.find(path);
@@ -100,6 +102,8 @@ std::optional<FileInfo> MemoryFileSystem::Stat(const std::string& path) {
         return std::nullopt;
     }
     info.size = it->second.size();
+    info.isRegular = true;
+    info.inode = std::hash<std::string>{}(path);
     auto t = times.find(path);
     info.lastWrite = t == times.end() ? 0 : t->second;
     info.readOnly = readOnly.count(path) > 0;

@@ -107,6 +107,9 @@ class PosixFileSystem final : public FileSystem {
         if (::stat(path.c_str(), &st) != 0) return std::nullopt;
         FileInfo info;
         info.isDirectory = S_ISDIR(st.st_mode);
+        info.isRegular = S_ISREG(st.st_mode);
+        info.device = static_cast<uint64_t>(st.st_dev);
+        info.inode = static_cast<uint64_t>(st.st_ino);
         info.size = static_cast<uint64_t>(st.st_size);
         info.lastWrite = FileTimeFromUnix(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
         info.readOnly = ::access(path.c_str(), W_OK) != 0;

@@ -1,0 +1,80 @@
+// The output document of find in files and the external tools.
+#include "app/output_document.h"
+
+#include "platform/code_page.h"
+#include "platform/paths.h"
+
+namespace norv::app {
+
+bool IsOutputDocument(const document::CElwDoc& doc) {
+    const std::string name = platform::FileNameOf(doc.path);
+    return name.compare(0, kOutputName.size(), kOutputName) == 0;
+}
+
+bool OutputDocument::Prepare(OutputWindows& windows, const std::string& folder) {
+    view_ = nullptr;
+    pending_.clear();
+    lines_ = 0;
+    for (editing::CElwView* v : windows.OutputCandidates()) {
+        // A read-only output document is left as it is: its lines are kept.
+        if (IsOutputDocument(v->doc()) && !v->doc().readOnly) {
+            view_ = v;
+            break;
+        }
+    }
+    const bool fresh = view_ == nullptr;
+    if (fresh) view_ = windows.NewOutputDocument();
+    if (!view_) return false;
+    windows.ActivateOutput(*view_);
+    document::CElwDoc& doc = view_->doc();
+    // Emptied: the text is one empty line, its code kept (a new one is UTF-8).
+    const document::TextCode code = fresh ? document::TextCode::Utf8 : doc.code;
+    const document::TextCode saveCode = fresh ? document::TextCode::None : doc.saveCode;
+    const bool bom = fresh ? false : doc.bom;
+    const document::EolMode eol = doc.eolMode;
+    doc.NewDocument();
+    doc.code = code;
+    doc.saveCode = saveCode;
+    doc.bom = bom;
+    doc.eolMode = eol;
+    doc.undo.Clear();
+    doc.path = folder + std::string(kOutputName);
+    doc.NotifyReplaced();
+    doc.UpdateTitle();
+    return true;
+}
+
+int OutputDocument::codePage() const {
+    return view_ ? view_->doc().CodePage() : platform::kCodePageUtf8;
+}
+
+void OutputDocument::Append(std::string_view line) {
+    pending_.append(line);
+    ++lines_;
+    if (pending_.size() >= pendingLimit) Flush();
+}
+
+bool OutputDocument::Flush() {
+    if (!view_ || pending_.empty()) return false;
+    document::CElwDoc& doc = view_->doc();
+    // The text always ends in the empty line after the last line written: insert before it.
+    const int last = doc.lineCount();
+    view_->SetCaret(last, 0);
+    doc.undo.Suspend(true);
+    view_->InsertText(pending_);
+    doc.undo.Suspend(false);
+    pending_.clear();
+    return true;
+}
+
+void OutputDocument::Finish() {
+    if (!view_) return;
+    Flush();
+    document::CElwDoc& doc = view_->doc();
+    doc.undo.Clear();
+    doc.SetModified(false);
+    view_->SetCaret(1, 0);
+    view_->ScrollTo(0);
+}
+
+}  // namespace norv::app

@@ -1,0 +1,213 @@
+// Matching and accepting the lines of find in files (see grep_scan.h).
+#include "search/grep_scan.h"
+
+#include <cstring>
+
+#include "document/char_model.h"
+#include "platform/code_page.h"
+
+namespace norv::search {
+namespace {
+
+bool Blank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+size_t LineEndOf(std::string_view text, size_t pos) {
+    const void* hit = std::memchr(text.data() + pos, '\n', text.size() - pos);
+    return hit ? static_cast<size_t>(static_cast<const char*>(hit) - text.data()) : text.size();
+}
+
+}  // namespace
+
+size_t LineStartOf(std::string_view text, size_t floor, size_t pos) {
+    if (pos <= floor) return floor;
+    const void* hit = memrchr(text.data() + floor, '\n', pos - floor);
+    return hit ? static_cast<size_t>(static_cast<const char*>(hit) - text.data()) + 1 : floor;
+}
+
+bool GrepMatcher::Compile(std::string_view searchString, const GrepOptions& options, int codePage) {
+    codePage_ = codePage;
+    multiByte_ = codePage == 932 || document::IsUtf8CodePage(codePage);
+    line_ = Line{};
+    FindOptions& o = find_.options;
+    o = FindOptions{};
+    o.regularExpression = options.regularExpression;
+    o.matchTopOfLine = options.matchTopOfLine;
+    o.matchEndOfLine = options.matchEndOfLine;
+    o.ignoreCase = options.ignoreCase;
+    o.ignoreMbcs = options.ignoreMbcs;
+    // The word rule of find in files is not Find's: it is applied here.
+    o.matchWord = false;
+    find_.searchString = std::string(searchString);
+    find_.Compile(codePage);
+    word_ = options.matchWord;
+    top_ = find_.topOfLine();
+    end_ = find_.endOfLine();
+    if (searchString.empty()) return ok_ = false;
+    if (options.regularExpression) return ok_ = find_.regex() != nullptr;
+    if (find_.compiledEmpty()) return ok_ = false;
+    tableNeeded_ = find_.literal().empty() && (find_.firstByte() < 0 || find_.fold().ignoreWidth);
+    if (!tableNeeded_) return ok_ = true;
+    // The bytes a character that reads as the pattern's first one can begin with: every single
+    // byte and every double-byte character is read once, as the text will be read.
+    mayStart_.fill(false);
+    PlainMatcher first;
+    first.Compile(find_.searchString, codePage, find_.fold());
+    const CharCode head = first.codes().front();
+    const FoldOptions& fold = find_.fold();
+    auto starts = [&](std::string_view bytes) {
+        TextChar c = ReadTextChar(fold, bytes, 0);
+        return c.kind == TextChar::Kind::Skip || (c.kind == TextChar::Kind::Char && c.code == head);
+    };
+    for (int b = 0; b < 256; ++b) {
+        const char one = static_cast<char>(b);
+        if (fold.encoding == TextEncoding::Utf8 && b >= 0x80) {
+            // Any sequence may fold to the head under ignore width; otherwise only the head's
+            // own first byte begins it.
+            char out[4];
+            mayStart_[static_cast<size_t>(b)] = fold.ignoreWidth ||
+                                                (head >= 0x80 && head < kRawByteBase &&
+                                                 EncodeChar(TextEncoding::Utf8, head, out) > 0 &&
+                                                 static_cast<uint8_t>(out[0]) == b) ||
+                                                head == kRawByteBase + b;
+        } else if (fold.encoding == TextEncoding::ShiftJis &&
+                   platform::IsLeadByte(932, static_cast<uint8_t>(b))) {
+            bool may = starts({&one, 1});
+            char pair[2] = {one, 0};
+            for (int t = 0x40; t < 256 && !may; ++t) {
+                pair[1] = static_cast<char>(t);
+                may = starts({pair, 2});
+            }
+            mayStart_[static_cast<size_t>(b)] = may;
+        } else {
+            mayStart_[static_cast<size_t>(b)] = starts({&one, 1});
+        }
+    }
+    return ok_ = true;
+}
+
+const GrepMatcher::Line& GrepMatcher::LineAt(std::string_view text, size_t floor, size_t pos) {
+    if (line_.start != SIZE_MAX && pos >= line_.start && pos <= line_.end) return line_;
+    size_t from = floor;
+    if (line_.start != SIZE_MAX && line_.end < pos && line_.end + 1 > from) from = line_.end + 1;
+    line_.start = LineStartOf(text, from, pos);
+    line_.end = LineEndOf(text, pos);
+    line_.firstText = line_.start;
+    while (line_.firstText < line_.end && Blank(text[line_.firstText])) ++line_.firstText;
+    line_.walk = line_.start;
+    return line_;
+}
+
+bool GrepMatcher::IsBoundary(std::string_view text, size_t pos) {
+    if (!multiByte_) return true;
+    if (line_.walk > pos) line_.walk = line_.start;
+    const char* base = text.data();
+    while (line_.walk < pos)
+        line_.walk += document::CharLength(codePage_, base + line_.walk, base + line_.end);
+    return line_.walk == pos;
+}
+
+bool GrepMatcher::Accepts(std::string_view text, size_t pos, size_t length) const {
+    if (top_ && pos > line_.firstText) return false;
+    if (!word_ && !end_) return true;
+    const size_t at = pos + length;
+    const auto after = at < text.size() ? static_cast<uint8_t>(text[at]) : uint8_t('\n');
+    if (end_ && after != '\n') return false;
+    if (word_) {
+        const auto before = pos > 0 ? static_cast<uint8_t>(text[pos - 1]) : uint8_t('\n');
+        if (before > 0x3F || after > 0x3F) return false;
+    }
+    return true;
+}
+
+std::optional<size_t> GrepMatcher::MatchAt(std::string_view text, size_t pos) {
+    return find_.RawMatchAt(text, pos, nullptr);
+}
+
+size_t GrepMatcher::NextCandidate(std::string_view text, size_t pos, size_t limit) const {
+    const char* base = text.data();
+    const std::string& literal = find_.literal();
+    if (!literal.empty()) {
+        // A match is the literal's bytes, so it must lie whole in the text.
+        const size_t span = std::min(text.size(), limit + literal.size() - 1) - pos;
+        const void* hit = span >= literal.size()
+                              ? memmem(base + pos, span, literal.data(), literal.size())
+                              : nullptr;
+        return hit ? static_cast<size_t>(static_cast<const char*>(hit) - base) : limit;
+    }
+    if (!tableNeeded_) {
+        const void* a = std::memchr(base + pos, find_.firstByte(), limit - pos);
+        size_t at = a ? static_cast<size_t>(static_cast<const char*>(a) - base) : limit;
+        if (find_.firstByteAlt() >= 0) {
+            const void* b = std::memchr(base + pos, find_.firstByteAlt(), at - pos);
+            if (b) at = static_cast<size_t>(static_cast<const char*>(b) - base);
+        }
+        return at;
+    }
+    const auto* p = reinterpret_cast<const uint8_t*>(base);
+    while (pos < limit && !mayStart_[p[pos]]) ++pos;
+    return pos;
+}
+
+std::optional<size_t> GrepMatcher::FindPlain(std::string_view text, size_t from, size_t limit) {
+    size_t pos = from;
+    while (pos < limit) {
+        const size_t c = NextCandidate(text, pos, limit);
+        if (c >= limit) return std::nullopt;
+        const Line& line = LineAt(text, from, c);
+        if (top_ && c > line.firstText) {
+            pos = line.end + 1;  // nothing later in this line can count
+            continue;
+        }
+        if (IsBoundary(text, c)) {
+            if (std::optional<size_t> n = MatchAt(text, c); n && Accepts(text, c, *n)) return c;
+        }
+        pos = c + 1;
+    }
+    return std::nullopt;
+}
+
+std::optional<size_t> GrepMatcher::FindRegex(std::string_view text, size_t from, size_t limit) {
+    Regex& regex = *find_.regex();
+    size_t pos = from;
+    while (pos < limit) {
+        std::optional<LineMatch> m = regex.FindInLine(text, pos, nullptr, {}, true);
+        if (!m || m->start >= limit) return std::nullopt;
+        const Line& line = LineAt(text, from, m->start);
+        if (top_ && m->start > line.firstText) {
+            pos = line.end + 1;
+            continue;
+        }
+        if (IsBoundary(text, m->start) && Accepts(text, m->start, m->length)) return m->start;
+        // On to the next character as the expression reads characters.
+        size_t length = 1;
+        DecodeChar(find_.fold().encoding, text, m->start, &length);
+        pos = m->start + length;
+    }
+    return std::nullopt;
+}
+
+std::optional<size_t> GrepMatcher::FindEveryChar(std::string_view text, size_t from, size_t limit) {
+    const char* base = text.data();
+    for (size_t start = from; start < limit;) {
+        const Line& line = LineAt(text, from, start);
+        for (size_t p = line.start; p <= line.end && p < limit;) {
+            if (std::optional<size_t> n = MatchAt(text, p); n && Accepts(text, p, *n)) return p;
+            if (p == line.end) break;
+            p += document::CharLength(codePage_, base + p, base + line.end);
+        }
+        start = line.end + 1;
+    }
+    return std::nullopt;
+}
+
+std::optional<size_t> GrepMatcher::Find(std::string_view text, size_t from, size_t limit) {
+    if (!ok_ || from >= limit) return std::nullopt;
+    line_ = Line{};
+    if (!usePrefilter) return FindEveryChar(text, from, limit);
+    if (find_.options.regularExpression) return FindRegex(text, from, limit);
+    return FindPlain(text, from, limit);
+}
+
+}  // namespace norv::search
