@@ -25,6 +25,7 @@
 #include "gui/editor/edit_widget.h"
 #include "gui/frame/doc_window.h"
 #include "gui/frame/find_wiring.h"
+#include "gui/frame/grep_wiring.h"
 #include "gui/frame/main_frame.h"
 #include "platform/code_page.h"
 #include "platform/fakes/headless_ui.h"
@@ -246,7 +247,10 @@ int EditorApp::Run(int argc, char** argv) {
     LoadSettingsIntoFrame();
     frame_->find().Configure(config_->settings, store_.get(), fs,
                              companions_->PathOf(app::CompanionKind::History), &config_->history);
-    if (headless_) frame_->find().UseHeadlessDialogs();
+    if (headless_) {
+        frame_->find().UseHeadlessDialogs();
+        frame_->grep().UseHeadlessDialogs();
+    }
     instance_ = ChooseInstanceValue(companions_->Folder());
     if (!headless_) {
         server_ = new InstanceServer(this);

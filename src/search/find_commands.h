@@ -156,6 +156,8 @@ class FindCommands : public editing::FindStringSource, public editing::CommandEx
     // its options, the histories, the selection and the caret stay as they were.
     std::optional<editing::TextPlace> SearchTag(editing::CElwView& view, editing::TextPlace from,
                                                 std::string_view text, bool forward);
+    // The word at the caret, escaped for a search field (the dialogs start with it).
+    std::string WordAtCaret(editing::CElwView& view);
 
     // Whether GetFindWord set the string (the Find dialog then keeps it); the dialog clears it.
     bool keepFindString = false;
@@ -168,7 +170,6 @@ class FindCommands : public editing::FindStringSource, public editing::CommandEx
     bool RunCommand(editing::CElwView& view, editing::CommandId id) override;
 
   private:
-    std::string WordAtCaret(editing::CElwView& view);
     bool Repeat(editing::CElwView& view, bool forward);
     bool RunFind(editing::CElwView& view, bool forward, bool markAll, bool repeat);
     int MarkAll(editing::CElwView& view, bool forward, bool* broken);

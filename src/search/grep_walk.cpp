@@ -68,6 +68,7 @@ class Walk : private GrepLineSink {
     // The file being searched.
     std::string shown_;
     int hitCodePage_ = 0;
+    bool begun_ = false;
 };
 
 bool Walk::Line(uint64_t number, std::string_view text) {
@@ -87,7 +88,9 @@ bool Walk::Poll() {
 
 bool Walk::SearchOne(const std::string& path, const std::string& shown,
                      const platform::FileInfo& info) {
-    if (events_.Poll()) return Stop();
+    // Between files: the first one is begun at once.
+    if (begun_ && events_.Poll()) return Stop();
+    begun_ = true;
     shown_ = shown;
     events_.Searching(shown_);
     GrepTextStatus status;

@@ -220,7 +220,7 @@ TEST(FindInFiles, ScriptArgumentsAndMissingOnes) {
 
 TEST(FindInFiles, EscapeKeepsWhatWasFound) {
     Fixture f;
-    f.stopAtPoll = 2;  // before the first file, then before the second
+    f.stopAtPoll = 1;  // between the first file and the second
     EXPECT_EQ(f.grep.Run(f.Request("key")), 1u);
     EXPECT_TRUE(f.grep.broken);
     EXPECT_EQ(f.Output(), "a.txt(2): key 1\n\n");

@@ -10,7 +10,10 @@
 // With NORV_PROBE_CLOSE set it closes its main window after start-up and prints "CLOSED". With
 // NORV_PROBE_TYPE set, after start-up it types that text at the caret of every document and of a
 // new untitled one, and prints "AUTOSAVED" once an auto-save pass has written its table (the test
-// then kills it). NORV_PROBE_AUTOSAVE runs that pass at once.
+// then kills it). NORV_PROBE_AUTOSAVE runs that pass at once. With NORV_PROBE_DIALOG set, every
+// modal dialog that opens is printed as "DIALOG <tab> title" and cancelled.
+#include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QTimer>
 #include <cstdio>
@@ -95,6 +98,19 @@ void TypeEverywhere(qt::EditorApp& app, const std::string& text) {
     }
 }
 
+// Prints and cancels every modal dialog that opens.
+void WatchDialogs(qt::EditorApp& app) {
+    auto* timer = new QTimer(&app);
+    QObject::connect(timer, &QTimer::timeout, [] {
+        auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!d) return;
+        std::printf("DIALOG\t%s\n", d->windowTitle().toUtf8().constData());
+        std::fflush(stdout);
+        d->reject();
+    });
+    timer->start(20);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -105,6 +121,7 @@ int main(int argc, char** argv) {
         const bool first = !typed;
         typed = true;
         if (type && *type && first) TypeEverywhere(app, type);
+        if (first && std::getenv("NORV_PROBE_DIALOG")) WatchDialogs(app);
         Dump(app);
         // NORV_PROBE_CLOSE: the main window is closed as the user closes it, after start-up.
         if (first && std::getenv("NORV_PROBE_CLOSE"))

@@ -360,3 +360,12 @@ TEST_F(EditorProcess, HeadlessPrintPreviewWritesThePdfOfTheEnvironment) {
 }  // namespace
 
 #endif  // NORV_PROBE_PATH
+
+TEST_F(EditorProcess, OptionGShowsFindFromFileAndAHeadlessRunDoesNotWait) {
+    auto p = Probe({"-G"}, {{"NORV_PROBE_DIALOG", "1"}});
+    auto lines = p->ReadUntil("DIALOG\tFind From File");
+    EXPECT_TRUE(lines.has_value()) << "no find-in-files dialog after -G";
+    // Without windows the dialog is cancelled and the run ends.
+    auto headless = Start(NORV_PATH, {"--headless", "-G"}, work());
+    EXPECT_EQ(headless->Wait(), 0);
+}

@@ -15,7 +15,9 @@ namespace {
 bool IsSearchCommand(CommandId id) {
     static constexpr CommandId kSearch[] = {
         CommandId::SearchFwd, CommandId::SearchBwd, CommandId::SearchNext, CommandId::SearchPrev,
-        CommandId::Replace,   CommandId::ReplAgain, CommandId::GetWord};
+        CommandId::Replace, CommandId::ReplAgain, CommandId::GetWord,
+        // Tag jumps open and activate windows: the frame's extension carries them out.
+        CommandId::TagJump, CommandId::BackToTag};
     return std::find(std::begin(kSearch), std::end(kSearch), id) != std::end(kSearch);
 }
 
@@ -28,8 +30,9 @@ TEST(ViewCommands, EveryCommandHasAHandlerOrIsListedForLater) {
         ClipboardContext ctx;
         ctx.clipboard = &clip;
         Selection sel(*ed.view, ctx);
-        // The search commands are carried out by the search's command extension (its own
-        // tests check them); without one the view does nothing with them.
+        // The search commands are carried out by the search's command extension and the tag
+        // jumps by the frame's (their own tests check them); without one the view does nothing
+        // with them.
         bool later =
             std::find(std::begin(app::kCommandsHandledLater), std::end(app::kCommandsHandledLater),
                       c.name) != std::end(app::kCommandsHandledLater) ||

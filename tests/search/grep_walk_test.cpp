@@ -193,7 +193,7 @@ TEST(GrepWalk, EscapeEndsTheWalkKeepingWhatWasFound) {
     for (int i = 0; i < 50; ++i) t.File("f" + std::to_string(100 + i) + ".txt", "key\n");
     platform::FileSystem& fs = platform::RealFileSystem();
     Events e;
-    e.stopAtPoll = 5;  // polled before each file
+    e.stopAtPoll = 4;  // polled between files
     GrepWalkResult r = Walk(fs, t, "key", {"*.txt"}, "", e);
     EXPECT_TRUE(r.broken);
     EXPECT_EQ(e.lines.size(), 4u);
@@ -205,7 +205,7 @@ TEST(GrepWalk, EscapeEndsTheWalkKeepingWhatWasFound) {
             return s;
         }());
     Events hits;
-    hits.stopAtPoll = 3;  // one before the file, then after the 100th and the 200th line
+    hits.stopAtPoll = 2;  // after the 100th and the 200th line
     Walk(fs, t, "key", {"many.txt"}, "", hits);
     EXPECT_EQ(hits.lines.size(), 200u);
 }

@@ -89,9 +89,11 @@ TEST(SearchCommands, EveryViewCommandHasAHandlerOrIsListedForLater) {
         Fixture f;
         f.ed.Load("ab|c\ndef");
         f.Attach();
+        // Tag jumps open windows: the frame carries them out (tests/gui/grep_test.cpp).
         const bool later =
             std::find(std::begin(app::kCommandsHandledLater), std::end(app::kCommandsHandledLater),
-                      c.name) != std::end(app::kCommandsHandledLater);
+                      c.name) != std::end(app::kCommandsHandledLater) ||
+            c.id == CommandId::TagJump || c.id == CommandId::BackToTag;
         EXPECT_EQ(f.ed.view->Execute(c.id), !later);
     }
 }

@@ -268,7 +268,7 @@ int CommandIndexById(uint16_t id);
 size_t GroupOf(size_t index);
 
 // Commands that no code of this build carries out yet: their handlers come with later parts of
-// the program (paragraph, sort and convert, tag jumps; compare and find in files,
+// the program (paragraph, sort and convert; compare,
 // printing, projects, macros and scripts, external tools, help and add-ins). This is the one
 // list of them: menus show these commands disabled and keys report them as not available, and
 // the work that builds one removes its name here (a test checks that the list and the handlers
@@ -285,11 +285,8 @@ inline constexpr std::string_view kCommandsHandledLater[] = {
     "AddString",
     "ReFormat",
     "DeFormat",
-    "TagJump",
-    "BackToTag",
     // Frame commands
     "Compare",
-    "Grep",
     "OpenMRU",
     "Break",
     "RecordKey",

@@ -54,6 +54,22 @@ std::string FieldFromQString(const QString& text, int systemCodePage, int docume
     return out;
 }
 
+QComboBox* HistoryField(QWidget* parent, const search::FindHistory* history,
+                        std::string_view current, int systemCodePage) {
+    auto* combo = new QComboBox(parent);
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->setMaxCount(static_cast<int>(search::kHistoryEntries));
+    combo->lineEdit()->setMaxLength(static_cast<int>(search::kFieldLimit));
+    combo->setMinimumContentsLength(32);
+    if (history)
+        for (const search::FindHistoryEntry& e : history->entries())
+            combo->addItem(FieldToQString(e.text, systemCodePage));
+    combo->setEditText(FieldToQString(current, systemCodePage));
+    combo->lineEdit()->selectAll();
+    return combo;
+}
+
 namespace {
 
 struct BoxText {
@@ -74,22 +90,6 @@ constexpr BoxText kBoxes[] = {
     {"Ignore MB&CS", "Ignore M&BCS", &FindOptions::ignoreMbcs},
     {"&Regular Expression", "&Regular Expression", &FindOptions::regularExpression},
 };
-
-QComboBox* HistoryField(QWidget* parent, const search::FindHistory* history,
-                        std::string_view current, int systemCodePage) {
-    auto* combo = new QComboBox(parent);
-    combo->setEditable(true);
-    combo->setInsertPolicy(QComboBox::NoInsert);
-    combo->setMaxCount(static_cast<int>(search::kHistoryEntries));
-    combo->lineEdit()->setMaxLength(static_cast<int>(search::kFieldLimit));
-    combo->setMinimumContentsLength(32);
-    if (history)
-        for (const search::FindHistoryEntry& e : history->entries())
-            combo->addItem(FieldToQString(e.text, systemCodePage));
-    combo->setEditText(FieldToQString(current, systemCodePage));
-    combo->lineEdit()->selectAll();
-    return combo;
-}
 
 // Choosing an entry of the Find history puts back the options it was used with.
 void RestoreOptionsOnChoice(QComboBox* combo, const search::FindHistory* history,

@@ -24,6 +24,10 @@ QString FieldToQString(std::string_view bytes, int systemCodePage);
 // escape sequences are never cut).
 std::string FieldFromQString(const QString& text, int systemCodePage, int documentCodePage);
 
+// An editable field offering a history (most recent first), holding `current`, selected.
+QComboBox* HistoryField(QWidget* parent, const search::FindHistory* history,
+                        std::string_view current, int systemCodePage);
+
 // The check boxes shared by the Find and Replace dialogs.
 class FindOptionBoxes {
   public:

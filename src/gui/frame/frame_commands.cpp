@@ -22,6 +22,7 @@
 #include "gui/editor/text_bridge.h"
 #include "gui/frame/bars.h"
 #include "gui/frame/doc_window.h"
+#include "gui/frame/grep_wiring.h"
 #include "gui/frame/main_frame.h"
 #include "gui/frame/menus.h"
 #include "gui/frame/printing.h"
@@ -71,6 +72,7 @@ void MainFrame::RegisterFrameCommands() {
     windows(F::AnothWin, [this] { AnotherWindow(); });
     windows(F::FileSelect, [this] { FileSelect(); });
     any(F::SetProperty, [this] { Preferences(); });
+    any(F::Grep, [this] { grep_->RunGrep(); });
     const F menus[] = {F::Menu1, F::Menu2, F::Menu3, F::Menu4, F::Menu5};
     for (int n = 0; n < app::kUserMenuCount; ++n)
         frameHandlers_[menus[n]] = {[this, n](uint8_t key) { ShowUserMenu(n, key); }, false};

@@ -29,6 +29,7 @@
 #include "gui/frame/doc_window.h"
 #include "gui/frame/find_wiring.h"
 #include "gui/frame/mark_bar.h"
+#include "gui/frame/grep_wiring.h"
 #include "gui/frame/menus.h"
 #include "gui/services/qt_ui.h"
 #include "platform/code_page.h"
@@ -121,6 +122,7 @@ MainFrame::MainFrame(platform::UserInterface* ui, FileDialogs* dialogs)
     env_.status = this;
     shared_.ui = ui_;
     find_ = std::make_unique<FindWiring>(*this, shared_, *ui_, platform::SystemCodePage());
+    grep_ = std::make_unique<GrepWiring>(*this, shared_, *ui_, platform::SystemCodePage());
     dispatcher_.ui = ui_;
     clipboardContext_.clipboard = &clipboard_;
     clipboardContext_.files = &platform::RealFileSystem();

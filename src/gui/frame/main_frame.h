@@ -40,6 +40,7 @@ namespace norv::qt {
 class DocWindow;
 class FindWiring;
 class CMarkBar;
+class GrepWiring;
 class QtUserInterface;
 class CommandMenus;
 class FunctionKeyBar;
@@ -178,6 +179,10 @@ class MainFrame : public QMainWindow,
     void ShowMarkList(bool shown, bool focusTree = false);
     bool MarkListShown() const;
     editing::ClipboardContext& clipboardContext() { return clipboardContext_; }
+    // Find in files, the output document and tag jumps.
+    GrepWiring& grep() const { return *grep_; }
+    // Where changed settings are written (null: kept for this run only).
+    app::SettingsStore* settingsStore() const { return store_; }
 
     // DocumentHooks
     void TitleChanged(document::CElwDoc& doc) override;
@@ -268,6 +273,7 @@ class MainFrame : public QMainWindow,
     bool checkingDisk_ = false;
     std::unique_ptr<FindWiring> find_;
     CMarkBar* markBar_ = nullptr;
+    std::unique_ptr<GrepWiring> grep_;  // after find_: it hands view commands on to it
 
     std::map<app::FrameCommandId, FrameHandler> frameHandlers_;
     app::Configuration ownConfig_;
