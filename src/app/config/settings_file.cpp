@@ -70,6 +70,20 @@ std::optional<std::string_view> FindIniValue(std::string_view fileText, std::str
     return line.substr(line.find('=') + 1);
 }
 
+namespace {
+// Ends the last line of `out` before a line is added after it. A CR that ends the file is that
+// line's end without its LF: it gets the LF, since another line end after it would turn the CR
+// into the last byte of the line's value.
+void EndLastLine(std::string& out, std::string_view eol) {
+    if (out.empty() || out.back() == '\n') return;
+    if (out.back() == '\r') {
+        out.push_back('\n');
+    } else {
+        out.append(eol);
+    }
+}
+}  // namespace
+
 std::string SetIniValue(std::string_view fileText, std::string_view section, std::string_view key,
                         std::string_view value) {
     Location loc = Locate(fileText, section, key);
@@ -85,13 +99,13 @@ std::string SetIniValue(std::string_view fileText, std::string_view section, std
     if (loc.sectionFound) {
         out.append(fileText.substr(0, loc.insertAt));
         // The section's last line may be the file's last line, without a line end.
-        if (!out.empty() && out.back() != '\n') out.append(eol);
+        EndLastLine(out, eol);
         out.append(key).append("=").append(value).append(eol);
         out.append(fileText.substr(loc.insertAt));
         return out;
     }
     out.append(fileText);
-    if (!out.empty() && out.back() != '\n') out.append(eol);
+    EndLastLine(out, eol);
     out.append("[").append(section).append("]").append(eol);
     out.append(key).append("=").append(value).append(eol);
     return out;

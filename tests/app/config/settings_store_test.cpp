@@ -153,6 +153,9 @@ TEST(SettingsFile, WritesChangeOneLineAndKeepTheRest) {
         {"[Settings]\nA=1", "Settings", "A", "", "[Settings]\nA="},
         {"[S]\nA=1\n[S]\nA=2\n", "S", "A", "3", "[S]\nA=3\n[S]\nA=2\n"},
         {"[S]\n", "S", "A", "1", "[S]\nA=1\n"},
+        // A CR that ends the file gets its LF; a second line end would put the CR in the value.
+        {"[S]\nA=1\r", "S", "B", "2", "[S]\nA=1\r\nB=2\n"},
+        {"[T]\r\nA=1\r", "S", "B", "2", "[T]\r\nA=1\r\n[S]\r\nB=2\r\n"},
     };
     for (const auto& c : kCases)
         EXPECT_EQ(SetIniValue(c.before, c.section, c.key, c.value), c.after) << c.before;
