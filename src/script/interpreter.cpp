@@ -379,77 +379,9 @@ RunResult Runtime::Run() {
     // Threaded dispatch: each handler jumps to the next through its own indirect jump.
     void* dispatch[256];
     for (void*& d : dispatch) d = &&L_default;
-    dispatch[static_cast<uint8_t>(Op::kAdd)] = &&L_kAdd;
-    dispatch[static_cast<uint8_t>(Op::kSub)] = &&L_kSub;
-    dispatch[static_cast<uint8_t>(Op::kMul)] = &&L_kMul;
-    dispatch[static_cast<uint8_t>(Op::kDiv)] = &&L_kDiv;
-    dispatch[static_cast<uint8_t>(Op::kMod)] = &&L_kMod;
-    dispatch[static_cast<uint8_t>(Op::kCat)] = &&L_kCat;
-    dispatch[static_cast<uint8_t>(Op::kEq)] = &&L_kEq;
-    dispatch[static_cast<uint8_t>(Op::kGe)] = &&L_kGe;
-    dispatch[static_cast<uint8_t>(Op::kLe)] = &&L_kLe;
-    dispatch[static_cast<uint8_t>(Op::kGt)] = &&L_kGt;
-    dispatch[static_cast<uint8_t>(Op::kLt)] = &&L_kLt;
-    dispatch[static_cast<uint8_t>(Op::kNe)] = &&L_kNe;
-    dispatch[static_cast<uint8_t>(Op::kSEq)] = &&L_kSEq;
-    dispatch[static_cast<uint8_t>(Op::kSGe)] = &&L_kSGe;
-    dispatch[static_cast<uint8_t>(Op::kSLe)] = &&L_kSLe;
-    dispatch[static_cast<uint8_t>(Op::kSGt)] = &&L_kSGt;
-    dispatch[static_cast<uint8_t>(Op::kSLt)] = &&L_kSLt;
-    dispatch[static_cast<uint8_t>(Op::kSNe)] = &&L_kSNe;
-    dispatch[static_cast<uint8_t>(Op::kLdg)] = &&L_kLdg;
-    dispatch[static_cast<uint8_t>(Op::kLdgb)] = &&L_kLdgb;
-    dispatch[static_cast<uint8_t>(Op::kLdgw)] = &&L_kLdgw;
-    dispatch[static_cast<uint8_t>(Op::kPushA)] = &&L_kPushA;
-    dispatch[static_cast<uint8_t>(Op::kPushA2)] = &&L_kPushA2;
-    dispatch[static_cast<uint8_t>(Op::kPushI)] = &&L_kPushI;
-    dispatch[static_cast<uint8_t>(Op::kLdl)] = &&L_kLdl;
-    dispatch[static_cast<uint8_t>(Op::kLdgx)] = &&L_kLdgx;
-    dispatch[static_cast<uint8_t>(Op::kLdgxb)] = &&L_kLdgxb;
-    dispatch[static_cast<uint8_t>(Op::kLdgxw)] = &&L_kLdgxw;
-    dispatch[static_cast<uint8_t>(Op::kAdrl)] = &&L_kAdrl;
-    dispatch[static_cast<uint8_t>(Op::kLdlx)] = &&L_kLdlx;
-    dispatch[static_cast<uint8_t>(Op::kRsv)] = &&L_kRsv;
-    dispatch[static_cast<uint8_t>(Op::kStg)] = &&L_kStg;
-    dispatch[static_cast<uint8_t>(Op::kStgb)] = &&L_kStgb;
-    dispatch[static_cast<uint8_t>(Op::kStgw)] = &&L_kStgw;
-    dispatch[static_cast<uint8_t>(Op::kStl)] = &&L_kStl;
-    dispatch[static_cast<uint8_t>(Op::kStgx)] = &&L_kStgx;
-    dispatch[static_cast<uint8_t>(Op::kStgxb)] = &&L_kStgxb;
-    dispatch[static_cast<uint8_t>(Op::kStgxw)] = &&L_kStgxw;
-    dispatch[static_cast<uint8_t>(Op::kStlx)] = &&L_kStlx;
-    dispatch[static_cast<uint8_t>(Op::kPop)] = &&L_kPop;
-    dispatch[static_cast<uint8_t>(Op::kSetRet)] = &&L_kSetRet;
-    dispatch[static_cast<uint8_t>(Op::kSetRetS)] = &&L_kSetRetS;
-    dispatch[static_cast<uint8_t>(Op::kDup)] = &&L_kDup;
-    dispatch[static_cast<uint8_t>(Op::kSstg)] = &&L_kSstg;
-    dispatch[static_cast<uint8_t>(Op::kSstgx)] = &&L_kSstgx;
-    dispatch[static_cast<uint8_t>(Op::kSstl)] = &&L_kSstl;
-    dispatch[static_cast<uint8_t>(Op::kSstlx)] = &&L_kSstlx;
-    dispatch[static_cast<uint8_t>(Op::kMove)] = &&L_kMove;
-    dispatch[static_cast<uint8_t>(Op::kScpy)] = &&L_kScpy;
-    dispatch[static_cast<uint8_t>(Op::kSdup)] = &&L_kSdup;
-    dispatch[static_cast<uint8_t>(Op::kLand)] = &&L_kLand;
-    dispatch[static_cast<uint8_t>(Op::kLor)] = &&L_kLor;
-    dispatch[static_cast<uint8_t>(Op::kLxor)] = &&L_kLxor;
-    dispatch[static_cast<uint8_t>(Op::kNeg)] = &&L_kNeg;
-    dispatch[static_cast<uint8_t>(Op::kLnot)] = &&L_kLnot;
-    dispatch[static_cast<uint8_t>(Op::kBand)] = &&L_kBand;
-    dispatch[static_cast<uint8_t>(Op::kBor)] = &&L_kBor;
-    dispatch[static_cast<uint8_t>(Op::kBxor)] = &&L_kBxor;
-    dispatch[static_cast<uint8_t>(Op::kCallU)] = &&L_kCallU;
-    dispatch[static_cast<uint8_t>(Op::kRet)] = &&L_kRet;
-    dispatch[static_cast<uint8_t>(Op::kCallB)] = &&L_kCallB;
-    dispatch[static_cast<uint8_t>(Op::kJmp)] = &&L_kJmp;
-    dispatch[static_cast<uint8_t>(Op::kJnz)] = &&L_kJnz;
-    dispatch[static_cast<uint8_t>(Op::kJz)] = &&L_kJz;
-    dispatch[static_cast<uint8_t>(Op::kEnter)] = &&L_kEnter;
-    dispatch[static_cast<uint8_t>(Op::kLeave)] = &&L_kLeave;
-    dispatch[static_cast<uint8_t>(Op::kShl)] = &&L_kShl;
-    dispatch[static_cast<uint8_t>(Op::kShr)] = &&L_kShr;
-    dispatch[static_cast<uint8_t>(Op::kChkx)] = &&L_kChkx;
-    dispatch[static_cast<uint8_t>(Op::kHalt)] = &&L_kHalt;
-    dispatch[static_cast<uint8_t>(Op::kHold)] = &&L_kHold;
+#define NORV_OP_DISPATCH(name, byte, mnemonic, operands) dispatch[byte] = &&L_##name;
+    NORV_SCRIPT_OPCODES(NORV_OP_DISPATCH)
+#undef NORV_OP_DISPATCH
 
 // Every handler leaves 8 <= sp <= top for the next one: one that pushes can only break the
 // lower bound, one that pops only the upper one, and one that does neither needs no check.
@@ -487,14 +419,21 @@ slow:
     }
     goto* dispatch[code[pc]];
 
-L_kAdd:
+    // Each handler's label is written HANDLER(op), which counts it: with the dispatch table
+    // above naming every opcode's label, the count after the last handler makes an opcode of
+    // the list without a handler, or a handler without an opcode, fail to compile. The
+    // handlers keep the layout of plain labels, which the formatter does not see in the macro.
+#define HANDLER(name) L_##name : (void)__COUNTER__;
+    static constexpr int kFirstHandler = __COUNTER__;
+    // clang-format off
+HANDLER(kAdd)
     BINARY(l + r)
-L_kSub:
+HANDLER(kSub)
     BINARY(l - r)
-L_kMul:
+HANDLER(kMul)
     BINARY(l * r)
-L_kDiv:
-L_kMod : {
+HANDLER(kDiv)
+HANDLER(kMod) {
     const int32_t r = S(Ld32(stack + sp));
     const int32_t l = S(Ld32(stack + sp + 4));
     if (r == 0) FAULT("Division by zero.");
@@ -508,7 +447,7 @@ L_kMod : {
     pc += 1;
     NEXT_POPPED();
 }
-L_kCat : {
+HANDLER(kCat) {
     const uint32_t a = Concat(Ld32(stack + sp + 4), Ld32(stack + sp));
     if (a == 0) goto stopped;
     sp += 4;
@@ -516,24 +455,24 @@ L_kCat : {
     pc += 1;
     NEXT_POPPED();
 }
-L_kEq:
+HANDLER(kEq)
     BINARY(l == r)
-L_kGe:
+HANDLER(kGe)
     BINARY(S(l) >= S(r))
-L_kLe:
+HANDLER(kLe)
     BINARY(S(l) <= S(r))
-L_kGt:
+HANDLER(kGt)
     BINARY(S(l) > S(r))
-L_kLt:
+HANDLER(kLt)
     BINARY(S(l) < S(r))
-L_kNe:
+HANDLER(kNe)
     BINARY(l != r)
-L_kSEq:
-L_kSGe:
-L_kSLe:
-L_kSGt:
-L_kSLt:
-L_kSNe : {
+HANDLER(kSEq)
+HANDLER(kSGe)
+HANDLER(kSLe)
+HANDLER(kSGt)
+HANDLER(kSLt)
+HANDLER(kSNe) {
     std::string_view l, r;
     if (!View(Ld32(stack + sp + 4), l) || !View(Ld32(stack + sp), r))
         FAULT("Illegal memory access in the script.");
@@ -564,37 +503,37 @@ L_kSNe : {
     pc += 1;
     NEXT_POPPED();
 }
-L_kLdg:
+HANDLER(kLdg)
     PUSH(Ld32(data + OPERAND()));
     pc += 5;
     NEXT_PUSHED();
-L_kLdgb:
+HANDLER(kLdgb)
     PUSH(data[OPERAND()]);
     pc += 5;
     NEXT_PUSHED();
-L_kLdgw:
+HANDLER(kLdgw)
     PUSH(uint32_t(data[OPERAND()]) | uint32_t(data[OPERAND() + 1]) << 8);
     pc += 5;
     NEXT_PUSHED();
-L_kPushA:
-L_kPushA2:
+HANDLER(kPushA)
+HANDLER(kPushA2)
     PUSH(kDataBase + OPERAND());
     pc += 5;
     NEXT_PUSHED();
-L_kPushI:
+HANDLER(kPushI)
     PUSH(OPERAND());
     pc += 5;
     NEXT_PUSHED();
-L_kLdl : {
+HANDLER(kLdl) {
     const uint32_t a = fp + OPERAND();
     if (a > top - 4) FAULT("Illegal memory access in the script.");
     PUSH(Ld32(stack + a));
     pc += 5;
     NEXT_PUSHED();
 }
-L_kLdgx:
-L_kLdgxb:
-L_kLdgxw : {
+HANDLER(kLdgx)
+HANDLER(kLdgxb)
+HANDLER(kLdgxw) {
     const uint32_t w = code[pc] == uint8_t(Op::kLdgx) ? 4 : code[pc] == uint8_t(Op::kLdgxw) ? 2 : 1;
     const int64_t a = int64_t(OPERAND()) + S(Ld32(stack + sp));
     if (a < 0 || a + w > dataSize) FAULT("Illegal memory access in the script.");
@@ -603,46 +542,46 @@ L_kLdgxw : {
     pc += 5;
     NEXT_SAME();
 }
-L_kAdrl:
+HANDLER(kAdrl)
     PUSH(kStackBase + fp + OPERAND());
     pc += 5;
     NEXT_PUSHED();
-L_kLdlx : {
+HANDLER(kLdlx) {
     const uint32_t a = fp + OPERAND() + Ld32(stack + sp);
     if (a > top - 4) FAULT("Illegal memory access in the script.");
     St32(stack + sp, Ld32(stack + a));
     pc += 5;
     NEXT_SAME();
 }
-L_kRsv:
+HANDLER(kRsv)
     sp -= 4;
     pc += 1;
     NEXT_PUSHED();
-L_kStg:
+HANDLER(kStg)
     St32(data + OPERAND(), POP());
     pc += 5;
     NEXT_POPPED();
-L_kStgb:
+HANDLER(kStgb)
     data[OPERAND()] = uint8_t(POP());
     pc += 5;
     NEXT_POPPED();
-L_kStgw : {
+HANDLER(kStgw) {
     const uint32_t v = POP();
     data[OPERAND()] = uint8_t(v);
     data[OPERAND() + 1] = uint8_t(v >> 8);
     pc += 5;
     NEXT_POPPED();
 }
-L_kStl : {
+HANDLER(kStl) {
     const uint32_t a = fp + OPERAND();
     if (a > top - 4) FAULT("Illegal memory access in the script.");
     St32(stack + a, POP());
     pc += 5;
     NEXT_POPPED();
 }
-L_kStgx:
-L_kStgxb:
-L_kStgxw : {
+HANDLER(kStgx)
+HANDLER(kStgxb)
+HANDLER(kStgxw) {
     const uint32_t w = code[pc] == uint8_t(Op::kStgx) ? 4 : code[pc] == uint8_t(Op::kStgxw) ? 2 : 1;
     const int64_t a = int64_t(OPERAND()) + S(POP());
     const uint32_t v = POP();
@@ -657,7 +596,7 @@ L_kStgxw : {
     pc += 5;
     NEXT_POPPED();
 }
-L_kStlx : {
+HANDLER(kStlx) {
     const uint32_t idx = POP();
     const uint32_t v = POP();
     const uint32_t a = fp + OPERAND() + idx;
@@ -666,15 +605,15 @@ L_kStlx : {
     pc += 5;
     NEXT_POPPED();
 }
-L_kPop:
+HANDLER(kPop)
     sp += 4;
     pc += 1;
     NEXT_POPPED();
-L_kSetRet:
+HANDLER(kSetRet)
     result_ = POP();
     pc += 1;
     NEXT_POPPED();
-L_kSetRetS : {
+HANDLER(kSetRetS) {
     const uint32_t v = POP();
     StringHeap::Block* b = heap_.Find(v);
     const int32_t level = static_cast<int32_t>(levels_.size()) - 1;
@@ -687,20 +626,20 @@ L_kSetRetS : {
     pc += 1;
     NEXT_POPPED();
 }
-L_kDup : {
+HANDLER(kDup) {
     const uint32_t v = Ld32(stack + sp);
     PUSH(v);
     pc += 1;
     NEXT_PUSHED();
 }
-L_kSstg : {
+HANDLER(kSstg) {
     StoreString(data + OPERAND(), Ld32(stack + sp), false);
     sp += 4;
     if (faulted_) goto stopped;
     pc += 5;
     NEXT_POPPED();
 }
-L_kSstgx : {
+HANDLER(kSstgx) {
     const int64_t a = int64_t(OPERAND()) + S(POP());
     if (a < 0 || a + 4 > dataSize) FAULT("Illegal memory access in the script.");
     StoreString(data + a, Ld32(stack + sp), false);
@@ -709,8 +648,8 @@ L_kSstgx : {
     pc += 5;
     NEXT_POPPED();
 }
-L_kSstl:
-L_kSstlx : {
+HANDLER(kSstl)
+HANDLER(kSstlx) {
     const bool indexed = code[pc] == uint8_t(Op::kSstlx);
     const uint32_t idx = indexed ? POP() : 0;
     const int32_t off = S(OPERAND() + idx);  // wraps as the machine does
@@ -723,7 +662,7 @@ L_kSstlx : {
     pc += 5;
     NEXT_POPPED();
 }
-L_kMove : {
+HANDLER(kMove) {
     const uint32_t dst = POP(), src = POP(), n = POP();
     uint8_t* d = Resolve(dst, n);
     uint8_t* s = Resolve(src, n);
@@ -732,45 +671,45 @@ L_kMove : {
     pc += 1;
     NEXT_POPPED();
 }
-L_kScpy : {
+HANDLER(kScpy) {
     const uint32_t dst = POP(), src = POP();
     if (!CopyString(dst, src)) goto stopped;
     pc += 1;
     NEXT_POPPED();
 }
-L_kSdup : {
+HANDLER(kSdup) {
     const uint32_t a = Concat(Ld32(stack + sp), 0);
     if (a == 0) goto stopped;
     St32(stack + sp, a);
     pc += 1;
     NEXT_SAME();
 }
-L_kLand:
+HANDLER(kLand)
     BINARY(l != 0 && r != 0)
-L_kLor:
+HANDLER(kLor)
     BINARY(l != 0 || r != 0)
-L_kLxor:
+HANDLER(kLxor)
     BINARY((l != 0) != (r != 0))
-L_kNeg:
+HANDLER(kNeg)
     St32(stack + sp, 0u - Ld32(stack + sp));
     pc += 1;
     NEXT_SAME();
-L_kLnot:
+HANDLER(kLnot)
     St32(stack + sp, Ld32(stack + sp) == 0 ? 1u : 0u);
     pc += 1;
     NEXT_SAME();
-L_kBand:
+HANDLER(kBand)
     BINARY(l & r)
-L_kBor:
+HANDLER(kBor)
     BINARY(l | r)
-L_kBxor:
+HANDLER(kBxor)
     BINARY(l ^ r)
-L_kCallU:
+HANDLER(kCallU)
     PUSH(pc + 5);
     pc = OPERAND();
     result_ = 0;
     NEXT_PUSHED();
-L_kRet : {
+HANDLER(kRet) {
     const uint32_t n = OPERAND();
     const uint32_t ret = POP();
     if (sp > top || n > (top - sp) / 4) FAULT("Script stack underflow.");
@@ -785,7 +724,7 @@ L_kRet : {
     pc = ret;
     NEXT();
 }
-L_kCallB : {
+HANDLER(kCallB) {
     // A copy, so that the stack pointer's address is never taken and it can stay in a
     // register through the whole loop.
     uint32_t callSp = sp;
@@ -794,16 +733,16 @@ L_kCallB : {
     pc += 5;
     NEXT();
 }
-L_kJmp:
+HANDLER(kJmp)
     pc = OPERAND();
     NEXT_SAME();
-L_kJnz:
+HANDLER(kJnz)
     pc = POP() != 0 ? OPERAND() : pc + 5;
     NEXT_POPPED();
-L_kJz:
+HANDLER(kJz)
     pc = POP() == 0 ? OPERAND() : pc + 5;
     NEXT_POPPED();
-L_kEnter : {
+HANDLER(kEnter) {
     const uint32_t size = OPERAND();
     if (size > sp - 8 || sp - 8 - size < 8) {
         outcome = RunResult::kStackOverflow;
@@ -817,7 +756,7 @@ L_kEnter : {
     pc += 5;
     NEXT();
 }
-L_kLeave : {
+HANDLER(kLeave) {
     sp = fp;
     if (sp > top - 4) FAULT("Script stack underflow.");
     fp = POP();
@@ -829,11 +768,11 @@ L_kLeave : {
     pc += 1;
     NEXT();
 }
-L_kShl:
+HANDLER(kShl)
     BINARY(l << (r & 31))
-L_kShr:
+HANDLER(kShr)
     BINARY(l >> (r & 31))
-L_kChkx : {
+HANDLER(kChkx) {
     const int32_t v = S(Ld32(stack + sp));
     const int32_t count = S(OPERAND());
     if (v < 0 || v >= count) {
@@ -845,14 +784,17 @@ L_kChkx : {
     pc += 9;
     NEXT_SAME();
 }
-L_kHalt:
+HANDLER(kHalt)
     outcome = RunResult::kHalted;
     goto stopped;
-L_kHold:
+HANDLER(kHold)
     NEXT_SAME();
 L_default:
     pc += InstructionLength(code[pc]);
     NEXT();  // validated images hold none
+    // clang-format on
+    static_assert(__COUNTER__ - kFirstHandler - 1 == static_cast<int>(kOpCount),
+                  "every opcode in NORV_SCRIPT_OPCODES needs exactly one HANDLER in Run()");
 
 stopped:
 #undef OPERAND
@@ -860,6 +802,7 @@ stopped:
 #undef POP
 #undef BINARY
 #undef FAULT
+#undef HANDLER
 #undef NEXT
 #undef NEXT_WHEN
 #undef NEXT_PUSHED
