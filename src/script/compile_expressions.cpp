@@ -1,8 +1,9 @@
 // Expressions, lowest precedence first: logical (AND OR XOR), comparison, additive (+ - |),
-// multiplicative (* / \ MOD & ^ << >>), NOT, primaries. Both operands of a binary operator have
-// the same type; `+` on Strings concatenates and comparisons of Strings use the string
-// instructions. Calls push their arguments last first, which the compiler does by reading the
-// argument list once to find where each argument starts and then compiling them in reverse.
+// multiplicative (* / \ MOD & ^ << >>), NOT, primaries. The binary levels are one table and one
+// precedence-climbing routine; every level is left-associative. Both operands of a binary
+// operator have the same type; `+` on Strings concatenates and comparisons of Strings use the
+// string instructions. Calls push their arguments last first, which the compiler does by reading
+// the argument list once to find where each argument starts and then compiling them in reverse.
 #include "script/compiler_internal.h"
 #include "script/name_tables.h"
 
@@ -14,6 +15,52 @@ ExprInfo Plain(int type) {
     return ExprInfo{type, false, false};
 }
 
+// The binary operators with their level and opcodes. Operators that also take two Strings
+// (comparisons and `+`) name the String opcode; the others take Integers only.
+struct BinaryOperator {
+    int token;
+    OperatorLevel level;
+    Op integerOp;
+    bool onStrings;
+    Op stringOp;
+};
+
+constexpr BinaryOperator kBinaryOperators[] = {
+    {kKwAnd, OperatorLevel::kLogical, Op::kLand, false, Op::kLand},
+    {kKwOr, OperatorLevel::kLogical, Op::kLor, false, Op::kLor},
+    {kKwXor, OperatorLevel::kLogical, Op::kLxor, false, Op::kLxor},
+    {'=', OperatorLevel::kComparison, Op::kEq, true, Op::kSEq},
+    {kTokNe, OperatorLevel::kComparison, Op::kNe, true, Op::kSNe},
+    {kTokGe, OperatorLevel::kComparison, Op::kGe, true, Op::kSGe},
+    {kTokLe, OperatorLevel::kComparison, Op::kLe, true, Op::kSLe},
+    {'>', OperatorLevel::kComparison, Op::kGt, true, Op::kSGt},
+    {'<', OperatorLevel::kComparison, Op::kLt, true, Op::kSLt},
+    {'+', OperatorLevel::kAdditive, Op::kAdd, true, Op::kCat},
+    {'-', OperatorLevel::kAdditive, Op::kSub, false, Op::kSub},
+    {'|', OperatorLevel::kAdditive, Op::kBor, false, Op::kBor},
+    {'*', OperatorLevel::kMultiplicative, Op::kMul, false, Op::kMul},
+    {'/', OperatorLevel::kMultiplicative, Op::kDiv, false, Op::kDiv},
+    {'\\', OperatorLevel::kMultiplicative, Op::kDiv, false, Op::kDiv},
+    {kKwMod, OperatorLevel::kMultiplicative, Op::kMod, false, Op::kMod},
+    {'&', OperatorLevel::kMultiplicative, Op::kBand, false, Op::kBand},
+    {'^', OperatorLevel::kMultiplicative, Op::kBxor, false, Op::kBxor},
+    {kTokShl, OperatorLevel::kMultiplicative, Op::kShl, false, Op::kShl},
+    {kTokShr, OperatorLevel::kMultiplicative, Op::kShr, false, Op::kShr},
+};
+
+constexpr bool OperatorsInLevelOrder() {
+    for (size_t i = 1; i < std::size(kBinaryOperators); ++i)
+        if (kBinaryOperators[i].level < kBinaryOperators[i - 1].level) return false;
+    return true;
+}
+static_assert(OperatorsInLevelOrder(), "binary operators are listed lowest level first");
+
+const BinaryOperator* FindBinaryOperator(int token) {
+    for (const BinaryOperator& op : kBinaryOperators)
+        if (op.token == token) return &op;
+    return nullptr;
+}
+
 }  // namespace
 
 ExprInfo Compiler::Expression() {
@@ -22,174 +69,52 @@ ExprInfo Compiler::Expression() {
         Fail(ErrorCode::kIllegalExpression);
         return {};
     }
-    ExprInfo left = Comparison();
-    for (;;) {
-        const int t = lex_.token();
-        Op op;
-        if (t == kKwAnd)
-            op = Op::kLand;
-        else if (t == kKwOr)
-            op = Op::kLor;
-        else if (t == kKwXor)
-            op = Op::kLxor;
-        else
-            return left;
-        if (!ok()) return left;
-        lex_.Next();
-        const ExprInfo right = Comparison();
-        if (!ok()) return left;
-        if (left.type != right.type) {
-            Fail(ErrorCode::kTypeMismatch);
-            return left;
-        }
-        if (left.type != kTypeInteger) {
-            Fail(ErrorCode::kIllegalExpression);
-            return left;
-        }
-        Emit(op);
-        left = Plain(kTypeInteger);
-    }
+    return Subexpression(OperatorLevel::kLogical);
 }
 
-ExprInfo Compiler::Comparison() {
-    ExprInfo left = Additive();
-    for (;;) {
-        const int t = lex_.token();
-        Op iop, sop;
-        switch (t) {
-            case '=':
-                iop = Op::kEq;
-                sop = Op::kSEq;
-                break;
-            case kTokNe:
-                iop = Op::kNe;
-                sop = Op::kSNe;
-                break;
-            case kTokGe:
-                iop = Op::kGe;
-                sop = Op::kSGe;
-                break;
-            case kTokLe:
-                iop = Op::kLe;
-                sop = Op::kSLe;
-                break;
-            case '>':
-                iop = Op::kGt;
-                sop = Op::kSGt;
-                break;
-            case '<':
-                iop = Op::kLt;
-                sop = Op::kSLt;
-                break;
-            default:
-                return left;
-        }
-        if (!ok()) return left;
+// subexpression(L) := [sign] operand { operator-of-level->=L subexpression(level + 1) }
+// where a sign is allowed when L is at most additive, and applies to the first multiplicative
+// term; an operand is a unary expression.
+ExprInfo Compiler::Subexpression(OperatorLevel lowest) {
+    if (lowest == OperatorLevel::kUnary) return Unary();
+    ExprInfo left;
+    const int sign = lex_.token();
+    if (lowest <= OperatorLevel::kAdditive && (sign == '-' || sign == '+')) {
         lex_.Next();
-        const ExprInfo right = Additive();
+        left = Subexpression(OperatorLevel::kMultiplicative);
+        if (!ok()) return left;
+        if (sign == '-') {
+            if (left.type != kTypeInteger) {
+                Fail(ErrorCode::kIllegalExpression);
+                return left;
+            }
+            Emit(Op::kNeg);
+            left = Plain(kTypeInteger);
+        }
+    } else {
+        left = Unary();
+    }
+    for (;;) {
+        if (!ok()) return left;
+        const BinaryOperator* op = FindBinaryOperator(lex_.token());
+        if (op == nullptr || op->level < lowest) return left;
+        lex_.Next();
+        const ExprInfo right =
+            Subexpression(static_cast<OperatorLevel>(static_cast<int>(op->level) + 1));
         if (!ok()) return left;
         if (left.type != right.type) {
             Fail(ErrorCode::kTypeMismatch);
             return left;
         }
-        if (left.type == kTypeString)
-            Emit(sop);
+        if (left.type == kTypeString && op->onStrings)
+            Emit(op->stringOp);
         else if (left.type == kTypeInteger)
-            Emit(iop);
+            Emit(op->integerOp);
         else {
             Fail(ErrorCode::kIllegalExpression);
             return left;
         }
-        left = Plain(kTypeInteger);
-    }
-}
-
-ExprInfo Compiler::Additive() {
-    bool negate = false;
-    if (lex_.token() == '-' || lex_.token() == '+') {
-        negate = lex_.token() == '-';
-        lex_.Next();
-    }
-    ExprInfo left = Multiplicative();
-    if (!ok()) return left;
-    if (negate) {
-        if (left.type != kTypeInteger) {
-            Fail(ErrorCode::kIllegalExpression);
-            return left;
-        }
-        Emit(Op::kNeg);
-        left = Plain(kTypeInteger);
-    }
-    for (;;) {
-        const int t = lex_.token();
-        if (t != '+' && t != '-' && t != '|') return left;
-        if (!ok()) return left;
-        lex_.Next();
-        const ExprInfo right = Multiplicative();
-        if (!ok()) return left;
-        if (left.type != right.type) {
-            Fail(ErrorCode::kTypeMismatch);
-            return left;
-        }
-        if (left.type == kTypeString && t == '+') {
-            Emit(Op::kCat);
-            left = Plain(kTypeString);
-            continue;
-        }
-        if (left.type != kTypeInteger) {
-            Fail(ErrorCode::kIllegalExpression);
-            return left;
-        }
-        Emit(t == '+' ? Op::kAdd : t == '-' ? Op::kSub : Op::kBor);
-        left = Plain(kTypeInteger);
-    }
-}
-
-ExprInfo Compiler::Multiplicative() {
-    ExprInfo left = Unary();
-    for (;;) {
-        const int t = lex_.token();
-        Op op;
-        switch (t) {
-            case '*':
-                op = Op::kMul;
-                break;
-            case '/':
-            case '\\':
-                op = Op::kDiv;
-                break;
-            case kKwMod:
-                op = Op::kMod;
-                break;
-            case '&':
-                op = Op::kBand;
-                break;
-            case '^':
-                op = Op::kBxor;
-                break;
-            case kTokShl:
-                op = Op::kShl;
-                break;
-            case kTokShr:
-                op = Op::kShr;
-                break;
-            default:
-                return left;
-        }
-        if (!ok()) return left;
-        lex_.Next();
-        const ExprInfo right = Unary();
-        if (!ok()) return left;
-        if (left.type != right.type) {
-            Fail(ErrorCode::kTypeMismatch);
-            return left;
-        }
-        if (left.type != kTypeInteger) {
-            Fail(ErrorCode::kIllegalExpression);
-            return left;
-        }
-        Emit(op);
-        left = Plain(kTypeInteger);
+        left = Plain(op->level == OperatorLevel::kComparison ? kTypeInteger : left.type);
     }
 }
 

@@ -58,6 +58,9 @@ struct Symbol {
     int declaredCount = 0;  // negative: variadic, -(fixed count + 1)
 };
 
+// The binary operator levels, lowest precedence first; unary NOT binds tighter than all.
+enum class OperatorLevel { kLogical, kComparison, kAdditive, kMultiplicative, kUnary };
+
 struct ExprInfo {
     int type = kTypeInteger;
     bool stringVarOrLiteral = false;  // a plain String variable or literal (copied on RETURN)
@@ -137,9 +140,8 @@ class Compiler {
 
     // --- expressions (compile_expressions.cpp)
     ExprInfo Expression();
-    ExprInfo Comparison();
-    ExprInfo Additive();
-    ExprInfo Multiplicative();
+    // The binary operators of level `lowest` and above, with their operands.
+    ExprInfo Subexpression(OperatorLevel lowest);
     ExprInfo Unary();
     ExprInfo Primary();
     ExprInfo IdentifierPrimary();
