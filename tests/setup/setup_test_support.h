@@ -1,0 +1,61 @@
+// A temporary home with its own XDG folders and a distribution folder to install from, for the
+// tests of setup; and a listing of a folder tree to compare before and after.
+#pragma once
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/temp_dir.h"
+
+namespace norv::testing {
+
+struct SetupSandbox {
+    TempDir root;
+    std::string home = root.path() + "/home/";
+    std::string dist = root.path() + "/dist/";
+    std::string data = home + ".local/share/";
+    std::string config = home + ".config/";
+    std::string tmp = home + "tmp/";
+
+    SetupSandbox() {
+        std::filesystem::create_directories(dist);
+        std::filesystem::create_directories(tmp);
+    }
+
+    void Put(const std::string& name, const std::string& bytes, unsigned mode = 0644) const {
+        std::filesystem::path p = dist + name;
+        std::filesystem::create_directories(p.parent_path());
+        root.Write("dist/" + name, bytes);
+        chmod(p.c_str(), mode);
+    }
+    std::string DefaultTarget() const { return home + ".local/opt/NorvProject/Norv/"; }
+};
+
+inline std::string StandardInf(const std::string& files) {
+    return "[Settings]\nAppTitle=Norv\nVender=NorvProject\nProduct=Norv text editor\n"
+           "SendTo=Edit with Norv\nUninstMessage=Norv is uninstalled.\\Your own settings are "
+           "kept.\n[Files]\n" +
+           files;
+}
+
+// Every path below `folder`, relative and sorted; the caches the desktop tools rebuild on their
+// own are left out.
+inline std::vector<std::string> TreeListing(const std::string& folder) {
+    std::vector<std::string> out;
+    std::error_code ec;
+    for (auto it = std::filesystem::recursive_directory_iterator(folder, ec);
+         it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+        std::string rel = std::filesystem::relative(it->path(), folder).string();
+        if (rel.find("mimeinfo.cache") != std::string::npos) continue;
+        if (rel == ".local/share/mime" || rel.rfind(".local/share/mime/", 0) == 0) continue;
+        out.push_back(rel);
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+}  // namespace norv::testing
