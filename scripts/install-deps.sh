@@ -6,7 +6,8 @@ pkgs=(cmake ninja-build hyperfine vim-nox g++ pkg-config libffi-dev qt6-base-dev
       libhunspell-dev libgnutls28-dev)
 if [ "${1:-}" = --test ]; then
   pkgs+=(clang clang-format libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev manpages-ja edict
-         xvfb xauth hunspell-en-us dovecot-pop3d python3-aiosmtpd openssl poppler-utils)
+         xvfb xauth hunspell-en-us dovecot-pop3d python3-aiosmtpd openssl poppler-utils
+         desktop-file-utils xdg-utils shared-mime-info)
 fi
 missing=()
 for p in "${pkgs[@]}"; do

@@ -42,19 +42,33 @@ inline std::string StandardInf(const std::string& files) {
            files;
 }
 
-// Every path below `folder`, relative and sorted; the caches the desktop tools rebuild on their
-// own are left out.
+// Every path below `folder`, relative and sorted. The caches the desktop tools rebuild on their
+// own are left out, and so is a folder that holds nothing but them.
+inline bool IsToolCache(const std::string& rel) {
+    return rel.find("mimeinfo.cache") != std::string::npos || rel == ".local/share/mime" ||
+           rel.rfind(".local/share/mime/", 0) == 0;
+}
+
 inline std::vector<std::string> TreeListing(const std::string& folder) {
-    std::vector<std::string> out;
+    std::vector<std::string> all;
+    std::vector<std::string> files;  // what is not a folder
     std::error_code ec;
     for (auto it = std::filesystem::recursive_directory_iterator(folder, ec);
          it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-        std::string rel = std::filesystem::relative(it->path(), folder).string();
-        if (rel.find("mimeinfo.cache") != std::string::npos) continue;
-        if (rel == ".local/share/mime" || rel.rfind(".local/share/mime/", 0) == 0) continue;
+        all.push_back(std::filesystem::relative(it->path(), folder).string());
+        if (!it->is_directory()) files.push_back(all.back());
+    }
+    std::sort(all.begin(), all.end());
+    std::vector<std::string> out;
+    for (const std::string& rel : all) {
+        if (IsToolCache(rel)) continue;
+        bool anyCache = false, anyOther = false;
+        for (const std::string& below : files)
+            if (below.size() > rel.size() && below.rfind(rel + "/", 0) == 0)
+                (IsToolCache(below) ? anyCache : anyOther) = true;
+        if (anyCache && !anyOther) continue;
         out.push_back(rel);
     }
-    std::sort(out.begin(), out.end());
     return out;
 }
 
