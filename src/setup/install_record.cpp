@@ -1,7 +1,9 @@
 // Writing and reading the install record.
 #include "setup/install_record.h"
 
-#include <QCryptographicHash>
+#include <gnutls/crypto.h>
+
+#include <memory>
 
 namespace norv::setup {
 namespace {
@@ -126,11 +128,57 @@ std::optional<InstallRecord> ReadRecordText(std::string_view text) {
     return record;
 }
 
+Sha256Stream::Sha256Stream() {
+    gnutls_hash_hd_t h = nullptr;
+    if (gnutls_hash_init(&h, GNUTLS_DIG_SHA256) == 0) state_ = h;
+}
+
+Sha256Stream::~Sha256Stream() {
+    if (state_) gnutls_hash_deinit(static_cast<gnutls_hash_hd_t>(state_), nullptr);
+}
+
+void Sha256Stream::Add(const void* data, size_t n) {
+    if (state_) gnutls_hash(static_cast<gnutls_hash_hd_t>(state_), data, n);
+}
+
+std::string Sha256Stream::Finish() {
+    if (!state_) return "";
+    unsigned char digest[32];
+    gnutls_hash_deinit(static_cast<gnutls_hash_hd_t>(state_), digest);
+    state_ = nullptr;
+    static const char kHex[] = "0123456789abcdef";
+    std::string out;
+    for (unsigned char b : digest) {
+        out.push_back(kHex[b >> 4]);
+        out.push_back(kHex[b & 15]);
+    }
+    return out;
+}
+
+std::optional<RecordedFile> HashFile(platform::FileSystem& fs, const std::string& path) {
+    int error = 0;
+    std::unique_ptr<platform::InputFile> in = fs.OpenRead(path, &error);
+    if (!in) return std::nullopt;
+    Sha256Stream hash;
+    RecordedFile out{path, 0, ""};
+    std::vector<char> block(1u << 20);
+    for (;;) {
+        long n = in->Read(block.data(), block.size());
+        if (n < 0) return std::nullopt;
+        if (n == 0) break;
+        hash.Add(block.data(), static_cast<size_t>(n));
+        out.size += static_cast<uint64_t>(n);
+    }
+    out.sha256 = hash.Finish();
+    return out;
+}
+
+// GnuTLS hashes with the processor's SHA instructions where it has them: the checksums cost
+// less than reading the files.
 std::string Sha256Hex(std::string_view data) {
-    QByteArray digest =
-        QCryptographicHash::hash(QByteArrayView(data.data(), static_cast<qsizetype>(data.size())),
-                                 QCryptographicHash::Sha256);
-    return digest.toHex().toStdString();
+    Sha256Stream hash;
+    hash.Add(data.data(), data.size());
+    return hash.Finish();
 }
 
 }  // namespace norv::setup

@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/file_system.h"
+
 namespace norv::setup {
 
 inline constexpr std::string_view kRecordFileName = "install.rec";
@@ -45,7 +47,26 @@ std::string WriteRecordText(const InstallRecord& record);
 // Nothing when the text is not a record (no header, no absolute target).
 std::optional<InstallRecord> ReadRecordText(std::string_view text);
 
-// The SHA-256 of `data` as lower-case hex.
+// The size and SHA-256 of a file, or nothing when it cannot be read.
+std::optional<RecordedFile> HashFile(platform::FileSystem& fs, const std::string& path);
+
+// The SHA-256 of `data` as lower-case hex ("" if the hash could not be made, which matches no
+// recorded file).
 std::string Sha256Hex(std::string_view data);
+
+// Hashes a file as it is read in blocks, so a large program never sits whole in memory.
+class Sha256Stream {
+  public:
+    Sha256Stream();
+    ~Sha256Stream();
+    Sha256Stream(const Sha256Stream&) = delete;
+    Sha256Stream& operator=(const Sha256Stream&) = delete;
+    void Add(const void* data, size_t n);
+    // The digest of everything added, as lower-case hex ("" when hashing is not available).
+    std::string Finish();
+
+  private:
+    void* state_ = nullptr;
+};
 
 }  // namespace norv::setup

@@ -67,12 +67,7 @@ class InstallRun {
             failures_.push_back({dest, ENOENT});  // its folder could not be made (named above)
             return;
         }
-        std::string data;
-        if (int error = platform::ReadWholeFile(s_.fs, source, data)) {
-            failures_.push_back({source, error});
-            return;
-        }
-        int error = WriteRecorded(dest, data, info->permissions & 0777);
+        int error = CopyRecorded(source, dest, info->permissions & 0777);
         if (error && (info->permissions & 0111)) {
             s_.ui.MessageBox(FillIn(s_.Text(TextId::kCopyFailedFormat),
                                     {s_.Text(TextId::kCopyFailed), dest, std::to_string(error)}),
@@ -150,7 +145,7 @@ class InstallRun {
         return ok;
     }
 
-    // The record names a file before it is written, so a later uninstall knows it whatever
+    // The record names a file before it takes its name, so a later uninstall knows it whatever
     // happens to this run; a failed write puts the file's earlier entry back.
     int WriteRecorded(const std::string& dest, std::string_view data, unsigned permissions) {
         std::optional<RecordedFile> earlier;
@@ -163,6 +158,52 @@ class InstallRun {
             if (earlier) record_.Put(*earlier);
         }
         return error;
+    }
+
+    // A listed file is copied in blocks to a temporary name beside its place, hashed on the
+    // way; the record is saved with the new checksum, then the copy is renamed into place.
+    int CopyRecorded(const std::string& source, const std::string& dest, unsigned permissions) {
+        std::string temp = TempNameOf(dest);
+        RecordedFile copied{dest, 0, ""};
+        int error = CopyToTemp(source, temp, permissions, copied);
+        std::optional<RecordedFile> earlier;
+        if (const RecordedFile* f = record_.Find(dest)) earlier = *f;
+        if (!error) {
+            record_.Put(copied);
+            error = SaveRecord();
+        }
+        if (!error && !s_.fs.Rename(temp, dest)) error = errno ? errno : EIO;
+        if (error) {
+            s_.fs.Remove(temp);
+            failures_.push_back({dest, error});
+            if (earlier) record_.Put(*earlier);
+        }
+        return error;
+    }
+
+    int CopyToTemp(const std::string& source, const std::string& temp, unsigned permissions,
+                   RecordedFile& copied) {
+        int error = 0;
+        std::unique_ptr<platform::InputFile> in = s_.fs.OpenRead(source, &error);
+        if (!in) return error ? error : EIO;
+        s_.fs.Remove(temp);
+        std::unique_ptr<platform::OutputFile> out =
+            s_.fs.OpenWrite(temp, platform::WriteMode::kCreateNew, permissions, &error);
+        if (!out) return error ? error : EIO;
+        Sha256Stream hash;
+        std::vector<char> block(1u << 20);
+        for (;;) {
+            long n = in->Read(block.data(), block.size());
+            if (n < 0) return in->LastError() ? in->LastError() : EIO;
+            if (n == 0) break;
+            if (!out->Write(block.data(), static_cast<size_t>(n)))
+                return out->LastError() ? out->LastError() : EIO;
+            hash.Add(block.data(), static_cast<size_t>(n));
+            copied.size += static_cast<uint64_t>(n);
+        }
+        if (!out->Close()) return out->LastError() ? out->LastError() : EIO;
+        copied.sha256 = hash.Finish();
+        return 0;
     }
 
     int SaveRecord() {
@@ -222,9 +263,13 @@ std::string NormalizeTarget(std::string_view typed) {
     return path;
 }
 
+std::string TempNameOf(const std::string& path) {
+    return platform::FolderOf(path) + "." + platform::FileNameOf(path) + ".setup-new";
+}
+
 int ReplaceFile(platform::FileSystem& fs, const std::string& path, std::string_view data,
                 unsigned permissions) {
-    std::string temp = platform::FolderOf(path) + "." + platform::FileNameOf(path) + ".setup-new";
+    std::string temp = TempNameOf(path);
     fs.Remove(temp);
     int error = 0;
     auto out = fs.OpenWrite(temp, platform::WriteMode::kCreateNew, permissions, &error);

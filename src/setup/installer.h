@@ -25,6 +25,9 @@ InstallOutcome Install(SetupSession& session, std::string target, InstallProgres
 // The target as the user typed it, made absolute ("~/" expanded) with a trailing "/".
 std::string NormalizeTarget(std::string_view typed);
 
+// The temporary name a file is written under before it is renamed into place.
+std::string TempNameOf(const std::string& path);
+
 // Writes `data` to `path` through a temporary file beside it and a rename. Returns 0 or the
 // system error number.
 int ReplaceFile(platform::FileSystem& fs, const std::string& path, std::string_view data,

@@ -26,8 +26,8 @@ bool IsInside(std::string_view path, std::string_view folder) {
 bool Unchanged(platform::FileSystem& fs, const RecordedFile& f) {
     std::optional<platform::FileInfo> info = fs.Stat(f.path);
     if (!info || !info->isRegular || info->size != f.size) return false;
-    std::string data;
-    return platform::ReadWholeFile(fs, f.path, data) == 0 && Sha256Hex(data) == f.sha256;
+    std::optional<RecordedFile> now = HashFile(fs, f.path);
+    return now && now->size == f.size && !now->sha256.empty() && now->sha256 == f.sha256;
 }
 
 void CollectLeftovers(platform::FileSystem& fs, const std::string& folder, int depth,
