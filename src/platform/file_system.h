@@ -72,6 +72,9 @@ class FileSystem {
   public:
     virtual ~FileSystem() = default;
     virtual std::optional<FileInfo> Stat(const std::string& path) = 0;
+    // As Stat, leaving out what takes further calls of the system (readOnly, isLink keep their
+    // defaults): for walks over many files, which need the kind, size and identity only.
+    virtual std::optional<FileInfo> StatEntry(const std::string& path) { return Stat(path); }
     // Opens for reading; nullptr with the system error number in *error.
     virtual std::unique_ptr<InputFile> OpenRead(const std::string& path, int* error) = 0;
     virtual std::unique_ptr<OutputFile> OpenWrite(const std::string& path, WriteMode mode,

@@ -1,6 +1,7 @@
 // Matching and accepting the lines of find in files (see grep_scan.h).
 #include "search/grep_scan.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "document/char_model.h"
@@ -17,6 +18,27 @@ size_t LineEndOf(std::string_view text, size_t pos) {
     const void* hit = std::memchr(text.data() + pos, '\n', text.size() - pos);
     return hit ? static_cast<size_t>(static_cast<const char*>(hit) - text.data()) : text.size();
 }
+
+// How often a byte is met in the texts searched, from 0 (hardly ever) to 255: the letters of
+// words and the blank first, then the bytes that Japanese text is made of in Shift-JIS (the lead
+// bytes of kana and symbols) and UTF-8 (the continuation bytes and the lead byte of kana).
+uint8_t ByteFrequency(uint8_t b) {
+    static constexpr std::string_view kCommon = " etaoinsrhldcumfpgwybvkxjqz";
+    if (const size_t i = kCommon.find(static_cast<char>(b)); i != std::string_view::npos)
+        return static_cast<uint8_t>(255 - i);
+    if (b == '\n' || b == '\t' || b == '\r') return 220;
+    if (b == 0x81 || b == 0x82 || b == 0x83 || b == 0xE3) return 200;
+    if (b >= 0x80 && b <= 0xBF) return 180;
+    if ((b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9')) return 150;
+    if (b >= 0x21 && b < 0x7F) return 140;
+    if (b >= 0x80) return 100;
+    return 10;
+}
+
+// A literal searched by its rarest byte: given up in a block when, after this many false
+// candidates, they come on average closer than kRareMinGap bytes.
+constexpr uint64_t kRareTrial = 16;
+constexpr uint64_t kRareMinGap = 64;
 
 }  // namespace
 
@@ -47,6 +69,14 @@ bool GrepMatcher::Compile(std::string_view searchString, const GrepOptions& opti
     if (searchString.empty()) return ok_ = false;
     if (options.regularExpression) return ok_ = find_.regex() != nullptr;
     if (find_.compiledEmpty()) return ok_ = false;
+    const std::string& literal = find_.literal();
+    rareByte_ = !literal.empty();
+    rareIndex_ = 0;
+    for (size_t i = 1; i < literal.size(); ++i) {
+        if (ByteFrequency(static_cast<uint8_t>(literal[i])) <
+            ByteFrequency(static_cast<uint8_t>(literal[rareIndex_])))
+            rareIndex_ = i;
+    }
     tableNeeded_ = find_.literal().empty() && (find_.firstByte() < 0 || find_.fold().ignoreWidth);
     if (!tableNeeded_) return ok_ = true;
     // The bytes a character that reads as the pattern's first one can begin with: every single
@@ -125,10 +155,37 @@ std::optional<size_t> GrepMatcher::MatchAt(std::string_view text, size_t pos) {
     return find_.RawMatchAt(text, pos, nullptr);
 }
 
-size_t GrepMatcher::NextCandidate(std::string_view text, size_t pos, size_t limit) const {
+size_t GrepMatcher::NextLiteralByRareByte(std::string_view text, size_t pos, size_t limit) {
+    const char* base = text.data();
+    const std::string& literal = find_.literal();
+    const size_t length = literal.size();
+    // A match starts before `limit` and lies whole in the text.
+    const size_t lastStart = std::min(limit - 1, text.size() - length);
+    const char rare = literal[rareIndex_];
+    size_t at = pos + rareIndex_;
+    while (pos <= lastStart) {
+        const void* hit = std::memchr(base + at, rare, lastStart + rareIndex_ + 1 - at);
+        if (!hit) return limit;
+        const size_t found = static_cast<size_t>(static_cast<const char*>(hit) - base);
+        const size_t start = found - rareIndex_;
+        if (std::memcmp(base + start, literal.data(), length) == 0) return start;
+        rareBytes_ += found + 1 - at;
+        at = found + 1;
+        pos = start + 1;
+        if (++rareFalse_ >= kRareTrial && rareBytes_ < rareFalse_ * kRareMinGap) {
+            rareByte_ = false;  // memmem for the rest of the block
+            return NextCandidate(text, pos, limit);
+        }
+    }
+    return limit;
+}
+
+size_t GrepMatcher::NextCandidate(std::string_view text, size_t pos, size_t limit) {
     const char* base = text.data();
     const std::string& literal = find_.literal();
     if (!literal.empty()) {
+        if (text.size() < literal.size() || pos >= limit) return limit;
+        if (rareByte_) return NextLiteralByRareByte(text, pos, limit);
         // A match is the literal's bytes, so it must lie whole in the text.
         const size_t span = std::min(text.size(), limit + literal.size() - 1) - pos;
         const void* hit = span >= literal.size()
@@ -205,6 +262,11 @@ std::optional<size_t> GrepMatcher::FindEveryChar(std::string_view text, size_t f
 std::optional<size_t> GrepMatcher::Find(std::string_view text, size_t from, size_t limit) {
     if (!ok_ || from >= limit) return std::nullopt;
     line_ = Line{};
+    if (from == 0 && !find_.literal().empty()) {
+        // Each block (searched from its start) tries the rare byte afresh.
+        rareByte_ = true;
+        rareFalse_ = rareBytes_ = 0;
+    }
     if (!usePrefilter) return FindEveryChar(text, from, limit);
     if (find_.options.regularExpression) return FindRegex(text, from, limit);
     return FindPlain(text, from, limit);

@@ -62,7 +62,9 @@ class GrepMatcher {
     bool Accepts(std::string_view text, size_t pos, size_t length) const;
     std::optional<size_t> MatchAt(std::string_view text, size_t pos);
     // The first position at or after pos whose byte may begin a match (a plain string).
-    size_t NextCandidate(std::string_view text, size_t pos, size_t limit) const;
+    size_t NextCandidate(std::string_view text, size_t pos, size_t limit);
+    // The literal's place by its rarest byte (memchr), while that gives few false candidates.
+    size_t NextLiteralByRareByte(std::string_view text, size_t pos, size_t limit);
     std::optional<size_t> FindPlain(std::string_view text, size_t from, size_t limit);
     std::optional<size_t> FindRegex(std::string_view text, size_t from, size_t limit);
     std::optional<size_t> FindEveryChar(std::string_view text, size_t from, size_t limit);
@@ -79,6 +81,12 @@ class GrepMatcher {
     bool tableNeeded_ = false;
     std::array<bool, 256> mayStart_{};
     Line line_;
+    // The literal's byte least likely to occur in text, and its index; the rare-byte search is
+    // given up for the rest of a block when its candidates come too close together.
+    size_t rareIndex_ = 0;
+    bool rareByte_ = false;
+    uint64_t rareFalse_ = 0;
+    uint64_t rareBytes_ = 0;
 };
 
 // The start of the line that holds text[pos], not before `floor` (a line start).

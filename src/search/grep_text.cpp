@@ -2,17 +2,54 @@
 #include "search/grep_text.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace norv::search {
+namespace {
+
+// The bytes of the line end a line was read with.
+size_t LineEndBytes(const document::ReadLine& line) {
+    switch (line.kind) {
+        case 0x10:
+        case 0x08:
+            return 1;
+        case 0x18:
+            return line.crcrlf ? 3 : 2;
+        default:
+            return 0;
+    }
+}
+
+// The line feeds in text[from, to): the line numbers of the hits are counted from them.
+uint64_t CountLineFeeds(std::string_view text, size_t from, size_t to) {
+    const char* p = text.data() + from;
+    const char* const end = text.data() + to;
+    uint64_t n = 0;
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (; end - p >= 16; p += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        n += static_cast<uint64_t>(
+            std::popcount(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)))));
+    }
+#endif
+    for (; p < end; ++p) n += *p == '\n' ? 1 : 0;
+    return n;
+}
+
+}  // namespace
 
 GrepTextSearch::GrepTextSearch(size_t blockBytes)
     : blockBytes_(std::max<size_t>(blockBytes, 1)), reader_(blockBytes) {}
 
 void GrepTextSearch::Begin() {
     block_.clear();
-    if (block_.capacity() < blockBytes_ + document::kMaxLineBytes + kGrepLookahead)
-        block_.reserve(blockBytes_ + document::kMaxLineBytes + kGrepLookahead);
+    const size_t most = blockBytes_ + document::kMaxLineBytes + kGrepLookahead + kGrepRegionBytes;
+    if (block_.capacity() < most) block_.reserve(most);
     firstLine_ = 1;
     read_ = 0;
     stopped_ = false;
@@ -32,9 +69,7 @@ bool GrepTextSearch::Scan(bool last, GrepMatcher& matcher, GrepLineSink& sink) {
         std::optional<size_t> m = matcher.Find(text, pos, limit);
         if (!m) break;
         const size_t start = LineStartOf(text, pos, *m);
-        number +=
-            static_cast<uint64_t>(std::count(text.begin() + static_cast<ptrdiff_t>(counted),
-                                             text.begin() + static_cast<ptrdiff_t>(start), '\n'));
+        number += CountLineFeeds(text, counted, start);
         counted = start;
         const void* lf = std::memchr(text.data() + *m, '\n', text.size() - *m);
         const size_t end =
@@ -46,8 +81,7 @@ bool GrepTextSearch::Scan(bool last, GrepMatcher& matcher, GrepLineSink& sink) {
         pos = end + 1;
     }
     if (last) return true;
-    number += static_cast<uint64_t>(std::count(text.begin() + static_cast<ptrdiff_t>(counted),
-                                               text.begin() + static_cast<ptrdiff_t>(limit), '\n'));
+    number += CountLineFeeds(text, counted, limit);
     firstLine_ = number;
     block_.erase(0, limit);
     return true;
@@ -64,12 +98,85 @@ bool GrepTextSearch::Add(std::string_view content, GrepMatcher& matcher, GrepLin
     return true;
 }
 
+bool GrepTextSearch::AddRegion(const char* data, size_t size, GrepMatcher& matcher,
+                               GrepLineSink& sink, bool* going) {
+    const size_t old = block_.size();
+    // The line ends as the reader reads them, in order: CR LF and CR CR LF are one line end, a
+    // lone CR is one. The region ends with a line feed, so no line end is cut off at its end.
+    const char* s = data;
+    const char* const end = data + size;
+    while (s < end) {
+        const void* hit = std::memchr(s, '\r', static_cast<size_t>(end - s));
+        if (!hit) {
+            block_.append(s, static_cast<size_t>(end - s));
+            break;
+        }
+        const char* cr = static_cast<const char*>(hit);
+        block_.append(s, static_cast<size_t>(cr - s));
+        if (cr + 1 < end && cr[1] == '\n') {
+            s = cr + 1;
+        } else if (cr + 2 < end && cr[1] == '\r' && cr[2] == '\n') {
+            s = cr + 2;
+        } else {
+            block_.push_back('\n');
+            s = cr + 1;
+        }
+    }
+    // A line the reader would cut goes through the reader.
+    const char* const text = block_.data();
+    for (size_t q = old; q < block_.size();) {
+        const size_t window = std::min(block_.size() - q, document::kMaxLineBytes - 1);
+        const void* lf = memrchr(text + q, '\n', window);
+        if (!lf) {
+            block_.resize(old);
+            return false;
+        }
+        q = static_cast<size_t>(static_cast<const char*>(lf) - text) + 1;
+    }
+    const uint64_t lines = CountLineFeeds(block_, old, block_.size());
+    const bool poll = (read_ + lines) / kGrepPollLines != read_ / kGrepPollLines;
+    read_ += lines;
+    if (poll && sink.Poll()) {
+        stopped_ = true;
+        *going = false;
+        return true;
+    }
+    if (block_.size() >= blockBytes_ + kGrepLookahead) *going = Scan(false, matcher, sink);
+    return true;
+}
+
 GrepTextStatus GrepTextSearch::SearchFile(platform::FileSystem& fs, const std::string& path,
                                           GrepMatcher& matcher, GrepLineSink& sink) {
     if (reader_.Open(fs, path) != 0) return GrepTextStatus::Unreadable;
     Begin();
     document::ReadLine line;
     bool going = true;
+    // Whole lines are taken a region at a time and put into the block at once; the reader reads
+    // line by line only what a region cannot take: a line it would cut, and the end of the
+    // file (a last line without a line end, a final 0x1A, the empty line after a final line
+    // end).
+    while (going) {
+        size_t available = 0;
+        const char* data = reader_.Peek(kGrepRegionBytes, &available);
+        const void* lastLf = available ? memrchr(data, '\n', available) : nullptr;
+        if (!lastLf) {
+            // The end of the file, or a line longer than a region: the reader cuts it.
+            if (available < kGrepRegionBytes || !reader_.Next(line)) break;
+            going = Add({line.data, line.length}, matcher, sink);
+            continue;
+        }
+        const size_t region = static_cast<size_t>(static_cast<const char*>(lastLf) - data) + 1;
+        if (AddRegion(data, region, matcher, sink, &going)) {
+            reader_.Skip(region);
+            continue;
+        }
+        // Line by line up to the region's end.
+        size_t consumed = 0;
+        while (going && consumed < region && reader_.Next(line)) {
+            consumed += line.length + LineEndBytes(line);
+            going = Add({line.data, line.length}, matcher, sink);
+        }
+    }
     while (going && reader_.Next(line)) going = Add({line.data, line.length}, matcher, sink);
     reader_.Close();
     if (going) Scan(true, matcher, sink);

@@ -33,12 +33,15 @@ class GrepLineSink {
     // A line holding a match: its 1-based number and its text without the line end. False
     // stops the search.
     virtual bool Line(uint64_t number, std::string_view text) = 0;
-    // Asked once every kGrepPollLines lines read; true stops the search (Escape).
+    // Asked once every kGrepPollLines lines read (lines taken many at a time: once when they
+    // reach the next multiple); true stops the search (Escape).
     virtual bool Poll() = 0;
 };
 
 inline constexpr uint64_t kGrepPollLines = 1000;
 inline constexpr size_t kGrepBlockBytes = size_t{1} << 20;
+// A file's whole lines are put into the block this many bytes at a time.
+inline constexpr size_t kGrepRegionBytes = size_t{64} << 10;
 
 enum class GrepTextStatus : uint8_t {
     Done,
@@ -62,6 +65,12 @@ class GrepTextSearch {
     void Begin();
     // Adds one line (its text without a line end) and searches a full block.
     bool Add(std::string_view content, GrepMatcher& matcher, GrepLineSink& sink);
+    // Adds the whole lines of a region of the file (it ends with a line feed), their line ends
+    // read as the reader reads them, and searches a full block; *going turns false when the
+    // search stops. False, with nothing added, when a line is too long for the editor's
+    // lines, so the reader cuts it.
+    bool AddRegion(const char* data, size_t size, GrepMatcher& matcher, GrepLineSink& sink,
+                   bool* going);
     // Searches the block up to its carried lines, or all of it at the end of the text.
     bool Scan(bool last, GrepMatcher& matcher, GrepLineSink& sink);
 

@@ -112,7 +112,7 @@ bool Walk::SearchFolder(Folder& folder) {
     // Each entry is looked at once, however many masks name it.
     std::vector<std::optional<std::optional<platform::FileInfo>>> infos(names.size());
     auto infoOf = [&](size_t i) -> const std::optional<platform::FileInfo>& {
-        if (!infos[i]) infos[i] = fs_.Stat(folder.path + names[i]);
+        if (!infos[i]) infos[i] = fs_.StatEntry(folder.path + names[i]);
         return *infos[i];
     };
     for (const std::string& mask : request_.masks) {
@@ -151,7 +151,7 @@ GrepWalkResult Walk::Run() {
         }
         const std::string& name = top.subFolders[top.next++];
         Folder sub{top.path + name + "/", top.prefix + name + "/", {}, 0};
-        std::optional<platform::FileInfo> info = fs_.Stat(sub.path);
+        std::optional<platform::FileInfo> info = fs_.StatEntry(sub.path);
         if (!info || !info->isDirectory || !walked_.insert(IdOf(*info)).second) continue;
         stack.push_back(std::move(sub));
         if (!SearchFolder(stack.back())) return result_;

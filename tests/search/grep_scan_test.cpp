@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -172,6 +173,25 @@ TEST(GrepText, ALineLongerThanTheLimitCountsTwice) {
     EXPECT_EQ(Grep(split, {"ke\\ny", ""}).size(), 1u);
 }
 
+TEST(GrepText, LinesNearTheLimitWithEveryLineEndAsTheEditorCutsThem) {
+    // Whole lines are taken many at a time unless one of them is one the loader cuts; either
+    // way the lines are the loaded document's, also for lines one byte either side of the limit.
+    for (const char* end : {"\n", "\r\n", "\r", "\r\r\n"}) {
+        std::string bytes;
+        for (size_t length : {65532u, 65533u, 65534u, 65535u, 70000u, 10u}) {
+            bytes += "key " + std::string(length - 4, 'x') + end;
+            bytes += std::string(length - 3, 'y') + "key" + end + "key\r\r\rkey\r\n";
+        }
+        const std::vector<Hit> hits = Grep(bytes, {"key", ""});
+        std::vector<Hit> expected;
+        const std::vector<std::string> lines = LoadedLines(bytes);
+        for (size_t i = 0; i < lines.size(); ++i)
+            if (lines[i].find("key") != std::string::npos) expected.push_back({i + 1, lines[i]});
+        EXPECT_EQ(hits, expected) << "line end " << static_cast<int>(end[0]) << "/"
+                                  << std::strlen(end);
+    }
+}
+
 TEST(GrepText, OneOutputLinePerLineAndLinesEndingInTheMatch) {
     EXPECT_EQ(Grep("key key key\nno\n", {"key", ""}), (std::vector<Hit>{{1, "key key key"}}));
     // A pattern running over a line end reports the line where it starts.
@@ -292,18 +312,24 @@ TEST(GrepText, PrefilterNeverChangesTheLines) {
 TEST(GrepText, EscapeIsAskedEveryThousandLinesAndStops) {
     platform::MemoryFileSystem fs;
     std::string text;
-    for (int i = 0; i < 5000; ++i) text += "key\n";
+    for (int i = 0; i < 100000; ++i) text += "key\n";
     fs.files["/t/f"] = text;
     GrepMatcher m;
     ASSERT_TRUE(m.Compile("key", {}, 932));
-    GrepTextSearch search;
+    GrepTextSearch search(4096);
     Collect sink;
     sink.stopAtPoll = 2;
     EXPECT_EQ(search.SearchFile(fs, "/t/f", m, sink), GrepTextStatus::Stopped);
     EXPECT_EQ(sink.polls, 2);
-    // What was read before the stop is not searched afterwards: the lines of the first block
-    // are all that can have been reported.
-    EXPECT_LE(sink.hits.size(), 2000u);
+    // What was read before the stop is not searched afterwards: at most the lines of the
+    // regions read before it can have been reported.
+    EXPECT_LE(sink.hits.size(), 2 * kGrepRegionBytes / 4);
+    // A file of fewer lines is never asked.
+    fs.files["/t/short"] = "key\nkey\n";
+    Collect few;
+    few.stopAtPoll = 1;
+    EXPECT_EQ(search.SearchFile(fs, "/t/short", m, few), GrepTextStatus::Done);
+    EXPECT_EQ(few.polls, 0);
     EXPECT_EQ(search.SearchFile(fs, "/t/missing", m, sink), GrepTextStatus::Unreadable);
 }
 

@@ -225,5 +225,28 @@ TEST(GrepWalk, ManyFilesAndADeepTree) {
     EXPECT_EQ(e.lines.front(), rel + "deep.txt(1): key");
 }
 
+TEST(GrepWalk, TheEntryLookAgreesWithTheFullOne) {
+    // The walk looks at each entry with one call of the system; what it reads of the kind,
+    // the identity and the size is what the full look reads.
+    testing::TempDir dir;
+    const std::string file = dir.Write("f.txt", "12345");
+    std::filesystem::create_directory(dir.File("sub"));
+    std::filesystem::create_symlink(file, dir.File("link"));
+    ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
+    platform::FileSystem& fs = platform::RealFileSystem();
+    for (const char* name : {"f.txt", "sub", "link", "fifo", "missing"}) {
+        const std::optional<platform::FileInfo> full = fs.Stat(dir.File(name));
+        const std::optional<platform::FileInfo> entry = fs.StatEntry(dir.File(name));
+        ASSERT_EQ(full.has_value(), entry.has_value()) << name;
+        if (!full) continue;
+        EXPECT_EQ(entry->isDirectory, full->isDirectory) << name;
+        EXPECT_EQ(entry->isRegular, full->isRegular) << name;
+        EXPECT_EQ(entry->device, full->device) << name;
+        EXPECT_EQ(entry->inode, full->inode) << name;
+        EXPECT_EQ(entry->size, full->size) << name;
+        EXPECT_EQ(entry->lastWrite, full->lastWrite) << name;
+    }
+}
+
 }  // namespace
 }  // namespace norv::search

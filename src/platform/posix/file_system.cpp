@@ -102,6 +102,22 @@ class PosixOutputFile final : public OutputFile {
 
 class PosixFileSystem final : public FileSystem {
   public:
+    std::optional<FileInfo> StatEntry(const std::string& path) override {
+        struct stat st {};
+        if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+        FileInfo info;
+        info.isDirectory = S_ISDIR(st.st_mode);
+        info.isRegular = S_ISREG(st.st_mode);
+        info.device = static_cast<uint64_t>(st.st_dev);
+        info.inode = static_cast<uint64_t>(st.st_ino);
+        info.size = static_cast<uint64_t>(st.st_size);
+        info.lastWrite = FileTimeFromUnix(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
+        info.permissions = static_cast<unsigned>(st.st_mode & 07777);
+        std::string name = FileNameOf(path);
+        info.hidden = !name.empty() && name[0] == '.';
+        return info;
+    }
+
     std::optional<FileInfo> Stat(const std::string& path) override {
         struct stat st {};
         if (::stat(path.c_str(), &st) != 0) return std::nullopt;
