@@ -4,9 +4,11 @@
 #include "search/grep_walk.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -246,6 +248,30 @@ TEST(GrepWalk, TheEntryLookAgreesWithTheFullOne) {
         EXPECT_EQ(entry->size, full->size) << name;
         EXPECT_EQ(entry->lastWrite, full->lastWrite) << name;
     }
+}
+
+TEST(GrepWalk, AGigabyteFileIsSearchedInBoundedMemory) {
+    // A sparse file of 1 GiB (zero bytes, a line only every 65,534 bytes as the reader cuts
+    // it) with a hit at its end: found, and the memory of the process hardly grows.
+    Tree t;
+    const std::string path = t.root + "big.bin";
+    {
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        ASSERT_EQ(::ftruncate(::fileno(f), off_t{1} << 30), 0);
+        ASSERT_EQ(std::fseek(f, 0, SEEK_END), 0);
+        std::fputs("\nkey at the end\n", f);
+        std::fclose(f);
+    }
+    struct rusage before {};
+    ::getrusage(RUSAGE_SELF, &before);
+    Events e;
+    GrepWalkResult r = Walk(platform::RealFileSystem(), t, "key", {"*.bin"}, "", e);
+    struct rusage after {};
+    ::getrusage(RUSAGE_SELF, &after);
+    ASSERT_EQ(r.hits, 1u);
+    EXPECT_EQ(e.lines.front(), "big.bin(16386): key at the end");
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 64 * 1024);  // KiB
 }
 
 }  // namespace
