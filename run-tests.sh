@@ -22,5 +22,9 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug "${launcher[@]}" \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DNORV_SANITIZE=ON -DNORV_FUZZ=ON >/dev/null
 cmake --build "$build"
+# The Debian package (a Release build of its own, checked by lintian), its file list, fields
+# and programs, and the same script run from a setup install of the distribution folder.
+scripts/build-package.sh build-package
+tests/package/check_package.sh build-package/norv_*_amd64.deb "$build/dist"
 cd "$build"
 ctest --output-on-failure -j2 --timeout 300

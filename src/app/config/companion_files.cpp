@@ -28,6 +28,14 @@ bool MakeFolders(platform::FileSystem& fs, const std::string& folder) {
     return fs.MakeFolder(folder.substr(0, folder.size() - 1));
 }
 
+// The system's program folders are never a portable install, even for root, who may write
+// there: a packaged program keeps its settings per user.
+bool IsSystemProgramFolder(std::string_view folder) {
+    for (std::string_view f : {"/usr/bin/", "/bin/", "/usr/sbin/", "/sbin/", "/usr/local/bin/"})
+        if (folder == f) return true;
+    return false;
+}
+
 std::optional<std::string> Env(const char* name) {
     const char* v = std::getenv(name);
     if (!v || !*v) return std::nullopt;
@@ -67,7 +75,8 @@ CompanionFiles CompanionFiles::Locate(platform::FileSystem& fs, const CompanionE
         return files;
     }
     auto info = fs.Stat(files.executableFolder_);
-    if (!files.executableFolder_.empty() && info && info->isDirectory && !info->readOnly) {
+    if (!files.executableFolder_.empty() && info && info->isDirectory && !info->readOnly &&
+        !IsSystemProgramFolder(files.executableFolder_)) {
         files.folder_ = files.executableFolder_;
         return files;
     }

@@ -5,7 +5,8 @@
 // kept whole when it has none) and the extension appended, so /opt/norv/bin/norv has
 // norv.INI. They live in the folder named by NORVHOME when that is set; otherwise beside the
 // program when the user may write there (a portable install); otherwise in
-// $XDG_CONFIG_HOME/norv/ (~/.config/norv/). A missing folder is created on first use.
+// $XDG_CONFIG_HOME/norv/ (~/.config/norv/). The system's program folders (/usr/bin and the like)
+// are never a portable install, even for root. A missing folder is created on first use.
 //
 // When the settings, keyword or data file is missing, the shipped template NorvOrg.INI,
 // NorvOrg.KWD or NorvOrg.DAT is copied to it, never over an existing file. Templates are looked

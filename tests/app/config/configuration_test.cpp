@@ -29,6 +29,8 @@ TEST(CompanionFiles, Location) {
         {"/usr/bin/norv", nullptr, nullptr, false, "/home/u/.config/norv/norv.INI"},
         {"/usr/bin/norv", nullptr, "/xdg", false, "/xdg/norv/norv.INI"},
         {"/usr/bin/norv", nullptr, "relative", false, "/home/u/.config/norv/norv.INI"},
+        // A packaged program run by root, who may write /usr/bin, still keeps settings per user.
+        {"/usr/bin/norv", nullptr, nullptr, true, "/home/u/.config/norv/norv.INI"},
     };
     for (const auto& c : kCases) {
         platform::MemoryFileSystem fs{platform::FolderRule::kFoldersMustExist};
