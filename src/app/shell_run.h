@@ -1,0 +1,88 @@
+// Running an external program for the user: the Shell and launcher commands and the scripts'
+// SHELLCMD and SHELLMENU, after their dialogs.
+//
+// In order: the command line (system code page) becomes UTF-8 and is expanded (tools/shell);
+// a line that cannot be started shows kShellStartFailed. Then:
+//   - without capture the program starts and the run is over, unless a %T made it a filter:
+//     then its standard output goes to "Norv.TMP" in the private temporary folder, the run
+//     waits for its end, and the file's text (converted into the document's code) replaces the
+//     selection of the view the run started from, as one undo step; no file, no change;
+//   - with capture (E at the caret of the active view, O into the output document) its output,
+//     or its error stream for a trailing "2", is read as it arrives, 2048 bytes at a time, and
+//     inserted (at the end of the text unless E), painted at most every kShellPaintMs; with E
+//     the selection is deleted once the program runs, so a failed start loses nothing. When
+//     the program has ended and its output is read, the status bar says kShellEnded.
+// Escape (polled, with painting only) stops waiting and reading, never the program: what was
+// inserted stays, a filter replaces nothing. A target that is closed or changed by anything
+// else during the run gets nothing more, and the status bar says so.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/output_document.h"
+#include "editing/edit_view.h"
+#include "editing/selection.h"
+#include "platform/process_run.h"
+#include "platform/ui.h"
+#include "tools/shell/shell_command.h"
+
+namespace norv::app {
+
+inline constexpr std::string_view kShellStartFailed =
+    "The command didn't work properly\nPlease check if the command or the file name is correct.";
+inline constexpr std::string_view kShellEnded = "The process is normally terminated :-)";
+inline constexpr std::string_view kShellTargetChanged =
+    "The output stopped: its document was changed or closed.";
+inline constexpr int kShellPaintMs = 50;
+inline constexpr size_t kShellReadBytes = 2048;
+
+struct ShellEnvironment {
+    platform::UserInterface* ui = nullptr;
+    OutputWindows* windows = nullptr;
+    // The active view and its selection (null: none).
+    std::function<editing::CElwView*()> activeView;
+    std::function<editing::Selection*(editing::CElwView&)> selectionOf;
+    // A new document in a window of its own, for E without an active view.
+    std::function<editing::CElwView*()> newDocument;
+    // Whether a view still exists (the user or a script may close it during the run).
+    std::function<bool(editing::CElwView*)> viewAlive;
+    // %I: the input box with its prompt; nothing on Cancel.
+    std::function<std::optional<std::string>(std::string_view prompt)> ask;
+    // Lets painting through; true when Escape was pressed since the last call.
+    std::function<bool()> escapePressed;
+    std::function<void(editing::CElwView&)> repaint;
+    int systemCodePage = 932;
+    // The environment of the place-holders (empty: the process's own).
+    std::optional<std::vector<std::string>> environment;
+};
+
+struct ShellRunResult {
+    bool started = false;
+    bool stopped = false;  // Escape, or the target went away
+    std::optional<int> exitStatus;
+};
+
+class ShellRun {
+  public:
+    explicit ShellRun(ShellEnvironment& env) : env_(env) {}
+
+    // Runs `line` (system code page) with `options` in `folder` (empty: the current one).
+    ShellRunResult Run(std::string_view line, const tools::ShellOptions& options,
+                       const std::string& folder = {});
+
+  private:
+    // The first %T: the selection (or the whole text, then selected) into "Norv.txt".
+    std::optional<std::string> WriteFilterInput(editing::CElwView* view);
+    // Reads the program's output into `target` until its end, Escape, or a changed target.
+    void Capture(editing::CElwView& target, bool atCaret, OutputDocument* output,
+                 platform::RunningProgram& program, ShellRunResult& result);
+    // The filter's output replaces the selection of `view` as one undo step.
+    void ReplaceSelection(editing::CElwView& view, const std::string& text);
+
+    ShellEnvironment& env_;
+};
+
+}  // namespace norv::app

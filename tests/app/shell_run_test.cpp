@@ -1,0 +1,177 @@
+// Running external programs without windows: capture into the output document and at the
+// caret, filters, start failures, names that must not run anything, the error stream, Escape.
+#include "app/shell_run.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "editing/edit_test_support.h"
+#include "platform/fakes/headless_ui.h"
+#include "platform/paths.h"
+#include "support/temp_dir.h"
+
+namespace norv::app {
+namespace {
+
+using editing::testing::Editor;
+using editing::testing::Enc;
+
+class Windows : public OutputWindows {
+  public:
+    std::vector<editing::CElwView*> OutputCandidates() override {
+        std::vector<editing::CElwView*> out;
+        for (auto& e : editors) out.push_back(e->view.get());
+        return out;
+    }
+    void ActivateOutput(editing::CElwView&) override {}
+    editing::CElwView* NewOutputDocument() override {
+        editors.push_back(std::make_unique<Editor>(Enc::Utf8));
+        editors.back()->Load("");
+        return editors.back()->view.get();
+    }
+    std::vector<std::unique_ptr<Editor>> editors;
+};
+
+struct Fixture {
+    explicit Fixture(Enc enc = Enc::Sjis, std::string_view text = "b\na\n") : editor(enc) {
+        editor.Load(text);
+        selection = std::make_unique<editing::Selection>(*editor.view, clipboard);
+        env.ui = &ui;
+        env.windows = &windows;
+        env.activeView = [this] { return editor.view.get(); };
+        env.selectionOf = [this](editing::CElwView& v) -> editing::Selection* {
+            return &v == editor.view.get() ? selection.get() : nullptr;
+        };
+        env.escapePressed = [this] { return ++polls == stopAtPoll; };
+        env.environment = std::vector<std::string>{"PATH=/usr/bin:/bin"};
+    }
+    ~Fixture() { selection.reset(); }
+    ShellRunResult Run(std::string_view line, std::string_view options) {
+        ShellRun run(env);
+        return run.Run(line, tools::ParseShellOptions(options));
+    }
+    // The output document's text in UTF-8.
+    std::string Output() {
+        return windows.editors.empty() ? "<none>" : windows.editors[0]->Marked();
+    }
+
+    Editor editor;
+    editing::ClipboardContext clipboard;
+    std::unique_ptr<editing::Selection> selection;
+    platform::HeadlessUi ui;
+    Windows windows;
+    ShellEnvironment env;
+    int polls = 0;
+    int stopAtPoll = -1;
+};
+
+TEST(ShellRun, CaptureIntoTheOutputDocumentTwiceReusesIt) {
+    Fixture f;
+    ShellRunResult r = f.Run("printf 'one\\r\\ntwo\\n'", "O");
+    EXPECT_TRUE(r.started);
+    EXPECT_EQ(r.exitStatus, 0);
+    EXPECT_EQ(f.Output(), "|one\ntwo\n");
+    EXPECT_EQ(f.ui.statusTexts.back(), kShellEnded);
+    f.Run("echo again", "O");
+    ASSERT_EQ(f.windows.editors.size(), 1u);
+    EXPECT_EQ(f.Output(), "|again\n");
+    EXPECT_EQ(f.editor.Marked(), "|b\na\n");  // the active document is not touched
+}
+
+TEST(ShellRun, CaptureAtTheCaretConvertsIntoTheDocumentsCode) {
+    Fixture f(Enc::Sjis, "x[sel]y\n");
+    f.selection->Select(1, 1, 1, 6);
+    // Over 2048 bytes of Japanese UTF-8, so characters are cut between reads.
+    std::string expected;
+    for (int i = 0; i < 400; ++i) expected += "日本語";
+    ShellRunResult r = f.Run(
+        "printf '" +
+            [&] {
+                std::string sjis;
+                for (int i = 0; i < 400; ++i)
+                    sjis += "\\346\\227\\245\\346\\234\\254\\350\\252\\236";
+                return sjis;
+            }() +
+            "'",
+        "E");
+    EXPECT_TRUE(r.started);
+    EXPECT_EQ(f.editor.Marked(), "x" + expected + "|y\n");
+    // One undo brings the selection's text back.
+    f.editor.view->Execute(editing::CommandId::Undo);
+    EXPECT_EQ(f.editor.Marked(), "x|[sel]y\n");
+}
+
+TEST(ShellRun, AFilterReplacesTheSelectionOrTheWholeText) {
+    Fixture f(Enc::Sjis, "pear\napple\nfig\n");
+    ShellRunResult r = f.Run("sort %T", "");
+    EXPECT_TRUE(r.started);
+    EXPECT_EQ(f.editor.Marked(), "apple\nfig\npear\n|");
+    Fixture g(Enc::Utf8, "日本\nabc\n");
+    g.selection->Select(2, 0, 2, 3);
+    g.Run("tr a-z A-Z < %T", "C");
+    EXPECT_EQ(g.editor.Marked(), "日本\nABC|\n");
+    // A filter through E: the output replaced the selection %T took.
+    Fixture h(Enc::Sjis, "abc\n");
+    h.selection->Select(1, 0, 1, 3);
+    h.Run("tr a-z A-Z %T", "EC");  // tr reads no file: standard input is empty
+    EXPECT_EQ(h.editor.Marked(), "|\n");
+}
+
+TEST(ShellRun, AStartFailureSaysSoAndLosesNothing) {
+    Fixture f(Enc::Sjis, "keep me\n");
+    f.selection->Select(1, 0, 1, 4);
+    ShellRunResult r = f.Run("norv-no-such-program %F", "E");
+    EXPECT_FALSE(r.started);
+    ASSERT_EQ(f.ui.messages.size(), 1u);
+    EXPECT_EQ(f.ui.messages[0], kShellStartFailed);
+    EXPECT_EQ(f.editor.Marked(), "keep| me\n");
+    f.Run("echo 'unclosed", "O");
+    EXPECT_EQ(f.ui.messages.size(), 2u);
+}
+
+TEST(ShellRun, NamesAndTextsRunNothing) {
+    testing::TempDir dir;
+    const std::string mark = dir.File("x");
+    for (const char* options : {"O", "OC"}) {
+        Fixture f;
+        f.editor.doc.path = dir.path() + "/$(touch " + mark + ");touch " + mark + ";'\".txt";
+        f.env.ask = [&](std::string_view) {
+            return std::optional<std::string>("`touch " + mark + "` $(touch " + mark + ")");
+        };
+        ShellRunResult r = f.Run("printf '%%s|' %F %I \"%N\"", options);
+        EXPECT_TRUE(r.started);
+        EXPECT_FALSE(std::filesystem::exists(mark)) << options;
+        EXPECT_NE(f.Output().find("$(touch"), std::string::npos) << f.Output();
+    }
+}
+
+TEST(ShellRun, TheTrailingTwoCapturesTheErrorStream) {
+    Fixture f;
+    f.Run("sh -c 'echo out; echo err >&2' 2", "O");
+    EXPECT_EQ(f.Output(), "|err\n");
+    f.Run("sh -c 'echo out; echo err >&2' 2", "OC");
+    EXPECT_EQ(f.Output(), "|err\n");
+}
+
+TEST(ShellRun, EscapeStopsWaitingNotTheProgram) {
+    Fixture f;
+    testing::TempDir dir;
+    const std::string mark = dir.File("done");
+    f.stopAtPoll = 3;
+    ShellRunResult r = f.Run("sh -c 'echo hi; sleep 0.5; : > " + mark + "; echo never shown'", "O");
+    EXPECT_TRUE(r.started);
+    EXPECT_TRUE(r.stopped);
+    EXPECT_EQ(f.Output(), "|hi\n");
+    EXPECT_TRUE(f.ui.statusTexts.empty() || f.ui.statusTexts.back() != kShellEnded);
+    for (int i = 0; i < 300 && !std::filesystem::exists(mark); ++i) usleep(10000);
+    EXPECT_TRUE(std::filesystem::exists(mark));  // it ran to its end
+}
+
+}  // namespace
+}  // namespace norv::app
