@@ -89,7 +89,11 @@ class InstallRun {
         if (!appsOk && (!inf.uninstMessage.empty() || (!inf.sendTo.empty() && !inf.files.empty())))
             s_.ui.MessageBox(s_.Text(TextId::kSaveFailed),
                              platform::mb::kOk | platform::mb::kIconError);
-        if (appsOk && !inf.uninstMessage.empty()) {
+        // An uninstall entry is only made for a setup that can run from the target: without
+        // itself or its INF there it would end at once.
+        bool uninstaller = s_.fs.Stat(target_ + platform::FileNameOf(s_.programPath)) &&
+                           s_.fs.Stat(target_ + platform::FileNameOf(s_.infPath));
+        if (appsOk && !inf.uninstMessage.empty() && uninstaller) {
             DesktopEntry e;
             e.name = inf.product.empty() ? inf.appTitle : inf.product;
             e.program = target_ + platform::FileNameOf(s_.programPath);

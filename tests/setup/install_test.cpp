@@ -242,8 +242,10 @@ TEST_F(SetupRun, EveryFailedWriteIsNamedAndUninstallStillCleansUp) {
             EXPECT_NE(m.find("No space left on device"), std::string::npos) << m;
             // Without setup or its INF in the target there is nothing to uninstall with: the
             // message named them, and the user repeats the install once the disk has room.
-            if (!Exists(t + "setup") || !Exists(t + "setup.INF"))
+            if (!Exists(t + "setup") || !Exists(t + "setup.INF")) {
+                EXPECT_FALSE(Exists(box_.data + "applications/Norv-uninstall.desktop"));
                 EXPECT_EQ(InstallWith(platform::RealFileSystem(), t), InstallOutcome::kDone);
+            }
             if (Exists(t)) EXPECT_EQ(UninstallFrom(t), UninstallOutcome::kDone);
             EXPECT_EQ(TreeListing(box_.home), before);
             if (::testing::Test::HasFailure()) return;
