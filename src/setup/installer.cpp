@@ -133,7 +133,11 @@ class InstallRun {
             return;
         }
         std::string text(s_.Text(TextId::kNotWritten));
-        for (const Failure& f : failures_) text += "\n" + f.path + ": " + std::strerror(f.error);
+        for (size_t i = 0; i < failures_.size() && i < kMaxNamedFiles; ++i)
+            text += "\n" + failures_[i].path + ": " + std::strerror(failures_[i].error);
+        if (failures_.size() > kMaxNamedFiles)
+            text += "\n" + FillIn(s_.Text(TextId::kAndMore),
+                                  {std::to_string(failures_.size() - kMaxNamedFiles)});
         s_.ui.MessageBox(text, platform::mb::kOk | platform::mb::kIconWarning);
     }
 

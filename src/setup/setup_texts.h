@@ -31,6 +31,7 @@ enum class TextId : uint8_t {
     kCannotMakeFolder,
     kNotWritten,
     kKept,
+    kAndMore,
     kUsage,
     kCount
 };
@@ -79,6 +80,7 @@ inline constexpr TextEntry kTexts[] = {
     {TextId::kKept,
      "These files were kept, because they were changed or were not installed by setup:",
      "次のファイルは変更されているか、セットアップが入れたものではないので残しました:"},
+    {TextId::kAndMore, "... and %d more", "...ほか %d 件"},
     {TextId::kUsage,
      "Usage: setup [u] [--target DIR] [--user] [--headless]\n"
      "Installs the files named in setup.INF beside the program; \"u\" uninstalls them.\n"
@@ -101,6 +103,10 @@ std::string_view TextOf(TextId id, Language language);
 // The language of the user's locale variables.
 Language LanguageFromEnvironment();
 Language LanguageFromLocale(const char* lcAll, const char* lcMessages, const char* lang);
+
+// A message names at most this many files; the rest are counted (an install into a full folder
+// must not make a message taller than the screen).
+inline constexpr size_t kMaxNamedFiles = 30;
 
 // The format with each "%s" and "%d" replaced by the next argument in turn ("%%" is "%").
 std::string FillIn(std::string_view format, std::initializer_list<std::string_view> args);

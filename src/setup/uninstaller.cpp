@@ -119,7 +119,10 @@ UninstallOutcome Uninstall(SetupSession& s, SelfRemoval& removal) {
     std::string message = ShownMessage(s);
     if (!kept.empty()) {
         message += "\n\n" + std::string(s.Text(TextId::kKept));
-        for (const std::string& k : kept) message += "\n" + k;
+        for (size_t i = 0; i < kept.size() && i < kMaxNamedFiles; ++i) message += "\n" + kept[i];
+        if (kept.size() > kMaxNamedFiles)
+            message += "\n" + FillIn(s.Text(TextId::kAndMore),
+                                     {std::to_string(kept.size() - kMaxNamedFiles)});
     }
     s.ui.MessageBox(message, mb::kOk | mb::kIconInformation);
     removal.program = program;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "platform/fakes/headless_ui.h"
@@ -251,6 +252,20 @@ TEST_F(SetupRun, EveryFailedWriteIsNamedAndUninstallStillCleansUp) {
             if (::testing::Test::HasFailure()) return;
         }
     }
+}
+
+TEST_F(SetupRun, InstallIntoAFullFolderNamesSomeKeptFilesAndCountsTheRest) {
+    WriteInf("File0=norv\n");
+    const std::string t = box_.home + "full/";
+    std::filesystem::create_directories(t);
+    for (int i = 0; i < 45; ++i) box_.root.Write("home/full/own" + std::to_string(i), "mine");
+    ASSERT_EQ(InstallWith(platform::RealFileSystem(), t), InstallOutcome::kDone);
+    ASSERT_EQ(UninstallFrom(t), UninstallOutcome::kDone);
+    EXPECT_FALSE(Exists(t + "norv"));
+    EXPECT_TRUE(Exists(t + "own44"));
+    std::string m = LastMessage();
+    EXPECT_EQ(std::count(m.begin(), m.end(), '\n'), 1 + 2 + 30 + 1) << m;
+    EXPECT_NE(m.find("\n... and 15 more"), std::string::npos) << m;
 }
 
 TEST_F(SetupRun, FailedExecutableShowsTheDesignedMessage) {
