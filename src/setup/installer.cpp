@@ -1,6 +1,8 @@
 // The install steps.
 #include "setup/installer.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -210,6 +212,8 @@ class InstallRun {
             copied.size += static_cast<uint64_t>(n);
         }
         if (!out->Close()) return out->LastError() ? out->LastError() : EIO;
+        // The mode is the source's, whatever the umask took away when the file was made.
+        ::chmod(temp.c_str(), static_cast<mode_t>(permissions));
         copied.sha256 = hash.Finish();
         return 0;
     }
