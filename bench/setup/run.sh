@@ -45,6 +45,7 @@ echo "distribution: $(du -sh "$dist" | cut -f1) in $(find "$dist" -type f | wc -
 hyperfine --runs "$runs" --warmup 2 --export-json "$work/install.json" \
   --prepare "$fresh" \
   -n setup-install "'$dist/setup' --headless $user 2>/dev/null" \
+  -n setup-install-without-tools "env PATH=/nonexistent '$dist/setup' --headless $user 2>/dev/null" \
   -n cp-a "mkdir -p '$home/.local/opt/NorvProject' && cp -a '$dist' '$target'" >/dev/null
 hyperfine --runs "$runs" --warmup 2 --export-json "$work/uninstall.json" \
   --prepare "$fresh && '$dist/setup' --headless $user 2>/dev/null" \
@@ -56,12 +57,14 @@ python3 - "$work/install.json" "$work/uninstall.json" <<'PY'
 import json, sys
 # Wall time, and processor time (user + system, children included) for machines whose other
 # work makes wall times noisy.
+# The install without the desktop tools shows what setup itself costs.
 for path, ours, anchor in ((sys.argv[1], "setup-install", "cp-a"),
+                           (sys.argv[1], "setup-install-without-tools", "cp-a"),
                            (sys.argv[2], "setup-uninstall", "rm-rf")):
     r = {x["command"]: x for x in json.load(open(path))["results"]}
     wall = lambda c: r[c]["mean"] * 1000
     cpu = lambda c: (r[c]["user"] + r[c]["system"]) * 1000
-    print(f"{ours:16} {wall(ours):8.1f} ms (cpu {cpu(ours):7.1f})   {anchor:6} "
+    print(f"{ours:28} {wall(ours):8.1f} ms (cpu {cpu(ours):7.1f})   {anchor:6} "
           f"{wall(anchor):8.1f} ms (cpu {cpu(anchor):7.1f})   ratio {wall(ours)/wall(anchor):5.2f} "
           f"(cpu {cpu(ours)/cpu(anchor):5.2f})")
 PY
