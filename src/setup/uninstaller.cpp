@@ -96,7 +96,10 @@ UninstallOutcome Uninstall(SetupSession& s, SelfRemoval& removal) {
     CollectLeftovers(s.fs, here, 0, program, kept);
 
     s.fs.Remove(recordPath);
-    std::vector<std::string> folders = record->folders;
+    std::vector<std::string> folders;
+    for (const std::string& f : record->folders)  // the target may have been named by a link
+        folders.push_back(f.rfind(record->target, 0) == 0 ? here + f.substr(record->target.size())
+                                                          : f);
     folders.push_back(s.env.RecordFolder(s.inf));
     folders.push_back(s.env.DataFolder() + s.inf.vender + "/");
     std::string config = s.env.ConfigFolder() + s.inf.vender + "/";

@@ -271,6 +271,18 @@ TEST_F(SetupRun, InstallIntoAFullFolderNamesSomeKeptFilesAndCountsTheRest) {
     EXPECT_NE(m.find("\n... and 15 more"), std::string::npos) << m;
 }
 
+TEST_F(SetupRun, TargetNamedThroughALinkUninstallsFromTheRealFolder) {
+    WriteInf("File0=norv\nFile1=doc/manual/index.html\n");
+    std::filesystem::create_directories(box_.home + "real");
+    std::filesystem::create_directory_symlink(box_.home + "real", box_.home + "link");
+    std::vector<std::string> before = TreeListing(box_.home);
+    ASSERT_EQ(InstallWith(platform::RealFileSystem(), box_.home + "link/norv/"),
+              InstallOutcome::kDone);
+    // Uninstalling runs from the resolved folder, as /proc/self/exe names it.
+    ASSERT_EQ(UninstallFrom(box_.home + "real/norv/"), UninstallOutcome::kDone);
+    EXPECT_EQ(TreeListing(box_.home), before);
+}
+
 TEST_F(SetupRun, FailedExecutableShowsTheDesignedMessage) {
     WriteInf("File0=norv\n");
     norv::testing::FaultyFileSystem fs(platform::RealFileSystem());
