@@ -100,7 +100,7 @@ int RunSetup(int argc, char** argv, const std::string& programPath) {
         return 2;
     }
     std::optional<QApplication> app;
-    if (!options.headless) app.emplace(argc, argv);
+    if (!options.headless && !QCoreApplication::instance()) app.emplace(argc, argv);
     platform::HeadlessUi headlessUi(true);
     QtSetupUi qtUi(language);
     platform::UserInterface& ui =

@@ -31,6 +31,8 @@ UninstallOutcome Uninstall(SetupSession& session, SelfRemoval& removal);
 inline constexpr std::string_view kDelUsScript =
     "#!/bin/sh\n"
     "# Removes an uninstalled program once it has ended, then the folders it leaves empty.\n"
+    "PATH=/usr/bin:/bin\n"
+    "export PATH\n"
     "prog=$1\n"
     "shift\n"
     "n=0\n"

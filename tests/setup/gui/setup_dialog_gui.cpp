@@ -10,11 +10,15 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
+#include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 #include "platform/fakes/headless_ui.h"
 #include "setup/installer.h"
+#include "setup/setup_app.h"
 #include "setup/setup_dialog.h"
 #include "setup_test_support.h"
 
@@ -24,9 +28,10 @@ namespace {
 using norv::testing::SetupSandbox;
 
 // Runs `act` on the next modal window once it is up.
+// With an `owner`, the wait ends when the owner goes.
 template <typename Window, typename Fn>
-void WhenModal(Fn act) {
-    auto* timer = new QTimer;
+void WhenModal(Fn act, QObject* owner = nullptr) {
+    auto* timer = new QTimer(owner);
     QObject::connect(timer, &QTimer::timeout, [timer, act] {
         if (auto* w = qobject_cast<Window*>(QApplication::activeModalWidget())) {
             timer->stop();
@@ -146,6 +151,65 @@ TEST(SetupDialog, OkInstallsWithTheProgressBarThenATargetThatCannotBeMade) {
     EXPECT_FALSE(again.progressBar()->isVisible());
     EXPECT_TRUE(again.okButton()->isEnabled());
     EXPECT_NE(ui.messages.back().find("Cannot create the folder"), std::string::npos);
+}
+
+// The program's own flow with windows: the dialog comes up on the default target, OK installs,
+// the complete message comes last; then "u" asks, uninstalls and says so.
+TEST(SetupProgramWindows, InstallAndUninstallThroughTheDialogAndMessages) {
+    SetupSandbox box;
+    box.Put("setup.INF", norv::testing::StandardInf("File0=norv\n"));
+    box.Put("norv", "program", 0755);
+    box.Put("setup", "installer", 0755);
+    for (auto [k, v] : {std::pair{"HOME", box.home},
+                        {"XDG_DATA_HOME", box.data},
+                        {"XDG_CONFIG_HOME", box.config},
+                        {"TMPDIR", box.tmp},
+                        {"PATH", std::string("/nonexistent")},
+                        {"LANG", std::string("C")}})
+        setenv(k, v.c_str(), 1);
+    unsetenv("LC_ALL");
+    unsetenv("LC_MESSAGES");
+    std::vector<std::string> shown;
+    std::function<void()> answerMessages;
+    QObject guard;  // goes first: no answer is waited for after the test
+    answerMessages = [&] {
+        WhenModal<QMessageBox>(
+            [&](QMessageBox* m) {
+                shown.push_back(m->text().toStdString());
+                m->buttons().front()->click();  // OK
+                answerMessages();
+            },
+            &guard);
+    };
+    std::string field;
+    WhenModal<SetupDialog>([&](SetupDialog* d) {
+        field = d->targetField()->text().toStdString();
+        answerMessages();
+        d->okButton()->click();
+    });
+    std::string program = box.dist + "setup";
+    char arg0[] = "setup";
+    char user[] = "--user";  // never the machine's /opt and /usr/local/share, also as root
+    char* argv[] = {arg0, user, nullptr};
+    EXPECT_EQ(RunSetup(2, argv, program), 0);
+    EXPECT_EQ(field, box.DefaultTarget());
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.back(), TextOf(TextId::kComplete, Language::kEnglish));
+    EXPECT_TRUE(std::filesystem::exists(box.DefaultTarget() + "norv"));
+
+    shown.clear();
+    answerMessages();
+    char u[] = "u";
+    char* uargv[] = {arg0, u, user, nullptr};
+    EXPECT_EQ(RunSetup(3, uargv, box.DefaultTarget() + "setup"), 0);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0], TextOf(TextId::kUninstallQuestion, Language::kEnglish));
+    EXPECT_EQ(shown[1], "Norv is uninstalled.\nYour own settings are kept.");
+    EXPECT_FALSE(std::filesystem::exists(box.DefaultTarget() + "norv"));
+    // The removal script was started for setup itself; give it its few moments.
+    for (int i = 0; i < 100 && std::filesystem::exists(box.DefaultTarget()); ++i)
+        QThread::msleep(50);
+    EXPECT_FALSE(std::filesystem::exists(box.DefaultTarget()));
 }
 
 TEST(SetupMessages, QuestionsAndMessagesInBothLanguages) {
