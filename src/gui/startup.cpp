@@ -27,6 +27,7 @@
 #include "gui/frame/find_wiring.h"
 #include "gui/frame/grep_wiring.h"
 #include "gui/frame/main_frame.h"
+#include "gui/frame/shell_wiring.h"
 #include "platform/code_page.h"
 #include "platform/fakes/headless_ui.h"
 #include "platform/file_system.h"
@@ -250,6 +251,7 @@ int EditorApp::Run(int argc, char** argv) {
     if (headless_) {
         frame_->find().UseHeadlessDialogs();
         frame_->grep().UseHeadlessDialogs();
+        frame_->shell().UseHeadlessDialogs();
     }
     instance_ = ChooseInstanceValue(companions_->Folder());
     if (!headless_) {

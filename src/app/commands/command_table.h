@@ -299,7 +299,6 @@ inline constexpr std::string_view kCommandsHandledLater[] = {
     "LoadProject",
     "CloseProject",
     "SaveProjectAs",
-    "Shell",
     "ShellMenu",
     "AppHelp",
     "Help1",

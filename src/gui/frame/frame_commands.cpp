@@ -26,6 +26,7 @@
 #include "gui/frame/main_frame.h"
 #include "gui/frame/menus.h"
 #include "gui/frame/printing.h"
+#include "gui/frame/shell_wiring.h"
 
 namespace norv::qt {
 
@@ -73,6 +74,7 @@ void MainFrame::RegisterFrameCommands() {
     windows(F::FileSelect, [this] { FileSelect(); });
     any(F::SetProperty, [this] { Preferences(); });
     any(F::Grep, [this] { grep_->RunGrep(); });
+    any(F::Shell, [this] { shell_->RunShell(); });
     const F menus[] = {F::Menu1, F::Menu2, F::Menu3, F::Menu4, F::Menu5};
     for (int n = 0; n < app::kUserMenuCount; ++n)
         frameHandlers_[menus[n]] = {[this, n](uint8_t key) { ShowUserMenu(n, key); }, false};

@@ -31,6 +31,7 @@
 #include "gui/frame/grep_wiring.h"
 #include "gui/frame/mark_bar.h"
 #include "gui/frame/menus.h"
+#include "gui/frame/shell_wiring.h"
 #include "gui/services/qt_ui.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
@@ -123,6 +124,7 @@ MainFrame::MainFrame(platform::UserInterface* ui, FileDialogs* dialogs)
     shared_.ui = ui_;
     find_ = std::make_unique<FindWiring>(*this, shared_, *ui_, platform::SystemCodePage());
     grep_ = std::make_unique<GrepWiring>(*this, shared_, *ui_, platform::SystemCodePage());
+    shell_ = std::make_unique<ShellWiring>(*this, *ui_, platform::SystemCodePage());
     dispatcher_.ui = ui_;
     clipboardContext_.clipboard = &clipboard_;
     clipboardContext_.files = &platform::RealFileSystem();

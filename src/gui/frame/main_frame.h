@@ -41,6 +41,7 @@ class DocWindow;
 class FindWiring;
 class CMarkBar;
 class GrepWiring;
+class ShellWiring;
 class QtUserInterface;
 class CommandMenus;
 class FunctionKeyBar;
@@ -181,6 +182,7 @@ class MainFrame : public QMainWindow,
     editing::ClipboardContext& clipboardContext() { return clipboardContext_; }
     // Find in files, the output document and tag jumps.
     GrepWiring& grep() const { return *grep_; }
+    ShellWiring& shell() const { return *shell_; }
     // Where changed settings are written (null: kept for this run only).
     app::SettingsStore* settingsStore() const { return store_; }
 
@@ -274,6 +276,7 @@ class MainFrame : public QMainWindow,
     std::unique_ptr<FindWiring> find_;
     CMarkBar* markBar_ = nullptr;
     std::unique_ptr<GrepWiring> grep_;  // after find_: it hands view commands on to it
+    std::unique_ptr<ShellWiring> shell_;
 
     std::map<app::FrameCommandId, FrameHandler> frameHandlers_;
     app::Configuration ownConfig_;
