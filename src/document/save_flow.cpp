@@ -57,14 +57,12 @@ int CElwDoc::DoSave(const std::string& newPath, bool withDialog) {
     bool crossed = false;
     if (dialogShown) {
         TextCode chosen = TextCode::None;
-        EolMode mode = EolMode::Default;
         switch (request.choice) {
             case CodeChoice::Ansi:
                 chosen = TextCode::Ansi;
                 break;
             case CodeChoice::Euc:
                 chosen = TextCode::Euc;
-                mode = EolMode::Lf;
                 break;
             case CodeChoice::Jis:
                 chosen = TextCode::Jis;
@@ -89,8 +87,12 @@ int CElwDoc::DoSave(const std::string& newPath, bool withDialog) {
         bom = request.addBom;
         if (chosen != TextCode::None) {
             saveCode = chosen;
-            eolMode = mode;
-            eolModeFromFile = false;
+            // Only EUC-JP brings its LF line ends; any other code keeps the line ends the
+            // document has, so a file saved in another code is not rewritten line by line.
+            if (chosen == TextCode::Euc) {
+                eolMode = EolMode::Lf;
+                eolModeFromFile = false;
+            }
             if (!crossed) code = chosen;  // across families the text keeps its encoding
         }
         CodeChoice remembered = request.choice;
@@ -137,17 +139,14 @@ int CElwDoc::SetCharacterCode(TextCode target, bool eucLf) {
         if (env.ui) env.ui->MessageBox(kNonAscii, platform::mb::kOk | platform::mb::kIconWarning);
         return 0;
     }
-    const TextCode before = code;
     code = target;
     // The next save writes the chosen code (a code fixed by an earlier save would otherwise win).
     saveCode = TextCode::None;
     if (!toUnicode) {
+        // Only "EUC-JP (EOL=LF)" changes the line ends; the other entries keep them, whatever
+        // code the document had.
         if (target == TextCode::Euc && eucLf) {
             eolMode = EolMode::Lf;
-            eolModeFromFile = false;
-        } else if ((target == TextCode::Ansi || target == TextCode::Jis) &&
-                   before == TextCode::Euc) {
-            eolMode = EolMode::Default;
             eolModeFromFile = false;
         }
         // Check Kanji Code.

@@ -67,10 +67,9 @@ TEST(DoSave, SaveAsChoosesCodeLineEndsAndBom) {
     } kCases[] = {
         {CodeChoice::Default, true, "\x82\xA0\r\nb", EolMode::CrLf, CodeChoice::Default},
         {CodeChoice::Euc, true, "\xA4\xA2\nb", EolMode::Lf, CodeChoice::Euc},  // EUC-JP: LF
-        {CodeChoice::Jis, true, "\x1B$B$\"\x1B(B\r\nb", EolMode::Default, CodeChoice::Jis},
-        {CodeChoice::Utf8, false, "\xE3\x81\x82\r\nb", EolMode::Default, CodeChoice::Utf8},
-        {CodeChoice::Utf8, true, "\xEF\xBB\xBF\xE3\x81\x82\r\nb", EolMode::Default,
-         CodeChoice::Utf8},
+        {CodeChoice::Jis, true, "\x1B$B$\"\x1B(B\r\nb", EolMode::CrLf, CodeChoice::Jis},
+        {CodeChoice::Utf8, false, "\xE3\x81\x82\r\nb", EolMode::CrLf, CodeChoice::Utf8},
+        {CodeChoice::Utf8, true, "\xEF\xBB\xBF\xE3\x81\x82\r\nb", EolMode::CrLf, CodeChoice::Utf8},
     };
     for (const auto& c : kCases) {
         Fixture f;
@@ -139,10 +138,125 @@ TEST(CodeMenus, UnicodeNeedsAsciiTextAndEucLfSetsTheMode) {
     EXPECT_EQ(doc.eolMode, EolMode::Lf);
     f.ui.QueueAnswer(platform::kIdNo);
     EXPECT_EQ(doc.SetCharacterCode(TextCode::Ansi), 1);
-    EXPECT_EQ(doc.eolMode, EolMode::Default);  // leaving EUC resets the mode
+    EXPECT_EQ(doc.eolMode, EolMode::Lf);  // leaving EUC keeps the line ends
     doc.SetReturnCode(EolMode::Cr);
     ASSERT_EQ(doc.DoSave("", false), 1);
     EXPECT_EQ(f.fs.files["/a.txt"], "abc\r\x82\xA0");
+}
+
+// Every way of choosing a code keeps the line ends the file was read with, a line typed in the
+// editor among them; only the EUC-JP entries that say so and the Return Code menu change them.
+// The file is a E1 b E2 c; a line "t" is typed after a, so its end is the mode's (TextMode 0 for
+// a file of mixed ends, where every other line keeps its own).
+TEST(LineEnds, KeptThroughSaveSaveAsAndTheCodeMenus) {
+    enum class Act { Save, SaveAs, Menu, Return };
+    enum class Want { Kept, AllLf, AllCrLf, AllCr };
+    static const struct {
+        const char* name;
+        const char* e1;
+        const char* e2;
+        const char* typed;  // the typed line's end when the line ends are kept
+    } kFiles[] = {
+        {"lf", "\n", "\n", "\n"},
+        {"crlf", "\r\n", "\r\n", "\r\n"},
+        {"cr", "\r", "\r", "\r"},
+        {"mixed", "\n", "\r", "\r\n"},
+    };
+    static const struct {
+        Act act;
+        CodeChoice choice;  // Save As
+        TextCode code;      // Character Code menu
+        bool eucLf;
+        EolMode mode;  // Return Code menu
+        Want want;
+    } kActs[] = {
+        {Act::Save, CodeChoice::Default, TextCode::None, false, EolMode::Default, Want::Kept},
+        {Act::SaveAs, CodeChoice::Default, TextCode::None, false, EolMode::Default, Want::Kept},
+        {Act::SaveAs, CodeChoice::Ansi, TextCode::None, false, EolMode::Default, Want::Kept},
+        {Act::SaveAs, CodeChoice::Euc, TextCode::None, false, EolMode::Default, Want::AllLf},
+        {Act::SaveAs, CodeChoice::Jis, TextCode::None, false, EolMode::Default, Want::Kept},
+        {Act::SaveAs, CodeChoice::Unicode, TextCode::None, false, EolMode::Default, Want::Kept},
+        {Act::SaveAs, CodeChoice::UnicodeBe, TextCode::None, false, EolMode::Default, Want::Kept},
+        {Act::SaveAs, CodeChoice::Utf8, TextCode::None, false, EolMode::Default, Want::Kept},
+        {Act::Menu, CodeChoice::Default, TextCode::Ansi, false, EolMode::Default, Want::Kept},
+        {Act::Menu, CodeChoice::Default, TextCode::Jis, false, EolMode::Default, Want::Kept},
+        {Act::Menu, CodeChoice::Default, TextCode::Euc, false, EolMode::Default, Want::Kept},
+        {Act::Menu, CodeChoice::Default, TextCode::Euc, true, EolMode::Default, Want::AllLf},
+        {Act::Menu, CodeChoice::Default, TextCode::Ucs2Le, false, EolMode::Default, Want::Kept},
+        {Act::Menu, CodeChoice::Default, TextCode::Ucs2Be, false, EolMode::Default, Want::Kept},
+        {Act::Menu, CodeChoice::Default, TextCode::Utf8, false, EolMode::Default, Want::Kept},
+        {Act::Return, CodeChoice::Default, TextCode::None, false, EolMode::CrLf, Want::AllCrLf},
+        {Act::Return, CodeChoice::Default, TextCode::None, false, EolMode::Lf, Want::AllLf},
+        {Act::Return, CodeChoice::Default, TextCode::None, false, EolMode::Cr, Want::AllCr},
+    };
+    auto widen = [](const std::string& ascii, bool bigEndian) {
+        std::string out;
+        for (char c : ascii) {
+            out.push_back(bigEndian ? '\0' : c);
+            out.push_back(bigEndian ? c : '\0');
+        }
+        return out;
+    };
+    for (const auto& file : kFiles) {
+        for (const auto& act : kActs) {
+            Fixture f;
+            f.env.save.textMode = 0;
+            f.fs.files["/a.txt"] = std::string("a") + file.e1 + "b" + file.e2 + "c";
+            CElwDoc doc(f.env);
+            ASSERT_EQ(doc.OpenDocument("/a.txt"), 1);
+            LineRecord* typed = doc.lines().MakeRecord("t\n", 2);
+            ASSERT_NE(typed, nullptr);
+            doc.lines().InsertLineAfter(typed, doc.lines().first());
+            std::string target = "/a.txt";
+            TextCode saved = TextCode::Ansi;
+            switch (act.act) {
+                case Act::Save:
+                    ASSERT_EQ(doc.DoSave("", false), 1);
+                    break;
+                case Act::SaveAs:
+                    target = "/b.txt";
+                    f.dialogs.answer = SaveAsRequest{target, act.choice, false};
+                    f.ui.QueueAnswer(platform::kIdOk);  // the ANSI <-> Unicode question
+                    ASSERT_EQ(doc.DoSave("", true), 1);
+                    saved = doc.saveCode;
+                    break;
+                case Act::Menu:
+                    f.ui.QueueAnswer(platform::kIdNo);  // Check Kanji Code
+                    ASSERT_EQ(doc.SetCharacterCode(act.code, act.eucLf), 1);
+                    saved = act.code;
+                    doc.bom = false;  // the byte-order mark is not at stake here
+                    ASSERT_EQ(doc.DoSave("", false), 1);
+                    break;
+                case Act::Return:
+                    doc.SetReturnCode(act.mode);
+                    ASSERT_EQ(doc.DoSave("", false), 1);
+                    break;
+            }
+            const char* e1 = file.e1;
+            const char* e2 = file.e2;
+            const char* et = file.typed;
+            switch (act.want) {
+                case Want::Kept:
+                    break;
+                case Want::AllLf:
+                    e1 = e2 = et = "\n";
+                    break;
+                case Want::AllCrLf:
+                    e1 = e2 = et = "\r\n";
+                    break;
+                case Want::AllCr:
+                    e1 = e2 = et = "\r";
+                    break;
+            }
+            std::string want = std::string("a") + e1 + "t" + et + "b" + e2 + "c";
+            if (saved == TextCode::Ucs2Le || saved == TextCode::Ucs2Be)
+                want = widen(want, saved == TextCode::Ucs2Be);
+            const std::string& got = f.fs.files[target];
+            EXPECT_EQ(EscapeBytes(got.data(), got.size()), EscapeBytes(want.data(), want.size()))
+                << file.name << ", action " << static_cast<int>(act.act) << " choice "
+                << static_cast<int>(act.choice) << " code " << static_cast<int>(act.code);
+        }
+    }
 }
 
 TEST(CodeMenus, CheckKanjiCodeOffersTheConversion) {
