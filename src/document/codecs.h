@@ -24,6 +24,14 @@ namespace norv::document {
 // the length converted so far).
 int JisToSjis(char* out, const char* in, size_t n, size_t* outLen);
 
+// The JIS shift state, carried from one piece of a long line to the next.
+enum class JisShift : uint8_t { kAscii, kKanji, kKana };
+
+// As JisToSjis for a piece of a line: decoding starts in *shift and leaves the state at the end
+// in it, and a piece that ends in kanji state is no failure (its line goes on in the next
+// piece). Returns 1 when a designation was met or the piece began in kanji or kana state.
+int JisToSjisFrom(char* out, const char* in, size_t n, size_t* outLen, JisShift* shift);
+
 // EUC-JP to Shift-JIS. Returns 1 when any EUC character was converted, 0 when none, -1 on an
 // invalid sequence: both bytes of a pair must be 0xA1-0xFE, 0x8E must be followed by a kana byte
 // 0xA1-0xDF, and 0x8F (JIS X 0212, written as "？" 0x81 0x48) by two bytes 0xA1-0xFE; a
@@ -41,6 +49,11 @@ int SjisToEuc(std::string& out, std::string_view in);
 // cannot carry go between SO and SI, reduced to 7 bits where that leaves a byte of 0x1F or more.
 // The text always ends in ASCII state.
 size_t SjisToJis(std::string& out, std::string_view in);
+
+// As SjisToJis for a piece of a line: *kanji is the state the previous piece left, and with
+// `close` false the piece does not return to ASCII at its end, so the pieces of a line are
+// written exactly as the whole line would be.
+size_t SjisToJisFrom(std::string& out, std::string_view in, bool* kanji, bool close);
 
 // UCS-2 (bytes, in file order) to UTF-8, appended; `swap` for big-endian input. A valid
 // surrogate pair becomes one 4-byte sequence; a lone surrogate stays a 3-byte sequence.

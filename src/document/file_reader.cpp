@@ -156,6 +156,7 @@ bool MappedFileReader::Next(ReadLine& line, size_t maxBytes) {
     line.data = start;
     line.cut = false;
     line.crcrlf = false;
+    line.available = 0;
     if (start == dataEnd) {  // an empty file, or the position reached the end
         line.length = 0;
         line.kind = 0;
@@ -164,6 +165,7 @@ bool MappedFileReader::Next(ReadLine& line, size_t maxBytes) {
         return true;
     }
     size_t span = static_cast<size_t>(dataEnd - start);
+    line.available = span;
     const char* scanEnd = start + (span < limit ? span : limit);
     const char* brk = FindLineBreak(start, scanEnd);
     if (brk < scanEnd) {
@@ -204,6 +206,12 @@ bool MappedFileReader::Next(ReadLine& line, size_t maxBytes) {
     }
     lastKind = line.kind;
     return true;
+}
+
+void MappedFileReader::ShortenCut(ReadLine& line, size_t keep) {
+    if (!line.cut || keep == 0 || keep >= line.length) return;
+    pos_ -= line.length - keep;
+    line.length = keep;
 }
 
 size_t MappedFileReader::ReadLineInto(char* out, size_t n) {

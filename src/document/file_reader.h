@@ -25,6 +25,7 @@ struct ReadLine {
     uint8_t kind = 0;            // 0x18, 0x10, 0x08, or 0
     bool cut = false;            // ended because the line was too long
     bool crcrlf = false;         // the CR LF line end was CR CR LF
+    size_t available = 0;        // bytes readable from `data` on (the line and what follows)
 };
 
 class MappedFileReader {
@@ -42,6 +43,9 @@ class MappedFileReader {
     // As Next, copied into out (room for n bytes) with a line feed and a zero byte behind it;
     // returns the length including the line feed, 0 when there is no line.
     size_t ReadLineInto(char* out, size_t n);
+    // Shortens a line that Next cut to its first `keep` bytes (at least 1); the rest starts the
+    // next line. Called before the next Next.
+    void ShortenCut(ReadLine& line, size_t keep);
 
     // Line ends met so far.
     uint64_t crlfCount = 0;

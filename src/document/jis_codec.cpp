@@ -31,8 +31,6 @@ constexpr uint8_t kShiftIn = 0x0F;   // SI: ASCII state
 // pass unchanged. The encoder reduces bytes only where the decoder restores them.
 constexpr uint8_t kFirstShiftedByte = 0x1F;
 
-enum class JisState { kAscii, kKanji, kKana };
-
 // True when the word holds ESC, SO or SI (the only bytes that matter in ASCII state).
 inline bool HasJisControl(uint64_t x) {
     return (HasByte(x, kEsc) | ZeroByte((x & ~kOnes) ^ (kOnes * kShiftOut))) != 0;
@@ -57,13 +55,21 @@ uint16_t SjisToJisCode(uint16_t sjis) {
 }
 
 int JisToSjis(char* out, const char* in, size_t n, size_t* outLen) {
+    JisShift state = JisShift::kAscii;
+    int result = JisToSjisFrom(out, in, n, outLen, &state);
+    // A text that ends in kanji state was cut inside a kanji run (a line always has its line
+    // feed, which is no kanji byte, so a well-formed line has left kanji state before it).
+    return state == JisShift::kKanji ? -1 : result;
+}
+
+int JisToSjisFrom(char* out, const char* in, size_t n, size_t* outLen, JisShift* shift) {
     const auto* p = reinterpret_cast<const uint8_t*>(in);
     const uint8_t* const end = p + n;
     auto* o = reinterpret_cast<uint8_t*>(out);
-    int result = 0;
-    JisState state = JisState::kAscii;
+    JisShift state = *shift;
+    int result = state == JisShift::kAscii ? 0 : 1;
     while (p < end) {
-        if (state == JisState::kAscii) {
+        if (state == JisShift::kAscii) {
             while (end - p >= 8) {
                 uint64_t x = Load8(p);
                 if (HasJisControl(x)) break;
@@ -78,18 +84,18 @@ int JisToSjis(char* out, const char* in, size_t n, size_t* outLen) {
             if (end - p >= 3) {
                 const uint8_t c1 = p[1];
                 const uint8_t c2 = p[2];
-                JisState next = state;
+                JisShift next = state;
                 bool known = true;
                 if (c1 == '$' && (c2 == 'B' || c2 == '@'))
-                    next = JisState::kKanji;
+                    next = JisShift::kKanji;
                 else if (c1 == '(' && (c2 == 'B' || c2 == 'J'))
-                    next = JisState::kAscii;
+                    next = JisShift::kAscii;
                 else if (c1 == '(' && c2 == 'I')
-                    next = JisState::kKana;
+                    next = JisShift::kKana;
                 else
                     known = false;
                 if (known) {
-                    if (next != JisState::kAscii) result = 1;
+                    if (next != JisShift::kAscii) result = 1;
                     state = next;
                     p += 3;
                     continue;
@@ -101,22 +107,23 @@ int JisToSjis(char* out, const char* in, size_t n, size_t* outLen) {
             continue;
         }
         if (b == kShiftOut || b == kShiftIn) {
-            state = b == kShiftOut ? JisState::kKana : JisState::kAscii;
+            state = b == kShiftOut ? JisShift::kKana : JisShift::kAscii;
             ++p;
             continue;
         }
         switch (state) {
-            case JisState::kAscii:
+            case JisShift::kAscii:
                 *o++ = b;
                 ++p;
                 break;
-            case JisState::kKana:
+            case JisShift::kKana:
                 *o++ = b >= kFirstShiftedByte ? static_cast<uint8_t>(b | 0x80) : b;
                 ++p;
                 break;
-            case JisState::kKanji: {
+            case JisShift::kKanji: {
                 if (end - p < 2 || !IsJisByte(b) || !IsJisByte(p[1])) {
                     *outLen = static_cast<size_t>(o - reinterpret_cast<uint8_t*>(out));
+                    *shift = state;
                     return -1;
                 }
                 do {
@@ -130,15 +137,19 @@ int JisToSjis(char* out, const char* in, size_t n, size_t* outLen) {
     }
     *outLen = static_cast<size_t>(o - reinterpret_cast<uint8_t*>(out));
     assert(*outLen <= n && "decoding JIS never lengthens the text");
-    // A text that ends in kanji state was cut inside a kanji run (a line always has its line
-    // feed, which is no kanji byte, so a well-formed line has left kanji state before it).
-    return state == JisState::kKanji ? -1 : result;
+    *shift = state;
+    return result;
 }
 
 size_t SjisToJis(std::string& out, std::string_view in) {
+    bool kanji = false;
+    return SjisToJisFrom(out, in, &kanji, true);
+}
+
+size_t SjisToJisFrom(std::string& out, std::string_view in, bool* kanjiState, bool close) {
     const size_t start = out.size();
     out.reserve(start + in.size() + in.size() / 2 + 8);
-    bool kanji = false;
+    bool kanji = *kanjiState;
     auto enterKanji = [&] {
         if (!kanji) out.append("\x1B$B", 3);
         kanji = true;
@@ -210,7 +221,11 @@ size_t SjisToJis(std::string& out, std::string_view in) {
         putShifted(p + i, 1);
         ++i;
     }
-    if (kanji) out.append("\x1B(B", 3);
+    if (kanji && close) {
+        out.append("\x1B(B", 3);
+        kanji = false;
+    }
+    *kanjiState = kanji;
     return out.size() - start;
 }
 

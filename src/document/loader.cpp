@@ -14,6 +14,7 @@
 #include "document/codecs.h"
 #include "document/document.h"
 #include "document/file_reader.h"
+#include "document/line_cut.h"
 #include "document/marks_file.h"
 #include "platform/paths.h"
 
@@ -28,6 +29,7 @@ class DocumentLoader {
     enum class Pass { kDone, kRestart, kNoMemory };
     Pass LoadBytes(MappedFileReader& reader, bool convert);
     Pass LoadUcs2(MappedFileReader& reader, bool swap);
+    CutCode CutFor(MappedFileReader& reader, const ReadLine& line, bool convert);
     void Message(const std::string& text, unsigned style);
     void Status(platform::StatusCode code);
     int FailNoMemory();
@@ -39,6 +41,8 @@ class DocumentLoader {
     bool euc_ = false;
     bool jis_ = false;
     Utf8Scanner utf8_;
+    // The JIS shift state at the end of the previous piece of a line cut for its length.
+    JisShift jisShift_ = JisShift::kAscii;
     uint64_t crlf_ = 0, lf_ = 0, cr_ = 0;
 };
 
@@ -68,13 +72,40 @@ int DocumentLoader::FailAccess(const std::string& path, int error) {
     return 0;
 }
 
+// The code by whose characters a line too long for a record is cut. EUC-JP and JIS are cut in
+// their own bytes while their detection may still convert the line; otherwise the cut follows
+// UTF-8 while the file still reads as UTF-8, else the code page. A guess that the detection
+// overrules later is mended once the code is known.
+CutCode DocumentLoader::CutFor(MappedFileReader& reader, const ReadLine& line, bool convert) {
+    if (convert && jis_ &&
+        (jisShift_ != JisShift::kAscii || doc_.code == TextCode::Jis || reader.HasEscOrSo(line)))
+        return CutCode::kJis;
+    if (convert && euc_ &&
+        (doc_.code == TextCode::Euc || ReadsAs(CutCode::kEuc, line.data, line.available)))
+        return CutCode::kEuc;
+    if (doc_.code == TextCode::Utf8 || (env_.load.utf8Read && !utf8_.malformed() &&
+                                        ReadsAs(CutCode::kUtf8, line.data, line.available)))
+        return CutCode::kUtf8;
+    return CutCode::kSjis;
+}
+
 DocumentLoader::Pass DocumentLoader::LoadBytes(MappedFileReader& reader, bool convert) {
     std::vector<char> work(65539);
     ReadLine line;
+    const int codePage = env_.CodePage();
+    jisShift_ = JisShift::kAscii;
     while (reader.Next(line)) {
+        if (line.cut) {
+            JisShift shift = jisShift_;
+            CutCode cut = CutFor(reader, line, convert);
+            reader.ShortenCut(
+                line, CharCut(cut, codePage, line.data, line.available, line.length, &shift));
+        }
         const char* data = line.data;
         size_t len = line.length;
         bool converted = false;
+        const JisShift carried = jisShift_;
+        jisShift_ = JisShift::kAscii;
         if (convert && euc_) {
             size_t outLen = 0;
             int r = EucToSjis(work.data(), data, len, &outLen);
@@ -90,9 +121,14 @@ DocumentLoader::Pass DocumentLoader::LoadBytes(MappedFileReader& reader, bool co
                 if (doc_.code == TextCode::Euc) return Pass::kRestart;
             }
         }
-        if (convert && !converted && jis_ && reader.HasEscOrSo(line)) {
+        if (convert && !converted && jis_ &&
+            (carried != JisShift::kAscii || reader.HasEscOrSo(line))) {
             size_t outLen = 0;
-            int r = JisToSjis(work.data(), data, len, &outLen);
+            JisShift shift = carried;
+            int r = JisToSjisFrom(work.data(), data, len, &outLen, &shift);
+            // Only a piece that a cut ends may stop in kanji state.
+            if (r >= 0 && !line.cut && shift == JisShift::kKanji) r = -1;
+            if (r >= 0 && line.cut) jisShift_ = shift;
             if (r == 1) {
                 doc_.code = TextCode::Jis;
                 euc_ = false;
@@ -117,7 +153,9 @@ DocumentLoader::Pass DocumentLoader::LoadBytes(MappedFileReader& reader, bool co
 
 DocumentLoader::Pass DocumentLoader::LoadUcs2(MappedFileReader& reader, bool swap) {
     constexpr size_t kMaxContent = kMaxLineBytes - 1;
+    constexpr size_t kMaxUnits = 32767;  // code units of one record
     std::string line;
+    size_t units = 0;
     line.reserve(kMaxContent + 8);
     char16_t pendingHigh = 0;
     bool pendingCr = false;
@@ -126,6 +164,7 @@ DocumentLoader::Pass DocumentLoader::LoadUcs2(MappedFileReader& reader, bool swa
 
     auto flush = [&](uint8_t flags) -> bool {
         ++lines;
+        units = 0;
         return doc_.lines_.AppendContent(line.data(), line.size(), flags) != 0;
     };
     // Puts one code point as UTF-8, cutting the line first when it would grow too long.
@@ -151,11 +190,14 @@ DocumentLoader::Pass DocumentLoader::LoadUcs2(MappedFileReader& reader, bool swa
             buf[3] = static_cast<char>(0x80 | (cp & 0x3F));
             n = 4;
         }
-        if (line.size() + n > kMaxContent) {
+        // A surrogate pair is one character: both units go into the same record.
+        const size_t u = cp >= 0x10000 ? 2 : 1;
+        if (line.size() + n > kMaxContent || units + u > kMaxUnits) {
             if (!flush(LF_CONTINUED)) return false;
             line.clear();
         }
         line.append(buf, n);
+        units += u;
         return true;
     };
     auto putPendingHigh = [&]() -> bool {
@@ -364,6 +406,13 @@ int DocumentLoader::Open(const std::string& pathIn) {
         doc_.code = TextCode::Utf8;
         doc_.bom = false;  // saved back as it was, without a mark
     }
+    // With the code known, a line cut by a guess that the detection overruled is cut again
+    // between characters of the text as it is held.
+    if (doc_.code != TextCode::Ucs2Le && doc_.code != TextCode::Ucs2Be &&
+        !RecutContinuedLines(doc_.lines_,
+                             IsUnicodeFamily(doc_.code) ? CutCode::kUtf8 : CutCode::kSjis,
+                             env_.CodePage()))
+        return FailNoMemory();
     if (!env_.load.saveRead && static_cast<int>(doc_.code) < 10) doc_.saveCode = TextCode::Ansi;
 
     if (!env_.load.orgCr)

@@ -75,8 +75,10 @@ std::string ConvertTabs(std::string_view line, int mode, int tabWidth, int codeP
 }
 
 // Encodes one line (internal encoding, without its line feed) for a byte-oriented save code.
+// The pieces of a line that was cut for its length carry the JIS shift state from one to the
+// next (`continued`: another piece of the same line follows), so the line is written as one.
 void EncodeLine(std::string& out, std::string_view text, TextCode saveCode, bool unicodeText,
-                int acp) {
+                int acp, bool* jisKanji, bool continued) {
     switch (saveCode) {
         case TextCode::Euc:
         case TextCode::Jis: {
@@ -92,7 +94,7 @@ void EncodeLine(std::string& out, std::string_view text, TextCode saveCode, bool
                 else
                     out.append(euc);
             } else {
-                SjisToJis(out, text);
+                SjisToJisFrom(out, text, jisKanji, !continued);
             }
             break;
         }
@@ -231,6 +233,7 @@ int CElwDoc::SaveDocument(const std::string& pathIn) {
     // is the one the loader decided and the user has not chosen another.
     const bool ownEnds = env.load.orgCr && (eolMode == EolMode::Default || eolModeFromFile);
     bool strippedAny = false;
+    bool jisKanji = false;
     std::string out;
     std::u16string units;
     for (LineRecord* r = lines_.first(); r && ok; r = r->next) {
@@ -271,7 +274,8 @@ int CElwDoc::SaveDocument(const std::string& pathIn) {
                     AppendUcs2(out, std::u16string(1, static_cast<char16_t>(c)), bigEndian);
             }
         } else {
-            EncodeLine(out, text, saveCode, unicodeText, acp);
+            EncodeLine(out, text, saveCode, unicodeText, acp, &jisKanji,
+                       (r->flags & LF_CONTINUED) && !last);
             if (!last && !(r->flags & LF_CONTINUED)) {
                 if ((r->flags & LF_EOL_CRCRLF) && lineMode == 0 && ownEnds)
                     out += "\r\r\n";
