@@ -68,6 +68,7 @@ int CElwDoc::NewDocument() {
     saveCode = TextCode::None;
     eolMode = EolMode::Default;
     eolModeFromFile = false;
+    mixedLineEnds = false;
     bom = true;
     modified = false;
     endsWithEol = false;

@@ -28,6 +28,8 @@ struct LoadSettings {
     bool eucRead = true;
     bool jisRead = true;
     bool utf8Read = true;
+    // UTF-16 files without a byte-order mark are recognised when no code was forced.
+    bool utf16Read = true;
     bool saveRead = true;
     bool orgCr = true;
 };
@@ -143,6 +145,8 @@ class CElwDoc {
     // line ends they had in the file, and only lines made in the editor take the mode, so a file
     // with mixed line ends is written back as it was.
     bool eolModeFromFile = false;
+    // The file read had more than one kind of line end (shown as "Mixed" while the mode is -1).
+    bool mixedLineEnds = false;
     CodeChoice codeChoice = CodeChoice::Unset;
     platform::FileTime fileTime = 0;
     platform::FileTime loadTime = 0;

@@ -16,6 +16,7 @@
 #include "document/file_reader.h"
 #include "document/line_cut.h"
 #include "document/marks_file.h"
+#include "document/utf16_guess.h"
 #include "platform/paths.h"
 
 namespace norv::document {
@@ -28,7 +29,9 @@ class DocumentLoader {
   private:
     enum class Pass { kDone, kRestart, kNoMemory };
     Pass LoadBytes(MappedFileReader& reader, bool convert);
-    Pass LoadUcs2(MappedFileReader& reader, bool swap);
+    // `guessed`: the file had no byte-order mark and passed the UTF-16 test; a unit that text
+    // never holds then sends the load back to the byte codes.
+    Pass LoadUcs2(MappedFileReader& reader, bool swap, bool guessed);
     CutCode CutFor(MappedFileReader& reader, const ReadLine& line, bool convert);
     void Message(const std::string& text, unsigned style);
     void Status(platform::StatusCode code);
@@ -151,7 +154,7 @@ DocumentLoader::Pass DocumentLoader::LoadBytes(MappedFileReader& reader, bool co
     return Pass::kDone;
 }
 
-DocumentLoader::Pass DocumentLoader::LoadUcs2(MappedFileReader& reader, bool swap) {
+DocumentLoader::Pass DocumentLoader::LoadUcs2(MappedFileReader& reader, bool swap, bool guessed) {
     constexpr size_t kMaxContent = kMaxLineBytes - 1;
     constexpr size_t kMaxUnits = 32767;  // code units of one record
     std::string line;
@@ -200,8 +203,10 @@ DocumentLoader::Pass DocumentLoader::LoadUcs2(MappedFileReader& reader, bool swa
         units += u;
         return true;
     };
+    bool unfit = false;  // a guessed file holds a unit that no text holds
     auto putPendingHigh = [&]() -> bool {
         if (!pendingHigh) return true;
+        if (guessed) unfit = true;
         char16_t h = pendingHigh;
         pendingHigh = 0;
         return put(h);  // a lone surrogate stays a 3-byte sequence
@@ -246,12 +251,15 @@ DocumentLoader::Pass DocumentLoader::LoadUcs2(MappedFileReader& reader, bool swa
                 if (!put(cp)) return Pass::kNoMemory;
             } else {
                 if (!putPendingHigh()) return Pass::kNoMemory;
+                if (guessed && ((u >= 0xDC00 && u <= 0xDFFF) || !Utf16UnitFits(u))) unfit = true;
+                if (unfit) return Pass::kRestart;
                 if (u >= 0xD800 && u <= 0xDBFF)
                     pendingHigh = u;
                 else if (!put(u))
                     return Pass::kNoMemory;
             }
         }
+        if (unfit) return Pass::kRestart;
         carry = total - even;
         if (carry) chunk[0] = chunk[even];
     }
@@ -260,6 +268,7 @@ DocumentLoader::Pass DocumentLoader::LoadUcs2(MappedFileReader& reader, bool swa
         if (!endLine(LF_EOL_CR)) return Pass::kNoMemory;
     }
     if (!putPendingHigh()) return Pass::kNoMemory;
+    if (unfit || (guessed && carry)) return Pass::kRestart;
     if (carry) {
         // A final odd byte is not a whole code unit: it is kept visible as U+FFFD.
         if (!put(0xFFFD)) return Pass::kNoMemory;
@@ -372,12 +381,44 @@ int DocumentLoader::Open(const std::string& pathIn) {
     } else {
         doc_.bom = !IsUnicodeFamily(doc_.code);
     }
+    // UTF-16 without a mark, before the trials of the byte codes; never against a forced code.
+    bool guessed = false;
+    const bool eucFirst = euc_, jisFirst = jis_;
+    if (!marked && env_.load.utf16Read &&
+        (choice_ == CodeChoice::Default || choice_ == CodeChoice::Unset)) {
+        const size_t kTested = 1u << 18;
+        uint64_t size = reader.fileSize();
+        head = reader.Peek(size < kTested ? static_cast<size_t>(size) : kTested, &avail);
+        Utf16Guess g = GuessUtf16(head, avail, size);
+        if (g != Utf16Guess::kNo) {
+            doc_.code = g == Utf16Guess::kBigEndian ? TextCode::Ucs2Be : TextCode::Ucs2Le;
+            doc_.bom = false;  // saved back as it was, without a mark
+            euc_ = jis_ = false;
+            guessed = true;
+        }
+    }
 
-    Pass pass;
+    Pass pass = Pass::kDone;
     if (doc_.code == TextCode::Ucs2Le || doc_.code == TextCode::Ucs2Be) {
         reader.ScanUtf8With(nullptr);
-        pass = LoadUcs2(reader, doc_.code == TextCode::Ucs2Be);
-    } else {
+        pass = LoadUcs2(reader, doc_.code == TextCode::Ucs2Be, guessed);
+        if (pass == Pass::kRestart) {
+            // Not UTF-16 after all: the byte codes' detection reads it from the start.
+            reader.Close();
+            utf8_ = Utf8Scanner();
+            crlf_ = lf_ = cr_ = 0;
+            if (int error = reader.Open(fs, path)) return FailAccess(path, error);
+            if (!doc_.lines_.Reset()) return FailNoMemory();
+            doc_.code = TextCode::Ansi;
+            doc_.bom = true;
+            doc_.endsWithEol = false;
+            euc_ = eucFirst;
+            jis_ = jisFirst;
+            if (env_.load.utf8Read) reader.ScanUtf8With(&utf8_);
+            guessed = false;
+        }
+    }
+    if (doc_.code != TextCode::Ucs2Le && doc_.code != TextCode::Ucs2Be) {
         pass = LoadBytes(reader, true);
         if (pass == Pass::kRestart) {
             // A wrong guess: read the file again exactly as it is.
@@ -426,6 +467,7 @@ int DocumentLoader::Open(const std::string& pathIn) {
     else
         doc_.eolMode = EolMode::Default;
     doc_.eolModeFromFile = true;
+    doc_.mixedLineEnds = (crlf_ > 0 ? 1 : 0) + (lf_ > 0 ? 1 : 0) + (cr_ > 0 ? 1 : 0) > 1;
 
     if (doc_.lines_.count() == 0) return 0;
     doc_.path = path;

@@ -276,7 +276,8 @@ int CElwDoc::SaveDocument(const std::string& pathIn) {
         } else {
             EncodeLine(out, text, saveCode, unicodeText, acp, &jisKanji,
                        (r->flags & LF_CONTINUED) && !last);
-            if (!last && !(r->flags & LF_CONTINUED)) {
+            // A text read from UCS-2 that ended in a line end keeps it in the byte codes too.
+            if ((!last || endsWithEol) && !(r->flags & LF_CONTINUED)) {
                 if ((r->flags & LF_EOL_CRCRLF) && lineMode == 0 && ownEnds)
                     out += "\r\r\n";
                 else

@@ -80,4 +80,26 @@ TEST(Norvconv, ConvertsWithTheEditorsSaver) {
     EXPECT_EQ(Norvconv("-t klingon '" + src + "'", err).status, 2);
 }
 
+// What norvconv writes as UTF-16 without a mark it reads back as UTF-16 and reports so; a
+// forced code (-k, -c) is never overruled.
+TEST(Norvconv, ReadsBackUtf16WithoutAMark) {
+    TempDir d;
+    std::string src = d.Write("s.txt", "\x82\xA0\r\n\x82\xA2\r\n");
+    std::string err = d.File("err");
+    for (const char* code : {"ucs2le", "ucs2be"}) {
+        std::string out = d.File(std::string(code) + ".txt");
+        ASSERT_EQ(
+            Norvconv(std::string("-t ") + code + " -B -o '" + out + "' '" + src + "'", err).status,
+            0);
+        const char* name = std::string(code) == "ucs2le" ? "Ucs2Le" : "Ucs2Be";
+        EXPECT_EQ(Norvconv("'" + out + "'", err).out, out + "\t" + name + "\t0\tCrLf\t2\n");
+        EXPECT_EQ(Norvconv("-k S '" + out + "'", err).out.find("Ucs2"), std::string::npos);
+        EXPECT_EQ(Norvconv("-c 2 '" + out + "'", err).out.find("Ucs2"), std::string::npos);
+        // Converted back from the guessed code: the Shift-JIS file as it was.
+        ASSERT_EQ(Norvconv("-t ansi -o '" + d.File("back.txt") + "' '" + out + "'", err).status, 0);
+        EXPECT_EQ(norv::testing::ReadFileBytes(d.File("back.txt")),
+                  norv::testing::ReadFileBytes(src));
+    }
+}
+
 }  // namespace

@@ -9,6 +9,7 @@ document::LoadSettings LoadSettingsFrom(const Settings& s) {
     l.eucRead = s.Flag(Key::EUCRead);
     l.jisRead = s.Flag(Key::JISRead);
     l.utf8Read = s.Flag(Key::UTF8Read);
+    l.utf16Read = s.Flag(Key::UTF16Read);
     l.saveRead = s.Flag(Key::SaveRead);
     l.orgCr = s.Flag(Key::OrgCR);
     return l;

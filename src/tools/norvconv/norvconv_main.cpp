@@ -138,6 +138,7 @@ int main(int argc, char** argv) {
             dump = true;
         } else if (a == "-k" && i + 1 < argc) {
             std::string k = argv[++i];
+            env.load.utf16Read = false;  // a forced code is never overruled
             if (k == "S" || k == "s")
                 env.load.eucRead = env.load.jisRead = false;
             else if (k == "E" || k == "e") {
