@@ -16,6 +16,7 @@ const std::string& UndoRecord::Removed() const {
         case UndoKind::Overwrite:
         case UndoKind::FlipCase:
         case UndoKind::FlipCaseSelection:
+        case UndoKind::Convert:
         case UndoKind::DeleteAfter:
         case UndoKind::DeleteSelection:
         case UndoKind::DeleteLine:
@@ -31,6 +32,7 @@ const std::string& UndoRecord::Inserted() const {
         case UndoKind::Overwrite:
         case UndoKind::FlipCase:
         case UndoKind::FlipCaseSelection:
+        case UndoKind::Convert:
             return text2;
         case UndoKind::Type:
         case UndoKind::InsertBlock:

@@ -33,6 +33,10 @@ enum class UndoKind : int16_t {
     InsertLine = 5,          // a whole line inserted (Duplicate, PopLine); text = line + "\n"
     FlipCase = 51,           // text = the range before, text2 = the range after
     FlipCaseSelection = 52,  // as 51, for a stream selection
+    Convert = 53,            // a piece of a line converted: text = before, text2 = after
+    Order = 60,              // lines reordered in place (Sort): text = the new order, four
+                             // bytes (little-endian) per line, each the offset from at.line of
+                             // the line that went there; the texts are not copied
     DeleteAfter = 101,       // deleting at and after the caret; text = the deleted bytes
     DeleteSelection = 102,   // deleting a selection over several lines
     DeleteLine = 103,        // deleting a whole line with its line feed

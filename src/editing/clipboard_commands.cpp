@@ -7,33 +7,11 @@
 
 #include "document/codecs.h"
 #include "editing/selection.h"
+#include "editing/wait_cursor.h"
 
 namespace norv::editing {
 
 using document::UndoKind;
-
-namespace {
-
-// Texts above this size show the wait cursor while they are copied or pasted.
-constexpr size_t kWaitCursorBytes = 64 * 1024;
-
-class WaitCursor {
-  public:
-    WaitCursor(platform::UserInterface* ui, size_t bytes)
-        : ui_(bytes > kWaitCursorBytes ? ui : nullptr) {
-        if (ui_) ui_->BeginWaitCursor();
-    }
-    ~WaitCursor() {
-        if (ui_) ui_->EndWaitCursor();
-    }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-  private:
-    platform::UserInterface* ui_;
-};
-
-}  // namespace
 
 void ClipboardContext::ClipboardChanged() {
     if (changingFromHistory || !clipboard) return;
@@ -146,6 +124,12 @@ bool Selection::Handle(CommandId id) {
             return true;
         case CommandId::PasteFromFile:
             if (!ro) FileCommandRun(FileCommand::PasteFile);
+            return true;
+        case CommandId::EditSort:
+            SortCommand();
+            return true;
+        case CommandId::EditConvert:
+            ConvertCommand();
             return true;
         default:
             return false;

@@ -387,6 +387,14 @@ std::string CElwView::RawInsert(std::string_view bytes) {
             if (take == 0) {
                 // The line is full: the rest goes on a new line.
                 if (!split()) return done;
+                if (continueOverflow_ && line_->prev) {
+                    // The same line of the file: no line end between the two records, and the
+                    // line's own line end goes on with its end.
+                    LineRecord* before = line_->prev;
+                    line_->flags |= static_cast<uint8_t>(before->flags & document::LF_EOL_BITS);
+                    before->flags = static_cast<uint8_t>((before->flags & ~document::LF_EOL_BITS) |
+                                                         document::LF_CONTINUED);
+                }
                 continue;
             }
             b.Insert(seg.substr(0, take));
@@ -517,6 +525,13 @@ void CElwView::PlaceExactly(UndoPosition p) {
 
 void CElwView::PlayBack(const UndoRecord& r, bool restoreChanged) {
     replaying_ = true;
+    if (r.kind == UndoKind::Order) {
+        PermuteLines(r.at.line, r.text, true);
+        ApplyFlags(r.at.line, r.flagsBefore, restoreChanged);
+        PlaceExactly(r.before);
+        replaying_ = false;
+        return;
+    }
     PlaceExactly(r.at);
     RawDelete(r.Inserted().size(), nullptr);
     RawInsert(r.Removed());
@@ -527,6 +542,13 @@ void CElwView::PlayBack(const UndoRecord& r, bool restoreChanged) {
 
 void CElwView::PlayForward(const UndoRecord& r, bool restoreChanged) {
     replaying_ = true;
+    if (r.kind == UndoKind::Order) {
+        PermuteLines(r.at.line, r.text, false);
+        ApplyFlags(r.at.line, r.flagsAfter, restoreChanged);
+        PlaceExactly(r.after);
+        replaying_ = false;
+        return;
+    }
     PlaceExactly(r.at);
     RawDelete(r.Removed().size(), nullptr);
     RawInsert(r.Inserted());
@@ -638,7 +660,9 @@ std::vector<CElwView::Row> CElwView::VisibleRows() {
 bool CElwView::Execute(CommandId id, int keyRepeat) {
     if (shared_.extension && shared_.extension->Handles(id))
         return shared_.extension->RunCommand(*this, id);
-    if (shared_.recorder) shared_.recorder->RecordCommand(id);
+    // Sort and Convert report themselves with the values they take.
+    if (shared_.recorder && id != CommandId::EditSort && id != CommandId::EditConvert)
+        shared_.recorder->RecordCommand(id);
     ClaimBuffer();
     CommandScope scope(*this);
     if (selection_ && selection_->BeforeCommand(*this, id)) {

@@ -28,6 +28,7 @@
 #include "editing/command_ids.h"
 #include "editing/edit_options.h"
 #include "editing/saved_position.h"
+#include "editing/sort_convert_requests.h"
 #include "editing/word_classes.h"
 #include "platform/ui.h"
 #include "view/line_layout.h"
@@ -53,6 +54,10 @@ class CommandRecorder {
     // A frame command with the texts it took from its dialog or a script (find in files: the
     // search string, the folder, the masks and the option string).
     virtual void RecordFrameCommand(uint16_t /*id*/, const std::vector<std::string>& /*texts*/) {}
+    // Sort and Convert with the values they took from their dialogs or a script, recorded
+    // instead of the commands (a macro replays them without the dialogs).
+    virtual void RecordSort(const SortArguments& /*values*/) {}
+    virtual void RecordConvert(const ConvertArguments& /*values*/) {}
 };
 
 // View commands carried out outside the view's own code (find and replace): Execute hands them
@@ -155,6 +160,16 @@ struct EditorShared {
     std::function<bool()> backSpacePending;
     // True when Escape was pressed since the last call (long commands poll it); null: never.
     std::function<bool()> escapePressed;
+    // Sort and Convert: their dialogs (null: nothing happens), the Sort settings read before
+    // its dialog and written after it, the direction chosen last (kept for the run), and the
+    // values of a running script's SORT and CONVERT (taken by the next Sort or Convert).
+    std::function<bool(SortRequest&)> sortDialog;
+    std::function<bool(ConvertRequest&)> convertDialog;
+    std::function<void(SortRequest&)> loadSortSettings;
+    std::function<void(const SortRequest&)> saveSortSettings;
+    bool sortDescending = false;
+    std::optional<SortArguments> scriptSort;
+    std::optional<ConvertArguments> scriptConvert;
     // MarkList: shows or hides the bookmark list; null: nothing happens.
     std::function<void(CElwView&)> markList;
     // The silent search of the tag rule of OtherParen: `text` (the document's bytes) searched
@@ -286,6 +301,14 @@ class CElwView : public document::UndoTarget, public document::DocumentView {
     std::string InsertAtCaret(std::string_view bytes, document::UndoKind kind);
     std::string DeleteForward(size_t n, document::UndoKind kind);
     std::string DeleteBackward(size_t n, document::UndoKind kind);
+    // Replaces the `n` bytes after the caret by `bytes` as one record of `kind` (Convert). A line
+    // growing beyond a record's limit goes on in further lines carrying LF_CONTINUED, so that
+    // a save writes it whole.
+    std::string ReplaceForward(size_t n, std::string_view bytes, document::UndoKind kind);
+    // Puts the lines from `first` in a new order (order[i]: the offset from `first` of the line
+    // that goes to place i) as one Order record. Each line keeps its record, so its bookmark
+    // goes with it; lines that moved are marked changed. Nothing when no line moves.
+    void ReorderLines(int first, const std::vector<uint32_t>& order);
     bool readOnly() const { return doc_.readOnly; }
     // The records made from here on by the running command undo as a group of their own.
     void StartUndoGroup() { recordsInCommand_ = 0; }
@@ -340,6 +363,10 @@ class CElwView : public document::UndoTarget, public document::DocumentView {
     void MarkEdited();
     // The caret line's text is about to change: later lines may start in other states.
     void NoteLineEdited();
+
+    // Moves the records of an Order record's lines to their new places (or back), and brings
+    // every view of the document to the records now at its line numbers.
+    void PermuteLines(int first, const std::string& order, bool back);
 
     // Raw edits, not recorded. The removed/inserted flags of lines are gathered for the record.
     std::string RawInsert(std::string_view bytes);
@@ -449,7 +476,10 @@ class CElwView : public document::UndoTarget, public document::DocumentView {
     SavedPosition saved_;
 
     bool replaying_ = false;
-    bool forcedMarks_ = false;  // lines were marked changed by playing records older than the save
+    bool forcedMarks_ = false;
+    bool continueOverflow_ =
+        false;  // a line filled by RawInsert goes on with LF_CONTINUED  // lines were marked
+                // changed by playing records older than the save
     int recordsInCommand_ = 0;
     int commandDepth_ = 0;
 };

@@ -20,6 +20,7 @@
 
 #include "editing/clipboard_history.h"
 #include "editing/edit_view.h"
+#include "editing/sort_order.h"
 #include "platform/clipboard.h"
 #include "platform/file_system.h"
 
@@ -133,6 +134,12 @@ class Selection : public SelectionHooks {
     void BoxPaste();
     void FileCommandRun(FileCommand c);
     void PasteFromHistory();
+    // Sort and Convert of the selection (sort_convert_commands.cpp).
+    void SortCommand();
+    void ConvertCommand();
+    void SortBoxPieces(const SortOrderOptions& options);
+    void SortLineRange(const SortOrderOptions& options, bool boxKey);
+    void ConvertPieces(const ConvertChoices& choices);
     std::string ToUnicode(const std::string& bytes) const;
     std::string FromUnicode(const std::string& text) const;
 

@@ -275,18 +275,15 @@ size_t GroupOf(size_t index);
 // agree).
 inline constexpr std::string_view kCommandsHandledLater[] = {
     // View commands
-    "EditConvert",
     "EditCenter",
     "EditLeft",
     "EditRight",
-    "EditSort",
     "Indent",
     "BackInd",
     "AddString",
     "ReFormat",
     "DeFormat",
     // Frame commands
-    "Compare",
     "OpenMRU",
     "Break",
     "RecordKey",

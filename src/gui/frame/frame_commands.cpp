@@ -75,6 +75,7 @@ void MainFrame::RegisterFrameCommands() {
     any(F::SetProperty, [this] { Preferences(); });
     any(F::Grep, [this] { grep_->RunGrep(); });
     any(F::Shell, [this] { shell_->RunShell(); });
+    windows(F::Compare, [this] { CompareDocuments(); });
     const F menus[] = {F::Menu1, F::Menu2, F::Menu3, F::Menu4, F::Menu5};
     for (int n = 0; n < app::kUserMenuCount; ++n)
         frameHandlers_[menus[n]] = {[this, n](uint8_t key) { ShowUserMenu(n, key); }, false};

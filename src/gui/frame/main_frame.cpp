@@ -133,6 +133,7 @@ MainFrame::MainFrame(platform::UserInterface* ui, FileDialogs* dialogs)
     font_ = ChooseEditorFont(QString(), kEditorPointSize);
     SetUpBars();
     SetUpMarkBar();
+    SetUpSortAndCompare();
     connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
         NoteActivated(sub);
         if (int i = TabOf(sub); i >= 0) tabs_->setCurrentIndex(i);

@@ -185,6 +185,10 @@ class MainFrame : public QMainWindow,
     ShellWiring& shell() const { return *shell_; }
     // Where changed settings are written (null: kept for this run only).
     app::SettingsStore* settingsStore() const { return store_; }
+    // Compare of the active document with another open one; the editor state value it leaves
+    // (1 lines marked, 2 no difference; 0 nothing done).
+    int CompareDocuments();
+    int compareState() const { return compareState_; }
 
     // DocumentHooks
     void TitleChanged(document::CElwDoc& doc) override;
@@ -217,6 +221,8 @@ class MainFrame : public QMainWindow,
     // Shows the bookmark list as ShowMarkList says, at its stored size.
     void RestoreMarkBar();
     void WriteSetting(app::Key key, int value);
+    // The dialogs and settings of Sort, Convert and Compare (sort_compare.cpp).
+    void SetUpSortAndCompare();
     // The settings to the bars, keys and options; `full` also to the views' display and the
     // documents' loading and saving.
     void ApplySettings(bool full);
@@ -291,6 +297,7 @@ class MainFrame : public QMainWindow,
     Qt::KeyboardModifiers fkeyMods_ = Qt::NoModifier;
     // The windows, most recently active first (the other window of AnothWin).
     std::vector<QMdiSubWindow*> activation_;
+    int compareState_ = 0;
 };
 
 }  // namespace norv::qt

@@ -1,0 +1,282 @@
+// The Convert conversions of a piece of text: the designed cases, width conversion against
+// uconv on every code of code page 932 and its code point, Tab to Space against `expand`, and a
+// model check that neither tab conversion changes how a line looks.
+#include "editing/convert_text.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <set>
+
+#include "../support/temp_dir.h"
+#include "document/char_model.h"
+#include "document/codecs.h"
+#include "outside_tool.h"
+
+namespace norv::editing {
+namespace {
+
+constexpr int kUtf8 = platform::kCodePageUtf8Internal;
+
+std::string Sjis(std::string_view utf8) {
+    std::string out;
+    document::Utf8ToAnsi(out, utf8, 932);
+    return out;
+}
+
+std::string Utf8(std::string_view sjis) {
+    std::string out;
+    document::AnsiToUtf8(out, sjis, 932);
+    return out;
+}
+
+ConvertChoices Case(CaseConversion c) {
+    ConvertChoices ch;
+    ch.caseConversion = c;
+    return ch;
+}
+
+ConvertChoices Width(WidthConversion w, bool alnum = true, bool kana = true) {
+    ConvertChoices ch;
+    ch.width = w;
+    ch.alphanumerics = alnum;
+    ch.kana = kana;
+    return ch;
+}
+
+ConvertChoices Tabs(TabConversion t) {
+    ConvertChoices ch;
+    ch.tabs = t;
+    return ch;
+}
+
+TEST(ConvertText, CasesInShiftJisAndUtf8) {
+    using C = CaseConversion;
+    using W = WidthConversion;
+    static const struct {
+        const char* name;
+        ConvertChoices choices;
+        const char* in;  // UTF-8 source, converted to Shift-JIS for the second run
+        const char* out;
+        bool sjisToo;
+    } kCases[] = {
+        {"upper all", Case(C::Upper), "abc xyZ", "ABC XYZ", true},
+        {"lower all", Case(C::Lower), "ABC xyZ", "abc xyz", true},
+        {"upper top of line", Case(C::UpperLineTop), "hELLO wORLD", "Hello world", true},
+        {"upper top of word", Case(C::UpperWordTop), "hello world-wide", "Hello World-Wide", true},
+        {"word after digits and kanji", Case(C::UpperWordTop), "1abc漢def ａbc", "1Abc漢Def ａbc",
+         true},
+        // ア is 0x83 0x41 and ヂ 0x83 0x61: trail bytes that look like letters stay.
+        {"trail bytes are no letters", Case(C::Lower), "アヂA", "アヂa", true},
+        {"full-width letters keep their case", Case(C::Upper), "ａｂ", "ａｂ", true},
+        {"width down", Width(W::ToSingleByte), "ＡＢ１　ガパア、ー", "AB1　ｶﾞﾊﾟｱ､ｰ", true},
+        {"width down alphanumerics only", Width(W::ToSingleByte, true, false), "Ａガ", "Aガ", true},
+        {"width down kana only", Width(W::ToSingleByte, false, true), "Ａガ", "Ａｶﾞ", true},
+        {"hiragana have no half width", Width(W::ToSingleByte), "ひらがな", "ひらがな", true},
+        {"width up", Width(W::ToDoubleByte), "Ab1 ｶﾞﾊﾟｱ･ｰ", "Ａｂ１ ガパア・ー", true},
+        {"width up a lone sound mark", Width(W::ToDoubleByte), "ﾞｱﾟ", "゛ア゜", true},
+        {"width up kana only", Width(W::ToDoubleByte, false, true), "aｱ", "aア", true},
+        {"Korean and emoji stay", Width(W::ToSingleByte), "한Ａ😀", "한A😀", false},
+        {"Korean and emoji stay up", Width(W::ToDoubleByte), "한a😀", "한ａ😀", false},
+        {"width down then case",
+         [] {
+             ConvertChoices c = Width(W::ToSingleByte);
+             c.caseConversion = C::Lower;
+             return c;
+         }(),
+         "ＡＢＣ", "abc", true},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ConvertPiece(c.in, c.choices, kUtf8, 8, 0, 65533), c.out) << "UTF-8";
+        if (c.sjisToo)
+            EXPECT_EQ(Utf8(ConvertPiece(Sjis(c.in), c.choices, 932, 8, 0, 65533)), c.out)
+                << "Shift-JIS";
+    }
+    // Other code pages have no width forms.
+    EXPECT_EQ(ConvertPiece("Ab\xb1", Width(W::ToDoubleByte), 1252, 8, 0, 65533), "Ab\xb1");
+    // NUL is an ordinary byte.
+    EXPECT_EQ(ConvertPiece(std::string("a\0b", 3), Case(C::Upper), 932, 8, 0, 65533),
+              std::string("A\0B", 3));
+}
+
+TEST(ConvertText, TabsAndSpacesByDisplayColumn) {
+    using T = TabConversion;
+    static const struct {
+        const char* in;
+        T tabs;
+        int tab;
+        int column;
+        const char* out;
+    } kCases[] = {
+        {"        x", T::SpaceToTab, 4, 0, "\t\tx"},
+        {"   x", T::SpaceToTab, 4, 1, "\tx"},    // a piece starting at column 1
+        {"a   b", T::SpaceToTab, 4, 0, "a\tb"},  // the run reaches the stop
+        {"ab  c", T::SpaceToTab, 4, 0, "ab\tc"},
+        {"a  b", T::SpaceToTab, 4, 0, "a  b"},    // the run stops short of the stop
+        {"abc d", T::SpaceToTab, 4, 0, "abc d"},  // a single space before a stop stays
+        {"a  \tb", T::SpaceToTab, 4, 0, "a\tb"},  // a tab before the stop ends the run
+        {"漢  x", T::SpaceToTab, 4, 0, "漢\tx"},  // a double-byte character is two wide
+        {"\tx\ty", T::TabToSpace, 4, 0, "    x   y"},
+        {"漢\tx", T::TabToSpace, 4, 0, "漢  x"},
+        {"a\tb", T::TabToSpace, 4, 2, "a b"},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.in);
+        ConvertChoices ch = Tabs(c.tabs);
+        EXPECT_EQ(ConvertPiece(c.in, ch, kUtf8, c.tab, c.column, 65533), c.out);
+        EXPECT_EQ(Utf8(ConvertPiece(Sjis(c.in), ch, 932, c.tab, c.column, 65533)), c.out);
+    }
+    // Tab to Space stops short of the limit: the remaining tabs stay tabs.
+    EXPECT_EQ(ConvertPiece("\t\t\t", Tabs(T::TabToSpace), 932, 4, 0, 10), "        \t");
+}
+
+// The columns each character of a line starts at, and the characters: what the line shows.
+std::vector<std::pair<int, std::string>> Display(std::string_view s, int tab) {
+    std::vector<std::pair<int, std::string>> out;
+    int col = 0;
+    for (size_t i = 0; i < s.size();) {
+        const size_t n = document::CharLength(932, s.data() + i, s.data() + s.size());
+        const int w = document::CharColumns(s.data() + i, n, col, tab);
+        if (s[i] != ' ' && s[i] != '\t') out.emplace_back(col, std::string(s.substr(i, n)));
+        col += w;
+        i += n;
+    }
+    out.emplace_back(col, "");
+    return out;
+}
+
+TEST(ConvertText, TabConversionsKeepTheDisplayAndAgreeWithExpand) {
+    norv::testing::TempDir dir;
+    std::mt19937 rng(11);
+    const std::string pieces[] = {" ", " ", " ", "\t", "a", "\x88\x9f", "\xb1"};
+    std::string file, expanded;
+    for (int i = 0; i < 3000; ++i) {
+        std::string line;
+        for (size_t n = rng() % 20; n > 0; --n) line += pieces[rng() % std::size(pieces)];
+        const int tab = 1 + static_cast<int>(rng() % 8);
+        const int column = static_cast<int>(rng() % 10);
+        for (TabConversion t : {TabConversion::TabToSpace, TabConversion::SpaceToTab}) {
+            const std::string out = ConvertPiece(line, Tabs(t), 932, tab, column, 65533);
+            // Shown at the piece's column: a prefix of that many columns stands before it.
+            const std::string prefix(static_cast<size_t>(column), 'p');
+            ASSERT_EQ(Display(prefix + out, tab), Display(prefix + line, tab))
+                << i << " tab " << tab;
+        }
+        // expand(1) counts a double-byte character by its bytes: only single-byte lines there.
+        if (line.find('\x88') == std::string::npos && tab == 4) {
+            file += line + "\n";
+            expanded +=
+                ConvertPiece(line, Tabs(TabConversion::TabToSpace), 932, 4, 0, 65533) + "\n";
+        }
+    }
+    const std::string path = dir.Write("tabs.txt", file);
+    EXPECT_EQ(norv::editing::testing::RunTool("LC_ALL=C expand -t 4 " +
+                                              norv::editing::testing::Quote(path)),
+              expanded);
+}
+
+// Every double-byte code of code page 932 that has a code point, in UTF-8, one a line.
+std::vector<std::string> EveryDoubleByteCharacter() {
+    std::vector<std::string> out;
+    for (int lead = 0x81; lead <= 0xFC; ++lead) {
+        if (!platform::IsLeadByte(932, static_cast<uint8_t>(lead))) continue;
+        for (int trail = 0x40; trail <= 0xFC; ++trail) {
+            if (trail == 0x7F) continue;
+            const char16_t u = platform::DecodeChar(932, static_cast<uint16_t>(lead << 8 | trail));
+            if (u == 0xFFFF || u == 0xFFFD) continue;
+            // Codes that are not the code point's own code (duplicates of the NEC and IBM rows)
+            // are the same character.
+            if (platform::EncodeChar(932, u) != (lead << 8 | trail)) continue;
+            out.push_back(Utf8(std::string{static_cast<char>(lead), static_cast<char>(trail)}));
+        }
+    }
+    return out;
+}
+
+TEST(ConvertText, WidthConversionAgreesWithUconv) {
+    norv::testing::TempDir dir;
+    const std::vector<std::string> chars = EveryDoubleByteCharacter();
+    ASSERT_GT(chars.size(), 7000u);
+    std::string file;
+    for (const auto& c : chars) file += c + "\n";
+    const std::string path = dir.Write("full.txt", file);
+    const std::string uconv = norv::editing::testing::RunTool(
+        "uconv -f utf-8 -t utf-8 -x Fullwidth-Halfwidth " + norv::editing::testing::Quote(path));
+    // Where code page 932 and the Unicode transform part: the ideographic space stays (it is in
+    // the kana class without an entry), and so do ＂ and ＇, whose codes 0xFA57 and 0xFA56 lie in
+    // the kana class; signs whose half-width forms code page 932 lacks stay; ￥ and ￣ narrow to
+    // the bytes 0x5C and 0x7E, which code page 932 reads as \ and ~; the sound marks ゛ and ゜,
+    // outside the kana class, narrow to ﾞ and ﾟ as code page 932 pairs them.
+    const std::set<std::string> exceptions = {"　", "＂", "＇", "￠", "￡", "￢", "￤", "￥", "￣",
+                                              "○",  "■",  "→",  "←",  "↑",  "↓",  "│",  "゛", "゜"};
+    size_t line = 0, at = 0, differ = 0;
+    for (const auto& c : chars) {
+        const size_t nl = uconv.find('\n', at);
+        ASSERT_NE(nl, std::string::npos);
+        const std::string expect = uconv.substr(at, nl - at);
+        at = nl + 1;
+        ++line;
+        const std::string got =
+            ConvertPiece(c, Width(WidthConversion::ToSingleByte), kUtf8, 8, 0, 65533);
+        const std::string gotSjis =
+            Utf8(ConvertPiece(Sjis(c), Width(WidthConversion::ToSingleByte), 932, 8, 0, 65533));
+        EXPECT_EQ(got, gotSjis) << c;
+        if (exceptions.count(c)) {
+            EXPECT_NE(got, expect) << c << " is listed as an exception but agrees";
+            ++differ;
+            continue;
+        }
+        EXPECT_EQ(got, expect) << c;
+    }
+    EXPECT_GT(differ, 0u);
+
+    // Up: every single-byte character and every kana with a sound mark.
+    std::vector<std::string> halves;
+    for (int b = 0x21; b <= 0x7E; ++b) halves.push_back(std::string(1, static_cast<char>(b)));
+    for (int b = 0xA1; b <= 0xDF; ++b) {
+        halves.push_back(std::string(1, static_cast<char>(b)));
+        halves.push_back(std::string{static_cast<char>(b), '\xde'});
+        halves.push_back(std::string{static_cast<char>(b), '\xdf'});
+    }
+    std::string hfile, ours;
+    for (const auto& h : halves) {
+        hfile += Utf8(h) + "\n";
+        const std::string got =
+            Utf8(ConvertPiece(h, Width(WidthConversion::ToDoubleByte), 932, 8, 0, 65533));
+        EXPECT_EQ(ConvertPiece(Utf8(h), Width(WidthConversion::ToDoubleByte), kUtf8, 8, 0, 65533),
+                  got);
+        ours += got + "\n";
+    }
+    const auto run = [&](const std::string& name, const std::string& text, const char* transform) {
+        return norv::editing::testing::RunTool(
+            std::string("uconv -f utf-8 -t utf-8 -x '") + transform + "' " +
+            norv::editing::testing::Quote(dir.Write(name, text)));
+    };
+    // The transform leaves a sound mark combining; code page 932 combines the pairs it has and
+    // writes the others' marks as the spacing ゛ and ゜. Both are compared decomposed, with the
+    // spacing marks read as the combining ones.
+    auto marks = [](std::string s) {
+        for (auto [spacing, combining] : {std::pair{"゛", "\u3099"}, std::pair{"゜", "\u309A"}})
+            for (size_t at = s.find(spacing); at != std::string::npos; at = s.find(spacing, at))
+                s.replace(at, 3, combining);
+        return s;
+    };
+    const std::string expect =
+        marks(run("wide.txt", run("half.txt", hfile, "Halfwidth-Fullwidth"), "NFD"));
+    const std::string got = marks(run("ours.txt", ours, "NFD"));
+    // Code page 932 reads 0x5C and 0x7E as \ and ~ and widens them to ＼ and ～, where the
+    // transform gives ＼ and ～ too: no exception is needed there.
+    size_t ea = 0, ga = 0;
+    for (const auto& h : halves) {
+        const size_t en = expect.find('\n', ea), gn = got.find('\n', ga);
+        ASSERT_NE(en, std::string::npos);
+        ASSERT_NE(gn, std::string::npos);
+        EXPECT_EQ(got.substr(ga, gn - ga), expect.substr(ea, en - ea)) << Utf8(h);
+        ea = en + 1;
+        ga = gn + 1;
+    }
+}
+
+}  // namespace
+}  // namespace norv::editing
