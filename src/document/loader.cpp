@@ -13,6 +13,7 @@
 
 #include "document/codecs.h"
 #include "document/document.h"
+#include "document/document_limits.h"
 #include "document/file_reader.h"
 #include "document/line_cut.h"
 #include "document/marks_file.h"
@@ -290,7 +291,7 @@ DocumentLoader::Pass DocumentLoader::LoadUcs2(MappedFileReader& reader, bool swa
 
 int DocumentLoader::Open(const std::string& pathIn) {
     if (env_.openDocuments > kMaxDocuments) {
-        Message("Cannot read more than 100 files.", platform::mb::kOk | platform::mb::kIconError);
+        Message(std::string(kTooManyFilesText), platform::mb::kOk | platform::mb::kIconError);
         Status(platform::StatusCode::kTooManyFiles);
         return 0;
     }

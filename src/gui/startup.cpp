@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "app/startup_steps.h"
 #include "editing/edit_view.h"
 #include "gui/dialogs/file_dialogs.h"
 #include "gui/editor/edit_widget.h"
@@ -204,104 +205,91 @@ int EditorApp::Run(int argc, char** argv) {
     if (headless_) qapp.setProperty("norvHeadless", true);
     exePath_ = platform::ExecutablePath();
 
-    // 1. The settings file, its first-run copy and the start-up cache.
     platform::FileSystem& fs = platform::RealFileSystem();
     const int codePage = platform::SystemCodePage();
-    companions_ = std::make_unique<app::CompanionFiles>(
-        app::CompanionFiles::Locate(fs, app::CompanionEnvironment::FromProcess()));
-    config_ = std::make_unique<app::Configuration>(codePage);
-    config_->firstRun = !fs.Stat(companions_->PathOf(app::CompanionKind::Settings)).has_value();
-    companions_->CopyTemplateIfMissing(fs, app::CompanionKind::Settings);
-    store_ = std::make_unique<app::SettingsStore>(
-        fs, companions_->PathOf(app::CompanionKind::Settings), codePage);
-    store_->LoadCache();
-    // 2. Start-up runs.
-    starting_ = true;
-    systemName_ = SystemName();
-    // 3. Hand the command line to a running instance, or become one.
-    if (!StartInstanceProtocol(args)) {
+    app::StartupSequence steps;
+    using Step = app::StartupStep;
+    steps.Supply(Step::SettingsFile, [&] {
+        // The settings file, its first-run copy and the start-up cache.
+        companions_ = std::make_unique<app::CompanionFiles>(
+            app::CompanionFiles::Locate(fs, app::CompanionEnvironment::FromProcess()));
+        config_ = std::make_unique<app::Configuration>(codePage);
+        config_->firstRun = !fs.Stat(companions_->PathOf(app::CompanionKind::Settings)).has_value();
+        companions_->CopyTemplateIfMissing(fs, app::CompanionKind::Settings);
+        store_ = std::make_unique<app::SettingsStore>(
+            fs, companions_->PathOf(app::CompanionKind::Settings), codePage);
+        store_->LoadCache();
+    });
+    steps.Supply(Step::MarkStarting, [&] {
+        starting_ = true;
+        systemName_ = SystemName();
+    });
+    steps.SupplyMayEnd(Step::InstanceProtocol, [&] {
+        if (StartInstanceProtocol(args)) return true;
         store_->ReleaseCache();
-        return 0;
-    }
-    // 6. The recent-file list's size belongs to the history; 8. every setting.
-    const bool firstRun = config_->firstRun;
-    app::LoadConfiguration(fs, *companions_, *store_, *config_);
-    config_->firstRun = firstRun;
-    // 9. The main frame.
-    if (headless_) {
-        headlessUi_ = std::make_unique<platform::HeadlessUi>(true);
-        headlessDialogs_ = std::make_unique<CancellingDialogs>();
-        frame_ = std::make_unique<MainFrame>(headlessUi_.get(), headlessDialogs_.get());
-    } else {
-        frame_ = std::make_unique<MainFrame>();
-    }
-    frame_->setAcceptDrops(true);
-    frame_->installEventFilter(this);
-    frame_->HandleFrameCommand(app::FrameCommandId::OpenNorv, [this] { OpenInNewInstance(); });
-    frame_->HandleFrameCommand(
-        app::FrameCommandId::AutoSave,
-        [this] {
-            if (autoSaver_) autoSaver_->AutoSaveAll(OpenDocuments());
-        },
-        true);
-    frame_->settingsChanged = [this] { NotifySettingsChanged(); };
-    LoadSettingsIntoFrame();
-    frame_->find().Configure(config_->settings, store_.get(), fs,
-                             companions_->PathOf(app::CompanionKind::History), &config_->history);
-    if (headless_) {
-        frame_->find().UseHeadlessDialogs();
-        frame_->grep().UseHeadlessDialogs();
-        frame_->shell().UseHeadlessDialogs();
-    }
-    instance_ = ChooseInstanceValue(companions_->Folder());
+        return false;
+    });
+    // The recent-file list's size belongs to the history, which the settings step reads.
+    steps.Supply(Step::LoadSettings, [&] {
+        const bool firstRun = config_->firstRun;
+        app::LoadConfiguration(fs, *companions_, *store_, *config_);
+        config_->firstRun = firstRun;
+    });
+    steps.Supply(Step::CreateFrame, [&] { CreateFrame(); });
+    steps.Supply(Step::CommandLine, [&] {
+        // The recovery offer of a first instance comes before the command line's files, so a
+        // start with a file after a crash still offers it; then the command line.
+        const int recovered = multiple_ ? 0 : OfferRecovery();
+        if (IsEmptyLine(args)) {
+            if (!OpenProject(options.project) && !OpenPendingProject() &&
+                !(hooks_.restoreWorkspace && !recovered && hooks_.restoreWorkspace(*this)) &&
+                !recovered)
+                frame_->NewFile();
+        } else {
+            ApplyCommandLine(options, false, true);
+        }
+        NotifyCommandLineDone();
+    });
     if (!headless_) {
-        server_ = new InstanceServer(this);
-        server_->isVisible = [this] { return MainWindowVisible(); };
-        server_->handoff = [this](const auto& a, const auto& f) { ReceiveHandoff(a, f); };
-        server_->reload = [this] {
-            app::ReloadSettings(platform::RealFileSystem(), *companions_, *store_, *config_);
-            LoadSettingsIntoFrame();
-            frame_->find().UseSettings(config_->settings);
+        steps.Supply(Step::ShowWindow, [&] {
+            RestorePlacement();
+            if (config_->settings.Int(Key::MainShowCmd) == 3)
+                frame_->showMaximized();
+            else
+                frame_->show();
+        });
+        // The tool bars keep no layout of their own yet: they show as the settings say.
+    }
+    steps.Supply(Step::ResidentScripts, [&] {
+        SetUpTray();
+        if (hooks_.startResidentScripts) hooks_.startResidentScripts(*this);
+    });
+    steps.Supply(Step::ReleaseCache, [&] {
+        // Start-up is over, and another start may now find this instance.
+        store_->ReleaseCache();
+        starting_ = false;
+    });
+    steps.Supply(Step::StartupScript, [&] {
+        if (!options.script.empty()) RunScript(options.script);
+    });
+    steps.Supply(Step::ResidentOrPosted, [&] {
+        // Resident start hidden, or the commands of -P and -G. A start that asks from now on
+        // already finds the window hidden.
+        if (!headless_ && config_->settings.Flag(Key::Resident) && options.hidden) {
+            residentHidden_ = true;
+            QTimer::singleShot(0, frame_.get(), [this] { frame_->close(); });
+        } else {
+            PostCommands(options);
+        }
+    });
+    // The option state is this function's `options`: it goes with the call.
+    if (std::getenv("NORV_STARTUP_TRACE"))
+        steps.observer = [](const app::StartupStepInfo& info) {
+            std::fprintf(stderr, "norv: start-up %d %s\n", info.number, info.name.data());
         };
-        server_->takeTray = [this] { SetUpTray(); };
-        server_->Listen(instance_);
-    }
-    autoSaver_ = std::make_unique<document::AutoSaver>(frame_->environment(), companions_->Folder(),
-                                                       instance_);
-    // 10. The recovery offer of a first instance comes before the command line's files, so a
-    // start with a file after a crash still offers it; then the command line.
-    const int recovered = multiple_ ? 0 : OfferRecovery();
-    if (IsEmptyLine(args)) {
-        if (!OpenProject(options.project) && !OpenPendingProject() &&
-            !(hooks_.restoreWorkspace && !recovered && hooks_.restoreWorkspace(*this)) &&
-            !recovered)
-            frame_->NewFile();
-    } else {
-        ApplyCommandLine(options, false, true);
-    }
-    NotifyCommandLineDone();
-    // 11. The window, then the resident and registered scripts.
-    if (!headless_) {
-        RestorePlacement();
-        if (config_->settings.Int(Key::MainShowCmd) == 3)
-            frame_->showMaximized();
-        else
-            frame_->show();
-    }
-    SetUpTray();
-    if (hooks_.startResidentScripts) hooks_.startResidentScripts(*this);
-    // 12. The cache goes; start-up is over, and another start may now find this instance.
-    store_->ReleaseCache();
-    starting_ = false;
-    if (!options.script.empty()) RunScript(options.script);
-    // 13. Resident start hidden, or the commands of -P and -G. A start that asks from now on
-    // already finds the window hidden.
-    if (!headless_ && config_->settings.Flag(Key::Resident) && options.hidden) {
-        residentHidden_ = true;
-        QTimer::singleShot(0, frame_.get(), [this] { frame_->close(); });
-    } else {
-        PostCommands(options);
-    }
+    if (hooks_.stepObserver) steps.observer = hooks_.stepObserver;
+    if (!steps.Run()) return 0;
+
     // Another start may now find this instance.
     startLock_.Release();
     // The one-second timer.
@@ -356,6 +344,51 @@ bool EditorApp::StartInstanceProtocol(const std::vector<std::string>& args) {
     }
     // The instance went away meanwhile: this start becomes the instance.
     return true;
+}
+
+void EditorApp::CreateFrame() {
+    platform::FileSystem& fs = platform::RealFileSystem();
+    if (headless_) {
+        headlessUi_ = std::make_unique<platform::HeadlessUi>(true);
+        headlessDialogs_ = std::make_unique<CancellingDialogs>();
+        frame_ = std::make_unique<MainFrame>(headlessUi_.get(), headlessDialogs_.get());
+    } else {
+        frame_ = std::make_unique<MainFrame>();
+    }
+    frame_->setAcceptDrops(true);
+    frame_->installEventFilter(this);
+    FillClosingSteps();
+    frame_->HandleFrameCommand(app::FrameCommandId::OpenNorv, [this] { OpenInNewInstance(); });
+    frame_->HandleFrameCommand(
+        app::FrameCommandId::AutoSave,
+        [this] {
+            if (autoSaver_) autoSaver_->AutoSaveAll(OpenDocuments());
+        },
+        true);
+    frame_->settingsChanged = [this] { NotifySettingsChanged(); };
+    LoadSettingsIntoFrame();
+    frame_->find().Configure(config_->settings, store_.get(), fs,
+                             companions_->PathOf(app::CompanionKind::History), &config_->history);
+    if (headless_) {
+        frame_->find().UseHeadlessDialogs();
+        frame_->grep().UseHeadlessDialogs();
+        frame_->shell().UseHeadlessDialogs();
+    }
+    instance_ = ChooseInstanceValue(companions_->Folder());
+    if (!headless_) {
+        server_ = new InstanceServer(this);
+        server_->isVisible = [this] { return MainWindowVisible(); };
+        server_->handoff = [this](const auto& a, const auto& f) { ReceiveHandoff(a, f); };
+        server_->reload = [this] {
+            app::ReloadSettings(platform::RealFileSystem(), *companions_, *store_, *config_);
+            LoadSettingsIntoFrame();
+            frame_->find().UseSettings(config_->settings);
+        };
+        server_->takeTray = [this] { SetUpTray(); };
+        server_->Listen(instance_);
+    }
+    autoSaver_ = std::make_unique<document::AutoSaver>(frame_->environment(), companions_->Folder(),
+                                                       instance_);
 }
 
 void EditorApp::LoadSettingsIntoFrame() {
@@ -639,60 +672,68 @@ bool EditorApp::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-bool EditorApp::CloseMainWindow(QEvent* event) {
+void EditorApp::FillClosingSteps() {
+    app::ClosingSteps& k = frame_->session().closing;
     app::Settings& s = config_->settings;
-    // 1. The folder in use is remembered; the settings folder becomes current.
-    s.Write(*store_, Key::InitialDir, platform::CurrentFolder());
-    SetCurrentFolder(companions_->Folder());
-    const bool hidden = residentHidden_ || !frame_->isVisible();
-    // 2. and 3. The bars and the window's placement.
-    if (!frame_->isMinimized() && !hidden && hooks_.saveBarLayout) hooks_.saveBarLayout(*this);
-    const bool project = hooks_.projectOpen && hooks_.projectOpen(*this);
-    if (!project && !frame_->isMinimized() && !hidden && !headless_) {
+    const auto hidden = [this] { return residentHidden_ || !frame_->isVisible(); };
+    k.storeCurrentFolder = [this, &s] {
+        s.Write(*store_, Key::InitialDir, platform::CurrentFolder());
+        SetCurrentFolder(companions_->Folder());
+    };
+    k.saveBarLayout = [this, hidden] {
+        if (!frame_->isMinimized() && !hidden() && hooks_.saveBarLayout)
+            hooks_.saveBarLayout(*this);
+    };
+    k.savePlacement = [this, &s, hidden] {
+        if (frame_->isMinimized() || hidden() || headless_) return;
         const QRect r = frame_->normalGeometry();
         s.Write(*store_, Key::MainShowCmd, frame_->isMaximized() ? 3 : 1);
         s.Write(*store_, Key::MainRectTop, r.top());
         s.Write(*store_, Key::MainRectBot, r.bottom() + 1);
         s.Write(*store_, Key::MainRectLeft, r.left());
         s.Write(*store_, Key::MainRectRight, r.right() + 1);
-    }
-    // 4. The bookmark list.
-    s.Write(*store_, Key::ShowMarkList, frame_->MarkListShown() ? 1 : 0);
-    // 5. and 6. The project, and the close event of the resident scripts.
-    if (project && hooks_.closeProject) hooks_.closeProject(*this);
-    if (hooks_.residentClose) hooks_.residentClose(*this);
-    if (s.Flag(Key::Resident) && !headless_) {
-        // 7. Every document closes the usual way; the user may keep one.
-        for (DocWindow* w : frame_->Windows()) {
-            // Closing a document closes all of its windows: skip those already gone.
-            const std::vector<DocWindow*> open = frame_->Windows();
-            if (std::find(open.begin(), open.end(), w) == open.end()) continue;
-            if (!frame_->FileClose(*w)) {
-                event->ignore();
-                return false;
-            }
-        }
+    };
+    k.storeMarkList = [this, &s] {
+        s.Write(*store_, Key::ShowMarkList, frame_->MarkListShown() ? 1 : 0);
+    };
+    k.storeFindHistories = [this] { frame_->find().session().SaveIfChanged(); };
+    k.projectOpen = [this] { return hooks_.projectOpen && hooks_.projectOpen(*this); };
+    k.closeProject = [this] {
+        if (hooks_.closeProject) hooks_.closeProject(*this);
+        return true;
+    };
+    k.residentCloseEvent = [this] {
+        if (hooks_.residentClose) hooks_.residentClose(*this);
+    };
+    k.residentMode = [this, &s] { return s.Flag(Key::Resident) && !headless_; };
+    k.residentHide = [this] {
         const QString own = server_ ? server_->path() : QString();
         std::vector<QString> others;
         for (const QString& p : RunningInstances())
             if (p != own) others.push_back(p);
-        if (!others.empty()) {
-            // Another instance keeps the tray; this one ends.
-            SendInstanceRequest(others.front(), InstanceRequest::TakeTray);
-            for (const QString& p : others) SendInstanceRequest(p, InstanceRequest::Reload);
+        if (others.empty()) return false;
+        // Another instance keeps the tray; this one ends.
+        SendInstanceRequest(others.front(), InstanceRequest::TakeTray);
+        for (const QString& p : others) SendInstanceRequest(p, InstanceRequest::Reload);
+        return true;
+    };
+}
+
+bool EditorApp::CloseMainWindow(QEvent* event) {
+    switch (frame_->session().CloseProgram()) {
+        case app::CloseOutcome::Ended:
             if (tray_) tray_->hide();
             event->accept();
             return true;
-        }
-        event->ignore();
-        HideToTray();
-        return false;
+        case app::CloseOutcome::Hidden:
+            event->ignore();
+            HideToTray();
+            return false;
+        case app::CloseOutcome::Kept:
+            break;
     }
-    // 8. The frame's own close asks about each document.
-    static_cast<QObject*>(frame_.get())->event(event);
-    if (!event->isAccepted()) return false;
-    if (tray_) tray_->hide();
-    return true;
+    event->ignore();
+    return false;
 }
 
 }  // namespace norv::qt

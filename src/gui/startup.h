@@ -2,13 +2,10 @@
 // start hands its own over), the instances, resident mode with its tray icon, the one-second
 // timer with auto-save, the recovery offer, and the steps of closing the main window.
 //
-// Start-up runs in a fixed order: settings file and first-run copy with the settings cache
-// live; the instance protocol (hand the command line to a running instance and end, or become
-// an instance); all settings; the main frame; the recovery offer of a first instance; the
-// command line's project and files; the window shown and the resident scripts started; the
-// cache released; the /A script; resident hiding or the posted Preview and GREP. Steps that
-// belong to subsystems built elsewhere (projects and the workspace, resident and registered
-// scripts, the bar layout) are hooks, so the order stays here.
+// Start-up runs the steps of app::StartupSequence in their fixed order, a headless run the same
+// list without the window's steps; this class supplies each step. Steps that belong to
+// subsystems built elsewhere (projects and the workspace, resident and registered scripts, the
+// bar layout) are hooks, so the order stays in one place.
 #pragma once
 
 #include <QObject>
@@ -24,6 +21,7 @@
 #include "app/config/companion_files.h"
 #include "app/config/configuration.h"
 #include "app/config/settings_store.h"
+#include "app/startup_steps.h"
 #include "document/auto_save.h"
 #include "gui/services/instance_channel.h"
 
@@ -67,6 +65,8 @@ struct StartupHooks {
     // After the files of one command line were handled (start-up or handoff) and the commands
     // it posted have run.
     std::function<void(EditorApp&)> commandLineDone;
+    // Told before each start-up step runs (tests; NORV_STARTUP_TRACE prints them).
+    std::function<void(const app::StartupStepInfo&)> stepObserver;
 };
 
 struct OpenRequest;
@@ -115,6 +115,8 @@ class EditorApp : public QObject {
 
   private:
     bool StartInstanceProtocol(const std::vector<std::string>& args);
+    // The main frame, its bars and services, the instance server and the auto-saver.
+    void CreateFrame();
     void LoadSettingsIntoFrame();
     int OfferRecovery();
     // Opens what a command line names; `atStartup` picks the empty-line rules of start-up.
@@ -131,7 +133,10 @@ class EditorApp : public QObject {
     void RestorePlacement();
     void HideToTray();
     void SetUpTray();
-    // The closing steps; false when the window stays (cancelled, or hidden in resident mode).
+    // The window's and the hooks' closing steps, for the session that runs them in order.
+    void FillClosingSteps();
+    // Closing the main window; false when the window stays (cancelled, or hidden in resident
+    // mode).
     bool CloseMainWindow(QEvent* event);
 
     StartupHooks hooks_;

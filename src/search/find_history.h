@@ -32,6 +32,16 @@ class FindHistory {
     // The options an entry was used with (choosing it restores them), or null.
     const FindHistoryEntry* Find(std::string_view text) const;
     void Clear() { entries_.clear(); }
+    // Takes these entries, newest first, as a stored history holds them: empty texts and later
+    // duplicates are left out, and at most kHistoryEntries are kept.
+    template <typename Range>
+    void Assign(const Range& entries) {
+        entries_.clear();
+        for (const FindHistoryEntry& e : entries) {
+            if (entries_.size() == kHistoryEntries) break;
+            if (!e.text.empty() && !Find(e.text)) entries_.push_back(e);
+        }
+    }
 
   private:
     std::vector<FindHistoryEntry> entries_;

@@ -336,6 +336,33 @@ TEST_F(EditorProcess, HeadlessRunsEndWithTheCommandLinesWork) {
     EXPECT_EQ(version->Wait(), 0);
 }
 
+// The start-up steps a run traced on standard error, in their order.
+std::vector<std::string> TracedSteps(const std::string& errors) {
+    std::vector<std::string> steps;
+    std::stringstream in(errors);
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind("norv: start-up ", 0) == 0) steps.push_back(line.substr(15));
+    return steps;
+}
+
+// A headless run and a run with a window go through the one list of start-up steps.
+TEST_F(EditorProcess, HeadlessAndWindowRunsTakeTheSameStartUpSteps) {
+    const std::string f = d.Write("work/f.txt", "text\n");
+    auto headless = Start(NORV_PATH, {"--headless", f}, work(), {{"NORV_STARTUP_TRACE", "1"}});
+    EXPECT_EQ(headless->Wait(), 0);
+    const std::vector<std::string> headlessSteps = TracedSteps(Errors());
+    ASSERT_EQ(headlessSteps.size(), 18u);
+    EXPECT_EQ(headlessSteps.front(), "1 SettingsFile");
+    EXPECT_EQ(headlessSteps[9], "10 CommandLine");
+    EXPECT_EQ(headlessSteps.back(), "14 InputMethod");
+    // The probe lists its documents once the whole list has run.
+    auto window = Probe({f}, {{"NORV_STARTUP_TRACE", "1"}});
+    EXPECT_EQ(Next(*window).size(), 1u);
+    std::vector<std::string> all = TracedSteps(Errors());
+    ASSERT_EQ(all.size(), 2 * headlessSteps.size());
+    EXPECT_EQ(std::vector<std::string>(all.begin() + 18, all.end()), headlessSteps);
+}
+
 // -P in a headless run writes the PDF that NORV_PRINT_PDF names, and nothing without it.
 TEST_F(EditorProcess, HeadlessPrintPreviewWritesThePdfOfTheEnvironment) {
     std::string text;

@@ -24,6 +24,9 @@ class EditViewSink : public ViewCommandSink {
         view_.Execute(id, keyRepeat);
         selection_.shiftHeld = false;
     }
+    void TypeBytes(std::string_view bytes, int repeat) override {
+        for (char c : bytes) view_.TypeByte(static_cast<uint8_t>(c), repeat);
+    }
     bool BoxSelectionActive() const override {
         return selection_.active() && selection_.kind() == editing::SelectionKind::Box;
     }

@@ -1,6 +1,8 @@
 // Key dispatch, the two-stroke menu and the function-key bar's labels.
 #include "app/commands/key_dispatch.h"
 
+#include "app/session.h"
+
 namespace norv::app {
 
 namespace {
@@ -73,6 +75,10 @@ KeyDispatcher::Outcome KeyDispatcher::RunCommand(size_t command, int repeat, uin
                                                  bool shiftSelecting) {
     if (command >= kCommandCount) return Outcome::Nothing;
     const Command& c = kBuiltinCommands[command];
+    if (available ? !available(command) : IsHandledLater(c.name)) {
+        ReportNotAvailable(ui);
+        return Outcome::NotAvailable;
+    }
     if (c.isView()) {
         if (!view) return Outcome::Nothing;
         for (int i = 0; i < repeat; ++i) view->RunViewCommand(c.view, i, shiftSelecting);

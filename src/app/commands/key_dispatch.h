@@ -14,6 +14,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/commands/command_table.h"
@@ -38,6 +39,9 @@ class ViewCommandSink {
     // is extended rather than cancelled).
     virtual void RunViewCommand(editing::CommandId id, int keyRepeat, bool shiftSelecting) = 0;
     virtual bool BoxSelectionActive() const = 0;
+    // Types bytes of the document's code at the caret, `repeat` times each (a lead byte waits
+    // for its trail byte). A sink that holds no text ignores them.
+    virtual void TypeBytes(std::string_view /*bytes*/, int /*repeat*/) {}
 };
 
 // The main frame's commands (the GUI implements them).
@@ -71,7 +75,8 @@ struct TwoStrokeMenuItem {
 
 class KeyDispatcher {
   public:
-    enum class Outcome { PrefixPending, TakenByScript, View, Frame, Nothing };
+    // NotAvailable: the command belongs to a later part of the program; the status bar said so.
+    enum class Outcome { PrefixPending, TakenByScript, View, Frame, NotAvailable, Nothing };
 
     KeyDispatcher(const KeyTable& table, FrameCommands& frame) : table_(table), frame_(frame) {}
 
@@ -81,6 +86,8 @@ class KeyDispatcher {
     TwoStrokeTimer* timer = nullptr;
     // The resident scripts' key event: true when a script consumed the key.
     std::function<bool(KeyCode)> residentKeyEvent;
+    // Whether this build carries a command out (default: it is not in kCommandsHandledLater).
+    std::function<bool(size_t command)> available;
     // A command's description for the two-stroke menu (default: its name).
     std::function<std::string(size_t command)> describe;
 
@@ -94,7 +101,8 @@ class KeyDispatcher {
     std::vector<TwoStrokeMenuItem> TakeTwoStrokeMenu();
     // The user chose an item of that menu.
     Outcome ChooseFromMenu(const TwoStrokeMenuItem& item);
-    // Carries out a command of the table (menus, user menus, the function-key bar).
+    // Carries out a command of the table (menus, user menus, the function-key bar). A command
+    // still to come says so in the status bar and beeps.
     Outcome RunCommand(size_t command, int repeat = 1, uint8_t keyByte = 0,
                        bool shiftSelecting = false);
 

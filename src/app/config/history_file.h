@@ -24,17 +24,15 @@
 
 #include "app/config/text_lines.h"
 #include "platform/file_system.h"
+#include "search/find_history.h"
 
 namespace norv::app {
 
 inline constexpr int kHistoryBlockSize = 32;
 inline constexpr int kRecentFileCount = 100;
 
-struct HistoryEntry {
-    std::string text;
-    std::string options;  // the option letters the text was used with
-    bool operator==(const HistoryEntry&) const = default;
-};
+// A Find or Replace history entry: the search's own entry type.
+using HistoryEntry = search::FindHistoryEntry;
 
 struct RecentFile {
     std::string path;

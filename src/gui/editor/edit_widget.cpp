@@ -17,6 +17,7 @@
 #include <climits>
 #include <string>
 
+#include "gui/editor/key_codes.h"
 #include "gui/editor/text_bridge.h"
 #include "view/line_layout.h"
 
@@ -36,61 +37,6 @@ constexpr int kNumberCells = 7;
 constexpr int kNumberExtraPixels = 8;
 constexpr int kTextMargin = 2;
 
-struct KeyBinding {
-    int key;
-    Qt::KeyboardModifiers mods;
-    CommandId id;
-};
-
-// A few keys until the key table and its dispatch take the keyboard over.
-const KeyBinding kProvisionalKeys[] = {
-    {Qt::Key_Left, Qt::NoModifier, CommandId::CsrLeft},
-    {Qt::Key_Right, Qt::NoModifier, CommandId::CsrRight},
-    {Qt::Key_Up, Qt::NoModifier, CommandId::CsrUp},
-    {Qt::Key_Down, Qt::NoModifier, CommandId::CsrDown},
-    {Qt::Key_Left, Qt::ControlModifier, CommandId::WordLeft},
-    {Qt::Key_Right, Qt::ControlModifier, CommandId::WordRight},
-    {Qt::Key_Home, Qt::NoModifier, CommandId::BegLine},
-    {Qt::Key_End, Qt::NoModifier, CommandId::EndLine},
-    {Qt::Key_Home, Qt::ControlModifier, CommandId::TextTop},
-    {Qt::Key_End, Qt::ControlModifier, CommandId::TextBot},
-    {Qt::Key_PageUp, Qt::NoModifier, CommandId::PageUp},
-    {Qt::Key_PageDown, Qt::NoModifier, CommandId::PageDown},
-    {Qt::Key_Backspace, Qt::NoModifier, CommandId::BackSpace},
-    {Qt::Key_Delete, Qt::NoModifier, CommandId::DeleteChar},
-    {Qt::Key_Return, Qt::NoModifier, CommandId::SplitLine},
-    {Qt::Key_Enter, Qt::KeypadModifier, CommandId::SplitLine},
-    {Qt::Key_Tab, Qt::NoModifier, CommandId::InsertTab},
-    {Qt::Key_Insert, Qt::NoModifier, CommandId::ModeInsert},
-    {Qt::Key_Z, Qt::ControlModifier, CommandId::Undo},
-    {Qt::Key_C, Qt::ControlModifier, CommandId::EditCopy},
-    {Qt::Key_X, Qt::ControlModifier, CommandId::EditCut},
-    {Qt::Key_V, Qt::ControlModifier, CommandId::EditPaste},
-    {Qt::Key_A, Qt::ControlModifier, CommandId::SelectAll},
-    {Qt::Key_Y, Qt::ControlModifier, CommandId::Redo},
-};
-
-// Caret moves that extend a selection when Shift is held.
-bool IsCaretMove(CommandId id) {
-    switch (id) {
-        case CommandId::CsrLeft:
-        case CommandId::CsrRight:
-        case CommandId::CsrUp:
-        case CommandId::CsrDown:
-        case CommandId::WordLeft:
-        case CommandId::WordRight:
-        case CommandId::BegLine:
-        case CommandId::EndLine:
-        case CommandId::TextTop:
-        case CommandId::TextBot:
-        case CommandId::PageUp:
-        case CommandId::PageDown:
-            return true;
-        default:
-            return false;
-    }
-}
-
 bool IsDoubleByteSpace(int codePage, std::string_view ch) {
     return codePage == 932 ? ch == "\x81\x40" : ch == "\xE3\x80\x80";
 }
@@ -102,17 +48,13 @@ QColor SystemOr(const QColor& c, const QColor& meaningSystem, const QColor& syst
 
 }  // namespace
 
-std::optional<CommandId> ProvisionalKeyCommand(int key, Qt::KeyboardModifiers mods) {
-    mods &= Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier |
-            (key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
-    for (const KeyBinding& b : kProvisionalKeys)
-        if (b.key == key && b.mods == mods) return b.id;
-    return std::nullopt;
-}
-
 EditWidget::EditWidget(editing::CElwView& view, const QFont& font, const DisplayOptions& options,
                        QWidget* parent)
-    : QAbstractScrollArea(parent), view_(&view), font_(font), options_(options) {
+    : QAbstractScrollArea(parent),
+      view_(&view),
+      typing_(std::make_unique<app::TypingKeyInput>(view)),
+      font_(font),
+      options_(options) {
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled);
     viewport()->setCursor(Qt::IBeamCursor);
@@ -133,6 +75,7 @@ void EditWidget::ApplyScrollBarPolicies() {
 void EditWidget::SetView(editing::CElwView& view) {
     StopRoll();
     view_ = &view;
+    typing_->SetView(view);
     Refresh();
 }
 
@@ -223,12 +166,13 @@ bool EditWidget::RunCommand(CommandId id, int keyRepeat) {
 void EditWidget::TypeText(const QString& text) {
     if (text.isEmpty() || paused_) return;
     UpdateWindowSize();
-    std::optional<std::string> bytes = QStringToBytes(view_->doc().CodePage(), text);
-    if (!bytes) {
+    bool held = true;
+    const std::string bytes = BytesOf(text, held);
+    if (!held) {
         QApplication::beep();
         return;
     }
-    for (char c : *bytes) view_->TypeByte(static_cast<uint8_t>(c));
+    keyInput().Press(app::KeyStroke{}, bytes);
     Refresh();
 }
 
@@ -448,8 +392,30 @@ void EditWidget::resizeEvent(QResizeEvent* event) {
     SyncScrollBars();
 }
 
+std::optional<app::KeyStroke> EditWidget::StrokeOf(const QKeyEvent* event) const {
+    const std::optional<uint8_t> vk = VirtualKeyOf(event->key());
+    if (!vk) return std::nullopt;
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    app::KeyStroke stroke;
+    stroke.key = *vk;
+    stroke.ctrl = mods & Qt::ControlModifier;
+    stroke.shift = mods & Qt::ShiftModifier;
+    stroke.alt = mods & Qt::AltModifier;
+    return stroke;
+}
+
+std::string EditWidget::BytesOf(const QString& text, bool& held) const {
+    held = true;
+    if (text.isEmpty()) return {};
+    std::optional<std::string> bytes = QStringToBytes(view_->doc().CodePage(), text);
+    if (!bytes) {
+        held = false;
+        return {};
+    }
+    return std::move(*bytes);
+}
+
 void EditWidget::keyPressEvent(QKeyEvent* event) {
-    keyRepeat_ = event->isAutoRepeat() ? keyRepeat_ + 1 : 0;
     if (paused_) return;
     // Any key but a lone modifier stops a smooth scroll.
     switch (event->key()) {
@@ -462,36 +428,26 @@ void EditWidget::keyPressEvent(QKeyEvent* event) {
         default:
             StopRoll();
     }
-    if (keyHandler && keyHandler(event)) {
-        Refresh();
-        return;
-    }
-    if (event->modifiers() & Qt::ShiftModifier) {
-        const std::optional<CommandId> move =
-            ProvisionalKeyCommand(event->key(), event->modifiers() & ~Qt::ShiftModifier);
-        if (move && IsCaretMove(*move)) {
-            if (selection_) selection_->shiftHeld = true;
-            RunCommand(*move, keyRepeat_);
-            if (selection_) selection_->shiftHeld = false;
-            return;
-        }
-    }
-    if (std::optional<CommandId> id = ProvisionalKeyCommand(event->key(), event->modifiers())) {
-        RunCommand(*id, keyRepeat_);
-        return;
-    }
+    // A key held with Ctrl, Alt or Meta types nothing; nor do keys whose text is a control
+    // character (their key byte says what they are).
     const QString text = event->text();
     const bool command =
         event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    if (!command && !text.isEmpty() && text[0].isPrint()) {
-        TypeText(text);
+    bool held = true;
+    const std::string bytes =
+        !command && !text.isEmpty() && text[0].isPrint() ? BytesOf(text, held) : std::string();
+    const std::optional<app::KeyStroke> stroke = StrokeOf(event);
+    if (!stroke && bytes.empty() && held) {
+        QAbstractScrollArea::keyPressEvent(event);
         return;
     }
-    QAbstractScrollArea::keyPressEvent(event);
+    UpdateWindowSize();
+    const app::PressResult result = keyInput().Press(stroke.value_or(app::KeyStroke{}), bytes);
+    if (result == app::PressResult::Nothing && !held) QApplication::beep();
+    Refresh();
 }
 
 void EditWidget::keyReleaseEvent(QKeyEvent* event) {
-    if (!event->isAutoRepeat()) keyRepeat_ = 0;
     QAbstractScrollArea::keyReleaseEvent(event);
 }
 
@@ -501,7 +457,7 @@ void EditWidget::inputMethodEvent(QInputMethodEvent* event) {
     for (const QInputMethodEvent::Attribute& a : event->attributes())
         if (a.type == QInputMethodEvent::Cursor)
             preeditCursor_ = std::clamp(a.start, 0, static_cast<int>(preedit_.size()));
-    if (!event->commitString().isEmpty()) TypeText(event->commitString());
+    if (!event->commitString().isEmpty() && !paused_) TypeText(event->commitString());
     viewport()->update();
     updateMicroFocus();
     event->accept();

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/commands/address_program.h"
+#include "app/key_input.h"
 #include "editing/edit_view.h"
 #include "editing/selection.h"
 #include "view/syntax.h"
@@ -73,9 +74,6 @@ struct DisplayOptions {
     std::string mailProgram;
 };
 
-// The command a key runs until the key table takes over the keys.
-std::optional<editing::CommandId> ProvisionalKeyCommand(int key, Qt::KeyboardModifiers mods);
-
 class EditWidget : public QAbstractScrollArea {
     Q_OBJECT
 
@@ -89,9 +87,11 @@ class EditWidget : public QAbstractScrollArea {
     // While the document's lines are being replaced the widget neither paints text nor takes
     // input: the view may point at records that no longer exist.
     void SetPaused(bool paused);
-    // Takes each key first (the key table's dispatch); false lets the widget type the key's
-    // text or run its own small key map.
-    std::function<bool(QKeyEvent*)> keyHandler;
+    // Where key presses and committed text go (owned by the caller; null: the widget's own,
+    // which only types). The widget turns each key event into a key stroke and the bytes it
+    // types, and hands both over in one call.
+    void SetKeyInput(app::KeyInput* input) { keyInput_ = input; }
+    app::KeyInput& keyInput() const { return keyInput_ ? *keyInput_ : *typing_; }
 
     // The selection painted and extended with Shift (may be null).
     void SetSelection(editing::Selection* selection) { selection_ = selection; }
@@ -109,7 +109,7 @@ class EditWidget : public QAbstractScrollArea {
     // Runs a view command as a key would, then repaints and reports the caret.
     bool RunCommand(editing::CommandId id, int keyRepeat = 0);
     // Types text as the keyboard does (converted to the document's code; beeps when it cannot
-    // be held).
+    // be held), through the key input.
     void TypeText(const QString& text);
     // After the document or the view changed outside the widget: window size, scroll bar, paint.
     void Refresh();
@@ -173,7 +173,14 @@ class EditWidget : public QAbstractScrollArea {
     QColor TextColor() const;
     QColor BackColor() const;
 
+    // The key stroke of a key event (none for keys the key table cannot name) and the bytes it
+    // types (empty when none, or when the document's code cannot hold them: `held` false).
+    std::optional<app::KeyStroke> StrokeOf(const QKeyEvent* event) const;
+    std::string BytesOf(const QString& text, bool& held) const;
+
     editing::CElwView* view_;
+    app::KeyInput* keyInput_ = nullptr;
+    std::unique_ptr<app::TypingKeyInput> typing_;
     editing::Selection* selection_ = nullptr;
     bool paused_ = false;
     bool dragging_ = false;  // the left button is down in the text
@@ -183,7 +190,6 @@ class EditWidget : public QAbstractScrollArea {
     int cellWidth_ = 8;
     int cellHeight_ = 16;
     int ascent_ = 12;
-    int keyRepeat_ = 0;
     bool syncing_ = false;
     QString preedit_;
     int preeditCursor_ = 0;

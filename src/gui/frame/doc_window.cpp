@@ -26,6 +26,22 @@ view::LayoutOptions LayoutFor(const document::CElwDoc& doc, view::LayoutOptions 
     return base;
 }
 
+// A pane's key input: the key belongs to the pane it reached, which is the active one from then
+// on, so the command goes to its view (and Split never removes the pane handling the key).
+class PaneKeys : public app::KeyInput {
+  public:
+    PaneKeys(std::function<void()> activate, const DocWindow::PressHandler& press)
+        : activate_(std::move(activate)), press_(press) {}
+    app::PressResult Press(const app::KeyStroke& stroke, std::string_view bytes) override {
+        activate_();
+        return press_ ? press_(stroke, bytes) : app::PressResult::Nothing;
+    }
+
+  private:
+    std::function<void()> activate_;
+    const DocWindow::PressHandler& press_;
+};
+
 }  // namespace
 
 DocWindow::DocWindow(MainFrame& frame, std::shared_ptr<document::CElwDoc> doc,
@@ -84,12 +100,8 @@ void DocWindow::AddPane(const editing::CElwView* like) {
         p->view->ScrollTo(like->topRow());
     }
     EditWidget* editor = p->editor;
-    // A key belongs to the pane it reached: that pane is the active one from then on, so the
-    // command goes to its view (and Split never removes the pane handling the key).
-    editor->keyHandler = [this, editor](QKeyEvent* e) {
-        Activate(editor);
-        return keyHandler_ ? keyHandler_(e) : false;
-    };
+    p->keys = std::make_unique<PaneKeys>([this, editor] { Activate(editor); }, press_);
+    editor->SetKeyInput(p->keys.get());
     // Edits made through another view of the document are shown at once.
     p->view->onChanged = [editor] { editor->Refresh(); };
     connect(editor, &EditWidget::caretChanged, this, &DocWindow::caretChanged);
@@ -103,6 +115,7 @@ void DocWindow::RemovePane(size_t i) {
     Pane& p = *panes_[i];
     p.view->onChanged = nullptr;
     delete p.editor;
+    p.keys.reset();
     p.sink.reset();
     p.selection.reset();
     p.view.reset();
@@ -124,8 +137,8 @@ void DocWindow::LinkPanes() {
     }
 }
 
-void DocWindow::SetKeyHandler(std::function<bool(QKeyEvent*)> handler) {
-    keyHandler_ = std::move(handler);
+void DocWindow::SetPressHandler(PressHandler handler) {
+    press_ = std::move(handler);
 }
 
 void DocWindow::SetEditOptions(const editing::EditOptions& options) {

@@ -12,6 +12,7 @@
 
 #include "app/commands/edit_view_sink.h"
 #include "app/config/keyword_file.h"
+#include "app/key_input.h"
 #include "document/document.h"
 #include "editing/edit_view.h"
 #include "editing/selection.h"
@@ -57,8 +58,11 @@ class DocWindow : public QWidget {
 
     // The editing options of the document's file type, for every pane.
     void SetEditOptions(const editing::EditOptions& options);
-    // Every pane's keys go here first (the key table's dispatch).
-    void SetKeyHandler(std::function<bool(QKeyEvent*)> handler);
+    // Every pane's key presses go here (the program's key input), the pane that took the key
+    // being the active one by then.
+    using PressHandler =
+        std::function<app::PressResult(const app::KeyStroke& stroke, std::string_view bytes)>;
+    void SetPressHandler(PressHandler handler);
 
     // The layout follows the document's character model and tab width.
     void ApplyLayout();
@@ -88,6 +92,7 @@ class DocWindow : public QWidget {
         std::unique_ptr<editing::CElwView> view;
         std::unique_ptr<editing::Selection> selection;  // attached to view, goes before it
         std::unique_ptr<app::EditViewSink> sink;
+        std::unique_ptr<app::KeyInput> keys;  // the pane's key input: activates it, then presses
         EditWidget* editor = nullptr;
     };
     const Pane& pane() const { return *panes_[static_cast<size_t>(active_)]; }
@@ -109,7 +114,7 @@ class DocWindow : public QWidget {
     QSplitter* splitter_ = nullptr;
     std::vector<std::unique_ptr<Pane>> panes_;
     int active_ = 0;
-    std::function<bool(QKeyEvent*)> keyHandler_;
+    PressHandler press_;
     bool syntaxApplied_ = false;
     const app::KeywordFile* syntaxFile_ = nullptr;
     std::string syntaxName_;

@@ -121,13 +121,11 @@ void FindWiring::Configure(app::Settings& settings, app::SettingsStore* store,
                            app::HistoryFile* history) {
     settings_ = &settings;
     store_ = store;
-    fs_ = &fs;
-    historyPath_ = std::move(historyPath);
-    history_ = history;
     UseSettings(settings);
     commands_.find.SetOptions(settings.Text(app::Key::FindOption));
     commands_.replace.SetOptions(settings.Text(app::Key::ReplOption));
-    LoadHistories();
+    session_.KeepIn(fs, std::move(historyPath), history);
+    session_.LoadHistories();
 }
 
 void FindWiring::UseSettings(const app::Settings& settings) {
@@ -149,52 +147,6 @@ void FindWiring::SaveOption(std::string_view key, std::string_view letters) {
     } else {
         settings_->Set(k, letters);
     }
-}
-
-namespace {
-
-void CopyIn(const std::array<app::HistoryEntry, app::kHistoryBlockSize>& from,
-            search::FindHistory& to) {
-    to.Clear();
-    // Oldest first, so that the newest ends on top.
-    for (auto it = from.rbegin(); it != from.rend(); ++it)
-        if (!it->text.empty()) to.Add(it->text, it->options);
-}
-
-void CopyOut(const search::FindHistory& from,
-             std::array<app::HistoryEntry, app::kHistoryBlockSize>& to) {
-    to.fill(app::HistoryEntry{});
-    const auto& entries = from.entries();
-    for (size_t i = 0; i < entries.size() && i < to.size(); ++i)
-        to[i] = app::HistoryEntry{entries[i].text, entries[i].options};
-}
-
-}  // namespace
-
-void FindWiring::LoadHistories() {
-    app::HistoryFile file;
-    const app::HistoryFile* from = history_;
-    if (!from) {
-        if (!fs_ || historyPath_.empty() || app::LoadHistoryFile(*fs_, historyPath_, file) != 0)
-            return;
-        from = &file;
-    }
-    CopyIn(from->find, commands_.histories.find);
-    CopyIn(from->replace, commands_.histories.replace);
-}
-
-int FindWiring::SaveHistories() {
-    if (history_) {
-        CopyOut(commands_.histories.find, history_->find);
-        CopyOut(commands_.histories.replace, history_->replace);
-    }
-    if (!fs_ || historyPath_.empty()) return 0;
-    // The file's other blocks belong to others: read it again and change only these two.
-    app::HistoryFile file;
-    if (int error = app::LoadHistoryFile(*fs_, historyPath_, file)) return error;
-    CopyOut(commands_.histories.find, file.find);
-    CopyOut(commands_.histories.replace, file.replace);
-    return app::SaveHistoryFile(*fs_, historyPath_, file);
 }
 
 DocWindow* FindWiring::WindowOf(const editing::CElwView& view) const {
@@ -235,9 +187,7 @@ bool FindWiring::RunCommand(editing::CElwView& view, editing::CommandId id) {
     busy_ = true;
     documentCodePage_ = view.doc().CodePage();
     activated_ = nullptr;
-    const std::vector<search::FindHistoryEntry> findBefore = commands_.histories.find.entries();
-    const std::vector<search::FindHistoryEntry> replBefore = commands_.histories.replace.entries();
-    commands_.RunCommand(view, id);
+    session_.RunCommand(view, id);
     busy_ = false;
     for (DocWindow* w : frame_.Windows()) w->editor().Refresh();
     if (activated_) {
@@ -250,9 +200,6 @@ bool FindWiring::RunCommand(editing::CElwView& view, editing::CommandId id) {
         activated_ = nullptr;
         activation_.start();
     }
-    if (commands_.histories.find.entries() != findBefore ||
-        commands_.histories.replace.entries() != replBefore)
-        SaveHistories();
     return true;
 }
 

@@ -17,6 +17,7 @@
 #include "app/config/history_file.h"
 #include "app/config/settings.h"
 #include "app/config/settings_store.h"
+#include "app/find_session.h"
 #include "editing/edit_view.h"
 #include "platform/file_system.h"
 #include "search/find_commands.h"
@@ -68,10 +69,12 @@ class FindWiring : public search::OpenWindows, private editing::CommandExtension
 
     search::FindCommands& commands() { return commands_; }
     search::FindEnvironment& environment() { return env_; }
+    // The search state and its histories in the history file.
+    app::FindSession& session() { return session_; }
 
     // Writes the histories to the history file, keeping the file's other blocks. Returns 0 or
     // the system error number (a file that cannot be read is not overwritten).
-    int SaveHistories();
+    int SaveHistories() { return session_.SaveHistories(); }
 
     // OpenWindows
     std::vector<editing::CElwView*> Views() override;
@@ -83,21 +86,18 @@ class FindWiring : public search::OpenWindows, private editing::CommandExtension
     bool RunCommand(editing::CElwView& view, editing::CommandId id) override;
 
     DocWindow* WindowOf(const editing::CElwView& view) const;
-    void LoadHistories();
     void SaveOption(std::string_view key, std::string_view letters);
 
     MainFrame& frame_;
     editing::EditorShared& shared_;
     int systemCodePage_;
-    search::FindEnvironment env_;
-    search::FindCommands commands_{env_};
+    app::FindSession session_;
+    search::FindEnvironment& env_ = session_.environment();
+    search::FindCommands& commands_ = session_.commands();
     std::unique_ptr<search::SelectionLink> selection_;
     EscapePoller escape_;
     app::Settings* settings_ = nullptr;
     app::SettingsStore* store_ = nullptr;
-    platform::FileSystem* fs_ = nullptr;
-    std::string historyPath_;
-    app::HistoryFile* history_ = nullptr;
     int documentCodePage_ = 0;  // of the view the running command started in
     bool busy_ = false;
     DocWindow* activated_ = nullptr;  // a window the search moved to

@@ -125,8 +125,7 @@ std::optional<bool> MainFrame::CommandChecked(size_t command) const {
 void MainFrame::RunCommand(size_t command, uint8_t keyByte) {
     if (command >= app::kCommandCount) return;
     if (!CommandBuilt(command)) {
-        ui_->SetStatusText("This command is not available yet.");
-        ui_->Beep();
+        app::ReportNotAvailable(ui_);
         return;
     }
     DocWindow* w = ActiveWindow();
@@ -304,8 +303,7 @@ bool MainFrame::DispatchMouseKey(QObject* target, QMouseEvent* event) {
     stroke.shift = mods & Qt::ShiftModifier;
     stroke.alt = mods & Qt::AltModifier;
     dispatcher_.view = &w.sink();
-    const auto outcome = dispatcher_.KeyDown(stroke);
-    if (outcome == app::KeyDispatcher::Outcome::Nothing) return false;
+    if (keyInput_.Press(stroke, {}) == app::PressResult::Nothing) return false;
     UpdateMenus();
     UpdateStatus();
     return true;

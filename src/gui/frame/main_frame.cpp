@@ -126,6 +126,7 @@ MainFrame::MainFrame(platform::UserInterface* ui, FileDialogs* dialogs)
     grep_ = std::make_unique<GrepWiring>(*this, shared_, *ui_, platform::SystemCodePage());
     shell_ = std::make_unique<ShellWiring>(*this, *ui_, platform::SystemCodePage());
     dispatcher_.ui = ui_;
+    session_ = std::make_unique<app::Session>(*this, *ui_);
     clipboardContext_.clipboard = &clipboard_;
     clipboardContext_.files = &platform::RealFileSystem();
     clipboard_.changed = [this] { clipboardContext_.ClipboardChanged(); };
@@ -428,7 +429,9 @@ DocWindow* MainFrame::AddWindow(std::shared_ptr<document::CElwDoc> doc, const Do
     QMdiSubWindow* sub = mdi_->addSubWindow(w);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     ApplyViewSettings(*w);
-    w->SetKeyHandler([this, w](QKeyEvent* e) { return DispatchKey(*w, e); });
+    w->SetPressHandler([this, w](const app::KeyStroke& stroke, std::string_view bytes) {
+        return PressKey(*w, stroke, bytes);
+    });
     connect(w, &DocWindow::caretChanged, this, [this, w] {
         if (ActiveWindow() == w) UpdateStatus();
     });
@@ -467,6 +470,7 @@ void MainFrame::SyncTabs() {
 
 DocWindow* MainFrame::OpenFile(const std::string& path, document::CodeChoice choice,
                                bool readOnly) {
+    if (!session_->RoomForDocument()) return nullptr;
     env_.openDocuments = DocumentCount() + 1;
     auto doc = std::make_unique<document::CElwDoc>(env_);
     if (!doc->OpenDocument(path, choice)) return nullptr;
@@ -476,11 +480,7 @@ DocWindow* MainFrame::OpenFile(const std::string& path, document::CodeChoice cho
 }
 
 DocWindow* MainFrame::NewFile() {
-    if (DocumentCount() >= document::kMaxDocuments) {
-        ui_->MessageBox("Cannot read more than 100 files.",
-                        platform::mb::kOk | platform::mb::kIconError);
-        return nullptr;
-    }
+    if (!session_->RoomForDocument()) return nullptr;
     auto doc = std::make_unique<document::CElwDoc>(env_);
     if (!doc->NewDocument()) return nullptr;
     doc->title = kUntitled;
@@ -501,92 +501,91 @@ bool MainFrame::FileOpen(const std::string& folder) {
 }
 
 bool MainFrame::FileSave(DocWindow& w, bool withDialog) {
-    const int codePageBefore = w.doc().CodePage();
-    w.view().Sync();
-    if (!w.doc().DoSave(std::string(), withDialog)) {
-        UpdateStatus();
-        return false;
-    }
-    w.view().OnSaved();
-    if (w.doc().CodePage() != codePageBefore) w.ApplyLayout();
-    w.UpdateWindowTitle();
-    w.editor().Refresh();
-    return true;
+    const bool saved = session_->Save(w.doc(), withDialog);
+    if (!saved) UpdateStatus();
+    return saved;
 }
 
 bool MainFrame::QueryCloseDocument(DocWindow& w) {
-    w.view().Sync();
-    if (!w.doc().modified) return true;
-    std::string name = w.doc().path.empty() ? w.doc().title : w.doc().path;
-    if (!name.empty() && name.back() == '*') name.pop_back();
-    const int answer = ui_->MessageBox("Save changes to " + name + "?",
-                                       platform::mb::kYesNoCancel | platform::mb::kIconWarning);
-    if (answer == platform::kIdCancel) return false;
-    if (answer == platform::kIdNo) return true;
-    return FileSave(w, false);
+    return closingUnasked_ || session_->QueryClose(w.doc());
 }
 
 bool MainFrame::FileClose(DocWindow& w) {
-    // Close closes the document: its other windows go first (they ask nothing), then this one,
-    // which asks about unsaved changes; Cancel there leaves the document open in it.
-    auto closeWindow = [this](DocWindow& x) {
-        for (QMdiSubWindow* sub : mdi_->subWindowList())
-            if (sub->widget() == &x) return sub->close();
-        return false;
-    };
+    // Close closes the document: its other windows go first (they ask nothing), then the
+    // question; Cancel leaves the document open in the window the command came from.
     for (DocWindow* other : WindowsOf(w.doc()))
-        if (other != &w && !closeWindow(*other)) return false;
-    return closeWindow(w);
+        if (other != &w)
+            for (QMdiSubWindow* sub : mdi_->subWindowList())
+                if (sub->widget() == other && !sub->close()) return false;
+    return session_->Close(w.doc());
 }
 
 bool MainFrame::AppExit() {
-    for (QMdiSubWindow* sub : mdi_->subWindowList()) {
-        mdi_->setActiveSubWindow(sub);
-        if (!sub->close()) return false;
-    }
-    closing_ = true;
-    close();
-    return true;
+    return close();
 }
 
 bool MainFrame::SaveClose(DocWindow& w) {
-    w.view().Sync();
-    if (w.doc().modified && !FileSave(w, false)) return false;
-    // An unmodified document keeps its bookmarks all the same.
-    if (!w.doc().modified) document::KeepMarks(w.doc());
-    return FileClose(w);
+    return session_->SaveAndClose(w.doc());
 }
 
 bool MainFrame::AllSave() {
-    bool all = true;
-    std::vector<const document::CElwDoc*> done;
-    for (DocWindow* w : Windows()) {
-        if (std::find(done.begin(), done.end(), &w->doc()) != done.end()) continue;
-        done.push_back(&w->doc());
-        w->view().Sync();
-        if (w->doc().modified)
-            all = FileSave(*w, false) && all;
-        else
-            document::KeepMarks(w->doc());
-    }
-    return all;
+    return session_->SaveAll();
 }
 
 bool MainFrame::AllSaveQuit() {
-    if (!AllSave()) return false;
-    return AppExit();
+    return session_->SaveAllAndQuit();
 }
 
 void MainFrame::closeEvent(QCloseEvent* event) {
-    if (!closing_) {
-        for (QMdiSubWindow* sub : mdi_->subWindowList()) {
-            if (!sub->close()) {
-                event->ignore();
-                return;
-            }
-        }
+    // Without the application's closing steps (a frame on its own): every document closes the
+    // usual way.
+    if (!session_->CloseAll()) {
+        event->ignore();
+        return;
     }
     event->accept();
+}
+
+std::vector<document::CElwDoc*> MainFrame::Documents() const {
+    std::vector<document::CElwDoc*> docs;
+    for (DocWindow* w : Windows())
+        if (std::find(docs.begin(), docs.end(), &w->doc()) == docs.end()) docs.push_back(&w->doc());
+    return docs;
+}
+
+void MainFrame::SyncViews(document::CElwDoc& doc) {
+    // The line buffer is one for all views: any view of the document writes it back.
+    if (DocWindow* w = WindowOf(doc)) w->view().Sync();
+}
+
+void MainFrame::Saved(document::CElwDoc& doc) {
+    const std::vector<DocWindow*> windows = WindowsOf(doc);
+    if (windows.empty()) return;
+    windows.front()->view().OnSaved();
+    for (DocWindow* w : windows) {
+        // Save As may have moved the document to another code page.
+        if (w->view().layout().options().codePage != doc.CodePage()) w->ApplyLayout();
+        w->UpdateWindowTitle();
+        w->editor().Refresh();
+    }
+}
+
+void MainFrame::CloseWindows(document::CElwDoc& doc) {
+    closingUnasked_ = true;
+    for (DocWindow* w : WindowsOf(doc))
+        for (QMdiSubWindow* sub : mdi_->subWindowList())
+            if (sub->widget() == w) sub->close();
+    closingUnasked_ = false;
+}
+
+void MainFrame::Activate(document::CElwDoc& doc) {
+    if (DocWindow* w = WindowOf(doc))
+        for (QMdiSubWindow* sub : mdi_->subWindowList())
+            if (sub->widget() == w) mdi_->setActiveSubWindow(sub);
+}
+
+bool MainFrame::Quit() {
+    return close();
 }
 
 void MainFrame::TitleChanged(document::CElwDoc& doc) {
@@ -606,52 +605,23 @@ void MainFrame::LinesChanged(document::CElwDoc& doc) {
 bool MainFrame::ReplaceWholeText(document::CElwDoc& doc, const std::string& text) {
     DocWindow* w = WindowOf(doc);
     if (!w) return false;
-    editing::CElwView& v = w->view();
-    v.Sync();
-    size_t total = 0;
-    for (const document::LineRecord* r = doc.lines().first(); r; r = r->next)
-        total += r->contentLength() + (r->next ? 1 : 0);
-    {
-        // One undo group: the old text goes, the converted text comes.
-        editing::CommandScope scope(v);
-        v.SetCaret(1, 0);
-        v.DeleteForward(total, document::UndoKind::DeleteSelection);
-        v.InsertAtCaret(text, document::UndoKind::InsertBlock);
-        v.SetCaret(1, 0);
-    }
-    v.RecountRows();
+    app::ReplaceWholeText(w->view(), text);
     w->editor().Refresh();
     return true;
 }
 
-bool MainFrame::DispatchKey(DocWindow& w, QKeyEvent* event) {
-    const std::optional<uint8_t> vk = VirtualKeyOf(event->key());
-    if (!vk) return false;
-    const Qt::KeyboardModifiers mods = event->modifiers();
-    app::KeyStroke stroke;
-    stroke.key = *vk;
-    stroke.ctrl = mods & Qt::ControlModifier;
-    stroke.shift = mods & Qt::ShiftModifier;
-    stroke.alt = mods & Qt::AltModifier;
+app::PressResult MainFrame::PressKey(DocWindow& w, const app::KeyStroke& stroke,
+                                     std::string_view bytes) {
     LinkOtherWindows();
     dispatcher_.view = &w.sink();
-    const bool wasPending = dispatcher_.pendingPrefix().has_value();
-    const app::KeyDispatcher::Outcome outcome = dispatcher_.KeyDown(stroke);
-    if (const std::optional<uint8_t> prefix = dispatcher_.pendingPrefix()) {
-        ui_->SetStatusText(std::string("Ctrl+") + static_cast<char>(*prefix) + "^");
-    } else if (wasPending) {
-        ui_->SetStatusText({});
-    }
-    // A key the table does not hold is typed (its text) unless a prefix just took it.
-    return outcome != app::KeyDispatcher::Outcome::Nothing || wasPending;
+    return keyInput_.Press(stroke, bytes);
 }
 
 void MainFrame::RunFrameCommand(app::FrameCommandId id, uint8_t keyByte) {
     const auto it = frameHandlers_.find(id);
     if (it == frameHandlers_.end()) {
         // Commands of parts not built yet say so instead of doing nothing.
-        ui_->SetStatusText("This command is not available yet.");
-        ui_->Beep();
+        app::ReportNotAvailable(ui_);
         return;
     }
     if (it->second.needsDocument && !ActiveWindow()) {

@@ -17,6 +17,8 @@
 #include "app/config/configuration.h"
 #include "app/config/keyword_file.h"
 #include "app/config/settings.h"
+#include "app/key_input.h"
+#include "app/session.h"
 #include "document/document.h"
 #include "editing/edit_view.h"
 #include "editing/selection.h"
@@ -50,7 +52,8 @@ class TwoStrokeTimer;
 class MainFrame : public QMainWindow,
                   public document::DocumentHooks,
                   public platform::StatusSink,
-                  public app::FrameCommands {
+                  public app::FrameCommands,
+                  public app::SessionHost {
     Q_OBJECT
 
   public:
@@ -118,6 +121,10 @@ class MainFrame : public QMainWindow,
     app::Configuration& configuration() const { return *config_; }
     app::KeyTable& keyTable() { return keyTable_; }
     app::KeyDispatcher& dispatcher() { return dispatcher_; }
+    // Every key pressed in a document window, and the keys of scripts and macros.
+    app::DispatchingKeyInput& keyInput() { return keyInput_; }
+    // Closing and saving the open documents.
+    app::Session& session() const { return *session_; }
     CommandMenus& menus() const { return *menus_; }
     FunctionKeyBar& functionKeyBar() const { return *fkeyBar_; }
     QToolBar* toolBar() const { return toolBar_; }
@@ -199,8 +206,15 @@ class MainFrame : public QMainWindow,
     bool ReplaceWholeText(document::CElwDoc& doc, const std::string& text) override;
     // FrameCommands
     void RunFrameCommand(app::FrameCommandId id, uint8_t keyByte) override;
-    // A key pressed in a document window, through the key table; false when no command took it.
-    bool DispatchKey(DocWindow& w, QKeyEvent* event);
+    // A key pressed in a pane of `w` (now its active pane): the key input decides.
+    app::PressResult PressKey(DocWindow& w, const app::KeyStroke& stroke, std::string_view bytes);
+    // SessionHost
+    std::vector<document::CElwDoc*> Documents() const override;
+    void SyncViews(document::CElwDoc& doc) override;
+    void Saved(document::CElwDoc& doc) override;
+    void CloseWindows(document::CElwDoc& doc) override;
+    void Activate(document::CElwDoc& doc) override;
+    bool Quit() override;
     // StatusSink
     void PostStatus(platform::StatusCode code) override;
 
@@ -264,6 +278,9 @@ class MainFrame : public QMainWindow,
     QFont font_;
     app::KeyTable keyTable_;
     app::KeyDispatcher dispatcher_{keyTable_, *this};
+    app::DispatchingKeyInput keyInput_{dispatcher_};
+    std::unique_ptr<app::Session> session_;
+    bool closingUnasked_ = false;  // CloseWindows: the windows close without a question
     DisplayOptions display_;
     const app::Settings* settings_ = nullptr;
     const app::KeywordFile* keywords_ = nullptr;
@@ -277,7 +294,6 @@ class MainFrame : public QMainWindow,
     std::vector<std::pair<QAction*, document::EolMode>> returnItems_;
     bool addBom_ = true;
     std::string lastFolder_;
-    bool closing_ = false;
     bool checkingDisk_ = false;
     std::unique_ptr<FindWiring> find_;
     CMarkBar* markBar_ = nullptr;

@@ -20,6 +20,9 @@ struct Recorder : ViewCommandSink, FrameCommands, TwoStrokeTimer {
         log.push_back(std::string(editing::ViewCommandName(id)) + (shiftSelecting ? "+sel" : ""));
     }
     bool BoxSelectionActive() const override { return box; }
+    void TypeBytes(std::string_view bytes, int) override {
+        log.push_back("type " + std::string(bytes));
+    }
     void RunFrameCommand(FrameCommandId id, uint8_t) override {
         log.push_back(std::string(kBuiltinCommands[size_t(CommandIndexById(uint16_t(id)))].name));
     }
@@ -35,6 +38,8 @@ struct Rig {
         d.view = &rec;
         d.ui = &ui;
         d.timer = &rec;
+        // Every command counts as built: these tests are about where a key goes.
+        d.available = [](size_t) { return true; };
     }
     KeyDispatcher::Outcome Press(uint8_t key, bool ctrl = false, bool shift = false,
                                  bool alt = false, int repeat = 1) {

@@ -1,0 +1,45 @@
+// The key press: dispatch first, typing for what no command takes.
+#include "app/key_input.h"
+
+namespace norv::app {
+
+namespace {
+
+// A letter after a pending prefix is the second stroke of a two-stroke key: it never types
+// itself, bound or not. Any other key clears the prefix and counts as itself.
+bool IsSecondStroke(uint8_t key) {
+    return key >= 65 && key <= 95;
+}
+
+}  // namespace
+
+PressResult DispatchingKeyInput::Press(const KeyStroke& stroke, std::string_view bytes) {
+    if (recorder) recorder(stroke, bytes);
+    bool secondStroke = false;
+    if (stroke.key != 0) {
+        secondStroke = dispatcher_.pendingPrefix().has_value() && IsSecondStroke(stroke.key);
+        switch (dispatcher_.KeyDown(stroke)) {
+            case KeyDispatcher::Outcome::PrefixPending:
+                return PressResult::PrefixPending;
+            case KeyDispatcher::Outcome::TakenByScript:
+                return PressResult::TakenByScript;
+            case KeyDispatcher::Outcome::View:
+            case KeyDispatcher::Outcome::Frame:
+            case KeyDispatcher::Outcome::NotAvailable:
+                return PressResult::Command;
+            case KeyDispatcher::Outcome::Nothing:
+                break;
+        }
+    }
+    if (secondStroke || bytes.empty() || !dispatcher_.view) return PressResult::Nothing;
+    dispatcher_.view->TypeBytes(bytes, stroke.repeat);
+    return PressResult::Typed;
+}
+
+PressResult TypingKeyInput::Press(const KeyStroke& stroke, std::string_view bytes) {
+    if (bytes.empty()) return PressResult::Nothing;
+    for (char c : bytes) view_->TypeByte(static_cast<uint8_t>(c), stroke.repeat);
+    return PressResult::Typed;
+}
+
+}  // namespace norv::app
