@@ -36,26 +36,7 @@ using testing::DocumentBytes;
 using testing::Iconv;
 using testing::Key;
 
-// Runs `action` on the next "Find From File" dialog that opens.
-class OnDialog {
-  public:
-    explicit OnDialog(std::function<void(GrepDialog&)> action) : action_(std::move(action)) {
-        timer_.setInterval(5);
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            auto* d = qobject_cast<GrepDialog*>(QApplication::activeModalWidget());
-            if (!d || done_) return;
-            done_ = true;
-            action_(*d);
-        });
-        timer_.start();
-    }
-    bool done() const { return done_; }
-
-  private:
-    std::function<void(GrepDialog&)> action_;
-    QTimer timer_;
-    bool done_ = false;
-};
+using OnDialog = testing::OnModal<GrepDialog>;
 
 template <typename T>
 T* Child(QWidget& d, const QString& text) {

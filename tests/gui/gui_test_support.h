@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QTimer>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -64,5 +66,27 @@ inline std::string DocumentBytes(editing::CElwView& view) {
     }
     return out;
 }
+
+// Runs `action` on the next modal dialog of type D that opens (once).
+template <typename D>
+class OnModal {
+  public:
+    explicit OnModal(std::function<void(D&)> action) : action_(std::move(action)) {
+        timer_.setInterval(5);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            auto* d = qobject_cast<D*>(QApplication::activeModalWidget());
+            if (!d || done_) return;
+            done_ = true;
+            action_(*d);
+        });
+        timer_.start();
+    }
+    bool done() const { return done_; }
+
+  private:
+    std::function<void(D&)> action_;
+    QTimer timer_;
+    bool done_ = false;
+};
 
 }  // namespace norv::qt::testing

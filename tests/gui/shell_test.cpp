@@ -34,26 +34,7 @@ namespace {
 using testing::DocumentBytes;
 using testing::Key;
 
-// Runs `action` on the next Shell dialog that opens.
-class OnDialog {
-  public:
-    explicit OnDialog(std::function<void(ShellDialog&)> action) : action_(std::move(action)) {
-        timer_.setInterval(5);
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            auto* d = qobject_cast<ShellDialog*>(QApplication::activeModalWidget());
-            if (!d || done_) return;
-            done_ = true;
-            action_(*d);
-        });
-        timer_.start();
-    }
-    bool done() const { return done_; }
-
-  private:
-    std::function<void(ShellDialog&)> action_;
-    QTimer timer_;
-    bool done_ = false;
-};
+using OnDialog = testing::OnModal<ShellDialog>;
 
 struct Frame {
     Frame() : store(platform::RealFileSystem(), dir.File("norv.INI"), 932), config(932) {

@@ -119,21 +119,11 @@ class PosixFileSystem final : public FileSystem {
     }
 
     std::optional<FileInfo> Stat(const std::string& path) override {
-        struct stat st {};
-        if (::stat(path.c_str(), &st) != 0) return std::nullopt;
-        FileInfo info;
-        info.isDirectory = S_ISDIR(st.st_mode);
-        info.isRegular = S_ISREG(st.st_mode);
-        info.device = static_cast<uint64_t>(st.st_dev);
-        info.inode = static_cast<uint64_t>(st.st_ino);
-        info.size = static_cast<uint64_t>(st.st_size);
-        info.lastWrite = FileTimeFromUnix(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
-        info.readOnly = ::access(path.c_str(), W_OK) != 0;
-        info.permissions = static_cast<unsigned>(st.st_mode & 07777);
+        std::optional<FileInfo> info = StatEntry(path);
+        if (!info) return std::nullopt;
+        info->readOnly = ::access(path.c_str(), W_OK) != 0;
         struct stat lst {};
-        info.isLink = ::lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode);
-        std::string name = FileNameOf(path);
-        info.hidden = !name.empty() && name[0] == '.';
+        info->isLink = ::lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode);
         return info;
     }
 

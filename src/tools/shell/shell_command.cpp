@@ -62,6 +62,16 @@ class Expander {
   public:
     Expander(ShellContext& context, ShellCommand& command) : context_(context), command_(command) {}
 
+    // Reads the place-holder at line[i] into `p` and gives its value; nothing (and *error)
+    // when the filter input could not be written.
+    std::optional<std::string> Next(std::string_view line, size_t& i, PlaceHolder& p,
+                                    ShellError* error) {
+        p = ReadPlaceHolder(line, i);
+        std::optional<std::string> v = Value(p);
+        if (!v) *error = ShellError::kFilterInput;
+        return v;
+    }
+
     // The value of a place-holder; nothing when the filter input could not be written.
     std::optional<std::string> Value(const PlaceHolder& p) {
         const std::string& path = context_.path;
@@ -140,12 +150,9 @@ bool SplitAndExpand(std::string_view line, Expander& expander, std::vector<Word>
     while (i < line.size()) {
         const char c = line[i];
         if (c == '%') {
-            const PlaceHolder p = ReadPlaceHolder(line, i);
-            std::optional<std::string> v = expander.Value(p);
-            if (!v) {
-                *error = ShellError::kFilterInput;
-                return false;
-            }
+            PlaceHolder p;
+            std::optional<std::string> v = expander.Next(line, i, p, error);
+            if (!v) return false;
             word.text += *v;
             word.started = true;
             if (!v->empty()) word.fromValue = true;
@@ -217,12 +224,9 @@ bool ExpandForShell(std::string_view line, Expander& expander, std::string& out,
     while (i < line.size()) {
         const char c = line[i];
         if (c == '%') {
-            const PlaceHolder p = ReadPlaceHolder(line, i);
-            std::optional<std::string> v = expander.Value(p);
-            if (!v) {
-                *error = ShellError::kFilterInput;
-                return false;
-            }
+            PlaceHolder p;
+            std::optional<std::string> v = expander.Next(line, i, p, error);
+            if (!v) return false;
             // %% and the copied letters are characters of the line, not values.
             const bool literal = p.letter != 0 && std::string_view("PFNDEIT").find(p.letter) ==
                                                       std::string_view::npos;
