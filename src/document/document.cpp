@@ -53,8 +53,11 @@ int DocumentEnvironment::CodePage() const {
 
 CElwDoc::CElwDoc(DocumentEnvironment& env) : env_(&env), lines_(env.Heap()) {
     lines_.onRelocate = [this](LineRecord* from, LineRecord* to) {
+        lineHandles.Moved(from, to);
         for (DocumentView* v : views_) v->LineMoved(from, to);
     };
+    lines_.onUnlink = [this](const LineRecord* r) { lineHandles.Forget(r); };
+    lines_.onClear = [this] { lineHandles.Clear(); };
 }
 
 int CElwDoc::CodePage() const {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "document/document_views.h"
+#include "document/line_handles.h"
 #include "document/line_list.h"
 #include "document/text_code.h"
 #include "document/undo_list.h"
@@ -159,6 +160,8 @@ class CElwDoc {
     bool endsWithEol = false;
     // The document's undo history (its views edit through it).
     UndoList undo;
+    // The names scripts hold for its lines.
+    LineHandles lineHandles;
     int tabWidth = 8;           // of the document's file-type profile
     std::string typeExtension;  // of the file-type profile, for the title of an untitled text
     char typeCode = ' ';        // the file-type profile: ' ', 'C', 'H', '1'..'9', ':'

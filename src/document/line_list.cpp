@@ -51,6 +51,7 @@ int LineList::Reset() {
 }
 
 void LineList::FreeAllLines() {
+    if (onClear && head_) onClear();
     LineRecord* r = head_;
     while (r) {
         LineRecord* next = r->next;
@@ -142,6 +143,7 @@ int LineList::InsertLineAfter(LineRecord* record, LineRecord* after) {
 
 int LineList::UnlinkLine(LineRecord* record) {
     if (!head_ || !record || record == head_) return 0;
+    if (onUnlink) onUnlink(record);
     LineRecord* prev = record->prev ? record->prev : head_;
     prev->next = record->next;
     if (record->next) record->next->prev = record->prev;

@@ -57,6 +57,10 @@ class LineList {
 
     // Told whenever a record moves, so that views can update their pointers.
     std::function<void(LineRecord* from, LineRecord* to)> onRelocate;
+    // Told whenever a record leaves the list (unlinked) and when every record goes at once
+    // (FreeAllLines, Reset), so that names given to records can be forgotten.
+    std::function<void(const LineRecord* record)> onUnlink;
+    std::function<void()> onClear;
 
     // The 1-based number of a line, and the line of a number (null when out of range). Linear.
     int LineNumberOf(const LineRecord* record) const;

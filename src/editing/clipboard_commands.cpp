@@ -225,6 +225,7 @@ void Selection::PasteFromHistory() {
 }
 
 void Selection::FileCommandRun(FileCommand c) {
+    ctx_.fileCommandDone = false;
     if (!ctx_.files) return;
     FileCommandRequest req;
     req.command = c;
@@ -240,6 +241,7 @@ void Selection::FileCommandRun(FileCommand c) {
         if (!ReadFileOfKnownSize(fs, req.path, bytes)) return;
         if (active_) DeleteSelection(view_);
         view_.InsertText(bytes);
+        ctx_.fileCommandDone = true;
         return;
     }
     Normalize();
@@ -261,7 +263,7 @@ void Selection::FileCommandRun(FileCommand c) {
         return;
     }
     out->Truncate();
-    out->Close();
+    ctx_.fileCommandDone = out->Close();
 }
 
 }  // namespace norv::editing

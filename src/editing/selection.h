@@ -61,6 +61,8 @@ struct ClipboardContext {
     std::function<HistoryButton(ClipboardHistoryRequest&)> historyDialog;
     // A file name handed over by a running script: the file commands take it instead of asking.
     std::optional<std::string> scriptFileName;
+    // Whether the last file command read or wrote its file (scripts report it).
+    bool fileCommandDone = false;
     // Beeps when the clipboard cannot be read at a change.
     platform::UserInterface* ui = nullptr;
 

@@ -45,6 +45,13 @@ class UserInterface {
     virtual ~UserInterface() = default;
     // Shows `text` (UTF-8) and returns the button chosen (kIdOk...).
     virtual int MessageBox(std::string_view text, unsigned style) = 0;
+    // The same with a caption of its own (scripts' boxes); front ends without captions show
+    // the text alone.
+    virtual int CaptionedMessageBox(std::string_view text, std::string_view caption,
+                                    unsigned style) {
+        (void)caption;
+        return MessageBox(text, style);
+    }
     // Sets the status bar's text; an empty text restores the idle text.
     virtual void SetStatusText(std::string_view text) = 0;
     virtual void Beep() = 0;

@@ -91,7 +91,7 @@ bool Runtime::CallBuiltin(uint32_t id, uint32_t& sp) {
         for (int i = 0; i < n; ++i) args[i] = pop();
         Dispatch(static_cast<int>(id), args);
     }
-    if (faulted_) return false;
+    if (faulted_ || interrupted_) return false;
     sp -= 4;
     std::memcpy(stack + sp, &result_, 4);
     return true;

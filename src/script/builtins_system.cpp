@@ -74,10 +74,13 @@ bool CallSystemBuiltin(int id, const uint32_t* a, Runtime& rt) {
             rt.host().ui().Beep();
             return true;
         case BuiltinId("WAIT"):
+            // Ctrl+Break during the wait stops the script at once.
             if (S(a[0]) > 0) rt.host().Wait(S(a[0]));
+            if (rt.host().BreakPressed()) rt.Interrupt();
             return true;
         case BuiltinId("DOEVENTS"):
             rt.host().PumpMessages();
+            if (rt.host().BreakPressed()) rt.Interrupt();
             return true;
         case BuiltinId("MSGBOX"): {
             // The caption is shown by front ends that have one; an empty caption means "Norv".

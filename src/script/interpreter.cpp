@@ -341,6 +341,7 @@ void Runtime::ReleaseAllLevels() {
 RunResult Runtime::Run() {
     ++gRunning;
     faulted_ = false;
+    interrupted_ = false;
     faultMessage_.clear();
     levels_.clear();
     result_ = 0;
@@ -809,6 +810,11 @@ stopped:
 #undef NEXT_POPPED
 #undef NEXT_SAME
     fp_ = fp;
+    if (interrupted_ && !faulted_) {
+        host_.NoSilent();
+        host_.Refresh();
+        outcome = RunResult::kInterrupted;
+    }
     if (outcome == RunResult::kStackOverflow) {
         host_.ui().MessageBox("Stack overflow!!", platform::mb::kOk | platform::mb::kIconError);
     } else if (faulted_) {

@@ -73,6 +73,8 @@ class Runtime {
     uint32_t StringExtent(uint32_t address);
     // Stops the run with a message of the interpreter's own.
     void Fault(std::string message);
+    // Stops the run as Ctrl+Break does, when the running built-in returns.
+    void Interrupt() { interrupted_ = true; }
     // Editor built-ins that change the view ask for one repaint when their routine returns.
     void SetRefreshPending() { refreshPending_ = true; }
     bool resident() const { return resident_; }
@@ -118,6 +120,7 @@ class Runtime {
     bool resident_ = false;
     bool refreshPending_ = false;
     bool faulted_ = false;
+    bool interrupted_ = false;
     std::string faultMessage_;
     std::array<int32_t, 5> params_{-1, -1, -1, -1, -1};
     FileTable files_;

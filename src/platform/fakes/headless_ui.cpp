@@ -15,6 +15,14 @@ int HeadlessUi::MessageBox(std::string_view text, unsigned style) {
     return DefaultButtonOf(style);
 }
 
+int HeadlessUi::CaptionedMessageBox(std::string_view text, std::string_view caption,
+                                    unsigned style) {
+    std::string shown(caption);
+    shown += ": ";
+    shown += text;
+    return MessageBox(shown, style);
+}
+
 void HeadlessUi::SetStatusText(std::string_view text) {
     statusTexts.emplace_back(text);
 }

@@ -17,6 +17,9 @@ class HeadlessUi : public UserInterface {
     explicit HeadlessUi(bool echo = false) : echo_(echo) {}
 
     int MessageBox(std::string_view text, unsigned style) override;
+    // Recorded as "caption: text" (printed so with echo).
+    int CaptionedMessageBox(std::string_view text, std::string_view caption,
+                            unsigned style) override;
     void SetStatusText(std::string_view text) override;
     void Beep() override { ++beeps; }
 

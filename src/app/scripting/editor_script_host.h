@@ -1,0 +1,111 @@
+// The script host of the editor: the built-ins that work on the active view (lines and their
+// handles, the caret, text and selection), the built-ins that hand their arguments to an editor
+// command through the parameter slots, commands by name, running other scripts, and the rules
+// that hold around all of them:
+//
+// - a view built-in with no view open leaves the result register as it was;
+// - texts cross between the script (the system code page) and a document of the Unicode family
+//   (UTF-8 inside) converted at this edge; a write that would put "?" in the place of characters
+//   the script could not see is refused, and the status bar names the line;
+// - a read-only document is never changed;
+// - after the built-ins that change the editor the message pump runs, with the filter of
+//   `PumpPasses`.
+//
+// One host serves every script of the editor (RUN nests on it); the run-context code and the
+// nesting depth live here.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/scripting/script_editor.h"
+#include "script/script_host.h"
+
+namespace norv::document {
+class CElwDoc;
+struct LineRecord;
+}  // namespace norv::document
+
+namespace norv::script {
+class Runtime;
+}
+
+namespace norv::app {
+
+// The values a script handed to the command it runs, slot k holding argument k: a text, an
+// Integer, or nothing (-1 in the slot: the command asks as it would without a script).
+struct ScriptSlots {
+    std::array<std::optional<std::string>, 5> text;
+    std::array<std::optional<int32_t>, 5> value;
+    bool active = false;  // a script's built-in is running its command now
+
+    std::optional<std::string> Text(size_t k) const { return k < 5 ? text[k] : std::nullopt; }
+    std::optional<int32_t> Int(size_t k) const { return k < 5 ? value[k] : std::nullopt; }
+    void Clear() { *this = ScriptSlots(); }
+};
+
+// Whether the script's message pump lets a command of the table (its index) through to the
+// frame while a script runs: FindNext, FindPrev and AutoSave do; every other command waits.
+bool PumpPasses(size_t command);
+
+inline constexpr std::string_view kNotAvailableYet = "This command is not available yet.";
+inline constexpr int kMaxRunDepth = 10;
+
+class EditorScriptHost : public script::ScriptHost {
+  public:
+    explicit EditorScriptHost(ScriptEditor& editor);
+
+    ScriptEditor& editor() { return editor_; }
+    // The slots of the command a built-in is running (commands of other parts read them).
+    const ScriptSlots& slots() const { return slots_; }
+
+    // The run-context code that NORVSTATE reads (0 while a script file runs).
+    int runContext = 0;
+    // Scripts running now, one inside the other (RUN).
+    int depth = 0;
+    int silentLevel = 0;
+
+    // ScriptHost
+    bool BreakPressed() override;
+    void PumpMessages() override;
+    void Wait(int32_t ms) override;
+    std::optional<std::string> InputBox(std::string_view prompt, std::string_view title,
+                                        std::string_view initial) override;
+    void Refresh() override;
+    void NoSilent() override;
+    bool CallEditorBuiltin(int id, const uint32_t* args, script::Runtime& rt) override;
+
+    // Text between the script's code page and the document's bytes.
+    std::string ToDocument(const document::CElwDoc& doc, std::string_view scriptText) const;
+    std::string FromDocument(const document::CElwDoc& doc, std::string_view bytes) const;
+    // Whether the document's bytes hold characters the script's code page lacks.
+    bool Unseen(const document::CElwDoc& doc, std::string_view bytes) const;
+
+  private:
+    // Families (script_lines.cpp, script_text.cpp, script_slots.cpp).
+    bool CallLineBuiltin(int id, const uint32_t* a, script::Runtime& rt, editing::CElwView& v);
+    bool CallTextBuiltin(int id, const uint32_t* a, script::Runtime& rt, editing::CElwView& v);
+    bool CallSlotBuiltin(int id, const uint32_t* a, script::Runtime& rt);
+    void Command(const std::string& name);
+    void RunScript(const std::string& name, script::Runtime& rt);
+
+    // A handle argument: the caret line for 0, else the line it names (null: none).
+    document::LineRecord* LineArg(editing::CElwView& v, uint32_t handle);
+    uint32_t HandleOf(editing::CElwView& v, const document::LineRecord* r);
+    // The 1-based number of a line of the view's document, found from the caret outwards.
+    int LineNumber(editing::CElwView& v, const document::LineRecord* r);
+    // SAVETHISLINE: the handle of the last line holding the text, 0 when refused.
+    uint32_t SaveLine(editing::CElwView& v, document::LineRecord* r, std::string_view text);
+    // INSERTSTRING and INPUTCHAR over a selection: false when refused.
+    bool ReplaceSelectionAllowed(editing::CElwView& v);
+    void Refused(int line);
+
+    ScriptEditor& editor_;
+    ScriptSlots slots_;
+    bool breakLatched_ = false;
+};
+
+}  // namespace norv::app
