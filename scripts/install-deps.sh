@@ -3,7 +3,7 @@
 #   scripts/install-deps.sh [--test]
 set -euo pipefail
 pkgs=(cmake ninja-build hyperfine vim-nox g++ pkg-config libffi-dev qt6-base-dev qt6-base-dev-tools fonts-noto-cjk
-      libhunspell-dev libgnutls28-dev)
+      libhunspell-dev libgnutls28-dev libqt6svg6)
 if [ "${1:-}" = --test ]; then
   pkgs+=(clang clang-format libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev manpages-ja edict
          xvfb xauth hunspell-en-us dovecot-pop3d python3-aiosmtpd openssl poppler-utils

@@ -235,4 +235,15 @@ void UpdateLineStates(const SyntaxRules& rules, int codePage, document::LineReco
         r->next->highlight = NextLineState(rules, textOf(r), r->highlight, codePage);
 }
 
+void MarkMarkup(std::vector<CharStyle>& styles, std::string_view content) {
+    const size_t end = std::min(styles.size(), content.size());
+    bool inTag = false;
+    for (size_t i = 0; i < end; ++i) {
+        if (!inTag && content[i] == '<') inTag = true;
+        CharStyle& s = styles[i];
+        if (inTag && s.group < 0 && !s.link) s.markup = true;
+        if (inTag && content[i] == '>') inTag = false;
+    }
+}
+
 }  // namespace norv::view

@@ -88,7 +88,8 @@ uint8_t NextLineState(const SyntaxRules& rules, const LineText& line, uint8_t st
 struct CharStyle {
     int8_t group = -1;  // colour of this keyword group; -1: the text colour
     bool bold = false;
-    bool link = false;  // part of a web or mail address: the URL colour
+    bool link = false;    // part of a web or mail address: the URL colour
+    bool markup = false;  // inside an HTML tag: the HTML colour
     bool operator==(const CharStyle&) const = default;
 };
 
@@ -98,6 +99,12 @@ struct CharStyle {
 // Links take the URL colour wherever they stand.
 std::vector<CharStyle> StyleLine(const SyntaxRules& rules, const LineText& line, uint8_t state,
                                  int codePage, bool findLinks);
+
+// Marks the tags of an HTML document's line: the bytes from each "<" to the next ">" (or to the
+// end of the line, when the tag goes on) take the HTML colour, except those that already have a
+// colour of their own (keywords, comment blocks, addresses). "<" and ">" are never trail bytes of
+// a double-byte character, so the bytes are scanned as they stand.
+void MarkMarkup(std::vector<CharStyle>& styles, std::string_view content);
 
 // Makes the start states of the lines after line `validThrough` up to line `targetLine` (the
 // record `target`) right, scanning forward from the last right one; line 1 always starts at 0.

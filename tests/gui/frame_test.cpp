@@ -21,7 +21,6 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTimer>
-#include <QToolBar>
 #include <QToolButton>
 #include <functional>
 #include <set>
@@ -127,6 +126,11 @@ TEST(FrameMenus, ItemsFollowTheTableAndRunTheirCommands) {
         if (name == "Nop") continue;
         QAction* a = menus.ActionAt(i);
         ASSERT_NE(a, nullptr) << name;
+        // The help entries without a file are not listed (and a hidden action is disabled).
+        if (!a->isVisible()) {
+            EXPECT_TRUE(name.starts_with("Help")) << name;
+            continue;
+        }
         EXPECT_EQ(a->isEnabled(), frame.CommandEnabled(i)) << name;
         // Commands of later parts and frame commands the frame does not carry out are off.
         if (app::IsHandledLater(name)) EXPECT_FALSE(a->isEnabled()) << name;
@@ -187,8 +191,6 @@ TEST(FrameMenus, ItemsFollowTheTableAndRunTheirCommands) {
     frame.RunCommand(Index("JukeBox"));
     EXPECT_EQ(f.ui.beeps, beeps + 1);
     EXPECT_EQ(f.ui.statusTexts.back(), "This command is not available yet.");
-    // The tool bar shares the menus' actions.
-    EXPECT_TRUE(frame.toolBar()->actions().contains(menus.ActionOf("EditPaste")));
 }
 
 // After a prefix key the two-stroke menu pops up when no second key comes within TwoDelay;

@@ -164,6 +164,31 @@ TEST(LineStyles, KeywordsBlocksAndLinks) {
     EXPECT_EQ(styles[0].group, 1);
 }
 
+// The tags of an HTML line take the HTML colour ('h'), to the next ">" or to the line's end;
+// keywords, comment blocks and addresses keep theirs.
+TEST(LineStyles, HtmlMarkup) {
+    const SyntaxRules r = CRules();
+    auto marked = [&r](const std::string& text, uint8_t state = 0) {
+        const std::string t = text + "\n";
+        std::vector<CharStyle> styles = StyleLine(r, LineText(t), state, 932, true);
+        MarkMarkup(styles, text);
+        std::string out = Marks(styles);
+        for (size_t i = 0; i < styles.size(); ++i)
+            if (styles[i].markup) out[i] = 'h';
+        return out;
+    };
+    EXPECT_EQ(marked("a <b>x</b> c"), "..hhh.hhhh..");
+    EXPECT_EQ(marked("<a href=x"), "hhhhhhhhh");
+    EXPECT_EQ(marked("x > y"), ".....");
+    EXPECT_EQ(marked("<if x>"), "h00hhh");
+    EXPECT_EQ(marked("<a mailto:x@y.jp>"), "hhhUUUUUUUUUUUUUh");
+    // A comment opened inside a tag runs on in its own colour.
+    EXPECT_EQ(marked("<a http://a.jp>"), "hhhUUUUUUUUUUU2");
+    EXPECT_EQ(marked("<x /* if */>"), "hhh22222222h");
+    // A double-byte character inside a tag is drawn in it too.
+    EXPECT_EQ(marked("<" + Sjis("ナ") + ">"), "hhhh");
+}
+
 TEST(LineStyles, KeywordAfterADoubleByteCharacter) {
     const SyntaxRules r = CRules();
     // "\x83\x69" (katakana) ends in the byte of "i": the keyword after it still matches, and

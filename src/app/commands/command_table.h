@@ -269,7 +269,7 @@ size_t GroupOf(size_t index);
 
 // Commands that no code of this build carries out yet: their handlers come with later parts of
 // the program (paragraph, sort and convert; compare,
-// printing, projects, macros and scripts, external tools, help and add-ins). This is the one
+// printing, projects, macros and scripts, external tools and add-ins). This is the one
 // list of them: menus show these commands disabled and keys report them as not available, and
 // the work that builds one removes its name here (a test checks that the list and the handlers
 // agree).
@@ -297,17 +297,6 @@ inline constexpr std::string_view kCommandsHandledLater[] = {
     "CloseProject",
     "SaveProjectAs",
     "ShellMenu",
-    "AppHelp",
-    "Help1",
-    "Help2",
-    "Help3",
-    "Help4",
-    "Help5",
-    "Help6",
-    "Help7",
-    "Help8",
-    "Help9",
-    "Help10",
     "Addin0",
     "Addin1",
     "Addin2",

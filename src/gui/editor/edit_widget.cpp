@@ -310,6 +310,8 @@ void EditWidget::PaintRow(QPainter& p, const editing::CElwView::Row& row, int sc
                         pen = colors.url;
                     else if (style.group >= 0)
                         pen = colors.keywords[static_cast<size_t>(style.group)];
+                    else if (style.markup)
+                        pen = colors.html;
                     p.setPen(selected ? highlightedText : pen);
                     if (style.bold) p.setFont(boldFont_);
                     p.drawText(QPoint(cell.left(), baseline), BytesToQString(codePage, ch));

@@ -1,11 +1,13 @@
 // The edit view's colouring and the commands of the address at the caret. The core says which
 // bytes are keywords, comment blocks and addresses; here they become pens and fonts, and an
-// address becomes a selection or a started program.
+// address becomes a selection or a started program. The tags of HTML documents take the HTML
+// colour.
 #include <QApplication>
 #include <QMessageBox>
 #include <QProcess>
 #include <QStringList>
 
+#include "app/config/profiles.h"
 #include "gui/editor/edit_widget.h"
 #include "gui/editor/text_bridge.h"
 #include "platform/code_page.h"
@@ -45,6 +47,8 @@ const std::vector<view::CharStyle>& EditWidget::StylesOf(const editing::CElwView
         for (const view::LinkSpan& l : view::FindLinks(text.Content(), view_->doc().CodePage()))
             for (size_t k = l.start; k < l.end(); ++k) styles_[k].link = true;
     }
+    if (view_->doc().typeCode == app::TypeCodeOf(app::ProfileId::Html))
+        view::MarkMarkup(styles_, text.Content());
     return styles_;
 }
 

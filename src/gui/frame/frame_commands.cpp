@@ -27,6 +27,7 @@
 #include "gui/frame/menus.h"
 #include "gui/frame/printing.h"
 #include "gui/frame/shell_wiring.h"
+#include "gui/frame/tool_bars.h"
 
 namespace norv::qt {
 
@@ -79,6 +80,11 @@ void MainFrame::RegisterFrameCommands() {
     const F menus[] = {F::Menu1, F::Menu2, F::Menu3, F::Menu4, F::Menu5};
     for (int n = 0; n < app::kUserMenuCount; ++n)
         frameHandlers_[menus[n]] = {[this, n](uint8_t key) { ShowUserMenu(n, key); }, false};
+    any(F::AppHelp, [this] { ShowManual(); });
+    for (int n = 0; n < app::kHelpEntryCount; ++n) {
+        const auto id = static_cast<F>(static_cast<uint16_t>(F::Help1) + n);
+        any(id, [this, n] { ShowHelpEntry(n); });
+    }
     any(F::Nop, [] {});
 }
 
@@ -146,18 +152,11 @@ void MainFrame::SetUpBars() {
     RegisterFrameCommands();
     BuildMenus();
 
-    toolBar_ = addToolBar(QStringLiteral("Standard"));
-    toolBar_->setObjectName(QStringLiteral("toolBar"));
-    // clang-format off
-    menus_->FillToolBar(toolBar_, {
-        "NewFile", "OpenFile", "SaveFile", "-", "EditCut", "EditCopy", "EditPaste",
-        "SelectClipBd", "-", "Undo", "Redo", "-", "SearchFwd", "SearchNext", "Replace", "-",
-        "JumpLine", "-", "TileTwo", "FileSelect", "-", "SetProperty"});
-    // clang-format on
-    for (QAction* a : toolBar_->actions()) {
-        const int index = app::CommandIndexByName(ToUtf8(a->objectName()));
-        if (index >= 0) a->setIconText(FromUtf8(app::CommandShortName(static_cast<size_t>(index))));
-    }
+    ToolBars::Hooks hooks;
+    hooks.run = [this](size_t command) { RunCommand(command); };
+    hooks.enabled = [this](size_t command) { return CommandEnabled(command); };
+    hooks.checked = [this](size_t command) { return CommandChecked(command); };
+    toolBars_ = new ToolBars(*this, std::move(hooks));
 
     fkeyBar_ = new FunctionKeyBar(this);
     addToolBar(Qt::BottomToolBarArea, fkeyBar_);
@@ -217,7 +216,7 @@ void MainFrame::UseConfiguration(app::Configuration& config, app::SettingsStore*
 void MainFrame::ApplySettings(bool full) {
     const app::Settings& s = config_->settings;
     if (full) UseSettings(s);
-    toolBar_->setVisible(s.Flag(app::Key::ToolBar1));
+    toolBars_->Apply(s);
     fkeyBar_->setVisible(s.Flag(app::Key::DispFkey));
     statusBar()->setVisible(s.Flag(app::Key::StatBar));
     RefreshKeys();

@@ -5,12 +5,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QVBoxLayout>
@@ -32,10 +34,16 @@
 #include "gui/frame/mark_bar.h"
 #include "gui/frame/menus.h"
 #include "gui/frame/shell_wiring.h"
+#include "gui/frame/tool_bars.h"
 #include "gui/services/qt_ui.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
+
+// The icons are compiled into the front end's library; a static library needs them named once.
+static void LoadIconResources() {
+    Q_INIT_RESOURCE(norv_icons);
+}
 
 namespace norv::qt {
 namespace {
@@ -71,6 +79,9 @@ QString CodeName(const document::CElwDoc& doc) {
 MainFrame::MainFrame(platform::UserInterface* ui, FileDialogs* dialogs)
     : shared_(document::ProgramLineHeap()), ownConfig_(platform::SystemCodePage()) {
     QApplication::setApplicationDisplayName(QStringLiteral("Norv"));
+    LoadIconResources();
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/norv.svg")));
+    QGuiApplication::setDesktopFileName(QStringLiteral("norv"));
     auto* central = new QWidget(this);
     auto* column = new QVBoxLayout(central);
     column->setContentsMargins(0, 0, 0, 0);
@@ -96,14 +107,18 @@ MainFrame::MainFrame(platform::UserInterface* ui, FileDialogs* dialogs)
     position_ = new QLabel(this);
     code_ = new QLabel(this);
     mode_ = new QLabel(this);
+    readOnly_ = new QLabel(this);
+    readOnly_->setObjectName(QStringLiteral("readOnlyState"));
     const QFontMetrics metrics(font());
     position_->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("0000000:0000")));
     code_->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("D83D DE00  Unicode(BE)")));
     mode_->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("Overwrite")));
+    readOnly_->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("R/O")));
     statusBar()->addWidget(message_, 1);
     statusBar()->addPermanentWidget(position_);
     statusBar()->addPermanentWidget(code_);
     statusBar()->addPermanentWidget(mode_);
+    statusBar()->addPermanentWidget(readOnly_);
 
     if (ui) {
         ui_ = ui;
@@ -150,8 +165,12 @@ MainFrame::MainFrame(platform::UserInterface* ui, FileDialogs* dialogs)
 }
 
 MainFrame::~MainFrame() {
-    // Windows go before the shared editor state they refer to.
-    for (QMdiSubWindow* sub : mdi_->subWindowList()) delete sub;
+    // Windows go before the shared editor state they refer to: every one, also a window that was
+    // closed and waits for its deferred deletion (the area's list no longer holds it, and its
+    // destruction would otherwise reach this frame half taken down).
+    QList<QPointer<QMdiSubWindow>> subs;
+    for (QMdiSubWindow* sub : mdi_->findChildren<QMdiSubWindow*>()) subs.append(sub);
+    for (const QPointer<QMdiSubWindow>& sub : subs) delete sub.data();
     // The bar reports its visibility as it goes: not to a frame being taken down.
     markBar_->blockSignals(true);
     delete markBar_;
@@ -255,20 +274,21 @@ void MainFrame::BuildMenus() {
         connect(m, &QMenu::aboutToShow, this, [this] { UpdateChecks(); });
 
     // clang-format off
-    menus_->AddMenu(QStringLiteral("&Window"), {
+    windowMenu_ = menus_->AddMenu(QStringLiteral("&Window"), {
         "NewWindow", "Split", "-", "Cascade", "TileHorz", "TileVert", "TileTwo", "-", "NextPane",
         "AnothWin", "FileSelect"});
-    menus_->AddMenu(QStringLiteral("&Tools"), {
+    QMenu* tools = menus_->AddMenu(QStringLiteral("&Tools"), {
         "RecordKey", "PlayKey", "SaveMacro", "LoadMacro", "-", "RunScript", "JukeBox", "TsrMenu",
         "-", "Shell", "ShellMenu", "-",
         ">&User Menus", "Menu1", "Menu2", "Menu3", "Menu4", "Menu5", "<",
         ">&Add-ins", "Addin0", "Addin1", "Addin2", "Addin3", "Addin4", "Addin5", "Addin6",
             "Addin7", "Addin8", "Addin9", "AddinA", "AddinB", "AddinC", "AddinD", "AddinE",
             "AddinF", "<",
-        "-", "SetProperty", "-", "AppHelp",
-        ">Help &Files", "Help1", "Help2", "Help3", "Help4", "Help5", "Help6", "Help7", "Help8",
-            "Help9", "Help10", "<"});
+        "-", "SetProperty", "-", "AppHelp", "Help1", "Help2", "Help3", "Help4", "Help5", "Help6",
+        "Help7", "Help8", "Help9", "Help10"});
     // clang-format on
+    connect(windowMenu_, &QMenu::aboutToShow, this, [this] { FillWindowList(); });
+    connect(tools, &QMenu::aboutToShow, this, [this] { UpdateHelpItems(); });
 }
 
 void MainFrame::SetKeywordFile(const app::KeywordFile* keywords) {
@@ -306,7 +326,11 @@ void MainFrame::ChooseFileType(document::CElwDoc& doc) {
 void MainFrame::UpdateMenus() {
     const bool any = ActiveWindow() != nullptr;
     for (QAction* a : documentActions_) a->setEnabled(any);
-    if (menus_) menus_->Update();
+    if (menus_) {
+        UpdateHelpItems();
+        menus_->Update();
+    }
+    if (toolBars_) toolBars_->Update();
 }
 
 void MainFrame::UpdateChecks() {
@@ -384,6 +408,7 @@ void MainFrame::UpdateStatus() {
         position_->clear();
         code_->clear();
         mode_->clear();
+        readOnly_->clear();
         if (autoFormat_) autoFormat_->clear();
         return;
     }
@@ -395,6 +420,7 @@ void MainFrame::UpdateStatus() {
         LineEndKind(w->doc().eolMode, line->flags, env_.save.textMode));
     code_->setText(FromUtf8(shown) + QStringLiteral("  ") + CodeName(w->doc()));
     mode_->setText(v.shared().insertMode ? QStringLiteral("Insert") : QStringLiteral("Overwrite"));
+    readOnly_->setText(w->doc().readOnly ? QStringLiteral("R/O") : QString());
     if (autoFormat_)
         autoFormat_->setText(w->view().options().autoSplit ? QStringLiteral("AutoFmt") : QString());
 }
@@ -483,7 +509,11 @@ DocWindow* MainFrame::NewFile() {
     if (!session_->RoomForDocument()) return nullptr;
     auto doc = std::make_unique<document::CElwDoc>(env_);
     if (!doc->NewDocument()) return nullptr;
+    // The title carries the extension of the document's file type ("Untitled.txt"), which the
+    // Save As dialog proposes.
     doc->title = kUntitled;
+    ChooseFileType(*doc);
+    doc->UpdateTitle();
     return AddWindow(std::move(doc));
 }
 

@@ -31,6 +31,7 @@
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
+class QMenu;
 class QAction;
 class QTabBar;
 class QKeyEvent;
@@ -48,6 +49,7 @@ class QtUserInterface;
 class CommandMenus;
 class FunctionKeyBar;
 class TwoStrokeTimer;
+class ToolBars;
 
 class MainFrame : public QMainWindow,
                   public document::DocumentHooks,
@@ -127,7 +129,7 @@ class MainFrame : public QMainWindow,
     app::Session& session() const { return *session_; }
     CommandMenus& menus() const { return *menus_; }
     FunctionKeyBar& functionKeyBar() const { return *fkeyBar_; }
-    QToolBar* toolBar() const { return toolBar_; }
+    ToolBars& toolBars() const { return *toolBars_; }
     editing::ClipboardHistory& clipboardHistory() { return clipboardContext_.history; }
 
     // Whether a command of the table is carried out by this build: not one of a later part and,
@@ -157,6 +159,17 @@ class MainFrame : public QMainWindow,
     void ShowUserMenu(int menu, uint8_t keyByte);
     // The two-stroke timer expired: the pending prefix's commands as a popup at the caret.
     void ShowTwoStrokeMenu();
+    // AppHelp: the manual's entry page; Help1 to Help10: help entry 0 to 9. Each goes to
+    // xdg-open; a missing file says so. False when nothing was opened (help_menu.cpp).
+    bool ShowManual();
+    bool ShowHelpEntry(int entry);
+    bool ShowHelpFile(const std::string& path);
+    // The folder the manual and the help entries' plain file names are taken from (the
+    // program's folder unless a test sets another).
+    void SetProgramFolder(std::string folder);
+    const std::string& programFolder() const;
+    // A command's menu text: the help entries show their own labels.
+    QString MenuLabel(size_t command) const;
     // The key table or its settings changed: the function-key bar and the menus' key texts.
     void RefreshKeys();
 
@@ -250,6 +263,10 @@ class MainFrame : public QMainWindow,
     void NoteActivated(QMdiSubWindow* sub);
 
     void BuildMenus();
+    // The open windows at the end of the Window menu, the active one checked (window_list.cpp).
+    void FillWindowList();
+    // Shows in the Tools menu the help entries that apply to the active document.
+    void UpdateHelpItems();
     void UpdateStatus();
     void UpdateMenus();
     void UpdateChecks();
@@ -267,6 +284,7 @@ class MainFrame : public QMainWindow,
     QLabel* position_ = nullptr;
     QLabel* code_ = nullptr;
     QLabel* mode_ = nullptr;
+    QLabel* readOnly_ = nullptr;  // "R/O" for a read-only document
     std::unique_ptr<QtUserInterface> ownUi_;
     platform::UserInterface* ui_ = nullptr;
     std::unique_ptr<FileDialogs> ownDialogs_;
@@ -305,8 +323,11 @@ class MainFrame : public QMainWindow,
     app::Configuration* config_ = &ownConfig_;
     app::SettingsStore* store_ = nullptr;
     CommandMenus* menus_ = nullptr;
+    QMenu* windowMenu_ = nullptr;
+    mutable std::string programFolder_;
+    std::vector<QAction*> windowList_;  // the window entries of the Window menu
     FunctionKeyBar* fkeyBar_ = nullptr;
-    QToolBar* toolBar_ = nullptr;
+    ToolBars* toolBars_ = nullptr;
     QLabel* autoFormat_ = nullptr;
     std::unique_ptr<TwoStrokeTimer> twoStrokeTimer_;
     uint8_t fkeyClass_ = app::key_class::kNone;

@@ -4,7 +4,6 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
-#include <QToolBar>
 #include <vector>
 
 #include "app/commands/command_texts.h"
@@ -60,23 +59,12 @@ QMenu* CommandMenus::AddMenu(const QString& title, std::initializer_list<const c
     return top;
 }
 
-void CommandMenus::FillToolBar(QToolBar* bar, std::initializer_list<const char*> names) {
-    for (const char* name : names) {
-        if (std::string_view(name) == "-") {
-            bar->addSeparator();
-        } else if (const int index = app::CommandIndexByName(name); index >= 0) {
-            bar->addAction(ActionFor(static_cast<size_t>(index)));
-        }
-    }
-    Update();
-}
-
 void CommandMenus::Update() {
     const app::KeyTable& keys = frame_.keyTable();
     for (size_t i = 0; i < app::kCommandCount; ++i) {
         QAction* a = actions_[i];
         if (!a) continue;
-        QString text = FromUtf8(app::CommandLabel(i));
+        QString text = frame_.MenuLabel(i);
         for (int slot = 0; slot < 2; ++slot) {
             const app::KeyCode k = keys.key(i, slot);
             if (!app::IsAssigned(k)) continue;

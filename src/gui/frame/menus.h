@@ -1,7 +1,6 @@
 // The menus built from the command table. Every item is a command of the table: it shows the
 // command's label and its first key from the key table, runs through the frame as a key would,
 // and is disabled while the command is not built in this program or has nothing to work on.
-// One action per command serves the menu bar and the tool bar alike.
 //
 // Also here: the two-stroke timer on a QTimer, and popups of commands (the two-stroke menu and
 // the user menus).
@@ -23,7 +22,6 @@
 class QAction;
 class QMenu;
 class QMenuBar;
-class QToolBar;
 class QWidget;
 
 namespace norv::qt {
@@ -42,8 +40,6 @@ class CommandMenus : public QObject {
     // The action of a command (null when no menu holds it).
     QAction* ActionAt(size_t command) const { return actions_[command]; }
     QAction* ActionOf(std::string_view name) const;
-    // Puts the actions of these commands on a tool bar ("-" separates).
-    void FillToolBar(QToolBar* bar, std::initializer_list<const char*> names);
 
     // Enabled states, check marks and key texts as they are now.
     void Update();
