@@ -1,7 +1,8 @@
 # Assembles the distribution folder: run as `cmake -P` with DIST (the folder), SOURCE (the
-# checkout), PROGRAMS (the built files, ";"-separated) and SETUP (the installer). The INF's file
-# list is written from what the folder holds, so it never drifts from it: File0 is the editor,
-# the rest follow in name order; setup and its INF are copied by their own steps.
+# checkout), PROGRAMS (the built files, ";"-separated), SETUP (the installer) and MANUAL (the
+# built manual). The INF's file list is written from what the folder holds, so it never drifts
+# from it: File0 is the editor, the rest follow in name order; setup and its INF are copied by
+# their own steps.
 file(REMOVE_RECURSE ${DIST})
 file(MAKE_DIRECTORY ${DIST})
 foreach(f ${PROGRAMS})
@@ -14,7 +15,10 @@ endforeach()
 if(EXISTS ${SOURCE}/data/icons/norv.svg)
   file(COPY ${SOURCE}/data/icons/norv.svg DESTINATION ${DIST})
 endif()
-if(IS_DIRECTORY ${SOURCE}/doc/manual)
+# The manual as the build made it (its page of keys is written from the command table).
+if(MANUAL AND IS_DIRECTORY ${MANUAL})
+  file(COPY ${MANUAL}/ DESTINATION ${DIST}/manual)
+elseif(IS_DIRECTORY ${SOURCE}/doc/manual)
   file(COPY ${SOURCE}/doc/manual DESTINATION ${DIST})
 endif()
 file(GLOB_RECURSE shipped RELATIVE ${DIST} ${DIST}/*)
