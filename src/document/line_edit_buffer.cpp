@@ -5,6 +5,8 @@
 namespace norv::document {
 
 void LineEditBuffer::Load(LineRecord* record, size_t caret) {
+    assert(record->length >= 1 && record->text()[record->length - 1] == '\n' &&
+           "the line after the gap ends in its line feed");
     record_ = record;
     dirty_ = false;
     size_t content = record->contentLength();
@@ -13,6 +15,7 @@ void LineEditBuffer::Load(LineRecord* record, size_t caret) {
     after_ = record->length - caret;
     std::memcpy(buf_.data(), record->text(), before_);
     std::memcpy(buf_.data() + kSize - after_, record->text() + before_, after_);
+    CheckGap();
 }
 
 std::string LineEditBuffer::Text() const {
@@ -34,6 +37,7 @@ void LineEditBuffer::MoveCaret(size_t pos) {
         before_ = pos;
         after_ -= n;
     }
+    CheckGap();
 }
 
 bool LineEditBuffer::Insert(std::string_view bytes) {
@@ -41,6 +45,7 @@ bool LineEditBuffer::Insert(std::string_view bytes) {
     std::memcpy(buf_.data() + before_, bytes.data(), bytes.size());
     before_ += bytes.size();
     dirty_ = true;
+    CheckGap();
     return true;
 }
 
@@ -68,6 +73,7 @@ int LineEditBuffer::JoinNext(LineList& list) {
     std::memmove(tail, buf_.data() + kSize - after_, after_ - 1);
     std::memcpy(tail + (after_ - 1), next->text(), next->length);
     after_ = newAfter;
+    CheckGap();
     uint8_t keep = static_cast<uint8_t>(LF_FORMATTED | LF_EOL_BITS | LF_CONTINUED);
     record_->flags = static_cast<uint8_t>((record_->flags & ~keep) | (next->flags & keep));
     list.UnlinkLine(next);
@@ -79,6 +85,7 @@ int LineEditBuffer::JoinNext(LineList& list) {
 LineRecord* LineEditBuffer::WriteBack(LineList& list, bool replaying) {
     if (!record_) return nullptr;
     if (!dirty_) return record_;
+    CheckGap();
     size_t n = length();
     LineRecord* r = record_;
     if (n != r->length) {

@@ -6,6 +6,7 @@
 // caret leaves the line or the document is read.
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -72,6 +73,12 @@ class LineEditBuffer {
     LineRecord* Split(LineList& list, bool replaying);
 
   private:
+    // The gap lies between the caret and the part after it, which ends in the line feed.
+    void CheckGap() const {
+        assert(after_ >= 1 && before_ + after_ <= kSize && buf_[kSize - 1] == '\n' &&
+               "the line after the gap ends in its line feed");
+    }
+
     std::vector<char> buf_;
     size_t before_ = 0;
     size_t after_ = 1;

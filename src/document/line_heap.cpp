@@ -3,6 +3,7 @@
 
 #include <sys/mman.h>
 
+#include <cassert>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -192,6 +193,8 @@ void* LineHeap::Allocate(size_t n) {
         current_ = b;
         ResetCarving();
     }
+    assert(uint32_t{carveDistance_} + freeWords_ == blockBytes_ / 2 &&
+           "the carving point and the free words add up to the block");
     auto* base = reinterpret_cast<uint16_t*>(current_);
     uint16_t* header = base + carveDistance_;
     header[0] = carveDistance_;
@@ -215,6 +218,10 @@ int LineHeap::Free(void* p) {
         PostNoMemory();
         return 0;
     }
+    assert(distance >= kFirstCellWords && distance + 2u + header[1] <= blockBytes_ / 2 &&
+           (distance - kFirstCellWords) % 4 == 0 && "a live cell lies inside its block");
+    assert((b != current_ || distance < carveDistance_) &&
+           "a cell of the current block lies before its carving point");
     header[0] = 0;
     if (--b->live > 0) return 1;
     if (b == current_) {

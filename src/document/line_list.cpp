@@ -1,6 +1,7 @@
 // The record list of a document.
 #include "document/line_list.h"
 
+#include <cassert>
 #include <cstring>
 
 namespace norv::document {
@@ -114,6 +115,7 @@ int LineList::InsertLineBefore(LineRecord* record, LineRecord* before) {
         return 1;
     }
     LineRecord* prev = before->prev;
+    assert((prev ? prev->next : head_->next) == before && "the line before links to this one");
     record->prev = prev;
     record->next = before;
     before->prev = record;
@@ -130,6 +132,8 @@ int LineList::InsertLineAfter(LineRecord* record, LineRecord* after) {
     if (!after || after == head_) {
         return InsertLineBefore(record, head_->next);
     }
+    assert((after->next ? after->next->prev == after : tail_ == after) &&
+           "the next line links back");
     record->prev = after;
     record->next = after->next;
     if (after->next)
@@ -145,6 +149,10 @@ int LineList::UnlinkLine(LineRecord* record) {
     if (!head_ || !record || record == head_) return 0;
     if (onUnlink) onUnlink(record);
     LineRecord* prev = record->prev ? record->prev : head_;
+    assert(prev->next == record && "the line before links to this one");
+    assert((record->next ? record->next->prev == record : tail_ == record) &&
+           "the next line links back");
+    assert(count_ > 0 && "a linked line is counted");
     prev->next = record->next;
     if (record->next) record->next->prev = record->prev;
     if (tail_ == record) tail_ = prev;
@@ -182,6 +190,7 @@ LineRecord* LineList::LineAt(int number) const {
     if (number < 1 || number > count_) return nullptr;
     LineRecord* r = first();
     for (int i = 1; r && i < number; ++i) r = r->next;
+    assert(r && "the list links as many lines as it counts");
     return r;
 }
 

@@ -1,6 +1,7 @@
 // The undo history (see undo_list.h).
 #include "document/undo_list.h"
 
+#include <cassert>
 #include <cstdio>
 
 #include "document/debug_dump.h"
@@ -50,6 +51,7 @@ void UndoList::BeginStep(UndoPosition caret, uint8_t lineFlags) {
     while (records_.size() > current_) {
         const UndoRecord& r = records_.back();
         if (r.serial == savedSerial_) savedSerial_ = -1;
+        assert(total_ >= r.Size() && "the total counts the bytes of every record");
         total_ -= r.Size();
         records_.pop_back();
     }
@@ -96,6 +98,7 @@ void UndoList::DropOldest() {
     // The state before the oldest record leaves the history with it.
     if (savedSerial_ == baseSerial_) savedSerial_ = -1;
     baseSerial_ = r.serial;
+    assert(total_ >= r.Size() && "the total counts the bytes of every record");
     total_ -= r.Size();
     records_.pop_front();
     if (current_ > 0) --current_;
@@ -103,6 +106,7 @@ void UndoList::DropOldest() {
 }
 
 int UndoList::Undo(UndoTarget& target) {
+    assert(current_ <= records_.size() && "the head lies within the history");
     if (current_ == 0) return 0;
     replaying_ = true;
     for (;;) {
@@ -116,6 +120,7 @@ int UndoList::Undo(UndoTarget& target) {
 }
 
 int UndoList::Redo(UndoTarget& target) {
+    assert(current_ <= records_.size() && "the head lies within the history");
     if (current_ >= records_.size()) return 0;
     replaying_ = true;
     do {
