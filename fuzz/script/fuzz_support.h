@@ -26,10 +26,7 @@ class FuzzHost : public ScriptHost {
   public:
     FuzzHost(platform::UserInterface& ui, platform::FileSystem& fs) : ScriptHost(ui, fs) {}
     void Wait(int32_t) override {}
-    uint32_t CallExternal(const std::string&, const std::string&, const std::vector<uint32_t>&,
-                          Runtime&) override {
-        return 0;
-    }
+    uint32_t CallExternal(const ExternalCall&, Runtime&) override { return 0; }
 };
 
 }  // namespace norv::script::fuzzing

@@ -71,11 +71,13 @@ bool Runtime::CallBuiltin(uint32_t id, uint32_t& sp) {
             Fault("Script stack underflow.");
             return false;
         }
-        std::vector<uint32_t> args(n);
+        // The slots go first, so a failed call leaves the stack as a successful one does.
+        std::array<uint32_t, kMaxExternalArgs> args;
         for (uint32_t i = 0; i < n; ++i) args[i] = pop();
         const std::string lib = ArgString(library);
         const std::string name = ArgString(routine);
-        result_ = host_.CallExternal(lib, name, args, *this);
+        result_ =
+            host_.CallExternal(ExternalCall{lib, name, library, routine, args.data(), n}, *this);
     } else {
         const int row = id < kMaxId ? kRowOfId[id] : -1;
         if (row < 0) {

@@ -241,7 +241,9 @@ ExprInfo Compiler::IdentifierPrimary() {
                 LoadVariable(*sym);
             else
                 Emit(sym->global ? Op::kPushA : Op::kAdrl, sym->address);
-            return Plain(sym->type);
+            ExprInfo e = Plain(sym->type);
+            if (!sym->parameter) e.arrayBytes = sym->size;
+            return e;
         }
         if (sym->parameter) {
             Fail(ErrorCode::kIllegalReference);
@@ -373,9 +375,25 @@ ExprInfo Compiler::Call(Symbol* sym, int builtin) {
             Fail(ErrorCode::kArgumentCount);
             return {};
         }
+        // Each call site places the routine name followed by the call's shape, which the
+        // run time needs to pass the arguments (see external_call.h).
+        std::string shape = "#";
+        shape += sym->type == kTypeString ? 'S' : sym->type == kTypeVoid ? 'V' : 'I';
+        shape += std::to_string(fixed);
+        if (variadic) shape += '+';
+        shape += ':';
+        for (size_t i = 0; i < args.size(); ++i) {
+            if (i != 0) shape += ',';
+            if (IsArrayType(args[i].type))
+                shape += 'A' + std::to_string(args[i].arrayBytes);
+            else
+                shape += args[i].type == kTypeString ? 'S' : 'I';
+        }
+        const int32_t routine = PlaceString(sym->routineName + '\0' + shape);
+        if (routine < 0) return {};
         Emit(Op::kPushI, n);
         Emit(Op::kPushA, static_cast<int32_t>(sym->libraryOffset));
-        Emit(Op::kPushA, static_cast<int32_t>(sym->routineOffset));
+        Emit(Op::kPushA, routine);
         Emit(Op::kCallB, kBuiltinExternalCall);
         return Plain(sym->type);
     }

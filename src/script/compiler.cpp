@@ -473,10 +473,9 @@ void Compiler::Declare() {
     }
     if (!ok()) return;
     const int32_t lib = PlaceString(library);
-    const int32_t name = PlaceString(routine);
-    if (lib < 0 || name < 0) return;
+    if (lib < 0) return;
     sym->libraryOffset = static_cast<uint32_t>(lib);
-    sym->routineOffset = static_cast<uint32_t>(name);
+    sym->routineName = routine;
     if (!Define(std::move(sym))) return;
     EndStatement();
 }

@@ -54,8 +54,8 @@ struct Symbol {
     std::vector<uint32_t> patches;  // operand positions of CALLU waiting for the address
     // External routines.
     uint32_t libraryOffset = 0;
-    uint32_t routineOffset = 0;
-    int declaredCount = 0;  // negative: variadic, -(fixed count + 1)
+    std::string routineName;  // the exported name: the Alias text, else the name as written
+    int declaredCount = 0;    // negative: variadic, -(fixed count + 1)
 };
 
 // The binary operator levels, lowest precedence first; unary NOT binds tighter than all.
@@ -65,6 +65,7 @@ struct ExprInfo {
     int type = kTypeInteger;
     bool stringVarOrLiteral = false;  // a plain String variable or literal (copied on RETURN)
     bool globalString = false;        // a String variable in the data segment
+    uint32_t arrayBytes = 0;          // an array named without an index: its size (0: unknown)
 };
 
 class Compiler {

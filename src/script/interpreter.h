@@ -10,12 +10,15 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "script/address_space.h"
+#include "script/external_call.h"
 #include "script/file_table.h"
 #include "script/image.h"
 #include "script/string_heap.h"
@@ -23,6 +26,7 @@
 namespace norv::script {
 
 class ScriptHost;
+struct ExternalCall;
 
 enum class RunResult {
     kHalted,         // HALT, or the end of Main
@@ -71,6 +75,9 @@ class Runtime {
     // The writable extent of the string at `address`: a heap block's capacity, else the
     // length of the NUL-terminated string plus its NUL; 0 when it is not readable.
     uint32_t StringExtent(uint32_t address);
+    // Calls a routine of a shared library (DECLARE; see external_call.h) and returns the
+    // result register's value; failures show their message and give 0.
+    uint32_t CallLibrary(const ExternalCall& call);
     // Stops the run with a message of the interpreter's own.
     void Fault(std::string message);
     // Stops the run as Ctrl+Break does, when the running built-in returns.
@@ -103,6 +110,16 @@ class Runtime {
     void PopLevel();
     void ReleaseAllLevels();
     bool CallBuiltin(uint32_t id, uint32_t& sp);
+    // The bytes from `address` to the end of its region (or heap block); 0 when unreadable.
+    uint32_t RegionRemainder(uint32_t address);
+    // An external call site: its routine and prepared description, or why it cannot be called.
+    struct CallSite {
+        enum class State : uint8_t { kReady, kNoModule, kNoRoutine, kNoDescription };
+        State state = State::kReady;
+        void* routine = nullptr;
+        const PreparedCall* prepared = nullptr;
+        CallShape shape;
+    };
     void Dispatch(int id, const uint32_t* args);
 
     ScriptHost& host_;
@@ -126,6 +143,8 @@ class Runtime {
     FileTable files_;
     std::vector<std::string> dirNames_;
     size_t dirNext_ = 0;
+    // External call sites met so far, by library and routine name addresses and count.
+    std::map<std::tuple<uint32_t, uint32_t, uint32_t>, CallSite> callSites_;
 };
 
 }  // namespace norv::script

@@ -29,12 +29,8 @@ void ScriptHost::WriteSysVar(int index, uint32_t value, Runtime& rt) {
     (void)index, (void)value, (void)rt;
 }
 
-uint32_t ScriptHost::CallExternal(const std::string& library, const std::string& routine,
-                                  const std::vector<uint32_t>& args, Runtime& rt) {
-    (void)routine, (void)args, (void)rt;
-    ui().MessageBox("Module '" + library + "' is not found.",
-                    platform::mb::kOk | platform::mb::kIconError);
-    return 0;
+uint32_t ScriptHost::CallExternal(const ExternalCall& call, Runtime& rt) {
+    return rt.CallLibrary(call);
 }
 
 }  // namespace norv::script

@@ -1,7 +1,7 @@
 // What a running script needs from its surroundings: the user interface, the Break key, the
 // message pump, the editor's system variables and view built-ins, and external library calls.
 // The base class is the host without an editor: no view is open, system variables read 0 or
-// "", view built-ins leave the result as it was, and external calls report the module missing.
+// "", view built-ins leave the result as it was, and external calls go to shared libraries.
 // The editor derives from it when its built-ins are connected; tests derive to queue answers.
 #pragma once
 
@@ -19,6 +19,18 @@ class FileSystem;
 namespace norv::script {
 
 class Runtime;
+
+// One call of an external routine: the names as the script gives them (at those addresses of
+// the data segment, where the call site's shape follows the routine name) and the popped
+// argument slots, first argument first.
+struct ExternalCall {
+    std::string_view library;
+    std::string_view routine;
+    uint32_t libraryAddress = 0;
+    uint32_t routineAddress = 0;
+    const uint32_t* args = nullptr;
+    uint32_t count = 0;
+};
 
 class ScriptHost {
   public:
@@ -58,10 +70,9 @@ class ScriptHost {
         return false;
     }
 
-    // An external routine declared with DECLARE; `args` first argument first. The base class
-    // reports the module as not found and returns 0.
-    virtual uint32_t CallExternal(const std::string& library, const std::string& routine,
-                                  const std::vector<uint32_t>& args, Runtime& rt);
+    // An external routine declared with DECLARE. The base class calls it in its shared library
+    // (Runtime::CallLibrary); hosts that must not call libraries (fuzzing) override it.
+    virtual uint32_t CallExternal(const ExternalCall& call, Runtime& rt);
 
   private:
     platform::UserInterface& ui_;
