@@ -14,12 +14,15 @@ int nt_where(void) {
     return NT_WHERE;
 }
 
+/* Wraps as the script's arithmetic does (the fuzz target passes any value). */
 int nt_negate(int v) {
-    return -v;
+    return (int)(0u - (unsigned)v);
 }
 
+/* Unsigned, since a call with fewer arguments than this takes (the fuzz target makes them)
+   adds whatever the registers hold. */
 long nt_add(long a, long b) {
-    return a + b;
+    return (long)((unsigned long)a + (unsigned long)b);
 }
 
 int nt_length(const char* s) {
@@ -75,8 +78,10 @@ const char* nt_null(void) {
 /* Each argument weighed by its position, so that an argument out of place shows. */
 int nt_sixteen(int a1, int a2, int a3, int a4, int a5, int a6, int a7, int a8, int a9, int a10,
                int a11, int a12, int a13, int a14, int a15, int a16) {
-    return a1 + 2 * a2 + 3 * a3 + 4 * a4 + 5 * a5 + 6 * a6 + 7 * a7 + 8 * a8 + 9 * a9 + 10 * a10 +
-           11 * a11 + 12 * a12 + 13 * a13 + 14 * a14 + 15 * a15 + 16 * a16;
+    const int a[16] = {a1, a2, a3, a4, a5, a6, a7, a8, a9, a10, a11, a12, a13, a14, a15, a16};
+    unsigned total = 0;
+    for (unsigned i = 0; i < 16; ++i) total += (i + 1) * (unsigned)a[i];
+    return (int)total;
 }
 
 /* Writes n bytes whatever the buffer's size. */
