@@ -345,6 +345,9 @@ RunResult Runtime::Run() {
     faultMessage_.clear();
     levels_.clear();
     result_ = 0;
+    // A library or routine missing in an earlier run is looked for again.
+    std::erase_if(callSites_,
+                  [](const auto& site) { return site.second.state != CallSite::State::kReady; });
     host_.BreakPressed();  // an earlier press does not count
 
     const uint8_t* const code = reinterpret_cast<const uint8_t*>(code_.data());
