@@ -405,8 +405,7 @@ std::string CElwView::RawInsert(std::string_view bytes) {
         if (j < bytes.size() && !split()) break;
         i = j + 1;
     }
-    assert(pos_ == Buffer().caret() && done.size() <= bytes.size() &&
-           "the caret stands behind the inserted bytes, which are at most those given");
+    assert(pos_ == Buffer().caret() && "the caret stands behind the inserted bytes");
     RelayoutCaretLine();
     MarkEdited();
     Announce(start, {}, done);
