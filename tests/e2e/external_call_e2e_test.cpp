@@ -14,6 +14,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using norv::testing::ChildProcess;
 using norv::testing::ReadFileBytes;
 using norv::testing::TempDir;
 
