@@ -18,6 +18,7 @@ const std::string& UndoRecord::Removed() const {
         case UndoKind::FlipCase:
         case UndoKind::FlipCaseSelection:
         case UndoKind::Convert:
+        case UndoKind::Reflow:
         case UndoKind::DeleteAfter:
         case UndoKind::DeleteSelection:
         case UndoKind::DeleteLine:
@@ -34,6 +35,7 @@ const std::string& UndoRecord::Inserted() const {
         case UndoKind::FlipCase:
         case UndoKind::FlipCaseSelection:
         case UndoKind::Convert:
+        case UndoKind::Reflow:
             return text2;
         case UndoKind::Type:
         case UndoKind::InsertBlock:

@@ -37,6 +37,7 @@ enum class UndoKind : int16_t {
     Order = 60,              // lines reordered in place (Sort): text = the new order, four
                              // bytes (little-endian) per line, each the offset from at.line of
                              // the line that went there; the texts are not copied
+    Reflow = 54,             // lines rewritten by a paragraph command; as 51
     DeleteAfter = 101,       // deleting at and after the caret; text = the deleted bytes
     DeleteSelection = 102,   // deleting a selection over several lines
     DeleteLine = 103,        // deleting a whole line with its line feed

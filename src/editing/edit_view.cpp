@@ -385,7 +385,8 @@ std::string CElwView::RawInsert(std::string_view bytes) {
             auto& b = Buffer();
             size_t take = WholeChars(cp, seg, b.room());
             if (take == 0) {
-                // The line is full: the rest goes on a new line.
+                // The line is full: the rest goes on a record that continues the same line, so
+                // that a save writes no line end between them.
                 if (!split()) return done;
                 if (continueOverflow_ && line_->prev) {
                     // The same line of the file: no line end between the two records, and the
@@ -661,8 +662,9 @@ std::vector<CElwView::Row> CElwView::VisibleRows() {
 bool CElwView::Execute(CommandId id, int keyRepeat) {
     if (shared_.extension && shared_.extension->Handles(id))
         return shared_.extension->RunCommand(*this, id);
-    // Sort and Convert report themselves with the values they take.
-    if (shared_.recorder && id != CommandId::EditSort && id != CommandId::EditConvert)
+    // Sort, Convert and AddString report themselves with the values they take.
+    if (shared_.recorder && id != CommandId::EditSort && id != CommandId::EditConvert &&
+        id != CommandId::AddString)
         shared_.recorder->RecordCommand(id);
     ClaimBuffer();
     CommandScope scope(*this);
@@ -729,7 +731,7 @@ bool CElwView::Execute(CommandId id, int keyRepeat) {
             JumpLine();
             return true;
         default:
-            if (Scroll(id, keyRepeat) || Bookmarks(id)) return true;
+            if (Scroll(id, keyRepeat) || Bookmarks(id) || Paragraph(id)) return true;
             return Edit(id);
     }
     // The horizontal moves end here.

@@ -58,6 +58,11 @@ class CommandRecorder {
     // instead of the commands (a macro replays them without the dialogs).
     virtual void RecordSort(const SortArguments& /*values*/) {}
     virtual void RecordConvert(const ConvertArguments& /*values*/) {}
+    // AddString with the string and the place it took from its dialog or a script, recorded
+    // instead of the bare command.
+    virtual void RecordAddString(std::string_view /*text*/, bool /*atEnd*/) {
+        RecordCommand(CommandId::AddString);
+    }
 };
 
 // View commands carried out outside the view's own code (find and replace): Execute hands them
@@ -97,6 +102,10 @@ class SelectionHooks {
                              document::UndoPosition* /*to*/) const {
         return false;
     }
+    // Selects from (line1, pos1) to (line2, pos2) as a finished stream selection; the caret goes
+    // to the second end.
+    virtual void SelectStream(CElwView&, int /*line1*/, size_t /*pos1*/, int /*line2*/,
+                              size_t /*pos2*/) {}
     // Called before every command of the view, inside its undo group: the selection may cancel
     // itself, or carry out the command (returns true, and the view does nothing more).
     virtual bool BeforeCommand(CElwView&, CommandId) { return false; }
@@ -121,6 +130,15 @@ struct StepDoRequest {
 struct JumpRequest {
     int64_t line = 1;
     bool logical = true;  // remembered between calls
+};
+
+// The "Add String" dialog: the string (escape sequences not yet decoded) and where it goes. The
+// front end fills it and returns false when cancelled.
+struct AddStringRequest {
+    std::string text;        // in the document's encoding (codePage)
+    bool textGiven = false;  // a script gave the text; otherwise the last one used fills it
+    bool atEnd = false;
+    int codePage = 932;
 };
 
 // A place in a document's text: its 1-based line and a byte offset in it.
@@ -154,6 +172,10 @@ struct EditorShared {
     std::function<bool(StepDoRequest&)> stepDoDialog;
     // The dialog of JumpLine; null: nothing happens.
     std::function<bool(JumpRequest&)> jumpDialog;
+    // The dialog of AddString; null: nothing happens. addStringUsed is told of every string
+    // used (it is kept as the AddStr setting).
+    std::function<bool(AddStringRequest&)> addStringDialog;
+    std::function<void(const AddStringRequest&)> addStringUsed;
     // The local time for TimeStamp (null: the system clock).
     std::function<std::tm()> localTime;
     // True when Ctrl is held or another BackSpace is queued (BackSpace after a split line).
@@ -224,6 +246,9 @@ class CElwView : public document::UndoTarget, public document::DocumentView {
     bool Execute(CommandId id, int keyRepeat = 0);
     // A typed byte (a lead byte waits for its trail byte), `repeat` times.
     void TypeByte(uint8_t byte, int repeat = 1);
+    // AddString with the values a script gives: the string and the place (true: the end of each
+    // line). A missing value is asked for in the dialog, filled with what was given.
+    void AddString(std::optional<std::string> text, std::optional<bool> atEnd);
     // Inserts text at the caret as one undo record: "\r\n" and "\n" break the line, a lone "\r"
     // is a character, a lead byte before a line end becomes a space. Inserted lines get `flags`.
     void InsertText(std::string_view text, uint8_t flags = 0);
@@ -431,6 +456,25 @@ class CElwView : public document::UndoTarget, public document::DocumentView {
     bool AutoSplitBefore(const std::string& ch);
     void StepDo();
     void JumpLine();
+
+    // Paragraph commands (paragraph_commands.cpp).
+    bool Paragraph(CommandId id);
+    // The lines of the selection (its last line left out when the selection ends at its start).
+    bool SelectedLines(int* first, int* last) const;
+    void LineLoop(CommandId id, const std::string& added = {}, bool atEnd = false);
+    void RunAddString(const std::string& text, bool atEnd);
+    void Deformat();
+    void Format();
+    // Replaces the text from `from` to `to` by `text` as one undo record; `flags` runs on the
+    // new lines before the record is made. Returns where the new text ends.
+    document::UndoPosition ReplaceText(document::UndoPosition from, document::UndoPosition to,
+                                       std::string_view text,
+                                       const std::function<void()>& flags = nullptr);
+    // Reflows lines [first, first + count) (continued records belong to their line) in
+    // forced or automatic mode, keeping the caret behind its character.
+    void Reflow(int first, int count, bool forced, bool select);
+    // The formatter after an edit, when automatic formatting is on.
+    void AutoFormat();
 
     // Bookmarks, changed lines, the screen's edges and the previous position
     // (bookmark_commands.cpp); the corresponding brace or tag (brace_matching.cpp).

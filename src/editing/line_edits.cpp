@@ -124,6 +124,21 @@ bool CElwView::Edit(CommandId id) {
         default:
             break;
     }
+    switch (id) {
+        case CommandId::BackSpace:
+        case CommandId::DeleteChar:
+        case CommandId::DeleteAfter:
+        case CommandId::DeleteTop:
+        case CommandId::WordBS:
+        case CommandId::WordDel:
+        case CommandId::WordPaste:
+        case CommandId::TimeStamp:
+        case CommandId::RepeatOne:
+            AutoFormat();
+            break;
+        default:
+            break;
+    }
     goal_ = -1;
     KeepCaretVisible(0, 0);
     CaretMoved();
@@ -168,6 +183,7 @@ void CElwView::TypeByte(uint8_t byte, int repeat) {
     CommandScope scope(*this);
     DeleteSelectionIfAny(false);
     for (int i = 0; i < repeat; ++i) TypeOne(ch);
+    AutoFormat();
     goal_ = -1;
     KeepCaretVisible(0, 0);
     CaretMoved();
@@ -316,7 +332,8 @@ void CElwView::BackSpace() {
         return;
     }
     if (lineNo_ <= 1) return;
-    const bool formatted = (line_->flags & LF_FORMATTED) != 0;
+    // The line end about to go is the previous line's.
+    const bool formatted = line_->prev && (line_->prev->flags & LF_FORMATTED) != 0;
     UndoPosition before = CaretPosition();
     GoToLine(lineNo_ - 1);
     pos_ = CaretText().end();
@@ -406,7 +423,8 @@ void CElwView::SplitLine(bool bullets, bool formatted) {
     std::string fb = FlagsOf(lineNo_, 1);
     std::string ins = RawInsert("\n" + indent);
     if (ins.empty()) return;
-    if (formatted) line_->flags |= LF_FORMATTED;
+    // The mark goes on the line whose line end the split made, where reflowing looks for it.
+    if (formatted && line_->prev) line_->prev->flags |= LF_FORMATTED;
     Commit(UndoKind::Split, at, at, ins, {}, fb);
     if (options_.cFile && options_.cppMode && options_.autoIndent && (noted == '{' || noted == ':'))
         Tab();
@@ -572,6 +590,7 @@ void CElwView::InsertText(std::string_view text, uint8_t flags) {
         for (int n = lineNo_; n > at.line; --n, r = r->prev) r->flags |= flags;
     }
     Commit(UndoKind::InsertBlock, at, at, ins, {}, fb);
+    AutoFormat();
     goal_ = -1;
     KeepCaretVisible(0, 0);
     CaretMoved();

@@ -505,6 +505,14 @@ FormatOutput FormatLines(const ParagraphRules& rules, const std::vector<std::str
                 size_t q = k + 1;
                 size_t b = 0;
                 while (q < t.size() && b < blanks && IsBlank(t[q])) ++q, ++b;
+                if (b < blanks && q == t.size() && r + 1 < result.rows.size() &&
+                    !result.rows[r + 1].text.empty()) {
+                    // The blank went with a break: the caret stands where the text after it
+                    // begins, so that what is typed next stays apart from the word before.
+                    result.caretRow = r + 1;
+                    result.caretPos = LeadingBlanks(result.rows[r + 1].text);
+                    return result;
+                }
                 result.caretRow = r;
                 result.caretPos = q;
                 return result;

@@ -117,6 +117,9 @@ class Selection : public SelectionHooks {
     bool StreamRange(const CElwView&, document::UndoPosition* from,
                      document::UndoPosition* to) const override;
     bool LineRange(const CElwView&, int* first, int* last, bool* endsAtLineStart) const override;
+    void SelectStream(CElwView&, int line1, size_t pos1, int line2, size_t pos2) override {
+        Select(line1, pos1, line2, pos2);
+    }
     bool BeforeCommand(CElwView&, CommandId id) override;
     void LinesEdited(CElwView&, const document::LineEdit& edit) override;
     void LinesReplaced(CElwView&) override { Cancel(); }

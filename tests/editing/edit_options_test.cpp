@@ -180,15 +180,17 @@ TEST(EditOptions, CommandsFollowTheOptions) {
     }
 }
 
-TEST(EditOptions, AutoSplitMarksTheNewLineFormatted) {
+// The mark is on the line whose line end the split made: reflowing joins that line with the
+// next, and the line after keeps the line end it had (here none).
+TEST(EditOptions, AutoSplitMarksTheLineEndItMade) {
     view::LayoutOptions lo;
     lo.wrapColumn = 10;
     Editor ed(Enc::Ascii, lo, AutoSplit());
     ed.Load("aaaa bbbbb|");
     ed.view->TypeByte('b');
     ed.view->Sync();
-    EXPECT_FALSE(ed.doc.lines().LineAt(1)->flags & document::LF_FORMATTED);
-    EXPECT_TRUE(ed.doc.lines().LineAt(2)->flags & document::LF_FORMATTED);
+    EXPECT_TRUE(ed.doc.lines().LineAt(1)->flags & document::LF_FORMATTED);
+    EXPECT_FALSE(ed.doc.lines().LineAt(2)->flags & document::LF_FORMATTED);
 }
 
 TEST(WrappedLines, CaretMovesByDisplayRow) {

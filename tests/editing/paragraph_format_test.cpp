@@ -238,9 +238,11 @@ TEST(ParagraphFormat, CaretStaysBehindTheSameCharacter) {
     EXPECT_EQ(f.rows[f.caretRow].text.substr(0, f.caretPos), "fox jumps");
     f = FormatLines(Rules(layout), lines, 0, 26);
     EXPECT_EQ(f.rows[f.caretRow].text.substr(0, f.caretPos), "fox jumps ");
-    // At a blank where the rows were broken: behind the word before it.
+    // Behind a blank that went with a break: where the next row's text begins, so that
+    // typing goes on apart from the word before.
     f = FormatLines(Rules(layout), lines, 0, 16);
-    EXPECT_EQ(f.rows[f.caretRow].text.substr(0, f.caretPos), "the quick brown");
+    EXPECT_EQ(f.caretRow, 1u);
+    EXPECT_EQ(f.caretPos, 0u);
     // On an empty line: on the empty row.
     f = FormatLines(Rules(layout), Lines(Enc::Ascii, "a\n\n\nb"), 2, 0);
     EXPECT_EQ(f.caretRow, 1u);

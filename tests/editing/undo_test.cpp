@@ -198,7 +198,8 @@ TEST(LineFlags, JoinsSplitsAndWholeLines) {
 TEST(LineFlags, BackSpaceOverAnAutomaticSplitTakesTheSwallowedSpace) {
     Editor ed(Enc::Ascii);
     ed.Load("abc \n|def");
-    ed.doc.lines().LineAt(2)->flags = LF_FORMATTED;
+    // The split made line 1's line end.
+    ed.doc.lines().LineAt(1)->flags = LF_FORMATTED;
     bool pending = true;
     ed.shared.backSpacePending = [&] { return pending; };
     ed.view->Execute(C::BackSpace);

@@ -282,51 +282,18 @@ int CommandIndexById(uint16_t id);
 size_t GroupOf(size_t index);
 
 // Commands that no code of this build carries out yet: their handlers come with later parts of
-// the program (paragraph, sort and convert; compare,
+// the program (compare,
 // printing, projects, macros and scripts, external tools and add-ins). This is the one
 // list of them: menus show these commands disabled and keys report them as not available, and
 // the work that builds one removes its name here (a test checks that the list and the handlers
 // agree).
 inline constexpr std::string_view kCommandsHandledLater[] = {
-    // View commands
-    "EditCenter",
-    "EditLeft",
-    "EditRight",
-    "Indent",
-    "BackInd",
-    "AddString",
-    "ReFormat",
-    "DeFormat",
     // Frame commands
-    "OpenMRU",
-    "Break",
-    "RecordKey",
-    "PlayKey",
-    "SaveMacro",
-    "LoadMacro",
-    "TsrMenu",
-    "JukeBox",
-    "RunScript",
-    "LoadProject",
-    "CloseProject",
-    "SaveProjectAs",
-    "ShellMenu",
-    "Addin0",
-    "Addin1",
-    "Addin2",
-    "Addin3",
-    "Addin4",
-    "Addin5",
-    "Addin6",
-    "Addin7",
-    "Addin8",
-    "Addin9",
-    "AddinA",
-    "AddinB",
-    "AddinC",
-    "AddinD",
-    "AddinE",
-    "AddinF",
+    "OpenMRU",   "Break",   "RecordKey", "PlayKey",     "SaveMacro",    "LoadMacro",
+    "TsrMenu",   "JukeBox", "RunScript", "LoadProject", "CloseProject", "SaveProjectAs",
+    "ShellMenu", "Addin0",  "Addin1",    "Addin2",      "Addin3",       "Addin4",
+    "Addin5",    "Addin6",  "Addin7",    "Addin8",      "Addin9",       "AddinA",
+    "AddinB",    "AddinC",  "AddinD",    "AddinE",      "AddinF",
 };
 
 // Whether the command is in kCommandsHandledLater.

@@ -17,6 +17,7 @@
 #include "app/commands/command_texts.h"
 #include "app/commands/user_menus.h"
 #include "app/config/document_settings.h"
+#include "gui/dialogs/add_string_dialog.h"
 #include "gui/dialogs/frame_dialogs.h"
 #include "gui/editor/display_settings.h"
 #include "gui/editor/text_bridge.h"
@@ -28,6 +29,7 @@
 #include "gui/frame/printing.h"
 #include "gui/frame/shell_wiring.h"
 #include "gui/frame/tool_bars.h"
+#include "platform/code_page.h"
 
 namespace norv::qt {
 
@@ -114,6 +116,9 @@ bool MainFrame::CommandEnabled(size_t command) const {
     if (!CommandBuilt(command)) return false;
     const app::Command& c = app::kBuiltinCommands[command];
     const bool window = ActiveWindow() != nullptr;
+    // These work on the lines of a selection and do nothing without one.
+    if (c.name == "Indent" || c.name == "BackInd" || c.name == "AddString")
+        return window && ActiveWindow()->selection().active();
     if (c.isView()) return window;
     return window || !frameHandlers_.at(c.frame).needsDocument;
 }
@@ -196,6 +201,23 @@ void MainFrame::SetUpBars() {
             if (w) w->editor().Refresh();
             UpdateStatus();
         });
+    };
+    // Add String: cancelled in headless runs; the string used is kept in AddStr, in the
+    // system code page like every text of the settings.
+    shared_.addStringDialog = [this](editing::AddStringRequest& r) {
+        if (qApp->property("norvHeadless").toBool()) return false;
+        const int system = platform::SystemCodePage();
+        return AskAddString(this, r,
+                            BytesToQString(system, config_->settings.Text(app::Key::AddStr)));
+    };
+    shared_.addStringUsed = [this](const editing::AddStringRequest& r) {
+        std::optional<std::string> text =
+            QStringToBytes(platform::SystemCodePage(), BytesToQString(r.codePage, r.text));
+        if (!text || config_->settings.Text(app::Key::AddStr) == *text) return;
+        if (store_)
+            config_->settings.Write(*store_, app::Key::AddStr, *text);
+        else
+            config_->settings.Set(app::Key::AddStr, *text);
     };
     clipboardContext_.historyDialog = [this](editing::ClipboardHistoryRequest& r) {
         return AskClipboardHistory(this, r);
