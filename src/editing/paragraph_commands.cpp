@@ -324,7 +324,8 @@ void CElwView::Format() {
 }
 
 void CElwView::Reflow(int first, int count, bool forced, bool select) {
-    const ParagraphRules rules = RulesOf(layout_, options_);
+    ParagraphRules rules = RulesOf(layout_, options_);
+    rules.automatic = !forced;
 
     // The logical lines and where the caret stands in them.
     std::vector<std::string> lines;

@@ -208,7 +208,10 @@ struct Char {
 class RowWriter {
   public:
     explicit RowWriter(const ParagraphRules& rules)
-        : rules_(rules), layout_(*rules.layout), w_(layout_.wrapColumn()) {}
+        : rules_(rules),
+          layout_(*rules.layout),
+          w_(layout_.wrapColumn()),
+          ankMargin_(rules.automatic ? w_ : w_ - 2) {}
 
     std::vector<FormattedRow>& rows() { return rows_; }
 
@@ -309,8 +312,15 @@ class RowWriter {
                     NewRow();
                 continue;
             }
+            // An opening character near the margin starts the next row, as automatic splitting
+            // does when it is typed there.
+            if (rules_.automatic && ch.oida && col_ >= w_ - 2 && !RowEmpty()) {
+                if (!BreakBack()) NewRow();
+                Append(ch);
+                return;
+            }
             // Column W - 2 is the margin of a single-byte character as W - 1 is.
-            if (col_ < w_ - 2 || RowEmpty()) {
+            if (col_ < ankMargin_ || RowEmpty()) {
                 Append(ch);
                 return;
             }
@@ -400,6 +410,7 @@ class RowWriter {
     const ParagraphRules& rules_;
     const view::LineLayout& layout_;
     const int w_;
+    const int ankMargin_;
     std::vector<FormattedRow> rows_;
     std::string indent_;
     int indentCols_ = 0;

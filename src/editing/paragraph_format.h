@@ -29,6 +29,10 @@ struct ParagraphRules {
     bool autoIndent = true;                    // AutoInd of the file type
     view::CharSet ankTitle;                    // bullets
     view::CharSet dbcsTitle;
+    // Automatic formatting runs beside automatic splitting, which lets single-byte text reach
+    // W: its margin is W too, so that the two never undo each other's rows. Forced formatting
+    // keeps single-byte text before W - 2.
+    bool automatic = false;
 };
 
 // The longest text a line record holds before its line feed.

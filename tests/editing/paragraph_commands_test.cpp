@@ -423,14 +423,14 @@ TEST(ParagraphCommands, AutoFormatReflowsWhileTyping) {
     f.Load("|over the lazy dog\nnext line");
     for (char c : std::string("the quick brown fox jumps "))
         f.ed.view->TypeByte(static_cast<uint8_t>(c));
-    EXPECT_EQ(f.ed.Marked(), "the quick brown\nfox jumps |over the\nlazy dog\nnext line");
+    EXPECT_EQ(f.ed.Marked(), "the quick brown fox\njumps |over the lazy\ndog\nnext line");
     EXPECT_TRUE(f.Flags(1) & LF_FORMATTED);
     EXPECT_TRUE(f.Flags(2) & LF_FORMATTED);
     EXPECT_FALSE(f.Flags(3) & LF_FORMATTED);
     // Deleting pulls the text back up, and the hard line end stays.
     f.ed.view->SetCaret(1, 0);
     for (int i = 0; i < 10; ++i) f.ed.view->Execute(C::DeleteChar);
-    EXPECT_EQ(f.Text(), "brown fox jumps\nover the lazy dog\nnext line");
+    EXPECT_EQ(f.Text(), "brown fox jumps over\nthe lazy dog\nnext line");
     f.ed.CheckConsistent();
     // Undo replays without formatting.
     while (f.ed.undo.CanUndo()) f.ed.view->Execute(C::Undo);
