@@ -7,7 +7,8 @@ pkgs=(cmake ninja-build hyperfine vim-nox g++ pkg-config libffi-dev qt6-base-dev
 if [ "${1:-}" = --test ]; then
   pkgs+=(clang clang-format libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev manpages-ja edict
          xvfb xauth hunspell-en-us dovecot-pop3d python3-aiosmtpd openssl poppler-utils
-         desktop-file-utils xdg-utils shared-mime-info dpkg-dev lintian icu-devtools nkf lua5.4)
+         desktop-file-utils xdg-utils shared-mime-info dpkg-dev lintian icu-devtools nkf lua5.4
+         unzip zip lhasa)
 fi
 missing=()
 for p in "${pkgs[@]}"; do

@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <thread>
@@ -166,6 +167,48 @@ void ShellRun::Capture(editing::CElwView& target, bool atCaret, OutputDocument* 
     }
     if (output) output->Finish();
     if (env_.repaint) env_.repaint(target);
+}
+
+bool LauncherEntryUsable(const ShellEntry& entry) {
+    return entry.commandLine.find_first_not_of(" \t") != std::string::npos;
+}
+
+ShellRunResult ShellRun::RunLine(std::string_view line, const tools::ShellOptions& options) {
+    if (env_.recorder)
+        env_.recorder->RecordFrameCommand(
+            kShellCommandId, {std::string(line), tools::LauncherOptionString(options)});
+    return Run(line, options);
+}
+
+ShellRunResult ShellRun::RunEntry(const DataFile& data, int n) {
+    if (n < 0 || n >= kShellEntryCount) return {};
+    const ShellEntry& entry = data.shell[static_cast<size_t>(n)];
+    if (!LauncherEntryUsable(entry)) return {};
+    if (env_.recorder) env_.recorder->RecordFrameCommand(kLauncherCommandId, {std::to_string(n)});
+    const tools::ShellOptions options = tools::ParseShellOptions(entry.options);
+    if (options.saveAll) {
+        if (env_.saveAll && !env_.saveAll()) return {};
+    } else if (options.saveCurrent) {
+        if (env_.saveCurrent && !env_.saveCurrent()) return {};
+    }
+    std::string folder;
+    if (!entry.folder.empty()) {
+        // The folder's place-holders are those of the current file, after the saves.
+        editing::CElwView* view = env_.activeView ? env_.activeView() : nullptr;
+        std::string utf8;
+        platform::AppendMultiByteAsUtf8(env_.systemCodePage, entry.folder, utf8);
+        tools::ShellContext context;
+        if (view) context.path = view->doc().path;
+        context.environment = env_.environment;
+        context.ask = env_.ask;
+        folder = platform::ExpandHome(tools::ExpandShellText(utf8, context));
+        std::error_code ec;
+        if (!folder.empty() && !std::filesystem::is_directory(folder, ec)) {
+            env_.ui->MessageBox(kShellStartFailed, platform::mb::kOk);
+            return {};
+        }
+    }
+    return Run(entry.commandLine, options, folder);
 }
 
 ShellRunResult ShellRun::Run(std::string_view line, const tools::ShellOptions& options,

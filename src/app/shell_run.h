@@ -22,6 +22,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/config/data_file.h"
 #include "app/output_document.h"
 #include "editing/edit_view.h"
 #include "editing/selection.h"
@@ -37,7 +38,13 @@ inline constexpr std::string_view kShellEnded = "The process is normally termina
 inline constexpr std::string_view kShellTargetChanged =
     "The output stopped: its document was changed or closed.";
 inline constexpr int kShellPaintMs = 50;
+// The frame command identifiers a recorded run is kept under.
+inline constexpr uint16_t kShellCommandId = 58465;
+inline constexpr uint16_t kLauncherCommandId = 58466;
 inline constexpr size_t kShellReadBytes = 2048;
+
+// Whether a launcher entry has a command to run (its button is enabled).
+bool LauncherEntryUsable(const ShellEntry& entry);
 
 struct ShellEnvironment {
     platform::UserInterface* ui = nullptr;
@@ -54,6 +61,12 @@ struct ShellEnvironment {
     // Lets painting through; true when Escape was pressed since the last call.
     std::function<bool()> escapePressed;
     std::function<void(editing::CElwView&)> repaint;
+    // The launcher's S and A: true when saved (S: also when the current document has no file
+    // name); false when a save failed or was cancelled, and then nothing runs.
+    std::function<bool()> saveCurrent;
+    std::function<bool()> saveAll;
+    // Confirmed runs are reported here (the key-macro recorder), null: none.
+    editing::CommandRecorder* recorder = nullptr;
     int systemCodePage = 932;
     // The environment of the place-holders (empty: the process's own).
     std::optional<std::vector<std::string>> environment;
@@ -72,6 +85,15 @@ class ShellRun {
     // Runs `line` (system code page) with `options` in `folder` (empty: the current one).
     ShellRunResult Run(std::string_view line, const tools::ShellOptions& options,
                        const std::string& folder = {});
+
+    // A confirmed Shell line (the dialog's, a script's or a macro's): reported to the recorder
+    // with its option letters, then run.
+    ShellRunResult RunLine(std::string_view line, const tools::ShellOptions& options);
+    // Launcher entry `n` (0 for "A" to 25 for "Z") of `data`: other numbers and empty entries do
+    // nothing. Reported to the recorder with its index; then the entry's S or A save (a failed
+    // or cancelled save runs nothing), and its command line in its start-in folder, expanded
+    // (empty: the current folder; a folder that does not exist is a start failure).
+    ShellRunResult RunEntry(const DataFile& data, int n);
 
   private:
     // The first %T: the selection (or the whole text, then selected) into "Norv.txt".

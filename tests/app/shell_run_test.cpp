@@ -173,5 +173,60 @@ TEST(ShellRun, EscapeStopsWaitingNotTheProgram) {
     EXPECT_TRUE(std::filesystem::exists(mark));  // it ran to its end
 }
 
+struct Recorded : editing::CommandRecorder {
+    void RecordCommand(editing::CommandId) override {}
+    void RecordChar(uint16_t, int) override {}
+    void RecordFrameCommand(uint16_t id, const std::vector<std::string>& texts) override {
+        std::string line = std::to_string(id);
+        for (const std::string& t : texts) line += "|" + t;
+        lines.push_back(line);
+    }
+    std::vector<std::string> lines;
+};
+
+TEST(ShellRun, LauncherEntriesSaveFirstAndRunInTheirFolder) {
+    testing::TempDir dir;
+    std::filesystem::create_directories(dir.File("sub dir"));
+    Fixture f;
+    f.editor.doc.path = dir.File("sub dir") + "/main.c";
+    Recorded recorded;
+    f.env.recorder = &recorded;
+    int saves = 0, allSaves = 0;
+    bool saveWorks = true;
+    f.env.saveCurrent = [&] { return ++saves, saveWorks; };
+    f.env.saveAll = [&] { return ++allSaves, saveWorks; };
+    DataFile data;
+    data.shell[0] = {"here", "pwd", "%D", "OS"};
+    data.shell[1] = {"missing", "pwd", dir.File("no such folder"), "O"};
+    data.shell[2] = {"title only", " ", "", "O"};
+    data.shell[25] = {"all", "pwd", "", "OAS"};
+    ShellRun run(f.env);
+    EXPECT_TRUE(run.RunEntry(data, 0).started);
+    EXPECT_EQ(f.Output(), "|" + dir.File("sub dir") + "\n");
+    EXPECT_EQ(saves, 1);
+    // A folder that does not exist is a start failure.
+    EXPECT_FALSE(run.RunEntry(data, 1).started);
+    ASSERT_EQ(f.ui.messages.size(), 1u);
+    EXPECT_EQ(f.ui.messages[0], kShellStartFailed);
+    // Empty entries and numbers outside A to Z do nothing, not even a message.
+    for (int n : {2, 3, -1, 26}) EXPECT_FALSE(run.RunEntry(data, n).started) << n;
+    EXPECT_EQ(f.ui.messages.size(), 1u);
+    // With A, S is not looked at; a failed save runs nothing.
+    EXPECT_TRUE(run.RunEntry(data, 25).started);
+    EXPECT_EQ(allSaves, 1);
+    EXPECT_EQ(saves, 1);
+    saveWorks = false;
+    const std::string before = f.Output();
+    EXPECT_FALSE(run.RunEntry(data, 0).started);
+    EXPECT_FALSE(run.RunEntry(data, 25).started);
+    EXPECT_EQ(f.Output(), before);
+    EXPECT_EQ(f.ui.messages.size(), 1u);
+    // Confirmed runs are recorded with their line and options, or their index.
+    EXPECT_TRUE(run.RunLine("true", tools::ParseShellOptions("CI")).started);
+    ASSERT_GE(recorded.lines.size(), 3u);
+    EXPECT_EQ(recorded.lines[0], "58466|0");
+    EXPECT_EQ(recorded.lines.back(), "58465|true|IC");
+}
+
 }  // namespace
 }  // namespace norv::app

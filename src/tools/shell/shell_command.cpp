@@ -378,6 +378,25 @@ std::string QuoteForShell(std::string_view value, ShellQuoteContext where) {
     return out;
 }
 
+std::string ExpandShellText(std::string_view text, ShellContext& context) {
+    ShellContext noFilter = context;
+    noFilter.writeFilterInput = nullptr;
+    ShellCommand command;
+    Expander expander(noFilter, command);
+    std::string out;
+    size_t i = 0;
+    while (i < text.size()) {
+        if (text[i] != '%') {
+            out.push_back(text[i++]);
+            continue;
+        }
+        PlaceHolder p = ReadPlaceHolder(text, i);
+        if (p.letter == 'T') continue;
+        out += expander.Value(p).value_or(std::string());
+    }
+    return out;
+}
+
 std::optional<ShellCommand> ExpandShellCommand(std::string_view line, const ShellOptions& options,
                                                ShellContext& context, ShellError* error) {
     ShellError ignored = ShellError::kNone;

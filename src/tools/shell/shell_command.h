@@ -90,6 +90,11 @@ enum class ShellError {
 std::optional<ShellCommand> ExpandShellCommand(std::string_view line, const ShellOptions& options,
                                                ShellContext& context, ShellError* error);
 
+// A text with its place-holders replaced but never split or unquoted (a launcher entry's
+// start-in folder). %T has no meaning there and gives nothing; a cancelled %I is empty, as in
+// a command line.
+std::string ExpandShellText(std::string_view text, ShellContext& context);
+
 // The value of the environment variable `name` in `environment` (name=value entries): the
 // exact name, else the first whose name equals it without regard to ASCII case.
 std::optional<std::string> FindEnvironmentValue(const std::vector<std::string>& environment,
