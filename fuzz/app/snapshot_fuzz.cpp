@@ -1,6 +1,7 @@
 // Arbitrary bytes as a project file, and as its side file: never a read outside the input; an
 // accepted file written back equals it once its reserved bytes and the bytes after each string's
-// terminator are zeros; a side file applied to it keeps every record in range.
+// terminator are zeros; a side file applied to it keeps every record in range; a side file
+// bound to another snapshot is refused.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -54,5 +55,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!back) std::abort();
     if (NeedsSideFile(*s) && !ApplySideFile(FormatSideFile(*s), *back)) std::abort();
     if (!(*back == *s)) std::abort();
+    // Bound to its snapshot, the side file applies to it and to no other.
+    std::optional<Snapshot> bound = ParseSnapshot(*out);
+    if (!bound || !ApplySideFile(FormatSideFile(*s, *out), *bound, *out) || !(*bound == *s))
+        std::abort();
+    std::optional<Snapshot> other = ParseSnapshot(*out);
+    if (ApplySideFile(FormatSideFile(*s, *out + "x"), *other, *out)) std::abort();
     return 0;
 }

@@ -314,6 +314,38 @@ bool ApplySideFile(std::string_view text, Snapshot& s) {
     return !first;
 }
 
+namespace {
+
+std::string HashText(std::string_view bytes) {
+    uint64_t h = 14695981039346656037ull;
+    for (char c : bytes) {
+        h ^= static_cast<uint8_t>(c);
+        h *= 1099511628211ull;
+    }
+    static const char* kHex = "0123456789abcdef";
+    std::string out(16, '0');
+    for (int i = 15; i >= 0; --i, h >>= 4) out[size_t(i)] = kHex[h & 0xF];
+    return out;
+}
+
+}  // namespace
+
+std::string FormatSideFile(const Snapshot& s, std::string_view snapshotBytes) {
+    std::string text = FormatSideFile(s);
+    text.insert(kSideHeader.size() + 1, "check\t" + HashText(snapshotBytes) + "\n");
+    return text;
+}
+
+bool ApplySideFile(std::string_view text, Snapshot& s, std::string_view snapshotBytes) {
+    const std::string line = "\ncheck\t";
+    const size_t at = text.find(line);
+    if (at != std::string_view::npos) {
+        const std::string_view hash = text.substr(at + line.size(), 16);
+        if (hash != HashText(snapshotBytes)) return false;
+    }
+    return ApplySideFile(text, s);
+}
+
 std::string SideFilePath(const std::string& snapshotPath) {
     return snapshotPath + ".side";
 }

@@ -14,6 +14,7 @@
 //
 // The side file (the snapshot's name with ".side" appended) is text, one entry a line:
 //   "NorvSnapshotSide 1"                      first line
+//   "check\t<hash>"                           the snapshot it belongs to (FNV-1a, 16 hex digits)
 //   "folder\t<folder>"                        the current folder, when longer than its field
 //   "record\t<i>\t<code>\t<save code>\t<bom>\t<eol>\t<copy>\t<path>"
 // for record i (0-based): the codes, BOM flag and line-end mode its copy was written with, the
@@ -118,6 +119,11 @@ std::string FormatSideFile(const Snapshot& snapshot);
 // Applies a side file to a parsed snapshot. Lines naming no record, or that cannot be read, are
 // ignored; false when the first line is not the side file's.
 bool ApplySideFile(std::string_view text, Snapshot& snapshot);
+// The same, bound to the snapshot's bytes: the side file then holds a line
+// "check\t<hash of the snapshot>", and applying it to another snapshot (a crash between the
+// renames of the two files) is refused: the snapshot is then read as without a side file.
+std::string FormatSideFile(const Snapshot& snapshot, std::string_view snapshotBytes);
+bool ApplySideFile(std::string_view text, Snapshot& snapshot, std::string_view snapshotBytes);
 // Where a snapshot's side file is.
 std::string SideFilePath(const std::string& snapshotPath);
 

@@ -8,6 +8,7 @@
 #include "document/char_model.h"
 #include "document/codecs.h"
 #include "document/document.h"
+#include "document/text_copy.h"
 #include "document/text_file_writer.h"
 #include "platform/code_page.h"
 #include "platform/paths.h"
@@ -161,63 +162,24 @@ LineRecord* StripTrailingBlanks(LineList& list, LineRecord* r) {
     return nr ? nr : r;
 }
 
-}  // namespace
-
-int CElwDoc::SaveDocument(const std::string& pathIn) {
-    DocumentEnvironment& env = *env_;
-    platform::FileSystem& fs = env.Fs();
+// Writes the text in `saveCode` with the byte-order mark and line ends a save gives it. With
+// `saveRules` the save's own changes apply too (blanks stripped at line ends, tabs converted);
+// `strippedAny` tells whether a line lost blanks.
+bool WriteText(CElwDoc& doc, TextFileWriter& writer, TextCode saveCode, bool saveRules,
+               bool* strippedAny) {
+    DocumentEnvironment& env = doc.env();
     const SaveSettings& s = env.save;
-    auto message = [&](const std::string& text, unsigned style) {
-        if (env.ui) env.ui->MessageBox(text, style);
-    };
-    auto status = [&](platform::StatusCode value) {
-        if (env.status) env.status->PostStatus(value);
-    };
-    if (env.hooks) env.hooks->FlushEditBuffer(*this);
-
-    // A link keeps pointing at the saved file: the file it names is the one replaced.
-    std::string real = fs.ResolveLinks(platform::FullPath(pathIn));
-    int saveMode = eolMode != EolMode::Default ? static_cast<int>(eolMode) : s.textMode;
-
-    auto info = fs.Stat(real);
-    if (info && s.trashOutGen > 0) MakeBackup(fs, real, s.trashOutGen, s.backUpPath, s.relCreate);
-    if (info && info->readOnly) {
-        message("This file cannot be saved because of its readonly attribute.",
-                platform::mb::kOk | platform::mb::kIconError);
-        status(platform::StatusCode::kTooManyFiles);
-        return 0;
-    }
-
-    // The new text goes to a temporary file beside the target; only a complete file replaces
-    // it. Where no file can be made beside it, the target is written in place.
-    TextFileWriter writer(fs);
-    unsigned permissions = info ? info->permissions : 0666;
-    std::string temp = platform::FolderOf(real) + "." + platform::FileNameOf(real) + ".norv-save";
-    fs.Remove(temp);
-    bool inPlace = false;
-    int error = writer.Open(temp, platform::WriteMode::kCreateNew, permissions);
-    if (error) {
-        inPlace = true;
-        error = writer.Open(real, platform::WriteMode::kCreateOrOverwrite, permissions);
-    }
-    if (error) {
-        message(kWriteFailed, platform::mb::kOk | platform::mb::kIconError);
-        status(platform::StatusCode::kNoMemory);
-        return 0;
-    }
-    onFixedDisk = fs.IsOnFixedDrive(real);
-
-    if (s.mirroring && !s.mirrorPath.empty()) {
-        std::string folder = ResolveSideFolder(fs, s.mirrorPath, real, s.relCreate);
-        writer.OpenMirror(folder + platform::FileNameOf(real));
-    }
-
-    if (saveCode == TextCode::None) saveCode = code;
+    LineList& lines = doc.lines();
+    const TextCode code = doc.code;
+    const bool bom = doc.bom;
+    const EolMode eolMode = doc.eolMode;
+    const bool endsWithEol = doc.endsWithEol;
+    const int saveMode = eolMode != EolMode::Default ? static_cast<int>(eolMode) : s.textMode;
     const bool unicodeText = IsUnicodeFamily(code);
     const bool ucs2 = saveCode == TextCode::Ucs2Le || saveCode == TextCode::Ucs2Be;
     const bool bigEndian = saveCode == TextCode::Ucs2Be;
     const int acp = env.CodePage();
-    const int cp = CodePage();
+    const int cp = doc.CodePage();
 
     bool ok = true;
     if (bom) {
@@ -231,21 +193,20 @@ int CElwDoc::SaveDocument(const std::string& pathIn) {
 
     // Each line keeps its own line end when the mode is "each line its own", or when the mode
     // is the one the loader decided and the user has not chosen another.
-    const bool ownEnds = env.load.orgCr && (eolMode == EolMode::Default || eolModeFromFile);
-    bool strippedAny = false;
+    const bool ownEnds = env.load.orgCr && (eolMode == EolMode::Default || doc.eolModeFromFile);
     bool jisKanji = false;
     std::string out;
     std::u16string units;
-    for (LineRecord* r = lines_.first(); r && ok; r = r->next) {
-        if (s.delSpace && !(r->flags & LF_CONTINUED)) {
-            LineRecord* nr = StripTrailingBlanks(lines_, r);
-            if (nr != r || nr->rows == 0) strippedAny = true;
+    for (LineRecord* r = lines.first(); r && ok; r = r->next) {
+        if (saveRules && s.delSpace && !(r->flags & LF_CONTINUED)) {
+            LineRecord* nr = StripTrailingBlanks(lines, r);
+            if (nr != r || nr->rows == 0) *strippedAny = true;
             r = nr;
         }
         std::string_view text(r->text(), r->contentLength());
         std::string converted;
-        if (s.saveMode == 1 || s.saveMode == 2) {
-            converted = ConvertTabs(text, s.saveMode, tabWidth, cp);
+        if (saveRules && (s.saveMode == 1 || s.saveMode == 2)) {
+            converted = ConvertTabs(text, s.saveMode, doc.tabWidth, cp);
             text = converted;
         }
         const bool last = r->next == nullptr;
@@ -286,7 +247,63 @@ int CElwDoc::SaveDocument(const std::string& pathIn) {
         }
         ok = writer.Write(out);
     }
-    if (ok && s.addEof) ok = writer.Write("\x1A", 1);
+    if (ok && saveRules && s.addEof) ok = writer.Write("\x1A", 1);
+    return ok;
+}
+
+}  // namespace
+
+int CElwDoc::SaveDocument(const std::string& pathIn) {
+    DocumentEnvironment& env = *env_;
+    platform::FileSystem& fs = env.Fs();
+    const SaveSettings& s = env.save;
+    auto message = [&](const std::string& text, unsigned style) {
+        if (env.ui) env.ui->MessageBox(text, style);
+    };
+    auto status = [&](platform::StatusCode value) {
+        if (env.status) env.status->PostStatus(value);
+    };
+    if (env.hooks) env.hooks->FlushEditBuffer(*this);
+
+    // A link keeps pointing at the saved file: the file it names is the one replaced.
+    std::string real = fs.ResolveLinks(platform::FullPath(pathIn));
+
+    auto info = fs.Stat(real);
+    if (info && s.trashOutGen > 0) MakeBackup(fs, real, s.trashOutGen, s.backUpPath, s.relCreate);
+    if (info && info->readOnly) {
+        message("This file cannot be saved because of its readonly attribute.",
+                platform::mb::kOk | platform::mb::kIconError);
+        status(platform::StatusCode::kTooManyFiles);
+        return 0;
+    }
+
+    // The new text goes to a temporary file beside the target; only a complete file replaces
+    // it. Where no file can be made beside it, the target is written in place.
+    TextFileWriter writer(fs);
+    unsigned permissions = info ? info->permissions : 0666;
+    std::string temp = platform::FolderOf(real) + "." + platform::FileNameOf(real) + ".norv-save";
+    fs.Remove(temp);
+    bool inPlace = false;
+    int error = writer.Open(temp, platform::WriteMode::kCreateNew, permissions);
+    if (error) {
+        inPlace = true;
+        error = writer.Open(real, platform::WriteMode::kCreateOrOverwrite, permissions);
+    }
+    if (error) {
+        message(kWriteFailed, platform::mb::kOk | platform::mb::kIconError);
+        status(platform::StatusCode::kNoMemory);
+        return 0;
+    }
+    onFixedDisk = fs.IsOnFixedDrive(real);
+
+    if (s.mirroring && !s.mirrorPath.empty()) {
+        std::string folder = ResolveSideFolder(fs, s.mirrorPath, real, s.relCreate);
+        writer.OpenMirror(folder + platform::FileNameOf(real));
+    }
+
+    if (saveCode == TextCode::None) saveCode = code;
+    bool strippedAny = false;
+    bool ok = WriteText(*this, writer, saveCode, true, &strippedAny);
     if (ok)
         ok = writer.Close();
     else
@@ -312,6 +329,23 @@ int CElwDoc::SaveDocument(const std::string& pathIn) {
         if (env.hooks) env.hooks->LinesChanged(*this);
     }
     return 1;
+}
+
+int WriteTextCopy(CElwDoc& doc, const std::string& path, unsigned permissions) {
+    DocumentEnvironment& env = doc.env();
+    platform::FileSystem& fs = env.Fs();
+    if (env.hooks) env.hooks->FlushEditBuffer(doc);
+    // Written whole under a name of its own, then renamed to `path`: a copy is never torn.
+    const std::string temp = path + ".part";
+    fs.Remove(temp);
+    TextFileWriter writer(fs);
+    if (int error = writer.Open(temp, platform::WriteMode::kCreateNew, permissions)) return error;
+    bool ok = WriteText(doc, writer, doc.code, false, nullptr);
+    ok = writer.Close() && ok;
+    if (ok && fs.Rename(temp, path)) return 0;
+    const int error = writer.error() ? writer.error() : EIO;
+    fs.Remove(temp);
+    return error;
 }
 
 }  // namespace norv::document

@@ -178,6 +178,18 @@ TEST(Snapshot, RoundTripsWithTheSideFile) {
     EXPECT_EQ(alone->records[2].copyPath, "/cfg/norv-copy-2.txt");
     EXPECT_FALSE(alone->records[2].copyFormat);
     EXPECT_FALSE(ApplySideFile("not a side file\n", *alone));
+    // A side file bound to its snapshot applies to it alone: after a crash between the two
+    // renames the other snapshot is read as without a side file.
+    const std::string bound = FormatSideFile(s, bytes);
+    std::optional<Snapshot> same = ParseSnapshot(bytes);
+    EXPECT_TRUE(ApplySideFile(bound, *same, bytes));
+    EXPECT_EQ(*same, s);
+    std::string other = bytes;
+    other[312] = 0;
+    std::optional<Snapshot> stale = ParseSnapshot(other);
+    const Snapshot untouched = *stale;
+    EXPECT_FALSE(ApplySideFile(bound, *stale, other));
+    EXPECT_EQ(*stale, untouched);
 }
 
 TEST(Snapshot, RandomSnapshotsRoundTrip) {
