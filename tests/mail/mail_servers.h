@@ -135,12 +135,18 @@ class MailServers {
     // certificates are wrong: from another authority, for another name, expired.
     std::string caFile() const { return dir_ + "/ca.pem"; }
     uint16_t pop3sPort() const { return pop3sPort_; }
+    // Dovecot's plain listener on 127.0.0.2: reached from 127.0.0.1, the connection is not a
+    // local one to Dovecot, which then refuses log-ins until STLS has secured it.
+    uint16_t stlsPort() const { return stlsPort_; }
+    static constexpr const char* kStlsHost = "127.0.0.2";
     uint16_t submissionPort() const { return submissionPort_; }
     uint16_t smtpsPort() const { return smtpsPort_; }
     uint16_t otherAuthorityPort() const { return probePorts_[0]; }
     uint16_t otherNamePort() const { return probePorts_[1]; }
     uint16_t expiredPort() const { return probePorts_[2]; }
     std::string dovecotLog() const { return dir_ + "/dovecot.log"; }
+    // The SMTP sink's line per AUTH command: its port and whether TLS was on ("tls"/"plain").
+    std::string smtpAuthLog() const { return dir_ + "/smtp-auth.log"; }
     static constexpr const char* kUser = "taro";
     static constexpr const char* kPassword = "secret";
 
@@ -204,7 +210,8 @@ class MailServers {
         std::filesystem::create_directories(dir_ + "/state");
         std::ofstream(dir_ + "/passwd") << kUser << ":{PLAIN}" << kPassword << "::::::\n";
         pop3sPort_ = FreePort(false, smtpPort_);
-        submissionPort_ = FreePort(false, pop3sPort_);
+        stlsPort_ = FreePort(false, pop3sPort_);
+        submissionPort_ = FreePort(false, stlsPort_);
         smtpsPort_ = FreePort(false, submissionPort_);
         uint16_t last = smtpsPort_;
         for (uint16_t& p : probePorts_) last = p = FreePort(false, last);
@@ -216,7 +223,7 @@ class MailServers {
         conf << "protocols = pop3\nlisten = 127.0.0.1" << (ipv6_ ? ", ::1" : "") << "\n"
              << "base_dir = " << dir_ << "/run\nstate_dir = " << dir_ << "/state\n"
              << "log_path = " << dir_ << "/dovecot.log\n"
-             << "ssl = yes\nssl_cert = <" << dir_ << "/server.pem\nssl_key = <" << dir_
+             << "ssl = required\nssl_cert = <" << dir_ << "/server.pem\nssl_key = <" << dir_
              << "/server.key\n"
              << "ssl_min_protocol = TLSv1.2\ndisable_plaintext_auth = no\nauth_failure_delay = 0\n"
              << "default_internal_user = dovecot\ndefault_login_user = dovenull\n"
@@ -228,7 +235,9 @@ class MailServers {
              << "/mail/%u\n}\n"
              << "service pop3-login {\n  chroot =\n  inet_listener pop3 {\n    port = " << popPort_
              << "\n  }\n  inet_listener pop3s {\n    address = 127.0.0.1\n    port = " << pop3sPort_
-             << "\n    ssl = yes\n  }\n}\nservice imap-login {\n  chroot =\n}\nservice anvil {\n  "
+             << "\n    ssl = yes\n  }\n  inet_listener pop3stls {\n    address = " << kStlsHost
+             << "\n    port = " << stlsPort_
+             << "\n  }\n}\nservice imap-login {\n  chroot =\n}\nservice anvil {\n  "
                 "chroot =\n}\n";
         conf.close();
         dovecot_ =
@@ -242,7 +251,7 @@ class MailServers {
         if (ipv6_) sink.push_back("::1");
         for (const std::string& a :
              {std::string("--tls"), dir_ + "/server.pem", dir_ + "/server.key",
-              std::to_string(submissionPort_), std::to_string(smtpsPort_)})
+              std::to_string(submissionPort_), std::to_string(smtpsPort_), smtpAuthLog()})
             sink.push_back(a);
         const char* probes[] = {"other-ca", "other-name", "expired"};
         for (size_t i = 0; i < 3; ++i) {
@@ -254,8 +263,9 @@ class MailServers {
         smtp_ = Spawn(sink, dir_ + "/smtp.out");
         for (int i = 0; i < 200; ++i) {
             if (Accepts("127.0.0.1", popPort_) && Accepts("127.0.0.1", smtpPort_) &&
-                Accepts("127.0.0.1", pop3sPort_) && Accepts("127.0.0.1", submissionPort_) &&
-                Accepts("127.0.0.1", smtpsPort_) && Accepts("127.0.0.1", probePorts_[2]) &&
+                Accepts("127.0.0.1", pop3sPort_) && Accepts(kStlsHost, stlsPort_) &&
+                Accepts("127.0.0.1", submissionPort_) && Accepts("127.0.0.1", smtpsPort_) &&
+                Accepts("127.0.0.1", probePorts_[2]) &&
                 (!ipv6_ || (Accepts("::1", popPort_) && Accepts("::1", smtpPort_))))
                 return;
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -263,11 +273,11 @@ class MailServers {
         why_ = "the servers did not start (see " + dir_ + ")";
     }
 
-    // The test authority, the servers' certificate (localhost and 127.0.0.1) and the wrong
+    // The test authority, the servers' certificate (localhost, 127.0.0.1, 127.0.0.2) and the wrong
     // ones, with openssl req and openssl x509.
     bool MakeCertificates() {
         const std::string d = dir_;
-        std::ofstream(d + "/san") << "subjectAltName=DNS:localhost,IP:127.0.0.1\n";
+        std::ofstream(d + "/san") << "subjectAltName=DNS:localhost,IP:127.0.0.1,IP:127.0.0.2\n";
         std::ofstream(d + "/other-san") << "subjectAltName=DNS:other.example\n";
         const std::string ssl = "openssl ";
         auto req = [&](const std::string& name, const std::string& cn) {
@@ -304,7 +314,8 @@ class MailServers {
     std::string why_;
     std::string dir_, maildir_;
     bool ipv6_ = false;
-    uint16_t popPort_ = 0, smtpPort_ = 0, pop3sPort_ = 0, submissionPort_ = 0, smtpsPort_ = 0;
+    uint16_t popPort_ = 0, smtpPort_ = 0, pop3sPort_ = 0, stlsPort_ = 0, submissionPort_ = 0,
+             smtpsPort_ = 0;
     uint16_t probePorts_[3] = {};
     pid_t dovecot_ = -1, smtp_ = -1;
 };

@@ -2,11 +2,12 @@
 """A mail sink for the tests: an SMTP server (aiosmtpd) on the given addresses and port that
 stores each message as it was received into a Maildir and appends its envelope to a log.
 
-  smtp_sink.py PORT MAILDIR ENVELOPE_LOG HOST [HOST...] [--tls CERT KEY SUBMISSION SMTPS]
-               [--probe PORT CERT KEY]...
+  smtp_sink.py PORT MAILDIR ENVELOPE_LOG HOST [HOST...]
+               [--tls CERT KEY SUBMISSION SMTPS AUTH_LOG] [--probe PORT CERT KEY]...
 
 With --tls it also listens on 127.0.0.1 at SUBMISSION (STARTTLS required, then AUTH of the
-user taro with the password secret) and at SMTPS (TLS from the first byte, AUTH likewise).
+user taro with the password secret) and at SMTPS (TLS from the first byte, AUTH likewise);
+every AUTH command appends its port and "tls" or "plain" (the connection's state) to AUTH_LOG.
 Each --probe is a TLS server with its own certificate that greets as POP3 and answers "+OK".
 """
 import asyncio
@@ -20,7 +21,31 @@ import threading
 import time
 
 from aiosmtpd.controller import Controller
-from aiosmtpd.smtp import AuthResult, LoginPassword
+from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
+
+
+class LoggingSMTP(SMTP):
+    """Notes, before answering, whether an AUTH command came over TLS."""
+
+    def __init__(self, handler, auth_log, port, **kwargs):
+        super().__init__(handler, **kwargs)
+        self.auth_log, self.port = auth_log, port
+
+    async def smtp_AUTH(self, arg):
+        secured = self._tls_protocol is not None or (
+            self.transport is not None and self.transport.get_extra_info("ssl_object") is not None)
+        with open(self.auth_log, "a") as f:
+            f.write("%d %s\n" % (self.port, "tls" if secured else "plain"))
+        await super().smtp_AUTH(arg)
+
+
+class LoggingController(Controller):
+    def __init__(self, handler, auth_log, **kwargs):
+        super().__init__(handler, **kwargs)
+        self.auth_log = auth_log
+
+    def factory(self):
+        return LoggingSMTP(self.handler, self.auth_log, self.port, **self.SMTP_kwargs)
 
 
 class Sink:
@@ -71,7 +96,7 @@ def main():
     hosts, tls, probes = [], None, []
     while args:
         if args[0] == "--tls":
-            tls, args = args[1:5], args[5:]
+            tls, args = args[1:6], args[6:]
         elif args[0] == "--probe":
             probes.append(args[1:4])
             args = args[4:]
@@ -83,11 +108,12 @@ def main():
     if tls:
         ctx = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
         ctx.load_cert_chain(tls[0], tls[1])
-        controllers.append(Controller(sink, hostname="127.0.0.1", port=int(tls[2]), tls_context=ctx,
-                                      require_starttls=True, auth_require_tls=True,
-                                      authenticator=authenticator))
-        controllers.append(Controller(sink, hostname="127.0.0.1", port=int(tls[3]), ssl_context=ctx,
-                                      authenticator=authenticator, auth_require_tls=False))
+        controllers.append(LoggingController(sink, tls[4], hostname="127.0.0.1", port=int(tls[2]),
+                                             tls_context=ctx, require_starttls=True,
+                                             auth_require_tls=True, authenticator=authenticator))
+        controllers.append(LoggingController(sink, tls[4], hostname="127.0.0.1", port=int(tls[3]),
+                                             ssl_context=ctx, authenticator=authenticator,
+                                             auth_require_tls=False))
     for p in probes:
         threading.Thread(target=probe, args=(int(p[0]), p[1], p[2]), daemon=True).start()
     for c in controllers:

@@ -35,7 +35,8 @@ class TlsServers : public ::testing::Test {
 
     // A library configured with these extra keys, initialised and logged in over POP3.
     std::unique_ptr<MailLibrary> Library(const std::string& keys, uint16_t popPort,
-                                         uint16_t smtpPort, bool authenticate = true) {
+                                         uint16_t smtpPort, bool authenticate = true,
+                                         const std::string& popHost = "localhost") {
         const std::string ini =
             dir_.Write("m.ini", "[Mail]\nPass=" + ScramblePassword(MailServers::kPassword) +
                                     "\nCAFile=" + MailServers::Get().caFile() + "\n" + keys);
@@ -48,7 +49,7 @@ class TlsServers : public ::testing::Test {
             std::move(services), std::make_unique<testing::RecordingWindows>(windows_));
         char b[256], f[2];
         EXPECT_EQ(m->GetConfiguration(ini.c_str(), b, b, b, b, b, f), 1);
-        const std::string pop = "localhost:" + std::to_string(popPort);
+        const std::string pop = popHost + ":" + std::to_string(popPort);
         const std::string smtp = "127.0.0.1:" + std::to_string(smtpPort);
         EXPECT_EQ(m->Initialize(pop.c_str(), smtp.c_str(), 1), 1) << m->GetErrorStatus();
         if (authenticate) EXPECT_EQ(m->Authenticate(MailServers::kUser), 1) << m->GetErrorStatus();
@@ -62,6 +63,8 @@ class TlsServers : public ::testing::Test {
 TEST_F(TlsServers, SendOverEachSmtpModeAndReceiveOverEachPop3Mode) {
     const MailServers& s = MailServers::Get();
     const std::string subject = "\x89\xEF\x8B\x63\x82\xCC\x8C\x8F";  // 会議の件
+    const size_t dovecotFrom = Slurp(s.dovecotLog()).size();
+    const size_t authFrom = Slurp(s.smtpAuthLog()).size();
     // Submission with STARTTLS and AUTH (the POP3 user and password), over POP3S.
     auto submit =
         Library("POPSecurity=2\nSMTPSecurity=1\nSMTPAuth=1\n", s.pop3sPort(), s.submissionPort());
@@ -69,10 +72,11 @@ TEST_F(TlsServers, SendOverEachSmtpModeAndReceiveOverEachPop3Mode) {
                                "\x96\x7B\x95\xB6"),
               1)
         << submit->GetErrorStatus();
-    // TLS from the first byte, AUTH with the SMTP keys of their own, over STLS.
+    // TLS from the first byte, AUTH with the SMTP keys of their own, over STLS to the listener
+    // where Dovecot refuses log-ins in plain text.
     auto smtps = Library("POPSecurity=1\nSMTPSecurity=2\nSMTPAuth=1\nSMTPLogin=taro\nSMTPPass=" +
                              ScramblePassword("secret") + "\n",
-                         s.popPort(), s.smtpsPort());
+                         s.stlsPort(), s.smtpsPort(), true, MailServers::kStlsHost);
     ASSERT_EQ(smtps->SendMail("taro@localhost", "taro@localhost", "", "", subject.c_str(),
                               "\x96\x7B\x95\xB6"),
               1)
@@ -96,6 +100,33 @@ TEST_F(TlsServers, SendOverEachSmtpModeAndReceiveOverEachPop3Mode) {
         EXPECT_EQ(l.find("secret"), std::string::npos) << l;
         EXPECT_EQ(l.find("AUTH PLAIN A"), std::string::npos) << l;
     }
+    // The servers' own logs: every log-in came over TLS.
+    const std::string auths = Slurp(s.smtpAuthLog()).substr(authFrom);
+    EXPECT_NE(auths.find(std::to_string(s.submissionPort()) + " tls\n"), std::string::npos)
+        << auths;
+    EXPECT_NE(auths.find(std::to_string(s.smtpsPort()) + " tls\n"), std::string::npos) << auths;
+    EXPECT_EQ(auths.find("plain"), std::string::npos) << auths;
+    std::istringstream dovecot(Slurp(s.dovecotLog()).substr(dovecotFrom));
+    int remote = 0;
+    for (std::string l; std::getline(dovecot, l);) {
+        EXPECT_EQ(l.find("disallowed plaintext"), std::string::npos) << l;
+        if (l.find("Login: ") == std::string::npos) continue;
+        if (l.find("lip=" + std::string(MailServers::kStlsHost)) == std::string::npos) continue;
+        EXPECT_NE(l.find(", TLS"), std::string::npos) << l;
+        ++remote;
+    }
+    EXPECT_GE(remote, 2) << "log-in and session over STLS";
+}
+
+// Dovecot refuses a log-in in plain text on the listener that the STLS test uses, so that test
+// could only pass encrypted; the refusal is the server's reply, the password not in it.
+TEST_F(TlsServers, PlainLoginRefusedWhereTheServerRequiresTls) {
+    const MailServers& s = MailServers::Get();
+    auto m = Library("", s.stlsPort(), s.smtpPort(), false, MailServers::kStlsHost);
+    EXPECT_EQ(m->Authenticate(MailServers::kUser), 0);
+    const std::string status = m->GetErrorStatus();
+    EXPECT_EQ(status.substr(0, 4), "-ERR") << status;
+    EXPECT_EQ(status.find(MailServers::kPassword), std::string::npos) << status;
 }
 
 TEST_F(TlsServers, CertificateRefusals) {
