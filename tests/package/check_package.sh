@@ -46,10 +46,20 @@ done
 [ "$("$root/usr/bin/norv" --version)" = "norv 0.1.0" ] || fail "norv --version"
 "$root/usr/bin/norvconv" --help | grep -q '^usage: norvconv' || fail "norvconv --help"
 run_script() {  # PROGRAM SETTINGS-FOLDER
-  printf 'MAIN\n  MSGBOX("packaged script runs")\nEND MAIN\n' >"$work/hello.nrs"
+  # The script also loads the mail library by its short name, as users' scripts do: found in
+  # ../lib/norv/ of the package and beside the program of a setup install.
+  cat >"$work/hello.nrs" <<'NRS'
+DECLARE FUNCTION SetFormValue Lib "norvinet" (field, value)
+DECLARE FUNCTION GetFormValue$ Lib "norvinet" (field) AS STRING
+MAIN
+  MSGBOX("packaged script runs")
+  MSGBOX("<" + STR(SetFormValue("subject", "mail library")) + GetFormValue("SUBJECT") + ">")
+END MAIN
+NRS
   env -i HOME="$work/home" PATH=/usr/bin:/bin NORVHOME="$2" ASAN_OPTIONS=detect_leaks=0 \
     "$1" --headless -A "$work/hello.nrs" 2>"$work/err" || fail "$1: the script run failed"
   grep -q "packaged script runs" "$work/err" || fail "$1: no message from the script"
+  grep -q "<1mail library>" "$work/err" || fail "$1: the script did not reach libnorvinet: $(cat "$work/err")"
 }
 mkdir -p "$work/home" "$work/settings"
 run_script "$root/usr/bin/norv" "$work/settings"
