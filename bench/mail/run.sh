@@ -114,7 +114,7 @@ chown -R nobody:nogroup "$dir/mail"
 /usr/sbin/dovecot -F -c "$dir/dovecot.conf" & pids+=($!)
 mkdir -p "$dir/sink"/{new,cur,tmp}
 $py "$root/tests/mail/smtp_sink.py" "$smtp" "$dir/sink" "$dir/envelopes.log" 127.0.0.1 \
-  --tls "$dir/server.pem" "$dir/server.key" "$sub" "$smtps" >/dev/null 2>&1 & pids+=($!)
+  --tls "$dir/server.pem" "$dir/server.key" "$sub" "$smtps" "$dir/auth.log" >/dev/null 2>&1 & pids+=($!)
 for _ in $(seq 100); do
   $py -c "import socket; [socket.create_connection(('127.0.0.1',p)).close() for p in ($pop,$smtp,$pop3s,$sub)]" 2>/dev/null && break
   sleep 0.1
