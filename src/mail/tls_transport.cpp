@@ -10,8 +10,10 @@
 #include <errno.h>
 #include <gnutls/gnutls.h>
 #include <gnutls/x509.h>
+#include <sys/stat.h>
 
 #include <cstring>
+#include <type_traits>
 
 namespace norv::mail {
 namespace {
@@ -22,6 +24,55 @@ bool IsIpAddress(const std::string& host) {
     unsigned char buf[16];
     return inet_pton(AF_INET, host.c_str(), buf) == 1 ||
            inet_pton(AF_INET6, host.c_str(), buf) == 1;
+}
+
+// The trusted authorities, read once: loading the system's store costs tens of milliseconds,
+// which every message sent would otherwise pay. Kept while the further authorities' file has the
+// same name, size and time; sessions still running keep the one they started with.
+using Credentials = std::shared_ptr<std::remove_pointer_t<gnutls_certificate_credentials_t>>;
+
+struct CredentialsKey {
+    std::string caFile;
+    off_t size = -1;
+    long long mtimeNs = -1;
+    bool operator==(const CredentialsKey&) const = default;
+};
+
+CredentialsKey KeyOf(const std::string& caFile) {
+    CredentialsKey key{caFile};
+    struct stat st {};
+    if (!caFile.empty() && stat(caFile.c_str(), &st) == 0) {
+        key.size = st.st_size;
+        key.mtimeNs = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    }
+    return key;
+}
+
+// The credentials for these authorities, or null with `error` set.
+Credentials TrustedAuthorities(const std::string& caFile, std::string* error) {
+    struct Cache {
+        CredentialsKey key;
+        Credentials credentials;
+    };
+    // Never destroyed, like the library's state: no clean-up runs after GnuTLS's own.
+    static Cache* cache = new Cache;
+    const CredentialsKey key = KeyOf(caFile);
+    if (cache->credentials && cache->key == key) return cache->credentials;
+    gnutls_certificate_credentials_t raw = nullptr;
+    if (gnutls_certificate_allocate_credentials(&raw) < 0) {
+        *error = "no credentials";
+        return nullptr;
+    }
+    Credentials made(raw, gnutls_certificate_free_credentials);
+    gnutls_certificate_set_x509_system_trust(raw);
+    if (!caFile.empty() &&
+        gnutls_certificate_set_x509_trust_file(raw, caFile.c_str(), GNUTLS_X509_FMT_PEM) < 0) {
+        *error = "TLS: the certificate file " + caFile + " cannot be read.";
+        return nullptr;
+    }
+    cache->key = key;
+    cache->credentials = made;
+    return made;
 }
 
 class TlsTransport final : public Transport {
@@ -42,16 +93,13 @@ class TlsTransport final : public Transport {
         timeoutMs_ = timeoutMs;
         innerStatus_ = NetStatus::kOk;
         error_.clear();
-        if (gnutls_certificate_allocate_credentials(&creds_) < 0) return Fail("no credentials");
-        gnutls_certificate_set_x509_system_trust(creds_);
-        if (!options_.caFile.empty() &&
-            gnutls_certificate_set_x509_trust_file(creds_, options_.caFile.c_str(),
-                                                   GNUTLS_X509_FMT_PEM) < 0)
-            return Fail("TLS: the certificate file " + options_.caFile + " cannot be read.");
+        std::string why;
+        creds_ = TrustedAuthorities(options_.caFile, &why);
+        if (!creds_) return Fail(why);
         if (gnutls_init(&session_, GNUTLS_CLIENT) < 0) return Fail("no session");
         const char* bad = nullptr;
         gnutls_priority_set_direct(session_, kPriorities, &bad);
-        gnutls_credentials_set(session_, GNUTLS_CRD_CERTIFICATE, creds_);
+        gnutls_credentials_set(session_, GNUTLS_CRD_CERTIFICATE, creds_.get());
         if (!IsIpAddress(host))
             gnutls_server_name_set(session_, GNUTLS_NAME_DNS, host.data(), host.size());
         gnutls_transport_set_ptr(session_, this);
@@ -110,10 +158,7 @@ class TlsTransport final : public Transport {
             gnutls_deinit(session_);
             session_ = nullptr;
         }
-        if (creds_) {
-            gnutls_certificate_free_credentials(creds_);
-            creds_ = nullptr;
-        }
+        creds_.reset();
         encrypted_ = false;
         inner_->Close();
     }
@@ -217,7 +262,7 @@ class TlsTransport final : public Transport {
     std::unique_ptr<Transport> inner_;
     TlsOptions options_;
     gnutls_session_t session_ = nullptr;
-    gnutls_certificate_credentials_t creds_ = nullptr;
+    Credentials creds_;
     bool encrypted_ = false;
     int timeoutMs_ = 60000;
     NetStatus innerStatus_ = NetStatus::kOk;

@@ -36,10 +36,12 @@ class TlsServers : public ::testing::Test {
     // A library configured with these extra keys, initialised and logged in over POP3.
     std::unique_ptr<MailLibrary> Library(const std::string& keys, uint16_t popPort,
                                          uint16_t smtpPort, bool authenticate = true,
-                                         const std::string& popHost = "localhost") {
+                                         const std::string& popHost = "localhost",
+                                         std::string caFile = "") {
+        if (caFile.empty()) caFile = MailServers::Get().caFile();
         const std::string ini =
             dir_.Write("m.ini", "[Mail]\nPass=" + ScramblePassword(MailServers::kPassword) +
-                                    "\nCAFile=" + MailServers::Get().caFile() + "\n" + keys);
+                                    "\nCAFile=" + caFile + "\n" + keys);
         MailLibrary::Services services;
         services.transports = MakeSocketTransport;
         services.files = &platform::RealFileSystem();
@@ -172,6 +174,26 @@ TEST_F(TlsServers, SmtpRefusalsSendNothing) {
     EXPECT_EQ(status.find("wrong-password"), std::string::npos);
     EXPECT_TRUE(s.StoredFiles().empty());
     EXPECT_TRUE(Slurp(s.envelopes()).empty());
+}
+
+// The authorities are read once for many sessions, and again when their file changes.
+TEST_F(TlsServers, ACertificateFileChangedBetweenSessionsIsReadAgain) {
+    const MailServers& s = MailServers::Get();
+    const std::string ca = dir_.Write("ca.pem", Slurp(s.caFile()));
+    auto m = Library("POPSecurity=2\n", s.pop3sPort(), s.smtpPort(), false, "localhost", ca);
+    EXPECT_EQ(m->Authenticate(MailServers::kUser), 1) << m->GetErrorStatus();
+    dir_.Write("ca.pem", Slurp(s.folder() + "/ca2.pem"));
+    EXPECT_EQ(m->Authenticate(MailServers::kUser), 0);
+    EXPECT_EQ(
+        std::string(m->GetErrorStatus()).rfind("TLS: the server's certificate is not trusted", 0),
+        0u)
+        << m->GetErrorStatus();
+    dir_.Write("ca.pem", Slurp(s.caFile()));
+    EXPECT_EQ(m->Authenticate(MailServers::kUser), 1) << m->GetErrorStatus();
+    std::remove(ca.c_str());
+    EXPECT_EQ(m->Authenticate(MailServers::kUser), 0);
+    EXPECT_STREQ(m->GetErrorStatus(),
+                 ("TLS: the certificate file " + ca + " cannot be read.").c_str());
 }
 
 // Servers that fail before or during the upgrade, replayed.
