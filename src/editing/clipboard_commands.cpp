@@ -235,6 +235,12 @@ void Selection::FileCommandRun(FileCommand c) {
     } else if (!ctx_.askFile || !ctx_.askFile(req)) {
         return;
     }
+    if (CommandRecorder* rec = view_.shared().recorder) {
+        const CommandId id = c == FileCommand::CopyToFile     ? CommandId::CopyToFile
+                             : c == FileCommand::AppendToFile ? CommandId::AppendFile
+                                                              : CommandId::PasteFromFile;
+        rec->RecordFileCommand(id, req.path);
+    }
     platform::FileSystem& fs = *ctx_.files;
     if (c == FileCommand::PasteFile) {
         std::string bytes;

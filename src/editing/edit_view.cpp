@@ -659,13 +659,30 @@ std::vector<CElwView::Row> CElwView::VisibleRows() {
 
 // ---- dispatch -------------------------------------------------------------------------------
 
+namespace {
+
+bool ReportsItsValues(CommandId id) {
+    switch (id) {
+        case CommandId::EditSort:
+        case CommandId::EditConvert:
+        case CommandId::AddString:
+        case CommandId::JumpLine:
+        case CommandId::CopyToFile:
+        case CommandId::AppendFile:
+        case CommandId::PasteFromFile:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
 bool CElwView::Execute(CommandId id, int keyRepeat) {
     if (shared_.extension && shared_.extension->Handles(id))
         return shared_.extension->RunCommand(*this, id);
-    // Sort, Convert and AddString report themselves with the values they take.
-    if (shared_.recorder && id != CommandId::EditSort && id != CommandId::EditConvert &&
-        id != CommandId::AddString)
-        shared_.recorder->RecordCommand(id);
+    // Commands that take values from a dialog report themselves with the values they take.
+    if (shared_.recorder && !ReportsItsValues(id)) shared_.recorder->RecordCommand(id);
     ClaimBuffer();
     CommandScope scope(*this);
     if (selection_ && selection_->BeforeCommand(*this, id)) {

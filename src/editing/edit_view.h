@@ -47,6 +47,25 @@ class CommandRecorder {
     virtual void RecordCommand(CommandId id) = 0;
     // A typed character: one byte, or a double-byte character as lead << 8 | trail.
     virtual void RecordChar(uint16_t code, int repeat) = 0;
+    // A typed character as the bytes of the document's code page (`codePage`, a UTF-8 code
+    // page for the documents of the Unicode family). The default reports it as RecordChar.
+    virtual void RecordTyped(std::string_view ch, int repeat, int /*codePage*/) {
+        RecordChar(ch.size() == 2 ? static_cast<uint16_t>(static_cast<uint8_t>(ch[0]) << 8 |
+                                                          static_cast<uint8_t>(ch[1]))
+                                  : static_cast<uint8_t>(ch[0]),
+                   repeat);
+    }
+    // JumpLine with the line and the counting mode it took from its dialog.
+    virtual void RecordJump(int64_t line, bool logical) {
+        (void)line, (void)logical;
+        RecordCommand(CommandId::JumpLine);
+    }
+    // CopyToFile, AppendFile and PasteFromFile with the file they took (a path of the file
+    // system), recorded once the file is known.
+    virtual void RecordFileCommand(CommandId id, std::string_view path) {
+        (void)path;
+        RecordCommand(id);
+    }
     // A search or replace with its arguments, recorded instead of the command that opened the
     // dialog: the search string, the replacement (Replace only) and the option string.
     virtual void RecordSearch(CommandId /*id*/, std::string_view /*searchString*/,

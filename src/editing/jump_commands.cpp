@@ -13,6 +13,7 @@ void CElwView::JumpLine() {
     req.logical = shared_.jumpLogical;
     if (!shared_.jumpDialog(req)) return;
     shared_.jumpLogical = req.logical;
+    if (shared_.recorder) shared_.recorder->RecordJump(req.line, req.logical);
     SavePosition();
     JumpTo(req.line, req.logical);
 }

@@ -173,12 +173,7 @@ void CElwView::TypeByte(uint8_t byte, int repeat) {
         }
         ch.push_back(static_cast<char>(byte));
     }
-    if (shared_.recorder) {
-        uint16_t code = ch.size() == 2 ? static_cast<uint16_t>(static_cast<uint8_t>(ch[0]) << 8 |
-                                                               static_cast<uint8_t>(ch[1]))
-                                       : static_cast<uint8_t>(ch[0]);
-        shared_.recorder->RecordChar(code, repeat);
-    }
+    if (shared_.recorder) shared_.recorder->RecordTyped(ch, repeat, layout_.codePage());
     if (doc_.readOnly) return;
     CommandScope scope(*this);
     DeleteSelectionIfAny(false);

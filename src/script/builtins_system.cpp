@@ -10,6 +10,7 @@
 #include "platform/ui.h"
 #include "script/builtins.h"
 #include "script/interpreter.h"
+#include "script/key_macro.h"
 #include "script/name_tables.h"
 #include "script/script_host.h"
 
@@ -97,6 +98,12 @@ bool CallSystemBuiltin(int id, const uint32_t* a, Runtime& rt) {
             return true;
         }
         case BuiltinId("STAYRESIDENT"):
+            // The key macro is played and dropped; it never stays.
+            if (rt.header().title == kKeyMacroTitle) {
+                rt.host().ui().MessageBox("KeyMacro can not stay resident.",
+                                          platform::mb::kOk | platform::mb::kIconWarning);
+                return true;
+            }
             rt.SetResident(true);
             return true;
         case BuiltinId("TERMINATE"):

@@ -84,7 +84,10 @@ KeyDispatcher::Outcome KeyDispatcher::RunCommand(size_t command, int repeat, uin
         for (int i = 0; i < repeat; ++i) view->RunViewCommand(c.view, i, shiftSelecting);
         return Outcome::View;
     }
-    for (int i = 0; i < repeat; ++i) frame_.RunFrameCommand(c.frame, keyByte);
+    for (int i = 0; i < repeat; ++i) {
+        if (frameCommandRun) frameCommandRun(command);
+        frame_.RunFrameCommand(c.frame, keyByte);
+    }
     return Outcome::Frame;
 }
 

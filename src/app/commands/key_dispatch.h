@@ -88,6 +88,9 @@ class KeyDispatcher {
     std::function<bool(KeyCode)> residentKeyEvent;
     // Whether this build carries a command out (default: it is not in kCommandsHandledLater).
     std::function<bool(size_t command)> available;
+    // Told of every frame command of the table before it runs (the key-macro recorder; view
+    // commands report through the view).
+    std::function<void(size_t command)> frameCommandRun;
     // A command's description for the two-stroke menu (default: its name).
     std::function<std::string(size_t command)> describe;
 

@@ -115,14 +115,20 @@ std::optional<std::string> Prepare(EditorScriptHost& host, const ScriptFile& f,
 
 }  // namespace
 
-ScriptOutcome RunScriptFile(EditorScriptHost& host, const std::string& name) {
-    if (host.depth >= kMaxRunDepth) return ScriptOutcome::kTooDeep;
+std::optional<std::string> ScriptImageFor(EditorScriptHost& host, const std::string& name,
+                                          ScriptOutcome* outcome) {
     ScriptEditor& editor = host.editor();
     const ScriptFile f =
         LocateScript(host.fs(), name, ScriptsFolder(editor.settings(), editor.SettingsFolder()),
                      editor.ProgramFolder());
+    *outcome = ScriptOutcome::kDone;
+    return Prepare(host, f, outcome);
+}
+
+ScriptOutcome RunScriptFile(EditorScriptHost& host, const std::string& name) {
+    if (host.depth >= kMaxRunDepth) return ScriptOutcome::kTooDeep;
     ScriptOutcome outcome = ScriptOutcome::kDone;
-    std::optional<std::string> image = Prepare(host, f, &outcome);
+    std::optional<std::string> image = ScriptImageFor(host, name, &outcome);
     if (!image) return outcome;
     auto rt = script::Runtime::Load(std::move(*image), host);
     if (!rt) return ScriptOutcome::kNotFound;

@@ -9,6 +9,7 @@
 // is opened at its line, centred, and the error shown in a "Norv Script" box.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace norv::platform {
@@ -42,6 +43,11 @@ enum class ScriptOutcome {
     kInterrupted,   // Ctrl+Break
     kTooDeep,       // RUN nested more than ten levels: nothing happens
 };
+
+// The image a script name leads to, as a run would take it (the compiled form, or a compile
+// whose error is reported as a run reports it); nullopt with the reason in *outcome.
+std::optional<std::string> ScriptImageFor(EditorScriptHost& host, const std::string& name,
+                                          ScriptOutcome* outcome);
 
 // Runs the script of that name on the editor's host with run-context code 0, restoring the
 // previous code afterwards.

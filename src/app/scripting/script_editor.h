@@ -63,6 +63,12 @@ class ScriptEditor {
     // Carries out a command of the table (its index) as its menu item does, and returns when
     // it is done.
     virtual void RunCommand(size_t command) = 0;
+    // Carries out a command that only a menu carries (a row of kHiddenCommands); false when
+    // this editor does not carry it out.
+    virtual bool RunHiddenCommand(size_t hidden) {
+        (void)hidden;
+        return false;
+    }
     // The one-line input box; nullopt when cancelled. Texts are UTF-8.
     virtual std::optional<std::string> InputBox(std::string_view prompt, std::string_view title,
                                                 std::string_view initial) = 0;

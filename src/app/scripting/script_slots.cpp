@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "app/commands/command_table.h"
+#include "app/commands/hidden_commands.h"
 #include "app/config/settings.h"
 #include "app/scripting/editor_script_host.h"
 #include "app/scripting/run_script.h"
@@ -192,6 +193,13 @@ bool EditorScriptHost::CallSlotBuiltin(int id, const uint32_t* a, script::Runtim
 
 void EditorScriptHost::Command(const std::string& name) {
     const int command = CommandIndexByName(name);
+    if (const std::optional<size_t> hidden = HiddenCommandIndex(name); command < 0 && hidden) {
+        if (editor_.RunHiddenCommand(*hidden))
+            PumpMessages();
+        else
+            editor_.Notice(kNotAvailableYet);
+        return;
+    }
     if (command < 0) {
         char text[512];
         std::snprintf(text, sizeof text, "Function \"%s\" is not found.", name.c_str());

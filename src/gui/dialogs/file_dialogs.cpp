@@ -112,6 +112,21 @@ bool QtFileDialogs::AskSaveAs(document::SaveAsRequest& request) {
     return true;
 }
 
+bool QtFileDialogs::AskScriptFile(app::MacroFileRequest& request) {
+    const QString filter = FromUtf8(app::kMacroFileFilter);
+    QFileDialog dialog(parent_, request.save ? QStringLiteral("Save As") : QStringLiteral("Open"),
+                       FromUtf8(request.folder), filter);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setObjectName(QString::fromLatin1(kScriptFileDialogName));
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // Save asks before overwriting (the dialog's default); Open takes only a file that exists.
+    dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(FromUtf8(app::kMacroFileSuffix));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+    request.path = ToUtf8(dialog.selectedFiles().front());
+    return true;
+}
+
 bool QtFileDialogs::AskFolder(std::string& folder) {
     const QString chosen =
         QFileDialog::getExistingDirectory(parent_, QStringLiteral("Open Folder"), FromUtf8(folder));

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/key_macros.h"
 #include "document/document.h"
 #include "document/text_code.h"
 
@@ -30,6 +31,8 @@ class FileDialogs : public document::DocumentDialogs {
     virtual bool AskOpen(OpenRequest& request) = 0;
     // A folder (OpenFolder), starting at `folder`; false when cancelled.
     virtual bool AskFolder(std::string& /*folder*/) { return false; }
+    // A script file for the key macro (SaveMacro, LoadMacro); false when cancelled.
+    virtual bool AskScriptFile(app::MacroFileRequest& /*request*/) { return false; }
 };
 
 // The labels of the code list, in CodeChoice order (1 = "Default"); the ANSI and EUC entries
@@ -46,11 +49,13 @@ class QtFileDialogs : public FileDialogs {
     bool AskOpen(OpenRequest& request) override;
     bool AskSaveAs(document::SaveAsRequest& request) override;
     bool AskFolder(std::string& folder) override;
+    bool AskScriptFile(app::MacroFileRequest& request) override;
 
     // Object names of the added fields (tests find them by these).
     static constexpr const char* kCodeListName = "codeList";
     static constexpr const char* kAddBomName = "addBom";
     static constexpr const char* kReadOnlyName = "readOnly";
+    static constexpr const char* kScriptFileDialogName = "scriptFileDialog";
 
   private:
     QWidget* parent_;

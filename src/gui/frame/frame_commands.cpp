@@ -88,6 +88,7 @@ void MainFrame::RegisterFrameCommands() {
         any(id, [this, n] { ShowHelpEntry(n); });
     }
     any(F::Nop, [] {});
+    RegisterMacroCommands();
 }
 
 void MainFrame::AllUpdate() {
@@ -119,6 +120,8 @@ bool MainFrame::CommandEnabled(size_t command) const {
     // These work on the lines of a selection and do nothing without one.
     if (c.name == "Indent" || c.name == "BackInd" || c.name == "AddString")
         return window && ActiveWindow()->selection().active();
+    if (c.name == "RecordKey") return keyMacros_->RecordKeyEnabled();
+    if (c.name == "PlayKey") return keyMacros_->PlayKeyEnabled();
     if (c.isView()) return window;
     return window || !frameHandlers_.at(c.frame).needsDocument;
 }
@@ -130,6 +133,8 @@ std::optional<bool> MainFrame::CommandChecked(size_t command) const {
     if (name == "LockEdit") return w && w->doc().readOnly;
     if (name == "ModeInsert") return shared_.insertMode;
     if (name == "ModeAutoSplit") return w && w->view().options().autoSplit;
+    if (name == "RecordKey") return keyMacros_->RecordKeyChecked();
+    if (name == "PlayKey") return keyMacros_->PlayKeyChecked();
     return std::nullopt;
 }
 

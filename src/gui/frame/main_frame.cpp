@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/commands/hidden_commands.h"
 #include "app/config/document_settings.h"
 #include "app/config/view_settings.h"
 #include "document/line_heap.h"
@@ -31,6 +32,7 @@
 #include "gui/frame/doc_window.h"
 #include "gui/frame/find_wiring.h"
 #include "gui/frame/grep_wiring.h"
+#include "gui/frame/macro_commands.h"
 #include "gui/frame/mark_bar.h"
 #include "gui/frame/menus.h"
 #include "gui/frame/shell_wiring.h"
@@ -137,6 +139,7 @@ MainFrame::MainFrame(platform::UserInterface* ui, FileDialogs* dialogs)
     env_.hooks = this;
     env_.status = this;
     shared_.ui = ui_;
+    SetUpKeyMacros();
     find_ = std::make_unique<FindWiring>(*this, shared_, *ui_, platform::SystemCodePage());
     grep_ = std::make_unique<GrepWiring>(*this, shared_, *ui_, platform::SystemCodePage());
     shell_ = std::make_unique<ShellWiring>(*this, *ui_, platform::SystemCodePage());
@@ -185,11 +188,6 @@ void MainFrame::BuildMenus() {
         documentActions_.push_back(a);
         return a;
     };
-    auto active = [this](auto f) {
-        return [this, f] {
-            if (DocWindow* w = ActiveWindow()) f(*w);
-        };
-    };
 
     // clang-format off
     menus_->AddMenu(QStringLiteral("&File"), {
@@ -212,8 +210,9 @@ void MainFrame::BuildMenus() {
     // clang-format on
     // The address commands work on the address at the caret.
     for (const app::AddressCommandName& c : app::kAddressCommands) {
-        add(edit, QString::fromLatin1(c.menuText.data(), static_cast<qsizetype>(c.menuText.size())),
-            active([id = c.id](DocWindow& w) { w.editor().RunAddressCommand(id); }));
+        hidden(edit,
+               QString::fromLatin1(c.menuText.data(), static_cast<qsizetype>(c.menuText.size())),
+               AddressCommandTableName(c.id));
     }
     // clang-format off
     menus_->AddMenu(QStringLiteral("&Search"), {
@@ -234,39 +233,22 @@ void MainFrame::BuildMenus() {
     using document::EolMode;
     using document::TextCode;
     QMenu* codes = menuBar()->addMenu(QStringLiteral("Character &Code"));
-    static const struct {
-        const char* text;
-        TextCode code;
-        bool eucLf;
-    } kCodeItems[] = {
-        {"&ANSI", TextCode::Ansi, false},
-        {"&JIS", TextCode::Jis, false},
-        {"EU&C (EOL=Default)", TextCode::Euc, false},
-        {"&EUC-JP (EOL=LF)", TextCode::Euc, true},
-        {"&Unicode", TextCode::Ucs2Le, false},
-        {"U&nicode (Big Endian)", TextCode::Ucs2Be, false},
-        {"U&TF8", TextCode::Utf8, false},
+    // The items that only these menus carry run by their table names, so that key macros
+    // record them (RunHiddenCommand).
+    auto hidden = [this, &add](QMenu* menu, const QString& text, std::string_view name) {
+        const size_t index = *app::HiddenCommandIndex(name);
+        QAction* a = add(menu, text, [this, index] { RunHiddenCommand(index); });
+        a->setObjectName(FromUtf8(name));
+        return a;
     };
-    for (const auto& item : kCodeItems) {
-        QAction* a =
-            add(codes, QString::fromLatin1(item.text),
-                active([this, item](DocWindow& w) { SetCharacterCode(w, item.code, item.eucLf); }));
+    for (const CodeMenuItem& item : kCodeMenuItems) {
+        QAction* a = hidden(codes, QString::fromLatin1(item.text), item.name);
         a->setCheckable(true);
         codeItems_.push_back({a, item.code, item.eucLf});
     }
     QMenu* returns = menuBar()->addMenu(QStringLiteral("&Return Code"));
-    static const struct {
-        const char* text;
-        EolMode mode;
-    } kReturnItems[] = {
-        {"&Default", EolMode::Default},
-        {"DOS/&Windows (CRLF)", EolMode::CrLf},
-        {"&UNIX (LF)", EolMode::Lf},
-        {"&Macintosh (CR)", EolMode::Cr},
-    };
-    for (const auto& item : kReturnItems) {
-        QAction* a = add(returns, QString::fromLatin1(item.text),
-                         active([this, item](DocWindow& w) { SetReturnCode(w, item.mode); }));
+    for (const ReturnMenuItem& item : kReturnMenuItems) {
+        QAction* a = hidden(returns, QString::fromLatin1(item.text), item.name);
         a->setCheckable(true);
         returnItems_.emplace_back(a, item.mode);
     }

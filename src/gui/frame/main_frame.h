@@ -18,6 +18,7 @@
 #include "app/config/keyword_file.h"
 #include "app/config/settings.h"
 #include "app/key_input.h"
+#include "app/key_macros.h"
 #include "app/session.h"
 #include "document/document.h"
 #include "editing/edit_view.h"
@@ -45,6 +46,7 @@ class FindWiring;
 class CMarkBar;
 class GrepWiring;
 class ShellWiring;
+class FrameScriptEditor;
 class QtUserInterface;
 class CommandMenus;
 class FunctionKeyBar;
@@ -147,6 +149,15 @@ class MainFrame : public QMainWindow,
     // Carries out a command of the table as the keys do (menus, the tool bar, popups, the
     // function-key bar); a command that is not built says so.
     void RunCommand(size_t command, uint8_t keyByte = 0);
+    // Carries out a command that only a menu carries (a row of kHiddenCommands), reporting it
+    // to the key macro first; false when this build does not carry it out (macro_commands.cpp).
+    bool RunHiddenCommand(size_t hidden);
+    // The key macro and its recorder, and the script host of this frame's windows.
+    app::KeyMacros& keyMacros() const { return *keyMacros_; }
+    FrameScriptEditor& scripts() const { return *scripts_; }
+    // PlayKey: the macro runs with the user's input held back; a frame without windows (or in
+    // a test) sees Ctrl+Break as SIGINT.
+    void PlayKeyMacro();
 
     // The frame commands of the Window, File and Tools menus.
     void FileSelect();
@@ -241,6 +252,9 @@ class MainFrame : public QMainWindow,
     };
     // The frame commands this build carries out (frame_commands.cpp).
     void RegisterFrameCommands();
+    // The key macro: its recorder on every command path, its four commands (macro_commands.cpp).
+    void SetUpKeyMacros();
+    void RegisterMacroCommands();
     void SetUpBars();
     // The bookmark list's dock, its settings and its size (mark_bar.cpp).
     void SetUpMarkBar();
@@ -317,6 +331,8 @@ class MainFrame : public QMainWindow,
     CMarkBar* markBar_ = nullptr;
     std::unique_ptr<GrepWiring> grep_;  // after find_: it hands view commands on to it
     std::unique_ptr<ShellWiring> shell_;
+    std::unique_ptr<app::KeyMacros> keyMacros_;
+    std::unique_ptr<FrameScriptEditor> scripts_;
 
     std::map<app::FrameCommandId, FrameHandler> frameHandlers_;
     app::Configuration ownConfig_;

@@ -8,6 +8,7 @@
 #include <QResizeEvent>
 #include <QVBoxLayout>
 
+#include "app/commands/hidden_commands.h"
 #include "document/codecs.h"
 #include "gui/editor/text_bridge.h"
 #include "gui/frame/doc_window.h"
@@ -72,9 +73,14 @@ CMarkBar::CMarkBar(MainFrame& frame)
     connect(&pending_, &QTimer::timeout, this, [this] { Rebuild(); });
     connect(tree_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* i) { GoToItem(i); });
     connect(tree_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* i) { GoToItem(i); });
-    connect(tree_->copyAllAction(), &QAction::triggered, this, [this] { CopyAll(); });
-    connect(tree_->copyVisibleAction(), &QAction::triggered, this, [this] { CopyVisible(); });
-    connect(tree_->copyLevelAction(), &QAction::triggered, this, [this] { CopyLevel(); });
+    // The copy items run by their table names, so that key macros record them.
+    for (auto [action, name] : {std::pair{tree_->copyAllAction(), "CopyAll"},
+                                std::pair{tree_->copyVisibleAction(), "CopyVisible"},
+                                std::pair{tree_->copyLevelAction(), "CopyLevel"}}) {
+        action->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this,
+                [this, name] { frame_.RunHiddenCommand(*app::HiddenCommandIndex(name)); });
+    }
     connect(selector_, &QComboBox::activated, this, [this](int index) {
         if (building_) return;
         auto* doc = static_cast<document::CElwDoc*>(selector_->itemData(index).value<void*>());

@@ -86,6 +86,7 @@ bool ShellWiring::RunShell() {
     }
     RememberShellLine(history_, {line, options});
     const std::string bytes = platform::WideToMultiByte(systemCodePage_, line.toStdU16String());
+    frame_.keyMacros().RecordShell(bytes, letters);
     return Run(bytes, options).started;
 }
 

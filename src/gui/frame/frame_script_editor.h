@@ -1,0 +1,73 @@
+// The main frame as the editor of the script host: the active window's view and selection, the
+// frame's commands, dialogs and file operations, and the message pump of a running script.
+//
+// While a script (or a key macro) runs, the pump lets timers and painting through but keeps the
+// user's input from starting commands under the script's feet: key and mouse input is taken
+// by a filter, which only notes Ctrl+Break (the script's stop key) and Escape. In a run
+// without windows SIGINT is Ctrl+Break.
+#pragma once
+
+#include <QObject>
+#include <memory>
+
+#include "app/scripting/editor_script_host.h"
+#include "app/scripting/script_editor.h"
+
+namespace norv::qt {
+
+class MainFrame;
+
+class FrameScriptEditor : public QObject, public app::ScriptEditor {
+    Q_OBJECT
+
+  public:
+    FrameScriptEditor(MainFrame& frame, bool headless);
+    ~FrameScriptEditor() override;
+
+    app::EditorScriptHost& host() { return host_; }
+
+    platform::UserInterface& ui() override;
+    platform::FileSystem& fs() override;
+    const app::Settings& settings() override;
+    std::string SettingsFolder() override;
+    std::string ProgramFolder() override;
+    editing::CElwView* ActiveView() override;
+    editing::Selection* ActiveSelection() override;
+    editing::ClipboardContext& clipboard() override;
+    bool ActivateNextWindow() override;
+    void Repaint() override;
+    void ShowCaret(bool shown) override;
+    void SetSilent(int level) override;
+    void RunCommand(size_t command) override;
+    bool RunHiddenCommand(size_t hidden) override;
+    std::optional<std::string> InputBox(std::string_view prompt, std::string_view title,
+                                        std::string_view initial) override;
+    void Notice(std::string_view text) override;
+    bool OpenFile(const std::string& path, document::CodeChoice choice) override;
+    bool ShowFileLine(const std::string& path, int line) override;
+    bool SaveActiveAs(const std::string& path) override;
+    void ShowMarkList() override;
+    search::FindCommands& find() override;
+    uint64_t Grep(const app::GrepArguments& arguments) override;
+    void PumpMessages() override;
+    bool BreakPressed() override;
+    bool EscapePressed() override;
+    void Sleep(int ms) override;
+
+    // Takes the user's input away from the windows while a script runs (nested runs count).
+    void BeginRun();
+    void EndRun();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    MainFrame& frame_;
+    bool headless_;
+    int runs_ = 0;
+    bool breakPressed_ = false;
+    bool escapePressed_ = false;
+    app::EditorScriptHost host_{*this};
+};
+
+}  // namespace norv::qt

@@ -1,0 +1,60 @@
+// The frame's key-macro commands and the menu items that run by a table name of their own
+// (app/commands/hidden_commands.h): their texts and what each one sets.
+#pragma once
+
+#include <array>
+#include <string_view>
+
+#include "app/commands/address_program.h"
+#include "document/text_code.h"
+
+namespace norv::qt {
+
+struct CodeMenuItem {
+    std::string_view name;
+    const char* text;
+    document::TextCode code;
+    bool eucLf;
+};
+
+// clang-format off
+inline constexpr std::array<CodeMenuItem, 7> kCodeMenuItems = {{
+    {"CodeAnsi", "&ANSI", document::TextCode::Ansi, false},
+    {"CodeJis", "&JIS", document::TextCode::Jis, false},
+    {"CodeEuc", "EU&C (EOL=Default)", document::TextCode::Euc, false},
+    {"CodeEucLf", "&EUC-JP (EOL=LF)", document::TextCode::Euc, true},
+    {"CodeUnicode", "&Unicode", document::TextCode::Ucs2Le, false},
+    {"CodeUnicodeBE", "U&nicode (Big Endian)", document::TextCode::Ucs2Be, false},
+    {"CodeUtf8", "U&TF8", document::TextCode::Utf8, false},
+}};
+// clang-format on
+
+struct ReturnMenuItem {
+    std::string_view name;
+    const char* text;
+    document::EolMode mode;
+};
+
+inline constexpr std::array<ReturnMenuItem, 4> kReturnMenuItems = {{
+    {"ReturnDefault", "&Default", document::EolMode::Default},
+    {"ReturnCrLf", "DOS/&Windows (CRLF)", document::EolMode::CrLf},
+    {"ReturnLf", "&UNIX (LF)", document::EolMode::Lf},
+    {"ReturnCr", "&Macintosh (CR)", document::EolMode::Cr},
+}};
+
+// The table name of an address command.
+constexpr std::string_view AddressCommandTableName(app::AddressCommand id) {
+    switch (id) {
+        case app::AddressCommand::OpenURL:
+            return "OpenURL";
+        case app::AddressCommand::CopyURL:
+            return "CopyURL";
+        case app::AddressCommand::CutURL:
+            return "CutURL";
+        case app::AddressCommand::SelectURL:
+            return "SelectURL";
+    }
+    return "";
+}
+
+}  // namespace norv::qt
