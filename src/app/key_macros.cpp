@@ -2,10 +2,12 @@
 #include "app/key_macros.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/commands/command_table.h"
 #include "app/commands/hidden_commands.h"
 #include "app/find_in_files.h"
+#include "app/shell_run.h"
 #include "app/scripting/editor_script_host.h"
 #include "app/scripting/run_script.h"
 #include "document/codecs.h"
@@ -161,6 +163,18 @@ void KeyMacros::RecordSearch(editing::CommandId id, std::string_view searchStrin
 
 void KeyMacros::RecordFrameCommand(uint16_t id, const std::vector<std::string>& texts) {
     if (!Recording()) return;
+    // A confirmed Shell line with its option letters (system code page), and the launcher's
+    // entry by its number.
+    if (id == kShellCommandId && texts.size() == 2) {
+        const MacroValue v[] = {MacroValue::Text(texts[0]), MacroValue::Text(texts[1])};
+        macro_.Record(BuiltinId("SHELLCMD"), v);
+        return;
+    }
+    if (id == kLauncherCommandId && texts.size() == 1) {
+        const MacroValue v = MacroValue::Number(std::atoi(texts[0].c_str()));
+        macro_.Record(BuiltinId("SHELLMENU"), std::span(&v, 1));
+        return;
+    }
     if (id != kGrepCommandId || texts.size() != 4) {
         const int index = CommandIndexById(id);
         if (index >= 0) macro_.RecordCommand(kBuiltinCommands[static_cast<size_t>(index)].name);
@@ -218,18 +232,6 @@ void KeyMacros::RecordFileCommand(editing::CommandId id, std::string_view path) 
                         : id == editing::CommandId::AppendFile ? BuiltinId("APPENDFILE")
                                                                : BuiltinId("PASTEFROMFILE");
     macro_.Record(builtin, std::span(&v, 1));
-}
-
-void KeyMacros::RecordShell(std::string_view line, std::string_view options) {
-    if (!Recording()) return;
-    const MacroValue v[] = {MacroValue::Text(line), MacroValue::Text(options)};
-    macro_.Record(BuiltinId("SHELLCMD"), v);
-}
-
-void KeyMacros::RecordShellMenu(int entry) {
-    if (!Recording()) return;
-    const MacroValue v = MacroValue::Number(entry);
-    macro_.Record(BuiltinId("SHELLMENU"), std::span(&v, 1));
 }
 
 // ---- the commands ---------------------------------------------------------------------------

@@ -100,10 +100,6 @@ class KeyMacros : public editing::CommandRecorder {
     void RecordTableCommand(size_t command);
     // A command that only a menu carries, by its name.
     void RecordHiddenCommand(std::string_view name);
-    // The Shell command with its command line (system code page) and option letters, and the
-    // external tools menu with the number of its entry.
-    void RecordShell(std::string_view line, std::string_view options);
-    void RecordShellMenu(int entry);
 
     // CommandRecorder
     void RecordCommand(editing::CommandId id) override;

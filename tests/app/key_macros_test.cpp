@@ -12,6 +12,7 @@
 #include "app/commands/key_dispatch.h"
 #include "app/key_input.h"
 #include "app/scripting/fake_script_editor.h"
+#include "app/shell_run.h"
 #include "script/image.h"
 #include "script/macro_text.h"
 
@@ -234,8 +235,8 @@ TEST(KeyMacros, CommandsRecordTheValuesTheirDialogsTook) {
         ed.Press('B', true);  // SearchBwd
         ed.Chord('Q', 'A');   // Replace
         ed.macros.RecordFrameCommand(kGrepCommandId, {"main", "/src", "*.c", "S"});
-        ed.macros.RecordShell("make \"all\"", "O");
-        ed.macros.RecordShellMenu(2);
+        ed.macros.RecordFrameCommand(kShellCommandId, {"make \"all\"", "O"});
+        ed.macros.RecordFrameCommand(kLauncherCommandId, {"2"});
         ed.RunHiddenCommand(*HiddenCommandIndex("CodeUtf8"));
     });
     const std::string path = ed.dir.path() + "/sel.txt";

@@ -86,7 +86,8 @@ bool ShellWiring::RunShell() {
     }
     RememberShellLine(history_, {line, options});
     const std::string bytes = platform::WideToMultiByte(systemCodePage_, line.toStdU16String());
-    frame_.keyMacros().RecordShell(bytes, letters);
+    frame_.keyMacros().RecordFrameCommand(app::kShellCommandId,
+                                          {bytes, tools::LauncherOptionString(options)});
     return Run(bytes, options).started;
 }
 
