@@ -100,7 +100,8 @@ void BM_PlayMacro(benchmark::State& state) {
     app::KeyMacros macros(ui);
     macros.RecordKey();
     for (int line = 0; line < kLines; ++line) {
-        for (int i = 0; i < kLine; ++i) macros.RecordChar(static_cast<uint16_t>('a' + (line + i) % 26), 1);
+        for (int i = 0; i < kLine; ++i)
+            macros.RecordChar(static_cast<uint16_t>('a' + (line + i) % 26), 1);
         macros.RecordCommand(editing::CommandId::SplitLine);
     }
     macros.RecordKey();
@@ -112,7 +113,8 @@ void BM_PlayMacro(benchmark::State& state) {
         macros.PlayKey(host);
         editor->view->Sync();
         benchmark::DoNotOptimize(editor->doc->lineCount());
-        if (editor->doc->lineCount() != kLines + 1) state.SkipWithError("the text is not all there");
+        if (editor->doc->lineCount() != kLines + 1)
+            state.SkipWithError("the text is not all there");
         state.PauseTiming();
         editor.reset();
         state.ResumeTiming();

@@ -11,6 +11,7 @@
 #include <QToolBar>
 #include <fstream>
 #include <iterator>
+#include <set>
 
 #include "app/commands/command_table.h"
 #include "app/commands/hidden_commands.h"

@@ -4,8 +4,8 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QInputDialog>
-#include <QLineEdit>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QStatusBar>
 #include <QThread>
@@ -21,15 +21,68 @@
 #include "platform/paths.h"
 #include "script/break_signal.h"
 
+// Qt's `slots` keyword would take the script host's slots() for its own.
+#undef slots
+#include "app/key_macros.h"
+#include "app/scripting/editor_script_host.h"
+
 namespace norv::qt {
 
+namespace {
+
+// The user's input while a script runs: taken from every window; Ctrl+Break and Escape noted.
+class InputHold : public QObject {
+  public:
+    explicit InputHold(FrameScriptEditor& editor) : editor_(editor) {}
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::KeyPress: {
+                const auto* k = static_cast<QKeyEvent*>(event);
+                if ((k->modifiers() & Qt::ControlModifier) &&
+                    (k->key() == Qt::Key_Pause || k->key() == Qt::Key_Cancel))
+                    editor_.breakPressed = true;
+                if (k->key() == Qt::Key_Escape) editor_.escapePressed = true;
+                return true;
+            }
+            case QEvent::KeyRelease:
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::Wheel:
+            case QEvent::Shortcut:
+            case QEvent::ShortcutOverride:
+                return true;
+            default:
+                return QObject::eventFilter(watched, event);
+        }
+    }
+
+  private:
+    FrameScriptEditor& editor_;
+};
+
+}  // namespace
+
 FrameScriptEditor::FrameScriptEditor(MainFrame& frame, bool headless)
-    : frame_(frame), headless_(headless) {
+    : frame_(frame),
+      headless_(headless),
+      filter_(std::make_unique<InputHold>(*this)),
+      host_(std::make_unique<app::EditorScriptHost>(*this)) {
     if (headless_) script::InstallBreakSignal();
 }
 
 FrameScriptEditor::~FrameScriptEditor() {
-    if (runs_ > 0) qApp->removeEventFilter(this);
+    if (runs_ > 0) qApp->removeEventFilter(filter_.get());
+}
+
+script::ScriptHost& FrameScriptEditor::scriptHost() {
+    return *host_;
+}
+
+app::ScriptLevel FrameScriptEditor::Level() const {
+    return app::ScriptLevel{host_->depth, host_->runContext};
 }
 
 platform::UserInterface& FrameScriptEditor::ui() {
@@ -149,15 +202,15 @@ void FrameScriptEditor::PumpMessages() {
 }
 
 bool FrameScriptEditor::BreakPressed() {
-    if (headless_ && script::TakeBreakSignal()) breakPressed_ = true;
-    const bool pressed = breakPressed_;
-    breakPressed_ = false;
+    if (headless_ && script::TakeBreakSignal()) breakPressed = true;
+    const bool pressed = breakPressed;
+    breakPressed = false;
     return pressed;
 }
 
 bool FrameScriptEditor::EscapePressed() {
-    const bool pressed = escapePressed_;
-    escapePressed_ = false;
+    const bool pressed = escapePressed;
+    escapePressed = false;
     return pressed;
 }
 
@@ -168,36 +221,13 @@ void FrameScriptEditor::Sleep(int ms) {
 
 void FrameScriptEditor::BeginRun() {
     if (runs_++ == 0) {
-        breakPressed_ = escapePressed_ = false;
-        qApp->installEventFilter(this);
+        breakPressed = escapePressed = false;
+        qApp->installEventFilter(filter_.get());
     }
 }
 
 void FrameScriptEditor::EndRun() {
-    if (runs_ > 0 && --runs_ == 0) qApp->removeEventFilter(this);
-}
-
-bool FrameScriptEditor::eventFilter(QObject* watched, QEvent* event) {
-    switch (event->type()) {
-        case QEvent::KeyPress: {
-            const auto* k = static_cast<QKeyEvent*>(event);
-            if ((k->modifiers() & Qt::ControlModifier) &&
-                (k->key() == Qt::Key_Pause || k->key() == Qt::Key_Cancel))
-                breakPressed_ = true;
-            if (k->key() == Qt::Key_Escape) escapePressed_ = true;
-            return true;
-        }
-        case QEvent::KeyRelease:
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::Wheel:
-        case QEvent::Shortcut:
-        case QEvent::ShortcutOverride:
-            return true;
-        default:
-            return QObject::eventFilter(watched, event);
-    }
+    if (runs_ > 0 && --runs_ == 0) qApp->removeEventFilter(filter_.get());
 }
 
 }  // namespace norv::qt

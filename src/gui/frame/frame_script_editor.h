@@ -7,24 +7,34 @@
 // without windows SIGINT is Ctrl+Break.
 #pragma once
 
-#include <QObject>
 #include <memory>
 
-#include "app/scripting/editor_script_host.h"
 #include "app/scripting/script_editor.h"
+
+class QObject;
+
+namespace norv::script {
+class ScriptHost;
+}
+
+namespace norv::app {
+class EditorScriptHost;
+struct ScriptLevel;
+}  // namespace norv::app
 
 namespace norv::qt {
 
 class MainFrame;
 
-class FrameScriptEditor : public QObject, public app::ScriptEditor {
-    Q_OBJECT
-
+class FrameScriptEditor : public app::ScriptEditor {
   public:
     FrameScriptEditor(MainFrame& frame, bool headless);
     ~FrameScriptEditor() override;
 
-    app::EditorScriptHost& host() { return host_; }
+    app::EditorScriptHost& host() { return *host_; }
+    script::ScriptHost& scriptHost();
+    // Where the host's runs stand (the key-macro recorder asks).
+    app::ScriptLevel Level() const;
 
     platform::UserInterface& ui() override;
     platform::FileSystem& fs() override;
@@ -58,16 +68,16 @@ class FrameScriptEditor : public QObject, public app::ScriptEditor {
     void BeginRun();
     void EndRun();
 
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    // The input filter notes these.
+    bool breakPressed = false;
+    bool escapePressed = false;
 
   private:
     MainFrame& frame_;
     bool headless_;
     int runs_ = 0;
-    bool breakPressed_ = false;
-    bool escapePressed_ = false;
-    app::EditorScriptHost host_{*this};
+    std::unique_ptr<QObject> filter_;
+    std::unique_ptr<app::EditorScriptHost> host_;
 };
 
 }  // namespace norv::qt

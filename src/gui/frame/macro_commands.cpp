@@ -27,10 +27,7 @@ void MainFrame::SetUpKeyMacros() {
     dispatcher_.frameCommandRun = [this](size_t command) {
         keyMacros_->RecordTableCommand(command);
     };
-    keyMacros_->scriptLevel = [this] {
-        const app::EditorScriptHost& host = scripts_->host();
-        return app::ScriptLevel{host.depth, host.runContext};
-    };
+    keyMacros_->scriptLevel = [this] { return scripts_->Level(); };
     keyMacros_->documentCodePage = [this] {
         DocWindow* w = ActiveWindow();
         return w ? w->doc().CodePage() : platform::SystemCodePage();
@@ -39,7 +36,7 @@ void MainFrame::SetUpKeyMacros() {
 
 void MainFrame::PlayKeyMacro() {
     scripts_->BeginRun();
-    keyMacros_->PlayKey(scripts_->host());
+    keyMacros_->PlayKey(scripts_->scriptHost());
     scripts_->EndRun();
     if (DocWindow* w = ActiveWindow()) w->editor().Refresh();
     UpdateMenus();

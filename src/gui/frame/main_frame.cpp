@@ -31,6 +31,7 @@
 #include "gui/frame/bars.h"
 #include "gui/frame/doc_window.h"
 #include "gui/frame/find_wiring.h"
+#include "gui/frame/frame_script_editor.h"
 #include "gui/frame/grep_wiring.h"
 #include "gui/frame/macro_commands.h"
 #include "gui/frame/mark_bar.h"
@@ -188,6 +189,14 @@ void MainFrame::BuildMenus() {
         documentActions_.push_back(a);
         return a;
     };
+    // The items that only a menu carries run by their table names, so that key macros record
+    // them (RunHiddenCommand).
+    auto hidden = [this, &add](QMenu* menu, const QString& text, std::string_view name) {
+        const size_t index = *app::HiddenCommandIndex(name);
+        QAction* a = add(menu, text, [this, index] { RunHiddenCommand(index); });
+        a->setObjectName(FromUtf8(name));
+        return a;
+    };
 
     // clang-format off
     menus_->AddMenu(QStringLiteral("&File"), {
@@ -233,14 +242,6 @@ void MainFrame::BuildMenus() {
     using document::EolMode;
     using document::TextCode;
     QMenu* codes = menuBar()->addMenu(QStringLiteral("Character &Code"));
-    // The items that only these menus carry run by their table names, so that key macros
-    // record them (RunHiddenCommand).
-    auto hidden = [this, &add](QMenu* menu, const QString& text, std::string_view name) {
-        const size_t index = *app::HiddenCommandIndex(name);
-        QAction* a = add(menu, text, [this, index] { RunHiddenCommand(index); });
-        a->setObjectName(FromUtf8(name));
-        return a;
-    };
     for (const CodeMenuItem& item : kCodeMenuItems) {
         QAction* a = hidden(codes, QString::fromLatin1(item.text), item.name);
         a->setCheckable(true);

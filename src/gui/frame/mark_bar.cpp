@@ -74,11 +74,13 @@ CMarkBar::CMarkBar(MainFrame& frame)
     connect(tree_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* i) { GoToItem(i); });
     connect(tree_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* i) { GoToItem(i); });
     // The copy items run by their table names, so that key macros record them.
-    for (auto [action, name] : {std::pair{tree_->copyAllAction(), "CopyAll"},
-                                std::pair{tree_->copyVisibleAction(), "CopyVisible"},
-                                std::pair{tree_->copyLevelAction(), "CopyLevel"}}) {
-        action->setObjectName(QString::fromLatin1(name));
-        connect(action, &QAction::triggered, this,
+    const std::pair<QAction*, const char*> copies[] = {{tree_->copyAllAction(), "CopyAll"},
+                                                       {tree_->copyVisibleAction(), "CopyVisible"},
+                                                       {tree_->copyLevelAction(), "CopyLevel"}};
+    for (const auto& copy : copies) {
+        const char* name = copy.second;
+        copy.first->setObjectName(QString::fromLatin1(name));
+        connect(copy.first, &QAction::triggered, this,
                 [this, name] { frame_.RunHiddenCommand(*app::HiddenCommandIndex(name)); });
     }
     connect(selector_, &QComboBox::activated, this, [this](int index) {
