@@ -38,6 +38,28 @@ void ParseJump(const std::string& value, StartupOptions& o) {
 
 }  // namespace
 
+namespace {
+
+bool IsLongOption(const std::string& a) {
+    return a.size() > 2 && a[0] == '-' && a[1] == '-';
+}
+
+void TakeLongOption(StartupOptions& o, const std::string& a) {
+    static constexpr std::string_view kAnswer = "--answer=";
+    if (a == "--help")
+        o.help = true;
+    else if (a == "--version")
+        o.version = true;
+    else if (a == "--headless")
+        o.headless = true;
+    else if (a.rfind(kAnswer, 0) == 0)
+        o.answers.push_back(a.substr(kAnswer.size()));
+    else
+        o.unknownLongOptions.push_back(a);
+}
+
+}  // namespace
+
 StartupOptions ParseCommandLine(const std::vector<std::string>& args,
                                 const std::function<bool(const std::string&)>& exists) {
     StartupOptions o;
@@ -50,15 +72,8 @@ StartupOptions ParseCommandLine(const std::vector<std::string>& args,
             ++i;
             break;
         }
-        if (a.size() > 2 && a[0] == '-' && a[1] == '-') {
-            if (a == "--help")
-                o.help = true;
-            else if (a == "--version")
-                o.version = true;
-            else if (a == "--headless")
-                o.headless = true;
-            else
-                o.unknownLongOptions.push_back(a);
+        if (IsLongOption(a)) {
+            TakeLongOption(o, a);
             ++i;
             continue;
         }
@@ -136,7 +151,18 @@ StartupOptions ParseCommandLine(const std::vector<std::string>& args,
             if (optionsDone) break;
         }
     }
-    for (; i < args.size(); ++i) filePart.push_back(args[i]);
+    // Long options are never names, also among the names; after a lone "--" nothing is an
+    // option.
+    for (; i < args.size(); ++i) {
+        if (args[i] == "--") {
+            for (++i; i < args.size(); ++i) filePart.push_back(args[i]);
+            break;
+        }
+        if (IsLongOption(args[i]))
+            TakeLongOption(o, args[i]);
+        else
+            filePart.push_back(args[i]);
+    }
     for (auto name : filePart) {
         // A name in double quotes (as a command line of one string writes names with blanks).
         if (name.size() >= 2 && name.front() == '"') {

@@ -34,6 +34,9 @@ struct StartupOptions {
     bool help = false;      // --help
     bool version = false;   // --version
     bool headless = false;  // --headless
+    // --answer=TEXT, in order: each answers the next file dialog or input box of a run
+    // without windows.
+    std::vector<std::string> answers;
     std::vector<std::string> unknownLongOptions;
     std::vector<std::string> files;
     std::string wildcard;  // the file part is this pattern (files is then empty)

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QDropEvent>
 #include <QIcon>
 #include <QMdiArea>
@@ -18,6 +19,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <fstream>
 
 #include "app/startup_steps.h"
@@ -28,15 +30,12 @@
 #include "gui/frame/find_wiring.h"
 #include "gui/frame/grep_wiring.h"
 #include "gui/frame/main_frame.h"
+#include "gui/frame/script_wiring.h"
 #include "gui/frame/shell_wiring.h"
 #include "platform/code_page.h"
 #include "platform/fakes/headless_ui.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
-#include "script/break_signal.h"
-#include "script/interpreter.h"
-#include "script/script_host.h"
-#include "script/script_loader.h"
 
 namespace norv::qt {
 namespace {
@@ -61,11 +60,50 @@ constexpr int kStartLockWaitMs = 5000;
 // The environment variable that marks a process started as a separate instance.
 constexpr const char* kMultiMarker = "MultiNorv";
 
-// Dialogs of a run without windows: every one is cancelled.
-class CancellingDialogs : public FileDialogs {
+// File dialogs of a run without windows: each takes the next answer of the command line
+// (--answer=TEXT) as the file or folder chosen, and is cancelled when none is left.
+class AnsweringDialogs : public FileDialogs {
   public:
-    bool AskOpen(OpenRequest&) override { return false; }
-    bool AskSaveAs(document::SaveAsRequest&) override { return false; }
+    explicit AnsweringDialogs(std::deque<std::string>& answers) : answers_(answers) {}
+    bool AskOpen(OpenRequest& request) override {
+        std::optional<std::string> a = Take();
+        if (!a || a->empty()) return false;
+        request.paths = {*a};
+        return true;
+    }
+    bool AskSaveAs(document::SaveAsRequest& request) override {
+        std::optional<std::string> a = Take();
+        if (!a || a->empty()) return false;
+        request.name = *a;
+        return true;
+    }
+    bool AskFolder(std::string& folder) override {
+        std::optional<std::string> a = Take();
+        if (!a || a->empty()) return false;
+        folder = *a;
+        return true;
+    }
+    std::optional<std::string> Take() {
+        if (answers_.empty()) return std::nullopt;
+        std::string a = std::move(answers_.front());
+        answers_.pop_front();
+        return a;
+    }
+
+  private:
+    std::deque<std::string>& answers_;
+};
+
+// In a run without windows every other dialog is cancelled as soon as it shows, so that no
+// command waits for a person who is not there.
+class DialogCanceller : public QObject {
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show)
+            if (auto* dialog = qobject_cast<QDialog*>(watched))
+                QMetaObject::invokeMethod(dialog, &QDialog::reject, Qt::QueuedConnection);
+        return QObject::eventFilter(watched, event);
+    }
 };
 
 bool HasDisplay() {
@@ -132,21 +170,6 @@ void JumpTo(editing::CElwView& v, int line, int column) {
     v.SetCaret(line, i);
 }
 
-// Scripts of -A: without the editor's built-ins yet, but with the message pump and Break (in a
-// run without windows, SIGINT is the Break key).
-class ScriptRunHost : public script::ScriptHost {
-  public:
-    ScriptRunHost(platform::UserInterface& ui, platform::FileSystem& fs, bool headless)
-        : ScriptHost(ui, fs), headless_(headless) {
-        if (headless_) script::InstallBreakSignal();
-    }
-    bool BreakPressed() override { return headless_ && script::TakeBreakSignal(); }
-    void PumpMessages() override { QCoreApplication::processEvents(); }
-
-  private:
-    bool headless_;
-};
-
 bool Exists(const std::string& name) {
     return platform::RealFileSystem().Stat(name).has_value();
 }
@@ -188,6 +211,7 @@ int EditorApp::Run(int argc, char** argv) {
     for (const auto& o : options.unknownLongOptions)
         std::fprintf(stderr, "norv: unknown option %s ignored\n", o.c_str());
     headless_ = options.headless;
+    answers_.assign(options.answers.begin(), options.answers.end());
     if (headless_) {
         // No window is ever shown: the offscreen platform needs no display.
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -270,7 +294,11 @@ int EditorApp::Run(int argc, char** argv) {
         starting_ = false;
     });
     steps.Supply(Step::StartupScript, [&] {
-        if (!options.script.empty()) RunScript(options.script);
+        if (options.script.empty()) return;
+        // The untitled document that a command line without files gets is made first: the
+        // script works on it.
+        QCoreApplication::sendPostedEvents(frame_.get(), QEvent::MetaCall);
+        RunScript(options.script);
     });
     steps.Supply(Step::ResidentOrPosted, [&] {
         // Resident start hidden, or the commands of -P and -G. A start that asks from now on
@@ -301,12 +329,16 @@ int EditorApp::Run(int argc, char** argv) {
         QTimer::singleShot(0, this, [] { QApplication::exit(0); });
     }
     int status = QApplication::exec();
-    if (headless_ && openFailed_) status = 1;
+    if (headless_ && scriptStatus_ != 0)
+        status = scriptStatus_;
+    else if (headless_ && openFailed_)
+        status = 1;
     // A normal end leaves no recovery files behind: every document was saved or given up.
     autoSaver_->DeleteRecoveryFiles();
     timer_->stop();
     if (tray_) tray_->hide();
     frame_->removeEventFilter(this);
+    scripts_.reset();
     frame_.reset();
     delete server_;
     server_ = nullptr;
@@ -350,7 +382,9 @@ void EditorApp::CreateFrame() {
     platform::FileSystem& fs = platform::RealFileSystem();
     if (headless_) {
         headlessUi_ = std::make_unique<platform::HeadlessUi>(true);
-        headlessDialogs_ = std::make_unique<CancellingDialogs>();
+        headlessDialogs_ = std::make_unique<AnsweringDialogs>(answers_);
+        dialogCanceller_ = std::make_unique<DialogCanceller>();
+        qApp->installEventFilter(dialogCanceller_.get());
         frame_ = std::make_unique<MainFrame>(headlessUi_.get(), headlessDialogs_.get());
     } else {
         frame_ = std::make_unique<MainFrame>();
@@ -369,10 +403,19 @@ void EditorApp::CreateFrame() {
     LoadSettingsIntoFrame();
     frame_->find().Configure(config_->settings, store_.get(), fs,
                              companions_->PathOf(app::CompanionKind::History), &config_->history);
+    scripts_ = std::make_unique<ScriptWiring>(*frame_, companions_->Folder(), headless_);
+    frame_->shell().breakPending = [this] {
+        return scripts_->running() && scripts_->BreakPending();
+    };
     if (headless_) {
+        auto* answering = static_cast<AnsweringDialogs*>(headlessDialogs_.get());
         frame_->find().UseHeadlessDialogs();
         frame_->grep().UseHeadlessDialogs();
-        frame_->shell().UseHeadlessDialogs();
+        frame_->shell().UseHeadlessDialogs(
+            [answering](std::string_view) { return answering->Take(); });
+        scripts_->answerInput = [answering](std::string_view, std::string_view, std::string_view) {
+            return answering->Take();
+        };
     }
     instance_ = ChooseInstanceValue(companions_->Folder());
     if (!headless_) {
@@ -514,31 +557,23 @@ void EditorApp::RunScript(const std::string& path) {
         hooks_.runScript(*this, path);
         return;
     }
-    platform::FileSystem& fs = platform::RealFileSystem();
-    platform::UserInterface& ui = frame_->ui();
-    script::LoadedScript loaded = script::LoadScript(fs, path);
-    if (loaded.error) {
-        ui.MessageBox(loaded.error->file + "(" + std::to_string(loaded.error->line) +
-                          "): " + std::string(loaded.error->text()),
-                      platform::mb::kOk | platform::mb::kIconError);
-        openFailed_ = true;
-        return;
+    switch (scripts_->RunFile(path)) {
+        case app::ScriptOutcome::kDone:
+        case app::ScriptOutcome::kTooDeep:
+            break;
+        case app::ScriptOutcome::kNotFound:
+            frame_->ui().MessageBox("Cannot read the script " + path + ".",
+                                    platform::mb::kOk | platform::mb::kIconError);
+            scriptStatus_ = 1;
+            break;
+        case app::ScriptOutcome::kCompileError:
+        case app::ScriptOutcome::kFault:
+            scriptStatus_ = 1;
+            break;
+        case app::ScriptOutcome::kInterrupted:
+            scriptStatus_ = 130;
+            break;
     }
-    if (!loaded.image) {
-        ui.MessageBox("Cannot read the script " + path + ".",
-                      platform::mb::kOk | platform::mb::kIconError);
-        openFailed_ = true;
-        return;
-    }
-    ScriptRunHost host(ui, fs, headless_);
-    auto rt = script::Runtime::Load(std::move(*loaded.image), host);
-    if (!rt) {
-        ui.MessageBox("Cannot run the script " + path + ".",
-                      platform::mb::kOk | platform::mb::kIconError);
-        openFailed_ = true;
-        return;
-    }
-    rt->Run();
 }
 
 void EditorApp::ReceiveHandoff(const std::vector<std::string>& args, const std::string& folderIn) {

@@ -11,6 +11,7 @@
 #include <QObject>
 #include <cstdint>
 #include <ctime>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -36,6 +37,7 @@ namespace norv::qt {
 
 class MainFrame;
 class FileDialogs;
+class ScriptWiring;
 class DocWindow;
 
 class EditorApp;
@@ -85,6 +87,8 @@ class EditorApp : public QObject {
     int Run(int argc, char** argv);
 
     MainFrame* frame() const { return frame_.get(); }
+    // Scripts on the frame: RUN, -A and every other request to run a script by name.
+    ScriptWiring* scripts() const { return scripts_.get(); }
     app::Configuration& configuration() { return *config_; }
     app::SettingsStore& store() { return *store_; }
     const app::CompanionFiles& companions() const { return *companions_; }
@@ -146,6 +150,14 @@ class EditorApp : public QObject {
     std::unique_ptr<platform::HeadlessUi> headlessUi_;
     std::unique_ptr<FileDialogs> headlessDialogs_;
     std::unique_ptr<MainFrame> frame_;
+    // Scripts on the frame (made with it, gone before it).
+    std::unique_ptr<ScriptWiring> scripts_;
+    // A run without windows: the command line's answers to its file dialogs and input boxes,
+    // and what cancels every other dialog.
+    std::deque<std::string> answers_;
+    std::unique_ptr<QObject> dialogCanceller_;
+    // The exit status the -A script leaves a run without windows (1 error, 130 Ctrl+Break).
+    int scriptStatus_ = 0;
     std::unique_ptr<document::AutoSaver> autoSaver_;
     InstanceServer* server_ = nullptr;
     StartLock startLock_;

@@ -57,6 +57,12 @@ TEST(CommandLine, FilePartPathsAndLongOptions) {
     EXPECT_TRUE(Parse({"--help"}).help);
     EXPECT_TRUE(Parse({"--version"}).version);
     EXPECT_EQ(Parse({"--frobnicate"}).unknownLongOptions.size(), 1u);
+    // Answers keep their order and their text (blanks, "=", nothing), also among the names;
+    // after a lone "--" everything is a name.
+    o = Parse({"--headless", "-A", "s.nrs", "--answer=a b", "f.txt", "--answer==x",
+               "--answer=", "--", "--answer=name"});
+    EXPECT_EQ(o.answers, (std::vector<std::string>{"a b", "=x", ""}));
+    EXPECT_EQ(o.files, (std::vector<std::string>{"f.txt", "--answer=name"}));
     // A character that is not an option ends option parsing inside the argument.
     o = Parse({"-VKS", "f"});
     EXPECT_TRUE(o.readOnly);

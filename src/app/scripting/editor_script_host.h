@@ -60,7 +60,7 @@ class EditorScriptHost : public script::ScriptHost {
 
     ScriptEditor& editor() { return editor_; }
     // The slots of the command a built-in is running (commands of other parts read them).
-    const ScriptSlots& slots() const { return slots_; }
+    const ScriptSlots& scriptSlots() const { return slots_; }
 
     // The run-context code that NORVSTATE reads (0 while a script file runs).
     int runContext = 0;

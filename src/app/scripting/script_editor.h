@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "app/find_in_files.h"
+#include "app/key_input.h"
 #include "document/text_code.h"
 
 namespace norv::platform {
@@ -69,6 +70,9 @@ class ScriptEditor {
         (void)hidden;
         return false;
     }
+    // A key, or text without a key (`stroke.key` 0), through the program's key input as from
+    // the keyboard, into the active view: recorded, split and indented as typing is.
+    virtual PressResult PressKey(const KeyStroke& stroke, std::string_view bytes) = 0;
     // The one-line input box; nullopt when cancelled. Texts are UTF-8.
     virtual std::optional<std::string> InputBox(std::string_view prompt, std::string_view title,
                                                 std::string_view initial) = 0;
@@ -91,6 +95,10 @@ class ScriptEditor {
     // dialog); the number of output lines.
     virtual search::FindCommands& find() = 0;
     virtual uint64_t Grep(const GrepArguments& arguments) = 0;
+    // An external program: the command line (system code page) with its option letters, or
+    // without a line the Shell dialog. True when a program started.
+    virtual bool Shell(const std::optional<std::string>& line,
+                       const std::optional<std::string>& options) = 0;
 
     // Handles pending input and events once (the script's message pump). The editor leaves
     // through to the frame only the commands `PumpPasses` lets through, and never closes while

@@ -78,6 +78,7 @@ std::string PathFromScript(std::string_view text) {
 bool EditorScriptHost::CallSlotBuiltin(int id, const uint32_t* a, script::Runtime& rt) {
     if (id == BuiltinId("COMMAND")) {
         Command(rt.ArgString(a[0]));
+        if (BreakPressed()) rt.Interrupt();
         return true;
     }
     if (id == BuiltinId("RUN")) {
@@ -177,17 +178,50 @@ bool EditorScriptHost::CallSlotBuiltin(int id, const uint32_t* a, script::Runtim
             rt.SetResult(editor_.OpenFile(path, choice) ? 1 : 0);
             break;
         }
+        case BuiltinId("ADDSTRING"): {
+            std::optional<std::string> text;
+            if (slots_.text[0]) text = docText(0);
+            v->AddString(std::move(text), slots_.value[1].value_or(0) != 0);
+            break;
+        }
+        case BuiltinId("SORT"): {
+            editing::SortArguments s;
+            s.direction = slots_.value[0].value_or(-1);
+            s.ignoreCase = slots_.value[1].value_or(-1);
+            s.boxKey = slots_.value[2].value_or(-1);
+            if (slots_.text[3]) s.after = docText(3);
+            v->shared().scriptSort = std::move(s);
+            editor_.RunCommand(static_cast<size_t>(command));
+            v->shared().scriptSort.reset();
+            break;
+        }
+        case BuiltinId("CONVERT"): {
+            editing::ConvertArguments c;
+            c.caseConversion = slots_.value[0].value_or(-1);
+            c.tabs = slots_.value[1].value_or(-1);
+            c.width = slots_.value[2].value_or(-1);
+            c.scope = slots_.value[3].value_or(-1);
+            v->shared().scriptConvert = c;
+            editor_.RunCommand(static_cast<size_t>(command));
+            v->shared().scriptConvert.reset();
+            break;
+        }
+        case BuiltinId("SHELLCMD"):
+            rt.SetResult(editor_.Shell(slots_.text[0], slots_.text[1]) ? 1 : 0);
+            break;
         case BuiltinId("SAVEAS"): {
             const std::string path = slots_.text[0] ? PathFromScript(*slots_.text[0]) : "";
             rt.SetResult(editor_.SaveActiveAs(path) ? 1 : 0);
             break;
         }
         default:
-            // Commands of other parts read the slots through slots() while they run.
+            // Commands of other parts read the slots through scriptSlots() while they run.
             editor_.RunCommand(static_cast<size_t>(command));
             break;
     }
     PumpMessages();
+    // Ctrl+Break during the command (a program waited for, the pump) ends the script now.
+    if (BreakPressed()) rt.Interrupt();
     return true;
 }
 

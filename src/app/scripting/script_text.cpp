@@ -119,8 +119,7 @@ bool EditorScriptHost::CallTextBuiltin(int id, const uint32_t* a, script::Runtim
             if (code > 255) c.push_back(static_cast<char>(code >> 8 & 0xFF));
             c.push_back(static_cast<char>(code & 0xFF));
             if (!doc.readOnly && !ReplaceSelectionAllowed(v)) return true;
-            const std::string bytes = ToDocument(doc, c);
-            for (char b : bytes) v.TypeByte(static_cast<uint8_t>(b));
+            editor_.PressKey(KeyStroke{}, ToDocument(doc, c));
             rt.SetRefreshPending();
             return true;
         }

@@ -201,7 +201,7 @@ void EditWidget::paintEvent(QPaintEvent*) {
         if (rollDirection_ > 0 && rollOffset_ > 0 && !rollLeaving_.isNull())
             p.drawPixmap(0, textTop() - cellHeight_, rollLeaving_);
         for (size_t i = 0; i < rows.size(); ++i) PaintRow(p, rows[i], static_cast<int>(i));
-        PaintCaret(p);
+        if (!caretHidden_) PaintCaret(p);
         p.restore();
     }
     styledLine_ = nullptr;
@@ -354,6 +354,12 @@ bool EditWidget::Selected(int lineNumber, size_t pos, int column, int width) con
     if (lineNumber == a.line && pos < a.pos) return false;
     if (lineNumber == b.line && pos >= b.pos) return false;
     return true;
+}
+
+void EditWidget::SetCaretHidden(bool hidden) {
+    if (caretHidden_ == hidden) return;
+    caretHidden_ = hidden;
+    viewport()->update();
 }
 
 void EditWidget::PaintCaret(QPainter& p) {

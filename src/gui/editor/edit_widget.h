@@ -87,6 +87,8 @@ class EditWidget : public QAbstractScrollArea {
     // While the document's lines are being replaced the widget neither paints text nor takes
     // input: the view may point at records that no longer exist.
     void SetPaused(bool paused);
+    // A script's SHOWCURSOR: the caret is not drawn while hidden.
+    void SetCaretHidden(bool hidden);
     // Where key presses and committed text go (owned by the caller; null: the widget's own,
     // which only types). The widget turns each key event into a key stroke and the bytes it
     // types, and hands both over in one call.
@@ -183,6 +185,7 @@ class EditWidget : public QAbstractScrollArea {
     std::unique_ptr<app::TypingKeyInput> typing_;
     editing::Selection* selection_ = nullptr;
     bool paused_ = false;
+    bool caretHidden_ = false;
     bool dragging_ = false;  // the left button is down in the text
     bool dragAnchored_ = false;
     QFont font_;

@@ -17,6 +17,8 @@
 #include "gui/frame/find_wiring.h"
 #include "gui/frame/grep_wiring.h"
 #include "gui/frame/main_frame.h"
+#include "tools/shell/shell_command.h"
+#include "gui/frame/shell_wiring.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
 #include "script/break_signal.h"
@@ -195,6 +197,19 @@ search::FindCommands& FrameScriptEditor::find() {
 
 uint64_t FrameScriptEditor::Grep(const app::GrepArguments& arguments) {
     return frame_.grep().RunGrepScript(arguments);
+}
+
+bool FrameScriptEditor::Shell(const std::optional<std::string>& line,
+                              const std::optional<std::string>& options) {
+    if (!line) return frame_.shell().RunShell();
+    return frame_.shell().Run(*line, tools::ParseShellOptions(options.value_or(""))).started;
+}
+
+app::PressResult FrameScriptEditor::PressKey(const app::KeyStroke& stroke,
+                                             std::string_view bytes) {
+    DocWindow* w = frame_.ActiveWindow();
+    if (w == nullptr) return app::PressResult::Nothing;
+    return frame_.PressKey(*w, stroke, bytes);
 }
 
 void FrameScriptEditor::PumpMessages() {

@@ -59,6 +59,9 @@ class FrameScriptEditor : public app::ScriptEditor {
     void ShowMarkList() override;
     search::FindCommands& find() override;
     uint64_t Grep(const app::GrepArguments& arguments) override;
+    bool Shell(const std::optional<std::string>& line,
+               const std::optional<std::string>& options) override;
+    app::PressResult PressKey(const app::KeyStroke& stroke, std::string_view bytes) override;
     void PumpMessages() override;
     bool BreakPressed() override;
     bool EscapePressed() override;

@@ -29,7 +29,7 @@ ShellWiring::ShellWiring(MainFrame& frame, platform::UserInterface& ui, int syst
     };
     env_.viewAlive = [this](editing::CElwView* v) { return WindowOf(v) != nullptr; };
     env_.ask = [this](std::string_view prompt) -> std::optional<std::string> {
-        if (headless_) return std::nullopt;
+        if (headless_) return headlessAnswer_ ? headlessAnswer_(prompt) : std::nullopt;
         bool ok = false;
         const QString text = QInputDialog::getText(
             &frame_, QString::fromUtf8(prompt.data(), qsizetype(prompt.size())),
@@ -38,7 +38,7 @@ ShellWiring::ShellWiring(MainFrame& frame, platform::UserInterface& ui, int syst
         if (!ok) return std::nullopt;
         return text.toStdString();
     };
-    env_.escapePressed = [this] { return escape_.Poll(); };
+    env_.escapePressed = [this] { return escape_.Poll() || (breakPending && breakPending()); };
     env_.repaint = [this](editing::CElwView& v) {
         if (DocWindow* w = WindowOf(&v)) {
             w->editor().Refresh();

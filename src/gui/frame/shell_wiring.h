@@ -2,6 +2,8 @@
 // run itself with the frame's windows, selections, the output document, Escape and painting.
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,8 +24,15 @@ class ShellWiring {
     ShellWiring(const ShellWiring&) = delete;
     ShellWiring& operator=(const ShellWiring&) = delete;
 
-    // Runs without windows: the dialog and %I's input box are cancelled.
-    void UseHeadlessDialogs() { headless_ = true; }
+    // Runs without windows: the dialog is cancelled, and %I's input box takes `answer` (unset:
+    // cancelled).
+    void UseHeadlessDialogs(
+        std::function<std::optional<std::string>(std::string_view)> answer = {}) {
+        headless_ = true;
+        headlessAnswer_ = std::move(answer);
+    }
+    // Ctrl+Break noted for a running script: it stops waiting for a program as Escape does.
+    std::function<bool()> breakPending;
 
     // The Shell command: the dialog (its boxes from ShellOption, written back on OK), then the
     // run. True when a program started.
@@ -45,6 +54,7 @@ class ShellWiring {
     std::vector<ShellHistoryEntry> history_;
     bool busy_ = false;
     bool headless_ = false;
+    std::function<std::optional<std::string>(std::string_view)> headlessAnswer_;
 };
 
 }  // namespace norv::qt

@@ -62,8 +62,14 @@ QMessageBox::Icon IconOf(unsigned style) {
 }  // namespace
 
 int QtUserInterface::MessageBox(std::string_view text, unsigned style) {
-    QMessageBox box(IconOf(style), QApplication::applicationDisplayName(), FromUtf8(text),
-                    QMessageBox::NoButton, parent_.data());
+    return CaptionedMessageBox(text, {}, style);
+}
+
+int QtUserInterface::CaptionedMessageBox(std::string_view text, std::string_view caption,
+                                         unsigned style) {
+    const QString title =
+        caption.empty() ? QApplication::applicationDisplayName() : FromUtf8(caption);
+    QMessageBox box(IconOf(style), title, FromUtf8(text), QMessageBox::NoButton, parent_.data());
     std::vector<ButtonSpec> specs = ButtonsOf(style);
     std::vector<QPushButton*> buttons;
     for (const ButtonSpec& s : specs) buttons.push_back(box.addButton(s.label, s.role));

@@ -17,6 +17,9 @@ class QtUserInterface : public platform::UserInterface {
     QtUserInterface(QWidget* parent, QLabel* status) : parent_(parent), status_(status) {}
 
     int MessageBox(std::string_view text, unsigned style) override;
+    // The caption is the box's title; an empty one is the program's name.
+    int CaptionedMessageBox(std::string_view text, std::string_view caption,
+                            unsigned style) override;
     void SetStatusText(std::string_view text) override;
     void Beep() override;
     void BeginWaitCursor() override;

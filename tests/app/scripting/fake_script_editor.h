@@ -154,6 +154,11 @@ class FakeScriptEditor : public ScriptEditor {
         if (kBuiltinCommands[command].isView() && ActiveView())
             ActiveView()->Execute(kBuiltinCommands[command].view);
     }
+    PressResult PressKey(const KeyStroke& stroke, std::string_view bytes) override {
+        pressed += std::string(bytes);
+        if (!ActiveView()) return PressResult::Nothing;
+        return TypingKeyInput(*ActiveView()).Press(stroke, bytes);
+    }
     std::optional<std::string> InputBox(std::string_view, std::string_view,
                                         std::string_view) override {
         if (answers.empty()) return std::nullopt;
@@ -181,6 +186,11 @@ class FakeScriptEditor : public ScriptEditor {
         greps.push_back(a);
         return 3;
     }
+    bool Shell(const std::optional<std::string>& line,
+               const std::optional<std::string>& options) override {
+        shells.push_back(line.value_or("<dialog>") + "|" + options.value_or("<none>"));
+        return line.has_value() && shellStarts;
+    }
     void PumpMessages() override { ++pumps; }
     bool BreakPressed() override { return breakAtPoll != 0 && ++polls >= breakAtPoll; }
     bool EscapePressed() override { return false; }
@@ -200,6 +210,9 @@ class FakeScriptEditor : public ScriptEditor {
     std::deque<std::string> answers;
     std::vector<std::string> commands, notices, opened, shownAt;
     std::vector<GrepArguments> greps;
+    std::vector<std::string> shells;
+    std::string pressed;  // the bytes typed through the key input
+    bool shellStarts = true;
     int findDialogs = 0, repaints = 0, silent = 0, markLists = 0, pumps = 0;
     int breakAtPoll = 0, polls = 0;
 
