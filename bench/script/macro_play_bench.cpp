@@ -74,6 +74,12 @@ class OneView : public app::ScriptEditor {
     void ShowMarkList() override {}
     search::FindCommands& find() override { return find_; }
     uint64_t Grep(const app::GrepArguments&) override { return 0; }
+    bool Shell(const std::optional<std::string>&, const std::optional<std::string>&) override {
+        return false;
+    }
+    app::PressResult PressKey(const app::KeyStroke& stroke, std::string_view bytes) override {
+        return app::TypingKeyInput(*view).Press(stroke, bytes);
+    }
     void PumpMessages() override {}
     bool BreakPressed() override { return false; }
     bool EscapePressed() override { return false; }

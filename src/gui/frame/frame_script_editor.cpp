@@ -17,11 +17,11 @@
 #include "gui/frame/find_wiring.h"
 #include "gui/frame/grep_wiring.h"
 #include "gui/frame/main_frame.h"
-#include "tools/shell/shell_command.h"
 #include "gui/frame/shell_wiring.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
 #include "script/break_signal.h"
+#include "tools/shell/shell_command.h"
 
 // Qt's `slots` keyword would take the script host's slots() for its own.
 #undef slots
@@ -205,8 +205,7 @@ bool FrameScriptEditor::Shell(const std::optional<std::string>& line,
     return frame_.shell().Run(*line, tools::ParseShellOptions(options.value_or(""))).started;
 }
 
-app::PressResult FrameScriptEditor::PressKey(const app::KeyStroke& stroke,
-                                             std::string_view bytes) {
+app::PressResult FrameScriptEditor::PressKey(const app::KeyStroke& stroke, std::string_view bytes) {
     DocWindow* w = frame_.ActiveWindow();
     if (w == nullptr) return app::PressResult::Nothing;
     return frame_.PressKey(*w, stroke, bytes);
