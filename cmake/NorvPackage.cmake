@@ -35,14 +35,10 @@ install(FILES ${PROJECT_SOURCE_DIR}/data/debian/copyright ${pkg}/changelog.Debia
 install(FILES ${PROJECT_SOURCE_DIR}/data/norv.desktop DESTINATION share/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/data/norv-script.xml DESTINATION share/mime/packages
         RENAME norv.xml)
-# The desktop face's icon and manual, when the tree has them.
-if(EXISTS ${PROJECT_SOURCE_DIR}/data/icons/norv.svg)
-  install(FILES ${PROJECT_SOURCE_DIR}/data/icons/norv.svg
-          DESTINATION share/icons/hicolor/scalable/apps)
-endif()
-if(IS_DIRECTORY ${PROJECT_SOURCE_DIR}/doc/manual)
-  install(DIRECTORY ${PROJECT_SOURCE_DIR}/doc/manual/ DESTINATION share/norv/manual)
-endif()
+# The desktop face's icon. The manual (with its page of keys, written at build time) is
+# installed by doc/.
+install(FILES ${PROJECT_SOURCE_DIR}/data/icons/norv.svg
+        DESTINATION share/icons/hicolor/scalable/apps)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME norv)

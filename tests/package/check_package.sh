@@ -17,7 +17,9 @@ for f in /usr/bin/norv /usr/bin/norvconv /usr/lib/norv/libnorvinet.so \
          /usr/share/norv/NorvOrg.INI /usr/share/norv/NorvOrg.KWD /usr/share/norv/NorvOrg.DAT \
          /usr/share/applications/norv.desktop /usr/share/mime/packages/norv.xml \
          /usr/share/doc/norv/copyright /usr/share/doc/norv/changelog.Debian.gz \
-         /usr/share/man/man1/norv.1.gz /usr/share/man/man1/norvconv.1.gz; do
+         /usr/share/man/man1/norv.1.gz /usr/share/man/man1/norvconv.1.gz \
+         /usr/share/icons/hicolor/scalable/apps/norv.svg \
+         /usr/share/norv/manual/index.html /usr/share/norv/manual/keys.html; do
   grep -qx "$f" "$work/files" || fail "missing $f"
 done
 if grep -E '/setup($|\.INF)|/include/|\.a$|/build' "$work/files"; then fail "unexpected files"; fi
