@@ -128,7 +128,7 @@ TEST(KeyMacroWidgets, SaveAndLoadDialogsOfferScripts) {
         OnModal<QFileDialog> answer([&](QFileDialog& d) {
             check(d, true);
             d.selectFile(QString::fromStdString(dir.File("typed")));
-            d.accept();
+            static_cast<QDialog&>(d).accept();  // QFileDialog::accept is protected
         });
         frame.RunCommand(static_cast<size_t>(app::CommandIndexByName("SaveMacro")));
         EXPECT_TRUE(answer.done());
@@ -141,7 +141,7 @@ TEST(KeyMacroWidgets, SaveAndLoadDialogsOfferScripts) {
         OnModal<QFileDialog> answer([&](QFileDialog& d) {
             check(d, false);
             d.selectFile(QString::fromStdString(dir.File("typed.nrs")));
-            d.accept();
+            static_cast<QDialog&>(d).accept();  // QFileDialog::accept is protected
         });
         frame.RunCommand(static_cast<size_t>(app::CommandIndexByName("LoadMacro")));
         EXPECT_TRUE(answer.done());
