@@ -3,10 +3,10 @@
 #   scripts/install-deps.sh [--test]
 set -euo pipefail
 pkgs=(cmake ninja-build hyperfine vim-nox g++ pkg-config libffi-dev qt6-base-dev qt6-base-dev-tools fonts-noto-cjk
-      libhunspell-dev libgnutls28-dev libqt6svg6)
+      libhunspell-dev libhunspell-1.7-0 libgnutls28-dev libqt6svg6)
 if [ "${1:-}" = --test ]; then
   pkgs+=(clang clang-format libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev manpages-ja edict
-         xvfb xauth hunspell-en-us dovecot-pop3d python3-aiosmtpd openssl poppler-utils
+         xvfb xauth hunspell hunspell-en-us hunspell-en-gb dovecot-pop3d python3-aiosmtpd openssl poppler-utils
          desktop-file-utils xdg-utils shared-mime-info dpkg-dev lintian icu-devtools nkf lua5.4
          unzip zip lhasa)
 fi

@@ -32,6 +32,7 @@
 #include "gui/frame/main_frame.h"
 #include "gui/frame/script_wiring.h"
 #include "gui/frame/shell_wiring.h"
+#include "gui/frame/spell_wiring.h"
 #include "platform/code_page.h"
 #include "platform/fakes/headless_ui.h"
 #include "platform/file_system.h"
@@ -416,7 +417,9 @@ void EditorApp::CreateFrame() {
         scripts_->answerInput = [answering](std::string_view, std::string_view, std::string_view) {
             return answering->Take();
         };
+        frame_->spell().UseHeadlessDialogs();
     }
+    frame_->spell().SetSettingsFolder(companions_->Folder());
     instance_ = ChooseInstanceValue(companions_->Folder());
     if (!headless_) {
         server_ = new InstanceServer(this);

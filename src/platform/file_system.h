@@ -66,6 +66,7 @@ class OutputFile {
 enum class WriteMode {
     kCreateOrOverwrite,  // an existing file is opened and overwritten in place, else created
     kCreateNew,          // fails when the file exists
+    kAppend,             // every write goes to the end of the file, which is created if missing
 };
 
 class FileSystem {

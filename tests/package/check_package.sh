@@ -33,7 +33,8 @@ for want in "Package: norv" "Section: editors" "Priority: optional" "Architectur
 done
 grep -q '^Depends: .*libc6' <<<"$fields" || fail "Depends lacks libc6"
 grep -q '^Depends: .*libqt6widgets6' <<<"$fields" || fail "Depends lacks Qt 6"
-grep -qx 'Recommends: hunspell-en-us | hunspell-dictionary, unzip, lhasa, xdg-utils' <<<"$fields" ||
+grep -q '^Depends: .*libhunspell-1.7-0' <<<"$fields" || fail "Depends lacks Hunspell"
+grep -qx 'Recommends: hunspell-en-us | hunspell-dictionary, hunspell-en-gb, unzip, lhasa, xdg-utils' <<<"$fields" ||
   fail "Recommends"
 dpkg-deb -e "$deb" "$work/control"
 ls "$work/control" | grep -q -E '^(pre|post)(inst|rm)$' && fail "maintainer scripts"

@@ -52,6 +52,7 @@ enum class FrameCommandId : uint16_t {
     SaveProjectAs = 32807,
     SetProperty = 115,
     Shell = 58465,
+    SpellCheck = 32812,
     ShellMenu = 58466,
     Menu1 = 58468,
     Menu2 = 58469,

@@ -28,6 +28,7 @@
 #include "gui/frame/menus.h"
 #include "gui/frame/printing.h"
 #include "gui/frame/shell_wiring.h"
+#include "gui/frame/spell_wiring.h"
 #include "gui/frame/tool_bars.h"
 #include "platform/code_page.h"
 
@@ -78,6 +79,7 @@ void MainFrame::RegisterFrameCommands() {
     any(F::SetProperty, [this] { Preferences(); });
     any(F::Grep, [this] { grep_->RunGrep(); });
     any(F::Shell, [this] { shell_->RunShell(); });
+    doc(F::SpellCheck, [this](DocWindow&) { spell_->RunSpellCheck(); });
     windows(F::Compare, [this] { CompareDocuments(); });
     const F menus[] = {F::Menu1, F::Menu2, F::Menu3, F::Menu4, F::Menu5};
     for (int n = 0; n < app::kUserMenuCount; ++n)

@@ -9,6 +9,7 @@
 #include "gui/frame/frame_script_editor.h"
 #include "gui/frame/main_frame.h"
 #include "gui/frame/mark_bar.h"
+#include "gui/frame/spell_wiring.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
 
@@ -76,7 +77,8 @@ bool MainFrame::RunHiddenCommand(size_t hidden) {
     if (name == "CopyAll") copy = [this] { markBar_->CopyAll(); };
     if (name == "CopyVisible") copy = [this] { markBar_->CopyVisible(); };
     if (name == "CopyLevel") copy = [this] { markBar_->CopyLevel(); };
-    if (!run && !copy) return false;  // SpellCheck comes with the spelling engine
+    if (name == "SpellCheck") run = [this](DocWindow&) { spell_->RunSpellCheck(); };
+    if (!run && !copy) return false;
     keyMacros_->RecordHiddenCommand(name);
     if (copy) {
         copy();

@@ -37,6 +37,7 @@
 #include "gui/frame/mark_bar.h"
 #include "gui/frame/menus.h"
 #include "gui/frame/shell_wiring.h"
+#include "gui/frame/spell_wiring.h"
 #include "gui/frame/tool_bars.h"
 #include "gui/services/qt_ui.h"
 #include "platform/code_page.h"
@@ -144,6 +145,7 @@ MainFrame::MainFrame(platform::UserInterface* ui, FileDialogs* dialogs)
     find_ = std::make_unique<FindWiring>(*this, shared_, *ui_, platform::SystemCodePage());
     grep_ = std::make_unique<GrepWiring>(*this, shared_, *ui_, platform::SystemCodePage());
     shell_ = std::make_unique<ShellWiring>(*this, *ui_, platform::SystemCodePage());
+    spell_ = std::make_unique<SpellWiring>(*this, *ui_);
     dispatcher_.ui = ui_;
     session_ = std::make_unique<app::Session>(*this, *ui_);
     clipboardContext_.clipboard = &clipboard_;
@@ -270,6 +272,14 @@ void MainFrame::BuildMenus() {
         "-", "SetProperty", "-", "AppHelp", "Help1", "Help2", "Help3", "Help4", "Help5", "Help6",
         "Help7", "Help8", "Help9", "Help10"});
     // clang-format on
+    // The spelling check follows the external programs; it runs by its table name.
+    QAction* spell = hidden(tools, QStringLiteral("Spe&ll Check"), "SpellCheck");
+    tools->removeAction(spell);
+    const QList<QAction*> toolItems = tools->actions();
+    const qsizetype shellMenu = toolItems.indexOf(menus_->ActionOf("ShellMenu"));
+    tools->insertAction(
+        shellMenu >= 0 && shellMenu + 1 < toolItems.size() ? toolItems[shellMenu + 1] : nullptr,
+        spell);
     connect(windowMenu_, &QMenu::aboutToShow, this, [this] { FillWindowList(); });
     connect(tools, &QMenu::aboutToShow, this, [this] { UpdateHelpItems(); });
 }

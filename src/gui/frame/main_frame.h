@@ -47,6 +47,7 @@ class CMarkBar;
 class GrepWiring;
 class ShellWiring;
 class FrameScriptEditor;
+class SpellWiring;
 class QtUserInterface;
 class CommandMenus;
 class FunctionKeyBar;
@@ -214,6 +215,7 @@ class MainFrame : public QMainWindow,
     // Find in files, the output document and tag jumps.
     GrepWiring& grep() const { return *grep_; }
     ShellWiring& shell() const { return *shell_; }
+    SpellWiring& spell() const { return *spell_; }
     // Where changed settings are written (null: kept for this run only).
     app::SettingsStore* settingsStore() const { return store_; }
     // Compare of the active document with another open one; the editor state value it leaves
@@ -333,6 +335,7 @@ class MainFrame : public QMainWindow,
     std::unique_ptr<ShellWiring> shell_;
     std::unique_ptr<app::KeyMacros> keyMacros_;
     std::unique_ptr<FrameScriptEditor> scripts_;
+    std::unique_ptr<SpellWiring> spell_;
 
     std::map<app::FrameCommandId, FrameHandler> frameHandlers_;
     app::Configuration ownConfig_;

@@ -39,7 +39,8 @@ class MemoryInput final : public InputFile {
 
 class MemoryOutput final : public OutputFile {
   public:
-    MemoryOutput(MemoryFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
+    MemoryOutput(MemoryFileSystem& fs, std::string path, size_t pos = 0)
+        : fs_(fs), path_(std::move(path)), pos_(pos) {}
     bool Write(const void* buf, size_t n) override {
         if (fs_.ShouldFailWrite()) {
             error_ = ENOSPC;
@@ -148,8 +149,9 @@ std::unique_ptr<OutputFile> MemoryFileSystem::OpenWrite(const std::string& path,
         if (error) *error = EEXIST;
         return nullptr;
     }
+    const size_t at = mode == WriteMode::kAppend ? files[path].size() : 0;
     files.emplace(path, std::string());
-    return std::make_unique<MemoryOutput>(*this, path);
+    return std::make_unique<MemoryOutput>(*this, path, at);
 }
 
 bool MemoryFileSystem::Rename(const std::string& from, const std::string& to) {

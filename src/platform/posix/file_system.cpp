@@ -151,6 +151,7 @@ class PosixFileSystem final : public FileSystem {
                                           unsigned permissions, int* error) override {
         int flags = O_WRONLY | O_CLOEXEC | O_CREAT;
         if (mode == WriteMode::kCreateNew) flags |= O_EXCL;
+        if (mode == WriteMode::kAppend) flags |= O_APPEND;
         int fd = ::open(path.c_str(), flags, static_cast<mode_t>(permissions));
         if (fd < 0) {
             if (error) *error = errno;
