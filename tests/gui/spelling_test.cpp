@@ -148,11 +148,11 @@ TEST(SpellingGui, TheDialogIsPlacedBesideTheWordNeverOverIt) {
     }
 }
 
-// A dictionary that knows the words of `good` and suggests "the" for anything else.
+// A dictionary that knows three words and suggests "the" for anything else.
 class SmallDictionary : public tools::SpellDictionary {
   public:
     std::string Encoding() const override { return "UTF-8"; }
-    bool Accepts(const std::string& w) override { return w == "cat" || w == "sat"; }
+    bool Accepts(const std::string& w) override { return w == "the" || w == "cat" || w == "sat"; }
     std::vector<std::string> Suggest(const std::string&) override { return {"the"}; }
 };
 
@@ -186,6 +186,8 @@ TEST(SpellingGui, TheToolsMenuChecksTheDocumentWithTheDialogBesideTheWord) {
     DocWindow* w = f.frame.NewFile();
     w->view().InsertText("the cat\nteh sat teh");
     w->selection().Cancel();
+    // The window's layout is settled, as it is for a user.
+    QApplication::processEvents();
     QAction* item = f.SpellItem();
     ASSERT_NE(item, nullptr);
     EXPECT_TRUE(item->isEnabled());
@@ -210,7 +212,10 @@ TEST(SpellingGui, TheToolsMenuChecksTheDocumentWithTheDialogBesideTheWord) {
     item->trigger();
     ASSERT_TRUE(on.done());
     EXPECT_EQ(dialogs, 1) << "the second teh is changed through the change list";
-    EXPECT_FALSE(dialogRect.intersects(wordRect));
+    EXPECT_FALSE(dialogRect.intersects(wordRect))
+        << "dialog " << dialogRect.x() << "," << dialogRect.y() << " " << dialogRect.width() << "x"
+        << dialogRect.height() << " word " << wordRect.x() << "," << wordRect.y() << " "
+        << wordRect.width() << "x" << wordRect.height();
     EXPECT_EQ(DocumentBytes(w->view()), "the cat\nthe sat the");
     EXPECT_EQ(f.opened, (std::vector<std::string>{"en_US", "en_GB"}));
     EXPECT_TRUE(norv::testing::ReadFileBytes(f.dir.File("BkIgn.tlx")).empty());
@@ -222,10 +227,12 @@ TEST(SpellingGui, WithNeitherDictionaryChosenNothingHappens) {
     f.config.settings.Set(app::Key::SpBr, 0);
     DocWindow* w = f.frame.NewFile();
     w->view().InsertText("teh");
-    OnDialog on([](SpellingDialog& d) { d.reject(); });
-    f.SpellItem()->trigger();
-    QApplication::processEvents();
-    EXPECT_FALSE(on.done());
+    {
+        OnDialog on([](SpellingDialog& d) { d.reject(); });
+        f.SpellItem()->trigger();
+        QApplication::processEvents();
+        EXPECT_FALSE(on.done());
+    }
     EXPECT_TRUE(f.opened.empty());
     EXPECT_EQ(DocumentBytes(w->view()), "teh");
     // Only the British one: it alone is opened.
