@@ -7,6 +7,7 @@ import sys
 out = sys.argv[1]
 
 ini = r"""[Settings]
+TextMode=1
 User1TAB=8
 User1Column=256
 User2TAB=4

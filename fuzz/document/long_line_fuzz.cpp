@@ -37,16 +37,22 @@ struct Code {
     const char* mark;
     bool beyondBmp;
     bool halfKana;
+    size_t unit;  // bytes of a code unit
+    // UTF-16 without a mark is recognised only with line ends: the file ends in one.
+    bool endsInLineEnd;
 };
 
 const Code kCodes[] = {
-    {"UTF-8", "", true, true},
-    {"CP932", "", false, true},
-    {"EUC-JP-MS", "", false, true},
-    {"ISO-2022-JP", "", false, false},
-    {"UTF-16LE", "\xFF\xFE", true, true},
-    {"UTF-16BE", "\xFE\xFF", true, true},
+    {"UTF-8", "", true, true, 1, false},
+    {"CP932", "", false, true, 1, false},
+    {"EUC-JP-MS", "", false, true, 1, false},
+    {"ISO-2022-JP", "", false, false, 1, false},
+    {"UTF-16LE", "\xFF\xFE", true, true, 2, false},
+    {"UTF-16BE", "\xFE\xFF", true, true, 2, false},
+    {"UTF-16LE", "", true, true, 2, true},
+    {"UTF-16BE", "", true, true, 2, true},
 };
+constexpr size_t kCodeCount = sizeof kCodes / sizeof kCodes[0];
 
 const char* const kChars[] = {"a",  " ", "~",  "あ", "ン", "漢", "。",
                               "Ａ", "∀", "〒", "ｱ",  "ﾟ",  "𠮷", "😀"};
@@ -57,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 3) return 0;
     static platform::MemoryFileSystem fs;
     static document::LineHeap heap;
-    const Code& code = kCodes[data[0] % 6];
+    const Code& code = kCodes[data[0] % kCodeCount];
     const size_t offset = (size_t{data[1]} | (size_t{data[2]} << 8)) % 400;
     std::string text;
     for (size_t i = 3; i < size; ++i) {
@@ -77,9 +83,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         body = Iconv(text, "UTF-8", code.iconvName, &ok);
     if (!ok) return 0;
     std::string filler = Iconv(std::string(70000, 'b'), "UTF-8", code.iconvName, &ok);
-    size_t unit = std::string(code.mark).empty() ? 1 : 2;
+    const size_t unit = code.unit;
     size_t lead = (65534 - offset) / unit * unit;
     std::string file = code.mark + filler.substr(0, lead) + body + filler.substr(0, 2000 * unit);
+    if (code.endsInLineEnd) file += Iconv("\n", "UTF-8", code.iconvName, &ok);
     fs.files["/f"] = file;
     document::DocumentEnvironment env;
     env.fs = &fs;
@@ -90,6 +97,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     {
         document::CElwDoc doc(env);
         if (doc.OpenDocument("/f") != 1) std::abort();
+        if (code.endsInLineEnd && doc.code != document::TextCode::Ucs2Le &&
+            doc.code != document::TextCode::Ucs2Be)
+            std::abort();  // UTF-16 without a mark not recognised
         const bool utf8 = document::IsUnicodeFamily(doc.code);
         for (const auto* r = doc.lines().first(); r; r = r->next) {
             std::string t(r->text(), r->contentLength());

@@ -1,7 +1,9 @@
 // The Grep command: dialog, walk and output (see find_in_files.h).
 #include "app/find_in_files.h"
 
+#include "platform/code_page.h"
 #include "platform/paths.h"
+#include "search/find_commands.h"
 #include "search/grep_mask.h"
 #include "search/grep_output.h"
 #include "search/grep_scan.h"
@@ -129,7 +131,7 @@ uint64_t FindInFiles::Run(const GrepDialogRequest& request) {
     const std::string folder = WithSlash(platform::FullPath(request.folder));
     std::optional<platform::FileInfo> info = fs.Stat(folder);
     if (!info || !info->isDirectory) {
-        ui.Beep();
+        ui.Refuse(std::string(kNoFolderText) + request.folder);
         stateValue = search::kGrepStateNotFound;
         return 0;
     }
@@ -149,7 +151,13 @@ uint64_t FindInFiles::Run(const GrepDialogRequest& request) {
     }
     search::GrepMatcher matcher;
     if (!matcher.Compile(request.searchString, request.options, env_.systemCodePage)) {
-        ui.Beep();
+        if (request.searchString.empty()) {
+            ui.Refuse(kNothingToFindText);
+        } else {
+            std::string reason(search::kNotFoundText);
+            platform::AppendMultiByteAsUtf8(env_.systemCodePage, request.searchString, reason);
+            ui.Refuse(reason);
+        }
         stateValue = search::kGrepStateNotFound;
         platform::ChangeCurrentFolder(before);
         return 0;

@@ -36,6 +36,10 @@
 
 namespace norv::app {
 
+// The reasons beside the beeps of a find in files that cannot start.
+inline constexpr std::string_view kNoFolderText = "No such folder: ";
+inline constexpr std::string_view kNothingToFindText = "Nothing to find";
+
 inline constexpr std::string_view kGrepFindingText = "Finding ...(ESC key to break)";
 inline constexpr int kGrepPaintMs = 50;
 inline constexpr uint16_t kGrepCommandId = 32782;

@@ -14,6 +14,7 @@ bool IsSecondStroke(uint8_t key) {
 }  // namespace
 
 PressResult DispatchingKeyInput::Press(const KeyStroke& stroke, std::string_view bytes) {
+    if (dispatcher_.ui) dispatcher_.ui->ClearRefusal();
     if (recorder) recorder(stroke, bytes);
     bool secondStroke = false;
     if (stroke.key != 0) {
@@ -31,12 +32,18 @@ PressResult DispatchingKeyInput::Press(const KeyStroke& stroke, std::string_view
                 break;
         }
     }
-    if (secondStroke || bytes.empty() || !dispatcher_.view) return PressResult::Nothing;
+    if (secondStroke || !dispatcher_.view) return PressResult::Nothing;
+    if (stroke.unwritable) {
+        dispatcher_.view->TypeUnwritable();
+        return PressResult::Nothing;
+    }
+    if (bytes.empty()) return PressResult::Nothing;
     dispatcher_.view->TypeBytes(bytes, stroke.repeat);
     return PressResult::Typed;
 }
 
 PressResult TypingKeyInput::Press(const KeyStroke& stroke, std::string_view bytes) {
+    if (stroke.unwritable) view_->TypeUnwritable();
     if (bytes.empty()) return PressResult::Nothing;
     for (char c : bytes) view_->TypeByte(static_cast<uint8_t>(c), stroke.repeat);
     return PressResult::Typed;

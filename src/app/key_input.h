@@ -13,6 +13,11 @@
 // - the resident scripts' key event is the dispatcher's `residentKeyEvent` (a script that takes
 //   the key ends the press);
 // - a script's SENDKEYS calls `Press` with the strokes it sends.
+//
+// Every press first clears the reason of the last refusal from the status bar (refusals beep
+// and show their reason until the next key). A key whose text the document's code cannot hold
+// comes with `unwritable` and no bytes: its command runs if it has one, else the view refuses
+// the character.
 #pragma once
 
 #include <functional>

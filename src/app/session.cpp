@@ -10,8 +10,7 @@ namespace norv::app {
 
 void ReportNotAvailable(platform::UserInterface* ui) {
     if (!ui) return;
-    ui->SetStatusText(kNotAvailableText);
-    ui->Beep();
+    ui->Refuse(kNotAvailableText);
 }
 
 std::string DocumentName(const document::CElwDoc& doc) {

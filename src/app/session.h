@@ -25,6 +25,9 @@ namespace norv::app {
 
 // The status text of a command whose handler comes with a later part of the program.
 inline constexpr std::string_view kNotAvailableText = "This command is not available yet.";
+// The reasons beside the beeps of frame commands that have nothing to act on.
+inline constexpr std::string_view kNoDocumentText = "No document is open";
+inline constexpr std::string_view kNoOtherWindowText = "No other window";
 // Says so (status text and beep); keys, menus and scripts alike.
 void ReportNotAvailable(platform::UserInterface* ui);
 

@@ -39,6 +39,41 @@ const char* EolModeName(EolMode m) {
     return "Default";
 }
 
+const char* CodeStatusName(TextCode c, int systemCodePage) {
+    switch (c) {
+        case TextCode::Ansi:
+            return systemCodePage == 932 ? "ShiftJIS" : "ANSI";
+        case TextCode::Euc:
+            return "EUC";
+        case TextCode::Jis:
+            return "JIS";
+        case TextCode::Ucs2Le:
+            return "Unicode";
+        case TextCode::Ucs2Be:
+            return "Unicode(BE)";
+        case TextCode::Utf8:
+            return "UTF8";
+        case TextCode::None:
+            break;
+    }
+    return "";
+}
+
+const char* EolStatusName(EolMode m, bool mixedLineEnds, int textMode) {
+    switch (m) {
+        case EolMode::CrLf:
+            return "CRLF";
+        case EolMode::Lf:
+            return "LF";
+        case EolMode::Cr:
+            return "CR";
+        case EolMode::Default:
+            break;
+    }
+    if (mixedLineEnds) return "Mixed";
+    return textMode == 0 ? "CRLF" : textMode == 2 ? "CR" : "LF";
+}
+
 LineHeap& DocumentEnvironment::Heap() const {
     return heap ? *heap : ProgramLineHeap();
 }

@@ -39,4 +39,12 @@ enum class CodeChoice : int {
 const char* TextCodeName(TextCode c);
 const char* EolModeName(EolMode m);
 
+// The names the status bar shows: "ShiftJIS" (on code page 932, else "ANSI"), "EUC", "JIS",
+// "Unicode", "Unicode(BE)", "UTF8"; empty for None.
+const char* CodeStatusName(TextCode c, int systemCodePage);
+// The line ends of a document as the status bar shows them: "CRLF", "LF", "CR" for a fixed
+// mode; for the Default mode "Mixed" when the file had more than one kind, otherwise the kind
+// its new lines get from `textMode` (0 CR LF, 2 CR, else LF).
+const char* EolStatusName(EolMode m, bool mixedLineEnds, int textMode);
+
 }  // namespace norv::document

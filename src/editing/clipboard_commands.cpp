@@ -102,7 +102,13 @@ bool Selection::Handle(CommandId id) {
         case CommandId::EditCut:
         case CommandId::EditCutAppend:
             // Text that could not be placed anywhere is not deleted.
-            if (Copy(id == CommandId::EditCutAppend) && !ro) DeleteSelection(view_);
+            // A read-only document gives its text to the clipboard and keeps it.
+            if (Copy(id == CommandId::EditCutAppend)) {
+                if (ro)
+                    view_.RefuseReadOnly();
+                else
+                    DeleteSelection(view_);
+            }
             return true;
         case CommandId::EditPaste:
             if (!ro) Paste();
@@ -164,7 +170,7 @@ void Selection::PasteText(const std::string& unicode) {
 void Selection::Paste() {
     std::optional<std::string> text = ctx_.clipboard ? ctx_.clipboard->Text() : std::nullopt;
     if (!text) {
-        if (auto* ui = view_.shared().ui) ui->Beep();
+        if (auto* ui = view_.shared().ui) ui->Refuse(kNoClipboardText);
         return;
     }
     PasteText(*text);

@@ -678,7 +678,74 @@ bool ReportsItsValues(CommandId id) {
 
 }  // namespace
 
+bool ChangesText(CommandId id) {
+    switch (id) {
+        case CommandId::BackSpace:
+        case CommandId::DeleteChar:
+        case CommandId::InputCtrl:
+        case CommandId::InsertTab:
+        case CommandId::ChangeCase:
+        case CommandId::ChgCaseOne:
+        case CommandId::DeleteAfter:
+        case CommandId::DeleteTop:
+        case CommandId::WordBS:
+        case CommandId::WordDel:
+        case CommandId::RepeatOne:
+        case CommandId::WordPaste:
+        case CommandId::TimeStamp:
+        case CommandId::SplitLine:
+        case CommandId::InsertAft:
+        case CommandId::InsertBef:
+        case CommandId::DupLine:
+        case CommandId::DeleteLine:
+        case CommandId::PopLine:
+        case CommandId::EditPaste:
+        case CommandId::Undo:
+        case CommandId::Redo:
+        case CommandId::Repeat:
+        case CommandId::StepDo:
+        case CommandId::BoxPaste:
+        case CommandId::EditConvert:
+        case CommandId::EditCenter:
+        case CommandId::EditLeft:
+        case CommandId::EditRight:
+        case CommandId::EditSort:
+        case CommandId::Indent:
+        case CommandId::BackInd:
+        case CommandId::AddString:
+        case CommandId::PasteFromFile:
+        case CommandId::ReFormat:
+        case CommandId::DeFormat:
+        case CommandId::Replace:
+        case CommandId::ReplAgain:
+            return true;
+        default:
+            return false;
+    }
+}
+
+void CElwView::RefuseReadOnly() {
+    if (shared_.ui) shared_.ui->Refuse(kReadOnlyText);
+}
+
+void CElwView::TypeUnwritable() {
+    shared_.pendingChar.clear();
+    if (doc_.readOnly) {
+        RefuseReadOnly();
+        return;
+    }
+    if (!shared_.ui) return;
+    std::string reason(kUnwritableText);
+    reason += document::CodeStatusName(doc_.code, doc_.env().CodePage());
+    shared_.ui->Refuse(reason);
+}
+
 bool CElwView::Execute(CommandId id, int keyRepeat) {
+    // A change to a read-only document does nothing; it says why instead of only beeping.
+    if (doc_.readOnly && ChangesText(id)) {
+        RefuseReadOnly();
+        return true;
+    }
     if (shared_.extension && shared_.extension->Handles(id))
         return shared_.extension->RunCommand(*this, id);
     // Commands that take values from a dialog report themselves with the values they take.

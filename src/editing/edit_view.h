@@ -37,6 +37,17 @@ namespace norv::editing {
 
 class CElwView;
 
+// The reasons of refusals, shown in the status bar beside the beep: a command that would change
+// a read-only document, and a character that the document's code cannot hold (followed by the
+// code's status-bar name).
+inline constexpr std::string_view kReadOnlyText = "Read only";
+inline constexpr std::string_view kUnwritableText = "This character cannot be written in ";
+inline constexpr std::string_view kNoClipboardText = "The clipboard holds no text";
+
+// Whether a view command changes the text (and so is refused in a read-only document). The cut
+// commands are not among them: in a read-only document they still copy.
+bool ChangesText(CommandId id);
+
 // The record `to - from` lines after (or before) `r`, which is line `from`.
 document::LineRecord* RecordFrom(document::LineRecord* r, int from, int to);
 
@@ -265,6 +276,11 @@ class CElwView : public document::UndoTarget, public document::DocumentView {
     bool Execute(CommandId id, int keyRepeat = 0);
     // A typed byte (a lead byte waits for its trail byte), `repeat` times.
     void TypeByte(uint8_t byte, int repeat = 1);
+    // A character was typed that the document's code cannot hold: nothing is typed, and the
+    // refusal says why.
+    void TypeUnwritable();
+    // The refusal of a change to a read-only document.
+    void RefuseReadOnly();
     // AddString with the values a script gives: the string and the place (true: the end of each
     // line). A missing value is asked for in the dialog, filled with what was given.
     void AddString(std::optional<std::string> text, std::optional<bool> atEnd);

@@ -174,7 +174,10 @@ void CElwView::TypeByte(uint8_t byte, int repeat) {
         ch.push_back(static_cast<char>(byte));
     }
     if (shared_.recorder) shared_.recorder->RecordTyped(ch, repeat, layout_.codePage());
-    if (doc_.readOnly) return;
+    if (doc_.readOnly) {
+        RefuseReadOnly();
+        return;
+    }
     CommandScope scope(*this);
     DeleteSelectionIfAny(false);
     for (int i = 0; i < repeat; ++i) TypeOne(ch);

@@ -57,6 +57,25 @@ class UserInterface {
     virtual void Beep() = 0;
     virtual void BeginWaitCursor() {}
     virtual void EndWaitCursor() {}
+
+    // A refusal: the beep, and its reason in the status bar, since many desktops mute the bell.
+    // The reason stays until the next key press clears it (`ClearRefusal`).
+    void Refuse(std::string_view reason) {
+        Beep();
+        SetStatusText(reason);
+        refusalShown_ = true;
+    }
+    // Called for every key press: the reason of the last refusal goes (with whatever text took
+    // its place since). Without a refusal the status text stays as it is.
+    void ClearRefusal() {
+        if (!refusalShown_) return;
+        refusalShown_ = false;
+        SetStatusText({});
+    }
+    bool refusalShown() const { return refusalShown_; }
+
+  private:
+    bool refusalShown_ = false;
 };
 
 }  // namespace norv::platform

@@ -6,6 +6,7 @@
 
 #include "document/char_model.h"
 #include "editing/word_classes.h"
+#include "platform/code_page.h"
 
 namespace norv::search {
 
@@ -17,7 +18,33 @@ void FindCommands::Status(std::string_view text) {
 
 void FindCommands::NotFound() {
     stateValue = kStateNotFound;
-    if (env_.ui && !env_.silent) env_.ui->Beep();
+    if (!env_.ui || env_.silent) return;
+    // The string is in its own code page, or in that of the document it was compiled for.
+    int cp = env_.stringCodePage != 0 ? env_.stringCodePage : find.compiledCodePage();
+    if (cp == 0) cp = env_.systemCodePage;
+    std::string shown;
+    platform::AppendMultiByteAsUtf8(cp, find.searchString, shown);
+    // A long string is cut at a whole character; control characters show as blanks.
+    size_t chars = 0, end = 0;
+    while (end < shown.size() && chars < kNotFoundShownChars) {
+        size_t next = end + 1;
+        while (next < shown.size() && (static_cast<uint8_t>(shown[next]) & 0xC0) == 0x80) ++next;
+        end = next;
+        ++chars;
+    }
+    const bool cut = end < shown.size();
+    shown.resize(end);
+    for (char& c : shown)
+        if (static_cast<uint8_t>(c) < 0x20) c = ' ';
+    if (cut) shown += "...";
+    std::string reason(kNotFoundText);
+    reason += shown;
+    env_.ui->Refuse(reason);
+}
+
+void FindCommands::RefuseReadOnly() {
+    stateValue = kStateNotFound;
+    if (env_.ui && !env_.silent) env_.ui->Refuse(editing::kReadOnlyText);
 }
 
 void FindCommands::Compiled(CFind& f, CElwView& view) {

@@ -110,6 +110,10 @@ struct FindEnvironment {
 };
 
 inline constexpr std::string_view kFindingText = "Finding ...(ESC key to break)";
+// The status text beside the beep of a search that found nothing, before the search string.
+inline constexpr std::string_view kNotFoundText = "Not found: ";
+// The search string is shown up to this many characters (and "...").
+inline constexpr size_t kNotFoundShownChars = 80;
 inline constexpr std::string_view kReplacedFormat = "%d words are replaced";
 // Escape is polled and the view repainted once every this many replacements.
 inline constexpr int kReplacePollCount = 10;
@@ -181,6 +185,8 @@ class FindCommands : public editing::FindStringSource, public editing::CommandEx
     editing::CElwView* NextWindow(editing::CElwView& view, bool forward);
     void Status(std::string_view text);
     void NotFound();
+    // A replace in a read-only document: state 4 and the refusal, unless silent.
+    void RefuseReadOnly();
     bool Escape() { return env_.escapePressed && env_.escapePressed(); }
 
     FindEnvironment& env_;

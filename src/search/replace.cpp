@@ -49,7 +49,7 @@ int FindCommands::Replace(CElwView& start, bool all) {
     // A read-only document would count replacements that never happen and find the same match
     // for ever.
     if (start.readOnly()) {
-        NotFound();
+        RefuseReadOnly();
         return 0;
     }
     replaceAll_ = all;

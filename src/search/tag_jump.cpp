@@ -112,7 +112,7 @@ TagJumpStatus RunTagJump(editing::CElwView& from, platform::FileSystem& fs,
     if (!text.empty() && text.back() == '\n') text.pop_back();
     std::optional<TagName> tag = ParseTagLine(text, doc.CodePage());
     if (!tag) {
-        ui.Beep();
+        ui.Refuse(kNoTagText);
         return TagJumpStatus::NoName;
     }
     // Names go back to the file system's bytes.

@@ -28,6 +28,10 @@
 namespace norv::search {
 
 inline constexpr std::string_view kTagSeparators = "();:|<>,'*+";
+// The reasons beside the beeps: a line without a file name; BackToTag without a jump to go
+// back from.
+inline constexpr std::string_view kNoTagText = "No file name on this line";
+inline constexpr std::string_view kNoTagOrigin = "No tag jump to go back to";
 
 struct TagName {
     std::string name;              // in the line's code

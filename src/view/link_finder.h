@@ -41,5 +41,7 @@ std::optional<LinkSpan> LinkAt(std::string_view line, size_t pos, int codePage);
 // A mail address that runs longer than this is taken for no address (a line full of quotes
 // would otherwise make every position walk to the line end).
 inline constexpr size_t kMaxMailAddress = 512;
+// The reason beside the beep of an address command with no address at the caret.
+inline constexpr std::string_view kNoAddressText = "No web or mail address at the caret";
 
 }  // namespace norv::view

@@ -210,6 +210,48 @@ TEST(KeyInput, CommandsStillToComeSaySo) {
     EXPECT_EQ(k.ui.beeps, 2);
 }
 
+TEST(KeyInput, ARefusalSaysWhyUntilTheNextKey) {
+    Keys k;
+    const std::string unwritable = "This character cannot be written in ShiftJIS";
+    auto stroke = [](uint8_t key, bool unwritableText) {
+        KeyStroke s{key, false, false, false, 1};
+        s.unwritable = unwritableText;
+        return s;
+    };
+    // A key whose text the code cannot hold types nothing and says so; so does such a commit.
+    EXPECT_EQ(k.input.Press(stroke('A', true), {}), PressResult::Nothing);
+    EXPECT_EQ(k.ui.statusTexts.back(), unwritable);
+    EXPECT_EQ(k.ui.beeps, 1);
+    EXPECT_EQ(k.input.Press(stroke(0, true), {}), PressResult::Nothing);
+    EXPECT_EQ(k.ui.beeps, 2);
+    EXPECT_EQ(k.Text(), "line 1\nline 2\nline 3\n");
+    // The next key clears the reason, then does its own work.
+    EXPECT_EQ(k.Press(vk::kRight), PressResult::Command);
+    EXPECT_EQ(k.ui.statusTexts.back(), "");
+    EXPECT_EQ(k.Caret(), "1:1");
+    // Without a refusal a key leaves the status bar alone (a pending prefix keeps its text).
+    k.Press('Q', true);
+    const size_t shown = k.ui.statusTexts.size();
+    k.dispatcher.TakeTwoStrokeMenu();
+    k.ui.SetStatusText("Finding ...(ESC key to break)");
+    EXPECT_EQ(k.Type("a"), PressResult::Typed);
+    EXPECT_EQ(k.ui.statusTexts.size(), shown + 2);
+    // A key that has a command runs it, whatever its text.
+    EXPECT_EQ(k.input.Press(stroke(vk::kRight, true), {}), PressResult::Command);
+    EXPECT_EQ(k.ui.beeps, 2);
+    // In a read-only document a typed key is refused for that reason, a refusal after a
+    // refusal shows the new reason, and a prefix key after it shows the prefix.
+    k.doc->readOnly = true;
+    EXPECT_EQ(k.Type("x"), PressResult::Typed);
+    EXPECT_EQ(k.ui.statusTexts.back(), "Read only");
+    EXPECT_EQ(k.input.Press(stroke('B', true), {}), PressResult::Nothing);
+    EXPECT_EQ(k.ui.statusTexts.back(), "Read only");
+    EXPECT_EQ(k.ui.beeps, 4);
+    k.Press('Q', true);
+    EXPECT_EQ(k.ui.statusTexts.back(), "Ctrl+Q^");
+    EXPECT_EQ(k.Text(), "laine 1\nline 2\nline 3\n");
+}
+
 TEST(KeyInput, ScriptsAndTheRecorderSeeTheKeys) {
     Keys k;
     std::vector<std::string> seen;

@@ -225,15 +225,36 @@ TEST(EditCommands, SoftTabsInsertSpacesToTheNextStop) {
     }
 }
 
-TEST(EditCommands, ReadOnlyDocumentsDoNotChange) {
+TEST(EditCommands, ReadOnlyDocumentsDoNotChangeAndSayWhy) {
     Editor ed(Enc::Ascii);
+    platform::HeadlessUi ui;
+    ed.shared.ui = &ui;
     ed.Load("ab\nc|d");
     ed.doc.readOnly = true;
+    // Each refusal beeps once and puts its reason in the status bar.
+    int beeps = 0;
+    auto refused = [&](const std::string& what) {
+        EXPECT_EQ(ui.beeps, ++beeps) << what;
+        EXPECT_EQ(ui.statusTexts.empty() ? "" : ui.statusTexts.back(), kReadOnlyText) << what;
+        EXPECT_TRUE(ui.refusalShown()) << what;
+        ui.ClearRefusal();
+    };
     for (CommandId id : {C::BackSpace, C::DeleteChar, C::SplitLine, C::DupLine, C::DeleteLine,
-                         C::WordDel, C::ChangeCase, C::InsertTab, C::TimeStamp}) {
+                         C::WordDel, C::ChangeCase, C::InsertTab, C::TimeStamp, C::PopLine,
+                         C::Indent, C::ReFormat, C::EditPaste, C::Redo, C::Replace}) {
         ed.view->Execute(id);
+        refused(std::string(ViewCommandName(id)));
     }
     ed.view->TypeByte('x');
+    refused("a typed character");
+    // A double-byte character is refused once, when it is whole.
+    Editor sjis(Enc::Sjis);
+    sjis.shared.ui = &ui;
+    sjis.Load("|");
+    sjis.doc.readOnly = true;
+    sjis.Run(std::string("漢"));
+    refused("a typed double-byte character");
+    EXPECT_EQ(sjis.Marked(), "|");
     ed.view->InsertText("zz");
     EXPECT_EQ(ed.Marked(), "ab\nc|d");
     // Undo changes text too.
@@ -247,9 +268,12 @@ TEST(EditCommands, ReadOnlyDocumentsDoNotChange) {
     EXPECT_EQ(ed.Marked(), "ab\nc|d");
     EXPECT_FALSE(ed.doc.modified);
     EXPECT_FALSE(ed.undo.CanUndo());
-    // Moving still works.
+    // Moving still works, and says nothing.
+    ed.doc.readOnly = true;
+    const int before = ui.beeps;
     ed.view->Execute(C::CsrUp);
     EXPECT_EQ(ed.view->caretLineNumber(), 1);
+    EXPECT_EQ(ui.beeps, before);
 }
 
 class RecordingRecorder : public CommandRecorder {

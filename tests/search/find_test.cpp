@@ -118,8 +118,46 @@ TEST(Find, OneSearchLeavesTheCaretAtTheMatch) {
         EXPECT_EQ(f.commands.stateValue, found ? 0 : kStateNotFound);
         ASSERT_FALSE(f.ui.statuses.empty());
         EXPECT_EQ(f.ui.statuses.front(), kFindingText);
-        EXPECT_EQ(f.ui.statuses.back(), "");
+        // Not found: the beep and the string looked for, in UTF-8 whatever the document's code.
+        EXPECT_EQ(f.ui.statuses.back(), found ? "" : "Not found: " + std::string(c.pattern));
     }
+}
+
+TEST(Find, NotFoundNamesTheStringUnlessSilent) {
+    static const struct {
+        const char* name;
+        Enc enc;
+        int stringCodePage;
+        std::string pattern;  // as the search string holds it
+        bool silent;
+        const char* shown;  // nullptr: no beep, no text
+    } kCases[] = {
+        {"system code page string in a UTF-8 document", Enc::Utf8, 932,
+         editing::testing::Encode(Enc::Sjis, "見当たらない"), false, "Not found: 見当たらない"},
+        {"Shift-JIS document", Enc::Sjis, 0, editing::testing::Encode(Enc::Sjis, "ない語"), false,
+         "Not found: ない語"},
+        {"a script's silent mode", Enc::Ascii, 0, "zz", true, nullptr},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        Fixture f(c.enc);
+        f.env.stringCodePage = c.stringCodePage;
+        f.env.silent = c.silent;
+        f.ed.Load("|x y");
+        EXPECT_FALSE(f.commands.Find(*f.ed.view, c.pattern, {}, true, false));
+        EXPECT_EQ(f.commands.stateValue, kStateNotFound);
+        EXPECT_EQ(f.ui.beeps, c.silent ? 0 : 1);
+        if (c.shown) EXPECT_EQ(f.ui.statuses.back(), c.shown);
+        if (c.silent) EXPECT_EQ(f.ui.statuses.back(), "");
+    }
+    Fixture f(Enc::Sjis);
+    f.ed.Load("|x");
+    f.commands.Find(*f.ed.view, editing::testing::Encode(Enc::Sjis, std::string(79, 'a') + "漢字"),
+                    {}, true, false);
+    EXPECT_EQ(f.ui.statuses.back(), "Not found: " + std::string(79, 'a') + "漢...");
+    // An escape sequence shows as typed; a real control character as a blank.
+    f.commands.Find(*f.ed.view, "a\\tb\x01", {}, true, false);
+    EXPECT_EQ(f.ui.statuses.back(), "Not found: a\\tb ");
 }
 
 TEST(Find, MatchesOfMoreThan255CharactersAreNeverFound) {
@@ -289,6 +327,7 @@ TEST(Replace, ReadOnlyDocumentIsRefusedAtOnce) {
     EXPECT_EQ(f.commands.ReplaceWith(*f.ed.view, "foo", "x", {}, true), 0);
     EXPECT_EQ(f.ed.Marked(), "|foo foo");
     EXPECT_EQ(f.ui.beeps, 1);
+    EXPECT_EQ(f.ui.statuses.back(), "Read only");
     EXPECT_TRUE(f.ui.messages.empty());
     EXPECT_EQ(f.commands.stateValue, kStateNotFound);
 }

@@ -27,6 +27,7 @@ class EditViewSink : public ViewCommandSink {
     void TypeBytes(std::string_view bytes, int repeat) override {
         for (char c : bytes) view_.TypeByte(static_cast<uint8_t>(c), repeat);
     }
+    void TypeUnwritable() override { view_.TypeUnwritable(); }
     bool BoxSelectionActive() const override {
         return selection_.active() && selection_.kind() == editing::SelectionKind::Box;
     }

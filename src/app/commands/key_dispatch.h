@@ -29,6 +29,8 @@ struct KeyStroke {
     bool shift = false;
     bool alt = false;
     int repeat = 1;
+    // The key's text (or an input method's) has a character the document's code cannot hold.
+    bool unwritable = false;
 };
 
 // The active edit view.
@@ -42,6 +44,8 @@ class ViewCommandSink {
     // Types bytes of the document's code at the caret, `repeat` times each (a lead byte waits
     // for its trail byte). A sink that holds no text ignores them.
     virtual void TypeBytes(std::string_view /*bytes*/, int /*repeat*/) {}
+    // A character was typed that the document's code cannot hold (the view refuses it).
+    virtual void TypeUnwritable() {}
 };
 
 // The main frame's commands (the GUI implements them).

@@ -32,7 +32,7 @@ constexpr const char kGauge[] =
     "----+----0";
 static_assert(sizeof(kGauge) == 101);
 
-// The line-number column is seven cells and eight pixels wide.
+// The line-number column is at least seven cells and eight pixels wide.
 constexpr int kNumberCells = 7;
 constexpr int kNumberExtraPixels = 8;
 constexpr int kTextMargin = 2;
@@ -100,8 +100,29 @@ void EditWidget::UpdateMetrics() {
     boldFont_.setBold(true);
 }
 
+int EditWidget::numberCells() const {
+    // The highest number shown is the line count, or the display-row count when rows are
+    // numbered: the column grows with it, so no number loses its first digits.
+    int64_t highest = options_.nonLogicalLine ? view_->totalRows() : view_->doc().lineCount();
+    int digits = 1;
+    for (; highest >= 10; highest /= 10) ++digits;
+    return std::max(kNumberCells, digits + 1);
+}
+
+int EditWidget::numberColumnWidth() const {
+    return options_.lineNumber ? numberCells() * cellWidth_ + kNumberExtraPixels : 0;
+}
+
+QString EditWidget::NumberText(const editing::CElwView::Row& row, int screenRow) const {
+    if (options_.nonLogicalLine)
+        return QString::number(static_cast<qlonglong>(view_->topRow() + screenRow + 1)) +
+               QLatin1Char(':');
+    if (row.index == 0) return QString::number(row.lineNumber) + QLatin1Char(':');
+    return QStringLiteral(":");
+}
+
 int EditWidget::textLeft() const {
-    return (options_.lineNumber ? kNumberCells * cellWidth_ + kNumberExtraPixels : 0) + kTextMargin;
+    return numberColumnWidth() + kTextMargin;
 }
 
 int EditWidget::textTop() const {
@@ -168,11 +189,9 @@ void EditWidget::TypeText(const QString& text) {
     UpdateWindowSize();
     bool held = true;
     const std::string bytes = BytesOf(text, held);
-    if (!held) {
-        QApplication::beep();
-        return;
-    }
-    keyInput().Press(app::KeyStroke{}, bytes);
+    app::KeyStroke none;
+    none.unwritable = !held;
+    keyInput().Press(none, bytes);
     Refresh();
 }
 
@@ -230,21 +249,12 @@ void EditWidget::PaintRow(QPainter& p, const editing::CElwView::Row& row, int sc
     const DisplayColors& colors = options_.colors;
 
     if (options_.lineNumber) {
-        QString number;
-        if (options_.nonLogicalLine) {
-            number = QString::asprintf("%10lld:",
-                                       static_cast<long long>(view_->topRow() + screenRow + 1));
-        } else if (row.index == 0) {
-            number = QString::asprintf("%10d:", row.lineNumber);
-        } else {
-            number = QStringLiteral("          :");
-        }
-        // Right-aligned: the leading blanks of a short number fall off the left edge.
-        const int right = kNumberCells * cellWidth_ + kNumberExtraPixels / 2;
+        // Right-aligned, one cell per character.
+        const QString number = NumberText(row, screenRow);
+        const int right = numberCells() * cellWidth_ + kNumberExtraPixels / 2;
         p.setPen(colors.lineNumber);
         for (int i = 0; i < number.size(); ++i) {
-            int x = right - (static_cast<int>(number.size()) - i) * cellWidth_;
-            if (x + cellWidth_ <= 0 || number[i] == QLatin1Char(' ')) continue;
+            const int x = right - (static_cast<int>(number.size()) - i) * cellWidth_;
             p.drawText(QPoint(x, baseline), QString(number[i]));
         }
         if (options_.showChange && (row.line->flags & document::LF_CHANGED) && row.index == 0)
@@ -442,16 +452,18 @@ void EditWidget::keyPressEvent(QKeyEvent* event) {
     const bool command =
         event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     bool held = true;
-    const std::string bytes =
-        !command && !text.isEmpty() && text[0].isPrint() ? BytesOf(text, held) : std::string();
+    // The first character, not its first unit: an emoji's high surrogate is no printable char.
+    const bool printable = !text.isEmpty() && QChar::isPrint(text.toUcs4().value(0));
+    const std::string bytes = !command && printable ? BytesOf(text, held) : std::string();
     const std::optional<app::KeyStroke> stroke = StrokeOf(event);
     if (!stroke && bytes.empty() && held) {
         QAbstractScrollArea::keyPressEvent(event);
         return;
     }
     UpdateWindowSize();
-    const app::PressResult result = keyInput().Press(stroke.value_or(app::KeyStroke{}), bytes);
-    if (result == app::PressResult::Nothing && !held) QApplication::beep();
+    app::KeyStroke pressed = stroke.value_or(app::KeyStroke{});
+    pressed.unwritable = !held;
+    keyInput().Press(pressed, bytes);
     Refresh();
 }
 

@@ -105,6 +105,12 @@ class EditWidget : public QAbstractScrollArea {
     int cellHeight() const { return cellHeight_; }
     int textLeft() const;
     int textTop() const;
+    // The line-number column: seven cells, or one cell more than the digits of the highest
+    // number it shows, plus eight pixels. Its text on a row is the number and a colon, or a
+    // colon alone on the further rows of a line (as drawn, right-aligned, without blanks).
+    int numberCells() const;
+    int numberColumnWidth() const;
+    QString NumberText(const editing::CElwView::Row& row, int screenRow) const;
     // The rectangle of `cells` cells at a screen row and a column of the view's grid.
     QRect CellRect(int screenRow, int column, int cells = 1) const;
 

@@ -58,7 +58,10 @@ bool EditWidget::RunAddressCommand(app::AddressCommand command) {
     const std::optional<view::LinkSpan> link =
         view::LinkAt(line, view_->caretPos(), view_->doc().CodePage());
     if (!link || (command != app::AddressCommand::OpenURL && !selection_)) {
-        QApplication::beep();
+        if (platform::UserInterface* ui = view_->shared().ui)
+            ui->Refuse(view::kNoAddressText);
+        else
+            QApplication::beep();
         return false;
     }
     const int lineNumber = view_->caretLineNumber();

@@ -150,7 +150,7 @@ void MainFrame::RunCommand(size_t command, uint8_t keyByte) {
     dispatcher_.view = w ? &w->sink() : nullptr;
     const app::KeyDispatcher::Outcome outcome = dispatcher_.RunCommand(command, 1, keyByte);
     if (outcome == app::KeyDispatcher::Outcome::Nothing) {
-        ui_->Beep();  // a view command without a view
+        ui_->Refuse(app::kNoDocumentText);  // a view command without a view
         return;
     }
     // A frame command may have closed the window; a view command leaves it in place.
@@ -422,7 +422,7 @@ void MainFrame::AnotherWindow() {
         if (auto* w = qobject_cast<DocWindow*>(sub->widget())) w->editor().setFocus();
         return;
     }
-    ui_->Beep();
+    ui_->Refuse(app::kNoOtherWindowText);
 }
 
 void MainFrame::TileTwo() {

@@ -179,7 +179,7 @@ void GrepWiring::TagJump(DocWindow& from) {
 
 void GrepWiring::BackToTag() {
     if (!tagFrom_) {
-        ui_.Beep();
+        ui_.Refuse(search::kNoTagOrigin);
         return;
     }
     for (DocWindow* w : frame_.Windows()) {
@@ -188,7 +188,7 @@ void GrepWiring::BackToTag() {
             return;
         }
     }
-    ui_.Beep();
+    ui_.Refuse(search::kNoTagOrigin);
 }
 
 bool GrepWiring::Handles(editing::CommandId id) const {

@@ -57,25 +57,12 @@ using editing::CommandId;
 constexpr const char* kUntitled = "Untitled";
 constexpr int kEditorPointSize = 11;
 
-// The name of a document's code in the status bar.
+// The code a document's file is in, or is written in by the next save (a Save As across the
+// Unicode family keeps the text as it is held and writes the save code).
 QString CodeName(const document::CElwDoc& doc) {
-    switch (doc.code) {
-        case document::TextCode::Ansi:
-            return platform::SystemCodePage() == 932 ? QStringLiteral("ShiftJIS")
-                                                     : QStringLiteral("ANSI");
-        case document::TextCode::Euc:
-            return QStringLiteral("EUC");
-        case document::TextCode::Jis:
-            return QStringLiteral("JIS");
-        case document::TextCode::Ucs2Le:
-            return QStringLiteral("Unicode");
-        case document::TextCode::Ucs2Be:
-            return QStringLiteral("Unicode(BE)");
-        case document::TextCode::Utf8:
-            return QStringLiteral("UTF8");
-        default:
-            return QString();
-    }
+    const document::TextCode shown =
+        doc.saveCode != document::TextCode::None ? doc.saveCode : doc.code;
+    return QString::fromLatin1(document::CodeStatusName(shown, platform::SystemCodePage()));
 }
 
 }  // namespace
@@ -110,17 +97,22 @@ MainFrame::MainFrame(platform::UserInterface* ui, FileDialogs* dialogs)
     message_ = new QLabel(QString::fromLatin1(QtUserInterface::kIdleText), this);
     position_ = new QLabel(this);
     code_ = new QLabel(this);
+    code_->setObjectName(QStringLiteral("codeState"));
+    lineEnds_ = new QLabel(this);
+    lineEnds_->setObjectName(QStringLiteral("lineEndState"));
     mode_ = new QLabel(this);
     readOnly_ = new QLabel(this);
     readOnly_->setObjectName(QStringLiteral("readOnlyState"));
     const QFontMetrics metrics(font());
     position_->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("0000000:0000")));
     code_->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("D83D DE00  Unicode(BE)")));
+    lineEnds_->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("Mixed")));
     mode_->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("Overwrite")));
     readOnly_->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("R/O")));
     statusBar()->addWidget(message_, 1);
     statusBar()->addPermanentWidget(position_);
     statusBar()->addPermanentWidget(code_);
+    statusBar()->addPermanentWidget(lineEnds_);
     statusBar()->addPermanentWidget(mode_);
     statusBar()->addPermanentWidget(readOnly_);
 
@@ -400,6 +392,7 @@ void MainFrame::UpdateStatus() {
     if (!w) {
         position_->clear();
         code_->clear();
+        lineEnds_->clear();
         mode_->clear();
         readOnly_->clear();
         if (autoFormat_) autoFormat_->clear();
@@ -412,6 +405,10 @@ void MainFrame::UpdateStatus() {
         w->doc().code, v.layout(), v.TextOf(line), v.caretPos(), line->next == nullptr,
         LineEndKind(w->doc().eolMode, line->flags, env_.save.textMode));
     code_->setText(FromUtf8(shown) + QStringLiteral("  ") + CodeName(w->doc()));
+    // "Mixed" only where lines keep their own ends: without OrgCR every line gets TextMode.
+    const document::CElwDoc& d = w->doc();
+    lineEnds_->setText(QString::fromLatin1(document::EolStatusName(
+        d.eolMode, d.mixedLineEnds && env_.load.orgCr, env_.save.textMode)));
     mode_->setText(v.shared().insertMode ? QStringLiteral("Insert") : QStringLiteral("Overwrite"));
     readOnly_->setText(w->doc().readOnly ? QStringLiteral("R/O") : QString());
     if (autoFormat_)
@@ -591,6 +588,9 @@ void MainFrame::Saved(document::CElwDoc& doc) {
         w->UpdateWindowTitle();
         w->editor().Refresh();
     }
+    // The code and line ends it was written in.
+    UpdateChecks();
+    UpdateStatus();
 }
 
 void MainFrame::CloseWindows(document::CElwDoc& doc) {
@@ -648,7 +648,7 @@ void MainFrame::RunFrameCommand(app::FrameCommandId id, uint8_t keyByte) {
         return;
     }
     if (it->second.needsDocument && !ActiveWindow()) {
-        ui_->Beep();
+        ui_->Refuse(app::kNoDocumentText);
         return;
     }
     it->second.run(keyByte);

@@ -298,7 +298,8 @@ class MainFrame : public QMainWindow,
     QTabBar* tabs_ = nullptr;  // one tab per document window, in opening order
     QLabel* message_ = nullptr;
     QLabel* position_ = nullptr;
-    QLabel* code_ = nullptr;
+    QLabel* code_ = nullptr;      // the character under the caret and the document's code
+    QLabel* lineEnds_ = nullptr;  // "CRLF", "LF", "CR" or "Mixed"
     QLabel* mode_ = nullptr;
     QLabel* readOnly_ = nullptr;  // "R/O" for a read-only document
     std::unique_ptr<QtUserInterface> ownUi_;

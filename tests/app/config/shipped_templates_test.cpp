@@ -49,6 +49,10 @@ TEST(ShippedTemplates, SettingsUseKnownKeysAndRoundTrip) {
     EXPECT_EQ(again.Dump(), loaded.Dump());
     EXPECT_NE(loaded.Dump(), Settings(932).Dump()) << "the template changes some defaults";
     EXPECT_EQ(loaded.Text(Key::C_Cmt), "C/C++ source");
+    // New documents end their lines in LF (the built-in default stays CR LF for files that
+    // were written without the key).
+    EXPECT_EQ(loaded.Int(Key::TextMode), 1);
+    EXPECT_EQ(Settings(932).Int(Key::TextMode), 0);
     EXPECT_EQ(ProfileOfFile("main.cc", loaded.Profiles(), 932), ProfileId::CSource);
     EXPECT_EQ(ProfileOfFile("x.nrs", loaded.Profiles(), 932), UserProfile(2));
 }
