@@ -84,10 +84,13 @@ bool CallSystemBuiltin(int id, const uint32_t* a, Runtime& rt) {
             if (rt.host().BreakPressed()) rt.Interrupt();
             return true;
         case BuiltinId("MSGBOX"): {
-            // The caption is shown by front ends that have one; an empty caption means "Norv".
+            // The style keeps the platform's numbers of buttons, icon and default button; an
+            // empty caption means "Norv".
             const std::string text = ToUtf8(str(0));
-            (void)str(1);
-            rt.SetResult(static_cast<uint32_t>(rt.host().ui().MessageBox(text, a[2])));
+            std::string caption = ToUtf8(str(1));
+            if (caption.empty()) caption = "Norv";
+            rt.SetResult(
+                static_cast<uint32_t>(rt.host().ui().CaptionedMessageBox(text, caption, a[2])));
             rt.host().PumpMessages();
             return true;
         }

@@ -120,7 +120,17 @@ void EditorScriptHost::Refused(int line) {
 }
 
 bool EditorScriptHost::CallEditorBuiltin(int id, const uint32_t* args, script::Runtime& rt) {
-    if (CallSlotBuiltin(id, args, rt)) return true;
+    if (CallSlotBuiltin(id, args, rt)) {
+        // Searches leave the editor state value: 1 found (or replaced, or lines found in
+        // files), 4 not found.
+        const auto result = static_cast<int32_t>(rt.result());
+        if (id == BuiltinId("FINDFOR") || id == BuiltinId("FINDBACK"))
+            editorState = result == 1 ? 1 : 4;
+        else if (id == BuiltinId("REPLACE") || id == BuiltinId("GREP"))
+            editorState = result > 0 ? 1 : 4;
+        return true;
+    }
+    if (CallUiBuiltin(id, args, rt)) return true;
     switch (id) {
         case BuiltinId("SILENT"):
             editor_.SetSilent(++silentLevel);

@@ -22,6 +22,7 @@
 #include <string_view>
 
 #include "app/scripting/script_editor.h"
+#include "app/scripting/script_menus.h"
 #include "script/script_host.h"
 
 namespace norv::document {
@@ -54,6 +55,10 @@ bool PumpPasses(size_t command);
 inline constexpr std::string_view kNotAvailableYet = "This command is not available yet.";
 inline constexpr int kMaxRunDepth = 10;
 
+// SHELL: 33 when the program was started, 2 when it (or the file to open) is not there, 5 when
+// it may not be run, -1 for no command (script_ui.cpp).
+int32_t ShellStart(std::string_view command);
+
 class EditorScriptHost : public script::ScriptHost {
   public:
     explicit EditorScriptHost(ScriptEditor& editor);
@@ -62,8 +67,18 @@ class EditorScriptHost : public script::ScriptHost {
     // The slots of the command a built-in is running (commands of other parts read them).
     const ScriptSlots& scriptSlots() const { return slots_; }
 
-    // The run-context code that NORVSTATE reads (0 while a script file runs).
+    // The run-context code (0 while a script file runs).
     int runContext = 0;
+    // The editor state value that NORVSTATE reads: the run-context code when a script starts,
+    // then the result of the last Find, Replace, Compare or Grep (1 done, also a search that
+    // found; 2 no difference; 4 not found).
+    int editorState = 0;
+    void SetRunContext(int code) { runContext = editorState = code; }
+    // What resident scripts exchange with events and the TSR menu (PARMSTRA carries a caption).
+    int32_t parmA = 0, parmB = 0;
+    std::string parmStrA, parmStrB;
+    // The pop-up menus of NEWMENU.
+    ScriptMenuTable& menus() { return menus_; }
     // Scripts running now, one inside the other (RUN).
     int depth = 0;
     int silentLevel = 0;
@@ -77,6 +92,8 @@ class EditorScriptHost : public script::ScriptHost {
     void Refresh() override;
     void NoSilent() override;
     bool CallEditorBuiltin(int id, const uint32_t* args, script::Runtime& rt) override;
+    uint32_t ReadSysVar(int index, script::Runtime& rt) override;
+    void WriteSysVar(int index, uint32_t value, script::Runtime& rt) override;
 
     // Text between the script's code page and the document's bytes.
     std::string ToDocument(const document::CElwDoc& doc, std::string_view scriptText) const;
@@ -89,6 +106,12 @@ class EditorScriptHost : public script::ScriptHost {
     bool CallLineBuiltin(int id, const uint32_t* a, script::Runtime& rt, editing::CElwView& v);
     bool CallTextBuiltin(int id, const uint32_t* a, script::Runtime& rt, editing::CElwView& v);
     bool CallSlotBuiltin(int id, const uint32_t* a, script::Runtime& rt);
+    // Dialogs, menus, the status bar, the clipboard, keys, windows and SHELL (script_ui.cpp).
+    bool CallUiBuiltin(int id, const uint32_t* a, script::Runtime& rt);
+    // System variables that are not settings (script_system_vars.cpp); nothing: 0 or "".
+    std::optional<uint32_t> ReadOther(int index, script::Runtime& rt);
+    ScriptFrame* frame();
+    const Settings& CurrentSettings();
     void Command(const std::string& name);
     void RunScript(const std::string& name, script::Runtime& rt);
 
@@ -106,6 +129,8 @@ class EditorScriptHost : public script::ScriptHost {
     ScriptEditor& editor_;
     ScriptSlots slots_;
     bool breakLatched_ = false;
+    ScriptMenuTable menus_;
+    int32_t tileMode_ = 0;
 };
 
 }  // namespace norv::app

@@ -133,11 +133,11 @@ ScriptOutcome RunScriptFile(EditorScriptHost& host, const std::string& name) {
     auto rt = script::Runtime::Load(std::move(*image), host);
     if (!rt) return ScriptOutcome::kNotFound;
     const int previous = host.runContext;
-    host.runContext = 0;
+    host.SetRunContext(0);
     ++host.depth;
     const script::RunResult r = rt->Run();
     --host.depth;
-    host.runContext = previous;
+    host.SetRunContext(previous);
     switch (r) {
         case script::RunResult::kInterrupted:
             return ScriptOutcome::kInterrupted;

@@ -35,6 +35,7 @@ class FindCommands;
 namespace norv::app {
 
 class Settings;
+class ScriptFrame;
 
 class ScriptEditor {
   public:
@@ -110,6 +111,11 @@ class ScriptEditor {
     virtual bool EscapePressed() = 0;
     // Sleeps up to `ms` milliseconds, or less when input arrives.
     virtual void Sleep(int ms) = 0;
+
+    // The frame's side of the user-interface built-ins and system variables (script_frame.h);
+    // null: settings are only read, file dialogs take the input box's answers, menus are
+    // dismissed and sent keys go nowhere.
+    virtual ScriptFrame* scriptFrame() { return nullptr; }
 };
 
 }  // namespace norv::app

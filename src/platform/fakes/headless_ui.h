@@ -17,7 +17,8 @@ class HeadlessUi : public UserInterface {
     explicit HeadlessUi(bool echo = false) : echo_(echo) {}
 
     int MessageBox(std::string_view text, unsigned style) override;
-    // Recorded as "caption: text" (printed so with echo).
+    // The text is recorded in `messages` and the caption beside it in `captions`; printed as
+    // "caption: text" with echo.
     int CaptionedMessageBox(std::string_view text, std::string_view caption,
                             unsigned style) override;
     void SetStatusText(std::string_view text) override;
@@ -28,6 +29,8 @@ class HeadlessUi : public UserInterface {
     void QueueAnswer(int result) { answers_.push_back(result); }
 
     std::vector<std::string> messages;  // every message-box text, in order
+    std::vector<std::string> captions;  // the caption of each ("" for boxes without one)
+    std::vector<unsigned> styles;       // the style of each
     std::vector<std::string> statusTexts;
     int beeps = 0;
 
