@@ -30,6 +30,7 @@
 #include "gui/frame/find_wiring.h"
 #include "gui/frame/grep_wiring.h"
 #include "gui/frame/main_frame.h"
+#include "gui/frame/project_wiring.h"
 #include "gui/frame/script_wiring.h"
 #include "gui/frame/shell_wiring.h"
 #include "gui/frame/spell_wiring.h"
@@ -402,6 +403,22 @@ void EditorApp::CreateFrame() {
         true);
     frame_->settingsChanged = [this] { NotifySettingsChanged(); };
     LoadSettingsIntoFrame();
+    projects_ = new ProjectWiring(*frame_, config_->settings, store_.get(), companions_->Folder(),
+                                  companions_->PathOf(app::CompanionKind::Workspace),
+                                  companions_->PathOf(app::CompanionKind::History), headless_);
+    auto sessionOf = [](EditorApp& a) -> app::ProjectSession& { return a.projects()->projects(); };
+    if (!hooks_.openProject)
+        hooks_.openProject = [sessionOf](EditorApp& a, const std::string& path) {
+            return sessionOf(a).OpenProject(path);
+        };
+    if (!hooks_.restoreWorkspace)
+        hooks_.restoreWorkspace = [sessionOf](EditorApp& a) {
+            return sessionOf(a).RestoreWorkspace();
+        };
+    if (!hooks_.projectOpen)
+        hooks_.projectOpen = [sessionOf](EditorApp& a) { return sessionOf(a).ProjectOpen(); };
+    if (!hooks_.closeProject)
+        hooks_.closeProject = [sessionOf](EditorApp& a) { return sessionOf(a).CloseOnExit(); };
     frame_->find().Configure(config_->settings, store_.get(), fs,
                              companions_->PathOf(app::CompanionKind::History), &config_->history);
     scripts_ = std::make_unique<ScriptWiring>(*frame_, companions_->Folder(), headless_);
@@ -500,7 +517,10 @@ void EditorApp::OpenNamedFiles(const app::StartupOptions& options) {
         }
     }
     env.load = saved;
-    if ((!anyOpened || frame_->Windows().empty()) && !OpenPendingProject())
+    // With no document open then (none named, or none could be), the project of CurrProj;
+    // else a new document.
+    if (((!anyOpened && !options.files.empty()) || frame_->Windows().empty()) &&
+        !OpenPendingProject())
         QTimer::singleShot(0, frame_.get(), [this] { frame_->NewFile(); });
 }
 
@@ -736,10 +756,7 @@ void EditorApp::FillClosingSteps() {
     };
     k.storeFindHistories = [this] { frame_->find().session().SaveIfChanged(); };
     k.projectOpen = [this] { return hooks_.projectOpen && hooks_.projectOpen(*this); };
-    k.closeProject = [this] {
-        if (hooks_.closeProject) hooks_.closeProject(*this);
-        return true;
-    };
+    k.closeProject = [this] { return !hooks_.closeProject || hooks_.closeProject(*this); };
     k.residentCloseEvent = [this] {
         if (hooks_.residentClose) hooks_.residentClose(*this);
     };

@@ -39,19 +39,22 @@ class MainFrame;
 class FileDialogs;
 class ScriptWiring;
 class DocWindow;
+class ProjectWiring;
 
 class EditorApp;
 
 // The steps that later subsystems fill. An unset hook is a step that does nothing yet.
 struct StartupHooks {
+    // Unset hooks of projects and the workspace are filled by the project wiring.
     // Opens a project or snapshot file; false when it could not be opened.
     std::function<bool(EditorApp&, const std::string& path)> openProject;
     // Brings back the workspace of the last Break; false when there is none.
     std::function<bool(EditorApp&)> restoreWorkspace;
     // Whether a project is open (closing then keeps the placement out of the settings).
     std::function<bool(EditorApp&)> projectOpen;
-    // Closing with a project open: ask, save and forget it.
-    std::function<void(EditorApp&)> closeProject;
+    // Closing with a project open: ask, save and forget it; false when a save failed (the
+    // program then stays).
+    std::function<bool(EditorApp&)> closeProject;
     // The resident script of TsrScript and the registered scripts that start with the program.
     std::function<void(EditorApp&)> startResidentScripts;
     // The timer event of the resident scripts (every second).
@@ -89,6 +92,8 @@ class EditorApp : public QObject {
     MainFrame* frame() const { return frame_.get(); }
     // Scripts on the frame: RUN, -A and every other request to run a script by name.
     ScriptWiring* scripts() const { return scripts_.get(); }
+    // Projects, the workspace and the recent files (from the frame's creation on).
+    ProjectWiring* projects() const { return projects_; }
     app::Configuration& configuration() { return *config_; }
     app::SettingsStore& store() { return *store_; }
     const app::CompanionFiles& companions() const { return *companions_; }
@@ -160,6 +165,7 @@ class EditorApp : public QObject {
     int scriptStatus_ = 0;
     std::unique_ptr<document::AutoSaver> autoSaver_;
     InstanceServer* server_ = nullptr;
+    ProjectWiring* projects_ = nullptr;  // owned by the frame
     StartLock startLock_;
     QSystemTrayIcon* tray_ = nullptr;
     QTimer* timer_ = nullptr;

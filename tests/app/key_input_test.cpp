@@ -205,7 +205,7 @@ TEST(KeyInput, CommandsStillToComeSaySo) {
     EXPECT_EQ(k.ui.statusTexts.back(), "This command is not available yet.");
     EXPECT_EQ(k.ui.beeps, 1);
     // The same through a menu.
-    k.dispatcher.RunCommand(size_t(CommandIndexByName("LoadProject")));
+    k.dispatcher.RunCommand(size_t(CommandIndexByName("AddinF")));
     EXPECT_TRUE(k.frame.empty());
     EXPECT_EQ(k.ui.beeps, 2);
 }

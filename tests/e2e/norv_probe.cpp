@@ -11,7 +11,8 @@
 // NORV_PROBE_TYPE set, after start-up it types that text at the caret of every document and of a
 // new untitled one, and prints "AUTOSAVED" once an auto-save pass has written its table (the test
 // then kills it). NORV_PROBE_AUTOSAVE runs that pass at once. With NORV_PROBE_DIALOG set, every
-// modal dialog that opens is printed as "DIALOG <tab> title" and cancelled.
+// modal dialog that opens is printed as "DIALOG <tab> title" and cancelled. NORV_PROBE_COMMAND
+// names a command of the table that runs after start-up, after the typing (Break, say).
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
@@ -21,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "app/commands/command_table.h"
 #include "document/auto_save.h"
 #include "document/text_code.h"
 #include "editing/edit_view.h"
@@ -123,6 +125,12 @@ int main(int argc, char** argv) {
         if (type && *type && first) TypeEverywhere(app, type);
         if (first && std::getenv("NORV_PROBE_DIALOG")) WatchDialogs(app);
         Dump(app);
+        if (const char* command = std::getenv("NORV_PROBE_COMMAND"); first && command) {
+            const int index = app::CommandIndexByName(command);
+            if (index >= 0) app.frame()->RunCommand(static_cast<size_t>(index));
+            std::printf("RAN\t%s\n", command);
+            std::fflush(stdout);
+        }
         // NORV_PROBE_CLOSE: the main window is closed as the user closes it, after start-up.
         if (first && std::getenv("NORV_PROBE_CLOSE"))
             QTimer::singleShot(0, app.frame(), [&app] {

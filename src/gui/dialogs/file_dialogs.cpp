@@ -47,6 +47,14 @@ CodeFields AddCodeFields(QFileDialog& dialog, int codePage, bool addBom) {
     return f;
 }
 
+// The recent folders in the dialog's history list.
+void OfferHistory(QFileDialog& dialog, const std::function<std::vector<std::string>()>& folders) {
+    if (!folders) return;
+    QStringList list;
+    for (const std::string& f : folders()) list << FromUtf8(f);
+    dialog.setHistory(list);
+}
+
 CodeChoice ChoiceOf(const QComboBox* codes) {
     return static_cast<CodeChoice>(codes->currentIndex() + 1);
 }
@@ -80,6 +88,7 @@ bool QtFileDialogs::AskOpen(OpenRequest& request) {
         dialog.setNameFilters(QStringList{FromUtf8(request.pattern)} + dialog.nameFilters());
         dialog.selectNameFilter(FromUtf8(request.pattern));
     }
+    OfferHistory(dialog, folderHistory);
     CodeFields fields = AddCodeFields(dialog, codePage_, request.addBom);
     auto* readOnly = new QCheckBox(QStringLiteral("&Read Only"), &dialog);
     readOnly->setObjectName(kReadOnlyName);
@@ -103,6 +112,7 @@ bool QtFileDialogs::AskSaveAs(document::SaveAsRequest& request) {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.selectNameFilter(QStringLiteral("All Files (*)"));
     if (!request.name.empty()) dialog.selectFile(FromUtf8(request.name));
+    OfferHistory(dialog, folderHistory);
     CodeFields fields = AddCodeFields(dialog, codePage_, request.addBom);
     fields.codes->setCurrentIndex(std::max(0, static_cast<int>(request.choice) - 1));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
@@ -124,6 +134,21 @@ bool QtFileDialogs::AskScriptFile(app::MacroFileRequest& request) {
     dialog.setDefaultSuffix(FromUtf8(app::kMacroFileSuffix));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
     request.path = ToUtf8(dialog.selectedFiles().front());
+    return true;
+}
+
+bool QtFileDialogs::AskProject(std::string& path, bool forSaving, const std::string& folder) {
+    QFileDialog dialog(
+        parent_, forSaving ? QStringLiteral("Save Project As") : QStringLiteral("Open Project"),
+        FromUtf8(folder), QStringLiteral("Project Files (*.prf)"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setObjectName(kProjectDialogName);
+    dialog.setFileMode(forSaving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setAcceptMode(forSaving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setDefaultSuffix(QStringLiteral("prf"));
+    OfferHistory(dialog, folderHistory);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+    path = ToUtf8(dialog.selectedFiles().front());
     return true;
 }
 

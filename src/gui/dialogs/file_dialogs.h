@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,14 @@ class FileDialogs : public document::DocumentDialogs {
     virtual bool AskFolder(std::string& /*folder*/) { return false; }
     // A script file for the key macro (SaveMacro, LoadMacro); false when cancelled.
     virtual bool AskScriptFile(app::MacroFileRequest& /*request*/) { return false; }
+    // A project file ("Project Files (*.prf)", suffix "prf"), starting in `folder`: an existing
+    // one to open, or a name to save under. False when cancelled.
+    virtual bool AskProject(std::string& /*path*/, bool /*forSaving*/,
+                            const std::string& /*folder*/) {
+        return false;
+    }
+    // The recent folders the file dialogs offer as their history (unset: none).
+    std::function<std::vector<std::string>()> folderHistory;
 };
 
 // The labels of the code list, in CodeChoice order (1 = "Default"); the ANSI and EUC entries
@@ -50,12 +59,14 @@ class QtFileDialogs : public FileDialogs {
     bool AskSaveAs(document::SaveAsRequest& request) override;
     bool AskFolder(std::string& folder) override;
     bool AskScriptFile(app::MacroFileRequest& request) override;
+    bool AskProject(std::string& path, bool forSaving, const std::string& folder) override;
 
     // Object names of the added fields (tests find them by these).
     static constexpr const char* kCodeListName = "codeList";
     static constexpr const char* kAddBomName = "addBom";
     static constexpr const char* kReadOnlyName = "readOnly";
     static constexpr const char* kScriptFileDialogName = "scriptFileDialog";
+    static constexpr const char* kProjectDialogName = "projectDialog";
 
   private:
     QWidget* parent_;

@@ -492,7 +492,9 @@ DocWindow* MainFrame::OpenFile(const std::string& path, document::CodeChoice cho
     if (!doc->OpenDocument(path, choice)) return nullptr;
     if (readOnly && !doc->readOnly) doc->ToggleReadOnly();
     lastFolder_ = platform::FolderOf(doc->path);
-    return AddWindow(std::move(doc));
+    DocWindow* w = AddWindow(std::move(doc));
+    if (fileOpened) fileOpened(*w);
+    return w;
 }
 
 DocWindow* MainFrame::NewFile() {
@@ -527,6 +529,7 @@ bool MainFrame::FileSave(DocWindow& w, bool withDialog) {
 }
 
 bool MainFrame::QueryCloseDocument(DocWindow& w) {
+    if (documentClosing) documentClosing(w);
     return closingUnasked_ || session_->QueryClose(w.doc());
 }
 
@@ -579,6 +582,7 @@ void MainFrame::SyncViews(document::CElwDoc& doc) {
 }
 
 void MainFrame::Saved(document::CElwDoc& doc) {
+    if (documentSaved) documentSaved(doc);
     const std::vector<DocWindow*> windows = WindowsOf(doc);
     if (windows.empty()) return;
     windows.front()->view().OnSaved();

@@ -81,6 +81,13 @@ class MainFrame : public QMainWindow,
                             bool needsDocument = false);
     // The preferences changed the settings (the application tells the other running copies).
     std::function<void()> settingsChanged;
+    // Told of every file opened into a window, of every save (the path may be a new one), and
+    // of a document whose last window is about to close (the recent files keep them).
+    std::function<void(DocWindow&)> fileOpened;
+    std::function<void(document::CElwDoc&)> documentSaved;
+    std::function<void(DocWindow&)> documentClosing;
+    // The file dialogs the frame uses (the project dialogs too).
+    FileDialogs& fileDialogs() const { return *dialogs_; }
     DocWindow* ActiveWindow() const;
     std::vector<DocWindow*> Windows() const;
     // The windows showing a document, in opening order; the number of documents open.

@@ -1,0 +1,213 @@
+// Projects and the recent files through the real widgets: the project file dialogs and the
+// question, the recent-files dialog (columns, sorting, widths kept), and the File menu's entries
+// opening their files.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTimer>
+#include <QTreeWidget>
+#include <functional>
+#include <string>
+
+#include "app/config/configuration.h"
+#include "app/config/history_file.h"
+#include "gui/dialogs/recent_files_dialog.h"
+#include "gui/frame/doc_window.h"
+#include "gui/frame/main_frame.h"
+#include "gui/frame/project_wiring.h"
+#include "gui/gui_test_support.h"
+#include "platform/fakes/headless_ui.h"
+#include "platform/file_system.h"
+#include "support/temp_dir.h"
+
+namespace norv::qt {
+namespace {
+
+using testing::TypeKeys;
+
+// Runs `fill` once on the next modal widget that `find` finds.
+void WhenShown(std::function<QWidget*()> find, std::function<void(QWidget&)> fill) {
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, find, fill] {
+        if (QWidget* w = find()) {
+            timer->stop();
+            timer->deleteLater();
+            fill(*w);
+        }
+    });
+    timer->start();
+}
+
+// Answers the next project file dialog with `path` (checking its filter and suffix).
+void AnswerProjectDialog(const std::string& path, bool* seen) {
+    WhenShown(
+        [] {
+            auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            return d && d->objectName() == QLatin1String(QtFileDialogs::kProjectDialogName)
+                       ? d
+                       : nullptr;
+        },
+        [path, seen](QWidget& w) {
+            auto& d = static_cast<QFileDialog&>(w);
+            *seen = d.nameFilters() == QStringList{QStringLiteral("Project Files (*.prf)")} &&
+                    d.defaultSuffix() == QStringLiteral("prf");
+            d.selectFile(QString::fromStdString(path));
+            static_cast<QDialog&>(d).accept();
+        });
+}
+
+// Windows closed are deleted later: let that happen.
+void Settle() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
+
+platform::FileTime MtimeOf(const std::string& path) {
+    struct stat st {};
+    stat(path.c_str(), &st);
+    return platform::FileTimeFromUnix(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
+}
+
+struct Desk {
+    Desk() : config(932) {
+        mkdir(dir.File("cfg").c_str(), 0700);
+        frame.UseConfiguration(config, nullptr);
+        wiring = new ProjectWiring(frame, config.settings, nullptr, dir.File("cfg/"),
+                                   dir.File("cfg/norv.PRF"), dir.File("cfg/norv.HST"), false);
+        wiring->endProgram = [this] { ended = true; };
+    }
+    platform::HeadlessUi ui;
+    app::Configuration config;
+    norv::testing::TempDir dir;
+    MainFrame frame{&ui};
+    ProjectWiring* wiring = nullptr;
+    bool ended = false;
+};
+
+TEST(ProjectGui, ProjectDialogsAndTheQuestion) {
+    Desk d;
+    const std::string a = d.dir.Write("a.txt", "alpha\n");
+    ASSERT_NE(d.frame.OpenFile(a), nullptr);
+    bool seen = false;
+    AnswerProjectDialog(d.dir.File("work"), &seen);
+    d.frame.RunCommand(size_t(app::CommandIndexByName("SaveProjectAs")));
+    EXPECT_TRUE(seen);
+    const std::string project = d.dir.File("work.prf");
+    EXPECT_EQ(d.wiring->projects().currentProject(), project) << "the suffix is added";
+    EXPECT_EQ(platform::RealFileSystem().Stat(project)->size, 316u + 340u);
+
+    // Opening it again: the question first (No), then the dialog; the document comes back.
+    TypeKeys(&d.frame.ActiveWindow()->editor(), "x");
+    d.ui.QueueAnswer(platform::kIdNo);  // the project
+    d.ui.QueueAnswer(platform::kIdNo);  // the changes of a.txt
+    seen = false;
+    AnswerProjectDialog(project, &seen);
+    d.frame.RunCommand(size_t(app::CommandIndexByName("LoadProject")));
+    EXPECT_TRUE(seen);
+    ASSERT_GE(d.ui.messages.size(), 1u);
+    EXPECT_EQ(d.ui.messages[0], "Do you want to save the current project?");
+    ASSERT_EQ(d.frame.Windows().size(), 1u);
+    EXPECT_EQ(d.frame.Windows()[0]->doc().path, a);
+    EXPECT_FALSE(d.frame.Windows()[0]->doc().modified);
+
+    // Break with the project open: the project is written and the program ends.
+    TypeKeys(&d.frame.ActiveWindow()->editor(), "y");
+    d.frame.RunCommand(size_t(app::CommandIndexByName("Break")));
+    Settle();
+    EXPECT_TRUE(d.ended);
+    EXPECT_TRUE(d.frame.Windows().empty());
+    EXPECT_EQ(d.config.settings.Text(app::Key::CurrProj), project);
+}
+
+TEST(ProjectGui, RecentFilesInTheFileMenuAndTheHistory) {
+    Desk d;
+    d.config.settings.Set(app::Key::MRUFiles, 2);
+    std::vector<std::string> files;
+    for (const char* name : {"one.txt", "two.txt", "three.txt"}) {
+        files.push_back(d.dir.Write(name, std::string(name) + "\n"));
+        ASSERT_NE(d.frame.OpenFile(files.back()), nullptr);
+    }
+    app::HistoryFile history;
+    ASSERT_EQ(app::LoadHistoryFile(platform::RealFileSystem(), d.dir.File("cfg/norv.HST"), history),
+              0);
+    EXPECT_EQ(history.recent[0].path, files[2]);
+    EXPECT_EQ(history.recent[1].path, files[1]);
+    EXPECT_EQ(history.recent[2].path, files[0]);
+    EXPECT_EQ(history.recent[0].LastUpdate(), MtimeOf(files[2]));
+    EXPECT_GE(history.recent[0].LastOpen(), history.recent[1].LastOpen());
+    EXPECT_EQ(history.folders[0], d.dir.path() + "/");
+
+    QMenu* file = d.frame.menuBar()->findChild<QMenu*>(QStringLiteral("menu:File"));
+    ASSERT_NE(file, nullptr);
+    d.wiring->FillRecentMenu();
+    std::vector<QAction*> entries;
+    QAction* exit = nullptr;
+    for (QAction* a : file->actions()) {
+        if (a->objectName() == QLatin1String(ProjectWiring::kRecentEntryName)) entries.push_back(a);
+        if (a->objectName() == QLatin1String("AppExit")) exit = a;
+    }
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0]->text(), "&1 " + QString::fromStdString(files[2]));
+    EXPECT_EQ(entries[1]->text(), "&2 " + QString::fromStdString(files[1]));
+    EXPECT_LT(file->actions().indexOf(entries[1]), file->actions().indexOf(exit));
+    // An entry opens its file.
+    d.frame.CloseWindows(d.frame.Windows()[1]->doc());
+    Settle();
+    ASSERT_EQ(d.frame.Windows().size(), 2u);
+    entries[1]->trigger();
+    ASSERT_EQ(d.frame.Windows().size(), 3u);
+    EXPECT_EQ(d.frame.ActiveWindow()->doc().path, files[1]);
+}
+
+TEST(ProjectGui, RecentFilesDialogSortsKeepsWidthsAndOpens) {
+    Desk d;
+    std::vector<std::string> files;
+    for (const char* name : {"b.txt", "a.txt", "c.txt"}) {
+        files.push_back(d.dir.Write(name, "x\n"));
+        ASSERT_NE(d.frame.OpenFile(files.back()), nullptr);
+    }
+    for (DocWindow* w : d.frame.Windows()) d.frame.CloseWindows(w->doc());
+    Settle();
+    d.config.settings.Set(app::Key::MRUHead, std::string_view("111,222,133,144"));
+    d.config.settings.Set(app::Key::MRUSort, 9);  // refused: the default, last open
+    bool checked = false;
+    WhenShown(
+        [] { return qobject_cast<RecentFilesDialog*>(QApplication::activeModalWidget()); },
+        [&](QWidget& w) {
+            auto& dialog = static_cast<RecentFilesDialog&>(w);
+            QTreeWidget* list = dialog.list();
+            const QStringList headers{list->headerItem()->text(0), list->headerItem()->text(1),
+                                      list->headerItem()->text(2), list->headerItem()->text(3)};
+            EXPECT_EQ(headers, (QStringList{"File Name", "Folder", "Last Open", "Last Update"}));
+            EXPECT_EQ(list->columnWidth(1), 222);
+            EXPECT_EQ(dialog.sortColumn(), 2);
+            EXPECT_EQ(list->topLevelItem(0)->text(0), "c.txt");
+            // A click on the first header sorts by name.
+            emit list->header()->sectionClicked(0);
+            EXPECT_EQ(list->topLevelItem(0)->text(0), "a.txt");
+            EXPECT_EQ(list->topLevelItem(2)->text(0), "c.txt");
+            list->setColumnWidth(0, 150);
+            list->topLevelItem(0)->setSelected(true);
+            list->topLevelItem(1)->setSelected(true);
+            checked = true;
+            dialog.accept();
+        });
+    EXPECT_TRUE(d.wiring->ShowRecentFiles());
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(d.config.settings.Text(app::Key::MRUHead), "150,222,133,144");
+    EXPECT_EQ(d.config.settings.Int(app::Key::MRUSort), 0);
+    ASSERT_EQ(d.frame.Windows().size(), 2u);
+    EXPECT_EQ(d.frame.Windows()[0]->doc().path, files[1]);
+    EXPECT_EQ(d.frame.Windows()[1]->doc().path, files[0]);
+}
+
+}  // namespace
+}  // namespace norv::qt
