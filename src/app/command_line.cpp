@@ -65,11 +65,13 @@ StartupOptions ParseCommandLine(const std::vector<std::string>& args,
     StartupOptions o;
     size_t i = 0;
     bool optionsDone = false;
+    bool namesOnly = false;  // after a lone "--" every argument is a name
     std::vector<std::string> filePart;
     while (i < args.size() && !optionsDone) {
         const std::string& a = args[i];
         if (a == "--") {
             ++i;
+            namesOnly = true;
             break;
         }
         if (IsLongOption(a)) {
@@ -154,6 +156,10 @@ StartupOptions ParseCommandLine(const std::vector<std::string>& args,
     // Long options are never names, also among the names; after a lone "--" nothing is an
     // option.
     for (; i < args.size(); ++i) {
+        if (namesOnly) {
+            filePart.push_back(args[i]);
+            continue;
+        }
         if (args[i] == "--") {
             for (++i; i < args.size(); ++i) filePart.push_back(args[i]);
             break;

@@ -63,6 +63,9 @@ TEST(CommandLine, FilePartPathsAndLongOptions) {
                "--answer=", "--", "--answer=name"});
     EXPECT_EQ(o.answers, (std::vector<std::string>{"a b", "=x", ""}));
     EXPECT_EQ(o.files, (std::vector<std::string>{"f.txt", "--answer=name"}));
+    // A "--" that opens the names makes every later argument a name, a second "--" too.
+    EXPECT_EQ(Parse({"--", "a", "--", "--x"}).files, (std::vector<std::string>{"a", "--", "--x"}));
+    EXPECT_TRUE(Parse({"--", "--x"}).unknownLongOptions.empty());
     // A character that is not an option ends option parsing inside the argument.
     o = Parse({"-VKS", "f"});
     EXPECT_TRUE(o.readOnly);

@@ -28,9 +28,9 @@ int32_t S(uint32_t v) {
 }
 
 // Text from a script made into document lines: CR LF, CR and LF each end a line, as a paste
-// does; a line longer than a record holds goes on in further records, whose indices (0-based,
-// among the lines made) come back in `continued`.
-std::string SplitForRecords(std::string_view text, int codePage, std::vector<int>* continued) {
+// does. A line longer than a record holds is cut by the view itself, into records that go on
+// with LF_CONTINUED, inside the undo record (so Undo and Redo keep the line whole).
+std::string LinesOf(std::string_view text) {
     std::string lines;
     lines.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
@@ -41,34 +41,7 @@ std::string SplitForRecords(std::string_view text, int codePage, std::vector<int
             lines.push_back(text[i]);
         }
     }
-    constexpr size_t kRoom = document::kMaxLineBytes - 1;
-    std::string out;
-    out.reserve(lines.size());
-    int index = 0;
-    size_t start = 0;
-    while (start <= lines.size()) {
-        size_t end = lines.find('\n', start);
-        if (end == std::string::npos) end = lines.size();
-        std::string_view line(lines.data() + start, end - start);
-        while (line.size() > kRoom) {
-            size_t take = 0;
-            while (take < line.size()) {
-                const size_t n = editing::CharLengthAt(codePage, line, take);
-                if (take + n > kRoom) break;
-                take += n;
-            }
-            out.append(line.substr(0, take));
-            out.push_back('\n');
-            continued->push_back(index++);
-            line.remove_prefix(take);
-        }
-        out.append(line);
-        if (end == lines.size()) break;
-        out.push_back('\n');
-        ++index;
-        start = end + 1;
-    }
-    return out;
+    return lines;
 }
 
 }  // namespace
@@ -106,23 +79,12 @@ uint32_t EditorScriptHost::SaveLine(editing::CElwView& v, LineRecord* r, std::st
         Refused(line);
         return 0;
     }
-    std::vector<int> continued;
-    const std::string bytes = SplitForRecords(ToDocument(doc, text), doc.CodePage(), &continued);
+    const std::string bytes = LinesOf(ToDocument(doc, text));
     if (bytes == old) return HandleOf(v, r);
     {
         editing::CommandScope scope(v);
         v.SetCaret(line, 0);
-        if (!old.empty()) v.DeleteForward(old.size(), document::UndoKind::DeleteAfter);
-        if (!bytes.empty()) v.InsertAtCaret(bytes, document::UndoKind::InsertBlock);
-    }
-    if (!continued.empty()) {
-        v.Sync();
-        LineRecord* first = v.caretLine();
-        const int made = static_cast<int>(std::count(bytes.begin(), bytes.end(), '\n'));
-        for (int i = 0; i < made; ++i) first = first->prev;
-        for (int i = 0; first != nullptr && i <= made; ++i, first = first->next)
-            if (std::binary_search(continued.begin(), continued.end(), i))
-                first->flags |= document::LF_CONTINUED;
+        v.ReplaceForward(old.size(), bytes, document::UndoKind::Convert);
     }
     v.SetCaret(v.caretLineNumber(), 0);
     return HandleOf(v, v.caretLine());

@@ -73,6 +73,14 @@ MSGBOX(STR(GETCOUNT(h)))
     EXPECT_EQ(ed.messages(), (std::vector<std::string>{"2"}));
     ASSERT_TRUE(ed.SaveActiveAs(dir.path() + "/out.txt"));
     EXPECT_EQ(dir.Read("out.txt"), std::string(70000, ' ') + "!\r\nb");
+    // Undo gives the old line back as a line of its own; Redo the long line still whole.
+    ed.win().view->Execute(editing::CommandId::Undo);
+    EXPECT_EQ(ed.Lines(ed.win()), (std::vector<std::string>{"a", "b"}));
+    ASSERT_TRUE(ed.SaveActiveAs(dir.path() + "/undone.txt"));
+    EXPECT_EQ(dir.Read("undone.txt"), "a\r\nb");
+    ed.win().view->Execute(editing::CommandId::Redo);
+    ASSERT_TRUE(ed.SaveActiveAs(dir.path() + "/redone.txt"));
+    EXPECT_EQ(dir.Read("redone.txt"), std::string(70000, ' ') + "!\r\nb");
 }
 
 // Every handle that names no line of the document now fails the same way, and a write through
