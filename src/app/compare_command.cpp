@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "app/config/preference_table.h"
 #include "app/config/settings.h"
 #include "document/char_model.h"
 #include "document/codecs.h"
@@ -84,13 +85,13 @@ int RunCompare(document::CElwDoc& current, const std::vector<document::CElwDoc*>
     request.current = CompareName(current);
     for (const document::CElwDoc* d : targets) request.targets.push_back(CompareName(*d));
     if (env.settings) {
-        request.range = std::clamp(env.settings->Int(Key::CmpRange), 10, 10000);
-        request.match = std::clamp(env.settings->Int(Key::CmpMatch), 1, 10);
+        request.range = ClampToRange(Key::CmpRange, env.settings->Int(Key::CmpRange));
+        request.match = ClampToRange(Key::CmpMatch, env.settings->Int(Key::CmpMatch));
     }
     if (!env.dialog(request)) return 0;
     if (request.target < 0 || static_cast<size_t>(request.target) >= targets.size()) return 0;
-    request.range = std::clamp(request.range, 10, 10000);
-    request.match = std::clamp(request.match, 1, 10);
+    request.range = ClampToRange(Key::CmpRange, request.range);
+    request.match = ClampToRange(Key::CmpMatch, request.match);
     if (env.settings) {
         if (env.store) {
             env.settings->Write(*env.store, Key::CmpRange, request.range);

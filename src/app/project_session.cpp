@@ -8,6 +8,7 @@
 #include <cstring>
 #include <random>
 
+#include "app/config/preference_table.h"
 #include "app/config/profiles.h"
 #include "document/text_copy.h"
 #include "platform/paths.h"
@@ -75,8 +76,9 @@ DocumentViewState StoredViewState(const SnapshotRecord& r, const DocumentViewSta
     DocumentViewState s = profile;
     s.frame = r.frame;
     s.caretLine = r.caretLine >= 1 ? r.caretLine : 1;
-    if (r.tabWidth >= 1 && r.tabWidth <= 64) s.tabWidth = r.tabWidth;
-    if (r.wrapColumn >= 1 && r.wrapColumn <= 4096) s.wrapColumn = r.wrapColumn;
+    // The same ranges as the File Types page stores.
+    if (RangeOf(Key::DefaultTAB).Holds(r.tabWidth)) s.tabWidth = r.tabWidth;
+    if (RangeOf(Key::DefaultColumn).Holds(r.wrapColumn)) s.wrapColumn = r.wrapColumn;
     auto flag = [](int32_t v, bool& out) {
         if (v == 0 || v == 1) out = v == 1;
     };

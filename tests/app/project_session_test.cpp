@@ -522,7 +522,7 @@ TEST(Projects, StoredSettingsRefusedTakeTheProfiles) {
     SnapshotRecord r;
     r.caretLine = 0;
     r.tabWidth = 0;
-    r.wrapColumn = 5000;
+    r.wrapColumn = 10000;
     r.autoIndent = 2;
     r.softTab = 1;
     DocumentViewState s = StoredViewState(r, profile);
@@ -535,7 +535,12 @@ TEST(Projects, StoredSettingsRefusedTakeTheProfiles) {
     r.wrapColumn = 1;
     s = StoredViewState(r, profile);
     EXPECT_EQ(s.tabWidth, 64);
-    EXPECT_EQ(s.wrapColumn, 1);
+    EXPECT_EQ(s.wrapColumn, 70);  // below the File Types page's range
+    r.tabWidth = 65;
+    r.wrapColumn = 9999;
+    s = StoredViewState(r, profile);
+    EXPECT_EQ(s.tabWidth, 3);
+    EXPECT_EQ(s.wrapColumn, 9999);
 }
 
 // Random sets of documents through Break and a new start, against what each looked like.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/config/settings.h"
+#include "platform/paths.h"
 
 namespace norv::app {
 
@@ -137,6 +138,17 @@ bool NoteLoadedKeyFile(Settings& settings, SettingsStore& store, const std::stri
     std::string name = FileNameOf(path);
     if (SameIgnoringCase(name, settings.Text(Key::KeyDefinition))) return false;
     return settings.Write(store, Key::KeyDefinition, name);
+}
+
+bool NoteLoadedKeyFile(Settings& settings, SettingsStore& store, const std::string& path,
+                       platform::FileSystem& fs, const std::string& settingsFolder) {
+    const std::string& name = settings.Text(Key::KeyDefinition);
+    if (!name.empty()) {
+        const std::string named =
+            platform::IsRelativePath(name) ? platform::JoinPath(settingsFolder, name) : name;
+        if (fs.ResolveLinks(named) == fs.ResolveLinks(path)) return false;
+    }
+    return settings.Write(store, Key::KeyDefinition, FileNameOf(path));
 }
 
 std::optional<size_t> AssignKey(KeyTable& table, size_t command, int slot, KeyCode code,

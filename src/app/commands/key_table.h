@@ -70,6 +70,11 @@ bool LoadStartUpKeyFile(platform::FileSystem& fs, const std::string& settingsFol
 // After loading `path`: when its name differs (ignoring case) from KeyDefinition, the setting
 // takes it. Returns whether it changed.
 bool NoteLoadedKeyFile(Settings& settings, SettingsStore& store, const std::string& path);
+// The same for the key dialog, where file names keep their case: the file KeyDefinition names
+// (in the settings folder) and the loaded file are compared as the files they reach, links
+// resolved, and exactly; only a different file gives KeyDefinition its name.
+bool NoteLoadedKeyFile(Settings& settings, SettingsStore& store, const std::string& path,
+                       platform::FileSystem& fs, const std::string& settingsFolder);
 
 // The key dialog assigns `code` to a command's slot. When another command holds the key, the
 // user is asked whether to delete it there; "No" leaves both assigned. Returns the command

@@ -36,6 +36,8 @@ LoadErrors ReloadSettings(platform::FileSystem& fs, const CompanionFiles& files,
                           SettingsStore& store, Configuration& config) {
     LoadErrors errors;
     LoadSettingsAndKeywords(fs, files, store, config, errors);
+    // User menus and add-in scripts are edited by the preferences too.
+    errors.data = LoadDataFile(fs, files.PathOf(CompanionKind::Data), config.data);
     return errors;
 }
 

@@ -41,7 +41,7 @@ struct LoadErrors {
 // Start-up: makes the first-run copies of missing files, then loads everything.
 LoadErrors LoadConfiguration(platform::FileSystem& fs, const CompanionFiles& files,
                              SettingsStore& store, Configuration& config);
-// Reload: the keyword file and every settings key again.
+// Reload: the keyword file, every settings key and the data file again.
 LoadErrors ReloadSettings(platform::FileSystem& fs, const CompanionFiles& files,
                           SettingsStore& store, Configuration& config);
 

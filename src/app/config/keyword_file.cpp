@@ -134,6 +134,24 @@ bool KeywordTable::Add(std::string_view text, int group) {
     return true;
 }
 
+bool KeywordTable::Remove(std::string_view text, int group) {
+    if (text.empty()) return false;
+    auto& bucket = buckets_[BucketIndex(static_cast<uint8_t>(text[0]))];
+    for (auto it = bucket.begin(); it != bucket.end(); ++it)
+        if (it->text == text && it->group == group) {
+            bucket.erase(it);
+            return true;
+        }
+    return false;
+}
+
+bool KeywordTable::Contains(std::string_view text, int group) const {
+    if (text.empty()) return false;
+    for (const Entry& e : Bucket(static_cast<uint8_t>(text[0])))
+        if (e.text == text && e.group == group) return true;
+    return false;
+}
+
 void KeywordTable::Clear() {
     for (auto& b : buckets_) b.clear();
 }

@@ -65,6 +65,9 @@ class KeywordTable {
     // text cannot be stored in the file (empty, beginning with a blank or a control byte, or
     // holding a tab or a line break).
     bool Add(std::string_view text, int group);
+    // Removes the keyword of that group; false when it is not there.
+    bool Remove(std::string_view text, int group);
+    bool Contains(std::string_view text, int group) const;
     void Clear();
     // The bucket of a keyword or text beginning with this byte.
     const std::vector<Entry>& Bucket(uint8_t firstByte) const;
