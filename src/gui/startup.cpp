@@ -455,6 +455,18 @@ void EditorApp::CreateFrame() {
 }
 
 void EditorApp::LoadSettingsIntoFrame() {
+    // The key file that KeyDefinition names replaces the built-in keys of its commands; a
+    // reload starts again from the built-in table.
+    app::KeyTable keys;
+    app::LoadStartUpKeyFile(platform::RealFileSystem(), companions_->Folder(), config_->settings,
+                            keys);
+    frame_->keyTable() = keys;
+    app::PreferenceFiles files;
+    files.fs = &platform::RealFileSystem();
+    files.settingsFolder = companions_->Folder();
+    files.keywordPath = companions_->PathOf(app::CompanionKind::Keywords);
+    files.dataPath = companions_->PathOf(app::CompanionKind::Data);
+    frame_->SetPreferenceFiles(std::move(files));
     frame_->UseConfiguration(*config_, store_.get());
     frame_->SetKeywordFile(&config_->keywords);
 }

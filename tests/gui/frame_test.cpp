@@ -528,12 +528,12 @@ TEST(FrameCommands, NewFileTypeFunctionKeysAndPreferences) {
     WhenDialogShown([](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), QStringLiteral("Preferences"));
         auto* lineNumber = d.findChild<QCheckBox*>(QStringLiteral("LineNumber"));
-        auto* delay = d.findChild<QSpinBox*>(QStringLiteral("TwoDelay"));
+        auto* delay = d.findChild<QLineEdit*>(QStringLiteral("TwoDelay"));
         auto* fkeys = d.findChild<QCheckBox*>(QStringLiteral("DispFkey"));
         ASSERT_TRUE(lineNumber && delay && fkeys);
         lineNumber->setChecked(false);
         fkeys->setChecked(false);
-        delay->setValue(750);
+        delay->setText(QStringLiteral("750"));
         d.accept();
     });
     bool told = false;

@@ -1,5 +1,5 @@
 // The frame's dialogs: "Jump To", "Step Undo/Redo", "Clipboard History", the list of open
-// documents, the list of file types for a new document, and the preferences. Each is a modal
+// documents and the list of file types for a new document. Each is a modal
 // Qt dialog; its fields carry object names so that tests can fill them.
 #pragma once
 
@@ -45,19 +45,5 @@ inline constexpr const char* kHistoryPasteName = "paste";
 // A list to choose one item from ("Select File", "New File Type"): the index chosen, or -1.
 int AskChoice(QWidget* parent, const QString& title, const QStringList& items, int current);
 inline constexpr const char* kChoiceListName = "choices";
-
-// "Preferences": the main options of editing, display, keys and files. Changed values are
-// written to the settings (and their file when `store` is given). True when anything changed.
-bool EditPreferences(QWidget* parent, app::Settings& settings, app::SettingsStore* store);
-// The keys the preferences show, for the tests: integer options as check boxes (flag) or
-// number fields.
-struct PreferenceField {
-    app::Key key;
-    const char* label;
-    bool flag;
-    int minimum;
-    int maximum;
-};
-const std::vector<PreferenceField>& PreferenceFields();
 
 }  // namespace norv::qt

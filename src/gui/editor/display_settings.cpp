@@ -3,6 +3,9 @@
 
 #include <iterator>
 
+#include "app/config/preference_table.h"
+#include "gui/editor/text_bridge.h"
+
 namespace norv::qt {
 namespace {
 
@@ -13,6 +16,13 @@ QColor ColourOf(const app::Settings& s, app::Key key) {
 }
 
 }  // namespace
+
+QFont EditorFontFrom(const app::Settings& s) {
+    const int codePage = s.CodePage();
+    QFont f = ChooseEditorFont(BytesToQString(codePage, s.Text(app::Key::TextFont)), 11);
+    f.setPixelSize(app::ClampToRange(app::Key::TextFontHeight, s.Int(app::Key::TextFontHeight)));
+    return f;
+}
 
 DisplayOptions DisplayOptionsFrom(const app::Settings& s) {
     using app::Key;

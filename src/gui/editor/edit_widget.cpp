@@ -91,6 +91,12 @@ void EditWidget::SetDisplayOptions(const DisplayOptions& options) {
     Refresh();
 }
 
+void EditWidget::SetEditorFont(const QFont& font) {
+    font_ = font;
+    UpdateMetrics();
+    Refresh();
+}
+
 void EditWidget::UpdateMetrics() {
     QFontMetrics m(font_);
     cellWidth_ = std::max(1, m.horizontalAdvance(QLatin1Char('M')));

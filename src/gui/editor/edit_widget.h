@@ -99,6 +99,9 @@ class EditWidget : public QAbstractScrollArea {
     void SetSelection(editing::Selection* selection) { selection_ = selection; }
     const DisplayOptions& displayOptions() const { return options_; }
     void SetDisplayOptions(const DisplayOptions& options);
+    // The text font: cells, rows and the ruler follow it.
+    void SetEditorFont(const QFont& font);
+    const QFont& editorFont() const { return font_; }
 
     // Geometry of the grid in viewport pixels.
     int cellWidth() const { return cellWidth_; }

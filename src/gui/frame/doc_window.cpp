@@ -141,6 +141,11 @@ void DocWindow::SetPressHandler(PressHandler handler) {
     press_ = std::move(handler);
 }
 
+void DocWindow::SetEditorFont(const QFont& font) {
+    font_ = font;
+    for (auto& p : panes_) p->editor->SetEditorFont(font);
+}
+
 void DocWindow::SetEditOptions(const editing::EditOptions& options) {
     for (auto& p : panes_) p->view->options() = options;
 }

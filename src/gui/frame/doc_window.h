@@ -58,6 +58,8 @@ class DocWindow : public QWidget {
 
     // The editing options of the document's file type, for every pane.
     void SetEditOptions(const editing::EditOptions& options);
+    // Every pane, and the panes split off later.
+    void SetEditorFont(const QFont& font);
     // Every pane's key presses go here (the program's key input), the pane that took the key
     // being the active one by then.
     using PressHandler =

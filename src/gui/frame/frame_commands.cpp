@@ -3,6 +3,7 @@
 // the window commands and the frame's dialogs.
 #include <QApplication>
 #include <QCursor>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
@@ -19,6 +20,7 @@
 #include "app/config/document_settings.h"
 #include "gui/dialogs/add_string_dialog.h"
 #include "gui/dialogs/frame_dialogs.h"
+#include "gui/dialogs/preference_dialog.h"
 #include "gui/editor/display_settings.h"
 #include "gui/editor/text_bridge.h"
 #include "gui/frame/bars.h"
@@ -486,12 +488,42 @@ DocWindow* MainFrame::NewFileOfType() {
 }
 
 void MainFrame::Preferences() {
-    if (!EditPreferences(this, config_->settings, store_)) {
+    auto repaint = [this] {
         for (DocWindow* w : Windows()) w->editor().Refresh();
-        return;
-    }
-    ApplySettings(true);
-    if (settingsChanged) settingsChanged();
+    };
+    // Runs without a screen have no one to answer the dialog.
+    if (qApp->property("norvHeadless").toBool()) return repaint();
+    PreferenceContext c;
+    c.settings = &config_->settings;
+    c.codePage = platform::SystemCodePage();
+    c.keys = &keyTable_;
+    c.keywords = &config_->keywords;
+    c.data = &config_->data;
+    c.settingsFolder = preferenceFiles_.settingsFolder;
+    c.fs = preferenceFiles_.fs ? preferenceFiles_.fs : &platform::RealFileSystem();
+    c.ui = ui_;
+    c.chooseKeyFile = chooseKeyFile ? chooseKeyFile : [](QWidget* parent, bool save) {
+        const QString filter = QStringLiteral("Key Definition File (*.KEY)");
+        return save ? QFileDialog::getSaveFileName(parent, QString(), QString(), filter)
+                    : QFileDialog::getOpenFileName(parent, QString(), QString(), filter);
+    };
+    CElwProp dialog(this, c);
+    if (dialog.exec() != QDialog::Accepted) return repaint();
+    const PreferenceResult& r = dialog.result();
+    app::PreferenceCommit commit{r.edits, r.keys, r.loadedKeyFile, r.keywords, r.data};
+    app::PreferenceFiles files = preferenceFiles_;
+    if (!files.fs) files.fs = c.fs;
+    const app::FontExists fonts = [](std::string_view family) {
+        return FontInstalled(BytesToQString(platform::SystemCodePage(), family));
+    };
+    const app::CommitOutcome out =
+        app::CommitPreferences(*config_, store_, keyTable_, commit, files, fonts);
+    for (const std::string& e : out.errors)
+        ui_->MessageBox(e, platform::mb::kOk | platform::mb::kIconWarning);
+    if (commit.keywords) SetKeywordFile(&config_->keywords);
+    if (out.reapply != app::kReapplyNothing) ApplySettings(true);
+    repaint();
+    if (out.tellOthers && settingsChanged) settingsChanged();
 }
 
 }  // namespace norv::qt

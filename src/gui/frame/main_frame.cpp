@@ -294,6 +294,11 @@ void MainFrame::UseSettings(const app::Settings& settings) {
     shared_.insertMode = settings.Flag(app::Key::InsertMode);
     for (DocWindow* w : Windows()) ApplyViewSettings(*w);
     SetDisplayOptions(DisplayOptionsFrom(settings));
+    const QFont font = EditorFontFrom(settings);
+    if (font != font_) {
+        font_ = font;
+        for (DocWindow* w : Windows()) w->SetEditorFont(font_);
+    }
 }
 
 void MainFrame::ApplyViewSettings(DocWindow& w) {

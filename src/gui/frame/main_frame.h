@@ -19,6 +19,7 @@
 #include "app/config/settings.h"
 #include "app/key_input.h"
 #include "app/key_macros.h"
+#include "app/preferences_commit.h"
 #include "app/session.h"
 #include "document/document.h"
 #include "editing/edit_view.h"
@@ -81,6 +82,10 @@ class MainFrame : public QMainWindow,
                             bool needsDocument = false);
     // The preferences changed the settings (the application tells the other running copies).
     std::function<void()> settingsChanged;
+    // Where the preferences keep the key, keyword and data files.
+    void SetPreferenceFiles(app::PreferenceFiles files) { preferenceFiles_ = std::move(files); }
+    // Chooses a key definition file on the Keys page (save: to write); empty when cancelled.
+    std::function<QString(QWidget* parent, bool save)> chooseKeyFile;
     // Told of every file opened into a window, of every save (the path may be a new one), and
     // of a document whose last window is about to close (the recent files keep them).
     std::function<void(DocWindow&)> fileOpened;
@@ -318,6 +323,7 @@ class MainFrame : public QMainWindow,
     QtClipboard clipboard_;
     editing::ClipboardContext clipboardContext_;
     QFont font_;
+    app::PreferenceFiles preferenceFiles_;
     app::KeyTable keyTable_;
     app::KeyDispatcher dispatcher_{keyTable_, *this};
     app::DispatchingKeyInput keyInput_{dispatcher_};
