@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -27,6 +28,7 @@
 #include "gui/dialogs/preference_dialog.h"
 #include "gui/frame/doc_window.h"
 #include "gui/frame/main_frame.h"
+#include "gui/frame/menus.h"
 #include "gui/gui_test_support.h"
 #include "platform/fakes/headless_ui.h"
 #include "platform/file_system.h"
@@ -63,6 +65,20 @@ template <typename D>
 void WhenModal(std::function<void(D&)> fill) {
     WhenShown([] { return qobject_cast<D*>(QApplication::activeModalWidget()); },
               [fill](QWidget& w) { fill(static_cast<D&>(w)); });
+}
+
+// The texts of the next popup of this name; it is closed without a choice.
+void WhenPopupShown(const char* name, QStringList& texts) {
+    WhenShown(
+        [name]() -> QWidget* {
+            auto* m = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            return m && m->objectName() == QLatin1String(name) ? m : nullptr;
+        },
+        [&texts](QWidget& w) {
+            for (QAction* a : static_cast<QMenu&>(w).actions())
+                if (!a->isSeparator()) texts << a->text();
+            static_cast<QMenu&>(w).close();
+        });
 }
 
 template <typename W>
@@ -374,6 +390,13 @@ TEST(Preferences, KeyEditMovesADuplicateKeyAndNewPrefixesWorkAtOnce) {
     Key(&w->editor(), Qt::Key_P, Qt::ControlModifier);
     Key(&w->editor(), Qt::Key_T);
     EXPECT_EQ(w->view().caretLineNumber(), 1);
+    // The two-stroke menu of the new prefix shows the new assignment.
+    Key(&w->editor(), Qt::Key_P, Qt::ControlModifier);
+    QStringList popup;
+    WhenPopupShown(kTwoStrokeMenuName, popup);
+    desk.frame.ShowTwoStrokeMenu();
+    ASSERT_EQ(popup.size(), 1);
+    EXPECT_TRUE(popup[0].startsWith(QStringLiteral("&T: "))) << popup[0].toStdString();
     // And they are kept in the key file KeyDefinition names.
     EXPECT_EQ(norv::testing::ReadFileBytes(desk.dir.File("Norv.KEY")), keys.Format());
 }
@@ -406,6 +429,11 @@ TEST(Preferences, KeywordsMenusAndScriptsWriteTheirFiles) {
     EXPECT_EQ(dat.substr(0, 37), "##UserMenu\n#Begin\n&Top\tTextTop\n-\n#End");
     EXPECT_NE(dat.find("\tlast.nrs\t1"), std::string::npos) << dat;
     EXPECT_EQ(desk.config.data.menus[0].size(), 2u);
+    // The user menu shows the new item.
+    QStringList popup;
+    WhenPopupShown(kUserMenuName, popup);
+    desk.frame.ShowUserMenu(0, 0);
+    EXPECT_EQ(popup, QStringList{QStringLiteral("&Top")});
     EXPECT_NE(desk.Ini().find("Menu0Item=Mine\n"), std::string::npos);
     EXPECT_NE(desk.Ini().find("ScriptDir=/tmp/scripts\n"), std::string::npos);
 }
