@@ -446,6 +446,7 @@ void EditorApp::CreateFrame() {
             app::ReloadSettings(platform::RealFileSystem(), *companions_, *store_, *config_);
             LoadSettingsIntoFrame();
             frame_->find().UseSettings(config_->settings);
+            if (hooks_.settingsReloaded) hooks_.settingsReloaded(*this);
         };
         server_->takeTray = [this] { SetUpTray(); };
         server_->Listen(instance_);

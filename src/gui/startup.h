@@ -70,6 +70,8 @@ struct StartupHooks {
     // After the files of one command line were handled (start-up or handoff) and the commands
     // it posted have run.
     std::function<void(EditorApp&)> commandLineDone;
+    // After another running copy's change was reloaded (settings, keywords, data and key files).
+    std::function<void(EditorApp&)> settingsReloaded;
     // Told before each start-up step runs (tests; NORV_STARTUP_TRACE prints them).
     std::function<void(const app::StartupStepInfo&)> stepObserver;
 };

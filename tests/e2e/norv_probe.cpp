@@ -12,7 +12,10 @@
 // new untitled one, and prints "AUTOSAVED" once an auto-save pass has written its table (the test
 // then kills it). NORV_PROBE_AUTOSAVE runs that pass at once. With NORV_PROBE_DIALOG set, every
 // modal dialog that opens is printed as "DIALOG <tab> title" and cancelled. NORV_PROBE_COMMAND
-// names a command of the table that runs after start-up, after the typing (Break, say).
+// names a command of the table that runs after start-up, after the typing (Break, say). With
+// NORV_PROBE_TELL set it tells the other running copies that the settings changed, as OK of the
+// preferences does, and prints "TOLD"; a copy that reloads prints "SETTINGS <tab> two-stroke
+// delay <tab> the keys of Undo <tab> the items of user menu 1", then "RELOADED".
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
@@ -23,6 +26,7 @@
 #include <vector>
 
 #include "app/commands/command_table.h"
+#include "app/commands/key_names.h"
 #include "document/auto_save.h"
 #include "document/text_code.h"
 #include "editing/edit_view.h"
@@ -131,6 +135,11 @@ int main(int argc, char** argv) {
             std::printf("RAN\t%s\n", command);
             std::fflush(stdout);
         }
+        if (first && std::getenv("NORV_PROBE_TELL") && app.frame()->settingsChanged) {
+            app.frame()->settingsChanged();
+            std::printf("TOLD\n");
+            std::fflush(stdout);
+        }
         // NORV_PROBE_CLOSE: the main window is closed as the user closes it, after start-up.
         if (first && std::getenv("NORV_PROBE_CLOSE"))
             QTimer::singleShot(0, app.frame(), [&app] {
@@ -138,6 +147,15 @@ int main(int argc, char** argv) {
                 std::printf("CLOSED\n");
                 std::fflush(stdout);
             });
+    };
+    hooks.settingsReloaded = [](qt::EditorApp& app) {
+        qt::MainFrame& f = *app.frame();
+        const size_t undo = static_cast<size_t>(app::CommandIndexByName("Undo"));
+        std::printf("SETTINGS\t%d\t%s %s\t%zu\nRELOADED\n", f.dispatcher().options.twoDelay,
+                    app::KeyNameOf(f.keyTable().key(undo, 0)).c_str(),
+                    app::KeyNameOf(f.keyTable().key(undo, 1)).c_str(),
+                    f.configuration().data.menus[0].size());
+        std::fflush(stdout);
     };
     qt::EditorApp app(hooks);
     return app.Run(argc, argv);

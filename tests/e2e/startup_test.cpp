@@ -194,6 +194,24 @@ TEST_F(EditorProcess, MultiInstanceStartsItsOwnWhileTheFirstIsVisible) {
     EXPECT_TRUE(second->Running());
 }
 
+// OK of the preferences tells the other copies; each reads the settings, the data file and the
+// key file again.
+TEST_F(EditorProcess, ASettingsChangeIsReloadedByTheOtherRunningCopies) {
+    Settings("MultiInstance=1\n");
+    const std::string a = d.Write("work/a.txt", "a\n");
+    auto first = Probe({a});
+    ASSERT_EQ(Next(*first).size(), 1u);
+    Settings("MultiInstance=1\nTwoDelay=777\n");
+    d.Write("cfg/Norv.KEY", "TwoStroke\tKOQ\nUndo\tCtrl+K^U\tF12\n");
+    d.Write("cfg/norv.DAT", "##UserMenu\n#Begin\nTop\tTextTop\n-\n#End\n");
+    auto second = Probe({}, {{"NORV_PROBE_TELL", "1"}});
+    ASSERT_TRUE(second->ReadUntil("TOLD").has_value());
+    const auto reloaded = first->ReadUntil("RELOADED", 10000);
+    ASSERT_TRUE(reloaded.has_value()) << Errors();
+    ASSERT_FALSE(reloaded->empty());
+    EXPECT_EQ(reloaded->back(), "SETTINGS\t777\tCtrl+K^U F12\t2");
+}
+
 TEST_F(EditorProcess, MultiInstanceHandsToAHiddenResidentFirstInstance) {
     Settings("MultiInstance=1\nResident=1\n");
     const std::string b = d.Write("work/b.txt", "b\n");

@@ -238,6 +238,9 @@ TEST(Preferences, ToolsRefusesAnEmptyExtensionAndStoresHelpEntries) {
                               "[Others]\nSpBr=0\nHelp:=tenth.html\n"
                               "Help:Ext=*.c;*.h\n");
     EXPECT_EQ(desk.config.settings.Help(9).file, "tenth.html");
+    // The tenth help entry applies to C files; with one open the Help menu lists it.
+    ASSERT_NE(desk.frame.OpenFile(desk.dir.Write("a.c", "int x;")), nullptr);
+    EXPECT_TRUE(desk.frame.menus().ActionOf("Help10")->isVisible());
 }
 
 TEST(Preferences, FileTypesEditEveryProfileAndNewDocumentsTakeThem) {

@@ -149,6 +149,11 @@ class KeyCapture : public QLineEdit {
   protected:
     bool event(QEvent* e) override {
         // Tab and Shift+Tab are keys to assign here, not focus moves.
+        // Keys with Alt or Ctrl are not shortcuts or mnemonics while this field has them.
+        if (e->type() == QEvent::ShortcutOverride) {
+            e->accept();
+            return true;
+        }
         if (e->type() == QEvent::KeyPress) {
             keyPressEvent(static_cast<QKeyEvent*>(e));
             return true;

@@ -320,7 +320,8 @@ class MenuPage : public FilePage {
         item.separator = separator;
         if (!separator) {
             std::optional<std::string> caption = QStringToBytes(codePage_, caption_->text());
-            if (!caption || caption->empty()) {
+            // A tab would end the caption inside the data file's line.
+            if (!caption || caption->empty() || caption->find('\t') != std::string::npos) {
                 QApplication::beep();
                 return;
             }
@@ -391,11 +392,13 @@ class ScriptPage : public FilePage {
     void Collect(std::vector<app::PreferenceEdit>& edits,
                  std::optional<app::PreferenceRefusal>& refusal) const override {
         FilePage::Collect(edits, refusal);
-        for (QLineEdit* f : files_)
-            if (!refusal && !QStringToBytes(codePage_, f->text()))
+        for (size_t n = 0; n < files_.size() && !refusal; ++n) {
+            const QString text = files_[n]->text();
+            if (!QStringToBytes(codePage_, text) || text.contains(QLatin1Char('\t')))
                 refusal = app::PreferenceRefusal{
-                    app::Key::ScriptDir,
-                    ToUtf8(f->objectName()) + ": the name holds characters that cannot be stored."};
+                    app::Key::ScriptDir, "Addin Script " + std::to_string(n + 1) +
+                                             ": the name holds characters that cannot be stored."};
+        }
     }
 
     void CollectFiles(PreferenceResult& result) const override {

@@ -522,6 +522,7 @@ void MainFrame::Preferences() {
         ui_->MessageBox(e, platform::mb::kOk | platform::mb::kIconWarning);
     if (commit.keywords) SetKeywordFile(&config_->keywords);
     if (out.reapply != app::kReapplyNothing) ApplySettings(true);
+    if (out.reapply & app::kReapplyMenus) UpdateMenus();  // the help entries listed
     repaint();
     if (out.tellOthers && settingsChanged) settingsChanged();
 }
