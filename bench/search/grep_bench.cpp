@@ -5,8 +5,9 @@
 //
 // OPTIONS: the option letters of find in files (U sub folders, R regular expression, I ignore
 // case...). Prints "median_ms lines" for RUNS runs; OUT receives the output document's text of
-// the last run, one line per hit, to be compared with grep's lines. Files are read in the system
-// code page 932, as on a Japanese desktop.
+// the last run, one line per hit, to be compared with grep's lines. The system code page is
+// 932, as on a Japanese desktop. GREP_DECODE (default 1) is the GrepDecode setting: 1 reads
+// each file in its own code, 0 searches every file's bytes as stored.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -80,6 +81,8 @@ int main(int argc, char** argv) {
     platform::SetSystemCodePage(932);
     const int runs = std::max(1, std::atoi(argv[4]));
     app::Settings settings(932);
+    if (const char* decode = std::getenv("GREP_DECODE"))
+        settings.Set(app::Key::GrepDecode, std::atoi(decode));
     NoUi ui;
     std::vector<double> ms;
     uint64_t lines = 0;

@@ -28,6 +28,8 @@ for t in grep rg hyperfine jq iconv; do
     command -v "$t" >/dev/null || { echo "missing $t (apt-get install -y ripgrep hyperfine jq)" >&2; exit 2; }
 done
 export LC_ALL=C
+# The byte search as designed (run_grep_codes_bench.sh measures the reading in every code).
+export GREP_DECODE=${GREP_DECODE:-0}
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT

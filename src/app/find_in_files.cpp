@@ -1,6 +1,8 @@
 // The Grep command: dialog, walk and output (see find_in_files.h).
 #include "app/find_in_files.h"
 
+#include "app/config/document_settings.h"
+#include "document/char_model.h"
 #include "platform/code_page.h"
 #include "platform/paths.h"
 #include "search/find_commands.h"
@@ -178,9 +180,22 @@ uint64_t FindInFiles::Run(const GrepDialogRequest& request) {
         for (search::GrepOpenText& t : env_.openTexts())
             if (t.lines != &output.view()->doc().lines()) walk.open.push_back(std::move(t));
     }
+    // Each file in its own code unless GrepDecode is 0, read at the start of every search: the
+    // pattern is compiled once more, for text held as UTF-8.
+    const bool decode = !env_.settings || env_.settings->Flag(Key::GrepDecode);
+    search::GrepMatcher utf8;
+    search::GrepDecoding decoding;
+    if (decode) {
+        utf8.Compile(request.searchString, request.options, platform::kCodePageUtf8,
+                     env_.systemCodePage);
+        if (env_.settings) decoding.load = LoadSettingsFrom(*env_.settings);
+        decoding.systemCodePage = env_.systemCodePage;
+        decoding.system = &matcher;
+        decoding.utf8 = document::IsUtf8CodePage(env_.systemCodePage) ? &matcher : &utf8;
+    }
     GrepRun run(env_, output);
-    const search::GrepWalkResult result =
-        search::RunGrepWalk(fs, walk, matcher, env_.systemCodePage, run, env_.blockBytes);
+    const search::GrepWalkResult result = search::RunGrepWalk(
+        fs, walk, matcher, env_.systemCodePage, run, env_.blockBytes, decode ? &decoding : nullptr);
     broken = result.broken;
     output.Finish();
     if (env_.repaint) env_.repaint(*output.view());

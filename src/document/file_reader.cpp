@@ -71,6 +71,7 @@ void MappedFileReader::OpenMemory(std::string data) {
     end_ = data.size();
     sourceDone_ = true;
     opened_ = true;
+    unscanned_ = true;
 }
 
 void MappedFileReader::Close() {
@@ -85,6 +86,7 @@ void MappedFileReader::Close() {
     readError = 0;
     escScanned_ = nextEsc_ = 0;
     opened_ = false;
+    unscanned_ = false;
 }
 
 void MappedFileReader::FeedScanner(size_t from, size_t to) {
@@ -94,6 +96,11 @@ void MappedFileReader::FeedScanner(size_t from, size_t to) {
 }
 
 bool MappedFileReader::Fill(size_t want) {
+    if (unscanned_ && utf8_) {
+        // Bytes from memory are all there at once: the UTF-8 test sees them before any is read.
+        unscanned_ = false;
+        FeedScanner(pos_, end_);
+    }
     if (end_ - pos_ >= want || sourceDone_) return end_ - pos_ >= want;
     // Move what is left to the front and read behind it.
     if (pos_ > 0) {

@@ -84,6 +84,7 @@ class MappedFileReader {
     uint64_t escScanned_ = 0;  // file offset up to which ESC/SO was looked for
     uint64_t nextEsc_ = 0;     // file offset of the next ESC/SO (valid when < escScanned_)
     bool opened_ = false;
+    bool unscanned_ = false;  // bytes given in memory that the UTF-8 test has not seen
     Utf8Scanner* utf8_ = nullptr;
     void FeedScanner(size_t from, size_t to);
 };

@@ -48,7 +48,8 @@ size_t LineStartOf(std::string_view text, size_t floor, size_t pos) {
     return hit ? static_cast<size_t>(static_cast<const char*>(hit) - text.data()) + 1 : floor;
 }
 
-bool GrepMatcher::Compile(std::string_view searchString, const GrepOptions& options, int codePage) {
+bool GrepMatcher::Compile(std::string_view searchString, const GrepOptions& options, int codePage,
+                          int stringCodePage) {
     codePage_ = codePage;
     multiByte_ = codePage == 932 || document::IsUtf8CodePage(codePage);
     line_ = Line{};
@@ -62,6 +63,7 @@ bool GrepMatcher::Compile(std::string_view searchString, const GrepOptions& opti
     // The word rule of find in files is not Find's: it is applied here.
     o.matchWord = false;
     find_.searchString = std::string(searchString);
+    find_.stringCodePage = stringCodePage;
     find_.Compile(codePage);
     word_ = options.matchWord;
     top_ = find_.topOfLine();
@@ -83,7 +85,8 @@ bool GrepMatcher::Compile(std::string_view searchString, const GrepOptions& opti
     // byte and every double-byte character is read once, as the text will be read.
     mayStart_.fill(false);
     PlainMatcher first;
-    first.Compile(find_.searchString, codePage, find_.fold());
+    first.Compile(ForDocument(find_.searchString, stringCodePage, codePage), codePage,
+                  find_.fold());
     const CharCode head = first.codes().front();
     const FoldOptions& fold = find_.fold();
     auto starts = [&](std::string_view bytes) {

@@ -36,9 +36,11 @@ inline constexpr size_t kGrepLookahead = 4096;
 class GrepMatcher {
   public:
     // Compiles the search string (escape sequences; a regular expression with R) for text of
-    // `codePage`. False when nothing can match: an empty string, or a regular expression the
-    // engine refuses.
-    bool Compile(std::string_view searchString, const GrepOptions& options, int codePage);
+    // `codePage`; a string written in another code page (`stringCodePage`, 0: the text's own)
+    // is converted first, as Find converts it for a UTF-8 document. False when nothing can
+    // match: an empty string, or a regular expression the engine refuses.
+    bool Compile(std::string_view searchString, const GrepOptions& options, int codePage,
+                 int stringCodePage = 0);
     int codePage() const { return codePage_; }
 
     bool usePrefilter = true;

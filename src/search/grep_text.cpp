@@ -4,12 +4,36 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <optional>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
+#include "document/file_decoder.h"
+#include "platform/code_page.h"
+
 namespace norv::search {
 namespace {
+
+// Whether bytes read the same in every code the loader knows: no byte above 0x7F, no ESC (a
+// JIS escape) and no NUL (UTF-16).
+bool ReadsAlikeInEveryCode(const char* p, size_t n) {
+    size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i esc = _mm_set1_epi8(0x1B);
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i bad = _mm_or_si128(_mm_cmpeq_epi8(v, esc), _mm_cmpeq_epi8(v, zero));
+        if (_mm_movemask_epi8(_mm_or_si128(bad, v)) != 0) return false;
+    }
+#endif
+    for (; i < n; ++i) {
+        const auto b = static_cast<uint8_t>(p[i]);
+        if (b >= 0x80 || b == 0x1B || b == 0) return false;
+    }
+    return true;
+}
 
 // The bytes of the line end a line was read with.
 size_t LineEndBytes(const document::ReadLine& line) {
@@ -44,7 +68,7 @@ uint64_t CountLineFeeds(std::string_view text, size_t from, size_t to) {
 }  // namespace
 
 GrepTextSearch::GrepTextSearch(size_t blockBytes)
-    : blockBytes_(std::max<size_t>(blockBytes, 1)), reader_(blockBytes) {}
+    : blockBytes_(std::max<size_t>(blockBytes, 1)), reader_(blockBytes), decider_(blockBytes) {}
 
 void GrepTextSearch::Begin() {
     block_.clear();
@@ -148,6 +172,10 @@ bool GrepTextSearch::AddRegion(const char* data, size_t size, GrepMatcher& match
 GrepTextStatus GrepTextSearch::SearchFile(platform::FileSystem& fs, const std::string& path,
                                           GrepMatcher& matcher, GrepLineSink& sink) {
     if (reader_.Open(fs, path) != 0) return GrepTextStatus::Unreadable;
+    return SearchOpened(matcher, sink);
+}
+
+GrepTextStatus GrepTextSearch::SearchOpened(GrepMatcher& matcher, GrepLineSink& sink) {
     Begin();
     document::ReadLine line;
     bool going = true;
@@ -180,6 +208,87 @@ GrepTextStatus GrepTextSearch::SearchFile(platform::FileSystem& fs, const std::s
     while (going && reader_.Next(line)) going = Add({line.data, line.length}, matcher, sink);
     reader_.Close();
     if (going) Scan(true, matcher, sink);
+    return stopped_ ? GrepTextStatus::Stopped : GrepTextStatus::Done;
+}
+
+// The decoded lines of a file, put into the block as they come.
+class GrepTextSearch::DecodedLines : public document::DecodedLineSink {
+  public:
+    DecodedLines(GrepTextSearch& search, GrepMatcher& matcher, GrepLineSink& sink)
+        : search_(search), matcher_(matcher), sink_(sink) {}
+    bool Line(const char* data, size_t length, uint8_t /*flags*/) override {
+        return search_.Add({data, length}, matcher_, sink_);
+    }
+    bool Restart() override {
+        // Only a detection that changes its mind starts over; a code given never does, so
+        // nothing has been reported yet that would be reported twice.
+        search_.Begin();
+        return true;
+    }
+
+  private:
+    GrepTextSearch& search_;
+    GrepMatcher& matcher_;
+    GrepLineSink& sink_;
+};
+
+GrepTextStatus GrepTextSearch::SearchFileInItsCode(platform::FileSystem& fs,
+                                                   const std::string& path,
+                                                   const GrepDecoding& decoding, GrepLineSink& sink,
+                                                   document::TextCode* code) {
+    using document::TextCode;
+    if (reader_.Open(fs, path) != 0) return GrepTextStatus::Unreadable;
+    const uint64_t size = reader_.fileSize();
+    size_t available = 0;
+    const char* head =
+        reader_.Peek(static_cast<size_t>(std::min<uint64_t>(size + 1, blockBytes_)), &available);
+    const bool whole = available == size;
+    TextCode decided = TextCode::Ansi;
+    if (!whole || !ReadsAlikeInEveryCode(head, available)) {
+        // The decision looks at the whole file, as the loader does, never at one block alone.
+        std::optional<TextCode> c;
+        if (whole) {
+            const std::string copy(head, available);
+            decider_.OpenMemory(copy);
+            c = document::DecideTextCode(
+                decider_,
+                [&](document::MappedFileReader& r) {
+                    r.OpenMemory(copy);
+                    return 0;
+                },
+                decoding.load, decoding.systemCodePage);
+        } else if (decider_.Open(fs, path) == 0) {
+            c = document::DecideTextCode(
+                decider_, [&](document::MappedFileReader& r) { return r.Open(fs, path); },
+                decoding.load, decoding.systemCodePage);
+        }
+        decider_.Close();
+        if (!c) {
+            reader_.Close();
+            return GrepTextStatus::Unreadable;
+        }
+        decided = *c;
+    }
+    if (code) *code = decided;
+    GrepMatcher& matcher = document::IsUnicodeFamily(decided) ? *decoding.utf8 : *decoding.system;
+    sink.TextCodePage(document::IsUnicodeFamily(decided) ? platform::kCodePageUtf8
+                                                         : decoding.systemCodePage);
+    if (decided == TextCode::Ansi || decided == TextCode::Utf8) {
+        // Held as stored: only a byte-order mark is left out.
+        if (decided == TextCode::Utf8) {
+            head = reader_.Peek(3, &available);
+            if (available == 3 && std::memcmp(head, "\xEF\xBB\xBF", 3) == 0) reader_.Skip(3);
+        }
+        return SearchOpened(matcher, sink);
+    }
+    Begin();
+    document::FileDecoder decoder(decoding.load, document::ChoiceForCode(decided),
+                                  decoding.systemCodePage);
+    DecodedLines lines(*this, matcher, sink);
+    const document::FileDecoder::Outcome outcome = decoder.Read(
+        reader_, [&](document::MappedFileReader& r) { return r.Open(fs, path); }, lines);
+    reader_.Close();
+    if (outcome == document::FileDecoder::Outcome::kDone) Scan(true, matcher, sink);
     return stopped_ ? GrepTextStatus::Stopped : GrepTextStatus::Done;
 }
 

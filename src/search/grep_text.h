@@ -19,8 +19,10 @@
 #include <string>
 #include <string_view>
 
+#include "document/document.h"
 #include "document/file_reader.h"
 #include "document/line_list.h"
+#include "document/text_code.h"
 #include "platform/file_system.h"
 #include "search/grep_scan.h"
 
@@ -36,6 +38,18 @@ class GrepLineSink {
     // Asked once every kGrepPollLines lines read (lines taken many at a time: once when they
     // reach the next multiple); true stops the search (Escape).
     virtual bool Poll() = 0;
+    // The code page of the text of the lines that follow (a system code page, or UTF-8).
+    virtual void TextCodePage(int /*codePage*/) {}
+};
+
+// Reading each file in its own code: the code decided as the loader decides it, the text as
+// a document of the file holds it (the system code page, or UTF-8 for the UTF-8 and UTF-16
+// family), searched with the matcher compiled for that form.
+struct GrepDecoding {
+    document::LoadSettings load;
+    int systemCodePage = 0;
+    GrepMatcher* system = nullptr;  // compiled for systemCodePage
+    GrepMatcher* utf8 = nullptr;    // compiled for UTF-8
 };
 
 inline constexpr uint64_t kGrepPollLines = 1000;
@@ -57,11 +71,22 @@ class GrepTextSearch {
     // with what was read.
     GrepTextStatus SearchFile(platform::FileSystem& fs, const std::string& path,
                               GrepMatcher& matcher, GrepLineSink& sink);
+    // Searches the file as a document of it would hold it: its code decided (from the bytes in
+    // memory when the whole file fits in the block, else by a reading of its own), a file of
+    // ASCII without ESC and NUL searched as stored at once, the system code page and UTF-8
+    // searched as stored (after a byte-order mark), EUC-JP, JIS and UTF-16 decoded line by
+    // line. *code gets the code decided.
+    GrepTextStatus SearchFileInItsCode(platform::FileSystem& fs, const std::string& path,
+                                       const GrepDecoding& decoding, GrepLineSink& sink,
+                                       document::TextCode* code = nullptr);
     // Searches a document's lines as they are in memory.
     GrepTextStatus SearchLines(const document::LineList& lines, GrepMatcher& matcher,
                                GrepLineSink& sink);
 
   private:
+    class DecodedLines;
+    // Searches the bytes of the opened file as stored, from its position on.
+    GrepTextStatus SearchOpened(GrepMatcher& matcher, GrepLineSink& sink);
     void Begin();
     // Adds one line (its text without a line end) and searches a full block.
     bool Add(std::string_view content, GrepMatcher& matcher, GrepLineSink& sink);
@@ -76,6 +101,7 @@ class GrepTextSearch {
 
     size_t blockBytes_;
     document::MappedFileReader reader_;
+    document::MappedFileReader decider_;  // the reading that decides a file's code
     std::string block_;
     uint64_t firstLine_ = 1;  // the number of the block's first line
     uint64_t read_ = 0;       // lines read

@@ -7,6 +7,7 @@
 #include <set>
 #include <utility>
 
+#include "document/char_model.h"
 #include "search/grep_mask.h"
 
 namespace norv::search {
@@ -21,12 +22,13 @@ FileId IdOf(const platform::FileInfo& info) {
 class Walk : private GrepLineSink {
   public:
     Walk(platform::FileSystem& fs, const GrepWalkRequest& request, GrepMatcher& matcher,
-         int textCodePage, GrepWalkEvents& events, size_t blockBytes)
+         int textCodePage, GrepWalkEvents& events, size_t blockBytes, const GrepDecoding* decoding)
         : fs_(fs),
           request_(request),
           matcher_(matcher),
           textCodePage_(textCodePage),
           events_(events),
+          decoding_(decoding),
           text_(blockBytes) {
         for (const GrepOpenText& t : request.open) {
             if (!t.lines || t.path.empty()) continue;
@@ -51,6 +53,7 @@ class Walk : private GrepLineSink {
     bool SearchOne(const std::string& path, const std::string& shown, const platform::FileInfo&);
     bool Line(uint64_t number, std::string_view text) override;
     bool Poll() override;
+    void TextCodePage(int codePage) override { hitCodePage_ = codePage; }
     bool Stop() {
         result_.broken = true;
         return false;
@@ -61,6 +64,7 @@ class Walk : private GrepLineSink {
     GrepMatcher& matcher_;
     int textCodePage_;
     GrepWalkEvents& events_;
+    const GrepDecoding* decoding_;
     GrepTextSearch text_;
     std::map<FileId, const GrepOpenText*> open_;
     std::set<FileId> walked_;
@@ -97,7 +101,12 @@ bool Walk::SearchOne(const std::string& path, const std::string& shown,
     auto open = open_.find(IdOf(info));
     if (open != open_.end()) {
         hitCodePage_ = open->second->codePage;
-        status = text_.SearchLines(*open->second->lines, matcher_, *this);
+        GrepMatcher* matcher = &matcher_;
+        if (decoding_)
+            matcher = document::IsUtf8CodePage(hitCodePage_) ? decoding_->utf8 : decoding_->system;
+        status = text_.SearchLines(*open->second->lines, *matcher, *this);
+    } else if (decoding_) {
+        status = text_.SearchFileInItsCode(fs_, path, *decoding_, *this);
     } else {
         hitCodePage_ = textCodePage_;
         status = text_.SearchFile(fs_, path, matcher_, *this);
@@ -163,8 +172,8 @@ GrepWalkResult Walk::Run() {
 
 GrepWalkResult RunGrepWalk(platform::FileSystem& fs, const GrepWalkRequest& request,
                            GrepMatcher& matcher, int textCodePage, GrepWalkEvents& events,
-                           size_t blockBytes) {
-    Walk walk(fs, request, matcher, textCodePage, events, blockBytes);
+                           size_t blockBytes, const GrepDecoding* decoding) {
+    Walk walk(fs, request, matcher, textCodePage, events, blockBytes, decoding);
     return walk.Run();
 }
 

@@ -77,9 +77,11 @@ struct GrepWalkResult {
 };
 
 // Walks the tree and searches with `matcher`, compiled for `textCodePage` (the code page of
-// the files' bytes).
+// the files' bytes). With `decoding`, every file is read in its own code instead, and a
+// document open in a window is searched with the matcher of its own text's form.
 GrepWalkResult RunGrepWalk(platform::FileSystem& fs, const GrepWalkRequest& request,
                            GrepMatcher& matcher, int textCodePage, GrepWalkEvents& events,
-                           size_t blockBytes = kGrepBlockBytes);
+                           size_t blockBytes = kGrepBlockBytes,
+                           const GrepDecoding* decoding = nullptr);
 
 }  // namespace norv::search

@@ -15,6 +15,7 @@ TEST(GrepFuzzInputs, SeedsAndRegressionsPassTheChecks) {
     using Check = std::string (*)(const uint8_t*, size_t);
     const std::pair<const char*, Check> kTargets[] = {
         {"grep_scan_fuzz", fuzzing::RunGrepInput},
+        {"grep_codes_fuzz", fuzzing::RunGrepCodesInput},
         {"tag_jump_fuzz", fuzzing::RunTagLineInput},
         {"grep_mask_fuzz", fuzzing::RunMaskInput},
     };

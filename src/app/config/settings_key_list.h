@@ -359,6 +359,7 @@ NORV_SETTING(CmpRange, Others, "CmpRange", Int, 100, "")
 NORV_SETTING(CmpMatch, Others, "CmpMatch", Int, 3, "")
 NORV_SETTING(GrepDir, Others, "GrepDir", Text, 0, "")
 NORV_SETTING(GrepMask, Others, "GrepMask", Text, 0, "")
+NORV_SETTING(GrepDecode, Others, "GrepDecode", Int, 1, "")
 NORV_SETTING(ScriptDir, Others, "ScriptDir", Text, 0, "")
 NORV_SETTING(ScriptPage, Others, "ScriptPage", Int, 0, "")
 // clang-format on
