@@ -67,11 +67,36 @@ constexpr const char* kMultiMarker = "MultiNorv";
 class AnsweringDialogs : public FileDialogs {
   public:
     explicit AnsweringDialogs(std::deque<std::string>& answers) : answers_(answers) {}
+    // An answer "extract:PATH" selects PATH and presses E&xtract: the destination chooser
+    // takes the following answer, and the dialog then takes the next one again, a relative
+    // name resolved against the folder it shows now.
     bool AskOpen(OpenRequest& request) override {
-        std::optional<std::string> a = Take();
-        if (!a || a->empty()) return false;
-        request.paths = {*a};
-        return true;
+        std::string shown = request.folder;
+        bool extracted = false;
+        for (;;) {
+            std::optional<std::string> a = Take();
+            if (!a || a->empty()) return false;
+            if (request.extract && a->rfind(kExtractAnswer, 0) == 0) {
+                ExtractCalls calls;
+                calls.chooseFolder = [this](const std::string&) -> std::optional<std::string> {
+                    std::optional<std::string> folder = Take();
+                    if (!folder || folder->empty()) return std::nullopt;
+                    return folder;
+                };
+                calls.showOutput = [](const std::string& text) {
+                    std::fwrite(text.data(), 1, text.size(), stderr);
+                    if (!text.empty() && text.back() != '\n') std::fputc('\n', stderr);
+                };
+                const std::string archive =
+                    InFolder(a->substr(std::string_view(kExtractAnswer).size()), shown);
+                const std::string next = request.extract({archive}, shown, calls);
+                if (!next.empty()) shown = next;
+                extracted = true;
+                continue;
+            }
+            request.paths = {extracted ? InFolder(*a, shown) : *a};
+            return true;
+        }
     }
     bool AskSaveAs(document::SaveAsRequest& request) override {
         std::optional<std::string> a = Take();
@@ -93,6 +118,14 @@ class AnsweringDialogs : public FileDialogs {
     }
 
   private:
+    static constexpr const char* kExtractAnswer = "extract:";
+    // `name` as the dialog showing `folder` (empty: the current folder) takes it.
+    static std::string InFolder(const std::string& name, const std::string& folder) {
+        if (name.empty() || name.front() == '/') return name;
+        std::string base = folder.empty() ? platform::CurrentFolder() : folder;
+        if (!base.empty() && base.back() != '/') base += '/';
+        return base + name;
+    }
     std::deque<std::string>& answers_;
 };
 
@@ -422,6 +455,7 @@ void EditorApp::CreateFrame() {
     frame_->find().Configure(config_->settings, store_.get(), fs,
                              companions_->PathOf(app::CompanionKind::History), &config_->history);
     scripts_ = std::make_unique<ScriptWiring>(*frame_, companions_->Folder(), headless_);
+    frame_->shell().SetDataFile(&fs, companions_->PathOf(app::CompanionKind::Data));
     frame_->shell().breakPending = [this] {
         return scripts_->running() && scripts_->BreakPending();
     };
@@ -543,6 +577,7 @@ void EditorApp::OpenWildcard(const app::StartupOptions& options) {
     if (!folder.empty()) SetCurrentFolder(folder);
     request.folder = platform::CurrentFolder();
     request.pattern = platform::FileNameOf(options.wildcard);
+    request.extract = ArchiveExtractorOf(frame_->shell());
     FileDialogs* dialogs = headless_ ? headlessDialogs_.get() : nullptr;
     QtFileDialogs real(frame_.get(), platform::SystemCodePage());
     if (!dialogs) dialogs = &real;

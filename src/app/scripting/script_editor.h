@@ -100,6 +100,9 @@ class ScriptEditor {
     // without a line the Shell dialog. True when a program started.
     virtual bool Shell(const std::optional<std::string>& line,
                        const std::optional<std::string>& options) = 0;
+    // Registered program `entry` (0 for "A" to 25 for "Z"); other numbers and entries without a
+    // command line run nothing. True when a program started.
+    virtual bool ShellMenu(int entry) = 0;
 
     // Handles pending input and events once (the script's message pump). The editor leaves
     // through to the frame only the commands `PumpPasses` lets through, and never closes while

@@ -89,8 +89,8 @@ bool EditorScriptHost::CallSlotBuiltin(int id, const uint32_t* a, script::Runtim
     if (b == nullptr) return false;
     const int n = script::BuiltinById(id)->argCount;
     editing::CElwView* v = editor_.ActiveView();
-    // FILEOPEN works without a view; every other one needs one.
-    if (v == nullptr && id != BuiltinId("FILEOPEN")) return true;
+    // FILEOPEN and a registered program work without a view; every other one needs one.
+    if (v == nullptr && id != BuiltinId("FILEOPEN") && id != BuiltinId("SHELLMENU")) return true;
 
     // The one accessor of the slots: what a command reads instead of its dialog.
     slots_.Clear();
@@ -208,6 +208,9 @@ bool EditorScriptHost::CallSlotBuiltin(int id, const uint32_t* a, script::Runtim
         }
         case BuiltinId("SHELLCMD"):
             rt.SetResult(editor_.Shell(slots_.text[0], slots_.text[1]) ? 1 : 0);
+            break;
+        case BuiltinId("SHELLMENU"):
+            rt.SetResult(editor_.ShellMenu(slots_.value[0].value_or(-1)) ? 1 : 0);
             break;
         case BuiltinId("SAVEAS"): {
             const std::string path = slots_.text[0] ? PathFromScript(*slots_.text[0]) : "";

@@ -4,11 +4,17 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFontDatabase>
 #include <QGridLayout>
 #include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/archive_extract.h"
 #include "gui/editor/text_bridge.h"
 
 namespace norv::qt {
@@ -59,6 +65,59 @@ CodeChoice ChoiceOf(const QComboBox* codes) {
     return static_cast<CodeChoice>(codes->currentIndex() + 1);
 }
 
+std::optional<std::string> ChooseDestination(QWidget* parent, const std::string& start) {
+    QFileDialog chooser(parent, QStringLiteral("Extract To"), FromUtf8(start));
+    chooser.setObjectName(QtFileDialogs::kExtractFolderDialogName);
+    chooser.setOption(QFileDialog::DontUseNativeDialog);
+    chooser.setOption(QFileDialog::ShowDirsOnly);
+    chooser.setFileMode(QFileDialog::Directory);
+    chooser.setAcceptMode(QFileDialog::AcceptOpen);
+    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty())
+        return std::nullopt;
+    return ToUtf8(chooser.selectedFiles().front());
+}
+
+void ShowArchiverOutput(QWidget* parent, const std::string& text) {
+    QDialog window(parent);
+    window.setObjectName(QtFileDialogs::kArchiverOutputName);
+    window.setWindowTitle(FromUtf8(app::kArchiverOutputTitle));
+    auto* layout = new QVBoxLayout(&window);
+    auto* view = new QPlainTextEdit(&window);
+    view->setReadOnly(true);
+    view->setLineWrapMode(QPlainTextEdit::NoWrap);
+    view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    view->setPlainText(FromUtf8(text));
+    view->setMinimumSize(560, 320);
+    layout->addWidget(view);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &window);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &window, &QDialog::reject);
+    layout->addWidget(buttons);
+    window.exec();
+}
+
+// "E&xtract" beside the dialog's own buttons.
+void AddExtractButton(QFileDialog& dialog, const ArchiveExtractor& extract) {
+    auto* box = dialog.findChild<QDialogButtonBox*>();
+    if (!box) return;
+    QPushButton* button = box->addButton(QStringLiteral("E&xtract"), QDialogButtonBox::ActionRole);
+    button->setObjectName(QtFileDialogs::kExtractButtonName);
+    button->setAutoDefault(false);
+    QObject::connect(button, &QPushButton::clicked, &dialog, [&dialog, extract] {
+        std::vector<std::string> selected;
+        for (const QString& f : dialog.selectedFiles()) selected.push_back(ToUtf8(f));
+        ExtractCalls calls;
+        calls.chooseFolder = [&dialog](const std::string& start) {
+            return ChooseDestination(&dialog, start);
+        };
+        calls.showOutput = [&dialog](const std::string& text) {
+            ShowArchiverOutput(&dialog, text);
+        };
+        const std::string shown =
+            extract(selected, ToUtf8(dialog.directory().absolutePath()), calls);
+        if (!shown.empty()) dialog.setDirectory(FromUtf8(shown));
+    });
+}
+
 }  // namespace
 
 QStringList CodeListLabels(int systemCodePage) {
@@ -94,6 +153,7 @@ bool QtFileDialogs::AskOpen(OpenRequest& request) {
     readOnly->setObjectName(kReadOnlyName);
     if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
         grid->addWidget(readOnly, grid->rowCount(), 1);
+    if (request.extract) AddExtractButton(dialog, request.extract);
     const bool accepted = dialog.exec() == QDialog::Accepted;
     // The box's state is kept even when the dialog is cancelled.
     request.addBom = fields.bom->isChecked();

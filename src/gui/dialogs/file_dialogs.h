@@ -1,11 +1,17 @@
 // The Open and Save As dialogs with the code list ("Default" to "UTF8") and the "AddBOM" box,
 // which is enabled only for the three Unicode entries. Both are file dialogs of Qt's own kind,
 // so the extra fields sit inside them and behave the same on every desktop.
+//
+// The Open dialog of the Open command also has "E&xtract": the selected archive is unpacked by
+// the caller's extractor, which may ask for a destination folder and show the archiver's
+// output through the dialog; afterwards the dialog shows the folder the extractor names and
+// stays open, so the user can open what came out.
 #pragma once
 
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +23,18 @@ class QWidget;
 
 namespace norv::qt {
 
+// What an extraction asks of the dialog it was started from.
+struct ExtractCalls {
+    // The destination chooser, starting at `start`; nothing when cancelled.
+    std::function<std::optional<std::string>(const std::string& start)> chooseFolder;
+    // The read-only "Archiver Output" window with the archiver's text (UTF-8).
+    std::function<void(const std::string& text)> showOutput;
+};
+// Extracts the selected files (full paths, UTF-8) of a dialog showing `folder`; returns the
+// folder the dialog shows next (empty: unchanged).
+using ArchiveExtractor = std::function<std::string(const std::vector<std::string>& selected,
+                                                   const std::string& folder, const ExtractCalls&)>;
+
 struct OpenRequest {
     std::vector<std::string> paths;  // out: the chosen files (UTF-8)
     std::string folder;              // in: where the dialog starts
@@ -24,6 +42,7 @@ struct OpenRequest {
     document::CodeChoice choice = document::CodeChoice::Default;  // out
     bool addBom = true;                                           // in/out: the AddBOM box
     bool readOnly = false;                                        // out: the read-only box
+    ArchiveExtractor extract;  // in: the E&xtract button's work (unset: no button)
 };
 
 class FileDialogs : public document::DocumentDialogs {
@@ -67,6 +86,9 @@ class QtFileDialogs : public FileDialogs {
     static constexpr const char* kReadOnlyName = "readOnly";
     static constexpr const char* kScriptFileDialogName = "scriptFileDialog";
     static constexpr const char* kProjectDialogName = "projectDialog";
+    static constexpr const char* kExtractButtonName = "extractButton";
+    static constexpr const char* kExtractFolderDialogName = "extractFolderDialog";
+    static constexpr const char* kArchiverOutputName = "archiverOutput";
 
   private:
     QWidget* parent_;

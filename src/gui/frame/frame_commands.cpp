@@ -81,6 +81,7 @@ void MainFrame::RegisterFrameCommands() {
     any(F::SetProperty, [this] { Preferences(); });
     any(F::Grep, [this] { grep_->RunGrep(); });
     any(F::Shell, [this] { shell_->RunShell(); });
+    any(F::ShellMenu, [this] { shell_->RunLauncher(); });
     doc(F::SpellCheck, [this](DocWindow&) { spell_->RunSpellCheck(); });
     windows(F::Compare, [this] { CompareDocuments(); });
     const F menus[] = {F::Menu1, F::Menu2, F::Menu3, F::Menu4, F::Menu5};

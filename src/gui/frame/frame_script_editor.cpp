@@ -205,6 +205,10 @@ bool FrameScriptEditor::Shell(const std::optional<std::string>& line,
     return frame_.shell().Run(*line, tools::ParseShellOptions(options.value_or(""))).started;
 }
 
+bool FrameScriptEditor::ShellMenu(int entry) {
+    return frame_.shell().RunEntry(entry);
+}
+
 app::PressResult FrameScriptEditor::PressKey(const app::KeyStroke& stroke, std::string_view bytes) {
     DocWindow* w = frame_.ActiveWindow();
     if (w == nullptr) return app::PressResult::Nothing;

@@ -61,6 +61,7 @@ class FrameScriptEditor : public app::ScriptEditor {
     uint64_t Grep(const app::GrepArguments& arguments) override;
     bool Shell(const std::optional<std::string>& line,
                const std::optional<std::string>& options) override;
+    bool ShellMenu(int entry) override;
     app::PressResult PressKey(const app::KeyStroke& stroke, std::string_view bytes) override;
     void PumpMessages() override;
     bool BreakPressed() override;

@@ -518,6 +518,7 @@ bool MainFrame::FileOpen(const std::string& folder) {
     OpenRequest request;
     request.folder = folder.empty() ? lastFolder_ : folder;
     request.addBom = addBom_;
+    request.extract = ArchiveExtractorOf(*shell_);
     const bool chosen = dialogs_->AskOpen(request);
     addBom_ = request.addBom;
     if (!chosen) return false;

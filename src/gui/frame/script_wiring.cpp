@@ -305,4 +305,8 @@ bool ScriptWiring::Shell(const std::optional<std::string>& line,
     return frame_.shell().Run(*line, o).started;
 }
 
+bool ScriptWiring::ShellMenu(int entry) {
+    return frame_.shell().RunEntry(entry);
+}
+
 }  // namespace norv::qt

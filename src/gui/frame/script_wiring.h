@@ -72,6 +72,7 @@ class ScriptWiring : public QObject, public app::ScriptEditor {
     uint64_t Grep(const app::GrepArguments& arguments) override;
     bool Shell(const std::optional<std::string>& line,
                const std::optional<std::string>& options) override;
+    bool ShellMenu(int entry) override;
     void PumpMessages() override;
     bool BreakPressed() override;
     bool EscapePressed() override;

@@ -3,7 +3,9 @@
 
 #include <QInputDialog>
 
+#include "app/archive_extract.h"
 #include "app/config/settings.h"
+#include "gui/dialogs/launcher_dialog.h"
 #include "gui/frame/doc_window.h"
 #include "gui/frame/grep_wiring.h"
 #include "gui/frame/main_frame.h"
@@ -39,6 +41,13 @@ ShellWiring::ShellWiring(MainFrame& frame, platform::UserInterface& ui, int syst
         return text.toStdString();
     };
     env_.escapePressed = [this] { return escape_.Poll() || (breakPending && breakPending()); };
+    // The launcher's S: the current file when it has a name; A: every modified document.
+    env_.saveCurrent = [this] {
+        DocWindow* w = frame_.ActiveWindow();
+        if (!w || w->doc().path.empty()) return true;
+        return frame_.FileSave(*w, false);
+    };
+    env_.saveAll = [this] { return frame_.AllSave(); };
     env_.repaint = [this](editing::CElwView& v) {
         if (DocWindow* w = WindowOf(&v)) {
             w->editor().Refresh();
@@ -89,6 +98,67 @@ bool ShellWiring::RunShell() {
     frame_.keyMacros().RecordFrameCommand(app::kShellCommandId,
                                           {bytes, tools::LauncherOptionString(options)});
     return Run(bytes, options).started;
+}
+
+app::ShellRunResult ShellWiring::RunEntryRecorded(int n, editing::CommandRecorder* recorder) {
+    if (busy_) {
+        ui_.Beep();
+        return {};
+    }
+    busy_ = true;
+    env_.windows = &frame_.grep();
+    env_.recorder = recorder;
+    app::ShellRun run(env_);
+    app::ShellRunResult result = run.RunEntry(frame_.configuration().data, n);
+    env_.recorder = nullptr;
+    busy_ = false;
+    return result;
+}
+
+bool ShellWiring::RunEntry(int n) {
+    return RunEntryRecorded(n, nullptr).started;
+}
+
+bool ShellWiring::SaveEntries(const app::ShellEntries& entries) {
+    app::DataFile& data = frame_.configuration().data;
+    if (!dataFs_ || dataPath_.empty()) {
+        data.shell = entries;
+        return true;
+    }
+    if (int error = app::RegisterPrograms(*dataFs_, dataPath_, entries, data)) {
+        ui_.MessageBox(app::DataFileWriteFailedText(dataPath_, error),
+                       platform::mb::kOk | platform::mb::kIconWarning);
+        return false;
+    }
+    return true;
+}
+
+std::string ShellWiring::ExtractArchive(const std::vector<std::string>& selected,
+                                        const std::string& folder, const ExtractCalls& calls) {
+    if (busy_) {
+        ui_.Beep();
+        return {};
+    }
+    busy_ = true;
+    app::ExtractEnvironment env;
+    env.ui = &ui_;
+    env.settings = &frame_.configuration().settings;
+    env.systemCodePage = systemCodePage_;
+    env.chooseFolder = calls.chooseFolder;
+    env.showOutput = calls.showOutput;
+    env.escapePressed = env_.escapePressed;
+    const app::ExtractResult result = app::ExtractArchive(env, selected, folder);
+    busy_ = false;
+    return result.destination;
+}
+
+bool ShellWiring::RunLauncher() {
+    if (headless_ || busy_) return false;
+    LauncherDialog dialog(
+        &frame_, ui_, frame_.configuration().data.shell, systemCodePage_,
+        [this](const app::ShellEntries& entries) { return SaveEntries(entries); });
+    if (dialog.exec() != QDialog::Accepted || !dialog.chosen()) return false;
+    return RunEntryRecorded(*dialog.chosen(), &frame_.keyMacros()).started;
 }
 
 }  // namespace norv::qt

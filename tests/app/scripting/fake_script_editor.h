@@ -191,6 +191,10 @@ class FakeScriptEditor : public ScriptEditor {
         shells.push_back(line.value_or("<dialog>") + "|" + options.value_or("<none>"));
         return line.has_value() && shellStarts;
     }
+    bool ShellMenu(int entry) override {
+        shells.push_back("menu|" + std::to_string(entry));
+        return entry >= 0 && entry < 26 && shellStarts;
+    }
     void PumpMessages() override { ++pumps; }
     bool BreakPressed() override { return breakAtPoll != 0 && ++polls >= breakAtPoll; }
     bool EscapePressed() override { return false; }

@@ -115,6 +115,21 @@ MSGBOX(STR(SHELLCMD("ls", s)))
     EXPECT_EQ(ed.messages().back(), "0");
 }
 
+TEST(ScriptCommandSlots, ShellMenuRunsItsEntryWithoutTheLauncher) {
+    FakeScriptEditor ed;
+    // A registered program needs no document.
+    ed.Run(Main("MSGBOX(STR(SHELLMENU(0)))"));
+    ed.Open({"a"});
+    ed.Run(Main("MSGBOX(STR(SHELLMENU(25)))\nMSGBOX(STR(SHELLMENU(26)))"));
+    EXPECT_EQ(ed.shells, (std::vector<std::string>{"menu|0", "menu|25", "menu|26"}));
+    EXPECT_EQ(ed.messages(), (std::vector<std::string>{"1", "1", "0"}));
+    // The launcher's dialog never opens for a script.
+    EXPECT_TRUE(ed.commands.empty());
+    ed.shellStarts = false;
+    ed.Run(Main("MSGBOX(STR(SHELLMENU(3)))"));
+    EXPECT_EQ(ed.messages().back(), "0");
+}
+
 TEST(ScriptCommandSlots, MarkListAndCommandsByName) {
     FakeScriptEditor ed;
     ed.Open({"a", "b"});
