@@ -21,6 +21,7 @@
 #include "app/config/settings.h"
 #include "app/config/settings_store.h"
 #include "gui/dialogs/file_dialogs.h"
+#include "gui/frame/doc_window.h"
 #include "gui/frame/main_frame.h"
 #include "gui/frame/shell_wiring.h"
 #include "platform/fakes/headless_ui.h"
@@ -56,14 +57,14 @@ class OnNamedModal {
     bool done_ = false;
 };
 
-// The Open dialog is the one modal file dialog without a name of ours.
+// The Open dialog: a modal file dialog that is not the destination chooser.
 class OnOpenDialog {
   public:
     explicit OnOpenDialog(std::function<void(QFileDialog&)> action) : action_(std::move(action)) {
         timer_.setInterval(5);
         QObject::connect(&timer_, &QTimer::timeout, [this] {
             auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            if (!d || done_ || !d->objectName().isEmpty()) return;
+            if (!d || done_ || d->objectName() == QtFileDialogs::kExtractFolderDialogName) return;
             done_ = true;
             action_(*d);
         });
@@ -93,15 +94,6 @@ struct Frame {
     MainFrame frame{&ui};
 };
 
-// Types the names into the dialog's name field and presses E&xtract.
-void Extract(QFileDialog& d, const QString& names) {
-    d.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(names);
-    auto* button = d.findChild<QPushButton*>(QtFileDialogs::kExtractButtonName);
-    ASSERT_NE(button, nullptr);
-    EXPECT_EQ(button->text(), QStringLiteral("E&xtract"));
-    button->click();
-}
-
 // Whether the dialog's list shows `name` in the folder it shows now (it loads in the
 // background).
 bool ListShows(QFileDialog& d, const QString& name) {
@@ -114,6 +106,25 @@ bool ListShows(QFileDialog& d, const QString& name) {
         usleep(5000);
     }
     return false;
+}
+
+// Selects the names in the dialog's list, as clicks do, and presses E&xtract.
+void Extract(QFileDialog& d, const QStringList& names) {
+    auto* list = d.findChild<QListView*>(QStringLiteral("listView"));
+    ASSERT_NE(list, nullptr);
+    for (const QString& name : names) ASSERT_TRUE(ListShows(d, name)) << name.toStdString();
+    list->selectionModel()->clearSelection();
+    const QModelIndex root = list->rootIndex();
+    for (int r = 0; r < list->model()->rowCount(root); ++r) {
+        const QModelIndex index = list->model()->index(r, 0, root);
+        if (names.contains(index.data().toString()))
+            list->selectionModel()->select(index,
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    auto* button = d.findChild<QPushButton*>(QtFileDialogs::kExtractButtonName);
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->text(), QStringLiteral("E&xtract"));
+    button->click();
 }
 
 std::string DialogFolder(const QFileDialog& d) {
@@ -136,14 +147,14 @@ TEST(ExtractGui, TheButtonsRefusalsAndChoices) {
         static_cast<QDialog&>(w).reject();
     });
     OnOpenDialog open([&](QFileDialog& d) {
-        Extract(d, QStringLiteral("\"a.zip\" \"b.zip\""));
+        Extract(d, {QStringLiteral("a.zip"), QStringLiteral("b.zip")});
         ASSERT_EQ(f.ui.messages.size(), 1u);
         EXPECT_EQ(f.ui.messages[0], "You cannot choose multiple files.");
-        Extract(d, QStringLiteral("notes.txt"));
-        EXPECT_EQ(f.ui.messages.size(), 1u);
+        Extract(d, {QStringLiteral("notes.txt")});
+        EXPECT_EQ(f.ui.messages.size(), 1u) << f.ui.messages.back();
         EXPECT_EQ(chooserShown, 0);
         // Cancel in the chooser: nothing runs, the dialog stays where it was.
-        Extract(d, QStringLiteral("a.zip"));
+        Extract(d, {QStringLiteral("a.zip")});
         EXPECT_EQ(chooserShown, 1);
         EXPECT_EQ(f.ui.messages.size(), 1u);
         EXPECT_EQ(DialogFolder(d), f.dir.path());
@@ -161,10 +172,10 @@ TEST(ExtractGui, TheButtonsRefusalsAndChoices) {
         auto& chooser = static_cast<QFileDialog&>(w);
         chooser.setDirectory(QString::fromStdString(dest));
         chooser.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->clear();
-        chooser.accept();
+        static_cast<QDialog&>(chooser).accept();
     });
     OnOpenDialog again([&](QFileDialog& d) {
-        Extract(d, QStringLiteral("parent.ZIP"));
+        Extract(d, {QStringLiteral("parent.ZIP")});
         d.reject();
     });
     f.frame.FileOpen(f.dir.path());
@@ -192,11 +203,11 @@ TEST(ExtractGui, UnzipThenTheDialogShowsTheDestination) {
         auto& chooser = static_cast<QFileDialog&>(w);
         chooser.setDirectory(QString::fromStdString(dest));
         chooser.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->clear();
-        chooser.accept();
+        static_cast<QDialog&>(chooser).accept();
     });
     bool opened = false;
     OnOpenDialog open([&](QFileDialog& d) {
-        Extract(d, QStringLiteral("docs 'one'.zip"));
+        Extract(d, {QStringLiteral("docs 'one'.zip")});
         EXPECT_TRUE(f.ui.messages.empty()) << f.ui.messages.front();
         // The dialog stays open in the destination, which is now the current folder.
         EXPECT_TRUE(d.isVisible());
@@ -206,7 +217,7 @@ TEST(ExtractGui, UnzipThenTheDialogShowsTheDestination) {
         EXPECT_TRUE(ListShows(d, QStringLiteral("inner")));
         // What came out can be opened from there.
         d.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText("top.txt");
-        d.accept();
+        static_cast<QDialog&>(d).accept();
         opened = true;
     });
     EXPECT_TRUE(f.frame.FileOpen(f.dir.path()));
@@ -241,7 +252,7 @@ TEST(ExtractGui, TheModeSwitchShowsTheArchiversOutputReadOnly) {
         static_cast<QDialog&>(w).reject();
     });
     OnOpenDialog open([&](QFileDialog& d) {
-        Extract(d, QStringLiteral("a.zip"));
+        Extract(d, {QStringLiteral("a.zip")});
         EXPECT_TRUE(output.done());
         EXPECT_EQ(DialogFolder(d), f.dir.path());
         d.reject();
