@@ -77,6 +77,7 @@ class OneView : public app::ScriptEditor {
     bool Shell(const std::optional<std::string>&, const std::optional<std::string>&) override {
         return false;
     }
+    bool ShellMenu(int) override { return false; }
     app::PressResult PressKey(const app::KeyStroke& stroke, std::string_view bytes) override {
         return app::TypingKeyInput(*view).Press(stroke, bytes);
     }

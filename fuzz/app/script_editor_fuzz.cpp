@@ -122,6 +122,7 @@ class FuzzEditor : public app::ScriptEditor {
     bool Shell(const std::optional<std::string>&, const std::optional<std::string>&) override {
         return false;
     }
+    bool ShellMenu(int) override { return false; }
     void PumpMessages() override {}
     bool BreakPressed() override { return false; }
     bool EscapePressed() override { return false; }

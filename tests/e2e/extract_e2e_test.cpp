@@ -47,7 +47,7 @@ END MAIN
                                                         {"QT_QPA_PLATFORM", "offscreen"},
                                                         {"NORV_ACP", "932"}};
         ChildProcess p(NORV_PATH, args, env, d.File("work"), d.File("stderr.txt"));
-        return p.Wait();
+        return p.Wait().value_or(-1);
     }
     std::string Errors() { return ReadFileBytes(d.File("stderr.txt")); }
     TempDir d;
