@@ -56,7 +56,7 @@ END MAIN
 TEST_F(HeadlessExtract, ExtractsThenOpensFromTheDestination) {
     ASSERT_EQ(Run({"extract:docs.zip", d.File("dest"), "top.txt",
                    // The second Open: a refused archive, then no answer is left.
-                   "extract:bad.zip", d.File("dest")}),
+                   "extract:" + d.File("work/bad.zip"), d.File("dest")}),
               0)
         << Errors();
     EXPECT_EQ(ReadFileBytes(d.File("dest/inner/more.txt")), "more\n");
