@@ -1,6 +1,7 @@
 // The UTF-16 test of files without a byte-order mark.
 #include "document/utf16_guess.h"
 
+#include <cstring>
 #include <initializer_list>
 
 namespace norv::document {
@@ -38,15 +39,10 @@ Utf16Guess GuessUtf16(const char* text, size_t n, uint64_t fileSize) {
     if (fileSize < 2 || fileSize % 2 != 0) return Utf16Guess::kNo;
     n &= ~static_cast<size_t>(1);
     const auto* p = reinterpret_cast<const unsigned char*>(text);
-    // Zero bytes on the even and on the odd offsets: the high byte of ASCII and line ends.
-    uint64_t zeros[2] = {0, 0};
-    for (size_t i = 0; i < n; ++i)
-        if (p[i] == 0) ++zeros[i & 1];
-    if (zeros[0] == 0 && zeros[1] == 0) return Utf16Guess::kNo;
-    // Little endian puts the high byte on the odd offsets; on a tie both orders are tried.
-    const bool first = zeros[0] > zeros[1];
-    for (bool bigEndian : {first, !first}) {
-        if (bigEndian != first && zeros[0] != zeros[1]) break;
+    // A line end is a unit with a zero byte: a part without one is no UTF-16 text.
+    if (n == 0 || std::memchr(p, 0, n) == nullptr) return Utf16Guess::kNo;
+    uint64_t lineEnds[2] = {0, 0};  // little, big endian; 0 when the reading does not fit
+    for (bool bigEndian : {false, true}) {
         // A high surrogate cut by the end of the part tested is left to the conversion.
         size_t m = n;
         if (m < fileSize && m >= 2) {
@@ -54,10 +50,17 @@ Utf16Guess GuessUtf16(const char* text, size_t n, uint64_t fileSize) {
             if (last >= 0xD8 && last <= 0xDB) m -= 2;
         }
         Reading r = Read(p, m, bigEndian);
-        if (r.fits && r.lineEnds > 0)
-            return bigEndian ? Utf16Guess::kBigEndian : Utf16Guess::kLittleEndian;
+        if (r.fits) lineEnds[bigEndian] = r.lineEnds;
     }
-    return Utf16Guess::kNo;
+    if (lineEnds[0] == 0 && lineEnds[1] == 0) return Utf16Guess::kNo;
+    if (lineEnds[0] != lineEnds[1])
+        return lineEnds[1] > lineEnds[0] ? Utf16Guess::kBigEndian : Utf16Guess::kLittleEndian;
+    // As many either way: the high byte of ASCII is the zero byte, on the odd offsets in
+    // little endian.
+    uint64_t zeros[2] = {0, 0};
+    for (size_t i = 0; i < n; ++i)
+        if (p[i] == 0) ++zeros[i & 1];
+    return zeros[0] > zeros[1] ? Utf16Guess::kBigEndian : Utf16Guess::kLittleEndian;
 }
 
 }  // namespace norv::document

@@ -2,12 +2,16 @@
 //
 // Without a mark, UTF-16 text read as bytes is garbage, and a save rewrites it as garbage. The
 // test is strict so that no other file passes it: an even length; line ends present as code
-// units in one byte order (that order is the file's); at least as many zero bytes on the high
-// byte of that order as on the low one; and no code unit that text never holds (NUL and the
-// other control characters but tab, line ends, form feed, ESC and 0x1A; the C1 controls; an
-// unpaired surrogate; U+FFFE and U+FFFF). Binaries, compressed data and random bytes fail at
-// once on these units. (The zero bytes cannot be asked to sit almost all on one side: U+3000
-// and the other U+xx00 characters of Japanese text put zeros on the low byte.)
+// units in one byte order (that order is the file's); and no code unit that text never holds
+// (NUL and the other control characters but tab, line ends, form feed, ESC, 0x1A and the bell,
+// backspace and vertical tab that roff sources and overstruck manual pages carry; the C1
+// controls; an unpaired surrogate; U+FFFE and U+FFFF). Binaries, compressed data and random
+// bytes fail at once on these units. Both byte orders are read: the zero bytes cannot tell the
+// order, since U+3000, U+4E00 and the other U+xx00 characters of Japanese text put zeros on the
+// low byte, and a text with few ASCII characters may hold more of those than of line ends. A
+// line end read in the wrong order is U+0A00 or U+0D00, which text almost never holds, so the
+// order whose reading fits and has line ends is the file's (the one with more line ends when
+// both do).
 #pragma once
 
 #include <cstddef>
@@ -23,7 +27,8 @@ Utf16Guess GuessUtf16(const char* p, size_t n, uint64_t fileSize);
 
 // Whether a code unit can stand in UTF-16 text (surrogates are checked by their pairing).
 constexpr bool Utf16UnitFits(char16_t u) {
-    if (u < 0x20) return u == 0x09 || u == 0x0A || u == 0x0C || u == 0x0D || u == 0x1A || u == 0x1B;
+    if (u < 0x20)
+        return (u >= 0x07 && u <= 0x0D) || u == 0x1A || u == 0x1B;  // BEL BS TAB LF VT FF CR
     if (u >= 0x7F && u <= 0x9F) return false;
     return u != 0xFFFE && u != 0xFFFF;
 }

@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "document/document.h"
+#include "document/file_decoder.h"
+#include "platform/file_system.h"
 #include "support/iconv_text.h"
 #include "support/temp_dir.h"
 
@@ -56,6 +58,14 @@ TEST(Utf16Guess, RecognisesTextInBothOrdersAndRefusesWhatTextNeverHolds) {
         {"U+FFFE", Utf16("ab\n", false) + "\xFE\xFF", Utf16Guess::kNo},
         {"U+FFFF", Utf16("ab\n", false) + "\xFF\xFF", Utf16Guess::kNo},
         {"a C0 control", Utf16("a\x01\n", false), Utf16Guess::kNo},
+        // Japanese with few ASCII characters: U+3000 and U+4E00 put more zeros on the low byte
+        // than the line ends put on the high one.
+        {"Japanese with few ASCII", Utf16("　一つ一つ\n　一丁\n", false),
+         Utf16Guess::kLittleEndian},
+        {"Japanese with few ASCII, big endian", Utf16("　一つ一つ\n　一丁\n", true),
+         Utf16Guess::kBigEndian},
+        {"the bell of roff and the backspace of overstruck text",
+         Utf16(".el \\h\a|\\n()Iu\a\\c\nN\bNA\bAM\bME\bE\v\n", false), Utf16Guess::kLittleEndian},
         {"ASCII bytes", "abc\ndef\n", Utf16Guess::kNo},
         {"UTF-8", "日本語\n", Utf16Guess::kNo},
         {"empty", "", Utf16Guess::kNo},
@@ -112,6 +122,48 @@ TEST(Utf16Guess, OpensAsUnicodeUnlessACodeIsForced) {
     EXPECT_EQ(doc.code, TextCode::Ansi);
     ASSERT_EQ(doc.SaveDocument(path), 1);
     EXPECT_TRUE(norv::testing::ReadFileBytes(path) == bytes);
+}
+
+// Large files of Japanese text with few ASCII characters, in both orders, with the bell and
+// backspace of manual-page sources far behind the part tested: read as UTF-16 by the loader and
+// by the decision of the code alone, and saved back byte for byte. (Former fault: such files
+// were read as the system code page, the order taken from the zero bytes and the bell refused.)
+TEST(Utf16Guess, LargeJapaneseFilesInBothOrders) {
+    static const char* const kLines[] = {
+        "　一般に、一つ目の項目は一行に一つずつ書く。",
+        "　一覧の一部を一度に読み込み、一時ファイルに書き出す。",
+        "一丁目の万年筆と三百円の切手",
+        "　この関数は一番目の引数を返します。𠮷野家で一杯。",
+        "　設定が無い場合は、既定値を使う。",
+    };
+    std::string utf8;
+    size_t line = 0;
+    while (utf8.size() < (3u << 20)) {
+        utf8 += kLines[line % 5];
+        if (line == 30000) utf8 += ".el \\*(]X\\h\a|\\n()Iu+\\n()Ru\a\\c";
+        if (line == 45000) utf8 += "N\bNA\bAM\bME\bE";
+        utf8 += "\n";
+        ++line;
+    }
+    ASSERT_NE(utf8.find('\b'), std::string::npos);
+    for (bool bigEndian : {false, true}) {
+        Fixture f;
+        const std::string bytes = Utf16(utf8, bigEndian);
+        ASSERT_GT(bytes.size(), 2u << 20);
+        const std::string path = f.dir.Write("large.txt", bytes);
+        const TextCode want = bigEndian ? TextCode::Ucs2Be : TextCode::Ucs2Le;
+        MappedFileReader reader;
+        auto open = [&](MappedFileReader& r) { return r.Open(platform::RealFileSystem(), path); };
+        ASSERT_EQ(open(reader), 0);
+        EXPECT_EQ(DecideTextCode(reader, open, f.env.load, 932), want) << bigEndian;
+        CElwDoc doc(f.env);
+        ASSERT_EQ(doc.OpenDocument(path), 1);
+        EXPECT_EQ(doc.code, want) << bigEndian;
+        EXPECT_FALSE(doc.bom);
+        EXPECT_EQ(doc.lineCount(), static_cast<int>(line));
+        ASSERT_EQ(doc.SaveDocument(path), 1);
+        EXPECT_TRUE(norv::testing::ReadFileBytes(path) == bytes) << "not saved back as it was";
+    }
 }
 
 // Former fault: a UCS-2 text that ended in a line end lost it when saved in a byte code.
