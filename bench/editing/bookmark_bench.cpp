@@ -68,7 +68,12 @@ void BM_OtherParen(benchmark::State& state) {
     for (auto _ : state) {
         l.view->SetCaret(1, 0);
         l.view->Execute(editing::CommandId::OtherParen);
-        if (l.view->caretLineNumber() != l.doc.lineCount()) state.SkipWithError("no partner");
+        if (l.view->caretLineNumber() != l.doc.lineCount()) {
+            const std::string why = "no partner: the caret is on line " +
+                                    std::to_string(l.view->caretLineNumber()) + " of " +
+                                    std::to_string(l.doc.lineCount());
+            state.SkipWithError(why.c_str());
+        }
     }
 }
 
@@ -97,3 +102,4 @@ BENCHMARK(BM_MarkCaption)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OtherParen)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_NextMark)->Iterations(10)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_NextChanged)->Iterations(10)->Unit(benchmark::kMillisecond);
+BENCHMARK_MAIN();

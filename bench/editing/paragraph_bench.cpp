@@ -30,7 +30,7 @@ const std::string& FileText() {
 }
 
 struct Session {
-    Session() : shared(heap), doc(Env(heap)), undo(1) {
+    Session() : shared(heap), env(Env(heap)), doc(env), undo(1) {
         doc.NewDocument();
         doc.lines().Reset();
         const std::string& text = FileText();
@@ -64,6 +64,7 @@ struct Session {
 
     document::LineHeap heap;
     editing::EditorShared shared;
+    document::DocumentEnvironment env;
     document::CElwDoc doc;
     document::UndoList undo;
     std::unique_ptr<editing::CElwView> view;

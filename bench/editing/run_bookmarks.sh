@@ -18,7 +18,7 @@ fi
 ninja -C "$build" norv_bookmark_bench >/dev/null
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
-{ echo '{'; tr -d '{}' < "$file"; echo '}'; } > "$tmp/braces.txt"
+{ echo '{'; tr -d '{}' < "$file"; printf '}'; } > "$tmp/braces.txt"
 n=$(wc -l < "$file")
 : > "$tmp/2m.txt"
 while [ "$(wc -l < "$tmp/2m.txt")" -lt 2000000 ]; do cat "$file" >> "$tmp/2m.txt"; done

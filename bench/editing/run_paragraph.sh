@@ -40,7 +40,7 @@ print(best)
 PY
 }
 ours() {  # the median of our benchmark, in seconds
-  NORV_ACP=932 NORV_BENCH_FILE=$2 "$bench" --benchmark_filter="^$1\$" \
+  NORV_ACP=932 NORV_BENCH_FILE=$2 "$bench" --benchmark_filter="^$1(/|$)" \
     --benchmark_out="$work/out.json" --benchmark_out_format=json >/dev/null
   python3 -c 'import json,sys; b=json.load(open(sys.argv[1]))["benchmarks"][0]; print(b["real_time"]/1000)' "$work/out.json"
 }

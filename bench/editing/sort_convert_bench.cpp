@@ -144,3 +144,4 @@ BENCHMARK(BM_KanaUp)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TabToSpace)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CompareSame)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CompareEdited)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_MAIN();

@@ -1,0 +1,100 @@
+#!/bin/sh
+# Projects beside vim in the same run, each a whole process:
+#   1. restoring a project of 100 corpus documents (`norv --headless -W bench`) until the last
+#      is loaded, beside vim opening the same files as hidden buffers with `bufdo echo`;
+#   2. Break with all 100 documents modified (each gets a character at its top, then the copies
+#      and the snapshot are written and flushed), beside vim's `bufdo s/^/x/` and `wall`; both
+#      less the same run that only loads the files.
+#   bench/app/run_project_bench.sh BUILD_DIR [CORPUS_DIR]
+# BUILD_DIR is a release build holding src/gui/norv; CORPUS_DIR is made by make-corpus.sh
+# (default ${TMPDIR:-/tmp}/norv-corpus): the documents are the 100 largest manual pages of
+# tree/ja-sjis. Times are wall-clock medians of five runs; the ratio is norv/vim (below 1: ahead).
+set -eu
+build=${1:?usage: run_project_bench.sh BUILD_DIR [CORPUS_DIR]}
+corpus=${2:-${TMPDIR:-/tmp}/norv-corpus}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/home" "$work/cfg" "$work/run"
+export NORV_ACP=932 QT_QPA_PLATFORM=offscreen HOME="$work/home" XDG_CONFIG_HOME="$work/home" \
+  XDG_RUNTIME_DIR="$work/run" NORVHOME="$work/cfg"
+python3 - "$build" "$corpus" "$work" <<'PY'
+import glob, os, shutil, statistics, subprocess, sys, time
+build, corpus, work = sys.argv[1:4]
+norv = os.path.join(build, "src", "gui", "norv")
+pages = sorted((p for p in glob.glob(os.path.join(corpus, "tree", "ja-sjis", "**", "*"), recursive=True)
+                if os.path.isfile(p)), key=lambda p: (-os.path.getsize(p), p))[:100]
+if len(pages) < 100:
+    sys.exit("bench: the corpus has fewer than 100 manual pages under tree/ja-sjis")
+cfg = os.path.join(work, "cfg")
+
+def run(cmd, before=None, runs=5):
+    times = []
+    for _ in range(runs):
+        if before:
+            before()
+        start = time.perf_counter()
+        p = subprocess.run(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        times.append(time.perf_counter() - start)
+        if p.returncode != 0:
+            sys.exit(f"bench: {cmd[:4]} failed: {p.stderr.decode(errors='replace')[-400:]}")
+    return statistics.median(times)
+
+def script(name, body):
+    path = os.path.join(work, name)
+    with open(path, "w", encoding="cp932") as f:
+        f.write("MAIN\n" + body + "END MAIN\n")
+    return path
+
+def quoted(p):
+    return '"' + p.replace('"', '""') + '"'
+
+opens = "".join(f"  FILEOPEN({quoted(p)})\n" for p in pages)
+edits = "".join(f"  FILEOPEN({quoted(p)})\n  INSERTSTRING(\"x\")\n" for p in pages)
+make = script("make.nrs", opens + '  COMMAND("Break")\n')
+load_only = script("load.nrs", opens)
+brk = script("break.nrs", edits + '  COMMAND("Break")\n')
+
+def clean():
+    for f in os.listdir(cfg):
+        if f.lower().startswith("norv.prf") or f.startswith("NorvCopy"):
+            os.remove(os.path.join(cfg, f))
+
+# The project: Break over the unmodified documents, its snapshot renamed.
+clean()
+run([norv, "--headless", "-A", make], runs=1)
+snap = [f for f in os.listdir(cfg) if f.lower().startswith("norv.prf")]
+if not snap:
+    sys.exit("bench: Break wrote no workspace")
+for f in snap:
+    os.rename(os.path.join(cfg, f), os.path.join(cfg, "bench" + f[len("norv"):].replace("PRF", "prf")))
+
+vim = ["vim", "-u", "NONE", "-i", "NONE", "-N", "-n", "-es",
+       "--cmd", "set hidden fencs=ucs-bom,utf-8,cp932,euc-jp"]
+restore_norv = run([norv, "--headless", "-W", "bench"])
+restore_vim = run(vim + ["-c", "bufdo echo", "-c", "qa!"] + pages)
+
+def copies():
+    return [f for f in os.listdir(cfg) if f.startswith("NorvCopy")]
+
+load_norv = run([norv, "--headless", "-A", load_only])
+break_norv = run([norv, "--headless", "-A", brk], before=clean)
+written = len(copies())
+clean()
+vimwork = os.path.join(work, "vimfiles")
+def fresh():
+    shutil.rmtree(vimwork, ignore_errors=True)
+    os.makedirs(vimwork)
+    for i, p in enumerate(pages):
+        shutil.copyfile(p, os.path.join(vimwork, "%03d_%s" % (i, os.path.basename(p))))
+fresh()
+vimpages = sorted(os.path.join(vimwork, f) for f in os.listdir(vimwork))
+load_vim = run(vim + ["-c", "bufdo echo", "-c", "qa!"] + vimpages)
+break_vim = run(vim + ["-c", "bufdo s/^/x/", "-c", "wall", "-c", "qa!"] + vimpages, before=fresh)
+
+size = sum(os.path.getsize(p) for p in pages) / 1e6
+print(f"100 Shift-JIS manual pages, {size:.1f} MB; Break wrote {written} copies")
+print(f"restore project  norv {restore_norv*1000:7.1f} ms  vim {restore_vim*1000:7.1f} ms  norv/vim {restore_norv/restore_vim:.2f}")
+bn, bv = break_norv - load_norv, break_vim - load_vim
+print(f"Break, 100 mod.  norv {bn*1000:7.1f} ms  vim {bv*1000:7.1f} ms  norv/vim {bn/bv:.2f}"
+      f"  (whole runs: norv {break_norv*1000:.1f} less {load_norv*1000:.1f}, vim {break_vim*1000:.1f} less {load_vim*1000:.1f})")
+PY
