@@ -42,9 +42,20 @@ outside_ms() {
 }
 lines() { wc -l < "$scratch/out" | tr -d ' '; }
 
+# End to end, reported: the editor run without windows on a script that calls GREP once (with
+# the settings of a new user, so each file is read in its own code).
+norv=$build/src/gui/norv
+e2e_ms() {
+    [ -x "$norv" ] || { echo "-"; return; }
+    mkdir -p "$scratch/home" "$scratch/cfg"
+    printf 'MAIN\nDIM n\nn = GREP(ENVIRON("PAT"), ENVIRON("TREE"), "*", ENVIRON("OPT"))\nEND MAIN\n' > "$scratch/grep.nrs"
+    PAT=$1 TREE=$tree/ OPT=$2 HOME=$scratch/home NORVHOME=$scratch/cfg NORV_ACP=932 \
+        QT_QPA_PLATFORM=offscreen outside_ms "\"$norv\" --headless -A $scratch/grep.nrs"
+}
+
 japanese=$(printf 'する' | iconv -f UTF-8 -t SHIFT_JIS)
-printf '%-10s %8s %8s %8s %8s %7s %7s %7s %9s %9s %9s\n' \
-    case norv_ms grep_ms rg1_ms rg_ms x_grep x_rg1 target norv_hits grep_hits rg_hits
+printf '%-10s %8s %8s %8s %8s %8s %7s %7s %7s %9s %9s %9s\n' \
+    case norv_ms e2e_ms grep_ms rg1_ms rg_ms x_grep x_rg1 target norv_hits grep_hits rg_hits
 status=0
 while IFS=';' read -r name pattern options grep_flags target; do
     rg_pattern=$pattern
@@ -54,6 +65,7 @@ while IFS=';' read -r name pattern options grep_flags target; do
         rg_pattern="(?-u:$(printf %s "$japanese" | od -An -tx1 | tr -d ' \n' | sed 's/../\\x&/g'))"
     fi
     read -r norv_ms norv_hits < <("$bench" "$tree/" "$pattern" "U$options" "$runs")
+    e2e=$(e2e_ms "$pattern" "U$options")
     q=$(printf '%q' "$pattern")
     rq=$(printf '%q' "$rg_pattern")
     grep_ms=$(outside_ms "grep -rn$grep_flags -- $q $tree")
@@ -63,7 +75,7 @@ while IFS=';' read -r name pattern options grep_flags target; do
     rg_ms=$(outside_ms "rg -n --no-ignore --no-messages -- $rq $tree")
     x_grep=$(awk -v a="$norv_ms" -v b="$grep_ms" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }')
     x_rg1=$(awk -v a="$norv_ms" -v b="$rg1_ms" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }')
-    printf '%-10s %8s %8s %8s %8s %7s %7s %7s %9s %9s %9s\n' "$name" "$norv_ms" "$grep_ms" \
+    printf '%-10s %8s %8s %8s %8s %8s %7s %7s %7s %9s %9s %9s\n' "$name" "$norv_ms" "$e2e" "$grep_ms" \
         "$rg1_ms" "$rg_ms" "$x_grep" "$x_rg1" "$target" "$norv_hits" "$grep_hits" "$rg_hits"
     [ "$norv_hits" = "$grep_hits" ] || { echo "  $name: the hit counts differ from grep" >&2; status=1; }
 done <<'EOF'

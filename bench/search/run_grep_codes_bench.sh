@@ -25,7 +25,7 @@ build=${1:-$here/../../build-bench}
 corpus=${2:-${TMPDIR:-/tmp}/norv-corpus}
 runs=${RUNS:-5}
 bench=$build/bench/search/grep_bench
-norv=$build/bin/norv
+norv=$build/src/gui/norv
 [ -x "$bench" ] || { echo "no $bench: build with -DNORV_BENCH=ON" >&2; exit 2; }
 for t in grep rg hyperfine jq iconv; do
     command -v "$t" >/dev/null || { echo "missing $t (apt-get install -y ripgrep hyperfine jq)" >&2; exit 2; }
@@ -59,8 +59,9 @@ fi
 for code in EUC-JP UTF-8 ISO-2022-JP; do
     dir=$tree/ja-$(echo "$code" | tr 'A-Z' 'a-z')
     mkdir -p "$dir"
-    for f in "$tree"/ja-sjis/*; do
-        iconv -f SHIFT_JIS -t "$code" "$f" > "$dir/$(basename "$f")"
+    (cd "$tree/ja-sjis" && find . -type f) | while read -r rel; do
+        mkdir -p "$dir/$(dirname "$rel")"
+        iconv -f SHIFT_JIS -t "$code" "$tree/ja-sjis/$rel" > "$dir/$rel" || rm -f "$dir/$rel"
     done
 done
 echo "tree: $(find "$tree" -type f | wc -l) files, $(du -sh "$tree" | cut -f1)" >&2
