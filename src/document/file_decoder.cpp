@@ -53,6 +53,7 @@ FileDecoder::Pass FileDecoder::ReadBytes(MappedFileReader& reader, bool convert,
     jisShift_ = JisShift::kAscii;
     while (reader.Next(line)) {
         if (line.cut) {
+            ++cutLines;
             JisShift shift = jisShift_;
             CutCode cut = CutFor(reader, line, convert);
             reader.ShortenCut(
@@ -116,9 +117,10 @@ FileDecoder::Pass FileDecoder::ReadUcs2(MappedFileReader& reader, bool swap, boo
                                         DecodedLineSink& sink) {
     constexpr size_t kMaxContent = kMaxLineBytes - 1;
     constexpr size_t kMaxUnits = 32767;  // code units of one record
-    std::string line;
+    // The record being built, in UTF-8, with room for one more character past the limit.
+    std::vector<char> line(kMaxContent + 8);
+    size_t length = 0;
     size_t units = 0;
-    line.reserve(kMaxContent + 8);
     char16_t pendingHigh = 0;
     bool pendingCr = false;
     int lines = 0;
@@ -128,39 +130,40 @@ FileDecoder::Pass FileDecoder::ReadUcs2(MappedFileReader& reader, bool swap, boo
         ++lines;
         units = 0;
         if (decideOnly) return true;
-        if (!sink.Line(line.data(), line.size(), flags)) stopped = true;
+        if (!sink.Line(line.data(), length, flags)) stopped = true;
         return !stopped;
     };
     // Puts one code point as UTF-8, cutting the line first when it would grow too long.
     auto put = [&](uint32_t cp) -> bool {
-        char buf[4];
-        size_t n;
-        if (cp < 0x80) {
-            buf[0] = static_cast<char>(cp);
-            n = 1;
-        } else if (cp < 0x800) {
-            buf[0] = static_cast<char>(0xC0 | (cp >> 6));
-            buf[1] = static_cast<char>(0x80 | (cp & 0x3F));
-            n = 2;
-        } else if (cp < 0x10000) {
-            buf[0] = static_cast<char>(0xE0 | (cp >> 12));
-            buf[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            buf[2] = static_cast<char>(0x80 | (cp & 0x3F));
-            n = 3;
-        } else {
-            buf[0] = static_cast<char>(0xF0 | (cp >> 18));
-            buf[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            buf[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            buf[3] = static_cast<char>(0x80 | (cp & 0x3F));
-            n = 4;
-        }
+        const size_t n = cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
         // A surrogate pair is one character: both units go into the same record.
-        const size_t u = cp >= 0x10000 ? 2 : 1;
-        if (line.size() + n > kMaxContent || units + u > kMaxUnits) {
+        const size_t u = n == 4 ? 2 : 1;
+        if (length + n > kMaxContent || units + u > kMaxUnits) [[unlikely]] {
             if (!flush(LF_CONTINUED)) return false;
-            line.clear();
+            length = 0;
         }
-        line.append(buf, n);
+        char* o = line.data() + length;
+        switch (n) {
+            case 1:
+                o[0] = static_cast<char>(cp);
+                break;
+            case 2:
+                o[0] = static_cast<char>(0xC0 | (cp >> 6));
+                o[1] = static_cast<char>(0x80 | (cp & 0x3F));
+                break;
+            case 3:
+                o[0] = static_cast<char>(0xE0 | (cp >> 12));
+                o[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+                o[2] = static_cast<char>(0x80 | (cp & 0x3F));
+                break;
+            default:
+                o[0] = static_cast<char>(0xF0 | (cp >> 18));
+                o[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+                o[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+                o[3] = static_cast<char>(0x80 | (cp & 0x3F));
+                break;
+        }
+        length += n;
         units += u;
         return true;
     };
@@ -175,7 +178,7 @@ FileDecoder::Pass FileDecoder::ReadUcs2(MappedFileReader& reader, bool swap, boo
     auto endLine = [&](uint8_t kind) -> bool {
         if (!putPendingHigh()) return false;
         if (!flush(kind)) return false;
-        line.clear();
+        length = 0;
         return true;
     };
 
@@ -233,7 +236,7 @@ FileDecoder::Pass FileDecoder::ReadUcs2(MappedFileReader& reader, bool swap, boo
         // A final odd byte is not a whole code unit: it is kept visible as U+FFFD.
         if (!put(0xFFFD)) return Pass::kStopped;
     }
-    if (!line.empty()) {
+    if (length > 0) {
         // The data ended inside a line.
         if (!flush(LF_EOL_LF)) return Pass::kStopped;
         endsWithEol = false;
@@ -254,6 +257,7 @@ FileDecoder::Outcome FileDecoder::Read(MappedFileReader& reader,
     endsWithEol = false;
     crlf = lf = cr = 0;
     eucLines = jisLines = 0;
+    cutLines = 0;
     openError = 0;
     utf8_ = Utf8Scanner();
     // The reader never keeps pointing at this decoder's scanner.

@@ -63,6 +63,8 @@ class FileDecoder {
     bool endsWithEol = false;
     uint64_t crlf = 0, lf = 0, cr = 0;
     int eucLines = 0, jisLines = 0;
+    // Lines of a byte code cut for their length (the pieces carry LF_CONTINUED).
+    uint64_t cutLines = 0;
     int openError = 0;
 
   private:

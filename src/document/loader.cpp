@@ -126,7 +126,8 @@ int DocumentLoader::Open(const std::string& pathIn) {
 
     // With the code known, a line cut by a guess that the detection overruled is cut again
     // between characters of the text as it is held.
-    if (doc_.code != TextCode::Ucs2Le && doc_.code != TextCode::Ucs2Be &&
+    // Only a file with a line cut needs the walk over every record.
+    if (doc_.code != TextCode::Ucs2Le && doc_.code != TextCode::Ucs2Be && decoder.cutLines > 0 &&
         !RecutContinuedLines(doc_.lines_,
                              IsUnicodeFamily(doc_.code) ? CutCode::kUtf8 : CutCode::kSjis,
                              env_.CodePage()))
