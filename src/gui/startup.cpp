@@ -110,6 +110,21 @@ class AnsweringDialogs : public FileDialogs {
         folder = *a;
         return true;
     }
+    // A key macro's script file: a relative name is in the folder the dialog starts in; Save
+    // adds the suffix to a name without one, Open takes only a file that exists.
+    bool AskScriptFile(app::MacroFileRequest& request) override {
+        std::optional<std::string> a = Take();
+        if (!a || a->empty()) return false;
+        std::string path = InFolder(*a, request.folder);
+        const size_t slash = path.rfind('/');
+        const std::string_view leaf =
+            std::string_view(path).substr(slash == std::string::npos ? 0 : slash + 1);
+        if (request.save && leaf.find('.') == std::string_view::npos)
+            path += "." + std::string(app::kMacroFileSuffix);
+        if (!request.save && !platform::RealFileSystem().Stat(path)) return false;
+        request.path = path;
+        return true;
+    }
     std::optional<std::string> Take() {
         if (answers_.empty()) return std::nullopt;
         std::string a = std::move(answers_.front());

@@ -153,6 +153,33 @@ TEST(KeyMacros, KeysTypedAndCommandsRecordAndReplay) {
     EXPECT_EQ(ed.Saved().find("RecordKey"), std::string::npos);
 }
 
+// A played macro undoes as the same keys typed do: each character and each command is a step
+// of its own, the last first, back to an unmodified document; Redo brings every step back.
+TEST(KeyMacros, APlayedMacroUndoesStepByStepAsTyping) {
+    MacroEditor ed;
+    ed.Open({""});
+    ed.Record([&] {
+        ed.Type("ab");
+        ed.Press(vk::kReturn);
+        ed.Type("c");
+    });
+    ed.Open({""});
+    ed.Chord('O', 'M');
+    const std::vector<std::string> played = ed.Lines(ed.win());
+    EXPECT_EQ(played, (std::vector<std::string>{"ab", "c"}));
+    EXPECT_TRUE(ed.win().doc->modified);
+    const std::vector<std::vector<std::string>> steps = {{"ab", ""}, {"ab"}, {"a"}, {""}};
+    for (const auto& want : steps) {
+        ed.Press('Z', true);
+        EXPECT_EQ(ed.Lines(ed.win()), want);
+    }
+    EXPECT_FALSE(ed.win().doc->modified);
+    EXPECT_FALSE(ed.win().doc->undo.CanUndo());
+    for (int i = 0; i < 4; ++i) ed.Press('Y', true);
+    EXPECT_EQ(ed.Lines(ed.win()), played);
+    EXPECT_FALSE(ed.win().doc->undo.CanRedo());
+}
+
 TEST(KeyMacros, TheAbMacroSavesAsTwoLines) {
     MacroEditor ed;
     ed.Open({""});
