@@ -50,7 +50,7 @@ std::optional<std::string> ScriptImageFor(EditorScriptHost& host, const std::str
                                           ScriptOutcome* outcome);
 
 // Runs the script of that name on the editor's host with run-context code 0, restoring the
-// previous code afterwards.
+// previous code afterwards. A script that stays resident is kept under its file's title.
 ScriptOutcome RunScriptFile(EditorScriptHost& host, const std::string& name);
 
 }  // namespace norv::app
