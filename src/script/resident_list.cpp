@@ -14,11 +14,9 @@ std::string ScriptTitle(std::string_view path) {
 }
 
 bool SameTitle(std::string_view a, std::string_view b) {
-    auto fold = [](char c) {
-        return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-    };
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return fold(x) == fold(y); });
+    auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [&](char x, char y) { return fold(x) == fold(y); });
 }
 
 void ResidentList::Stay(std::string_view title, const std::shared_ptr<Runtime>& runtime) {

@@ -28,13 +28,18 @@ class ResidentRun : public ::testing::Test {
     std::unique_ptr<ChildProcess> Start(const std::vector<std::string>& args) {
         std::vector<std::string> all = {"--headless"};
         all.insert(all.end(), args.begin(), args.end());
-        const std::map<std::string, std::string> env = {
-            {"HOME", d.File("home")},       {"XDG_RUNTIME_DIR", d.File("run")},
-            {"XDG_CONFIG_HOME", d.File("home")}, {"NORVHOME", d.File("cfg")},
-            {"QT_QPA_PLATFORM", "offscreen"}, {"NORV_ACP", "932"},
-            {"LOG", d.File("work/log.txt")},  {"DOC", d.File("work/doc.txt")},
-            {"REFUSED", d.File("work/refuse.txt")}, {"KEEP", d.File("work/keep.txt")},
-            {"OUT", d.File("work/out.txt")},  {"STARTED", d.File("work/started.txt")}};
+        const std::map<std::string, std::string> env = {{"HOME", d.File("home")},
+                                                        {"XDG_RUNTIME_DIR", d.File("run")},
+                                                        {"XDG_CONFIG_HOME", d.File("home")},
+                                                        {"NORVHOME", d.File("cfg")},
+                                                        {"QT_QPA_PLATFORM", "offscreen"},
+                                                        {"NORV_ACP", "932"},
+                                                        {"LOG", d.File("work/log.txt")},
+                                                        {"DOC", d.File("work/doc.txt")},
+                                                        {"REFUSED", d.File("work/refuse.txt")},
+                                                        {"KEEP", d.File("work/keep.txt")},
+                                                        {"OUT", d.File("work/out.txt")},
+                                                        {"STARTED", d.File("work/started.txt")}};
         return std::make_unique<ChildProcess>(NORV_PATH, all, env, d.File("work"),
                                               d.File("stderr.txt"));
     }
@@ -54,8 +59,8 @@ END IF
 IF .NORVSTATE <> 11 THEN
   IF .NORVSTATE <> 12 THEN n = FPUTS(h, STR(.NORVSTATE) + " " + .PARMSTRA + CHR(10))
 END IF
-IF .NORVSTATE = 1 THEN RETURN INSTR(1, .PARMSTRA, "refuse")
-IF .NORVSTATE = 4 THEN RETURN INSTR(1, .PARMSTRA, "keep")
+IF .NORVSTATE = 1 THEN RETURN INSTR(.PARMSTRA, "refuse")
+IF .NORVSTATE = 4 THEN RETURN INSTR(.PARMSTRA, "keep")
 END MAIN
 )");
     d.Write("cfg/Start.NRS", R"(DIM h

@@ -36,7 +36,8 @@ struct LineRecord;
 
 namespace norv::script {
 class Runtime;
-}
+enum class RunResult;
+}  // namespace norv::script
 
 namespace norv::app {
 
@@ -65,8 +66,8 @@ int32_t ShellStart(std::string_view command);
 
 // What one resident's run for an event, or for the resident menu, gave back.
 struct ResidentRun {
-    bool ran = false;     // false: skipped (its own run is on the stack, or runs nest too deep)
-    uint32_t result = 0;  // Main's RETURN value (0 without one, and after a stopped run)
+    bool ran = false;      // false: skipped (its own run is on the stack, or runs nest too deep)
+    uint32_t result = 0;   // Main's RETURN value (0 without one, and after a stopped run)
     std::string parmStrA;  // .PARMSTRA as the run left it (the resident menu's caption)
 };
 

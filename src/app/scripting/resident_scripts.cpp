@@ -93,10 +93,9 @@ std::vector<uint16_t> CharacterCodes(std::string_view bytes, int codePage) {
     const int acp = platform::SystemCodePage();
     size_t i = 0;
     while (i < bytes.size()) {
-        const size_t n = std::min(
-            bytes.size() - i,
-            1 + static_cast<size_t>(
-                    document::CharTrailBytes(codePage, static_cast<uint8_t>(bytes[i]))));
+        const size_t n =
+            std::min(bytes.size() - i, 1 + static_cast<size_t>(document::CharTrailBytes(
+                                               codePage, static_cast<uint8_t>(bytes[i]))));
         std::string ch(bytes.substr(i, n));
         i += n;
         if (utf8) {
@@ -107,9 +106,8 @@ std::vector<uint16_t> CharacterCodes(std::string_view bytes, int codePage) {
             ch = std::move(ansi);
         }
         const auto lead = static_cast<uint8_t>(ch[0]);
-        codes.push_back(ch.size() >= 2
-                            ? static_cast<uint16_t>(lead << 8 | static_cast<uint8_t>(ch[1]))
-                            : lead);
+        codes.push_back(
+            ch.size() >= 2 ? static_cast<uint16_t>(lead << 8 | static_cast<uint8_t>(ch[1])) : lead);
     }
     return codes;
 }

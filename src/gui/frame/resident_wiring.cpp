@@ -88,7 +88,8 @@ void MainFrame::SetUpResidentScripts() {
         for (int i = 0; i < repeat; ++i)
             for (uint16_t c : codes) RaiseResidentEvent(ResidentEvent::kChar, c);
     };
-    const int splitLine = app::CommandIndexById(static_cast<uint16_t>(editing::CommandId::SplitLine));
+    const int splitLine =
+        app::CommandIndexById(static_cast<uint16_t>(editing::CommandId::SplitLine));
     dispatcher_.viewCommandRun = [this, splitLine](size_t command) {
         if (static_cast<int>(command) == splitLine) RaiseResidentEvent(ResidentEvent::kSplitLine);
     };

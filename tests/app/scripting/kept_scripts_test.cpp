@@ -48,8 +48,8 @@ TEST(AddinCommands, ARresidentRunsAgainOtherwiseTheFileRuns) {
 
 TEST(AddinCommands, OddScriptLinesAndBothFlagDigitsAreWrittenBackAsRead) {
     std::string text = "##Script\n";
-    const char* kSlots[] = {"a\tA.NRS\t11", "b\tB\t0", "c\tC.nrx\t01x", "\t\t", "only a name",
-                            "d\t/abs/D.NRS\t2\textra"};
+    const char* kSlots[] = {"a\tA.NRS\t11", "b\tB\t0",     "c\tC.nrx\t01x",
+                            "\t\t",         "only a name", "d\t/abs/D.NRS\t2\textra"};
     for (const char* s : kSlots) text += std::string(s) + "\n";
     DataFile f;
     f.Parse(text);
@@ -106,7 +106,8 @@ TEST(ResidentMenu, NoneOneAndTwelveCandidates) {
 
 TEST(RunScriptCommand, NoneOneOrSeveralScriptsWithModifiedOnesSavedFirst) {
     Kit k;
-    const std::string a = k.dir.Write("a.NRS", "MAIN\nMSGBOX(\"a \" + STR(.NORVSTATE))\nEND MAIN\n");
+    const std::string a =
+        k.dir.Write("a.NRS", "MAIN\nMSGBOX(\"a \" + STR(.NORVSTATE))\nEND MAIN\n");
     const std::string b = k.dir.Write("b.nrs", "MAIN\nMSGBOX(\"b\")\nEND MAIN\n");
     const std::string t = k.dir.Write("t.txt", "text\n");
     auto doc = [&](const std::string& path) {

@@ -18,8 +18,9 @@ using script::RunResult;
 std::string Logger(const std::string& name, const std::string& result = "0",
                    const std::string& more = "") {
     return "DIM runs\nMAIN\nruns = runs + 1\nIF .NORVSTATE = 0 THEN STAYRESIDENT\n"
-           "MSGBOX(\"" + name + " \" + STR(.NORVSTATE) + \" \" + STR(.PARMA) + \" \" + .PARMSTRA)\n" +
-           more + "\nRETURN " + result + "\nEND MAIN\n";
+           "MSGBOX(\"" +
+           name + " \" + STR(.NORVSTATE) + \" \" + STR(.PARMA) + \" \" + .PARMSTRA)\n" + more +
+           "\nRETURN " + result + "\nEND MAIN\n";
 }
 
 struct Residents {
@@ -64,7 +65,7 @@ TEST(Residents, StayKeepsGlobalsAndTheListHoldsEachTitleOnce) {
     r.Raise(ResidentEvent::kTimer);
     r.Raise(ResidentEvent::kTimer);
     EXPECT_EQ(r.TakeMessages(), (std::vector<std::string>{"count 0 0 ", "1", "count 11 0 ", "2",
-                                                           "count 11 0 ", "3"}));
+                                                          "count 11 0 ", "3"}));
     // Started again (another case of the name): a new object replaces the old one in its place.
     r.Write("Other.NRS", Logger("other"));
     ASSERT_EQ(r.Start("Other"), ScriptOutcome::kDone);
@@ -142,7 +143,9 @@ TEST(Residents, RunsThatEndReplaceOrStartResidentsLeaveTheWalkAlone) {
     Residents r;
     // First ends itself; Second starts Third and starts a new Fourth in place of the old one.
     r.Write("First.NRS", Logger("first", "0", "IF .NORVSTATE = 3 THEN TERMINATE"));
-    r.Write("Second.NRS", Logger("second", "0", "IF .NORVSTATE = 3 THEN\nRUN(\"Third\")\nRUN(\"Fourth\")\nEND IF"));
+    r.Write(
+        "Second.NRS",
+        Logger("second", "0", "IF .NORVSTATE = 3 THEN\nRUN(\"Third\")\nRUN(\"Fourth\")\nEND IF"));
     r.Write("Third.NRS", Logger("third"));
     r.Write("Fourth.NRS", Logger("fourth", "0", "IF .NORVSTATE = 0 THEN MSGBOX(STR(runs))"));
     r.Start("First");
@@ -151,56 +154,57 @@ TEST(Residents, RunsThatEndReplaceOrStartResidentsLeaveTheWalkAlone) {
     r.TakeMessages();
     r.Raise(ResidentEvent::kNew);
     // The replaced Fourth hears nothing more; the new Fourth and Third hear the next event.
-    EXPECT_EQ(r.TakeMessages(), (std::vector<std::string>{"first 3 0 ", "second 3 0 ",
-                                                           "third 0 0 ", "fourth 0 0 ", "1"}));
+    EXPECT_EQ(r.TakeMessages(), (std::vector<std::string>{"first 3 0 ", "second 3 0 ", "third 0 0 ",
+                                                          "fourth 0 0 ", "1"}));
     EXPECT_EQ(r.Titles(), (std::vector<std::string>{"Second", "Fourth", "Third"}));
     r.Raise(ResidentEvent::kClose);
     EXPECT_EQ(r.TakeMessages(),
               (std::vector<std::string>{"second 6 0 ", "fourth 6 0 ", "third 6 0 "}));
 }
 
-// An editor whose message pump raises an event, as a key arriving during a script's DOEVENTS.
+// An editor whose message pump raises one event, as a key arriving during a script's DOEVENTS.
 class PumpingEditor : public FakeScriptEditor {
   public:
     void PumpMessages() override {
         FakeScriptEditor::PumpMessages();
-        if (pumpEvent && !inPump) {
-            inPump = true;
-            pumpCancelled = host.RaiseEvent(ResidentEvent::kKey, 0x41);
-            inPump = false;
-        }
+        if (!pumpEvent) return;
+        pumpEvent = false;
+        pumpCancelled = host.RaiseEvent(ResidentEvent::kKey, 0x41);
     }
-    bool pumpEvent = false, inPump = false, pumpCancelled = false;
+    bool pumpEvent = false, pumpCancelled = false;
 };
 
 TEST(Residents, AnEventFromAResidentsOwnRunSkipsItAndReachesTheOthers) {
     ScratchFolder dir;
     PumpingEditor ed;
     ed.settingsFolder = dir.path();
-    dir.Write("Pump.NRS", Logger("pump", "0", "IF .NORVSTATE = 3 THEN\nDOEVENTS\nMSGBOX(\"after \" + STR(runs) + STR(.NORVSTATE))\nEND IF"));
+    dir.Write("Pump.NRS",
+              "DIM runs\nMAIN\nruns = runs + 1\nIF .NORVSTATE = 0 THEN STAYRESIDENT\n"
+              "IF .NORVSTATE = 3 THEN\nDOEVENTS\n"
+              "MSGBOX(\"after \" + STR(runs) + \" \" + STR(.NORVSTATE))\nEND IF\nEND MAIN\n");
     dir.Write("Take.NRS", Logger("take", "1"));
-    RunScriptFile(ed.host, "Pump");
-    RunScriptFile(ed.host, "Take");
+    ASSERT_EQ(RunScriptFile(ed.host, "Pump"), ScriptOutcome::kDone);
+    ASSERT_EQ(RunScriptFile(ed.host, "Take"), ScriptOutcome::kDone);
     ed.messages().clear();
     ed.pumpEvent = true;
     EXPECT_TRUE(ed.host.RaiseEvent(ResidentEvent::kNew));
-    ed.pumpEvent = false;
     // Pump's stack and globals stay its own: it goes on after DOEVENTS with its own code.
-    EXPECT_EQ(ed.messages(), (std::vector<std::string>{"pump 3 0 ", "take 8 65 ", "after 23",
-                                                       "take 3 0 "}));
+    EXPECT_EQ(ed.messages(), (std::vector<std::string>{"take 8 65 ", "after 2 3", "take 3 0 "}));
     EXPECT_TRUE(ed.pumpCancelled);
 }
 
 TEST(Residents, ABreakFaultOrLoopStopsOnlyThatRun) {
     Residents r;
     r.Write("Loop.NRS",
-            "MAIN\nIF .NORVSTATE = 0 THEN\nSTAYRESIDENT\nRETURN 0\nEND IF\nDO\nLOOP\nEND MAIN\n");
-    r.Write("Bad.NRS", "DIM z\nMAIN\nIF .NORVSTATE = 0 THEN\nSTAYRESIDENT\nRETURN 0\nEND IF\n"
-                       "MSGBOX(STR(1 / z))\nEND MAIN\n");
+            "MAIN\nIF .NORVSTATE = 0 THEN\nSTAYRESIDENT\nRETURN 0\nEND IF\nDO WHILE 1\nLOOP\nEND "
+            "MAIN\n");
+    r.Write("Bad.NRS",
+            "DIM z\nMAIN\nIF .NORVSTATE = 0 THEN\nSTAYRESIDENT\nRETURN 0\nEND IF\n"
+            "MSGBOX(STR(1 / z))\nEND MAIN\n");
     r.Write("Fine.NRS", Logger("fine"));
-    r.Start("Loop");
-    r.Start("Bad");
-    r.Start("Fine");
+    ASSERT_EQ(r.Start("Loop"), ScriptOutcome::kDone);
+    ASSERT_EQ(r.Start("Bad"), ScriptOutcome::kDone);
+    ASSERT_EQ(r.Start("Fine"), ScriptOutcome::kDone);
     r.TakeMessages();
     r.ed.breakAtPoll = 2;
     EXPECT_FALSE(r.Raise(ResidentEvent::kTimer));
@@ -241,7 +245,10 @@ TEST(Residents, AHostThatGoesTakesItsObjectsOffTheSharedList) {
 
 TEST(ResidentEvents, CharacterCodesOfTypedText) {
     platform::SetSystemCodePage(932);
-    EXPECT_EQ(CharacterCodes("a\x82\xA0" "b", 932), (std::vector<uint16_t>{0x61, 0x82A0, 0x62}));
+    EXPECT_EQ(CharacterCodes("a\x82\xA0"
+                             "b",
+                             932),
+              (std::vector<uint16_t>{0x61, 0x82A0, 0x62}));
     // A UTF-8 document's characters in the system code page; one it lacks gives no code.
     EXPECT_EQ(CharacterCodes("x\xE3\x81\x82\xC3\xA9", platform::kCodePageUtf8),
               (std::vector<uint16_t>{0x78, 0x82A0}));
@@ -268,28 +275,26 @@ class EventHooks : public document::DocumentHooks {
 
 TEST(ResidentEvents, OpensAndSavesAreSeenAndCancelledWithTheirPaths) {
     Residents r;
-    // Refuses to open or save names holding "no".
-    r.Write("Guard.NRS", Logger("guard", "INSTR(1, .PARMSTRA, \"no\")"));
-    r.Start("Guard");
+    // Refuses to open or save names holding "nay".
+    r.Write("Guard.NRS", Logger("guard", "INSTR(.PARMSTRA, \"nay\")"));
+    ASSERT_EQ(r.Start("Guard"), ScriptOutcome::kDone);
     r.TakeMessages();
     EventHooks hooks(r.ed.host);
     r.ed.env.hooks = &hooks;
     const std::string yes = r.dir.Write("yes.txt", "text\n");
-    const std::string no = r.dir.Write("no.txt", "text\n");
+    const std::string no = r.dir.Write("nay.txt", "text\n");
     document::CElwDoc refused(r.ed.env);
     EXPECT_EQ(refused.OpenDocument(no), 0);
     document::CElwDoc doc(r.ed.env);
     ASSERT_EQ(doc.OpenDocument(yes), 1);
-    EXPECT_EQ(r.TakeMessages(),
-              (std::vector<std::string>{"guard 1 0 " + no, "guard 1 0 " + yes}));
+    EXPECT_EQ(r.TakeMessages(), (std::vector<std::string>{"guard 1 0 " + no, "guard 1 0 " + yes}));
     doc.SetModified(true);
-    EXPECT_EQ(doc.DoSave(r.dir.path() + "/no2.txt", false), 0);
+    EXPECT_EQ(doc.DoSave(r.dir.path() + "/nay2.txt", false), 0);
     EXPECT_TRUE(doc.modified);
-    EXPECT_EQ(r.dir.Read("no2.txt"), "");
+    EXPECT_EQ(r.dir.Read("nay2.txt"), "");
     EXPECT_EQ(doc.DoSave("", false), 1);
-    EXPECT_EQ(r.TakeMessages(), (std::vector<std::string>{"guard 4 0 " + r.dir.path() + "/no2.txt",
-                                                           "guard 4 0 " + yes,
-                                                           "guard 5 0 " + yes}));
+    EXPECT_EQ(r.TakeMessages(), (std::vector<std::string>{"guard 4 0 " + r.dir.path() + "/nay2.txt",
+                                                          "guard 4 0 " + yes, "guard 5 0 " + yes}));
     // Auto-save's copies are no saves of the document: nothing is raised.
     doc.SetModified(true);
     EXPECT_EQ(doc.SaveDocument(r.dir.path() + "/copy.txt"), 1);
