@@ -38,6 +38,10 @@ PressResult DispatchingKeyInput::Press(const KeyStroke& stroke, std::string_view
         return PressResult::Nothing;
     }
     if (bytes.empty()) return PressResult::Nothing;
+    if (typedEvent) {
+        typedEvent(bytes, stroke.repeat);
+        if (!dispatcher_.view) return PressResult::Nothing;
+    }
     dispatcher_.view->TypeBytes(bytes, stroke.repeat);
     return PressResult::Typed;
 }

@@ -51,6 +51,10 @@ class DispatchingKeyInput : public KeyInput {
 
     // Sees every press before it is carried out (the key-macro recorder).
     std::function<void(const KeyStroke& stroke, std::string_view bytes)> recorder;
+    // The resident scripts' typed-character event: told of the text a press is about to type
+    // (after the key event, which may take the key). Whoever answers it leaves the dispatcher's
+    // view on the view that is active afterwards (null when a script closed the last one).
+    std::function<void(std::string_view bytes, int repeat)> typedEvent;
 
     PressResult Press(const KeyStroke& stroke, std::string_view bytes) override;
 

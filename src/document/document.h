@@ -68,9 +68,10 @@ class DocumentDialogs {
 class DocumentHooks {
   public:
     virtual ~DocumentHooks() = default;
-    // The resident scripts' before-save event; false cancels the save.
-    virtual bool OnBeforeSave(CElwDoc&) { return true; }
-    // The resident scripts' after-save event.
+    // The resident scripts' before-save event with the file about to be written; false cancels
+    // the save.
+    virtual bool OnBeforeSave(CElwDoc&, const std::string& /*target*/) { return true; }
+    // The resident scripts' after-save event (the document's path is the file written).
     virtual void OnAfterSave(CElwDoc&) {}
     // Clears the undo history after a save (when UndoReset is on).
     virtual void ResetUndo(CElwDoc&) {}

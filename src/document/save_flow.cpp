@@ -104,9 +104,20 @@ int CElwDoc::DoSave(const std::string& newPath, bool withDialog) {
         }
         codeChoice = remembered;
     }
-    if (env.hooks && !env.hooks->OnBeforeSave(*this)) return 0;
-
+    // A save that does not happen leaves the document's code and line ends as they were.
+    auto restore = [&] {
+        code = oldCode;
+        saveCode = oldSaveCode;
+        bom = oldBom;
+        eolMode = oldMode;
+        eolModeFromFile = oldModeFromFile;
+    };
     std::string full = platform::FullPath(target);
+    if (env.hooks && !env.hooks->OnBeforeSave(*this, full)) {
+        restore();
+        return 0;
+    }
+
     const bool isSaveAs = full != path;
     const bool existed = env.Fs().Stat(full).has_value();
     if (env.ui) env.ui->BeginWaitCursor();
@@ -115,11 +126,7 @@ int CElwDoc::DoSave(const std::string& newPath, bool withDialog) {
     if (!ok) {
         // A Save As to a new name leaves nothing behind; the document keeps its settings.
         if (isSaveAs && !existed) env.Fs().Remove(full);
-        code = oldCode;
-        saveCode = oldSaveCode;
-        bom = oldBom;
-        eolMode = oldMode;
-        eolModeFromFile = oldModeFromFile;
+        restore();
         return 0;
     }
     if (env.save.saveMarkInfo) SaveMarks(*this, full);

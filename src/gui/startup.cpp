@@ -22,6 +22,7 @@
 #include <deque>
 #include <fstream>
 
+#include "app/scripting/kept_scripts.h"
 #include "app/startup_steps.h"
 #include "editing/edit_view.h"
 #include "gui/dialogs/file_dialogs.h"
@@ -336,7 +337,14 @@ int EditorApp::Run(int argc, char** argv) {
     }
     steps.Supply(Step::ResidentScripts, [&] {
         SetUpTray();
-        if (hooks_.startResidentScripts) hooks_.startResidentScripts(*this);
+        if (hooks_.startResidentScripts) {
+            hooks_.startResidentScripts(*this);
+            return;
+        }
+        // The untitled document of a command line without files is there for them to see.
+        QCoreApplication::sendPostedEvents(frame_.get(), QEvent::MetaCall);
+        app::RunStartupScripts(scripts_->host(), config_->settings.Text(Key::TsrScript),
+                               config_->data.addins);
     });
     steps.Supply(Step::ReleaseCache, [&] {
         // Start-up is over, and another start may now find this instance.
@@ -388,6 +396,8 @@ int EditorApp::Run(int argc, char** argv) {
     timer_->stop();
     if (tray_) tray_->hide();
     frame_->removeEventFilter(this);
+    // The resident scripts go only now that the process really ends (after the close event).
+    frame_->residentHost().residents->Clear();
     scripts_.reset();
     frame_.reset();
     delete server_;
@@ -470,6 +480,8 @@ void EditorApp::CreateFrame() {
     frame_->find().Configure(config_->settings, store_.get(), fs,
                              companions_->PathOf(app::CompanionKind::History), &config_->history);
     scripts_ = std::make_unique<ScriptWiring>(*frame_, companions_->Folder(), headless_);
+    // One resident list for the scripts started here and those the frame's commands start.
+    scripts_->host().residents = frame_->residentHost().residents;
     frame_->shell().SetDataFile(&fs, companions_->PathOf(app::CompanionKind::Data));
     frame_->shell().breakPending = [this] {
         return scripts_->running() && scripts_->BreakPending();
@@ -539,7 +551,6 @@ int EditorApp::OfferRecovery() {
 
 void EditorApp::ApplyCommandLine(const app::StartupOptions& options, bool emptyLine,
                                  bool atStartup) {
-    (void)atStartup;
     if (!options.newType.empty() && hooks_.newDocumentType)
         hooks_.newDocumentType(*this, options.newType);
     if (emptyLine) {
@@ -553,10 +564,10 @@ void EditorApp::ApplyCommandLine(const app::StartupOptions& options, bool emptyL
         return;
     }
     if (!options.project.empty()) OpenProject(options.project);
-    OpenNamedFiles(options);
+    OpenNamedFiles(options, !atStartup);
 }
 
-void EditorApp::OpenNamedFiles(const app::StartupOptions& options) {
+void EditorApp::OpenNamedFiles(const app::StartupOptions& options, bool handedOver) {
     document::DocumentEnvironment& env = frame_->environment();
     // The forced code holds only while these files are read.
     const document::LoadSettings saved = env.load;
@@ -577,6 +588,9 @@ void EditorApp::OpenNamedFiles(const app::StartupOptions& options) {
             JumpTo(w->view(), line, options.jumpColumn < 0 ? 0 : options.jumpColumn);
             w->editor().Refresh();
         }
+        // Each file a handed-over command line opens; start-up's own open before any
+        // resident exists.
+        if (handedOver) frame_->RaiseResidentEvent(app::ResidentEvent::kReOpen);
     }
     env.load = saved;
     // With no document open then (none named, or none could be), the project of CurrProj;
@@ -754,6 +768,7 @@ bool EditorApp::OpenInNewInstance() {
 
 void EditorApp::Tick() {
     if (hooks_.residentTick) hooks_.residentTick(*this);
+    if (frame_) frame_->RaiseResidentEvent(app::ResidentEvent::kTimer);
     if (!frame_ || !frame_->ActiveWindow()) return;
     autoSaver_->Tick(static_cast<int64_t>(std::time(nullptr)),
                      config_->settings.Int(Key::AutoSaveSec), OpenDocuments());
@@ -821,6 +836,8 @@ void EditorApp::FillClosingSteps() {
     k.projectOpen = [this] { return hooks_.projectOpen && hooks_.projectOpen(*this); };
     k.closeProject = [this] { return !hooks_.closeProject || hooks_.closeProject(*this); };
     k.residentCloseEvent = [this] {
+        frame_->RaisePendingCloseEvents();
+        frame_->RaiseResidentEvent(app::ResidentEvent::kMainClose);
         if (hooks_.residentClose) hooks_.residentClose(*this);
     };
     k.residentMode = [this, &s] { return s.Flag(Key::Resident) && !headless_; };

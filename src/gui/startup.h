@@ -132,7 +132,8 @@ class EditorApp : public QObject {
     int OfferRecovery();
     // Opens what a command line names; `atStartup` picks the empty-line rules of start-up.
     void ApplyCommandLine(const app::StartupOptions& options, bool emptyLine, bool atStartup);
-    void OpenNamedFiles(const app::StartupOptions& options);
+    // `handedOver`: another start's command line (each file opened raises the ReOpen event).
+    void OpenNamedFiles(const app::StartupOptions& options, bool handedOver);
     void OpenWildcard(const app::StartupOptions& options);
     bool OpenProject(const std::string& name);
     bool OpenPendingProject();

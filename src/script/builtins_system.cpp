@@ -108,9 +108,11 @@ bool CallSystemBuiltin(int id, const uint32_t* a, Runtime& rt) {
                 return true;
             }
             rt.SetResident(true);
+            rt.host().ResidentChanged(rt, true);
             return true;
         case BuiltinId("TERMINATE"):
             rt.SetResident(false);
+            rt.host().ResidentChanged(rt, false);
             return true;
         default:
             return false;

@@ -339,6 +339,8 @@ void Runtime::ReleaseAllLevels() {
 // --- the main loop
 
 RunResult Runtime::Run() {
+    if (running_) return RunResult::kFault;
+    running_ = true;
     ++gRunning;
     faulted_ = false;
     interrupted_ = false;
@@ -826,6 +828,7 @@ stopped:
     }
     ReleaseAllLevels();
     --gRunning;
+    running_ = false;
     return outcome;
 }
 

@@ -53,7 +53,11 @@ class Runtime {
                                          RuntimeLimits limits = {}, ImageStatus* status = nullptr);
     ~Runtime();
 
+    // Runs the image from its entry. An object already running (a run further down the stack)
+    // is not entered again: that would reset the stack under the running call; such a call
+    // runs nothing and gives kFault without a message.
     RunResult Run();
+    bool running() const { return running_; }
 
     // --- for the built-ins
     ScriptHost& host() { return host_; }
@@ -135,6 +139,7 @@ class Runtime {
     uint32_t result_ = 0;
     uint32_t fp_ = 0;
     bool resident_ = false;
+    bool running_ = false;
     bool refreshPending_ = false;
     bool faulted_ = false;
     bool interrupted_ = false;

@@ -70,6 +70,10 @@ class ScriptHost {
         return false;
     }
 
+    // STAYRESIDENT (`stay` true) or TERMINATE changed the residency of a running object; the
+    // host that keeps the resident list takes it on or off. The base class keeps none.
+    virtual void ResidentChanged(Runtime& rt, bool stay) { (void)rt, (void)stay; }
+
     // An external routine declared with DECLARE. The base class calls it in its shared library
     // (Runtime::CallLibrary); hosts that must not call libraries (fuzzing) override it.
     virtual uint32_t CallExternal(const ExternalCall& call, Runtime& rt);

@@ -200,14 +200,17 @@ TEST(KeyInput, InsertAndUndoKeys) {
 
 TEST(KeyInput, CommandsStillToComeSaySo) {
     Keys k;
-    EXPECT_EQ(k.Press(vk::kF1 + 4, true), PressResult::Command);  // Ctrl+F5: RunScript
+    EXPECT_EQ(k.Press(vk::kEscape, false, true), PressResult::Command);  // Shift+ESC: JukeBox
     EXPECT_TRUE(k.frame.empty());
     EXPECT_EQ(k.ui.statusTexts.back(), "This command is not available yet.");
     EXPECT_EQ(k.ui.beeps, 1);
     // The same through a menu.
-    k.dispatcher.RunCommand(size_t(CommandIndexByName("AddinF")));
+    k.dispatcher.RunCommand(size_t(CommandIndexByName("JukeBox")));
     EXPECT_TRUE(k.frame.empty());
     EXPECT_EQ(k.ui.beeps, 2);
+    // Ctrl+F5 (RunScript) reaches the frame.
+    EXPECT_EQ(k.Press(vk::kF1 + 4, true), PressResult::Command);
+    EXPECT_EQ(k.frame, (std::vector<std::string>{"RunScript"}));
 }
 
 TEST(KeyInput, ARefusalSaysWhyUntilTheNextKey) {

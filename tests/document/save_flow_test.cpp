@@ -31,14 +31,16 @@ class QueuedDialogs : public DocumentDialogs {
 
 class CountingHooks : public DocumentHooks {
   public:
-    bool OnBeforeSave(CElwDoc&) override {
+    bool OnBeforeSave(CElwDoc&, const std::string& target) override {
         ++before;
+        targets.push_back(target);
         return allowSave;
     }
     void OnAfterSave(CElwDoc&) override { ++after; }
     void ResetUndo(CElwDoc&) override { ++undoResets; }
     int before = 0, after = 0, undoResets = 0;
     bool allowSave = true;
+    std::vector<std::string> targets;
 };
 
 struct Fixture {
@@ -121,6 +123,18 @@ TEST(DoSave, CancellingOrAFailedSaveChangesNothing) {
     f.hooks.allowSave = false;
     EXPECT_EQ(doc.DoSave("/w.txt", false), 0);
     EXPECT_EQ(f.fs.files.count("/w.txt"), 0u);
+    EXPECT_EQ(f.hooks.targets.back(), "/w.txt");
+    // Former fault: a Save As in EUC-JP cancelled by the script kept the code and line ends
+    // chosen in the dialog, although nothing was written.
+    const EolMode mode = doc.eolMode;
+    f.dialogs.answer = SaveAsRequest{"/e.txt", CodeChoice::Euc, false};
+    EXPECT_EQ(doc.DoSave("", true), 0);
+    EXPECT_EQ(f.hooks.targets.back(), "/e.txt");
+    EXPECT_EQ(doc.code, TextCode::Ansi);
+    EXPECT_EQ(doc.saveCode, TextCode::None);
+    EXPECT_EQ(doc.eolMode, mode);
+    EXPECT_TRUE(doc.bom);
+    EXPECT_EQ(f.fs.files.count("/e.txt"), 0u);
 }
 
 TEST(CodeMenus, UnicodeNeedsAsciiTextAndEucLfSetsTheMode) {

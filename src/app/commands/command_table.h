@@ -289,9 +289,7 @@ size_t GroupOf(size_t index);
 // agree).
 inline constexpr std::string_view kCommandsHandledLater[] = {
     // Frame commands
-    "TsrMenu", "JukeBox", "RunScript", "Addin0", "Addin1", "Addin2", "Addin3",
-    "Addin4",  "Addin5",  "Addin6",    "Addin7", "Addin8", "Addin9", "AddinA",
-    "AddinB",  "AddinC",  "AddinD",    "AddinE", "AddinF",
+    "JukeBox",
 };
 
 // Whether the command is in kCommandsHandledLater.

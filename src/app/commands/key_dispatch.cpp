@@ -82,6 +82,7 @@ KeyDispatcher::Outcome KeyDispatcher::RunCommand(size_t command, int repeat, uin
     if (c.isView()) {
         if (!view) return Outcome::Nothing;
         for (int i = 0; i < repeat; ++i) view->RunViewCommand(c.view, i, shiftSelecting);
+        if (viewCommandRun) viewCommandRun(command);
         return Outcome::View;
     }
     for (int i = 0; i < repeat; ++i) {

@@ -95,6 +95,9 @@ class KeyDispatcher {
     // Told of every frame command of the table before it runs (the key-macro recorder; view
     // commands report through the view).
     std::function<void(size_t command)> frameCommandRun;
+    // Told after a view command of the table ran (the resident scripts' SplitLine event). The
+    // view may be gone afterwards.
+    std::function<void(size_t command)> viewCommandRun;
     // A command's description for the two-stroke menu (default: its name).
     std::function<std::string(size_t command)> describe;
 

@@ -17,12 +17,16 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "app/scripting/resident_events.h"
 #include "app/scripting/script_editor.h"
 #include "app/scripting/script_menus.h"
+#include "script/resident_list.h"
 #include "script/script_host.h"
 
 namespace norv::document {
@@ -32,7 +36,8 @@ struct LineRecord;
 
 namespace norv::script {
 class Runtime;
-}
+enum class RunResult;
+}  // namespace norv::script
 
 namespace norv::app {
 
@@ -59,9 +64,19 @@ inline constexpr int kMaxRunDepth = 10;
 // it may not be run, -1 for no command (script_ui.cpp).
 int32_t ShellStart(std::string_view command);
 
+// What one resident's run for an event, or for the resident menu, gave back.
+struct ResidentRun {
+    bool ran = false;      // false: skipped (its own run is on the stack, or runs nest too deep)
+    uint32_t result = 0;   // Main's RETURN value (0 without one, and after a stopped run)
+    std::string parmStrA;  // .PARMSTRA as the run left it (the resident menu's caption)
+};
+
 class EditorScriptHost : public script::ScriptHost {
   public:
     explicit EditorScriptHost(ScriptEditor& editor);
+    ~EditorScriptHost() override;
+    EditorScriptHost(const EditorScriptHost&) = delete;
+    EditorScriptHost& operator=(const EditorScriptHost&) = delete;
 
     ScriptEditor& editor() { return editor_; }
     // The slots of the command a built-in is running (commands of other parts read them).
@@ -83,6 +98,23 @@ class EditorScriptHost : public script::ScriptHost {
     int depth = 0;
     int silentLevel = 0;
 
+    // The resident scripts. The hosts of one editor share one list; each object runs on the
+    // host it was made on. A host that goes takes its objects off the list.
+    std::shared_ptr<script::ResidentList> residents = std::make_shared<script::ResidentList>();
+    // Runs `rt`, made from the file of that title, with run-context code `code`; the code and
+    // the exchanged values come back as they were. STAYRESIDENT and TERMINATE in the run act
+    // on the list under `title`.
+    script::RunResult RunObject(const std::shared_ptr<script::Runtime>& rt,
+                                const std::string& title, int code);
+    // Runs one resident again with `code` and the exchanged values.
+    ResidentRun RunResident(const std::shared_ptr<script::Runtime>& rt, int code, int32_t a,
+                            std::string_view strA);
+    // Runs every resident for an event (resident_events.h); true when one of them returned a
+    // value other than 0 (the open or save is cancelled, the key taken).
+    bool RaiseEvent(ResidentEvent event, int32_t a = 0, std::string_view strA = {});
+    // Whether events are held back now (the editor's silent searches).
+    bool EventsSuppressed();
+
     // ScriptHost
     bool BreakPressed() override;
     void PumpMessages() override;
@@ -91,6 +123,7 @@ class EditorScriptHost : public script::ScriptHost {
                                         std::string_view initial) override;
     void Refresh() override;
     void NoSilent() override;
+    void ResidentChanged(script::Runtime& rt, bool stay) override;
     bool CallEditorBuiltin(int id, const uint32_t* args, script::Runtime& rt) override;
     uint32_t ReadSysVar(int index, script::Runtime& rt) override;
     void WriteSysVar(int index, uint32_t value, script::Runtime& rt) override;
@@ -125,6 +158,13 @@ class EditorScriptHost : public script::ScriptHost {
     // INSERTSTRING and INPUTCHAR over a selection: false when refused.
     bool ReplaceSelectionAllowed(editing::CElwView& v);
     void Refused(int line);
+
+    // The runs of this host on the stack, innermost last, with the titles they run under.
+    struct RunFrame {
+        std::shared_ptr<script::Runtime> rt;
+        std::string title;
+    };
+    std::vector<RunFrame> runStack_;
 
     ScriptEditor& editor_;
     ScriptSlots slots_;

@@ -11,6 +11,7 @@
 #include "script/compiler.h"
 #include "script/image.h"
 #include "script/interpreter.h"
+#include "script/resident_list.h"
 #include "script/script_loader.h"
 
 namespace norv::app {
@@ -116,11 +117,12 @@ std::optional<std::string> Prepare(EditorScriptHost& host, const ScriptFile& f,
 }  // namespace
 
 std::optional<std::string> ScriptImageFor(EditorScriptHost& host, const std::string& name,
-                                          ScriptOutcome* outcome) {
+                                          ScriptOutcome* outcome, std::string* path) {
     ScriptEditor& editor = host.editor();
     const ScriptFile f =
         LocateScript(host.fs(), name, ScriptsFolder(editor.settings(), editor.SettingsFolder()),
                      editor.ProgramFolder());
+    if (path != nullptr) *path = f.path;
     *outcome = ScriptOutcome::kDone;
     return Prepare(host, f, outcome);
 }
@@ -128,17 +130,12 @@ std::optional<std::string> ScriptImageFor(EditorScriptHost& host, const std::str
 ScriptOutcome RunScriptFile(EditorScriptHost& host, const std::string& name) {
     if (host.depth >= kMaxRunDepth) return ScriptOutcome::kTooDeep;
     ScriptOutcome outcome = ScriptOutcome::kDone;
-    std::optional<std::string> image = ScriptImageFor(host, name, &outcome);
+    std::string path;
+    std::optional<std::string> image = ScriptImageFor(host, name, &outcome, &path);
     if (!image) return outcome;
-    auto rt = script::Runtime::Load(std::move(*image), host);
+    std::shared_ptr<script::Runtime> rt = script::Runtime::Load(std::move(*image), host);
     if (!rt) return ScriptOutcome::kNotFound;
-    const int previous = host.runContext;
-    host.SetRunContext(0);
-    ++host.depth;
-    const script::RunResult r = rt->Run();
-    --host.depth;
-    host.SetRunContext(previous);
-    switch (r) {
+    switch (host.RunObject(rt, script::ScriptTitle(path), 0)) {
         case script::RunResult::kInterrupted:
             return ScriptOutcome::kInterrupted;
         case script::RunResult::kFault:

@@ -45,12 +45,13 @@ enum class ScriptOutcome {
 };
 
 // The image a script name leads to, as a run would take it (the compiled form, or a compile
-// whose error is reported as a run reports it); nullopt with the reason in *outcome.
+// whose error is reported as a run reports it); nullopt with the reason in *outcome. `path`,
+// when given, receives the file the name leads to.
 std::optional<std::string> ScriptImageFor(EditorScriptHost& host, const std::string& name,
-                                          ScriptOutcome* outcome);
+                                          ScriptOutcome* outcome, std::string* path = nullptr);
 
 // Runs the script of that name on the editor's host with run-context code 0, restoring the
-// previous code afterwards.
+// previous code afterwards. A script that stays resident is kept under its file's title.
 ScriptOutcome RunScriptFile(EditorScriptHost& host, const std::string& name);
 
 }  // namespace norv::app

@@ -115,6 +115,11 @@ class ScriptEditor {
     // Sleeps up to `ms` milliseconds, or less when input arrives.
     virtual void Sleep(int ms) = 0;
 
+    // A run of the host begins and ends (runs inside runs count too): the front end holds the
+    // user's input back from the windows meanwhile, as for every script run.
+    virtual void RunBegins() {}
+    virtual void RunEnds() {}
+
     // The frame's side of the user-interface built-ins and system variables (script_frame.h);
     // null: settings are only read, file dialogs take the input box's answers, menus are
     // dismissed and sent keys go nowhere.

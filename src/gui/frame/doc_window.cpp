@@ -272,8 +272,11 @@ void DocWindow::closeEvent(QCloseEvent* event) {
     const std::vector<DocWindow*> windows = Siblings();
     const bool others = std::any_of(windows.begin(), windows.end(),
                                     [this](const DocWindow* w) { return w != this; });
-    if (others || frame_.QueryCloseDocument(*this)) {
+    if (others) {
         event->accept();
+    } else if (frame_.QueryCloseDocument(*this)) {
+        event->accept();
+        frame_.PostDocumentClosed();
     } else {
         event->ignore();
     }

@@ -11,6 +11,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QStatusBar>
 #include <QToolBar>
 #include <algorithm>
@@ -53,11 +54,18 @@ void MainFrame::RegisterFrameCommands() {
                               },
                               true};
     };
-    any(F::NewFile, [this] { NewFile(); });
-    any(F::NewFileType, [this] { NewFileOfType(); });
+    any(F::NewFile, [this] {
+        if (NewFile()) RaiseResidentEvent(app::ResidentEvent::kNew);
+    });
+    any(F::NewFileType, [this] {
+        if (NewFileOfType()) RaiseResidentEvent(app::ResidentEvent::kNew);
+    });
     any(F::OpenFile, [this] { FileOpen(); });
     any(F::OpenFolder, [this] { OpenFolder(); });
-    doc(F::ReOpen, [this](DocWindow& w) { Reload(w); });
+    doc(F::ReOpen, [this](DocWindow& w) {
+        Reload(w);
+        RaiseResidentEvent(app::ResidentEvent::kReOpen);
+    });
     doc(F::CloseFile, [this](DocWindow& w) { FileClose(w); });
     doc(F::SaveFile, [this](DocWindow& w) { FileSave(w, false); });
     doc(F::SaveAs, [this](DocWindow& w) { FileSave(w, true); });
@@ -94,6 +102,7 @@ void MainFrame::RegisterFrameCommands() {
     }
     any(F::Nop, [] {});
     RegisterMacroCommands();
+    SetUpResidentScripts();
 }
 
 void MainFrame::AllUpdate() {
@@ -149,14 +158,15 @@ void MainFrame::RunCommand(size_t command, uint8_t keyByte) {
         app::ReportNotAvailable(ui_);
         return;
     }
-    DocWindow* w = ActiveWindow();
+    const QPointer<DocWindow> w = ActiveWindow();
     dispatcher_.view = w ? &w->sink() : nullptr;
     const app::KeyDispatcher::Outcome outcome = dispatcher_.RunCommand(command, 1, keyByte);
     if (outcome == app::KeyDispatcher::Outcome::Nothing) {
         ui_->Refuse(app::kNoDocumentText);  // a view command without a view
         return;
     }
-    // A frame command may have closed the window; a view command leaves it in place.
+    // A frame command may have closed the window, and so may a resident script that a view
+    // command's event ran.
     if (outcome == app::KeyDispatcher::Outcome::View && w) w->editor().Refresh();
     UpdateMenus();
     UpdateStatus();
@@ -355,7 +365,7 @@ void MainFrame::ShowTwoStrokeMenu() {
     }
     const int chosen = ExecPopup(entries, CaretGlobalPoint(), this, kTwoStrokeMenuName);
     if (chosen < 0 || itemOf[static_cast<size_t>(chosen)] < 0) return;
-    DocWindow* w = ActiveWindow();
+    const QPointer<DocWindow> w = ActiveWindow();
     dispatcher_.view = w ? &w->sink() : nullptr;
     const auto outcome =
         dispatcher_.ChooseFromMenu(items[static_cast<size_t>(itemOf[static_cast<size_t>(chosen)])]);

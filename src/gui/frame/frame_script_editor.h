@@ -67,6 +67,8 @@ class FrameScriptEditor : public app::ScriptEditor {
     bool BreakPressed() override;
     bool EscapePressed() override;
     void Sleep(int ms) override;
+    void RunBegins() override { BeginRun(); }
+    void RunEnds() override { EndRun(); }
 
     // Takes the user's input away from the windows while a script runs (nested runs count).
     void BeginRun();

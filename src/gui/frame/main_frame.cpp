@@ -156,6 +156,7 @@ MainFrame::MainFrame(platform::UserInterface* ui, FileDialogs* dialogs)
         UpdateMenus();
         UpdateStatus();
         if (markBar_) markBar_->NoteDocumentsChanged();
+        if (sub) RaiseResidentEvent(app::ResidentEvent::kViewActive);
     });
     UpdateMenus();
     UpdateStatus();

@@ -20,6 +20,7 @@
 #include "app/key_input.h"
 #include "app/key_macros.h"
 #include "app/preferences_commit.h"
+#include "app/scripting/resident_events.h"
 #include "app/session.h"
 #include "document/document.h"
 #include "editing/edit_view.h"
@@ -39,6 +40,10 @@ class QTabBar;
 class QKeyEvent;
 class QMouseEvent;
 class QToolBar;
+
+namespace norv::app {
+class EditorScriptHost;
+}
 
 namespace norv::qt {
 
@@ -168,6 +173,19 @@ class MainFrame : public QMainWindow,
     // The key macro and its recorder, and the script host of this frame's windows.
     app::KeyMacros& keyMacros() const { return *keyMacros_; }
     FrameScriptEditor& scripts() const { return *scripts_; }
+    // The resident scripts' event (resident_wiring.cpp): every resident runs with the event's
+    // code; true when one returned a value other than 0 (the open or the save is cancelled,
+    // the key taken). The host whose resident list the application's scripts share.
+    bool RaiseResidentEvent(app::ResidentEvent event, int32_t a = 0, std::string_view strA = {});
+    app::EditorScriptHost& residentHost() const;
+    // A document's last window closed: its event follows once the close is over. The events
+    // still waiting are raised now (before the main window's close event).
+    void PostDocumentClosed();
+    void RaisePendingCloseEvents();
+    // Add-in command n (0 to 15), the resident menu (TsrMenu) and Run Script.
+    void RunAddinCommand(int n);
+    void ShowResidentMenu();
+    void RunScriptOnEditor();
     // PlayKey: the macro runs with the user's input held back; a frame without windows (or in
     // a test) sees Ctrl+Break as SIGINT.
     void PlayKeyMacro();
@@ -242,6 +260,9 @@ class MainFrame : public QMainWindow,
     void LinesChanged(document::CElwDoc& doc) override;
     void BookmarksChanged(document::CElwDoc& doc) override;
     bool ReplaceWholeText(document::CElwDoc& doc, const std::string& text) override;
+    bool OnOpenEvent(document::CElwDoc& doc, const std::string& path) override;
+    bool OnBeforeSave(document::CElwDoc& doc, const std::string& target) override;
+    void OnAfterSave(document::CElwDoc& doc) override;
     // FrameCommands
     void RunFrameCommand(app::FrameCommandId id, uint8_t keyByte) override;
     // A key pressed in a pane of `w` (now its active pane): the key input decides.
@@ -269,6 +290,11 @@ class MainFrame : public QMainWindow,
     // The key macro: its recorder on every command path, its four commands (macro_commands.cpp).
     void SetUpKeyMacros();
     void RegisterMacroCommands();
+    // The resident scripts' events on keys, typing and commands, and the commands that start
+    // kept scripts (resident_wiring.cpp).
+    void SetUpResidentScripts();
+    // The pop-up of the resident menu and Run Script: the index chosen, none when dismissed.
+    std::optional<size_t> ChooseScriptEntry(const std::vector<std::string>& entries);
     void SetUpBars();
     // The bookmark list's dock, its settings and its size (mark_bar.cpp).
     void SetUpMarkBar();
@@ -329,6 +355,7 @@ class MainFrame : public QMainWindow,
     app::DispatchingKeyInput keyInput_{dispatcher_};
     std::unique_ptr<app::Session> session_;
     bool closingUnasked_ = false;  // CloseWindows: the windows close without a question
+    int pendingCloseEvents_ = 0;   // documents closed whose resident event is still to come
     DisplayOptions display_;
     const app::Settings* settings_ = nullptr;
     const app::KeywordFile* keywords_ = nullptr;

@@ -77,19 +77,23 @@ ScriptWiring::~ScriptWiring() {
 }
 
 app::ScriptOutcome ScriptWiring::RunFile(const std::string& name) {
+    return app::RunScriptFile(*host_, name);
+}
+
+void ScriptWiring::RunBegins() {
     if (running_++ == 0) {
         breakNoted_ = escapeNoted_ = false;
         qApp->installEventFilter(this);
     }
-    const app::ScriptOutcome outcome = app::RunScriptFile(*host_, name);
-    if (--running_ == 0) {
-        qApp->removeEventFilter(this);
-        // Whatever the script left silent is shown again.
-        if (silent_ > 0) SetSilent(0);
-        host_->silentLevel = 0;
-        for (DocWindow* w : frame_.Windows()) w->editor().Refresh();
-    }
-    return outcome;
+}
+
+void ScriptWiring::RunEnds() {
+    if (running_ == 0 || --running_ > 0) return;
+    qApp->removeEventFilter(this);
+    // Whatever the script left silent is shown again.
+    if (silent_ > 0) SetSilent(0);
+    host_->silentLevel = 0;
+    for (DocWindow* w : frame_.Windows()) w->editor().Refresh();
 }
 
 bool ScriptWiring::eventFilter(QObject* watched, QEvent* event) {

@@ -77,6 +77,8 @@ class ScriptWiring : public QObject, public app::ScriptEditor {
     bool BreakPressed() override;
     bool EscapePressed() override;
     void Sleep(int ms) override;
+    void RunBegins() override;
+    void RunEnds() override;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

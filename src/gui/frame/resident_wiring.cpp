@@ -1,0 +1,137 @@
+// The resident scripts in the main frame: their events at the frame's occasions (opens, saves,
+// new documents, closes, keys, typed characters, split lines, activated views), and the
+// commands that start kept scripts (the add-in commands, the resident menu, Run Script).
+//
+// Events run on the frame's script host, whose resident list the application's host shares.
+// A run may close windows: whatever the frame held of the active window before an event is
+// looked up again afterwards.
+#include <QCursor>
+#include <QPointer>
+#include <QTimer>
+
+#include "app/commands/command_table.h"
+#include "editing/command_ids.h"
+#include "gui/editor/text_bridge.h"
+#include "gui/frame/doc_window.h"
+#include "gui/frame/frame_script_editor.h"
+#include "gui/frame/main_frame.h"
+#include "gui/frame/menus.h"
+#include "platform/code_page.h"
+
+// Qt's `slots` keyword would take the script host's slots() for its own.
+#undef slots
+#include "app/scripting/editor_script_host.h"
+#include "app/scripting/kept_scripts.h"
+
+namespace norv::qt {
+
+using app::FrameCommandId;
+using app::ResidentEvent;
+
+app::EditorScriptHost& MainFrame::residentHost() const {
+    return scripts_->host();
+}
+
+bool MainFrame::RaiseResidentEvent(ResidentEvent event, int32_t a, std::string_view strA) {
+    app::EditorScriptHost& host = scripts_->host();
+    if (host.residents->empty()) return false;
+    const QPointer<DocWindow> before = ActiveWindow();
+    const bool cancelled = host.RaiseEvent(event, a, strA);
+    // The key input types into the view that is active now.
+    if (before.isNull() || ActiveWindow() != before.data()) {
+        DocWindow* w = ActiveWindow();
+        dispatcher_.view = w ? &w->sink() : nullptr;
+    }
+    return cancelled;
+}
+
+bool MainFrame::OnOpenEvent(document::CElwDoc&, const std::string& path) {
+    return !RaiseResidentEvent(ResidentEvent::kOpen, 0, path);
+}
+
+bool MainFrame::OnBeforeSave(document::CElwDoc&, const std::string& target) {
+    return !RaiseResidentEvent(ResidentEvent::kBeforeSave, 0, target);
+}
+
+void MainFrame::OnAfterSave(document::CElwDoc& doc) {
+    const std::string path = doc.path;
+    RaiseResidentEvent(ResidentEvent::kAfterSave, 0, path);
+}
+
+void MainFrame::PostDocumentClosed() {
+    // Raised once the window has gone: a script that closes windows in it finds the editor as
+    // the close left it.
+    ++pendingCloseEvents_;
+    QTimer::singleShot(0, this, [this] {
+        if (pendingCloseEvents_ == 0) return;
+        --pendingCloseEvents_;
+        RaiseResidentEvent(ResidentEvent::kClose);
+    });
+}
+
+void MainFrame::RaisePendingCloseEvents() {
+    while (pendingCloseEvents_ > 0) {
+        --pendingCloseEvents_;
+        RaiseResidentEvent(ResidentEvent::kClose);
+    }
+}
+
+void MainFrame::SetUpResidentScripts() {
+    dispatcher_.residentKeyEvent = [this](app::KeyCode code) {
+        return RaiseResidentEvent(ResidentEvent::kKey, code);
+    };
+    keyInput_.typedEvent = [this](std::string_view bytes, int repeat) {
+        if (scripts_->host().residents->empty()) return;
+        DocWindow* w = ActiveWindow();
+        const int codePage = w ? w->doc().CodePage() : platform::SystemCodePage();
+        const std::vector<uint16_t> codes = app::CharacterCodes(bytes, codePage);
+        for (int i = 0; i < repeat; ++i)
+            for (uint16_t c : codes) RaiseResidentEvent(ResidentEvent::kChar, c);
+    };
+    const int splitLine =
+        app::CommandIndexById(static_cast<uint16_t>(editing::CommandId::SplitLine));
+    dispatcher_.viewCommandRun = [this, splitLine](size_t command) {
+        if (static_cast<int>(command) == splitLine) RaiseResidentEvent(ResidentEvent::kSplitLine);
+    };
+
+    auto any = [this](FrameCommandId id, std::function<void()> f) {
+        frameHandlers_[id] = {[f = std::move(f)](uint8_t) { f(); }, false};
+    };
+    for (int n = 0; n < app::kAddinSlotCount; ++n)
+        any(static_cast<FrameCommandId>(static_cast<int>(FrameCommandId::Addin0) + n),
+            [this, n] { RunAddinCommand(n); });
+    any(FrameCommandId::TsrMenu, [this] { ShowResidentMenu(); });
+    any(FrameCommandId::RunScript, [this] { RunScriptOnEditor(); });
+}
+
+std::optional<size_t> MainFrame::ChooseScriptEntry(const std::vector<std::string>& entries) {
+    std::vector<PopupEntry> popup;
+    for (const std::string& e : entries) popup.push_back({false, FromUtf8(e), true});
+    // At the caret, or at the mouse when no view shows one.
+    const QPoint where = ActiveWindow() ? CaretGlobalPoint() : QCursor::pos();
+    const int chosen = ExecPopup(popup, where, this, QStringLiteral("scriptMenu"));
+    if (chosen < 0) return std::nullopt;
+    return static_cast<size_t>(chosen);
+}
+
+void MainFrame::RunAddinCommand(int n) {
+    if (n < 0 || n >= app::kAddinSlotCount) return;
+    // A copy: the run may reload the data file.
+    const app::AddinSlot slot = config_->data.addins[static_cast<size_t>(n)];
+    app::RunAddin(scripts_->host(), slot);
+}
+
+void MainFrame::ShowResidentMenu() {
+    app::RunResidentMenu(scripts_->host(), [this](const std::vector<std::string>& entries) {
+        return ChooseScriptEntry(entries);
+    });
+}
+
+void MainFrame::RunScriptOnEditor() {
+    app::RunOpenScript(
+        scripts_->host(), Documents(),
+        [this](document::CElwDoc& doc) { return session_->Save(doc, false); },
+        [this](const std::vector<std::string>& entries) { return ChooseScriptEntry(entries); });
+}
+
+}  // namespace norv::qt
