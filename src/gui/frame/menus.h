@@ -82,6 +82,8 @@ int ExecPopup(const std::vector<PopupEntry>& entries, QPoint where, QWidget* par
               const char* name);
 
 inline constexpr const char* kTwoStrokeMenuName = "twoStrokeMenu";
+// The pop-up of the resident menu and Run Script.
+inline constexpr const char* kScriptMenuName = "scriptMenu";
 inline constexpr const char* kUserMenuName = "userMenu";
 
 }  // namespace norv::qt

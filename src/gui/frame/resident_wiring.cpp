@@ -109,7 +109,7 @@ std::optional<size_t> MainFrame::ChooseScriptEntry(const std::vector<std::string
     for (const std::string& e : entries) popup.push_back({false, FromUtf8(e), true});
     // At the caret, or at the mouse when no view shows one.
     const QPoint where = ActiveWindow() ? CaretGlobalPoint() : QCursor::pos();
-    const int chosen = ExecPopup(popup, where, this, QStringLiteral("scriptMenu"));
+    const int chosen = ExecPopup(popup, where, this, kScriptMenuName);
     if (chosen < 0) return std::nullopt;
     return static_cast<size_t>(chosen);
 }
