@@ -16,6 +16,7 @@
 #include "mail/mail_jis.h"
 #include "mail/mail_library.h"
 #include "mail/mail_windows.h"
+#include "mail/tls_transport.h"
 #include "platform/file_system.h"
 
 namespace {
@@ -141,6 +142,7 @@ std::unique_ptr<mail::MailLibrary> Library(const char* pop, const char* smtp, co
     s.transports = mail::MakeSocketTransport;
     s.files = &platform::RealFileSystem();
     s.codePage = 932;
+    s.timeoutMs = mail::TimeoutMsFromEnvironment();
     auto m = std::make_unique<mail::MailLibrary>(std::move(s), std::make_unique<mail::NoWindows>());
     const std::string ini = std::string(std::getenv("NORV_BENCH_DIR")) + "/bench.ini";
     platform::WriteFileAtomically(
@@ -151,6 +153,13 @@ std::unique_ptr<mail::MailLibrary> Library(const char* pop, const char* smtp, co
     m->GetConfiguration(ini.c_str(), b, b, b, b, b, f);
     if (!m->Initialize(pop, smtp, 1) || !m->Authenticate("taro")) return nullptr;
     return m;
+}
+
+// The TLS handshakes of the run, full and resumed (none over plain text).
+void CountHandshakes(benchmark::State& state) {
+    const mail::TlsHandshakes h = mail::TlsHandshakeCounts();
+    state.counters["tls_full"] = h.full;
+    state.counters["tls_resumed"] = h.resumed;
 }
 
 // Every message of the mailbox, fetched into buffers of their listed size (one connection).
@@ -174,6 +183,7 @@ void FetchAll_Norv(benchmark::State& state) {
         m->EndReceiveSession();
     }
     state.SetBytesProcessed(static_cast<int64_t>(bytes));
+    CountHandshakes(state);
 }
 
 // The same message, NORV_BENCH_SEND_COUNT times, each over its own connection (as designed).
@@ -199,6 +209,7 @@ void Send_Norv(benchmark::State& state) {
                 return state.SkipWithError(m->GetErrorStatus());
         }
     }
+    CountHandshakes(state);
 }
 
 BENCHMARK(FetchAll_Norv)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -12,7 +12,10 @@
 #include <gnutls/x509.h>
 #include <sys/stat.h>
 
+#include <atomic>
 #include <cstring>
+#include <map>
+#include <mutex>
 #include <type_traits>
 
 namespace norv::mail {
@@ -75,6 +78,46 @@ Credentials TrustedAuthorities(const std::string& caFile, std::string* error) {
     return made;
 }
 
+// Sessions to resume, one per server: the name the certificate was checked against, the port
+// and the authorities that checked it. A resumed handshake skips the certificate exchange and
+// the server's signature, which otherwise every message sent (a connection each) pays for. A
+// session is offered once: the handshake that uses it brings the next (TLS 1.3 tickets are
+// single-use). A server that does not take the offer gives a full handshake, checked as always.
+struct SavedSessions {
+    std::mutex mutex;
+    std::map<std::string, std::string> byServer;
+    std::atomic<unsigned> full{0}, offered{0}, resumed{0};
+};
+
+SavedSessions& Sessions() {
+    static SavedSessions* sessions = new SavedSessions;  // see the credentials' cache
+    return *sessions;
+}
+
+constexpr size_t kMaxSavedSessions = 32;
+
+std::string SessionKey(const std::string& host, uint16_t port, const CredentialsKey& ca) {
+    return host + '\n' + std::to_string(port) + '\n' + ca.caFile + '\n' + std::to_string(ca.size) +
+           '\n' + std::to_string(ca.mtimeNs);
+}
+
+std::string TakeSession(const std::string& key) {
+    SavedSessions& s = Sessions();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    auto it = s.byServer.find(key);
+    if (it == s.byServer.end()) return {};
+    std::string data = std::move(it->second);
+    s.byServer.erase(it);
+    return data;
+}
+
+void SaveSession(const std::string& key, std::string data) {
+    SavedSessions& s = Sessions();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    if (s.byServer.size() >= kMaxSavedSessions && !s.byServer.count(key)) s.byServer.clear();
+    s.byServer[key] = std::move(data);
+}
+
 class TlsTransport final : public Transport {
   public:
     TlsTransport(std::unique_ptr<Transport> inner, TlsOptions options)
@@ -84,6 +127,7 @@ class TlsTransport final : public Transport {
     NetStatus Connect(const ServerAddress& server, int timeoutMs) override {
         Close();
         timeoutMs_ = timeoutMs;
+        port_ = server.port;
         const NetStatus s = inner_->Connect(server, timeoutMs);
         if (s != NetStatus::kOk || !options_.implicit) return s;
         return StartTls(server.host, timeoutMs);
@@ -107,6 +151,10 @@ class TlsTransport final : public Transport {
         gnutls_transport_set_pull_function(session_, Pull);
         gnutls_transport_set_pull_timeout_function(session_, PullTimeout);
         gnutls_handshake_set_timeout(session_, 0);
+        sessionKey_ = SessionKey(host, port_, KeyOf(options_.caFile));
+        const std::string saved = TakeSession(sessionKey_);
+        const bool offered =
+            !saved.empty() && gnutls_session_set_data(session_, saved.data(), saved.size()) == 0;
         int rc;
         do {
             rc = gnutls_handshake(session_);
@@ -117,6 +165,10 @@ class TlsTransport final : public Transport {
             return Fail(std::string("TLS: the handshake failed: ") + gnutls_strerror(rc));
         }
         if (!Verify(host)) return NetStatus::kFailed;
+        resumed_ = gnutls_session_is_resumed(session_) != 0;
+        SavedSessions& counts = Sessions();
+        ++(resumed_ ? counts.resumed : counts.full);
+        if (offered) ++counts.offered;
         encrypted_ = true;
         return NetStatus::kOk;
     }
@@ -152,6 +204,7 @@ class TlsTransport final : public Transport {
     void Close() override {
         if (session_) {
             if (encrypted_) {
+                KeepSession();
                 timeoutMs_ = 2000;
                 gnutls_bye(session_, GNUTLS_SHUT_WR);
             }
@@ -160,6 +213,7 @@ class TlsTransport final : public Transport {
         }
         creds_.reset();
         encrypted_ = false;
+        resumed_ = false;
         inner_->Close();
     }
 
@@ -167,6 +221,21 @@ class TlsTransport final : public Transport {
     bool Encrypted() const override { return encrypted_; }
 
   private:
+    // Keeps the session of a checked connection for the next one to the same server. Under TLS
+    // 1.3 the server sends its ticket after the handshake, read with the dialogue's replies; a
+    // session without one cannot be resumed and is not kept.
+    void KeepSession() {
+        if (gnutls_protocol_get_version(session_) == GNUTLS_TLS1_3 &&
+            !(gnutls_session_get_flags(session_) & GNUTLS_SFLAGS_SESSION_TICKET))
+            return;
+        gnutls_datum_t data{};
+        if (gnutls_session_get_data2(session_, &data) < 0) return;
+        if (data.data && data.size > 0)
+            SaveSession(sessionKey_,
+                        std::string(reinterpret_cast<const char*>(data.data), data.size));
+        gnutls_free(data.data);
+    }
+
     NetStatus Fail(std::string why) {
         error_ = std::move(why);
         if (session_) {
@@ -264,6 +333,9 @@ class TlsTransport final : public Transport {
     gnutls_session_t session_ = nullptr;
     Credentials creds_;
     bool encrypted_ = false;
+    bool resumed_ = false;
+    uint16_t port_ = 0;
+    std::string sessionKey_;
     int timeoutMs_ = 60000;
     NetStatus innerStatus_ = NetStatus::kOk;
     std::string error_;
@@ -273,6 +345,17 @@ class TlsTransport final : public Transport {
 
 std::unique_ptr<Transport> MakeTlsTransport(std::unique_ptr<Transport> inner, TlsOptions options) {
     return std::make_unique<TlsTransport>(std::move(inner), std::move(options));
+}
+
+TlsHandshakes TlsHandshakeCounts() {
+    const SavedSessions& s = Sessions();
+    return {s.full.load(), s.offered.load(), s.resumed.load()};
+}
+
+void ForgetTlsSessions() {
+    SavedSessions& s = Sessions();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    s.byServer.clear();
 }
 
 }  // namespace norv::mail

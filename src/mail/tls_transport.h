@@ -5,7 +5,8 @@
 // authorities; the certificate is checked against the configured server name without its port
 // (an IP address against the certificate's IP entries); SNI is sent for names. The session
 // starts at connect (implicit TLS) or later on the dialogue's request (STLS, STARTTLS), and
-// ends with a close-notify.
+// ends with a close-notify. The session of a checked connection is kept for the run, and the
+// next connection to the same server offers it (resumption), falling back to a full handshake.
 #pragma once
 
 #include <memory>
@@ -21,5 +22,17 @@ struct TlsOptions {
 };
 
 std::unique_ptr<Transport> MakeTlsTransport(std::unique_ptr<Transport> inner, TlsOptions options);
+
+// The checked handshakes of the run: full ones, those that offered a saved session, and those
+// the server resumed (a refused offer is a full handshake).
+struct TlsHandshakes {
+    unsigned full = 0;
+    unsigned offered = 0;
+    unsigned resumed = 0;
+};
+TlsHandshakes TlsHandshakeCounts();
+
+// Drops the saved sessions: the next connection to each server has a full handshake.
+void ForgetTlsSessions();
 
 }  // namespace norv::mail

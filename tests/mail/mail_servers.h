@@ -144,6 +144,8 @@ class MailServers {
     uint16_t otherAuthorityPort() const { return probePorts_[0]; }
     uint16_t otherNamePort() const { return probePorts_[1]; }
     uint16_t expiredPort() const { return probePorts_[2]; }
+    // A TLS server with the right certificate that never resumes a session it issued.
+    uint16_t forgetfulPort() const { return probePorts_[3]; }
     std::string dovecotLog() const { return dir_ + "/dovecot.log"; }
     // The SMTP sink's line per AUTH command: its port and whether TLS was on ("tls"/"plain").
     std::string smtpAuthLog() const { return dir_ + "/smtp-auth.log"; }
@@ -233,7 +235,9 @@ class MailServers {
              << dir_ << "/passwd\n}\n"
              << "userdb {\n  driver = static\n  args = uid=nobody gid=nogroup home=" << dir_
              << "/mail/%u\n}\n"
-             << "service pop3-login {\n  chroot =\n  inet_listener pop3 {\n    port = " << popPort_
+             // One log-in process for every connection, so that its session tickets resume.
+             << "service pop3-login {\n  chroot =\n  service_count = 0\n"
+             << "  inet_listener pop3 {\n    port = " << popPort_
              << "\n  }\n  inet_listener pop3s {\n    address = 127.0.0.1\n    port = " << pop3sPort_
              << "\n    ssl = yes\n  }\n  inet_listener pop3stls {\n    address = " << kStlsHost
              << "\n    port = " << stlsPort_
@@ -253,10 +257,10 @@ class MailServers {
              {std::string("--tls"), dir_ + "/server.pem", dir_ + "/server.key",
               std::to_string(submissionPort_), std::to_string(smtpsPort_), smtpAuthLog()})
             sink.push_back(a);
-        const char* probes[] = {"other-ca", "other-name", "expired"};
-        for (size_t i = 0; i < 3; ++i) {
+        const char* probes[] = {"other-ca", "other-name", "expired", "server"};
+        for (size_t i = 0; i < 4; ++i) {
             for (const std::string& a :
-                 {std::string("--probe"), std::to_string(probePorts_[i]),
+                 {std::string(i == 3 ? "--forgetful" : "--probe"), std::to_string(probePorts_[i]),
                   dir_ + "/" + probes[i] + ".pem", dir_ + "/" + probes[i] + ".key"})
                 sink.push_back(a);
         }
@@ -265,7 +269,7 @@ class MailServers {
             if (Accepts("127.0.0.1", popPort_) && Accepts("127.0.0.1", smtpPort_) &&
                 Accepts("127.0.0.1", pop3sPort_) && Accepts(kStlsHost, stlsPort_) &&
                 Accepts("127.0.0.1", submissionPort_) && Accepts("127.0.0.1", smtpsPort_) &&
-                Accepts("127.0.0.1", probePorts_[2]) &&
+                Accepts("127.0.0.1", probePorts_[2]) && Accepts("127.0.0.1", probePorts_[3]) &&
                 (!ipv6_ || (Accepts("::1", popPort_) && Accepts("::1", smtpPort_))))
                 return;
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -316,7 +320,7 @@ class MailServers {
     bool ipv6_ = false;
     uint16_t popPort_ = 0, smtpPort_ = 0, pop3sPort_ = 0, stlsPort_ = 0, submissionPort_ = 0,
              smtpsPort_ = 0;
-    uint16_t probePorts_[3] = {};
+    uint16_t probePorts_[4] = {};
     pid_t dovecot_ = -1, smtp_ = -1;
 };
 

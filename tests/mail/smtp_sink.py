@@ -9,6 +9,8 @@ With --tls it also listens on 127.0.0.1 at SUBMISSION (STARTTLS required, then A
 user taro with the password secret) and at SMTPS (TLS from the first byte, AUTH likewise);
 every AUTH command appends its port and "tls" or "plain" (the connection's state) to AUTH_LOG.
 Each --probe is a TLS server with its own certificate that greets as POP3 and answers "+OK".
+A --forgetful probe is the same with new session keys for every connection: it issues session
+tickets but can never resume one.
 """
 import asyncio
 import json
@@ -73,13 +75,18 @@ def authenticator(server, session, envelope, mechanism, auth_data):
     return AuthResult(success=ok, handled=False)
 
 
-def probe(port, cert, key):
-    ctx = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
-    ctx.load_cert_chain(cert, key)
+def probe(port, cert, key, forgetful=False):
+    def context():
+        ctx = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+        ctx.load_cert_chain(cert, key)
+        return ctx
+    ctx = context()
     listener = socket.create_server(("127.0.0.1", port))
     while True:
         conn, _ = listener.accept()
-        def serve(c):
+        if forgetful:
+            ctx = context()
+        def serve(c, ctx=ctx):
             try:
                 with ctx.wrap_socket(c, server_side=True) as t:
                     t.sendall(b"+OK ready\r\n")
@@ -97,8 +104,8 @@ def main():
     while args:
         if args[0] == "--tls":
             tls, args = args[1:6], args[6:]
-        elif args[0] == "--probe":
-            probes.append(args[1:4])
+        elif args[0] in ("--probe", "--forgetful"):
+            probes.append(args[1:4] + [args[0] == "--forgetful"])
             args = args[4:]
         else:
             hosts.append(args[0])
@@ -115,7 +122,7 @@ def main():
                                              ssl_context=ctx, authenticator=authenticator,
                                              auth_require_tls=False))
     for p in probes:
-        threading.Thread(target=probe, args=(int(p[0]), p[1], p[2]), daemon=True).start()
+        threading.Thread(target=probe, args=(int(p[0]), p[1], p[2], p[3]), daemon=True).start()
     for c in controllers:
         c.start()
     print("ready", flush=True)

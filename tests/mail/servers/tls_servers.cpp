@@ -196,6 +196,53 @@ TEST_F(TlsServers, ACertificateFileChangedBetweenSessionsIsReadAgain) {
                  ("TLS: the certificate file " + ca + " cannot be read.").c_str());
 }
 
+// The second connection to a server resumes the first one's session, over POP3S and over
+// STARTTLS, and still logs in and sends; a server that refuses the offered session gets a full
+// handshake; a session is offered only to the name and port it was checked for.
+TEST_F(TlsServers, TheNextConnectionResumesTheSessionOrHasAFullHandshake) {
+    const MailServers& s = MailServers::Get();
+    ForgetTlsSessions();
+    const auto since = [](const TlsHandshakes& a) {
+        const TlsHandshakes b = TlsHandshakeCounts();
+        return TlsHandshakes{b.full - a.full, b.offered - a.offered, b.resumed - a.resumed};
+    };
+    const auto expect = [](const TlsHandshakes& got, unsigned full, unsigned offered,
+                           unsigned resumed, const char* why) {
+        EXPECT_EQ(got.full, full) << why;
+        EXPECT_EQ(got.offered, offered) << why;
+        EXPECT_EQ(got.resumed, resumed) << why;
+    };
+
+    TlsHandshakes at = TlsHandshakeCounts();
+    auto pop3s = Library("POPSecurity=2\n", s.pop3sPort(), s.smtpPort(), false);
+    ASSERT_EQ(pop3s->Authenticate(MailServers::kUser), 1) << pop3s->GetErrorStatus();
+    ASSERT_EQ(pop3s->StartReceiveSession(), 1) << pop3s->GetErrorStatus();
+    EXPECT_EQ(pop3s->EndReceiveSession(), 1);
+    expect(since(at), 1, 1, 1, "POP3S: a log-in, then a session");
+
+    at = TlsHandshakeCounts();
+    auto byAddress = Library("POPSecurity=2\n", s.pop3sPort(), s.smtpPort(), false, "127.0.0.1");
+    ASSERT_EQ(byAddress->Authenticate(MailServers::kUser), 1) << byAddress->GetErrorStatus();
+    expect(since(at), 1, 0, 0, "another name for the same server");
+
+    at = TlsHandshakeCounts();
+    const std::string subject = "\x89\xEF\x8B\x63";  // 会議
+    auto submit = Library("SMTPSecurity=1\nSMTPAuth=1\n", s.popPort(), s.submissionPort());
+    for (int i = 0; i < 3; ++i)
+        ASSERT_EQ(submit->SendMail("taro@localhost", "taro@localhost", "", "", subject.c_str(),
+                                   "\x96\x7B\x95\xB6"),
+                  1)
+            << submit->GetErrorStatus();
+    expect(since(at), 1, 2, 2, "STARTTLS: three messages");
+    EXPECT_EQ(s.StoredFiles().size(), 3u);
+
+    at = TlsHandshakeCounts();
+    auto forgetful = Library("POPSecurity=2\n", s.forgetfulPort(), s.smtpPort(), false);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(forgetful->Authenticate(MailServers::kUser), 1) << forgetful->GetErrorStatus();
+    expect(since(at), 3, 2, 0, "a server that never resumes");
+}
+
 // Servers that fail before or during the upgrade, replayed.
 TEST(TlsDialogue, UpgradeRefusedOrDropped) {
     static const struct {
