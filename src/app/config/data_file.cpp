@@ -57,6 +57,11 @@ std::string FormatFolder(const std::string& folder) {
     return OneField(folder);
 }
 
+bool EndsBlock(std::string_view line, bool& ended) {
+    if (!ended && line.substr(0, 2) == "##") ended = true;
+    return ended;
+}
+
 }  // namespace
 
 std::string_view UserMenuItem::ShownCaption(int codePage) const {
@@ -113,6 +118,9 @@ void DataFile::Parse(std::string_view text) {
 }
 
 void DataFile::ParseSection(SectionRecord& record, const std::vector<TextLine>& lines) {
+    // A fixed block that is shorter than its count ends at the next line that opens a section,
+    // one this program does not know: that section is kept as it is, not read as entries.
+    bool ended = false;
     switch (record.kind) {
         case Kind::UserMenu: {
             size_t menu = 0;
@@ -138,7 +146,7 @@ void DataFile::ParseSection(SectionRecord& record, const std::vector<TextLine>& 
         case Kind::Shell:
             for (const auto& line : lines) {
                 size_t i = record.linesRead;
-                if (i >= kShellEntryCount) {
+                if (i >= kShellEntryCount || EndsBlock(line.text, ended)) {
                     record.extra.push_back(line);
                     continue;
                 }
@@ -150,7 +158,7 @@ void DataFile::ParseSection(SectionRecord& record, const std::vector<TextLine>& 
         case Kind::Script:
             for (const auto& line : lines) {
                 size_t i = record.linesRead;
-                if (i >= kScriptLines) {
+                if (i >= kScriptLines || EndsBlock(line.text, ended)) {
                     record.extra.push_back(line);
                     continue;
                 }
@@ -169,7 +177,7 @@ void DataFile::ParseSection(SectionRecord& record, const std::vector<TextLine>& 
         case Kind::RegDir:
             for (const auto& line : lines) {
                 size_t i = record.linesRead;
-                if (i >= kRegisteredFolderCount) {
+                if (i >= kRegisteredFolderCount || EndsBlock(line.text, ended)) {
                     record.extra.push_back(line);
                     continue;
                 }

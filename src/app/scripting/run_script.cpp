@@ -23,9 +23,14 @@ bool Exists(platform::FileSystem& fs, const std::string& path) {
     return info && !info->isDirectory;
 }
 
-// The file of that name in `folder`, trying the extension's other cases when the file system
-// has only those (extensions are matched without regard to case).
-std::string InFolder(platform::FileSystem& fs, const std::string& folder, const std::string& name) {
+bool IsCompiledName(const std::string& path) {
+    return strcasecmp(platform::ExtensionOf(path).c_str(), ".nrx") == 0;
+}
+
+}  // namespace
+
+std::string ScriptInFolder(platform::FileSystem& fs, const std::string& folder,
+                           const std::string& name) {
     const std::string exact = folder.empty() ? name : platform::JoinPath(folder, name);
     if (Exists(fs, exact)) return exact;
     const std::string ext = platform::ExtensionOf(exact);
@@ -37,12 +42,6 @@ std::string InFolder(platform::FileSystem& fs, const std::string& folder, const 
         if (Exists(fs, base + e)) return base + e;
     return exact;
 }
-
-bool IsCompiledName(const std::string& path) {
-    return strcasecmp(platform::ExtensionOf(path).c_str(), ".nrx") == 0;
-}
-
-}  // namespace
 
 std::string ScriptsFolder(const Settings& settings, const std::string& settingsFolder) {
     const std::string& dir = settings.Text(Key::ScriptDir);
@@ -62,11 +61,11 @@ ScriptFile LocateScript(platform::FileSystem& fs, const std::string& nameIn,
     };
     if (name.find('/') != std::string::npos || name.rfind("~/", 0) == 0)
         return withSource(platform::ExpandHome(name));
-    const std::string inScripts = InFolder(fs, scriptsFolder, name);
+    const std::string inScripts = ScriptInFolder(fs, scriptsFolder, name);
     bool found = Exists(fs, inScripts);
     if (!found && f.compiled) found = Exists(fs, script::SourceBesideImage(fs, inScripts));
     if (found || programFolder.empty()) return withSource(inScripts);
-    return withSource(InFolder(fs, programFolder, name));
+    return withSource(ScriptInFolder(fs, programFolder, name));
 }
 
 namespace {

@@ -25,6 +25,12 @@ class Settings;
 // Resident scripts and the script chooser use the same one.
 std::string ScriptsFolder(const Settings& settings, const std::string& settingsFolder);
 
+// The file of that name in `folder` (the name as it is when `folder` is empty), trying the
+// extension in upper and in lower case when the file system has only one of those: extensions
+// are matched without regard to case. The exact name when none exists.
+std::string ScriptInFolder(platform::FileSystem& fs, const std::string& folder,
+                           const std::string& name);
+
 struct ScriptFile {
     std::string path;       // the file to read: the source, or the compiled form
     bool compiled = false;  // a ".NRX" request
