@@ -1,13 +1,17 @@
 // The Convert command's conversions of a piece of text (see convert_text.h).
 //
-// Each conversion is a pass over the piece, in the designed order. Passes give what a single
-// walk applying all four to each character would: only one width conversion runs at a time, the
-// word rule's letter classes are the same before and after a width change, and the tab passes
-// come last and read the widths the earlier passes left.
+// Each conversion is a pass over the piece's bytes, in the designed order, writing a new string;
+// a pass that can change nothing is skipped. Passes give what a single walk applying all four
+// to each character would: only one width conversion runs at a time, the word rule's letter
+// classes are the same before and after a width change, and the tab passes come last and read
+// the widths the earlier passes left. Characters are never copied one by one into strings of
+// their own: the passes look at the bytes in place and look codes up in tables built once.
 #include "editing/convert_text.h"
 
+#include <array>
 #include <cstdint>
-#include <vector>
+#include <cstring>
+#include <memory>
 
 #include "document/char_model.h"
 #include "platform/code_page.h"
@@ -18,264 +22,309 @@ namespace norv::editing {
 namespace {
 
 constexpr int kSjis = 932;
+constexpr uint16_t kNone = 0xFFFF;
 
-// A character of the piece: its bytes and, for the width and case classes, its code in code
-// page 932 (single byte < 0x100, lead << 8 | trail; 0xFFFF: none).
-struct Char {
-    std::string bytes;
-    uint16_t sjis = 0xFFFF;
+// Code page 932 both ways, and the half-width form of every double-byte code, looked up once
+// (the code page's own lookups take a lock each).
+struct Tables {
+    std::array<char16_t, 0x10000> toWide;
+    std::array<uint16_t, 0x10000> fromWide;
+    // The half-width form of a code: the byte count (0: none) in bits 0-7, the bytes above.
+    std::array<uint32_t, 0x10000> half;
+
+    Tables() {
+        for (uint32_t c = 0; c < 0x10000; ++c) {
+            toWide[c] = platform::DecodeChar(kSjis, static_cast<uint16_t>(c));
+            fromWide[c] = platform::EncodeChar(kSjis, static_cast<char16_t>(c));
+            half[c] = 0;
+        }
+        // Only these lead bytes have half-width forms (see width_map.cpp).
+        for (uint32_t lead : {0x81u, 0x82u, 0x83u, 0xEEu, 0xFAu}) {
+            for (uint32_t trail = 0; trail < 0x100; ++trail) {
+                const auto code = static_cast<uint16_t>(lead << 8 | trail);
+                uint8_t h[2] = {0, 0};
+                const size_t n = platform::FullToHalfWidth(code, h);
+                half[code] =
+                    n ? static_cast<uint32_t>(n) | uint32_t{h[0]} << 8 | uint32_t{h[1]} << 16 : 0;
+            }
+        }
+    }
 };
 
-uint32_t DecodeUtf8(std::string_view s) {
-    const auto b = [&](size_t i) { return static_cast<uint32_t>(static_cast<uint8_t>(s[i])); };
-    switch (s.size()) {
-        case 1:
-            return b(0);
-        case 2:
-            return (b(0) & 0x1F) << 6 | (b(1) & 0x3F);
-        case 3:
-            return (b(0) & 0x0F) << 12 | (b(1) & 0x3F) << 6 | (b(2) & 0x3F);
-        default:
-            return (b(0) & 0x07) << 18 | (b(1) & 0x3F) << 12 | (b(2) & 0x3F) << 6 | (b(3) & 0x3F);
-    }
+const Tables& Table() {
+    static const std::unique_ptr<Tables> t = std::make_unique<Tables>();
+    return *t;
 }
 
-std::string EncodeUtf8(uint32_t u) {
-    std::string s;
+inline uint8_t Byte(const char* p) {
+    return static_cast<uint8_t>(*p);
+}
+
+void AppendUtf8(std::string& out, uint32_t u) {
     if (u < 0x80) {
-        s.push_back(static_cast<char>(u));
+        out.push_back(static_cast<char>(u));
     } else if (u < 0x800) {
-        s.push_back(static_cast<char>(0xC0 | u >> 6));
-        s.push_back(static_cast<char>(0x80 | (u & 0x3F)));
+        const char b[2] = {static_cast<char>(0xC0 | u >> 6), static_cast<char>(0x80 | (u & 0x3F))};
+        out.append(b, 2);
     } else {
-        s.push_back(static_cast<char>(0xE0 | u >> 12));
-        s.push_back(static_cast<char>(0x80 | (u >> 6 & 0x3F)));
-        s.push_back(static_cast<char>(0x80 | (u & 0x3F)));
+        const char b[3] = {static_cast<char>(0xE0 | u >> 12),
+                           static_cast<char>(0x80 | (u >> 6 & 0x3F)),
+                           static_cast<char>(0x80 | (u & 0x3F))};
+        out.append(b, 3);
     }
-    return s;
 }
 
-// The code-page-932 code of a UTF-8 character, when code page 932 maps it both ways.
-uint16_t SjisOfUtf8(std::string_view bytes) {
-    if (bytes.size() == 1)
-        return static_cast<uint8_t>(bytes[0]) < 0x80 ? static_cast<uint8_t>(bytes[0]) : 0xFFFF;
-    // Only well-formed sequences of the BMP: a lone lead byte or a stray trail byte is no
-    // character of any code page.
-    if (bytes.size() > 3) return 0xFFFF;
-    for (size_t i = 1; i < bytes.size(); ++i)
-        if ((static_cast<uint8_t>(bytes[i]) & 0xC0) != 0x80) return 0xFFFF;
-    const uint32_t u = DecodeUtf8(bytes);
-    if (u < 0x80 || EncodeUtf8(u) != bytes) return 0xFFFF;
-    const uint16_t code = platform::EncodeChar(kSjis, static_cast<char16_t>(u));
-    if (code == 0xFFFF || platform::DecodeChar(kSjis, code) != u) return 0xFFFF;
-    return code;
-}
-
-class Piece {
+// The character model of the piece and the code-page-932 code of each character (single byte
+// < 0x100, lead << 8 | trail; kNone: none). A UTF-8 character has a code when it is a
+// well-formed sequence of the BMP that code page 932 maps both ways.
+class Model {
   public:
-    Piece(std::string_view text, int codePage) : codePage_(codePage) {
-        utf8_ = document::IsUtf8CodePage(codePage);
-        widths_ = utf8_ || codePage == kSjis;
-        const char* const end = text.data() + text.size();
-        size_t i = 0;
-        while (i < text.size()) {
-            const size_t len = document::CharLength(codePage, text.data() + i, end);
-            Char c;
-            c.bytes.assign(text.data() + i, len);
-            c.sjis = CodeOf(c.bytes);
-            chars_.push_back(std::move(c));
-            i += len;
-        }
-    }
+    explicit Model(int codePage)
+        : codePage_(codePage),
+          utf8_(document::IsUtf8CodePage(codePage)),
+          widths_(utf8_ || codePage == kSjis),
+          t_(widths_ ? &Table() : nullptr) {}
 
-    std::vector<Char>& chars() { return chars_; }
     bool widths() const { return widths_; }
+    bool utf8() const { return utf8_; }
 
-    uint16_t CodeOf(std::string_view bytes) const {
-        if (utf8_) return SjisOfUtf8(bytes);
-        if (bytes.size() == 1) return static_cast<uint8_t>(bytes[0]);
-        if (codePage_ != kSjis || bytes.size() != 2) return 0xFFFF;
-        return static_cast<uint16_t>(static_cast<uint8_t>(bytes[0]) << 8 |
-                                     static_cast<uint8_t>(bytes[1]));
+    size_t Len(const char* p, const char* end) const {
+        return document::CharLength(codePage_, p, end);
     }
 
-    // A character made from a code-page-932 code.
-    Char Make(uint16_t code) const {
-        Char c;
-        c.sjis = code;
-        if (utf8_) {
-            const char16_t u = platform::DecodeChar(kSjis, code);
-            c.bytes = EncodeUtf8(u);
-        } else if (code < 0x100) {
-            c.bytes.push_back(static_cast<char>(code));
-        } else {
-            c.bytes.push_back(static_cast<char>(code >> 8));
-            c.bytes.push_back(static_cast<char>(code & 0xFF));
+    uint16_t Code(const char* p, size_t len) const {
+        if (len == 1) {
+            const uint8_t b = Byte(p);
+            return utf8_ && b >= 0x80 ? kNone : b;
         }
-        return c;
+        if (utf8_) return Utf8Code(p, len);
+        if (codePage_ != kSjis || len != 2) return kNone;
+        return static_cast<uint16_t>(Byte(p) << 8 | Byte(p + 1));
     }
 
-    std::string Join() const {
-        std::string out;
-        for (const Char& c : chars_) out += c.bytes;
-        return out;
+    // Writes the character of a code-page-932 code.
+    void Put(std::string& out, uint16_t code) const {
+        if (utf8_) {
+            AppendUtf8(out, t_->toWide[code]);
+        } else if (code < 0x100) {
+            out.push_back(static_cast<char>(code));
+        } else {
+            const char b[2] = {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
+            out.append(b, 2);
+        }
     }
+
+    const Tables& tables() const { return *t_; }
 
   private:
+    uint16_t Utf8Code(const char* p, size_t len) const {
+        // Only well-formed sequences of the BMP: a lone lead byte or a stray trail byte is no
+        // character of any code page, nor is an overlong form.
+        uint32_t u;
+        if (len == 2) {
+            if ((Byte(p + 1) & 0xC0) != 0x80) return kNone;
+            u = (Byte(p) & 0x1Fu) << 6 | (Byte(p + 1) & 0x3Fu);
+            if (u < 0x80) return kNone;
+        } else if (len == 3) {
+            if ((Byte(p + 1) & 0xC0) != 0x80 || (Byte(p + 2) & 0xC0) != 0x80) return kNone;
+            u = (Byte(p) & 0x0Fu) << 12 | (Byte(p + 1) & 0x3Fu) << 6 | (Byte(p + 2) & 0x3Fu);
+            if (u < 0x800) return kNone;
+        } else {
+            return kNone;
+        }
+        const uint16_t code = t_->fromWide[u];
+        if (code == kNone || t_->toWide[code] != u) return kNone;
+        return code;
+    }
+
     int codePage_;
-    bool utf8_ = false;
-    bool widths_ = false;
-    std::vector<Char> chars_;
+    bool utf8_;
+    bool widths_;
+    const Tables* t_;
 };
 
-bool IsAsciiLetter(uint16_t c) {
+bool IsAsciiLetter(uint8_t c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-// A letter for the word rule: a single-byte ASCII letter, or a double-byte code from 0x825F to
-// 0x829A (the full-width letters).
-bool IsWordLetter(const Char& c) {
-    if (c.bytes.size() == 1) return IsAsciiLetter(static_cast<uint8_t>(c.bytes[0]));
-    return c.sjis >= 0x825F && c.sjis <= 0x829A;
+char Upper(char b) {
+    return b >= 'a' && b <= 'z' ? static_cast<char>(b - 32) : b;
 }
 
-void SetCase(Char& c, bool upper) {
-    if (c.bytes.size() != 1) return;
-    char& b = c.bytes[0];
-    if (upper && b >= 'a' && b <= 'z') b = static_cast<char>(b - 32);
-    if (!upper && b >= 'A' && b <= 'Z') b = static_cast<char>(b + 32);
-    c.sjis = static_cast<uint8_t>(b);
+char Lower(char b) {
+    return b >= 'A' && b <= 'Z' ? static_cast<char>(b + 32) : b;
 }
 
-void WidthDown(Piece& p, const ConvertChoices& ch) {
-    std::vector<Char> out;
-    out.reserve(p.chars().size());
-    for (Char& c : p.chars()) {
-        if (c.sjis == 0xFFFF || c.sjis < 0x100) {
-            out.push_back(std::move(c));
-            continue;
-        }
-        uint8_t half[2];
-        const size_t n = platform::FullToHalfWidth(c.sjis, half);
-        const bool kanaHalf = n > 0 && half[0] >= 0xA1 && half[0] <= 0xDF;
-        bool convert;
-        if (IsKanaClass(c.sjis))
-            convert = ch.kana && kanaHalf;  // the ideographic space has no kana entry: it stays
-        else
-            convert = ch.alphanumerics && n > 0;
-        if (!convert) {
-            out.push_back(std::move(c));
-            continue;
-        }
-        for (size_t i = 0; i < n; ++i) out.push_back(p.Make(half[i]));
-    }
-    p.chars() = std::move(out);
-}
-
-void WidthUp(Piece& p, const ConvertChoices& ch) {
-    std::vector<Char> out;
-    auto& in = p.chars();
-    out.reserve(in.size());
-    for (size_t i = 0; i < in.size(); ++i) {
-        const uint16_t c = in[i].sjis;
-        if (c >= 0x21 && c <= 0x7E && ch.alphanumerics) {
-            int consumed = 1;
-            const uint16_t full = platform::HalfToFullWidth(static_cast<uint8_t>(c), -1, &consumed);
-            if (full) {
-                out.push_back(p.Make(full));
-                continue;
-            }
-        } else if (c >= 0xA1 && c <= 0xDF && ch.kana) {
-            const int next = i + 1 < in.size() && in[i + 1].sjis < 0x100 ? in[i + 1].sjis : -1;
-            int consumed = 1;
-            const uint16_t full =
-                platform::HalfToFullWidth(static_cast<uint8_t>(c), next, &consumed);
-            if (full) {
-                out.push_back(p.Make(full));
-                i += static_cast<size_t>(consumed - 1);
-                continue;
-            }
-        }
-        out.push_back(std::move(in[i]));
-    }
-    in = std::move(out);
-}
-
-void ChangeCase(Piece& p, CaseConversion mode) {
-    bool afterLetter = false;
-    bool first = true;
-    for (Char& c : p.chars()) {
-        switch (mode) {
-            case CaseConversion::Upper:
-                SetCase(c, true);
-                break;
-            case CaseConversion::Lower:
-                SetCase(c, false);
-                break;
-            case CaseConversion::UpperLineTop:
-                SetCase(c, first);
-                break;
-            case CaseConversion::UpperWordTop: {
-                const bool letter = IsWordLetter(c);
-                SetCase(c, !afterLetter);
-                afterLetter = letter;
-                break;
-            }
-            case CaseConversion::None:
-                return;
-        }
-        first = false;
-    }
-}
-
-int Columns(const Char& c, int col, int tab) {
-    return document::CharColumns(c.bytes.data(), c.bytes.size(), col, tab);
-}
-
-std::string TabsToSpaces(Piece& p, int tab, int col, size_t maxBytes) {
+std::string WidthDown(const Model& m, std::string_view in, const ConvertChoices& ch) {
     std::string out;
-    const std::string tail = p.Join();
-    size_t rest = tail.size();
-    for (const Char& c : p.chars()) {
-        rest -= c.bytes.size();
-        const int w = Columns(c, col, tab);
-        col += w;
-        if (c.bytes == "\t" && out.size() + static_cast<size_t>(w) + rest < maxBytes) {
-            out.append(static_cast<size_t>(w), ' ');
+    out.reserve(in.size());
+    const char* p = in.data();
+    const char* const end = p + in.size();
+    const char* copied = p;  // the bytes before this are written
+    const Tables& t = m.tables();
+    while (p < end) {
+        if (Byte(p) < 0x80) {
+            ++p;
             continue;
         }
-        out += c.bytes;
+        const size_t len = m.Len(p, end);
+        const uint16_t code = len > 1 ? m.Code(p, len) : kNone;
+        const uint32_t h = code != kNone && code >= 0x100 ? t.half[code] : 0;
+        const size_t n = h & 0xFF;
+        bool convert = false;
+        if (n) {
+            const uint32_t first = h >> 8 & 0xFF;
+            if (IsKanaClass(code))
+                convert = ch.kana && first >= 0xA1 && first <= 0xDF;  // the ideographic space stays
+            else
+                convert = ch.alphanumerics;
+        }
+        if (convert) {
+            out.append(copied, p);
+            m.Put(out, static_cast<uint16_t>(h >> 8 & 0xFF));
+            if (n > 1) m.Put(out, static_cast<uint16_t>(h >> 16 & 0xFF));
+            copied = p + len;
+        }
+        p += len;
     }
+    out.append(copied, end);
     return out;
 }
 
-std::string SpacesToTabs(Piece& p, int tab, int col) {
+// Case changes only single-byte ASCII letters: the bytes of a multi-byte character are skipped
+// whole, whatever they look like.
+void ChangeCase(const Model& m, std::string& s, CaseConversion mode) {
+    char* p = s.data();
+    char* const end = p + s.size();
+    bool afterLetter = false;
+    bool first = true;
+    while (p < end) {
+        const size_t len = Byte(p) < 0x80 ? 1 : m.Len(p, end);
+        if (len == 1) {
+            const uint8_t b = Byte(p);
+            switch (mode) {
+                case CaseConversion::Upper:
+                    *p = Upper(*p);
+                    break;
+                case CaseConversion::Lower:
+                    *p = Lower(*p);
+                    break;
+                case CaseConversion::UpperLineTop:
+                    *p = first ? Upper(*p) : Lower(*p);
+                    break;
+                case CaseConversion::UpperWordTop:
+                    *p = afterLetter ? Lower(*p) : Upper(*p);
+                    afterLetter = IsAsciiLetter(b);
+                    break;
+                case CaseConversion::None:
+                    return;
+            }
+        } else if (mode == CaseConversion::UpperWordTop) {
+            // Among multi-byte characters the full-width letters are letters.
+            const uint16_t code = m.Code(p, len);
+            afterLetter = code >= 0x825F && code <= 0x829A;
+        }
+        first = false;
+        p += len;
+    }
+}
+
+std::string WidthUp(const Model& m, std::string_view in, const ConvertChoices& ch) {
     std::string out;
-    const auto& in = p.chars();
-    size_t i = 0;
-    while (i < in.size()) {
-        if (in[i].bytes == " " && tab > 1) {
+    out.reserve(in.size() * 2);
+    const char* p = in.data();
+    const char* const end = p + in.size();
+    const char* copied = p;  // the bytes before this are written
+    while (p < end) {
+        const size_t len = Byte(p) < 0x80 ? 1 : m.Len(p, end);
+        const uint16_t c = m.Code(p, len);
+        uint16_t full = 0;
+        size_t take = len;
+        if (c >= 0x21 && c <= 0x7E && ch.alphanumerics) {
+            int consumed = 1;
+            full = platform::HalfToFullWidth(static_cast<uint8_t>(c), -1, &consumed);
+        } else if (c >= 0xA1 && c <= 0xDF && ch.kana) {
+            int next = -1;
+            size_t nextLen = 0;
+            if (p + len < end) {
+                nextLen = m.Len(p + len, end);
+                const uint16_t n = m.Code(p + len, nextLen);
+                if (n < 0x100) next = n;
+            }
+            int consumed = 1;
+            full = platform::HalfToFullWidth(static_cast<uint8_t>(c), next, &consumed);
+            if (consumed > 1) take += nextLen;
+        }
+        if (full) {
+            out.append(copied, p);
+            m.Put(out, full);
+            copied = p + take;
+        }
+        p += take;
+    }
+    out.append(copied, end);
+    return out;
+}
+
+std::string TabsToSpaces(const Model& m, std::string_view in, int tab, int col, size_t maxBytes) {
+    std::string out;
+    out.reserve(in.size() + in.size() / 4);
+    const char* p = in.data();
+    const char* const end = p + in.size();
+    const char* copied = p;  // the bytes before this are written
+    while (p < end) {
+        if (*p == '\t') {
+            const int w = tab - col % tab;
+            col += w;
+            // What is written so far, the spaces, and the rest of the piece as it stands.
+            const size_t written = out.size() + static_cast<size_t>(p - copied);
+            const size_t rest = static_cast<size_t>(end - p - 1);
+            if (written + static_cast<size_t>(w) + rest < maxBytes) {
+                out.append(copied, p);
+                out.append(static_cast<size_t>(w), ' ');
+                copied = p + 1;
+            }
+            ++p;
+            continue;
+        }
+        const size_t len = Byte(p) < 0x80 ? 1 : m.Len(p, end);
+        col += len > 1 ? 2 : 1;
+        p += len;
+    }
+    out.append(copied, end);
+    return out;
+}
+
+std::string SpacesToTabs(const Model& m, std::string_view in, int tab, int col) {
+    std::string out;
+    out.reserve(in.size());
+    const char* p = in.data();
+    const char* const end = p + in.size();
+    while (p < end) {
+        if (*p == ' ' && tab > 1) {
             const int stop = col + (tab - col % tab);
             if (stop - col > 1) {
                 // The run of blanks from here: spaces up to the stop, or a tab before it.
-                size_t j = i;
+                const char* q = p;
                 int c = col;
-                while (j < in.size() && c < stop && (in[j].bytes == " " || in[j].bytes == "\t")) {
-                    c += Columns(in[j], c, tab);
-                    ++j;
-                    if (in[j - 1].bytes == "\t") break;
+                while (q < end && c < stop && (*q == ' ' || *q == '\t')) {
+                    const bool isTab = *q == '\t';
+                    c += isTab ? tab - c % tab : 1;
+                    ++q;
+                    if (isTab) break;
                 }
                 if (c == stop) {
                     out.push_back('\t');
                     col = stop;
-                    i = j;
+                    p = q;
                     continue;
                 }
             }
         }
-        col += Columns(in[i], col, tab);
-        out += in[i].bytes;
-        ++i;
+        const size_t len = Byte(p) < 0x80 ? 1 : m.Len(p, end);
+        col += document::CharColumns(p, len, col, tab);
+        out.append(p, len);
+        p += len;
     }
     return out;
 }
@@ -299,20 +348,42 @@ bool IsKanaClass(unsigned sjis) {
 
 std::string ConvertPiece(std::string_view text, const ConvertChoices& choices, int codePage,
                          int tabWidth, int startColumn, size_t maxBytes) {
-    Piece p(text, codePage);
-    if (p.widths() && choices.width == WidthConversion::ToSingleByte) WidthDown(p, choices);
-    if (choices.caseConversion != CaseConversion::None) ChangeCase(p, choices.caseConversion);
-    if (p.widths() && choices.width == WidthConversion::ToDoubleByte) WidthUp(p, choices);
+    const Model m(codePage);
+    // `s` holds the text once a pass has written it; until then the piece is read in place.
+    std::string s;
+    std::string_view cur = text;
+    if (m.widths() && choices.width == WidthConversion::ToSingleByte &&
+        (choices.alphanumerics || choices.kana)) {
+        s = WidthDown(m, cur, choices);
+        cur = s;
+    }
+    if (choices.caseConversion != CaseConversion::None) {
+        if (cur.data() != s.data()) {
+            s.assign(cur);
+            cur = s;
+        }
+        ChangeCase(m, s, choices.caseConversion);
+    }
+    if (m.widths() && choices.width == WidthConversion::ToDoubleByte &&
+        (choices.alphanumerics || choices.kana)) {
+        s = WidthUp(m, cur, choices);
+        cur = s;
+    }
     const int tab = tabWidth > 0 ? tabWidth : 1;
     switch (choices.tabs) {
         case TabConversion::TabToSpace:
-            return TabsToSpaces(p, tab, startColumn, maxBytes);
+            if (!cur.empty() && std::memchr(cur.data(), '\t', cur.size()))
+                return TabsToSpaces(m, cur, tab, startColumn, maxBytes);
+            break;
         case TabConversion::SpaceToTab:
-            return SpacesToTabs(p, tab, startColumn);
+            if (tab > 1 && !cur.empty() && std::memchr(cur.data(), ' ', cur.size()))
+                return SpacesToTabs(m, cur, tab, startColumn);
+            break;
         case TabConversion::None:
             break;
     }
-    return p.Join();
+    if (cur.data() == s.data()) return s;
+    return std::string(cur);
 }
 
 }  // namespace norv::editing

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <random>
 #include <set>
 
@@ -12,6 +14,8 @@
 #include "document/char_model.h"
 #include "document/codecs.h"
 #include "outside_tool.h"
+#include "platform/code_page.h"
+#include "platform/width_map.h"
 
 namespace norv::editing {
 namespace {
@@ -129,6 +133,242 @@ TEST(ConvertText, TabsAndSpacesByDisplayColumn) {
     }
     // Tab to Space stops short of the limit: the remaining tabs stay tabs.
     EXPECT_EQ(ConvertPiece("\t\t\t", Tabs(T::TabToSpace), 932, 4, 0, 10), "        \t");
+}
+
+// A plain model of the conversions: the piece cut into characters, each with its code, and
+// every conversion a walk over them. The conversions proper work on the bytes in place; both
+// must give the same text for any bytes.
+namespace model {
+
+struct Char {
+    std::string bytes;
+    uint16_t sjis = 0xFFFF;
+};
+
+uint16_t CodeOf(const std::string& b, int cp) {
+    const auto u8 = [&](size_t i) { return static_cast<uint32_t>(static_cast<uint8_t>(b[i])); };
+    if (document::IsUtf8CodePage(cp)) {
+        if (b.size() == 1) return u8(0) < 0x80 ? static_cast<uint16_t>(u8(0)) : 0xFFFF;
+        if (b.size() > 3) return 0xFFFF;
+        for (size_t i = 1; i < b.size(); ++i)
+            if ((u8(i) & 0xC0) != 0x80) return 0xFFFF;
+        const uint32_t u = b.size() == 2
+                               ? (u8(0) & 0x1F) << 6 | (u8(1) & 0x3F)
+                               : (u8(0) & 0x0F) << 12 | (u8(1) & 0x3F) << 6 | (u8(2) & 0x3F);
+        if (u < (b.size() == 2 ? 0x80u : 0x800u)) return 0xFFFF;
+        const uint16_t code = platform::EncodeChar(932, static_cast<char16_t>(u));
+        if (code == 0xFFFF || platform::DecodeChar(932, code) != u) return 0xFFFF;
+        return code;
+    }
+    if (b.size() == 1) return static_cast<uint8_t>(b[0]);
+    if (cp != 932 || b.size() != 2) return 0xFFFF;
+    return static_cast<uint16_t>(u8(0) << 8 | u8(1));
+}
+
+Char Make(uint16_t code, int cp) {
+    Char c;
+    c.sjis = code;
+    if (document::IsUtf8CodePage(cp)) {
+        const uint32_t u = platform::DecodeChar(932, code);
+        if (u < 0x80)
+            c.bytes = {static_cast<char>(u)};
+        else if (u < 0x800)
+            c.bytes = {static_cast<char>(0xC0 | u >> 6), static_cast<char>(0x80 | (u & 0x3F))};
+        else
+            c.bytes = {static_cast<char>(0xE0 | u >> 12), static_cast<char>(0x80 | (u >> 6 & 0x3F)),
+                       static_cast<char>(0x80 | (u & 0x3F))};
+    } else if (code < 0x100) {
+        c.bytes.push_back(static_cast<char>(code));
+    } else {
+        c.bytes = {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
+    }
+    return c;
+}
+
+void SetCase(Char& c, bool upper) {
+    if (c.bytes.size() != 1) return;
+    char& b = c.bytes[0];
+    if (upper && b >= 'a' && b <= 'z')
+        b = static_cast<char>(b - 32), c.sjis = static_cast<uint8_t>(b);
+    if (!upper && b >= 'A' && b <= 'Z')
+        b = static_cast<char>(b + 32), c.sjis = static_cast<uint8_t>(b);
+}
+
+std::string Convert(std::string_view text, const ConvertChoices& ch, int cp, int tab, int col,
+                    size_t maxBytes) {
+    std::vector<Char> in;
+    for (size_t i = 0; i < text.size();) {
+        const size_t len = document::CharLength(cp, text.data() + i, text.data() + text.size());
+        Char c;
+        c.bytes.assign(text.substr(i, len));
+        c.sjis = CodeOf(c.bytes, cp);
+        in.push_back(c);
+        i += len;
+    }
+    const bool widths = document::IsUtf8CodePage(cp) || cp == 932;
+    if (widths && ch.width == WidthConversion::ToSingleByte) {
+        std::vector<Char> out;
+        for (const Char& c : in) {
+            uint8_t half[2];
+            const size_t n =
+                c.sjis == 0xFFFF || c.sjis < 0x100 ? 0 : platform::FullToHalfWidth(c.sjis, half);
+            const bool convert =
+                n && (IsKanaClass(c.sjis) ? ch.kana && half[0] >= 0xA1 && half[0] <= 0xDF
+                                          : ch.alphanumerics);
+            if (!convert) {
+                out.push_back(c);
+                continue;
+            }
+            for (size_t k = 0; k < n; ++k) out.push_back(Make(half[k], cp));
+        }
+        in = out;
+    }
+    bool afterLetter = false, first = true;
+    for (Char& c : in) {
+        const bool letter = c.bytes.size() == 1
+                                ? std::isalpha(static_cast<unsigned char>(c.bytes[0])) &&
+                                      static_cast<uint8_t>(c.bytes[0]) < 0x80
+                                : c.sjis >= 0x825F && c.sjis <= 0x829A;
+        switch (ch.caseConversion) {
+            case CaseConversion::Upper:
+                SetCase(c, true);
+                break;
+            case CaseConversion::Lower:
+                SetCase(c, false);
+                break;
+            case CaseConversion::UpperLineTop:
+                SetCase(c, first);
+                break;
+            case CaseConversion::UpperWordTop:
+                SetCase(c, !afterLetter);
+                break;
+            case CaseConversion::None:
+                break;
+        }
+        afterLetter = letter;
+        first = false;
+    }
+    if (widths && ch.width == WidthConversion::ToDoubleByte) {
+        std::vector<Char> out;
+        for (size_t i = 0; i < in.size(); ++i) {
+            const uint16_t c = in[i].sjis;
+            int consumed = 1;
+            if (c >= 0x21 && c <= 0x7E && ch.alphanumerics) {
+                out.push_back(
+                    Make(platform::HalfToFullWidth(static_cast<uint8_t>(c), -1, &consumed), cp));
+                continue;
+            }
+            if (c >= 0xA1 && c <= 0xDF && ch.kana) {
+                const int next = i + 1 < in.size() && in[i + 1].sjis < 0x100 ? in[i + 1].sjis : -1;
+                out.push_back(
+                    Make(platform::HalfToFullWidth(static_cast<uint8_t>(c), next, &consumed), cp));
+                i += static_cast<size_t>(consumed - 1);
+                continue;
+            }
+            out.push_back(in[i]);
+        }
+        in = out;
+    }
+    tab = std::max(tab, 1);
+    std::string out;
+    size_t rest = 0;
+    for (const Char& c : in) rest += c.bytes.size();
+    for (size_t i = 0; i < in.size(); ++i) {
+        const Char& c = in[i];
+        rest -= c.bytes.size();
+        const int w = document::CharColumns(c.bytes.data(), c.bytes.size(), col, tab);
+        if (ch.tabs == TabConversion::TabToSpace && c.bytes == "\t" &&
+            out.size() + static_cast<size_t>(w) + rest < maxBytes) {
+            out.append(static_cast<size_t>(w), ' ');
+        } else if (ch.tabs == TabConversion::SpaceToTab && c.bytes == " " && tab > 1 &&
+                   tab - col % tab > 1) {
+            const int stop = col + (tab - col % tab);
+            size_t j = i;
+            int at = col;
+            while (j < in.size() && at < stop && (in[j].bytes == " " || in[j].bytes == "\t")) {
+                at += document::CharColumns(in[j].bytes.data(), 1, at, tab);
+                if (in[j++].bytes == "\t") break;
+            }
+            if (at == stop) {
+                out.push_back('\t');
+                col = stop;
+                i = j - 1;
+                continue;
+            }
+            out += c.bytes;
+        } else {
+            out += c.bytes;
+        }
+        col += w;
+    }
+    return out;
+}
+
+}  // namespace model
+
+TEST(ConvertText, AgreesWithThePlainModelOnAnyBytes) {
+    std::mt19937 rng(23);
+    // Pieces that meet every class: ASCII letters and blanks, full-width letters and kana in
+    // both encodings, half-width kana and sound marks, lone lead and trail bytes, NUL.
+    const std::string pieces[] = {"a",
+                                  "Z",
+                                  " ",
+                                  " ",
+                                  "\t",
+                                  "1",
+                                  "-",
+                                  std::string(1, '\0'),
+                                  "\x82\x60",
+                                  "\x82\x81",
+                                  "\x83\x4b",
+                                  "\x81\x40",
+                                  "\x88\x9f",
+                                  "\xb6",
+                                  "\xde",
+                                  "\xdf",
+                                  "\x81",
+                                  "\xa1",
+                                  "\xef\xbc\xa1",
+                                  "\xef\xbd\xb6",
+                                  "\xef\xbe\x9e",
+                                  "\xe3\x82\xac",
+                                  "\xe3\x80\x80",
+                                  "\xed\x95\x9c",
+                                  "\xf0\x9f\x98\x80",
+                                  "\xc3",
+                                  "\xc3\xa9",
+                                  "\xe0\x80\xaf"};
+    for (int i = 0; i < 20000; ++i) {
+        std::string text;
+        for (size_t n = rng() % 24; n > 0; --n) text += pieces[rng() % std::size(pieces)];
+        ConvertChoices ch;
+        ch.caseConversion = static_cast<CaseConversion>(rng() % 5);
+        ch.tabs = static_cast<TabConversion>(rng() % 3);
+        ch.width = static_cast<WidthConversion>(rng() % 3);
+        ch.alphanumerics = rng() % 4 != 0;
+        ch.kana = rng() % 4 != 0;
+        const int cps[] = {932, kUtf8, 1252};
+        const int cp = cps[rng() % 3];
+        const int tab = static_cast<int>(rng() % 9);
+        const int col = static_cast<int>(rng() % 12);
+        const size_t maxBytes = rng() % 2 ? 65533 : rng() % 40;
+        ASSERT_EQ(ConvertPiece(text, ch, cp, tab, col, maxBytes),
+                  model::Convert(text, ch, cp, tab, col, maxBytes))
+            << i << " code page " << cp;
+    }
+}
+
+TEST(ConvertText, AStrayByteInUtf8IsNoKanaWhateverTheCase) {
+    // 0xB6 alone is no UTF-8 character: the case conversions pass it by, and width up does not
+    // read it as the half-width kana it would be in Shift-JIS.
+    ConvertChoices ch = Width(WidthConversion::ToDoubleByte);
+    for (CaseConversion c :
+         {CaseConversion::None, CaseConversion::Upper, CaseConversion::UpperWordTop}) {
+        ch.caseConversion = c;
+        EXPECT_EQ(ConvertPiece("\xb6", ch, kUtf8, 8, 0, 65533), "\xb6");
+        // Nor is it a sound mark for the kana before it.
+        EXPECT_EQ(ConvertPiece("\xef\xbd\xb6\xde", ch, kUtf8, 8, 0, 65533), "\xe3\x82\xab\xde");
+    }
 }
 
 // The columns each character of a line starts at, and the characters: what the line shows.
