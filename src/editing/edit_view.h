@@ -427,6 +427,13 @@ class CElwView : public document::UndoTarget, public document::DocumentView {
     // Moves the records of an Order record's lines to their new places (or back), and brings
     // every view of the document to the records now at its line numbers.
     void PermuteLines(int first, const std::string& order, bool back);
+    // The records of lines first, first + 1, ... (at most n).
+    std::vector<document::LineRecord*> RecordsFrom(int first, size_t n);
+    // Puts `records` (the lines from `first`) in the packed order; returns them as placed, or
+    // nothing when the order is no permutation of them.
+    std::vector<document::LineRecord*> PermuteRecords(
+        int first, const std::vector<document::LineRecord*>& records, const std::string& order,
+        bool back);
 
     // Raw edits, not recorded. The removed/inserted flags of lines are gathered for the record.
     std::string RawInsert(std::string_view bytes);

@@ -35,20 +35,31 @@ uint32_t OrderAt(const std::string& packed, size_t i) {
 }  // namespace
 
 void CElwView::PermuteLines(int first, const std::string& packed, bool back) {
-    const size_t n = packed.size() / 4;
     Sync();
-    LineRecord* r = RecordFrom(line_, lineNo_, first);
+    std::vector<LineRecord*> records = RecordsFrom(first, packed.size() / 4);
+    PermuteRecords(first, records, packed, back);
+}
+
+std::vector<LineRecord*> CElwView::RecordsFrom(int first, size_t n) {
     std::vector<LineRecord*> records;
     records.reserve(n);
+    LineRecord* r = RecordFrom(line_, lineNo_, first);
     for (size_t i = 0; i < n && r; ++i, r = r->next) records.push_back(r);
+    return records;
+}
+
+std::vector<LineRecord*> CElwView::PermuteRecords(int first,
+                                                  const std::vector<LineRecord*>& records,
+                                                  const std::string& packed, bool back) {
+    const size_t n = packed.size() / 4;
     assert(records.size() == n && "an order record covers lines that exist");
-    if (records.size() != n) return;
+    if (records.size() != n || n == 0) return {};
     std::vector<LineRecord*> placed(n);
     bool marksMoved = false;
     for (size_t i = 0; i < n; ++i) {
         const uint32_t from = OrderAt(packed, i);
         assert(from < n && "an order record holds a permutation");
-        if (from >= n) return;
+        if (from >= n) return {};
         if (back)
             placed[from] = records[i];
         else
@@ -63,12 +74,23 @@ void CElwView::PermuteLines(int first, const std::string& packed, bool back) {
         after = rec;
     }
     // Every view keeps its line numbers; the records under them are others now. The rows move
-    // with their records, so only the sums are taken again.
+    // with their records: the range keeps its rows in all, so the rows before and after it stay
+    // where they were, and a caret line inside it is found again from the nearer end.
+    const int last = first + static_cast<int>(n) - 1;
     for (CElwView* v : shared_.views) {
         if (&v->doc_ != &doc_) continue;
-        v->line_ = list.LineAt(v->lineNo_);
+        if (v->lineNo_ >= first && v->lineNo_ <= last) {
+            const auto k = static_cast<size_t>(v->lineNo_ - first);
+            int64_t row = v->lineRow_;
+            if (k <= n - k) {
+                for (size_t i = 0; i < k; ++i) row += v->RowsOf(placed[i]) - v->RowsOf(records[i]);
+            } else {
+                for (size_t i = k; i < n; ++i) row += v->RowsOf(records[i]) - v->RowsOf(placed[i]);
+            }
+            v->line_ = placed[k];
+            v->lineRow_ = row;
+        }
         v->statesValid_ = std::min(v->statesValid_, first - 1);
-        v->SumRows(false);
         const int col = v->virtualCol_;
         v->SetPos(v->pos_);
         v->virtualCol_ = col;
@@ -76,6 +98,7 @@ void CElwView::PermuteLines(int first, const std::string& packed, bool back) {
         if (v != this) v->Changed();
     }
     if (marksMoved) doc_.NoteBookmarksChanged();
+    return placed;
 }
 
 void CElwView::ReorderLines(int first, const std::vector<uint32_t>& order) {
@@ -87,12 +110,19 @@ void CElwView::ReorderLines(int first, const std::vector<uint32_t>& order) {
     ClaimBuffer();
     Sync();
     const UndoPosition caret = CaretPosition();
-    const std::string flagsBefore = FlagsOf(first, n);
+    // The records are walked once; the flags before and after are read from them.
+    const std::vector<LineRecord*> records = RecordsFrom(first, n);
+    if (records.size() != n) return;
+    std::string flagsBefore(n, '\0');
+    for (size_t i = 0; i < n; ++i) flagsBefore[i] = static_cast<char>(records[i]->flags);
     const std::string packed = PackOrder(order);
-    PermuteLines(first, packed, false);
-    LineRecord* r = RecordFrom(line_, lineNo_, first);
-    for (size_t i = 0; i < n && r; ++i, r = r->next)
-        if (order[i] != i) r->flags |= LF_CHANGED;
+    const std::vector<LineRecord*> placed = PermuteRecords(first, records, packed, false);
+    if (placed.size() != n) return;
+    std::string flagsAfter(n, '\0');
+    for (size_t i = 0; i < n; ++i) {
+        if (order[i] != i) placed[i]->flags |= LF_CHANGED;
+        flagsAfter[i] = static_cast<char>(placed[i]->flags);
+    }
     doc_.SetModified(true);
     if (!undo_.recording()) {
         undo_.ForgetSavePoint();
@@ -104,8 +134,8 @@ void CElwView::ReorderLines(int first, const std::vector<uint32_t>& order) {
     rec.kind = UndoKind::Order;
     rec.at = {first, 0};
     rec.text = packed;
-    rec.flagsBefore = flagsBefore;
-    rec.flagsAfter = FlagsOf(first, n);
+    rec.flagsBefore = std::move(flagsBefore);
+    rec.flagsAfter = std::move(flagsAfter);
     undo_.RecordStep(std::move(rec));
     undo_.EndStep(CaretPosition());
     ++recordsInCommand_;

@@ -3,6 +3,7 @@
 #include "editing/selection.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <utility>
 
 #include "document/char_model.h"
@@ -142,8 +143,15 @@ void Selection::LinesEdited(CElwView&, const document::LineEdit& edit) {
 void Selection::Snap(SelectionEnd& e) const {
     // The text may have changed under an end being extended (undo while a selection is being
     // made): an end stays inside the text and on a character start.
-    e.line = std::clamp(e.line, 1, std::max(1, view_.doc().lines().count()));
-    const LineRecord* r = RecordFrom(view_.caretLine(), view_.caretLineNumber(), e.line);
+    const int count = view_.doc().lines().count();
+    e.line = std::clamp(e.line, 1, std::max(1, count));
+    // The record is walked to from the nearest of the caret line and the two ends.
+    const int fromCaret = std::abs(e.line - view_.caretLineNumber());
+    const LineRecord* r = e.line - 1 < fromCaret
+                              ? RecordFrom(view_.doc().lines().first(), 1, e.line)
+                          : count - e.line < fromCaret
+                              ? RecordFrom(view_.doc().lines().last(), count, e.line)
+                              : RecordFrom(view_.caretLine(), view_.caretLineNumber(), e.line);
     if (!r) return;
     view::LineText t = view_.TextOf(r);
     size_t q = 0;

@@ -7,6 +7,7 @@
 // record a line. Both leave the selection as it was and the caret on its screen row. Escape
 // stops Sort before anything changes and Convert after a whole line.
 #include <algorithm>
+#include <cstdlib>
 
 #include "document/char_model.h"
 #include "editing/convert_text.h"
@@ -125,7 +126,10 @@ void Selection::SortLineRange(const SortOrderOptions& options, bool boxKey) {
     keys.reserve(static_cast<size_t>(last - first + 1));
     if (boxKey) boxKeys.reserve(static_cast<size_t>(last - first + 1));
     size_t bytes = 0;
-    const LineRecord* r = RecordFrom(view_.caretLine(), view_.caretLineNumber(), first);
+    // From the start of the text when that is nearer than the caret line.
+    const LineRecord* r = first - 1 < std::abs(view_.caretLineNumber() - first)
+                              ? RecordFrom(view_.doc().lines().first(), 1, first)
+                              : RecordFrom(view_.caretLine(), view_.caretLineNumber(), first);
     for (int n = first; n <= last && r; ++n, r = r->next) {
         if (boxKey) {
             const size_t a = PosOfColumn(n, start_.column);

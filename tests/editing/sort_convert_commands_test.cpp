@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 
 #include "document/char_model.h"
 #include "edit_test_support.h"
@@ -127,6 +128,50 @@ TEST(SortCommand, BookmarksTravelWithTheirLinesAndMovedLinesCountAsChanged) {
     f.ed.view->Execute(CommandId::Undo);
     EXPECT_EQ(f.Marks(), "M--M");
     EXPECT_EQ(f.Changed(), "----");
+}
+
+// The rows of sorted lines move with them: every view's caret row and row count stay what a
+// fresh count of the rows gives, whether its caret line lies before, inside or after the range,
+// through undo and redo.
+TEST(SortCommand, TheRowsOfEveryViewFollowTheSortedLines) {
+    std::mt19937 rng(5);
+    for (int round = 0; round < 40; ++round) {
+        view::LayoutOptions layout;
+        layout.wrapColumn = 8;  // lines up to 30 bytes take up to four rows
+        Fixture f(Enc::Ascii);
+        f.ed.layoutOptions = layout;
+        std::string text;
+        const int lines = 3 + static_cast<int>(rng() % 30);
+        for (int i = 0; i < lines; ++i) {
+            if (i) text += '\n';
+            text += std::string(rng() % 30, static_cast<char>('a' + rng() % 26));
+        }
+        f.Load(text);
+        const int first = 1 + static_cast<int>(rng() % static_cast<unsigned>(lines));
+        const int last = first + static_cast<int>(rng() % static_cast<unsigned>(lines - first + 1));
+        // A second view with its caret somewhere else.
+        CElwView other(f.ed.doc, f.ed.undo, f.ed.shared, layout, f.ed.editOptions);
+        other.SetCaret(1 + static_cast<int>(rng() % static_cast<unsigned>(lines)), 0);
+        f.SelectLines(first, last);
+        auto check = [&](CElwView& v, const char* when) {
+            const int64_t row = v.caretRow(), total = v.totalRows();
+            const int line = v.caretLineNumber();
+            v.RecountRows();
+            EXPECT_EQ(v.caretLineNumber(), line) << when;
+            EXPECT_EQ(v.caretRow(), row) << when << " round " << round;
+            EXPECT_EQ(v.totalRows(), total) << when << " round " << round;
+        };
+        f.Sort(Up());
+        check(*f.ed.view, "sorted");
+        check(other, "sorted, the other view");
+        f.ed.view->Execute(CommandId::Undo);
+        EXPECT_EQ(f.Text(), text);
+        check(*f.ed.view, "undone");
+        check(other, "undone, the other view");
+        f.ed.view->Execute(CommandId::Redo);
+        check(*f.ed.view, "redone");
+        check(other, "redone, the other view");
+    }
 }
 
 TEST(SortCommand, BoxPiecesAndBoxKeys) {
