@@ -330,6 +330,8 @@ namespace {
 
 // The longest prefix of `s` of at most `room` bytes that ends on a character boundary.
 size_t WholeChars(int codePage, std::string_view s, size_t room) {
+    // Characters never run past the end of the text: all of it fits, or a prefix is walked.
+    if (s.size() <= room) return s.size();
     size_t q = 0;
     while (q < s.size()) {
         size_t len = document::CharLength(codePage, s.data() + q, s.data() + s.size());
@@ -349,6 +351,7 @@ void CElwView::NoteLineEdited() {
 std::string CElwView::RawInsert(std::string_view bytes) {
     std::string done;
     if (bytes.empty()) return done;
+    done.reserve(bytes.size());
     ClaimBuffer();
     NoteLineEdited();
     const EditStart start = StartEdit();
@@ -417,6 +420,7 @@ std::string CElwView::RawInsert(std::string_view bytes) {
 std::string CElwView::RawDelete(size_t n, std::string* removedFlags) {
     std::string done;
     if (n == 0) return done;
+    done.reserve(std::min(n, size_t{1} << 26));
     ClaimBuffer();
     NoteLineEdited();
     const EditStart start = StartEdit();

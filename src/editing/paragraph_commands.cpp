@@ -6,6 +6,7 @@
 // (a line longer than a record holds). The formatter sees such a chain as one line, and text
 // longer than a record goes on in continued records again, so nothing is ever cut.
 #include <algorithm>
+#include <deque>
 
 #include "editing/edit_view.h"
 #include "editing/escape_sequences.h"
@@ -101,11 +102,14 @@ void CElwView::LineLoop(CommandId id, const std::string& added, bool atEnd) {
     for (int n = first; n <= last; ++n) {
         GoToLine(n);
         pos_ = 0;
-        const std::string content = LineContent(line_);
+        // Only the alignments read the whole line; the others need its length or its start.
+        const view::LineText line = TextOf(line_);
+        const size_t length = line.end();
         switch (id) {
             case CommandId::EditLeft:
             case CommandId::EditCenter:
             case CommandId::EditRight: {
+                const std::string content = line.Content();
                 const Alignment how = id == CommandId::EditLeft     ? Alignment::Left
                                       : id == CommandId::EditCenter ? Alignment::Center
                                                                     : Alignment::Right;
@@ -123,19 +127,21 @@ void CElwView::LineLoop(CommandId id, const std::string& added, bool atEnd) {
                 break;
             }
             case CommandId::Indent:
-                if (content.empty()) break;
+                if (length == 0) break;
                 InsertAtCaret(options_.softTab
                                   ? std::string(static_cast<size_t>(layout_.tabWidth()), ' ')
                                   : std::string("\t"),
                               UndoKind::InsertBlock);
                 break;
             case CommandId::BackInd:
-                if (size_t k = UnindentLength(layout_, content))
+                if (size_t k = UnindentLength(
+                        layout_,
+                        line.Slice(0, std::min(length, static_cast<size_t>(layout_.tabWidth())))))
                     DeleteForward(k, UndoKind::DeleteAfter);
                 break;
             case CommandId::AddString: {
                 if (added.empty()) break;
-                if (atEnd) pos_ = content.size();
+                if (atEnd) pos_ = length;
                 const int before = lineNo_;
                 InsertAtCaret(added, UndoKind::InsertBlock);
                 // The lines the string made are not lines of the selection.
@@ -228,13 +234,17 @@ void CElwView::Deformat() {
             from = {first, 0};
             to = {last, static_cast<uint32_t>(TextOf(RecordFrom(line_, lineNo_, last)).end())};
         }
-        std::vector<std::string> parts;
+        // The selected pieces are read in place: the records hold every line whole once the
+        // edit buffer is written back, and nothing changes them before the replacement.
+        Sync();
+        std::vector<std::string_view> parts;
+        parts.reserve(static_cast<size_t>(to.line - from.line + 1));
         LineRecord* r = RecordFrom(line_, lineNo_, from.line);
         for (int l = from.line; l <= to.line && r; ++l, r = r->next) {
-            view::LineText t = TextOf(r);
-            size_t a = l == from.line ? std::min<size_t>(from.column, t.end()) : 0;
-            size_t b = l == to.line ? std::min<size_t>(to.column, t.end()) : t.end();
-            parts.push_back(t.Slice(a, std::max(a, b)));
+            const size_t end = r->contentLength();
+            size_t a = l == from.line ? std::min<size_t>(from.column, end) : 0;
+            size_t b = l == to.line ? std::min<size_t>(to.column, end) : end;
+            parts.emplace_back(r->text() + a, std::max(a, b) - a);
         }
         if (shared_.ui) shared_.ui->BeginWaitCursor();
         size_t used = parts.size();
@@ -248,16 +258,24 @@ void CElwView::Deformat() {
                 static_cast<uint32_t>((used == 1 ? from.column : 0) + parts[used - 1].size());
         }
         std::string text;
+        {
+            size_t size = lines.size();
+            for (const std::string& l : lines) size += l.size();
+            text.reserve(size);
+        }
         for (size_t i = 0; i < lines.size(); ++i) {
             if (i) text.push_back('\n');
             text += lines[i];
         }
-        std::string old;
-        for (size_t i = 0; i < used; ++i) {
-            if (i) old.push_back('\n');
-            old += parts[i];
+        // Nothing to do when the result is the text as it stands.
+        bool same = true;
+        size_t at = 0;
+        for (size_t i = 0; same && i < used; ++i) {
+            if (i) same = at < text.size() && text[at++] == '\n';
+            same = same && text.compare(at, parts[i].size(), parts[i]) == 0;
+            at += parts[i].size();
         }
-        if (text == old) return;
+        if (same && at == text.size()) return;
         UndoPosition end = ReplaceText(from, to, text);
         selection_->SelectStream(*this, from.line, from.column, end.line, end.column);
         return;
@@ -327,13 +345,28 @@ void CElwView::Reflow(int first, int count, bool forced, bool select) {
     ParagraphRules rules = RulesOf(layout_, options_);
     rules.automatic = !forced;
 
-    // The logical lines and where the caret stands in them.
-    std::vector<std::string> lines;
+    // The logical lines and where the caret stands in them. A line of one record is read in
+    // place; the line in the edit buffer and a line continued over several records are copied.
+    std::vector<std::string_view> lines;
+    std::deque<std::string> copies;
     std::vector<int> records;  // records of each logical line
     size_t caretLine = 0, caretPos = 0;
     LineRecord* r = RecordFrom(line_, lineNo_, first);
     int n = first;
     for (int i = 0; i < count && r;) {
+        if (n == lineNo_) {
+            caretLine = lines.size();
+            caretPos = pos_;
+        }
+        if (!((r->flags & LF_CONTINUED) && r->next) &&
+            !(shared_.bufferOwner && shared_.buffer.record() == r)) {
+            lines.emplace_back(r->text(), r->contentLength());
+            records.push_back(1);
+            r = r->next;
+            ++n;
+            ++i;
+            continue;
+        }
         std::string text;
         int used = 0;
         for (;;) {
@@ -352,7 +385,8 @@ void CElwView::Reflow(int first, int count, bool forced, bool select) {
             }
             r = next;
         }
-        lines.push_back(std::move(text));
+        copies.push_back(std::move(text));
+        lines.emplace_back(copies.back());
         records.push_back(used);
         i += used;
     }
@@ -418,6 +452,11 @@ void CElwView::Reflow(int first, int count, bool forced, bool select) {
         if (forced) applyFlags();
     } else {
         std::string text;
+        {
+            size_t size = out.rows.size();
+            for (const FormattedRow& row : out.rows) size += row.text.size();
+            text.reserve(size);
+        }
         for (size_t i = 0; i < out.rows.size(); ++i) {
             if (i) text.push_back('\n');
             text += out.rows[i].text;

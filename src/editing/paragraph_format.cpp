@@ -2,6 +2,9 @@
 #include "editing/paragraph_format.h"
 
 #include <algorithm>
+#include <array>
+
+#include "document/char_model.h"
 
 namespace norv::editing {
 namespace {
@@ -10,22 +13,32 @@ constexpr bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
+size_t NonBlanks(std::string_view s) {
+    size_t n = 0;
+    for (char c : s) n += !IsBlank(c);
+    return n;
+}
+
 size_t LeadingBlanks(std::string_view s) {
     size_t i = 0;
     while (i < s.size() && IsBlank(s[i])) ++i;
     return i;
 }
 
-// A line's characters as the view's character model sees them. The line feed after the text
-// keeps a lead byte at the very end a character of its own.
+// A line's characters as the view's character model sees them. A lead byte whose trail bytes
+// would run past the end of the text is a character of its own, as before a line feed.
 class Chars {
   public:
     Chars(const view::LineLayout& layout, std::string_view s)
-        : layout_(layout), s_(s), t_(s, "\n") {}
+        : codePage_(layout.codePage()), s_(s), t_(s, "\n") {}
     size_t size() const { return s_.size(); }
-    size_t Len(size_t i) const { return layout_.CharLen(t_, i); }
+    size_t Len(size_t i) const {
+        if (static_cast<uint8_t>(s_[i]) < 0x80) return 1;
+        return document::CharLength(codePage_, s_.data() + i, s_.data() + s_.size());
+    }
     uint16_t Code(size_t i, size_t len) const {
-        return view::CharCode(layout_.codePage(), t_, i, len);
+        if (len == 1) return static_cast<uint8_t>(s_[i]);
+        return view::CharCode(codePage_, t_, i, len);
     }
     // The start of the last character, or size() for an empty text.
     size_t Last() const {
@@ -35,7 +48,7 @@ class Chars {
     }
 
   private:
-    const view::LineLayout& layout_;
+    int codePage_;
     std::string_view s_;
     view::LineText t_;
 };
@@ -44,11 +57,16 @@ class Chars {
 
 int TextWidth(const view::LineLayout& layout, std::string_view text) {
     Chars c(layout, text);
-    view::LineText t(text, "\n");
+    const int tab = layout.tabWidth();
     int col = 0;
     for (size_t i = 0; i < text.size();) {
-        size_t len = c.Len(i);
-        col = layout.Advance(t, i, len, col);
+        const size_t len = c.Len(i);
+        if (len > 1)
+            col += 2;
+        else if (text[i] == '\t')
+            col = (col / tab + 1) * tab;
+        else
+            col += 1;
         i += len;
     }
     return col;
@@ -87,13 +105,13 @@ size_t UnindentLength(const view::LineLayout& layout, std::string_view line) {
 }
 
 std::vector<std::string> DeformatLines(const view::LineLayout& layout,
-                                       const std::vector<std::string>& lines,
+                                       const std::vector<std::string_view>& lines,
                                        const std::function<bool()>& stop, size_t* linesUsed,
                                        size_t pollLines) {
     std::vector<std::string> out;
     if (linesUsed) *linesUsed = lines.size();
     if (lines.empty()) return out;
-    std::string cur = lines[0];
+    std::string cur(lines[0]);
     auto lastIsDbcs = [&](std::string_view s) {
         Chars c(layout, s);
         size_t last = c.Last();
@@ -107,9 +125,9 @@ std::vector<std::string> DeformatLines(const view::LineLayout& layout,
             if (linesUsed) *linesUsed = i;
             break;
         }
-        const std::string& prev = lines[i - 1];
-        const std::string& next = lines[i];
-        std::string_view rest = std::string_view(next).substr(LeadingBlanks(next));
+        const std::string_view prev = lines[i - 1];
+        const std::string_view next = lines[i];
+        std::string_view rest = next.substr(LeadingBlanks(next));
         if (prev.empty() || next.empty()) {
             // A line end next to an empty line is a paragraph break and stays.
             out.push_back(std::move(cur));
@@ -128,6 +146,14 @@ std::vector<std::string> DeformatLines(const view::LineLayout& layout,
     }
     out.push_back(std::move(cur));
     return out;
+}
+
+std::vector<std::string> DeformatLines(const view::LineLayout& layout,
+                                       const std::vector<std::string>& lines,
+                                       const std::function<bool()>& stop, size_t* linesUsed,
+                                       size_t pollLines) {
+    return DeformatLines(layout, std::vector<std::string_view>(lines.begin(), lines.end()), stop,
+                         linesUsed, pollLines);
 }
 
 std::string JoinParagraph(const view::LineLayout& layout, const std::vector<std::string>& lines) {
@@ -211,12 +237,28 @@ class RowWriter {
         : rules_(rules),
           layout_(*rules.layout),
           w_(layout_.wrapColumn()),
-          ankMargin_(rules.automatic ? w_ : w_ - 2) {}
+          ankMargin_(rules.automatic ? w_ : w_ - 2) {
+        for (unsigned b = 0; b < 0x100; ++b)
+            single_[b] = static_cast<uint8_t>(
+                (layout_.oida().Contains(static_cast<uint16_t>(b)) ? kOida : 0) |
+                (layout_.bura().Contains(static_cast<uint16_t>(b)) ? kBura : 0));
+    }
 
     std::vector<FormattedRow>& rows() { return rows_; }
 
     Char Describe(const Chars& c, const char* base, size_t i) const {
-        size_t len = c.Len(i);
+        const size_t len = c.Len(i);
+        if (len == 1) {
+            // Single bytes, most of the text, from the table.
+            const auto b = static_cast<uint8_t>(base[i]);
+            return Char{base + i,
+                        1,
+                        b,
+                        false,
+                        IsBlank(base[i]),
+                        (single_[b] & kOida) != 0,
+                        (single_[b] & kBura) != 0};
+        }
         uint16_t code = c.Code(i, len);
         Char ch{base + i,
                 len,
@@ -238,6 +280,7 @@ class RowWriter {
         col_ = TextWidth(layout_, cur_);
         textStart_ = cur_.size();
         chars_.clear();
+        dbcsInRow_ = 0;
         dropBlanks_ = false;
         PutText(line.substr(lead));
     }
@@ -282,6 +325,7 @@ class RowWriter {
     void Append(const Char& ch) {
         chars_.push_back(Spot{cur_.size(), static_cast<uint8_t>(ch.len), ch.dbcs, ch.blank, ch.oida,
                               ch.bura, ch.len == 1 && ch.bytes[0] == '.'});
+        if (ch.dbcs) ++dbcsInRow_;
         cur_.append(ch.bytes, ch.len);
         if (ch.dbcs)
             col_ += 2;
@@ -341,6 +385,7 @@ class RowWriter {
         rows_.push_back({std::move(cur_), continued});
         cur_.clear();
         chars_.clear();
+        dbcsInRow_ = 0;
     }
 
     void NewRow() {
@@ -353,16 +398,17 @@ class RowWriter {
     // A word reached the margin: the row is broken at its last break opportunity and the
     // partial word moves to a new row. False when the row offers none.
     bool BreakBack() {
+        // Break opportunities lie further right the later they come in the row: the last one of
+        // each kind is found walking back from the end.
         size_t best = std::string::npos;
         const size_t n = chars_.size();
-        for (size_t k = 0; k < n;) {
-            if (!chars_[k].blank) {
-                ++k;
-                continue;
-            }
-            size_t e = k;
-            while (e < n && chars_[e].blank) ++e;
-            // Never after an opening character nor before a closing one.
+        for (size_t e = n; e > 0;) {
+            while (e > 0 && !chars_[e - 1].blank) --e;
+            if (e == 0) break;
+            size_t k = e;
+            while (k > 0 && chars_[k - 1].blank) --k;
+            // The run of blanks [k, e). Never after an opening character nor before a closing
+            // one.
             if (k > 0 && !chars_[k - 1].oida && !(e < n && chars_[e].bura)) {
                 // A single space between single-byte words goes with the break: joining the
                 // rows again puts it back. Every other run stays at the end of the row, so that
@@ -370,23 +416,28 @@ class RowWriter {
                 bool single = e == k + 1 && cur_[chars_[k].off] == ' ';
                 bool keep = !single || chars_[k - 1].period || chars_[k - 1].dbcs ||
                             (e < n && chars_[e].dbcs);
-                size_t at = keep ? (e < n ? chars_[e].off : cur_.size()) : chars_[k].off;
-                best = best == std::string::npos ? at : std::max(best, at);
+                best = keep ? (e < n ? chars_[e].off : cur_.size()) : chars_[k].off;
+                break;
             }
-            k = e;
+            e = k;
         }
         // Between two characters of which one is double-byte, unless the first pushes to the
         // next row or the second hangs; the incoming character never hangs here.
-        for (size_t k = 1; k <= n; ++k) {
+        for (size_t k = dbcsInRow_ ? n : 0; k >= 1; --k) {
             const Spot& a = chars_[k - 1];
             if (a.blank || a.oida) continue;
+            size_t at;
             if (k < n) {
                 const Spot& b = chars_[k];
                 if (b.blank || b.bura || !(a.dbcs || b.dbcs)) continue;
-                best = best == std::string::npos ? b.off : std::max(best, b.off);
+                at = b.off;
             } else if (a.dbcs) {
-                best = best == std::string::npos ? cur_.size() : std::max(best, cur_.size());
+                at = cur_.size();
+            } else {
+                continue;
             }
+            best = best == std::string::npos ? at : std::max(best, at);
+            break;
         }
         if (best == std::string::npos || best <= textStart_) return false;
         MoveTail(best);
@@ -407,10 +458,13 @@ class RowWriter {
         }
     }
 
+    static constexpr uint8_t kOida = 1, kBura = 2;
+
     const ParagraphRules& rules_;
     const view::LineLayout& layout_;
     const int w_;
     const int ankMargin_;
+    std::array<uint8_t, 0x100> single_{};  // kOida, kBura of each single byte
     std::vector<FormattedRow> rows_;
     std::string indent_;
     int indentCols_ = 0;
@@ -418,19 +472,20 @@ class RowWriter {
     int col_ = 0;
     size_t textStart_ = 0;
     std::vector<Spot> chars_;  // the row's characters after its indentation
+    size_t dbcsInRow_ = 0;     // how many of them are double-byte
     bool dropBlanks_ = false;
 };
 
 // The start of the paragraph that begins at line `first`, its lines joined as the formatter
 // joins them, long enough to hold whatever sets its continuation indentation (which is never
 // wider than W/2): formatting the rows again finds the same indentation.
-std::string ParagraphHead(const view::LineLayout& layout, const std::vector<std::string>& lines,
-                          size_t first) {
-    std::string head = lines[first];
+std::string ParagraphHead(const view::LineLayout& layout,
+                          const std::vector<std::string_view>& lines, size_t first) {
+    std::string head(lines[first]);
     const size_t enough = LeadingBlanks(head) + 8 * static_cast<size_t>(layout.wrapColumn()) + 16;
     for (size_t i = first + 1; i < lines.size() && head.size() < enough; ++i) {
         if (lines[i].empty()) break;
-        std::string_view rest = std::string_view(lines[i]).substr(LeadingBlanks(lines[i]));
+        std::string_view rest = lines[i].substr(LeadingBlanks(lines[i]));
         if (rest.empty()) continue;
         Chars h(layout, head);
         size_t last = h.Last();
@@ -444,7 +499,7 @@ std::string ParagraphHead(const view::LineLayout& layout, const std::vector<std:
 
 }  // namespace
 
-FormatOutput FormatLines(const ParagraphRules& rules, const std::vector<std::string>& lines,
+FormatOutput FormatLines(const ParagraphRules& rules, const std::vector<std::string_view>& lines,
                          size_t caretLine, size_t caretPos, const std::function<bool()>& stop,
                          size_t pollLines) {
     const view::LineLayout& layout = *rules.layout;
@@ -459,7 +514,7 @@ FormatOutput FormatLines(const ParagraphRules& rules, const std::vector<std::str
             used = i;
             break;
         }
-        const std::string& line = lines[i];
+        const std::string_view line = lines[i];
         if (line.empty()) {
             if (inParagraph) w.EndParagraph(false);
             inParagraph = false;
@@ -487,8 +542,12 @@ FormatOutput FormatLines(const ParagraphRules& rules, const std::vector<std::str
     }
     size_t nonBlank = 0, blanks = 0;
     for (size_t i = 0; i < lines.size() && i <= caretLine && i < used; ++i) {
-        const std::string& line = lines[i];
-        size_t end = i == caretLine ? std::min(caretPos, line.size()) : line.size();
+        const std::string_view line = lines[i];
+        if (i != caretLine) {
+            nonBlank += NonBlanks(line);
+            continue;
+        }
+        size_t end = std::min(caretPos, line.size());
         for (size_t k = 0; k < end; ++k) {
             if (IsBlank(line[k])) {
                 ++blanks;
@@ -497,12 +556,19 @@ FormatOutput FormatLines(const ParagraphRules& rules, const std::vector<std::str
                 blanks = 0;
             }
         }
-        if (i != caretLine) blanks = 0;
     }
     size_t seen = 0;
     for (size_t r = 0; r < result.rows.size(); ++r) {
         const std::string& t = result.rows[r].text;
         size_t k = 0;
+        if (nonBlank > 0) {
+            // Rows wholly before the caret's byte are counted, not walked.
+            const size_t here = NonBlanks(t);
+            if (seen + here < nonBlank) {
+                seen += here;
+                continue;
+            }
+        }
         if (nonBlank == 0) {
             size_t lead = LeadingBlanks(t);
             if (lead == t.size() && r + 1 < result.rows.size() && !t.empty()) continue;
@@ -535,6 +601,13 @@ FormatOutput FormatLines(const ParagraphRules& rules, const std::vector<std::str
         result.caretPos = result.rows.back().text.size();
     }
     return result;
+}
+
+FormatOutput FormatLines(const ParagraphRules& rules, const std::vector<std::string>& lines,
+                         size_t caretLine, size_t caretPos, const std::function<bool()>& stop,
+                         size_t pollLines) {
+    return FormatLines(rules, std::vector<std::string_view>(lines.begin(), lines.end()), caretLine,
+                       caretPos, stop, pollLines);
 }
 
 }  // namespace norv::editing

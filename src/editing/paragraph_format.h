@@ -65,6 +65,10 @@ std::vector<std::string> DeformatLines(const view::LineLayout& layout,
                                        const std::vector<std::string>& lines,
                                        const std::function<bool()>& stop = nullptr,
                                        size_t* linesUsed = nullptr, size_t pollLines = 1000);
+std::vector<std::string> DeformatLines(const view::LineLayout& layout,
+                                       const std::vector<std::string_view>& lines,
+                                       const std::function<bool()>& stop = nullptr,
+                                       size_t* linesUsed = nullptr, size_t pollLines = 1000);
 
 // Deformat of a paragraph: the lines joined into the first one (its leading blanks kept, those
 // of the others dropped), with one space before a line that begins with a single byte from "!"
@@ -92,6 +96,9 @@ struct FormatOutput {
 // (it stays behind the same character). `stop` is asked every `pollLines` input lines and ends
 // the work after a whole line: the lines used so far are formatted, the rest left to the caller.
 FormatOutput FormatLines(const ParagraphRules& rules, const std::vector<std::string>& lines,
+                         size_t caretLine, size_t caretPos,
+                         const std::function<bool()>& stop = nullptr, size_t pollLines = 1000);
+FormatOutput FormatLines(const ParagraphRules& rules, const std::vector<std::string_view>& lines,
                          size_t caretLine, size_t caretPos,
                          const std::function<bool()>& stop = nullptr, size_t pollLines = 1000);
 

@@ -217,6 +217,31 @@ TEST(ParagraphCommands, DeformatsTheSelectionAndKeepsItSelected) {
     }
 }
 
+TEST(ParagraphCommands, DeformatOfASelectionSeesTypedTextAndRecordsOnlyChanges) {
+    // Text just typed on a line is part of what Deformat joins.
+    Fixture f(Enc::Ascii);
+    f.Load("ab|\ncd\n\nef");
+    f.ed.view->TypeByte('x');
+    f.Select(1, 0, 4, 2);
+    f.ed.view->Execute(C::DeFormat);
+    EXPECT_EQ(f.Text(), "abx cd\n\nef");
+    // Paragraphs that are single lines already: the text stays and nothing is recorded beyond
+    // the typing.
+    Fixture g(Enc::Ascii);
+    g.Load("|one\n\ntwo\n\n\nthree");
+    g.Select(1, 0, 6, 5);
+    g.ed.view->Execute(C::DeFormat);
+    EXPECT_EQ(g.Text(), "one\n\ntwo\n\n\nthree");
+    EXPECT_FALSE(g.ed.undo.CanUndo());
+    // The same text but the last line joined: recorded.
+    Fixture h(Enc::Ascii);
+    h.Load("|one\n\ntwo\nthree");
+    h.Select(1, 0, 4, 5);
+    h.ed.view->Execute(C::DeFormat);
+    EXPECT_EQ(h.Text(), "one\n\ntwo three");
+    h.CheckUndoRedo("one\n\ntwo\nthree");
+}
+
 TEST(ParagraphCommands, DeformatJoinsTheParagraphIntoItsFirstLine) {
     Fixture f(Enc::Ascii);
     f.Load("top\n  one|\n   two\nthree\n- bullet\nafter");
