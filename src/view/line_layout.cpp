@@ -171,6 +171,14 @@ size_t LineLayout::AdjustCut(const LineText& t, size_t rowStart, size_t cut) con
 }
 
 int32_t LineLayout::RowCount(const LineText& t) const {
+    // A line that cannot reach the wrap column is one row: no character is wider in columns
+    // than in bytes, but a tab, which is at most the tab width.
+    const size_t lf = t.end();
+    if (lf < static_cast<size_t>(wrap_)) {
+        size_t tabs = 0;
+        for (size_t i = 0; i < lf; ++i) tabs += t[i] == '\t';
+        if (lf - tabs + tabs * static_cast<size_t>(tab_) < static_cast<size_t>(wrap_)) return 1;
+    }
     int32_t rows = 1;
     size_t start = 0;
     while (auto next = NextRowStart(t, start)) {

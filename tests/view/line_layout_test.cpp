@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
 #include "document/codecs.h"
+#include "platform/code_page.h"
 #include "support/sjis_text.h"
 
 namespace norv::view {
@@ -181,6 +183,26 @@ TEST(LineLayout, LeadByteBeforeTheLineFeedIsOneColumn) {
     LineText t(line);
     EXPECT_EQ(layout.CharLen(t, 2), 1u);
     EXPECT_EQ(layout.RowWidth(t, 0), 4);
+}
+
+// Short lines take the quick count; it must give what walking the rows gives, at the edge of
+// the wrap column too (a line that fills it exactly, tabs that reach it, wide characters).
+TEST(LineLayout, RowCountOfShortLinesAgreesWithTheRowWalk) {
+    std::mt19937 rng(3);
+    const std::string pieces[] = {"a", " ", "\t", "\x88\x9f", "\xb1", "\x81", "\xe3\x81\x82", "("};
+    for (int i = 0; i < 20000; ++i) {
+        std::string line;
+        for (size_t n = rng() % 14; n > 0; --n) line += pieces[rng() % std::size(pieces)];
+        const int cp = rng() % 2 ? 932 : platform::kCodePageUtf8Internal;
+        const LayoutOptions o =
+            Wrap(1 + static_cast<int>(rng() % 20), 1 + static_cast<int>(rng() % 8), rng() % 2, cp);
+        const LineLayout layout(o);
+        const std::string text = line + "\n";
+        const LineText t(text);
+        int32_t rows = 1;
+        for (size_t start = 0; auto next = layout.NextRowStart(t, start); start = *next) ++rows;
+        ASSERT_EQ(layout.RowCount(t), rows) << i;
+    }
 }
 
 TEST(CharSet, HoldsSingleBytesAndShiftJisPairs) {
