@@ -32,30 +32,32 @@ struct SortItem {
     uint32_t index;
 };
 
-uint64_t PrefixOf(std::string_view k) {
+// Eight bytes of a key from `at` as a number (big-endian, zero-padded).
+uint64_t ChunkOf(std::string_view k, size_t at) {
     uint64_t v = 0;
-    const size_t n = std::min<size_t>(k.size(), 8);
-    for (size_t i = 0; i < n; ++i) v |= uint64_t(static_cast<uint8_t>(k[i])) << (56 - 8 * i);
+    if (at >= k.size()) return v;
+    const size_t n = std::min<size_t>(k.size() - at, 8);
+    for (size_t i = 0; i < n; ++i) v |= uint64_t(static_cast<uint8_t>(k[at + i])) << (56 - 8 * i);
     return v;
 }
 
-// A stable sort of the items by prefix: least significant digit first, eleven bits a pass; a
-// pass whose digit is the same for every item is skipped.
-void RadixSort(std::vector<SortItem>& items) {
+// A stable sort of n items by their chunks: least significant digit first, eleven bits a pass;
+// a pass whose digit is the same for every item is skipped. `other` has room for n items.
+void RadixSort(SortItem* items, size_t n, SortItem* other) {
     constexpr int kBits = 11;
     constexpr size_t kBuckets = size_t{1} << kBits;
     constexpr int kPasses = (64 + kBits - 1) / kBits;
-    const size_t n = items.size();
     if (n < 2) return;
     std::vector<uint32_t> counts(kBuckets * kPasses, 0);
-    for (const SortItem& item : items)
+    for (size_t i = 0; i < n; ++i)
         for (int p = 0; p < kPasses; ++p)
             ++counts[static_cast<size_t>(p) * kBuckets +
-                     (item.prefix >> (p * kBits) & (kBuckets - 1))];
-    std::vector<SortItem> other(n);
+                     (items[i].prefix >> (p * kBits) & (kBuckets - 1))];
+    SortItem* from = items;
+    SortItem* to = other;
     for (int p = 0; p < kPasses; ++p) {
         uint32_t* count = counts.data() + static_cast<size_t>(p) * kBuckets;
-        const uint64_t digit = items[0].prefix >> (p * kBits) & (kBuckets - 1);
+        const uint64_t digit = from[0].prefix >> (p * kBits) & (kBuckets - 1);
         if (count[digit] == n) continue;
         uint32_t sum = 0;
         for (size_t b = 0; b < kBuckets; ++b) {
@@ -63,20 +65,55 @@ void RadixSort(std::vector<SortItem>& items) {
             count[b] = sum;
             sum += c;
         }
-        for (const SortItem& item : items)
-            other[count[item.prefix >> (p * kBits) & (kBuckets - 1)]++] = item;
-        items.swap(other);
+        for (size_t i = 0; i < n; ++i)
+            to[count[from[i].prefix >> (p * kBits) & (kBuckets - 1)]++] = from[i];
+        std::swap(from, to);
     }
+    if (from != items) std::copy(from, from + n, items);
 }
 
-// The order of two keys whose first eight bytes (zero-padded) are equal: as unsigned bytes, a
+// The order of two keys whose first `at` bytes (zero-padded) are equal: as unsigned bytes, a
 // prefix first.
-int CompareRest(std::string_view a, std::string_view b) {
+int CompareFrom(std::string_view a, std::string_view b, size_t at) {
     const size_t n = std::min(a.size(), b.size());
-    const size_t from = std::min<size_t>(n, 8);
+    const size_t from = std::min(n, at);
     const int c = n > from ? std::memcmp(a.data() + from, b.data() + from, n - from) : 0;
     if (c != 0) return c;
     return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+
+// Sorts items whose keys agree (zero-padded) before byte `at`: by the eight bytes from there,
+// and the runs that agree on those too by what follows. Small runs, runs whose keys all end
+// before `at`, and runs still together after 64 bytes are sorted by comparing the keys; equal
+// keys keep their places.
+void SortFrom(SortItem* items, size_t n, SortItem* other, const std::vector<std::string_view>& keys,
+              bool descending, size_t at) {
+    constexpr size_t kSmall = 256;
+    constexpr size_t kDeepest = 64;  // past this, runs are long equal lines: compared whole
+    bool longer = false;
+    for (size_t i = 0; i < n && !longer; ++i) longer = keys[items[i].index].size() > at;
+    if (n <= kSmall || !longer || at >= kDeepest) {
+        const auto less = [&](const SortItem& x, const SortItem& y) {
+            const int c = CompareFrom(keys[x.index], keys[y.index], at);
+            if (c != 0) return descending ? c > 0 : c < 0;
+            return x.index < y.index;
+        };
+        // Equal keys (empty ones, repeated lines) are in order already.
+        if (!std::is_sorted(items, items + n, less)) std::sort(items, items + n, less);
+        return;
+    }
+    for (size_t i = 0; i < n; ++i) {
+        const uint64_t chunk = ChunkOf(keys[items[i].index], at);
+        items[i].prefix = descending ? ~chunk : chunk;
+    }
+    // A radix sort is stable: items of equal chunks stay in the order of their places.
+    RadixSort(items, n, other);
+    for (size_t i = 0; i < n;) {
+        size_t j = i + 1;
+        while (j < n && items[j].prefix == items[i].prefix) ++j;
+        if (j - i > 1) SortFrom(items + i, j - i, other, keys, descending, at + 8);
+        i = j;
+    }
 }
 
 }  // namespace
@@ -110,8 +147,8 @@ std::optional<std::vector<uint32_t>> SortOrder(const std::vector<std::string_vie
     std::vector<std::string> folded;
     if (ownKeys) cut.reserve(n);
     if (options.ignoreCase) folded.reserve(n);
-    // Each key with its first eight bytes as a number (big-endian, zero-padded): most
-    // comparisons end there, without reading the lines themselves.
+    // The keys are sorted eight bytes at a time, as numbers (see SortFrom): most keys are
+    // placed without comparing the lines themselves.
     std::vector<SortItem> items;
     items.reserve(n);
     for (size_t i = 0; i < n; ++i) {
@@ -125,36 +162,12 @@ std::optional<std::vector<uint32_t>> SortOrder(const std::vector<std::string_vie
             }
             cut.push_back(k);
         }
-        items.push_back({PrefixOf(k), static_cast<uint32_t>(i)});
+        items.push_back({0, static_cast<uint32_t>(i)});
     }
     if (escape && escape(escapeContext)) return std::nullopt;
     const std::vector<std::string_view>& keys = ownKeys ? cut : texts;
-    if (options.descending)
-        for (SortItem& item : items) item.prefix = ~item.prefix;
-    // The items by their prefixes (descending ones inverted); a radix sort is stable, so items
-    // of equal prefixes stay in the order of their places.
-    RadixSort(items);
-    // Runs of equal prefixes are ordered by the rest of their keys, equal keys by their places.
-    for (size_t i = 0; i < n;) {
-        size_t j = i + 1;
-        while (j < n && items[j].prefix == items[i].prefix) ++j;
-        if (j - i > 1) {
-            const auto from = items.begin() + static_cast<ptrdiff_t>(i);
-            const auto to = items.begin() + static_cast<ptrdiff_t>(j);
-            if (options.descending) {
-                std::sort(from, to, [&](const SortItem& x, const SortItem& y) {
-                    const int c = CompareRest(keys[x.index], keys[y.index]);
-                    return c != 0 ? c > 0 : x.index < y.index;
-                });
-            } else {
-                std::sort(from, to, [&](const SortItem& x, const SortItem& y) {
-                    const int c = CompareRest(keys[x.index], keys[y.index]);
-                    return c != 0 ? c < 0 : x.index < y.index;
-                });
-            }
-        }
-        i = j;
-    }
+    std::vector<SortItem> other(n);
+    SortFrom(items.data(), n, other.data(), keys, options.descending, 0);
     std::vector<uint32_t> order;
     order.reserve(n);
     for (const SortItem& item : items) order.push_back(item.index);

@@ -66,6 +66,37 @@ TEST(SortOrder, AgreesWithStableCSortOnGeneratedLines) {
     }
 }
 
+// Keys longer than the part compared as a number, with long common starts, NUL and 0xFF bytes
+// around the eighth byte and many equal keys: the order is that of a stable sort by unsigned
+// bytes, a prefix first, both ways.
+TEST(SortOrder, LongKeysAndEqualKeysAgreeWithAStableSort) {
+    std::mt19937 rng(29);
+    const std::string alphabet("\0a\xff", 3);
+    for (int set = 0; set < 120; ++set) {
+        // Large sets, so that runs of equal starts are sorted eight bytes at a time, deeper
+        // than the first eight.
+        const std::string stem(rng() % 40, 'k');
+        std::vector<std::string> lines(1 + rng() % (set % 2 ? 3000 : 200));
+        for (auto& l : lines) {
+            l = stem.substr(0, rng() % (stem.size() + 1));
+            for (size_t n = rng() % 4; n > 0; --n) l += alphabet[rng() % alphabet.size()];
+        }
+        for (bool descending : {false, true}) {
+            SortOrderOptions o;
+            o.codePage = 932;
+            o.descending = descending;
+            // Places, not texts: equal keys must keep their order.
+            std::vector<uint32_t> expect(lines.size());
+            for (uint32_t i = 0; i < expect.size(); ++i) expect[i] = i;
+            std::stable_sort(expect.begin(), expect.end(), [&](uint32_t a, uint32_t b) {
+                return descending ? lines[b] < lines[a] : lines[a] < lines[b];
+            });
+            std::vector<std::string_view> v(lines.begin(), lines.end());
+            ASSERT_EQ(*SortOrder(v, o), expect) << "set " << set << (descending ? " down" : " up");
+        }
+    }
+}
+
 // The reference: keys cut by a character-wise search, folded character by character, compared
 // by std::string's ordering (unsigned bytes, prefix first), insertion-sorted stably.
 std::vector<std::string> Reference(const std::vector<std::string>& lines, const std::string* after,
