@@ -326,7 +326,10 @@ class RowWriter {
         chars_.push_back(Spot{cur_.size(), static_cast<uint8_t>(ch.len), ch.dbcs, ch.blank, ch.oida,
                               ch.bura, ch.len == 1 && ch.bytes[0] == '.'});
         if (ch.dbcs) ++dbcsInRow_;
-        cur_.append(ch.bytes, ch.len);
+        if (ch.len == 1)
+            cur_.push_back(*ch.bytes);
+        else
+            cur_.append(ch.bytes, ch.len);
         if (ch.dbcs)
             col_ += 2;
         else if (ch.bytes[0] == '\t')
@@ -390,6 +393,8 @@ class RowWriter {
 
     void NewRow() {
         PushRow(true);
+        // Room for a row of single-byte characters, and those hanging beyond the margin.
+        cur_.reserve(indent_.size() + 2 * static_cast<size_t>(w_) + 16);
         cur_ = indent_;
         col_ = indentCols_;
         textStart_ = cur_.size();
@@ -505,6 +510,13 @@ FormatOutput FormatLines(const ParagraphRules& rules, const std::vector<std::str
     const view::LineLayout& layout = *rules.layout;
     FormatOutput result;
     RowWriter w(rules);
+    {
+        // About as many rows as the text fills at the margin.
+        size_t bytes = 0;
+        for (const std::string_view line : lines) bytes += line.size();
+        w.rows().reserve(bytes / static_cast<size_t>(std::max(8, layout.wrapColumn() - 2)) +
+                         lines.size() / 4 + 1);
+    }
     bool inParagraph = false;
     bool inEmptyRun = false;
     size_t caretEmptyRow = std::string::npos;
