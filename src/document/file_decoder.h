@@ -51,8 +51,11 @@ class FileDecoder {
 
     // Reads the file from `reader`, opened at its start; `reopen` opens it again (returns 0 or
     // the system error number) when the reading starts over.
+    // Sink is DecodedLineSink or a class with the same two members (Line, Restart); the
+    // template's body is in file_decoder_read.h.
+    template <class Sink = DecodedLineSink>
     Outcome Read(MappedFileReader& reader, const std::function<int(MappedFileReader&)>& reopen,
-                 DecodedLineSink& sink);
+                 Sink& sink);
 
     // With this set, Read ends as soon as the code can no longer change, and hands no lines.
     bool decideOnly = false;
@@ -69,8 +72,10 @@ class FileDecoder {
 
   private:
     enum class Pass { kDone, kRestart, kStopped, kDecided };
-    Pass ReadBytes(MappedFileReader& reader, bool convert, DecodedLineSink& sink);
-    Pass ReadUcs2(MappedFileReader& reader, bool swap, bool guessed, DecodedLineSink& sink);
+    template <class Sink>
+    Pass ReadBytes(MappedFileReader& reader, bool convert, Sink& sink);
+    template <class Sink>
+    Pass ReadUcs2(MappedFileReader& reader, bool swap, bool guessed, Sink& sink);
     CutCode CutFor(MappedFileReader& reader, const ReadLine& line, bool convert);
     bool Decided() const;
 

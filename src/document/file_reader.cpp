@@ -156,8 +156,10 @@ bool MappedFileReader::Next(ReadLine& line, size_t maxBytes) {
     if (!opened_ || eofFlag_) return false;
     if (maxBytes < 2) maxBytes = 2;
     size_t limit = maxBytes - 1;  // content bytes at most
-    // Room for the longest line plus its line end (CR CR LF) and the byte that may follow.
-    Fill(limit + 3);
+    // Room for the longest line plus its line end (CR CR LF) and the byte that may follow;
+    // most lines find it there already and skip the call.
+    if (unscanned_ || (end_ - pos_ < limit + 3 && !sourceDone_)) [[unlikely]]
+        Fill(limit + 3);
     const char* start = buf_.data() + pos_;
     const char* dataEnd = buf_.data() + end_;
     line.data = start;

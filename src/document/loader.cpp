@@ -15,6 +15,7 @@
 #include "document/document.h"
 #include "document/document_limits.h"
 #include "document/file_decoder.h"
+#include "document/file_decoder_read.h"
 #include "document/file_reader.h"
 #include "document/line_cut.h"
 #include "document/marks_file.h"
@@ -22,16 +23,18 @@
 
 namespace norv::document {
 
-class DocumentLoader : private DecodedLineSink {
+class DocumentLoader final {
   public:
     DocumentLoader(CElwDoc& doc, CodeChoice choice) : doc_(doc), env_(doc.env()), choice_(choice) {}
     int Open(const std::string& path);
 
-  private:
-    bool Line(const char* data, size_t length, uint8_t flags) override {
+    // The decoder's sink (file_decoder_read.h), called directly so that it inlines.
+    bool Line(const char* data, size_t length, uint8_t flags) {
         return doc_.lines_.AppendContent(data, length, flags) != 0;
     }
-    bool Restart() override { return doc_.lines_.Reset() != 0; }
+    bool Restart() { return doc_.lines_.Reset() != 0; }
+
+  private:
     void Message(const std::string& text, unsigned style);
     void Status(platform::StatusCode code);
     int FailNoMemory();

@@ -10,6 +10,7 @@
 #endif
 
 #include "document/file_decoder.h"
+#include "document/file_decoder_read.h"
 #include "platform/code_page.h"
 
 namespace norv::search {
@@ -212,7 +213,7 @@ GrepTextStatus GrepTextSearch::SearchOpened(GrepMatcher& matcher, GrepLineSink& 
 }
 
 // The decoded lines of a file, put into the block as they come.
-class GrepTextSearch::DecodedLines : public document::DecodedLineSink {
+class GrepTextSearch::DecodedLines final : public document::DecodedLineSink {
   public:
     DecodedLines(GrepTextSearch& search, GrepMatcher& matcher, GrepLineSink& sink)
         : search_(search), matcher_(matcher), sink_(sink) {}
