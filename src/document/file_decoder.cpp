@@ -1,12 +1,12 @@
 // The loader's reading of a file: code detection and lines in the internal code (see
 // file_decoder.h).
 #include "document/file_decoder.h"
-#include "document/file_decoder_read.h"
 
 #include <string>
 #include <vector>
 
 #include "document/document_limits.h"
+#include "document/file_decoder_read.h"
 #include "document/utf16_guess.h"
 
 namespace norv::document {
