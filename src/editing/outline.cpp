@@ -110,11 +110,14 @@ int HeadingLevel(std::string_view text, int codePage, int tabWidth) {
     return level;
 }
 
-std::string ItemText(std::string_view text, int codePage) {
+void AssignItemText(std::string& out, std::string_view text, int codePage) {
     size_t start = 0;
     while (start < text.size() && (text[start] == ' ' || text[start] == '\t')) ++start;
     text.remove_prefix(start);
-    if (text.size() <= kItemTextBytes) return std::string(text);
+    if (text.size() <= kItemTextBytes) {
+        out.assign(text);
+        return;
+    }
     const char* end = text.data() + text.size();
     size_t cut = 0;
     for (;;) {
@@ -122,7 +125,14 @@ std::string ItemText(std::string_view text, int codePage) {
         if (cut + len > kItemTextBytes) break;
         cut += len;
     }
-    return std::string(text.substr(0, cut)) + "...";
+    out.assign(text.substr(0, cut));
+    out.append("...");
+}
+
+std::string ItemText(std::string_view text, int codePage) {
+    std::string out;
+    AssignItemText(out, text, codePage);
+    return out;
 }
 
 std::vector<int> NestLevels(const std::vector<int>& levels) {
@@ -138,9 +148,18 @@ std::vector<int> NestLevels(const std::vector<int>& levels) {
     return parents;
 }
 
-std::vector<OutlineItem> BuildOutline(const LineRecord* first, int codePage, int tabWidth) {
-    std::vector<OutlineItem> items;
-    std::vector<int> levels;
+void BuildOutline(const LineRecord* first, int codePage, int tabWidth,
+                  std::vector<OutlineItem>& items) {
+    size_t marked = 0;
+    for (const LineRecord* r = first; r; r = r->next)
+        if ((r->flags & LF_MARK) && r->contentLength() > 0) ++marked;
+    // Items already there are filled again, their texts' buffers kept: a rebuild of a large
+    // outline neither frees nor allocates one string per item.
+    if (items.size() > marked) items.resize(marked);
+    items.reserve(marked);
+    // The open items from the root down, as NestLevels keeps them.
+    std::vector<int> open;
+    size_t count = 0;
     uint32_t ordinal = 0;
     int n = 1;
     for (const LineRecord* r = first; r; r = r->next, ++n) {
@@ -148,16 +167,24 @@ std::vector<OutlineItem> BuildOutline(const LineRecord* first, int codePage, int
         const uint32_t k = ordinal++;
         if (r->contentLength() == 0) continue;
         const std::string_view text(r->text(), r->contentLength());
-        OutlineItem item;
+        if (count == items.size()) items.emplace_back();
+        OutlineItem& item = items[count];
         item.line = n;
         item.ordinal = k;
         item.level = HeadingLevel(text, codePage, tabWidth);
-        item.text = ItemText(text, codePage);
-        levels.push_back(item.level);
-        items.push_back(std::move(item));
+        AssignItemText(item.text, text, codePage);
+        while (!open.empty() && items[static_cast<size_t>(open.back())].level >= item.level)
+            open.pop_back();
+        item.parent = open.empty() ? -1 : open.back();
+        open.push_back(static_cast<int>(count));
+        ++count;
     }
-    const std::vector<int> parents = NestLevels(levels);
-    for (size_t i = 0; i < items.size(); ++i) items[i].parent = parents[i];
+    items.resize(count);
+}
+
+std::vector<OutlineItem> BuildOutline(const LineRecord* first, int codePage, int tabWidth) {
+    std::vector<OutlineItem> items;
+    BuildOutline(first, codePage, tabWidth, items);
     return items;
 }
 

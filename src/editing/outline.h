@@ -38,6 +38,8 @@ int HeadingLevel(std::string_view text, int codePage, int tabWidth);
 // The text of an item: the line without its leading blanks and tabs, cut after at most 127 bytes
 // at the end of a whole character and then followed by "...".
 std::string ItemText(std::string_view text, int codePage);
+// The same into `out`, reusing its buffer.
+void AssignItemText(std::string& out, std::string_view text, int codePage);
 
 struct OutlineItem {
     int line = 0;          // the line's number when the outline was built
@@ -53,6 +55,9 @@ std::vector<int> NestLevels(const std::vector<int>& levels);
 // The outline of the marked lines from `first` on.
 std::vector<OutlineItem> BuildOutline(const document::LineRecord* first, int codePage,
                                       int tabWidth);
+// The same into `items`, whose elements are reused (for an outline built again and again).
+void BuildOutline(const document::LineRecord* first, int codePage, int tabWidth,
+                  std::vector<OutlineItem>& items);
 
 // The index of the first item after item `i` that is not inside its subtree (the item count
 // when there is none).

@@ -126,6 +126,36 @@ TEST(Outline, ItemsOfMarkedLinesWithTextFoundAgainByOrdinal) {
     EXPECT_EQ(LinesText(l.list.first(), 4, 6), "  1.1 Scope\r\nmore\r\n");
 }
 
+// An outline built again into the items of an earlier one (more items, longer texts, other
+// nesting) is the outline built afresh; so is one built into fewer items.
+TEST(Outline, BuiltAgainInPlaceEqualsBuiltAfresh) {
+    Lines small, large;
+    for (const char* t : {"1 Intro", "  1.1 Scope", "2 Body"}) small.Add(t, true);
+    for (int i = 0; i < 40; ++i)
+        large.Add(std::to_string(i % 3) + "." + std::to_string(i) + " " + std::string(200, 'x'),
+                  i % 5 != 0);
+    const auto same = [](const std::vector<OutlineItem>& a, const std::vector<OutlineItem>& b) {
+        ASSERT_EQ(a.size(), b.size());
+        for (size_t i = 0; i < a.size(); ++i) {
+            EXPECT_EQ(a[i].line, b[i].line) << i;
+            EXPECT_EQ(a[i].ordinal, b[i].ordinal) << i;
+            EXPECT_EQ(a[i].level, b[i].level) << i;
+            EXPECT_EQ(a[i].parent, b[i].parent) << i;
+            EXPECT_EQ(a[i].text, b[i].text) << i;
+        }
+    };
+    std::vector<OutlineItem> items;
+    BuildOutline(large.list.first(), 932, 8, items);
+    same(items, BuildOutline(large.list.first(), 932, 8));
+    BuildOutline(small.list.first(), 932, 8, items);
+    same(items, BuildOutline(small.list.first(), 932, 8));
+    BuildOutline(large.list.first(), 932, 8, items);
+    same(items, BuildOutline(large.list.first(), 932, 8));
+    Lines none;
+    BuildOutline(none.list.first(), 932, 8, items);
+    EXPECT_TRUE(items.empty());
+}
+
 // ---- references -------------------------------------------------------------------------------
 
 std::u32string Decode(std::string_view utf8) {

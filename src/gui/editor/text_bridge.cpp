@@ -11,9 +11,16 @@
 namespace norv::qt {
 
 QString BytesToQString(int codePage, std::string_view bytes) {
-    std::u16string wide = platform::MultiByteToWide(codePage, bytes);
-    return QString(reinterpret_cast<const QChar*>(wide.data()),
-                   static_cast<qsizetype>(wide.size()));
+    // One allocation per string: the units are decoded into a buffer kept for the thread and
+    // copied once into the QString (lists of many short texts were paying for two).
+    thread_local std::u16string wide;
+    wide.clear();
+    platform::AppendMultiByteAsWide(codePage, bytes, wide);
+    QString text =
+        QString(reinterpret_cast<const QChar*>(wide.data()), static_cast<qsizetype>(wide.size()));
+    // A long text's buffer is not kept for the rest of the run.
+    if (wide.capacity() > 4096) std::u16string().swap(wide);
+    return text;
 }
 
 std::optional<std::string> QStringToBytes(int codePage, const QString& text) {

@@ -139,28 +139,33 @@ void CMarkBar::RebuildSelector() {
 void CMarkBar::RebuildTree() {
     DocWindow* active = frame_.ActiveWindow();
     tree_->clear();
-    items_.clear();
     doc_.reset();
-    if (!active) return;
     // A hidden bar waits until it is shown.
-    if (!isVisible()) return;
+    if (!active || !isVisible()) {
+        items_.clear();
+        return;
+    }
     std::shared_ptr<document::CElwDoc> doc = active->sharedDoc();
     doc_ = doc;
     active->view().Sync();
     const int codePage = doc->CodePage();
-    items_ = editing::BuildOutline(doc->lines().first(), codePage, doc->tabWidth);
+    // The outline of the last build is filled again in place (its texts' buffers reused).
+    editing::BuildOutline(doc->lines().first(), codePage, doc->tabWidth, items_);
     // The items are made before the tree holds any of them: one insertion in all.
-    auto* root =
-        new QTreeWidgetItem(QStringList(BytesToQString(doc->env().CodePage(), doc->title)));
+    auto* root = new QTreeWidgetItem;
+    root->setText(0, BytesToQString(doc->env().CodePage(), doc->title));
     root->setData(0, Qt::UserRole, kRootIndex);
-    std::vector<QTreeWidgetItem*> made(items_.size());
+    made_.resize(items_.size());
     for (size_t i = 0; i < items_.size(); ++i) {
         const editing::OutlineItem& it = items_[i];
-        auto* item = new QTreeWidgetItem(QStringList(BytesToQString(codePage, it.text)));
+        auto* item = new QTreeWidgetItem;
+        item->setText(0, BytesToQString(codePage, it.text));
         item->setData(0, Qt::UserRole, static_cast<int>(i));
-        made[i] = item;
-        (it.parent < 0 ? root : made[static_cast<size_t>(it.parent)])->addChild(item);
+        made_[i] = item;
+        (it.parent < 0 ? root : made_[static_cast<size_t>(it.parent)])->addChild(item);
     }
+    // Only the capacity is kept: the items belong to the tree.
+    made_.clear();
     tree_->addTopLevelItem(root);
     root->setExpanded(true);
     doc->bookmarksChanged = false;

@@ -97,6 +97,7 @@ class CMarkBar : public QDockWidget {
     CMarkTree* tree_;
     std::weak_ptr<document::CElwDoc> doc_;
     std::vector<editing::OutlineItem> items_;
+    std::vector<QTreeWidgetItem*> made_;  // the items of a build while it runs
     QTimer pending_;
     bool building_ = false;
 
