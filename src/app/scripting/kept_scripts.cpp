@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "app/commands/command_table.h"
 #include "app/scripting/editor_script_host.h"
 #include "document/document.h"
 #include "platform/file_system.h"
@@ -32,6 +33,24 @@ void ReportOutcome(EditorScriptHost& host, const std::string& name, ScriptOutcom
 
 std::string NumberedEntry(size_t index, std::string_view text) {
     return "&" + std::to_string((index + 1) % 10) + ": " + std::string(text);
+}
+
+int AddinSlotOfCommand(size_t command) {
+    if (command >= kCommandCount) return -1;
+    const Command& c = kBuiltinCommands[command];
+    if (c.isView()) return -1;
+    const uint16_t id = c.id();
+    const auto first = static_cast<uint16_t>(FrameCommandId::Addin0);
+    const auto last = static_cast<uint16_t>(FrameCommandId::AddinF);
+    return id >= first && id <= last ? id - first : -1;
+}
+
+std::string AddinMenuName(const AddinSlot& slot) {
+    return slot.name;
+}
+
+std::string AddinBarName(const AddinSlot& slot) {
+    return platform::FileNameOf(slot.file);
 }
 
 ScriptOutcome RunAddin(EditorScriptHost& host, const AddinSlot& slot) {

@@ -35,6 +35,14 @@ inline constexpr std::string_view kNoScriptOnEditor = "No script is on the edito
 // A pop-up entry: "&N: text" with N the position from 1, taken modulo 10.
 std::string NumberedEntry(size_t index, std::string_view text);
 
+// The add-in slot (0 to 15) a command of the command table runs, or -1 for other commands.
+int AddinSlotOfCommand(size_t command);
+// An add-in command where commands are listed: the menus and the two-stroke menu show its
+// slot's script name, the function-key bar the name of the slot's file without its folder.
+// Empty when the slot has none (the command's own text is shown then). Bytes of the data file.
+std::string AddinMenuName(const AddinSlot& slot);
+std::string AddinBarName(const AddinSlot& slot);
+
 // The add-in command of a slot: the resident of the slot file's title runs again with code 13;
 // without one the file runs by name (code 0). A slot without a file runs nothing (kNotFound).
 ScriptOutcome RunAddin(EditorScriptHost& host, const AddinSlot& slot);

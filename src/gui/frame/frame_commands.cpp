@@ -19,6 +19,7 @@
 #include "app/commands/command_texts.h"
 #include "app/commands/user_menus.h"
 #include "app/config/document_settings.h"
+#include "app/scripting/kept_scripts.h"
 #include "gui/dialogs/add_string_dialog.h"
 #include "gui/dialogs/frame_dialogs.h"
 #include "gui/dialogs/preference_dialog.h"
@@ -204,12 +205,12 @@ void MainFrame::SetUpBars() {
     twoStrokeTimer_ = std::make_unique<TwoStrokeTimer>([this] { ShowTwoStrokeMenu(); });
     dispatcher_.timer = twoStrokeTimer_.get();
     dispatcher_.describe = [this](size_t command) {
-        // Add-in commands go by their scripts' names.
-        const uint16_t id = app::kBuiltinCommands[command].id();
-        const auto first = static_cast<uint16_t>(FrameCommandId::Addin0);
-        if (id >= first && id <= static_cast<uint16_t>(FrameCommandId::AddinF)) {
-            const std::string& name = config_->data.addins[id - first].name;
-            if (!name.empty()) return name;
+        // Add-in commands go by their scripts' names (bytes of the data file).
+        if (const int slot = app::AddinSlotOfCommand(command); slot >= 0) {
+            const std::string name = app::AddinMenuName(config_->data.addins[size_t(slot)]);
+            if (!name.empty())
+                return ToUtf8(BytesToQString(platform::SystemCodePage(), name)
+                                  .replace(QLatin1Char('&'), QStringLiteral("&&")));
         }
         return app::CommandDescription(command);
     };
@@ -288,15 +289,17 @@ void MainFrame::RelabelFunctionKeys(Qt::KeyboardModifiers mods) {
         return std::string(app::CommandShortName(command));
     };
     const auto fileName = [this](size_t command) {
+        // File names are bytes of the data and settings files.
+        if (const int slot = app::AddinSlotOfCommand(command); slot >= 0)
+            return ToUtf8(BytesToQString(platform::SystemCodePage(),
+                                         app::AddinBarName(config_->data.addins[size_t(slot)])));
         const uint16_t id = app::kBuiltinCommands[command].id();
-        const auto addin = static_cast<uint16_t>(FrameCommandId::Addin0);
         const auto help = static_cast<uint16_t>(FrameCommandId::Help1);
         std::string file;
-        if (id >= addin && id <= static_cast<uint16_t>(FrameCommandId::AddinF))
-            file = config_->data.addins[id - addin].file;
-        else if (id >= help && id <= static_cast<uint16_t>(FrameCommandId::Help10))
+        if (!app::kBuiltinCommands[command].isView() && id >= help &&
+            id <= static_cast<uint16_t>(FrameCommandId::Help10))
             file = config_->settings.Help(id - help).file;
-        return ToUtf8(QFileInfo(FromUtf8(file)).fileName());
+        return ToUtf8(QFileInfo(BytesToQString(config_->settings.CodePage(), file)).fileName());
     };
     fkeyBar_->SetLabels(app::FunctionKeyLabels(keyTable_, fkeyClass_, shortName, fileName));
     for (int n = 0; n < 12; ++n) {

@@ -7,10 +7,12 @@
 
 #include "app/commands/command_texts.h"
 #include "app/help_files.h"
+#include "app/scripting/kept_scripts.h"
 #include "gui/editor/text_bridge.h"
 #include "gui/frame/doc_window.h"
 #include "gui/frame/main_frame.h"
 #include "gui/frame/menus.h"
+#include "platform/code_page.h"
 #include "platform/paths.h"
 #include "platform/process_start.h"
 
@@ -55,6 +57,13 @@ bool MainFrame::ShowHelpEntry(int entry) {
 }
 
 QString MainFrame::MenuLabel(size_t command) const {
+    // An add-in command goes by its script's name.
+    if (const int slot = app::AddinSlotOfCommand(command); slot >= 0) {
+        const std::string name = app::AddinMenuName(config_->data.addins[size_t(slot)]);
+        if (!name.empty())
+            return BytesToQString(platform::SystemCodePage(), name)
+                .replace(QLatin1Char('&'), QStringLiteral("&&"));
+    }
     const int entry = app::HelpEntryOfCommand(command);
     if (entry >= 0) {
         const app::HelpEntry e = config_->settings.Help(entry);

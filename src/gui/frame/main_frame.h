@@ -182,10 +182,12 @@ class MainFrame : public QMainWindow,
     // still waiting are raised now (before the main window's close event).
     void PostDocumentClosed();
     void RaisePendingCloseEvents();
-    // Add-in command n (0 to 15), the resident menu (TsrMenu) and Run Script.
+    // Add-in command n (0 to 15), the resident menu (TsrMenu), Run Script and the script
+    // library (JukeBox).
     void RunAddinCommand(int n);
     void ShowResidentMenu();
     void RunScriptOnEditor();
+    void ShowScriptLibrary();
     // PlayKey: the macro runs with the user's input held back; a frame without windows (or in
     // a test) sees Ctrl+Break as SIGINT.
     void PlayKeyMacro();

@@ -1,16 +1,21 @@
 // The resident scripts in the main frame: their events at the frame's occasions (opens, saves,
 // new documents, closes, keys, typed characters, split lines, activated views), and the
-// commands that start kept scripts (the add-in commands, the resident menu, Run Script).
+// commands that start kept scripts (the add-in commands, the resident menu, Run Script, the
+// script library).
 //
 // Events run on the frame's script host, whose resident list the application's host shares.
 // A run may close windows: whatever the frame held of the active window before an event is
 // looked up again afterwards.
+#include <QApplication>
 #include <QCursor>
 #include <QPointer>
 #include <QTimer>
 
 #include "app/commands/command_table.h"
+#include "app/launcher.h"
+#include "app/script_library.h"
 #include "editing/command_ids.h"
+#include "gui/dialogs/script_library_dialog.h"
 #include "gui/editor/text_bridge.h"
 #include "gui/frame/doc_window.h"
 #include "gui/frame/frame_script_editor.h"
@@ -102,6 +107,7 @@ void MainFrame::SetUpResidentScripts() {
             [this, n] { RunAddinCommand(n); });
     any(FrameCommandId::TsrMenu, [this] { ShowResidentMenu(); });
     any(FrameCommandId::RunScript, [this] { RunScriptOnEditor(); });
+    any(FrameCommandId::JukeBox, [this] { ShowScriptLibrary(); });
 }
 
 std::optional<size_t> MainFrame::ChooseScriptEntry(const std::vector<std::string>& entries) {
@@ -132,6 +138,48 @@ void MainFrame::RunScriptOnEditor() {
         scripts_->host(), Documents(),
         [this](document::CElwDoc& doc) { return session_->Save(doc, false); },
         [this](const std::vector<std::string>& entries) { return ChooseScriptEntry(entries); });
+}
+
+void MainFrame::ShowScriptLibrary() {
+    // Headless runs have nobody to press a letter.
+    if (qApp->property("norvHeadless").toBool()) return;
+    app::EditorScriptHost& host = scripts_->host();
+    const int codePage = platform::SystemCodePage();
+    const std::string scriptsFolder =
+        app::ScriptsFolder(config_->settings, host.editor().SettingsFolder());
+    const std::string programFolder = host.editor().ProgramFolder();
+    ScriptLibraryDialog::Calls calls;
+    calls.choices = [this, scriptsFolder, programFolder] {
+        return app::ScriptChoices(scripts_->host().fs(), scriptsFolder, programFolder);
+    };
+    calls.save = [this](int page, int index, const app::LibrarySlot& slot) {
+        const app::PreferenceFiles& files = preferenceFiles_;
+        if (!files.fs || files.dataPath.empty()) {
+            // Without a data file the slot is kept for this run only.
+            config_->data.library[size_t(page)][size_t(index)] = slot;
+            return true;
+        }
+        if (const int error = app::RegisterLibrarySlot(*files.fs, files.dataPath, page, index, slot,
+                                                       config_->data)) {
+            ui_->MessageBox(app::DataFileWriteFailedText(files.dataPath, error),
+                            platform::mb::kOk | platform::mb::kIconWarning);
+            return false;
+        }
+        return true;
+    };
+    ScriptLibraryDialog dialog(this, *ui_, config_->data, app::LibraryPage(config_->settings),
+                               codePage, std::move(calls));
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    app::KeepLibraryPage(config_->settings, store_, dialog.page());
+    if (!accepted || !dialog.chosen()) return;
+    // A copy: the run may change the data file.
+    const app::LibrarySlot slot =
+        config_->data.library[size_t(dialog.page())][size_t(*dialog.chosen())];
+    if (dialog.mode() == app::LibraryMode::kRun) {
+        app::RunLibrarySlot(host, slot);
+        return;
+    }
+    OpenFile(app::LibraryEditPath(host.fs(), slot, scriptsFolder, programFolder));
 }
 
 }  // namespace norv::qt
