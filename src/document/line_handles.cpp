@@ -1,6 +1,8 @@
 // Integer names of line records (see line_handles.h).
 #include "document/line_handles.h"
 
+#include <bit>
+
 namespace norv::document {
 
 namespace {
@@ -17,44 +19,117 @@ uint32_t NewHandle() {
 
 }  // namespace
 
+namespace {
+
+uint64_t Key(const LineRecord* record) {
+    return reinterpret_cast<uintptr_t>(record);
+}
+
+}  // namespace
+
 uint32_t LineHandles::HandleOf(const LineRecord* record) {
     if (record == nullptr) return 0;
-    auto it = byRecord_.find(record);
-    if (it != byRecord_.end()) return it->second;
+    if (const uint64_t h = byRecord_.Get(Key(record))) return static_cast<uint32_t>(h);
     uint32_t h = NewHandle();
-    while (byHandle_.count(h) != 0) h = NewHandle();
-    byRecord_.emplace(record, h);
-    byHandle_.emplace(h, const_cast<LineRecord*>(record));
+    while (byHandle_.Get(h) != 0) h = NewHandle();
+    byRecord_.Set(Key(record), h);
+    byHandle_.Set(h, Key(record));
     return h;
 }
 
 LineRecord* LineHandles::Find(uint32_t handle) const {
     if (handle == 0) return nullptr;
-    auto it = byHandle_.find(handle);
-    return it == byHandle_.end() ? nullptr : it->second;
+    return reinterpret_cast<LineRecord*>(static_cast<uintptr_t>(byHandle_.Get(handle)));
 }
 
 void LineHandles::Forget(const LineRecord* record) {
-    if (byRecord_.empty()) return;
-    auto it = byRecord_.find(record);
-    if (it == byRecord_.end()) return;
-    byHandle_.erase(it->second);
-    byRecord_.erase(it);
+    if (byRecord_.size() == 0 || record == nullptr) return;
+    const uint64_t h = byRecord_.Get(Key(record));
+    if (h == 0) return;
+    byHandle_.Erase(h);
+    byRecord_.Erase(Key(record));
 }
 
 void LineHandles::Moved(const LineRecord* from, LineRecord* to) {
-    if (byRecord_.empty()) return;
-    auto it = byRecord_.find(from);
-    if (it == byRecord_.end()) return;
-    const uint32_t h = it->second;
-    byRecord_.erase(it);
-    byRecord_[to] = h;
-    byHandle_[h] = to;
+    if (byRecord_.size() == 0 || from == nullptr) return;
+    const uint64_t h = byRecord_.Get(Key(from));
+    if (h == 0) return;
+    byRecord_.Erase(Key(from));
+    if (to == nullptr) {
+        byHandle_.Erase(h);
+        return;
+    }
+    byRecord_.Set(Key(to), h);
+    byHandle_.Set(h, Key(to));
 }
 
 void LineHandles::Clear() {
-    byHandle_.clear();
-    byRecord_.clear();
+    byHandle_.Clear();
+    byRecord_.Clear();
+}
+
+// ---- the table
+
+size_t LineHandles::Map::Home(uint64_t key) const {
+    // Fibonacci hashing: the high bits of the product, so aligned pointers spread too.
+    return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> shift_);
+}
+
+size_t LineHandles::Map::IndexOf(uint64_t key) const {
+    if (key == 0 || slots_.empty()) return slots_.size();
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = Home(key);; i = (i + 1) & mask) {
+        if (slots_[i].key == key) return i;
+        if (slots_[i].key == 0) return slots_.size();
+    }
+}
+
+uint64_t LineHandles::Map::Get(uint64_t key) const {
+    const size_t i = IndexOf(key);
+    return i < slots_.size() ? slots_[i].value : 0;
+}
+
+void LineHandles::Map::Set(uint64_t key, uint64_t value) {
+    if (key == 0) return;
+    if ((size_ + 1) * 2 > slots_.size()) Grow();
+    const size_t mask = slots_.size() - 1;
+    size_t i = Home(key);
+    while (slots_[i].key != 0 && slots_[i].key != key) i = (i + 1) & mask;
+    if (slots_[i].key == 0) ++size_;
+    slots_[i] = Entry{key, value};
+}
+
+bool LineHandles::Map::Erase(uint64_t key) {
+    size_t i = IndexOf(key);
+    if (i == slots_.size()) return false;
+    const size_t mask = slots_.size() - 1;
+    // Every entry after the hole that may not stay where it is moves back into it.
+    for (size_t j = (i + 1) & mask; slots_[j].key != 0; j = (j + 1) & mask) {
+        const size_t home = Home(slots_[j].key);
+        const bool stays = i <= j ? (home > i && home <= j) : (home > i || home <= j);
+        if (stays) continue;
+        slots_[i] = slots_[j];
+        i = j;
+    }
+    slots_[i] = Entry{0, 0};
+    --size_;
+    return true;
+}
+
+void LineHandles::Map::Grow() {
+    std::vector<Entry> old = std::move(slots_);
+    const size_t n = old.empty() ? 16 : old.size() * 2;
+    slots_.assign(n, Entry{0, 0});
+    shift_ = 64 - std::countr_zero(n);
+    size_ = 0;
+    for (const Entry& e : old)
+        if (e.key != 0) Set(e.key, e.value);
+}
+
+void LineHandles::Map::Clear() {
+    std::vector<Entry>().swap(slots_);
+    size_ = 0;
+    shift_ = 64;
 }
 
 }  // namespace norv::document

@@ -10,7 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <unordered_map>
+#include <vector>
 
 #include "document/line_record.h"
 
@@ -31,8 +31,35 @@ class LineHandles {
     size_t size() const { return byHandle_.size(); }
 
   private:
-    std::unordered_map<uint32_t, LineRecord*> byHandle_;
-    std::unordered_map<const LineRecord*, uint32_t> byRecord_;
+    // An open-addressed table from non-zero keys to non-zero values (linear probing, removal
+    // by shifting the entries behind back): a script that walks a long document names a
+    // million lines, and a table of nodes spent most of that walk allocating them.
+    class Map {
+      public:
+        // The value stored under `key`, or 0.
+        uint64_t Get(uint64_t key) const;
+        // Stores (or replaces) the value under `key`.
+        void Set(uint64_t key, uint64_t value);
+        // Removes `key`; false when it was not there.
+        bool Erase(uint64_t key);
+        void Clear();
+        size_t size() const { return size_; }
+
+      private:
+        struct Entry {
+            uint64_t key;
+            uint64_t value;
+        };
+        size_t Home(uint64_t key) const;
+        size_t IndexOf(uint64_t key) const;  // the key's slot, or slots_.size()
+        void Grow();
+        std::vector<Entry> slots_;
+        size_t size_ = 0;
+        int shift_ = 64;
+    };
+
+    Map byHandle_;  // handle -> record
+    Map byRecord_;  // record -> handle
 };
 
 }  // namespace norv::document

@@ -100,10 +100,37 @@ bool Runtime::CallBuiltin(uint32_t id, uint32_t& sp) {
 }
 
 void Runtime::Dispatch(int id, const uint32_t* args) {
-    if (CallTextBuiltin(id, args, *this)) return;
-    if (CallFileBuiltin(id, args, *this)) return;
-    if (CallSystemBuiltin(id, args, *this)) return;
-    host_.CallEditorBuiltin(id, args, *this);
+    enum : uint8_t { kUnknown, kText, kFile, kSystem, kHost };
+    uint8_t& route = route_[static_cast<size_t>(id) % route_.size()];
+    switch (route) {
+        case kText:
+            CallTextBuiltin(id, args, *this);
+            return;
+        case kFile:
+            CallFileBuiltin(id, args, *this);
+            return;
+        case kSystem:
+            CallSystemBuiltin(id, args, *this);
+            return;
+        case kHost:
+            host_.CallEditorBuiltin(id, args, *this);
+            return;
+        default:
+            break;
+    }
+    // Dispatch reaches here only with ids of kBuiltins (all below kMaxId), so the route of one
+    // id is never that of another.
+    static_assert(kMaxId <= sizeof(route_));
+    if (CallTextBuiltin(id, args, *this))
+        route = kText;
+    else if (CallFileBuiltin(id, args, *this))
+        route = kFile;
+    else if (CallSystemBuiltin(id, args, *this))
+        route = kSystem;
+    else {
+        route = kHost;
+        host_.CallEditorBuiltin(id, args, *this);
+    }
 }
 
 }  // namespace norv::script

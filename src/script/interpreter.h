@@ -125,6 +125,10 @@ class Runtime {
         CallShape shape;
     };
     void Dispatch(int id, const uint32_t* args);
+    // Which family took each built-in id the first time it was called (0: not called yet). A
+    // family of the interpreter takes an id or not by the id alone, so the next call goes
+    // straight to it; an id that none of them takes goes straight to the host.
+    std::array<uint8_t, 1024> route_{};
 
     ScriptHost& host_;
     RuntimeLimits limits_;

@@ -5,13 +5,17 @@
 // (a literal, a stale or forged reference) a harmless no-op.
 //
 // The arena's memory is reserved up to its limit when the heap is made, so host pointers into
-// it stay valid while blocks are allocated.
+// it stay valid while blocks are allocated. Blocks start 8 bytes into the arena on 16-byte
+// steps (the permanent empty string comes first, every capacity is a power of two of at least
+// 16, and a block is only ever reused whole), so the record of a block is kept in a table with
+// one entry per 16 bytes of arena, found from its address without a search. Untouched memory
+// of the reservation costs nothing until a block reaches it.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <unordered_map>
+#include <memory>
 #include <vector>
 
 #include "script/address_space.h"
@@ -41,18 +45,27 @@ class StringHeap {
     // True when [address, address + n) lies inside the used arena.
     bool Contains(uint32_t address, uint32_t n) const {
         const uint64_t a = uint64_t(address) - kHeapBase;
-        return address >= kHeapBase && a + n <= arena_.size();
+        return address >= kHeapBase && a + n <= used_;
     }
-    uint8_t* At(uint32_t address) { return arena_.data() + (address - kHeapBase); }
-    uint32_t used() const { return static_cast<uint32_t>(arena_.size()); }
-    size_t liveCount() const { return live_.size(); }
+    uint8_t* At(uint32_t address) { return arena_.get() + (address - kHeapBase); }
+    uint32_t used() const { return used_; }
+    size_t liveCount() const { return liveCount_; }
     // Frees every block (the run-time object's end).
     void Clear();
 
   private:
-    std::vector<uint8_t> arena_;
+    struct FreeDeleter {
+        void operator()(void* p) const;
+    };
+    // The record of the block that would start at `address` (null when no block can start
+    // there); its capacity is 0 when no live block does.
+    Block* Slot(uint32_t address) const;
+
+    std::unique_ptr<uint8_t[], FreeDeleter> arena_;  // limit_ bytes, zeroed
+    std::unique_ptr<Block[], FreeDeleter> blocks_;   // one per 16 bytes of arena, zeroed
+    uint32_t used_ = 0;
     uint32_t limit_;
-    std::unordered_map<uint32_t, Block> live_;
+    size_t liveCount_ = 0;
     std::array<std::vector<uint32_t>, 32> free_;
 };
 

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <set>
+#include <utility>
 
 #include "script/address_space.h"
 
@@ -52,6 +54,60 @@ TEST(ScriptStringHeap, LimitIsKept) {
     EXPECT_GT(n, 0u);
     EXPECT_LE(heap.used(), 4096u);
     EXPECT_EQ(heap.Allocate(0x90000000u, 0), 0u);
+}
+
+TEST(ScriptStringHeap, OnlyBlockStartsAreBlocksAndClearStartsAfresh) {
+    StringHeap heap(1u << 20);
+    const uint32_t big = heap.Allocate(1000, 0);  // 1024 bytes
+    const uint32_t small = heap.Allocate(10, 0);
+    ASSERT_NE(big, 0u);
+    ASSERT_NE(small, 0u);
+    // Inside a block, even where another block could start, is not a block.
+    for (uint32_t off = 8; off < 1024; off += 8) EXPECT_EQ(heap.Find(big + off), nullptr) << off;
+    EXPECT_FALSE(heap.Free(big + 16));
+    EXPECT_EQ(heap.Find(heap.empty()), nullptr);
+    EXPECT_EQ(heap.Find(big + (1u << 20)), nullptr) << "past the used arena";
+    heap.Find(small)->level = kOwnedByVariable;
+    EXPECT_EQ(heap.Find(small)->level, kOwnedByVariable);
+    EXPECT_EQ(heap.Find(small)->capacity, 16u);
+    std::memset(heap.At(big), 'x', 1024);
+    EXPECT_EQ(heap.liveCount(), 2u);
+
+    heap.Clear();
+    EXPECT_EQ(heap.liveCount(), 0u);
+    EXPECT_EQ(heap.Find(big), nullptr);
+    EXPECT_EQ(heap.Find(small), nullptr);
+    const uint32_t again = heap.Allocate(1000, 0);
+    EXPECT_EQ(again, big) << "the arena is used from its start again";
+    for (uint32_t i = 0; i < 1024; ++i) ASSERT_EQ(heap.At(again)[i], 0) << i;
+    EXPECT_EQ(heap.Find(small), nullptr) << "not given out again yet";
+}
+
+TEST(ScriptStringHeap, ManyBlocksOfMixedSizesKeepTheirRecords) {
+    StringHeap heap(64u << 20);
+    std::vector<std::pair<uint32_t, uint32_t>> live;  // address, size asked
+    uint32_t seed = 1;
+    for (int i = 0; i < 20000; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        const uint32_t size = 1 + (seed >> 16) % 300;
+        if (!live.empty() && (seed & 3) == 0) {
+            const size_t k = (seed >> 8) % live.size();
+            ASSERT_TRUE(heap.Free(live[k].first));
+            live[k] = live.back();
+            live.pop_back();
+            continue;
+        }
+        const uint32_t a = heap.Allocate(size, i);
+        ASSERT_NE(a, 0u);
+        live.emplace_back(a, size);
+    }
+    EXPECT_EQ(heap.liveCount(), live.size());
+    for (const auto& [a, size] : live) {
+        const StringHeap::Block* b = heap.Find(a);
+        ASSERT_NE(b, nullptr);
+        EXPECT_GE(b->capacity, size);
+        EXPECT_EQ(b->capacity & (b->capacity - 1), 0u);
+    }
 }
 
 }  // namespace
