@@ -343,7 +343,7 @@ int EditorApp::Run(int argc, char** argv) {
         }
         // The untitled document of a command line without files is there for them to see.
         QCoreApplication::sendPostedEvents(frame_.get(), QEvent::MetaCall);
-        app::RunStartupScripts(scripts_->host(), config_->settings.Text(Key::TsrScript),
+        app::RunStartupScripts(frame_->scripts().host(), config_->settings.Text(Key::TsrScript),
                                config_->data.addins);
     });
     steps.Supply(Step::ReleaseCache, [&] {
@@ -398,13 +398,16 @@ int EditorApp::Run(int argc, char** argv) {
     frame_->removeEventFilter(this);
     // The resident scripts go only now that the process really ends (after the close event).
     frame_->residentHost().residents->Clear();
-    scripts_.reset();
     frame_.reset();
     delete server_;
     server_ = nullptr;
     delete tray_;
     tray_ = nullptr;
     return status;
+}
+
+ScriptWiring* EditorApp::scripts() const {
+    return frame_ ? &frame_->scripts() : nullptr;
 }
 
 bool EditorApp::StartInstanceProtocol(const std::vector<std::string>& args) {
@@ -479,12 +482,10 @@ void EditorApp::CreateFrame() {
         hooks_.closeProject = [sessionOf](EditorApp& a) { return sessionOf(a).CloseOnExit(); };
     frame_->find().Configure(config_->settings, store_.get(), fs,
                              companions_->PathOf(app::CompanionKind::History), &config_->history);
-    scripts_ = std::make_unique<ScriptWiring>(*frame_, companions_->Folder(), headless_);
-    // One resident list for the scripts started here and those the frame's commands start.
-    scripts_->host().residents = frame_->residentHost().residents;
+    frame_->scripts().SetSettingsFolder(companions_->Folder());
     frame_->shell().SetDataFile(&fs, companions_->PathOf(app::CompanionKind::Data));
     frame_->shell().breakPending = [this] {
-        return scripts_->running() && scripts_->BreakPending();
+        return frame_->scripts().running() && frame_->scripts().BreakPending();
     };
     if (headless_) {
         auto* answering = static_cast<AnsweringDialogs*>(headlessDialogs_.get());
@@ -492,9 +493,8 @@ void EditorApp::CreateFrame() {
         frame_->grep().UseHeadlessDialogs();
         frame_->shell().UseHeadlessDialogs(
             [answering](std::string_view) { return answering->Take(); });
-        scripts_->answerInput = [answering](std::string_view, std::string_view, std::string_view) {
-            return answering->Take();
-        };
+        frame_->scripts().answerInput = [answering](std::string_view, std::string_view,
+                                                    std::string_view) { return answering->Take(); };
         frame_->spell().UseHeadlessDialogs();
     }
     frame_->spell().SetSettingsFolder(companions_->Folder());
@@ -657,7 +657,7 @@ void EditorApp::RunScript(const std::string& path) {
         hooks_.runScript(*this, path);
         return;
     }
-    switch (scripts_->RunFile(path)) {
+    switch (frame_->scripts().RunFile(path)) {
         case app::ScriptOutcome::kDone:
         case app::ScriptOutcome::kTooDeep:
             break;

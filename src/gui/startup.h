@@ -93,7 +93,7 @@ class EditorApp : public QObject {
 
     MainFrame* frame() const { return frame_.get(); }
     // Scripts on the frame: RUN, -A and every other request to run a script by name.
-    ScriptWiring* scripts() const { return scripts_.get(); }
+    ScriptWiring* scripts() const;
     // Projects, the workspace and the recent files (from the frame's creation on).
     ProjectWiring* projects() const { return projects_; }
     app::Configuration& configuration() { return *config_; }
@@ -158,8 +158,6 @@ class EditorApp : public QObject {
     std::unique_ptr<platform::HeadlessUi> headlessUi_;
     std::unique_ptr<FileDialogs> headlessDialogs_;
     std::unique_ptr<MainFrame> frame_;
-    // Scripts on the frame (made with it, gone before it).
-    std::unique_ptr<ScriptWiring> scripts_;
     // A run without windows: the command line's answers to its file dialogs and input boxes,
     // and what cancels every other dialog.
     std::deque<std::string> answers_;

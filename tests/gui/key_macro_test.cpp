@@ -16,7 +16,6 @@
 #include "app/commands/command_table.h"
 #include "app/commands/hidden_commands.h"
 #include "gui/frame/doc_window.h"
-#include "gui/frame/frame_script_editor.h"
 #include "gui/frame/main_frame.h"
 #include "gui/frame/menus.h"
 #include "gui_test_support.h"

@@ -26,6 +26,7 @@ using testing::Key;
 struct Frame {
     Frame() : store(platform::RealFileSystem(), dir.File("norv.INI"), 932), config(932) {
         frame.UseConfiguration(config, &store);
+        scripts.SetSettingsFolder(dir.path());
         frame.show();
     }
     std::string Script(const std::string& name, const std::string& source) {
@@ -35,7 +36,7 @@ struct Frame {
     app::SettingsStore store;
     app::Configuration config;
     MainFrame frame;
-    ScriptWiring scripts{frame, dir.path(), false};
+    ScriptWiring& scripts{frame.scripts()};
 };
 
 TEST(ScriptGui, ACompileErrorOpensTheScriptAtItsLine) {
@@ -91,11 +92,21 @@ TEST(ScriptGui, CtrlBreakStopsALoopAndAWait) {
         w->view().InsertText("text");
         const std::string path = f.Script("loop.nrs", std::string("MAIN\nDIM n\n") + body +
                                                           "\nINSERTSTRING(\"after\")\nEND MAIN\n");
-        QTimer::singleShot(100, [&] {
-            Key(&w->editor(), Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
-            f.frame.close();
+        // Once the script runs (compiling it may take long on a loaded machine): a key and a
+        // close request, then Ctrl+Break until it stops (a press before its first instruction
+        // does not count).
+        QTimer ticker;
+        int ticks = 0;
+        QObject::connect(&ticker, &QTimer::timeout, [&] {
+            if (!f.scripts.running()) return;
+            if (++ticks == 1) {
+                Key(&w->editor(), Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+                f.frame.close();
+            } else if (ticks >= 3) {
+                Key(&w->editor(), Qt::Key_Pause, Qt::ControlModifier);
+            }
         });
-        QTimer::singleShot(300, [&] { Key(&w->editor(), Qt::Key_Pause, Qt::ControlModifier); });
+        ticker.start(50);
         EXPECT_EQ(f.scripts.RunFile(path), app::ScriptOutcome::kInterrupted);
         EXPECT_EQ(DocumentBytes(w->view()), "text");
         EXPECT_TRUE(f.frame.isVisible());

@@ -16,24 +16,25 @@ struct CharKey {
     bool shift;
 };
 
+constexpr std::string_view kShiftedDigits = ")!@#$%^&*(";
+struct Punct {
+    char plain, shifted;
+    uint8_t key;
+};
+constexpr Punct kPunct[] = {
+    {';', ':', 0xBA},  {'=', '+', 0xBB}, {',', '<', 0xBC},  {'-', '_', 0xBD},
+    {'.', '>', 0xBE},  {'/', '?', 0xBF}, {'`', '~', 0xC0},  {'[', '{', 0xDB},
+    {'\\', '|', 0xDC}, {']', '}', 0xDD}, {'\'', '"', 0xDE},
+};
+
 // The key of a character on a US keyboard.
 std::optional<CharKey> KeyOfChar(char c) {
     const auto u = static_cast<unsigned char>(c);
     if (u >= 'a' && u <= 'z') return CharKey{static_cast<uint8_t>(u - 32), false};
     if (u >= 'A' && u <= 'Z') return CharKey{u, true};
     if (u >= '0' && u <= '9') return CharKey{u, false};
-    static constexpr std::string_view kShiftedDigits = ")!@#$%^&*(";
     if (const size_t at = kShiftedDigits.find(c); at != std::string_view::npos)
         return CharKey{static_cast<uint8_t>('0' + at), true};
-    struct Punct {
-        char plain, shifted;
-        uint8_t key;
-    };
-    static constexpr Punct kPunct[] = {
-        {';', ':', 0xBA},  {'=', '+', 0xBB}, {',', '<', 0xBC},  {'-', '_', 0xBD},
-        {'.', '>', 0xBE},  {'/', '?', 0xBF}, {'`', '~', 0xC0},  {'[', '{', 0xDB},
-        {'\\', '|', 0xDC}, {']', '}', 0xDD}, {'\'', '"', 0xDE},
-    };
     for (const Punct& p : kPunct) {
         if (c == p.plain) return CharKey{p.key, false};
         if (c == p.shifted) return CharKey{p.key, true};
@@ -53,6 +54,16 @@ std::optional<CharKey> KeyOfChar(char c) {
         default:
             return std::nullopt;
     }
+}
+
+// What the key of a character types with Shift held ("a" gives "A", "1" gives "!"); characters
+// without a shifted form stay as they are.
+char ShiftedChar(char c) {
+    if (c >= 'a' && c <= 'z') return static_cast<char>(c - 32);
+    if (c >= '0' && c <= '9') return kShiftedDigits[static_cast<size_t>(c - '0')];
+    for (const Punct& p : kPunct)
+        if (c == p.plain) return p.shifted;
+    return c;
 }
 
 bool EqualNoCase(std::string_view a, std::string_view b) {
@@ -219,11 +230,14 @@ class Parser {
     }
 
     // A key pressed and released `count` times, with Shift around it when needed and not held.
+    // Under a Shift hold ("+a") the key types its shifted character, as on the keyboard.
     bool Key(uint8_t key, bool shift, const std::string& bytes, int count) {
         const bool addShift = shift && !IsHeld(kShiftKey);
+        std::string typed = bytes;
+        if (IsHeld(kShiftKey) && typed.size() == 1) typed[0] = ShiftedChar(typed[0]);
         for (int i = 0; i < count; ++i) {
             if (addShift && !Emit(kShiftKey, true)) return false;
-            if (!Emit(key, true, bytes) || !Emit(key, false)) return false;
+            if (!Emit(key, true, typed) || !Emit(key, false)) return false;
             if (addShift && !Emit(kShiftKey, false)) return false;
         }
         return true;

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -439,6 +440,19 @@ std::string EditWidget::BytesOf(const QString& text, bool& held) const {
     return std::move(*bytes);
 }
 
+void EditWidget::SetInputMethodEnabled(bool enabled) {
+    if (enabled == inputMethodEnabled_) return;
+    inputMethodEnabled_ = enabled;
+    setAttribute(Qt::WA_InputMethodEnabled, enabled);
+    // A composition under way ends with the input method.
+    if (!enabled && !preedit_.isEmpty()) {
+        QGuiApplication::inputMethod()->reset();
+        preedit_.clear();
+        viewport()->update();
+    }
+    if (hasFocus()) QGuiApplication::inputMethod()->update(Qt::ImEnabled);
+}
+
 void EditWidget::keyPressEvent(QKeyEvent* event) {
     if (paused_) return;
     // Any key but a lone modifier stops a smooth scroll.
@@ -492,7 +506,7 @@ void EditWidget::inputMethodEvent(QInputMethodEvent* event) {
 QVariant EditWidget::inputMethodQuery(Qt::InputMethodQuery query) const {
     switch (query) {
         case Qt::ImEnabled:
-            return true;
+            return inputMethodEnabled_;
         case Qt::ImCursorRectangle:
         case Qt::ImAnchorRectangle: {
             // At the caret, or at the cursor inside the text being composed, so the candidate

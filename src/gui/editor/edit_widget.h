@@ -45,6 +45,7 @@ struct DisplayColors {
     QColor changed{192, 0, 192};
     QColor html{127, 0, 127};
     std::array<QColor, view::kSyntaxGroups> keywords = MakeKeywordColors();
+    bool operator==(const DisplayColors&) const = default;
 
     static std::array<QColor, view::kSyntaxGroups> MakeKeywordColors() {
         std::array<QColor, view::kSyntaxGroups> c;
@@ -72,6 +73,7 @@ struct DisplayOptions {
     // The programs that open addresses (URLPrg, MailPrg), in the system's code page.
     std::string urlProgram;
     std::string mailProgram;
+    bool operator==(const DisplayOptions&) const = default;
 };
 
 class EditWidget : public QAbstractScrollArea {
@@ -89,6 +91,9 @@ class EditWidget : public QAbstractScrollArea {
     void SetPaused(bool paused);
     // A script's SHOWCURSOR: the caret is not drawn while hidden.
     void SetCaretHidden(bool hidden);
+    // A script's IMECTRL: whether the input method serves this view (on unless turned off).
+    void SetInputMethodEnabled(bool enabled);
+    bool inputMethodEnabled() const { return inputMethodEnabled_; }
     // Where key presses and committed text go (owned by the caller; null: the widget's own,
     // which only types). The widget turns each key event into a key stroke and the bytes it
     // types, and hands both over in one call.
@@ -195,6 +200,7 @@ class EditWidget : public QAbstractScrollArea {
     editing::Selection* selection_ = nullptr;
     bool paused_ = false;
     bool caretHidden_ = false;
+    bool inputMethodEnabled_ = true;
     bool dragging_ = false;  // the left button is down in the text
     bool dragAnchored_ = false;
     QFont font_;

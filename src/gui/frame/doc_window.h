@@ -78,6 +78,9 @@ class DocWindow : public QWidget {
     // Gives every pane the colouring rules of the frame's keyword file for this file's name;
     // unless `force`, only when the name or the keyword file changed.
     void ApplySyntax(bool force = false);
+    // The number scripts know the window by: given once by the frame, never to another window.
+    uint32_t scriptValue() const { return scriptValue_; }
+    void SetScriptValue(uint32_t value) { scriptValue_ = value; }
 
   signals:
     // The caret of a pane moved or the text changed (the frame updates the status bar).
@@ -121,6 +124,7 @@ class DocWindow : public QWidget {
     const app::KeywordFile* syntaxFile_ = nullptr;
     std::string syntaxName_;
     std::shared_ptr<const view::SyntaxRules> syntax_;
+    uint32_t scriptValue_ = 0;
 };
 
 }  // namespace norv::qt

@@ -2,13 +2,12 @@
 // four macro commands, and the menu items that run by a table name of their own.
 #include "gui/frame/macro_commands.h"
 
-#include <QGuiApplication>
-
 #include "app/commands/hidden_commands.h"
 #include "gui/frame/doc_window.h"
-#include "gui/frame/frame_script_editor.h"
 #include "gui/frame/main_frame.h"
 #include "gui/frame/mark_bar.h"
+#include "gui/frame/qt_script_frame.h"
+#include "gui/frame/script_wiring.h"
 #include "gui/frame/spell_wiring.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
@@ -19,9 +18,9 @@ using app::FrameCommandId;
 
 void MainFrame::SetUpKeyMacros() {
     keyMacros_ = std::make_unique<app::KeyMacros>(*ui_);
-    // Without a screen (headless runs, tests) Ctrl+Break is SIGINT.
-    scripts_ = std::make_unique<FrameScriptEditor>(
-        *this, QGuiApplication::platformName() == QStringLiteral("offscreen"));
+    // The one script host of the frame: scripts, key macros and resident scripts run on it.
+    scriptFrame_ = std::make_unique<QtScriptFrame>(*this);
+    scripts_ = std::make_unique<ScriptWiring>(*this);
     // Every view and the commands of other parts report to it; frame commands of the table
     // report on their way through the key dispatch, which every menu, bar and popup takes.
     shared_.recorder = keyMacros_.get();
@@ -36,9 +35,9 @@ void MainFrame::SetUpKeyMacros() {
 }
 
 void MainFrame::PlayKeyMacro() {
-    scripts_->BeginRun();
-    keyMacros_->PlayKey(scripts_->scriptHost());
-    scripts_->EndRun();
+    scripts_->RunBegins();
+    keyMacros_->PlayKey(scripts_->host());
+    scripts_->RunEnds();
     if (DocWindow* w = ActiveWindow()) w->editor().Refresh();
     UpdateMenus();
     UpdateStatus();

@@ -31,11 +31,12 @@
 #include "gui/frame/bars.h"
 #include "gui/frame/doc_window.h"
 #include "gui/frame/find_wiring.h"
-#include "gui/frame/frame_script_editor.h"
 #include "gui/frame/grep_wiring.h"
 #include "gui/frame/macro_commands.h"
 #include "gui/frame/mark_bar.h"
 #include "gui/frame/menus.h"
+#include "gui/frame/qt_script_frame.h"
+#include "gui/frame/script_wiring.h"
 #include "gui/frame/shell_wiring.h"
 #include "gui/frame/spell_wiring.h"
 #include "gui/frame/tool_bars.h"
@@ -450,6 +451,7 @@ DocWindow* MainFrame::AddWindow(std::shared_ptr<document::CElwDoc> doc, const Do
         new DocWindow(*this, std::move(doc), shared_, clipboardContext_, font_, display_, like);
     QMdiSubWindow* sub = mdi_->addSubWindow(w);
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    w->SetScriptValue(nextWindowValue_++);
     ApplyViewSettings(*w);
     w->SetPressHandler([this, w](const app::KeyStroke& stroke, std::string_view bytes) {
         return PressKey(*w, stroke, bytes);

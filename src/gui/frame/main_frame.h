@@ -52,7 +52,8 @@ class FindWiring;
 class CMarkBar;
 class GrepWiring;
 class ShellWiring;
-class FrameScriptEditor;
+class ScriptWiring;
+class QtScriptFrame;
 class SpellWiring;
 class QtUserInterface;
 class CommandMenus;
@@ -172,7 +173,23 @@ class MainFrame : public QMainWindow,
     bool RunHiddenCommand(size_t hidden);
     // The key macro and its recorder, and the script host of this frame's windows.
     app::KeyMacros& keyMacros() const { return *keyMacros_; }
-    FrameScriptEditor& scripts() const { return *scripts_; }
+    ScriptWiring& scripts() const { return *scripts_; }
+    // What the scripts' user-interface built-ins ask of the frame (qt_script_frame.cpp).
+    QtScriptFrame& scriptFrame() const { return *scriptFrame_; }
+    // A setting written for a script: `write` stores it (false: nothing changed); then only
+    // what the key affects is applied again (the bars, the keys, the font, and the views whose
+    // options from the settings differ from what they were before). True when written.
+    using SettingWrite = std::function<bool(app::Settings&, app::SettingsStore*)>;
+    bool ApplyScriptSetting(app::Key key, const SettingWrite& write);
+    // A script changed a document's state (code, line ends, read-only mode, path, tab width):
+    // its windows, the menu checks and the status bar show it now.
+    void ShowDocumentState(DocWindow& w);
+    // Where a pop-up menu opens: at the caret of the active view, else at the mouse pointer.
+    QPoint PopupPoint() const;
+    // Makes a document window the active one, with the focus in its view.
+    void ActivateWindow(DocWindow& w);
+    // Keys were pressed into the views from outside the widgets: menus and status bar follow.
+    void ShowKeyResults();
     // The resident scripts' event (resident_wiring.cpp): every resident runs with the event's
     // code; true when one returned a value other than 0 (the open or the save is cancelled,
     // the key taken). The host whose resident list the application's scripts share.
@@ -377,7 +394,9 @@ class MainFrame : public QMainWindow,
     std::unique_ptr<GrepWiring> grep_;  // after find_: it hands view commands on to it
     std::unique_ptr<ShellWiring> shell_;
     std::unique_ptr<app::KeyMacros> keyMacros_;
-    std::unique_ptr<FrameScriptEditor> scripts_;
+    std::unique_ptr<QtScriptFrame> scriptFrame_;  // before scripts_, which uses it
+    std::unique_ptr<ScriptWiring> scripts_;
+    uint32_t nextWindowValue_ = 2;  // window values: 1 is the main window
     std::unique_ptr<SpellWiring> spell_;
 
     std::map<app::FrameCommandId, FrameHandler> frameHandlers_;

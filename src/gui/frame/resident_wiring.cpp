@@ -18,9 +18,9 @@
 #include "gui/dialogs/script_library_dialog.h"
 #include "gui/editor/text_bridge.h"
 #include "gui/frame/doc_window.h"
-#include "gui/frame/frame_script_editor.h"
 #include "gui/frame/main_frame.h"
 #include "gui/frame/menus.h"
+#include "gui/frame/script_wiring.h"
 #include "platform/code_page.h"
 
 // Qt's `slots` keyword would take the script host's slots() for its own.

@@ -5,21 +5,26 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QWindow>
+#include <algorithm>
 #include <cstdio>
 
 #include "app/commands/command_table.h"
+#include "app/config/settings_store.h"
 #include "editing/command_ids.h"
 #include "gui/frame/doc_window.h"
 #include "gui/frame/find_wiring.h"
 #include "gui/frame/grep_wiring.h"
 #include "gui/frame/main_frame.h"
+#include "gui/frame/qt_script_frame.h"
 #include "gui/frame/shell_wiring.h"
 #include "platform/file_system.h"
+#include "platform/paths.h"
 #include "script/break_signal.h"
 #include "tools/shell/shell_command.h"
 
@@ -66,14 +71,27 @@ bool InsideModal(QObject* watched) {
 
 }  // namespace
 
-ScriptWiring::ScriptWiring(MainFrame& frame, std::string settingsFolder, bool headless)
-    : frame_(frame), settingsFolder_(std::move(settingsFolder)), headless_(headless) {
+ScriptWiring::ScriptWiring(MainFrame& frame)
+    : frame_(frame),
+      headless_(qApp->property("norvHeadless").toBool()),
+      sigintBreaks_(headless_ || QGuiApplication::platformName() == QStringLiteral("offscreen")) {
     host_ = std::make_unique<app::EditorScriptHost>(*this);
-    if (headless_) script::InstallBreakSignal();
+    if (sigintBreaks_) script::InstallBreakSignal();
 }
 
 ScriptWiring::~ScriptWiring() {
     if (running_ > 0) qApp->removeEventFilter(this);
+}
+
+app::ScriptLevel ScriptWiring::Level() const {
+    return app::ScriptLevel{host_->depth, host_->runContext};
+}
+
+std::string ScriptWiring::SettingsFolder() {
+    if (!settingsFolder_.empty()) return settingsFolder_;
+    if (const app::SettingsStore* store = frame_.settingsStore())
+        return platform::FolderOf(store->Path());
+    return platform::CurrentFolder();
 }
 
 app::ScriptOutcome ScriptWiring::RunFile(const std::string& name) {
@@ -96,8 +114,14 @@ void ScriptWiring::RunEnds() {
     for (DocWindow* w : frame_.Windows()) w->editor().Refresh();
 }
 
+app::ScriptFrame* ScriptWiring::scriptFrame() {
+    return &frame_.scriptFrame();
+}
+
 bool ScriptWiring::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type t = event->type();
+    // ISKEYPRESSED sees the keys that are held back too.
+    frame_.scriptFrame().keyState().Note(event);
     if (t == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         const bool ctrl = key->modifiers() & Qt::ControlModifier;
@@ -120,9 +144,8 @@ bool ScriptWiring::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool ScriptWiring::BreakPending() {
-    if (headless_) {
-        if (script::TakeBreakSignal()) breakNoted_ = true;
-    } else if (!lastLook_.isValid() || lastLook_.elapsed() >= kLookIntervalMs) {
+    if (sigintBreaks_ && script::TakeBreakSignal()) breakNoted_ = true;
+    if (!headless_ && (!lastLook_.isValid() || lastLook_.elapsed() >= kLookIntervalMs)) {
         lastLook_.restart();
         QCoreApplication::processEvents();
     }
@@ -233,6 +256,10 @@ void ScriptWiring::RunCommand(size_t command) {
     frame_.RunCommand(command);
 }
 
+bool ScriptWiring::RunHiddenCommand(size_t hidden) {
+    return frame_.RunHiddenCommand(hidden);
+}
+
 app::PressResult ScriptWiring::PressKey(const app::KeyStroke& stroke, std::string_view bytes) {
     DocWindow* w = frame_.ActiveWindow();
     if (w == nullptr) return app::PressResult::Nothing;
@@ -274,7 +301,7 @@ bool ScriptWiring::ShowFileLine(const std::string& path, int line) {
         w = frame_.OpenFile(path);
     }
     if (w == nullptr) return false;
-    w->view().SetCaret(line, 0);
+    w->view().SetCaret(std::clamp(line, 1, w->doc().lineCount()), 0);
     w->view().Execute(editing::CommandId::MakeMid);
     w->editor().Refresh();
     return true;

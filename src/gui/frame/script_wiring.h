@@ -1,10 +1,12 @@
-// Scripts in the main frame: the frame as the editor of the script host (its windows, views,
-// commands, dialogs and status bar), and what holds while a script runs.
+// Scripts in the main frame: the frame as the editor of the one script host that every script
+// of the frame runs on (script files, key macros, resident scripts, add-ins), and what holds
+// while a script runs.
 //
-// While a script runs, the user's input to the frame's windows is held back (a modal dialog
-// the script opened still takes it), so that no menu command or close request reaches the
-// frame from under the script; Escape and Ctrl+Break are only noted. The script's pump lets
-// painting and timers through. In a run without windows SIGINT is Ctrl+Break.
+// While a script or a key macro runs, the user's input to the frame's windows is held back (a
+// modal dialog or pop-up menu the script opened still takes it), so that no menu command or
+// close request reaches the frame from under the script; Escape and Ctrl+Break are only noted.
+// The script's pump lets painting and timers through. In a run without windows (and on the
+// offscreen platform of tests) SIGINT is Ctrl+Break.
 #pragma once
 
 #include <QElapsedTimer>
@@ -15,6 +17,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/key_macros.h"
 #include "app/scripting/editor_script_host.h"
 #include "app/scripting/run_script.h"
 #include "app/scripting/script_editor.h"
@@ -26,12 +29,18 @@ class DocWindow;
 
 class ScriptWiring : public QObject, public app::ScriptEditor {
   public:
-    ScriptWiring(MainFrame& frame, std::string settingsFolder, bool headless);
+    // A run without windows (the application's "norvHeadless") answers input boxes through
+    // `answerInput` and writes notices to standard error.
+    explicit ScriptWiring(MainFrame& frame);
     ~ScriptWiring() override;
     ScriptWiring(const ScriptWiring&) = delete;
     ScriptWiring& operator=(const ScriptWiring&) = delete;
 
     app::EditorScriptHost& host() { return *host_; }
+    // Where the host's runs stand (the key-macro recorder asks).
+    app::ScriptLevel Level() const;
+    // The folder of the companion files (unset: the settings file's folder).
+    void SetSettingsFolder(std::string folder) { settingsFolder_ = std::move(folder); }
     // Runs a script file by name (the -A option and every other request by name).
     app::ScriptOutcome RunFile(const std::string& name);
     // Whether a script runs now.
@@ -50,7 +59,7 @@ class ScriptWiring : public QObject, public app::ScriptEditor {
     platform::UserInterface& ui() override;
     platform::FileSystem& fs() override;
     const app::Settings& settings() override;
-    std::string SettingsFolder() override { return settingsFolder_; }
+    std::string SettingsFolder() override;
     std::string ProgramFolder() override;
     editing::CElwView* ActiveView() override;
     editing::Selection* ActiveSelection() override;
@@ -60,6 +69,7 @@ class ScriptWiring : public QObject, public app::ScriptEditor {
     void ShowCaret(bool shown) override;
     void SetSilent(int level) override;
     void RunCommand(size_t command) override;
+    bool RunHiddenCommand(size_t hidden) override;
     app::PressResult PressKey(const app::KeyStroke& stroke, std::string_view bytes) override;
     std::optional<std::string> InputBox(std::string_view prompt, std::string_view title,
                                         std::string_view initial) override;
@@ -79,6 +89,7 @@ class ScriptWiring : public QObject, public app::ScriptEditor {
     void Sleep(int ms) override;
     void RunBegins() override;
     void RunEnds() override;
+    app::ScriptFrame* scriptFrame() override;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -90,6 +101,7 @@ class ScriptWiring : public QObject, public app::ScriptEditor {
     MainFrame& frame_;
     std::string settingsFolder_;
     bool headless_;
+    bool sigintBreaks_;
     std::unique_ptr<app::EditorScriptHost> host_;
     int running_ = 0;
     int silent_ = 0;

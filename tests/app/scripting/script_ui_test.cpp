@@ -176,12 +176,14 @@ TEST(SendKeysParser, KeyStringsAndTheirEvents) {
     } kCases[] = {
         {"ab", "41va 41^ 42vb 42^"},
         {"A", "Sv 41vA 41^ S^"},
-        {"+a", "Sv 41va 41^ S^"},
+        {"+a", "Sv 41vA 41^ S^"},
         {"+A", "Sv 41vA 41^ S^"},  // Shift held already
-        {"++a", "Sv 41va 41^ S^"},
+        {"++a", "Sv 41vA 41^ S^"},
+        {"+1+;+{a}+{a 2}", "Sv 31v! 31^ S^ Sv BAv: BA^ S^ Sv 41vA 41^ S^ Sv 41vA 41^ 41vA 41^ S^"},
+        {"+(a1 )", "Sv 41vA 41^ 31v! 31^ 20v  20^ S^"},
         {"^c", "Cv 43vc 43^ C^"},
         {"%{F4}", "Av 73v 73^ A^"},
-        {"+(ab)c", "Sv 41va 41^ 42vb 42^ S^ 43vc 43^"},
+        {"+(ab)c", "Sv 41vA 41^ 42vB 42^ S^ 43vc 43^"},
         {"^+{Left}", "Cv Sv 25v 25^ S^ C^"},
         {"~", "0Dv 0D^"},
         {"{Enter}{enter}{ENTER}", "0Dv 0D^ 0Dv 0D^ 0Dv 0D^"},
@@ -226,6 +228,9 @@ SENDKEYS("{Foo}zzz", 1)
     ed.Run(Main("SENDKEYS(\"{HOME}x\", 0)"));
     EXPECT_EQ(ed.Lines(w), (std::vector<std::string>{"xAb 1tail!"}));
     EXPECT_FALSE(ed.waited);
+    // Former fault: a Shift hold typed the unshifted character ("+c" gave "c").
+    ed.Run(Main("SENDKEYS(\"{END}+c+(d2)e\", 1)"));
+    EXPECT_EQ(ed.Lines(w), (std::vector<std::string>{"xAb 1tail!CD@e"}));
 }
 
 TEST(SendKeys, TextForAUtf8DocumentIsConverted) {
