@@ -4,7 +4,9 @@
 #   1. every line of the 100 MB Shift-JIS corpus file changed with SAVETHISLINE and the file
 #      saved, beside vim -es (:g with :s, :w), Lua 5.4 and Python 3 doing the same to the bytes;
 #   2. 10,000,000 calls of a cheap editor built-in (ISMODIFIED) beside Lua 5.4 calling a C
-#      function (math.abs) as often.
+#      function (math.abs) as often;
+#   3. 10,000,000 reads of a system variable (.LINENO) beside Lua 5.4 reading a field through a
+#      C function (string.len of a string) as often.
 #   bench/script/run_editor_bench.sh BUILD_DIR [CORPUS_DIR]
 # BUILD_DIR is a release build (it must hold src/gui/norv); CORPUS_DIR is made by
 # make-corpus.sh (default ${TMPDIR:-/tmp}/norv-corpus). Times are CPU time (user + system) of
@@ -83,4 +85,13 @@ l0_ms = cpu_ms(["lua5.4", lua_loop])
 print("10,000,000 built-in calls")
 print(f"  norv {n_ms:9.0f} ms (loop alone {n0_ms:.0f})   lua {l_ms:9.0f} ms (loop alone {l0_ms:.0f})")
 print(f"  norv/lua {n_ms / l_ms:5.2f} (target <= 3)   calls alone {(n_ms - n0_ms) / max(l_ms - l0_ms, 1):5.2f}")
+
+reads = os.path.join(here, "lineno_reads.NRS")
+r_ms = cpu_ms([norv, "--headless", "-A", reads])
+lua_reads = write("reads.lua", "local len = string.len\nlocal s = 'line'\nlocal n = 0\n"
+                  "for i = 1, 10000000 do n = n + len(s) end\n")
+lr_ms = cpu_ms(["lua5.4", lua_reads])
+print("10,000,000 reads of .LINENO")
+print(f"  norv {r_ms:9.0f} ms (loop alone {n0_ms:.0f})   lua {lr_ms:9.0f} ms (loop alone {l0_ms:.0f})")
+print(f"  norv/lua {r_ms / lr_ms:5.2f} (target <= 3)   reads alone {(r_ms - n0_ms) / max(lr_ms - l0_ms, 1):5.2f}")
 PY
