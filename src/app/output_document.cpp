@@ -54,12 +54,18 @@ void OutputDocument::Append(std::string_view line) {
     if (pending_.size() >= pendingLimit) Flush();
 }
 
+void OutputDocument::AppendText(std::string_view text) {
+    pending_.append(text);
+    if (pending_.size() >= pendingLimit) Flush();
+}
+
 bool OutputDocument::Flush() {
     if (!view_ || pending_.empty()) return false;
     document::CElwDoc& doc = view_->doc();
-    // The text always ends in the empty line after the last line written: insert before it.
-    const int last = doc.lineCount();
-    view_->SetCaret(last, 0);
+    // At the end of the text: after whole lines that is the empty line after the last one; a
+    // line written in pieces goes on where its last piece ended.
+    const document::LineRecord* lastLine = doc.lines().last();
+    view_->SetCaret(doc.lineCount(), lastLine ? lastLine->contentLength() : 0);
     doc.undo.Suspend(true);
     view_->InsertText(pending_);
     doc.undo.Suspend(false);

@@ -48,6 +48,8 @@ class OutputDocument {
     int codePage() const;
     // One line with its line feed; kept until Flush when `pendingLimit` bytes are not reached.
     void Append(std::string_view line);
+    // Any text, also part of a line (a program's output as it arrives); not counted in lines().
+    void AppendText(std::string_view text);
     // Puts the lines gathered into the text; true when there were any.
     bool Flush();
     // Flushes, then: not modified, caret and window at the top.

@@ -1,6 +1,7 @@
 // Running an external program for the user (see shell_run.h).
 #include "app/shell_run.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -21,14 +22,18 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // Bytes of a document (its code page) as UTF-8 with LF line ends.
-std::string DocumentTextAsUtf8(std::string_view bytes, int codePage) {
-    std::string lf;
-    lf.reserve(bytes.size());
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
-        lf.push_back(bytes[i]);
+std::string DocumentTextAsUtf8(std::string lf, int codePage) {
+    // CR LF becomes LF in place.
+    size_t to = 0;
+    for (size_t i = 0; i < lf.size(); ++i) {
+        if (lf[i] == '\r' && i + 1 < lf.size() && lf[i + 1] == '\n') continue;
+        lf[to++] = lf[i];
     }
-    if (codePage == platform::kCodePageUtf8) return lf;
+    lf.resize(to);
+    // Bytes below 0x80 are written unchanged by the conversion: nothing to convert.
+    if (codePage == platform::kCodePageUtf8 ||
+        std::all_of(lf.begin(), lf.end(), [](char c) { return static_cast<uint8_t>(c) < 0x80; }))
+        return lf;
     std::string out;
     platform::AppendMultiByteAsUtf8(codePage, lf, out);
     return out;
@@ -39,7 +44,10 @@ std::string DocumentTextAsUtf8(std::string_view bytes, int codePage) {
 class LineEnds {
   public:
     std::string Feed(std::string_view text, bool last) {
+        // Most output has no CR: it goes through as it is.
+        if (!held_ && text.find('\r') == std::string_view::npos) return std::string(text);
         std::string out;
+        out.reserve(text.size() + 1);
         std::string in = held_ ? "\r" + std::string(text) : std::string(text);
         held_ = false;
         for (size_t i = 0; i < in.size(); ++i) {
@@ -147,7 +155,7 @@ void ShellRun::Capture(editing::CElwView& target, bool atCaret, OutputDocument* 
                 return;
             }
             if (output) {
-                output->Append(text);
+                output->AppendText(text);
                 output->Flush();
             } else {
                 if (!atCaret) {
@@ -299,9 +307,16 @@ ShellRunResult ShellRun::Run(std::string_view line, const tools::ShellOptions& o
     program->Ended();
     result.exitStatus = program->status();
     if (!capture && !result.stopped && start && (!env_.viewAlive || env_.viewAlive(start))) {
-        std::ifstream in(filterOutput, std::ios::binary);
+        std::ifstream in(filterOutput, std::ios::binary | std::ios::ate);
         if (in) {
-            std::string raw((std::istreambuf_iterator<char>(in)), {});
+            // Read in large blocks into room for the whole file.
+            std::string raw;
+            const std::streamoff size = in.tellg();
+            if (size > 0) raw.reserve(static_cast<size_t>(size));
+            in.seekg(0);
+            char block[1 << 16];
+            while (in.read(block, sizeof block) || in.gcount() > 0)
+                raw.append(block, static_cast<size_t>(in.gcount()));
             if (!raw.empty() && raw.back() == '\x1A') raw.pop_back();
             tools::CaptureConverter converter(TextCodePage(*start));
             LineEnds ends;

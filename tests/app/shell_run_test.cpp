@@ -84,6 +84,18 @@ TEST(ShellRun, CaptureIntoTheOutputDocumentTwiceReusesIt) {
     EXPECT_EQ(f.editor.Marked(), "|b\na\n");  // the active document is not touched
 }
 
+// Output read in pieces that end inside a line goes on at the end of the output document's
+// text, in order: pieces apart in time, and a long output over many reads.
+TEST(ShellRun, OutputInPiecesThatEndInsideLinesKeepsItsOrder) {
+    Fixture f;
+    f.Run("sh -c 'printf 12; sleep 0.2; printf \"34\\n56\"; sleep 0.2; printf 78'", "O");
+    EXPECT_EQ(f.Output(), "|1234\n5678");
+    std::string seq;
+    for (int i = 1; i <= 20000; ++i) seq += std::to_string(i) + "\n";
+    f.Run("seq 1 20000", "O");
+    EXPECT_EQ(f.Output(), "|" + seq);
+}
+
 TEST(ShellRun, CaptureAtTheCaretConvertsIntoTheDocumentsCode) {
     Fixture f(Enc::Sjis, "x[sel]y\n");
     f.selection->Select(1, 1, 1, 6);

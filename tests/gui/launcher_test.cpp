@@ -2,7 +2,7 @@
 // "A" to "Z", entries without a command are disabled and their letters do nothing, a letter
 // key runs its entry; Register Program edits the entries, keeps what was typed for one letter
 // while another is shown, refuses text the data file cannot hold, and writes "##Shell" into
-// the data file, which reads back the same.
+// the data file, which reads back the same; a run recorded in a key macro replays.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -13,8 +13,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <fstream>
+#include <sstream>
 #include <string>
 
+#include "app/commands/command_table.h"
 #include "app/config/settings.h"
 #include "app/config/settings_store.h"
 #include "gui/dialogs/launcher_dialog.h"
@@ -24,6 +27,7 @@
 #include "gui/gui_test_support.h"
 #include "platform/fakes/headless_ui.h"
 #include "platform/paths.h"
+#include "script/macro_text.h"
 #include "support/temp_dir.h"
 
 namespace norv::qt {
@@ -39,6 +43,14 @@ struct Frame {
         platform::ChangeCurrentFolder(dir.path());
     }
     ~Frame() { platform::ChangeCurrentFolder(before); }
+    DocWindow* Output() {
+        for (DocWindow* w : frame.Windows())
+            if (platform::FileNameOf(w->doc().path) == "#Output#") return w;
+        return nullptr;
+    }
+    void Run(const char* command) {
+        frame.RunCommand(static_cast<size_t>(app::CommandIndexByName(command)));
+    }
     bool WaitForFile(const std::string& path) {
         for (int i = 0; i < 300; ++i) {
             if (access(path.c_str(), F_OK) == 0) return true;
@@ -94,6 +106,38 @@ TEST(LauncherGui, TitlesDisabledEntriesAndALetterKey) {
     EXPECT_TRUE(f.WaitForFile(f.dir.File("launched-e")));
     EXPECT_NE(access(f.dir.File("launched-a").c_str(), F_OK), 0);
     EXPECT_TRUE(f.ui.messages.empty());
+}
+
+// A launcher run recorded in a key macro is kept as its entry and replays without the dialog:
+// the program runs again and its output is captured again.
+TEST(LauncherGui, ARunRecordedInAKeyMacroReplays) {
+    Frame f;
+    f.config.data.shell[2] = {"Count", "sh -c 'echo run >> runs; cat runs'", "", "O"};
+    DocWindow* w = f.frame.NewFile();
+    f.Run("RecordKey");
+    testing::OnModal<LauncherDialog> launcher(
+        [&](LauncherDialog& d) { Type(d, Qt::Key_C, QStringLiteral("c")); });
+    Key(&w->editor(), Qt::Key_F7, Qt::ShiftModifier);
+    ASSERT_TRUE(launcher.done());
+    f.Run("RecordKey");
+    const script::MacroText t = script::MacroToText(f.frame.keyMacros().macro().image(), 932);
+    EXPECT_NE(t.text.find("\tShellMenu(2)\n"), std::string::npos) << t.text;
+    DocWindow* out = f.Output();
+    ASSERT_NE(out, nullptr);
+    EXPECT_EQ(testing::DocumentBytes(out->view()), "run\n");
+
+    // A dialog shown by the replay would be closed here and counted.
+    testing::OnModal<LauncherDialog> shownAgain([](LauncherDialog& d) { d.reject(); });
+    f.Run("PlayKey");
+    EXPECT_FALSE(shownAgain.done());
+    std::ifstream runs(f.dir.File("runs"));
+    std::stringstream ran;
+    ran << runs.rdbuf();
+    EXPECT_EQ(ran.str(), "run\nrun\n");
+    out = f.Output();
+    ASSERT_NE(out, nullptr);
+    EXPECT_EQ(testing::DocumentBytes(out->view()), "run\nrun\n");
+    EXPECT_EQ(f.ui.statusTexts.back(), "The process is normally terminated :-)");
 }
 
 TEST(LauncherGui, RegisterProgramWritesTheDataFile) {
