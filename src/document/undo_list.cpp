@@ -2,17 +2,29 @@
 #include "document/undo_list.h"
 
 #include <cassert>
+#include <cstdint>
 #include <cstdio>
 
 #include "document/debug_dump.h"
 
 namespace norv::document {
 
-namespace {
-const std::string kEmpty;
+void UndoRecord::SetContents(std::string&& text, std::string_view text2,
+                             std::string_view flagsBefore, std::string_view flagsAfter) {
+    assert(text.size() <= UINT32_MAX - text2.size() - flagsBefore.size() - flagsAfter.size() &&
+           "a record's bytes fit its lengths");
+    textLen_ = static_cast<uint32_t>(text.size());
+    text2Len_ = static_cast<uint32_t>(text2.size());
+    flagsLen_ = static_cast<uint32_t>(flagsBefore.size());
+    const size_t total = text.size() + text2.size() + flagsBefore.size() + flagsAfter.size();
+    // The parts may lie in this record's own buffer (SetText): build the new one aside.
+    std::string bytes = std::move(text);
+    bytes.reserve(total);
+    bytes.append(text2).append(flagsBefore).append(flagsAfter);
+    bytes_ = std::move(bytes);
 }
 
-const std::string& UndoRecord::Removed() const {
+std::string_view UndoRecord::Removed() const {
     switch (kind) {
         case UndoKind::Overwrite:
         case UndoKind::FlipCase:
@@ -23,13 +35,14 @@ const std::string& UndoRecord::Removed() const {
         case UndoKind::DeleteSelection:
         case UndoKind::DeleteLine:
         case UndoKind::DeleteBefore:
-            return text;
+            return text();
         default:
-            return kEmpty;
+            return {};
     }
 }
 
-const std::string& UndoRecord::Inserted() const {
+std::string_view UndoRecord::InsertedOf(UndoKind kind, std::string_view text,
+                                        std::string_view text2) {
     switch (kind) {
         case UndoKind::Overwrite:
         case UndoKind::FlipCase:
@@ -43,7 +56,7 @@ const std::string& UndoRecord::Inserted() const {
         case UndoKind::InsertLine:
             return text;
         default:
-            return kEmpty;
+            return {};
     }
 }
 
@@ -173,9 +186,9 @@ std::string UndoList::Dump() const {
                       r.group ? " group" : "", r.at.line, r.at.column, r.before.line,
                       r.before.column, r.after.line, r.after.column);
         out += buf;
-        out += "text=\"" + EscapeBytes(r.text.data(), r.text.size()) + "\"";
-        if (!r.text2.empty())
-            out += " text2=\"" + EscapeBytes(r.text2.data(), r.text2.size()) + "\"";
+        out += "text=\"" + EscapeBytes(r.text().data(), r.text().size()) + "\"";
+        if (!r.text2().empty())
+            out += " text2=\"" + EscapeBytes(r.text2().data(), r.text2().size()) + "\"";
         out += '\n';
     }
     if (current_ == records_.size()) out += ">\n";

@@ -19,8 +19,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <string>
+#include <string_view>
+
+#include "document/record_queue.h"
 
 namespace norv::document {
 
@@ -57,24 +59,49 @@ struct UndoPosition {
     bool operator==(const UndoPosition&) const = default;
 };
 
+// One edit. Its bytes are kept in one buffer: the text, the second text (only the kinds that
+// replace one text by another have one), and the flags of the lines it covers before and after
+// the edit, which for most edits are one byte each and so stay inside the buffer's own space.
 struct UndoRecord {
     UndoKind kind = UndoKind::None;
-    bool group = false;       // undoing this record goes on with the record before it
-    uint8_t lineFlags = 0;    // flags of the caret line when the step began
-    UndoPosition before;      // caret when the step began
-    UndoPosition after;       // caret when the step ended
-    UndoPosition at;          // where the edit applies: text2/text removed from here forward,
-                              // then text (insert kinds) inserted here
-    std::string text;         // inserted bytes (insert kinds) or removed bytes (delete kinds)
-    std::string text2;        // Overwrite / FlipCase: the bytes put in place of `text`
-    std::string flagsBefore;  // flags of the lines at.line, at.line+1, ... before the edit
-    std::string flagsAfter;   // ... and after it
-    int64_t serial = 0;       // the state the text is in after this record
+    bool group = false;     // undoing this record goes on with the record before it
+    uint8_t lineFlags = 0;  // flags of the caret line when the step began
+    UndoPosition before;    // caret when the step began
+    UndoPosition after;     // caret when the step ended
+    UndoPosition at;        // where the edit applies: text2/text removed from here forward,
+                            // then text (insert kinds) inserted here
+    int64_t serial = 0;     // the state the text is in after this record
 
+    // text: inserted bytes (insert kinds) or removed bytes (delete kinds);
+    // text2: Overwrite / FlipCase / Convert / Reflow: the bytes put in place of `text`;
+    // flagsBefore: flags of the lines at.line, at.line+1, ... before the edit; flagsAfter: ...
+    // and after it.
+    std::string_view text() const { return std::string_view(bytes_).substr(0, textLen_); }
+    std::string_view text2() const { return std::string_view(bytes_).substr(textLen_, text2Len_); }
+    std::string_view flagsBefore() const {
+        return std::string_view(bytes_).substr(textLen_ + text2Len_, flagsLen_);
+    }
+    std::string_view flagsAfter() const {
+        return std::string_view(bytes_).substr(size_t{textLen_} + text2Len_ + flagsLen_);
+    }
+    void SetContents(std::string&& text, std::string_view text2, std::string_view flagsBefore,
+                     std::string_view flagsAfter);
+    void SetText(std::string_view text) {
+        SetContents(std::string(text), text2(), flagsBefore(), flagsAfter());
+    }
     // What the edit removes from `at` and what it leaves there.
-    const std::string& Removed() const;
-    const std::string& Inserted() const;
-    size_t Size() const { return text.size() + text2.size(); }
+    std::string_view Removed() const;
+    std::string_view Inserted() const { return InsertedOf(kind, text(), text2()); }
+    // What a record of `kind` with these texts leaves at `at`.
+    static std::string_view InsertedOf(UndoKind kind, std::string_view text,
+                                       std::string_view text2);
+    size_t Size() const { return size_t{textLen_} + text2Len_; }
+
+  private:
+    std::string bytes_;  // text, text2, flagsBefore, flagsAfter
+    uint32_t textLen_ = 0;
+    uint32_t text2Len_ = 0;
+    uint32_t flagsLen_ = 0;  // of flagsBefore
 };
 
 class UndoTarget {
@@ -147,7 +174,7 @@ class UndoList {
     int64_t StateSerial() const { return current_ ? records_[current_ - 1].serial : baseSerial_; }
     void DropOldest();
 
-    std::deque<UndoRecord> records_;
+    RecordQueue<UndoRecord, 256> records_;
     size_t current_ = 0;  // records before this index are applied
     UndoRecord pending_;  // the step being written
     bool pendingOpen_ = false;

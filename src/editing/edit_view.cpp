@@ -248,7 +248,7 @@ std::string CElwView::FlagsOf(int lineNumber, size_t count) {
     return f;
 }
 
-void CElwView::ApplyFlags(int lineNumber, const std::string& flags, bool restoreChanged) {
+void CElwView::ApplyFlags(int lineNumber, std::string_view flags, bool restoreChanged) {
     LineRecord* r = RecordFrom(line_, lineNo_, lineNumber);
     bool marks = false;
     for (size_t i = 0; i < flags.size() && r; ++i, r = r->next) {
@@ -467,12 +467,11 @@ void CElwView::Commit(UndoKind kind, UndoPosition before, UndoPosition at, std::
     UndoRecord r;
     r.kind = kind;
     r.at = at;
-    r.text = std::move(text);
-    r.text2 = std::move(text2);
-    r.flagsBefore = std::move(flagsBefore);
-    size_t lines =
-        1 + static_cast<size_t>(std::count(r.Inserted().begin(), r.Inserted().end(), '\n'));
-    r.flagsAfter = FlagsOf(at.line, lines);
+    const std::string_view inserted = UndoRecord::InsertedOf(kind, text, text2);
+    const size_t lines =
+        1 + static_cast<size_t>(std::count(inserted.begin(), inserted.end(), '\n'));
+    const std::string flagsAfter = FlagsOf(at.line, lines);
+    r.SetContents(std::move(text), text2, flagsBefore, flagsAfter);
     undo_.RecordStep(std::move(r));
     undo_.EndStep(CaretPosition());
     ++recordsInCommand_;
@@ -532,8 +531,8 @@ void CElwView::PlaceExactly(UndoPosition p) {
 void CElwView::PlayBack(const UndoRecord& r, bool restoreChanged) {
     replaying_ = true;
     if (r.kind == UndoKind::Order) {
-        PermuteLines(r.at.line, r.text, true);
-        ApplyFlags(r.at.line, r.flagsBefore, restoreChanged);
+        PermuteLines(r.at.line, r.text(), true);
+        ApplyFlags(r.at.line, r.flagsBefore(), restoreChanged);
         PlaceExactly(r.before);
         replaying_ = false;
         return;
@@ -541,7 +540,7 @@ void CElwView::PlayBack(const UndoRecord& r, bool restoreChanged) {
     PlaceExactly(r.at);
     RawDelete(r.Inserted().size(), nullptr);
     RawInsert(r.Removed());
-    ApplyFlags(r.at.line, r.flagsBefore, restoreChanged);
+    ApplyFlags(r.at.line, r.flagsBefore(), restoreChanged);
     PlaceExactly(r.before);
     replaying_ = false;
 }
@@ -549,8 +548,8 @@ void CElwView::PlayBack(const UndoRecord& r, bool restoreChanged) {
 void CElwView::PlayForward(const UndoRecord& r, bool restoreChanged) {
     replaying_ = true;
     if (r.kind == UndoKind::Order) {
-        PermuteLines(r.at.line, r.text, false);
-        ApplyFlags(r.at.line, r.flagsAfter, restoreChanged);
+        PermuteLines(r.at.line, r.text(), false);
+        ApplyFlags(r.at.line, r.flagsAfter(), restoreChanged);
         PlaceExactly(r.after);
         replaying_ = false;
         return;
@@ -558,7 +557,7 @@ void CElwView::PlayForward(const UndoRecord& r, bool restoreChanged) {
     PlaceExactly(r.at);
     RawDelete(r.Removed().size(), nullptr);
     RawInsert(r.Inserted());
-    ApplyFlags(r.at.line, r.flagsAfter, restoreChanged);
+    ApplyFlags(r.at.line, r.flagsAfter(), restoreChanged);
     PlaceExactly(r.after);
     replaying_ = false;
 }
@@ -569,7 +568,7 @@ void CElwView::PlayAgain(const UndoRecord& r) {
         case UndoKind::InsertLine: {
             pos_ = 0;
             virtualCol_ = -1;
-            InsertAtCaret(r.text, UndoKind::InsertLine);
+            InsertAtCaret(r.text(), UndoKind::InsertLine);
             break;
         }
         case UndoKind::Overwrite: {
@@ -578,9 +577,9 @@ void CElwView::PlayAgain(const UndoRecord& r) {
             std::string fb = FlagsOf(lineNo_, 1);
             view::LineText t = CaretText();
             size_t q = pos_;
-            while (q < t.end() && q - pos_ < r.text.size()) q += layout_.CharLen(t, q);
+            while (q < t.end() && q - pos_ < r.text().size()) q += layout_.CharLen(t, q);
             std::string removed = RawDelete(q - pos_, nullptr);
-            std::string ins = RawInsert(r.text2);
+            std::string ins = RawInsert(r.text2());
             Commit(UndoKind::Overwrite, at, at, removed, ins, fb);
             break;
         }

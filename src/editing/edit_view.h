@@ -419,20 +419,20 @@ class CElwView : public document::UndoTarget, public document::DocumentView {
     // Recounts the caret line's rows after an edit.
     void RelayoutCaretLine();
     std::string FlagsOf(int lineNumber, size_t count);
-    void ApplyFlags(int lineNumber, const std::string& flags, bool restoreChanged);
+    void ApplyFlags(int lineNumber, std::string_view flags, bool restoreChanged);
     void MarkEdited();
     // The caret line's text is about to change: later lines may start in other states.
     void NoteLineEdited();
 
     // Moves the records of an Order record's lines to their new places (or back), and brings
     // every view of the document to the records now at its line numbers.
-    void PermuteLines(int first, const std::string& order, bool back);
+    void PermuteLines(int first, std::string_view order, bool back);
     // The records of lines first, first + 1, ... (at most n).
     std::vector<document::LineRecord*> RecordsFrom(int first, size_t n);
     // Puts `records` (the lines from `first`) in the packed order; returns them as placed, or
     // nothing when the order is no permutation of them.
     std::vector<document::LineRecord*> PermuteRecords(
-        int first, const std::vector<document::LineRecord*>& records, const std::string& order,
+        int first, const std::vector<document::LineRecord*>& records, std::string_view order,
         bool back);
 
     // Raw edits, not recorded. The removed/inserted flags of lines are gathered for the record.

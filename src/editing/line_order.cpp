@@ -25,7 +25,7 @@ std::string PackOrder(const std::vector<uint32_t>& order) {
     return out;
 }
 
-uint32_t OrderAt(const std::string& packed, size_t i) {
+uint32_t OrderAt(std::string_view packed, size_t i) {
     uint32_t v = 0;
     for (size_t b = 0; b < 4; ++b)
         v |= uint32_t(static_cast<uint8_t>(packed[i * 4 + b])) << (8 * b);
@@ -34,7 +34,7 @@ uint32_t OrderAt(const std::string& packed, size_t i) {
 
 }  // namespace
 
-void CElwView::PermuteLines(int first, const std::string& packed, bool back) {
+void CElwView::PermuteLines(int first, std::string_view packed, bool back) {
     Sync();
     std::vector<LineRecord*> records = RecordsFrom(first, packed.size() / 4);
     PermuteRecords(first, records, packed, back);
@@ -50,7 +50,7 @@ std::vector<LineRecord*> CElwView::RecordsFrom(int first, size_t n) {
 
 std::vector<LineRecord*> CElwView::PermuteRecords(int first,
                                                   const std::vector<LineRecord*>& records,
-                                                  const std::string& packed, bool back) {
+                                                  std::string_view packed, bool back) {
     const size_t n = packed.size() / 4;
     assert(records.size() == n && "an order record covers lines that exist");
     if (records.size() != n || n == 0) return {};
@@ -133,9 +133,7 @@ void CElwView::ReorderLines(int first, const std::vector<uint32_t>& order) {
     UndoRecord rec;
     rec.kind = UndoKind::Order;
     rec.at = {first, 0};
-    rec.text = packed;
-    rec.flagsBefore = std::move(flagsBefore);
-    rec.flagsAfter = std::move(flagsAfter);
+    rec.SetContents(std::string(packed), {}, flagsBefore, flagsAfter);
     undo_.RecordStep(std::move(rec));
     undo_.EndStep(CaretPosition());
     ++recordsInCommand_;

@@ -131,10 +131,10 @@ TEST(InvariantDeathTest, UndoListTotal) {
             undo.BeginStep({1, 0}, 0);
             UndoRecord r;
             r.kind = UndoKind::Type;
-            r.text = "ab";
+            r.SetContents("ab", {}, {}, {});
             undo.RecordStep(std::move(r));
             undo.EndStep({1, 2});
-            const_cast<UndoRecord&>(undo.at(0)).text = "abcdef";
+            const_cast<UndoRecord&>(undo.at(0)).SetText("abcdef");
             struct : UndoTarget {
                 void PlayBack(const UndoRecord&, bool) override {}
                 void PlayForward(const UndoRecord&, bool) override {}
