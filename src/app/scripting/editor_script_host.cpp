@@ -26,6 +26,10 @@ bool IsViewBuiltin(int id) {
            id == 101;
 }
 
+constexpr bool IsLineOrTextBuiltin(int id) {
+    return id >= 35 && id <= 58;
+}
+
 }  // namespace
 
 bool PumpPasses(size_t command) {
@@ -120,6 +124,14 @@ void EditorScriptHost::Refused(int line) {
 }
 
 bool EditorScriptHost::CallEditorBuiltin(int id, const uint32_t* args, script::Runtime& rt) {
+    // The line and text built-ins (ids 35 to 58) are neither slot nor user-interface
+    // built-ins: they go straight to the view, the commonest calls of a script that edits.
+    if (IsLineOrTextBuiltin(id)) {
+        editing::CElwView* v = editor_.ActiveView();
+        if (v == nullptr) return true;
+        if (CallLineBuiltin(id, args, rt, *v)) return true;
+        return CallTextBuiltin(id, args, rt, *v);
+    }
     if (CallSlotBuiltin(id, args, rt)) {
         // Searches leave the editor state value: 1 found (or replaced, or lines found in
         // files), 4 not found.

@@ -82,7 +82,6 @@ bool EditorScriptHost::ReplaceSelectionAllowed(editing::CElwView& v) {
 bool EditorScriptHost::CallTextBuiltin(int id, const uint32_t* a, script::Runtime& rt,
                                        editing::CElwView& v) {
     document::CElwDoc& doc = v.doc();
-    editing::Selection* sel = editor_.ActiveSelection();
     auto retText = [&](const std::string& s) { rt.SetResult(rt.MakeString(s)); };
     switch (id) {
         case BuiltinId("GETCURRENTCHAR"): {
@@ -123,18 +122,22 @@ bool EditorScriptHost::CallTextBuiltin(int id, const uint32_t* a, script::Runtim
             rt.SetRefreshPending();
             return true;
         }
-        case BuiltinId("GETSELECTED"):
+        case BuiltinId("GETSELECTED"): {
+            editing::Selection* sel = editor_.ActiveSelection();
             retText(sel != nullptr && sel->active() ? FromDocument(doc, sel->Block()) : "");
             return true;
-        case BuiltinId("DELSELECT"):
+        }
+        case BuiltinId("DELSELECT"): {
+            editing::Selection* sel = editor_.ActiveSelection();
             if (sel != nullptr && sel->active() && !doc.readOnly) {
                 editing::CommandScope scope(v);
                 sel->DeleteSelection(v);
                 rt.SetRefreshPending();
             }
             return true;
+        }
         case BuiltinId("SELECTCANCEL"):
-            if (sel != nullptr) sel->Cancel();
+            if (editing::Selection* sel = editor_.ActiveSelection()) sel->Cancel();
             editor_.Repaint();
             return true;
         case BuiltinId("ISMODIFIED"):
