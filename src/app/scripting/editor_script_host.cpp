@@ -30,6 +30,26 @@ constexpr bool IsLineOrTextBuiltin(int id) {
     return id >= 35 && id <= 58;
 }
 
+// None of the user-interface built-ins or the host's own sits in that range.
+static_assert(!IsLineOrTextBuiltin(BuiltinId("GETOPENFILE")));
+static_assert(!IsLineOrTextBuiltin(BuiltinId("NEWMENU")));
+static_assert(!IsLineOrTextBuiltin(BuiltinId("ADDMENUITEM")));
+static_assert(!IsLineOrTextBuiltin(BuiltinId("GETMENUITEM")));
+static_assert(!IsLineOrTextBuiltin(BuiltinId("DOMENU")));
+static_assert(!IsLineOrTextBuiltin(BuiltinId("DISCARDMENU")));
+static_assert(!IsLineOrTextBuiltin(BuiltinId("SETMESSAGETEXT")));
+static_assert(!IsLineOrTextBuiltin(BuiltinId("GETCLIPBOARD")));
+static_assert(!IsLineOrTextBuiltin(BuiltinId("SENDKEYS")));
+static_assert(!IsLineOrTextBuiltin(BuiltinId("ISKEYPRESSED")));
+static_assert(!IsLineOrTextBuiltin(BuiltinId("KEYTOCMD")));
+static_assert(!IsLineOrTextBuiltin(BuiltinId("IMECTRL")));
+static_assert(!IsLineOrTextBuiltin(BuiltinId("APPACTIVATE")));
+static_assert(!IsLineOrTextBuiltin(BuiltinId("SHELL")));
+static_assert(!IsLineOrTextBuiltin(BuiltinId("SILENT")));
+static_assert(!IsLineOrTextBuiltin(BuiltinId("NOSILENT")));
+static_assert(!IsLineOrTextBuiltin(BuiltinId("REFRESH")));
+static_assert(!IsLineOrTextBuiltin(BuiltinId("SHOWCURSOR")));
+
 }  // namespace
 
 bool PumpPasses(size_t command) {
