@@ -137,8 +137,8 @@ def greeting(port, tls):
     line = s.recv(512)
     s.close()
     return line
-for spec in sys.argv[2:]:
-    port, want, tls = spec.split(":")
+for server in sys.argv[2:]:
+    port, want, tls = server.split(":")
     if not greeting(int(port), tls == "tls").startswith(want.encode()):
         sys.exit(1)
 PY
