@@ -35,7 +35,7 @@ std::string MakeFile() {
             const KeySpec& keySpec = kKeySpecs[i];
             if (keySpec.section != Section(s)) continue;
             text.append(keySpec.name).append("=");
-            text.append(keySpec.type == ValueType::Int ? std::to_string(defaults.Int(Key(i)))
+            text.append(keySpec.type == ValueType::kInt ? std::to_string(defaults.Int(Key(i)))
                                                        : defaults.Text(Key(i)));
             text.append("\n");
         }

@@ -94,23 +94,23 @@ void ConvertBench(benchmark::State& state, document::CElwDoc& doc, editing::Conv
 
 void BM_UpperAll(benchmark::State& state) {
     editing::ConvertChoices c;
-    c.caseConversion = editing::CaseConversion::Upper;
+    c.caseConversion = editing::CaseConversion::kUpper;
     ConvertBench(state, Utf8(), c);
 }
 void BM_WidthDown(benchmark::State& state) {
     editing::ConvertChoices c;
-    c.width = editing::WidthConversion::ToSingleByte;
+    c.width = editing::WidthConversion::kToSingleByte;
     ConvertBench(state, Sjis(), c);
 }
 void BM_KanaUp(benchmark::State& state) {
     editing::ConvertChoices c;
-    c.width = editing::WidthConversion::ToDoubleByte;
+    c.width = editing::WidthConversion::kToDoubleByte;
     c.alphanumerics = false;
     ConvertBench(state, Sjis(), c);
 }
 void BM_TabToSpace(benchmark::State& state) {
     editing::ConvertChoices c;
-    c.tabs = editing::TabConversion::TabToSpace;
+    c.tabs = editing::TabConversion::kTabToSpace;
     ConvertBench(state, Sjis(), c);
 }
 

@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
     g_doc = &loaded;
     loaded.doc.NewDocument();
     const bool utf8 = std::string_view(argv[1]).find("utf8") != std::string_view::npos;
-    if (utf8) loaded.doc.code = document::TextCode::Utf8;
+    if (utf8) loaded.doc.code = document::TextCode::kUtf8;
     loaded.doc.lines().Reset();
     for (size_t start = 0; start < text.size();) {
         size_t nl = text.find('\n', start);

@@ -37,7 +37,7 @@ class NextLines : public FollowingLines {
 
 void CountLines(benchmark::State& state, std::string pattern, bool ignoreCase) {
     Regex re;
-    if (re.Compile(pattern, RegexOptions{g_codePage, ignoreCase, false}) != CompileStatus::Ok) {
+    if (re.Compile(pattern, RegexOptions{g_codePage, ignoreCase, false}) != CompileStatus::kOk) {
         state.SkipWithError("pattern refused");
         return;
     }

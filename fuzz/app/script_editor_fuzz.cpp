@@ -99,7 +99,7 @@ class FuzzEditor : public app::ScriptEditor {
         if (c.isView() && ActiveView()) ActiveView()->Execute(c.view);
     }
     app::PressResult PressKey(const app::KeyStroke& stroke, std::string_view bytes) override {
-        if (!ActiveView()) return app::PressResult::Nothing;
+        if (!ActiveView()) return app::PressResult::kNothing;
         return app::TypingKeyInput(*ActiveView()).Press(stroke, bytes);
     }
     std::optional<std::string> InputBox(std::string_view, std::string_view,
@@ -316,11 +316,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzEditor ed;
     ed.files.folders.insert("/w");
     ed.files.files["/w/a.txt"] = "pasted\r\ntext\r\n";
-    ed.Open({"first line", "\x93\xFA\x96\x7B\x8C\xEA", "", "last"}, document::TextCode::Ansi,
+    ed.Open({"first line", "\x93\xFA\x96\x7B\x8C\xEA", "", "last"}, document::TextCode::kAnsi,
             false);
-    ed.Open({"\xE6\x97\xA5\xE6\x9C\xAC", "caf\xC3\xA9", "ascii"}, document::TextCode::Utf8, false);
-    ed.Open({"\xA4\xA2", "euc"}, document::TextCode::Euc, false);
-    ed.Open({"read only"}, document::TextCode::Ansi, true);
+    ed.Open({"\xE6\x97\xA5\xE6\x9C\xAC", "caf\xC3\xA9", "ascii"}, document::TextCode::kUtf8, false);
+    ed.Open({"\xA4\xA2", "euc"}, document::TextCode::kEuc, false);
+    ed.Open({"read only"}, document::TextCode::kAnsi, true);
     ed.active = in.Next(4);
     app::EditorScriptHost host(ed);
     script::CompileResult r = script::CompileSource(ed.files, "/w/gen.NRS", source);

@@ -97,8 +97,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     {
         document::CElwDoc doc(env);
         if (doc.OpenDocument("/f") != 1) std::abort();
-        if (code.endsInLineEnd && doc.code != document::TextCode::Ucs2Le &&
-            doc.code != document::TextCode::Ucs2Be)
+        if (code.endsInLineEnd && doc.code != document::TextCode::kUcs2Le &&
+            doc.code != document::TextCode::kUcs2Be)
             std::abort();  // UTF-16 without a mark not recognised
         const bool utf8 = document::IsUnicodeFamily(doc.code);
         for (const auto* r = doc.lines().first(); r; r = r->next) {

@@ -38,8 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (n != doc.lineCount() || n < 1) std::abort();
             // UTF-16 recognised without a mark is written back as it was read.
             const bool ucs2 =
-                doc.code == document::TextCode::Ucs2Le || doc.code == document::TextCode::Ucs2Be;
-            if (ucs2 && !doc.bom && choice == document::CodeChoice::Default) {
+                doc.code == document::TextCode::kUcs2Le || doc.code == document::TextCode::kUcs2Be;
+            if (ucs2 && !doc.bom && choice == document::CodeChoice::kDefault) {
                 env.save.trashOutGen = 0;
                 if (doc.SaveDocument("/g") != 1 || fs.files["/g"] != bytes) std::abort();
             }

@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     env.codePage = 932;
     document::CElwDoc doc(env);
     doc.NewDocument();
-    if (utf8) doc.code = document::TextCode::Utf8;
+    if (utf8) doc.code = document::TextCode::kUtf8;
     std::string_view rest(reinterpret_cast<const char*>(data + 6), size - 6);
     doc.lines().Reset();
     for (;;) {

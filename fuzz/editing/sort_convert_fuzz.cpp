@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     editing::EditorShared shared(heap);
     document::CElwDoc doc(env);
     doc.NewDocument();
-    if (mode & 1) doc.code = document::TextCode::Utf8;
+    if (mode & 1) doc.code = document::TextCode::kUtf8;
     doc.lines().Reset();
     for (size_t n = 0;; ++n) {
         const size_t nl = text.find('\n');

@@ -96,10 +96,10 @@ inline std::string RunGrepCodesInput(const uint8_t* data, size_t size) {
     env.fs = &fs;
     env.codePage = 932;
     env.load = decoding.load;
-    document::TextCode loaded = document::TextCode::None;
+    document::TextCode loaded = document::TextCode::kNone;
     {
         document::CElwDoc doc(env);
-        if (doc.OpenDocument("/f", document::CodeChoice::Default) == 1) loaded = doc.code;
+        if (doc.OpenDocument("/f", document::CodeChoice::kDefault) == 1) loaded = doc.code;
     }
     std::vector<std::string> answers[3];
     for (int run = 0; run < 3; ++run) {
@@ -111,9 +111,9 @@ inline std::string RunGrepCodesInput(const uint8_t* data, size_t size) {
         decoding.utf8 = &utf8;
         GrepTextSearch text(run == 0 ? 4096 : 65536);
         Lines sink;
-        document::TextCode code = document::TextCode::None;
+        document::TextCode code = document::TextCode::kNone;
         text.SearchFileInItsCode(fs, "/f", decoding, sink, &code);
-        if (loaded != document::TextCode::None && code != loaded)
+        if (loaded != document::TextCode::kNone && code != loaded)
             return "the code differs from the loader's";
         answers[run] = sink.found;
         // As stored, as the byte search reads it.

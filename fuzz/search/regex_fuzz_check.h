@@ -58,7 +58,7 @@ inline std::string RunRegexInput(const uint8_t* data, size_t size) {
     size_t rest = text.size() + 1;  // bytes from a line's start to the end of the text, at most
 
     Regex re;
-    if (re.Compile(pattern, options) != CompileStatus::Ok) return {};
+    if (re.Compile(pattern, options) != CompileStatus::kOk) return {};
     for (size_t i = 0; i < lines.lines.size(); ++i) {
         lines.base = i;
         std::string_view line = lines.lines[i];

@@ -71,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     env.codePage = code == 1 ? 1252 : 932;
     document::CElwDoc doc(env);
     doc.NewDocument();
-    if (code == 2) doc.code = document::TextCode::Utf8;
+    if (code == 2) doc.code = document::TextCode::kUtf8;
     const int codePage = doc.CodePage();
     std::string_view rest(reinterpret_cast<const char*>(data + 6), size - 6);
     doc.lines().Reset();

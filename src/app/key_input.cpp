@@ -20,37 +20,37 @@ PressResult DispatchingKeyInput::Press(const KeyStroke& stroke, std::string_view
     if (stroke.key != 0) {
         secondStroke = dispatcher_.pendingPrefix().has_value() && IsSecondStroke(stroke.key);
         switch (dispatcher_.KeyDown(stroke)) {
-            case KeyDispatcher::Outcome::PrefixPending:
-                return PressResult::PrefixPending;
-            case KeyDispatcher::Outcome::TakenByScript:
-                return PressResult::TakenByScript;
-            case KeyDispatcher::Outcome::View:
-            case KeyDispatcher::Outcome::Frame:
-            case KeyDispatcher::Outcome::NotAvailable:
-                return PressResult::Command;
-            case KeyDispatcher::Outcome::Nothing:
+            case KeyDispatcher::Outcome::kPrefixPending:
+                return PressResult::kPrefixPending;
+            case KeyDispatcher::Outcome::kTakenByScript:
+                return PressResult::kTakenByScript;
+            case KeyDispatcher::Outcome::kView:
+            case KeyDispatcher::Outcome::kFrame:
+            case KeyDispatcher::Outcome::kNotAvailable:
+                return PressResult::kCommand;
+            case KeyDispatcher::Outcome::kNothing:
                 break;
         }
     }
-    if (secondStroke || !dispatcher_.view) return PressResult::Nothing;
+    if (secondStroke || !dispatcher_.view) return PressResult::kNothing;
     if (stroke.unwritable) {
         dispatcher_.view->TypeUnwritable();
-        return PressResult::Nothing;
+        return PressResult::kNothing;
     }
-    if (bytes.empty()) return PressResult::Nothing;
+    if (bytes.empty()) return PressResult::kNothing;
     if (typedEvent) {
         typedEvent(bytes, stroke.repeat);
-        if (!dispatcher_.view) return PressResult::Nothing;
+        if (!dispatcher_.view) return PressResult::kNothing;
     }
     dispatcher_.view->TypeBytes(bytes, stroke.repeat);
-    return PressResult::Typed;
+    return PressResult::kTyped;
 }
 
 PressResult TypingKeyInput::Press(const KeyStroke& stroke, std::string_view bytes) {
     if (stroke.unwritable) view_->TypeUnwritable();
-    if (bytes.empty()) return PressResult::Nothing;
+    if (bytes.empty()) return PressResult::kNothing;
     for (char c : bytes) view_->TypeByte(static_cast<uint8_t>(c), stroke.repeat);
-    return PressResult::Typed;
+    return PressResult::kTyped;
 }
 
 }  // namespace norv::app

@@ -30,11 +30,11 @@ namespace norv::app {
 
 // What became of a press.
 enum class PressResult {
-    PrefixPending,  // a two-stroke prefix now waits for its second key
-    TakenByScript,  // a resident script consumed the key
-    Command,        // a command of the table ran (or said it is not available yet)
-    Typed,          // the bytes were typed into the active view
-    Nothing,        // no command, nothing to type (or no view to type into)
+    kPrefixPending,  // a two-stroke prefix now waits for its second key
+    kTakenByScript,  // a resident script consumed the key
+    kCommand,        // a command of the table ran (or said it is not available yet)
+    kTyped,          // the bytes were typed into the active view
+    kNothing,        // no command, nothing to type (or no view to type into)
 };
 
 class KeyInput {

@@ -28,8 +28,8 @@ bool OutputDocument::Prepare(OutputWindows& windows, const std::string& folder) 
     windows.ActivateOutput(*view_);
     document::CElwDoc& doc = view_->doc();
     // Emptied: the text is one empty line, its code kept (a new one is UTF-8).
-    const document::TextCode code = fresh ? document::TextCode::Utf8 : doc.code;
-    const document::TextCode saveCode = fresh ? document::TextCode::None : doc.saveCode;
+    const document::TextCode code = fresh ? document::TextCode::kUtf8 : doc.code;
+    const document::TextCode saveCode = fresh ? document::TextCode::kNone : doc.saveCode;
     const bool bom = fresh ? false : doc.bom;
     const document::EolMode eol = doc.eolMode;
     doc.NewDocument();

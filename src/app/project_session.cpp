@@ -23,25 +23,25 @@ document::CodeChoice ChoiceOf(document::TextCode code) {
     using document::CodeChoice;
     using document::TextCode;
     switch (code) {
-        case TextCode::Euc:
-            return CodeChoice::Euc;
-        case TextCode::Jis:
-            return CodeChoice::Jis;
-        case TextCode::Ucs2Le:
-            return CodeChoice::Unicode;
-        case TextCode::Ucs2Be:
-            return CodeChoice::UnicodeBe;
-        case TextCode::Utf8:
-            return CodeChoice::Utf8;
+        case TextCode::kEuc:
+            return CodeChoice::kEuc;
+        case TextCode::kJis:
+            return CodeChoice::kJis;
+        case TextCode::kUcs2Le:
+            return CodeChoice::kUnicode;
+        case TextCode::kUcs2Be:
+            return CodeChoice::kUnicodeBe;
+        case TextCode::kUtf8:
+            return CodeChoice::kUtf8;
         default:
-            return CodeChoice::Ansi;
+            return CodeChoice::kAnsi;
     }
 }
 
 bool KnownCode(int code) {
     using document::TextCode;
-    for (TextCode c : {TextCode::Ansi, TextCode::Euc, TextCode::Jis, TextCode::Ucs2Le,
-                       TextCode::Ucs2Be, TextCode::Utf8})
+    for (TextCode c : {TextCode::kAnsi, TextCode::kEuc, TextCode::kJis, TextCode::kUcs2Le,
+                       TextCode::kUcs2Be, TextCode::kUtf8})
         if (static_cast<int>(c) == code) return true;
     return false;
 }
@@ -100,13 +100,13 @@ std::optional<Snapshot> ReadSnapshotFile(platform::FileSystem& fs, const std::st
         return refuse(path + " is not a project file (it is not a regular file).");
     // The size is looked at before a byte is read: a huge file is refused, not loaded.
     if (info->size < kSnapshotHeaderBytes)
-        return refuse(SnapshotErrorText(SnapshotError::TooSmall, path));
+        return refuse(SnapshotErrorText(SnapshotError::kTooSmall, path));
     if (info->size > kSnapshotMaxBytes)
-        return refuse(SnapshotErrorText(SnapshotError::TooLarge, path));
+        return refuse(SnapshotErrorText(SnapshotError::kTooLarge, path));
     std::string bytes;
     if (int error = platform::ReadWholeFile(fs, path, bytes))
         return refuse("Cannot read the project file " + path + ": " + ErrorText(error) + ".");
-    SnapshotError why = SnapshotError::None;
+    SnapshotError why = SnapshotError::kNone;
     std::optional<Snapshot> s = ParseSnapshot(bytes, &why);
     if (!s) return refuse(SnapshotErrorText(why, path));
     std::string side;
@@ -174,7 +174,7 @@ bool ProjectSession::WriteSnapshot(const std::string& target, bool workspace) {
     const size_t kept = s.records.size();
     const std::vector<document::CElwDoc*> docs = host_.Documents();
     if (kept + docs.size() > size_t(kSnapshotMaxRecords)) {
-        ShowError(SnapshotErrorText(SnapshotError::TooManyRecords, target));
+        ShowError(SnapshotErrorText(SnapshotError::kTooManyRecords, target));
         return false;
     }
     std::vector<std::string> made;
@@ -216,7 +216,7 @@ bool ProjectSession::WriteSnapshot(const std::string& target, bool workspace) {
     }
     s.frame = host_.MainPlacement();
     s.folder = platform::CurrentFolder();
-    SnapshotError why = SnapshotError::None;
+    SnapshotError why = SnapshotError::kNone;
     const std::optional<std::string> bytes = FormatSnapshot(s, &why);
     if (!bytes) {
         drop();
@@ -284,7 +284,7 @@ bool ProjectSession::OpenSnapshot(const std::string& path, bool workspace) {
             const bool exact = r.copyFormat && KnownCode(r.copyFormat->code);
             const document::CodeChoice choice =
                 exact ? ChoiceOf(static_cast<document::TextCode>(r.copyFormat->code))
-                      : document::CodeChoice::Default;
+                      : document::CodeChoice::kDefault;
             doc = host_.OpenDocument(r.copyPath, choice, true);
             if (doc) {
                 if (exact) {
@@ -320,7 +320,7 @@ bool ProjectSession::OpenSnapshot(const std::string& path, bool workspace) {
                 fs_.Remove(r.copyPath);
             }
         } else if (!r.path.empty() && fs_.Stat(r.path)) {
-            doc = host_.OpenDocument(r.path, document::CodeChoice::Default, false);
+            doc = host_.OpenDocument(r.path, document::CodeChoice::kDefault, false);
         } else {
             const std::string name = r.path.empty() ? r.copyPath : r.path;
             ui_.MessageBox(name.empty()

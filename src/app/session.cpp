@@ -87,14 +87,14 @@ CloseOutcome Session::CloseProgram() {
     if (!project) run(closing.savePlacement);
     run(closing.storeMarkList);
     run(closing.storeFindHistories);
-    if (project && closing.closeProject && !closing.closeProject()) return CloseOutcome::Kept;
+    if (project && closing.closeProject && !closing.closeProject()) return CloseOutcome::kKept;
     run(closing.residentCloseEvent);
     if (closing.residentMode && closing.residentMode()) {
-        if (!CloseAll()) return CloseOutcome::Kept;
+        if (!CloseAll()) return CloseOutcome::kKept;
         const bool ends = closing.residentHide && closing.residentHide();
-        return ends ? CloseOutcome::Ended : CloseOutcome::Hidden;
+        return ends ? CloseOutcome::kEnded : CloseOutcome::kHidden;
     }
-    return CloseAll() ? CloseOutcome::Ended : CloseOutcome::Kept;
+    return CloseAll() ? CloseOutcome::kEnded : CloseOutcome::kKept;
 }
 
 bool Session::RoomForDocument() {
@@ -113,8 +113,8 @@ void ReplaceWholeText(editing::CElwView& v, const std::string& text) {
         // One undo group: the old text goes, the new text comes.
         editing::CommandScope scope(v);
         v.SetCaret(1, 0);
-        v.DeleteForward(total, document::UndoKind::DeleteSelection);
-        v.InsertAtCaret(text, document::UndoKind::InsertBlock);
+        v.DeleteForward(total, document::UndoKind::kDeleteSelection);
+        v.InsertAtCaret(text, document::UndoKind::kInsertBlock);
         v.SetCaret(1, 0);
     }
     v.RecountRows();

@@ -75,9 +75,9 @@ struct ClosingSteps {
 };
 
 enum class CloseOutcome {
-    Ended,   // every document closed; the program ends
-    Kept,    // the user kept a document, or a save failed: everything stays as it was
-    Hidden,  // resident mode: documents closed, the window hides behind the tray icon
+    kEnded,   // every document closed; the program ends
+    kKept,    // the user kept a document, or a save failed: everything stays as it was
+    kHidden,  // resident mode: documents closed, the window hides behind the tray icon
 };
 
 class Session {

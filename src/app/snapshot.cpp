@@ -146,24 +146,24 @@ bool NeedsLine(const SnapshotRecord& r) {
 std::string SnapshotErrorText(SnapshotError error, std::string_view path) {
     std::string why;
     switch (error) {
-        case SnapshotError::None:
+        case SnapshotError::kNone:
             return {};
-        case SnapshotError::TooSmall:
+        case SnapshotError::kTooSmall:
             why = "it is too short";
             break;
-        case SnapshotError::TooLarge:
+        case SnapshotError::kTooLarge:
             why = "it is too long";
             break;
-        case SnapshotError::BadCount:
+        case SnapshotError::kBadCount:
             why = "its number of documents is wrong";
             break;
-        case SnapshotError::BadActive:
+        case SnapshotError::kBadActive:
             why = "its active document is wrong";
             break;
-        case SnapshotError::Unterminated:
+        case SnapshotError::kUnterminated:
             why = "a name in it has no end";
             break;
-        case SnapshotError::TooManyRecords:
+        case SnapshotError::kTooManyRecords:
             return "A project holds at most 100 documents; nothing was written to " +
                    std::string(path) + ".";
     }
@@ -175,27 +175,27 @@ std::optional<Snapshot> ParseSnapshot(std::string_view b, SnapshotError* error) 
         if (error) *error = e;
         return std::nullopt;
     };
-    if (error) *error = SnapshotError::None;
-    if (b.size() < kSnapshotHeaderBytes) return fail(SnapshotError::TooSmall);
-    if (b.size() > kSnapshotMaxBytes) return fail(SnapshotError::TooLarge);
+    if (error) *error = SnapshotError::kNone;
+    if (b.size() < kSnapshotHeaderBytes) return fail(SnapshotError::kTooSmall);
+    if (b.size() > kSnapshotMaxBytes) return fail(SnapshotError::kTooLarge);
     const int32_t count = ReadInt(b, kCountOffset);
     if (count < 0 || count > kSnapshotMaxRecords ||
         kSnapshotHeaderBytes + size_t(count) * kSnapshotRecordBytes > b.size())
-        return fail(SnapshotError::BadCount);
+        return fail(SnapshotError::kBadCount);
     const int32_t active = ReadInt(b, kActiveOffset);
     if (count == 0 ? active != 0 : (active < 0 || active >= count))
-        return fail(SnapshotError::BadActive);
+        return fail(SnapshotError::kBadActive);
     Snapshot s;
     s.frame = ReadPlacement(b, 0);
     std::optional<std::string> folder = ReadString(b, kFolderOffset, kSnapshotFolderField);
-    if (!folder) return fail(SnapshotError::Unterminated);
+    if (!folder) return fail(SnapshotError::kUnterminated);
     s.folder = std::move(*folder);
     s.active = active;
     for (int32_t i = 0; i < count; ++i) {
         const size_t at = kSnapshotHeaderBytes + size_t(i) * kSnapshotRecordBytes;
         SnapshotRecord r;
         std::optional<std::string> path = ReadString(b, at, kSnapshotPathField);
-        if (!path) return fail(SnapshotError::Unterminated);
+        if (!path) return fail(SnapshotError::kUnterminated);
         r.frame = ReadPlacement(b, at + kRecordPlacement);
         const size_t n = at + kRecordInts;
         r.caretLine = ReadInt(b, n);
@@ -220,9 +220,9 @@ std::optional<Snapshot> ParseSnapshot(std::string_view b, SnapshotError* error) 
 }
 
 std::optional<std::string> FormatSnapshot(const Snapshot& s, SnapshotError* error) {
-    if (error) *error = SnapshotError::None;
+    if (error) *error = SnapshotError::kNone;
     if (s.records.size() > size_t(kSnapshotMaxRecords)) {
-        if (error) *error = SnapshotError::TooManyRecords;
+        if (error) *error = SnapshotError::kTooManyRecords;
         return std::nullopt;
     }
     std::string b(kSnapshotHeaderBytes + s.records.size() * kSnapshotRecordBytes, '\0');

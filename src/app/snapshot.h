@@ -93,13 +93,13 @@ struct Snapshot {
 };
 
 enum class SnapshotError {
-    None,
-    TooSmall,        // under 316 bytes
-    TooLarge,        // over 34,316 bytes
-    BadCount,        // negative, above 100, or more records than the file holds
-    BadActive,       // the active index names no record (an empty snapshot has index 0)
-    Unterminated,    // a string lacks its terminating zero
-    TooManyRecords,  // writing: more than 100 documents
+    kNone,
+    kTooSmall,        // under 316 bytes
+    kTooLarge,        // over 34,316 bytes
+    kBadCount,        // negative, above 100, or more records than the file holds
+    kBadActive,       // the active index names no record (an empty snapshot has index 0)
+    kUnterminated,    // a string lacks its terminating zero
+    kTooManyRecords,  // writing: more than 100 documents
 };
 
 // The text of a refusal, naming the file.

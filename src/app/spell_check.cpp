@@ -31,7 +31,7 @@ std::optional<Area> TakeSelection(editing::Selection* sel) {
     sel->Normalize();
     if (!sel->active()) return std::nullopt;
     Area a;
-    a.box = sel->kind() == editing::SelectionKind::Box;
+    a.box = sel->kind() == editing::SelectionKind::kBox;
     a.line1 = sel->start().line;
     a.line2 = sel->end().line;
     a.pos1 = a.box ? 0 : sel->start().pos;
@@ -180,7 +180,7 @@ class Check {
         {
             editing::CommandScope scope(view_);
             view_.SetCaret(line_, w.start);
-            view_.ReplaceForward(w.length, with, document::UndoKind::Convert);
+            view_.ReplaceForward(w.length, with, document::UndoKind::kConvert);
         }
         view_.Sync();
         ++result_.replacements;

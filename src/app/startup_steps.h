@@ -17,25 +17,25 @@
 namespace norv::app {
 
 enum class StartupStep {
-    SettingsFile,        // 1. the settings file, its first-run copy, the settings cache
-    MarkStarting,        // 2. start-up runs; the system's name
-    InstanceProtocol,    // 3. hand the command line to a running instance, or become one
-    PlatformComponents,  // 4. nothing to set up on this platform
-    OptionalFacilities,  // 5. the input method and the archive library (none looked up yet)
-    RecentFileCount,     // 6. the recent-file list's size (MRUFiles)
-    DocumentTemplate,    // 7. nothing to register: documents and views are plain objects
-    LoadSettings,        // 8. every setting, keys, the data file, the history
-    CreateFrame,         // 9. the main frame and its bars; dropped files
-    CommandLine,         // 10. recovery, the project or workspace, the command line's files
-    ShowWindow,          // 11. the main window shown
-    RestoreToolBars,     // 11. the tool bars as they were left
-    ResidentScripts,     // 11. the resident script and the scripts that start with the program
-    ReleaseCache,        // 12. the settings cache goes; start-up is over
-    StartupScript,       // 12. the -A script
-    ResidentOrPosted,    // 13. resident start hidden, or the commands of -P and -G
-    ResetOptions,        // 14. the start-up option state is reset
-    InputMethod,         // 14. the input method's functions (none needed here)
-    Count
+    kSettingsFile,        // 1. the settings file, its first-run copy, the settings cache
+    kMarkStarting,        // 2. start-up runs; the system's name
+    kInstanceProtocol,    // 3. hand the command line to a running instance, or become one
+    kPlatformComponents,  // 4. nothing to set up on this platform
+    kOptionalFacilities,  // 5. the input method and the archive library (none looked up yet)
+    kRecentFileCount,     // 6. the recent-file list's size (MRUFiles)
+    kDocumentTemplate,    // 7. nothing to register: documents and views are plain objects
+    kLoadSettings,        // 8. every setting, keys, the data file, the history
+    kCreateFrame,         // 9. the main frame and its bars; dropped files
+    kCommandLine,         // 10. recovery, the project or workspace, the command line's files
+    kShowWindow,          // 11. the main window shown
+    kRestoreToolBars,     // 11. the tool bars as they were left
+    kResidentScripts,     // 11. the resident script and the scripts that start with the program
+    kReleaseCache,        // 12. the settings cache goes; start-up is over
+    kStartupScript,       // 12. the -A script
+    kResidentOrPosted,    // 13. resident start hidden, or the commands of -P and -G
+    kResetOptions,        // 14. the start-up option state is reset
+    kInputMethod,         // 14. the input method's functions (none needed here)
+    kCount
 };
 
 struct StartupStepInfo {
@@ -46,26 +46,26 @@ struct StartupStepInfo {
 };
 
 inline constexpr StartupStepInfo kStartupSteps[] = {
-    {StartupStep::SettingsFile, 1, "SettingsFile", false},
-    {StartupStep::MarkStarting, 2, "MarkStarting", false},
-    {StartupStep::InstanceProtocol, 3, "InstanceProtocol", false},
-    {StartupStep::PlatformComponents, 4, "PlatformComponents", false},
-    {StartupStep::OptionalFacilities, 5, "OptionalFacilities", false},
-    {StartupStep::RecentFileCount, 6, "RecentFileCount", false},
-    {StartupStep::DocumentTemplate, 7, "DocumentTemplate", false},
-    {StartupStep::LoadSettings, 8, "LoadSettings", false},
-    {StartupStep::CreateFrame, 9, "CreateFrame", true},
-    {StartupStep::CommandLine, 10, "CommandLine", false},
-    {StartupStep::ShowWindow, 11, "ShowWindow", true},
-    {StartupStep::RestoreToolBars, 11, "RestoreToolBars", true},
-    {StartupStep::ResidentScripts, 11, "ResidentScripts", false},
-    {StartupStep::ReleaseCache, 12, "ReleaseCache", false},
-    {StartupStep::StartupScript, 12, "StartupScript", false},
-    {StartupStep::ResidentOrPosted, 13, "ResidentOrPosted", false},
-    {StartupStep::ResetOptions, 14, "ResetOptions", false},
-    {StartupStep::InputMethod, 14, "InputMethod", false},
+    {StartupStep::kSettingsFile, 1, "SettingsFile", false},
+    {StartupStep::kMarkStarting, 2, "MarkStarting", false},
+    {StartupStep::kInstanceProtocol, 3, "InstanceProtocol", false},
+    {StartupStep::kPlatformComponents, 4, "PlatformComponents", false},
+    {StartupStep::kOptionalFacilities, 5, "OptionalFacilities", false},
+    {StartupStep::kRecentFileCount, 6, "RecentFileCount", false},
+    {StartupStep::kDocumentTemplate, 7, "DocumentTemplate", false},
+    {StartupStep::kLoadSettings, 8, "LoadSettings", false},
+    {StartupStep::kCreateFrame, 9, "CreateFrame", true},
+    {StartupStep::kCommandLine, 10, "CommandLine", false},
+    {StartupStep::kShowWindow, 11, "ShowWindow", true},
+    {StartupStep::kRestoreToolBars, 11, "RestoreToolBars", true},
+    {StartupStep::kResidentScripts, 11, "ResidentScripts", false},
+    {StartupStep::kReleaseCache, 12, "ReleaseCache", false},
+    {StartupStep::kStartupScript, 12, "StartupScript", false},
+    {StartupStep::kResidentOrPosted, 13, "ResidentOrPosted", false},
+    {StartupStep::kResetOptions, 14, "ResetOptions", false},
+    {StartupStep::kInputMethod, 14, "InputMethod", false},
 };
-static_assert(std::size(kStartupSteps) == static_cast<size_t>(StartupStep::Count));
+static_assert(std::size(kStartupSteps) == static_cast<size_t>(StartupStep::kCount));
 
 const StartupStepInfo& InfoOf(StartupStep step);
 
@@ -87,7 +87,7 @@ class StartupSequence {
     bool Run();
 
   private:
-    std::array<Action, static_cast<size_t>(StartupStep::Count)> actions_;
+    std::array<Action, static_cast<size_t>(StartupStep::kCount)> actions_;
 };
 
 }  // namespace norv::app

@@ -315,10 +315,10 @@ int RecoverAtStartup(DocumentEnvironment& env, const std::string& folderIn, Reco
             if (!doc) continue;
             // A copy is in the document's own encoding: read it as it is, without detection.
             LoadSettings saved = env.load;
-            CodeChoice choice = CodeChoice::Default;
+            CodeChoice choice = CodeChoice::kDefault;
             if (e.exact) {
                 env.load.eucRead = env.load.jisRead = env.load.utf8Read = false;
-                choice = IsUnicodeFamily(e.code) ? CodeChoice::Utf8 : CodeChoice::Ansi;
+                choice = IsUnicodeFamily(e.code) ? CodeChoice::kUtf8 : CodeChoice::kAnsi;
             }
             int ok = doc->OpenDocument(copy, choice);
             env.load = saved;
@@ -331,7 +331,7 @@ int RecoverAtStartup(DocumentEnvironment& env, const std::string& folderIn, Reco
                 doc->eolModeFromFile = true;
                 doc->endsWithEol = e.endsWithEol;
             }
-            doc->codeChoice = CodeChoice::Unset;
+            doc->codeChoice = CodeChoice::kUnset;
             if (e.untitled) {
                 doc->path.clear();
                 doc->title = e.path;

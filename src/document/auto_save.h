@@ -27,10 +27,10 @@ struct RecoveryEntry {
     std::string fileName;  // the auto-save file, relative to the recovery folder
     // From the side file; `exact` is false when it had no line for this entry.
     bool exact = false;
-    TextCode code = TextCode::Ansi;
-    TextCode saveCode = TextCode::None;
+    TextCode code = TextCode::kAnsi;
+    TextCode saveCode = TextCode::kNone;
     bool bom = false;
-    EolMode eol = EolMode::Default;
+    EolMode eol = EolMode::kDefault;
     bool endsWithEol = false;  // a UCS-2 text that ended with a line end
 };
 

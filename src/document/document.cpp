@@ -7,19 +7,19 @@ namespace norv::document {
 
 const char* TextCodeName(TextCode c) {
     switch (c) {
-        case TextCode::Ansi:
+        case TextCode::kAnsi:
             return "Ansi";
-        case TextCode::Euc:
+        case TextCode::kEuc:
             return "Euc";
-        case TextCode::Jis:
+        case TextCode::kJis:
             return "Jis";
-        case TextCode::Ucs2Le:
+        case TextCode::kUcs2Le:
             return "Ucs2Le";
-        case TextCode::Ucs2Be:
+        case TextCode::kUcs2Be:
             return "Ucs2Be";
-        case TextCode::Utf8:
+        case TextCode::kUtf8:
             return "Utf8";
-        case TextCode::None:
+        case TextCode::kNone:
             break;
     }
     return "None";
@@ -27,13 +27,13 @@ const char* TextCodeName(TextCode c) {
 
 const char* EolModeName(EolMode m) {
     switch (m) {
-        case EolMode::CrLf:
+        case EolMode::kCrLf:
             return "CrLf";
-        case EolMode::Lf:
+        case EolMode::kLf:
             return "Lf";
-        case EolMode::Cr:
+        case EolMode::kCr:
             return "Cr";
-        case EolMode::Default:
+        case EolMode::kDefault:
             break;
     }
     return "Default";
@@ -41,19 +41,19 @@ const char* EolModeName(EolMode m) {
 
 const char* CodeStatusName(TextCode c, int systemCodePage) {
     switch (c) {
-        case TextCode::Ansi:
+        case TextCode::kAnsi:
             return systemCodePage == 932 ? "ShiftJIS" : "ANSI";
-        case TextCode::Euc:
+        case TextCode::kEuc:
             return "EUC";
-        case TextCode::Jis:
+        case TextCode::kJis:
             return "JIS";
-        case TextCode::Ucs2Le:
+        case TextCode::kUcs2Le:
             return "Unicode";
-        case TextCode::Ucs2Be:
+        case TextCode::kUcs2Be:
             return "Unicode(BE)";
-        case TextCode::Utf8:
+        case TextCode::kUtf8:
             return "UTF8";
-        case TextCode::None:
+        case TextCode::kNone:
             break;
     }
     return "";
@@ -61,13 +61,13 @@ const char* CodeStatusName(TextCode c, int systemCodePage) {
 
 const char* EolStatusName(EolMode m, bool mixedLineEnds, int textMode) {
     switch (m) {
-        case EolMode::CrLf:
+        case EolMode::kCrLf:
             return "CRLF";
-        case EolMode::Lf:
+        case EolMode::kLf:
             return "LF";
-        case EolMode::Cr:
+        case EolMode::kCr:
             return "CR";
-        case EolMode::Default:
+        case EolMode::kDefault:
             break;
     }
     if (mixedLineEnds) return "Mixed";
@@ -102,9 +102,9 @@ int CElwDoc::CodePage() const {
 int CElwDoc::NewDocument() {
     lines_.Reset();
     if (!lines_.AppendLineFromText("\n", 0)) return 0;
-    code = TextCode::Ansi;
-    saveCode = TextCode::None;
-    eolMode = EolMode::Default;
+    code = TextCode::kAnsi;
+    saveCode = TextCode::kNone;
+    eolMode = EolMode::kDefault;
     eolModeFromFile = false;
     mixedLineEnds = false;
     bom = true;

@@ -54,7 +54,7 @@ struct SaveSettings {
 // The Save As dialog, answered by the front end (or by a test or script).
 struct SaveAsRequest {
     std::string name;                         // in: proposed name; out: the chosen path
-    CodeChoice choice = CodeChoice::Default;  // out: the code list's choice
+    CodeChoice choice = CodeChoice::kDefault;  // out: the code list's choice
     bool addBom = true;                       // in/out: the byte-order-mark box
 };
 
@@ -131,7 +131,7 @@ class CElwDoc {
 
     // Loads a file. `choice` is the code chosen in the open dialog or kept for Reload.
     // Returns 1 on success, 0 on failure.
-    int OpenDocument(const std::string& path, CodeChoice choice = CodeChoice::Default);
+    int OpenDocument(const std::string& path, CodeChoice choice = CodeChoice::kDefault);
     // An empty document: one line holding only a line feed.
     int NewDocument();
 
@@ -139,17 +139,17 @@ class CElwDoc {
     int CodePage() const;
 
     // Fields of the loaded file.
-    TextCode code = TextCode::Ansi;
-    TextCode saveCode = TextCode::None;
+    TextCode code = TextCode::kAnsi;
+    TextCode saveCode = TextCode::kNone;
     bool bom = true;  // write a byte-order mark when saving a Unicode code
-    EolMode eolMode = EolMode::Default;
+    EolMode eolMode = EolMode::kDefault;
     // The line-end mode is the one the loader decided (not chosen by the user): lines keep the
     // line ends they had in the file, and only lines made in the editor take the mode, so a file
     // with mixed line ends is written back as it was.
     bool eolModeFromFile = false;
     // The file read had more than one kind of line end (shown as "Mixed" while the mode is -1).
     bool mixedLineEnds = false;
-    CodeChoice codeChoice = CodeChoice::Unset;
+    CodeChoice codeChoice = CodeChoice::kUnset;
     platform::FileTime fileTime = 0;
     platform::FileTime loadTime = 0;
     bool onFixedDisk = true;

@@ -19,11 +19,11 @@ FileDecoder::FileDecoder(const LoadSettings& settings, CodeChoice choice, int co
 // can convert and the UTF-8 test has failed.
 bool FileDecoder::Decided() const {
     switch (code) {
-        case TextCode::Euc:
+        case TextCode::kEuc:
             return eucLines >= 2;
-        case TextCode::Jis:
+        case TextCode::kJis:
             return jisLines >= 1;
-        case TextCode::Ansi:
+        case TextCode::kAnsi:
             return !euc_ && !jis_ && (!settings_.utf8Read || utf8_.malformed());
         default:
             return !euc_ && !jis_;
@@ -36,12 +36,12 @@ bool FileDecoder::Decided() const {
 // overrules later is mended once the code is known.
 CutCode FileDecoder::CutFor(MappedFileReader& reader, const ReadLine& line, bool convert) {
     if (convert && jis_ &&
-        (jisShift_ != JisShift::kAscii || code == TextCode::Jis || reader.HasEscOrSo(line)))
+        (jisShift_ != JisShift::kAscii || code == TextCode::kJis || reader.HasEscOrSo(line)))
         return CutCode::kJis;
     if (convert && euc_ &&
-        (code == TextCode::Euc || ReadsAs(CutCode::kEuc, line.data, line.available)))
+        (code == TextCode::kEuc || ReadsAs(CutCode::kEuc, line.data, line.available)))
         return CutCode::kEuc;
-    if (code == TextCode::Utf8 || (settings_.utf8Read && !utf8_.malformed() &&
+    if (code == TextCode::kUtf8 || (settings_.utf8Read && !utf8_.malformed() &&
                                    ReadsAs(CutCode::kUtf8, line.data, line.available)))
         return CutCode::kUtf8;
     return CutCode::kSjis;
@@ -73,18 +73,18 @@ std::optional<TextCode> DecideTextCode(MappedFileReader& reader,
 
 CodeChoice ChoiceForCode(TextCode code) {
     switch (code) {
-        case TextCode::Euc:
-            return CodeChoice::Euc;
-        case TextCode::Jis:
-            return CodeChoice::Jis;
-        case TextCode::Ucs2Le:
-            return CodeChoice::Unicode;
-        case TextCode::Ucs2Be:
-            return CodeChoice::UnicodeBe;
-        case TextCode::Utf8:
-            return CodeChoice::Utf8;
+        case TextCode::kEuc:
+            return CodeChoice::kEuc;
+        case TextCode::kJis:
+            return CodeChoice::kJis;
+        case TextCode::kUcs2Le:
+            return CodeChoice::kUnicode;
+        case TextCode::kUcs2Be:
+            return CodeChoice::kUnicodeBe;
+        case TextCode::kUtf8:
+            return CodeChoice::kUtf8;
         default:
-            return CodeChoice::Ansi;
+            return CodeChoice::kAnsi;
     }
 }
 

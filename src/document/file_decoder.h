@@ -61,7 +61,7 @@ class FileDecoder {
     bool decideOnly = false;
 
     // After Read.
-    TextCode code = TextCode::Ansi;
+    TextCode code = TextCode::kAnsi;
     bool bom = true;  // the document's flag: write a mark when saving in a Unicode code
     bool endsWithEol = false;
     uint64_t crlf = 0, lf = 0, cr = 0;
@@ -95,7 +95,7 @@ class FileDecoder {
 std::optional<TextCode> DecideTextCode(MappedFileReader& reader,
                                        const std::function<int(MappedFileReader&)>& reopen,
                                        const LoadSettings& settings, int codePage,
-                                       CodeChoice choice = CodeChoice::Default);
+                                       CodeChoice choice = CodeChoice::kDefault);
 
 // The choice of the code list that reads a file in `code` without detection.
 CodeChoice ChoiceForCode(TextCode code);

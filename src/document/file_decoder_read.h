@@ -34,7 +34,7 @@ FileDecoder::Pass FileDecoder::ReadBytes(MappedFileReader& reader, bool convert,
             size_t outLen = 0;
             int r = EucToSjis(work.data(), data, len, &outLen);
             if (r == 1) {
-                code = TextCode::Euc;
+                code = TextCode::kEuc;
                 jis_ = false;
                 ++eucLines;
                 data = work.data();
@@ -42,7 +42,7 @@ FileDecoder::Pass FileDecoder::ReadBytes(MappedFileReader& reader, bool convert,
                 converted = true;
             } else if (r < 0 && eucLines < 2) {
                 euc_ = false;
-                if (code == TextCode::Euc) return Pass::kRestart;
+                if (code == TextCode::kEuc) return Pass::kRestart;
             }
         }
         if (convert && !converted && jis_ &&
@@ -54,7 +54,7 @@ FileDecoder::Pass FileDecoder::ReadBytes(MappedFileReader& reader, bool convert,
             if (r >= 0 && !line.cut && shift == JisShift::kKanji) r = -1;
             if (r >= 0 && line.cut) jisShift_ = shift;
             if (r == 1) {
-                code = TextCode::Jis;
+                code = TextCode::kJis;
                 euc_ = false;
                 ++jisLines;
                 data = work.data();
@@ -62,7 +62,7 @@ FileDecoder::Pass FileDecoder::ReadBytes(MappedFileReader& reader, bool convert,
                 converted = true;
             } else if (r < 0 && jisLines == 0) {
                 jis_ = false;
-                if (code == TextCode::Jis) return Pass::kRestart;
+                if (code == TextCode::kJis) return Pass::kRestart;
             }
         }
         if (decideOnly) {
@@ -221,7 +221,7 @@ template <class Sink>
 FileDecoder::Outcome FileDecoder::Read(MappedFileReader& reader,
                                        const std::function<int(MappedFileReader&)>& reopen,
                                        Sink& sink) {
-    code = TextCode::Ansi;
+    code = TextCode::kAnsi;
     endsWithEol = false;
     crlf = lf = cr = 0;
     eucLines = jisLines = 0;
@@ -236,27 +236,27 @@ FileDecoder::Outcome FileDecoder::Read(MappedFileReader& reader,
     euc_ = settings_.eucRead;
     jis_ = settings_.jisRead;
     switch (choice_) {
-        case CodeChoice::Ansi:
+        case CodeChoice::kAnsi:
             euc_ = jis_ = false;
             break;
-        case CodeChoice::Euc:
+        case CodeChoice::kEuc:
             euc_ = true;
             jis_ = false;
             break;
-        case CodeChoice::Jis:
+        case CodeChoice::kJis:
             jis_ = true;
             euc_ = false;
             break;
-        case CodeChoice::Unicode:
-            code = TextCode::Ucs2Le;
+        case CodeChoice::kUnicode:
+            code = TextCode::kUcs2Le;
             euc_ = jis_ = false;
             break;
-        case CodeChoice::UnicodeBe:
-            code = TextCode::Ucs2Be;
+        case CodeChoice::kUnicodeBe:
+            code = TextCode::kUcs2Be;
             euc_ = jis_ = false;
             break;
-        case CodeChoice::Utf8:
-            code = TextCode::Utf8;
+        case CodeChoice::kUtf8:
+            code = TextCode::kUtf8;
             euc_ = jis_ = false;
             break;
         default:
@@ -281,15 +281,15 @@ FileDecoder::Outcome FileDecoder::Read(MappedFileReader& reader,
     auto b = [&](size_t i) { return static_cast<uint8_t>(head[i]); };
     bool marked = false;
     if (avail >= 2 && b(0) == 0xFF && b(1) == 0xFE) {
-        code = TextCode::Ucs2Le;
+        code = TextCode::kUcs2Le;
         reader.Skip(2);
         marked = true;
     } else if (avail >= 2 && b(0) == 0xFE && b(1) == 0xFF) {
-        code = TextCode::Ucs2Be;
+        code = TextCode::kUcs2Be;
         reader.Skip(2);
         marked = true;
     } else if (avail >= 3 && b(0) == 0xEF && b(1) == 0xBB && b(2) == 0xBF) {
-        code = TextCode::Utf8;
+        code = TextCode::kUtf8;
         reader.Skip(3);
         marked = true;
     }
@@ -303,13 +303,13 @@ FileDecoder::Outcome FileDecoder::Read(MappedFileReader& reader,
     bool guessed = false;
     const bool eucFirst = euc_, jisFirst = jis_;
     if (!marked && settings_.utf16Read &&
-        (choice_ == CodeChoice::Default || choice_ == CodeChoice::Unset)) {
+        (choice_ == CodeChoice::kDefault || choice_ == CodeChoice::kUnset)) {
         const size_t kTested = 1u << 18;
         uint64_t size = reader.fileSize();
         head = reader.Peek(size < kTested ? static_cast<size_t>(size) : kTested, &avail);
         Utf16Guess g = GuessUtf16(head, avail, size);
         if (g != Utf16Guess::kNo) {
-            code = g == Utf16Guess::kBigEndian ? TextCode::Ucs2Be : TextCode::Ucs2Le;
+            code = g == Utf16Guess::kBigEndian ? TextCode::kUcs2Be : TextCode::kUcs2Le;
             bom = false;  // saved back as it was, without a mark
             euc_ = jis_ = false;
             guessed = true;
@@ -318,15 +318,15 @@ FileDecoder::Outcome FileDecoder::Read(MappedFileReader& reader,
     if (decideOnly && marked) return Outcome::kDone;
 
     Pass pass = Pass::kDone;
-    if (code == TextCode::Ucs2Le || code == TextCode::Ucs2Be) {
+    if (code == TextCode::kUcs2Le || code == TextCode::kUcs2Be) {
         reader.ScanUtf8With(nullptr);
         if (decideOnly && !guessed) return Outcome::kDone;
-        pass = ReadUcs2(reader, code == TextCode::Ucs2Be, guessed, sink);
+        pass = ReadUcs2(reader, code == TextCode::kUcs2Be, guessed, sink);
         if (pass == Pass::kRestart) {
             // Not UTF-16 after all: the byte codes' detection reads it from the start.
             crlf = lf = cr = 0;
             if (!again()) return openError ? Outcome::kOpenFailed : Outcome::kStopped;
-            code = TextCode::Ansi;
+            code = TextCode::kAnsi;
             bom = true;
             endsWithEol = false;
             euc_ = eucFirst;
@@ -334,20 +334,20 @@ FileDecoder::Outcome FileDecoder::Read(MappedFileReader& reader,
             if (settings_.utf8Read) reader.ScanUtf8With(&utf8_);
         }
     }
-    if (code != TextCode::Ucs2Le && code != TextCode::Ucs2Be) {
+    if (code != TextCode::kUcs2Le && code != TextCode::kUcs2Be) {
         pass = ReadBytes(reader, true, sink);
         if (pass == Pass::kRestart) {
             // A wrong guess: read the file again exactly as it is.
             if (!again()) return openError ? Outcome::kOpenFailed : Outcome::kStopped;
-            code = TextCode::Ansi;
+            code = TextCode::kAnsi;
             euc_ = jis_ = false;
             pass = ReadBytes(reader, false, sink);
         }
     }
     if (pass == Pass::kStopped) return Outcome::kStopped;
     // UTF-8 without a mark: lines of ASCII only are neutral; one malformed line decides ANSI.
-    if (settings_.utf8Read && code == TextCode::Ansi && utf8_.IsUtf8()) {
-        code = TextCode::Utf8;
+    if (settings_.utf8Read && code == TextCode::kAnsi && utf8_.IsUtf8()) {
+        code = TextCode::kUtf8;
         bom = false;  // saved back as it was, without a mark
     }
     return Outcome::kDone;

@@ -100,9 +100,9 @@ int DocumentLoader::Open(const std::string& pathIn) {
 
     doc_.onFixedDisk = fs.IsOnFixedDrive(path);
     if (!doc_.lines_.Reset()) return FailNoMemory();
-    doc_.code = TextCode::Ansi;
-    doc_.saveCode = TextCode::None;
-    doc_.eolMode = EolMode::Default;
+    doc_.code = TextCode::kAnsi;
+    doc_.saveCode = TextCode::kNone;
+    doc_.eolMode = EolMode::kDefault;
     doc_.readOnly = false;
     doc_.endsWithEol = false;
 
@@ -130,23 +130,23 @@ int DocumentLoader::Open(const std::string& pathIn) {
     // With the code known, a line cut by a guess that the detection overruled is cut again
     // between characters of the text as it is held.
     // Only a file with a line cut needs the walk over every record.
-    if (doc_.code != TextCode::Ucs2Le && doc_.code != TextCode::Ucs2Be && decoder.cutLines > 0 &&
+    if (doc_.code != TextCode::kUcs2Le && doc_.code != TextCode::kUcs2Be && decoder.cutLines > 0 &&
         !RecutContinuedLines(doc_.lines_,
                              IsUnicodeFamily(doc_.code) ? CutCode::kUtf8 : CutCode::kSjis,
                              env_.CodePage()))
         return FailNoMemory();
-    if (!env_.load.saveRead && static_cast<int>(doc_.code) < 10) doc_.saveCode = TextCode::Ansi;
+    if (!env_.load.saveRead && static_cast<int>(doc_.code) < 10) doc_.saveCode = TextCode::kAnsi;
 
     if (!env_.load.orgCr)
-        doc_.eolMode = EolMode::Default;
+        doc_.eolMode = EolMode::kDefault;
     else if (crlf_ > 0)
-        doc_.eolMode = EolMode::CrLf;
+        doc_.eolMode = EolMode::kCrLf;
     else if (lf_ > 0 && cr_ == 0)
-        doc_.eolMode = EolMode::Lf;
+        doc_.eolMode = EolMode::kLf;
     else if (cr_ > 0 && lf_ == 0)
-        doc_.eolMode = EolMode::Cr;
+        doc_.eolMode = EolMode::kCr;
     else
-        doc_.eolMode = EolMode::Default;
+        doc_.eolMode = EolMode::kDefault;
     doc_.eolModeFromFile = true;
     doc_.mixedLineEnds = (crlf_ > 0 ? 1 : 0) + (lf_ > 0 ? 1 : 0) + (cr_ > 0 ? 1 : 0) > 1;
 
@@ -157,7 +157,7 @@ int DocumentLoader::Open(const std::string& pathIn) {
     doc_.fileSize = info->size;
     doc_.modified = false;
     doc_.loadTime = platform::FileTimeNow();
-    if (choice_ != CodeChoice::Default && choice_ != CodeChoice::Unset) doc_.codeChoice = choice_;
+    if (choice_ != CodeChoice::kDefault && choice_ != CodeChoice::kUnset) doc_.codeChoice = choice_;
     LoadMarks(doc_);
     if (env_.hooks) env_.hooks->ChooseFileType(doc_);
     Status(platform::StatusCode::kLoaded);

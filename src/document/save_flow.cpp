@@ -43,7 +43,7 @@ int CElwDoc::DoSave(const std::string& newPath, bool withDialog) {
     if (target.empty() || withDialog) {
         if (!env.dialogs) return 0;
         request.name = path.empty() ? ProposedName(title) : path;
-        request.choice = CodeChoice::Default;
+        request.choice = CodeChoice::kDefault;
         request.addBom = bom;
         if (!env.dialogs->AskSaveAs(request) || request.name.empty()) return 0;
         target = request.name;
@@ -56,51 +56,51 @@ int CElwDoc::DoSave(const std::string& newPath, bool withDialog) {
     const bool oldModeFromFile = eolModeFromFile;
     bool crossed = false;
     if (dialogShown) {
-        TextCode chosen = TextCode::None;
+        TextCode chosen = TextCode::kNone;
         switch (request.choice) {
-            case CodeChoice::Ansi:
-                chosen = TextCode::Ansi;
+            case CodeChoice::kAnsi:
+                chosen = TextCode::kAnsi;
                 break;
-            case CodeChoice::Euc:
-                chosen = TextCode::Euc;
+            case CodeChoice::kEuc:
+                chosen = TextCode::kEuc;
                 break;
-            case CodeChoice::Jis:
-                chosen = TextCode::Jis;
+            case CodeChoice::kJis:
+                chosen = TextCode::kJis;
                 break;
-            case CodeChoice::Unicode:
-                chosen = TextCode::Ucs2Le;
+            case CodeChoice::kUnicode:
+                chosen = TextCode::kUcs2Le;
                 break;
-            case CodeChoice::UnicodeBe:
-                chosen = TextCode::Ucs2Be;
+            case CodeChoice::kUnicodeBe:
+                chosen = TextCode::kUcs2Be;
                 break;
-            case CodeChoice::Utf8:
-                chosen = TextCode::Utf8;
+            case CodeChoice::kUtf8:
+                chosen = TextCode::kUtf8;
                 break;
             default:
                 break;
         }
-        crossed = chosen != TextCode::None && IsUnicodeFamily(chosen) != IsUnicodeFamily(code);
+        crossed = chosen != TextCode::kNone && IsUnicodeFamily(chosen) != IsUnicodeFamily(code);
         if (crossed && env.ui &&
             env.ui->MessageBox(kCrossFamily, platform::mb::kOkCancel |
                                                  platform::mb::kIconWarning) != platform::kIdOk)
             return 0;
         bom = request.addBom;
-        if (chosen != TextCode::None) {
+        if (chosen != TextCode::kNone) {
             saveCode = chosen;
             // Only EUC-JP brings its LF line ends; any other code keeps the line ends the
             // document has, so a file saved in another code is not rewritten line by line.
-            if (chosen == TextCode::Euc) {
-                eolMode = EolMode::Lf;
+            if (chosen == TextCode::kEuc) {
+                eolMode = EolMode::kLf;
                 eolModeFromFile = false;
             }
             if (!crossed) code = chosen;  // across families the text keeps its encoding
         }
         CodeChoice remembered = request.choice;
-        if (remembered == CodeChoice::Default) {
-            if (saveCode == TextCode::Euc || code == TextCode::Euc)
-                remembered = CodeChoice::Euc;
-            else if (saveCode == TextCode::Jis || code == TextCode::Jis)
-                remembered = CodeChoice::Jis;
+        if (remembered == CodeChoice::kDefault) {
+            if (saveCode == TextCode::kEuc || code == TextCode::kEuc)
+                remembered = CodeChoice::kEuc;
+            else if (saveCode == TextCode::kJis || code == TextCode::kJis)
+                remembered = CodeChoice::kJis;
         }
         codeChoice = remembered;
     }
@@ -148,12 +148,12 @@ int CElwDoc::SetCharacterCode(TextCode target, bool eucLf) {
     }
     code = target;
     // The next save writes the chosen code (a code fixed by an earlier save would otherwise win).
-    saveCode = TextCode::None;
+    saveCode = TextCode::kNone;
     if (!toUnicode) {
         // Only "EUC-JP (EOL=LF)" changes the line ends; the other entries keep them, whatever
         // code the document had.
-        if (target == TextCode::Euc && eucLf) {
-            eolMode = EolMode::Lf;
+        if (target == TextCode::kEuc && eucLf) {
+            eolMode = EolMode::kLf;
             eolModeFromFile = false;
         }
         // Check Kanji Code.
@@ -261,7 +261,7 @@ int CElwDoc::Reload() {
                            platform::mb::kYesNo | platform::mb::kIconQuestion) != platform::kIdYes)
         return 0;
     bool keepReadOnly = readOnly;
-    CodeChoice choice = static_cast<int>(codeChoice) > 1 ? codeChoice : CodeChoice::Default;
+    CodeChoice choice = static_cast<int>(codeChoice) > 1 ? codeChoice : CodeChoice::kDefault;
     int ok = OpenDocument(path, choice);
     readOnly = keepReadOnly;
     UpdateTitle();

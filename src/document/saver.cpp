@@ -81,14 +81,14 @@ std::string ConvertTabs(std::string_view line, int mode, int tabWidth, int codeP
 void EncodeLine(std::string& out, std::string_view text, TextCode saveCode, bool unicodeText,
                 int acp, bool* jisKanji, bool continued) {
     switch (saveCode) {
-        case TextCode::Euc:
-        case TextCode::Jis: {
+        case TextCode::kEuc:
+        case TextCode::kJis: {
             std::string ansi;
             if (unicodeText) {
                 Utf8ToAnsi(ansi, text, acp);
                 text = ansi;
             }
-            if (saveCode == TextCode::Euc) {
+            if (saveCode == TextCode::kEuc) {
                 std::string euc;
                 if (SjisToEuc(euc, text) < 0)
                     out.append(text);  // kept in the code page
@@ -99,7 +99,7 @@ void EncodeLine(std::string& out, std::string_view text, TextCode saveCode, bool
             }
             break;
         }
-        case TextCode::Utf8:
+        case TextCode::kUtf8:
             if (unicodeText)
                 out.append(text);
             else
@@ -174,18 +174,18 @@ bool WriteText(CElwDoc& doc, TextFileWriter& writer, TextCode saveCode, bool sav
     const bool bom = doc.bom;
     const EolMode eolMode = doc.eolMode;
     const bool endsWithEol = doc.endsWithEol;
-    const int saveMode = eolMode != EolMode::Default ? static_cast<int>(eolMode) : s.textMode;
+    const int saveMode = eolMode != EolMode::kDefault ? static_cast<int>(eolMode) : s.textMode;
     const bool unicodeText = IsUnicodeFamily(code);
-    const bool ucs2 = saveCode == TextCode::Ucs2Le || saveCode == TextCode::Ucs2Be;
-    const bool bigEndian = saveCode == TextCode::Ucs2Be;
+    const bool ucs2 = saveCode == TextCode::kUcs2Le || saveCode == TextCode::kUcs2Be;
+    const bool bigEndian = saveCode == TextCode::kUcs2Be;
     const int acp = env.CodePage();
     const int cp = doc.CodePage();
 
     bool ok = true;
     if (bom) {
-        if (saveCode == TextCode::Utf8)
+        if (saveCode == TextCode::kUtf8)
             ok = writer.Write("\xEF\xBB\xBF", 3);
-        else if (saveCode == TextCode::Ucs2Le)
+        else if (saveCode == TextCode::kUcs2Le)
             ok = writer.Write("\xFF\xFE", 2);
         else if (bigEndian)
             ok = writer.Write("\xFE\xFF", 2);
@@ -193,7 +193,7 @@ bool WriteText(CElwDoc& doc, TextFileWriter& writer, TextCode saveCode, bool sav
 
     // Each line keeps its own line end when the mode is "each line its own", or when the mode
     // is the one the loader decided and the user has not chosen another.
-    const bool ownEnds = env.load.orgCr && (eolMode == EolMode::Default || doc.eolModeFromFile);
+    const bool ownEnds = env.load.orgCr && (eolMode == EolMode::kDefault || doc.eolModeFromFile);
     bool jisKanji = false;
     std::string out;
     std::u16string units;
@@ -301,7 +301,7 @@ int CElwDoc::SaveDocument(const std::string& pathIn) {
         writer.OpenMirror(folder + platform::FileNameOf(real));
     }
 
-    if (saveCode == TextCode::None) saveCode = code;
+    if (saveCode == TextCode::kNone) saveCode = code;
     bool strippedAny = false;
     bool ok = WriteText(*this, writer, saveCode, true, &strippedAny);
     if (ok)

@@ -6,13 +6,13 @@ namespace norv::document {
 // The character code of a document. Documents of the Unicode family (10 and above) hold UTF-8
 // in memory; the others hold text in the system code page.
 enum class TextCode : int {
-    None = -1,  // "take the code at save time"
-    Ansi = 0,
-    Euc = 1,
-    Jis = 2,
-    Ucs2Le = 10,
-    Ucs2Be = 11,
-    Utf8 = 12,
+    kNone = -1,  // "take the code at save time"
+    kAnsi = 0,
+    kEuc = 1,
+    kJis = 2,
+    kUcs2Le = 10,
+    kUcs2Be = 11,
+    kUtf8 = 12,
 };
 
 constexpr bool IsUnicodeFamily(TextCode c) {
@@ -20,18 +20,18 @@ constexpr bool IsUnicodeFamily(TextCode c) {
 }
 
 // How lines end when the document is written: Default = each line keeps its own line end.
-enum class EolMode : int { Default = -1, CrLf = 0, Lf = 1, Cr = 2 };
+enum class EolMode : int { kDefault = -1, kCrLf = 0, kLf = 1, kCr = 2 };
 
 // The code list of the open and save dialogs, in order.
 enum class CodeChoice : int {
-    Unset = -1,
-    Default = 1,
-    Ansi = 2,
-    Euc = 3,
-    Jis = 4,
-    Unicode = 5,
-    UnicodeBe = 6,
-    Utf8 = 7,
+    kUnset = -1,
+    kDefault = 1,
+    kAnsi = 2,
+    kEuc = 3,
+    kJis = 4,
+    kUnicode = 5,
+    kUnicodeBe = 6,
+    kUtf8 = 7,
 };
 
 // The names `norvconv` and the tests print: Ansi Euc Jis Ucs2Le Ucs2Be Utf8, and for line ends

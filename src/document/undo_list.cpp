@@ -26,15 +26,15 @@ void UndoRecord::SetContents(std::string&& text, std::string_view text2,
 
 std::string_view UndoRecord::Removed() const {
     switch (kind) {
-        case UndoKind::Overwrite:
-        case UndoKind::FlipCase:
-        case UndoKind::FlipCaseSelection:
-        case UndoKind::Convert:
-        case UndoKind::Reflow:
-        case UndoKind::DeleteAfter:
-        case UndoKind::DeleteSelection:
-        case UndoKind::DeleteLine:
-        case UndoKind::DeleteBefore:
+        case UndoKind::kOverwrite:
+        case UndoKind::kFlipCase:
+        case UndoKind::kFlipCaseSelection:
+        case UndoKind::kConvert:
+        case UndoKind::kReflow:
+        case UndoKind::kDeleteAfter:
+        case UndoKind::kDeleteSelection:
+        case UndoKind::kDeleteLine:
+        case UndoKind::kDeleteBefore:
             return text();
         default:
             return {};
@@ -44,16 +44,16 @@ std::string_view UndoRecord::Removed() const {
 std::string_view UndoRecord::InsertedOf(UndoKind kind, std::string_view text,
                                         std::string_view text2) {
     switch (kind) {
-        case UndoKind::Overwrite:
-        case UndoKind::FlipCase:
-        case UndoKind::FlipCaseSelection:
-        case UndoKind::Convert:
-        case UndoKind::Reflow:
+        case UndoKind::kOverwrite:
+        case UndoKind::kFlipCase:
+        case UndoKind::kFlipCaseSelection:
+        case UndoKind::kConvert:
+        case UndoKind::kReflow:
             return text2;
-        case UndoKind::Type:
-        case UndoKind::InsertBlock:
-        case UndoKind::Split:
-        case UndoKind::InsertLine:
+        case UndoKind::kType:
+        case UndoKind::kInsertBlock:
+        case UndoKind::kSplit:
+        case UndoKind::kInsertLine:
             return text;
         default:
             return {};
@@ -88,7 +88,7 @@ void UndoList::RecordStep(UndoRecord&& step) {
 void UndoList::EndStep(UndoPosition caret) {
     if (!recording() || !pendingOpen_) return;
     pendingOpen_ = false;
-    if (pending_.kind == UndoKind::None) return;
+    if (pending_.kind == UndoKind::kNone) return;
     const size_t size = pending_.Size();
     if (limitKb_ && size / 1024 > limitKb_) {
         // One step larger than the whole history: nothing of it can be kept.

@@ -27,29 +27,29 @@
 namespace norv::document {
 
 enum class UndoKind : int16_t {
-    None = 0,
-    Type = 1,                // typing in insert mode; text = the typed bytes
-    Overwrite = 2,           // typing in overwrite mode; text = overwritten, text2 = put in
-    InsertBlock = 3,         // paste, insert file, inserted text
-    Split = 4,               // a line break; text = "\n" and the indentation inserted with it
-    InsertLine = 5,          // a whole line inserted (Duplicate, PopLine); text = line + "\n"
-    FlipCase = 51,           // text = the range before, text2 = the range after
-    FlipCaseSelection = 52,  // as 51, for a stream selection
-    Convert = 53,            // a piece of a line converted: text = before, text2 = after
-    Order = 60,              // lines reordered in place (Sort): text = the new order, four
+    kNone = 0,
+    kType = 1,                // typing in insert mode; text = the typed bytes
+    kOverwrite = 2,           // typing in overwrite mode; text = overwritten, text2 = put in
+    kInsertBlock = 3,         // paste, insert file, inserted text
+    kSplit = 4,               // a line break; text = "\n" and the indentation inserted with it
+    kInsertLine = 5,          // a whole line inserted (Duplicate, PopLine); text = line + "\n"
+    kFlipCase = 51,           // text = the range before, text2 = the range after
+    kFlipCaseSelection = 52,  // as 51, for a stream selection
+    kConvert = 53,            // a piece of a line converted: text = before, text2 = after
+    kOrder = 60,              // lines reordered in place (Sort): text = the new order, four
                              // bytes (little-endian) per line, each the offset from at.line of
                              // the line that went there; the texts are not copied
-    Reflow = 54,             // lines rewritten by a paragraph command; as 51
-    DeleteAfter = 101,       // deleting at and after the caret; text = the deleted bytes
-    DeleteSelection = 102,   // deleting a selection over several lines
-    DeleteLine = 103,        // deleting a whole line with its line feed
-    DeleteBefore = 104,      // deleting before the caret
+    kReflow = 54,             // lines rewritten by a paragraph command; as 51
+    kDeleteAfter = 101,       // deleting at and after the caret; text = the deleted bytes
+    kDeleteSelection = 102,   // deleting a selection over several lines
+    kDeleteLine = 103,        // deleting a whole line with its line feed
+    kDeleteBefore = 104,      // deleting before the caret
 };
 
 // True for the kinds that insert text (Repeat plays them again).
 constexpr bool IsInsertKind(UndoKind k) {
-    return k == UndoKind::Type || k == UndoKind::Overwrite || k == UndoKind::InsertBlock ||
-           k == UndoKind::Split || k == UndoKind::InsertLine;
+    return k == UndoKind::kType || k == UndoKind::kOverwrite || k == UndoKind::kInsertBlock ||
+           k == UndoKind::kSplit || k == UndoKind::kInsertLine;
 }
 
 // A caret position: 1-based line number and byte offset in the line.
@@ -63,7 +63,7 @@ struct UndoPosition {
 // replace one text by another have one), and the flags of the lines it covers before and after
 // the edit, which for most edits are one byte each and so stay inside the buffer's own space.
 struct UndoRecord {
-    UndoKind kind = UndoKind::None;
+    UndoKind kind = UndoKind::kNone;
     bool group = false;     // undoing this record goes on with the record before it
     uint8_t lineFlags = 0;  // flags of the caret line when the step began
     UndoPosition before;    // caret when the step began

@@ -63,20 +63,20 @@ bool Selection::Handle(CommandId id) {
             if (active_)
                 Cancel();
             else
-                Anchor(SelectionKind::Begun);
+                Anchor(SelectionKind::kBegun);
             return true;
         case CommandId::BoxBegin:
-            if (active_ && kind_ == SelectionKind::Box) {
+            if (active_ && kind_ == SelectionKind::kBox) {
                 Cancel();
             } else if (active_) {
-                kind_ = SelectionKind::Box;
+                kind_ = SelectionKind::kBox;
                 // The ends become columns of their lines.
                 for (SelectionEnd* e : {&start_, &end_}) {
                     const auto* r = RecordFrom(view_.caretLine(), view_.caretLineNumber(), e->line);
                     if (r) e->column = ColumnOfPos(view_.TextOf(r), e->pos);
                 }
             } else {
-                Anchor(SelectionKind::Box);
+                Anchor(SelectionKind::kBox);
             }
             return true;
         case CommandId::SelectEnd:
@@ -88,7 +88,7 @@ bool Selection::Handle(CommandId id) {
             view_.SetCaret(last, view_.LineContent(view_.doc().lines().last()).size());
             start_ = SelectionEnd{};
             end_ = CaretEnd();
-            kind_ = SelectionKind::Stream;
+            kind_ = SelectionKind::kStream;
             active_ = true;
             extending_ = false;
             return true;
@@ -123,13 +123,13 @@ bool Selection::Handle(CommandId id) {
             PasteFromHistory();
             return true;
         case CommandId::CopyToFile:
-            FileCommandRun(FileCommand::CopyToFile);
+            FileCommandRun(FileCommand::kCopyToFile);
             return true;
         case CommandId::AppendFile:
-            FileCommandRun(FileCommand::AppendToFile);
+            FileCommandRun(FileCommand::kAppendToFile);
             return true;
         case CommandId::PasteFromFile:
-            if (!ro) FileCommandRun(FileCommand::PasteFile);
+            if (!ro) FileCommandRun(FileCommand::kPasteFile);
             return true;
         case CommandId::EditSort:
             SortCommand();
@@ -145,7 +145,7 @@ bool Selection::Handle(CommandId id) {
 bool Selection::Copy(bool append) {
     Normalize();
     if (!active_) return false;
-    if (kind_ == SelectionKind::Box && !append) {
+    if (kind_ == SelectionKind::kBox && !append) {
         ctx_.box.pieces = BoxPieces();
         ctx_.box.codePage = view_.layout().codePage();
         return true;
@@ -191,7 +191,7 @@ void Selection::BoxPaste() {
             if (line >= view_.doc().lines().count()) {
                 // A new empty line below the last one.
                 view_.SetCaret(line, view_.LineContent(view_.doc().lines().last()).size());
-                view_.InsertAtCaret("\n", UndoKind::InsertBlock);
+                view_.InsertAtCaret("\n", UndoKind::kInsertBlock);
             }
             ++line;
         }
@@ -209,9 +209,9 @@ void Selection::BoxPaste() {
         // Beyond the end of a shorter line: blanks fill the gap, as with the free cursor.
         if (pos == t.end() && at < column) {
             view_.InsertAtCaret(std::string(static_cast<size_t>(column - at), ' '),
-                                UndoKind::InsertBlock);
+                                UndoKind::kInsertBlock);
         }
-        view_.InsertAtCaret(piece, UndoKind::InsertBlock);
+        view_.InsertAtCaret(piece, UndoKind::kInsertBlock);
     }
 }
 
@@ -242,13 +242,13 @@ void Selection::FileCommandRun(FileCommand c) {
         return;
     }
     if (CommandRecorder* rec = view_.shared().recorder) {
-        const CommandId id = c == FileCommand::CopyToFile     ? CommandId::CopyToFile
-                             : c == FileCommand::AppendToFile ? CommandId::AppendFile
+        const CommandId id = c == FileCommand::kCopyToFile     ? CommandId::CopyToFile
+                             : c == FileCommand::kAppendToFile ? CommandId::AppendFile
                                                               : CommandId::PasteFromFile;
         rec->RecordFileCommand(id, req.path);
     }
     platform::FileSystem& fs = *ctx_.files;
-    if (c == FileCommand::PasteFile) {
+    if (c == FileCommand::kPasteFile) {
         std::string bytes;
         if (!ReadFileOfKnownSize(fs, req.path, bytes)) return;
         if (active_) DeleteSelection(view_);
@@ -260,7 +260,7 @@ void Selection::FileCommandRun(FileCommand c) {
     if (!active_) return;
     std::string data = Block();
     std::string old;
-    if (c == FileCommand::AppendToFile && fs.Stat(req.path)) {
+    if (c == FileCommand::kAppendToFile && fs.Stat(req.path)) {
         if (!ReadFileOfKnownSize(fs, req.path, old)) return;
         // The new text takes the place of an end-of-file mark.
         if (!old.empty() && old.back() == '\x1A') old.pop_back();

@@ -36,7 +36,7 @@ void ClipboardHistory::Replace(size_t index, std::string_view text) {
 
 std::optional<std::string> ApplyHistoryDialog(ClipboardHistory& h, const ClipboardHistoryRequest& r,
                                               HistoryButton b) {
-    if (b == HistoryButton::Cancel) return std::nullopt;
+    if (b == HistoryButton::kCancel) return std::nullopt;
     bool chosen = r.chosen >= 0 && static_cast<size_t>(r.chosen) < r.entries.size();
     if (r.edited) {
         if (chosen)
@@ -44,7 +44,7 @@ std::optional<std::string> ApplyHistoryDialog(ClipboardHistory& h, const Clipboa
         else if (!r.text.empty())
             h.Capture(r.text);
     }
-    if (b != HistoryButton::Paste) return std::nullopt;
+    if (b != HistoryButton::kPaste) return std::nullopt;
     if (chosen) return r.edited ? r.text : r.entries[static_cast<size_t>(r.chosen)];
     if (r.edited && !r.text.empty()) return r.text;
     return std::nullopt;

@@ -42,7 +42,7 @@ struct ClipboardHistoryRequest {
     std::string text;     // the edit field
 };
 
-enum class HistoryButton { Cancel, Copy, Paste };
+enum class HistoryButton { kCancel, kCopy, kPaste };
 
 // Applies the outcome of the dialog: an edited field replaces the chosen entry or, without a
 // choice, becomes the newest entry. Returns the text to place on the clipboard for "&Paste".

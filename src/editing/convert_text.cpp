@@ -203,23 +203,23 @@ void ChangeCase(const Model& m, std::string& s, CaseConversion mode) {
         if (len == 1) {
             const uint8_t b = Byte(p);
             switch (mode) {
-                case CaseConversion::Upper:
+                case CaseConversion::kUpper:
                     *p = Upper(*p);
                     break;
-                case CaseConversion::Lower:
+                case CaseConversion::kLower:
                     *p = Lower(*p);
                     break;
-                case CaseConversion::UpperLineTop:
+                case CaseConversion::kUpperLineTop:
                     *p = first ? Upper(*p) : Lower(*p);
                     break;
-                case CaseConversion::UpperWordTop:
+                case CaseConversion::kUpperWordTop:
                     *p = afterLetter ? Lower(*p) : Upper(*p);
                     afterLetter = IsAsciiLetter(b);
                     break;
-                case CaseConversion::None:
+                case CaseConversion::kNone:
                     return;
             }
-        } else if (mode == CaseConversion::UpperWordTop) {
+        } else if (mode == CaseConversion::kUpperWordTop) {
             // Among multi-byte characters the full-width letters are letters.
             const uint16_t code = m.Code(p, len);
             afterLetter = code >= 0x825F && code <= 0x829A;
@@ -352,34 +352,34 @@ std::string ConvertPiece(std::string_view text, const ConvertChoices& choices, i
     // `s` holds the text once a pass has written it; until then the piece is read in place.
     std::string s;
     std::string_view cur = text;
-    if (m.widths() && choices.width == WidthConversion::ToSingleByte &&
+    if (m.widths() && choices.width == WidthConversion::kToSingleByte &&
         (choices.alphanumerics || choices.kana)) {
         s = WidthDown(m, cur, choices);
         cur = s;
     }
-    if (choices.caseConversion != CaseConversion::None) {
+    if (choices.caseConversion != CaseConversion::kNone) {
         if (cur.data() != s.data()) {
             s.assign(cur);
             cur = s;
         }
         ChangeCase(m, s, choices.caseConversion);
     }
-    if (m.widths() && choices.width == WidthConversion::ToDoubleByte &&
+    if (m.widths() && choices.width == WidthConversion::kToDoubleByte &&
         (choices.alphanumerics || choices.kana)) {
         s = WidthUp(m, cur, choices);
         cur = s;
     }
     const int tab = tabWidth > 0 ? tabWidth : 1;
     switch (choices.tabs) {
-        case TabConversion::TabToSpace:
+        case TabConversion::kTabToSpace:
             if (!cur.empty() && std::memchr(cur.data(), '\t', cur.size()))
                 return TabsToSpaces(m, cur, tab, startColumn, maxBytes);
             break;
-        case TabConversion::SpaceToTab:
+        case TabConversion::kSpaceToTab:
             if (tab > 1 && !cur.empty() && std::memchr(cur.data(), ' ', cur.size()))
                 return SpacesToTabs(m, cur, tab, startColumn);
             break;
-        case TabConversion::None:
+        case TabConversion::kNone:
             break;
     }
     if (cur.data() == s.data()) return s;

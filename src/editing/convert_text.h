@@ -17,19 +17,19 @@
 
 namespace norv::editing {
 
-enum class CaseConversion { None = 0, Upper = 1, Lower = 2, UpperLineTop = 3, UpperWordTop = 4 };
-enum class TabConversion { None = 0, TabToSpace = 1, SpaceToTab = 2 };
-enum class WidthConversion { None = 0, ToSingleByte = 1, ToDoubleByte = 2 };
+enum class CaseConversion { kNone = 0, kUpper = 1, kLower = 2, kUpperLineTop = 3, kUpperWordTop = 4 };
+enum class TabConversion { kNone = 0, kTabToSpace = 1, kSpaceToTab = 2 };
+enum class WidthConversion { kNone = 0, kToSingleByte = 1, kToDoubleByte = 2 };
 
 struct ConvertChoices {
-    CaseConversion caseConversion = CaseConversion::None;
-    TabConversion tabs = TabConversion::None;
-    WidthConversion width = WidthConversion::None;
+    CaseConversion caseConversion = CaseConversion::kNone;
+    TabConversion tabs = TabConversion::kNone;
+    WidthConversion width = WidthConversion::kNone;
     bool alphanumerics = true;  // width conversion of letters, digits and symbols
     bool kana = true;           // width conversion of kana and their marks
     bool Nothing() const {
-        return caseConversion == CaseConversion::None && tabs == TabConversion::None &&
-               width == WidthConversion::None;
+        return caseConversion == CaseConversion::kNone && tabs == TabConversion::kNone &&
+               width == WidthConversion::kNone;
     }
 };
 

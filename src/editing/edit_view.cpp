@@ -530,7 +530,7 @@ void CElwView::PlaceExactly(UndoPosition p) {
 
 void CElwView::PlayBack(const UndoRecord& r, bool restoreChanged) {
     replaying_ = true;
-    if (r.kind == UndoKind::Order) {
+    if (r.kind == UndoKind::kOrder) {
         PermuteLines(r.at.line, r.text(), true);
         ApplyFlags(r.at.line, r.flagsBefore(), restoreChanged);
         PlaceExactly(r.before);
@@ -547,7 +547,7 @@ void CElwView::PlayBack(const UndoRecord& r, bool restoreChanged) {
 
 void CElwView::PlayForward(const UndoRecord& r, bool restoreChanged) {
     replaying_ = true;
-    if (r.kind == UndoKind::Order) {
+    if (r.kind == UndoKind::kOrder) {
         PermuteLines(r.at.line, r.text(), false);
         ApplyFlags(r.at.line, r.flagsAfter(), restoreChanged);
         PlaceExactly(r.after);
@@ -565,13 +565,13 @@ void CElwView::PlayForward(const UndoRecord& r, bool restoreChanged) {
 void CElwView::PlayAgain(const UndoRecord& r) {
     CommandScope scope(*this);
     switch (r.kind) {
-        case UndoKind::InsertLine: {
+        case UndoKind::kInsertLine: {
             pos_ = 0;
             virtualCol_ = -1;
-            InsertAtCaret(r.text(), UndoKind::InsertLine);
+            InsertAtCaret(r.text(), UndoKind::kInsertLine);
             break;
         }
-        case UndoKind::Overwrite: {
+        case UndoKind::kOverwrite: {
             // Overwrite as many bytes as the record did, within the line.
             UndoPosition at = CaretPosition();
             std::string fb = FlagsOf(lineNo_, 1);
@@ -580,7 +580,7 @@ void CElwView::PlayAgain(const UndoRecord& r) {
             while (q < t.end() && q - pos_ < r.text().size()) q += layout_.CharLen(t, q);
             std::string removed = RawDelete(q - pos_, nullptr);
             std::string ins = RawInsert(r.text2());
-            Commit(UndoKind::Overwrite, at, at, removed, ins, fb);
+            Commit(UndoKind::kOverwrite, at, at, removed, ins, fb);
             break;
         }
         default:

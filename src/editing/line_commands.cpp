@@ -54,7 +54,7 @@ void CElwView::DeleteLine() {
     saved_.Follow(edit);
     doc_.NotifyEdit(edit, this);
     if (fb[0] & document::LF_MARK) doc_.NoteBookmarksChanged();
-    Commit(UndoKind::DeleteLine, before, at, std::move(text), {}, std::move(fb));
+    Commit(UndoKind::kDeleteLine, before, at, std::move(text), {}, std::move(fb));
 }
 
 void CElwView::PopLine() {
@@ -100,7 +100,7 @@ void CElwView::InsertLinesAbove(const std::string& content) {
     line_->flags = own;
     LineRecord* r = line_->prev;
     for (int n = lineNo_ - 1; r && n >= at.line; --n, r = r->prev) r->flags = LF_CHANGED;
-    Commit(UndoKind::InsertLine, at, at, ins, {}, fb);
+    Commit(UndoKind::kInsertLine, at, at, ins, {}, fb);
     SetCaret(at.line, 0);
 }
 
@@ -108,7 +108,7 @@ void CElwView::RepeatChar() {
     view::LineText t = CaretText();
     if (pos_ >= t.end()) return;
     size_t len = layout_.CharLen(t, pos_);
-    InsertAtCaret(t.Slice(pos_, pos_ + len), UndoKind::InsertBlock);
+    InsertAtCaret(t.Slice(pos_, pos_ + len), UndoKind::kInsertBlock);
 }
 
 void CElwView::TimeStamp() {

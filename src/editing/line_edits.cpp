@@ -197,7 +197,7 @@ void CElwView::TypeOne(const std::string& ch) {
     if (!shared_.insertMode && pos_ < CaretText().end())
         OverwriteOne(ch);
     else
-        InsertAtCaret(ch, UndoKind::Type);
+        InsertAtCaret(ch, UndoKind::kType);
 }
 
 void CElwView::OverwriteOne(const std::string& ch) {
@@ -220,7 +220,7 @@ void CElwView::OverwriteOne(const std::string& ch) {
     std::string ins = RawInsert(put);
     // The caret stands behind the typed character, before any filling space.
     pos_ -= put.size() - ch.size();
-    Commit(UndoKind::Overwrite, at, at, removed, ins, fb);
+    Commit(UndoKind::kOverwrite, at, at, removed, ins, fb);
 }
 
 void CElwView::FillToCaret() {
@@ -240,7 +240,7 @@ void CElwView::FillToCaret() {
         }
     }
     virtualCol_ = -1;
-    if (!fill.empty()) InsertAtCaret(fill, UndoKind::InsertBlock);
+    if (!fill.empty()) InsertAtCaret(fill, UndoKind::kInsertBlock);
 }
 
 // Automatic splitting at the wrap column. Returns true when the character was swallowed.
@@ -289,7 +289,7 @@ bool CElwView::AutoSplitBefore(const std::string& ch) {
     // The blank before the word, a whole character (a trail byte may look like a tab).
     size_t b = layout_.PrevChar(t, q);
     if (q - b == 1 && b >= indentEnd && (t[b] == ' ' || t[b] == '\t')) {
-        DeleteBackward(1, UndoKind::DeleteBefore);
+        DeleteBackward(1, UndoKind::kDeleteBefore);
     }
     SplitLine(true, true);
     pos_ += word;
@@ -306,7 +306,7 @@ void CElwView::DeleteChar() {
     virtualCol_ = -1;
     view::LineText t = CaretText();
     if (pos_ < t.end()) {
-        DeleteForward(layout_.CharLen(t, pos_), UndoKind::DeleteAfter);
+        DeleteForward(layout_.CharLen(t, pos_), UndoKind::kDeleteAfter);
         return;
     }
     if (!line_->next) return;
@@ -315,7 +315,7 @@ void CElwView::DeleteChar() {
     std::string del = RawDelete(1, &fb);
     if (del.empty()) return;
     line_->flags &= static_cast<uint8_t>(~LF_FORMATTED);
-    Commit(UndoKind::DeleteAfter, at, at, del, {}, fb);
+    Commit(UndoKind::kDeleteAfter, at, at, del, {}, fb);
 }
 
 void CElwView::BackSpace() {
@@ -326,7 +326,7 @@ void CElwView::BackSpace() {
     virtualCol_ = -1;
     if (pos_ > 0) {
         size_t p = layout_.PrevChar(CaretText(), pos_);
-        DeleteBackward(pos_ - p, UndoKind::DeleteBefore);
+        DeleteBackward(pos_ - p, UndoKind::kDeleteBefore);
         return;
     }
     if (lineNo_ <= 1) return;
@@ -340,7 +340,7 @@ void CElwView::BackSpace() {
     std::string del = RawDelete(1, &fb);
     if (del.empty()) return;
     line_->flags &= static_cast<uint8_t>(~LF_FORMATTED);
-    Commit(UndoKind::DeleteBefore, before, at, del, {}, fb);
+    Commit(UndoKind::kDeleteBefore, before, at, del, {}, fb);
     // The space that an automatic split swallowed goes too.
     if (formatted && shared_.backSpacePending && shared_.backSpacePending()) BackSpace();
 }
@@ -348,12 +348,12 @@ void CElwView::BackSpace() {
 void CElwView::DeleteToEnd() {
     virtualCol_ = -1;
     size_t end = CaretText().end();
-    if (pos_ < end) DeleteForward(end - pos_, UndoKind::DeleteAfter);
+    if (pos_ < end) DeleteForward(end - pos_, UndoKind::kDeleteAfter);
 }
 
 void CElwView::DeleteToTop() {
     virtualCol_ = -1;
-    if (pos_ > 0) DeleteBackward(pos_, UndoKind::DeleteBefore);
+    if (pos_ > 0) DeleteBackward(pos_, UndoKind::kDeleteBefore);
 }
 
 // ---- line splitting and indentation ---------------------------------------------------------
@@ -423,12 +423,12 @@ void CElwView::SplitLine(bool bullets, bool formatted) {
     if (ins.empty()) return;
     // The mark goes on the line whose line end the split made, where reflowing looks for it.
     if (formatted && line_->prev) line_->prev->flags |= LF_FORMATTED;
-    Commit(UndoKind::Split, at, at, ins, {}, fb);
+    Commit(UndoKind::kSplit, at, at, ins, {}, fb);
     if (options_.cFile && options_.cppMode && options_.autoIndent && (noted == '{' || noted == ':'))
         Tab();
     if (afterText && options_.autoSplit) {
         view::LineText n = CaretText();
-        if (pos_ < n.end() && n[pos_] == ' ') DeleteForward(1, UndoKind::DeleteAfter);
+        if (pos_ < n.end() && n[pos_] == ' ') DeleteForward(1, UndoKind::kDeleteAfter);
     }
 }
 
@@ -444,7 +444,7 @@ void CElwView::Tab() {
     }
     const int tab = layout_.tabWidth();
     int n = tab - caretColumn() % tab;
-    InsertAtCaret(std::string(static_cast<size_t>(n), ' '), UndoKind::Type);
+    InsertAtCaret(std::string(static_cast<size_t>(n), ' '), UndoKind::kType);
 }
 
 // A "}" typed on a line of blanks takes the indentation of the line of its "{".
@@ -467,7 +467,7 @@ void CElwView::CloseBrace() {
                 std::string indent = c.substr(0, c.find_first_not_of(" \t"));
                 if (t.Slice(0, pos_) == indent) return;
                 DeleteToTop();
-                if (!indent.empty()) InsertAtCaret(indent, UndoKind::InsertBlock);
+                if (!indent.empty()) InsertAtCaret(indent, UndoKind::kInsertBlock);
                 return;
             }
         }
@@ -505,7 +505,7 @@ void CElwView::FlipCase() {
         std::string fb = FlagsOf(lineNo_, 1);
         std::string orig = RawDelete(n, &fb);
         std::string ins = RawInsert(FlipLetters(orig, layout_.codePage()));
-        Commit(UndoKind::FlipCaseSelection, from, from, orig, ins, fb);
+        Commit(UndoKind::kFlipCaseSelection, from, from, orig, ins, fb);
         PlaceExactly(to);
         return;
     }
@@ -518,7 +518,7 @@ void CElwView::FlipCase() {
     std::string fb = FlagsOf(lineNo_, 1);
     std::string orig = RawDelete(q - pos_, nullptr);
     std::string ins = RawInsert(FlipLetters(orig, layout_.codePage()));
-    Commit(UndoKind::FlipCase, at, at, orig, ins, fb);
+    Commit(UndoKind::kFlipCase, at, at, orig, ins, fb);
 }
 
 void CElwView::FlipCaseOne() {
@@ -529,7 +529,7 @@ void CElwView::FlipCaseOne() {
         std::string fb = FlagsOf(lineNo_, 1);
         std::string orig = RawDelete(1, nullptr);
         std::string ins = RawInsert(std::string(1, FlipLetter(orig[0])));
-        Commit(UndoKind::FlipCase, at, at, orig, ins, fb);
+        Commit(UndoKind::kFlipCase, at, at, orig, ins, fb);
         return;
     }
     MoveRight();
@@ -587,7 +587,7 @@ void CElwView::InsertText(std::string_view text, uint8_t flags) {
         document::LineRecord* r = line_;
         for (int n = lineNo_; n > at.line; --n, r = r->prev) r->flags |= flags;
     }
-    Commit(UndoKind::InsertBlock, at, at, ins, {}, fb);
+    Commit(UndoKind::kInsertBlock, at, at, ins, {}, fb);
     AutoFormat();
     goal_ = -1;
     KeepCaretVisible(0, 0);

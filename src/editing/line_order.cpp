@@ -131,7 +131,7 @@ void CElwView::ReorderLines(int first, const std::vector<uint32_t>& order) {
     if (recordsInCommand_ > 0) undo_.MarkGroup();
     undo_.BeginStep(caret, static_cast<uint8_t>(flagsBefore[0]));
     UndoRecord rec;
-    rec.kind = UndoKind::Order;
+    rec.kind = UndoKind::kOrder;
     rec.at = {first, 0};
     rec.SetContents(std::string(packed), {}, flagsBefore, flagsAfter);
     undo_.RecordStep(std::move(rec));

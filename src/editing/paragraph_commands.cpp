@@ -110,9 +110,9 @@ void CElwView::LineLoop(CommandId id, const std::string& added, bool atEnd) {
             case CommandId::EditCenter:
             case CommandId::EditRight: {
                 const std::string content = line.Content();
-                const Alignment how = id == CommandId::EditLeft     ? Alignment::Left
-                                      : id == CommandId::EditCenter ? Alignment::Center
-                                                                    : Alignment::Right;
+                const Alignment how = id == CommandId::EditLeft     ? Alignment::kLeft
+                                      : id == CommandId::EditCenter ? Alignment::kCenter
+                                                                    : Alignment::kRight;
                 const std::string aligned = AlignLine(layout_, content, how);
                 const size_t lead = content.find_first_not_of(" \t") == std::string::npos
                                         ? content.size()
@@ -123,7 +123,7 @@ void CElwView::LineLoop(CommandId id, const std::string& added, bool atEnd) {
                 std::string fb = FlagsOf(lineNo_, 1);
                 std::string removed = RawDelete(lead, nullptr);
                 std::string inserted = RawInsert(std::string(pad, ' '));
-                Commit(UndoKind::Reflow, at, at, removed, inserted, fb);
+                Commit(UndoKind::kReflow, at, at, removed, inserted, fb);
                 break;
             }
             case CommandId::Indent:
@@ -131,19 +131,19 @@ void CElwView::LineLoop(CommandId id, const std::string& added, bool atEnd) {
                 InsertAtCaret(options_.softTab
                                   ? std::string(static_cast<size_t>(layout_.tabWidth()), ' ')
                                   : std::string("\t"),
-                              UndoKind::InsertBlock);
+                              UndoKind::kInsertBlock);
                 break;
             case CommandId::BackInd:
                 if (size_t k = UnindentLength(
                         layout_,
                         line.Slice(0, std::min(length, static_cast<size_t>(layout_.tabWidth())))))
-                    DeleteForward(k, UndoKind::DeleteAfter);
+                    DeleteForward(k, UndoKind::kDeleteAfter);
                 break;
             case CommandId::AddString: {
                 if (added.empty()) break;
                 if (atEnd) pos_ = length;
                 const int before = lineNo_;
-                InsertAtCaret(added, UndoKind::InsertBlock);
+                InsertAtCaret(added, UndoKind::kInsertBlock);
                 // The lines the string made are not lines of the selection.
                 const int made = lineNo_ - before;
                 n += made;
@@ -217,7 +217,7 @@ UndoPosition CElwView::ReplaceText(UndoPosition from, UndoPosition to, std::stri
     continueOverflow_ = false;
     if (flags) flags();
     const UndoPosition end = CaretPosition();
-    Commit(UndoKind::Reflow, before, from, std::move(removed), std::move(inserted), std::move(fb));
+    Commit(UndoKind::kReflow, before, from, std::move(removed), std::move(inserted), std::move(fb));
     return end;
 }
 

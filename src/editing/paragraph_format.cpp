@@ -87,11 +87,11 @@ bool EndsParagraph(const ParagraphRules& rules, std::string_view line) {
 
 std::string AlignLine(const view::LineLayout& layout, std::string_view line, Alignment how) {
     std::string rest(line.substr(LeadingBlanks(line)));
-    if (how == Alignment::Left) return rest;
+    if (how == Alignment::kLeft) return rest;
     const int w = layout.wrapColumn();
     const int l = TextWidth(layout, rest);
     if (!(1 < l + 1 && l + 1 < w)) return rest;
-    const int n = how == Alignment::Center ? (w - (l + 1)) / 2 : w - (l + 1);
+    const int n = how == Alignment::kCenter ? (w - (l + 1)) / 2 : w - (l + 1);
     return std::string(static_cast<size_t>(n), ' ') + rest;
 }
 

@@ -47,7 +47,7 @@ bool IsBulletLine(const ParagraphRules& rules, std::string_view line);
 // A paragraph ends before an empty line or a bullet line.
 bool EndsParagraph(const ParagraphRules& rules, std::string_view line);
 
-enum class Alignment { Left, Center, Right };
+enum class Alignment { kLeft, kCenter, kRight };
 // The line aligned to the wrap width: its leading blanks removed, then for Center and Right the
 // spaces that put it in the middle or against the margin, none unless 1 < L + 1 < W (L the
 // width of what remains).

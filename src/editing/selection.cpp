@@ -110,7 +110,7 @@ void Selection::Select(int line1, size_t pos1, int line2, size_t pos2) {
     start_ = CaretEnd();
     view_.SetCaret(line2, pos2);
     end_ = CaretEnd();
-    kind_ = SelectionKind::Stream;
+    kind_ = SelectionKind::kStream;
     active_ = true;
     extending_ = false;
 }
@@ -123,7 +123,7 @@ void Selection::SelectBox(int line1, int column1, int line2, int column2) {
     end_.column = column2;
     start_.pos = PosOfColumn(start_.line, column1);
     end_.pos = PosOfColumn(end_.line, column2);
-    kind_ = SelectionKind::Box;
+    kind_ = SelectionKind::kBox;
     active_ = true;
     extending_ = false;
 }
@@ -168,7 +168,7 @@ void Selection::Normalize() {
     if (!active_) return;
     Snap(start_);
     Snap(end_);
-    if (kind_ == SelectionKind::Box) {
+    if (kind_ == SelectionKind::kBox) {
         if (start_.line > end_.line) std::swap(start_.line, end_.line);
         if (start_.column > end_.column) std::swap(start_.column, end_.column);
         if (start_.line == end_.line && start_.column == end_.column) Cancel();
@@ -185,7 +185,7 @@ void Selection::CaretMoved(CElwView&) {
 
 bool Selection::StreamRange(const CElwView&, document::UndoPosition* from,
                             document::UndoPosition* to) const {
-    if (!active_ || kind_ == SelectionKind::Box) return false;
+    if (!active_ || kind_ == SelectionKind::kBox) return false;
     SelectionEnd a = start_, b = end_;
     Snap(a);
     Snap(b);
@@ -204,14 +204,14 @@ bool Selection::LineRange(const CElwView&, int* first, int* last, bool* endsAtLi
     if (std::pair(a.line, a.pos) > std::pair(b.line, b.pos)) std::swap(a, b);
     *first = a.line;
     *last = b.line;
-    *endsAtLineStart = kind_ != SelectionKind::Box && b.pos == 0 && b.line > a.line;
+    *endsAtLineStart = kind_ != SelectionKind::kBox && b.pos == 0 && b.line > a.line;
     return true;
 }
 
 std::vector<std::string> Selection::BoxPieces() {
     std::vector<std::string> pieces;
     Normalize();
-    if (!active_ || kind_ != SelectionKind::Box) return pieces;
+    if (!active_ || kind_ != SelectionKind::kBox) return pieces;
     LineRecord* r = RecordFrom(view_.caretLine(), view_.caretLineNumber(), start_.line);
     for (int n = start_.line; n <= end_.line && r; ++n, r = r->next) {
         size_t a = PosOfColumn(n, start_.column);
@@ -225,7 +225,7 @@ std::string Selection::Block() {
     Normalize();
     std::string out;
     if (!active_) return out;
-    if (kind_ == SelectionKind::Box) {
+    if (kind_ == SelectionKind::kBox) {
         for (const std::string& p : BoxPieces()) {
             out += p;
             out += '\r';
@@ -248,13 +248,13 @@ void Selection::DeleteSelection(CElwView&) {
     if (!active_ || view_.readOnly()) return;
     // Cancelled first: the caret moves below must not extend it.
     Cancel();
-    if (kind_ == SelectionKind::Box) {
+    if (kind_ == SelectionKind::kBox) {
         for (int n = start_.line; n <= end_.line; ++n) {
             size_t a = PosOfColumn(n, start_.column);
             size_t b = PosOfColumn(n, end_.column);
             if (b <= a) continue;
             view_.SetCaret(n, a);
-            view_.DeleteForward(b - a, UndoKind::DeleteSelection);
+            view_.DeleteForward(b - a, UndoKind::kDeleteSelection);
         }
         view_.SetCaret(start_.line, PosOfColumn(start_.line, start_.column));
         return;
@@ -264,18 +264,18 @@ void Selection::DeleteSelection(CElwView&) {
     for (int l = start_.line; l < end_.line && r; ++l, r = r->next) n += view_.TextOf(r).size();
     n = n + end_.pos - start_.pos;
     view_.SetCaret(start_.line, start_.pos);
-    view_.DeleteForward(n, UndoKind::DeleteSelection);
+    view_.DeleteForward(n, UndoKind::kDeleteSelection);
 }
 
 bool Selection::BeforeCommand(CElwView&, CommandId id) {
     bool extendByShift = shiftSelect && shiftHeld;
-    if (active_ && (kind_ == SelectionKind::Stream || !extending_) && !extendByShift &&
+    if (active_ && (kind_ == SelectionKind::kStream || !extending_) && !extendByShift &&
         !mouseCaptured && !WorksOnSelection(id)) {
         Normalize();
         bool wasActive = active_;
         Cancel();
         if (wasActive) {
-            bool box = kind_ == SelectionKind::Box;
+            bool box = kind_ == SelectionKind::kBox;
             const SelectionEnd& e =
                 id == CommandId::CsrUp || id == CommandId::CsrLeft ? start_ : end_;
             switch (id) {
@@ -292,7 +292,7 @@ bool Selection::BeforeCommand(CElwView&, CommandId id) {
     }
     if (extendByShift && !WorksOnSelection(id)) {
         if (!active_) {
-            Anchor(SelectionKind::Stream);
+            Anchor(SelectionKind::kStream);
         } else {
             extending_ = true;
         }

@@ -26,7 +26,7 @@
 
 namespace norv::editing {
 
-enum class SelectionKind { Stream = 0, Begun = 1, Box = 2 };
+enum class SelectionKind { kStream = 0, kBegun = 1, kBox = 2 };
 
 struct SelectionEnd {
     int line = 1;    // logical line number
@@ -41,11 +41,11 @@ struct BoxBuffer {
     int codePage = 0;
 };
 
-enum class FileCommand { CopyToFile, AppendToFile, PasteFile };
+enum class FileCommand { kCopyToFile, kAppendToFile, kPasteFile };
 
 // The file dialog of the file commands; the front end fills `path` or returns false.
 struct FileCommandRequest {
-    FileCommand command = FileCommand::CopyToFile;
+    FileCommand command = FileCommand::kCopyToFile;
     std::string path;
 };
 
@@ -111,7 +111,7 @@ class Selection : public SelectionHooks {
 
     // SelectionHooks
     bool HasSelection(const CElwView&) const override { return active_; }
-    bool IsBox(const CElwView&) const override { return active_ && kind_ == SelectionKind::Box; }
+    bool IsBox(const CElwView&) const override { return active_ && kind_ == SelectionKind::kBox; }
     void DeleteSelection(CElwView&) override;
     void CaretMoved(CElwView&) override;
     bool StreamRange(const CElwView&, document::UndoPosition* from,
@@ -152,7 +152,7 @@ class Selection : public SelectionHooks {
     ClipboardContext& ctx_;
     bool active_ = false;
     bool extending_ = false;
-    SelectionKind kind_ = SelectionKind::Stream;
+    SelectionKind kind_ = SelectionKind::kStream;
     SelectionEnd start_;
     SelectionEnd end_;
 };

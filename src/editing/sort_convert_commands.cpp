@@ -73,7 +73,7 @@ void Selection::SortCommand() {
     Normalize();
     if (!active_ || view_.readOnly()) return;
     SortRequest r;
-    r.box = kind_ == SelectionKind::Box;
+    r.box = kind_ == SelectionKind::kBox;
     if (shared.loadSortSettings) shared.loadSortSettings(r);
     r.descending = shared.sortDescending;
     const bool complete = given && ApplySortArguments(*given, r);
@@ -100,10 +100,10 @@ void Selection::SortCommand() {
     const size_t caretPos = view_.caretPos();
     const SelectionEnd start = start_, end = end_;
     const SelectionKind kind = kind_;
-    if (kind_ == SelectionKind::Box && !r.boxKey)
+    if (kind_ == SelectionKind::kBox && !r.boxKey)
         SortBoxPieces(options);
     else
-        SortLineRange(options, kind_ == SelectionKind::Box);
+        SortLineRange(options, kind_ == SelectionKind::kBox);
     start_ = start;
     end_ = end;
     kind_ = kind;
@@ -171,7 +171,7 @@ void Selection::SortBoxPieces(const SortOrderOptions& options) {
         const size_t a = PosOfColumn(n, left);
         const size_t b = std::max(a, PosOfColumn(n, end_.column));
         view_.SetCaret(n, a);
-        if (b > a) view_.DeleteForward(b - a, UndoKind::DeleteSelection);
+        if (b > a) view_.DeleteForward(b - a, UndoKind::kDeleteSelection);
         const std::string& piece = pieces[from];
         if (piece.empty()) continue;
         // A line ending left of the box gets blanks up to it, as a box paste does.
@@ -179,8 +179,8 @@ void Selection::SortBoxPieces(const SortOrderOptions& options) {
         const int at = ColumnOfPos(t, view_.caretPos());
         if (view_.caretPos() == t.end() && at < left)
             view_.InsertAtCaret(std::string(static_cast<size_t>(left - at), ' '),
-                                UndoKind::InsertBlock);
-        view_.InsertAtCaret(piece, UndoKind::InsertBlock);
+                                UndoKind::kInsertBlock);
+        view_.InsertAtCaret(piece, UndoKind::kInsertBlock);
     }
 }
 
@@ -216,7 +216,7 @@ void Selection::ConvertCommand() {
 }
 
 void Selection::ConvertPieces(const ConvertChoices& choices) {
-    const bool box = kind_ == SelectionKind::Box;
+    const bool box = kind_ == SelectionKind::kBox;
     const int cp = view_.layout().codePage();
     const int tab = view_.layout().options().tabWidth;
     view_.Sync();
@@ -253,7 +253,7 @@ void Selection::ConvertPieces(const ConvertChoices& choices) {
         const std::string done = ConvertPiece(piece, choices, cp, tab, ColumnOfPos(t, a), room);
         if (done == piece) continue;
         view_.SetCaret(n, a);
-        const std::string put = view_.ReplaceForward(piece.size(), done, UndoKind::Convert);
+        const std::string put = view_.ReplaceForward(piece.size(), done, UndoKind::kConvert);
         const int breaks = static_cast<int>(std::count(put.begin(), put.end(), '\n'));
         added += breaks;
         if (!box && lastLine) {

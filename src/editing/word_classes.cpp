@@ -17,12 +17,12 @@ struct ClassRange {
 };
 
 constexpr std::array<ClassRange, 6> kDbcsClassRanges = {{
-    {0x815B, 0x815B, WordClass::Katakana},
-    {0x8152, 0x815A, WordClass::Kanji},
-    {0x824F, 0x829A, WordClass::WideAlnum},
-    {0x829F, 0x833F, WordClass::Hiragana},
-    {0x8340, 0x8396, WordClass::Katakana},
-    {0x889F, 0xFFFF, WordClass::Kanji},
+    {0x815B, 0x815B, WordClass::kKatakana},
+    {0x8152, 0x815A, WordClass::kKanji},
+    {0x824F, 0x829A, WordClass::kWideAlnum},
+    {0x829F, 0x833F, WordClass::kHiragana},
+    {0x8340, 0x8396, WordClass::kKatakana},
+    {0x889F, 0xFFFF, WordClass::kKanji},
 }};
 
 }  // namespace
@@ -52,14 +52,14 @@ bool WordClasses::IsDelimiter(uint16_t code) const {
 
 WordClass WordClasses::ClassOf(uint16_t code) const {
     if (code < 0x100) {
-        if (IsDelimiter(code)) return WordClass::AnkDelimiter;
-        return code < 0x7F ? WordClass::Ank : WordClass::HighAnk;
+        if (IsDelimiter(code)) return WordClass::kAnkDelimiter;
+        return code < 0x7F ? WordClass::kAnk : WordClass::kHighAnk;
     }
-    if (IsDelimiter(code)) return WordClass::DbcsDelimiter;
+    if (IsDelimiter(code)) return WordClass::kDbcsDelimiter;
     for (const ClassRange& r : kDbcsClassRanges) {
         if (code >= r.low && code <= r.high) return r.wordClass;
     }
-    return WordClass::OtherDbcs;
+    return WordClass::kOtherDbcs;
 }
 
 size_t CharLengthAt(int codePage, std::string_view text, size_t pos) {

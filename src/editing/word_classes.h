@@ -22,15 +22,15 @@ inline constexpr std::string_view kDefaultDbcsDelimiter = " ";
 inline constexpr uint16_t kIdeographicSpace = 0x8140;
 
 enum class WordClass : uint8_t {
-    Ank = 0,            // single byte 0x21-0x7E, not a delimiter
-    AnkDelimiter = 2,   // single-byte delimiter, including space, tab and controls
-    HighAnk = 3,        // single byte 0x7F-0xFF, not a delimiter (half-width katakana)
-    Katakana = 4,       // 0x8340-0x8396 and the prolonged sound mark 0x815B
-    Hiragana = 5,       // 0x829F-0x833F
-    WideAlnum = 6,      // 0x824F-0x829A, full-width digits and Latin letters
-    Kanji = 7,          // 0x889F and above, and 0x8152-0x815A
-    DbcsDelimiter = 8,  // double-byte delimiter
-    OtherDbcs = 9,      // any other double-byte character
+    kAnk = 0,            // single byte 0x21-0x7E, not a delimiter
+    kAnkDelimiter = 2,   // single-byte delimiter, including space, tab and controls
+    kHighAnk = 3,        // single byte 0x7F-0xFF, not a delimiter (half-width katakana)
+    kKatakana = 4,       // 0x8340-0x8396 and the prolonged sound mark 0x815B
+    kHiragana = 5,       // 0x829F-0x833F
+    kWideAlnum = 6,      // 0x824F-0x829A, full-width digits and Latin letters
+    kKanji = 7,          // 0x889F and above, and 0x8152-0x815A
+    kDbcsDelimiter = 8,  // double-byte delimiter
+    kOtherDbcs = 9,      // any other double-byte character
 };
 
 class WordClasses {

@@ -18,7 +18,7 @@ constexpr bool IsBlank(uint16_t code) {
     return code == ' ' || code == '\t' || code == 0x8140;
 }
 constexpr bool ClassDelimits(WordClass c) {
-    return c == WordClass::AnkDelimiter || c == WordClass::DbcsDelimiter;
+    return c == WordClass::kAnkDelimiter || c == WordClass::kDbcsDelimiter;
 }
 
 // Character starts of [0, end).
@@ -123,7 +123,7 @@ void CElwView::DeleteWord() {
         size_t nl = layout_.CharLen(t, i);
         if (words_.ClassOf(CodeAt(t, i, nl)) != a) break;
     }
-    DeleteForward(i - pos_, UndoKind::DeleteAfter);
+    DeleteForward(i - pos_, UndoKind::kDeleteAfter);
 }
 
 void CElwView::BackSpaceWord() {
@@ -146,7 +146,7 @@ void CElwView::BackSpaceWord() {
             --k;
         }
     }
-    DeleteBackward(pos_ - s[k], UndoKind::DeleteBefore);
+    DeleteBackward(pos_ - s[k], UndoKind::kDeleteBefore);
 }
 
 }  // namespace norv::editing

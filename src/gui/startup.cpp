@@ -180,13 +180,13 @@ std::string SystemName() {
 document::CodeChoice ForcedChoice(int forcedCode) {
     switch (forcedCode) {
         case 2:
-            return document::CodeChoice::Ansi;
+            return document::CodeChoice::kAnsi;
         case 3:
-            return document::CodeChoice::Euc;
+            return document::CodeChoice::kEuc;
         case 4:
-            return document::CodeChoice::Jis;
+            return document::CodeChoice::kJis;
         default:
-            return document::CodeChoice::Default;
+            return document::CodeChoice::kDefault;
     }
 }
 
@@ -232,9 +232,9 @@ std::vector<std::string> NorvOpenArguments(const OpenRequest& request) {
     // name beginning with "-" is still a name after the "--".
     std::vector<std::string> a;
     if (request.readOnly) a.emplace_back("-V");
-    if (request.choice == document::CodeChoice::Ansi) a.emplace_back("-KS");
-    if (request.choice == document::CodeChoice::Euc) a.emplace_back("-KE");
-    if (request.choice == document::CodeChoice::Jis) a.emplace_back("-KJ");
+    if (request.choice == document::CodeChoice::kAnsi) a.emplace_back("-KS");
+    if (request.choice == document::CodeChoice::kEuc) a.emplace_back("-KE");
+    if (request.choice == document::CodeChoice::kJis) a.emplace_back("-KJ");
     a.emplace_back("--");
     for (const auto& p : request.paths) a.push_back(p);
     return a;
@@ -289,10 +289,10 @@ int EditorApp::Run(int argc, char** argv) {
         companions_ = std::make_unique<app::CompanionFiles>(
             app::CompanionFiles::Locate(fs, app::CompanionEnvironment::FromProcess()));
         config_ = std::make_unique<app::Configuration>(codePage);
-        config_->firstRun = !fs.Stat(companions_->PathOf(app::CompanionKind::Settings)).has_value();
-        companions_->CopyTemplateIfMissing(fs, app::CompanionKind::Settings);
+        config_->firstRun = !fs.Stat(companions_->PathOf(app::CompanionKind::kSettings)).has_value();
+        companions_->CopyTemplateIfMissing(fs, app::CompanionKind::kSettings);
         store_ = std::make_unique<app::SettingsStore>(
-            fs, companions_->PathOf(app::CompanionKind::Settings), codePage);
+            fs, companions_->PathOf(app::CompanionKind::kSettings), codePage);
         store_->LoadCache();
     });
     steps.Supply(Step::MarkStarting, [&] {
@@ -426,13 +426,13 @@ bool EditorApp::StartInstanceProtocol(const std::vector<std::string>& args) {
     const app::StartupOptions options = app::ParseCommandLine(args, Exists);
     if (store_->ReadInt(Key::MultiInstance) != 0 || options.separateInstance) {
         const std::optional<uint8_t> visible =
-            SendInstanceRequest(running.front(), InstanceRequest::State);
+            SendInstanceRequest(running.front(), InstanceRequest::kState);
         if (!visible || *visible != 0) {
             multiple_ = true;
             return true;
         }
     }
-    if (SendInstanceRequest(running.front(), InstanceRequest::Handoff, args,
+    if (SendInstanceRequest(running.front(), InstanceRequest::kHandoff, args,
                             platform::CurrentFolder())) {
         startLock_.Release();
         return false;
@@ -465,8 +465,8 @@ void EditorApp::CreateFrame() {
     frame_->settingsChanged = [this] { NotifySettingsChanged(); };
     LoadSettingsIntoFrame();
     projects_ = new ProjectWiring(*frame_, config_->settings, store_.get(), companions_->Folder(),
-                                  companions_->PathOf(app::CompanionKind::Workspace),
-                                  companions_->PathOf(app::CompanionKind::History), headless_);
+                                  companions_->PathOf(app::CompanionKind::kWorkspace),
+                                  companions_->PathOf(app::CompanionKind::kHistory), headless_);
     auto sessionOf = [](EditorApp& a) -> app::ProjectSession& { return a.projects()->projects(); };
     if (!hooks_.openProject)
         hooks_.openProject = [sessionOf](EditorApp& a, const std::string& path) {
@@ -481,9 +481,9 @@ void EditorApp::CreateFrame() {
     if (!hooks_.closeProject)
         hooks_.closeProject = [sessionOf](EditorApp& a) { return sessionOf(a).CloseOnExit(); };
     frame_->find().Configure(config_->settings, store_.get(), fs,
-                             companions_->PathOf(app::CompanionKind::History), &config_->history);
+                             companions_->PathOf(app::CompanionKind::kHistory), &config_->history);
     frame_->scripts().SetSettingsFolder(companions_->Folder());
-    frame_->shell().SetDataFile(&fs, companions_->PathOf(app::CompanionKind::Data));
+    frame_->shell().SetDataFile(&fs, companions_->PathOf(app::CompanionKind::kData));
     frame_->shell().breakPending = [this] {
         return frame_->scripts().running() && frame_->scripts().BreakPending();
     };
@@ -526,8 +526,8 @@ void EditorApp::LoadSettingsIntoFrame() {
     app::PreferenceFiles files;
     files.fs = &platform::RealFileSystem();
     files.settingsFolder = companions_->Folder();
-    files.keywordPath = companions_->PathOf(app::CompanionKind::Keywords);
-    files.dataPath = companions_->PathOf(app::CompanionKind::Data);
+    files.keywordPath = companions_->PathOf(app::CompanionKind::kKeywords);
+    files.dataPath = companions_->PathOf(app::CompanionKind::kData);
     frame_->SetPreferenceFiles(std::move(files));
     frame_->UseConfiguration(*config_, store_.get());
     frame_->SetKeywordFile(&config_->keywords);
@@ -745,7 +745,7 @@ void EditorApp::HideToTray() {
 void EditorApp::NotifySettingsChanged() {
     const QString own = server_ ? server_->path() : QString();
     for (const QString& path : RunningInstances())
-        if (path != own) SendInstanceRequest(path, InstanceRequest::Reload);
+        if (path != own) SendInstanceRequest(path, InstanceRequest::kReload);
 }
 
 bool EditorApp::OpenInNewInstance() {
@@ -848,23 +848,23 @@ void EditorApp::FillClosingSteps() {
             if (p != own) others.push_back(p);
         if (others.empty()) return false;
         // Another instance keeps the tray; this one ends.
-        SendInstanceRequest(others.front(), InstanceRequest::TakeTray);
-        for (const QString& p : others) SendInstanceRequest(p, InstanceRequest::Reload);
+        SendInstanceRequest(others.front(), InstanceRequest::kTakeTray);
+        for (const QString& p : others) SendInstanceRequest(p, InstanceRequest::kReload);
         return true;
     };
 }
 
 bool EditorApp::CloseMainWindow(QEvent* event) {
     switch (frame_->session().CloseProgram()) {
-        case app::CloseOutcome::Ended:
+        case app::CloseOutcome::kEnded:
             if (tray_) tray_->hide();
             event->accept();
             return true;
-        case app::CloseOutcome::Hidden:
+        case app::CloseOutcome::kHidden:
             event->ignore();
             HideToTray();
             return false;
-        case app::CloseOutcome::Kept:
+        case app::CloseOutcome::kKept:
             break;
     }
     event->ignore();

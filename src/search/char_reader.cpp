@@ -14,11 +14,11 @@ constexpr CharCode kUnicodeSemiVoicedMark = 0xFF9F;
 
 bool IsSoundMark(TextEncoding encoding, CharCode code) {
     switch (encoding) {
-        case TextEncoding::ShiftJis:
+        case TextEncoding::kShiftJis:
             return code == kHalfWidthVoicedMark || code == kHalfWidthSemiVoicedMark;
-        case TextEncoding::Utf8:
+        case TextEncoding::kUtf8:
             return code == kUnicodeVoicedMark || code == kUnicodeSemiVoicedMark;
-        case TextEncoding::SingleByte:
+        case TextEncoding::kSingleByte:
             return false;
     }
     return false;
@@ -28,12 +28,12 @@ bool IsSoundMark(TextEncoding encoding, CharCode code) {
 // the code itself when it has none.
 CharCode FoldWidth(TextEncoding encoding, CharCode code) {
     uint8_t half[2];
-    if (encoding == TextEncoding::ShiftJis) {
+    if (encoding == TextEncoding::kShiftJis) {
         if (code < 0x100) return code;
         size_t n = platform::FullToHalfWidth(static_cast<uint16_t>(code), half);
         return n == 0 ? code : half[0];
     }
-    if (encoding == TextEncoding::Utf8) {
+    if (encoding == TextEncoding::kUtf8) {
         if (code < 0x80 || code > 0xFFFF) return code;
         uint16_t sjis = platform::EncodeChar(932, static_cast<char16_t>(code));
         if (sjis == 0xFFFF || sjis < 0x100) return code;
@@ -53,26 +53,26 @@ CharCode FoldCase(CharCode code) {
 }  // namespace
 
 TextEncoding EncodingOfCodePage(int codePage) {
-    if (codePage == 932) return TextEncoding::ShiftJis;
+    if (codePage == 932) return TextEncoding::kShiftJis;
     if (codePage == platform::kCodePageUtf8 || codePage == platform::kCodePageUtf8Internal) {
-        return TextEncoding::Utf8;
+        return TextEncoding::kUtf8;
     }
-    return TextEncoding::SingleByte;
+    return TextEncoding::kSingleByte;
 }
 
 CharCode DecodeChar(TextEncoding encoding, std::string_view text, size_t pos, size_t* length) {
     auto b = static_cast<uint8_t>(text[pos]);
     switch (encoding) {
-        case TextEncoding::ShiftJis:
+        case TextEncoding::kShiftJis:
             if (platform::IsLeadByte(932, b) && pos + 1 < text.size() &&
                 static_cast<uint8_t>(text[pos + 1]) >= 0x40) {
                 *length = 2;
                 return b << 8 | static_cast<uint8_t>(text[pos + 1]);
             }
             break;
-        case TextEncoding::Utf8:
+        case TextEncoding::kUtf8:
             return DecodeUtf8Char(text, pos, length);
-        case TextEncoding::SingleByte:
+        case TextEncoding::kSingleByte:
             break;
     }
     *length = 1;
@@ -94,13 +94,13 @@ TextChar ReadWideTextChar(const FoldOptions& options, std::string_view line, siz
     size_t length = 1;
     c.code = DecodeChar(options.encoding, line, pos, &length);
     c.length = static_cast<uint8_t>(length);
-    if (options.encoding == TextEncoding::ShiftJis && length == 1 && platform::IsLeadByte(932, b)) {
-        c.kind = TextChar::Kind::Stop;
+    if (options.encoding == TextEncoding::kShiftJis && length == 1 && platform::IsLeadByte(932, b)) {
+        c.kind = TextChar::Kind::kStop;
         return c;
     }
     if (options.ignoreWidth) {
         c.code = FoldWidth(options.encoding, c.code);
-        if (IsSoundMark(options.encoding, c.code)) c.kind = TextChar::Kind::Skip;
+        if (IsSoundMark(options.encoding, c.code)) c.kind = TextChar::Kind::kSkip;
     }
     if (options.ignoreCase) c.code = FoldCase(c.code);
     return c;
@@ -112,7 +112,7 @@ size_t EncodeChar(TextEncoding encoding, CharCode code, char out[4]) {
         put(0, code - kRawByteBase);
         return 1;
     }
-    if (encoding == TextEncoding::Utf8 && code >= 0x80) {
+    if (encoding == TextEncoding::kUtf8 && code >= 0x80) {
         if (code < 0x800) {
             put(0, 0xC0 | (code >> 6)), put(1, 0x80 | (code & 0x3F));
             return 2;

@@ -24,12 +24,12 @@ using CharCode = int32_t;
 inline constexpr CharCode kLineEnd = 10;
 inline constexpr CharCode kRawByteBase = 0x110000;
 
-enum class TextEncoding : uint8_t { SingleByte, ShiftJis, Utf8 };
+enum class TextEncoding : uint8_t { kSingleByte, kShiftJis, kUtf8 };
 
 TextEncoding EncodingOfCodePage(int codePage);
 
 struct FoldOptions {
-    TextEncoding encoding = TextEncoding::ShiftJis;
+    TextEncoding encoding = TextEncoding::kShiftJis;
     bool ignoreCase = false;
     bool ignoreWidth = false;
 };
@@ -37,11 +37,11 @@ struct FoldOptions {
 // What the text holds at a position.
 struct TextChar {
     enum class Kind : uint8_t {
-        Char,  // code is the folded character
-        Skip,  // a half-width sound mark under ignore width: counted, not fed
-        Stop,  // a lead byte without a valid trail byte: an attempt cannot go on
+        kChar,  // code is the folded character
+        kSkip,  // a half-width sound mark under ignore width: counted, not fed
+        kStop,  // a lead byte without a valid trail byte: an attempt cannot go on
     };
-    Kind kind = Kind::Char;
+    Kind kind = Kind::kChar;
     uint8_t length = 1;  // bytes, at least 1
     CharCode code = 0;
 };

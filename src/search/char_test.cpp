@@ -18,7 +18,7 @@ bool ReadEscapedUtf8(std::string_view text, size_t pos, PatternChar* out) {
         bytes.push_back(static_cast<char>(e.value));
         at += e.length;
         size_t length = 0;
-        CharCode code = DecodeChar(TextEncoding::Utf8, bytes, 0, &length);
+        CharCode code = DecodeChar(TextEncoding::kUtf8, bytes, 0, &length);
         if (code < kRawByteBase && length == bytes.size()) {
             *out = PatternChar{code, at - pos, true};
             return true;
@@ -32,7 +32,7 @@ std::string Spell(TextEncoding encoding, CharCode code) {
     if (code == kEmptyMove) return "eps";
     if (code >= 0x20 && code < 0x7F) return std::string(1, static_cast<char>(code));
     char out[4];
-    if (code >= 0x80 && code < kRawByteBase && (encoding != TextEncoding::Utf8 || code >= 0xA0)) {
+    if (code >= 0x80 && code < kRawByteBase && (encoding != TextEncoding::kUtf8 || code >= 0xA0)) {
         return std::string(out, EncodeChar(encoding, code, out));
     }
     char buf[16];
@@ -50,18 +50,18 @@ PatternChar ReadPatternChar(TextEncoding encoding, std::string_view text, size_t
     }
     // A backslash before a double-byte character escapes the whole character.
     if (pos + 1 < text.size() && static_cast<uint8_t>(text[pos + 1]) >= 0x80 &&
-        encoding != TextEncoding::SingleByte) {
+        encoding != TextEncoding::kSingleByte) {
         size_t length = 1;
         CharCode code = DecodeChar(encoding, text, pos + 1, &length);
         if (length > 1) return PatternChar{code, length + 1, true};
     }
-    if (encoding == TextEncoding::Utf8) {
+    if (encoding == TextEncoding::kUtf8) {
         PatternChar c;
         if (ReadEscapedUtf8(text, pos, &c)) return c;
     }
     editing::DecodedEscape e = editing::DecodeEscape(text.substr(pos));
     CharCode code = e.value;
-    if (encoding == TextEncoding::Utf8 && code >= 0x80) code += kRawByteBase;
+    if (encoding == TextEncoding::kUtf8 && code >= 0x80) code += kRawByteBase;
     return PatternChar{code, e.length, true};
 }
 
@@ -83,12 +83,12 @@ CharTest ClassTextToTest(std::string_view text, const FoldOptions& fold) {
 
     CharTest test;
     if (chars.size() == 3 && isDash(chars[1])) {
-        test.kind = negated ? TestKind::NegatedRange : TestKind::Range;
+        test.kind = negated ? TestKind::kNegatedRange : TestKind::kRange;
         test.low = folded(chars[0].code).value_or(chars[0].code);
         test.high = folded(chars[2].code).value_or(chars[2].code);
         return test;
     }
-    test.kind = negated ? TestKind::NegatedSet : TestKind::Set;
+    test.kind = negated ? TestKind::kNegatedSet : TestKind::kSet;
     for (size_t i = 0; i < chars.size(); ++i) {
         const PatternChar& c = chars[i];
         if (isDash(c) && i > 0 && i + 1 < chars.size()) {
@@ -112,22 +112,22 @@ std::string CharTest::Describe(TextEncoding encoding) const {
     // Built by appending: g++ 12 warns falsely (-Wrestrict) on chains of string additions.
     std::string s;
     switch (kind) {
-        case TestKind::Char:
+        case TestKind::kChar:
             if (code < 0) return Spell(encoding, code);
             s.append(1, '\'').append(Spell(encoding, code)).append(1, '\'');
             return s;
-        case TestKind::Set:
-        case TestKind::NegatedSet:
-            s.append(kind == TestKind::Set ? "[" : "[^");
+        case TestKind::kSet:
+        case TestKind::kNegatedSet:
+            s.append(kind == TestKind::kSet ? "[" : "[^");
             for (const CodeInterval& m : members) {
                 s.append(Spell(encoding, m.low));
                 if (m.high != m.low) s.append(1, '-').append(Spell(encoding, m.high));
             }
             s.append(1, ']');
             return s;
-        case TestKind::Range:
-        case TestKind::NegatedRange:
-            s.append(kind == TestKind::Range ? "{" : "{^");
+        case TestKind::kRange:
+        case TestKind::kNegatedRange:
+            s.append(kind == TestKind::kRange ? "{" : "{^");
             s.append(Spell(encoding, low)).append(1, '-').append(Spell(encoding, high));
             s.append(1, '}');
             return s;

@@ -18,7 +18,7 @@ inline constexpr CharCode kAnyChar = -2;    // any character except the line end
 inline constexpr CharCode kEmptyMove = -1;  // an epsilon edge; matches no character
 inline constexpr CharCode kEndOfText = -3;  // fed after the last line; matches no test
 
-enum class TestKind : uint8_t { Char = 0, Set = 1, NegatedSet = 2, Range = 3, NegatedRange = 4 };
+enum class TestKind : uint8_t { kChar = 0, kSet = 1, kNegatedSet = 2, kRange = 3, kNegatedRange = 4 };
 
 struct CodeInterval {
     CharCode low;
@@ -27,28 +27,28 @@ struct CodeInterval {
 };
 
 struct CharTest {
-    TestKind kind = TestKind::Char;
+    TestKind kind = TestKind::kChar;
     CharCode code = kEmptyMove;         // kind Char
     std::vector<CodeInterval> members;  // kinds Set and NegatedSet, in the order read
     CharCode low = 0;                   // kinds Range and NegatedRange
     CharCode high = 0;
 
-    static CharTest OneChar(CharCode c) { return CharTest{TestKind::Char, c, {}, 0, 0}; }
-    bool IsEmptyMove() const { return kind == TestKind::Char && code == kEmptyMove; }
-    bool IsAnyChar() const { return kind == TestKind::Char && code == kAnyChar; }
+    static CharTest OneChar(CharCode c) { return CharTest{TestKind::kChar, c, {}, 0, 0}; }
+    bool IsEmptyMove() const { return kind == TestKind::kChar && code == kEmptyMove; }
+    bool IsAnyChar() const { return kind == TestKind::kChar && code == kAnyChar; }
 
     bool Matches(CharCode c) const {
         if (c == kEndOfText) return false;
         switch (kind) {
-            case TestKind::Char:
+            case TestKind::kChar:
                 return code == kAnyChar ? c != kLineEnd : c == code;
-            case TestKind::Set:
+            case TestKind::kSet:
                 return InMembers(c);
-            case TestKind::NegatedSet:
+            case TestKind::kNegatedSet:
                 return !InMembers(c);
-            case TestKind::Range:
+            case TestKind::kRange:
                 return c >= low && c <= high;
-            case TestKind::NegatedRange:
+            case TestKind::kNegatedRange:
                 return c < low || c > high;
         }
         return false;
@@ -60,18 +60,18 @@ struct CharTest {
     // sets answer true), so a prefilter built from it never passes over a match.
     bool MayMatchIn(CharCode lo, CharCode hi) const {
         switch (kind) {
-            case TestKind::Char:
+            case TestKind::kChar:
                 return code == kAnyChar || (code >= lo && code <= hi);
-            case TestKind::Set:
+            case TestKind::kSet:
                 for (const CodeInterval& m : members) {
                     if (m.low <= hi && m.high >= lo) return true;
                 }
                 return false;
-            case TestKind::NegatedSet:
+            case TestKind::kNegatedSet:
                 return true;
-            case TestKind::Range:
+            case TestKind::kRange:
                 return low <= hi && high >= lo && low <= high;
-            case TestKind::NegatedRange:
+            case TestKind::kNegatedRange:
                 return lo < low || hi > high;
         }
         return true;

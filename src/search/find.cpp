@@ -85,7 +85,7 @@ size_t CFind::Compile(int codePage) {
         endOfLine_ = endOfLine_ || p.endOfLine;
         if (!regex_) regex_ = std::make_unique<Regex>();
         regexOk_ = regex_->Compile(p.body, RegexOptions{codePage, options.ignoreCase,
-                                                        options.ignoreMbcs}) == CompileStatus::Ok;
+                                                        options.ignoreMbcs}) == CompileStatus::kOk;
         empty_ = p.body.empty();
         return p.body.size();
     }
@@ -154,10 +154,10 @@ std::optional<size_t> PlainMatchAt(PlainMatcher& matcher, const FoldOptions& fol
         // character fewer than an attempt reads.
         if (++read >= kMaxMatchChars) return std::nullopt;
         TextChar c = ReadTextChar(fold, line, i);
-        if (c.kind == TextChar::Kind::Stop) return std::nullopt;
+        if (c.kind == TextChar::Kind::kStop) return std::nullopt;
         i += c.length;
         bytes += c.length;
-        if (c.kind == TextChar::Kind::Skip) continue;
+        if (c.kind == TextChar::Kind::kSkip) continue;
         if (matcher.Feed(c.code) < 0) return std::nullopt;
     }
 }
@@ -269,7 +269,7 @@ SearchOutcome CFind::Search(const TextPos& from, bool forward,
         size_t start = from.pos;
         for (;;) {
             if (auto n = FirstMatchInLine(line, start)) {
-                out.status = SearchStatus::Found;
+                out.status = SearchStatus::kFound;
                 out.match = FoundText{TextPos{line.line, line.number, lastStart_}, *n};
                 return out;
             }
@@ -277,7 +277,7 @@ SearchOutcome CFind::Search(const TextPos& from, bool forward,
             line = TextPos{line.line->next, line.number + 1, 0};
             start = 0;
             if (broken()) {
-                out.status = SearchStatus::Broken;
+                out.status = SearchStatus::kBroken;
                 return out;
             }
         }
@@ -298,7 +298,7 @@ SearchOutcome CFind::Search(const TextPos& from, bool forward,
             if (prefilter && b != firstByte_ && b != firstByteAlt_) continue;
             TextPos at{line.line, line.number, *it};
             if (auto n = MatchAt(at)) {
-                out.status = SearchStatus::Found;
+                out.status = SearchStatus::kFound;
                 out.match = FoundText{at, *n};
                 return out;
             }
@@ -307,7 +307,7 @@ SearchOutcome CFind::Search(const TextPos& from, bool forward,
         line = TextPos{line.line->prev, line.number - 1, 0};
         limit = line.line->length;
         if (broken()) {
-            out.status = SearchStatus::Broken;
+            out.status = SearchStatus::kBroken;
             return out;
         }
     }

@@ -38,10 +38,10 @@ struct FoundText {
     size_t length = 0;  // bytes; may reach into the following lines
 };
 
-enum class SearchStatus : uint8_t { Found, NotFound, Broken };
+enum class SearchStatus : uint8_t { kFound, kNotFound, kBroken };
 
 struct SearchOutcome {
-    SearchStatus status = SearchStatus::NotFound;
+    SearchStatus status = SearchStatus::kNotFound;
     FoundText match;
 };
 

@@ -146,8 +146,8 @@ int FindCommands::MarkAll(CElwView& view, bool forward, bool* broken) {
     std::optional<TextPos> last;
     while (from) {
         SearchOutcome r = find.Search(*from, forward, env_.escapePressed);
-        if (r.status == SearchStatus::Broken) *broken = true;
-        if (r.status != SearchStatus::Found) break;
+        if (r.status == SearchStatus::kBroken) *broken = true;
+        if (r.status != SearchStatus::kFound) break;
         ++count;
         r.match.start.line->flags |= document::LF_MARK;
         // The caret goes to the last match only: moving it costs more than the search.
@@ -207,7 +207,7 @@ bool FindCommands::RunFind(CElwView& start, bool forward, bool markAll, bool rep
         } else if (from) {
             SearchOutcome r = find.Search(*from, forward, env_.escapePressed);
             Status("");
-            if (r.status == SearchStatus::Found) {
+            if (r.status == SearchStatus::kFound) {
                 if (o.markFoundLine) {
                     r.match.start.line->flags |= document::LF_MARK;
                     view->doc().NoteBookmarksChanged();
@@ -217,7 +217,7 @@ bool FindCommands::RunFind(CElwView& start, bool forward, bool markAll, bool rep
                 stateValue = 0;
                 return true;
             }
-            if (r.status == SearchStatus::Broken) {
+            if (r.status == SearchStatus::kBroken) {
                 view->SetCaret(caretLine, caretPos);
                 break;
             }
@@ -273,7 +273,7 @@ std::optional<editing::TextPlace> FindCommands::SearchTag(CElwView& view, editin
         editing::RecordFrom(view.caretLine(), view.caretLineNumber(), from.line);
     if (!line) return std::nullopt;
     SearchOutcome r = tag.Search(TextPos{line, from.line, from.pos}, forward, env_.escapePressed);
-    if (r.status != SearchStatus::Found) return std::nullopt;
+    if (r.status != SearchStatus::kFound) return std::nullopt;
     return editing::TextPlace{r.match.start.number, r.match.start.pos};
 }
 
@@ -312,7 +312,7 @@ std::string FindCommands::WordAtCaret(CElwView& view) {
         i += n;
     }
     const editing::WordClass cls = chars[caretChar].cls;
-    if (cls == editing::WordClass::AnkDelimiter || cls == editing::WordClass::DbcsDelimiter)
+    if (cls == editing::WordClass::kAnkDelimiter || cls == editing::WordClass::kDbcsDelimiter)
         return {};
     size_t a = caretChar, b = caretChar + 1;
     while (a > 0 && chars[a - 1].cls == cls) --a;
@@ -452,7 +452,7 @@ void FindCommands::GetFindWord(CElwView& view) {
         } else {
             editing::WordClass c = classes.ClassOf(codeAt(p, &n));
             p += n;
-            if (c != editing::WordClass::AnkDelimiter && c != editing::WordClass::DbcsDelimiter) {
+            if (c != editing::WordClass::kAnkDelimiter && c != editing::WordClass::kDbcsDelimiter) {
                 while (p < text.size() && classes.ClassOf(codeAt(p, &n)) == c) p += n;
             }
         }

@@ -55,7 +55,7 @@ class OpenWindows {
 };
 
 // The "Replace?" question.
-enum class ReplaceAnswer { Yes, YesToAll /* "&Yes" with Shift */, ReplaceAll, No, Cancel };
+enum class ReplaceAnswer { kYes, kYesToAll /* "&Yes" with Shift */, kReplaceAll, kNo, kCancel };
 
 struct ReplaceQuestion {
     int line = 0;  // where the selected match begins

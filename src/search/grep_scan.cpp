@@ -91,20 +91,20 @@ bool GrepMatcher::Compile(std::string_view searchString, const GrepOptions& opti
     const FoldOptions& fold = find_.fold();
     auto starts = [&](std::string_view bytes) {
         TextChar c = ReadTextChar(fold, bytes, 0);
-        return c.kind == TextChar::Kind::Skip || (c.kind == TextChar::Kind::Char && c.code == head);
+        return c.kind == TextChar::Kind::kSkip || (c.kind == TextChar::Kind::kChar && c.code == head);
     };
     for (int b = 0; b < 256; ++b) {
         const char one = static_cast<char>(b);
-        if (fold.encoding == TextEncoding::Utf8 && b >= 0x80) {
+        if (fold.encoding == TextEncoding::kUtf8 && b >= 0x80) {
             // Any sequence may fold to the head under ignore width; otherwise only the head's
             // own first byte begins it.
             char out[4];
             mayStart_[static_cast<size_t>(b)] = fold.ignoreWidth ||
                                                 (head >= 0x80 && head < kRawByteBase &&
-                                                 EncodeChar(TextEncoding::Utf8, head, out) > 0 &&
+                                                 EncodeChar(TextEncoding::kUtf8, head, out) > 0 &&
                                                  static_cast<uint8_t>(out[0]) == b) ||
                                                 head == kRawByteBase + b;
-        } else if (fold.encoding == TextEncoding::ShiftJis &&
+        } else if (fold.encoding == TextEncoding::kShiftJis &&
                    platform::IsLeadByte(932, static_cast<uint8_t>(b))) {
             bool may = starts({&one, 1});
             char pair[2] = {one, 0};

@@ -172,7 +172,7 @@ bool GrepTextSearch::AddRegion(const char* data, size_t size, GrepMatcher& match
 
 GrepTextStatus GrepTextSearch::SearchFile(platform::FileSystem& fs, const std::string& path,
                                           GrepMatcher& matcher, GrepLineSink& sink) {
-    if (reader_.Open(fs, path) != 0) return GrepTextStatus::Unreadable;
+    if (reader_.Open(fs, path) != 0) return GrepTextStatus::kUnreadable;
     return SearchOpened(matcher, sink);
 }
 
@@ -209,7 +209,7 @@ GrepTextStatus GrepTextSearch::SearchOpened(GrepMatcher& matcher, GrepLineSink& 
     while (going && reader_.Next(line)) going = Add({line.data, line.length}, matcher, sink);
     reader_.Close();
     if (going) Scan(true, matcher, sink);
-    return stopped_ ? GrepTextStatus::Stopped : GrepTextStatus::Done;
+    return stopped_ ? GrepTextStatus::kStopped : GrepTextStatus::kDone;
 }
 
 // The decoded lines of a file, put into the block as they come.
@@ -238,13 +238,13 @@ GrepTextStatus GrepTextSearch::SearchFileInItsCode(platform::FileSystem& fs,
                                                    const GrepDecoding& decoding, GrepLineSink& sink,
                                                    document::TextCode* code) {
     using document::TextCode;
-    if (reader_.Open(fs, path) != 0) return GrepTextStatus::Unreadable;
+    if (reader_.Open(fs, path) != 0) return GrepTextStatus::kUnreadable;
     const uint64_t size = reader_.fileSize();
     size_t available = 0;
     const char* head =
         reader_.Peek(static_cast<size_t>(std::min<uint64_t>(size + 1, blockBytes_)), &available);
     const bool whole = available == size;
-    TextCode decided = TextCode::Ansi;
+    TextCode decided = TextCode::kAnsi;
     if (!whole || !ReadsAlikeInEveryCode(head, available)) {
         // The decision looks at the whole file, as the loader does, never at one block alone.
         std::optional<TextCode> c;
@@ -266,7 +266,7 @@ GrepTextStatus GrepTextSearch::SearchFileInItsCode(platform::FileSystem& fs,
         decider_.Close();
         if (!c) {
             reader_.Close();
-            return GrepTextStatus::Unreadable;
+            return GrepTextStatus::kUnreadable;
         }
         decided = *c;
     }
@@ -274,9 +274,9 @@ GrepTextStatus GrepTextSearch::SearchFileInItsCode(platform::FileSystem& fs,
     GrepMatcher& matcher = document::IsUnicodeFamily(decided) ? *decoding.utf8 : *decoding.system;
     sink.TextCodePage(document::IsUnicodeFamily(decided) ? platform::kCodePageUtf8
                                                          : decoding.systemCodePage);
-    if (decided == TextCode::Ansi || decided == TextCode::Utf8) {
+    if (decided == TextCode::kAnsi || decided == TextCode::kUtf8) {
         // Held as stored: only a byte-order mark is left out.
-        if (decided == TextCode::Utf8) {
+        if (decided == TextCode::kUtf8) {
             head = reader_.Peek(3, &available);
             if (available == 3 && std::memcmp(head, "\xEF\xBB\xBF", 3) == 0) reader_.Skip(3);
         }
@@ -290,7 +290,7 @@ GrepTextStatus GrepTextSearch::SearchFileInItsCode(platform::FileSystem& fs,
         reader_, [&](document::MappedFileReader& r) { return r.Open(fs, path); }, lines);
     reader_.Close();
     if (outcome == document::FileDecoder::Outcome::kDone) Scan(true, matcher, sink);
-    return stopped_ ? GrepTextStatus::Stopped : GrepTextStatus::Done;
+    return stopped_ ? GrepTextStatus::kStopped : GrepTextStatus::kDone;
 }
 
 GrepTextStatus GrepTextSearch::SearchLines(const document::LineList& lines, GrepMatcher& matcher,
@@ -300,7 +300,7 @@ GrepTextStatus GrepTextSearch::SearchLines(const document::LineList& lines, Grep
     for (const document::LineRecord* r = lines.first(); going && r; r = r->next)
         going = Add({r->text(), r->contentLength()}, matcher, sink);
     if (going) Scan(true, matcher, sink);
-    return stopped_ ? GrepTextStatus::Stopped : GrepTextStatus::Done;
+    return stopped_ ? GrepTextStatus::kStopped : GrepTextStatus::kDone;
 }
 
 }  // namespace norv::search

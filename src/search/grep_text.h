@@ -58,9 +58,9 @@ inline constexpr size_t kGrepBlockBytes = size_t{1} << 20;
 inline constexpr size_t kGrepRegionBytes = size_t{64} << 10;
 
 enum class GrepTextStatus : uint8_t {
-    Done,
-    Stopped,     // the sink asked to stop
-    Unreadable,  // the file could not be opened (nothing was searched)
+    kDone,
+    kStopped,     // the sink asked to stop
+    kUnreadable,  // the file could not be opened (nothing was searched)
 };
 
 class GrepTextSearch {

@@ -111,8 +111,8 @@ bool Walk::SearchOne(const std::string& path, const std::string& shown,
         hitCodePage_ = textCodePage_;
         status = text_.SearchFile(fs_, path, matcher_, *this);
     }
-    if (status != GrepTextStatus::Unreadable) ++result_.files;
-    return status != GrepTextStatus::Stopped && !result_.broken;
+    if (status != GrepTextStatus::kUnreadable) ++result_.files;
+    return status != GrepTextStatus::kStopped && !result_.broken;
 }
 
 bool Walk::SearchFolder(Folder& folder) {

@@ -97,23 +97,23 @@ CompileStatus Regex::Compile(std::string_view pattern, const RegexOptions& optio
     if (!tree) {
         automaton_.Clear();
         matcher_.Reset();
-        return CompileStatus::TooComplex;
+        return CompileStatus::kTooComplex;
     }
     tree_ = std::move(*tree);
     BuildStatus status = automaton_.Build(tree_);
     matcher_.Reset();  // the matcher reads the automaton's states, which were replaced
     switch (status) {
-        case BuildStatus::Ok:
+        case BuildStatus::kOk:
             break;
-        case BuildStatus::TooManyNfaStates:
-            return CompileStatus::TooManyNfaStates;
-        case BuildStatus::TooManyDfaStates:
-            return CompileStatus::TooManyDfaStates;
-        case BuildStatus::TooManyEdges:
-            return CompileStatus::TooComplex;
+        case BuildStatus::kTooManyNfaStates:
+            return CompileStatus::kTooManyNfaStates;
+        case BuildStatus::kTooManyDfaStates:
+            return CompileStatus::kTooManyDfaStates;
+        case BuildStatus::kTooManyEdges:
+            return CompileStatus::kTooComplex;
     }
     BuildPrefilter();
-    return CompileStatus::Ok;
+    return CompileStatus::kOk;
 }
 
 // A byte may begin a match when the start state accepts (every position matches), or when a
@@ -128,8 +128,8 @@ void Regex::BuildPrefilter() {
     firstByte_.fill(false);
     const std::vector<CharTest>& tests = automaton_.Tests();
     auto takes = [&](const TextChar& c) {
-        if (c.kind == TextChar::Kind::Skip) return true;
-        if (c.kind == TextChar::Kind::Stop) return false;
+        if (c.kind == TextChar::Kind::kSkip) return true;
+        if (c.kind == TextChar::Kind::kStop) return false;
         for (const DfaEdge& e : start.edges) {
             if (tests[static_cast<size_t>(e.test)].Matches(c.code)) return true;
         }
@@ -138,7 +138,7 @@ void Regex::BuildPrefilter() {
     char buf[2];
     for (int b = 0; b < 256; ++b) {
         buf[0] = static_cast<char>(b);
-        const bool lead = fold_.encoding == TextEncoding::ShiftJis &&
+        const bool lead = fold_.encoding == TextEncoding::kShiftJis &&
                           platform::IsLeadByte(932, static_cast<uint8_t>(b));
         if (lead) {
             // A double-byte code is lead << 8 | trail as read (case folding leaves it alone),
@@ -158,14 +158,14 @@ void Regex::BuildPrefilter() {
                 buf[0] = static_cast<char>(b);
             }
             firstByte_[static_cast<size_t>(b)] = may;
-        } else if (fold_.encoding == TextEncoding::Utf8 && b >= 0x80) {
+        } else if (fold_.encoding == TextEncoding::kUtf8 && b >= 0x80) {
             firstByte_[static_cast<size_t>(b)] = true;  // refined below
         } else {
             firstByte_[static_cast<size_t>(b)] = takes(ReadTextChar(fold_, {buf, 1}, 0));
         }
     }
-    if (fold_.encoding == TextEncoding::ShiftJis) BuildShiftJisTables();
-    if (fold_.encoding != TextEncoding::Utf8) return;
+    if (fold_.encoding == TextEncoding::kShiftJis) BuildShiftJisTables();
+    if (fold_.encoding != TextEncoding::kUtf8) return;
     if (fold_.ignoreWidth) {
         BuildUtf8Tables();
         return;
@@ -175,13 +175,13 @@ void Regex::BuildPrefilter() {
     std::array<bool, 256> high{};
     for (const DfaEdge& e : start.edges) {
         const CharTest& t = tests[static_cast<size_t>(e.test)];
-        if (t.kind != TestKind::Char || t.code == kAnyChar) {
+        if (t.kind != TestKind::kChar || t.code == kAnyChar) {
             high.fill(true);
             break;
         }
         if (t.code >= 0x80) {
             char out[4];
-            EncodeChar(TextEncoding::Utf8, t.code, out);
+            EncodeChar(TextEncoding::kUtf8, t.code, out);
             high[static_cast<uint8_t>(out[0])] = true;
         }
     }
@@ -191,7 +191,7 @@ void Regex::BuildPrefilter() {
 
 bool Regex::FirstCharMayStart(std::string_view line, size_t pos) const {
     TextChar c = ReadTextChar(fold_, line, pos);
-    if (c.kind != TextChar::Kind::Char) return true;
+    if (c.kind != TextChar::Kind::kChar) return true;
     const DfaState& start = automaton_.States()[0];
     if (c.code >= 0 && c.code < 128) return start.asciiNext[static_cast<size_t>(c.code)] != kNoEdge;
     for (const DfaEdge& e : start.edges) {
@@ -363,7 +363,7 @@ size_t Regex::StepAt(std::string_view line, size_t pos) const {
 // byte alone cannot decide.
 bool Regex::WordCharBefore(std::string_view line, size_t pos) const {
     if (pos == 0 || !IsAsciiAlnum(static_cast<uint8_t>(line[pos - 1]))) return false;
-    if (fold_.encoding != TextEncoding::ShiftJis) return true;
+    if (fold_.encoding != TextEncoding::kShiftJis) return true;
     size_t at = 0;
     while (true) {
         size_t step = StepAt(line, at);
@@ -382,8 +382,8 @@ std::optional<size_t> Regex::MatchAt(std::string_view line, size_t pos, Followin
     size_t lineIndex = 0;
     size_t offset = 0;  // bytes read since pos
     size_t consumed = 0;
-    FeedResult r = FeedResult::Continue;
-    while (r == FeedResult::Continue) {
+    FeedResult r = FeedResult::kContinue;
+    while (r == FeedResult::kContinue) {
         if (at >= cur.size()) {
             cur = more != nullptr ? more->Line(++lineIndex) : std::string_view{};
             at = 0;
@@ -396,7 +396,7 @@ std::optional<size_t> Regex::MatchAt(std::string_view line, size_t pos, Followin
         }
         if (consumed == capacity_.maxChars) return std::nullopt;
         TextChar c = ReadTextChar(fold_, cur, at);
-        if (c.kind == TextChar::Kind::Stop) {
+        if (c.kind == TextChar::Kind::kStop) {
             // A broken double-byte character ends the attempt like the end of the text: a
             // match that ends before it still counts.
             ends_[matcher_.FedCount()] = offset;
@@ -404,14 +404,14 @@ std::optional<size_t> Regex::MatchAt(std::string_view line, size_t pos, Followin
             break;
         }
         ++consumed;
-        if (c.kind == TextChar::Kind::Char) {
+        if (c.kind == TextChar::Kind::kChar) {
             ends_[matcher_.FedCount()] = offset;
             r = matcher_.Feed(c.code);
         }
         at += c.length;
         offset += c.length;
     }
-    if (r != FeedResult::Match) return std::nullopt;
+    if (r != FeedResult::kMatch) return std::nullopt;
     const size_t length = ends_[matcher_.MatchLength()];
     if (conditions.atLineEnd || conditions.wholeWord) {
         int after = ByteAfter(line, pos, length, more);
@@ -433,8 +433,8 @@ std::optional<LineMatch> Regex::FindInLine(std::string_view line, size_t from, F
         if (!length) return std::nullopt;
         return LineMatch{0, *length};
     }
-    const bool sjis = fold_.encoding == TextEncoding::ShiftJis;
-    const bool utf8 = fold_.encoding == TextEncoding::Utf8;
+    const bool sjis = fold_.encoding == TextEncoding::kShiftJis;
+    const bool utf8 = fold_.encoding == TextEncoding::kUtf8;
     size_t pos = from;
     const size_t n = line.size();
     while (pos < n) {

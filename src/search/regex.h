@@ -51,7 +51,7 @@ struct RegexCapacity {
     bool asciiTables = true;
 };
 
-enum class CompileStatus : uint8_t { Ok, TooManyNfaStates, TooManyDfaStates, TooComplex };
+enum class CompileStatus : uint8_t { kOk, kTooManyNfaStates, kTooManyDfaStates, kTooComplex };
 
 // The lines after the one an attempt starts in.
 class FollowingLines {

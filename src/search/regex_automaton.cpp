@@ -36,7 +36,7 @@ class NfaBuilder {
   private:
     int32_t NewState() {
         if (states_.size() >= limits_.nfaStates) {
-            if (status_ == BuildStatus::Ok) status_ = BuildStatus::TooManyNfaStates;
+            if (status_ == BuildStatus::kOk) status_ = BuildStatus::kTooManyNfaStates;
             return -1;
         }
         states_.emplace_back();
@@ -45,7 +45,7 @@ class NfaBuilder {
 
     void AddEdge(int32_t from, int32_t test, int32_t to) {
         if (++edgeCount_ > limits_.nfaEdges) {
-            if (status_ == BuildStatus::Ok) status_ = BuildStatus::TooManyEdges;
+            if (status_ == BuildStatus::kOk) status_ = BuildStatus::kTooManyEdges;
             return;
         }
         states_[static_cast<size_t>(from)].push_back(NfaEdge{test, to});
@@ -63,28 +63,28 @@ class NfaBuilder {
 
     // Edges from s to t that read node n.
     void Connect(int32_t n, int32_t s, int32_t t) {
-        if (status_ != BuildStatus::Ok) return;
+        if (status_ != BuildStatus::kOk) return;
         if (n == kNoNode) {
             AddEdge(s, kEmptyTest, t);
             return;
         }
         const TreeNode& node = tree_.nodes[static_cast<size_t>(n)];
         switch (node.type) {
-            case NodeType::Leaf:
+            case NodeType::kLeaf:
                 AddEdge(s, InternTest(tree_.tests[static_cast<size_t>(node.test)]), t);
                 return;
-            case NodeType::Concatenation: {
+            case NodeType::kConcatenation: {
                 int32_t m = NewState();
                 if (m < 0) return;
                 Connect(node.left, s, m);
                 Connect(node.right, m, t);
                 return;
             }
-            case NodeType::Alternation:
+            case NodeType::kAlternation:
                 Connect(node.left, s, t);
                 Connect(node.right, s, t);
                 return;
-            case NodeType::Closure: {
+            case NodeType::kClosure: {
                 int32_t b = NewState();
                 int32_t c = NewState();
                 if (b < 0 || c < 0) return;
@@ -94,7 +94,7 @@ class NfaBuilder {
                 AddEdge(b, kEmptyTest, t);
                 return;
             }
-            case NodeType::Empty:
+            case NodeType::kEmpty:
                 AddEdge(s, kEmptyTest, t);
                 return;
         }
@@ -105,7 +105,7 @@ class NfaBuilder {
     const AutomatonLimits& limits_;
     std::vector<std::vector<NfaEdge>> states_;
     size_t edgeCount_ = 0;
-    BuildStatus status_ = BuildStatus::Ok;
+    BuildStatus status_ = BuildStatus::kOk;
 };
 
 void CloseOverEmptyMoves(const std::vector<std::vector<NfaEdge>>& nfa, StateSet& set) {
@@ -153,7 +153,7 @@ BuildStatus Automaton::Build(const PatternTree& tree) {
 
     std::vector<std::vector<NfaEdge>> nfa;
     BuildStatus status = NfaBuilder(tree, tests_, limits_).Build(nfa);
-    if (status != BuildStatus::Ok) {
+    if (status != BuildStatus::kOk) {
         tests_.clear();
         return status;
     }
@@ -208,7 +208,7 @@ BuildStatus Automaton::Build(const PatternTree& tree) {
             int32_t target = addState(set);
             if (target < 0) {
                 tests_.clear();
-                return BuildStatus::TooManyDfaStates;
+                return BuildStatus::kTooManyDfaStates;
             }
             edges[k] = DfaEdge{groups[k].test, target};
         }
@@ -235,7 +235,7 @@ BuildStatus Automaton::Build(const PatternTree& tree) {
         }
     }
     states_ = std::move(dfa);
-    return BuildStatus::Ok;
+    return BuildStatus::kOk;
 }
 
 std::string Automaton::Dump(TextEncoding encoding) const {

@@ -31,7 +31,7 @@ struct AutomatonLimits {
     size_t nfaEdges = 1 << 16;  // a bound on the work of patterns with huge alternations
 };
 
-enum class BuildStatus : uint8_t { Ok, TooManyNfaStates, TooManyDfaStates, TooManyEdges };
+enum class BuildStatus : uint8_t { kOk, kTooManyNfaStates, kTooManyDfaStates, kTooManyEdges };
 
 struct DfaEdge {
     int32_t test;    // index into Automaton::tests

@@ -57,7 +57,7 @@ bool RegexMatcher::Step(CharCode c, size_t index) {
 FeedResult RegexMatcher::Run(size_t from) {
     size_t k = from;
     while (k < fed_) {
-        if (current_ < 0) return FeedResult::NoMatch;
+        if (current_ < 0) return FeedResult::kNoMatch;
         if (Step(history_[k], k)) {
             ++k;
             if (automaton_.States()[static_cast<size_t>(current_)].accepting) {
@@ -67,7 +67,7 @@ FeedResult RegexMatcher::Run(size_t from) {
         }
         if (automaton_.States()[static_cast<size_t>(current_)].accepting) {
             matchLength_ = k;
-            return FeedResult::Match;
+            return FeedResult::kMatch;
         }
         // Reading characters again is bounded per attempt, so that patterns whose edges
         // overlap everywhere stay linear in the text; past the bound no alternative is taken.
@@ -81,23 +81,23 @@ FeedResult RegexMatcher::Run(size_t from) {
         }
         if (pendingState_ < 0) {
             current_ = -1;
-            if (lastAccept_ < 0) return FeedResult::NoMatch;
+            if (lastAccept_ < 0) return FeedResult::kNoMatch;
             // The run died past an accepting state: the match is the text up to it.
             matchLength_ = static_cast<size_t>(lastAccept_);
-            return FeedResult::Match;
+            return FeedResult::kMatch;
         }
         // Resume from the alternative, after the character it was taken on.
         current_ = pendingState_;
         k = pendingIndex_ + 1;
         pendingState_ = -1;
     }
-    return FeedResult::Continue;
+    return FeedResult::kContinue;
 }
 
 FeedResult RegexMatcher::Feed(CharCode c) {
     if (current_ < 0 || fed_ >= history_.size()) {
         current_ = -1;
-        return FeedResult::NoMatch;
+        return FeedResult::kNoMatch;
     }
     history_[fed_++] = c;
     return Run(fed_ - 1);

@@ -25,7 +25,7 @@
 
 namespace norv::search {
 
-enum class FeedResult : int8_t { NoMatch = -1, Continue = 0, Match = 1 };
+enum class FeedResult : int8_t { kNoMatch = -1, kContinue = 0, kMatch = 1 };
 
 class RegexMatcher {
   public:

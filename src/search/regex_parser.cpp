@@ -6,19 +6,19 @@ namespace norv::search {
 namespace {
 
 enum class TokenType : uint8_t {
-    End,
-    Open,
-    Close,
-    Closure,
-    OneOrMore,
-    Optional,
-    Alternation,
-    Char,
-    Class
+    kEnd,
+    kOpen,
+    kClose,
+    kClosure,
+    kOneOrMore,
+    kOptional,
+    kAlternation,
+    kChar,
+    kClass
 };
 
 struct Token {
-    TokenType type = TokenType::End;
+    TokenType type = TokenType::kEnd;
     CharCode code = 0;           // Char
     std::string_view classText;  // Class: the text between the brackets
 };
@@ -38,24 +38,24 @@ class Scanner {
         char c = p_[pos_];
         switch (c) {
             case '(':
-                ++pos_, t.type = TokenType::Open;
+                ++pos_, t.type = TokenType::kOpen;
                 return t;
             case ')':
-                ++pos_, t.type = TokenType::Close;
+                ++pos_, t.type = TokenType::kClose;
                 return t;
             case '?':
-                ++pos_, t.type = TokenType::Optional;
+                ++pos_, t.type = TokenType::kOptional;
                 return t;
             case '|':
-                ++pos_, t.type = TokenType::Alternation;
+                ++pos_, t.type = TokenType::kAlternation;
                 return t;
             case '.':
-                ++pos_, t.type = TokenType::Char, t.code = kAnyChar;
+                ++pos_, t.type = TokenType::kChar, t.code = kAnyChar;
                 return t;
             case '*':
             case '+':
                 ++pos_;
-                t.type = c == '*' ? TokenType::Closure : TokenType::OneOrMore;
+                t.type = c == '*' ? TokenType::kClosure : TokenType::kOneOrMore;
                 while (pos_ < p_.size() && (p_[pos_] == '*' || p_[pos_] == '+')) ++pos_;
                 return t;
             case '[':
@@ -63,7 +63,7 @@ class Scanner {
             default: {
                 PatternChar pc = ReadPatternChar(enc_, p_, pos_);
                 pos_ += pc.length;
-                t.type = TokenType::Char;
+                t.type = TokenType::kChar;
                 t.code = pc.code;
                 return t;
             }
@@ -85,7 +85,7 @@ class Scanner {
             first = false;
         }
         Token t;
-        t.type = TokenType::Class;
+        t.type = TokenType::kClass;
         t.classText = p_.substr(start, at - start);
         pos_ = at < p_.size() ? at + 1 : at;
         return t;
@@ -125,32 +125,32 @@ class Parser {
 
     int32_t Leaf(CharTest test) {
         tree_.tests.push_back(std::move(test));
-        return Add(NodeType::Leaf, kNoNode, kNoNode, static_cast<int32_t>(tree_.tests.size() - 1));
+        return Add(NodeType::kLeaf, kNoNode, kNoNode, static_cast<int32_t>(tree_.tests.size() - 1));
     }
 
     bool EndsConcatenation() const {
-        return tok_.type == TokenType::Alternation || tok_.type == TokenType::Optional ||
-               tok_.type == TokenType::Close || tok_.type == TokenType::End;
+        return tok_.type == TokenType::kAlternation || tok_.type == TokenType::kOptional ||
+               tok_.type == TokenType::kClose || tok_.type == TokenType::kEnd;
     }
 
     // alternation := concatenation {"|" concatenation}     (left-leaning)
     int32_t Alternation(size_t depth) {
         int32_t left = Concatenation(depth);
-        while (!failed_ && tok_.type == TokenType::Alternation) {
+        while (!failed_ && tok_.type == TokenType::kAlternation) {
             Advance();
             int32_t right = Concatenation(depth);
-            left = Add(NodeType::Alternation, left, right);
+            left = Add(NodeType::kAlternation, left, right);
         }
         return left;
     }
 
     // concatenation := empty | postfix {postfix}     (stops at "|", "?", ")" and the end)
     int32_t Concatenation(size_t depth) {
-        if (EndsConcatenation()) return Add(NodeType::Empty);
+        if (EndsConcatenation()) return Add(NodeType::kEmpty);
         int32_t item = Postfix(depth);
         while (!failed_ && !EndsConcatenation()) {
             int32_t next = Postfix(depth);
-            item = Add(NodeType::Concatenation, item, next);
+            item = Add(NodeType::kConcatenation, item, next);
         }
         return item;
     }
@@ -160,17 +160,17 @@ class Parser {
         int32_t item = Primary(depth);
         if (failed_) return kNoNode;
         switch (tok_.type) {
-            case TokenType::Closure:
+            case TokenType::kClosure:
                 Advance();
-                return Add(NodeType::Closure, item);
-            case TokenType::OneOrMore: {
+                return Add(NodeType::kClosure, item);
+            case TokenType::kOneOrMore: {
                 Advance();
-                int32_t star = Add(NodeType::Closure, item);
-                return Add(NodeType::Concatenation, item, star);
+                int32_t star = Add(NodeType::kClosure, item);
+                return Add(NodeType::kConcatenation, item, star);
             }
-            case TokenType::Optional:
+            case TokenType::kOptional:
                 Advance();
-                return Add(NodeType::Alternation, item, Add(NodeType::Empty));
+                return Add(NodeType::kAlternation, item, Add(NodeType::kEmpty));
             default:
                 return item;
         }
@@ -179,20 +179,20 @@ class Parser {
     // primary := char | class | "(" {"*" | "+" | "?"} alternation ")" | nothing
     int32_t Primary(size_t depth) {
         switch (tok_.type) {
-            case TokenType::Char: {
+            case TokenType::kChar: {
                 CharCode code = tok_.code;
                 Advance();
                 if (code == kAnyChar) return Leaf(CharTest::OneChar(kAnyChar));
                 std::optional<CharCode> folded = FoldPatternCode(fold_, code);
                 // A dropped sound mark leaves nothing; the empty node keeps the shape.
-                return folded ? Leaf(CharTest::OneChar(*folded)) : Add(NodeType::Empty);
+                return folded ? Leaf(CharTest::OneChar(*folded)) : Add(NodeType::kEmpty);
             }
-            case TokenType::Class: {
+            case TokenType::kClass: {
                 CharTest test = ClassTextToTest(tok_.classText, fold_);
                 Advance();
                 return Leaf(std::move(test));
             }
-            case TokenType::Open: {
+            case TokenType::kOpen: {
                 if (depth >= limits_.maxDepth) {
                     failed_ = true;
                     return kNoNode;
@@ -204,7 +204,7 @@ class Parser {
                 return inner;
             }
             default:
-                return Add(NodeType::Empty);  // an operator with nothing before it
+                return Add(NodeType::kEmpty);  // an operator with nothing before it
         }
     }
 
@@ -223,20 +223,20 @@ void DumpNode(const PatternTree& tree, int32_t n, TextEncoding encoding, std::st
     }
     const TreeNode& node = tree.nodes[static_cast<size_t>(n)];
     switch (node.type) {
-        case NodeType::Leaf:
+        case NodeType::kLeaf:
             out += tree.tests[static_cast<size_t>(node.test)].Describe(encoding);
             return;
-        case NodeType::Empty:
+        case NodeType::kEmpty:
             out += "()";
             return;
-        case NodeType::Closure:
+        case NodeType::kClosure:
             out += "star(";
             DumpNode(tree, node.left, encoding, out);
             out += ")";
             return;
-        case NodeType::Concatenation:
-        case NodeType::Alternation:
-            out += node.type == NodeType::Concatenation ? "cat(" : "alt(";
+        case NodeType::kConcatenation:
+        case NodeType::kAlternation:
+            out += node.type == NodeType::kConcatenation ? "cat(" : "alt(";
             DumpNode(tree, node.left, encoding, out);
             out += ",";
             DumpNode(tree, node.right, encoding, out);

@@ -25,17 +25,17 @@
 namespace norv::search {
 
 enum class NodeType : uint8_t {
-    Leaf = 0,
-    Concatenation = 1,
-    Alternation = 2,
-    Closure = 3,
-    Empty = 4
+    kLeaf = 0,
+    kConcatenation = 1,
+    kAlternation = 2,
+    kClosure = 3,
+    kEmpty = 4
 };
 
 inline constexpr int32_t kNoNode = -1;
 
 struct TreeNode {
-    NodeType type = NodeType::Empty;
+    NodeType type = NodeType::kEmpty;
     int32_t test = -1;       // index into PatternTree::tests (leaves)
     int32_t left = kNoNode;  // child of a closure, left operand otherwise
     int32_t right = kNoNode;

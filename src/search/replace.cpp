@@ -97,8 +97,8 @@ int FindCommands::Replace(CElwView& start, bool all) {
         stepFirst = false;
         SearchOutcome r;
         if (from) r = replace.Search(*from, true, env_.escapePressed);
-        if (r.status == SearchStatus::Broken) break;
-        if (r.status == SearchStatus::Found) {
+        if (r.status == SearchStatus::kBroken) break;
+        if (r.status == SearchStatus::kFound) {
             const FoundText m = r.match;
             const TextPos end = AdvanceBytes(m.start, m.length);
             if (area) {
@@ -137,15 +137,15 @@ int FindCommands::Replace(CElwView& start, bool all) {
                 ShowFound(*view, m);
                 ReplaceAnswer a =
                     env_.askReplace ? env_.askReplace(ReplaceQuestion{m.start.number, m.start.pos})
-                                    : ReplaceAnswer::Cancel;
+                                    : ReplaceAnswer::kCancel;
                 if (env_.selection) env_.selection->Cancel(*view);
-                if (a == ReplaceAnswer::Cancel) break;
-                if (a == ReplaceAnswer::No) {
+                if (a == ReplaceAnswer::kCancel) break;
+                if (a == ReplaceAnswer::kNo) {
                     view->SetCaret(m.start.number, m.start.pos);
                     stepFirst = true;
                     continue;
                 }
-                if (a != ReplaceAnswer::Yes) replaceAll_ = true;
+                if (a != ReplaceAnswer::kYes) replaceAll_ = true;
             }
             // One undo group per replacement.
             {
@@ -153,7 +153,7 @@ int FindCommands::Replace(CElwView& start, bool all) {
                 view->SetCaret(m.start.number, m.start.pos);
                 std::string removed;
                 if (m.length > 0)
-                    removed = view->DeleteForward(m.length, document::UndoKind::DeleteAfter);
+                    removed = view->DeleteForward(m.length, document::UndoKind::kDeleteAfter);
                 if (!text.empty()) view->InsertText(text);
                 if (replace.options.markFoundLine) {
                     // "Mark Replaced Line": the line where the match began.

@@ -22,7 +22,7 @@ std::optional<SelectedArea> SelectionLink::Area(editing::CElwView& view) {
     s->Normalize();
     if (!s->active()) return std::nullopt;
     SelectedArea a;
-    a.box = s->kind() == editing::SelectionKind::Box;
+    a.box = s->kind() == editing::SelectionKind::kBox;
     a.line1 = s->start().line;
     a.line2 = s->end().line;
     a.pos1 = a.box ? static_cast<size_t>(s->start().column) : s->start().pos;

@@ -113,7 +113,7 @@ TagJumpStatus RunTagJump(editing::CElwView& from, platform::FileSystem& fs,
     std::optional<TagName> tag = ParseTagLine(text, doc.CodePage());
     if (!tag) {
         ui.Refuse(kNoTagText);
-        return TagJumpStatus::NoName;
+        return TagJumpStatus::kNoName;
     }
     // Names go back to the file system's bytes.
     std::string name;
@@ -127,10 +127,10 @@ TagJumpStatus RunTagJump(editing::CElwView& from, platform::FileSystem& fs,
     const std::string path = TagPath(fs, base, name);
     platform::ChangeCurrentFolder(base);
     editing::CElwView* to = host.OpenOrActivate(path);
-    if (!to) return TagJumpStatus::NotOpened;
+    if (!to) return TagJumpStatus::kNotOpened;
     to->JumpTo(TagTargetLine(tag->line, to->doc().lineCount()), true);
     to->ScrollTo(to->caretRow() - to->windowRows() / 2);
-    return TagJumpStatus::Jumped;
+    return TagJumpStatus::kJumped;
 }
 
 }  // namespace norv::search

@@ -56,7 +56,7 @@ class TagJumpHost {
     virtual editing::CElwView* OpenOrActivate(const std::string& path) = 0;
 };
 
-enum class TagJumpStatus : uint8_t { Jumped, NoName, NotOpened };
+enum class TagJumpStatus : uint8_t { kJumped, kNoName, kNotOpened };
 
 // The jump from the caret line of `from`: the base folder becomes the current folder, the file
 // is opened or activated and the caret placed on the line, centred. A line without a name

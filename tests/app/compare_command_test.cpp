@@ -46,7 +46,7 @@ struct Fixture {
 };
 
 TEST(CompareCommand, MarksTheDifferingLinesOfBothAndSaysSo) {
-    Fixture f(Enc::Sjis, Enc::Sjis);
+    Fixture f(Enc::kSjis, Enc::kSjis);
     f.current.Load("a\nb\nc\nd\ne");
     f.target.Load("a\nb\nX\nc\nd\ne");
     f.current.doc.path = "/tmp/one.txt";
@@ -75,7 +75,7 @@ TEST(CompareCommand, MarksTheDifferingLinesOfBothAndSaysSo) {
 }
 
 TEST(CompareCommand, TheSameTextInAnotherEncodingIsNoDifference) {
-    Fixture f(Enc::Sjis, Enc::Utf8);
+    Fixture f(Enc::kSjis, Enc::kUtf8);
     f.current.Load("日本語\nかな\n\nabc");
     f.target.Load("日本語\nかな\n\nabc");
     ASSERT_NE(f.current.Snapshot(), f.target.Snapshot());
@@ -86,7 +86,7 @@ TEST(CompareCommand, TheSameTextInAnotherEncodingIsNoDifference) {
 }
 
 TEST(CompareCommand, NothingWithoutASecondDocumentOrWhenCancelled) {
-    Fixture f(Enc::Ascii, Enc::Ascii);
+    Fixture f(Enc::kAscii, Enc::kAscii);
     f.current.Load("a");
     f.target.Load("b");
     EXPECT_EQ(RunCompare(f.current.doc, {&f.current.doc}, f.env), 0);
@@ -106,7 +106,7 @@ TEST(CompareCommand, NothingWithoutASecondDocumentOrWhenCancelled) {
 }
 
 TEST(CompareCommand, EscapeStopsWithABeepKeepingTheMarks) {
-    Fixture f(Enc::Ascii, Enc::Ascii);
+    Fixture f(Enc::kAscii, Enc::kAscii);
     std::string a, b;
     for (int i = 0; i < 3000; ++i) {
         a += "a" + std::to_string(i) + "\n";

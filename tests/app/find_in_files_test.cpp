@@ -40,7 +40,7 @@ class Windows : public OutputWindows {
     }
     void ActivateOutput(editing::CElwView& v) override { active = &v; }
     editing::CElwView* NewOutputDocument() override {
-        editors.push_back(std::make_unique<Editor>(Enc::Sjis));
+        editors.push_back(std::make_unique<Editor>(Enc::kSjis));
         editors.back()->Load("");
         return editors.back()->view.get();
     }
@@ -130,7 +130,7 @@ TEST(FindInFiles, WritesTheOutputDocumentAndLeavesTheSettings) {
     editing::CElwView& out = *f.windows.editors.front()->view;
     EXPECT_EQ(f.windows.active, &out);
     EXPECT_EQ(out.doc().path, f.root + "#Output#");
-    EXPECT_EQ(out.doc().code, document::TextCode::Utf8);
+    EXPECT_EQ(out.doc().code, document::TextCode::kUtf8);
     EXPECT_FALSE(out.doc().modified);
     EXPECT_FALSE(out.doc().undo.CanUndo());
     EXPECT_EQ(out.caretLineNumber(), 1);
@@ -155,11 +155,11 @@ TEST(FindInFiles, TheOutputDocumentIsTakenAgainAndKeepsItsCode) {
     Fixture f;
     f.grep.Run(f.Request("key 1"));
     editing::CElwView& out = *f.windows.editors.front()->view;
-    out.doc().code = document::TextCode::Ansi;  // the user chose ANSI for it
+    out.doc().code = document::TextCode::kAnsi;  // the user chose ANSI for it
     out.doc().NotifyReplaced();
     EXPECT_EQ(f.grep.Run(f.Request("key 3", "UP")), 1u);
     EXPECT_EQ(f.windows.editors.size(), 1u);
-    EXPECT_EQ(out.doc().code, document::TextCode::Ansi);
+    EXPECT_EQ(out.doc().code, document::TextCode::kAnsi);
     EXPECT_EQ(f.Output(), f.root + "sub/c.txt(1): 日本 key 3\n\n");
     // Nothing found: the output is emptied, the state value 4.
     EXPECT_EQ(f.grep.Run(f.Request("absent")), 0u);
@@ -229,7 +229,7 @@ TEST(FindInFiles, EscapeKeepsWhatWasFound) {
 
 TEST(FindInFiles, OpenDocumentsAreSearchedInMemoryButNotTheOutput) {
     Fixture f;
-    Editor open(Enc::Sjis);
+    Editor open(Enc::kSjis);
     open.Load("key in memory");
     f.env.openTexts = [&] {
         std::vector<search::GrepOpenText> t;

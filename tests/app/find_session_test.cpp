@@ -44,7 +44,7 @@ std::string OldHistoryFile() {
 }
 
 struct Rig {
-    Rig() : ed(Enc::Ascii) {
+    Rig() : ed(Enc::kAscii) {
         fs.files[kPath] = OldHistoryFile();
         session.environment().ui = &ui;
         ed.shared.extension = &session.commands();

@@ -35,7 +35,7 @@ class Windows : public OutputWindows {
     }
     void ActivateOutput(editing::CElwView&) override {}
     editing::CElwView* NewOutputDocument() override {
-        editors.push_back(std::make_unique<Editor>(Enc::Sjis));
+        editors.push_back(std::make_unique<Editor>(Enc::kSjis));
         editors.back()->Load("");
         return editors.back()->view.get();
     }
@@ -48,8 +48,8 @@ class Opener : public search::TagJumpHost {
     editing::CElwView* OpenOrActivate(const std::string& path) override {
         auto& e = opened[path];
         if (!e) {
-            e = std::make_unique<Editor>(Enc::Sjis);
-            if (e->doc.OpenDocument(path, document::CodeChoice::Default) != 1) return nullptr;
+            e = std::make_unique<Editor>(Enc::kSjis);
+            if (e->doc.OpenDocument(path, document::CodeChoice::kDefault) != 1) return nullptr;
             e->view = std::make_unique<editing::CElwView>(e->doc, e->undo, e->shared,
                                                           e->layoutOptions, e->editOptions);
             e->view->SetWindowSize(10, 80);
@@ -158,7 +158,7 @@ TEST(GrepCodesCommand, EveryCodeAndLineEndGivesTheEditorsLinesAndTheJumpLandsThe
         // The jump from the output line opens the file on that line.
         f.OutputView().SetCaret(static_cast<int>(i + 1), 0);
         ASSERT_EQ(search::RunTagJump(f.OutputView(), platform::RealFileSystem(), f.ui, opener),
-                  search::TagJumpStatus::Jumped)
+                  search::TagJumpStatus::kJumped)
             << output[i];
         editing::CElwView& target = *opener.opened[f.root + p.name]->view;
         EXPECT_EQ(static_cast<uint64_t>(target.caretLineNumber()), p.line) << output[i];

@@ -80,39 +80,39 @@ struct Keys : FrameCommands {
 
 TEST(KeyInput, TypedBytesBecomeCharacters) {
     Keys k;
-    EXPECT_EQ(k.Press('A', false, false, "a"), PressResult::Typed);
-    EXPECT_EQ(k.Press('B', false, true, "B"), PressResult::Typed);  // Shift+B types its letter
-    EXPECT_EQ(k.Press(vk::kSpace, false, false, " "), PressResult::Typed);
-    EXPECT_EQ(k.Type("!"), PressResult::Typed);  // a key without a key byte
+    EXPECT_EQ(k.Press('A', false, false, "a"), PressResult::kTyped);
+    EXPECT_EQ(k.Press('B', false, true, "B"), PressResult::kTyped);  // Shift+B types its letter
+    EXPECT_EQ(k.Press(vk::kSpace, false, false, " "), PressResult::kTyped);
+    EXPECT_EQ(k.Type("!"), PressResult::kTyped);  // a key without a key byte
     // A lead byte, then its trail byte: one character, one undo step.
-    EXPECT_EQ(k.Type("\x82"), PressResult::Typed);
+    EXPECT_EQ(k.Type("\x82"), PressResult::kTyped);
     EXPECT_EQ(k.Text().substr(0, 4), "aB !");
     EXPECT_EQ(k.view->caretPos(), 4u);
-    EXPECT_EQ(k.Type("\xa0"), PressResult::Typed);
+    EXPECT_EQ(k.Type("\xa0"), PressResult::kTyped);
     EXPECT_EQ(k.Text(), "aB !\x82\xa0line 1\nline 2\nline 3\n");
     EXPECT_EQ(k.view->caretPos(), 6u);
     k.Press('Z', true);
     EXPECT_EQ(k.Text(), "aB !line 1\nline 2\nline 3\n");
     // Keys held with Ctrl bring no bytes: an unbound one does nothing.
-    EXPECT_EQ(k.Press('T', true), PressResult::Nothing);
-    EXPECT_EQ(k.Press(vk::kF1 + 11, false), PressResult::Nothing);  // F12: unbound
+    EXPECT_EQ(k.Press('T', true), PressResult::kNothing);
+    EXPECT_EQ(k.Press(vk::kF1 + 11, false), PressResult::kNothing);  // F12: unbound
     EXPECT_TRUE(k.frame.empty());
 }
 
 TEST(KeyInput, TwoStrokeKeys) {
     Keys k;
     k.view->SetCaret(3, 2);
-    EXPECT_EQ(k.Press('Q', true), PressResult::PrefixPending);
+    EXPECT_EQ(k.Press('Q', true), PressResult::kPrefixPending);
     EXPECT_EQ(k.ui.statusTexts.back(), "Ctrl+Q^");
-    EXPECT_EQ(k.Press('R', false, false, "r"), PressResult::Command);  // Ctrl+Q^R: TextTop
+    EXPECT_EQ(k.Press('R', false, false, "r"), PressResult::kCommand);  // Ctrl+Q^R: TextTop
     EXPECT_EQ(k.ui.statusTexts.back(), "");
     EXPECT_EQ(k.Caret(), "1:0");
     // The second letter of an unbound pair types nothing.
     k.Press('K', true);
-    EXPECT_EQ(k.Press('U', false, false, "u"), PressResult::Nothing);
+    EXPECT_EQ(k.Press('U', false, false, "u"), PressResult::kNothing);
     // A digit after a prefix clears it and is typed as itself.
     k.Press('K', true);
-    EXPECT_EQ(k.Press('5', false, false, "5"), PressResult::Typed);
+    EXPECT_EQ(k.Press('5', false, false, "5"), PressResult::kTyped);
     EXPECT_FALSE(k.dispatcher.pendingPrefix());
     EXPECT_EQ(k.Text().substr(0, 7), "5line 1");
     // Frame commands of two strokes reach the frame.
@@ -176,7 +176,7 @@ TEST(KeyInput, TheKeysOfTheTable) {
         SCOPED_TRACE(c.name);
         Keys k("line 1\nline 2\nline 3\nline 4\nline 5");
         k.view->SetCaret(3, 2);
-        EXPECT_EQ(k.Press(c.key, c.ctrl, false, c.bytes), PressResult::Command);
+        EXPECT_EQ(k.Press(c.key, c.ctrl, false, c.bytes), PressResult::kCommand);
         EXPECT_EQ(k.Text(), c.text ? c.text : "line 1\nline 2\nline 3\nline 4\nline 5");
         EXPECT_EQ(k.Caret(), c.caret);
     }
@@ -200,13 +200,13 @@ TEST(KeyInput, InsertAndUndoKeys) {
 
 TEST(KeyInput, CommandsTheBuildDoesNotCarryOutSaySo) {
     Keys k;
-    EXPECT_EQ(k.Press(vk::kEscape, false, true), PressResult::Command);  // Shift+ESC: JukeBox
+    EXPECT_EQ(k.Press(vk::kEscape, false, true), PressResult::kCommand);  // Shift+ESC: JukeBox
     EXPECT_EQ(k.frame, (std::vector<std::string>{"JukeBox"}));
     const int jukeBox = CommandIndexByName("JukeBox");
     k.dispatcher.available = [jukeBox](size_t command) {
         return static_cast<int>(command) != jukeBox;
     };
-    EXPECT_EQ(k.Press(vk::kEscape, false, true), PressResult::Command);
+    EXPECT_EQ(k.Press(vk::kEscape, false, true), PressResult::kCommand);
     EXPECT_EQ(k.frame.size(), 1u);
     EXPECT_EQ(k.ui.statusTexts.back(), "This command is not available yet.");
     EXPECT_EQ(k.ui.beeps, 1);
@@ -215,7 +215,7 @@ TEST(KeyInput, CommandsTheBuildDoesNotCarryOutSaySo) {
     EXPECT_EQ(k.frame.size(), 1u);
     EXPECT_EQ(k.ui.beeps, 2);
     // Ctrl+F5 (RunScript) reaches the frame.
-    EXPECT_EQ(k.Press(vk::kF1 + 4, true), PressResult::Command);
+    EXPECT_EQ(k.Press(vk::kF1 + 4, true), PressResult::kCommand);
     EXPECT_EQ(k.frame, (std::vector<std::string>{"JukeBox", "RunScript"}));
 }
 
@@ -228,14 +228,14 @@ TEST(KeyInput, ARefusalSaysWhyUntilTheNextKey) {
         return s;
     };
     // A key whose text the code cannot hold types nothing and says so; so does such a commit.
-    EXPECT_EQ(k.input.Press(stroke('A', true), {}), PressResult::Nothing);
+    EXPECT_EQ(k.input.Press(stroke('A', true), {}), PressResult::kNothing);
     EXPECT_EQ(k.ui.statusTexts.back(), unwritable);
     EXPECT_EQ(k.ui.beeps, 1);
-    EXPECT_EQ(k.input.Press(stroke(0, true), {}), PressResult::Nothing);
+    EXPECT_EQ(k.input.Press(stroke(0, true), {}), PressResult::kNothing);
     EXPECT_EQ(k.ui.beeps, 2);
     EXPECT_EQ(k.Text(), "line 1\nline 2\nline 3\n");
     // The next key clears the reason, then does its own work.
-    EXPECT_EQ(k.Press(vk::kRight), PressResult::Command);
+    EXPECT_EQ(k.Press(vk::kRight), PressResult::kCommand);
     EXPECT_EQ(k.ui.statusTexts.back(), "");
     EXPECT_EQ(k.Caret(), "1:1");
     // Without a refusal a key leaves the status bar alone (a pending prefix keeps its text).
@@ -243,17 +243,17 @@ TEST(KeyInput, ARefusalSaysWhyUntilTheNextKey) {
     const size_t shown = k.ui.statusTexts.size();
     k.dispatcher.TakeTwoStrokeMenu();
     k.ui.SetStatusText("Finding ...(ESC key to break)");
-    EXPECT_EQ(k.Type("a"), PressResult::Typed);
+    EXPECT_EQ(k.Type("a"), PressResult::kTyped);
     EXPECT_EQ(k.ui.statusTexts.size(), shown + 2);
     // A key that has a command runs it, whatever its text.
-    EXPECT_EQ(k.input.Press(stroke(vk::kRight, true), {}), PressResult::Command);
+    EXPECT_EQ(k.input.Press(stroke(vk::kRight, true), {}), PressResult::kCommand);
     EXPECT_EQ(k.ui.beeps, 2);
     // In a read-only document a typed key is refused for that reason, a refusal after a
     // refusal shows the new reason, and a prefix key after it shows the prefix.
     k.doc->readOnly = true;
-    EXPECT_EQ(k.Type("x"), PressResult::Typed);
+    EXPECT_EQ(k.Type("x"), PressResult::kTyped);
     EXPECT_EQ(k.ui.statusTexts.back(), "Read only");
-    EXPECT_EQ(k.input.Press(stroke('B', true), {}), PressResult::Nothing);
+    EXPECT_EQ(k.input.Press(stroke('B', true), {}), PressResult::kNothing);
     EXPECT_EQ(k.ui.statusTexts.back(), "Read only");
     EXPECT_EQ(k.ui.beeps, 4);
     k.Press('Q', true);
@@ -270,13 +270,13 @@ TEST(KeyInput, ScriptsAndTheRecorderSeeTheKeys) {
     k.dispatcher.residentKeyEvent = [](KeyCode code) {
         return code == MakeKey(key_class::kNone, 'X');
     };
-    EXPECT_EQ(k.Press('X', false, false, "x"), PressResult::TakenByScript);
-    EXPECT_EQ(k.Press('Y', false, false, "y"), PressResult::Typed);
+    EXPECT_EQ(k.Press('X', false, false, "x"), PressResult::kTakenByScript);
+    EXPECT_EQ(k.Press('Y', false, false, "y"), PressResult::kTyped);
     EXPECT_EQ(k.Text().substr(0, 2), "yl");
     EXPECT_EQ(seen, (std::vector<std::string>{"88:x", "89:y"}));
     // Without a view, typed bytes go nowhere.
     k.dispatcher.view = nullptr;
-    EXPECT_EQ(k.Type("z"), PressResult::Nothing);
+    EXPECT_EQ(k.Type("z"), PressResult::kNothing);
 }
 
 }  // namespace

@@ -366,7 +366,7 @@ TEST(KeyMacros, AnEventRunRecordsNothing) {
 
 TEST(KeyMacros, ACharacterTheCodePageLacksEndsTheRecording) {
     MacroEditor ed;
-    ed.Open({""}, document::TextCode::Utf8);
+    ed.Open({""}, document::TextCode::kUtf8);
     ed.Chord('O', 'R');
     ed.Type("a");
     const std::string kanji = "\xE6\xBC\xA2";   // in code page 932
@@ -377,7 +377,7 @@ TEST(KeyMacros, ACharacterTheCodePageLacksEndsTheRecording) {
     EXPECT_NE(ed.headless.statusTexts.back().find(hangul), std::string::npos);
     ed.Type("b");  // no longer recorded
     EXPECT_EQ(ed.Saved(), "\tInputChar(&H61)\n\tInputChar(&H8abf)\n");
-    ed.Open({""}, document::TextCode::Utf8);
+    ed.Open({""}, document::TextCode::kUtf8);
     ed.Chord('O', 'M');
     EXPECT_EQ(ed.Lines(ed.win()), (std::vector<std::string>{"a" + kanji}));
     // A search text of such characters ends it the same way.

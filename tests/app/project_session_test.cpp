@@ -51,13 +51,13 @@ struct Desk : SessionHost, ProjectHost, document::DocumentHooks {
     }
 
     document::CElwDoc& Open(const std::string& path, const std::string& bytes,
-                            CodeChoice choice = CodeChoice::Default) {
+                            CodeChoice choice = CodeChoice::kDefault) {
         fs.files[path] = bytes;
         auto doc = std::make_unique<document::CElwDoc>(env);
         EXPECT_EQ(doc->OpenDocument(path, choice), 1);
         return Add(std::move(doc));
     }
-    document::CElwDoc& New(TextCode code = TextCode::Ansi) {
+    document::CElwDoc& New(TextCode code = TextCode::kAnsi) {
         auto doc = std::make_unique<document::CElwDoc>(env);
         doc->NewDocument();
         doc->title = "Untitled";
@@ -216,9 +216,9 @@ TEST(Projects, BreakAndANewStartBringEveryDocumentBack) {
         Desk d(fs);
         document::CElwDoc& sjis = d.New();
         d.Type(sjis, "\x82\xa0 sjis");
-        document::CElwDoc& euc = d.New(TextCode::Euc);
+        document::CElwDoc& euc = d.New(TextCode::kEuc);
         d.Type(euc, "\x82\xa2 euc\n2");
-        d.Open("/d/be.txt", std::string("\xFE\xFF\0a\0\r\0\n\0b", 10), CodeChoice::UnicodeBe);
+        d.Open("/d/be.txt", std::string("\xFE\xFF\0a\0\r\0\n\0b", 10), CodeChoice::kUnicodeBe);
         document::CElwDoc& utf8 = d.Open("/d/u8.txt", "\xE3\x81\x82\nline\n");
         d.Type(utf8, "x");
         d.active = d.docs[1].get();
@@ -550,14 +550,14 @@ TEST(Projects, ModelOfRandomDocumentSets) {
         const char* bytes;
         CodeChoice choice;
     } kFiles[] = {
-        {"\x82\xa0\r\nb\r\n", CodeChoice::Ansi},
-        {"\xa4\xa2\nb\n", CodeChoice::Euc},
-        {"\x1b$B$\"\x1b(B\r\n", CodeChoice::Jis},
+        {"\x82\xa0\r\nb\r\n", CodeChoice::kAnsi},
+        {"\xa4\xa2\nb\n", CodeChoice::kEuc},
+        {"\x1b$B$\"\x1b(B\r\n", CodeChoice::kJis},
         {"\xFF\xFE"
          "a\0\r\0\n\0",
-         CodeChoice::Unicode},
-        {"\xEF\xBB\xBF\xE3\x81\x82\r", CodeChoice::Utf8},
-        {"a\rb\nc\r\n", CodeChoice::Default},
+         CodeChoice::kUnicode},
+        {"\xEF\xBB\xBF\xE3\x81\x82\r", CodeChoice::kUtf8},
+        {"a\rb\nc\r\n", CodeChoice::kDefault},
     };
     for (int round = 0; round < 30; ++round) {
         SCOPED_TRACE(round);
@@ -569,14 +569,14 @@ TEST(Projects, ModelOfRandomDocumentSets) {
             for (int i = 0; i < n; ++i) {
                 document::CElwDoc* doc;
                 if (rng() % 3 == 0) {
-                    const TextCode codes[] = {TextCode::Ansi, TextCode::Euc, TextCode::Utf8,
-                                              TextCode::Ucs2Be};
+                    const TextCode codes[] = {TextCode::kAnsi, TextCode::kEuc, TextCode::kUtf8,
+                                              TextCode::kUcs2Be};
                     doc = &d.New(codes[rng() % 4]);
                     doc->bom = rng() % 2;
                 } else {
                     const auto& f = kFiles[rng() % std::size(kFiles)];
                     std::string bytes(f.bytes, f.bytes + std::char_traits<char>::length(f.bytes));
-                    if (f.choice == CodeChoice::Unicode) bytes.assign(f.bytes, 8);
+                    if (f.choice == CodeChoice::kUnicode) bytes.assign(f.bytes, 8);
                     doc = &d.Open("/d/f" + std::to_string(i) + ".txt", bytes, f.choice);
                 }
                 // A changed line-end mode is kept with the changes (an unmodified file is read

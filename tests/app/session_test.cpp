@@ -86,7 +86,7 @@ struct Desk : SessionHost {
     }
     bool Quit() override {
         ++quits;
-        return session.CloseProgram() != CloseOutcome::Kept;
+        return session.CloseProgram() != CloseOutcome::kKept;
     }
 
     document::LineHeap heap;
@@ -227,18 +227,18 @@ TEST(Session, ClosingTheProgramRunsItsStepsInOrder) {
         CloseOutcome outcome;
         const char* steps;
     } kCases[] = {
-        {"plain", false, true, false, false, 0, CloseOutcome::Ended, "1 2 3 4 6"},
-        {"a project keeps the placement", true, true, false, false, 0, CloseOutcome::Ended,
+        {"plain", false, true, false, false, 0, CloseOutcome::kEnded, "1 2 3 4 6"},
+        {"a project keeps the placement", true, true, false, false, 0, CloseOutcome::kEnded,
          "1 2 4 5 6"},
         {"a project that cannot be saved keeps everything", true, false, false, false, 0,
-         CloseOutcome::Kept, "1 2 4 5"},
-        {"Cancel keeps the program", false, true, false, false, kIdCancel, CloseOutcome::Kept,
+         CloseOutcome::kKept, "1 2 4 5"},
+        {"Cancel keeps the program", false, true, false, false, kIdCancel, CloseOutcome::kKept,
          "1 2 3 4 6"},
-        {"resident hides", false, true, true, false, kIdNo, CloseOutcome::Hidden,
+        {"resident hides", false, true, true, false, kIdNo, CloseOutcome::kHidden,
          "1 2 3 4 6 7 hide"},
         {"resident ends when another instance runs", false, true, true, true, 0,
-         CloseOutcome::Ended, "1 2 3 4 6 7 hide"},
-        {"resident with a document kept", false, true, true, false, kIdCancel, CloseOutcome::Kept,
+         CloseOutcome::kEnded, "1 2 3 4 6 7 hide"},
+        {"resident with a document kept", false, true, true, false, kIdCancel, CloseOutcome::kKept,
          "1 2 3 4 6 7"},
     };
     for (const auto& c : kCases) {
@@ -275,7 +275,7 @@ TEST(Session, ClosingTheProgramRunsItsStepsInOrder) {
         };
         EXPECT_EQ(d.session.CloseProgram(), c.outcome);
         EXPECT_EQ(steps, c.steps);
-        EXPECT_EQ(d.docs.empty(), c.outcome != CloseOutcome::Kept);
+        EXPECT_EQ(d.docs.empty(), c.outcome != CloseOutcome::kKept);
     }
 }
 

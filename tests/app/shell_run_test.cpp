@@ -31,7 +31,7 @@ class Windows : public OutputWindows {
     }
     void ActivateOutput(editing::CElwView&) override {}
     editing::CElwView* NewOutputDocument() override {
-        editors.push_back(std::make_unique<Editor>(Enc::Utf8));
+        editors.push_back(std::make_unique<Editor>(Enc::kUtf8));
         editors.back()->Load("");
         return editors.back()->view.get();
     }
@@ -39,7 +39,7 @@ class Windows : public OutputWindows {
 };
 
 struct Fixture {
-    explicit Fixture(Enc enc = Enc::Sjis, std::string_view text = "b\na\n") : editor(enc) {
+    explicit Fixture(Enc enc = Enc::kSjis, std::string_view text = "b\na\n") : editor(enc) {
         editor.Load(text);
         selection = std::make_unique<editing::Selection>(*editor.view, clipboard);
         env.ui = &ui;
@@ -97,7 +97,7 @@ TEST(ShellRun, OutputInPiecesThatEndInsideLinesKeepsItsOrder) {
 }
 
 TEST(ShellRun, CaptureAtTheCaretConvertsIntoTheDocumentsCode) {
-    Fixture f(Enc::Sjis, "x[sel]y\n");
+    Fixture f(Enc::kSjis, "x[sel]y\n");
     f.selection->Select(1, 1, 1, 6);
     // Over 2048 bytes of Japanese UTF-8, so characters are cut between reads.
     std::string expected;
@@ -120,23 +120,23 @@ TEST(ShellRun, CaptureAtTheCaretConvertsIntoTheDocumentsCode) {
 }
 
 TEST(ShellRun, AFilterReplacesTheSelectionOrTheWholeText) {
-    Fixture f(Enc::Sjis, "pear\napple\nfig\n");
+    Fixture f(Enc::kSjis, "pear\napple\nfig\n");
     ShellRunResult r = f.Run("sort %T", "");
     EXPECT_TRUE(r.started);
     EXPECT_EQ(f.editor.Marked(), "apple\nfig\npear\n|");
-    Fixture g(Enc::Utf8, "日本\nabc\n");
+    Fixture g(Enc::kUtf8, "日本\nabc\n");
     g.selection->Select(2, 0, 2, 3);
     g.Run("tr a-z A-Z < %T", "C");
     EXPECT_EQ(g.editor.Marked(), "日本\nABC|\n");
     // A filter through E: the output replaced the selection %T took.
-    Fixture h(Enc::Sjis, "abc\n");
+    Fixture h(Enc::kSjis, "abc\n");
     h.selection->Select(1, 0, 1, 3);
     h.Run("tr a-z A-Z %T", "EC");  // tr reads no file: standard input is empty
     EXPECT_EQ(h.editor.Marked(), "|\n");
 }
 
 TEST(ShellRun, AStartFailureSaysSoAndLosesNothing) {
-    Fixture f(Enc::Sjis, "keep me\n");
+    Fixture f(Enc::kSjis, "keep me\n");
     f.selection->Select(1, 0, 1, 4);
     ShellRunResult r = f.Run("norv-no-such-program %F", "E");
     EXPECT_FALSE(r.started);

@@ -92,20 +92,20 @@ TEST(Snapshot, RefusesADamagedFileWhole) {
         std::string bytes;
         SnapshotError error;
     } kCases[] = {
-        {"under 316 bytes", TwoRecords().substr(0, 315), SnapshotError::TooSmall},
-        {"over 34,316 bytes", std::string(34317, '\0'), SnapshotError::TooLarge},
-        {"negative count", with(308, -1), SnapshotError::BadCount},
-        {"count above 100", with(308, 101), SnapshotError::BadCount},
-        {"count beyond the size", with(308, 3), SnapshotError::BadCount},
-        {"active index past the records", with(312, 2), SnapshotError::BadActive},
-        {"negative active index", with(312, -1), SnapshotError::BadActive},
-        {"folder without its zero", noFolderEnd, SnapshotError::Unterminated},
-        {"path without its zero", noPathEnd, SnapshotError::Unterminated},
-        {"an empty snapshot with an active index", with(308, 0), SnapshotError::BadActive},
+        {"under 316 bytes", TwoRecords().substr(0, 315), SnapshotError::kTooSmall},
+        {"over 34,316 bytes", std::string(34317, '\0'), SnapshotError::kTooLarge},
+        {"negative count", with(308, -1), SnapshotError::kBadCount},
+        {"count above 100", with(308, 101), SnapshotError::kBadCount},
+        {"count beyond the size", with(308, 3), SnapshotError::kBadCount},
+        {"active index past the records", with(312, 2), SnapshotError::kBadActive},
+        {"negative active index", with(312, -1), SnapshotError::kBadActive},
+        {"folder without its zero", noFolderEnd, SnapshotError::kUnterminated},
+        {"path without its zero", noPathEnd, SnapshotError::kUnterminated},
+        {"an empty snapshot with an active index", with(308, 0), SnapshotError::kBadActive},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
-        SnapshotError error = SnapshotError::None;
+        SnapshotError error = SnapshotError::kNone;
         EXPECT_FALSE(ParseSnapshot(c.bytes, &error));
         EXPECT_EQ(error, c.error);
         EXPECT_NE(SnapshotErrorText(error, "/p/x.prf").find("/p/x.prf"), std::string::npos);
@@ -221,7 +221,7 @@ TEST(Snapshot, RandomSnapshotsRoundTrip) {
     tooMany.records.resize(101);
     SnapshotError error;
     EXPECT_FALSE(FormatSnapshot(tooMany, &error));
-    EXPECT_EQ(error, SnapshotError::TooManyRecords);
+    EXPECT_EQ(error, SnapshotError::kTooManyRecords);
 }
 
 }  // namespace

@@ -152,7 +152,7 @@ TEST(SpellCheck, WordsOfTheWholeTextInEachCode) {
         {"line one\n\n  二行目 two\nthree", {"line", "one", "two", "three"}},
         {"ｶﾀｶﾅkana", {"kana"}},
     };
-    for (Enc enc : {Enc::Sjis, Enc::Utf8}) {
+    for (Enc enc : {Enc::kSjis, Enc::kUtf8}) {
         for (const auto& c : kCases)
             EXPECT_EQ(LookedUp(enc, c.text), c.words)
                 << editing::testing::EncName(enc) << " " << c.text;
@@ -172,21 +172,21 @@ TEST(SpellCheck, WordsOfASelectionUpToItsEnd) {
         {"a b\nc d\ne f", {1, 2, 3, 0}, {"b", "c", "d"}, "ending at a line start"},
         {"a b\nc d\ne f", {2, 0, 3, 1}, {"c", "d", "e"}, "over lines"},
     };
-    for (Enc enc : {Enc::Sjis, Enc::Utf8})
+    for (Enc enc : {Enc::kSjis, Enc::kUtf8})
         for (const auto& c : kCases) EXPECT_EQ(LookedUp(enc, c.text, c.select), c.words) << c.why;
     // Byte offsets differ by code: the selection starts after the Japanese.
-    EXPECT_EQ(LookedUp(Enc::Sjis, "日本go home", std::array<int, 4>{1, 4, 1, 6}), (V{"go"}));
-    EXPECT_EQ(LookedUp(Enc::Utf8, "日本go home", std::array<int, 4>{1, 6, 1, 8}), (V{"go"}));
+    EXPECT_EQ(LookedUp(Enc::kSjis, "日本go home", std::array<int, 4>{1, 4, 1, 6}), (V{"go"}));
+    EXPECT_EQ(LookedUp(Enc::kUtf8, "日本go home", std::array<int, 4>{1, 6, 1, 8}), (V{"go"}));
 }
 
 TEST(SpellCheck, WordsOfADocumentLoadedFromEucJp) {
     norv::testing::TempDir dir;
-    std::string sjis = editing::testing::Encode(Enc::Sjis, "漢字のwordとアB\r\nカナ end\r\n");
+    std::string sjis = editing::testing::Encode(Enc::kSjis, "漢字のwordとアB\r\nカナ end\r\n");
     std::string euc;
     document::SjisToEuc(euc, sjis);
     const std::string path = dir.Write("euc.txt", euc);
-    Editor editor(Enc::Sjis);
-    ASSERT_EQ(editor.doc.OpenDocument(path, document::CodeChoice::Euc), 1);
+    Editor editor(Enc::kSjis);
+    ASSERT_EQ(editor.doc.OpenDocument(path, document::CodeChoice::kEuc), 1);
     editor.view = std::make_unique<editing::CElwView>(editor.doc, editor.undo, editor.shared);
     FakeEngine engine;
     engine.good = {"*"};
@@ -196,7 +196,7 @@ TEST(SpellCheck, WordsOfADocumentLoadedFromEucJp) {
 }
 
 TEST(SpellCheck, IgnoreAllAndAddAcceptTheWordLater) {
-    Fixture f(Enc::Sjis, "teh cat teh\nzork teh zork");
+    Fixture f(Enc::kSjis, "teh cat teh\nzork teh zork");
     f.answers = {{SpellingAnswer::kIgnoreAll, {}}, {SpellingAnswer::kAdd, {}}};
     f.engine.good = {"cat"};
     SpellCheckResult r = f.Check();
@@ -209,7 +209,7 @@ TEST(SpellCheck, IgnoreAllAndAddAcceptTheWordLater) {
 }
 
 TEST(SpellCheck, AFailedAddNamesTheFileAndGoesOn) {
-    Fixture f(Enc::Sjis, "zork zork");
+    Fixture f(Enc::kSjis, "zork zork");
     f.engine.addWorks = false;
     f.answers = {{SpellingAnswer::kAdd, {}}};
     f.Check();
@@ -219,7 +219,7 @@ TEST(SpellCheck, AFailedAddNamesTheFileAndGoesOn) {
 }
 
 TEST(SpellCheck, ChangeAndChangeAll) {
-    Fixture f(Enc::Sjis, "I recieve, recieve and wierd wierd.");
+    Fixture f(Enc::kSjis, "I recieve, recieve and wierd wierd.");
     f.engine.good = {"I", "and"};
     f.engine.suggestions["recieve"] = {"receive", "relieve"};
     f.engine.suggestions["wierd"] = {"weird"};
@@ -245,7 +245,7 @@ TEST(SpellCheck, ChangeAndChangeAll) {
 }
 
 TEST(SpellCheck, ChangeToTheSameWordOrWithNoSuggestionChangesNothing) {
-    Fixture f(Enc::Utf8, "qqq www");
+    Fixture f(Enc::kUtf8, "qqq www");
     f.answers = {{SpellingAnswer::kChange, {}}, {SpellingAnswer::kChangeAll, {}}};
     SpellCheckResult r = f.Check();
     EXPECT_EQ(f.shownChangeTo, (V{"qqq", "www"})) << "without suggestions the word itself";
@@ -255,7 +255,7 @@ TEST(SpellCheck, ChangeToTheSameWordOrWithNoSuggestionChangesNothing) {
 }
 
 TEST(SpellCheck, ClosingTheDialogBeepsTwiceAndGoesOn) {
-    Fixture f(Enc::Sjis, "aaa bbb");
+    Fixture f(Enc::kSjis, "aaa bbb");
     f.answers = {{SpellingAnswer::kClosed, {}}};
     f.Check();
     EXPECT_EQ(f.asked, (V{"aaa", "bbb"}));
@@ -263,7 +263,7 @@ TEST(SpellCheck, ClosingTheDialogBeepsTwiceAndGoesOn) {
 }
 
 TEST(SpellCheck, ExitRestoresTheSelection) {
-    Fixture f(Enc::Sjis, "xx aaa bbb ccc\nddd");
+    Fixture f(Enc::kSjis, "xx aaa bbb ccc\nddd");
     f.selection->Select(1, 3, 2, 2);
     f.answers = {{SpellingAnswer::kIgnore, {}}, {SpellingAnswer::kExit, {}}};
     SpellCheckResult r = f.Check();
@@ -273,7 +273,7 @@ TEST(SpellCheck, ExitRestoresTheSelection) {
 }
 
 TEST(SpellCheck, ReplacementsInsideASelectionKeepItOverTheChangedText) {
-    Fixture f(Enc::Sjis, "pre teh x teh post\nteh teh tail");
+    Fixture f(Enc::kSjis, "pre teh x teh post\nteh teh tail");
     f.engine.good = {"pre", "post", "x", "tail"};
     f.engine.suggestions["teh"] = {"the"};
     // Over both lines, ending on the second line after its second "teh".
@@ -290,7 +290,7 @@ TEST(SpellCheck, ReplacementsInsideASelectionKeepItOverTheChangedText) {
 }
 
 TEST(SpellCheck, ShorterReplacementsOnOneLinePullTheEndBack) {
-    Fixture f(Enc::Utf8, "日本 abcdef ghijkl 語");
+    Fixture f(Enc::kUtf8, "日本 abcdef ghijkl 語");
     f.engine.changes = {{"abcdef", "ab"}, {"ghijkl", "g"}};
     // The end inside "ghijkl": the word is replaced whole and the end follows its replacement.
     f.selection->Select(1, 6, 1, 17);
@@ -302,7 +302,7 @@ TEST(SpellCheck, ShorterReplacementsOnOneLinePullTheEndBack) {
 TEST(SpellCheck, EscapeIsPolledEveryThousandWordsAndEndsLikeExit) {
     std::string text;
     for (int i = 0; i < 2500; ++i) text += "w ";
-    Fixture f(Enc::Sjis, text);
+    Fixture f(Enc::kSjis, text);
     f.engine.good = {"w"};
     f.selection->Select(1, 0, 1, 4000);
     f.escapeAtPoll = 2;
@@ -314,7 +314,7 @@ TEST(SpellCheck, EscapeIsPolledEveryThousandWordsAndEndsLikeExit) {
 }
 
 TEST(SpellCheck, AReadOnlyDocumentIsCheckedButNotChanged) {
-    Fixture f(Enc::Sjis, "teh wierd");
+    Fixture f(Enc::kSjis, "teh wierd");
     f.editor.doc.readOnly = true;
     f.engine.changes = {{"teh", "the"}};
     f.answers = {{SpellingAnswer::kChange, std::string("weird")}};
@@ -328,7 +328,7 @@ TEST(SpellCheck, AReadOnlyDocumentIsCheckedButNotChanged) {
 TEST(SpellCheck, AWordOutsideTheWindowIsScrolledIntoView) {
     std::string text;
     for (int i = 0; i < 200; ++i) text += "ok\n";
-    Fixture f(Enc::Sjis, text + "zzz");
+    Fixture f(Enc::kSjis, text + "zzz");
     f.engine.good = {"ok"};
     int64_t top = -1;
     f.env.dialog = [&](SpellingRequest&) {
@@ -354,7 +354,7 @@ TEST(SpellCheck, RealDictionariesAndTheUserList) {
         auto session = OpenSpellSession(true, true, "/s/", fs);
         ASSERT_TRUE(session);
         EXPECT_EQ(fs.files.at("/s/BkIgn.tlx"), "");
-        Fixture f(Enc::Sjis, "The colour and color of Norvish, recieve zorbl. Norvish recieve");
+        Fixture f(Enc::kSjis, "The colour and color of Norvish, recieve zorbl. Norvish recieve");
         f.answers = {{SpellingAnswer::kAdd, {}},
                      {SpellingAnswer::kChangeAll, {}},
                      {SpellingAnswer::kIgnoreAll, {}}};

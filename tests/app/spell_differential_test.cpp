@@ -84,7 +84,7 @@ TEST(SpellCheckAgainstHunspell, StopsAtTheWordsBothDictionariesReport) {
         if (us.count(w) && gb.count(w)) expected.push_back(w);
     ASSERT_FALSE(expected.empty()) << "the texts hold words neither dictionary knows";
 
-    editing::testing::Editor editor(editing::testing::Enc::Sjis);
+    editing::testing::Editor editor(editing::testing::Enc::kSjis);
     editor.Load(text);
     std::vector<std::string> stops;
     SpellCheckEnvironment env;

@@ -37,20 +37,20 @@ TEST(StartupSteps, FollowTheOrderOfStartUp) {
 TEST(StartupSteps, SuppliedStepsRunInOrderAndOneMayEndStartUp) {
     std::string ran;
     StartupSequence s;
-    s.Supply(StartupStep::LoadSettings, [&ran] { ran += "settings "; });
-    s.Supply(StartupStep::SettingsFile, [&ran] { ran += "file "; });
-    s.Supply(StartupStep::CommandLine, [&ran] { ran += "files "; });
-    s.SupplyMayEnd(StartupStep::InstanceProtocol, [&ran] {
+    s.Supply(StartupStep::kLoadSettings, [&ran] { ran += "settings "; });
+    s.Supply(StartupStep::kSettingsFile, [&ran] { ran += "file "; });
+    s.Supply(StartupStep::kCommandLine, [&ran] { ran += "files "; });
+    s.SupplyMayEnd(StartupStep::kInstanceProtocol, [&ran] {
         ran += "instance ";
         return true;
     });
-    EXPECT_TRUE(s.Supplied(StartupStep::CommandLine));
-    EXPECT_FALSE(s.Supplied(StartupStep::ShowWindow));
+    EXPECT_TRUE(s.Supplied(StartupStep::kCommandLine));
+    EXPECT_FALSE(s.Supplied(StartupStep::kShowWindow));
     EXPECT_TRUE(s.Run());
     EXPECT_EQ(ran, "file instance settings files ");
     // A handoff to a running instance ends start-up after the instance step.
     ran.clear();
-    s.SupplyMayEnd(StartupStep::InstanceProtocol, [&ran] {
+    s.SupplyMayEnd(StartupStep::kInstanceProtocol, [&ran] {
         ran += "handed off ";
         return false;
     });
@@ -58,7 +58,7 @@ TEST(StartupSteps, SuppliedStepsRunInOrderAndOneMayEndStartUp) {
     s.observer = [&seen](const StartupStepInfo& i) { seen.push_back(&i); };
     EXPECT_FALSE(s.Run());
     EXPECT_EQ(ran, "file handed off ");
-    EXPECT_EQ(seen.back()->step, StartupStep::InstanceProtocol);
+    EXPECT_EQ(seen.back()->step, StartupStep::kInstanceProtocol);
 }
 
 TEST(StartupSteps, AHeadlessRunGoesThroughTheSameList) {
@@ -68,7 +68,7 @@ TEST(StartupSteps, AHeadlessRunGoesThroughTheSameList) {
         std::vector<std::string> log;
         for (const StartupStepInfo& i : kStartupSteps) {
             const bool windowOnly =
-                i.step == StartupStep::ShowWindow || i.step == StartupStep::RestoreToolBars;
+                i.step == StartupStep::kShowWindow || i.step == StartupStep::kRestoreToolBars;
             if (windowOnly && !window) continue;
             s.Supply(i.step, [&log, &i] { log.push_back("ran " + std::string(i.name)); });
         }
@@ -82,9 +82,9 @@ TEST(StartupSteps, AHeadlessRunGoesThroughTheSameList) {
     EXPECT_EQ(gui, headless);
     EXPECT_EQ(gui.size(), std::size(kStartupSteps));
     for (const StartupStepInfo& i : kStartupSteps)
-        EXPECT_EQ(i.frontEnd, i.step == StartupStep::CreateFrame ||
-                                  i.step == StartupStep::ShowWindow ||
-                                  i.step == StartupStep::RestoreToolBars)
+        EXPECT_EQ(i.frontEnd, i.step == StartupStep::kCreateFrame ||
+                                  i.step == StartupStep::kShowWindow ||
+                                  i.step == StartupStep::kRestoreToolBars)
             << i.name;
 }
 

@@ -56,7 +56,7 @@ const char* EolBytes(uint8_t flags) {
 // The document's text in UTF-8 with the line ends it recorded.
 std::string DocumentAsUtf8(const CElwDoc& doc) {
     std::string out;
-    bool ucs2 = doc.code == TextCode::Ucs2Le || doc.code == TextCode::Ucs2Be;
+    bool ucs2 = doc.code == TextCode::kUcs2Le || doc.code == TextCode::kUcs2Be;
     for (const LineRecord* r = doc.lines().first(); r; r = r->next) {
         std::string_view content(r->text(), r->contentLength());
         if (IsUnicodeFamily(doc.code))
@@ -84,22 +84,22 @@ TEST(Corpus, DetectsEveryFileAndConvertsLikeIconv) {
         GTEST_SKIP()
             << "no corpus (set NORV_TEST_CORPUS to a folder made by make-corpus.sh --small)";
     static const std::map<std::string, Expect> kCodes = {
-        {"sjis", {TextCode::Ansi, false, "CP932", 0}},
-        {"eucjp", {TextCode::Euc, false, "EUC-JP-MS", 0}},
-        {"jis", {TextCode::Jis, false, nullptr, 0}},
-        {"utf8", {TextCode::Utf8, false, "UTF-8", 0}},
-        {"utf8bom", {TextCode::Utf8, true, "UTF-8", 3}},
-        {"utf16lebom", {TextCode::Ucs2Le, true, "UTF-16LE", 2}},
-        {"utf16bebom", {TextCode::Ucs2Be, true, "UTF-16BE", 2}},
+        {"sjis", {TextCode::kAnsi, false, "CP932", 0}},
+        {"eucjp", {TextCode::kEuc, false, "EUC-JP-MS", 0}},
+        {"jis", {TextCode::kJis, false, nullptr, 0}},
+        {"utf8", {TextCode::kUtf8, false, "UTF-8", 0}},
+        {"utf8bom", {TextCode::kUtf8, true, "UTF-8", 3}},
+        {"utf16lebom", {TextCode::kUcs2Le, true, "UTF-16LE", 2}},
+        {"utf16bebom", {TextCode::kUcs2Be, true, "UTF-16BE", 2}},
         // Without a mark, recognised by the UTF-16 test.
-        {"utf16le", {TextCode::Ucs2Le, false, "UTF-16LE", 0}},
-        {"utf16be", {TextCode::Ucs2Be, false, "UTF-16BE", 0}},
+        {"utf16le", {TextCode::kUcs2Le, false, "UTF-16LE", 0}},
+        {"utf16be", {TextCode::kUcs2Be, false, "UTF-16BE", 0}},
     };
     static const std::map<std::string, EolMode> kEols = {
-        {"lf", EolMode::Lf},
-        {"crlf", EolMode::CrLf},
-        {"cr", EolMode::Cr},
-        {"mixed", EolMode::CrLf},  // CR LF, LF and CR in turn: any CR LF decides
+        {"lf", EolMode::kLf},
+        {"crlf", EolMode::kCrLf},
+        {"cr", EolMode::kCr},
+        {"mixed", EolMode::kCrLf},  // CR LF, LF and CR in turn: any CR LF decides
     };
     DocumentEnvironment env;
     env.codePage = 932;
@@ -174,13 +174,13 @@ TEST(Corpus, SavesBackByteForByteAndConvertsLikeIconv) {
         const char* to;
         const char* mark;
     } kCodes[] = {
-        {TextCode::Ansi, false, "CP932", "CP932", ""},
-        {TextCode::Euc, false, "CP932", "EUC-JP-MS", ""},
+        {TextCode::kAnsi, false, "CP932", "CP932", ""},
+        {TextCode::kEuc, false, "CP932", "EUC-JP-MS", ""},
         // JIS through the EUC-JP form: glibc's Shift-JIS table reads 0x5C as the yen sign.
-        {TextCode::Jis, false, "EUC-JP", "ISO-2022-JP", ""},
-        {TextCode::Utf8, true, "CP932", "UTF-8", "\xEF\xBB\xBF"},
-        {TextCode::Ucs2Le, true, "CP932", "UTF-16LE", "\xFF\xFE"},
-        {TextCode::Ucs2Be, false, "CP932", "UTF-16BE", ""},
+        {TextCode::kJis, false, "EUC-JP", "ISO-2022-JP", ""},
+        {TextCode::kUtf8, true, "CP932", "UTF-8", "\xEF\xBB\xBF"},
+        {TextCode::kUcs2Le, true, "CP932", "UTF-16LE", "\xFF\xFE"},
+        {TextCode::kUcs2Be, false, "CP932", "UTF-16BE", ""},
     };
     int files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(std::string(root) + "/small")) {
@@ -201,7 +201,7 @@ TEST(Corpus, SavesBackByteForByteAndConvertsLikeIconv) {
             ASSERT_EQ(doc.SaveDocument(target), 1) << name;
             bool ok = true;
             std::string source = original;
-            if (c.code == TextCode::Jis) source = Iconv(original, "CP932", "EUC-JP-MS", &ok);
+            if (c.code == TextCode::kJis) source = Iconv(original, "CP932", "EUC-JP-MS", &ok);
             std::string expected = c.mark + Iconv(source, c.from, c.to, &ok);
             ASSERT_TRUE(ok) << name << " to " << c.to;
             std::string got = norv::testing::ReadFileBytes(target);

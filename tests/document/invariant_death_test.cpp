@@ -130,7 +130,7 @@ TEST(InvariantDeathTest, UndoListTotal) {
             UndoList undo;
             undo.BeginStep({1, 0}, 0);
             UndoRecord r;
-            r.kind = UndoKind::Type;
+            r.kind = UndoKind::kType;
             r.SetContents("ab", {}, {}, {});
             undo.RecordStep(std::move(r));
             undo.EndStep({1, 2});

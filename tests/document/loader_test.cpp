@@ -21,9 +21,9 @@ using norv::testing::RecordingSink;
 
 struct Loaded {
     int result = 0;
-    TextCode code = TextCode::None;
+    TextCode code = TextCode::kNone;
     bool bom = false;
-    EolMode eol = EolMode::Default;
+    EolMode eol = EolMode::kDefault;
     std::string dump;
     bool endsWithEol = false;
 };
@@ -38,7 +38,7 @@ struct Fixture {
         env.status = &sink;
         env.codePage = 932;
     }
-    Loaded Load(const std::string& bytes, CodeChoice choice = CodeChoice::Default) {
+    Loaded Load(const std::string& bytes, CodeChoice choice = CodeChoice::kDefault) {
         std::string path = dir.Write("f.txt", bytes);
         CElwDoc doc(env);
         Loaded out;
@@ -70,59 +70,59 @@ TEST(OpenDocument, DetectsCodesAndLineEnds) {
         EolMode eol;
         const char* dump;
     } kCases[] = {
-        {"lf", "a\nb\n", TextCode::Ansi, true, EolMode::Lf, "1\t10\ta\n2\t10\tb\n3\t00\t\n"},
-        {"cr cr lf", "a\r\r\nb", TextCode::Ansi, true, EolMode::CrLf, "1\t58\ta\n2\t00\tb\n"},
-        {"final 1A", "abc\x1A", TextCode::Ansi, true, EolMode::Default, "1\t00\tabc\n"},
+        {"lf", "a\nb\n", TextCode::kAnsi, true, EolMode::kLf, "1\t10\ta\n2\t10\tb\n3\t00\t\n"},
+        {"cr cr lf", "a\r\r\nb", TextCode::kAnsi, true, EolMode::kCrLf, "1\t58\ta\n2\t00\tb\n"},
+        {"final 1A", "abc\x1A", TextCode::kAnsi, true, EolMode::kDefault, "1\t00\tabc\n"},
         {"inner 1A",
          "a\x1A"
          "b\n",
-         TextCode::Ansi, true, EolMode::Lf, "1\t10\ta\\x1Ab\n2\t00\t\n"},
-        {"1A after lf", "a\n\x1A", TextCode::Ansi, true, EolMode::Lf, "1\t10\ta\n2\t00\t\n"},
-        {"cr at end", "a\r", TextCode::Ansi, true, EolMode::Cr, "1\t08\ta\n2\t00\t\n"},
-        {"empty", "", TextCode::Ansi, true, EolMode::Default, "1\t00\t\n"},
-        {"crlf and lf", "a\r\nb\nc", TextCode::Ansi, true, EolMode::CrLf,
+         TextCode::kAnsi, true, EolMode::kLf, "1\t10\ta\\x1Ab\n2\t00\t\n"},
+        {"1A after lf", "a\n\x1A", TextCode::kAnsi, true, EolMode::kLf, "1\t10\ta\n2\t00\t\n"},
+        {"cr at end", "a\r", TextCode::kAnsi, true, EolMode::kCr, "1\t08\ta\n2\t00\t\n"},
+        {"empty", "", TextCode::kAnsi, true, EolMode::kDefault, "1\t00\t\n"},
+        {"crlf and lf", "a\r\nb\nc", TextCode::kAnsi, true, EolMode::kCrLf,
          "1\t18\ta\n2\t10\tb\n3\t00\tc\n"},
-        {"lf and cr", "a\nb\rc", TextCode::Ansi, true, EolMode::Default,
+        {"lf and cr", "a\nb\rc", TextCode::kAnsi, true, EolMode::kDefault,
          "1\t10\ta\n2\t08\tb\n3\t00\tc\n"},
-        {"nul bytes", std::string("a\0b\n", 4), TextCode::Ansi, true, EolMode::Lf,
+        {"nul bytes", std::string("a\0b\n", 4), TextCode::kAnsi, true, EolMode::kLf,
          "1\t10\ta\\x00b\n2\t00\t\n"},
-        {"sjis", "\x82\xA0\r\n", TextCode::Ansi, true, EolMode::CrLf,
+        {"sjis", "\x82\xA0\r\n", TextCode::kAnsi, true, EolMode::kCrLf,
          "1\t18\t\\x82\\xA0\n2\t00\t\n"},
-        {"utf8 every line", "\xE3\x81\x82\n\xC3\xA9", TextCode::Utf8, false, EolMode::Lf,
+        {"utf8 every line", "\xE3\x81\x82\n\xC3\xA9", TextCode::kUtf8, false, EolMode::kLf,
          "1\t10\t\\xE3\\x81\\x82\n2\t00\t\\xC3\\xA9\n"},
         // ASCII lines are neutral, so an ordinary UTF-8 file is UTF-8.
-        {"utf8 with ascii lines", "title\n\xE3\x81\x82\nend\n", TextCode::Utf8, false, EolMode::Lf,
+        {"utf8 with ascii lines", "title\n\xE3\x81\x82\nend\n", TextCode::kUtf8, false, EolMode::kLf,
          "1\t10\ttitle\n2\t10\t\\xE3\\x81\\x82\n3\t10\tend\n4\t00\t\n"},
-        {"utf8 beyond bmp", "\xF0\x9F\x98\x80\n", TextCode::Utf8, false, EolMode::Lf,
+        {"utf8 beyond bmp", "\xF0\x9F\x98\x80\n", TextCode::kUtf8, false, EolMode::kLf,
          "1\t10\t\\xF0\\x9F\\x98\\x80\n2\t00\t\n"},
-        {"one malformed line", "\xE3\x81\x82\n\xE3\x81\n", TextCode::Ansi, true, EolMode::Lf,
+        {"one malformed line", "\xE3\x81\x82\n\xE3\x81\n", TextCode::kAnsi, true, EolMode::kLf,
          "1\t10\t\\xE3\\x81\\x82\n2\t10\t\\xE3\\x81\n3\t00\t\n"},
-        {"ascii only", "plain\ntext", TextCode::Ansi, true, EolMode::Lf,
+        {"ascii only", "plain\ntext", TextCode::kAnsi, true, EolMode::kLf,
          "1\t10\tplain\n2\t00\ttext\n"},
-        {"utf8 bom", "\xEF\xBB\xBFx\n", TextCode::Utf8, true, EolMode::Lf, "1\t10\tx\n2\t00\t\n"},
-        {"euc", "\xA4\xA2\n\x8E\xB1", TextCode::Euc, true, EolMode::Lf,
+        {"utf8 bom", "\xEF\xBB\xBFx\n", TextCode::kUtf8, true, EolMode::kLf, "1\t10\tx\n2\t00\t\n"},
+        {"euc", "\xA4\xA2\n\x8E\xB1", TextCode::kEuc, true, EolMode::kLf,
          "1\t10\t\\x82\\xA0\n2\t00\t\\xB1\n"},
         // The first line with EUC-looking bytes is malformed: no conversion at all.
-        {"euc malformed first", "\xA4\x21\n\xA4\xA2\n", TextCode::Ansi, true, EolMode::Lf,
+        {"euc malformed first", "\xA4\x21\n\xA4\xA2\n", TextCode::kAnsi, true, EolMode::kLf,
          "1\t10\t\\xA4!\n2\t10\t\\xA4\\xA2\n3\t00\t\n"},
         // One converted EUC line, then a Shift-JIS kanji: a wrong guess, read again unconverted.
-        {"euc restart", "\xB1\xB2\n\x88\x9F\n", TextCode::Ansi, true, EolMode::Lf,
+        {"euc restart", "\xB1\xB2\n\x88\x9F\n", TextCode::kAnsi, true, EolMode::kLf,
          "1\t10\t\\xB1\\xB2\n2\t10\t\\x88\\x9F\n3\t00\t\n"},
-        {"jis", "\x1B$B$\"\x1B(B\n", TextCode::Jis, true, EolMode::Lf,
+        {"jis", "\x1B$B$\"\x1B(B\n", TextCode::kJis, true, EolMode::kLf,
          "1\t10\t\\x82\\xA0\n2\t00\t\n"},
-        {"utf16be bom", std::string("\xFE\xFF\0A\0\r\0\n", 8), TextCode::Ucs2Be, true,
-         EolMode::CrLf, "1\t18\tA\n"},
-        {"utf16le bom only", "\xFF\xFE", TextCode::Ucs2Le, true, EolMode::Default, "1\t00\t\n"},
-        {"utf16 lines", "\xFE\xFF" + U16Be(u"a\nb\rc"), TextCode::Ucs2Be, true, EolMode::Default,
+        {"utf16be bom", std::string("\xFE\xFF\0A\0\r\0\n", 8), TextCode::kUcs2Be, true,
+         EolMode::kCrLf, "1\t18\tA\n"},
+        {"utf16le bom only", "\xFF\xFE", TextCode::kUcs2Le, true, EolMode::kDefault, "1\t00\t\n"},
+        {"utf16 lines", "\xFE\xFF" + U16Be(u"a\nb\rc"), TextCode::kUcs2Be, true, EolMode::kDefault,
          "1\t10\ta\n2\t08\tb\n3\t10\tc\n"},
-        {"utf16 surrogates", "\xFE\xFF" + U16Be(u"\U0001F600\xD800x"), TextCode::Ucs2Be, true,
-         EolMode::Default, "1\t10\t\\xF0\\x9F\\x98\\x80\\xED\\xA0\\x80x\n"},
+        {"utf16 surrogates", "\xFE\xFF" + U16Be(u"\U0001F600\xD800x"), TextCode::kUcs2Be, true,
+         EolMode::kDefault, "1\t10\t\\xF0\\x9F\\x98\\x80\\xED\\xA0\\x80x\n"},
         {"utf16 odd byte",
          std::string("\xFF\xFE"
                      "A\0"
                      "B",
                      5),
-         TextCode::Ucs2Le, true, EolMode::Default, "1\t10\tA\\xEF\\xBF\\xBD\n"},
+         TextCode::kUcs2Le, true, EolMode::kDefault, "1\t10\tA\\xEF\\xBF\\xBD\n"},
     };
     for (const auto& c : kCases) {
         Fixture f;
@@ -144,16 +144,16 @@ TEST(OpenDocument, CodeChoicesOverrideDetection) {
         bool bom;
         const char* dump;
     } kCases[] = {
-        {"ansi keeps euc bytes", "\xA4\xA2\n", CodeChoice::Ansi, TextCode::Ansi, true,
+        {"ansi keeps euc bytes", "\xA4\xA2\n", CodeChoice::kAnsi, TextCode::kAnsi, true,
          "1\t10\t\\xA4\\xA2\n2\t00\t\n"},
-        {"euc", "\xA4\xA2", CodeChoice::Euc, TextCode::Euc, true, "1\t00\t\\x82\\xA0\n"},
-        {"jis off for euc choice", "\x1B$B$\"\x1B(B", CodeChoice::Euc, TextCode::Ansi, true,
+        {"euc", "\xA4\xA2", CodeChoice::kEuc, TextCode::kEuc, true, "1\t00\t\\x82\\xA0\n"},
+        {"jis off for euc choice", "\x1B$B$\"\x1B(B", CodeChoice::kEuc, TextCode::kAnsi, true,
          "1\t00\t\\x1B$B$\"\\x1B(B\n"},
-        {"utf8 forced", "\x82\xA0", CodeChoice::Utf8, TextCode::Utf8, false, "1\t00\t\\x82\\xA0\n"},
-        {"unicode forced", std::string("A\0", 2), CodeChoice::Unicode, TextCode::Ucs2Le, false,
+        {"utf8 forced", "\x82\xA0", CodeChoice::kUtf8, TextCode::kUtf8, false, "1\t00\t\\x82\\xA0\n"},
+        {"unicode forced", std::string("A\0", 2), CodeChoice::kUnicode, TextCode::kUcs2Le, false,
          "1\t10\tA\n"},
         // A mark in the file wins over the choice.
-        {"bom wins", "\xEF\xBB\xBFz", CodeChoice::Unicode, TextCode::Utf8, true, "1\t00\tz\n"},
+        {"bom wins", "\xEF\xBB\xBFz", CodeChoice::kUnicode, TextCode::kUtf8, true, "1\t00\tz\n"},
     };
     for (const auto& c : kCases) {
         Fixture f;
@@ -168,20 +168,20 @@ TEST(OpenDocument, CodeChoicesOverrideDetection) {
 TEST(OpenDocument, SettingsSwitchDetectionOff) {
     Fixture f;
     f.env.load.orgCr = false;
-    EXPECT_EQ(f.Load("a\r\nb").eol, EolMode::Default);
+    EXPECT_EQ(f.Load("a\r\nb").eol, EolMode::kDefault);
     f.env.load.utf8Read = false;
-    EXPECT_EQ(f.Load("\xE3\x81\x82").code, TextCode::Ansi);
+    EXPECT_EQ(f.Load("\xE3\x81\x82").code, TextCode::kAnsi);
     f.env.load.eucRead = false;
-    EXPECT_EQ(f.Load("\xA4\xA2").code, TextCode::Ansi);
+    EXPECT_EQ(f.Load("\xA4\xA2").code, TextCode::kAnsi);
     f.env.load.jisRead = false;
-    EXPECT_EQ(f.Load("\x1B$B$\"\x1B(B").code, TextCode::Ansi);
+    EXPECT_EQ(f.Load("\x1B$B$\"\x1B(B").code, TextCode::kAnsi);
     f.env.load.saveRead = false;
     std::string path = f.dir.Write("s.txt", "\xA4\xA2");
     f.env.load.eucRead = true;
     CElwDoc doc(f.env);
     ASSERT_EQ(doc.OpenDocument(path), 1);
-    EXPECT_EQ(doc.code, TextCode::Euc);
-    EXPECT_EQ(doc.saveCode, TextCode::Ansi);
+    EXPECT_EQ(doc.code, TextCode::kEuc);
+    EXPECT_EQ(doc.saveCode, TextCode::kAnsi);
 }
 
 TEST(OpenDocument, UcsTwoFileRemembersItsFinalLineEnd) {

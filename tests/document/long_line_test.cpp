@@ -56,17 +56,17 @@ TEST(LongLines, CutBetweenCharactersOfTheFilesCode) {
         size_t first;      // bytes of the first record
         bool same = true;  // saved back as it was (JIS X 0212 is read as a question mark)
     } kCases[] = {
-        {"UTF-8 over the limit", a + "あb", TextCode::Utf8, 65533},
-        {"UTF-8 four bytes", a.substr(1) + "\xF0\xA0\xAE\xB7" + "b", TextCode::Utf8, 65532},
-        {"UTF-8 on the limit", a.substr(2) + "あb", TextCode::Utf8, 65534},
-        {"Shift-JIS pair", a + "\x82\xA0" + "b", TextCode::Ansi, 65533},
+        {"UTF-8 over the limit", a + "あb", TextCode::kUtf8, 65533},
+        {"UTF-8 four bytes", a.substr(1) + "\xF0\xA0\xAE\xB7" + "b", TextCode::kUtf8, 65532},
+        {"UTF-8 on the limit", a.substr(2) + "あb", TextCode::kUtf8, 65534},
+        {"Shift-JIS pair", a + "\x82\xA0" + "b", TextCode::kAnsi, 65533},
         // Trail bytes that are lead bytes too: only a walk from the start finds the pairs.
-        {"Shift-JIS pairs of leads", "a" + std::string(70000, '\x81') + "\x82\xA0", TextCode::Ansi,
+        {"Shift-JIS pairs of leads", "a" + std::string(70000, '\x81') + "\x82\xA0", TextCode::kAnsi,
          65533},
-        {"EUC-JP pair", a + "\xA4\xA2" + "b", TextCode::Euc, 65533},
-        {"EUC-JP kana", a + "\x8E\xB1" + "b", TextCode::Euc, 65533},
-        {"EUC-JP triple", a.substr(1) + "\x8F\xB0\xA1" + "\xA4\xA2", TextCode::Euc, 65532, false},
-        {"JIS escape", a.substr(1) + "\x1B$B\x30\x21\x1B(Bb", TextCode::Jis, 65532},
+        {"EUC-JP pair", a + "\xA4\xA2" + "b", TextCode::kEuc, 65533},
+        {"EUC-JP kana", a + "\x8E\xB1" + "b", TextCode::kEuc, 65533},
+        {"EUC-JP triple", a.substr(1) + "\x8F\xB0\xA1" + "\xA4\xA2", TextCode::kEuc, 65532, false},
+        {"JIS escape", a.substr(1) + "\x1B$B\x30\x21\x1B(Bb", TextCode::kJis, 65532},
         // A kanji run through the cut: the piece ends in kanji state and the next goes on in it.
         {"JIS kanji run",
          "\x1B$B" +
@@ -76,7 +76,7 @@ TEST(LongLines, CutBetweenCharactersOfTheFilesCode) {
                  return s;
              }() +
              "\x1B(Bend",
-         TextCode::Jis, 65532},
+         TextCode::kJis, 65532},
     };
     for (const auto& c : kCases) {
         Fixture f;
@@ -86,7 +86,7 @@ TEST(LongLines, CutBetweenCharactersOfTheFilesCode) {
         EXPECT_EQ(doc.code, c.code) << c.what;
         const LineRecord* first = doc.lines().first();
         ASSERT_TRUE(first->flags & LF_CONTINUED) << c.what;
-        if (c.code == TextCode::Jis)  // escape sequences vanish: count the Shift-JIS bytes
+        if (c.code == TextCode::kJis)  // escape sequences vanish: count the Shift-JIS bytes
             EXPECT_EQ(first->contentLength() % 2, 0u) << c.what;
         else
             EXPECT_EQ(first->contentLength(), c.first) << c.what;
@@ -108,7 +108,7 @@ TEST(LongLines, AGuessOverruledByDetectionIsCutAgain) {
     std::string path = f.dir.Write("f.txt", bytes);
     CElwDoc doc(f.env);
     ASSERT_EQ(doc.OpenDocument(path), 1);
-    EXPECT_EQ(doc.code, TextCode::Ansi);
+    EXPECT_EQ(doc.code, TextCode::kAnsi);
     EXPECT_EQ(doc.lines().first()->contentLength(), 65533u);
     EXPECT_EQ(BrokenRecord(doc), "");
     ASSERT_EQ(doc.SaveDocument(path), 1);
@@ -152,9 +152,9 @@ TEST(LongLines, OneLineFilesOfEveryCodeAndSize) {
     static const struct {
         const char* name;
         TextCode code;
-    } kWant[] = {{"utf8", TextCode::Utf8},      {"sjis", TextCode::Ansi},
-                 {"eucjp", TextCode::Euc},      {"jis", TextCode::Jis},
-                 {"utf16le", TextCode::Ucs2Le}, {"utf16be", TextCode::Ucs2Be}};
+    } kWant[] = {{"utf8", TextCode::kUtf8},      {"sjis", TextCode::kAnsi},
+                 {"eucjp", TextCode::kEuc},      {"jis", TextCode::kJis},
+                 {"utf16le", TextCode::kUcs2Le}, {"utf16be", TextCode::kUcs2Be}};
     unsigned seed = 1;
     for (size_t size : {200000u, 1000000u, 3000000u}) {
         for (const auto& code : norv::testing::LongLineCodes()) {

@@ -137,7 +137,7 @@ TEST(RecordQueueTest, MoveOnlyRecords) {
 // lengths, and replacing the text keeps the others.
 TEST(UndoRecordTest, PartsComeBackApart) {
     UndoRecord r;
-    r.kind = UndoKind::Overwrite;
+    r.kind = UndoKind::kOverwrite;
     EXPECT_TRUE(r.text().empty() && r.text2().empty() && r.flagsAfter().empty());
     const std::string longText(5000, 'a');
     r.SetContents(std::string(longText), "put", std::string_view("\x01\x00", 2), "\x02\x03\x04");
@@ -155,7 +155,7 @@ TEST(UndoRecordTest, PartsComeBackApart) {
     EXPECT_EQ(r.flagsAfter(), "\x02\x03\x04");
     // A typed character with its line flags, and a copy of it.
     UndoRecord t;
-    t.kind = UndoKind::Type;
+    t.kind = UndoKind::kType;
     t.SetContents("k", {}, "\x01", "\x81");
     const UndoRecord copy = t;
     EXPECT_EQ(copy.Inserted(), "k");

@@ -67,11 +67,11 @@ TEST(DoSave, SaveAsChoosesCodeLineEndsAndBom) {
         EolMode mode;
         CodeChoice remembered;
     } kCases[] = {
-        {CodeChoice::Default, true, "\x82\xA0\r\nb", EolMode::CrLf, CodeChoice::Default},
-        {CodeChoice::Euc, true, "\xA4\xA2\nb", EolMode::Lf, CodeChoice::Euc},  // EUC-JP: LF
-        {CodeChoice::Jis, true, "\x1B$B$\"\x1B(B\r\nb", EolMode::CrLf, CodeChoice::Jis},
-        {CodeChoice::Utf8, false, "\xE3\x81\x82\r\nb", EolMode::CrLf, CodeChoice::Utf8},
-        {CodeChoice::Utf8, true, "\xEF\xBB\xBF\xE3\x81\x82\r\nb", EolMode::CrLf, CodeChoice::Utf8},
+        {CodeChoice::kDefault, true, "\x82\xA0\r\nb", EolMode::kCrLf, CodeChoice::kDefault},
+        {CodeChoice::kEuc, true, "\xA4\xA2\nb", EolMode::kLf, CodeChoice::kEuc},  // EUC-JP: LF
+        {CodeChoice::kJis, true, "\x1B$B$\"\x1B(B\r\nb", EolMode::kCrLf, CodeChoice::kJis},
+        {CodeChoice::kUtf8, false, "\xE3\x81\x82\r\nb", EolMode::kCrLf, CodeChoice::kUtf8},
+        {CodeChoice::kUtf8, true, "\xEF\xBB\xBF\xE3\x81\x82\r\nb", EolMode::kCrLf, CodeChoice::kUtf8},
     };
     for (const auto& c : kCases) {
         Fixture f;
@@ -89,9 +89,9 @@ TEST(DoSave, SaveAsChoosesCodeLineEndsAndBom) {
         EXPECT_EQ(f.hooks.after, 1);
         EXPECT_EQ(f.hooks.undoResets, 1);
         // Crossing from ANSI to Unicode asked first, and the text in memory kept its encoding.
-        if (c.choice == CodeChoice::Utf8) {
+        if (c.choice == CodeChoice::kUtf8) {
             EXPECT_EQ(f.ui.messages.size(), 1u);
-            EXPECT_EQ(doc.code, TextCode::Ansi);
+            EXPECT_EQ(doc.code, TextCode::kAnsi);
         }
     }
 }
@@ -107,13 +107,13 @@ TEST(DoSave, CancellingOrAFailedSaveChangesNothing) {
     EXPECT_EQ(doc.DoSave("", false), 0);  // no answer queued: cancelled
     EXPECT_EQ(f.dialogs.proposed, "Untitled");
     f.ui.QueueAnswer(platform::kIdCancel);
-    f.dialogs.answer = SaveAsRequest{"/u.txt", CodeChoice::Unicode, true};
+    f.dialogs.answer = SaveAsRequest{"/u.txt", CodeChoice::kUnicode, true};
     EXPECT_EQ(doc.DoSave("", false), 0);  // the ANSI <-> Unicode question cancelled
-    EXPECT_EQ(doc.saveCode, TextCode::None);
+    EXPECT_EQ(doc.saveCode, TextCode::kNone);
     EXPECT_EQ(f.fs.files.count("/u.txt"), 0u);
     // A Save As to a new name that fails leaves no file behind and the document modified.
     f.fs.failWriteNumber = 1;
-    f.dialogs.answer = SaveAsRequest{"/v.txt", CodeChoice::Default, true};
+    f.dialogs.answer = SaveAsRequest{"/v.txt", CodeChoice::kDefault, true};
     EXPECT_EQ(doc.DoSave("", false), 0);
     EXPECT_EQ(f.fs.files.count("/v.txt"), 0u);
     EXPECT_TRUE(doc.modified);
@@ -127,11 +127,11 @@ TEST(DoSave, CancellingOrAFailedSaveChangesNothing) {
     // Former fault: a Save As in EUC-JP cancelled by the script kept the code and line ends
     // chosen in the dialog, although nothing was written.
     const EolMode mode = doc.eolMode;
-    f.dialogs.answer = SaveAsRequest{"/e.txt", CodeChoice::Euc, false};
+    f.dialogs.answer = SaveAsRequest{"/e.txt", CodeChoice::kEuc, false};
     EXPECT_EQ(doc.DoSave("", true), 0);
     EXPECT_EQ(f.hooks.targets.back(), "/e.txt");
-    EXPECT_EQ(doc.code, TextCode::Ansi);
-    EXPECT_EQ(doc.saveCode, TextCode::None);
+    EXPECT_EQ(doc.code, TextCode::kAnsi);
+    EXPECT_EQ(doc.saveCode, TextCode::kNone);
     EXPECT_EQ(doc.eolMode, mode);
     EXPECT_TRUE(doc.bom);
     EXPECT_EQ(f.fs.files.count("/e.txt"), 0u);
@@ -142,18 +142,18 @@ TEST(CodeMenus, UnicodeNeedsAsciiTextAndEucLfSetsTheMode) {
     f.fs.files["/a.txt"] = "abc\r\n\x82\xA0";
     CElwDoc doc(f.env);
     ASSERT_EQ(doc.OpenDocument("/a.txt"), 1);
-    EXPECT_EQ(doc.SetCharacterCode(TextCode::Utf8), 0);
+    EXPECT_EQ(doc.SetCharacterCode(TextCode::kUtf8), 0);
     EXPECT_EQ(f.ui.messages.back().substr(0, 40), "ANSI <-> Unicode conversion cannot be do");
-    doc.saveCode = TextCode::Jis;  // as fixed by an earlier save
+    doc.saveCode = TextCode::kJis;  // as fixed by an earlier save
     f.ui.QueueAnswer(platform::kIdNo);
-    EXPECT_EQ(doc.SetCharacterCode(TextCode::Euc, true), 1);
-    EXPECT_EQ(doc.code, TextCode::Euc);
-    EXPECT_EQ(doc.saveCode, TextCode::None);
-    EXPECT_EQ(doc.eolMode, EolMode::Lf);
+    EXPECT_EQ(doc.SetCharacterCode(TextCode::kEuc, true), 1);
+    EXPECT_EQ(doc.code, TextCode::kEuc);
+    EXPECT_EQ(doc.saveCode, TextCode::kNone);
+    EXPECT_EQ(doc.eolMode, EolMode::kLf);
     f.ui.QueueAnswer(platform::kIdNo);
-    EXPECT_EQ(doc.SetCharacterCode(TextCode::Ansi), 1);
-    EXPECT_EQ(doc.eolMode, EolMode::Lf);  // leaving EUC keeps the line ends
-    doc.SetReturnCode(EolMode::Cr);
+    EXPECT_EQ(doc.SetCharacterCode(TextCode::kAnsi), 1);
+    EXPECT_EQ(doc.eolMode, EolMode::kLf);  // leaving EUC keeps the line ends
+    doc.SetReturnCode(EolMode::kCr);
     ASSERT_EQ(doc.DoSave("", false), 1);
     EXPECT_EQ(f.fs.files["/a.txt"], "abc\r\x82\xA0");
 }
@@ -163,8 +163,8 @@ TEST(CodeMenus, UnicodeNeedsAsciiTextAndEucLfSetsTheMode) {
 // The file is a E1 b E2 c; a line "t" is typed after a, so its end is the mode's (TextMode 0 for
 // a file of mixed ends, where every other line keeps its own).
 TEST(LineEnds, KeptThroughSaveSaveAsAndTheCodeMenus) {
-    enum class Act { Save, SaveAs, Menu, Return };
-    enum class Want { Kept, AllLf, AllCrLf, AllCr };
+    enum class Act { kSave, kSaveAs, kMenu, kReturn };
+    enum class Want { kKept, kAllLf, kAllCrLf, kAllCr };
     static const struct {
         const char* name;
         const char* e1;
@@ -184,24 +184,24 @@ TEST(LineEnds, KeptThroughSaveSaveAsAndTheCodeMenus) {
         EolMode mode;  // Return Code menu
         Want want;
     } kActs[] = {
-        {Act::Save, CodeChoice::Default, TextCode::None, false, EolMode::Default, Want::Kept},
-        {Act::SaveAs, CodeChoice::Default, TextCode::None, false, EolMode::Default, Want::Kept},
-        {Act::SaveAs, CodeChoice::Ansi, TextCode::None, false, EolMode::Default, Want::Kept},
-        {Act::SaveAs, CodeChoice::Euc, TextCode::None, false, EolMode::Default, Want::AllLf},
-        {Act::SaveAs, CodeChoice::Jis, TextCode::None, false, EolMode::Default, Want::Kept},
-        {Act::SaveAs, CodeChoice::Unicode, TextCode::None, false, EolMode::Default, Want::Kept},
-        {Act::SaveAs, CodeChoice::UnicodeBe, TextCode::None, false, EolMode::Default, Want::Kept},
-        {Act::SaveAs, CodeChoice::Utf8, TextCode::None, false, EolMode::Default, Want::Kept},
-        {Act::Menu, CodeChoice::Default, TextCode::Ansi, false, EolMode::Default, Want::Kept},
-        {Act::Menu, CodeChoice::Default, TextCode::Jis, false, EolMode::Default, Want::Kept},
-        {Act::Menu, CodeChoice::Default, TextCode::Euc, false, EolMode::Default, Want::Kept},
-        {Act::Menu, CodeChoice::Default, TextCode::Euc, true, EolMode::Default, Want::AllLf},
-        {Act::Menu, CodeChoice::Default, TextCode::Ucs2Le, false, EolMode::Default, Want::Kept},
-        {Act::Menu, CodeChoice::Default, TextCode::Ucs2Be, false, EolMode::Default, Want::Kept},
-        {Act::Menu, CodeChoice::Default, TextCode::Utf8, false, EolMode::Default, Want::Kept},
-        {Act::Return, CodeChoice::Default, TextCode::None, false, EolMode::CrLf, Want::AllCrLf},
-        {Act::Return, CodeChoice::Default, TextCode::None, false, EolMode::Lf, Want::AllLf},
-        {Act::Return, CodeChoice::Default, TextCode::None, false, EolMode::Cr, Want::AllCr},
+        {Act::kSave, CodeChoice::kDefault, TextCode::kNone, false, EolMode::kDefault, Want::kKept},
+        {Act::kSaveAs, CodeChoice::kDefault, TextCode::kNone, false, EolMode::kDefault, Want::kKept},
+        {Act::kSaveAs, CodeChoice::kAnsi, TextCode::kNone, false, EolMode::kDefault, Want::kKept},
+        {Act::kSaveAs, CodeChoice::kEuc, TextCode::kNone, false, EolMode::kDefault, Want::kAllLf},
+        {Act::kSaveAs, CodeChoice::kJis, TextCode::kNone, false, EolMode::kDefault, Want::kKept},
+        {Act::kSaveAs, CodeChoice::kUnicode, TextCode::kNone, false, EolMode::kDefault, Want::kKept},
+        {Act::kSaveAs, CodeChoice::kUnicodeBe, TextCode::kNone, false, EolMode::kDefault, Want::kKept},
+        {Act::kSaveAs, CodeChoice::kUtf8, TextCode::kNone, false, EolMode::kDefault, Want::kKept},
+        {Act::kMenu, CodeChoice::kDefault, TextCode::kAnsi, false, EolMode::kDefault, Want::kKept},
+        {Act::kMenu, CodeChoice::kDefault, TextCode::kJis, false, EolMode::kDefault, Want::kKept},
+        {Act::kMenu, CodeChoice::kDefault, TextCode::kEuc, false, EolMode::kDefault, Want::kKept},
+        {Act::kMenu, CodeChoice::kDefault, TextCode::kEuc, true, EolMode::kDefault, Want::kAllLf},
+        {Act::kMenu, CodeChoice::kDefault, TextCode::kUcs2Le, false, EolMode::kDefault, Want::kKept},
+        {Act::kMenu, CodeChoice::kDefault, TextCode::kUcs2Be, false, EolMode::kDefault, Want::kKept},
+        {Act::kMenu, CodeChoice::kDefault, TextCode::kUtf8, false, EolMode::kDefault, Want::kKept},
+        {Act::kReturn, CodeChoice::kDefault, TextCode::kNone, false, EolMode::kCrLf, Want::kAllCrLf},
+        {Act::kReturn, CodeChoice::kDefault, TextCode::kNone, false, EolMode::kLf, Want::kAllLf},
+        {Act::kReturn, CodeChoice::kDefault, TextCode::kNone, false, EolMode::kCr, Want::kAllCr},
     };
     auto widen = [](const std::string& ascii, bool bigEndian) {
         std::string out;
@@ -222,26 +222,26 @@ TEST(LineEnds, KeptThroughSaveSaveAsAndTheCodeMenus) {
             ASSERT_NE(typed, nullptr);
             doc.lines().InsertLineAfter(typed, doc.lines().first());
             std::string target = "/a.txt";
-            TextCode saved = TextCode::Ansi;
+            TextCode saved = TextCode::kAnsi;
             switch (act.act) {
-                case Act::Save:
+                case Act::kSave:
                     ASSERT_EQ(doc.DoSave("", false), 1);
                     break;
-                case Act::SaveAs:
+                case Act::kSaveAs:
                     target = "/b.txt";
                     f.dialogs.answer = SaveAsRequest{target, act.choice, false};
                     f.ui.QueueAnswer(platform::kIdOk);  // the ANSI <-> Unicode question
                     ASSERT_EQ(doc.DoSave("", true), 1);
                     saved = doc.saveCode;
                     break;
-                case Act::Menu:
+                case Act::kMenu:
                     f.ui.QueueAnswer(platform::kIdNo);  // Check Kanji Code
                     ASSERT_EQ(doc.SetCharacterCode(act.code, act.eucLf), 1);
                     saved = act.code;
                     doc.bom = false;  // the byte-order mark is not at stake here
                     ASSERT_EQ(doc.DoSave("", false), 1);
                     break;
-                case Act::Return:
+                case Act::kReturn:
                     doc.SetReturnCode(act.mode);
                     ASSERT_EQ(doc.DoSave("", false), 1);
                     break;
@@ -250,21 +250,21 @@ TEST(LineEnds, KeptThroughSaveSaveAsAndTheCodeMenus) {
             const char* e2 = file.e2;
             const char* et = file.typed;
             switch (act.want) {
-                case Want::Kept:
+                case Want::kKept:
                     break;
-                case Want::AllLf:
+                case Want::kAllLf:
                     e1 = e2 = et = "\n";
                     break;
-                case Want::AllCrLf:
+                case Want::kAllCrLf:
                     e1 = e2 = et = "\r\n";
                     break;
-                case Want::AllCr:
+                case Want::kAllCr:
                     e1 = e2 = et = "\r";
                     break;
             }
             std::string want = std::string("a") + e1 + "t" + et + "b" + e2 + "c";
-            if (saved == TextCode::Ucs2Le || saved == TextCode::Ucs2Be)
-                want = widen(want, saved == TextCode::Ucs2Be);
+            if (saved == TextCode::kUcs2Le || saved == TextCode::kUcs2Be)
+                want = widen(want, saved == TextCode::kUcs2Be);
             const std::string& got = f.fs.files[target];
             EXPECT_EQ(EscapeBytes(got.data(), got.size()), EscapeBytes(want.data(), want.size()))
                 << file.name << ", action " << static_cast<int>(act.act) << " choice "
@@ -281,13 +281,13 @@ TEST(CodeMenus, CheckKanjiCodeOffersTheConversion) {
     ASSERT_EQ(doc.OpenDocument("/j.txt"), 1);
     f.ui.QueueAnswer(platform::kIdYes);
     f.ui.QueueAnswer(platform::kIdYes);
-    ASSERT_EQ(doc.SetCharacterCode(TextCode::Jis), 1);
+    ASSERT_EQ(doc.SetCharacterCode(TextCode::kJis), 1);
     EXPECT_EQ(f.ui.messages[1],
               "The Kanji code of this file must be \"JIS\". Do you want to convert now?");
     EXPECT_EQ(DumpLines(doc.lines()), "1\t00\t\\x82\\xA0\n");
     EXPECT_TRUE(doc.modified);
     f.ui.QueueAnswer(platform::kIdYes);
-    doc.SetCharacterCode(TextCode::Ansi);
+    doc.SetCharacterCode(TextCode::kAnsi);
     EXPECT_EQ(f.ui.messages.back(), "The Kanji code of this text should be correct.");
 }
 
@@ -437,10 +437,10 @@ TEST(AutoSave, TablesCopiesAndRecoveryWithCodesAndLineEnds) {
     ASSERT_EQ(RecoverAtStartup(g.env, "/cfg", host), 1);
     ASSERT_EQ(recovered.size(), 3u);
     EXPECT_EQ(recovered[0]->path, "/w/a.txt");
-    EXPECT_EQ(recovered[0]->code, TextCode::Ansi);
-    EXPECT_EQ(recovered[0]->eolMode, EolMode::Lf);
+    EXPECT_EQ(recovered[0]->code, TextCode::kAnsi);
+    EXPECT_EQ(recovered[0]->eolMode, EolMode::kLf);
     EXPECT_TRUE(recovered[0]->modified);
-    EXPECT_EQ(recovered[1]->code, TextCode::Ucs2Be);
+    EXPECT_EQ(recovered[1]->code, TextCode::kUcs2Be);
     EXPECT_TRUE(recovered[1]->path == "/w/e.txt");
     EXPECT_TRUE(recovered[2]->path.empty());
     EXPECT_EQ(recovered[2]->title, "Untitled2*");

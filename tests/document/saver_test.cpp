@@ -34,7 +34,7 @@ struct Fixture {
         env.save.trashOutGen = 0;
     }
     // Loads `bytes` from a file and saves the document back over it; returns the new bytes.
-    std::string RoundTrip(const std::string& bytes, CodeChoice choice = CodeChoice::Default) {
+    std::string RoundTrip(const std::string& bytes, CodeChoice choice = CodeChoice::kDefault) {
         std::string path = dir.Write("rt.txt", bytes);
         CElwDoc doc(env);
         EXPECT_EQ(doc.OpenDocument(path, choice), 1);
@@ -110,7 +110,7 @@ TEST(SaveDocument, LinesWithoutRecordedEndsTakeTextMode) {
     ASSERT_EQ(doc.SaveDocument(path), 1);
     EXPECT_EQ(ReadFileBytes(path), "a\rb");
     // A document mode overrides every line's own end.
-    doc.eolMode = EolMode::Lf;
+    doc.eolMode = EolMode::kLf;
     doc.lines().first()->flags |= LF_EOL_CRLF;
     ASSERT_EQ(doc.SaveDocument(path), 1);
     EXPECT_EQ(ReadFileBytes(path), "a\nb");
@@ -123,12 +123,12 @@ TEST(SaveDocument, ConvertsToEveryCode) {
         bool bom;
         std::string bytes;
     } kCases[] = {
-        {TextCode::Ansi, false, "\x82\xA0\xB1\r\nx"},
-        {TextCode::Euc, false, "\xA4\xA2\x8E\xB1\r\nx"},
-        {TextCode::Jis, false, "\x1B$B$\"%\"\x1B(B\r\nx"},  // half-width kana become full-width
-        {TextCode::Utf8, true, "\xEF\xBB\xBF\xE3\x81\x82\xEF\xBD\xB1\r\nx"},
-        {TextCode::Ucs2Le, true, "\xFF\xFE" + U16(u"\x3042\xFF71\r\nx", false)},
-        {TextCode::Ucs2Be, false, U16(u"\x3042\xFF71\r\nx", true)},
+        {TextCode::kAnsi, false, "\x82\xA0\xB1\r\nx"},
+        {TextCode::kEuc, false, "\xA4\xA2\x8E\xB1\r\nx"},
+        {TextCode::kJis, false, "\x1B$B$\"%\"\x1B(B\r\nx"},  // half-width kana become full-width
+        {TextCode::kUtf8, true, "\xEF\xBB\xBF\xE3\x81\x82\xEF\xBD\xB1\r\nx"},
+        {TextCode::kUcs2Le, true, "\xFF\xFE" + U16(u"\x3042\xFF71\r\nx", false)},
+        {TextCode::kUcs2Be, false, U16(u"\x3042\xFF71\r\nx", true)},
     };
     for (const auto& c : kCases) {
         Fixture f;

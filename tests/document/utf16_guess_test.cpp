@@ -85,16 +85,16 @@ TEST(Utf16Guess, OpensAsUnicodeUnlessACodeIsForced) {
         bool bigEndian;
         TextCode want;
     } kCases[] = {
-        {CodeChoice::Default, true, false, TextCode::Ucs2Le},
-        {CodeChoice::Default, true, true, TextCode::Ucs2Be},
-        {CodeChoice::Unset, true, false, TextCode::Ucs2Le},
-        {CodeChoice::Default, false, false, TextCode::Ansi},
-        {CodeChoice::Ansi, true, false, TextCode::Ansi},
-        {CodeChoice::Euc, true, false, TextCode::Ansi},
-        {CodeChoice::Jis, true, false, TextCode::Ansi},
-        {CodeChoice::Unicode, true, true, TextCode::Ucs2Le},
-        {CodeChoice::UnicodeBe, true, false, TextCode::Ucs2Be},
-        {CodeChoice::Utf8, true, false, TextCode::Utf8},
+        {CodeChoice::kDefault, true, false, TextCode::kUcs2Le},
+        {CodeChoice::kDefault, true, true, TextCode::kUcs2Be},
+        {CodeChoice::kUnset, true, false, TextCode::kUcs2Le},
+        {CodeChoice::kDefault, false, false, TextCode::kAnsi},
+        {CodeChoice::kAnsi, true, false, TextCode::kAnsi},
+        {CodeChoice::kEuc, true, false, TextCode::kAnsi},
+        {CodeChoice::kJis, true, false, TextCode::kAnsi},
+        {CodeChoice::kUnicode, true, true, TextCode::kUcs2Le},
+        {CodeChoice::kUnicodeBe, true, false, TextCode::kUcs2Be},
+        {CodeChoice::kUtf8, true, false, TextCode::kUtf8},
     };
     for (const auto& c : kCases) {
         Fixture f;
@@ -104,10 +104,10 @@ TEST(Utf16Guess, OpensAsUnicodeUnlessACodeIsForced) {
         CElwDoc doc(f.env);
         ASSERT_EQ(doc.OpenDocument(path, c.choice), 1);
         EXPECT_EQ(doc.code, c.want) << static_cast<int>(c.choice) << " " << c.bigEndian;
-        if (c.want == (c.bigEndian ? TextCode::Ucs2Be : TextCode::Ucs2Le) &&
-            c.choice != CodeChoice::Unicode && c.choice != CodeChoice::UnicodeBe) {
+        if (c.want == (c.bigEndian ? TextCode::kUcs2Be : TextCode::kUcs2Le) &&
+            c.choice != CodeChoice::kUnicode && c.choice != CodeChoice::kUnicodeBe) {
             EXPECT_FALSE(doc.bom);
-            EXPECT_EQ(doc.eolMode, EolMode::CrLf);
+            EXPECT_EQ(doc.eolMode, EolMode::kCrLf);
             EXPECT_EQ(doc.lineCount(), 3);
             ASSERT_EQ(doc.SaveDocument(path), 1);
             EXPECT_TRUE(norv::testing::ReadFileBytes(path) == bytes) << "not saved back as it was";
@@ -119,7 +119,7 @@ TEST(Utf16Guess, OpensAsUnicodeUnlessACodeIsForced) {
     std::string path = f.dir.Write("late.txt", bytes);
     CElwDoc doc(f.env);
     ASSERT_EQ(doc.OpenDocument(path), 1);
-    EXPECT_EQ(doc.code, TextCode::Ansi);
+    EXPECT_EQ(doc.code, TextCode::kAnsi);
     ASSERT_EQ(doc.SaveDocument(path), 1);
     EXPECT_TRUE(norv::testing::ReadFileBytes(path) == bytes);
 }
@@ -151,7 +151,7 @@ TEST(Utf16Guess, LargeJapaneseFilesInBothOrders) {
         const std::string bytes = Utf16(utf8, bigEndian);
         ASSERT_GT(bytes.size(), 2u << 20);
         const std::string path = f.dir.Write("large.txt", bytes);
-        const TextCode want = bigEndian ? TextCode::Ucs2Be : TextCode::Ucs2Le;
+        const TextCode want = bigEndian ? TextCode::kUcs2Be : TextCode::kUcs2Le;
         MappedFileReader reader;
         auto open = [&](MappedFileReader& r) { return r.Open(platform::RealFileSystem(), path); };
         ASSERT_EQ(open(reader), 0);
@@ -173,8 +173,8 @@ TEST(Utf16Guess, AFinalLineEndSurvivesASaveInAByteCode) {
         std::string path = f.dir.Write("u.txt", mark + Utf16("あ\r\nい\r\n", false));
         CElwDoc doc(f.env);
         ASSERT_EQ(doc.OpenDocument(path), 1);
-        ASSERT_EQ(doc.code, TextCode::Ucs2Le);
-        doc.saveCode = TextCode::Ansi;
+        ASSERT_EQ(doc.code, TextCode::kUcs2Le);
+        doc.saveCode = TextCode::kAnsi;
         ASSERT_EQ(doc.SaveDocument(path), 1);
         EXPECT_EQ(norv::testing::ReadFileBytes(path), "\x82\xA0\r\n\x82\xA2\r\n");
     }

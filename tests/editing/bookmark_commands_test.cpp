@@ -218,15 +218,15 @@ bool IsAscii(std::string_view s) {
 }
 
 TEST(BookmarkCommands, CaretMarksAndSavedPositionForEveryCommand) {
-    for (Enc enc : {Enc::Ascii, Enc::Sjis, Enc::Utf8}) {
+    for (Enc enc : {Enc::kAscii, Enc::kSjis, Enc::kUtf8}) {
         for (char type : {' ', 'C', 'H'}) {
             for (bool readOnly : {false, true}) {
                 for (const Case& c : kCases) {
-                    if (enc == Enc::Ascii && !IsAscii(c.text)) continue;
+                    if (enc == Enc::kAscii && !IsAscii(c.text)) continue;
                     SCOPED_TRACE(std::string(c.name) + " " + testing::EncName(enc) + " type '" +
                                  type + "'" + (readOnly ? " read-only" : ""));
                     EditOptions options;
-                    options.dbcsTitle = testing::Encode(Enc::Sjis, "・");
+                    options.dbcsTitle = testing::Encode(Enc::kSjis, "・");
                     Editor ed(enc, {}, options);
                     ed.Load(c.text);
                     ed.doc.typeCode = type;
@@ -276,7 +276,7 @@ std::string Numbered(int n, int caret) {
 TEST(BookmarkCommands, JumpCenterAndTheScreenEdges) {
     EditOptions centred;
     centred.jumpCenter = true;
-    Editor ed(Enc::Ascii, {}, centred);
+    Editor ed(Enc::kAscii, {}, centred);
     ed.Load(Numbered(100, 1));
     SetFlags(ed, std::string(59, '-') + "M");
     ed.view->Execute(C::NextMark);
@@ -306,7 +306,7 @@ TEST(BookmarkCommands, JumpCenterAndTheScreenEdges) {
 TEST(BookmarkCommands, PrevPosTwiceReturnsToWhereItStarted) {
     EditOptions o;
     o.jumpCenter = false;
-    Editor ed(Enc::Utf8, {}, o);
+    Editor ed(Enc::kUtf8, {}, o);
     ed.Load(Numbered(200, 150));
     ed.view->SetCaret(150, 4);
     ed.view->ScrollTo(145);
@@ -333,7 +333,7 @@ TEST(BookmarkCommands, PrevPosTwiceReturnsToWhereItStarted) {
 }
 
 TEST(BookmarkCommands, TheSavedPositionFollowsEdits) {
-    Editor ed(Enc::Sjis);
+    Editor ed(Enc::kSjis);
     ed.Load("一\n二\n三\n|四\n五");
     ed.view->Execute(C::TextTop);  // saved: line 4
     ASSERT_EQ(ed.view->savedPosition().line, 4);
@@ -357,7 +357,7 @@ TEST(BookmarkCommands, TheSavedPositionFollowsEdits) {
 }
 
 TEST(BookmarkCommands, EscapeStopsTheLongWalksAndKeepsWhatWasDone) {
-    Editor ed(Enc::Ascii);
+    Editor ed(Enc::kAscii);
     std::string text = "|(\n";
     for (int i = 0; i < 5000; ++i) text += "* heading\n";
     text += ")";
@@ -382,7 +382,7 @@ TEST(BookmarkCommands, EscapeStopsTheLongWalksAndKeepsWhatWasDone) {
 }
 
 TEST(BookmarkCommands, EditsThatDeleteJoinSplitOrRestoreMarkedLinesRaiseTheNotice) {
-    Editor ed(Enc::Utf8);
+    Editor ed(Enc::kUtf8);
     ed.Load("a\n|marked\nc\nd");
     SetFlags(ed, "-M--");
     static const struct {

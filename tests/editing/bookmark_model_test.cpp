@@ -54,7 +54,7 @@ void RunSeed(uint32_t seed) {
     static const char* const kPieces[] = {"a", "b", " ", "x", "漢", "か", "1.", "* "};
     auto piece = [&](int most) {
         std::string s;
-        for (int i = pick(most + 1); i > 0; --i) s += kPieces[pick(enc == Enc::Ascii ? 4 : 8)];
+        for (int i = pick(most + 1); i > 0; --i) s += kPieces[pick(enc == Enc::kAscii ? 4 : 8)];
         return s;
     };
     EditOptions o;
@@ -102,7 +102,7 @@ void RunSeed(uint32_t seed) {
             case 0:
                 // One character: each typed character is a step of the history of its own.
                 what = "type";
-                ed.Run(std::string(kPieces[pick(enc == Enc::Ascii ? 4 : 6)]));
+                ed.Run(std::string(kPieces[pick(enc == Enc::kAscii ? 4 : 6)]));
                 break;
             case 1:
                 what = "split";

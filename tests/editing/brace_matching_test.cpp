@@ -68,8 +68,8 @@ TEST(BraceMatching, AgreesWithAReferenceThatDecodesCharactersFirst) {
     auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
     int compared = 0;
     for (int round = 0; round < 300; ++round) {
-        const Enc e = round % 2 ? Enc::Utf8 : Enc::Sjis;
-        const int cp = e == Enc::Utf8 ? platform::kCodePageUtf8Internal : 932;
+        const Enc e = round % 2 ? Enc::kUtf8 : Enc::kSjis;
+        const int cp = e == Enc::kUtf8 ? platform::kCodePageUtf8Internal : 932;
         document::LineHeap heap;
         document::LineList list(heap);
         std::vector<std::string> lines;
@@ -79,7 +79,7 @@ TEST(BraceMatching, AgreesWithAReferenceThatDecodesCharactersFirst) {
             lines.push_back(testing::Encode(e, s));
             list.AppendContent(lines.back().data(), lines.back().size(), 0);
         }
-        const std::vector<Char> chars = Characters(lines, e == Enc::Utf8);
+        const std::vector<Char> chars = Characters(lines, e == Enc::kUtf8);
         for (size_t i = 0; i < chars.size(); ++i) {
             bool opening = false;
             if (chars[i].bytes.size() != 1 || !BracePartner(chars[i].bytes[0], &opening)) continue;
@@ -140,7 +140,7 @@ TEST(BraceMatching, TheTagRulesWord) {
         EXPECT_EQ(t->forward, c.forward);
     }
     // A trail byte that looks like "/" or a letter is no part of a word: ソ is 83 5C, ゼ 83 5B.
-    const std::string sjis = testing::Encode(Enc::Sjis, "<ゼp>");
+    const std::string sjis = testing::Encode(Enc::kSjis, "<ゼp>");
     const auto t = TagSearchAt(sjis, 3, 932);
     EXPECT_FALSE(t);
 }

@@ -206,7 +206,7 @@ std::string Convert(std::string_view text, const ConvertChoices& ch, int cp, int
         i += len;
     }
     const bool widths = document::IsUtf8CodePage(cp) || cp == 932;
-    if (widths && ch.width == WidthConversion::ToSingleByte) {
+    if (widths && ch.width == WidthConversion::kToSingleByte) {
         std::vector<Char> out;
         for (const Char& c : in) {
             uint8_t half[2];
@@ -230,25 +230,25 @@ std::string Convert(std::string_view text, const ConvertChoices& ch, int cp, int
                                       static_cast<uint8_t>(c.bytes[0]) < 0x80
                                 : c.sjis >= 0x825F && c.sjis <= 0x829A;
         switch (ch.caseConversion) {
-            case CaseConversion::Upper:
+            case CaseConversion::kUpper:
                 SetCase(c, true);
                 break;
-            case CaseConversion::Lower:
+            case CaseConversion::kLower:
                 SetCase(c, false);
                 break;
-            case CaseConversion::UpperLineTop:
+            case CaseConversion::kUpperLineTop:
                 SetCase(c, first);
                 break;
-            case CaseConversion::UpperWordTop:
+            case CaseConversion::kUpperWordTop:
                 SetCase(c, !afterLetter);
                 break;
-            case CaseConversion::None:
+            case CaseConversion::kNone:
                 break;
         }
         afterLetter = letter;
         first = false;
     }
-    if (widths && ch.width == WidthConversion::ToDoubleByte) {
+    if (widths && ch.width == WidthConversion::kToDoubleByte) {
         std::vector<Char> out;
         for (size_t i = 0; i < in.size(); ++i) {
             const uint16_t c = in[i].sjis;
@@ -277,10 +277,10 @@ std::string Convert(std::string_view text, const ConvertChoices& ch, int cp, int
         const Char& c = in[i];
         rest -= c.bytes.size();
         const int w = document::CharColumns(c.bytes.data(), c.bytes.size(), col, tab);
-        if (ch.tabs == TabConversion::TabToSpace && c.bytes == "\t" &&
+        if (ch.tabs == TabConversion::kTabToSpace && c.bytes == "\t" &&
             out.size() + static_cast<size_t>(w) + rest < maxBytes) {
             out.append(static_cast<size_t>(w), ' ');
-        } else if (ch.tabs == TabConversion::SpaceToTab && c.bytes == " " && tab > 1 &&
+        } else if (ch.tabs == TabConversion::kSpaceToTab && c.bytes == " " && tab > 1 &&
                    tab - col % tab > 1) {
             const int stop = col + (tab - col % tab);
             size_t j = i;
@@ -361,9 +361,9 @@ TEST(ConvertText, AgreesWithThePlainModelOnAnyBytes) {
 TEST(ConvertText, AStrayByteInUtf8IsNoKanaWhateverTheCase) {
     // 0xB6 alone is no UTF-8 character: the case conversions pass it by, and width up does not
     // read it as the half-width kana it would be in Shift-JIS.
-    ConvertChoices ch = Width(WidthConversion::ToDoubleByte);
+    ConvertChoices ch = Width(WidthConversion::kToDoubleByte);
     for (CaseConversion c :
-         {CaseConversion::None, CaseConversion::Upper, CaseConversion::UpperWordTop}) {
+         {CaseConversion::kNone, CaseConversion::kUpper, CaseConversion::kUpperWordTop}) {
         ch.caseConversion = c;
         EXPECT_EQ(ConvertPiece("\xb6", ch, kUtf8, 8, 0, 65533), "\xb6");
         // Nor is it a sound mark for the kana before it.
@@ -396,7 +396,7 @@ TEST(ConvertText, TabConversionsKeepTheDisplayAndAgreeWithExpand) {
         for (size_t n = rng() % 20; n > 0; --n) line += pieces[rng() % std::size(pieces)];
         const int tab = 1 + static_cast<int>(rng() % 8);
         const int column = static_cast<int>(rng() % 10);
-        for (TabConversion t : {TabConversion::TabToSpace, TabConversion::SpaceToTab}) {
+        for (TabConversion t : {TabConversion::kTabToSpace, TabConversion::kSpaceToTab}) {
             const std::string out = ConvertPiece(line, Tabs(t), 932, tab, column, 65533);
             // Shown at the piece's column: a prefix of that many columns stands before it.
             const std::string prefix(static_cast<size_t>(column), 'p');
@@ -407,7 +407,7 @@ TEST(ConvertText, TabConversionsKeepTheDisplayAndAgreeWithExpand) {
         if (line.find('\x88') == std::string::npos && tab == 4) {
             file += line + "\n";
             expanded +=
-                ConvertPiece(line, Tabs(TabConversion::TabToSpace), 932, 4, 0, 65533) + "\n";
+                ConvertPiece(line, Tabs(TabConversion::kTabToSpace), 932, 4, 0, 65533) + "\n";
         }
     }
     const std::string path = dir.Write("tabs.txt", file);
@@ -458,9 +458,9 @@ TEST(ConvertText, WidthConversionAgreesWithUconv) {
         at = nl + 1;
         ++line;
         const std::string got =
-            ConvertPiece(c, Width(WidthConversion::ToSingleByte), kUtf8, 8, 0, 65533);
+            ConvertPiece(c, Width(WidthConversion::kToSingleByte), kUtf8, 8, 0, 65533);
         const std::string gotSjis =
-            Utf8(ConvertPiece(Sjis(c), Width(WidthConversion::ToSingleByte), 932, 8, 0, 65533));
+            Utf8(ConvertPiece(Sjis(c), Width(WidthConversion::kToSingleByte), 932, 8, 0, 65533));
         EXPECT_EQ(got, gotSjis) << c;
         if (exceptions.count(c)) {
             EXPECT_NE(got, expect) << c << " is listed as an exception but agrees";
@@ -483,8 +483,8 @@ TEST(ConvertText, WidthConversionAgreesWithUconv) {
     for (const auto& h : halves) {
         hfile += Utf8(h) + "\n";
         const std::string got =
-            Utf8(ConvertPiece(h, Width(WidthConversion::ToDoubleByte), 932, 8, 0, 65533));
-        EXPECT_EQ(ConvertPiece(Utf8(h), Width(WidthConversion::ToDoubleByte), kUtf8, 8, 0, 65533),
+            Utf8(ConvertPiece(h, Width(WidthConversion::kToDoubleByte), 932, 8, 0, 65533));
+        EXPECT_EQ(ConvertPiece(Utf8(h), Width(WidthConversion::kToDoubleByte), kUtf8, 8, 0, 65533),
                   got);
         ours += got + "\n";
     }

@@ -25,8 +25,8 @@ struct Case {
 
 void RunCases(const std::vector<Case>& cases) {
     for (const Case& c : cases) {
-        for (Enc e : {Enc::Ascii, Enc::Sjis, Enc::Utf8}) {
-            if (c.encs == kJapanese && e == Enc::Ascii) continue;
+        for (Enc e : {Enc::kAscii, Enc::kSjis, Enc::kUtf8}) {
+            if (c.encs == kJapanese && e == Enc::kAscii) continue;
             SCOPED_TRACE(std::string(c.name) + " / " + testing::EncName(e));
             Editor ed(e);
             ed.Load(c.before);
@@ -198,7 +198,7 @@ TEST(EditCommands, InsertSplitAndCase) {
 }
 
 TEST(EditCommands, ControlCodeInsertsTheNextKeyAsControlCharacter) {
-    Editor ed(Enc::Ascii);
+    Editor ed(Enc::kAscii);
     platform::HeadlessUi ui;
     ed.shared.ui = &ui;
     ed.Load("a|b");
@@ -216,7 +216,7 @@ TEST(EditCommands, SoftTabsInsertSpacesToTheNextStop) {
         lo.tabWidth = tab;
         EditOptions eo;
         eo.softTab = true;
-        Editor ed(Enc::Ascii, lo, eo);
+        Editor ed(Enc::kAscii, lo, eo);
         ed.Load("abcde|");
         ed.view->Execute(C::InsertTab);
         // Former fault: widths above 16 ran out of spaces.
@@ -226,7 +226,7 @@ TEST(EditCommands, SoftTabsInsertSpacesToTheNextStop) {
 }
 
 TEST(EditCommands, ReadOnlyDocumentsDoNotChangeAndSayWhy) {
-    Editor ed(Enc::Ascii);
+    Editor ed(Enc::kAscii);
     platform::HeadlessUi ui;
     ed.shared.ui = &ui;
     ed.Load("ab\nc|d");
@@ -248,7 +248,7 @@ TEST(EditCommands, ReadOnlyDocumentsDoNotChangeAndSayWhy) {
     ed.view->TypeByte('x');
     refused("a typed character");
     // A double-byte character is refused once, when it is whole.
-    Editor sjis(Enc::Sjis);
+    Editor sjis(Enc::kSjis);
     sjis.shared.ui = &ui;
     sjis.Load("|");
     sjis.doc.readOnly = true;
@@ -286,12 +286,12 @@ class RecordingRecorder : public CommandRecorder {
 };
 
 TEST(EditCommands, CommandsReportThemselvesBeforeActing) {
-    Editor ed(Enc::Sjis);
+    Editor ed(Enc::kSjis);
     RecordingRecorder rec;
     ed.shared.recorder = &rec;
     ed.Load("|");
     ed.view->Execute(C::CsrRight);
-    std::string kanji = testing::Encode(Enc::Sjis, "漢");
+    std::string kanji = testing::Encode(Enc::kSjis, "漢");
     ed.view->TypeByte(static_cast<uint8_t>(kanji[0]));
     ed.view->TypeByte(static_cast<uint8_t>(kanji[1]), 3);
     ed.view->Execute(C::Undo);
@@ -301,7 +301,7 @@ TEST(EditCommands, CommandsReportThemselvesBeforeActing) {
 }
 
 TEST(EditCommands, TimeStampFollowsTheCodePage) {
-    Editor ed(Enc::Ascii);
+    Editor ed(Enc::kAscii);
     ed.shared.localTime = [] {
         std::tm tm{};
         tm.tm_year = 2026 - 1900;
@@ -329,7 +329,7 @@ class FixedFind : public FindStringSource {
 };
 
 TEST(EditCommands, PasteFindStringDecodesEscapes) {
-    Editor ed(Enc::Ascii);
+    Editor ed(Enc::kAscii);
     FixedFind find;
     ed.shared.findString = &find;
     ed.Load("a|b");
@@ -344,7 +344,7 @@ TEST(EditCommands, PasteFindStringDecodesEscapes) {
 }
 
 TEST(EditCommands, InsertTextBreaksLinesAndGuardsLeadBytes) {
-    Editor ed(Enc::Sjis);
+    Editor ed(Enc::kSjis);
     ed.Load("<|>");
     ed.view->InsertText("a\r\nb\nc\rd\x82\ne\x82", document::LF_MARK);
     ed.view->Sync();
@@ -356,7 +356,7 @@ TEST(EditCommands, InsertTextBreaksLinesAndGuardsLeadBytes) {
 
 TEST(EditCommands, LongTextContinuesOnFurtherLines) {
     // Former fault: text that did not fit the line limit was dropped.
-    Editor ed(Enc::Ascii);
+    Editor ed(Enc::kAscii);
     ed.Load("ab|cd");
     std::string big(70000, 'x');
     ed.view->InsertText(big);

@@ -42,49 +42,49 @@ EditOptions CFile() {
 TEST(EditOptions, CommandsFollowTheOptions) {
     static const OptionCase kCases[] = {
         {"a word typed past the wrap column moves to a new line",
-         Enc::Ascii,
+         Enc::kAscii,
          10,
          AutoSplit(),
          "aaaa bbbbb|",
          {std::string("b")},
          "aaaa\nbbbbbb|"},
         {"a space typed at the wrap column splits and is dropped",
-         Enc::Ascii,
+         Enc::kAscii,
          10,
          AutoSplit(),
          "aaaaaaaaaa|",
          {std::string(" x")},
          "aaaaaaaaaa\nx|"},
         {"an opening bracket near the column starts the next line",
-         Enc::Ascii,
+         Enc::kAscii,
          10,
          AutoSplit(),
          "aaaa aaa|",
          {std::string("(")},
          "aaaa aaa\n(|"},
         {"a double-byte character at the last column goes down",
-         Enc::Sjis,
+         Enc::kSjis,
          10,
          AutoSplit(),
          "漢漢漢漢漢|",
          {std::string("字")},
          "漢漢漢漢漢\n字|"},
         {"the new line keeps the indentation",
-         Enc::Ascii,
+         Enc::kAscii,
          16,
          AutoSplit(),
          "  aaaaaaa bbbbbb|",
          {std::string("b")},
          "  aaaaaaa\n  bbbbbbb|"},
         {"bullet text is indented under its text",
-         Enc::Ascii,
+         Enc::kAscii,
          16,
          AutoSplit(),
          "* aaaaaaa bbbbbb|",
          {std::string("b")},
          "* aaaaaaa\n  bbbbbbb|"},
         {"no splitting in a C file",
-         Enc::Ascii,
+         Enc::kAscii,
          10,
          [] {
              EditOptions o = AutoSplit();
@@ -95,70 +95,70 @@ TEST(EditOptions, CommandsFollowTheOptions) {
          {std::string("b")},
          "aaaa bbbbbb|"},
         {"typing beyond the line end fills with spaces",
-         Enc::Ascii,
+         Enc::kAscii,
          80,
          Free(false),
          "ab\nabcdefghij|",
          {C::CsrUp, std::string("x")},
          "ab        x|\nabcdefghij"},
         {"fill by tab",
-         Enc::Ascii,
+         Enc::kAscii,
          80,
          Free(true),
          "ab\nabcdefghij|",
          {C::CsrUp, std::string("x")},
          "ab\t  x|\nabcdefghij"},
         {"right moves into the free area",
-         Enc::Ascii,
+         Enc::kAscii,
          80,
          Free(false),
          "ab|",
          {C::CsrRight, C::CsrRight, C::CsrLeft, std::string("x")},
          "ab x|"},
         {"without the free cursor typing goes to the line end",
-         Enc::Ascii,
+         Enc::kAscii,
          80,
          EditOptions{},
          "ab\nabcdefghij|",
          {C::CsrUp, std::string("x")},
          "abx|\nabcdefghij"},
         {"a closing brace takes the indentation of its opening line",
-         Enc::Ascii,
+         Enc::kAscii,
          80,
          CFile(),
          "  if (x) {\n      y;\n      |",
          {std::string("}")},
          "  if (x) {\n      y;\n  }|"},
         {"split after an opening brace indents one more level",
-         Enc::Ascii,
+         Enc::kAscii,
          80,
          CFile(),
          "  f() {|",
          {C::SplitLine},
          "  f() {\n  \t|"},
         {"but not after switch",
-         Enc::Ascii,
+         Enc::kAscii,
          80,
          CFile(),
          "  switch (x) {|",
          {C::SplitLine},
          "  switch (x) {\n  |"},
         {"flip case never touches a trail byte",
-         Enc::Sjis,
+         Enc::kSjis,
          80,
          EditOptions{},
          "|aア",
          {C::ChangeCase},
          "A|ア"},
         {"flip one on a trail-byte letter only moves",
-         Enc::Sjis,
+         Enc::kSjis,
          80,
          EditOptions{},
          "|アa",
          {C::ChgCaseOne, C::ChgCaseOne},
          "アA|"},
         {"word right treats a lead byte before the line end as one byte",
-         Enc::Ascii,
+         Enc::kAscii,
          80,
          EditOptions{},
          "|ab \x82\ncd",
@@ -185,7 +185,7 @@ TEST(EditOptions, CommandsFollowTheOptions) {
 TEST(EditOptions, AutoSplitMarksTheLineEndItMade) {
     view::LayoutOptions lo;
     lo.wrapColumn = 10;
-    Editor ed(Enc::Ascii, lo, AutoSplit());
+    Editor ed(Enc::kAscii, lo, AutoSplit());
     ed.Load("aaaa bbbbb|");
     ed.view->TypeByte('b');
     ed.view->Sync();
@@ -197,7 +197,7 @@ TEST(WrappedLines, CaretMovesByDisplayRow) {
     view::LayoutOptions lo;
     lo.wrapColumn = 4;
     lo.noWordWrap = true;
-    Editor ed(Enc::Ascii, lo);
+    Editor ed(Enc::kAscii, lo);
     ed.Load("abcdefghij\nxy");
     EXPECT_EQ(ed.view->totalRows(), 4);
     ed.view->SetCaret(1, 1);
@@ -219,7 +219,7 @@ TEST(WrappedLines, CaretMovesByDisplayRow) {
 }
 
 TEST(Scrolling, TheTextMovesByRowsAndStopsAtItsEnds) {
-    Editor ed(Enc::Ascii);
+    Editor ed(Enc::kAscii);
     std::string text;
     for (int i = 1; i <= 20; ++i) text += "line" + std::to_string(i) + (i < 20 ? "\n" : "");
     ed.Load(text);
@@ -261,7 +261,7 @@ TEST(Scrolling, TheTextMovesByRowsAndStopsAtItsEnds) {
 TEST(Scrolling, HorizontalScrollStopsAtItsLimits) {
     view::LayoutOptions lo;
     lo.wrapColumn = 12;
-    Editor ed(Enc::Ascii, lo);
+    Editor ed(Enc::kAscii, lo);
     ed.Load("|abc");
     ed.view->SetWindowSize(5, 10);
     ed.view->Execute(C::RollLeft);

@@ -18,22 +18,22 @@
 
 namespace norv::editing::testing {
 
-enum class Enc { Ascii, Sjis, Utf8 };
+enum class Enc { kAscii, kSjis, kUtf8 };
 
 inline const char* EncName(Enc e) {
-    return e == Enc::Ascii ? "ascii" : e == Enc::Sjis ? "sjis" : "utf8";
+    return e == Enc::kAscii ? "ascii" : e == Enc::kSjis ? "sjis" : "utf8";
 }
 
 // UTF-8 source text to the encoding under test.
 inline std::string Encode(Enc e, std::string_view utf8) {
-    if (e != Enc::Sjis) return std::string(utf8);
+    if (e != Enc::kSjis) return std::string(utf8);
     std::string out;
     document::Utf8ToAnsi(out, utf8, 932);
     return out;
 }
 
 inline std::string Decode(Enc e, std::string_view bytes) {
-    if (e != Enc::Sjis) return std::string(bytes);
+    if (e != Enc::kSjis) return std::string(bytes);
     std::string out;
     document::AnsiToUtf8(out, bytes, 932);
     return out;
@@ -57,7 +57,7 @@ struct Editor {
         editOptions = options;
         editOptions.undoLimitKb = undoLimitKb;
         doc.NewDocument();
-        if (e == Enc::Utf8) doc.code = document::TextCode::Utf8;
+        if (e == Enc::kUtf8) doc.code = document::TextCode::kUtf8;
     }
     ~Editor() {
         view.reset();

@@ -14,7 +14,7 @@ TEST(Jump, ToTextLinesAndDisplayRowsClampedToTheText) {
     view::LayoutOptions narrow;
     narrow.wrapColumn = 4;
     narrow.noWordWrap = true;
-    Editor ed(Enc::Ascii, narrow);
+    Editor ed(Enc::kAscii, narrow);
     // Rows: "abcd" "efgh" "ij" | "k" | "lmnop" -> "lmno" "p"
     ed.Load("|abcdefghij\nk\nlmnop");
     static const struct {
@@ -60,7 +60,7 @@ TEST(Jump, CentresTheLineWithJumpCenter) {
         SCOPED_TRACE(centre);
         EditOptions options;
         options.jumpCenter = centre;
-        Editor ed(Enc::Ascii, {}, options);
+        Editor ed(Enc::kAscii, {}, options);
         std::string text = "|";
         for (int i = 1; i <= 100; ++i) text += "line\n";
         ed.Load(text);
@@ -72,7 +72,7 @@ TEST(Jump, CentresTheLineWithJumpCenter) {
 }
 
 TEST(StepDo, StepsWhileTheDialogStaysOpen) {
-    Editor ed(Enc::Ascii);
+    Editor ed(Enc::kAscii);
     ed.Load("|");
     for (char c : std::string("abcde")) ed.view->TypeByte(static_cast<uint8_t>(c));
     std::vector<std::string> seen;

@@ -87,7 +87,7 @@ struct Session {
 };
 
 TEST(LongLineEdits, DeleteBackSpaceAndTypingAtEveryCut) {
-    enum class Edit { BackSpaceBefore, DeleteAfter, JoinForward, JoinBackward };
+    enum class Edit { kBackSpaceBefore, kDeleteAfter, kJoinForward, kJoinBackward };
     unsigned seed = 100;
     for (const auto& code : norv::testing::LongLineCodes()) {
         std::string text = norv::testing::LongLineText(200000, code, seed++);
@@ -100,14 +100,14 @@ TEST(LongLineEdits, DeleteBackSpaceAndTypingAtEveryCut) {
         ASSERT_GT(ends.size(), 2u) << code.name;
         for (size_t k = 0; k + 1 < ends.size(); ++k) {
             const size_t cut = ends[k];
-            for (Edit e : {Edit::BackSpaceBefore, Edit::DeleteAfter, Edit::JoinForward,
-                           Edit::JoinBackward}) {
+            for (Edit e : {Edit::kBackSpaceBefore, Edit::kDeleteAfter, Edit::kJoinForward,
+                           Edit::kJoinBackward}) {
                 Session s(bytes);
                 const int line = static_cast<int>(k) + 1;
                 std::string model = text;
                 const LineRecord* rec = s.doc.lines().LineAt(line);
                 switch (e) {
-                    case Edit::BackSpaceBefore: {
+                    case Edit::kBackSpaceBefore: {
                         // The character before the cut goes and "x" is typed in its place (a
                         // piece may be full: only a byte is sure to fit).
                         s.view->SetCaret(line, rec->contentLength());
@@ -117,7 +117,7 @@ TEST(LongLineEdits, DeleteBackSpaceAndTypingAtEveryCut) {
                         model.replace(cut - n, n, "x");
                         break;
                     }
-                    case Edit::DeleteAfter: {
+                    case Edit::kDeleteAfter: {
                         s.view->SetCaret(line + 1, 0);
                         s.view->Execute(CommandId::DeleteChar);
                         s.Type("Z");
@@ -125,12 +125,12 @@ TEST(LongLineEdits, DeleteBackSpaceAndTypingAtEveryCut) {
                         model.replace(cut, n, "Z");
                         break;
                     }
-                    case Edit::JoinForward:
+                    case Edit::kJoinForward:
                         // The pieces join when they fit together; no text changes either way.
                         s.view->SetCaret(line, rec->contentLength());
                         s.view->Execute(CommandId::DeleteChar);
                         break;
-                    case Edit::JoinBackward:
+                    case Edit::kJoinBackward:
                         s.view->SetCaret(line + 1, 0);
                         s.view->Execute(CommandId::BackSpace);
                         break;

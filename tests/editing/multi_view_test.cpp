@@ -70,7 +70,7 @@ TEST(LineEdit, PositionsFollowTheTextTheyWereOn) {
 // ---- examples --------------------------------------------------------------------------------
 
 struct TwoViews {
-    explicit TwoViews(std::string_view text, Enc enc = Enc::Ascii) : ed(enc) {
+    explicit TwoViews(std::string_view text, Enc enc = Enc::kAscii) : ed(enc) {
         ed.Load(text);
         second = std::make_unique<CElwView>(ed.doc, ed.undo, ed.shared, ed.layoutOptions,
                                             ed.editOptions);
@@ -182,7 +182,7 @@ TEST(MultiView, SavingWithoutTrailingBlanksLaysOutEveryViewAgain) {
     norv::testing::TempDir dir;
     view::LayoutOptions narrow;
     narrow.wrapColumn = 4;
-    Editor ed(Enc::Ascii, narrow);
+    Editor ed(Enc::kAscii, narrow);
     ed.Load("abc     \n|xy  \nz");
     CElwView second(ed.doc, ed.undo, ed.shared, ed.layoutOptions, ed.editOptions);
     second.SetWindowSize(5, 80);
@@ -240,7 +240,7 @@ void RunViews(uint32_t seed) {
     Editor ed(enc, lo, eo);
     std::string text;
     for (int i = m.Int(1, 8); i > 0; --i) text += m.Piece(14) + (i > 1 ? "\n" : "");
-    if (enc == Enc::Ascii)
+    if (enc == Enc::kAscii)
         for (char& c : text)
             if (static_cast<uint8_t>(c) >= 0x80) c = 'k';
     ed.Load(text);

@@ -23,7 +23,7 @@ using testing::Enc;
 constexpr int kUtf8 = platform::kCodePageUtf8Internal;
 
 int CodePageOf(Enc e) {
-    return e == Enc::Utf8 ? kUtf8 : 932;
+    return e == Enc::kUtf8 ? kUtf8 : 932;
 }
 
 TEST(Outline, LevelsOfTheDesignsExamplesAndMore) {
@@ -48,7 +48,7 @@ TEST(Outline, LevelsOfTheDesignsExamplesAndMore) {
         {"１2.3 x", 8, 2},   // mixed in one run
         {"第1章", 8, 0},       {"", 8, 0},
     };
-    for (Enc e : {Enc::Sjis, Enc::Utf8}) {
+    for (Enc e : {Enc::kSjis, Enc::kUtf8}) {
         for (const auto& c : kCases) {
             SCOPED_TRACE(std::string(c.line) + " " + testing::EncName(e));
             EXPECT_EQ(HeadingLevel(testing::Encode(e, c.line), CodePageOf(e), c.tab), c.level);
@@ -67,7 +67,7 @@ TEST(Outline, ItemTextsDropLeadingBlanksAndAreCutAtWholeCharacters) {
     EXPECT_EQ(ItemText(std::string(127, 'a'), 932), std::string(127, 'a'));
     EXPECT_EQ(ItemText(std::string(300, 'a'), 932), std::string(127, 'a') + "...");
     // A double-byte character across the limit goes whole to the cut.
-    const std::string sjis = std::string(126, 'a') + testing::Encode(Enc::Sjis, "漢字");
+    const std::string sjis = std::string(126, 'a') + testing::Encode(Enc::kSjis, "漢字");
     EXPECT_EQ(ItemText(sjis, 932), std::string(126, 'a') + "...");
     const std::string utf8 = std::string(125, 'a') + "漢字";
     EXPECT_EQ(ItemText(utf8, kUtf8), std::string(125, 'a') + "...");
@@ -234,7 +234,7 @@ std::string GeneratedHeading(std::mt19937& rng) {
 TEST(Outline, LevelsAndNestingAgreeWithTheReferencesOnGeneratedHeadings) {
     std::mt19937 rng(20240611);
     for (int round = 0; round < 400; ++round) {
-        const Enc e = round % 2 ? Enc::Utf8 : Enc::Sjis;
+        const Enc e = round % 2 ? Enc::kUtf8 : Enc::kSjis;
         const int tab = 1 + round % 8;
         std::vector<std::string> lines;
         std::vector<int> levels;

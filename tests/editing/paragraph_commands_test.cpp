@@ -25,7 +25,7 @@ using testing::EncName;
 using testing::Encode;
 using C = CommandId;
 
-constexpr Enc kEncodings[] = {Enc::Ascii, Enc::Sjis, Enc::Utf8};
+constexpr Enc kEncodings[] = {Enc::kAscii, Enc::kSjis, Enc::kUtf8};
 
 bool IsAscii(const std::string& s) {
     for (char c : s)
@@ -54,8 +54,8 @@ struct Fixture {
         view::LayoutOptions o;
         o.wrapColumn = w;
         o.tabWidth = t;
-        o.dbcsOida = Encode(Enc::Sjis, "「");
-        o.dbcsBura = Encode(Enc::Sjis, "」。、");
+        o.dbcsOida = Encode(Enc::kSjis, "「");
+        o.dbcsBura = Encode(Enc::kSjis, "」。、");
         (void)e;
         return o;
     }
@@ -131,7 +131,7 @@ TEST(ParagraphCommands, LineCommandsOnTheirLines) {
     };
     for (Enc e : kEncodings) {
         for (const auto& c : kCases) {
-            if (e == Enc::Ascii && !IsAscii(c.text)) continue;
+            if (e == Enc::kAscii && !IsAscii(c.text)) continue;
             SCOPED_TRACE(std::string(EncName(e)) + ": " + c.text);
             Fixture f(e);
             f.Load(c.text);
@@ -145,7 +145,7 @@ TEST(ParagraphCommands, LineCommandsOnTheirLines) {
 }
 
 TEST(ParagraphCommands, SelectionComesBackOverWholeLines) {
-    Fixture f(Enc::Ascii);
+    Fixture f(Enc::kAscii);
     f.Load("abc\ndef\nghi");
     f.Select(1, 1, 2, 1);
     f.ed.view->Execute(C::Indent);
@@ -164,7 +164,7 @@ TEST(ParagraphCommands, SelectionComesBackOverWholeLines) {
 TEST(ParagraphCommands, SoftTabsIndentToTheStop) {
     EditOptions o;
     o.softTab = true;
-    Fixture f(Enc::Ascii, 20, 4, o);
+    Fixture f(Enc::kAscii, 20, 4, o);
     f.Load("ab\n\ncd");
     f.Select(1, 0, 3, 2);
     f.ed.view->Execute(C::Indent);
@@ -174,7 +174,7 @@ TEST(ParagraphCommands, SoftTabsIndentToTheStop) {
 TEST(ParagraphCommands, ReadOnlyDocumentsStayAsTheyAre) {
     for (C c : {C::EditLeft, C::EditCenter, C::EditRight, C::Indent, C::BackInd, C::ReFormat,
                 C::DeFormat, C::AddString}) {
-        Fixture f(Enc::Ascii);
+        Fixture f(Enc::kAscii);
         f.Load("  one two three four five six\n  seven");
         f.ed.doc.readOnly = true;
         f.ed.shared.addStringDialog = [](AddStringRequest& r) {
@@ -202,7 +202,7 @@ TEST(ParagraphCommands, DeformatsTheSelectionAndKeepsItSelected) {
     };
     for (Enc e : kEncodings) {
         for (const auto& c : kCases) {
-            if (e == Enc::Ascii && !IsAscii(c.text)) continue;
+            if (e == Enc::kAscii && !IsAscii(c.text)) continue;
             SCOPED_TRACE(std::string(EncName(e)) + ": " + c.text);
             Fixture f(e);
             f.Load(c.text);
@@ -219,7 +219,7 @@ TEST(ParagraphCommands, DeformatsTheSelectionAndKeepsItSelected) {
 
 TEST(ParagraphCommands, DeformatOfASelectionSeesTypedTextAndRecordsOnlyChanges) {
     // Text just typed on a line is part of what Deformat joins.
-    Fixture f(Enc::Ascii);
+    Fixture f(Enc::kAscii);
     f.Load("ab|\ncd\n\nef");
     f.ed.view->TypeByte('x');
     f.Select(1, 0, 4, 2);
@@ -227,14 +227,14 @@ TEST(ParagraphCommands, DeformatOfASelectionSeesTypedTextAndRecordsOnlyChanges) 
     EXPECT_EQ(f.Text(), "abx cd\n\nef");
     // Paragraphs that are single lines already: the text stays and nothing is recorded beyond
     // the typing.
-    Fixture g(Enc::Ascii);
+    Fixture g(Enc::kAscii);
     g.Load("|one\n\ntwo\n\n\nthree");
     g.Select(1, 0, 6, 5);
     g.ed.view->Execute(C::DeFormat);
     EXPECT_EQ(g.Text(), "one\n\ntwo\n\n\nthree");
     EXPECT_FALSE(g.ed.undo.CanUndo());
     // The same text but the last line joined: recorded.
-    Fixture h(Enc::Ascii);
+    Fixture h(Enc::kAscii);
     h.Load("|one\n\ntwo\nthree");
     h.Select(1, 0, 4, 5);
     h.ed.view->Execute(C::DeFormat);
@@ -243,7 +243,7 @@ TEST(ParagraphCommands, DeformatOfASelectionSeesTypedTextAndRecordsOnlyChanges) 
 }
 
 TEST(ParagraphCommands, DeformatJoinsTheParagraphIntoItsFirstLine) {
-    Fixture f(Enc::Ascii);
+    Fixture f(Enc::kAscii);
     f.Load("top\n  one|\n   two\nthree\n- bullet\nafter");
     f.ed.doc.lines().LineAt(3)->flags = LF_MARK;
     f.ed.doc.lines().LineAt(2)->flags = LF_FORMATTED;
@@ -254,14 +254,14 @@ TEST(ParagraphCommands, DeformatJoinsTheParagraphIntoItsFirstLine) {
     EXPECT_TRUE(f.ed.doc.bookmarksChanged);
     f.CheckUndoRedo("top\n  one\n   two\nthree\n- bullet\nafter");
     // A one-line paragraph: nothing to join, nothing recorded.
-    Fixture g(Enc::Ascii);
+    Fixture g(Enc::kAscii);
     g.Load("one|\n\ntwo");
     g.ed.view->Execute(C::DeFormat);
     EXPECT_FALSE(g.ed.undo.CanUndo());
 }
 
 TEST(ParagraphCommands, DeformatBeyondTheLineLimitGoesOnInContinuedLines) {
-    Fixture f(Enc::Ascii);
+    Fixture f(Enc::kAscii);
     std::string a(40000, 'a'), b(40000, 'b');
     f.Load("|" + a + "\n" + b);
     f.ed.view->Execute(C::DeFormat);
@@ -275,7 +275,7 @@ TEST(ParagraphCommands, DeformatBeyondTheLineLimitGoesOnInContinuedLines) {
 }
 
 TEST(ParagraphCommands, NulBytesAreCharacters) {
-    Fixture f(Enc::Ascii);
+    Fixture f(Enc::kAscii);
     f.Load(std::string("a\0b\nc\0d", 7));
     f.Select(1, 0, 2, 3);
     f.ed.view->Execute(C::DeFormat);
@@ -291,7 +291,7 @@ TEST(ParagraphCommands, NulBytesAreCharacters) {
 }
 
 TEST(ParagraphCommands, FormatReflowsTheParagraphAndMarksItsLineEnds) {
-    Fixture f(Enc::Ascii, 20);
+    Fixture f(Enc::kAscii, 20);
     f.Load("the quick brown |fox jumps over the lazy dog\nand more\n\nnext paragraph");
     f.ed.view->Execute(C::ReFormat);
     EXPECT_EQ(f.Text(), "the quick brown\nfox jumps over the\nlazy dog and more\n\nnext paragraph");
@@ -310,12 +310,12 @@ TEST(ParagraphCommands, FormatReflowsTheParagraphAndMarksItsLineEnds) {
 }
 
 TEST(ParagraphCommands, FormatOfASelectionCoversItsLines) {
-    for (Enc e : {Enc::Sjis, Enc::Utf8}) {
+    for (Enc e : {Enc::kSjis, Enc::kUtf8}) {
         Fixture f(e, 12);
         f.Load("あいうえおかきくけこさしすせそ\nたちつてと\n\nなにぬねの");
         f.Select(1, 0, 4, 0);
         f.ed.view->Execute(C::ReFormat);
-        EXPECT_EQ(testing::Decode(Enc::Utf8, f.Text()),
+        EXPECT_EQ(testing::Decode(Enc::kUtf8, f.Text()),
                   "あいうえおか\nきくけこさし\nすせそたちつ\nてと\n\nなにぬねの");
         EXPECT_EQ(f.ui.waits, 1);
         EXPECT_EQ(f.ui.ends, 1);
@@ -333,7 +333,7 @@ TEST(ParagraphCommands, EscapeStopsLongWorkAfterAWholeLine) {
     text.reserve(static_cast<size_t>(lines) * (line.size() + 1));
     for (int i = 0; i < lines; ++i) text += line + (i + 1 < lines ? "\n" : "");
     for (C c : {C::ReFormat, C::DeFormat}) {
-        Fixture f(Enc::Ascii, 60);
+        Fixture f(Enc::kAscii, 60);
         f.Load(text);
         int polls = 0;
         f.ed.shared.escapePressed = [&] { return ++polls == 3; };
@@ -401,7 +401,7 @@ class Recorder : public CommandRecorder {
 };
 
 TEST(ParagraphCommands, AddStringFromScriptsAndTheRecorder) {
-    Fixture f(Enc::Ascii);
+    Fixture f(Enc::kAscii);
     f.Load("a\nb");
     Recorder rec;
     f.ed.shared.recorder = &rec;
@@ -444,7 +444,7 @@ EditOptions AutoFormatOn() {
 }
 
 TEST(ParagraphCommands, AutoFormatReflowsWhileTyping) {
-    Fixture f(Enc::Ascii, 20, 4, AutoFormatOn());
+    Fixture f(Enc::kAscii, 20, 4, AutoFormatOn());
     f.Load("|over the lazy dog\nnext line");
     for (char c : std::string("the quick brown fox jumps "))
         f.ed.view->TypeByte(static_cast<uint8_t>(c));
@@ -468,7 +468,7 @@ TEST(ParagraphCommands, AutoFormatTypingModel) {
     std::mt19937 rng(912);
     for (int round = 0; round < 30; ++round) {
         const int w = 12 + static_cast<int>(rng() % 30);
-        Fixture f(Enc::Ascii, w, 4, AutoFormatOn());
+        Fixture f(Enc::kAscii, w, 4, AutoFormatOn());
         f.Load("|tail of it\nnext line");
         std::string typed;
         const int words = 5 + static_cast<int>(rng() % 20);
@@ -506,7 +506,7 @@ TEST(ParagraphCommands, AutoFormatLeavesCFilesAndNoWrapAlone) {
     for (int which = 0; which < 2; ++which) {
         EditOptions o = AutoFormatOn();
         (which ? o.noWrap : o.cFile) = true;
-        Fixture f(Enc::Ascii, 20, 4, o);
+        Fixture f(Enc::kAscii, 20, 4, o);
         f.Load("int x = 1; int y = 2; int z = 3;|\nnext");
         f.ed.view->TypeByte(' ');
         EXPECT_EQ(f.Text(), "int x = 1; int y = 2; int z = 3; \nnext");

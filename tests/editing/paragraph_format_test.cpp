@@ -18,15 +18,15 @@ using testing::Enc;
 using testing::EncName;
 using testing::Encode;
 
-constexpr Enc kEncodings[] = {Enc::Ascii, Enc::Sjis, Enc::Utf8};
+constexpr Enc kEncodings[] = {Enc::kAscii, Enc::kSjis, Enc::kUtf8};
 
 view::LayoutOptions Layout(Enc e, int w, int t = 8) {
     view::LayoutOptions o;
     o.wrapColumn = w;
     o.tabWidth = t;
-    o.codePage = e == Enc::Utf8 ? 65001 : 932;
-    o.dbcsOida = Encode(Enc::Sjis, "「（");
-    o.dbcsBura = Encode(Enc::Sjis, "」）。、");
+    o.codePage = e == Enc::kUtf8 ? 65001 : 932;
+    o.dbcsOida = Encode(Enc::kSjis, "「（");
+    o.dbcsBura = Encode(Enc::kSjis, "」）。、");
     return o;
 }
 
@@ -35,7 +35,7 @@ ParagraphRules Rules(const view::LineLayout& layout, bool autoIndent = true) {
     r.layout = &layout;
     r.autoIndent = autoIndent;
     r.ankTitle = view::CharSet("*-", {});
-    r.dbcsTitle = view::CharSet({}, Encode(Enc::Sjis, "・■"));
+    r.dbcsTitle = view::CharSet({}, Encode(Enc::kSjis, "・■"));
     return r;
 }
 
@@ -71,24 +71,24 @@ TEST(ParagraphFormat, AlignsByDisplayWidth) {
         std::string want;
     } kCases[] = {
         // Ten characters, W = 80: (80 - 11) / 2 spaces.
-        {"0123456789", Alignment::Center, 80, std::string(34, ' ') + "0123456789"},
-        {"  \t0123456789", Alignment::Center, 80, std::string(34, ' ') + "0123456789"},
-        {"0123456789", Alignment::Right, 80, std::string(69, ' ') + "0123456789"},
-        {"   abc", Alignment::Left, 80, "abc"},
+        {"0123456789", Alignment::kCenter, 80, std::string(34, ' ') + "0123456789"},
+        {"  \t0123456789", Alignment::kCenter, 80, std::string(34, ' ') + "0123456789"},
+        {"0123456789", Alignment::kRight, 80, std::string(69, ' ') + "0123456789"},
+        {"   abc", Alignment::kLeft, 80, "abc"},
         // As long as W - 1 or longer: only the blanks go.
-        {"  " + std::string(79, 'x'), Alignment::Right, 80, std::string(79, 'x')},
-        {std::string(78, 'x'), Alignment::Right, 80, " " + std::string(78, 'x')},
-        {"", Alignment::Center, 80, ""},
-        {"   ", Alignment::Right, 80, ""},
+        {"  " + std::string(79, 'x'), Alignment::kRight, 80, std::string(79, 'x')},
+        {std::string(78, 'x'), Alignment::kRight, 80, " " + std::string(78, 'x')},
+        {"", Alignment::kCenter, 80, ""},
+        {"   ", Alignment::kRight, 80, ""},
         // Five double-width characters are ten columns however they are encoded.
-        {"日本語です", Alignment::Center, 80, std::string(34, ' ') + "日本語です"},
+        {"日本語です", Alignment::kCenter, 80, std::string(34, ' ') + "日本語です"},
         // A tab counts to its stop.
-        {"a\tb", Alignment::Right, 20, std::string(10, ' ') + "a\tb"},
+        {"a\tb", Alignment::kRight, 20, std::string(10, ' ') + "a\tb"},
     };
     for (Enc e : kEncodings) {
         view::LineLayout layout(Layout(e, 80));
         for (const auto& c : kCases) {
-            if (e == Enc::Ascii && Encode(Enc::Sjis, c.line) != c.line) continue;
+            if (e == Enc::kAscii && Encode(Enc::kSjis, c.line) != c.line) continue;
             view::LineLayout l(Layout(e, c.w));
             SCOPED_TRACE(std::string(EncName(e)) + ": " + c.line);
             EXPECT_EQ(Decode(e, AlignLine(l, Encode(e, c.line), c.how)), c.want);
@@ -97,7 +97,7 @@ TEST(ParagraphFormat, AlignsByDisplayWidth) {
 }
 
 TEST(ParagraphFormat, UnindentStopsAfterTheFirstTab) {
-    view::LineLayout layout(Layout(Enc::Ascii, 80, 4));
+    view::LineLayout layout(Layout(Enc::kAscii, 80, 4));
     EXPECT_EQ(UnindentLength(layout, "  \tx"), 3u);
     EXPECT_EQ(UnindentLength(layout, "\t  x"), 1u);
     EXPECT_EQ(UnindentLength(layout, "      x"), 4u);
@@ -127,13 +127,13 @@ TEST(ParagraphFormat, DeformatsSelections) {
     for (Enc e : kEncodings) {
         view::LineLayout layout(Layout(e, 80));
         for (const auto& c : kCases) {
-            if (e == Enc::Ascii && Encode(Enc::Sjis, c.text) != c.text) continue;
+            if (e == Enc::kAscii && Encode(Enc::kSjis, c.text) != c.text) continue;
             SCOPED_TRACE(std::string(EncName(e)) + ": " + c.text);
             EXPECT_EQ(Join(e, DeformatLines(layout, Lines(e, c.text))), c.want);
         }
     }
     // A NUL byte is a character like any other.
-    view::LineLayout layout(Layout(Enc::Ascii, 80));
+    view::LineLayout layout(Layout(Enc::kAscii, 80));
     std::vector<std::string> nul = {std::string("a\0b", 3), std::string("\0c", 2)};
     EXPECT_EQ(DeformatLines(layout, nul), std::vector<std::string>{std::string("a\0b \0c", 6)});
 }
@@ -152,7 +152,7 @@ TEST(ParagraphFormat, JoinsParagraphs) {
     for (Enc e : kEncodings) {
         view::LineLayout layout(Layout(e, 80));
         for (const auto& c : kCases) {
-            if (e == Enc::Ascii && Encode(Enc::Sjis, c.text) != c.text) continue;
+            if (e == Enc::kAscii && Encode(Enc::kSjis, c.text) != c.text) continue;
             EXPECT_EQ(Decode(e, JoinParagraph(layout, Lines(e, c.text))), c.want) << c.text;
         }
     }
@@ -179,7 +179,7 @@ TEST(ParagraphFormat, ContinuationIndentation) {
         {std::string(40, ' ') + "x", true, ""},
         {std::string(39, ' ') + "x", true, std::string(39, ' ')},
     };
-    for (Enc e : {Enc::Sjis, Enc::Utf8}) {
+    for (Enc e : {Enc::kSjis, Enc::kUtf8}) {
         view::LineLayout layout(Layout(e, 80));
         for (const auto& c : kCases) {
             EXPECT_EQ(Decode(e, ContinuationIndent(Rules(layout, c.autoIndent), Encode(e, c.line))),
@@ -220,7 +220,7 @@ TEST(ParagraphFormat, ReflowsToTheWrapWidth) {
         {12, "あいうえa bcdefgh", "あいうえa+\nbcdefgh"},
         {12, "abc あいうえおかきく", "abc あいうえ+\nおかきく"},
     };
-    for (Enc e : {Enc::Sjis, Enc::Utf8}) {
+    for (Enc e : {Enc::kSjis, Enc::kUtf8}) {
         for (const auto& c : kCases) {
             view::LineLayout layout(Layout(e, c.w));
             SCOPED_TRACE(std::string(EncName(e)) + ": " + c.text);
@@ -231,9 +231,9 @@ TEST(ParagraphFormat, ReflowsToTheWrapWidth) {
 }
 
 TEST(ParagraphFormat, CaretStaysBehindTheSameCharacter) {
-    view::LineLayout layout(Layout(Enc::Ascii, 20));
+    view::LineLayout layout(Layout(Enc::kAscii, 20));
     // Behind "jumps" and behind the blank after it.
-    auto lines = Lines(Enc::Ascii, "the quick brown fox jumps over");
+    auto lines = Lines(Enc::kAscii, "the quick brown fox jumps over");
     FormatOutput f = FormatLines(Rules(layout), lines, 0, 25);
     EXPECT_EQ(f.rows[f.caretRow].text.substr(0, f.caretPos), "fox jumps");
     f = FormatLines(Rules(layout), lines, 0, 26);
@@ -244,12 +244,12 @@ TEST(ParagraphFormat, CaretStaysBehindTheSameCharacter) {
     EXPECT_EQ(f.caretRow, 1u);
     EXPECT_EQ(f.caretPos, 0u);
     // On an empty line: on the empty row.
-    f = FormatLines(Rules(layout), Lines(Enc::Ascii, "a\n\n\nb"), 2, 0);
+    f = FormatLines(Rules(layout), Lines(Enc::kAscii, "a\n\n\nb"), 2, 0);
     EXPECT_EQ(f.caretRow, 1u);
 }
 
 TEST(ParagraphFormat, EscapeStopsAfterAWholeLine) {
-    view::LineLayout layout(Layout(Enc::Ascii, 20));
+    view::LineLayout layout(Layout(Enc::kAscii, 20));
     std::vector<std::string> lines(10, "word word");
     int polls = 0;
     auto stop = [&] { return ++polls == 2; };
@@ -324,7 +324,7 @@ std::vector<int> EmptyRuns(const std::vector<std::string>& lines) {
 
 TEST(ParagraphFormat, DeformatTwiceIsDeformatOnceAndKeepsEmptyRuns) {
     std::mt19937 rng(2207);
-    for (Enc e : {Enc::Sjis, Enc::Utf8}) {
+    for (Enc e : {Enc::kSjis, Enc::kUtf8}) {
         view::LineLayout layout(Layout(e, 80));
         for (int round = 0; round < 400; ++round) {
             auto text = RandomText(rng, e, true);
@@ -339,7 +339,7 @@ TEST(ParagraphFormat, DeformatTwiceIsDeformatOnceAndKeepsEmptyRuns) {
 
 TEST(ParagraphFormat, FormatModel) {
     std::mt19937 rng(3303);
-    for (Enc e : {Enc::Sjis, Enc::Utf8}) {
+    for (Enc e : {Enc::kSjis, Enc::kUtf8}) {
         for (int round = 0; round < 400; ++round) {
             const int w = 24 + static_cast<int>(rng() % 48);
             view::LineLayout layout(Layout(e, w));

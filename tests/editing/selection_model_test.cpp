@@ -67,7 +67,7 @@ void RunSequence(uint32_t seed) {
         } else if (what < 48) {
             trace = "undo";
             ed.view->Execute(C::Undo);
-        } else if (what < 55 && sel.active() && sel.kind() != SelectionKind::Box &&
+        } else if (what < 55 && sel.active() && sel.kind() != SelectionKind::kBox &&
                    (sel.Normalize(), sel.active())) {
             // Cut and paste back at the same place: the text is as before.
             trace = "cut and paste back";

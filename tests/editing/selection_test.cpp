@@ -64,7 +64,7 @@ TEST(Selection, StreamCommands) {
         {"right after a selection goes to its end", "ab|cd", 1, 0, C::CsrRight, "abc|d", "-"},
         {"typing keeps nothing of the selection", "ab|cd", 1, 0, C::DeleteChar, "ab|d", "-"},
     };
-    for (Enc enc : {Enc::Sjis, Enc::Utf8}) {
+    for (Enc enc : {Enc::kSjis, Enc::kUtf8}) {
         for (const auto& c : kCases) {
             SCOPED_TRACE(std::string(c.name) + " " + testing::EncName(enc));
             Fixture f(enc, c.text);
@@ -84,7 +84,7 @@ TEST(Selection, StreamCommands) {
 }
 
 TEST(Selection, CutAndPasteTwoHalvesRecreatesTheLineBreak) {
-    Fixture f(Enc::Sjis, "abc|def\nghi\nxyz");
+    Fixture f(Enc::kSjis, "abc|def\nghi\nxyz");
     const std::string original = f.ed.Snapshot();
     f.Shift(C::CsrDown);
     f.ed.view->Execute(C::EditCut);  // "def\ngh" (caret column 3 on line 2 = "ghi|")
@@ -97,20 +97,20 @@ TEST(Selection, CutAndPasteTwoHalvesRecreatesTheLineBreak) {
 }
 
 TEST(Selection, PasteConvertsUnicodeToTheDocument) {
-    for (Enc enc : {Enc::Sjis, Enc::Utf8}) {
+    for (Enc enc : {Enc::kSjis, Enc::kUtf8}) {
         Fixture f(enc, "a|b");
         f.clip.content = "漢字\r\nx";
         f.ed.view->Execute(C::EditPaste);
         EXPECT_EQ(f.ed.Marked(), "a漢字\nx|b");
     }
-    Fixture f(Enc::Sjis, "a|b");
+    Fixture f(Enc::kSjis, "a|b");
     f.clip.available = false;
     f.ed.view->Execute(C::EditPaste);
     EXPECT_EQ(f.ed.Marked(), "a|b");
 }
 
 TEST(Selection, CutKeepsTheTextWhenTheClipboardCannotBeOpened) {
-    Fixture f(Enc::Ascii, "|abc");
+    Fixture f(Enc::kAscii, "|abc");
     f.clip.available = false;
     f.Do({C::SelectAll, C::EditCut});
     EXPECT_EQ(f.ed.Marked(), "abc|");
@@ -123,18 +123,18 @@ TEST(Selection, CutKeepsTheTextWhenTheClipboardCannotBeOpened) {
 }
 
 TEST(Selection, BoxBeginTurnsAStreamSelectionIntoABox) {
-    Fixture f(Enc::Ascii, "a|bcd\nefgh\nijkl");
+    Fixture f(Enc::kAscii, "a|bcd\nefgh\nijkl");
     f.Shift(C::CsrDown);
     f.Shift(C::CsrRight);
     f.ed.view->Execute(C::BoxBegin);
-    EXPECT_EQ(f.sel->kind(), SelectionKind::Box);
+    EXPECT_EQ(f.sel->kind(), SelectionKind::kBox);
     EXPECT_EQ(f.sel->Block(), "b\rf\r");
     f.ed.view->Execute(C::BoxBegin);
     EXPECT_FALSE(f.sel->active());
 }
 
 TEST(Selection, SelectAllCopyAppendAndNulBytes) {
-    Fixture f(Enc::Ascii, "one\ntwo|");
+    Fixture f(Enc::kAscii, "one\ntwo|");
     // A NUL byte inside a line travels with the text.
     f.ed.view->SetCaret(1, 1);
     f.ed.view->InsertText(std::string("\0", 1));
@@ -147,7 +147,7 @@ TEST(Selection, SelectAllCopyAppendAndNulBytes) {
 }
 
 TEST(Selection, BeginSelectExtendsUntilEnded) {
-    Fixture f(Enc::Ascii, "|abcdef");
+    Fixture f(Enc::kAscii, "|abcdef");
     f.Do({C::SelectBegin, C::CsrRight, C::CsrRight});
     EXPECT_TRUE(f.sel->extending());
     f.ed.view->Execute(C::SelectEnd);
@@ -173,7 +173,7 @@ TEST(Selection, BeginSelectExtendsUntilEnded) {
 }
 
 TEST(Selection, BoxCopyLeavesTheClipboardAndPastesBeyondShortLines) {
-    Fixture f(Enc::Sjis, "|abcd\nefgh\nij\nk\n\nlmnop");
+    Fixture f(Enc::kSjis, "|abcd\nefgh\nij\nk\n\nlmnop");
     const std::string original = f.ed.Snapshot();
     f.clip.content = "keep";
     f.Do({C::CsrRight, C::BoxBegin, C::CsrDown, C::CsrRight, C::CsrRight, C::EditCopy});
@@ -195,7 +195,7 @@ TEST(Selection, BoxCopyLeavesTheClipboardAndPastesBeyondShortLines) {
 }
 
 TEST(Selection, BoxPasteOnTheLastLineAppendsLinesAndCutDeletesTheRectangle) {
-    Fixture f(Enc::Utf8, "漢字かな\na|bcdef");
+    Fixture f(Enc::kUtf8, "漢字かな\na|bcdef");
     const std::string original = f.ed.Snapshot();
     // Columns 1 to 5: column 1 lies inside 漢 and means its start; the Up move lands on か.
     f.Do({C::BoxBegin, C::CsrRight, C::CsrRight, C::CsrRight, C::CsrRight, C::CsrUp, C::SelectEnd});
@@ -211,17 +211,17 @@ TEST(Selection, BoxPasteOnTheLastLineAppendsLinesAndCutDeletesTheRectangle) {
 }
 
 TEST(Selection, BoxFromUtf8PastesConvertedIntoSjis) {
-    Fixture a(Enc::Utf8, "|漢字\nabcd");
+    Fixture a(Enc::kUtf8, "|漢字\nabcd");
     a.Do({C::BoxBegin, C::CsrDown, C::EndLine, C::EditCopy});
     ASSERT_EQ(a.ctx.box.pieces.size(), 2u);
-    Fixture b(Enc::Sjis, "|x\ny");
+    Fixture b(Enc::kSjis, "|x\ny");
     b.ctx.box = a.ctx.box;
     b.ed.view->Execute(C::BoxPaste);
     EXPECT_EQ(b.ed.Marked(), "漢字x\nabcd|y");
 }
 
 TEST(Selection, ReadOnlyDocumentOnlyCopies) {
-    Fixture f(Enc::Ascii, "|abc");
+    Fixture f(Enc::kAscii, "|abc");
     f.ed.doc.readOnly = true;
     f.clip.content = "zz";
     f.Do({C::SelectAll, C::EditCut});
@@ -250,7 +250,7 @@ TEST(ClipboardHistory, RingOfThirtyTwoDistinctTexts) {
 }
 
 TEST(ClipboardHistory, UnreadableClipboardBeepsAndRecordsNothing) {
-    Fixture f(Enc::Ascii, "|x");
+    Fixture f(Enc::kAscii, "|x");
     platform::HeadlessUi ui;
     f.ctx.ui = &ui;
     f.clip.available = false;
@@ -260,7 +260,7 @@ TEST(ClipboardHistory, UnreadableClipboardBeepsAndRecordsNothing) {
 }
 
 TEST(ClipboardHistory, DialogKeepsTheWholeEditedTextAndPastesIt) {
-    Fixture f(Enc::Ascii, "|x");
+    Fixture f(Enc::kAscii, "|x");
     f.Do({C::SelectAll, C::EditCopy});
     f.clip.SetText("second");
     ASSERT_EQ(f.ctx.history.Entries(), (std::vector<std::string>{"second", "x"}));
@@ -270,7 +270,7 @@ TEST(ClipboardHistory, DialogKeepsTheWholeEditedTextAndPastesIt) {
         r.chosen = 1;
         r.edited = true;
         r.text = big;
-        return HistoryButton::Paste;
+        return HistoryButton::kPaste;
     };
     f.ed.view->Execute(C::CsrRight);
     f.ed.view->Execute(C::SelectClipBd);
@@ -289,25 +289,25 @@ TEST(SelectionFiles, CopyAppendAndPasteFiles) {
         FileCommand command;
         const char* after;
     } kCases[] = {
-        {"copy creates", nullptr, FileCommand::CopyToFile, "bc\r\nd"},
-        {"copy truncates", "long old content", FileCommand::CopyToFile, "bc\r\nd"},
-        {"append creates", nullptr, FileCommand::AppendToFile, "bc\r\nd"},
-        {"append adds", "old\r\n", FileCommand::AppendToFile, "old\r\nbc\r\nd"},
-        {"append replaces an end-of-file mark", "old\x1A", FileCommand::AppendToFile, "oldbc\r\nd"},
+        {"copy creates", nullptr, FileCommand::kCopyToFile, "bc\r\nd"},
+        {"copy truncates", "long old content", FileCommand::kCopyToFile, "bc\r\nd"},
+        {"append creates", nullptr, FileCommand::kAppendToFile, "bc\r\nd"},
+        {"append adds", "old\r\n", FileCommand::kAppendToFile, "old\r\nbc\r\nd"},
+        {"append replaces an end-of-file mark", "old\x1A", FileCommand::kAppendToFile, "oldbc\r\nd"},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
-        Fixture f(Enc::Ascii, "a|bc\ndef");
+        Fixture f(Enc::kAscii, "a|bc\ndef");
         if (c.before) f.fs.files["/t/f.txt"] = c.before;
         f.ctx.askFile = [](FileCommandRequest& r) {
             r.path = "/t/f.txt";
             return true;
         };
         f.Shift(C::CsrDown);
-        f.ed.view->Execute(c.command == FileCommand::CopyToFile ? C::CopyToFile : C::AppendFile);
+        f.ed.view->Execute(c.command == FileCommand::kCopyToFile ? C::CopyToFile : C::AppendFile);
         EXPECT_EQ(f.fs.files["/t/f.txt"], c.after);
     }
-    Fixture f(Enc::Ascii, "a|b");
+    Fixture f(Enc::kAscii, "a|b");
     f.fs.files["/in"] = std::string("x\r\ny\0z", 6);
     f.ctx.scriptFileName = "/in";
     f.ed.view->Execute(C::PasteFromFile);

@@ -88,9 +88,9 @@ TEST(SortCommand, LinesInEveryEncodingWithUndoAndRedo) {
         {"NUL bytes are ordinary", std::string("a\0b\na\nb", 7), 1, 3, Up(),
          std::string("a\na\0b\nb", 7)},
     };
-    for (Enc enc : {Enc::Ascii, Enc::Sjis, Enc::Utf8}) {
+    for (Enc enc : {Enc::kAscii, Enc::kSjis, Enc::kUtf8}) {
         for (const auto& c : kCases) {
-            if (enc == Enc::Ascii && std::string_view(c.name).starts_with("Japanese")) continue;
+            if (enc == Enc::kAscii && std::string_view(c.name).starts_with("Japanese")) continue;
             SCOPED_TRACE(std::string(c.name) + " " + testing::EncName(enc));
             Fixture f(enc);
             f.Load(c.text);
@@ -112,7 +112,7 @@ TEST(SortCommand, LinesInEveryEncodingWithUndoAndRedo) {
 }
 
 TEST(SortCommand, BookmarksTravelWithTheirLinesAndMovedLinesCountAsChanged) {
-    Fixture f(Enc::Sjis);
+    Fixture f(Enc::kSjis);
     f.Load("c\nb\na\nd");
     f.Mark(1);
     f.Mark(4);
@@ -124,7 +124,7 @@ TEST(SortCommand, BookmarksTravelWithTheirLinesAndMovedLinesCountAsChanged) {
     EXPECT_EQ(f.Changed(), "C-C-");
     EXPECT_GT(f.ed.doc.bookmarkNotices, notices);
     EXPECT_EQ(f.ed.undo.size(), 1u);  // one record, holding the order only
-    EXPECT_EQ(f.ed.undo.at(0).kind, document::UndoKind::Order);
+    EXPECT_EQ(f.ed.undo.at(0).kind, document::UndoKind::kOrder);
     f.ed.view->Execute(CommandId::Undo);
     EXPECT_EQ(f.Marks(), "M--M");
     EXPECT_EQ(f.Changed(), "----");
@@ -138,7 +138,7 @@ TEST(SortCommand, TheRowsOfEveryViewFollowTheSortedLines) {
     for (int round = 0; round < 40; ++round) {
         view::LayoutOptions layout;
         layout.wrapColumn = 8;  // lines up to 30 bytes take up to four rows
-        Fixture f(Enc::Ascii);
+        Fixture f(Enc::kAscii);
         f.ed.layoutOptions = layout;
         std::string text;
         const int lines = 3 + static_cast<int>(rng() % 30);
@@ -175,7 +175,7 @@ TEST(SortCommand, TheRowsOfEveryViewFollowTheSortedLines) {
 }
 
 TEST(SortCommand, BoxPiecesAndBoxKeys) {
-    Fixture f(Enc::Sjis);
+    Fixture f(Enc::kSjis);
     f.Load("1 c 1\n2 a 2\n3 b 3");
     f.sel->SelectBox(1, 2, 3, 3);
     f.Sort(Up());
@@ -197,7 +197,7 @@ TEST(SortCommand, BoxPiecesAndBoxKeys) {
 }
 
 TEST(SortCommand, NothingHappensWithoutASelectionReadOnlyOrCancelled) {
-    Fixture f(Enc::Ascii);
+    Fixture f(Enc::kAscii);
     f.Load("b\na");
     bool asked = false;
     f.ed.shared.sortDialog = [&](SortRequest&) {
@@ -228,7 +228,7 @@ class Recorder : public CommandRecorder {
 };
 
 TEST(SortCommand, TheDialogTheSettingsTheScriptAndTheRecorder) {
-    Fixture f(Enc::Ascii);
+    Fixture f(Enc::kAscii);
     f.Load("b=2\na=3\nc=1");
     Recorder rec;
     f.ed.shared.recorder = &rec;
@@ -296,11 +296,11 @@ TEST(ConvertCommand, StreamAndBoxInEveryEncoding) {
         {"width up, kana only", "aｱ", {1, 0, 1, 4}, false, {0, 0, 2, 1}, "aア"},
         {"neither box", "Ａa", {1, 0, 1, 4}, false, {1, 0, 1, -1}, "ＡA"},
     };
-    for (Enc enc : {Enc::Ascii, Enc::Sjis, Enc::Utf8}) {
+    for (Enc enc : {Enc::kAscii, Enc::kSjis, Enc::kUtf8}) {
         for (const auto& c : kCases) {
             const bool ascii = std::all_of(c.text, c.text + std::strlen(c.text),
                                            [](char ch) { return static_cast<uint8_t>(ch) < 0x80; });
-            if (enc == Enc::Ascii && !ascii) continue;
+            if (enc == Enc::kAscii && !ascii) continue;
             SCOPED_TRACE(std::string(c.name) + " " + testing::EncName(enc));
             Fixture f(enc);
             f.ed.layoutOptions.tabWidth = 4;
@@ -331,7 +331,7 @@ TEST(ConvertCommand, StreamAndBoxInEveryEncoding) {
 }
 
 TEST(ConvertCommand, EachLineIsOneRecordAndNothingChoosesNothing) {
-    Fixture f(Enc::Sjis);
+    Fixture f(Enc::kSjis);
     f.Load("ab\ncd\nEF");
     f.SelectLines(1, 3);
     f.Convert({1, 0, 0, 2});
@@ -360,7 +360,7 @@ TEST(ConvertCommand, EachLineIsOneRecordAndNothingChoosesNothing) {
 }
 
 TEST(ConvertCommand, ALineGrowingBeyondARecordGoesOnContinued) {
-    Fixture f(Enc::Sjis);
+    Fixture f(Enc::kSjis);
     // 40,000 half-width kana become 80,000 bytes of full-width kana.
     std::string kana;
     for (int i = 0; i < 40000; ++i) kana += "ｱ";
@@ -398,7 +398,7 @@ class WaitUi : public platform::UserInterface {
 };
 
 TEST(SortConvertLongWork, TheWaitCursorShowsAndEscapeStopsSafely) {
-    Fixture f(Enc::Sjis);
+    Fixture f(Enc::kSjis);
     std::string text;
     for (int i = 0; i < 20000; ++i) text += "line abc " + std::to_string(19999 - i) + "\n";
     f.Load(text + "end");

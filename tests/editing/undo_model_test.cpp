@@ -71,7 +71,7 @@ void RunSequence(uint32_t seed) {
     eo.cFile = m.Chance(20);
     Editor ed(enc, lo, eo);
     std::string text = m.Text();
-    if (enc == Enc::Ascii) {
+    if (enc == Enc::kAscii) {
         for (char& c : text)
             if (static_cast<uint8_t>(c) >= 0x80) c = 'k';
     }

@@ -21,7 +21,7 @@ uint8_t Flags(Editor& ed, int line) {
 }
 
 TEST(Undo, TypingThenUndoLeavesTheDocumentUnmodified) {
-    Editor ed(Enc::Ascii);
+    Editor ed(Enc::kAscii);
     ed.Load("a|b\ncd");
     ed.view->TypeByte('x');
     EXPECT_TRUE(ed.doc.modified);
@@ -35,7 +35,7 @@ TEST(Undo, TypingThenUndoLeavesTheDocumentUnmodified) {
 }
 
 TEST(Undo, ANewEditDiscardsTheRedoBranch) {
-    Editor ed(Enc::Ascii);
+    Editor ed(Enc::kAscii);
     ed.Load("|");
     ed.view->TypeByte('a');
     ed.view->TypeByte('b');
@@ -48,7 +48,7 @@ TEST(Undo, ANewEditDiscardsTheRedoBranch) {
 }
 
 TEST(Undo, HistoryBeyondTheLimitIsTruncatedAndStaysModified) {
-    Editor ed(Enc::Ascii, {}, {}, 1);
+    Editor ed(Enc::kAscii, {}, {}, 1);
     ed.Load("|");
     for (int i = 0; i < 6; ++i) ed.view->InsertText(std::string(400, static_cast<char>('a' + i)));
     // The limit is in whole kilobytes: the history keeps less than 2 KB for a limit of 1.
@@ -60,7 +60,7 @@ TEST(Undo, HistoryBeyondTheLimitIsTruncatedAndStaysModified) {
 }
 
 TEST(Undo, AStepLargerThanTheLimitClearsTheHistory) {
-    Editor ed(Enc::Ascii, {}, {}, 1);
+    Editor ed(Enc::kAscii, {}, {}, 1);
     ed.Load("|" + std::string(3000, 'x'));
     ed.view->TypeByte('a');
     ed.view->Execute(C::DeleteAfter);
@@ -78,7 +78,7 @@ TEST(Undo, TheSavePointDecidesModified) {
     // With UndoReset off the history reaches back before the save.
     EditOptions eo;
     eo.undoReset = false;
-    Editor ed(Enc::Ascii, {}, eo);
+    Editor ed(Enc::kAscii, {}, eo);
     ed.Load("|\nz");
     ed.view->TypeByte('a');
     ed.view->OnSaved();
@@ -99,7 +99,7 @@ TEST(Undo, TheSavePointDecidesModified) {
 }
 
 TEST(Undo, UndoResetClearsTheHistoryAfterASave) {
-    Editor ed(Enc::Ascii);
+    Editor ed(Enc::kAscii);
     ed.Load("|");
     ed.view->TypeByte('a');
     ed.view->OnSaved();
@@ -113,7 +113,7 @@ TEST(Undo, UndoResetClearsTheHistoryAfterASave) {
 TEST(Undo, ASavePointInADiscardedRedoBranchIsGone) {
     EditOptions eo;
     eo.undoReset = false;
-    Editor ed(Enc::Ascii, {}, eo);
+    Editor ed(Enc::kAscii, {}, eo);
     ed.Load("|");
     ed.view->TypeByte('a');
     ed.view->OnSaved();
@@ -125,7 +125,7 @@ TEST(Undo, ASavePointInADiscardedRedoBranchIsGone) {
 }
 
 TEST(Undo, SuspendedEditsLeaveTheSavePoint) {
-    Editor ed(Enc::Ascii);
+    Editor ed(Enc::kAscii);
     ed.Load("|");
     ed.undo.Suspend(true);
     ed.view->TypeByte('a');
@@ -136,7 +136,7 @@ TEST(Undo, SuspendedEditsLeaveTheSavePoint) {
 }
 
 TEST(Undo, StepDoUndoesAndRedoesSeveralSteps) {
-    Editor ed(Enc::Ascii);
+    Editor ed(Enc::kAscii);
     ed.Load("|");
     for (char c : std::string("abcd")) ed.view->TypeByte(static_cast<uint8_t>(c));
     StepDoRequest seen;
@@ -161,7 +161,7 @@ TEST(Undo, StepDoUndoesAndRedoesSeveralSteps) {
 }
 
 TEST(LineFlags, JoinsSplitsAndWholeLines) {
-    Editor ed(Enc::Ascii);
+    Editor ed(Enc::kAscii);
     ed.Load("ab|\ncd\nef");
     ed.doc.lines().LineAt(1)->flags = LF_MARK | LF_EOL_CRLF;
     ed.doc.lines().LineAt(2)->flags = LF_FORMATTED | LF_EOL_LF;
@@ -196,7 +196,7 @@ TEST(LineFlags, JoinsSplitsAndWholeLines) {
 }
 
 TEST(LineFlags, BackSpaceOverAnAutomaticSplitTakesTheSwallowedSpace) {
-    Editor ed(Enc::Ascii);
+    Editor ed(Enc::kAscii);
     ed.Load("abc \n|def");
     // The split made line 1's line end.
     ed.doc.lines().LineAt(1)->flags = LF_FORMATTED;
@@ -210,7 +210,7 @@ TEST(LineFlags, BackSpaceOverAnAutomaticSplitTakesTheSwallowedSpace) {
 }
 
 TEST(LineStack, KeepsTheLast128LinesAndConvertsBetweenEncodings) {
-    Editor ed(Enc::Ascii);
+    Editor ed(Enc::kAscii);
     std::string text;
     for (int i = 1; i <= 130; ++i) text += "l" + std::to_string(i) + "\n";
     ed.Load("|" + text);
@@ -227,12 +227,12 @@ TEST(LineStack, KeepsTheLast128LinesAndConvertsBetweenEncodings) {
     EXPECT_EQ(marked.substr(0, 4), "|l2\n");  // l1 was pushed out by the 129th deletion
 
     // A line deleted in a Shift-JIS document comes back as UTF-8 in a UTF-8 document.
-    Editor sjis(Enc::Sjis);
+    Editor sjis(Enc::kSjis);
     sjis.Load("漢字|\nx");
     sjis.view->Execute(C::DeleteLine);
     document::CElwDoc utf8(sjis.env);
     utf8.NewDocument();
-    utf8.code = document::TextCode::Utf8;
+    utf8.code = document::TextCode::kUtf8;
     document::UndoList history;
     {
         CElwView other(utf8, history, sjis.shared);
@@ -245,7 +245,7 @@ TEST(LineStack, KeepsTheLast128LinesAndConvertsBetweenEncodings) {
 }
 
 TEST(LongLines, JoinsThatWouldOverflowALineDoNothing) {
-    Editor ed(Enc::Ascii);
+    Editor ed(Enc::kAscii);
     std::string a(40000, 'a'), b(40000, 'b');
     ed.Load(a + "|\n" + b);
     ed.view->Execute(C::DeleteChar);
@@ -260,14 +260,14 @@ TEST(LongLines, JoinsThatWouldOverflowALineDoNothing) {
 
 TEST(LongLines, APoppedLineThatGrowsInConversionContinuesOnANewLine) {
     // 30000 kanji: 60000 bytes of Shift-JIS, 90000 bytes of UTF-8.
-    Editor sjis(Enc::Sjis);
+    Editor sjis(Enc::kSjis);
     std::string kanji;
     for (int i = 0; i < 30000; ++i) kanji += "漢";
     sjis.Load("|" + kanji + "\nx");
     sjis.view->Execute(C::DeleteLine);
     document::CElwDoc utf8(sjis.env);
     utf8.NewDocument();
-    utf8.code = document::TextCode::Utf8;
+    utf8.code = document::TextCode::kUtf8;
     document::UndoList history;
     {
         CElwView other(utf8, history, sjis.shared);
@@ -289,7 +289,7 @@ TEST(LongLines, APoppedLineThatGrowsInConversionContinuesOnANewLine) {
 }
 
 TEST(TwoViews, ARecordMovedByOneViewIsFollowedByTheOther) {
-    Editor ed(Enc::Ascii);
+    Editor ed(Enc::kAscii);
     ed.Load("|ab\ncd");
     CElwView second(ed.doc, ed.undo, ed.shared);
     second.SetCaret(1, 1);
@@ -316,7 +316,7 @@ class FixedStream : public SelectionHooks {
 };
 
 TEST(Undo, FlippingTheCaseOfASelectionIsOneStep) {
-    Editor ed(Enc::Sjis);
+    Editor ed(Enc::kSjis);
     ed.Load("x|ab\nアcD");
     FixedStream sel;
     sel.from = {1, 1};

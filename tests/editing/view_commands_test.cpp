@@ -24,7 +24,7 @@ bool IsSearchCommand(CommandId id) {
 TEST(ViewCommands, EveryCommandHasAHandlerOrIsListedForLater) {
     for (const ViewCommand& c : kViewCommands) {
         SCOPED_TRACE(std::string(c.name));
-        testing::Editor ed(testing::Enc::Ascii);
+        testing::Editor ed(testing::Enc::kAscii);
         ed.Load("ab|c\ndef");
         platform::FakeClipboard clip;
         ClipboardContext ctx;

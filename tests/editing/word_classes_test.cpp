@@ -12,21 +12,21 @@ TEST(WordClasses, ClassesWithDefaultDelimiters) {
         uint16_t code;
         WordClass expected;
     } kCases[] = {
-        {'a', WordClass::Ank},           {'_', WordClass::Ank},
-        {'#', WordClass::Ank},           {'\\', WordClass::Ank},
-        {' ', WordClass::AnkDelimiter},  {'\t', WordClass::AnkDelimiter},
-        {'\n', WordClass::AnkDelimiter}, {0x01, WordClass::AnkDelimiter},
-        {',', WordClass::AnkDelimiter},  {'?', WordClass::AnkDelimiter},
-        {0x7F, WordClass::HighAnk},      {0xB1, WordClass::HighAnk},
-        {0x8340, WordClass::Katakana},   {0x8396, WordClass::Katakana},
-        {0x815B, WordClass::Katakana},   {0x829F, WordClass::Hiragana},
-        {0x82A0, WordClass::Hiragana},   {0x833F, WordClass::Hiragana},
-        {0x824F, WordClass::WideAlnum},  {0x829A, WordClass::WideAlnum},
-        {0x889F, WordClass::Kanji},      {0x9FA0, WordClass::Kanji},
-        {0xE040, WordClass::Kanji},      {0x8152, WordClass::Kanji},
-        {0x815A, WordClass::Kanji},      {0x8140, WordClass::DbcsDelimiter},
-        {0x8141, WordClass::OtherDbcs},  {0x8397, WordClass::OtherDbcs},
-        {0x8740, WordClass::OtherDbcs},
+        {'a', WordClass::kAnk},           {'_', WordClass::kAnk},
+        {'#', WordClass::kAnk},           {'\\', WordClass::kAnk},
+        {' ', WordClass::kAnkDelimiter},  {'\t', WordClass::kAnkDelimiter},
+        {'\n', WordClass::kAnkDelimiter}, {0x01, WordClass::kAnkDelimiter},
+        {',', WordClass::kAnkDelimiter},  {'?', WordClass::kAnkDelimiter},
+        {0x7F, WordClass::kHighAnk},      {0xB1, WordClass::kHighAnk},
+        {0x8340, WordClass::kKatakana},   {0x8396, WordClass::kKatakana},
+        {0x815B, WordClass::kKatakana},   {0x829F, WordClass::kHiragana},
+        {0x82A0, WordClass::kHiragana},   {0x833F, WordClass::kHiragana},
+        {0x824F, WordClass::kWideAlnum},  {0x829A, WordClass::kWideAlnum},
+        {0x889F, WordClass::kKanji},      {0x9FA0, WordClass::kKanji},
+        {0xE040, WordClass::kKanji},      {0x8152, WordClass::kKanji},
+        {0x815A, WordClass::kKanji},      {0x8140, WordClass::kDbcsDelimiter},
+        {0x8141, WordClass::kOtherDbcs},  {0x8397, WordClass::kOtherDbcs},
+        {0x8740, WordClass::kOtherDbcs},
     };
     for (const auto& c : kCases) {
         EXPECT_EQ(classes.ClassOf(c.code), c.expected) << std::hex << c.code;
@@ -43,7 +43,7 @@ TEST(WordClasses, ConfiguredSetsReplaceDefaults) {
     EXPECT_TRUE(classes.IsDelimiter(0x8142));
     EXPECT_TRUE(classes.IsDelimiter(0x8140));  // the ideographic space always delimits
     EXPECT_FALSE(classes.IsDelimiter(0x8143));
-    EXPECT_EQ(classes.ClassOf(0x8142), WordClass::DbcsDelimiter);
+    EXPECT_EQ(classes.ClassOf(0x8142), WordClass::kDbcsDelimiter);
 
     const WordClasses empty("", "");  // empty settings mean the defaults
     EXPECT_TRUE(empty.IsDelimiter(','));

@@ -23,26 +23,26 @@ TEST(CodeDisplay, ShowsTheCharacterAtTheCaretInTheDocumentsCode) {
         LineEnd end;
         const char* expected;
     } kCases[] = {
-        {"ASCII loses the leading zeros", TextCode::Ansi, "A", 0, false, LineEnd::CrLf, "    41"},
-        {"kanji in Shift-JIS", TextCode::Ansi, "漢", 0, false, LineEnd::CrLf, "  8ABF"},
-        {"kanji in an EUC-JP document", TextCode::Euc, "漢", 0, false, LineEnd::CrLf, "  B4C1"},
-        {"kanji in a JIS document", TextCode::Jis, "漢", 0, false, LineEnd::CrLf, "  3441"},
-        {"half-width katakana in EUC-JP", TextCode::Euc, "ｱ", 0, false, LineEnd::CrLf, "  8EB1"},
-        {"half-width katakana in JIS", TextCode::Jis, "ｱ", 0, false, LineEnd::CrLf, "    31"},
-        {"vendor extension keeps its Shift-JIS code", TextCode::Euc, "ⅰ", 0, false, LineEnd::CrLf,
+        {"ASCII loses the leading zeros", TextCode::kAnsi, "A", 0, false, LineEnd::kCrLf, "    41"},
+        {"kanji in Shift-JIS", TextCode::kAnsi, "漢", 0, false, LineEnd::kCrLf, "  8ABF"},
+        {"kanji in an EUC-JP document", TextCode::kEuc, "漢", 0, false, LineEnd::kCrLf, "  B4C1"},
+        {"kanji in a JIS document", TextCode::kJis, "漢", 0, false, LineEnd::kCrLf, "  3441"},
+        {"half-width katakana in EUC-JP", TextCode::kEuc, "ｱ", 0, false, LineEnd::kCrLf, "  8EB1"},
+        {"half-width katakana in JIS", TextCode::kJis, "ｱ", 0, false, LineEnd::kCrLf, "    31"},
+        {"vendor extension keeps its Shift-JIS code", TextCode::kEuc, "ⅰ", 0, false, LineEnd::kCrLf,
          "  FA40"},
-        {"CR LF line end", TextCode::Ansi, "ab", 2, false, LineEnd::CrLf, "  0D0A"},
-        {"LF line end", TextCode::Ansi, "ab", 2, false, LineEnd::Lf, "    0A"},
-        {"end of the last line", TextCode::Ansi, "ab", 2, true, LineEnd::CrLf, "  [EOF]"},
-        {"UTF-8 one byte", TextCode::Utf8, "a", 0, false, LineEnd::Lf, "    61"},
-        {"UTF-8 three bytes", TextCode::Utf8, "漢", 0, false, LineEnd::Lf, " E6BCA2"},
-        {"UTF-8 four bytes", TextCode::Utf8, "\xF0\x9F\x98\x80", 0, false, LineEnd::Lf, "F09F9880"},
-        {"UTF-8 CR LF", TextCode::Utf8, "", 0, false, LineEnd::CrLf, "  0D0A"},
-        {"UCS-2 character", TextCode::Ucs2Le, "漢", 0, false, LineEnd::CrLf, "U+6F22"},
-        {"UCS-2 surrogate pair", TextCode::Ucs2Be, "\xF0\x9F\x98\x80", 0, false, LineEnd::CrLf,
+        {"CR LF line end", TextCode::kAnsi, "ab", 2, false, LineEnd::kCrLf, "  0D0A"},
+        {"LF line end", TextCode::kAnsi, "ab", 2, false, LineEnd::kLf, "    0A"},
+        {"end of the last line", TextCode::kAnsi, "ab", 2, true, LineEnd::kCrLf, "  [EOF]"},
+        {"UTF-8 one byte", TextCode::kUtf8, "a", 0, false, LineEnd::kLf, "    61"},
+        {"UTF-8 three bytes", TextCode::kUtf8, "漢", 0, false, LineEnd::kLf, " E6BCA2"},
+        {"UTF-8 four bytes", TextCode::kUtf8, "\xF0\x9F\x98\x80", 0, false, LineEnd::kLf, "F09F9880"},
+        {"UTF-8 CR LF", TextCode::kUtf8, "", 0, false, LineEnd::kCrLf, "  0D0A"},
+        {"UCS-2 character", TextCode::kUcs2Le, "漢", 0, false, LineEnd::kCrLf, "U+6F22"},
+        {"UCS-2 surrogate pair", TextCode::kUcs2Be, "\xF0\x9F\x98\x80", 0, false, LineEnd::kCrLf,
          "D83D DE00"},
-        {"UCS-2 CR LF", TextCode::Ucs2Le, "", 0, false, LineEnd::CrLf, "000D 000A"},
-        {"UCS-2 single CR", TextCode::Ucs2Le, "", 0, false, LineEnd::Cr, "U+000D"},
+        {"UCS-2 CR LF", TextCode::kUcs2Le, "", 0, false, LineEnd::kCrLf, "000D 000A"},
+        {"UCS-2 single CR", TextCode::kUcs2Le, "", 0, false, LineEnd::kCr, "U+000D"},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
@@ -65,14 +65,14 @@ TEST(CodeDisplay, LineEndKindFollowsModeThenRecordThenTextMode) {
         int textMode;
         LineEnd expected;
     } kCases[] = {
-        {EolMode::CrLf, document::LF_EOL_LF, 1, LineEnd::CrLf},
-        {EolMode::Lf, document::LF_EOL_CRLF, 0, LineEnd::Lf},
-        {EolMode::Cr, 0, 0, LineEnd::Cr},
-        {EolMode::Default, document::LF_EOL_CR, 0, LineEnd::Cr},
-        {EolMode::Default, document::LF_EOL_CRLF, 1, LineEnd::CrLf},
-        {EolMode::Default, 0, 0, LineEnd::CrLf},
-        {EolMode::Default, 0, 1, LineEnd::Lf},
-        {EolMode::Default, 0, 2, LineEnd::Cr},
+        {EolMode::kCrLf, document::LF_EOL_LF, 1, LineEnd::kCrLf},
+        {EolMode::kLf, document::LF_EOL_CRLF, 0, LineEnd::kLf},
+        {EolMode::kCr, 0, 0, LineEnd::kCr},
+        {EolMode::kDefault, document::LF_EOL_CR, 0, LineEnd::kCr},
+        {EolMode::kDefault, document::LF_EOL_CRLF, 1, LineEnd::kCrLf},
+        {EolMode::kDefault, 0, 0, LineEnd::kCrLf},
+        {EolMode::kDefault, 0, 1, LineEnd::kLf},
+        {EolMode::kDefault, 0, 2, LineEnd::kCr},
     };
     for (const auto& c : kCases)
         EXPECT_EQ(LineEndKind(c.mode, c.flags, c.textMode), c.expected)

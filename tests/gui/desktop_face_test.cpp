@@ -339,7 +339,7 @@ TEST(StatusBar, ShowsTheReadOnlyState) {
     f.frame.RunCommand(Index("LockEdit"));
     EXPECT_EQ(ReadOnlyShown(f.frame), QString());
     DocWindow* ro =
-        f.frame.OpenFile(dir.Write("b.txt", "abc"), document::CodeChoice::Default, true);
+        f.frame.OpenFile(dir.Write("b.txt", "abc"), document::CodeChoice::kDefault, true);
     ASSERT_NE(ro, nullptr);
     EXPECT_EQ(ReadOnlyShown(f.frame), QStringLiteral("R/O"));
     // It follows the active window.

@@ -68,7 +68,7 @@ struct Viewer {
         shared.ui = &ui;
         context.clipboard = &clipboard;
         doc = std::make_unique<document::CElwDoc>(env);
-        EXPECT_EQ(doc->OpenDocument(dir.Write(name, bytes), CodeChoice::Default), 1);
+        EXPECT_EQ(doc->OpenDocument(dir.Write(name, bytes), CodeChoice::kDefault), 1);
         view::LayoutOptions layout;
         layout.codePage = doc->CodePage();
         view = std::make_unique<editing::CElwView>(*doc, doc->undo, shared, layout);

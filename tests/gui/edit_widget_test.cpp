@@ -70,19 +70,19 @@ TEST(EditWidget, CommittedTextIsTypedInTheDocumentsCode) {
         const char* typed;  // UTF-8, as the input method commits it
         bool holdable;      // the document's code has every character
     } kCases[] = {
-        {"kanji into Shift-JIS", CodeChoice::Ansi, "日本語", true},
-        {"half-width katakana into Shift-JIS", CodeChoice::Ansi, "ｱｲ", true},
-        {"Hangul into Shift-JIS beeps", CodeChoice::Ansi, "한국", false},
-        {"one unholdable character stops the whole text", CodeChoice::Ansi, "日한", false},
-        {"Hangul into UTF-8", CodeChoice::Utf8, "한국", true},
-        {"astral character into UTF-8", CodeChoice::Utf8, "\xF0\x9F\x98\x80", true},
+        {"kanji into Shift-JIS", CodeChoice::kAnsi, "日本語", true},
+        {"half-width katakana into Shift-JIS", CodeChoice::kAnsi, "ｱｲ", true},
+        {"Hangul into Shift-JIS beeps", CodeChoice::kAnsi, "한국", false},
+        {"one unholdable character stops the whole text", CodeChoice::kAnsi, "日한", false},
+        {"Hangul into UTF-8", CodeChoice::kUtf8, "한국", true},
+        {"astral character into UTF-8", CodeChoice::kUtf8, "\xF0\x9F\x98\x80", true},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
         Viewer v("ab", c.choice);
         v.view->SetCaret(1, 1);
         Commit(v.widget.get(), QString::fromUtf8(c.typed));
-        const bool utf8 = c.choice == CodeChoice::Utf8;
+        const bool utf8 = c.choice == CodeChoice::kUtf8;
         const std::string typed = utf8 ? std::string(c.typed) : Iconv("CP932", c.typed);
         EXPECT_EQ(DocumentBytes(*v.view), c.holdable ? "a" + typed + "b" : std::string("ab"));
     }
@@ -104,7 +104,7 @@ TEST(EditWidget, DoubleByteCharactersSpanTwoCells) {
     DisplayOptions display;
     display.crDisplay = false;
     display.eofDisplay = false;
-    Viewer v(Iconv("CP932", "漢字ab\r\nab\r\n\r\n"), CodeChoice::Default, display);
+    Viewer v(Iconv("CP932", "漢字ab\r\nab\r\n\r\n"), CodeChoice::kDefault, display);
     v.view->SetCaret(3, 0);  // the caret stays out of the rows looked at
     v.widget->Refresh();
     const QImage img = v.Grab();
@@ -133,7 +133,7 @@ TEST(EditWidget, ScreenshotOfShiftJisWithLineNumbersAndRuler) {
         "コロンだけが表示されます。\r\n"
         "\treturn 0;\r\n"
         "}\r\n";
-    Viewer v(Iconv("CP932", text), CodeChoice::Default);
+    Viewer v(Iconv("CP932", text), CodeChoice::kDefault);
     v.widget->resize(860, 300);
     v.widget->setFocus();
     v.view->SetCaret(5, 1);
@@ -142,7 +142,7 @@ TEST(EditWidget, ScreenshotOfShiftJisWithLineNumbersAndRuler) {
     QDir().mkpath(folder);
     const QString file = folder + QStringLiteral("/sjis-line-numbers-ruler.png");
     ASSERT_TRUE(v.Grab().save(file));
-    EXPECT_EQ(v.doc->code, document::TextCode::Ansi);
+    EXPECT_EQ(v.doc->code, document::TextCode::kAnsi);
     // The long line wraps into more than one display row.
     EXPECT_GT(v.view->totalRows(), v.doc->lineCount());
 }
@@ -169,7 +169,7 @@ TEST(EditWidget, BackgroundsComeFromTheSettings) {
         settings.Set(app::Key::LBakColor, c.numberBack);
         settings.Set(app::Key::LineNumber, c.numbers ? 1 : 0);
         const DisplayOptions display = DisplayOptionsFrom(settings);
-        Viewer v("a\r\n", CodeChoice::Default, display);
+        Viewer v("a\r\n", CodeChoice::kDefault, display);
         const QImage img = v.Grab();
         EditWidget& w = *v.widget;
         const QColor system = w.palette().color(QPalette::Base);

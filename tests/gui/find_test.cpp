@@ -329,7 +329,7 @@ TEST(FindGui, EscapeBreaksALongSearchAndOtherInputWaits) {
 TEST(FindGui, CharactersOutsideTheSystemCodePageInAUtf8Document) {
     Frame f;
     DocWindow* w = f.Open("u.txt", "\xEF\xBB\xBFx ? \xED\x95\x9C y\n");
-    ASSERT_EQ(w->doc().code, document::TextCode::Utf8);
+    ASSERT_EQ(w->doc().code, document::TextCode::kUtf8);
     FindThroughDialog(&w->editor(), [](FindDialog& d) {
         d.field()->setEditText(QStringLiteral("한 Y"));
         Box(d, QStringLiteral("&Ignore Case"))->setChecked(true);

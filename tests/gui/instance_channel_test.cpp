@@ -86,16 +86,16 @@ TEST(InstanceChannel, HandoffCarriesWholeArgumentsAndFolderAndStateAnswersVisibi
                                            "\"quoted name.txt\"", "\x82\xA0.txt"};
     const std::string folder = "/" + std::string(600, 'f') + "/sub folder";
     auto answer = FromThread(
-        [&] { return SendInstanceRequest(path, InstanceRequest::Handoff, args, folder); });
+        [&] { return SendInstanceRequest(path, InstanceRequest::kHandoff, args, folder); });
     ASSERT_TRUE(answer.has_value());
     ASSERT_TRUE(PumpUntil([&] { return handed; }));
     EXPECT_EQ(gotArgs, args);
     EXPECT_EQ(gotFolder, folder);
 
-    EXPECT_EQ(FromThread([&] { return SendInstanceRequest(path, InstanceRequest::State); }),
+    EXPECT_EQ(FromThread([&] { return SendInstanceRequest(path, InstanceRequest::kState); }),
               std::optional<uint8_t>(1));
     visible = false;
-    EXPECT_EQ(FromThread([&] { return SendInstanceRequest(path, InstanceRequest::State); }),
+    EXPECT_EQ(FromThread([&] { return SendInstanceRequest(path, InstanceRequest::kState); }),
               std::optional<uint8_t>(0));
 
     // A frame that is not ours is dropped without an answer; the server goes on serving.
@@ -112,7 +112,7 @@ TEST(InstanceChannel, HandoffCarriesWholeArgumentsAndFolderAndStateAnswersVisibi
     bool reloaded = false;
     server.reload = [&] { reloaded = true; };
     EXPECT_TRUE(
-        FromThread([&] { return SendInstanceRequest(path, InstanceRequest::Reload); }).has_value());
+        FromThread([&] { return SendInstanceRequest(path, InstanceRequest::kReload); }).has_value());
     EXPECT_TRUE(PumpUntil([&] { return reloaded; }));
 }
 

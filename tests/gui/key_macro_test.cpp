@@ -210,10 +210,10 @@ TEST(KeyMacroWidgets, EveryMenuItemHasATableName) {
                           "\tCommand(\"CodeUtf8\")\n\tCommand(\"ReturnLf\")\n" +
                           std::string(script::kMacroTextEnd));
     DocWindow* other = frame.NewFile();
-    ASSERT_NE(other->doc().code, document::TextCode::Utf8);
+    ASSERT_NE(other->doc().code, document::TextCode::kUtf8);
     frame.RunCommand(static_cast<size_t>(app::CommandIndexByName("PlayKey")));
-    EXPECT_EQ(other->doc().code, document::TextCode::Utf8);
-    EXPECT_EQ(other->doc().eolMode, document::EolMode::Lf);
+    EXPECT_EQ(other->doc().code, document::TextCode::kUtf8);
+    EXPECT_EQ(other->doc().eolMode, document::EolMode::kLf);
 }
 
 }  // namespace

@@ -98,7 +98,7 @@ TEST(MainFrame, TypeThenSaveAsEucThroughTheDialogAndReopen) {
 
     DocWindow* again = frame.OpenFile(out);
     ASSERT_NE(again, nullptr);
-    EXPECT_EQ(again->doc().code, document::TextCode::Euc);
+    EXPECT_EQ(again->doc().code, document::TextCode::kEuc);
     EXPECT_EQ(DocumentBytes(again->view()), Iconv("CP932", typed));
     EXPECT_TRUE(ui.messages.empty()) << ui.messages.front();
 }
@@ -157,9 +157,9 @@ TEST(MainFrame, CharacterCodeMenuKeepsTheViewOnTheDocument) {
         int changed;         // SetCharacterCode's answer
         int layoutCodePage;  // the view's character rules afterwards
     } kCases[] = {
-        {"ASCII text to UTF-8 takes the UTF-8 rules", "plain", TextCode::Utf8, 1, 65000},
-        {"Japanese text cannot cross to Unicode", "日本", TextCode::Ucs2Le, 0, 932},
-        {"Shift-JIS to JIS keeps the ANSI rules", "日本", TextCode::Jis, 1, 932},
+        {"ASCII text to UTF-8 takes the UTF-8 rules", "plain", TextCode::kUtf8, 1, 65000},
+        {"Japanese text cannot cross to Unicode", "日本", TextCode::kUcs2Le, 0, 932},
+        {"Shift-JIS to JIS keeps the ANSI rules", "日本", TextCode::kJis, 1, 932},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
@@ -185,12 +185,12 @@ TEST(MainFrame, KanjiCodeConversionIsOneUndoableEditOfTheView) {
     MainFrame frame(&ui);
     const std::string text = "漢字のテキスト\n二行目です\n";
     const std::string euc = Iconv("EUC-JP", text);
-    DocWindow* w = frame.OpenFile(dir.Write("t.txt", euc), document::CodeChoice::Ansi);
+    DocWindow* w = frame.OpenFile(dir.Write("t.txt", euc), document::CodeChoice::kAnsi);
     ASSERT_NE(w, nullptr);
     Key(&w->editor(), Qt::Key_Down);
     ui.QueueAnswer(platform::kIdYes);  // check the Kanji code
     ui.QueueAnswer(platform::kIdYes);  // convert
-    frame.SetCharacterCode(*w, document::TextCode::Ansi, false);
+    frame.SetCharacterCode(*w, document::TextCode::kAnsi, false);
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_NE(ui.messages[1].find("EUC"), std::string::npos) << ui.messages[1];
     EXPECT_EQ(DocumentBytes(w->view()), Iconv("CP932", text));
@@ -457,8 +457,8 @@ TEST(MainFrame, MouseClickPlacesTheCaretAndDraggingSelects) {
         Qt::KeyboardModifiers mods;
         editing::SelectionKind kind;
     } kCases[] = {
-        {"stream", Qt::NoModifier, editing::SelectionKind::Stream},
-        {"box with Alt", Qt::AltModifier, editing::SelectionKind::Box},
+        {"stream", Qt::NoModifier, editing::SelectionKind::kStream},
+        {"box with Alt", Qt::AltModifier, editing::SelectionKind::kBox},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
@@ -488,7 +488,7 @@ TEST(MainFrame, MouseClickPlacesTheCaretAndDraggingSelects) {
         const editing::SelectionEnd& b = w->selection().end();
         EXPECT_EQ(a.line, 1);
         EXPECT_EQ(b.line, 2);
-        if (c.kind == editing::SelectionKind::Box) {
+        if (c.kind == editing::SelectionKind::kBox) {
             EXPECT_EQ(a.column, 2);
             EXPECT_EQ(b.column, 4);
             const QString folder = QStringLiteral(NORV_BINARY_DIR "/gui-screenshots");
@@ -520,7 +520,7 @@ TEST(MainFrame, BoxEdgesInsideDoubleByteCharactersPaintWhatIsCopied) {
     DocWindow* w = frame.OpenFile(dir.Write("t.txt", Iconv("CP932", "abcdef\r\n日本語\r\nabcdef")));
     ASSERT_NE(w, nullptr);
     w->view().SetCaret(1, 3);
-    w->selection().Anchor(editing::SelectionKind::Box);
+    w->selection().Anchor(editing::SelectionKind::kBox);
     w->view().SetCaret(3, 5);
     w->selection().CaretMoved(w->view());
     w->selection().Normalize();

@@ -14,11 +14,11 @@ TEST(NorvOpen, DialogChoicesBecomeOptionsTheNewInstanceReadsBack) {
     static const struct {
         CodeChoice choice;
         int forcedCode;
-    } kCases[] = {{CodeChoice::Default, 0},
-                  {CodeChoice::Ansi, 2},
-                  {CodeChoice::Euc, 3},
-                  {CodeChoice::Jis, 4},
-                  {CodeChoice::Utf8, 0}};
+    } kCases[] = {{CodeChoice::kDefault, 0},
+                  {CodeChoice::kAnsi, 2},
+                  {CodeChoice::kEuc, 3},
+                  {CodeChoice::kJis, 4},
+                  {CodeChoice::kUtf8, 0}};
     for (const auto& c : kCases) {
         OpenRequest r;
         r.choice = c.choice;

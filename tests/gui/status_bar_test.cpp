@@ -44,7 +44,7 @@ struct SaveAsDialogs : FileDialogs {
         return true;
     }
     std::string name;
-    CodeChoice choice = CodeChoice::Default;
+    CodeChoice choice = CodeChoice::kDefault;
 };
 
 // A frame with the program's own message boxes and status bar.
@@ -126,7 +126,7 @@ TEST(StatusBar, CodeFollowsSaveAsSaveAndTheCharacterCodeMenu) {
     {
         // Across the Unicode family: the question first, then the file is Shift-JIS.
         Answer ok("OK");
-        ASSERT_TRUE(f.SaveAs(*w, "b.txt", CodeChoice::Ansi));
+        ASSERT_TRUE(f.SaveAs(*w, "b.txt", CodeChoice::kAnsi));
         EXPECT_TRUE(ok.done());
     }
     EXPECT_EQ(norv::testing::ReadFileBytes(f.dir.File("b.txt")), Iconv("CP932", text));
@@ -139,21 +139,21 @@ TEST(StatusBar, CodeFollowsSaveAsSaveAndTheCharacterCodeMenu) {
     // Within a family, Save As takes the code for the text too.
     DocWindow* e = f.Open("e.txt", Iconv("EUC-JP", text));
     ASSERT_EQ(f.Code(), "EUC");
-    ASSERT_TRUE(f.SaveAs(*e, "f.txt", CodeChoice::Jis));
+    ASSERT_TRUE(f.SaveAs(*e, "f.txt", CodeChoice::kJis));
     EXPECT_EQ(f.Code(), "JIS");
-    ASSERT_TRUE(f.SaveAs(*e, "g.txt", CodeChoice::Ansi));
+    ASSERT_TRUE(f.SaveAs(*e, "g.txt", CodeChoice::kAnsi));
     EXPECT_EQ(f.Code(), "ShiftJIS");
 
     // The menu; on code page 932 the ANSI family asks about checking the Kanji code.
     DocWindow* p = f.Open("p.txt", "plain\n");
     {
         Answer no("&No");
-        f.frame.SetCharacterCode(*p, TextCode::Euc, false);
+        f.frame.SetCharacterCode(*p, TextCode::kEuc, false);
     }
     EXPECT_EQ(f.Code(), "EUC");
-    f.frame.SetCharacterCode(*p, TextCode::Utf8, false);
+    f.frame.SetCharacterCode(*p, TextCode::kUtf8, false);
     EXPECT_EQ(f.Code(), "UTF8");
-    f.frame.SetCharacterCode(*p, TextCode::Ucs2Be, false);
+    f.frame.SetCharacterCode(*p, TextCode::kUcs2Be, false);
     EXPECT_EQ(f.Code(), "Unicode(BE)");
     ASSERT_TRUE(f.frame.FileSave(*p, false));
     EXPECT_EQ(f.Code(), "Unicode(BE)");
@@ -181,14 +181,14 @@ TEST(StatusBar, LineEndsAndTheReadOnlyState) {
         EXPECT_EQ(f.LineEnds(), c.shown);
     }
     DocWindow* w = f.Open("m.txt", "a\nb\rc\n");
-    f.frame.SetReturnCode(*w, document::EolMode::Lf);
+    f.frame.SetReturnCode(*w, document::EolMode::kLf);
     EXPECT_EQ(f.LineEnds(), "LF");
-    f.frame.SetReturnCode(*w, document::EolMode::Default);
+    f.frame.SetReturnCode(*w, document::EolMode::kDefault);
     EXPECT_EQ(f.LineEnds(), "Mixed");
     // Save As keeps the line ends, and the field says so.
     {
         Answer ok("OK");
-        ASSERT_TRUE(f.SaveAs(*w, "m2.txt", CodeChoice::Unicode));
+        ASSERT_TRUE(f.SaveAs(*w, "m2.txt", CodeChoice::kUnicode));
     }
     EXPECT_EQ(f.LineEnds(), "Mixed");
     EXPECT_EQ(f.Code(), "Unicode");

@@ -47,7 +47,7 @@ struct Fixture {
         env.ui = &ui;
         env.selection = &selection;
         env.askReplace = [this](const ReplaceQuestion&) {
-            if (answers.empty()) return ReplaceAnswer::Cancel;
+            if (answers.empty()) return ReplaceAnswer::kCancel;
             ReplaceAnswer a = answers.front();
             answers.pop_front();
             return a;
@@ -77,33 +77,33 @@ TEST(Find, OneSearchLeavesTheCaretAtTheMatch) {
         bool forward;
         const char* expected;  // text with the caret; nullptr: not found, text unchanged
     } kCases[] = {
-        {"occurrence at the caret is skipped", Enc::Ascii, "a |foo foo", "foo", "", true,
+        {"occurrence at the caret is skipped", Enc::kAscii, "a |foo foo", "foo", "", true,
          "a foo |foo"},
-        {"start of text searches the caret itself", Enc::Ascii, "|foo", "foo", "", true, "|foo"},
-        {"word only accepts foo_bar", Enc::Ascii, "|xfoobar foo_bar", "foo", "W", true,
+        {"start of text searches the caret itself", Enc::kAscii, "|foo", "foo", "", true, "|foo"},
+        {"word only accepts foo_bar", Enc::kAscii, "|xfoobar foo_bar", "foo", "W", true,
          "xfoobar |foo_bar"},
-        {"word only rejects foobar", Enc::Ascii, "|xfoobar", "foo", "W", true, nullptr},
-        {"escape \\n spans a line end", Enc::Ascii, "|xab\ncd", "b\\nc", "", true, "xa|b\ncd"},
-        {"top of line", Enc::Ascii, "|xfoo\nfoo", "foo", "T", true, "xfoo\n|foo"},
-        {"end of line", Enc::Ascii, "|foox foo\nz", "foo", "E", true, "foox |foo\nz"},
-        {"ignore case", Enc::Ascii, "|x FoO", "fOo", "I", true, "x |FoO"},
-        {"case matters without I", Enc::Ascii, "|x FoO", "foo", "", true, nullptr},
-        {"backward across lines", Enc::Ascii, "foo\nbar\nba|z", "foo", "", false, "|foo\nbar\nbaz"},
-        {"backward skips the caret", Enc::Ascii, "foo |foo", "foo", "", false, "|foo foo"},
-        {"regular expression", Enc::Ascii, "|x colour", "colou?r", "R", true, "x |colour"},
-        {"regular expression ^", Enc::Ascii, "|xa\na", "^a", "R", true, "xa\n|a"},
-        {"full-width pattern finds half-width", Enc::Sjis, "|xx ABC", "ＡＢＣ", "Z", true,
+        {"word only rejects foobar", Enc::kAscii, "|xfoobar", "foo", "W", true, nullptr},
+        {"escape \\n spans a line end", Enc::kAscii, "|xab\ncd", "b\\nc", "", true, "xa|b\ncd"},
+        {"top of line", Enc::kAscii, "|xfoo\nfoo", "foo", "T", true, "xfoo\n|foo"},
+        {"end of line", Enc::kAscii, "|foox foo\nz", "foo", "E", true, "foox |foo\nz"},
+        {"ignore case", Enc::kAscii, "|x FoO", "fOo", "I", true, "x |FoO"},
+        {"case matters without I", Enc::kAscii, "|x FoO", "foo", "", true, nullptr},
+        {"backward across lines", Enc::kAscii, "foo\nbar\nba|z", "foo", "", false, "|foo\nbar\nbaz"},
+        {"backward skips the caret", Enc::kAscii, "foo |foo", "foo", "", false, "|foo foo"},
+        {"regular expression", Enc::kAscii, "|x colour", "colou?r", "R", true, "x |colour"},
+        {"regular expression ^", Enc::kAscii, "|xa\na", "^a", "R", true, "xa\n|a"},
+        {"full-width pattern finds half-width", Enc::kSjis, "|xx ABC", "ＡＢＣ", "Z", true,
          "xx |ABC"},
-        {"half-width pattern finds full-width", Enc::Sjis, "|xx ＡＢＣ", "abc", "ZI", true,
+        {"half-width pattern finds full-width", Enc::kSjis, "|xx ＡＢＣ", "abc", "ZI", true,
          "xx |ＡＢＣ"},
-        {"full-width needs Z", Enc::Sjis, "|xx ABC", "ＡＢＣ", "", true, nullptr},
+        {"full-width needs Z", Enc::kSjis, "|xx ABC", "ＡＢＣ", "", true, nullptr},
         // Former fault: folding the trail byte 0x61 of this katakana turned it into "ア".
-        {"ignore case leaves trail bytes", Enc::Sjis, "|xア", "ヂ", "I", true, nullptr},
-        {"lead byte also seen as a trail byte", Enc::Sjis, "|xャア", "ア", "", true, "xャ|ア"},
-        {"sjis text", Enc::Sjis, "|あいう表示", "表示", "", true, "あいう|表示"},
-        {"utf8 question mark only matches itself", Enc::Utf8, "|x 한 ?", "?", "", true, "x 한 |?"},
-        {"utf8 character the code page lacks", Enc::Utf8, "|x ? 한", "한", "", true, "x ? |한"},
-        {"utf8 emoji", Enc::Utf8, "|a😀b", "😀b", "", true, "a|😀b"},
+        {"ignore case leaves trail bytes", Enc::kSjis, "|xア", "ヂ", "I", true, nullptr},
+        {"lead byte also seen as a trail byte", Enc::kSjis, "|xャア", "ア", "", true, "xャ|ア"},
+        {"sjis text", Enc::kSjis, "|あいう表示", "表示", "", true, "あいう|表示"},
+        {"utf8 question mark only matches itself", Enc::kUtf8, "|x 한 ?", "?", "", true, "x 한 |?"},
+        {"utf8 character the code page lacks", Enc::kUtf8, "|x ? 한", "한", "", true, "x ? |한"},
+        {"utf8 emoji", Enc::kUtf8, "|a😀b", "😀b", "", true, "a|😀b"},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
@@ -132,11 +132,11 @@ TEST(Find, NotFoundNamesTheStringUnlessSilent) {
         bool silent;
         const char* shown;  // nullptr: no beep, no text
     } kCases[] = {
-        {"system code page string in a UTF-8 document", Enc::Utf8, 932,
-         editing::testing::Encode(Enc::Sjis, "見当たらない"), false, "Not found: 見当たらない"},
-        {"Shift-JIS document", Enc::Sjis, 0, editing::testing::Encode(Enc::Sjis, "ない語"), false,
+        {"system code page string in a UTF-8 document", Enc::kUtf8, 932,
+         editing::testing::Encode(Enc::kSjis, "見当たらない"), false, "Not found: 見当たらない"},
+        {"Shift-JIS document", Enc::kSjis, 0, editing::testing::Encode(Enc::kSjis, "ない語"), false,
          "Not found: ない語"},
-        {"a script's silent mode", Enc::Ascii, 0, "zz", true, nullptr},
+        {"a script's silent mode", Enc::kAscii, 0, "zz", true, nullptr},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
@@ -150,9 +150,9 @@ TEST(Find, NotFoundNamesTheStringUnlessSilent) {
         if (c.shown) EXPECT_EQ(f.ui.statuses.back(), c.shown);
         if (c.silent) EXPECT_EQ(f.ui.statuses.back(), "");
     }
-    Fixture f(Enc::Sjis);
+    Fixture f(Enc::kSjis);
     f.ed.Load("|x");
-    f.commands.Find(*f.ed.view, editing::testing::Encode(Enc::Sjis, std::string(79, 'a') + "漢字"),
+    f.commands.Find(*f.ed.view, editing::testing::Encode(Enc::kSjis, std::string(79, 'a') + "漢字"),
                     {}, true, false);
     EXPECT_EQ(f.ui.statuses.back(), "Not found: " + std::string(79, 'a') + "漢...");
     // An escape sequence shows as typed; a real control character as a blank.
@@ -161,7 +161,7 @@ TEST(Find, NotFoundNamesTheStringUnlessSilent) {
 }
 
 TEST(Find, MatchesOfMoreThan255CharactersAreNeverFound) {
-    Fixture f(Enc::Ascii);
+    Fixture f(Enc::kAscii);
     f.ed.Load("|x" + std::string(300, 'a'));
     EXPECT_TRUE(f.commands.Find(*f.ed.view, std::string(255, 'a'), {}, true, false));
     EXPECT_FALSE(f.commands.Find(*f.ed.view, std::string(256, 'a'), {}, true, false));
@@ -182,7 +182,7 @@ TEST(Find, WrapAroundAndSecondFailure) {
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.text);
-        Fixture f(Enc::Ascii);
+        Fixture f(Enc::kAscii);
         f.ed.Load(c.text);
         f.commands.Find(*f.ed.view, c.pattern, Opts("P"), c.forward, false);
         EXPECT_EQ(f.ed.Marked(), c.expected);
@@ -191,7 +191,7 @@ TEST(Find, WrapAroundAndSecondFailure) {
 }
 
 TEST(Find, FindNextAndPrevRepeatTheSearch) {
-    Fixture f(Enc::Ascii);
+    Fixture f(Enc::kAscii);
     f.ed.Load("|x foo foo\nfoo");
     f.commands.Find(*f.ed.view, "foo", {}, true, false);
     EXPECT_EQ(f.ed.Marked(), "x |foo foo\nfoo");
@@ -209,7 +209,7 @@ TEST(Find, FindNextAndPrevRepeatTheSearch) {
 }
 
 TEST(Find, MarkAllSetsTheBookmarkOfEveryMatchingLine) {
-    Fixture f(Enc::Ascii);
+    Fixture f(Enc::kAscii);
     f.ed.Load("foo\nbar\nfoo foo\nba|r\nxfoo");
     EXPECT_TRUE(f.commands.FindWithOptionString(*f.ed.view, "foo", "N", true));
     f.ed.view->Sync();
@@ -263,7 +263,7 @@ TEST(Replace, Loop) {
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
-        Fixture f(Enc::Ascii);
+        Fixture f(Enc::kAscii);
         f.ed.Load(c.text);
         f.selection.area = c.selection;
         int n = f.commands.ReplaceWith(*f.ed.view, c.pattern, c.replacement, Opts(c.options), true);
@@ -284,7 +284,7 @@ TEST(Replace, Loop) {
 }
 
 TEST(Replace, EachReplacementIsOneUndoStep) {
-    Fixture f(Enc::Ascii);
+    Fixture f(Enc::kAscii);
     f.ed.Load("|foo\nfoo");
     EXPECT_EQ(f.commands.ReplaceWith(*f.ed.view, "foo", "a\\nb", {}, true), 2);
     f.ed.view->Execute(editing::CommandId::Undo);
@@ -303,13 +303,13 @@ TEST(Replace, AnswersOfTheQuestion) {
         const char* expected;
         int count;
     } kCases[] = {
-        {{ReplaceAnswer::No, ReplaceAnswer::Yes, ReplaceAnswer::Cancel}, "a x a a", 1},
-        {{ReplaceAnswer::Yes, ReplaceAnswer::YesToAll}, "x x x x", 4},
-        {{ReplaceAnswer::No, ReplaceAnswer::ReplaceAll}, "a x x x", 3},
-        {{ReplaceAnswer::Cancel}, "a a a a", 0},
+        {{ReplaceAnswer::kNo, ReplaceAnswer::kYes, ReplaceAnswer::kCancel}, "a x a a", 1},
+        {{ReplaceAnswer::kYes, ReplaceAnswer::kYesToAll}, "x x x x", 4},
+        {{ReplaceAnswer::kNo, ReplaceAnswer::kReplaceAll}, "a x x x", 3},
+        {{ReplaceAnswer::kCancel}, "a a a a", 0},
     };
     for (const auto& c : kCases) {
-        Fixture f(Enc::Ascii);
+        Fixture f(Enc::kAscii);
         f.ed.Load("|a a a a");
         f.answers.assign(c.answers.begin(), c.answers.end());
         EXPECT_EQ(f.commands.ReplaceWith(*f.ed.view, "a", "x", {}, false), c.count);
@@ -321,7 +321,7 @@ TEST(Replace, AnswersOfTheQuestion) {
 
 // Former faults: a read-only document counted replacements that never happened.
 TEST(Replace, ReadOnlyDocumentIsRefusedAtOnce) {
-    Fixture f(Enc::Ascii);
+    Fixture f(Enc::kAscii);
     f.ed.Load("|foo foo");
     f.ed.doc.readOnly = true;
     EXPECT_EQ(f.commands.ReplaceWith(*f.ed.view, "foo", "x", {}, true), 0);
@@ -333,7 +333,7 @@ TEST(Replace, ReadOnlyDocumentIsRefusedAtOnce) {
 }
 
 TEST(Find, GetFindWordTakesTheWordAndEscapesIt) {
-    Fixture f(Enc::Ascii);
+    Fixture f(Enc::kAscii);
     f.ed.Load("|foo_1 bar\\x");
     f.commands.GetFindWord(*f.ed.view);
     EXPECT_EQ(f.commands.find.searchString, "foo_1");
@@ -354,14 +354,14 @@ namespace {
 // Search strings written in the system code page reach a UTF-8 document as UTF-8; escaped
 // bytes stay bytes, so a word taken from the document is found again.
 TEST(Find, StringsOfTheSystemCodePageInUtf8Documents) {
-    Fixture f(Enc::Utf8);
+    Fixture f(Enc::kUtf8);
     f.env.stringCodePage = 932;
     f.ed.Load("|x あ 한 한");
     EXPECT_TRUE(
-        f.commands.Find(*f.ed.view, editing::testing::Encode(Enc::Sjis, "あ"), {}, true, false));
+        f.commands.Find(*f.ed.view, editing::testing::Encode(Enc::kSjis, "あ"), {}, true, false));
     EXPECT_EQ(f.ed.Marked(), "x |あ 한 한");
-    f.commands.ReplaceWith(*f.ed.view, editing::testing::Encode(Enc::Sjis, "あ"),
-                           editing::testing::Encode(Enc::Sjis, "い"), {}, true);
+    f.commands.ReplaceWith(*f.ed.view, editing::testing::Encode(Enc::kSjis, "あ"),
+                           editing::testing::Encode(Enc::kSjis, "い"), {}, true);
     EXPECT_EQ(f.ed.Marked(), "x |い 한 한");
     f.ed.view->SetCaret(1, 8);
     f.selection.area.reset();
@@ -373,7 +373,7 @@ TEST(Find, StringsOfTheSystemCodePageInUtf8Documents) {
 }
 
 TEST(Find, JumpCenterCentresTheCaretLine) {
-    Fixture f(Enc::Ascii);
+    Fixture f(Enc::kAscii);
     f.env.jumpCenter = true;
     std::string text = "|";
     for (int i = 0; i < 100; ++i) text += i == 60 ? "foo\n" : "x\n";
@@ -395,9 +395,9 @@ TEST(Find, TheDialogOpensWithTheWordAtTheCaret) {
         const char* text;
         const char* word;
     } kCases[] = {
-        {Enc::Ascii, "x fo|o_1 y", "foo_1"}, {Enc::Ascii, "x |foo", "foo"},
-        {Enc::Ascii, "x|, y", ""},           {Enc::Sjis, "これは表|示です", "表示"},
-        {Enc::Utf8, "한 ab|c", "abc"},
+        {Enc::kAscii, "x fo|o_1 y", "foo_1"}, {Enc::kAscii, "x |foo", "foo"},
+        {Enc::kAscii, "x|, y", ""},           {Enc::kSjis, "これは表|示です", "表示"},
+        {Enc::kUtf8, "한 ab|c", "abc"},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.text);

@@ -39,7 +39,7 @@ std::string Plain(Editor& ed) {
 }
 
 TEST(FindInAllWindows, GoesOnInTheNextWindow) {
-    Editor a(Enc::Ascii), b(Enc::Ascii), c(Enc::Ascii);
+    Editor a(Enc::kAscii), b(Enc::kAscii), c(Enc::kAscii);
     a.Load("x|y");
     b.Load("n|one");
     c.Load("a fo|o foo");
@@ -64,7 +64,7 @@ TEST(FindInAllWindows, GoesOnInTheNextWindow) {
 }
 
 TEST(FindInAllWindows, ReplaceSkipsReadOnlyWindows) {
-    Editor a(Enc::Ascii), b(Enc::Ascii), c(Enc::Ascii);
+    Editor a(Enc::kAscii), b(Enc::kAscii), c(Enc::kAscii);
     a.Load("|foo");
     b.Load("|foo");
     c.Load("|foo");
@@ -89,7 +89,7 @@ TEST(Escape, BreaksSearchesEvery1000LinesAndReplacesEvery10) {
     for (int i = 0; i < 2500; ++i) text += "line\n";
     text += "needle";
     for (bool pressed : {false, true}) {
-        Editor ed(Enc::Ascii);
+        Editor ed(Enc::kAscii);
         ed.Load(text);
         QuietUi ui;
         FindEnvironment env;
@@ -101,7 +101,7 @@ TEST(Escape, BreaksSearchesEvery1000LinesAndReplacesEvery10) {
         EXPECT_EQ(polls, pressed ? 1 : 2);
         EXPECT_EQ(ed.view->caretLineNumber(), pressed ? 1 : 2501);
     }
-    Editor ed(Enc::Ascii);
+    Editor ed(Enc::kAscii);
     ed.Load("|" + std::string(25, 'a'));
     QuietUi ui;
     FindEnvironment env;
@@ -120,7 +120,7 @@ TEST(Escape, BreaksSearchesEvery1000LinesAndReplacesEvery10) {
 }
 
 TEST(SelectionLink, FoundTextIsSelectedAndConfinesTheReplaceLoop) {
-    Editor ed(Enc::Ascii);
+    Editor ed(Enc::kAscii);
     ed.Load("|foo\nfoo\nfoo\nfoo");
     editing::ClipboardContext clip;
     editing::Selection sel(*ed.view, clip);

@@ -117,9 +117,9 @@ document::TextCode SearchedCode(const std::string& path, size_t blockBytes) {
         bool Line(uint64_t, std::string_view) override { return true; }
         bool Poll() override { return false; }
     } none;
-    document::TextCode code = document::TextCode::None;
+    document::TextCode code = document::TextCode::kNone;
     EXPECT_NE(text.SearchFileInItsCode(platform::RealFileSystem(), path, s.decoding, none, &code),
-              GrepTextStatus::Unreadable);
+              GrepTextStatus::kUnreadable);
     return code;
 }
 
@@ -237,7 +237,7 @@ TEST(GrepCodes, FilesThatGoWrongAreSearchedAsTheLoaderLoadsThem) {
     for (int i = 0; i < 50; ++i) sjisHalf += norv::testing::Sjis("日本語 key の前半\n");
     std::string jis;
     document::SjisToJis(jis, norv::testing::Sjis("日本語 key"));
-    std::string utf16 = EncodeText(FileCode::Ucs2LeBom, "日本語 key\n日本語 key\n", "\n");
+    std::string utf16 = EncodeText(FileCode::kUcs2LeBom, "日本語 key\n日本語 key\n", "\n");
     // A Shift-JIS lead byte at the end of the first block and at the end of the file.
     std::string lead(4095, 'k');
     lead += "\x93";

@@ -66,7 +66,7 @@ std::vector<Hit> Grep(const std::string& bytes, const Search& s) {
     if (!m.Compile(s.pattern, ParseGrepOptionString(s.options), s.codePage)) return {};
     GrepTextSearch text(s.blockBytes);
     Collect sink;
-    EXPECT_EQ(text.SearchFile(fs, "/t/f", m, sink), GrepTextStatus::Done);
+    EXPECT_EQ(text.SearchFile(fs, "/t/f", m, sink), GrepTextStatus::kDone);
     return sink.hits;
 }
 
@@ -319,7 +319,7 @@ TEST(GrepText, EscapeIsAskedEveryThousandLinesAndStops) {
     GrepTextSearch search(4096);
     Collect sink;
     sink.stopAtPoll = 2;
-    EXPECT_EQ(search.SearchFile(fs, "/t/f", m, sink), GrepTextStatus::Stopped);
+    EXPECT_EQ(search.SearchFile(fs, "/t/f", m, sink), GrepTextStatus::kStopped);
     EXPECT_EQ(sink.polls, 2);
     // What was read before the stop is not searched afterwards: at most the lines of the
     // regions read before it can have been reported.
@@ -328,9 +328,9 @@ TEST(GrepText, EscapeIsAskedEveryThousandLinesAndStops) {
     fs.files["/t/short"] = "key\nkey\n";
     Collect few;
     few.stopAtPoll = 1;
-    EXPECT_EQ(search.SearchFile(fs, "/t/short", m, few), GrepTextStatus::Done);
+    EXPECT_EQ(search.SearchFile(fs, "/t/short", m, few), GrepTextStatus::kDone);
     EXPECT_EQ(few.polls, 0);
-    EXPECT_EQ(search.SearchFile(fs, "/t/missing", m, sink), GrepTextStatus::Unreadable);
+    EXPECT_EQ(search.SearchFile(fs, "/t/missing", m, sink), GrepTextStatus::kUnreadable);
 }
 
 TEST(GrepText, NothingToFindForAnEmptyString) {

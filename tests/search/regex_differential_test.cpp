@@ -34,26 +34,26 @@ void EndsOf(const PatternTree& tree, int32_t n, const std::vector<CharCode>& tex
     }
     const TreeNode& node = tree.nodes[static_cast<size_t>(n)];
     switch (node.type) {
-        case NodeType::Empty:
+        case NodeType::kEmpty:
             out.insert(start);
             return;
-        case NodeType::Leaf:
+        case NodeType::kLeaf:
             if (start < text.size() &&
                 tree.tests[static_cast<size_t>(node.test)].Matches(text[start])) {
                 out.insert(start + 1);
             }
             return;
-        case NodeType::Alternation:
+        case NodeType::kAlternation:
             EndsOf(tree, node.left, text, start, out);
             EndsOf(tree, node.right, text, start, out);
             return;
-        case NodeType::Concatenation: {
+        case NodeType::kConcatenation: {
             Ends mid;
             EndsOf(tree, node.left, text, start, mid);
             for (size_t m : mid) EndsOf(tree, node.right, text, m, out);
             return;
         }
-        case NodeType::Closure: {
+        case NodeType::kClosure: {
             Ends reach{start};
             std::vector<size_t> work{start};
             while (!work.empty()) {
@@ -130,7 +130,7 @@ constexpr std::string_view kPiecesWidth[] = {
     "(", ")",        "|",    "*",    "+",        "?",
 };
 
-TextEncoding g_encoding = TextEncoding::ShiftJis;
+TextEncoding g_encoding = TextEncoding::kShiftJis;
 std::span<const CharCode> g_alphabet = kTextAlphabet;
 
 // Sets the encoding, width folding and text alphabet of the tests that follow.
@@ -166,9 +166,9 @@ void CheckPattern(const std::string& pattern, const std::vector<std::vector<Char
     RegexCapacity plainCapacity;
     plainCapacity.asciiTables = false;
     Regex plain(plainCapacity);
-    RegexOptions options{g_encoding == TextEncoding::Utf8 ? 65001 : 932, ignoreCase, g_ignoreWidth};
-    if (re.Compile(pattern, options) != CompileStatus::Ok) return;
-    ASSERT_EQ(plain.Compile(pattern, options), CompileStatus::Ok);
+    RegexOptions options{g_encoding == TextEncoding::kUtf8 ? 65001 : 932, ignoreCase, g_ignoreWidth};
+    if (re.Compile(pattern, options) != CompileStatus::kOk) return;
+    ASSERT_EQ(plain.Compile(pattern, options), CompileStatus::kOk);
     std::optional<PatternTree> tree = ParsePattern(pattern, re.Fold());
     ASSERT_TRUE(tree);
     ++stats.patterns;
@@ -223,12 +223,12 @@ void CheckPattern(const std::string& pattern, const std::vector<std::vector<Char
                     ASSERT_EQ(gotChars, expected)
                         << "pattern " << pattern << " text " << Encode(all) << " at code " << k
                         << " ignoreCase " << ignoreCase << "\n"
-                        << re.GetAutomaton().Dump(TextEncoding::ShiftJis);
+                        << re.GetAutomaton().Dump(TextEncoding::kShiftJis);
                 } else if (gotChars) {
                     ASSERT_TRUE(ends.count(*gotChars))
                         << "false match: pattern " << pattern << " text " << Encode(all)
                         << " at code " << k << "\n"
-                        << re.GetAutomaton().Dump(TextEncoding::ShiftJis);
+                        << re.GetAutomaton().Dump(TextEncoding::kShiftJis);
                 } else if (expected) {
                     ++stats.referenceOnly;
                 }
@@ -259,7 +259,7 @@ std::vector<std::vector<CharCode>> RandomTexts(std::mt19937& rng, size_t count) 
 }
 
 TEST(RegexDifferential, ExhaustiveShortPatterns) {
-    Configure(TextEncoding::ShiftJis, false, kTextAlphabet);
+    Configure(TextEncoding::kShiftJis, false, kTextAlphabet);
     std::mt19937 rng(1);
     const auto texts = RandomTexts(rng, 8);
     Stats stats;
@@ -284,7 +284,7 @@ TEST(RegexDifferential, ExhaustiveShortPatterns) {
 }
 
 TEST(RegexDifferential, RandomLongerPatterns) {
-    Configure(TextEncoding::ShiftJis, false, kTextAlphabet);
+    Configure(TextEncoding::kShiftJis, false, kTextAlphabet);
     std::mt19937 rng(2);
     Stats stats;
     std::uniform_int_distribution<size_t> len(4, 10);
@@ -302,7 +302,7 @@ TEST(RegexDifferential, RandomLongerPatterns) {
 }
 
 TEST(RegexDifferential, RandomPatternsInUtf8Documents) {
-    Configure(TextEncoding::Utf8, false, kUtf8Alphabet);
+    Configure(TextEncoding::kUtf8, false, kUtf8Alphabet);
     std::mt19937 rng(3);
     Stats stats;
     std::uniform_int_distribution<size_t> len(1, 8);
@@ -313,7 +313,7 @@ TEST(RegexDifferential, RandomPatternsInUtf8Documents) {
         CheckPattern(p, RandomTexts(rng, 6), i % 2 == 1, stats);
         if (HasFatalFailure()) break;
     }
-    g_encoding = TextEncoding::ShiftJis;
+    g_encoding = TextEncoding::kShiftJis;
     EXPECT_GT(stats.deterministic, stats.patterns / 4);
     std::printf(
         "utf-8: %zu patterns, %zu deterministic, %zu attempts, %zu missed by the heuristic\n",
@@ -321,7 +321,7 @@ TEST(RegexDifferential, RandomPatternsInUtf8Documents) {
 }
 
 TEST(RegexDifferential, RandomPatternsIgnoringWidth) {
-    Configure(TextEncoding::ShiftJis, true, kWidthAlphabet);
+    Configure(TextEncoding::kShiftJis, true, kWidthAlphabet);
     std::mt19937 rng(4);
     Stats stats;
     std::uniform_int_distribution<size_t> len(1, 8);
@@ -332,7 +332,7 @@ TEST(RegexDifferential, RandomPatternsIgnoringWidth) {
         CheckPattern(p, RandomTexts(rng, 6), i % 2 == 1, stats);
         if (HasFatalFailure()) break;
     }
-    Configure(TextEncoding::ShiftJis, false, kTextAlphabet);
+    Configure(TextEncoding::kShiftJis, false, kTextAlphabet);
     EXPECT_GT(stats.deterministic, stats.patterns / 4);
     std::printf("width: %zu patterns, %zu deterministic, %zu attempts, %zu missed\n",
                 stats.patterns, stats.deterministic, stats.attempts, stats.referenceOnly);

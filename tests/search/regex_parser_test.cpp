@@ -60,7 +60,7 @@ TEST(RegexParser, ReadsEveryPatternSomehow) {
     for (const auto& c : kCases) {
         std::optional<PatternTree> tree = ParsePattern(c.pattern, FoldOptions{});
         ASSERT_TRUE(tree) << c.pattern;
-        EXPECT_EQ(tree->Dump(TextEncoding::ShiftJis), c.tree) << c.pattern;
+        EXPECT_EQ(tree->Dump(TextEncoding::kShiftJis), c.tree) << c.pattern;
     }
 }
 
@@ -79,10 +79,10 @@ TEST(RegexParser, FoldsCodesAsTheTextWillBe) {
         {"a\xDE", false, true, "cat('a',())"},
     };
     for (const auto& c : kCases) {
-        FoldOptions fold{TextEncoding::ShiftJis, c.ignoreCase, c.ignoreWidth};
+        FoldOptions fold{TextEncoding::kShiftJis, c.ignoreCase, c.ignoreWidth};
         std::optional<PatternTree> tree = ParsePattern(c.pattern, fold);
         ASSERT_TRUE(tree) << c.pattern;
-        EXPECT_EQ(tree->Dump(TextEncoding::ShiftJis), c.tree) << c.pattern;
+        EXPECT_EQ(tree->Dump(TextEncoding::kShiftJis), c.tree) << c.pattern;
     }
 }
 
@@ -101,8 +101,8 @@ TEST(RegexAutomaton, RanksEdgesThatFinishBeforeLoops) {
         std::optional<PatternTree> tree = ParsePattern(c.pattern, FoldOptions{});
         ASSERT_TRUE(tree);
         Automaton a;
-        ASSERT_EQ(a.Build(*tree), BuildStatus::Ok);
-        EXPECT_EQ(a.Dump(TextEncoding::ShiftJis), c.dump) << c.pattern;
+        ASSERT_EQ(a.Build(*tree), BuildStatus::kOk);
+        EXPECT_EQ(a.Dump(TextEncoding::kShiftJis), c.dump) << c.pattern;
     }
 }
 

@@ -26,7 +26,7 @@ void RunCases(const FindCase* begin, const FindCase* end) {
     for (const FindCase* c = begin; c != end; ++c) {
         Regex re;
         RegexOptions options{c->codePage, c->ignoreCase, c->ignoreWidth};
-        ASSERT_EQ(re.Compile(Bytes(c->pattern, c->codePage), options), CompileStatus::Ok)
+        ASSERT_EQ(re.Compile(Bytes(c->pattern, c->codePage), options), CompileStatus::kOk)
             << c->pattern;
         std::string text = Bytes(c->text, c->codePage);
         std::string expected =
@@ -137,19 +137,19 @@ TEST(Regex, FormerFaults) {
 
 TEST(Regex, BrokenDoubleByteCharacterEndsTheAttempt) {
     Regex re;
-    ASSERT_EQ(re.Compile("ab", {}), CompileStatus::Ok);
+    ASSERT_EQ(re.Compile("ab", {}), CompileStatus::kOk);
     // A lead byte before the line end: the match before it still counts.
     auto m = re.FindInLine("xab\x82\n", 0, nullptr);
     ASSERT_TRUE(m);
     EXPECT_EQ(m->start, 1u);
     EXPECT_EQ(m->length, 2u);
-    ASSERT_EQ(re.Compile("b.", {}), CompileStatus::Ok);
+    ASSERT_EQ(re.Compile("b.", {}), CompileStatus::kOk);
     EXPECT_FALSE(re.FindInLine("xab\x82\n", 0, nullptr));
 }
 
 TEST(Regex, MatchesOfMoreThan255CharactersAreNeverFound) {
     Regex re;
-    ASSERT_EQ(re.Compile("a+", {}), CompileStatus::Ok);
+    ASSERT_EQ(re.Compile("a+", {}), CompileStatus::kOk);
     std::string line(300, 'a');
     line += "\n";
     // From 0 to 44 the run is longer than 255 characters; from 45 it is exactly 255.
@@ -186,7 +186,7 @@ TEST(Regex, ConditionsOfTheSearch) {
     };
     for (const auto& c : kCases) {
         Regex re;
-        ASSERT_EQ(re.Compile(c.pattern, {}), CompileStatus::Ok);
+        ASSERT_EQ(re.Compile(c.pattern, {}), CompileStatus::kOk);
         auto m = re.FindInLine(c.line, 0, nullptr, c.conditions);
         std::string got = m ? std::string(c.line.substr(m->start, m->length)) : std::string(kNone);
         EXPECT_EQ(got, c.expected) << c.pattern << " on " << c.line;
@@ -215,30 +215,30 @@ TEST(Regex, StripsAnchors) {
 
 TEST(Regex, PatternsBeyondTheBudgetsAreRefused) {
     Regex re;
-    EXPECT_EQ(re.Compile(std::string(200, 'a'), {}), CompileStatus::TooManyNfaStates);
+    EXPECT_EQ(re.Compile(std::string(200, 'a'), {}), CompileStatus::kTooManyNfaStates);
     EXPECT_FALSE(re.IsCompiled());
     EXPECT_FALSE(FindFirst(re, std::string(300, 'a')));
     // Eight positions from the end need 2^8 deterministic states.
     EXPECT_EQ(re.Compile("(a|b)*a(a|b)(a|b)(a|b)(a|b)(a|b)(a|b)(a|b)", {}),
-              CompileStatus::TooManyDfaStates);
+              CompileStatus::kTooManyDfaStates);
     EXPECT_FALSE(FindFirst(re, "abababababab"));
     // A refused pattern leaves nothing behind: the next one works.
-    EXPECT_EQ(re.Compile("b", {}), CompileStatus::Ok);
+    EXPECT_EQ(re.Compile("b", {}), CompileStatus::kOk);
     EXPECT_TRUE(FindFirst(re, "abababababab"));
 
-    EXPECT_EQ(re.Compile(std::string(10000, '('), {}), CompileStatus::TooComplex);
+    EXPECT_EQ(re.Compile(std::string(10000, '('), {}), CompileStatus::kTooComplex);
 
     // The budgets are parameters: a tiny one is reached by a short pattern.
     RegexCapacity tinyNfa;
     tinyNfa.automaton.nfaStates = 4;
     Regex small(tinyNfa);
-    EXPECT_EQ(small.Compile("abc", {}), CompileStatus::Ok);  // 4 states
-    EXPECT_EQ(small.Compile("abcd", {}), CompileStatus::TooManyNfaStates);
+    EXPECT_EQ(small.Compile("abc", {}), CompileStatus::kOk);  // 4 states
+    EXPECT_EQ(small.Compile("abcd", {}), CompileStatus::kTooManyNfaStates);
     RegexCapacity tinyDfa;
     tinyDfa.automaton.dfaStates = 3;
     Regex smallDfa(tinyDfa);
-    EXPECT_EQ(smallDfa.Compile("ab", {}), CompileStatus::Ok);  // 3 states
-    EXPECT_EQ(smallDfa.Compile("abc", {}), CompileStatus::TooManyDfaStates);
+    EXPECT_EQ(smallDfa.Compile("ab", {}), CompileStatus::kOk);  // 3 states
+    EXPECT_EQ(smallDfa.Compile("abc", {}), CompileStatus::kTooManyDfaStates);
 }
 
 }  // namespace

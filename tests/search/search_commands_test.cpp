@@ -57,7 +57,7 @@ std::string Plain(Editor& ed) {
 }
 
 struct Fixture {
-    explicit Fixture(Enc e = Enc::Ascii) : ed(e), commands(env) {
+    explicit Fixture(Enc e = Enc::kAscii) : ed(e), commands(env) {
         clip.clipboard = &fakeClip;
         env.ui = &ui;
         ed.shared.extension = &commands;
@@ -178,7 +178,7 @@ TEST(SearchCommands, GetWordAndReplAgainThroughTheView) {
     f.selection->Cancel();
     f.commands.replacement = "X";
     f.commands.replace.options = {};
-    f.env.askReplace = [](const ReplaceQuestion&) { return ReplaceAnswer::ReplaceAll; };
+    f.env.askReplace = [](const ReplaceQuestion&) { return ReplaceAnswer::kReplaceAll; };
     f.ed.view->SetCaret(1, 0);
     EXPECT_TRUE(f.ed.view->Execute(CommandId::ReplAgain));
     EXPECT_EQ(Plain(f.ed), "X def X X");
@@ -193,7 +193,7 @@ TEST(SearchCommands, ConfiningBoxSelectionIsGivenBackAfterTheReplaceLoop) {
     EXPECT_EQ(f.commands.ReplaceWith(*f.ed.view, "a", "b", {}, true), 4);
     EXPECT_EQ(Plain(f.ed), "aaaa\nabba\nabba\naaaa");
     ASSERT_TRUE(f.selection->active());
-    EXPECT_EQ(f.selection->kind(), editing::SelectionKind::Box);
+    EXPECT_EQ(f.selection->kind(), editing::SelectionKind::kBox);
     EXPECT_EQ(f.selection->start().line, 2);
     EXPECT_EQ(f.selection->end().line, 3);
     EXPECT_EQ(f.selection->start().column, 1);
@@ -209,7 +209,7 @@ std::vector<std::tuple<int, size_t, size_t>> AllMatches(CFind& f, Editor& ed) {
     TextPos from{ed.doc.lines().first(), 1, 0};
     for (;;) {
         SearchOutcome r = f.Search(from, true, nullptr);
-        if (r.status != SearchStatus::Found) break;
+        if (r.status != SearchStatus::kFound) break;
         const TextPos at = r.match.start;
         out.emplace_back(at.number, at.pos, r.match.length);
         const char* text = at.line->text();
@@ -235,7 +235,7 @@ TEST(SearchCommands, FirstBytePrefilterFindsTheSameMatches) {
     std::mt19937 rng(12345);
     auto pick = [&](size_t n) { return static_cast<size_t>(rng() % n); };
     size_t compared = 0, found = 0;
-    for (Enc enc : {Enc::Sjis, Enc::Utf8}) {
+    for (Enc enc : {Enc::kSjis, Enc::kUtf8}) {
         for (int round = 0; round < 300; ++round) {
             std::string text;
             for (int i = 0, n = 5 + static_cast<int>(pick(40)); i < n; ++i) {

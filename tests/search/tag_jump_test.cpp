@@ -117,19 +117,19 @@ TEST(TagJump, JumpsToTheLineCentred) {
     const std::string base = dir.path() + "/";
     dir.Write("target.c", "x");
     Views views;
-    auto target = std::make_unique<editing::testing::Editor>(editing::testing::Enc::Sjis);
+    auto target = std::make_unique<editing::testing::Editor>(editing::testing::Enc::kSjis);
     std::string text;
     for (int i = 1; i <= 100; ++i) text += "line " + std::to_string(i) + "\n";
     target->Load(text);
     views.editors[base + "target.c"] = std::move(target);
 
-    editing::testing::Editor output(editing::testing::Enc::Utf8);
+    editing::testing::Editor output(editing::testing::Enc::kUtf8);
     output.Load("other\ntarget.c(40): line 40|\n\"gone.c\"(1): x\nnothing");
     output.doc.path = base + "#Output#";
     platform::HeadlessUi ui;
     const std::string before = platform::CurrentFolder();
     EXPECT_EQ(RunTagJump(*output.view, platform::RealFileSystem(), ui, views),
-              TagJumpStatus::Jumped);
+              TagJumpStatus::kJumped);
     editing::CElwView& v = *views.editors[base + "target.c"]->view;
     EXPECT_EQ(v.caretLineNumber(), 40);
     EXPECT_EQ(v.caretScreenRow(), v.windowRows() / 2);
@@ -137,11 +137,11 @@ TEST(TagJump, JumpsToTheLineCentred) {
     EXPECT_EQ(platform::CurrentFolder(), base);
     output.view->SetCaret(3, 0);
     EXPECT_EQ(RunTagJump(*output.view, platform::RealFileSystem(), ui, views),
-              TagJumpStatus::NotOpened);
+              TagJumpStatus::kNotOpened);
     EXPECT_EQ(views.opened.back(), base + "gone.c");
     output.view->SetCaret(4, 0);
     EXPECT_EQ(RunTagJump(*output.view, platform::RealFileSystem(), ui, views),
-              TagJumpStatus::NoName);
+              TagJumpStatus::kNoName);
     EXPECT_EQ(ui.beeps, 1);
     platform::ChangeCurrentFolder(before);
 }

@@ -48,7 +48,7 @@ TEST(TagMatch, OpeningAndClosingTagsInHtmlOnly) {
         {"<|p>x</p>", ' ', "<|p>x</p>", 0},                // nor in a text file
         {"<|漢>x</漢>", 'H', "<|漢>x</漢>", 0},            // no word of letters and digits
     };
-    for (Enc e : {Enc::Sjis, Enc::Utf8}) {
+    for (Enc e : {Enc::kSjis, Enc::kUtf8}) {
         for (const auto& c : kCases) {
             SCOPED_TRACE(std::string(c.text) + " " + editing::testing::EncName(e));
             Html h(e, c.type);

@@ -14,12 +14,12 @@
 
 namespace norv::testing {
 
-enum class FileCode { Sjis, Euc, Jis, Utf8, Utf8Bom, Ucs2LeBom, Ucs2BeBom, Utf16Le, Utf16Be };
+enum class FileCode { kSjis, kEuc, kJis, kUtf8, kUtf8Bom, kUcs2LeBom, kUcs2BeBom, kUtf16Le, kUtf16Be };
 
 inline constexpr FileCode kEveryFileCode[] = {
-    FileCode::Sjis,      FileCode::Euc,     FileCode::Jis,
-    FileCode::Utf8,      FileCode::Utf8Bom, FileCode::Ucs2LeBom,
-    FileCode::Ucs2BeBom, FileCode::Utf16Le, FileCode::Utf16Be};
+    FileCode::kSjis,      FileCode::kEuc,     FileCode::kJis,
+    FileCode::kUtf8,      FileCode::kUtf8Bom, FileCode::kUcs2LeBom,
+    FileCode::kUcs2BeBom, FileCode::kUtf16Le, FileCode::kUtf16Be};
 
 inline const char* FileCodeName(FileCode c) {
     static const char* const kNames[] = {"sjis",      "euc",       "jis",     "utf8",   "utf8bom",
@@ -31,20 +31,20 @@ inline const char* FileCodeName(FileCode c) {
 inline document::TextCode LoadedCode(FileCode c) {
     using document::TextCode;
     switch (c) {
-        case FileCode::Sjis:
-            return TextCode::Ansi;
-        case FileCode::Euc:
-            return TextCode::Euc;
-        case FileCode::Jis:
-            return TextCode::Jis;
-        case FileCode::Utf8:
-        case FileCode::Utf8Bom:
-            return TextCode::Utf8;
-        case FileCode::Ucs2LeBom:
-        case FileCode::Utf16Le:
-            return TextCode::Ucs2Le;
+        case FileCode::kSjis:
+            return TextCode::kAnsi;
+        case FileCode::kEuc:
+            return TextCode::kEuc;
+        case FileCode::kJis:
+            return TextCode::kJis;
+        case FileCode::kUtf8:
+        case FileCode::kUtf8Bom:
+            return TextCode::kUtf8;
+        case FileCode::kUcs2LeBom:
+        case FileCode::kUtf16Le:
+            return TextCode::kUcs2Le;
         default:
-            return TextCode::Ucs2Be;
+            return TextCode::kUcs2Be;
     }
 }
 
@@ -59,12 +59,12 @@ inline void PutUnits(std::string& out, const std::u16string& units, bool bigEndi
 // `utf8` (lines ended by "\n") in `code`, each line end written as `eol` ("\n", "\r\n", "\r").
 inline std::string EncodeText(FileCode code, std::string_view utf8, std::string_view eol) {
     std::string out;
-    const bool wide = code == FileCode::Ucs2LeBom || code == FileCode::Ucs2BeBom ||
-                      code == FileCode::Utf16Le || code == FileCode::Utf16Be;
-    const bool be = code == FileCode::Ucs2BeBom || code == FileCode::Utf16Be;
-    if (code == FileCode::Utf8Bom) out += "\xEF\xBB\xBF";
-    if (code == FileCode::Ucs2LeBom) out += "\xFF\xFE";
-    if (code == FileCode::Ucs2BeBom) out += "\xFE\xFF";
+    const bool wide = code == FileCode::kUcs2LeBom || code == FileCode::kUcs2BeBom ||
+                      code == FileCode::kUtf16Le || code == FileCode::kUtf16Be;
+    const bool be = code == FileCode::kUcs2BeBom || code == FileCode::kUtf16Be;
+    if (code == FileCode::kUtf8Bom) out += "\xEF\xBB\xBF";
+    if (code == FileCode::kUcs2LeBom) out += "\xFF\xFE";
+    if (code == FileCode::kUcs2BeBom) out += "\xFE\xFF";
     size_t start = 0;
     for (;;) {
         const size_t nl = utf8.find('\n', start);
@@ -72,19 +72,19 @@ inline std::string EncodeText(FileCode code, std::string_view utf8, std::string_
             utf8.substr(start, nl == std::string_view::npos ? std::string_view::npos : nl - start);
         std::string sjis;
         switch (code) {
-            case FileCode::Sjis:
+            case FileCode::kSjis:
                 document::Utf8ToAnsi(out, line, 932);
                 break;
-            case FileCode::Euc:
+            case FileCode::kEuc:
                 document::Utf8ToAnsi(sjis, line, 932);
                 document::SjisToEuc(out, sjis);
                 break;
-            case FileCode::Jis:
+            case FileCode::kJis:
                 document::Utf8ToAnsi(sjis, line, 932);
                 document::SjisToJis(out, sjis);
                 break;
-            case FileCode::Utf8:
-            case FileCode::Utf8Bom:
+            case FileCode::kUtf8:
+            case FileCode::kUtf8Bom:
                 out += line;
                 break;
             default: {
@@ -112,7 +112,7 @@ struct OpenedFile {
         env.heap = &heap;
         env.codePage = 932;
         doc = std::make_unique<document::CElwDoc>(env);
-        ok = doc->OpenDocument(path, document::CodeChoice::Default) == 1;
+        ok = doc->OpenDocument(path, document::CodeChoice::kDefault) == 1;
     }
     // The document's lines in UTF-8, the first at [0].
     std::vector<std::string> Utf8Lines() const {

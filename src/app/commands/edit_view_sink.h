@@ -29,7 +29,7 @@ class EditViewSink : public ViewCommandSink {
     }
     void TypeUnwritable() override { view_.TypeUnwritable(); }
     bool BoxSelectionActive() const override {
-        return selection_.active() && selection_.kind() == editing::SelectionKind::Box;
+        return selection_.active() && selection_.kind() == editing::SelectionKind::kBox;
     }
 
   private:

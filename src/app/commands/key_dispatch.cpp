@@ -46,9 +46,9 @@ KeyDispatcher::Outcome KeyDispatcher::KeyDown(const KeyStroke& k) {
             ui->SetStatusText(text);
         }
         if (options.twoMenu && timer) timer->Start(options.twoDelay);
-        return Outcome::PrefixPending;
+        return Outcome::kPrefixPending;
     }
-    if (residentKeyEvent && residentKeyEvent(code)) return Outcome::TakenByScript;
+    if (residentKeyEvent && residentKeyEvent(code)) return Outcome::kTakenByScript;
     bool shiftSelecting = options.shiftSelect && k.shift && IsCaretKey(k.key);
     return Dispatch(code, k.repeat, k.key, shiftSelecting);
 }
@@ -67,29 +67,29 @@ KeyDispatcher::Outcome KeyDispatcher::Dispatch(KeyCode code, int repeat, uint8_t
         }
     }
     int index = table_.Find(code);
-    if (index < 0) return Outcome::Nothing;
+    if (index < 0) return Outcome::kNothing;
     return RunCommand(static_cast<size_t>(index), repeat, keyByte, shiftSelecting);
 }
 
 KeyDispatcher::Outcome KeyDispatcher::RunCommand(size_t command, int repeat, uint8_t keyByte,
                                                  bool shiftSelecting) {
-    if (command >= kCommandCount) return Outcome::Nothing;
+    if (command >= kCommandCount) return Outcome::kNothing;
     const Command& c = kBuiltinCommands[command];
     if (available ? !available(command) : IsHandledLater(c.name)) {
         ReportNotAvailable(ui);
-        return Outcome::NotAvailable;
+        return Outcome::kNotAvailable;
     }
     if (c.isView()) {
-        if (!view) return Outcome::Nothing;
+        if (!view) return Outcome::kNothing;
         for (int i = 0; i < repeat; ++i) view->RunViewCommand(c.view, i, shiftSelecting);
         if (viewCommandRun) viewCommandRun(command);
-        return Outcome::View;
+        return Outcome::kView;
     }
     for (int i = 0; i < repeat; ++i) {
         if (frameCommandRun) frameCommandRun(command);
         frame_.RunFrameCommand(c.frame, keyByte);
     }
-    return Outcome::Frame;
+    return Outcome::kFrame;
 }
 
 std::vector<TwoStrokeMenuItem> KeyDispatcher::TakeTwoStrokeMenu() {
@@ -121,7 +121,7 @@ std::vector<TwoStrokeMenuItem> KeyDispatcher::TakeTwoStrokeMenu() {
 }
 
 KeyDispatcher::Outcome KeyDispatcher::ChooseFromMenu(const TwoStrokeMenuItem& item) {
-    if (residentKeyEvent && residentKeyEvent(item.key)) return Outcome::TakenByScript;
+    if (residentKeyEvent && residentKeyEvent(item.key)) return Outcome::kTakenByScript;
     return RunCommand(item.command, 1, KeyByteOf(item.key));
 }
 

@@ -80,7 +80,7 @@ struct TwoStrokeMenuItem {
 class KeyDispatcher {
   public:
     // NotAvailable: the command belongs to a later part of the program; the status bar said so.
-    enum class Outcome { PrefixPending, TakenByScript, View, Frame, NotAvailable, Nothing };
+    enum class Outcome { kPrefixPending, kTakenByScript, kView, kFrame, kNotAvailable, kNothing };
 
     KeyDispatcher(const KeyTable& table, FrameCommands& frame) : table_(table), frame_(frame) {}
 

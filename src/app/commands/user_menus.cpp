@@ -33,7 +33,7 @@ std::optional<int> UserMenuOf(FrameCommandId id) {
 
 PopupPlace UserMenuPlace(uint8_t keyByte, bool viewActive) {
     bool mouse = keyByte == vk::kLButton || keyByte == vk::kRButton || keyByte == vk::kMButton;
-    return mouse || !viewActive ? PopupPlace::MousePointer : PopupPlace::Caret;
+    return mouse || !viewActive ? PopupPlace::kMousePointer : PopupPlace::kCaret;
 }
 
 }  // namespace norv::app

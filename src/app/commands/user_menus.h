@@ -24,7 +24,7 @@ std::vector<UserMenuEntry> BuildUserMenu(const DataFile& data, int menu, int cod
 // The menu number of the commands Menu1 to Menu5, or none.
 std::optional<int> UserMenuOf(FrameCommandId id);
 
-enum class PopupPlace { MousePointer, Caret };
+enum class PopupPlace { kMousePointer, kCaret };
 // Where a user menu opens: at the mouse pointer when a mouse button triggered it or no view is
 // active, else at the caret.
 PopupPlace UserMenuPlace(uint8_t keyByte, bool viewActive);

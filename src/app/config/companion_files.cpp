@@ -95,8 +95,8 @@ std::string CompanionFiles::PathOf(CompanionKind kind) const {
 }
 
 std::vector<std::string> CompanionFiles::TemplateCandidates(CompanionKind kind) const {
-    if (kind != CompanionKind::Settings && kind != CompanionKind::Keywords &&
-        kind != CompanionKind::Data)
+    if (kind != CompanionKind::kSettings && kind != CompanionKind::kKeywords &&
+        kind != CompanionKind::kData)
         return {};
     std::string name =
         std::string(kTemplateBaseName) + "." + std::string(kCompanionExtensions[size_t(kind)]);

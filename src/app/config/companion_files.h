@@ -22,7 +22,7 @@
 
 namespace norv::app {
 
-enum class CompanionKind : uint8_t { Settings, Keywords, Data, History, Workspace, kCount };
+enum class CompanionKind : uint8_t { kSettings, kKeywords, kData, kHistory, kWorkspace, kCount };
 
 inline constexpr std::string_view kCompanionExtensions[] = {"INI", "KWD", "DAT", "HST", "PRF"};
 static_assert(std::size(kCompanionExtensions) == size_t(CompanionKind::kCount));

@@ -7,7 +7,7 @@ namespace {
 
 void LoadSettingsAndKeywords(platform::FileSystem& fs, const CompanionFiles& files,
                              SettingsStore& store, Configuration& config, LoadErrors& errors) {
-    errors.keywords = LoadKeywordFile(fs, files.PathOf(CompanionKind::Keywords), config.keywords);
+    errors.keywords = LoadKeywordFile(fs, files.PathOf(CompanionKind::kKeywords), config.keywords);
     bool ownCache = !store.HasCache();
     if (ownCache) errors.settings = store.LoadCache();
     config.settings.Load(store);
@@ -19,16 +19,16 @@ void LoadSettingsAndKeywords(platform::FileSystem& fs, const CompanionFiles& fil
 LoadErrors LoadConfiguration(platform::FileSystem& fs, const CompanionFiles& files,
                              SettingsStore& store, Configuration& config) {
     LoadErrors errors;
-    config.firstRun = !fs.Stat(files.PathOf(CompanionKind::Settings)).has_value();
+    config.firstRun = !fs.Stat(files.PathOf(CompanionKind::kSettings)).has_value();
     // A cache opened before the copy was made holds nothing yet.
-    if (files.CopyTemplateIfMissing(fs, CompanionKind::Settings) == TemplateCopy::kCopied &&
+    if (files.CopyTemplateIfMissing(fs, CompanionKind::kSettings) == TemplateCopy::kCopied &&
         store.HasCache())
         store.LoadCache();
-    files.CopyTemplateIfMissing(fs, CompanionKind::Keywords);
+    files.CopyTemplateIfMissing(fs, CompanionKind::kKeywords);
     LoadSettingsAndKeywords(fs, files, store, config, errors);
-    files.CopyTemplateIfMissing(fs, CompanionKind::Data);
-    errors.data = LoadDataFile(fs, files.PathOf(CompanionKind::Data), config.data);
-    errors.history = LoadHistoryFile(fs, files.PathOf(CompanionKind::History), config.history);
+    files.CopyTemplateIfMissing(fs, CompanionKind::kData);
+    errors.data = LoadDataFile(fs, files.PathOf(CompanionKind::kData), config.data);
+    errors.history = LoadHistoryFile(fs, files.PathOf(CompanionKind::kHistory), config.history);
     return errors;
 }
 
@@ -37,7 +37,7 @@ LoadErrors ReloadSettings(platform::FileSystem& fs, const CompanionFiles& files,
     LoadErrors errors;
     LoadSettingsAndKeywords(fs, files, store, config, errors);
     // User menus and add-in scripts are edited by the preferences too.
-    errors.data = LoadDataFile(fs, files.PathOf(CompanionKind::Data), config.data);
+    errors.data = LoadDataFile(fs, files.PathOf(CompanionKind::kData), config.data);
     return errors;
 }
 

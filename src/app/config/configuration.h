@@ -47,7 +47,7 @@ LoadErrors ReloadSettings(platform::FileSystem& fs, const CompanionFiles& files,
 
 // The profile a document of this path gets, with its type code and values.
 struct FileProfile {
-    ProfileId id = ProfileId::Default;
+    ProfileId id = ProfileId::kDefault;
     char typeCode = ' ';
     Profile profile;
 };

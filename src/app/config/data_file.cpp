@@ -122,7 +122,7 @@ void DataFile::ParseSection(SectionRecord& record, const std::vector<TextLine>& 
     // one this program does not know: that section is kept as it is, not read as entries.
     bool ended = false;
     switch (record.kind) {
-        case Kind::UserMenu: {
+        case Kind::kUserMenu: {
             size_t menu = 0;
             bool inside = false;
             for (const auto& line : lines) {
@@ -143,7 +143,7 @@ void DataFile::ParseSection(SectionRecord& record, const std::vector<TextLine>& 
             }
             break;
         }
-        case Kind::Shell:
+        case Kind::kShell:
             for (const auto& line : lines) {
                 size_t i = record.linesRead;
                 if (i >= kShellEntryCount || EndsBlock(line.text, ended)) {
@@ -155,7 +155,7 @@ void DataFile::ParseSection(SectionRecord& record, const std::vector<TextLine>& 
                 ++record.linesRead;
             }
             break;
-        case Kind::Script:
+        case Kind::kScript:
             for (const auto& line : lines) {
                 size_t i = record.linesRead;
                 if (i >= kScriptLines || EndsBlock(line.text, ended)) {
@@ -174,7 +174,7 @@ void DataFile::ParseSection(SectionRecord& record, const std::vector<TextLine>& 
                 ++record.linesRead;
             }
             break;
-        case Kind::RegDir:
+        case Kind::kRegDir:
             for (const auto& line : lines) {
                 size_t i = record.linesRead;
                 if (i >= kRegisteredFolderCount || EndsBlock(line.text, ended)) {
@@ -193,22 +193,22 @@ void DataFile::ParseSection(SectionRecord& record, const std::vector<TextLine>& 
 
 bool DataFile::SectionHasContent(Kind kind) const {
     switch (kind) {
-        case Kind::UserMenu:
+        case Kind::kUserMenu:
             for (const auto& m : menus)
                 if (!m.empty()) return true;
             return false;
-        case Kind::Shell:
+        case Kind::kShell:
             for (const auto& e : shell)
                 if (e != ShellEntry{}) return true;
             return false;
-        case Kind::Script:
+        case Kind::kScript:
             for (const auto& a : addins)
                 if (a != AddinSlot{}) return true;
             for (const auto& page : library)
                 for (const auto& s : page)
                     if (s != LibrarySlot{}) return true;
             return false;
-        case Kind::RegDir:
+        case Kind::kRegDir:
             for (const auto& f : folders)
                 if (!f.empty()) return true;
             return false;
@@ -228,7 +228,7 @@ void DataFile::FormatSection(const SectionRecord& record, std::vector<TextLine>&
         return n;
     };
     switch (record.kind) {
-        case Kind::UserMenu:
+        case Kind::kUserMenu:
             for (size_t m = 0; m < kUserMenuCount; ++m) {
                 out.push_back({"#Begin", end_});
                 for (size_t i = 0; i < menus[m].size(); ++i) {
@@ -239,14 +239,14 @@ void DataFile::FormatSection(const SectionRecord& record, std::vector<TextLine>&
                 out.push_back({"#End", end_});
             }
             break;
-        case Kind::Shell: {
+        case Kind::kShell: {
             size_t n =
                 written(kShellEntryCount, [&](size_t i) { return shell[i] == ShellEntry{}; });
             for (size_t i = 0; i < n; ++i)
                 WriteKept(out, shell[i], shellSources_[i], end_, ParseShellEntry, FormatShellEntry);
             break;
         }
-        case Kind::Script: {
+        case Kind::kScript: {
             auto slot = [&](size_t k) -> const LibrarySlot& {
                 return library[k / kLibrarySlotCount][k % kLibrarySlotCount];
             };
@@ -267,7 +267,7 @@ void DataFile::FormatSection(const SectionRecord& record, std::vector<TextLine>&
             }
             break;
         }
-        case Kind::RegDir: {
+        case Kind::kRegDir: {
             size_t n =
                 written(kRegisteredFolderCount, [&](size_t i) { return folders[i].empty(); });
             for (size_t i = 0; i < n; ++i)

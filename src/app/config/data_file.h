@@ -72,7 +72,7 @@ class DataFile {
     std::string Format() const;
 
   private:
-    enum class Kind { UserMenu, Shell, Script, RegDir, kCount };
+    enum class Kind { kUserMenu, kShell, kScript, kRegDir, kCount };
     struct SectionRecord {
         Kind kind;
         TextLine header;

@@ -81,28 +81,28 @@ PreferenceOutcome ApplyPreferences(Settings& settings, SettingsStore* store,
         const ValueType type = SpecOf(e.key).type;
         bool same = false;
         switch (type) {
-            case ValueType::Int:
+            case ValueType::kInt:
                 same = settings.Int(e.key) == ParseInt(e.value);
                 break;
-            case ValueType::Colour:
+            case ValueType::kColour:
                 // "0 0 0" and "000 000 000" are the same colour.
                 same = settings.Colour(e.key) == ParseColour(e.value);
                 break;
-            case ValueType::Text:
+            case ValueType::kText:
                 same = settings.Text(e.key) == e.value;
                 break;
         }
         if (same) continue;
         bool stored = true;
         if (!store) {
-            if (type == ValueType::Int)
+            if (type == ValueType::kInt)
                 settings.Set(e.key, ParseInt(e.value));
             else
-                settings.Set(e.key, type == ValueType::Colour ? FormatColour(ParseColour(e.value))
+                settings.Set(e.key, type == ValueType::kColour ? FormatColour(ParseColour(e.value))
                                                               : e.value);
-        } else if (type == ValueType::Int) {
+        } else if (type == ValueType::kInt) {
             stored = settings.Write(*store, e.key, ParseInt(e.value));
-        } else if (type == ValueType::Colour) {
+        } else if (type == ValueType::kColour) {
             stored = settings.WriteColour(*store, e.key, ParseColour(e.value));
         } else {
             stored = settings.Write(*store, e.key, e.value);

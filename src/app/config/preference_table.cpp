@@ -169,16 +169,16 @@ std::optional<std::string> RefusalOf(Key key, std::string_view value,
                                      const FontExists& fontExists) {
     const KeySpec& spec = SpecOf(key);
     const PageField* f = FieldOf(key);
-    if (spec.type == ValueType::Int) return RefuseNumber(key, value, RangeOf(key));
+    if (spec.type == ValueType::kInt) return RefuseNumber(key, value, RangeOf(key));
     // A line break would end the key's line in the settings file.
     if (value.find_first_of("\r\n") != std::string_view::npos)
         return FieldName(key) + ": the text cannot hold a line break.";
-    if (spec.type == ValueType::Colour) return RefuseColour(key, value);
+    if (spec.type == ValueType::kColour) return RefuseColour(key, value);
     if (!f) return std::nullopt;
     switch (f->control) {
-        case Control::Extensions:
+        case Control::kExtensions:
             return RefuseExtensions(key, value);
-        case Control::Font:
+        case Control::kFont:
             if (value.empty() || (fontExists && !fontExists(value)))
                 return FieldName(key) + ": the font " + Quoted(value) + " is not installed.";
             return std::nullopt;

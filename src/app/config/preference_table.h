@@ -51,14 +51,14 @@ constexpr std::string_view PageTitle(PageId page) {
 }
 
 enum class Control : uint8_t {
-    Check,       // 0 or 1
-    Number,      // a decimal integer within the key's range
-    Choice,      // one of a few named values, Min to Max
-    Text,        // one line of text
-    Folder,      // a folder name (empty: none)
-    Extensions,  // an extension list "*.c;*.h" without empty entries
-    Colour,      // "RRR GGG BBB"
-    Font,        // an installed font family
+    kCheck,       // 0 or 1
+    kNumber,      // a decimal integer within the key's range
+    kChoice,      // one of a few named values, Min to Max
+    kText,        // one line of text
+    kFolder,      // a folder name (empty: none)
+    kExtensions,  // an extension list "*.c;*.h" without empty entries
+    kColour,      // "RRR GGG BBB"
+    kFont,        // an installed font family
 };
 
 struct ValueRange {
@@ -78,14 +78,14 @@ struct PageField {
 
 namespace detail {
 constexpr ValueRange FieldRange(Control c, ValueRange given) {
-    return c == Control::Check ? ValueRange{0, 1} : given;
+    return c == Control::kCheck ? ValueRange{0, 1} : given;
 }
 }  // namespace detail
 
 inline constexpr PageField kPageFields[] = {
 #define NORV_PAGE(page, id, control, label, ...)     \
-    {Key::id, PageId::page, Control::control, label, \
-     detail::FieldRange(Control::control, ValueRange{__VA_ARGS__})},
+    {Key::id, PageId::page, Control::k##control, label, \
+     detail::FieldRange(Control::k##control, ValueRange{__VA_ARGS__})},
 #define NORV_NO_PAGE(id, ...)
 #include "app/config/preference_pages.h"
 #undef NORV_PAGE

@@ -67,9 +67,9 @@ uint32_t ApplyingLists(std::string_view path, std::span<const std::string> lists
 }
 
 ProfileId ProfileOfFile(std::string_view path, const ProfileTable& profiles, int codePage) {
-    for (size_t i = size_t(ProfileId::CSource); i < kProfileCount; ++i)
+    for (size_t i = size_t(ProfileId::kCSource); i < kProfileCount; ++i)
         if (MatchesExtensionList(path, profiles[i].extensions, codePage)) return ProfileId(i);
-    return ProfileId::Default;
+    return ProfileId::kDefault;
 }
 
 }  // namespace norv::app

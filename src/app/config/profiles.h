@@ -21,24 +21,24 @@
 namespace norv::app {
 
 enum class ProfileId : uint8_t {
-    Default,
-    CSource,
-    Html,
-    User1,
-    User2,
-    User3,
-    User4,
-    User5,
-    User6,
-    User7,
-    User8,
-    User9,
-    User10,
+    kDefault,
+    kCSource,
+    kHtml,
+    kUser1,
+    kUser2,
+    kUser3,
+    kUser4,
+    kUser5,
+    kUser6,
+    kUser7,
+    kUser8,
+    kUser9,
+    kUser10,
     kCount
 };
 inline constexpr size_t kProfileCount = size_t(ProfileId::kCount);
 constexpr ProfileId UserProfile(int n) {
-    return ProfileId(size_t(ProfileId::User1) + size_t(n - 1));
+    return ProfileId(size_t(ProfileId::kUser1) + size_t(n - 1));
 }
 
 struct Profile {
@@ -97,14 +97,14 @@ inline constexpr std::array<ProfileKeys, kProfileCount> kProfileKeys = {{
 // " ", "C", "H", "1" ... "9", ":".
 constexpr char TypeCodeOf(ProfileId id) {
     switch (id) {
-        case ProfileId::Default:
+        case ProfileId::kDefault:
             return ' ';
-        case ProfileId::CSource:
+        case ProfileId::kCSource:
             return 'C';
-        case ProfileId::Html:
+        case ProfileId::kHtml:
             return 'H';
         default:
-            return static_cast<char>('0' + (int(id) - int(ProfileId::User1) + 1));
+            return static_cast<char>('0' + (int(id) - int(ProfileId::kUser1) + 1));
     }
 }
 std::optional<ProfileId> ProfileOfTypeCode(char code);

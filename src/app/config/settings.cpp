@@ -16,13 +16,13 @@ Settings::Settings(int codePage) : codePage_(codePage) {
         Key key = Key(i);
         Value& v = At(key);
         switch (SpecOf(key).type) {
-            case ValueType::Int:
+            case ValueType::kInt:
                 v.number = DefaultInt(key, codePage);
                 break;
-            case ValueType::Text:
+            case ValueType::kText:
                 v.text = DefaultText(key, codePage);
                 break;
-            case ValueType::Colour:
+            case ValueType::kColour:
                 v.text = DefaultText(key, codePage);
                 v.number = static_cast<int>(ParseColour(v.text));
                 break;
@@ -35,14 +35,14 @@ void Settings::Load(SettingsStore& store) {
         Key key = Key(i);
         Value& v = At(key);
         switch (SpecOf(key).type) {
-            case ValueType::Int:
+            case ValueType::kInt:
                 v.number = IsUserTabKey(key) ? store.ReadInt(key, Int(Key::DefaultTAB))
                                              : store.ReadInt(key, DefaultInt(key, codePage_));
                 break;
-            case ValueType::Text:
+            case ValueType::kText:
                 v.text = store.ReadText(key, DefaultText(key, codePage_));
                 break;
-            case ValueType::Colour:
+            case ValueType::kColour:
                 v.text = store.ReadText(key, DefaultText(key, codePage_));
                 v.number = static_cast<int>(ParseColour(v.text));
                 break;
@@ -51,43 +51,43 @@ void Settings::Load(SettingsStore& store) {
 }
 
 int Settings::Int(Key key) const {
-    assert(SpecOf(key).type != ValueType::Text && "a text key read as an integer");
+    assert(SpecOf(key).type != ValueType::kText && "a text key read as an integer");
     return At(key).number;
 }
 
 const std::string& Settings::Text(Key key) const {
-    assert(SpecOf(key).type != ValueType::Int && "an integer key read as a text");
+    assert(SpecOf(key).type != ValueType::kInt && "an integer key read as a text");
     return At(key).text;
 }
 
 ColourValue Settings::Colour(Key key) const {
-    assert(SpecOf(key).type == ValueType::Colour && "not a colour key");
+    assert(SpecOf(key).type == ValueType::kColour && "not a colour key");
     return static_cast<ColourValue>(At(key).number);
 }
 
 void Settings::Set(Key key, int value) {
-    assert(SpecOf(key).type == ValueType::Int && "not an integer key");
+    assert(SpecOf(key).type == ValueType::kInt && "not an integer key");
     At(key).number = value;
 }
 
 void Settings::Set(Key key, std::string_view value) {
     Value& v = At(key);
     v.text = value;
-    if (SpecOf(key).type == ValueType::Colour) v.number = static_cast<int>(ParseColour(value));
+    if (SpecOf(key).type == ValueType::kColour) v.number = static_cast<int>(ParseColour(value));
 }
 
 bool Settings::Write(SettingsStore& store, Key key, int value) {
-    assert(SpecOf(key).type == ValueType::Int && "not an integer key");
+    assert(SpecOf(key).type == ValueType::kInt && "not an integer key");
     return WriteIntIfChanged(store, key, value, At(key).number);
 }
 
 bool Settings::Write(SettingsStore& store, Key key, std::string_view value) {
-    assert(SpecOf(key).type == ValueType::Text && "not a text key");
+    assert(SpecOf(key).type == ValueType::kText && "not a text key");
     return WriteTextIfChanged(store, key, value, At(key).text);
 }
 
 bool Settings::WriteColour(SettingsStore& store, Key key, ColourValue value) {
-    assert(SpecOf(key).type == ValueType::Colour && "not a colour key");
+    assert(SpecOf(key).type == ValueType::kColour && "not a colour key");
     std::string text = FormatColour(value);
     if (!WriteTextIfChanged(store, key, text, At(key).text)) return false;
     At(key).number = static_cast<int>(value);
@@ -122,7 +122,7 @@ std::string Settings::Dump() const {
         const KeySpec& keySpec = kKeySpecs[i];
         out.append("[").append(SectionName(keySpec.section)).append("] ");
         out.append(keySpec.name).append("=");
-        out.append(keySpec.type == ValueType::Int ? std::to_string(values_[i].number)
+        out.append(keySpec.type == ValueType::kInt ? std::to_string(values_[i].number)
                                                   : values_[i].text);
         out.append("\n");
     }

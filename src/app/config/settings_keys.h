@@ -23,7 +23,7 @@ inline constexpr std::string_view kSectionNames[] = {"Settings", "Options", "Oth
 static_assert(std::size(kSectionNames) == size_t(Section::kCount));
 
 // Integers are stored in decimal; texts as written; colours as "RRR GGG BBB" in decimal.
-enum class ValueType : uint8_t { Int, Text, Colour };
+enum class ValueType : uint8_t { kInt, kText, kColour };
 
 enum class Key : uint16_t {
 #define NORV_SETTING(id, section, name, type, intDefault, textDefault) id,
@@ -44,7 +44,7 @@ struct KeySpec {
 
 inline constexpr KeySpec kKeySpecs[] = {
 #define NORV_SETTING(id, section, name, type, intDefault, textDefault) \
-    {Section::section, name, ValueType::type, intDefault, textDefault},
+    {Section::section, name, ValueType::k##type, intDefault, textDefault},
 #include "app/config/settings_key_list.h"
 #undef NORV_SETTING
 };

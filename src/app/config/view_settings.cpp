@@ -7,7 +7,7 @@
 namespace norv::app {
 
 Profile ProfileOfDocument(const document::CElwDoc& doc, const Settings& settings) {
-    const ProfileId id = ProfileOfTypeCode(doc.typeCode).value_or(ProfileId::Default);
+    const ProfileId id = ProfileOfTypeCode(doc.typeCode).value_or(ProfileId::kDefault);
     return settings.ProfileAt(id);
 }
 
@@ -33,7 +33,7 @@ editing::EditOptions EditOptionsFor(const document::CElwDoc& doc, const Settings
     o.autoIndent = p.autoIndent;
     o.dbcsSpaceIndent = p.doubleWidthSpaceIndent;
     o.softTab = p.softTab;
-    o.cFile = doc.typeCode == TypeCodeOf(ProfileId::CSource);
+    o.cFile = doc.typeCode == TypeCodeOf(ProfileId::kCSource);
     // C source never wraps on its own.
     o.noWrap = p.noWrap || o.cFile;
     o.cppMode = settings.Flag(Key::C_CppMode);

@@ -7,8 +7,8 @@
 namespace norv::app {
 
 bool WriteSettingValue(Settings& settings, SettingsStore* store, Key key, int value) {
-    const bool colour = SpecOf(key).type == ValueType::Colour;
-    if (SpecOf(key).type == ValueType::Text) return false;
+    const bool colour = SpecOf(key).type == ValueType::kColour;
+    if (SpecOf(key).type == ValueType::kText) return false;
     if (store == nullptr) {
         if (colour ? settings.Colour(key) == ColourValue(value) : settings.Int(key) == value)
             return false;
@@ -23,7 +23,7 @@ bool WriteSettingValue(Settings& settings, SettingsStore* store, Key key, int va
 }
 
 bool WriteSettingValue(Settings& settings, SettingsStore* store, Key key, std::string_view value) {
-    if (SpecOf(key).type != ValueType::Text) return false;
+    if (SpecOf(key).type != ValueType::kText) return false;
     // A line break would break the settings file's line structure.
     if (value.find_first_of("\r\n") != std::string_view::npos) return false;
     if (store == nullptr) {

@@ -84,7 +84,7 @@ uint32_t EditorScriptHost::SaveLine(editing::CElwView& v, LineRecord* r, std::st
     {
         editing::CommandScope scope(v);
         v.SetCaret(line, 0);
-        v.ReplaceForward(old.size(), bytes, document::UndoKind::Convert);
+        v.ReplaceForward(old.size(), bytes, document::UndoKind::kConvert);
     }
     v.SetCaret(v.caretLineNumber(), 0);
     return HandleOf(v, v.caretLine());

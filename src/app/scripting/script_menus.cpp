@@ -58,7 +58,7 @@ uint32_t ScriptMenuTable::AddItem(uint32_t handle, std::string_view text, int32_
     ScriptMenuItem item;
     item.text = std::string(text);
     if (id == 0) {
-        item.kind = ScriptMenuItem::Kind::Submenu;
+        item.kind = ScriptMenuItem::Kind::kSubmenu;
         item.submenu = std::make_unique<ScriptMenu>();
         const uint32_t top = slots_[(handle & 0xFFFF) - 1].top;
         const uint32_t sub = Take(item.submenu.get(), top);
@@ -68,7 +68,7 @@ uint32_t ScriptMenuTable::AddItem(uint32_t handle, std::string_view text, int32_
         return sub;
     }
     if (id == kMenuSeparator || id == kMenuSeparator16) {
-        item.kind = ScriptMenuItem::Kind::Separator;
+        item.kind = ScriptMenuItem::Kind::kSeparator;
         item.text.clear();
     } else {
         item.id = id;
@@ -81,7 +81,7 @@ namespace {
 
 const ScriptMenuItem* FindItem(const ScriptMenu& menu, int32_t id) {
     for (const ScriptMenuItem& item : menu.items) {
-        if (item.kind == ScriptMenuItem::Kind::Command && item.id == id) return &item;
+        if (item.kind == ScriptMenuItem::Kind::kCommand && item.id == id) return &item;
         if (item.submenu)
             if (const ScriptMenuItem* found = FindItem(*item.submenu, id)) return found;
     }

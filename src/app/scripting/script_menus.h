@@ -18,8 +18,8 @@ namespace norv::app {
 struct ScriptMenu;
 
 struct ScriptMenuItem {
-    enum class Kind { Command, Separator, Submenu };
-    Kind kind = Kind::Command;
+    enum class Kind { kCommand, kSeparator, kSubmenu };
+    Kind kind = Kind::kCommand;
     std::string text;  // UTF-8, with "&" marking the access key
     int32_t id = 0;    // Command items
     std::unique_ptr<ScriptMenu> submenu;

@@ -180,7 +180,7 @@ bool EditorScriptHost::CallSlotBuiltin(int id, const uint32_t* a, script::Runtim
         case BuiltinId("FILEOPEN"): {
             const int32_t c = slots_.value[1].value_or(0);
             const auto choice = c >= 1 && c <= 7 ? static_cast<document::CodeChoice>(c)
-                                                 : document::CodeChoice::Default;
+                                                 : document::CodeChoice::kDefault;
             const std::string path = slots_.text[0] ? PathFromScript(*slots_.text[0]) : "";
             rt.SetResult(editor_.OpenFile(path, choice) ? 1 : 0);
             break;

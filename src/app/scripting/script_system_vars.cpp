@@ -40,7 +40,7 @@ namespace norv::app {
 
 namespace {
 
-enum class Owner : uint8_t { Setting, View, Document, Host, Window };
+enum class Owner : uint8_t { kSetting, kView, kDocument, kHost, kWindow };
 
 // What a variable that is not a setting stands for.
 enum class Var : uint8_t {
@@ -103,13 +103,13 @@ struct SysVarDef {
 };
 
 constexpr SysVarDef S(std::string_view name, Key key) {
-    return {name, Owner::Setting, key, Var::None};
+    return {name, Owner::kSetting, key, Var::None};
 }
 constexpr SysVarDef V(std::string_view name, Owner owner, Var var) {
     return {name, owner, Key::kCount, var};
 }
-constexpr Owner kView = Owner::View, kDoc = Owner::Document, kHost = Owner::Host,
-                kWin = Owner::Window;
+constexpr Owner kView = Owner::kView, kDoc = Owner::kDocument, kHost = Owner::kHost,
+                kWin = Owner::kWindow;
 
 // clang-format off
 constexpr SysVarDef kDefs[] = {
@@ -227,8 +227,8 @@ constexpr bool TableMatchesNames() {
         if (kDefs[i].name != script::kSysVars[i].name) return false;
         // A String variable that is a setting stands for a text key, an Integer one for an
         // integer or colour key.
-        if (kDefs[i].owner == Owner::Setting &&
-            (SpecOf(kDefs[i].key).type == ValueType::Text) != script::kSysVars[i].isString())
+        if (kDefs[i].owner == Owner::kSetting &&
+            (SpecOf(kDefs[i].key).type == ValueType::kText) != script::kSysVars[i].isString())
             return false;
     }
     return true;
@@ -305,7 +305,7 @@ struct Ends {
 
 std::optional<Ends> SelectionEnds(editing::Selection* s) {
     if (s == nullptr || !s->active()) return std::nullopt;
-    Ends e{s->start(), s->end(), s->kind() == editing::SelectionKind::Box};
+    Ends e{s->start(), s->end(), s->kind() == editing::SelectionKind::kBox};
     const bool swap = e.box ? (e.end.line < e.begin.line ||
                                (e.end.line == e.begin.line && e.end.column < e.begin.column))
                             : (e.end.line < e.begin.line ||
@@ -330,14 +330,14 @@ uint32_t EditorScriptHost::ReadSysVar(int index, script::Runtime& rt) {
     const SysVarDef& d = kDefs[index];
     const bool isString = script::kSysVars[size_t(index)].isString();
     auto text = [&](std::string_view s) { return rt.MakeString(s); };
-    if (d.owner == Owner::Setting) {
+    if (d.owner == Owner::kSetting) {
         const Settings& s = CurrentSettings();
         switch (SpecOf(d.key).type) {
-            case ValueType::Int:
+            case ValueType::kInt:
                 return static_cast<uint32_t>(s.Int(d.key));
-            case ValueType::Colour:
+            case ValueType::kColour:
                 return s.Colour(d.key);
-            case ValueType::Text:
+            case ValueType::kText:
                 // Folders are file names (the file system's bytes); the delimiters and the
                 // option letters are texts of the settings file's code page.
                 if (d.key == Key::BackUpPath || d.key == Key::MirrorPath)
@@ -491,7 +491,7 @@ void EditorScriptHost::WriteSysVar(int index, uint32_t value, script::Runtime& r
     const std::string str = isString ? rt.ArgString(value) : std::string();
     const auto n = static_cast<int32_t>(value);
     ScriptFrame* f = frame();
-    if (d.owner == Owner::Setting) {
+    if (d.owner == Owner::kSetting) {
         // Without a frame the settings are the editor's to read only.
         if (f == nullptr) return;
         if (isString)

@@ -33,7 +33,7 @@ int CharClass(const editing::WordClasses& classes, int codePage, std::string_vie
     }
     const uint16_t code = c.size() == 2 ? static_cast<uint16_t>(b << 8 | uint8_t(c[1])) : b;
     const editing::WordClass k = classes.ClassOf(code);
-    if (k == editing::WordClass::AnkDelimiter || k == editing::WordClass::DbcsDelimiter) return 0;
+    if (k == editing::WordClass::kAnkDelimiter || k == editing::WordClass::kDbcsDelimiter) return 0;
     return 1 + static_cast<int>(k);
 }
 

@@ -132,8 +132,8 @@ QStringList CodeListLabels(int systemCodePage) {
 }
 
 bool CodeChoiceTakesBom(CodeChoice choice) {
-    return choice == CodeChoice::Unicode || choice == CodeChoice::UnicodeBe ||
-           choice == CodeChoice::Utf8;
+    return choice == CodeChoice::kUnicode || choice == CodeChoice::kUnicodeBe ||
+           choice == CodeChoice::kUtf8;
 }
 
 bool QtFileDialogs::AskOpen(OpenRequest& request) {

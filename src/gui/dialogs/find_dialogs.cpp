@@ -292,13 +292,13 @@ ReplaceAssureDialog::ReplaceAssureDialog(QWidget* parent) : QDialog(parent) {
     QPushButton* yes = add("&Yes", [this] {
         // With Shift held, this match and every further one.
         const bool shift = (shiftSeen_ || (QApplication::keyboardModifiers() & Qt::ShiftModifier));
-        return shift ? ReplaceAnswer::YesToAll : ReplaceAnswer::Yes;
+        return shift ? ReplaceAnswer::kYesToAll : ReplaceAnswer::kYes;
     });
     installEventFilter(this);
     yes->setDefault(true);
-    add("Replace &All", [] { return ReplaceAnswer::ReplaceAll; });
-    add("&No", [] { return ReplaceAnswer::No; });
-    add("Cancel", [] { return ReplaceAnswer::Cancel; });
+    add("Replace &All", [] { return ReplaceAnswer::kReplaceAll; });
+    add("&No", [] { return ReplaceAnswer::kNo; });
+    add("Cancel", [] { return ReplaceAnswer::kCancel; });
     yes->setFocus();
 }
 
@@ -320,9 +320,9 @@ bool ReplaceAssureDialog::eventFilter(QObject* watched, QEvent* event) {
 }
 
 search::ReplaceAnswer ReplaceAssureDialog::Ask() {
-    answer_ = search::ReplaceAnswer::Cancel;
+    answer_ = search::ReplaceAnswer::kCancel;
     shiftSeen_ = false;
-    if (exec() != QDialog::Accepted) return search::ReplaceAnswer::Cancel;
+    if (exec() != QDialog::Accepted) return search::ReplaceAnswer::kCancel;
     return answer_;
 }
 

@@ -109,7 +109,7 @@ class ReplaceAssureDialog : public QDialog {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    search::ReplaceAnswer answer_ = search::ReplaceAnswer::Cancel;
+    search::ReplaceAnswer answer_ = search::ReplaceAnswer::kCancel;
     bool shiftSeen_ = false;
 };
 

@@ -149,17 +149,17 @@ editing::HistoryButton AskClipboardHistory(QWidget* parent,
         edited = false;
     });
     QObject::connect(text, &QPlainTextEdit::textChanged, &d, [&] { edited = true; });
-    editing::HistoryButton result = editing::HistoryButton::Cancel;
+    editing::HistoryButton result = editing::HistoryButton::kCancel;
     QObject::connect(copy, &QPushButton::clicked, &d, [&] {
-        result = editing::HistoryButton::Copy;
+        result = editing::HistoryButton::kCopy;
         d.accept();
     });
     QObject::connect(paste, &QPushButton::clicked, &d, [&] {
-        result = editing::HistoryButton::Paste;
+        result = editing::HistoryButton::kPaste;
         d.accept();
     });
     QObject::connect(list, &QListWidget::itemDoubleClicked, &d, [&] {
-        result = editing::HistoryButton::Paste;
+        result = editing::HistoryButton::kPaste;
         d.accept();
     });
     QObject::connect(cancel, &QPushButton::clicked, &d, &QDialog::reject);
@@ -174,7 +174,7 @@ editing::HistoryButton AskClipboardHistory(QWidget* parent,
     column->addWidget(text, 1);
     column->addLayout(buttons);
     d.resize(520, 420);
-    if (d.exec() != QDialog::Accepted) return editing::HistoryButton::Cancel;
+    if (d.exec() != QDialog::Accepted) return editing::HistoryButton::kCancel;
     request.chosen = list->currentRow();
     request.edited = edited;
     request.text = ToUtf8(text->toPlainText());

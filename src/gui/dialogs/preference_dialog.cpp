@@ -157,7 +157,7 @@ class FontColorPage : public PreferencePage {
         auto* column = new QVBoxLayout(this);
         std::vector<const app::PageField*> font, colours;
         for (const app::PageField* f : app::FieldsOf(id_))
-            (f->control == app::Control::Colour ? colours : font).push_back(f);
+            (f->control == app::Control::kColour ? colours : font).push_back(f);
         auto* fontGrid = new QGridLayout;
         fields_.LayOut(font, this, fontGrid, 2, 2);
         column->addLayout(fontGrid);

@@ -76,20 +76,20 @@ QWidget* FieldSet::Make(const app::PageField& f, QWidget* parent) {
     const QString name = FromUtf8(app::SpecOf(f.key).name);
     QWidget* w = nullptr;
     switch (f.control) {
-        case app::Control::Check: {
+        case app::Control::kCheck: {
             auto* box = new QCheckBox(LabelText(f), parent);
             box->setChecked(settings_.Flag(f.key));
             w = box;
             break;
         }
-        case app::Control::Number: {
+        case app::Control::kNumber: {
             auto* edit = new QLineEdit(QString::number(settings_.Int(f.key)), parent);
             edit->setValidator(new QRegularExpressionValidator(
                 QRegularExpression(QStringLiteral("-?[0-9]{0,11}")), edit));
             w = edit;
             break;
         }
-        case app::Control::Choice: {
+        case app::Control::kChoice: {
             auto* combo = new QComboBox(parent);
             for (std::string_view n : app::ChoiceNames(f.key)) combo->addItem(FromUtf8(n));
             const int v = settings_.Int(f.key);
@@ -103,13 +103,13 @@ QWidget* FieldSet::Make(const app::PageField& f, QWidget* parent) {
             w = combo;
             break;
         }
-        case app::Control::Colour: {
+        case app::Control::kColour: {
             auto* button = new ColourButton(LabelText(f), parent);
             button->setColour(ToQColor(settings_.Colour(f.key)));
             w = button;
             break;
         }
-        case app::Control::Font: {
+        case app::Control::kFont: {
             auto* combo = new QComboBox(parent);
             combo->setEditable(true);
             combo->setInsertPolicy(QComboBox::NoInsert);
@@ -118,9 +118,9 @@ QWidget* FieldSet::Make(const app::PageField& f, QWidget* parent) {
             w = combo;
             break;
         }
-        case app::Control::Text:
-        case app::Control::Folder:
-        case app::Control::Extensions:
+        case app::Control::kText:
+        case app::Control::kFolder:
+        case app::Control::kExtensions:
             w = new QLineEdit(BytesToQString(codePage_, settings_.Text(f.key)), parent);
             break;
     }
@@ -133,10 +133,10 @@ QWidget* FieldSet::Make(const app::PageField& f, QWidget* parent) {
 
 QString FieldSet::Current(const Entry& e) {
     switch (e.control) {
-        case app::Control::Check:
+        case app::Control::kCheck:
             return static_cast<QCheckBox*>(e.widget)->isChecked() ? QStringLiteral("1")
                                                                   : QStringLiteral("0");
-        case app::Control::Choice: {
+        case app::Control::kChoice: {
             auto* combo = static_cast<QComboBox*>(e.widget);
             const app::ValueRange r = app::RangeOf(e.key);
             const int names = static_cast<int>(app::ChoiceNames(e.key).size());
@@ -144,9 +144,9 @@ QString FieldSet::Current(const Entry& e) {
                 return QString::number(r.min + combo->currentIndex());
             return combo->currentText();
         }
-        case app::Control::Colour:
+        case app::Control::kColour:
             return static_cast<ColourButton*>(e.widget)->StoredText();
-        case app::Control::Font:
+        case app::Control::kFont:
             return static_cast<QComboBox*>(e.widget)->currentText();
         default:
             return static_cast<QLineEdit*>(e.widget)->text();
@@ -160,7 +160,7 @@ void FieldSet::LayOut(const std::vector<const app::PageField*>& fields, QWidget*
     const int span = std::max(1, formColumns * 2 / checkColumns);
     int n = 0;
     for (const app::PageField* f : fields) {
-        if (f->control != app::Control::Check) continue;
+        if (f->control != app::Control::kCheck) continue;
         grid->addWidget(Make(*f, parent), row + n / checkColumns, (n % checkColumns) * span, 1,
                         span);
         ++n;
@@ -168,10 +168,10 @@ void FieldSet::LayOut(const std::vector<const app::PageField*>& fields, QWidget*
     row += (n + checkColumns - 1) / checkColumns;
     n = 0;
     for (const app::PageField* f : fields) {
-        if (f->control == app::Control::Check) continue;
+        if (f->control == app::Control::kCheck) continue;
         QWidget* control = Make(*f, parent);
         const int r = row + n / formColumns, c = (n % formColumns) * 2;
-        if (f->control == app::Control::Colour) {
+        if (f->control == app::Control::kColour) {
             grid->addWidget(control, r, c, 1, 2);
         } else {
             auto* label = new QLabel(LabelText(*f), parent);

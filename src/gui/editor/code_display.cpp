@@ -35,26 +35,26 @@ uint32_t DecodeUtf8(const view::LineText& t, size_t pos, size_t len) {
 
 LineEnd LineEndKind(document::EolMode mode, uint8_t lineFlags, int textMode) {
     switch (mode) {
-        case document::EolMode::CrLf:
-            return LineEnd::CrLf;
-        case document::EolMode::Lf:
-            return LineEnd::Lf;
-        case document::EolMode::Cr:
-            return LineEnd::Cr;
+        case document::EolMode::kCrLf:
+            return LineEnd::kCrLf;
+        case document::EolMode::kLf:
+            return LineEnd::kLf;
+        case document::EolMode::kCr:
+            return LineEnd::kCr;
         default:
             break;
     }
     switch (lineFlags & document::LF_EOL_MASK) {
         case document::LF_EOL_CRLF:
-            return LineEnd::CrLf;
+            return LineEnd::kCrLf;
         case document::LF_EOL_CR:
-            return LineEnd::Cr;
+            return LineEnd::kCr;
         case document::LF_EOL_LF:
-            return LineEnd::Lf;
+            return LineEnd::kLf;
         default:
             break;
     }
-    return textMode == 0 ? LineEnd::CrLf : textMode == 2 ? LineEnd::Cr : LineEnd::Lf;
+    return textMode == 0 ? LineEnd::kCrLf : textMode == 2 ? LineEnd::kCr : LineEnd::kLf;
 }
 
 std::string CodeDisplayText(document::TextCode code, const view::LineLayout& layout,
@@ -62,19 +62,19 @@ std::string CodeDisplayText(document::TextCode code, const view::LineLayout& lay
     using document::TextCode;
     if (pos >= t.end()) {
         if (lastLine) return "  [EOF]";
-        const unsigned single = end == LineEnd::Cr ? 0x0D : 0x0A;
+        const unsigned single = end == LineEnd::kCr ? 0x0D : 0x0A;
         switch (code) {
-            case TextCode::Utf8:
-                return end == LineEnd::CrLf ? "  0D0A" : Format("    %02X", single);
-            case TextCode::Ucs2Le:
-            case TextCode::Ucs2Be:
-                return end == LineEnd::CrLf ? "000D 000A" : Format("U+%04X", single);
+            case TextCode::kUtf8:
+                return end == LineEnd::kCrLf ? "  0D0A" : Format("    %02X", single);
+            case TextCode::kUcs2Le:
+            case TextCode::kUcs2Be:
+                return end == LineEnd::kCrLf ? "000D 000A" : Format("U+%04X", single);
             default:
-                return AnsiForm(end == LineEnd::CrLf ? 0x0D0A : single);
+                return AnsiForm(end == LineEnd::kCrLf ? 0x0D0A : single);
         }
     }
     const size_t len = layout.CharLen(t, pos);
-    if (code == TextCode::Utf8) {
+    if (code == TextCode::kUtf8) {
         static const char* const kForms[] = {"    %02X", "  %02X%02X", " %02X%02X%02X",
                                              "%02X%02X%02X%02X"};
         std::string s;
@@ -95,7 +95,7 @@ std::string CodeDisplayText(document::TextCode code, const view::LineLayout& lay
         }
         return buf;
     }
-    if (code == TextCode::Ucs2Le || code == TextCode::Ucs2Be) {
+    if (code == TextCode::kUcs2Le || code == TextCode::kUcs2Be) {
         const uint32_t cp = DecodeUtf8(t, pos, len);
         if (cp >= 0x10000) {
             const uint32_t v = cp - 0x10000;
@@ -106,16 +106,16 @@ std::string CodeDisplayText(document::TextCode code, const view::LineLayout& lay
     const uint8_t b = t[pos];
     if (len == 1) {
         const bool kana = b >= 0xA1 && b <= 0xDF;
-        if (kana && code == TextCode::Euc) return AnsiForm(0x8E00u + b);
-        if (kana && code == TextCode::Jis) return AnsiForm(b & 0x7Fu);
+        if (kana && code == TextCode::kEuc) return AnsiForm(0x8E00u + b);
+        if (kana && code == TextCode::kJis) return AnsiForm(b & 0x7Fu);
         return AnsiForm(b);
     }
     const uint16_t sjis = static_cast<uint16_t>(b << 8 | t[pos + 1]);
     // A pair outside JIS X 0208 (the vendor extensions) has no JIS or EUC-JP code: its
     // Shift-JIS code is shown.
     const uint16_t jis = document::SjisToJisCode(sjis);
-    if (jis != 0 && code == TextCode::Jis) return AnsiForm(jis);
-    if (jis != 0 && code == TextCode::Euc) return AnsiForm(jis | 0x8080u);
+    if (jis != 0 && code == TextCode::kJis) return AnsiForm(jis);
+    if (jis != 0 && code == TextCode::kEuc) return AnsiForm(jis | 0x8080u);
     return AnsiForm(sjis);
 }
 

@@ -12,7 +12,7 @@
 
 namespace norv::qt {
 
-enum class LineEnd { CrLf, Lf, Cr };
+enum class LineEnd { kCrLf, kLf, kCr };
 
 // The line end a line is shown and counted with: the document's mode, or for the Default mode
 // the line's recorded kind, and for a line without one the TextMode setting (0 CR LF, 2 CR,

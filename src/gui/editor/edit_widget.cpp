@@ -363,7 +363,7 @@ bool EditWidget::Selected(int lineNumber, size_t pos, int column, int width) con
     editing::SelectionEnd b = selection_->end();
     if (b.line < a.line || (b.line == a.line && b.pos < a.pos)) std::swap(a, b);
     if (lineNumber < a.line || lineNumber > b.line) return false;
-    if (selection_->kind() == editing::SelectionKind::Box) {
+    if (selection_->kind() == editing::SelectionKind::kBox) {
         const auto [c1, c2] = std::minmax(a.column, b.column);
         const int end = column + width;
         return end > c1 && end <= c2;
@@ -565,8 +565,8 @@ void EditWidget::mousePressEvent(QMouseEvent* event) {
 void EditWidget::mouseMoveEvent(QMouseEvent* event) {
     if (!dragging_ || paused_ || !(event->buttons() & Qt::LeftButton) || !selection_) return;
     if (!dragAnchored_) {
-        selection_->Anchor((event->modifiers() & Qt::AltModifier) ? editing::SelectionKind::Box
-                                                                  : editing::SelectionKind::Stream);
+        selection_->Anchor((event->modifiers() & Qt::AltModifier) ? editing::SelectionKind::kBox
+                                                                  : editing::SelectionKind::kStream);
         dragAnchored_ = true;
     }
     if (PlaceCaretAt(event->position().toPoint())) selection_->CaretMoved(*view_);

@@ -47,7 +47,7 @@ const std::vector<view::CharStyle>& EditWidget::StylesOf(const editing::CElwView
         for (const view::LinkSpan& l : view::FindLinks(text.Content(), view_->doc().CodePage()))
             for (size_t k = l.start; k < l.end(); ++k) styles_[k].link = true;
     }
-    if (view_->doc().typeCode == app::TypeCodeOf(app::ProfileId::Html))
+    if (view_->doc().typeCode == app::TypeCodeOf(app::ProfileId::kHtml))
         view::MarkMarkup(styles_, text.Content());
     return styles_;
 }

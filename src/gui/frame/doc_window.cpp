@@ -34,7 +34,7 @@ class PaneKeys : public app::KeyInput {
         : activate_(std::move(activate)), press_(press) {}
     app::PressResult Press(const app::KeyStroke& stroke, std::string_view bytes) override {
         activate_();
-        return press_ ? press_(stroke, bytes) : app::PressResult::Nothing;
+        return press_ ? press_(stroke, bytes) : app::PressResult::kNothing;
     }
 
   private:

@@ -136,7 +136,7 @@ void FindWiring::UseSettings(const app::Settings& settings) {
 void FindWiring::UseHeadlessDialogs() {
     env_.findDialog = [](search::FindDialogRequest&) { return false; };
     env_.replaceDialog = [](search::ReplaceDialogRequest&) { return false; };
-    env_.askReplace = [](const search::ReplaceQuestion&) { return search::ReplaceAnswer::Yes; };
+    env_.askReplace = [](const search::ReplaceQuestion&) { return search::ReplaceAnswer::kYes; };
 }
 
 void FindWiring::SaveOption(std::string_view key, std::string_view letters) {

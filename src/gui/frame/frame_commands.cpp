@@ -162,13 +162,13 @@ void MainFrame::RunCommand(size_t command, uint8_t keyByte) {
     const QPointer<DocWindow> w = ActiveWindow();
     dispatcher_.view = w ? &w->sink() : nullptr;
     const app::KeyDispatcher::Outcome outcome = dispatcher_.RunCommand(command, 1, keyByte);
-    if (outcome == app::KeyDispatcher::Outcome::Nothing) {
+    if (outcome == app::KeyDispatcher::Outcome::kNothing) {
         ui_->Refuse(app::kNoDocumentText);  // a view command without a view
         return;
     }
     // A frame command may have closed the window, and so may a resident script that a view
     // command's event ran.
-    if (outcome == app::KeyDispatcher::Outcome::View && w) w->editor().Refresh();
+    if (outcome == app::KeyDispatcher::Outcome::kView && w) w->editor().Refresh();
     UpdateMenus();
     UpdateStatus();
 }
@@ -347,7 +347,7 @@ bool MainFrame::DispatchMouseKey(QObject* target, QMouseEvent* event) {
     stroke.shift = mods & Qt::ShiftModifier;
     stroke.alt = mods & Qt::AltModifier;
     dispatcher_.view = &w.sink();
-    if (keyInput_.Press(stroke, {}) == app::PressResult::Nothing) return false;
+    if (keyInput_.Press(stroke, {}) == app::PressResult::kNothing) return false;
     UpdateMenus();
     UpdateStatus();
     return true;
@@ -372,7 +372,7 @@ void MainFrame::ShowTwoStrokeMenu() {
     dispatcher_.view = w ? &w->sink() : nullptr;
     const auto outcome =
         dispatcher_.ChooseFromMenu(items[static_cast<size_t>(itemOf[static_cast<size_t>(chosen)])]);
-    if (outcome == app::KeyDispatcher::Outcome::View && w) w->editor().Refresh();
+    if (outcome == app::KeyDispatcher::Outcome::kView && w) w->editor().Refresh();
     UpdateMenus();
     UpdateStatus();
 }
@@ -386,7 +386,7 @@ void MainFrame::ShowUserMenu(int menu, uint8_t keyByte) {
         entries.push_back({e.separator, BytesToQString(codePage, e.caption),
                            e.separator || CommandEnabled(e.command)});
     const bool pointer =
-        app::UserMenuPlace(keyByte, ActiveWindow() != nullptr) == app::PopupPlace::MousePointer;
+        app::UserMenuPlace(keyByte, ActiveWindow() != nullptr) == app::PopupPlace::kMousePointer;
     const int chosen =
         ExecPopup(entries, pointer ? QCursor::pos() : CaretGlobalPoint(), this, kUserMenuName);
     if (chosen < 0) return;
@@ -478,10 +478,10 @@ DocWindow* MainFrame::NewFileOfType() {
         const app::Profile& p = profiles[i];
         const auto id = static_cast<app::ProfileId>(i);
         // User types without a name or extensions are not set up.
-        if (id >= app::ProfileId::User1 && p.name.empty() && p.extensions.empty()) continue;
+        if (id >= app::ProfileId::kUser1 && p.name.empty() && p.extensions.empty()) continue;
         QString name = FromUtf8(p.name);
         if (name.isEmpty())
-            name = id == app::ProfileId::Default ? QStringLiteral("Text") : QStringLiteral("User");
+            name = id == app::ProfileId::kDefault ? QStringLiteral("Text") : QStringLiteral("User");
         if (!p.extensions.empty()) name += QStringLiteral("  (%1)").arg(FromUtf8(p.extensions));
         names << name;
         ids.push_back(id);

@@ -171,7 +171,7 @@ void GrepWiring::TagJump(DocWindow& from) {
     QPointer<QMdiSubWindow> origin = qobject_cast<QMdiSubWindow*>(from.parentWidget());
     from.view().Sync();
     if (search::RunTagJump(from.view(), platform::RealFileSystem(), ui_, *this) ==
-        search::TagJumpStatus::Jumped) {
+        search::TagJumpStatus::kJumped) {
         tagFrom_ = origin;
         for (DocWindow* w : frame_.Windows()) w->editor().Refresh();
     }

@@ -19,13 +19,13 @@ struct CodeMenuItem {
 
 // clang-format off
 inline constexpr std::array<CodeMenuItem, 7> kCodeMenuItems = {{
-    {"CodeAnsi", "&ANSI", document::TextCode::Ansi, false},
-    {"CodeJis", "&JIS", document::TextCode::Jis, false},
-    {"CodeEuc", "EU&C (EOL=Default)", document::TextCode::Euc, false},
-    {"CodeEucLf", "&EUC-JP (EOL=LF)", document::TextCode::Euc, true},
-    {"CodeUnicode", "&Unicode", document::TextCode::Ucs2Le, false},
-    {"CodeUnicodeBE", "U&nicode (Big Endian)", document::TextCode::Ucs2Be, false},
-    {"CodeUtf8", "U&TF8", document::TextCode::Utf8, false},
+    {"CodeAnsi", "&ANSI", document::TextCode::kAnsi, false},
+    {"CodeJis", "&JIS", document::TextCode::kJis, false},
+    {"CodeEuc", "EU&C (EOL=Default)", document::TextCode::kEuc, false},
+    {"CodeEucLf", "&EUC-JP (EOL=LF)", document::TextCode::kEuc, true},
+    {"CodeUnicode", "&Unicode", document::TextCode::kUcs2Le, false},
+    {"CodeUnicodeBE", "U&nicode (Big Endian)", document::TextCode::kUcs2Be, false},
+    {"CodeUtf8", "U&TF8", document::TextCode::kUtf8, false},
 }};
 // clang-format on
 
@@ -36,10 +36,10 @@ struct ReturnMenuItem {
 };
 
 inline constexpr std::array<ReturnMenuItem, 4> kReturnMenuItems = {{
-    {"ReturnDefault", "&Default", document::EolMode::Default},
-    {"ReturnCrLf", "DOS/&Windows (CRLF)", document::EolMode::CrLf},
-    {"ReturnLf", "&UNIX (LF)", document::EolMode::Lf},
-    {"ReturnCr", "&Macintosh (CR)", document::EolMode::Cr},
+    {"ReturnDefault", "&Default", document::EolMode::kDefault},
+    {"ReturnCrLf", "DOS/&Windows (CRLF)", document::EolMode::kCrLf},
+    {"ReturnLf", "&UNIX (LF)", document::EolMode::kLf},
+    {"ReturnCr", "&Macintosh (CR)", document::EolMode::kCr},
 }};
 
 // The table name of an address command.

@@ -62,7 +62,7 @@ constexpr int kEditorPointSize = 11;
 // Unicode family keeps the text as it is held and writes the save code).
 QString CodeName(const document::CElwDoc& doc) {
     const document::TextCode shown =
-        doc.saveCode != document::TextCode::None ? doc.saveCode : doc.code;
+        doc.saveCode != document::TextCode::kNone ? doc.saveCode : doc.code;
     return QString::fromLatin1(document::CodeStatusName(shown, platform::SystemCodePage()));
 }
 
@@ -329,10 +329,10 @@ void MainFrame::UpdateChecks() {
     DocWindow* w = ActiveWindow();
     if (!w) return;
     const document::CElwDoc& d = w->doc();
-    const bool lf = d.eolMode == document::EolMode::Lf;
+    const bool lf = d.eolMode == document::EolMode::kLf;
     for (const CodeItem& item : codeItems_)
         item.action->setChecked(item.code == d.code &&
-                                (item.code != document::TextCode::Euc || item.eucLf == lf));
+                                (item.code != document::TextCode::kEuc || item.eucLf == lf));
     for (auto& [action, mode] : returnItems_) action->setChecked(mode == d.eolMode);
 }
 

@@ -75,7 +75,7 @@ class MainFrame : public QMainWindow,
 
     // Opens a file into a new window; null when it could not be opened (the reason was shown).
     DocWindow* OpenFile(const std::string& path,
-                        document::CodeChoice choice = document::CodeChoice::Default,
+                        document::CodeChoice choice = document::CodeChoice::kDefault,
                         bool readOnly = false);
     DocWindow* NewFile();
     // Gives a document that was loaded elsewhere (recovery) its window.

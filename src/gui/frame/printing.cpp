@@ -169,7 +169,7 @@ PrintJob::PrintJob(DocWindow& w, const app::Settings& settings)
     editing::Selection& selection = w.selection();
     if (selection.active()) {
         text_->copy =
-            SelectionLines(selection.Block(), selection.kind() == editing::SelectionKind::Box);
+            SelectionLines(selection.Block(), selection.kind() == editing::SelectionKind::kBox);
     } else {
         for (const document::LineRecord* r = doc.lines().first(); r; r = r->next)
             text_->records.push_back(r);

@@ -39,15 +39,15 @@ namespace {
 void FillMenu(QMenu& menu, const app::ScriptMenu& from, std::map<const QAction*, int32_t>& ids) {
     for (const app::ScriptMenuItem& item : from.items) {
         switch (item.kind) {
-            case app::ScriptMenuItem::Kind::Separator:
+            case app::ScriptMenuItem::Kind::kSeparator:
                 menu.addSeparator();
                 break;
-            case app::ScriptMenuItem::Kind::Submenu: {
+            case app::ScriptMenuItem::Kind::kSubmenu: {
                 QMenu* sub = menu.addMenu(FromUtf8(item.text));
                 if (item.submenu) FillMenu(*sub, *item.submenu, ids);
                 break;
             }
-            case app::ScriptMenuItem::Kind::Command:
+            case app::ScriptMenuItem::Kind::kCommand:
                 ids[menu.addAction(FromUtf8(item.text))] = item.id;
                 break;
         }

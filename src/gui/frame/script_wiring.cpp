@@ -262,7 +262,7 @@ bool ScriptWiring::RunHiddenCommand(size_t hidden) {
 
 app::PressResult ScriptWiring::PressKey(const app::KeyStroke& stroke, std::string_view bytes) {
     DocWindow* w = frame_.ActiveWindow();
-    if (w == nullptr) return app::PressResult::Nothing;
+    if (w == nullptr) return app::PressResult::kNothing;
     return frame_.PressKey(*w, stroke, bytes);
 }
 

@@ -182,21 +182,21 @@ void InstanceServer::Serve(QLocalSocket* socket) {
         }
         char answer = 1;
         switch (static_cast<InstanceRequest>(kind)) {
-            case InstanceRequest::State:
+            case InstanceRequest::kState:
                 answer = isVisible && isVisible() ? 1 : 0;
                 break;
-            case InstanceRequest::Handoff:
+            case InstanceRequest::kHandoff:
                 QTimer::singleShot(0, this,
                                    [this, args = std::move(args), folder = std::move(folder)] {
                                        if (handoff) handoff(args, folder);
                                    });
                 break;
-            case InstanceRequest::Reload:
+            case InstanceRequest::kReload:
                 QTimer::singleShot(0, this, [this] {
                     if (reload) reload();
                 });
                 break;
-            case InstanceRequest::TakeTray:
+            case InstanceRequest::kTakeTray:
                 QTimer::singleShot(0, this, [this] {
                     if (takeTray) takeTray();
                 });

@@ -30,7 +30,7 @@ class QLocalSocket;
 
 namespace norv::qt {
 
-enum class InstanceRequest : uint8_t { State = 1, Handoff = 2, Reload = 3, TakeTray = 4 };
+enum class InstanceRequest : uint8_t { kState = 1, kHandoff = 2, kReload = 3, kTakeTray = 4 };
 
 // The runtime folder, created with mode 0700 when missing; empty when it cannot be made or
 // belongs to another user.

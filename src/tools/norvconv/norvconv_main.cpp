@@ -61,9 +61,9 @@ struct CodeName {
     norv::document::TextCode code;
 };
 constexpr CodeName kCodes[] = {
-    {"ansi", norv::document::TextCode::Ansi},     {"euc", norv::document::TextCode::Euc},
-    {"jis", norv::document::TextCode::Jis},       {"utf8", norv::document::TextCode::Utf8},
-    {"ucs2le", norv::document::TextCode::Ucs2Le}, {"ucs2be", norv::document::TextCode::Ucs2Be},
+    {"ansi", norv::document::TextCode::kAnsi},     {"euc", norv::document::TextCode::kEuc},
+    {"jis", norv::document::TextCode::kJis},       {"utf8", norv::document::TextCode::kUtf8},
+    {"ucs2le", norv::document::TextCode::kUcs2Le}, {"ucs2be", norv::document::TextCode::kUcs2Be},
 };
 
 int Convert(DocumentEnvironment& env, CaptureUi& ui, CodeChoice choice,
@@ -74,15 +74,15 @@ int Convert(DocumentEnvironment& env, CaptureUi& ui, CodeChoice choice,
     const CodeName* code = nullptr;
     for (const auto& c : kCodes)
         if (target == c.name) code = &c;
-    EolMode mode = EolMode::Default;
+    EolMode mode = EolMode::kDefault;
     bool keep = eol == "keep";
     if (eol == "crlf")
-        mode = EolMode::CrLf;
+        mode = EolMode::kCrLf;
     else if (eol == "lf")
-        mode = EolMode::Lf;
+        mode = EolMode::kLf;
     else if (eol == "cr")
-        mode = EolMode::Cr;
-    if (!code || files.size() != 1 || (!keep && mode == EolMode::Default)) {
+        mode = EolMode::kCr;
+    if (!code || files.size() != 1 || (!keep && mode == EolMode::kDefault)) {
         Usage(stderr);
         return 2;
     }
@@ -123,7 +123,7 @@ int main(int argc, char** argv) {
     CaptureUi ui;
     env.ui = &ui;
     env.save.trashOutGen = 0;
-    CodeChoice choice = CodeChoice::Default;
+    CodeChoice choice = CodeChoice::kDefault;
     bool dump = false;
     std::vector<std::string> files;
     std::string target, eol = "keep", output;

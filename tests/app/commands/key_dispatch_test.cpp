@@ -84,7 +84,7 @@ TEST(KeyDispatch, StrokesReachTheirCommands) {
 
 TEST(KeyDispatch, TwoStrokeKeys) {
     Rig r;
-    EXPECT_EQ(r.Press('K', true), KeyDispatcher::Outcome::PrefixPending);
+    EXPECT_EQ(r.Press('K', true), KeyDispatcher::Outcome::kPrefixPending);
     EXPECT_EQ(r.ui.statusTexts.back(), "Ctrl+K^");
     EXPECT_EQ(r.rec.timerMs, 500);
     r.Press('B', true);  // Ctrl held or not, the second letter counts
@@ -93,7 +93,7 @@ TEST(KeyDispatch, TwoStrokeKeys) {
     EXPECT_FALSE(r.d.pendingPrefix());
     // A digit after Ctrl+K clears the prefix and goes as itself (unassigned here).
     r.Press('K', true);
-    EXPECT_EQ(r.Press('1'), KeyDispatcher::Outcome::Nothing);
+    EXPECT_EQ(r.Press('1'), KeyDispatcher::Outcome::kNothing);
     EXPECT_FALSE(r.d.pendingPrefix());
     r.Press(vk::kUp);
     EXPECT_EQ(r.rec.log.back(), "CsrUp");
@@ -114,7 +114,7 @@ TEST(KeyDispatch, ScriptsBoxModeRepeatsAndTableOrder) {
         offered.push_back(k);
         return k == KeyFromName("Ctrl+C");
     };
-    EXPECT_EQ(r.Press('C', true), KeyDispatcher::Outcome::TakenByScript);
+    EXPECT_EQ(r.Press('C', true), KeyDispatcher::Outcome::kTakenByScript);
     EXPECT_TRUE(r.rec.log.empty());
     r.Press(vk::kDown, false, false, false, 3);
     EXPECT_EQ(r.rec.log, (std::vector<std::string>(3, "CsrDown")));
@@ -149,7 +149,7 @@ TEST(KeyDispatch, TwoStrokeMenuAndFunctionKeyBar) {
     size_t firstEdit = 0;
     while (GroupOf(items[firstEdit].command) == 1) ++firstEdit;
     EXPECT_TRUE(items[firstEdit].separatorBefore);
-    EXPECT_EQ(r.d.ChooseFromMenu(items[0]), KeyDispatcher::Outcome::View);
+    EXPECT_EQ(r.d.ChooseFromMenu(items[0]), KeyDispatcher::Outcome::kView);
     EXPECT_EQ(r.rec.log.back(), "ChangeCase");
 
     auto plain = FunctionKeyLabels(r.table, key_class::kNone, nullptr);
@@ -261,9 +261,9 @@ TEST(UserMenus, BuiltFromTheDataFile) {
     EXPECT_EQ(kBuiltinCommands[m[2].command].name, "Grep");
     EXPECT_TRUE(BuildUserMenu(data, 1, 932).empty());
     EXPECT_EQ(UserMenuOf(FrameCommandId::Menu3), 2);
-    EXPECT_EQ(UserMenuPlace(vk::kRButton, true), PopupPlace::MousePointer);
-    EXPECT_EQ(UserMenuPlace('M', true), PopupPlace::Caret);
-    EXPECT_EQ(UserMenuPlace('M', false), PopupPlace::MousePointer);
+    EXPECT_EQ(UserMenuPlace(vk::kRButton, true), PopupPlace::kMousePointer);
+    EXPECT_EQ(UserMenuPlace('M', true), PopupPlace::kCaret);
+    EXPECT_EQ(UserMenuPlace('M', false), PopupPlace::kMousePointer);
 }
 
 }  // namespace

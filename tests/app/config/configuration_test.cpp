@@ -44,7 +44,7 @@ TEST(CompanionFiles, Location) {
         if (c.norvHome) env.norvHome = c.norvHome;
         if (c.xdg) env.xdgConfigHome = c.xdg;
         CompanionFiles files = CompanionFiles::Locate(fs, env);
-        EXPECT_EQ(files.PathOf(CompanionKind::Settings), c.settingsPath) << c.exe;
+        EXPECT_EQ(files.PathOf(CompanionKind::kSettings), c.settingsPath) << c.exe;
         EXPECT_EQ(files.Folder(), platform::FolderOf(c.settingsPath));
         EXPECT_TRUE(fs.Stat(files.Folder()).has_value()) << "the folder exists: " << c.exe;
     }
@@ -71,18 +71,18 @@ TEST(CompanionFiles, FirstRunCopies) {
     Install in;
     in.fs.files["/opt/norv/share/norv/NorvOrg.INI"] = "[Settings]\nUndoLimit=5\n";
     in.fs.files["/opt/norv/bin/NorvOrg.KWD"] = "while\t0\n";
-    EXPECT_EQ(in.files.CopyTemplateIfMissing(in.fs, CompanionKind::Settings),
+    EXPECT_EQ(in.files.CopyTemplateIfMissing(in.fs, CompanionKind::kSettings),
               TemplateCopy::kCopied);
     EXPECT_EQ(in.fs.files["/home/u/.config/norv/norv.INI"], "[Settings]\nUndoLimit=5\n");
     in.fs.files["/home/u/.config/norv/norv.INI"] = "mine";
-    EXPECT_EQ(in.files.CopyTemplateIfMissing(in.fs, CompanionKind::Settings),
+    EXPECT_EQ(in.files.CopyTemplateIfMissing(in.fs, CompanionKind::kSettings),
               TemplateCopy::kPresent);
     EXPECT_EQ(in.fs.files["/home/u/.config/norv/norv.INI"], "mine") << "never overwritten";
-    EXPECT_EQ(in.files.CopyTemplateIfMissing(in.fs, CompanionKind::Keywords),
+    EXPECT_EQ(in.files.CopyTemplateIfMissing(in.fs, CompanionKind::kKeywords),
               TemplateCopy::kCopied);
-    EXPECT_EQ(in.files.CopyTemplateIfMissing(in.fs, CompanionKind::Data),
+    EXPECT_EQ(in.files.CopyTemplateIfMissing(in.fs, CompanionKind::kData),
               TemplateCopy::kNoTemplate);
-    EXPECT_EQ(in.files.CopyTemplateIfMissing(in.fs, CompanionKind::History),
+    EXPECT_EQ(in.files.CopyTemplateIfMissing(in.fs, CompanionKind::kHistory),
               TemplateCopy::kNoTemplate);
 }
 
@@ -94,7 +94,7 @@ TEST(Configuration, StartUpLoadsEverything) {
         "\x10"
         "C\t*.c\t2\nwhile\t0\n";
     in.fs.files["/opt/norv/bin/NorvOrg.DAT"] = "##RegDir\n/src/\n";
-    SettingsStore store(in.fs, in.files.PathOf(CompanionKind::Settings), 932);
+    SettingsStore store(in.fs, in.files.PathOf(CompanionKind::kSettings), 932);
     store.LoadCache();  // start-up opens the cache before anything exists
     Configuration config(932);
     LoadErrors errors = LoadConfiguration(in.fs, in.files, store, config);
@@ -111,7 +111,7 @@ TEST(Configuration, StartUpLoadsEverything) {
     EXPECT_EQ(HelpEntriesForFile("/w/a.c", config.settings), 1u << 1);
 
     // Another running copy changes the settings; reload reads them again.
-    in.fs.files[in.files.PathOf(CompanionKind::Settings)] = "[Settings]\nUndoLimit=9\n";
+    in.fs.files[in.files.PathOf(CompanionKind::kSettings)] = "[Settings]\nUndoLimit=9\n";
     ReloadSettings(in.fs, in.files, store, config);
     EXPECT_EQ(config.settings.Int(Key::UndoLimit), 9);
     EXPECT_EQ(config.settings.Text(Key::User1Ext), "");
@@ -124,7 +124,7 @@ TEST(Configuration, StartUpLoadsEverything) {
 
 TEST(Configuration, NothingAnywhereGivesDefaults) {
     Install in;
-    SettingsStore store(in.fs, in.files.PathOf(CompanionKind::Settings), 1252);
+    SettingsStore store(in.fs, in.files.PathOf(CompanionKind::kSettings), 1252);
     Configuration config(1252);
     LoadConfiguration(in.fs, in.files, store, config);
     EXPECT_EQ(config.settings.Int(Key::DefaultColumn), 256);

@@ -24,14 +24,14 @@ TEST(PreferenceTable, EveryKeyHasExactlyOnePlace) {
         EXPECT_FALSE(f.label.empty()) << SpecOf(f.key).name;
         EXPECT_NE(f.page, PageId::CKwdDlg) << "the keyword page holds no settings key";
         EXPECT_NE(f.page, PageId::CEditKey) << "the key-edit page holds no settings key";
-        if (f.control == Control::Choice)
+        if (f.control == Control::kChoice)
             EXPECT_EQ(ChoiceNames(f.key).size(), size_t(f.range.max - f.range.min + 1))
                 << SpecOf(f.key).name;
         const ValueType type = SpecOf(f.key).type;
-        const bool numeric = f.control == Control::Check || f.control == Control::Number ||
-                             f.control == Control::Choice;
-        EXPECT_EQ(numeric, type == ValueType::Int) << SpecOf(f.key).name;
-        EXPECT_EQ(f.control == Control::Colour, type == ValueType::Colour) << SpecOf(f.key).name;
+        const bool numeric = f.control == Control::kCheck || f.control == Control::kNumber ||
+                             f.control == Control::kChoice;
+        EXPECT_EQ(numeric, type == ValueType::kInt) << SpecOf(f.key).name;
+        EXPECT_EQ(f.control == Control::kColour, type == ValueType::kColour) << SpecOf(f.key).name;
     }
 }
 

@@ -81,11 +81,11 @@ TEST(Profiles, ProfileOfFile) {
         const char* path;
         ProfileId expected;
     } kCases[] = {
-        {"/a/A.CPP", ProfileId::CSource},  // C source comes before User1
-        {"/a/index.HTM", ProfileId::Html},    {"/a/Makefile", ProfileId::User1},
-        {"/a/rules.mk", ProfileId::User1},    {"/a/README.md", ProfileId::User10},
-        {"/a/notes.txt", ProfileId::Default},  // the Default list is not tested
-        {"/a/other", ProfileId::User1},        // "Makefile" stands for every name without extension
+        {"/a/A.CPP", ProfileId::kCSource},  // C source comes before User1
+        {"/a/index.HTM", ProfileId::kHtml},    {"/a/Makefile", ProfileId::kUser1},
+        {"/a/rules.mk", ProfileId::kUser1},    {"/a/README.md", ProfileId::kUser10},
+        {"/a/notes.txt", ProfileId::kDefault},  // the Default list is not tested
+        {"/a/other", ProfileId::kUser1},        // "Makefile" stands for every name without extension
     };
     for (const auto& c : kCases) EXPECT_EQ(ProfileOfFile(c.path, table, 932), c.expected) << c.path;
     EXPECT_EQ(TypeCodeOf(ProfileOfFile("/a/README.md", table, 932)), ':');
@@ -102,7 +102,7 @@ TEST(Profiles, LoadedFromTheSettingsFile) {
     store.LoadCache();
     Settings s(932);
     s.Load(store);
-    Profile def = s.ProfileAt(ProfileId::Default), c = s.ProfileAt(ProfileId::CSource),
+    Profile def = s.ProfileAt(ProfileId::kDefault), c = s.ProfileAt(ProfileId::kCSource),
             u1 = s.ProfileAt(UserProfile(1)), u2 = s.ProfileAt(UserProfile(2));
     EXPECT_EQ(def.tabWidth, 3);
     EXPECT_EQ(def.wrapColumn, 80);
@@ -114,7 +114,7 @@ TEST(Profiles, LoadedFromTheSettingsFile) {
     EXPECT_EQ(c.wrapColumn, 100);
     EXPECT_FALSE(c.autoIndent);
     EXPECT_TRUE(c.noWrap) << "C source never wraps";
-    EXPECT_TRUE(s.ProfileAt(ProfileId::Html).noWrap);
+    EXPECT_TRUE(s.ProfileAt(ProfileId::kHtml).noWrap);
     EXPECT_EQ(c.extensions, "*.c;*.cpp;*.h;*.hpp");
     EXPECT_EQ(c.name, "C source");
     EXPECT_TRUE(u2.softTab);

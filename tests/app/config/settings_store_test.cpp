@@ -32,11 +32,11 @@ TEST(SettingsKeys, TableIsConsistent) {
         EXPECT_FALSE(keySpec.name.empty());
         EXPECT_EQ(keySpec.name.find_first_of("=[]\r\n"), std::string_view::npos) << keySpec.name;
         EXPECT_EQ(FindKey(keySpec.section, keySpec.name), Key(i)) << keySpec.name;
-        if (keySpec.type == ValueType::Colour) {
+        if (keySpec.type == ValueType::kColour) {
             EXPECT_EQ(FormatColour(ParseColour(keySpec.textDefault)), keySpec.textDefault)
                 << keySpec.name;
         }
-        if (keySpec.type == ValueType::Int) {
+        if (keySpec.type == ValueType::kInt) {
             EXPECT_TRUE(keySpec.textDefault.empty()) << keySpec.name;
         }
     }

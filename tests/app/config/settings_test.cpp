@@ -72,7 +72,7 @@ TEST(Settings, OneCachedPassReadsEverything) {
             const KeySpec& keySpec = kKeySpecs[i];
             if (keySpec.section != Section(s)) continue;
             text += std::string(keySpec.name) + "=";
-            text += keySpec.type == ValueType::Int ? std::to_string(defaults.Int(Key(i)))
+            text += keySpec.type == ValueType::kInt ? std::to_string(defaults.Int(Key(i)))
                                                    : defaults.Text(Key(i));
             text += "\n";
         }

@@ -38,7 +38,7 @@ TEST(ShippedTemplates, SettingsUseKnownKeysAndRoundTrip) {
     // Save every value into a new file, load it again: the same settings.
     for (size_t i = 0; i < kKeyCount; ++i) {
         Key key = Key(i);
-        if (SpecOf(key).type == ValueType::Int) {
+        if (SpecOf(key).type == ValueType::kInt) {
             ASSERT_EQ(copy.WriteInt(key, loaded.Int(key)), WriteResult::kWritten);
         } else {
             ASSERT_EQ(copy.WriteText(key, loaded.Text(key)), WriteResult::kWritten);
@@ -53,7 +53,7 @@ TEST(ShippedTemplates, SettingsUseKnownKeysAndRoundTrip) {
     // were written without the key).
     EXPECT_EQ(loaded.Int(Key::TextMode), 1);
     EXPECT_EQ(Settings(932).Int(Key::TextMode), 0);
-    EXPECT_EQ(ProfileOfFile("main.cc", loaded.Profiles(), 932), ProfileId::CSource);
+    EXPECT_EQ(ProfileOfFile("main.cc", loaded.Profiles(), 932), ProfileId::kCSource);
     EXPECT_EQ(ProfileOfFile("x.nrs", loaded.Profiles(), 932), UserProfile(2));
 }
 

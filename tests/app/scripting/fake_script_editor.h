@@ -89,7 +89,7 @@ class FakeScriptEditor : public ScriptEditor {
 
     // A document of `lines` (bytes in its code) in a new active window.
     FakeWindow& Open(const std::vector<std::string>& lines,
-                     document::TextCode code = document::TextCode::Ansi) {
+                     document::TextCode code = document::TextCode::kAnsi) {
         auto w = std::make_unique<FakeWindow>();
         w->doc = std::make_unique<document::CElwDoc>(env);
         w->doc->NewDocument();
@@ -156,7 +156,7 @@ class FakeScriptEditor : public ScriptEditor {
     }
     PressResult PressKey(const KeyStroke& stroke, std::string_view bytes) override {
         pressed += std::string(bytes);
-        if (!ActiveView()) return PressResult::Nothing;
+        if (!ActiveView()) return PressResult::kNothing;
         return TypingKeyInput(*ActiveView()).Press(stroke, bytes);
     }
     std::optional<std::string> InputBox(std::string_view, std::string_view,

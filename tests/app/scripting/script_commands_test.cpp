@@ -36,7 +36,7 @@ ADDSTRING("not without a selection", 0)
 
 TEST(ScriptCommandSlots, AddStringInAUtf8AndAReadOnlyDocument) {
     FakeScriptEditor ed;
-    ed.Open({"行"}, TextCode::Utf8);
+    ed.Open({"行"}, TextCode::kUtf8);
     ed.win().selection->Select(1, 0, 1, 3);
     ed.Run(Main("ADDSTRING(\"" + Sjis("前") + "\", 0)"));
     EXPECT_EQ(ed.Lines(ed.win()), (std::vector<std::string>{"前行"}));
@@ -146,7 +146,7 @@ TEST(ScriptCommandSlots, MarkListAndCommandsByName) {
 // code.
 TEST(ScriptCommandSlots, InputCharTypesThroughTheKeyInput) {
     FakeScriptEditor ed;
-    ed.Open({"ab"}, TextCode::Utf8);
+    ed.Open({"ab"}, TextCode::kUtf8);
     ed.Run(Main("GOTOTHERE(1, 2)\nINPUTCHAR(&H93FA)\nINPUTCHAR(33)"));
     EXPECT_EQ(ed.pressed, "日!");
     EXPECT_EQ(ed.Lines(ed.win()), (std::vector<std::string>{"a日!b"}));

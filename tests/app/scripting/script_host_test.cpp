@@ -209,7 +209,7 @@ MSGBOX(STR(REPLACE("o", "0", "N")))
 // ways; a line holding what it lacks reads with "?" and is never written over.
 TEST(ScriptText, Utf8DocumentUnderCodePage932) {
     FakeScriptEditor ed;
-    ed.Open({"日本語", "caf\xC3\xA9 ok", "plain"}, TextCode::Utf8);
+    ed.Open({"日本語", "caf\xC3\xA9 ok", "plain"}, TextCode::kUtf8);
     ed.Run(Main(R"(
 h = GETTOPLINE()
 s = LOADTHISLINE(h)
@@ -233,7 +233,7 @@ INSERTSTRING(CHR(&H93FA))
 
 TEST(ScriptText, TypingOrInsertingOverUnseenCharactersIsRefused) {
     FakeScriptEditor ed;
-    ed.Open({"x\xC3\xA9y"}, TextCode::Utf8);
+    ed.Open({"x\xC3\xA9y"}, TextCode::kUtf8);
     ed.win().selection->Select(1, 0, 1, 4);
     ed.Run(Main("INSERTSTRING(\"a\")\nINPUTCHAR(66)"));
     EXPECT_EQ(ed.Lines(ed.win()), (std::vector<std::string>{"x\xC3\xA9y"}));

@@ -70,7 +70,7 @@ TEST(SystemVariables, ViewAndDocumentValuesOfAFixedDocument) {
     FakeWindow& w = ed.Open({"first", "second line", "x\tyz"});
     w.doc->path = "/data/notes/memo.txt";
     w.doc->UpdateTitle();
-    w.doc->eolMode = document::EolMode::Lf;
+    w.doc->eolMode = document::EolMode::kLf;
     w.view->SetCaret(3, 2);
     ed.Run(EveryVariable());
     const auto v = Values(ed.messages());
@@ -167,7 +167,7 @@ MSGBOX(STR(.RETURNCODE) + "," + STR(.KANJICODE))
 )"));
     EXPECT_EQ(ed.messages(), (std::vector<std::string>{"1,1", "1,1"}));
     // No Check Kanji Code question stopped the script.
-    EXPECT_EQ(w.doc->code, TextCode::Euc);
+    EXPECT_EQ(w.doc->code, TextCode::kEuc);
     ASSERT_TRUE(ed.SaveActiveAs(ed.scratch.path() + "/out.txt"));
     EXPECT_EQ(ed.scratch.Read("out.txt"), "one\n\xC6\xF3");
 

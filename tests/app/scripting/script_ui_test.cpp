@@ -67,7 +67,7 @@ TEST(ScriptMenus, HandlesNameOnlyMenusThatExist) {
     EXPECT_EQ(t.ItemText(m, 20), "Deep");  // found through the submenu
     EXPECT_EQ(t.ItemText(sub, 10), std::nullopt);
     ASSERT_EQ(t.Find(m)->items.size(), 4u);
-    EXPECT_EQ(t.Find(m)->items[1].kind, ScriptMenuItem::Kind::Separator);
+    EXPECT_EQ(t.Find(m)->items[1].kind, ScriptMenuItem::Kind::kSeparator);
     // A submenu cannot be discarded on its own; its top menu takes it along.
     t.Discard(sub);
     EXPECT_NE(t.Find(sub), nullptr);
@@ -235,7 +235,7 @@ SENDKEYS("{Foo}zzz", 1)
 
 TEST(SendKeys, TextForAUtf8DocumentIsConverted) {
     FramedScriptEditor ed;
-    FakeWindow& w = ed.Open({""}, document::TextCode::Utf8);
+    FakeWindow& w = ed.Open({""}, document::TextCode::kUtf8);
     ed.Run(Main("SENDKEYS(\"" + Sjis("日本") + "a\", 1)"));
     EXPECT_EQ(ed.Lines(w), (std::vector<std::string>{"日本a"}));
 }
