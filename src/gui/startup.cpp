@@ -284,7 +284,7 @@ int EditorApp::Run(int argc, char** argv) {
     const int codePage = platform::SystemCodePage();
     app::StartupSequence steps;
     using Step = app::StartupStep;
-    steps.Supply(Step::SettingsFile, [&] {
+    steps.Supply(Step::kSettingsFile, [&] {
         // The settings file, its first-run copy and the start-up cache.
         companions_ = std::make_unique<app::CompanionFiles>(
             app::CompanionFiles::Locate(fs, app::CompanionEnvironment::FromProcess()));
@@ -295,23 +295,23 @@ int EditorApp::Run(int argc, char** argv) {
             fs, companions_->PathOf(app::CompanionKind::kSettings), codePage);
         store_->LoadCache();
     });
-    steps.Supply(Step::MarkStarting, [&] {
+    steps.Supply(Step::kMarkStarting, [&] {
         starting_ = true;
         systemName_ = SystemName();
     });
-    steps.SupplyMayEnd(Step::InstanceProtocol, [&] {
+    steps.SupplyMayEnd(Step::kInstanceProtocol, [&] {
         if (StartInstanceProtocol(args)) return true;
         store_->ReleaseCache();
         return false;
     });
     // The recent-file list's size belongs to the history, which the settings step reads.
-    steps.Supply(Step::LoadSettings, [&] {
+    steps.Supply(Step::kLoadSettings, [&] {
         const bool firstRun = config_->firstRun;
         app::LoadConfiguration(fs, *companions_, *store_, *config_);
         config_->firstRun = firstRun;
     });
-    steps.Supply(Step::CreateFrame, [&] { CreateFrame(); });
-    steps.Supply(Step::CommandLine, [&] {
+    steps.Supply(Step::kCreateFrame, [&] { CreateFrame(); });
+    steps.Supply(Step::kCommandLine, [&] {
         // The recovery offer of a first instance comes before the command line's files, so a
         // start with a file after a crash still offers it; then the command line.
         const int recovered = multiple_ ? 0 : OfferRecovery();
@@ -326,7 +326,7 @@ int EditorApp::Run(int argc, char** argv) {
         NotifyCommandLineDone();
     });
     if (!headless_) {
-        steps.Supply(Step::ShowWindow, [&] {
+        steps.Supply(Step::kShowWindow, [&] {
             RestorePlacement();
             if (config_->settings.Int(Key::MainShowCmd) == 3)
                 frame_->showMaximized();
@@ -335,7 +335,7 @@ int EditorApp::Run(int argc, char** argv) {
         });
         // The tool bars keep no layout of their own yet: they show as the settings say.
     }
-    steps.Supply(Step::ResidentScripts, [&] {
+    steps.Supply(Step::kResidentScripts, [&] {
         SetUpTray();
         if (hooks_.startResidentScripts) {
             hooks_.startResidentScripts(*this);
@@ -346,19 +346,19 @@ int EditorApp::Run(int argc, char** argv) {
         app::RunStartupScripts(frame_->scripts().host(), config_->settings.Text(Key::TsrScript),
                                config_->data.addins);
     });
-    steps.Supply(Step::ReleaseCache, [&] {
+    steps.Supply(Step::kReleaseCache, [&] {
         // Start-up is over, and another start may now find this instance.
         store_->ReleaseCache();
         starting_ = false;
     });
-    steps.Supply(Step::StartupScript, [&] {
+    steps.Supply(Step::kStartupScript, [&] {
         if (options.script.empty()) return;
         // The untitled document that a command line without files gets is made first: the
         // script works on it.
         QCoreApplication::sendPostedEvents(frame_.get(), QEvent::MetaCall);
         RunScript(options.script);
     });
-    steps.Supply(Step::ResidentOrPosted, [&] {
+    steps.Supply(Step::kResidentOrPosted, [&] {
         // Resident start hidden, or the commands of -P and -G. A start that asks from now on
         // already finds the window hidden.
         if (!headless_ && config_->settings.Flag(Key::Resident) && options.hidden) {

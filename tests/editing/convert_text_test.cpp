@@ -64,28 +64,28 @@ TEST(ConvertText, CasesInShiftJisAndUtf8) {
         const char* out;
         bool sjisToo;
     } kCases[] = {
-        {"upper all", Case(C::Upper), "abc xyZ", "ABC XYZ", true},
-        {"lower all", Case(C::Lower), "ABC xyZ", "abc xyz", true},
-        {"upper top of line", Case(C::UpperLineTop), "hELLO wORLD", "Hello world", true},
-        {"upper top of word", Case(C::UpperWordTop), "hello world-wide", "Hello World-Wide", true},
-        {"word after digits and kanji", Case(C::UpperWordTop), "1abc漢def ａbc", "1Abc漢Def ａbc",
+        {"upper all", Case(C::kUpper), "abc xyZ", "ABC XYZ", true},
+        {"lower all", Case(C::kLower), "ABC xyZ", "abc xyz", true},
+        {"upper top of line", Case(C::kUpperLineTop), "hELLO wORLD", "Hello world", true},
+        {"upper top of word", Case(C::kUpperWordTop), "hello world-wide", "Hello World-Wide", true},
+        {"word after digits and kanji", Case(C::kUpperWordTop), "1abc漢def ａbc", "1Abc漢Def ａbc",
          true},
         // ア is 0x83 0x41 and ヂ 0x83 0x61: trail bytes that look like letters stay.
-        {"trail bytes are no letters", Case(C::Lower), "アヂA", "アヂa", true},
-        {"full-width letters keep their case", Case(C::Upper), "ａｂ", "ａｂ", true},
-        {"width down", Width(W::ToSingleByte), "ＡＢ１　ガパア、ー", "AB1　ｶﾞﾊﾟｱ､ｰ", true},
-        {"width down alphanumerics only", Width(W::ToSingleByte, true, false), "Ａガ", "Aガ", true},
-        {"width down kana only", Width(W::ToSingleByte, false, true), "Ａガ", "Ａｶﾞ", true},
-        {"hiragana have no half width", Width(W::ToSingleByte), "ひらがな", "ひらがな", true},
-        {"width up", Width(W::ToDoubleByte), "Ab1 ｶﾞﾊﾟｱ･ｰ", "Ａｂ１ ガパア・ー", true},
-        {"width up a lone sound mark", Width(W::ToDoubleByte), "ﾞｱﾟ", "゛ア゜", true},
-        {"width up kana only", Width(W::ToDoubleByte, false, true), "aｱ", "aア", true},
-        {"Korean and emoji stay", Width(W::ToSingleByte), "한Ａ😀", "한A😀", false},
-        {"Korean and emoji stay up", Width(W::ToDoubleByte), "한a😀", "한ａ😀", false},
+        {"trail bytes are no letters", Case(C::kLower), "アヂA", "アヂa", true},
+        {"full-width letters keep their case", Case(C::kUpper), "ａｂ", "ａｂ", true},
+        {"width down", Width(W::kToSingleByte), "ＡＢ１　ガパア、ー", "AB1　ｶﾞﾊﾟｱ､ｰ", true},
+        {"width down alphanumerics only", Width(W::kToSingleByte, true, false), "Ａガ", "Aガ", true},
+        {"width down kana only", Width(W::kToSingleByte, false, true), "Ａガ", "Ａｶﾞ", true},
+        {"hiragana have no half width", Width(W::kToSingleByte), "ひらがな", "ひらがな", true},
+        {"width up", Width(W::kToDoubleByte), "Ab1 ｶﾞﾊﾟｱ･ｰ", "Ａｂ１ ガパア・ー", true},
+        {"width up a lone sound mark", Width(W::kToDoubleByte), "ﾞｱﾟ", "゛ア゜", true},
+        {"width up kana only", Width(W::kToDoubleByte, false, true), "aｱ", "aア", true},
+        {"Korean and emoji stay", Width(W::kToSingleByte), "한Ａ😀", "한A😀", false},
+        {"Korean and emoji stay up", Width(W::kToDoubleByte), "한a😀", "한ａ😀", false},
         {"width down then case",
          [] {
-             ConvertChoices c = Width(W::ToSingleByte);
-             c.caseConversion = C::Lower;
+             ConvertChoices c = Width(W::kToSingleByte);
+             c.caseConversion = C::kLower;
              return c;
          }(),
          "ＡＢＣ", "abc", true},
@@ -98,9 +98,9 @@ TEST(ConvertText, CasesInShiftJisAndUtf8) {
                 << "Shift-JIS";
     }
     // Other code pages have no width forms.
-    EXPECT_EQ(ConvertPiece("Ab\xb1", Width(W::ToDoubleByte), 1252, 8, 0, 65533), "Ab\xb1");
+    EXPECT_EQ(ConvertPiece("Ab\xb1", Width(W::kToDoubleByte), 1252, 8, 0, 65533), "Ab\xb1");
     // NUL is an ordinary byte.
-    EXPECT_EQ(ConvertPiece(std::string("a\0b", 3), Case(C::Upper), 932, 8, 0, 65533),
+    EXPECT_EQ(ConvertPiece(std::string("a\0b", 3), Case(C::kUpper), 932, 8, 0, 65533),
               std::string("A\0B", 3));
 }
 
@@ -113,17 +113,17 @@ TEST(ConvertText, TabsAndSpacesByDisplayColumn) {
         int column;
         const char* out;
     } kCases[] = {
-        {"        x", T::SpaceToTab, 4, 0, "\t\tx"},
-        {"   x", T::SpaceToTab, 4, 1, "\tx"},    // a piece starting at column 1
-        {"a   b", T::SpaceToTab, 4, 0, "a\tb"},  // the run reaches the stop
-        {"ab  c", T::SpaceToTab, 4, 0, "ab\tc"},
-        {"a  b", T::SpaceToTab, 4, 0, "a  b"},    // the run stops short of the stop
-        {"abc d", T::SpaceToTab, 4, 0, "abc d"},  // a single space before a stop stays
-        {"a  \tb", T::SpaceToTab, 4, 0, "a\tb"},  // a tab before the stop ends the run
-        {"漢  x", T::SpaceToTab, 4, 0, "漢\tx"},  // a double-byte character is two wide
-        {"\tx\ty", T::TabToSpace, 4, 0, "    x   y"},
-        {"漢\tx", T::TabToSpace, 4, 0, "漢  x"},
-        {"a\tb", T::TabToSpace, 4, 2, "a b"},
+        {"        x", T::kSpaceToTab, 4, 0, "\t\tx"},
+        {"   x", T::kSpaceToTab, 4, 1, "\tx"},    // a piece starting at column 1
+        {"a   b", T::kSpaceToTab, 4, 0, "a\tb"},  // the run reaches the stop
+        {"ab  c", T::kSpaceToTab, 4, 0, "ab\tc"},
+        {"a  b", T::kSpaceToTab, 4, 0, "a  b"},    // the run stops short of the stop
+        {"abc d", T::kSpaceToTab, 4, 0, "abc d"},  // a single space before a stop stays
+        {"a  \tb", T::kSpaceToTab, 4, 0, "a\tb"},  // a tab before the stop ends the run
+        {"漢  x", T::kSpaceToTab, 4, 0, "漢\tx"},  // a double-byte character is two wide
+        {"\tx\ty", T::kTabToSpace, 4, 0, "    x   y"},
+        {"漢\tx", T::kTabToSpace, 4, 0, "漢  x"},
+        {"a\tb", T::kTabToSpace, 4, 2, "a b"},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.in);
@@ -132,7 +132,7 @@ TEST(ConvertText, TabsAndSpacesByDisplayColumn) {
         EXPECT_EQ(Utf8(ConvertPiece(Sjis(c.in), ch, 932, c.tab, c.column, 65533)), c.out);
     }
     // Tab to Space stops short of the limit: the remaining tabs stay tabs.
-    EXPECT_EQ(ConvertPiece("\t\t\t", Tabs(T::TabToSpace), 932, 4, 0, 10), "        \t");
+    EXPECT_EQ(ConvertPiece("\t\t\t", Tabs(T::kTabToSpace), 932, 4, 0, 10), "        \t");
 }
 
 // A plain model of the conversions: the piece cut into characters, each with its code, and

@@ -335,7 +335,7 @@ namespace {
 
 // The closing commands end only after every save they needed has succeeded.
 TEST(MainFrame, SavingCommandsCloseOnlyWhatWasSaved) {
-    enum class Op { SaveClose, AllSave, AllSaveQuit };
+    enum class Op { kSaveClose, kAllSave, kAllSaveQuit };
     static const struct {
         const char* name;
         Op op;
@@ -343,11 +343,11 @@ TEST(MainFrame, SavingCommandsCloseOnlyWhatWasSaved) {
         bool result;
         size_t windowsLeft;
     } kCases[] = {
-        {"save&close saves and closes", Op::SaveClose, false, true, 1},
-        {"all save keeps the windows", Op::AllSave, false, true, 2},
-        {"all save reports a failure but saves the others", Op::AllSave, true, false, 2},
-        {"all save and quit closes everything", Op::AllSaveQuit, false, true, 0},
-        {"all save and quit stays when a save fails", Op::AllSaveQuit, true, false, 2},
+        {"save&close saves and closes", Op::kSaveClose, false, true, 1},
+        {"all save keeps the windows", Op::kAllSave, false, true, 2},
+        {"all save reports a failure but saves the others", Op::kAllSave, true, false, 2},
+        {"all save and quit closes everything", Op::kAllSaveQuit, false, true, 0},
+        {"all save and quit stays when a save fails", Op::kAllSaveQuit, true, false, 2},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
@@ -367,13 +367,13 @@ TEST(MainFrame, SavingCommandsCloseOnlyWhatWasSaved) {
         if (c.secondFails) std::filesystem::remove_all(dir.File("two"));
         bool result = false;
         switch (c.op) {
-            case Op::SaveClose:
+            case Op::kSaveClose:
                 result = frame.SaveClose(*a);
                 break;
-            case Op::AllSave:
+            case Op::kAllSave:
                 result = frame.AllSave();
                 break;
-            case Op::AllSaveQuit:
+            case Op::kAllSaveQuit:
                 result = frame.AllSaveQuit();
                 break;
         }
@@ -381,11 +381,11 @@ TEST(MainFrame, SavingCommandsCloseOnlyWhatWasSaved) {
         EXPECT_EQ(result, c.result);
         EXPECT_EQ(frame.Windows().size(), c.windowsLeft);
         EXPECT_EQ(norv::testing::ReadFileBytes(first), "1a");
-        if (!c.secondFails && c.op != Op::SaveClose)
+        if (!c.secondFails && c.op != Op::kSaveClose)
             EXPECT_EQ(norv::testing::ReadFileBytes(second), "2b");
         for (DocWindow* w : frame.Windows())
             EXPECT_EQ(w->doc().modified,
-                      w->doc().path == second && (c.secondFails || c.op == Op::SaveClose));
+                      w->doc().path == second && (c.secondFails || c.op == Op::kSaveClose));
     }
 }
 
