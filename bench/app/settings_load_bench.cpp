@@ -36,7 +36,7 @@ std::string MakeFile() {
             if (keySpec.section != Section(s)) continue;
             text.append(keySpec.name).append("=");
             text.append(keySpec.type == ValueType::kInt ? std::to_string(defaults.Int(Key(i)))
-                                                       : defaults.Text(Key(i)));
+                                                        : defaults.Text(Key(i)));
             text.append("\n");
         }
     }

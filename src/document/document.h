@@ -53,9 +53,9 @@ struct SaveSettings {
 
 // The Save As dialog, answered by the front end (or by a test or script).
 struct SaveAsRequest {
-    std::string name;                         // in: proposed name; out: the chosen path
+    std::string name;                          // in: proposed name; out: the chosen path
     CodeChoice choice = CodeChoice::kDefault;  // out: the code list's choice
-    bool addBom = true;                       // in/out: the byte-order-mark box
+    bool addBom = true;                        // in/out: the byte-order-mark box
 };
 
 class DocumentDialogs {

@@ -42,7 +42,7 @@ CutCode FileDecoder::CutFor(MappedFileReader& reader, const ReadLine& line, bool
         (code == TextCode::kEuc || ReadsAs(CutCode::kEuc, line.data, line.available)))
         return CutCode::kEuc;
     if (code == TextCode::kUtf8 || (settings_.utf8Read && !utf8_.malformed() &&
-                                   ReadsAs(CutCode::kUtf8, line.data, line.available)))
+                                    ReadsAs(CutCode::kUtf8, line.data, line.available)))
         return CutCode::kUtf8;
     return CutCode::kSjis;
 }

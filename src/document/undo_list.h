@@ -37,8 +37,8 @@ enum class UndoKind : int16_t {
     kFlipCaseSelection = 52,  // as 51, for a stream selection
     kConvert = 53,            // a piece of a line converted: text = before, text2 = after
     kOrder = 60,              // lines reordered in place (Sort): text = the new order, four
-                             // bytes (little-endian) per line, each the offset from at.line of
-                             // the line that went there; the texts are not copied
+                              // bytes (little-endian) per line, each the offset from at.line of
+                              // the line that went there; the texts are not copied
     kReflow = 54,             // lines rewritten by a paragraph command; as 51
     kDeleteAfter = 101,       // deleting at and after the caret; text = the deleted bytes
     kDeleteSelection = 102,   // deleting a selection over several lines

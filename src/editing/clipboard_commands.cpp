@@ -244,7 +244,7 @@ void Selection::FileCommandRun(FileCommand c) {
     if (CommandRecorder* rec = view_.shared().recorder) {
         const CommandId id = c == FileCommand::kCopyToFile     ? CommandId::CopyToFile
                              : c == FileCommand::kAppendToFile ? CommandId::AppendFile
-                                                              : CommandId::PasteFromFile;
+                                                               : CommandId::PasteFromFile;
         rec->RecordFileCommand(id, req.path);
     }
     platform::FileSystem& fs = *ctx_.files;

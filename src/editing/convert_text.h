@@ -17,7 +17,13 @@
 
 namespace norv::editing {
 
-enum class CaseConversion { kNone = 0, kUpper = 1, kLower = 2, kUpperLineTop = 3, kUpperWordTop = 4 };
+enum class CaseConversion {
+    kNone = 0,
+    kUpper = 1,
+    kLower = 2,
+    kUpperLineTop = 3,
+    kUpperWordTop = 4
+};
 enum class TabConversion { kNone = 0, kTabToSpace = 1, kSpaceToTab = 2 };
 enum class WidthConversion { kNone = 0, kToSingleByte = 1, kToDoubleByte = 2 };
 

@@ -289,7 +289,8 @@ int EditorApp::Run(int argc, char** argv) {
         companions_ = std::make_unique<app::CompanionFiles>(
             app::CompanionFiles::Locate(fs, app::CompanionEnvironment::FromProcess()));
         config_ = std::make_unique<app::Configuration>(codePage);
-        config_->firstRun = !fs.Stat(companions_->PathOf(app::CompanionKind::kSettings)).has_value();
+        config_->firstRun =
+            !fs.Stat(companions_->PathOf(app::CompanionKind::kSettings)).has_value();
         companions_->CopyTemplateIfMissing(fs, app::CompanionKind::kSettings);
         store_ = std::make_unique<app::SettingsStore>(
             fs, companions_->PathOf(app::CompanionKind::kSettings), codePage);

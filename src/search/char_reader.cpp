@@ -94,7 +94,8 @@ TextChar ReadWideTextChar(const FoldOptions& options, std::string_view line, siz
     size_t length = 1;
     c.code = DecodeChar(options.encoding, line, pos, &length);
     c.length = static_cast<uint8_t>(length);
-    if (options.encoding == TextEncoding::kShiftJis && length == 1 && platform::IsLeadByte(932, b)) {
+    if (options.encoding == TextEncoding::kShiftJis && length == 1 &&
+        platform::IsLeadByte(932, b)) {
         c.kind = TextChar::Kind::kStop;
         return c;
     }

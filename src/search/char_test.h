@@ -18,7 +18,13 @@ inline constexpr CharCode kAnyChar = -2;    // any character except the line end
 inline constexpr CharCode kEmptyMove = -1;  // an epsilon edge; matches no character
 inline constexpr CharCode kEndOfText = -3;  // fed after the last line; matches no test
 
-enum class TestKind : uint8_t { kChar = 0, kSet = 1, kNegatedSet = 2, kRange = 3, kNegatedRange = 4 };
+enum class TestKind : uint8_t {
+    kChar = 0,
+    kSet = 1,
+    kNegatedSet = 2,
+    kRange = 3,
+    kNegatedRange = 4
+};
 
 struct CodeInterval {
     CharCode low;

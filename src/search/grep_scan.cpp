@@ -91,7 +91,8 @@ bool GrepMatcher::Compile(std::string_view searchString, const GrepOptions& opti
     const FoldOptions& fold = find_.fold();
     auto starts = [&](std::string_view bytes) {
         TextChar c = ReadTextChar(fold, bytes, 0);
-        return c.kind == TextChar::Kind::kSkip || (c.kind == TextChar::Kind::kChar && c.code == head);
+        return c.kind == TextChar::Kind::kSkip ||
+               (c.kind == TextChar::Kind::kChar && c.code == head);
     };
     for (int b = 0; b < 256; ++b) {
         const char one = static_cast<char>(b);

@@ -91,8 +91,8 @@ TEST(OpenDocument, DetectsCodesAndLineEnds) {
         {"utf8 every line", "\xE3\x81\x82\n\xC3\xA9", TextCode::kUtf8, false, EolMode::kLf,
          "1\t10\t\\xE3\\x81\\x82\n2\t00\t\\xC3\\xA9\n"},
         // ASCII lines are neutral, so an ordinary UTF-8 file is UTF-8.
-        {"utf8 with ascii lines", "title\n\xE3\x81\x82\nend\n", TextCode::kUtf8, false, EolMode::kLf,
-         "1\t10\ttitle\n2\t10\t\\xE3\\x81\\x82\n3\t10\tend\n4\t00\t\n"},
+        {"utf8 with ascii lines", "title\n\xE3\x81\x82\nend\n", TextCode::kUtf8, false,
+         EolMode::kLf, "1\t10\ttitle\n2\t10\t\\xE3\\x81\\x82\n3\t10\tend\n4\t00\t\n"},
         {"utf8 beyond bmp", "\xF0\x9F\x98\x80\n", TextCode::kUtf8, false, EolMode::kLf,
          "1\t10\t\\xF0\\x9F\\x98\\x80\n2\t00\t\n"},
         {"one malformed line", "\xE3\x81\x82\n\xE3\x81\n", TextCode::kAnsi, true, EolMode::kLf,
@@ -149,7 +149,8 @@ TEST(OpenDocument, CodeChoicesOverrideDetection) {
         {"euc", "\xA4\xA2", CodeChoice::kEuc, TextCode::kEuc, true, "1\t00\t\\x82\\xA0\n"},
         {"jis off for euc choice", "\x1B$B$\"\x1B(B", CodeChoice::kEuc, TextCode::kAnsi, true,
          "1\t00\t\\x1B$B$\"\\x1B(B\n"},
-        {"utf8 forced", "\x82\xA0", CodeChoice::kUtf8, TextCode::kUtf8, false, "1\t00\t\\x82\\xA0\n"},
+        {"utf8 forced", "\x82\xA0", CodeChoice::kUtf8, TextCode::kUtf8, false,
+         "1\t00\t\\x82\\xA0\n"},
         {"unicode forced", std::string("A\0", 2), CodeChoice::kUnicode, TextCode::kUcs2Le, false,
          "1\t10\tA\n"},
         // A mark in the file wins over the choice.

@@ -71,7 +71,8 @@ TEST(DoSave, SaveAsChoosesCodeLineEndsAndBom) {
         {CodeChoice::kEuc, true, "\xA4\xA2\nb", EolMode::kLf, CodeChoice::kEuc},  // EUC-JP: LF
         {CodeChoice::kJis, true, "\x1B$B$\"\x1B(B\r\nb", EolMode::kCrLf, CodeChoice::kJis},
         {CodeChoice::kUtf8, false, "\xE3\x81\x82\r\nb", EolMode::kCrLf, CodeChoice::kUtf8},
-        {CodeChoice::kUtf8, true, "\xEF\xBB\xBF\xE3\x81\x82\r\nb", EolMode::kCrLf, CodeChoice::kUtf8},
+        {CodeChoice::kUtf8, true, "\xEF\xBB\xBF\xE3\x81\x82\r\nb", EolMode::kCrLf,
+         CodeChoice::kUtf8},
     };
     for (const auto& c : kCases) {
         Fixture f;
@@ -185,21 +186,27 @@ TEST(LineEnds, KeptThroughSaveSaveAsAndTheCodeMenus) {
         Want want;
     } kActs[] = {
         {Act::kSave, CodeChoice::kDefault, TextCode::kNone, false, EolMode::kDefault, Want::kKept},
-        {Act::kSaveAs, CodeChoice::kDefault, TextCode::kNone, false, EolMode::kDefault, Want::kKept},
+        {Act::kSaveAs, CodeChoice::kDefault, TextCode::kNone, false, EolMode::kDefault,
+         Want::kKept},
         {Act::kSaveAs, CodeChoice::kAnsi, TextCode::kNone, false, EolMode::kDefault, Want::kKept},
         {Act::kSaveAs, CodeChoice::kEuc, TextCode::kNone, false, EolMode::kDefault, Want::kAllLf},
         {Act::kSaveAs, CodeChoice::kJis, TextCode::kNone, false, EolMode::kDefault, Want::kKept},
-        {Act::kSaveAs, CodeChoice::kUnicode, TextCode::kNone, false, EolMode::kDefault, Want::kKept},
-        {Act::kSaveAs, CodeChoice::kUnicodeBe, TextCode::kNone, false, EolMode::kDefault, Want::kKept},
+        {Act::kSaveAs, CodeChoice::kUnicode, TextCode::kNone, false, EolMode::kDefault,
+         Want::kKept},
+        {Act::kSaveAs, CodeChoice::kUnicodeBe, TextCode::kNone, false, EolMode::kDefault,
+         Want::kKept},
         {Act::kSaveAs, CodeChoice::kUtf8, TextCode::kNone, false, EolMode::kDefault, Want::kKept},
         {Act::kMenu, CodeChoice::kDefault, TextCode::kAnsi, false, EolMode::kDefault, Want::kKept},
         {Act::kMenu, CodeChoice::kDefault, TextCode::kJis, false, EolMode::kDefault, Want::kKept},
         {Act::kMenu, CodeChoice::kDefault, TextCode::kEuc, false, EolMode::kDefault, Want::kKept},
         {Act::kMenu, CodeChoice::kDefault, TextCode::kEuc, true, EolMode::kDefault, Want::kAllLf},
-        {Act::kMenu, CodeChoice::kDefault, TextCode::kUcs2Le, false, EolMode::kDefault, Want::kKept},
-        {Act::kMenu, CodeChoice::kDefault, TextCode::kUcs2Be, false, EolMode::kDefault, Want::kKept},
+        {Act::kMenu, CodeChoice::kDefault, TextCode::kUcs2Le, false, EolMode::kDefault,
+         Want::kKept},
+        {Act::kMenu, CodeChoice::kDefault, TextCode::kUcs2Be, false, EolMode::kDefault,
+         Want::kKept},
         {Act::kMenu, CodeChoice::kDefault, TextCode::kUtf8, false, EolMode::kDefault, Want::kKept},
-        {Act::kReturn, CodeChoice::kDefault, TextCode::kNone, false, EolMode::kCrLf, Want::kAllCrLf},
+        {Act::kReturn, CodeChoice::kDefault, TextCode::kNone, false, EolMode::kCrLf,
+         Want::kAllCrLf},
         {Act::kReturn, CodeChoice::kDefault, TextCode::kNone, false, EolMode::kLf, Want::kAllLf},
         {Act::kReturn, CodeChoice::kDefault, TextCode::kNone, false, EolMode::kCr, Want::kAllCr},
     };

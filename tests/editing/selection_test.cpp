@@ -293,7 +293,8 @@ TEST(SelectionFiles, CopyAppendAndPasteFiles) {
         {"copy truncates", "long old content", FileCommand::kCopyToFile, "bc\r\nd"},
         {"append creates", nullptr, FileCommand::kAppendToFile, "bc\r\nd"},
         {"append adds", "old\r\n", FileCommand::kAppendToFile, "old\r\nbc\r\nd"},
-        {"append replaces an end-of-file mark", "old\x1A", FileCommand::kAppendToFile, "oldbc\r\nd"},
+        {"append replaces an end-of-file mark", "old\x1A", FileCommand::kAppendToFile,
+         "oldbc\r\nd"},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);

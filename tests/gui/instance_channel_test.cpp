@@ -111,8 +111,9 @@ TEST(InstanceChannel, HandoffCarriesWholeArgumentsAndFolderAndStateAnswersVisibi
     EXPECT_TRUE(garbage);
     bool reloaded = false;
     server.reload = [&] { reloaded = true; };
-    EXPECT_TRUE(
-        FromThread([&] { return SendInstanceRequest(path, InstanceRequest::kReload); }).has_value());
+    EXPECT_TRUE(FromThread([&] {
+                    return SendInstanceRequest(path, InstanceRequest::kReload);
+                }).has_value());
     EXPECT_TRUE(PumpUntil([&] { return reloaded; }));
 }
 

@@ -166,7 +166,8 @@ void CheckPattern(const std::string& pattern, const std::vector<std::vector<Char
     RegexCapacity plainCapacity;
     plainCapacity.asciiTables = false;
     Regex plain(plainCapacity);
-    RegexOptions options{g_encoding == TextEncoding::kUtf8 ? 65001 : 932, ignoreCase, g_ignoreWidth};
+    RegexOptions options{g_encoding == TextEncoding::kUtf8 ? 65001 : 932, ignoreCase,
+                         g_ignoreWidth};
     if (re.Compile(pattern, options) != CompileStatus::kOk) return;
     ASSERT_EQ(plain.Compile(pattern, options), CompileStatus::kOk);
     std::optional<PatternTree> tree = ParsePattern(pattern, re.Fold());

@@ -14,7 +14,17 @@
 
 namespace norv::testing {
 
-enum class FileCode { kSjis, kEuc, kJis, kUtf8, kUtf8Bom, kUcs2LeBom, kUcs2BeBom, kUtf16Le, kUtf16Be };
+enum class FileCode {
+    kSjis,
+    kEuc,
+    kJis,
+    kUtf8,
+    kUtf8Bom,
+    kUcs2LeBom,
+    kUcs2BeBom,
+    kUtf16Le,
+    kUtf16Be
+};
 
 inline constexpr FileCode kEveryFileCode[] = {
     FileCode::kSjis,      FileCode::kEuc,     FileCode::kJis,

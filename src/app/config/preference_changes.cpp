@@ -99,7 +99,7 @@ PreferenceOutcome ApplyPreferences(Settings& settings, SettingsStore* store,
                 settings.Set(e.key, ParseInt(e.value));
             else
                 settings.Set(e.key, type == ValueType::kColour ? FormatColour(ParseColour(e.value))
-                                                              : e.value);
+                                                               : e.value);
         } else if (type == ValueType::kInt) {
             stored = settings.Write(*store, e.key, ParseInt(e.value));
         } else if (type == ValueType::kColour) {

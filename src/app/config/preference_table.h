@@ -83,7 +83,7 @@ constexpr ValueRange FieldRange(Control c, ValueRange given) {
 }  // namespace detail
 
 inline constexpr PageField kPageFields[] = {
-#define NORV_PAGE(page, id, control, label, ...)     \
+#define NORV_PAGE(page, id, control, label, ...)        \
     {Key::id, PageId::page, Control::k##control, label, \
      detail::FieldRange(Control::k##control, ValueRange{__VA_ARGS__})},
 #define NORV_NO_PAGE(id, ...)

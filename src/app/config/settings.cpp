@@ -123,7 +123,7 @@ std::string Settings::Dump() const {
         out.append("[").append(SectionName(keySpec.section)).append("] ");
         out.append(keySpec.name).append("=");
         out.append(keySpec.type == ValueType::kInt ? std::to_string(values_[i].number)
-                                                  : values_[i].text);
+                                                   : values_[i].text);
         out.append("\n");
     }
     return out;

@@ -40,8 +40,8 @@ struct OpenRequest {
     std::string folder;              // in: where the dialog starts
     std::string pattern;             // in: a name pattern ("*.c") to offer first, or empty
     document::CodeChoice choice = document::CodeChoice::kDefault;  // out
-    bool addBom = true;                                           // in/out: the AddBOM box
-    bool readOnly = false;                                        // out: the read-only box
+    bool addBom = true;                                            // in/out: the AddBOM box
+    bool readOnly = false;                                         // out: the read-only box
     ArchiveExtractor extract;  // in: the E&xtract button's work (unset: no button)
 };
 

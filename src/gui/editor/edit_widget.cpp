@@ -565,8 +565,9 @@ void EditWidget::mousePressEvent(QMouseEvent* event) {
 void EditWidget::mouseMoveEvent(QMouseEvent* event) {
     if (!dragging_ || paused_ || !(event->buttons() & Qt::LeftButton) || !selection_) return;
     if (!dragAnchored_) {
-        selection_->Anchor((event->modifiers() & Qt::AltModifier) ? editing::SelectionKind::kBox
-                                                                  : editing::SelectionKind::kStream);
+        selection_->Anchor((event->modifiers() & Qt::AltModifier)
+                               ? editing::SelectionKind::kBox
+                               : editing::SelectionKind::kStream);
         dragAnchored_ = true;
     }
     if (PlaceCaretAt(event->position().toPoint())) selection_->CaretMoved(*view_);

@@ -85,7 +85,7 @@ TEST(Profiles, ProfileOfFile) {
         {"/a/index.HTM", ProfileId::kHtml},    {"/a/Makefile", ProfileId::kUser1},
         {"/a/rules.mk", ProfileId::kUser1},    {"/a/README.md", ProfileId::kUser10},
         {"/a/notes.txt", ProfileId::kDefault},  // the Default list is not tested
-        {"/a/other", ProfileId::kUser1},        // "Makefile" stands for every name without extension
+        {"/a/other", ProfileId::kUser1},  // "Makefile" stands for every name without extension
     };
     for (const auto& c : kCases) EXPECT_EQ(ProfileOfFile(c.path, table, 932), c.expected) << c.path;
     EXPECT_EQ(TypeCodeOf(ProfileOfFile("/a/README.md", table, 932)), ':');

@@ -73,7 +73,7 @@ TEST(Settings, OneCachedPassReadsEverything) {
             if (keySpec.section != Section(s)) continue;
             text += std::string(keySpec.name) + "=";
             text += keySpec.type == ValueType::kInt ? std::to_string(defaults.Int(Key(i)))
-                                                   : defaults.Text(Key(i));
+                                                    : defaults.Text(Key(i));
             text += "\n";
         }
     }
