@@ -318,7 +318,7 @@ FileDecoder::Outcome FileDecoder::Read(MappedFileReader& reader,
     if (decideOnly && marked) return Outcome::kDone;
 
     Pass pass = Pass::kDone;
-    if (code == TextCode::kUcs2Le || code == TextCode::kUcs2Be) {
+    if (IsUcs2(code)) {
         reader.ScanUtf8With(nullptr);
         if (decideOnly && !guessed) return Outcome::kDone;
         pass = ReadUcs2(reader, code == TextCode::kUcs2Be, guessed, sink);
@@ -334,7 +334,7 @@ FileDecoder::Outcome FileDecoder::Read(MappedFileReader& reader,
             if (settings_.utf8Read) reader.ScanUtf8With(&utf8_);
         }
     }
-    if (code != TextCode::kUcs2Le && code != TextCode::kUcs2Be) {
+    if (!IsUcs2(code)) {
         pass = ReadBytes(reader, true, sink);
         if (pass == Pass::kRestart) {
             // A wrong guess: read the file again exactly as it is.

@@ -130,12 +130,12 @@ int DocumentLoader::Open(const std::string& pathIn) {
     // With the code known, a line cut by a guess that the detection overruled is cut again
     // between characters of the text as it is held.
     // Only a file with a line cut needs the walk over every record.
-    if (doc_.code != TextCode::kUcs2Le && doc_.code != TextCode::kUcs2Be && decoder.cutLines > 0 &&
+    if (!IsUcs2(doc_.code) && decoder.cutLines > 0 &&
         !RecutContinuedLines(doc_.lines_,
                              IsUnicodeFamily(doc_.code) ? CutCode::kUtf8 : CutCode::kSjis,
                              env_.CodePage()))
         return FailNoMemory();
-    if (!env_.load.saveRead && static_cast<int>(doc_.code) < 10) doc_.saveCode = TextCode::kAnsi;
+    if (!env_.load.saveRead && !IsUnicodeFamily(doc_.code)) doc_.saveCode = TextCode::kAnsi;
 
     if (!env_.load.orgCr)
         doc_.eolMode = EolMode::kDefault;

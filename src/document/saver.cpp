@@ -176,7 +176,7 @@ bool WriteText(CElwDoc& doc, TextFileWriter& writer, TextCode saveCode, bool sav
     const bool endsWithEol = doc.endsWithEol;
     const int saveMode = eolMode != EolMode::kDefault ? static_cast<int>(eolMode) : s.textMode;
     const bool unicodeText = IsUnicodeFamily(code);
-    const bool ucs2 = saveCode == TextCode::kUcs2Le || saveCode == TextCode::kUcs2Be;
+    const bool ucs2 = IsUcs2(saveCode);
     const bool bigEndian = saveCode == TextCode::kUcs2Be;
     const int acp = env.CodePage();
     const int cp = doc.CodePage();

@@ -19,6 +19,11 @@ constexpr bool IsUnicodeFamily(TextCode c) {
     return static_cast<int>(c) >= 10;
 }
 
+// The two codes stored as 16-bit units.
+constexpr bool IsUcs2(TextCode c) {
+    return c == TextCode::kUcs2Le || c == TextCode::kUcs2Be;
+}
+
 // How lines end when the document is written: Default = each line keeps its own line end.
 enum class EolMode : int { kDefault = -1, kCrLf = 0, kLf = 1, kCr = 2 };
 

@@ -95,7 +95,7 @@ std::string CodeDisplayText(document::TextCode code, const view::LineLayout& lay
         }
         return buf;
     }
-    if (code == TextCode::kUcs2Le || code == TextCode::kUcs2Be) {
+    if (document::IsUcs2(code)) {
         const uint32_t cp = DecodeUtf8(t, pos, len);
         if (cp >= 0x10000) {
             const uint32_t v = cp - 0x10000;
