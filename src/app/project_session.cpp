@@ -181,6 +181,9 @@ bool ProjectSession::WriteSnapshot(const std::string& target, bool workspace) {
     auto drop = [&] {
         for (const std::string& m : made) fs_.Remove(m);
     };
+    // The copies are synced together once all are written, and before the snapshot is.
+    document::TextCopyBatch copies;
+    std::vector<std::string> copyNames;
     document::CElwDoc* active = host_.ActiveDocument();
     s.active = 0;
     for (document::CElwDoc* doc : docs) {
@@ -201,13 +204,14 @@ bool ProjectSession::WriteSnapshot(const std::string& target, bool workspace) {
                 for (const SnapshotRecord& o : old->records) taken.push_back(o.copyPath);
             r.temporaryCopy = 1;
             r.copyPath = NewCopyName(taken);
-            if (int error = document::WriteTextCopy(*doc, r.copyPath, kPrivate)) {
+            if (int error = copies.Add(*doc, r.copyPath, kPrivate)) {
                 drop();
                 ShowError("Cannot write a copy of " + DocumentName(*doc) + " to " + r.copyPath +
                           ": " + ErrorText(error) + ".\nNothing was written to " + target + ".");
                 return false;
             }
             made.push_back(r.copyPath);
+            copyNames.push_back(DocumentName(*doc));
             r.copyFormat = CopyFormat{static_cast<int>(doc->code), static_cast<int>(doc->saveCode),
                                       doc->bom, static_cast<int>(doc->eolMode)};
         }
@@ -221,6 +225,13 @@ bool ProjectSession::WriteSnapshot(const std::string& target, bool workspace) {
     if (!bytes) {
         drop();
         ShowError(SnapshotErrorText(why, target));
+        return false;
+    }
+    size_t failed = 0;
+    if (int error = copies.Finish(&failed)) {
+        drop();
+        ShowError("Cannot write a copy of " + copyNames.at(failed) + " to " + made.at(failed) +
+                  ": " + ErrorText(error) + ".\nNothing was written to " + target + ".");
         return false;
     }
     // Both files whole on disk before either replaces its old one.
@@ -259,6 +270,11 @@ bool ProjectSession::OpenSnapshot(const std::string& path, bool workspace) {
         ShowError(message);
         return false;
     }
+    struct Batch {
+        ProjectHost& host;
+        explicit Batch(ProjectHost& h) : host(h) { host.BatchBegins(); }
+        ~Batch() { host.BatchEnds(); }
+    } batch(host_);
     if (!session_.CloseAll()) return false;
     if (!workspace) {
         project_ = path;

@@ -80,6 +80,11 @@ class ProjectHost {
     virtual void EndProgram() = 0;
     // The current project changed (titles, menus).
     virtual void ProjectChanged() {}
+    // A run of documents closed and opened one after another (a snapshot's reopening) begins,
+    // and ends: what each closing and opening updates (the recent files, the menus) can be kept
+    // and brought up to date once at the end.
+    virtual void BatchBegins() {}
+    virtual void BatchEnds() {}
 };
 
 class ProjectSession {

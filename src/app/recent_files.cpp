@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdio>
 #include <ctime>
+#include <utility>
 
 #include "platform/paths.h"
 
@@ -12,24 +13,48 @@ namespace norv::app {
 
 int RecentFiles::Note(const std::string& path, platform::FileTime now) {
     if (path.empty()) return 0;
-    HistoryFile file;
-    // A history file that cannot be read is not written over: its other blocks would be lost.
-    if (int error = LoadHistoryFile(fs_, path_, file)) return error;
+    Change change;
+    change.path = path;
+    change.now = now;
+    const auto info = fs_.Stat(path);
+    change.lastWrite = info ? info->lastWrite : 0;
+    return Make(std::move(change));
+}
+
+int RecentFiles::NoteCaret(const std::string& path, int line, int column) {
+    Change change;
+    change.path = path;
+    change.caret = true;
+    change.line = line;
+    change.column = column;
+    return Make(std::move(change));
+}
+
+bool RecentFiles::Apply(HistoryFile& file, const Change& change) {
+    if (change.caret) {
+        for (RecentFile& r : file.recent) {
+            if (r.path != change.path || !r.hasNumbers) continue;
+            if (r.lead[0] == change.line && r.lead[1] == change.column) return false;
+            r.lead[0] = change.line;
+            r.lead[1] = change.column;
+            return true;
+        }
+        return false;
+    }
     RecentFile record;
-    if (const RecentFile* old = file.FindRecentFile(path)) record = *old;
-    record.path = path;
+    if (const RecentFile* old = file.FindRecentFile(change.path)) record = *old;
+    record.path = change.path;
     if (!record.hasNumbers) {
         record = RecentFile{};
-        record.path = path;
+        record.path = change.path;
         record.hasNumbers = true;
         record.lead[0] = 1;
         record.lead[1] = 1;
     }
-    record.SetLastOpen(now);
-    const auto info = fs_.Stat(path);
-    record.SetLastUpdate(info ? info->lastWrite : 0);
+    record.SetLastOpen(change.now);
+    record.SetLastUpdate(change.lastWrite);
     file.RememberRecentFile(std::move(record));
-    const std::string folder = platform::FolderOf(path);
+    const std::string folder = platform::FolderOf(change.path);
     if (!folder.empty()) {
         auto& list = file.folders;
         size_t drop = list.size() - 1;
@@ -41,43 +66,90 @@ int RecentFiles::Note(const std::string& path, platform::FileTime now) {
         for (size_t i = drop; i > 0; --i) list[i] = std::move(list[i - 1]);
         list[0] = folder;
     }
+    return true;
+}
+
+int RecentFiles::Make(Change change) {
+    // A history file that cannot be read is not written over: its other blocks would be lost.
+    if (holds_ > 0) {
+        const HistoryFile* current = nullptr;
+        HistoryFile scratch;
+        if (int error = Current(current, scratch)) return error;
+        if (Apply(*held_, change)) changes_.push_back(std::move(change));
+        return 0;
+    }
+    HistoryFile file;
+    if (int error = LoadHistoryFile(fs_, path_, file)) return error;
+    if (!Apply(file, change)) return 0;
     return SaveHistoryFile(fs_, path_, file);
 }
 
-int RecentFiles::NoteCaret(const std::string& path, int line, int column) {
-    HistoryFile file;
-    if (int error = LoadHistoryFile(fs_, path_, file)) return error;
-    for (RecentFile& r : file.recent) {
-        if (r.path != path || !r.hasNumbers) continue;
-        if (r.lead[0] == line && r.lead[1] == column) return 0;
-        r.lead[0] = line;
-        r.lead[1] = column;
-        return SaveHistoryFile(fs_, path_, file);
+int RecentFiles::Current(const HistoryFile*& file, HistoryFile& scratch) const {
+    if (held_) {
+        file = &*held_;
+        return 0;
+    }
+    if (int error = LoadHistoryFile(fs_, path_, scratch)) return error;
+    if (holds_ > 0) {
+        held_ = std::move(scratch);
+        file = &*held_;
+    } else {
+        file = &scratch;
     }
     return 0;
 }
 
-std::vector<RecentFile> RecentFiles::List() const {
+int RecentFiles::Release() {
+    if (holds_ == 0 || --holds_ > 0) return 0;
+    const std::vector<Change> changes = std::move(changes_);
+    changes_.clear();
+    held_.reset();
+    if (changes.empty()) return 0;
+    // Made again over the file as it is now: what another instance wrote meanwhile stays.
     HistoryFile file;
+    if (int error = LoadHistoryFile(fs_, path_, file)) return error;
+    bool changed = false;
+    for (const Change& change : changes) changed = Apply(file, change) || changed;
+    return changed ? SaveHistoryFile(fs_, path_, file) : 0;
+}
+
+RecentFiles::Hold::Hold(RecentFiles& recent) : recent_(&recent) {
+    ++recent.holds_;
+}
+
+RecentFiles::Hold::~Hold() {
+    End();
+}
+
+int RecentFiles::Hold::End() {
+    RecentFiles* recent = std::exchange(recent_, nullptr);
+    return recent ? recent->Release() : 0;
+}
+
+std::vector<RecentFile> RecentFiles::List() const {
+    const HistoryFile* file = nullptr;
+    HistoryFile scratch;
     std::vector<RecentFile> out;
-    if (LoadHistoryFile(fs_, path_, file) != 0) return out;
-    for (const RecentFile& r : file.recent)
+    if (Current(file, scratch) != 0) return out;
+    for (const RecentFile& r : file->recent)
         if (!r.path.empty()) out.push_back(r);
     return out;
 }
 
 std::optional<std::pair<int, int>> RecentFiles::CaretOf(const std::string& path) const {
-    HistoryFile file;
-    if (LoadHistoryFile(fs_, path_, file) != 0) return std::nullopt;
-    const RecentFile* r = file.FindRecentFile(path);
+    const HistoryFile* file = nullptr;
+    HistoryFile scratch;
+    if (Current(file, scratch) != 0) return std::nullopt;
+    const RecentFile* r = file->FindRecentFile(path);
     if (!r || !r->hasNumbers || r->lead[0] < 1) return std::nullopt;
     return std::make_pair(r->lead[0], std::max(1, r->lead[1]));
 }
 
 std::vector<std::string> RecentFiles::Folders() const {
-    HistoryFile file;
-    LoadHistoryFile(fs_, path_, file);
-    return file.FolderList(settingsFolder_);
+    const HistoryFile* file = nullptr;
+    HistoryFile scratch;
+    if (Current(file, scratch) != 0) return HistoryFile().FolderList(settingsFolder_);
+    return file->FolderList(settingsFolder_);
 }
 
 int RecentSortColumn(int stored) {

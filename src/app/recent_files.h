@@ -2,7 +2,10 @@
 // name, newest first, and its 32 recent folders.
 //
 // Every change reads the history file again, changes only these two blocks and writes it back,
-// so the other blocks (and another instance's newer entries) stay as they are. A record holds
+// so the other blocks (and another instance's newer entries) stay as they are. While a `Hold`
+// lasts (many documents opened in a row), the file is read once and the changes are kept in
+// memory; as the hold ends they are made once more over what the file holds then, and it is
+// written once. A record holds
 // the path, the caret line and column (1-based; the first two numbers), this opening's time and
 // the file's last-write time (64-bit file times as low and high halves); its other numbers are
 // written as they were read (0 for a new record).
@@ -43,10 +46,47 @@ class RecentFiles {
 
     const std::string& path() const { return path_; }
 
+    // A scope over a run of changes. Holds may nest: the file is written when the outermost
+    // ends. A change made while held returns 0 unless the file cannot be read (then it is not
+    // kept, as without a hold); a failed write is the result of End.
+    class Hold {
+      public:
+        explicit Hold(RecentFiles& recent);
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+        // Ends the hold if End was not called (its result is then lost).
+        ~Hold();
+        // Ends the hold: 0, or the error number of reading or writing the history file when the
+        // changes kept since the hold began could not be written.
+        int End();
+
+      private:
+        RecentFiles* recent_;
+    };
+
   private:
+    // A change as it was asked for, made again over the file as it is when the hold ends.
+    struct Change {
+        std::string path;
+        bool caret = false;  // NoteCaret; else Note
+        platform::FileTime now = 0, lastWrite = 0;
+        int line = 0, column = 0;
+    };
+    // The file as it is now: the held copy, or read into `scratch` (and held while a hold
+    // lasts). 0 or the read's error number.
+    int Current(const HistoryFile*& file, HistoryFile& scratch) const;
+    // Makes the change on `file`; false when it changed nothing.
+    static bool Apply(HistoryFile& file, const Change& change);
+    int Make(Change change);
+    int Release();
+
     platform::FileSystem& fs_;
     std::string path_;
     std::string settingsFolder_;
+    int holds_ = 0;
+    // While held: the file as read at the first use (and changed since), and the changes.
+    mutable std::optional<HistoryFile> held_;
+    std::vector<Change> changes_;
 };
 
 // The dialog's columns ("File Name,Folder,Last Open,Last Update").

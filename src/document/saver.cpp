@@ -332,6 +332,16 @@ int CElwDoc::SaveDocument(const std::string& pathIn) {
 }
 
 int WriteTextCopy(CElwDoc& doc, const std::string& path, unsigned permissions) {
+    TextCopyBatch batch;
+    if (int error = batch.Add(doc, path, permissions)) return error;
+    return batch.Finish();
+}
+
+TextCopyBatch::~TextCopyBatch() {
+    Drop(0);
+}
+
+int TextCopyBatch::Add(CElwDoc& doc, const std::string& path, unsigned permissions) {
     DocumentEnvironment& env = doc.env();
     platform::FileSystem& fs = env.Fs();
     if (env.hooks) env.hooks->FlushEditBuffer(doc);
@@ -340,12 +350,53 @@ int WriteTextCopy(CElwDoc& doc, const std::string& path, unsigned permissions) {
     fs.Remove(temp);
     TextFileWriter writer(fs);
     if (int error = writer.Open(temp, platform::WriteMode::kCreateNew, permissions)) return error;
-    bool ok = WriteText(doc, writer, doc.code, false, nullptr);
-    ok = writer.Close() && ok;
-    if (ok && fs.Rename(temp, path)) return 0;
-    const int error = writer.error() ? writer.error() : EIO;
+    const bool written = WriteText(doc, writer, doc.code, false, nullptr);
+    std::unique_ptr<platform::OutputFile> file = writer.CloseUnsynced();
+    if (written && file) {
+        pending_.push_back({&fs, temp, path, std::move(file)});
+        return 0;
+    }
+    if (file) file->Close();
     fs.Remove(temp);
-    return error;
+    return writer.error() ? writer.error() : EIO;
+}
+
+int TextCopyBatch::Finish(size_t* failed) {
+    int error = 0;
+    auto fail = [&](size_t i, int number) {
+        if (error) return;
+        error = number ? number : EIO;
+        if (failed) *failed = i;
+    };
+    for (size_t i = 0; i < pending_.size(); ++i)
+        if (!pending_[i].file->Sync()) fail(i, pending_[i].file->LastError());
+    for (size_t i = 0; i < pending_.size(); ++i) {
+        if (!pending_[i].file->Close()) fail(i, pending_[i].file->LastError());
+        pending_[i].file.reset();
+    }
+    size_t renamed = 0;
+    while (!error && renamed < pending_.size()) {
+        Pending& p = pending_[renamed];
+        if (p.fs->Rename(p.temp, p.path))
+            ++renamed;
+        else
+            fail(renamed, errno);
+    }
+    if (error) {
+        Drop(renamed);
+        return error;
+    }
+    pending_.clear();
+    return 0;
+}
+
+void TextCopyBatch::Drop(size_t renamed) {
+    for (size_t i = 0; i < pending_.size(); ++i) {
+        Pending& p = pending_[i];
+        if (p.file) p.file->Close();
+        p.fs->Remove(i < renamed ? p.path : p.temp);
+    }
+    pending_.clear();
 }
 
 }  // namespace norv::document

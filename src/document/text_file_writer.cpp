@@ -60,4 +60,19 @@ bool TextFileWriter::Close() {
     return ok;
 }
 
+std::unique_ptr<platform::OutputFile> TextFileWriter::CloseUnsynced() {
+    if (!target_) return nullptr;
+    if (!Flush() || !target_->Truncate()) {
+        if (!error_) error_ = target_->LastError() ? target_->LastError() : EIO;
+        target_->Close();
+        target_.reset();
+        return nullptr;
+    }
+    if (mirror_) {
+        if (!mirror_->Truncate() || !mirror_->Close()) mirrorFailed_ = true;
+        mirror_.reset();
+    }
+    return std::move(target_);
+}
+
 }  // namespace norv::document

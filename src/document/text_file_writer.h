@@ -31,6 +31,9 @@ class TextFileWriter {
     bool Write(const std::string& s) { return Write(s.data(), s.size()); }
     // Writes what is pending, cuts both files at the written length, syncs and closes them.
     bool Close();
+    // Writes what is pending and cuts the file at the written length, and hands it over open
+    // and not yet synced (to be synced with others); null on failure, with error() set.
+    std::unique_ptr<platform::OutputFile> CloseUnsynced();
     int error() const { return error_; }
 
   private:

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <random>
 #include <string>
@@ -119,6 +121,7 @@ struct Desk : SessionHost, ProjectHost, document::DocumentHooks {
     WindowPlacement MainPlacement() override { return {44, 0, 3, -1, -1, -1, -1, 1, 2, 3, 4}; }
     void RestoreMainPlacement(const WindowPlacement& p) override { placement = p; }
     document::CElwDoc* OpenDocument(const std::string& path, CodeChoice choice, bool) override {
+        hostLog.push_back("open");
         auto doc = std::make_unique<document::CElwDoc>(env);
         if (!doc->OpenDocument(path, choice)) return nullptr;
         return &Add(std::move(doc));
@@ -139,6 +142,8 @@ struct Desk : SessionHost, ProjectHost, document::DocumentHooks {
         ended = true;
         while (!docs.empty()) CloseWindows(*docs.front());
     }
+    void BatchBegins() override { hostLog.push_back("begin"); }
+    void BatchEnds() override { hostLog.push_back("end"); }
 
     platform::MemoryFileSystem& fs;
     document::LineHeap heap;
@@ -156,6 +161,46 @@ struct Desk : SessionHost, ProjectHost, document::DocumentHooks {
     std::vector<bool> asked;
     std::string chosen;
     bool ended = false;
+    std::vector<std::string> hostLog;
+};
+
+// The writes, syncs and renames in the order the disk sees them; the sync of `failSync` fails.
+struct JournalFileSystem : platform::MemoryFileSystem {
+    struct Output : platform::OutputFile {
+        Output(JournalFileSystem& fs, std::string path, std::unique_ptr<platform::OutputFile> inner)
+            : fs(fs), path(std::move(path)), inner(std::move(inner)) {}
+        bool Write(const void* buf, size_t n) override {
+            fs.log.push_back("write " + path);
+            return inner->Write(buf, n);
+        }
+        bool Truncate() override { return inner->Truncate(); }
+        bool Sync() override {
+            fs.log.push_back("sync " + path);
+            if (path != fs.failSync) return inner->Sync();
+            error = EIO;
+            return false;
+        }
+        bool Close() override { return inner->Close(); }
+        int LastError() const override { return error ? error : inner->LastError(); }
+        JournalFileSystem& fs;
+        std::string path;
+        std::unique_ptr<platform::OutputFile> inner;
+        int error = 0;
+    };
+    std::unique_ptr<platform::OutputFile> OpenWrite(const std::string& path,
+                                                    platform::WriteMode mode, unsigned permissions,
+                                                    int* error) override {
+        auto file = MemoryFileSystem::OpenWrite(path, mode, permissions, error);
+        if (!file) return file;
+        log.push_back("open " + path);
+        return std::make_unique<Output>(*this, path, std::move(file));
+    }
+    bool Rename(const std::string& from, const std::string& to) override {
+        log.push_back("rename " + to);
+        return MemoryFileSystem::Rename(from, to);
+    }
+    std::vector<std::string> log;
+    std::string failSync;
 };
 
 std::string TextOf(const document::CElwDoc& doc) {
@@ -335,6 +380,57 @@ TEST(Projects, EachFailingWriteOfBreakLeavesTheOldSnapshotOrTheWholeNewOne) {
         ASSERT_FALSE(d.ui.messages.empty());
         ASSERT_LT(n, 50) << "Break never succeeded";
     }
+}
+
+TEST(Projects, BreakSyncsTheCopiesTogetherAndOnlyThenWritesTheSnapshot) {
+    JournalFileSystem fs;
+    Desk d(fs);
+    for (int i = 0; i < 4; ++i) d.Type(d.New(), "text " + std::to_string(i));
+    // The second copy cannot be synced: nothing is left of any copy, the documents stay.
+    fs.failSync = std::string(kFolder) + "NorvCopyT_2.txt.part";
+    EXPECT_FALSE(d.projects.Break());
+    EXPECT_FALSE(d.ended);
+    EXPECT_TRUE(CopiesIn(fs).empty());
+    EXPECT_FALSE(fs.files.count(kWorkspace));
+    ASSERT_EQ(d.docs.size(), 4u);
+    EXPECT_TRUE(d.docs[1]->modified);
+    ASSERT_FALSE(d.ui.messages.empty());
+    EXPECT_NE(d.ui.messages.back().find("Cannot write a copy of"), std::string::npos);
+    EXPECT_NE(d.ui.messages.back().find(std::strerror(EIO)), std::string::npos);
+
+    fs.failSync.clear();
+    fs.log.clear();
+    ASSERT_TRUE(d.projects.Break());
+    auto isCopy = [](const std::string& entry) {
+        return entry.find(std::string(kFolder) + "NorvCopy") != std::string::npos;
+    };
+    std::vector<size_t> writes, syncs, renames;
+    size_t firstOther = fs.log.size();
+    for (size_t i = 0; i < fs.log.size(); ++i) {
+        const std::string& e = fs.log[i];
+        if (!isCopy(e)) {
+            firstOther = std::min(firstOther, i);
+            continue;
+        }
+        EXPECT_LT(i, firstOther) << "a copy touched once the snapshot is written: " << e;
+        if (e.rfind("write ", 0) == 0) writes.push_back(i);
+        if (e.rfind("sync ", 0) == 0) syncs.push_back(i);
+        if (e.rfind("rename ", 0) == 0) renames.push_back(i);
+    }
+    ASSERT_EQ(syncs.size(), 4u);
+    ASSERT_EQ(renames.size(), 4u);
+    ASSERT_FALSE(writes.empty());
+    EXPECT_LT(writes.back(), syncs.front()) << "every copy written before the first is synced";
+    EXPECT_LT(syncs.back(), renames.front()) << "every copy synced before one takes its name";
+    ASSERT_LT(firstOther, fs.log.size());
+
+    Desk next(fs);
+    ASSERT_TRUE(next.projects.RestoreWorkspace());
+    ASSERT_EQ(next.docs.size(), 4u);
+    EXPECT_EQ(TextOf(*next.docs[3]), "text 3");
+    EXPECT_EQ(next.hostLog,
+              (std::vector<std::string>{"begin", "open", "open", "open", "open", "end"}))
+        << "the openings are told as one run";
 }
 
 TEST(Projects, LoadProjectAsksAboutTheOpenProject) {

@@ -1,10 +1,12 @@
 // The recent files of the history file: their order and limit, the two times, the caret, the
-// recent folders, the other blocks left as they were; the dialog's sort orders, stored widths
-// and time texts.
+// recent folders, the other blocks left as they were, a hold over many openings; the dialog's
+// sort orders, stored widths and time texts.
 #include "app/recent_files.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <memory>
 #include <string>
 
 #include "platform/fakes/memory_file_system.h"
@@ -13,6 +15,40 @@ namespace norv::app {
 namespace {
 
 constexpr const char* kHistory = "/cfg/norv.HST";
+
+// Counts the history file's reads and its writes (each an atomic replacement).
+struct CountingFileSystem : platform::MemoryFileSystem {
+    std::unique_ptr<platform::InputFile> OpenRead(const std::string& path, int* error) override {
+        if (path == kHistory) ++reads;
+        return MemoryFileSystem::OpenRead(path, error);
+    }
+    bool Rename(const std::string& from, const std::string& to) override {
+        if (to == kHistory) ++replaced;
+        return MemoryFileSystem::Rename(from, to);
+    }
+    int reads = 0, replaced = 0;
+};
+
+// A history file with entries of its own, and files to open in three folders.
+void Prepare(platform::MemoryFileSystem& fs, int files) {
+    fs.files[kHistory] = "find me\t\n";
+    for (int i = 0; i < files; ++i) {
+        const std::string path = "/d" + std::to_string(i % 3) + "/f" + std::to_string(i) + ".txt";
+        fs.files[path] = "x";
+        fs.times[path] = 9000 + uint64_t(i);
+    }
+}
+
+// What a project's reopening does for each document: the caret it had, then the opening, and
+// for some the caret as it closes.
+void OpenMany(RecentFiles& recent, int files) {
+    for (int i = 0; i < files; ++i) {
+        const std::string path = "/d" + std::to_string(i % 3) + "/f" + std::to_string(i) + ".txt";
+        recent.CaretOf(path);
+        ASSERT_EQ(recent.Note(path, 100 + uint64_t(i)), 0);
+        if (i % 7 == 0) ASSERT_EQ(recent.NoteCaret(path, i + 2, 3), 0);
+    }
+}
 
 TEST(RecentFiles, NewestFirstAtMostAHundredWithTheirTimes) {
     platform::MemoryFileSystem fs;
@@ -75,6 +111,103 @@ TEST(RecentFiles, OtherBlocksAndNumbersStayAsTheyWere) {
     // An unreadable history file is never written over.
     fs.unopenable.insert(kHistory);
     EXPECT_NE(recent.Note("/d/old.txt", 7), 0);
+}
+
+TEST(RecentFiles, AHoldWritesTheHistoryOnceWithWhatEachChangeWouldHaveWritten) {
+    // Without a hold, as a reference: one write per change.
+    platform::MemoryFileSystem plain;
+    Prepare(plain, 60);
+    RecentFiles reference(plain, kHistory, "/cfg/");
+    OpenMany(reference, 60);
+
+    CountingFileSystem fs;
+    Prepare(fs, 60);
+    RecentFiles recent(fs, kHistory, "/cfg/");
+    {
+        RecentFiles::Hold hold(recent);
+        OpenMany(recent, 60);
+        EXPECT_EQ(fs.replaced, 0) << "nothing written while held";
+        EXPECT_EQ(fs.reads, 1) << "read once, at the first use";
+        EXPECT_EQ(fs.files[kHistory], "find me\t\n");
+        // What the changes made is seen while held.
+        EXPECT_EQ(recent.List().size(), 60u);
+        EXPECT_EQ(recent.List()[0].path, "/d2/f59.txt");
+        EXPECT_EQ(recent.CaretOf("/d2/f14.txt"), std::make_pair(16, 3));
+        EXPECT_EQ(recent.Folders()[0], "/d2/");
+        {
+            RecentFiles::Hold inner(recent);
+            ASSERT_EQ(recent.Note("/d0/f0.txt", 500), 0);
+            EXPECT_EQ(inner.End(), 0);
+            EXPECT_EQ(fs.replaced, 0) << "the outer hold still lasts";
+        }
+        EXPECT_EQ(hold.End(), 0);
+        EXPECT_EQ(hold.End(), 0) << "ended once";
+    }
+    EXPECT_EQ(fs.replaced, 1);
+    ASSERT_EQ(reference.Note("/d0/f0.txt", 500), 0);
+    EXPECT_EQ(fs.files[kHistory], plain.files[kHistory]);
+
+    // After the hold every change writes again.
+    ASSERT_EQ(recent.Note("/d1/f1.txt", 600), 0);
+    EXPECT_EQ(fs.replaced, 2);
+    // A hold with nothing changed (only looked at, a caret that is already there) writes nothing.
+    {
+        RecentFiles::Hold hold(recent);
+        recent.List();
+        ASSERT_EQ(recent.NoteCaret("/d2/f14.txt", 16, 3), 0);
+        ASSERT_EQ(recent.NoteCaret("/nowhere.txt", 1, 1), 0);
+    }
+    EXPECT_EQ(fs.replaced, 2);
+}
+
+TEST(RecentFiles, AHoldKeepsWhatWasWrittenMeanwhileAndReportsAFailedWrite) {
+    CountingFileSystem fs;
+    Prepare(fs, 10);
+    RecentFiles recent(fs, kHistory, "/cfg/");
+    {
+        RecentFiles::Hold hold(recent);
+        OpenMany(recent, 10);
+        // Another instance opens a file and remembers a search meanwhile.
+        RecentFiles other(fs, kHistory, "/cfg/");
+        fs.files["/o/theirs.txt"] = "t";
+        ASSERT_EQ(other.Note("/o/theirs.txt", 50), 0);
+        fs.files[kHistory].replace(0, 7, "found it");
+        EXPECT_EQ(hold.End(), 0);
+    }
+    std::vector<RecentFile> list = recent.List();
+    ASSERT_EQ(list.size(), 11u);
+    EXPECT_EQ(list[0].path, "/d0/f9.txt");
+    EXPECT_EQ(list[10].path, "/o/theirs.txt") << "theirs is older than the held openings";
+    EXPECT_EQ(fs.files[kHistory].rfind("found it\t", 0), 0u);
+
+    // The final write fails: its error is the hold's result, and the file is as it was.
+    std::string before = fs.files[kHistory];
+    {
+        RecentFiles::Hold hold(recent);
+        ASSERT_EQ(recent.Note("/d1/f1.txt", 700), 0);
+        fs.writes = 0;
+        fs.failWriteNumber = 1;
+        EXPECT_EQ(hold.End(), ENOSPC);
+        fs.failWriteNumber = 0;
+    }
+    EXPECT_EQ(fs.files[kHistory], before);
+    EXPECT_EQ(recent.List()[0].path, "/d0/f9.txt") << "the failed changes are not kept";
+    // The file cannot be read again when the hold ends: it is not written over.
+    {
+        RecentFiles::Hold hold(recent);
+        ASSERT_EQ(recent.Note("/d1/f1.txt", 700), 0);
+        fs.unopenable.insert(kHistory);
+        EXPECT_EQ(hold.End(), EACCES);
+    }
+    // Nor when it cannot be read at the first change: that change says so, as without a hold.
+    {
+        RecentFiles::Hold hold(recent);
+        EXPECT_EQ(recent.Note("/d1/f1.txt", 800), EACCES);
+        fs.unopenable.clear();
+        ASSERT_EQ(recent.Note("/d2/f2.txt", 900), 0);
+    }
+    EXPECT_EQ(fs.files[kHistory].find("/d1/f1.txt\t1:1,0,0,0/800"), std::string::npos);
+    EXPECT_EQ(recent.List()[0].path, "/d2/f2.txt") << "the scope's end wrote the later change";
 }
 
 TEST(RecentFiles, SortOrdersWidthsAndTimes) {

@@ -327,6 +327,32 @@ TEST(MainFrame, TabStripFollowsTheWindows) {
     EXPECT_EQ(tabs->tabText(0), QStringLiteral("a.txt"));
 }
 
+// Setting a tab's text lays the bar out again: a window's title change touches its own tab
+// alone, and a window added sets no other tab.
+TEST(MainFrame, AWindowsTitleSetsOnlyItsOwnTab) {
+    norv::testing::TempDir dir;
+    platform::HeadlessUi ui;
+    MainFrame frame(&ui);
+    frame.show();
+    DocWindow* a = frame.OpenFile(dir.Write("a.txt", "aaa"));
+    ASSERT_TRUE(a);
+    QTabBar* tabs = frame.tabStrip();
+    // A text no title gives, which only a setting of the tab's text would replace.
+    tabs->setTabText(0, QStringLiteral("untouched"));
+    for (const char* name : {"b.txt", "c.txt", "d.txt"})
+        ASSERT_TRUE(frame.OpenFile(dir.Write(name, "x")));
+    ASSERT_EQ(tabs->count(), 4);
+    EXPECT_EQ(tabs->tabText(0), QStringLiteral("untouched"));
+    EXPECT_EQ(tabs->tabText(3), QStringLiteral("d.txt")) << "a new tab has its title at once";
+    TypeKeys(&frame.Windows()[2]->editor(), "y");
+    EXPECT_EQ(tabs->tabText(2), QStringLiteral("c.txt*"));
+    EXPECT_EQ(tabs->tabText(0), QStringLiteral("untouched"));
+    // Its own title still reaches it.
+    TypeKeys(&a->editor(), "z");
+    EXPECT_EQ(tabs->tabText(0), QStringLiteral("a.txt*"));
+    EXPECT_EQ(tabs->tabText(1), QStringLiteral("b.txt"));
+}
+
 }  // namespace
 }  // namespace norv::qt
 

@@ -21,6 +21,7 @@
 #include "gui/dialogs/recent_files_dialog.h"
 #include "gui/frame/doc_window.h"
 #include "gui/frame/main_frame.h"
+#include "gui/frame/menus.h"
 #include "gui/frame/project_wiring.h"
 #include "gui/gui_test_support.h"
 #include "platform/fakes/headless_ui.h"
@@ -125,6 +126,42 @@ TEST(ProjectGui, ProjectDialogsAndTheQuestion) {
     EXPECT_TRUE(d.ended);
     EXPECT_TRUE(d.frame.Windows().empty());
     EXPECT_EQ(d.config.settings.Text(app::Key::CurrProj), project);
+}
+
+// A project reopened, then Break: every document in the history (the last opened on top, the
+// caret each had as Break closed it), the menus brought up to date once all are open.
+TEST(ProjectGui, AReopenedProjectAndBreakKeepTheHistoryOfEveryDocument) {
+    Desk d;
+    std::vector<std::string> files;
+    for (int i = 0; i < 6; ++i) {
+        files.push_back(d.dir.Write("f" + std::to_string(i) + ".txt", "one\ntwo\nthree\n"));
+        ASSERT_NE(d.frame.OpenFile(files.back()), nullptr);
+    }
+    const std::string project = d.dir.File("six.prf");
+    ASSERT_TRUE(d.wiring->projects().WriteSnapshot(project, false));
+    for (DocWindow* w : d.frame.Windows()) d.frame.CloseWindows(w->doc());
+    Settle();
+    CommandMenus& menus = d.frame.menus();
+    ASSERT_FALSE(menus.ActionOf("CloseFile")->isEnabled());
+
+    ASSERT_TRUE(d.wiring->projects().OpenProject(project));
+    ASSERT_EQ(d.frame.Windows().size(), 6u);
+    EXPECT_TRUE(menus.ActionOf("CloseFile")->isEnabled()) << "the menus follow the windows";
+    const std::string historyPath = d.dir.File("cfg/norv.HST");
+    app::HistoryFile history;
+    ASSERT_EQ(app::LoadHistoryFile(platform::RealFileSystem(), historyPath, history), 0);
+    for (size_t i = 0; i < files.size(); ++i)
+        EXPECT_EQ(history.recent[i].path, files[files.size() - 1 - i]) << i;
+
+    d.frame.Windows()[2]->view().SetCaret(3, 1);
+    d.frame.RunCommand(size_t(app::CommandIndexByName("Break")));
+    Settle();
+    ASSERT_TRUE(d.ended);
+    ASSERT_EQ(app::LoadHistoryFile(platform::RealFileSystem(), historyPath, history), 0);
+    const app::RecentFile* r = history.FindRecentFile(files[2]);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->lead[0], 3) << "the caret as Break closed the window";
+    EXPECT_EQ(r->lead[1], 2);
 }
 
 TEST(ProjectGui, RecentFilesInTheFileMenuAndTheHistory) {

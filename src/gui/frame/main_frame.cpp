@@ -17,6 +17,7 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "app/commands/hidden_commands.h"
@@ -54,6 +55,12 @@ namespace norv::qt {
 namespace {
 
 using editing::CommandId;
+
+bool SameLayout(const view::LayoutOptions& a, const view::LayoutOptions& b) {
+    return a.wrapColumn == b.wrapColumn && a.tabWidth == b.tabWidth &&
+           a.noWordWrap == b.noWordWrap && a.codePage == b.codePage && a.ankOida == b.ankOida &&
+           a.ankBura == b.ankBura && a.dbcsOida == b.dbcsOida && a.dbcsBura == b.dbcsBura;
+}
 
 constexpr const char* kUntitled = "Untitled";
 constexpr int kEditorPointSize = 11;
@@ -170,6 +177,14 @@ MainFrame::~MainFrame() {
     // destruction would otherwise reach this frame half taken down).
     QList<QPointer<QMdiSubWindow>> subs;
     for (QMdiSubWindow* sub : mdi_->findChildren<QMdiSubWindow*>()) subs.append(sub);
+    // Taken down whole: as each window goes, the next one is not activated, checked on disk,
+    // given its tab or the menus' state.
+    disconnect(mdi_, nullptr, this, nullptr);
+    for (QMdiSubWindow* sub : subs) {
+        disconnect(sub, nullptr, this, nullptr);
+        if (QWidget* w = sub->widget()) disconnect(w, nullptr, this, nullptr);
+    }
+    activation_.clear();
     for (const QPointer<QMdiSubWindow>& sub : subs) delete sub.data();
     // The bar reports its visibility as it goes: not to a frame being taken down.
     markBar_->blockSignals(true);
@@ -306,16 +321,35 @@ void MainFrame::UseSettings(const app::Settings& settings) {
 void MainFrame::ApplyViewSettings(DocWindow& w) {
     if (!settings_) return;
     w.SetEditOptions(app::EditOptionsFor(w.doc(), *settings_));
-    w.view().SetLayout(app::LayoutOptionsFor(w.doc(), *settings_));
+    SetViewLayout(w, app::LayoutOptionsFor(w.doc(), *settings_));
     w.selection().shiftSelect = settings_->Flag(app::Key::ShiftSelect);
     w.editor().Refresh();
+}
+
+void MainFrame::SetViewLayout(DocWindow& w, view::LayoutOptions layout) {
+    // The view takes the document's code page whatever the options say.
+    layout.codePage = w.doc().CodePage();
+    if (!SameLayout(w.view().layout().options(), layout)) w.view().SetLayout(layout);
 }
 
 void MainFrame::ChooseFileType(document::CElwDoc& doc) {
     if (settings_) app::ApplyFileType(doc, *settings_);
 }
 
+void MainFrame::HoldMenuUpdates() {
+    ++menuHolds_;
+}
+
+void MainFrame::ReleaseMenuUpdates() {
+    if (menuHolds_ == 0 || --menuHolds_ > 0) return;
+    if (std::exchange(menusStale_, false)) UpdateMenus();
+}
+
 void MainFrame::UpdateMenus() {
+    if (menuHolds_ > 0) {
+        menusStale_ = true;
+        return;
+    }
     const bool any = ActiveWindow() != nullptr;
     for (QAction* a : documentActions_) a->setEnabled(any);
     if (menus_) {
@@ -459,7 +493,7 @@ DocWindow* MainFrame::AddWindow(std::shared_ptr<document::CElwDoc> doc, const Do
     connect(w, &DocWindow::caretChanged, this, [this, w] {
         if (ActiveWindow() == w) UpdateStatus();
     });
-    const int tab = tabs_->addTab(QString());
+    const int tab = tabs_->addTab(w->windowTitle());
     tabs_->setTabData(tab, QVariant::fromValue(static_cast<void*>(sub)));
     connect(sub, &QObject::destroyed, this, [this, sub] {
         if (int i = TabOf(sub); i >= 0) tabs_->removeTab(i);
@@ -467,8 +501,8 @@ DocWindow* MainFrame::AddWindow(std::shared_ptr<document::CElwDoc> doc, const Do
         UpdateMenus();
         if (markBar_) markBar_->NoteDocumentsChanged();
     });
-    connect(w, &QWidget::windowTitleChanged, this, [this] { SyncTabs(); });
-    SyncTabs();
+    connect(w, &QWidget::windowTitleChanged, this,
+            [this, sub](const QString& title) { SyncTab(sub, title); });
     sub->showMaximized();
     mdi_->setActiveSubWindow(sub);
     w->editor().setFocus();
@@ -484,12 +518,10 @@ int MainFrame::TabOf(const QMdiSubWindow* sub) const {
     return -1;
 }
 
-void MainFrame::SyncTabs() {
-    for (int i = 0; i < tabs_->count(); ++i) {
-        auto* sub = static_cast<QMdiSubWindow*>(tabs_->tabData(i).value<void*>());
-        if (auto* w = qobject_cast<DocWindow*>(sub->widget()))
-            tabs_->setTabText(i, w->windowTitle());
-    }
+void MainFrame::SyncTab(const QMdiSubWindow* sub, const QString& title) {
+    // Setting a tab's text lays the whole bar out again, even for the same text.
+    const int i = TabOf(sub);
+    if (i >= 0 && tabs_->tabText(i) != title) tabs_->setTabText(i, title);
 }
 
 DocWindow* MainFrame::OpenFile(const std::string& path, document::CodeChoice choice,

@@ -101,6 +101,10 @@ class MainFrame : public QMainWindow,
     FileDialogs& fileDialogs() const { return *dialogs_; }
     DocWindow* ActiveWindow() const;
     std::vector<DocWindow*> Windows() const;
+    // While held (many windows opened in a row), the menus and tool bars are brought up to date
+    // once, as the last hold is released, instead of at each window.
+    void HoldMenuUpdates();
+    void ReleaseMenuUpdates();
     // The windows showing a document, in opening order; the number of documents open.
     std::vector<DocWindow*> WindowsOf(const document::CElwDoc& doc) const;
     int DocumentCount() const;
@@ -246,6 +250,9 @@ class MainFrame : public QMainWindow,
     void UseSettings(const app::Settings& settings);
     // A window's layout and editing options from its document's file type.
     void ApplyViewSettings(DocWindow& w);
+    // Lays the window's document out with `layout`, unless it already is (a layout runs over
+    // every line).
+    static void SetViewLayout(DocWindow& w, view::LayoutOptions layout);
     // The keyword file that colours every window (owned by the caller; null: no colouring).
     void SetKeywordFile(const app::KeywordFile* keywords);
     const app::KeywordFile* keywordFile() const { return keywords_; }
@@ -349,7 +356,8 @@ class MainFrame : public QMainWindow,
     // Two single windows scroll each other (RlupAnother, RlupBoth).
     void LinkOtherWindows();
     int TabOf(const QMdiSubWindow* sub) const;
-    void SyncTabs();
+    // The tab of a window shows its title.
+    void SyncTab(const QMdiSubWindow* sub, const QString& title);
 
     QMdiArea* mdi_ = nullptr;
     QTabBar* tabs_ = nullptr;  // one tab per document window, in opening order
@@ -416,6 +424,8 @@ class MainFrame : public QMainWindow,
     // The windows, most recently active first (the other window of AnothWin).
     std::vector<QMdiSubWindow*> activation_;
     int compareState_ = 0;
+    int menuHolds_ = 0;
+    bool menusStale_ = false;
 };
 
 }  // namespace norv::qt

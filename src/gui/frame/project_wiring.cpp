@@ -270,7 +270,7 @@ void ProjectWiring::RestoreViewState(document::CElwDoc& doc, const app::Document
     edit.dbcsSpaceIndent = s.dspcIndent;
     edit.softTab = s.softTab;
     w->SetEditOptions(edit);
-    w->view().SetLayout(layout);
+    MainFrame::SetViewLayout(*w, layout);
     if (QMdiSubWindow* sub = SubOf(*w)) {
         if (s.frame.showCmd == 1 && !s.frame.Empty()) {
             sub->showNormal();
@@ -297,8 +297,11 @@ std::string ProjectWiring::AskProjectFile(bool forSaving) {
 }
 
 void ProjectWiring::EndProgram() {
-    // Every document is in the snapshot: the windows close without a question.
+    // Every document is in the snapshot: the windows close without a question, their carets
+    // going to the history file in one write.
+    BatchBegins();
     for (document::CElwDoc* doc : frame_.Documents()) frame_.CloseWindows(*doc);
+    BatchEnds();
     if (endProgram)
         endProgram();
     else
@@ -308,6 +311,20 @@ void ProjectWiring::EndProgram() {
 void ProjectWiring::ProjectChanged() {
     const std::string& project = projects_->currentProject();
     frame_.setWindowFilePath(FromUtf8(project));
+}
+
+void ProjectWiring::BatchBegins() {
+    if (batchDepth_++ == 0) batch_.emplace(recent_);
+    frame_.HoldMenuUpdates();
+}
+
+void ProjectWiring::BatchEnds() {
+    if (batchDepth_ == 0) return;
+    frame_.ReleaseMenuUpdates();
+    if (--batchDepth_ > 0) return;
+    // The recent files are not written when the history file cannot be: as for one opening.
+    batch_->End();
+    batch_.reset();
 }
 
 }  // namespace norv::qt

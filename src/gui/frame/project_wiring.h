@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/config/settings.h"
@@ -62,6 +63,8 @@ class ProjectWiring : public QObject, public app::ProjectHost {
     std::string AskProjectFile(bool forSaving) override;
     void EndProgram() override;
     void ProjectChanged() override;
+    void BatchBegins() override;
+    void BatchEnds() override;
 
     static constexpr const char* kRecentEntryName = "recentEntry";
 
@@ -75,6 +78,9 @@ class ProjectWiring : public QObject, public app::ProjectHost {
     app::SettingsStore* store_;
     bool headless_;
     app::RecentFiles recent_;
+    // During a run of documents closed and opened: the history file written once for them all.
+    std::optional<app::RecentFiles::Hold> batch_;
+    int batchDepth_ = 0;
     std::unique_ptr<app::ProjectSession> projects_;
     bool openingCopy_ = false;
     // The path each open document had when last seen, so a save under a new name is told.
