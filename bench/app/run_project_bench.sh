@@ -8,7 +8,8 @@
 #   bench/app/run_project_bench.sh BUILD_DIR [CORPUS_DIR]
 # BUILD_DIR is a release build holding src/gui/norv; CORPUS_DIR is made by make-corpus.sh
 # (default ${TMPDIR:-/tmp}/norv-corpus): the documents are the 100 largest manual pages of
-# tree/ja-sjis. Times are wall-clock medians of five runs; the ratio is norv/vim (below 1: ahead).
+# tree/ja-sjis. Times are medians of five runs, wall clock and CPU (user+sys of the process);
+# the ratios are norv/vim (below 1: ahead).
 set -eu
 build=${1:?usage: run_project_bench.sh BUILD_DIR [CORPUS_DIR]}
 corpus=${2:-${TMPDIR:-/tmp}/norv-corpus}
@@ -18,7 +19,7 @@ mkdir -p "$work/home" "$work/cfg" "$work/run"
 export NORV_ACP=932 QT_QPA_PLATFORM=offscreen HOME="$work/home" XDG_CONFIG_HOME="$work/home" \
   XDG_RUNTIME_DIR="$work/run" NORVHOME="$work/cfg"
 python3 - "$build" "$corpus" "$work" <<'PY'
-import glob, os, shutil, statistics, subprocess, sys, time
+import glob, os, resource, shutil, statistics, subprocess, sys, time
 build, corpus, work = sys.argv[1:4]
 norv = os.path.join(build, "src", "gui", "norv")
 pages = sorted((p for p in glob.glob(os.path.join(corpus, "tree", "ja-sjis", "**", "*"), recursive=True)
@@ -27,17 +28,29 @@ if len(pages) < 100:
     sys.exit("bench: the corpus has fewer than 100 manual pages under tree/ja-sjis")
 cfg = os.path.join(work, "cfg")
 
+class Time:
+    def __init__(self, wall, cpu):
+        self.wall, self.cpu = wall, cpu
+    def __sub__(self, other):
+        return Time(self.wall - other.wall, self.cpu - other.cpu)
+
+def cpu_of_children():
+    r = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return r.ru_utime + r.ru_stime
+
 def run(cmd, before=None, runs=5):
-    times = []
+    walls, cpus = [], []
     for _ in range(runs):
         if before:
             before()
+        cpu = cpu_of_children()
         start = time.perf_counter()
         p = subprocess.run(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-        times.append(time.perf_counter() - start)
+        walls.append(time.perf_counter() - start)
+        cpus.append(cpu_of_children() - cpu)
         if p.returncode != 0:
             sys.exit(f"bench: {cmd[:4]} failed: {p.stderr.decode(errors='replace')[-400:]}")
-    return statistics.median(times)
+    return Time(statistics.median(walls), statistics.median(cpus))
 
 def script(name, body):
     path = os.path.join(work, name)
@@ -93,8 +106,12 @@ break_vim = run(vim + ["-c", "bufdo s/^/x/", "-c", "wall", "-c", "qa!"] + vimpag
 
 size = sum(os.path.getsize(p) for p in pages) / 1e6
 print(f"100 Shift-JIS manual pages, {size:.1f} MB; Break wrote {written} copies")
-print(f"restore project  norv {restore_norv*1000:7.1f} ms  vim {restore_vim*1000:7.1f} ms  norv/vim {restore_norv/restore_vim:.2f}")
+def line(name, n, v):
+    return (f"{name}  norv {n.wall*1000:7.1f} ms  vim {v.wall*1000:7.1f} ms  norv/vim {n.wall/v.wall:.2f}"
+            f"  | CPU norv {n.cpu*1000:7.1f} ms  vim {v.cpu*1000:7.1f} ms  norv/vim {n.cpu/v.cpu:.2f}")
+print(line("restore project", restore_norv, restore_vim))
 bn, bv = break_norv - load_norv, break_vim - load_vim
-print(f"Break, 100 mod.  norv {bn*1000:7.1f} ms  vim {bv*1000:7.1f} ms  norv/vim {bn/bv:.2f}"
-      f"  (whole runs: norv {break_norv*1000:.1f} less {load_norv*1000:.1f}, vim {break_vim*1000:.1f} less {load_vim*1000:.1f})")
+print(line("Break, 100 mod. ", bn, bv) +
+      f"  (whole runs: norv {break_norv.wall*1000:.1f} less {load_norv.wall*1000:.1f},"
+      f" vim {break_vim.wall*1000:.1f} less {load_vim.wall*1000:.1f})")
 PY
