@@ -107,7 +107,9 @@ std::vector<OffStyle> EnumeratorsOutOfStyle(std::string_view text) {
             const size_t after = SkipBlanks(s, e);
             const bool macro = after < s.size() && s[after] == '(';
             if (!macro && !InStyle(enumerator)) {
-                const int line = 1 + static_cast<int>(std::count(s.begin(), s.begin() + i, '\n'));
+                const int line =
+                    1 + static_cast<int>(std::count(
+                            s.begin(), s.begin() + static_cast<std::ptrdiff_t>(i), '\n'));
                 found.push_back({line, name, enumerator});
             }
             i = e - 1;
