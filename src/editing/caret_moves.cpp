@@ -148,14 +148,17 @@ void CElwView::TextBottom() {
 }
 
 void CElwView::KeepCaretVisible(int topMargin, int bottomMargin) {
-    int64_t row = caretRow();
+    // The caret's row in its line is found once, for the row and for the column.
+    const view::LineText t = CaretText();
+    const view::LineLayout::Row inLine = layout_.RowOf(t, pos_);
+    const int64_t row = lineRow_ + inLine.index;
     int half = (rows_ - 1) / 2;
     int tm = std::min(topMargin, half);
     int bm = std::min(bottomMargin, half);
     if (row < topRow_ + tm) topRow_ = std::max<int64_t>(0, row - tm);
     if (row > topRow_ + rows_ - 1 - bm) topRow_ = row - (rows_ - 1 - bm);
     ScrollTo(topRow_);
-    int col = caretColumn();
+    const int col = CaretColumnIn(t, inLine);
     if (col < left_) left_ = col;
     if (col >= left_ + columns_) left_ = col - columns_ + 1;
 }

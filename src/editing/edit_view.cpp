@@ -242,6 +242,8 @@ LineRecord* RecordFrom(LineRecord* r, int from, int to) {
 }
 
 std::string CElwView::FlagsOf(int lineNumber, size_t count) {
+    // The caret line alone (every typed character asks for it twice).
+    if (count == 1 && lineNumber == lineNo_) return std::string(1, static_cast<char>(line_->flags));
     std::string f;
     LineRecord* r = RecordFrom(line_, lineNo_, lineNumber);
     for (size_t i = 0; i < count && r; ++i, r = r->next) f.push_back(static_cast<char>(r->flags));
@@ -314,9 +316,12 @@ void CElwView::MarkEdited() {
 }
 
 int CElwView::caretColumn() const {
-    view::LineText t = CaretText();
-    view::LineLayout::Row row = layout_.RowOf(t, pos_);
-    int col = layout_.ColumnOf(t, row.start, pos_);
+    const view::LineText t = CaretText();
+    return CaretColumnIn(t, layout_.RowOf(t, pos_));
+}
+
+int CElwView::CaretColumnIn(const view::LineText& t, const view::LineLayout::Row& row) const {
+    const int col = layout_.ColumnOf(t, row.start, pos_);
     return virtualCol_ > col && pos_ == t.end() ? virtualCol_ : col;
 }
 

@@ -458,6 +458,8 @@ class CElwView : public document::UndoTarget, public document::DocumentView {
     void TextBottom();
     void ApplyGoal();
     void KeepCaretVisible(int topMargin, int bottomMargin);
+    // caretColumn for the caret line's text `t` and the row of it that holds the caret.
+    int CaretColumnIn(const view::LineText& t, const view::LineLayout::Row& row) const;
     void CaretMoved();
     // The caret may stand beyond the line end: free cursor on, or a box selection being made.
     bool FreeArea() const;

@@ -98,7 +98,7 @@ uint32_t FixedDataWidth(Op op) {
 
 }  // namespace
 
-ImageStatus ValidateImage(std::string_view image) {
+ImageStatus ValidateImage(std::string_view image, std::vector<uint8_t>* instructionStarts) {
     const auto header = ParseHeader(image);
     if (!header) return ImageStatus::kBadSignature;
     if (header->codeSize < kHeaderSize || header->codeSize > image.size() ||
@@ -110,38 +110,59 @@ ImageStatus ValidateImage(std::string_view image) {
     const auto* code = reinterpret_cast<const uint8_t*>(image.data());
     const uint32_t end = header->codeSize;
     const uint32_t data = header->dataSize;
-    std::vector<bool> starts(end, false);
-    // First pass: decode; every instruction must be known and end inside the code.
+    std::vector<uint8_t> local;
+    std::vector<uint8_t>& starts = instructionStarts ? *instructionStarts : local;
+    starts.assign(size_t{end} + 1, 0);
+    // The targets of jumps and calls, checked against the starts once all are known.
+    std::vector<uint32_t> targets;
+    // One pass: every instruction must be known and end inside the code, and its operand must
+    // fit what it addresses.
     for (uint32_t pc = kHeaderSize; pc < end;) {
         const uint8_t op = code[pc];
         if (!IsInstruction(op)) return ImageStatus::kBadInstruction;
         const uint32_t len = InstructionLength(op);
         if (len > end - pc) return ImageStatus::kBadInstruction;
-        starts[pc] = true;
+        starts[pc] = 1;
         if (len > 1) {
             const uint32_t operand = ReadLe32(code + pc + 1);
             const Op o = static_cast<Op>(op);
-            const uint32_t width = FixedDataWidth(o);
-            if (width != 0 && (data < width || operand > data - width))
-                return ImageStatus::kBadInstruction;
-            if ((o == Op::kPushA || o == Op::kPushA2 || o == Op::kLdgx || o == Op::kLdgxb ||
-                 o == Op::kLdgxw || o == Op::kStgx || o == Op::kStgxb || o == Op::kStgxw ||
-                 o == Op::kSstgx) &&
-                operand > data)
-                return ImageStatus::kBadInstruction;
-            if (o == Op::kCallB && !KnownBuiltin(operand)) return ImageStatus::kBadInstruction;
+            switch (o) {
+                case Op::kCallB:
+                    if (!KnownBuiltin(operand)) return ImageStatus::kBadInstruction;
+                    break;
+                case Op::kPushI:
+                    break;
+                case Op::kJmp:
+                case Op::kJz:
+                case Op::kJnz:
+                case Op::kCallU:
+                    targets.push_back(operand);
+                    break;
+                case Op::kPushA:
+                case Op::kPushA2:
+                case Op::kLdgx:
+                case Op::kLdgxb:
+                case Op::kLdgxw:
+                case Op::kStgx:
+                case Op::kStgxb:
+                case Op::kStgxw:
+                case Op::kSstgx:
+                    if (operand > data) return ImageStatus::kBadInstruction;
+                    break;
+                default:
+                    if (const uint32_t width = FixedDataWidth(o);
+                        width != 0 && (data < width || operand > data - width))
+                        return ImageStatus::kBadInstruction;
+                    break;
+            }
         }
         pc += len;
     }
-    // Second pass: targets.
-    for (uint32_t pc = kHeaderSize; pc < end; pc += InstructionLength(code[pc])) {
-        const Op o = static_cast<Op>(code[pc]);
-        if (o == Op::kJmp || o == Op::kJz || o == Op::kJnz || o == Op::kCallU) {
-            const uint32_t target = ReadLe32(code + pc + 1);
-            if (target >= end || !starts[target]) return ImageStatus::kBadTarget;
-        }
-    }
+    for (const uint32_t target : targets)
+        if (target >= end || starts[target] == 0) return ImageStatus::kBadTarget;
     if (end == kHeaderSize) return ImageStatus::kBadSize;  // no code at all
+    // Running off the end of the code stops as HALT does: the end is a place to stand.
+    starts[end] = 1;
     return ImageStatus::kOk;
 }
 

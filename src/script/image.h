@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace norv::platform {
 class FileSystem;
@@ -71,8 +72,11 @@ std::optional<ImageHeader> ParseHeader(std::string_view image);
 void WriteHeader(std::string& image, std::string_view sourcePath, uint32_t codeSize,
                  uint32_t dataSize, uint32_t stackSize);
 
-// Full check of an image (see above).
-ImageStatus ValidateImage(std::string_view image);
+// Full check of an image (see above). With `instructionStarts`, an image that passes leaves
+// there one byte per code offset, header included, and one for the end of the code: 1 where an
+// instruction starts (and at the end), 0 elsewhere.
+ImageStatus ValidateImage(std::string_view image,
+                          std::vector<uint8_t>* instructionStarts = nullptr);
 
 // Writes the image as a `.NRX` file (atomically); returns 0 or the system error number.
 int WriteImageFile(platform::FileSystem& fs, const std::string& path, std::string_view image);

@@ -70,26 +70,24 @@ bool ScriptRunning() {
 
 std::unique_ptr<Runtime> Runtime::Load(std::string image, ScriptHost& host, RuntimeLimits limits,
                                        ImageStatus* status) {
-    const ImageStatus s = ValidateImage(image);
+    std::vector<uint8_t> starts;
+    const ImageStatus s = ValidateImage(image, &starts);
     if (status != nullptr) *status = s;
     if (s != ImageStatus::kOk) return nullptr;
-    return std::unique_ptr<Runtime>(new Runtime(std::move(image), host, limits));
+    return std::unique_ptr<Runtime>(new Runtime(std::move(image), std::move(starts), host, limits));
 }
 
-Runtime::Runtime(std::string image, ScriptHost& host, RuntimeLimits limits)
-    : host_(host), limits_(limits), heap_(limits.heapLimit) {
+Runtime::Runtime(std::string image, std::vector<uint8_t> starts, ScriptHost& host,
+                 RuntimeLimits limits)
+    : host_(host), limits_(limits), codeStarts_(std::move(starts)), heap_(limits.heapLimit) {
     header_ = *ParseHeader(image);
     if (header_.stackSize == 0) header_.stackSize = kDefaultStackSize;
     const auto* bytes = reinterpret_cast<const uint8_t*>(image.data());
     data_.assign(bytes + header_.codeSize, bytes + header_.codeSize + header_.dataSize);
-    code_ = image.substr(0, header_.codeSize);
-    // Running off the end of the code stops as HALT does.
+    // The image keeps its header and code; running off the end of the code stops as HALT does.
+    code_ = std::move(image);
+    code_.resize(header_.codeSize);
     code_.push_back(static_cast<char>(Op::kHalt));
-    codeStarts_.assign(header_.codeSize + 1, 0);
-    codeStarts_[header_.codeSize] = 1;
-    for (uint32_t pc = kHeaderSize; pc < header_.codeSize;
-         pc += InstructionLength(static_cast<uint8_t>(code_[pc])))
-        codeStarts_[pc] = 1;
     files_.SetEnabled(limits.fileAccess);
     stackTop_ = header_.stackSize < 16 ? 16 : header_.stackSize;
     stack_.assign(stackTop_ + kGuard, 0);

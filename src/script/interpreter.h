@@ -99,7 +99,8 @@ class Runtime {
     size_t liveStrings() const { return heap_.liveCount(); }
 
   private:
-    Runtime(std::string image, ScriptHost& host, RuntimeLimits limits);
+    // From a validated image and the instruction starts its validation found.
+    Runtime(std::string image, std::vector<uint8_t> starts, ScriptHost& host, RuntimeLimits limits);
 
     // The string view at a script address: bytes up to the NUL inside its region (or block).
     bool View(uint32_t address, std::string_view& out);

@@ -170,15 +170,20 @@ size_t LineLayout::AdjustCut(const LineText& t, size_t rowStart, size_t cut) con
     return cut;
 }
 
-int32_t LineLayout::RowCount(const LineText& t) const {
-    // A line that cannot reach the wrap column is one row: no character is wider in columns
-    // than in bytes, but a tab, which is at most the tab width.
+bool LineLayout::FitsOneRow(const LineText& t) const {
+    // No character is wider in columns than in bytes, but a tab, which is at most the tab
+    // width: a line whose widest reading stays short of the wrap column never reaches it.
     const size_t lf = t.end();
-    if (lf < static_cast<size_t>(wrap_)) {
-        size_t tabs = 0;
-        for (size_t i = 0; i < lf; ++i) tabs += t[i] == '\t';
-        if (lf - tabs + tabs * static_cast<size_t>(tab_) < static_cast<size_t>(wrap_)) return 1;
-    }
+    if (lf >= static_cast<size_t>(wrap_)) return false;
+    // Even all tabs would not reach it: no need to count them.
+    if (lf * static_cast<size_t>(tab_) < static_cast<size_t>(wrap_)) return true;
+    size_t tabs = 0;
+    for (size_t i = 0; i < lf; ++i) tabs += t[i] == '\t';
+    return lf - tabs + tabs * static_cast<size_t>(tab_) < static_cast<size_t>(wrap_);
+}
+
+int32_t LineLayout::RowCount(const LineText& t) const {
+    if (FitsOneRow(t)) return 1;
     int32_t rows = 1;
     size_t start = 0;
     while (auto next = NextRowStart(t, start)) {
@@ -243,6 +248,7 @@ int LineLayout::ColumnOf(const LineText& t, size_t rowStart, size_t pos) const {
 
 LineLayout::Row LineLayout::RowOf(const LineText& t, size_t pos) const {
     Row r{0, 0};
+    if (FitsOneRow(t)) return r;
     while (auto next = NextRowStart(t, r.start)) {
         if (*next > pos) break;
         r.start = *next;

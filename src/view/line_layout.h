@@ -109,6 +109,9 @@ class LineLayout {
     std::optional<size_t> NextRowStart(const LineText& t, size_t rowStart) const;
     // 1 + the number of successful NextRowStart steps from the line start.
     int32_t RowCount(const LineText& t) const;
+    // True when the line is one row whatever its characters are (it is too short to reach the
+    // wrap column); false says nothing.
+    bool FitsOneRow(const LineText& t) const;
     // The column reached at the end of the row. A row that ends at the line feed counts the
     // line feed's cell, so the caret can stand behind the last character.
     int RowWidth(const LineText& t, size_t rowStart) const;

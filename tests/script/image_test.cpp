@@ -94,6 +94,11 @@ TEST(ScriptImage, ValidatorRefuses) {
         {"cut instruction", Assemble({{Op::kHalt, {}}, {Op::kJmp, {96}}}).substr(0, 96 + 3),
          ImageStatus::kBadSize},
         {"jump into an operand", Assemble({{Op::kJmp, {97}}}), ImageStatus::kBadTarget},
+        {"jump forward into a later operand",
+         Assemble({{Op::kJz, {102}}, {Op::kPushI, {1}}, {Op::kHalt, {}}}), ImageStatus::kBadTarget},
+        {"jump to the end of the code", Assemble({{Op::kJmp, {101}}}), ImageStatus::kBadTarget},
+        {"a bad target does not hide a bad instruction later",
+         Assemble({{Op::kJmp, {97}}, {Op::kLdg, {13}}}), ImageStatus::kBadInstruction},
         {"jump outside", Assemble({{Op::kJz, {5000}}}), ImageStatus::kBadTarget},
         {"call into the header", Assemble({{Op::kCallU, {10}}}), ImageStatus::kBadTarget},
         {"global outside data", Assemble({{Op::kLdg, {13}}}), ImageStatus::kBadInstruction},
@@ -101,6 +106,23 @@ TEST(ScriptImage, ValidatorRefuses) {
         {"unknown built-in", Assemble({{Op::kCallB, {9999}}}), ImageStatus::kBadInstruction},
     };
     for (const auto& c : kCases) EXPECT_EQ(ValidateImage(c.image), c.want) << c.what;
+}
+
+// The starts a passing validation hands out: every instruction's first byte and the end of
+// the code, nothing inside an operand or the header.
+TEST(ScriptImage, ValidationGivesTheInstructionStarts) {
+    const std::string image = Assemble(
+        {{Op::kPushI, {7}}, {Op::kJz, {107}}, {Op::kPop, {}}, {Op::kCallB, {12}}, {Op::kHalt, {}}});
+    std::vector<uint8_t> starts;
+    ASSERT_EQ(ValidateImage(image, &starts), ImageStatus::kOk);
+    const uint32_t end = ReadLe32(reinterpret_cast<const uint8_t*>(image.data()) + kCodeSizeOffset);
+    ASSERT_EQ(starts.size(), size_t{end} + 1);
+    std::vector<size_t> at;
+    for (size_t i = 0; i < starts.size(); ++i)
+        if (starts[i]) at.push_back(i);
+    std::vector<size_t> want = {96, 101, 106, 107, 112};
+    want.push_back(end);
+    EXPECT_EQ(at, want);
 }
 
 TEST(ScriptImage, HandMadeImagesStayInsideTheirRegions) {

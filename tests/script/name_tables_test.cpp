@@ -58,6 +58,7 @@ TEST(ScriptNameTables, TablesHaveTheirDesignedShape) {
         EXPECT_EQ(BuiltinById(b.id), &b);
         EXPECT_EQ(b.flags() & 0xFFFF, static_cast<uint32_t>(b.argCount));
     }
+    for (int id : {-1, 0, 34, 906, 4000, 1 << 20}) EXPECT_EQ(BuiltinById(id), nullptr) << id;
     int counts[4] = {0, 0, 0, 0};  // Integer RO, Integer RW, String RO, String RW
     for (const auto& v : kSysVars) ++counts[(v.isString() ? 2 : 0) + (v.assignable() ? 1 : 0)];
     EXPECT_EQ(counts[0], 21);

@@ -205,6 +205,34 @@ TEST(LineLayout, RowCountOfShortLinesAgreesWithTheRowWalk) {
     }
 }
 
+// The row that holds each position, and that row's start, as walking the rows finds them,
+// whether or not the line takes the quick answer for lines that fit one row.
+TEST(LineLayout, RowOfAgreesWithTheRowWalkAtEveryPosition) {
+    std::mt19937 rng(5);
+    const std::string pieces[] = {"a", " ", "\t", "\x88\x9f", "\xb1", "\x81", "\xe3\x81\x82", "("};
+    for (int i = 0; i < 5000; ++i) {
+        std::string line;
+        for (size_t n = rng() % 16; n > 0; --n) line += pieces[rng() % std::size(pieces)];
+        const int cp = rng() % 2 ? 932 : platform::kCodePageUtf8Internal;
+        const LayoutOptions o =
+            Wrap(1 + static_cast<int>(rng() % 20), 1 + static_cast<int>(rng() % 8), rng() % 2, cp);
+        const LineLayout layout(o);
+        const std::string text = line + "\n";
+        const LineText t(text);
+        std::vector<size_t> starts = {0};
+        for (size_t start = 0; auto next = layout.NextRowStart(t, start); start = *next)
+            starts.push_back(*next);
+        if (layout.FitsOneRow(t)) ASSERT_EQ(starts.size(), 1u) << i;
+        for (size_t pos = 0; pos <= t.end(); ++pos) {
+            size_t index = 0;
+            while (index + 1 < starts.size() && starts[index + 1] <= pos) ++index;
+            const LineLayout::Row r = layout.RowOf(t, pos);
+            ASSERT_EQ(r.index, static_cast<int32_t>(index)) << i << " at " << pos;
+            ASSERT_EQ(r.start, starts[index]) << i << " at " << pos;
+        }
+    }
+}
+
 TEST(CharSet, HoldsSingleBytesAndShiftJisPairs) {
     CharSet s(")]", Sjis("」、") + "x");
     EXPECT_TRUE(s.Contains(')'));
