@@ -64,10 +64,13 @@ bool OutputDocument::Flush() {
     document::CElwDoc& doc = view_->doc();
     // At the end of the text: after whole lines that is the empty line after the last one; a
     // line written in pieces goes on where its last piece ended.
+    // The last line and the text after it are put in its place in one step.
+    view_->Sync();
+    const int n = doc.lineCount();
     const document::LineRecord* lastLine = doc.lines().last();
-    view_->SetCaret(doc.lineCount(), lastLine ? lastLine->contentLength() : 0);
+    if (lastLine) pending_.insert(0, lastLine->text(), lastLine->contentLength());
     doc.undo.Suspend(true);
-    view_->InsertText(pending_);
+    view_->ReplaceWholeLines(n, n, pending_);
     doc.undo.Suspend(false);
     pending_.clear();
     return true;

@@ -115,6 +115,19 @@ void ShellRun::ReplaceSelection(editing::CElwView& view, const std::string& text
     // One undo step: the deletion and the insertion are records of one command.
     editing::CommandScope scope(view);
     editing::Selection* selection = env_.selectionOf ? env_.selectionOf(view) : nullptr;
+    document::UndoPosition from, to;
+    if (selection && selection->active() && selection->StreamRange(view, &from, &to) &&
+        from.column == 0) {
+        // Whole lines (the whole text, or lines selected to their ends) are replaced in one
+        // splice instead of being deleted and typed in again.
+        view.Sync();
+        const document::LineRecord* last =
+            editing::RecordFrom(view.caretLine(), view.caretLineNumber(), to.line);
+        if (last && to.column == last->contentLength()) {
+            view.ReplaceWholeLines(from.line, to.line, text);
+            return;
+        }
+    }
     if (selection && selection->active()) selection->DeleteSelection(view);
     view.InsertText(text);
 }

@@ -461,7 +461,7 @@ std::string CElwView::RawDelete(size_t n, std::string* removedFlags) {
 }
 
 void CElwView::Commit(UndoKind kind, UndoPosition before, UndoPosition at, std::string text,
-                      std::string text2, std::string flagsBefore) {
+                      std::string_view text2, std::string flagsBefore) {
     if (replaying_) return;
     if (!undo_.recording()) {
         undo_.ForgetSavePoint();
@@ -543,8 +543,10 @@ void CElwView::PlayBack(const UndoRecord& r, bool restoreChanged) {
         return;
     }
     PlaceExactly(r.at);
-    RawDelete(r.Inserted().size(), nullptr);
-    RawInsert(r.Removed());
+    if (!ReplayLines(r, true)) {
+        RawDelete(r.Inserted().size(), nullptr);
+        RawInsert(r.Removed());
+    }
     ApplyFlags(r.at.line, r.flagsBefore(), restoreChanged);
     PlaceExactly(r.before);
     replaying_ = false;
@@ -560,8 +562,10 @@ void CElwView::PlayForward(const UndoRecord& r, bool restoreChanged) {
         return;
     }
     PlaceExactly(r.at);
-    RawDelete(r.Removed().size(), nullptr);
-    RawInsert(r.Inserted());
+    if (!ReplayLines(r, false)) {
+        RawDelete(r.Removed().size(), nullptr);
+        RawInsert(r.Inserted());
+    }
     ApplyFlags(r.at.line, r.flagsAfter(), restoreChanged);
     PlaceExactly(r.after);
     replaying_ = false;

@@ -51,6 +51,10 @@ bool ChangesText(CommandId id);
 // The record `to - from` lines after (or before) `r`, which is line `from`.
 document::LineRecord* RecordFrom(document::LineRecord* r, int from, int to);
 
+// Text to be inserted as InsertText puts it in: "\r\n" becomes "\n", and a lead byte of
+// `codePage` before a line end or the end of the text becomes a space.
+std::string CleanInsertedText(std::string_view text, int codePage);
+
 // Every command reports itself here before it acts (the key-macro recorder).
 class CommandRecorder {
   public:
@@ -143,6 +147,8 @@ class SelectionHooks {
     virtual void LinesEdited(CElwView&, const document::LineEdit&) {}
     // The document's lines were all replaced.
     virtual void LinesReplaced(CElwView&) {}
+    // Drops the selection without touching the text (its lines are about to be replaced).
+    virtual void CancelSelection(CElwView&) {}
 };
 
 // The "Step Undo/Redo" dialog: the front end fills it and returns false when closed.
@@ -369,6 +375,19 @@ class CElwView : public document::UndoTarget, public document::DocumentView {
     // that goes to place i) as one Order record. Each line keeps its record, so its bookmark
     // goes with it; lines that moved are marked changed. Nothing when no line moves.
     void ReorderLines(int first, const std::vector<uint32_t>& order);
+    // Replaces lines [first, first + count) by the lines of `text` (separated by line feeds) in
+    // one step, without editing them one at a time, as one record of `kind` (a kind that removes
+    // one text and puts another: the old lines, then the new) grouped with the running command.
+    // Lines longer than a record holds go on in continued records; the new lines take the flags
+    // that deleting the old ones and inserting the text would give them, and `flags` runs on them
+    // before the record is made. The caret goes behind the new text, which is returned.
+    document::UndoPosition ReplaceLines(int first, int count, std::string_view text,
+                                        document::UndoKind kind = document::UndoKind::kReflow,
+                                        const std::function<void()>& flags = nullptr);
+    // As InsertText in place of lines first..last, whole (the external filter's output): the
+    // text is cleaned as InsertText cleans it, the selection is cancelled, and one undo record
+    // replaces the lines, after which an undo puts the caret at the start of `first`.
+    void ReplaceWholeLines(int first, int last, std::string_view text);
     bool readOnly() const { return doc_.readOnly; }
     // The records made from here on by the running command undo as a group of their own.
     void StartUndoGroup() { recordsInCommand_ = 0; }
@@ -439,7 +458,10 @@ class CElwView : public document::UndoTarget, public document::DocumentView {
     std::string RawInsert(std::string_view bytes);
     std::string RawDelete(size_t n, std::string* removedFlags);
     void Commit(document::UndoKind kind, document::UndoPosition before, document::UndoPosition at,
-                std::string text, std::string text2, std::string flagsBefore);
+                std::string text, std::string_view text2, std::string flagsBefore);
+    // Plays a record that replaced whole lines back or forward in one splice; false when the
+    // record is not of that shape (it is then played as a deletion and an insertion).
+    bool ReplayLines(const document::UndoRecord& r, bool back);
 
     // Caret moves (caret_moves.cpp)
     void MoveLeft();

@@ -537,9 +537,7 @@ void CElwView::FlipCaseOne() {
 
 // ---- inserting text -------------------------------------------------------------------------
 
-void CElwView::InsertText(std::string_view text, uint8_t flags) {
-    if (doc_.readOnly || text.empty()) return;
-    const int cp = layout_.codePage();
+std::string CleanInsertedText(std::string_view text, int cp) {
     std::string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size();) {
@@ -572,6 +570,12 @@ void CElwView::InsertText(std::string_view text, uint8_t flags) {
             i = j;
         }
     }
+    return out;
+}
+
+void CElwView::InsertText(std::string_view text, uint8_t flags) {
+    if (doc_.readOnly || text.empty()) return;
+    const std::string out = CleanInsertedText(text, layout_.codePage());
     CommandScope scope(*this);
     DeleteSelectionIfAny(false);
     if (virtualCol_ >= 0) {

@@ -203,6 +203,12 @@ void CElwView::RunAddString(const std::string& text, bool atEnd) {
 
 UndoPosition CElwView::ReplaceText(UndoPosition from, UndoPosition to, std::string_view text,
                                    const std::function<void()>& flags) {
+    // Whole lines are spliced in one step.
+    if (from.column == 0 && from.line <= to.line) {
+        const LineRecord* last = RecordFrom(line_, lineNo_, to.line);
+        if (last && to.column == TextOf(last).end())
+            return ReplaceLines(from.line, to.line - from.line + 1, text, UndoKind::kReflow, flags);
+    }
     const UndoPosition before = CaretPosition();
     PlaceExactly(from);
     size_t n = 0;

@@ -123,6 +123,7 @@ class Selection : public SelectionHooks {
     bool BeforeCommand(CElwView&, CommandId id) override;
     void LinesEdited(CElwView&, const document::LineEdit& edit) override;
     void LinesReplaced(CElwView&) override { Cancel(); }
+    void CancelSelection(CElwView&) override { Cancel(); }
 
   private:
     SelectionEnd CaretEnd() const;

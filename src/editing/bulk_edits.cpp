@@ -1,0 +1,145 @@
+// Replacing whole lines in one step: a program's output put in place of the text, the rows of a
+// formatted paragraph, and undoing and redoing them. The lines are spliced into the record list
+// (document/line_splice.h) instead of being typed in through the line buffer one at a time.
+#include <algorithm>
+
+#include "document/line_splice.h"
+#include "editing/edit_view.h"
+
+namespace norv::editing {
+
+using document::LineRecord;
+using document::UndoKind;
+using document::UndoPosition;
+using document::UndoRecord;
+
+UndoPosition CElwView::ReplaceLines(int first, int count, std::string_view text, UndoKind kind,
+                                    const std::function<void()>& flags) {
+    const UndoPosition before = CaretPosition();
+    ClaimBuffer();
+    ReleaseBuffer();
+    GoToLine(first);
+    pos_ = 0;
+    virtualCol_ = -1;
+    first = lineNo_;
+    count = std::clamp(count, 1, doc_.lines().count() - first + 1);
+    NoteLineEdited();
+
+    // The old lines: their text and flags for the record, their rows for the totals.
+    LineRecord* const old = line_;
+    int64_t rowsBefore = 0;
+    size_t oldBytes = 0;
+    LineRecord* oldLast = old;
+    for (int i = 0; i < count; ++i) {
+        rowsBefore += RowsOf(oldLast);
+        oldBytes += oldLast->length;
+        if (i + 1 < count) oldLast = oldLast->next;
+    }
+    const size_t oldTail = oldLast->contentLength();
+    // An empty line for an empty line: nothing is edited.
+    if (count == 1 && oldTail == 0 && text.empty()) return CaretPosition();
+    const bool recording = !replaying_ && undo_.recording();
+    // A step larger than the whole history cannot be kept: its texts are not copied at all.
+    const size_t limit = undo_.limitKb();
+    const bool fits = limit == 0 || (oldBytes + text.size()) / 1024 <= limit;
+    std::string removed;
+    std::string flagsBefore;
+    if (recording && fits) {
+        removed.reserve(oldBytes + text.size() + 2 * (static_cast<size_t>(count) + 16));
+        document::AppendRunText(old, count, removed, &flagsBefore);
+    }
+    const uint8_t carry = document::JoinedFlags(old, count);
+    const int64_t row = lineRow_;
+    const document::SpliceResult made = document::SpliceLines(doc_.lines(), old, count, text, carry,
+                                                              layout_.codePage(), !replaying_);
+    if (!made.first) return before;  // no memory: the heap has said so, nothing changed
+
+    // The caret goes behind the new text; the rows of the new lines are laid out.
+    int64_t rowsAfter = 0;
+    int64_t lastRow = row;
+    for (LineRecord* q = made.first;; q = q->next) {
+        q->rows = layout_.RowCount(view::LineText(q));
+        if (q == made.last) {
+            lastRow = row + rowsAfter;
+            rowsAfter += q->rows;
+            break;
+        }
+        rowsAfter += q->rows;
+    }
+    totalRows_ += rowsAfter - rowsBefore;
+    line_ = made.last;
+    lineNo_ = first + made.records - 1;
+    lineRow_ = lastRow;
+    pos_ = made.last->contentLength();
+    if (!replaying_) doc_.SetModified(true);
+
+    document::LineEdit e;
+    e.line = first;
+    e.column = 0;
+    e.removed = {count - 1, oldTail};
+    e.inserted = {made.records - 1, made.last->contentLength()};
+    e.row = row;
+    e.rowsBefore = rowsBefore;
+    e.rowsAfter = rowsAfter;
+    e.first = made.first;
+    saved_.Follow(e);
+    if (doc_.views().size() > 1) doc_.NotifyEdit(e, this);
+    if (made.marksChanged) doc_.NoteBookmarksChanged();
+    if (flags) flags();
+
+    if (recording && !fits) {
+        // As a record refused for its size: nothing of the history is left.
+        undo_.Clear();
+        undo_.ForgetSavePoint();
+    } else if (recording) {
+        // The record holds the lines as records: a cut long line has a line feed at each cut.
+        std::string cut;
+        std::string_view inserted = text;
+        if (made.records != 1 + static_cast<int>(std::count(text.begin(), text.end(), '\n'))) {
+            document::AppendRunText(made.first, made.records, cut, nullptr);
+            inserted = cut;
+        }
+        Commit(kind, before, {first, 0}, std::move(removed), inserted, std::move(flagsBefore));
+    } else if (!replaying_) {
+        undo_.ForgetSavePoint();
+    }
+    return CaretPosition();
+}
+
+void CElwView::ReplaceWholeLines(int first, int last, std::string_view text) {
+    if (doc_.readOnly) return;
+    const std::string clean = CleanInsertedText(text, layout_.codePage());
+    CommandScope scope(*this);
+    if (selection_) selection_->CancelSelection(*this);
+    SetCaret(first, 0);
+    ReplaceLines(first, last - first + 1, clean, UndoKind::kReflow);
+    AutoFormat();
+    goal_ = -1;
+    KeepCaretVisible(0, 0);
+    CaretMoved();
+}
+
+bool CElwView::ReplayLines(const UndoRecord& r, bool back) {
+    if (r.at.column != 0) return false;
+    switch (r.kind) {
+        case UndoKind::kReflow:
+        case UndoKind::kConvert:
+            break;
+        default:
+            return false;
+    }
+    const std::string_view now = back ? r.Inserted() : r.Removed();
+    const std::string_view then = back ? r.Removed() : r.Inserted();
+    // The text now in place must be whole lines: it ends where its last line ends.
+    const size_t breaks = static_cast<size_t>(std::count(now.begin(), now.end(), '\n'));
+    const size_t tail = now.size() - (breaks ? now.rfind('\n') + 1 : 0);
+    const int lines = doc_.lines().count();
+    if (r.at.line < 1 || r.at.line + static_cast<int64_t>(breaks) > lines) return false;
+    Sync();
+    LineRecord* end = RecordFrom(line_, lineNo_, r.at.line + static_cast<int>(breaks));
+    if (!end || end->contentLength() != tail) return false;
+    ReplaceLines(r.at.line, static_cast<int>(breaks) + 1, then, r.kind);
+    return true;
+}
+
+}  // namespace norv::editing
