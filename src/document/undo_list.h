@@ -40,11 +40,17 @@ enum class UndoKind : int16_t {
                               // bytes (little-endian) per line, each the offset from at.line of
                               // the line that went there; the texts are not copied
     kReflow = 54,             // lines rewritten by a paragraph command; as 51
+    kIndent = 61,             // the same text put at the start of lines (Indent): text = that
+                              // text; text2 = one byte for each line from at.line, its flags
+                              // before the edit, with kIndentedLine when the text went there
     kDeleteAfter = 101,       // deleting at and after the caret; text = the deleted bytes
     kDeleteSelection = 102,   // deleting a selection over several lines
     kDeleteLine = 103,        // deleting a whole line with its line feed
     kDeleteBefore = 104,      // deleting before the caret
 };
+
+// The bit of a kIndent record's line byte that says the line got the text (no line flag uses it).
+inline constexpr uint8_t kIndentedLine = 0x80;
 
 // True for the kinds that insert text (Repeat plays them again).
 constexpr bool IsInsertKind(UndoKind k) {

@@ -2,12 +2,16 @@
 // formatted paragraph, and undoing and redoing them. The lines are spliced into the record list
 // (document/line_splice.h) instead of being typed in through the line buffer one at a time.
 #include <algorithm>
+#include <cstring>
 
 #include "document/line_splice.h"
 #include "editing/edit_view.h"
 
 namespace norv::editing {
 
+using document::kIndentedLine;
+using document::LF_CHANGED;
+using document::LF_CONTINUED;
 using document::LineRecord;
 using document::UndoKind;
 using document::UndoPosition;
@@ -140,6 +144,157 @@ bool CElwView::ReplayLines(const UndoRecord& r, bool back) {
     if (!end || end->contentLength() != tail) return false;
     ReplaceLines(r.at.line, static_cast<int>(breaks) + 1, then, r.kind);
     return true;
+}
+
+// ---- Indent ---------------------------------------------------------------------------------
+
+LineRecord* CElwView::EditLineStart(LineRecord* r, int lineNumber, int64_t row,
+                                    std::string_view text, size_t remove) {
+    const int32_t oldRows = RowsOf(r);
+    const size_t oldLength = r->length;
+    if (!text.empty()) {
+        LineRecord* q = doc_.lines().ResizeLine(r, oldLength + text.size());
+        if (!q) return nullptr;
+        r = q;
+        std::memmove(r->text() + text.size(), r->text(), oldLength);
+        std::memcpy(r->text(), text.data(), text.size());
+    } else if (remove > 0) {
+        remove = std::min(remove, r->contentLength());
+        std::memmove(r->text(), r->text() + remove, oldLength - remove);
+        // Smaller: the record stays where it is.
+        r = doc_.lines().ResizeLine(r, oldLength - remove);
+        if (!r) return nullptr;
+    }
+    r->rows = layout_.RowCount(view::LineText(r));
+    totalRows_ += r->rows - oldRows;
+    document::LineEdit e;
+    e.line = lineNumber;
+    e.column = 0;
+    e.removed = {0, remove};
+    e.inserted = {0, text.size()};
+    e.row = row;
+    e.rowsBefore = oldRows;
+    e.rowsAfter = r->rows;
+    e.first = r;
+    saved_.Follow(e);
+    if (doc_.views().size() > 1) doc_.NotifyEdit(e, this);
+    return r;
+}
+
+int CElwView::IndentLines(int first, int last, std::string_view text) {
+    ClaimBuffer();
+    ReleaseBuffer();
+    GoToLine(first);
+    pos_ = 0;
+    virtualCol_ = -1;
+    NoteLineEdited();
+    const bool recording = !replaying_ && undo_.recording();
+    int added = 0;
+    bool changed = false;
+    // The record being gathered: its first and last line given the text, one byte a line.
+    std::string bytes;
+    int recordFirst = 0;
+    int recordLast = 0;
+    uint8_t firstFlags = 0;
+    auto flush = [&] {
+        if (recordFirst == 0) return;
+        bytes.resize(static_cast<size_t>(recordLast - recordFirst + 1));
+        if (recording) {
+            if (recordsInCommand_ > 0) undo_.MarkGroup();
+            undo_.BeginStep({recordFirst, 0}, firstFlags);
+            UndoRecord rec;
+            rec.kind = UndoKind::kIndent;
+            rec.at = {recordFirst, 0};
+            rec.SetContents(std::string(text), bytes, {}, {});
+            undo_.RecordStep(std::move(rec));
+            undo_.EndStep({recordLast, static_cast<uint32_t>(text.size())});
+            ++recordsInCommand_;
+        } else if (!replaying_) {
+            undo_.ForgetSavePoint();
+        }
+        bytes.clear();
+        recordFirst = 0;
+    };
+    LineRecord* r = line_;
+    int64_t row = lineRow_;
+    for (int n = first; r && n <= last; ++n) {
+        // A record that continues the one before it is the middle of a line, not its start.
+        const bool lineStart = !(r->prev && (r->prev->flags & LF_CONTINUED));
+        const uint8_t flags = r->flags;
+        const bool put = lineStart && r->contentLength() > 0;
+        if (put && r->length + text.size() > document::kMaxLineBytes) {
+            // No room left: the whole line is written again and goes on in continued records.
+            flush();
+            int count = 1;
+            std::string line(text);
+            for (LineRecord* q = r;; q = q->next, ++count) {
+                line.append(q->text(), q->contentLength());
+                if (!((q->flags & LF_CONTINUED) && q->next)) break;
+            }
+            GoToLine(n);
+            ReplaceLines(n, count, line, UndoKind::kReflow);
+            const int made = lineNo_ - n + 1;
+            added += made - count;
+            last += made - count;
+            n = lineNo_;
+            row = lineRow_ + RowsOf(line_);
+            r = line_->next;
+            changed = true;
+            continue;
+        }
+        if (put) {
+            LineRecord* q = EditLineStart(r, n, row, text, 0);
+            if (!q) break;  // no memory: the heap has said so
+            r = q;
+            if (!replaying_) r->flags |= LF_CHANGED;
+            changed = true;
+            if (recordFirst == 0) {
+                recordFirst = n;
+                firstFlags = flags;
+            }
+            recordLast = n;
+        }
+        if (recordFirst) bytes.push_back(static_cast<char>(flags | (put ? kIndentedLine : 0)));
+        row += RowsOf(r);
+        r = r->next;
+    }
+    flush();
+    if (changed && !replaying_) doc_.SetModified(true);
+    return added;
+}
+
+void CElwView::PlayIndent(const UndoRecord& r, bool back, bool restoreChanged) {
+    ClaimBuffer();
+    ReleaseBuffer();
+    GoToLine(r.at.line);
+    NoteLineEdited();
+    const std::string_view text = r.text();
+    const std::string_view lines = r.text2();
+    LineRecord* q = line_;
+    int64_t row = lineRow_;
+    for (size_t i = 0; i < lines.size() && q; ++i) {
+        const auto b = static_cast<uint8_t>(lines[i]);
+        if (b & kIndentedLine) {
+            const int n = r.at.line + static_cast<int>(i);
+            LineRecord* e = q;
+            if (!back)
+                e = EditLineStart(q, n, row, text, 0);
+            else if (q->contentLength() >= text.size() &&
+                     std::memcmp(q->text(), text.data(), text.size()) == 0)
+                e = EditLineStart(q, n, row, {}, text.size());
+            if (!e) break;
+            q = e;
+            auto f = static_cast<uint8_t>(b & ~kIndentedLine);
+            if (!back) f |= LF_CHANGED;
+            if (!restoreChanged) {
+                f |= LF_CHANGED;
+                forcedMarks_ = true;
+            }
+            q->flags = f;
+        }
+        row += RowsOf(q);
+        q = q->next;
+    }
 }
 
 }  // namespace norv::editing

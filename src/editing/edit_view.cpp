@@ -535,6 +535,12 @@ void CElwView::PlaceExactly(UndoPosition p) {
 
 void CElwView::PlayBack(const UndoRecord& r, bool restoreChanged) {
     replaying_ = true;
+    if (r.kind == UndoKind::kIndent) {
+        PlayIndent(r, true, restoreChanged);
+        PlaceExactly(r.before);
+        replaying_ = false;
+        return;
+    }
     if (r.kind == UndoKind::kOrder) {
         PermuteLines(r.at.line, r.text(), true);
         ApplyFlags(r.at.line, r.flagsBefore(), restoreChanged);
@@ -554,6 +560,12 @@ void CElwView::PlayBack(const UndoRecord& r, bool restoreChanged) {
 
 void CElwView::PlayForward(const UndoRecord& r, bool restoreChanged) {
     replaying_ = true;
+    if (r.kind == UndoKind::kIndent) {
+        PlayIndent(r, false, restoreChanged);
+        PlaceExactly(r.after);
+        replaying_ = false;
+        return;
+    }
     if (r.kind == UndoKind::kOrder) {
         PermuteLines(r.at.line, r.text(), false);
         ApplyFlags(r.at.line, r.flagsAfter(), restoreChanged);

@@ -459,6 +459,16 @@ class CElwView : public document::UndoTarget, public document::DocumentView {
     std::string RawDelete(size_t n, std::string* removedFlags);
     void Commit(document::UndoKind kind, document::UndoPosition before, document::UndoPosition at,
                 std::string text, std::string_view text2, std::string flagsBefore);
+    // Indent: `text` put at the start of every non-empty line from first to last (the records
+    // that continue a line are not line starts) as one record; a line with no room left goes on
+    // in a continued record, through a record of its own. Returns the lines added that way.
+    int IndentLines(int first, int last, std::string_view text);
+    // Puts `text` at the start of a record or takes its first `remove` bytes away, in place;
+    // rows, totals and the other views follow. Returns the record (it may have moved).
+    document::LineRecord* EditLineStart(document::LineRecord* r, int lineNumber, int64_t row,
+                                        std::string_view text, size_t remove);
+    // Plays a kIndent record back or forward.
+    void PlayIndent(const document::UndoRecord& r, bool back, bool restoreChanged);
     // Plays a record that replaced whole lines back or forward in one splice; false when the
     // record is not of that shape (it is then played as a deletion and an insertion).
     bool ReplayLines(const document::UndoRecord& r, bool back);

@@ -99,7 +99,14 @@ void CElwView::LineLoop(CommandId id, const std::string& added, bool atEnd) {
         endsAtStart = endsAtStart && l > f;
     }
     const int screenRow = caretScreenRow();
-    for (int n = first; n <= last; ++n) {
+    // Indent changes every line the same way: one pass over the records, one record.
+    const bool indent = id == CommandId::Indent;
+    if (indent)
+        last +=
+            IndentLines(first, last,
+                        options_.softTab ? std::string(static_cast<size_t>(layout_.tabWidth()), ' ')
+                                         : std::string("\t"));
+    for (int n = first; !indent && n <= last; ++n) {
         GoToLine(n);
         pos_ = 0;
         // Only the alignments read the whole line; the others need its length or its start.
@@ -126,13 +133,6 @@ void CElwView::LineLoop(CommandId id, const std::string& added, bool atEnd) {
                 Commit(UndoKind::kReflow, at, at, removed, inserted, fb);
                 break;
             }
-            case CommandId::Indent:
-                if (length == 0) break;
-                InsertAtCaret(options_.softTab
-                                  ? std::string(static_cast<size_t>(layout_.tabWidth()), ' ')
-                                  : std::string("\t"),
-                              UndoKind::kInsertBlock);
-                break;
             case CommandId::BackInd:
                 if (size_t k = UnindentLength(
                         layout_,
