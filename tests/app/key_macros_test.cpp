@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <random>
+
 #include "app/commands/edit_view_sink.h"
 #include "app/commands/hidden_commands.h"
 #include "app/commands/key_dispatch.h"
@@ -178,6 +180,145 @@ TEST(KeyMacros, APlayedMacroUndoesStepByStepAsTyping) {
     for (int i = 0; i < 4; ++i) ed.Press('Y', true);
     EXPECT_EQ(ed.Lines(ed.win()), played);
     EXPECT_FALSE(ed.win().doc->undo.CanRedo());
+}
+
+// What a window shows and holds after keys: the text, the caret, the scroll position, the
+// selection, the modified flag and the undo history.
+struct WindowState {
+    std::vector<std::string> lines;
+    int line = 0;
+    size_t pos = 0;
+    int column = 0, goal = 0, left = 0;
+    int64_t top = 0, rows = 0;
+    bool selected = false;
+    std::string block;
+    bool modified = false;
+    size_t undoSize = 0, undoCurrent = 0;
+    bool operator==(const WindowState&) const = default;
+};
+
+void PrintTo(const WindowState& s, std::ostream* os) {
+    *os << "caret " << s.line << ":" << s.pos << " col " << s.column << " goal " << s.goal
+        << " top " << s.top << " left " << s.left << " rows " << s.rows << " sel " << s.selected
+        << " [" << s.block << "] modified " << s.modified << " undo " << s.undoCurrent << "/"
+        << s.undoSize << " lines";
+    for (const std::string& l : s.lines) *os << " [" << l << "]";
+}
+
+WindowState StateOf(MacroEditor& ed, FakeWindow& w) {
+    WindowState s;
+    s.lines = ed.Lines(w);
+    const editing::CElwView& v = *w.view;
+    s.line = v.caretLineNumber();
+    s.pos = v.caretPos();
+    s.column = v.caretColumn();
+    s.goal = v.goalColumn();
+    s.left = v.leftColumn();
+    s.top = v.topRow();
+    s.rows = v.totalRows();
+    s.selected = w.selection->active();
+    if (s.selected) s.block = w.selection->Block();
+    s.modified = w.doc->modified;
+    s.undoSize = w.doc->undo.size();
+    s.undoCurrent = w.doc->undo.current();
+    return s;
+}
+
+// A window small enough that typing scrolls it both ways, over lines that wrap.
+FakeWindow& OpenSmall(MacroEditor& ed) {
+    FakeWindow& w = ed.Open({"first line of the text", "", "\tshort",
+                             "a much longer line that "
+                             "wraps over several rows of the window",
+                             "last"});
+    view::LayoutOptions layout;
+    layout.codePage = w.doc->CodePage();
+    layout.wrapColumn = 12;
+    layout.tabWidth = 4;
+    w.view->SetLayout(layout);
+    w.view->SetWindowSize(4, 10);
+    return w;
+}
+
+// Random keys typed one by one while recording, then the macro played into a second window of
+// the same text: the two end alike in every respect, and undo alike step by step.
+TEST(KeyMacros, APlayedMacroEndsAsTheKeysTypedOneByOne) {
+    for (uint32_t seed = 1; seed <= 24; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        MacroEditor ed;
+        FakeWindow& typed = OpenSmall(ed);
+        std::mt19937 random(seed);
+        auto pick = [&](int n) { return static_cast<int>(random() % static_cast<uint32_t>(n)); };
+        auto key = [&](uint8_t k, bool shift = false, bool ctrl = false) {
+            ed.input.Press(KeyStroke{k, ctrl, shift, false, 1}, {});
+        };
+        ed.Record([&] {
+            for (int i = 0, n = 40 + pick(160); i < n; ++i) {
+                switch (pick(18)) {
+                    case 0:
+                    case 1:
+                    case 2:
+                    case 3:
+                    case 4: {
+                        const char c = static_cast<char>('a' + pick(26));
+                        ed.Press(static_cast<uint8_t>(toupper(c)), false, std::string(1, c));
+                        break;
+                    }
+                    case 5:
+                        ed.Press(vk::kSpace, false, " ", 1 + pick(3));
+                        break;
+                    case 6:
+                        ed.Press(0, false, "\x8a\xbf");  // a double-byte character
+                        break;
+                    case 7:
+                        key(vk::kReturn);
+                        break;
+                    case 8:
+                        key(vk::kBack);
+                        break;
+                    case 9:
+                        key(vk::kDelete);
+                        break;
+                    case 10:
+                        key(pick(2) ? vk::kLeft : vk::kRight, pick(4) == 0);
+                        break;
+                    case 11:
+                        key(pick(2) ? vk::kUp : vk::kDown, pick(4) == 0);
+                        break;
+                    case 12:
+                        key(pick(2) ? vk::kHome : vk::kEnd);
+                        break;
+                    case 13:
+                        key(pick(2) ? vk::kPrior : vk::kNext);
+                        break;
+                    case 14:
+                        key(vk::kTab);
+                        break;
+                    case 15:
+                        key('Z', false, true);  // Undo
+                        break;
+                    case 16:
+                        key(pick(2) ? vk::kEscape : vk::kRight);
+                        break;
+                    default:
+                        ed.Type("xy");
+                        break;
+                }
+            }
+        });
+        ASSERT_EQ(ed.macros.state(), script::MacroState::kIdle);
+        FakeWindow& played = OpenSmall(ed);
+        ed.Chord('O', 'M');
+        const WindowState want = StateOf(ed, typed);
+        ASSERT_EQ(StateOf(ed, played), want);
+        // Undo, step by step, in both windows.
+        for (size_t step = 0; step < want.undoCurrent; ++step) {
+            for (FakeWindow* w : {&typed, &played}) {
+                ed.active = w == &typed ? 0 : 1;
+                ed.Press('Z', true);
+            }
+            ASSERT_EQ(StateOf(ed, played), StateOf(ed, typed)) << "after undo " << step + 1;
+        }
+    }
 }
 
 TEST(KeyMacros, TheAbMacroSavesAsTwoLines) {

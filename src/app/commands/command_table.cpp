@@ -3,9 +3,37 @@
 
 namespace norv::app {
 
+namespace {
+
+// The commands' indices in the order of their names (a name given twice: the lower index
+// first), for a halving search by name.
+constexpr std::array<uint8_t, kCommandCount> kByName = [] {
+    std::array<uint8_t, kCommandCount> order{};
+    for (size_t i = 0; i < kCommandCount; ++i) {
+        // Insertion: the commands before i are in order already.
+        size_t k = i;
+        while (k > 0 && kBuiltinCommands[order[k - 1]].name > kBuiltinCommands[i].name) {
+            order[k] = order[k - 1];
+            --k;
+        }
+        order[k] = static_cast<uint8_t>(i);
+    }
+    return order;
+}();
+static_assert(kCommandCount <= 256);
+
+}  // namespace
+
 int CommandIndexByName(std::string_view name) {
-    for (size_t i = 0; i < kBuiltinCommands.size(); ++i)
-        if (kBuiltinCommands[i].name == name) return static_cast<int>(i);
+    size_t low = 0, high = kByName.size();
+    while (low < high) {
+        const size_t mid = (low + high) / 2;
+        if (kBuiltinCommands[kByName[mid]].name < name)
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    if (low < kByName.size() && kBuiltinCommands[kByName[low]].name == name) return kByName[low];
     return -1;
 }
 

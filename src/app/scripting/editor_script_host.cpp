@@ -152,6 +152,13 @@ bool EditorScriptHost::CallEditorBuiltin(int id, const uint32_t* args, script::R
         if (CallLineBuiltin(id, args, rt, *v)) return true;
         return CallTextBuiltin(id, args, rt, *v);
     }
+    // A typed character (the commonest entry of a recorded key macro) goes straight to the
+    // view too: it is no slot or user-interface built-in.
+    if (id == BuiltinId("INPUTCHAR")) {
+        editing::CElwView* v = editor_.ActiveView();
+        if (v == nullptr) return true;
+        return CallTextBuiltin(id, args, rt, *v);
+    }
     if (CallSlotBuiltin(id, args, rt)) {
         // Searches leave the editor state value: 1 found (or replaced, or lines found in
         // files), 4 not found.
