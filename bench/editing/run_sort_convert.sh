@@ -27,6 +27,8 @@ NORV_ACP=932 NORV_BENCH_SJIS=$sjis NORV_BENCH_UTF8=$utf8 \
 
 # The edited copy of the Compare benchmark: 1000 lines replaced, evenly spread.
 awk -v n="$(wc -l < "$sjis")" 'BEGIN { step = int(n / 1001) } NR % step == 0 && NR / step <= 1000 { print "an edited line"; next } { print }' "$sjis" > "$tmp/edited.txt"
+# Two names of one file make cmp and diff stop at once: they compare a copy.
+cp "$sjis" "$tmp/same.txt"
 utf8sjis=$tmp/sjis.utf8.txt
 iconv -f CP932 -t UTF-8 "$sjis" > "$utf8sjis" 2>/dev/null || true
 
@@ -46,8 +48,8 @@ t() {
   echo "WidthDown uconv $(t "uconv -f utf-8 -t utf-8 -x Fullwidth-Halfwidth '$utf8sjis'")"
   echo "KanaUp uconv $(t "uconv -f utf-8 -t utf-8 -x Halfwidth-Fullwidth '$utf8sjis'")"
   echo "TabToSpace expand $(t "expand '$sjis'")"
-  echo "CompareSame cmp $(t "cmp '$sjis' '$sjis'")"
-  echo "CompareSame diff $(t "diff '$sjis' '$sjis'")"
+  echo "CompareSame cmp $(t "cmp '$sjis' '$tmp/same.txt'")"
+  echo "CompareSame diff $(t "diff '$sjis' '$tmp/same.txt'")"
   echo "CompareEdited diff $(t "diff '$sjis' '$tmp/edited.txt'")"
 } > "$tmp/tools.txt"
 
