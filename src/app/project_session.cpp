@@ -10,6 +10,7 @@
 
 #include "app/config/preference_table.h"
 #include "app/config/profiles.h"
+#include "document/file_decoder.h"
 #include "document/text_copy.h"
 #include "platform/paths.h"
 
@@ -18,25 +19,6 @@ namespace {
 
 constexpr unsigned kPrivate = 0600;
 constexpr const char* kCopyPrefix = "NorvCopy";
-
-document::CodeChoice ChoiceOf(document::TextCode code) {
-    using document::CodeChoice;
-    using document::TextCode;
-    switch (code) {
-        case TextCode::kEuc:
-            return CodeChoice::kEuc;
-        case TextCode::kJis:
-            return CodeChoice::kJis;
-        case TextCode::kUcs2Le:
-            return CodeChoice::kUnicode;
-        case TextCode::kUcs2Be:
-            return CodeChoice::kUnicodeBe;
-        case TextCode::kUtf8:
-            return CodeChoice::kUtf8;
-        default:
-            return CodeChoice::kAnsi;
-    }
-}
 
 bool KnownCode(int code) {
     using document::TextCode;
@@ -299,7 +281,7 @@ bool ProjectSession::OpenSnapshot(const std::string& path, bool workspace) {
         if (copy) {
             const bool exact = r.copyFormat && KnownCode(r.copyFormat->code);
             const document::CodeChoice choice =
-                exact ? ChoiceOf(static_cast<document::TextCode>(r.copyFormat->code))
+                exact ? document::ChoiceForCode(static_cast<document::TextCode>(r.copyFormat->code))
                       : document::CodeChoice::kDefault;
             doc = host_.OpenDocument(r.copyPath, choice, true);
             if (doc) {

@@ -167,13 +167,13 @@ std::string FieldName(Key key) {
 
 std::optional<std::string> RefusalOf(Key key, std::string_view value,
                                      const FontExists& fontExists) {
-    const KeySpec& spec = SpecOf(key);
+    const ValueType type = SpecOf(key).type;
     const PageField* f = FieldOf(key);
-    if (spec.type == ValueType::kInt) return RefuseNumber(key, value, RangeOf(key));
+    if (type == ValueType::kInt) return RefuseNumber(key, value, RangeOf(key));
     // A line break would end the key's line in the settings file.
     if (value.find_first_of("\r\n") != std::string_view::npos)
         return FieldName(key) + ": the text cannot hold a line break.";
-    if (spec.type == ValueType::kColour) return RefuseColour(key, value);
+    if (type == ValueType::kColour) return RefuseColour(key, value);
     if (!f) return std::nullopt;
     switch (f->control) {
         case Control::kExtensions:
