@@ -3,6 +3,7 @@
 // with a sink of its own includes this file and instantiates it for that one.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,12 @@ namespace norv::document {
 
 template <class Sink>
 FileDecoder::Pass FileDecoder::ReadBytes(MappedFileReader& reader, bool convert, Sink& sink) {
-    std::vector<char> work(65539);
+    // The converted line; made only when a line is converted (most files need none).
+    std::unique_ptr<char[]> workBuffer;
+    auto work = [&workBuffer] {
+        if (!workBuffer) workBuffer = std::make_unique_for_overwrite<char[]>(65539);
+        return workBuffer.get();
+    };
     ReadLine line;
     jisShift_ = JisShift::kAscii;
     while (reader.Next(line)) {
@@ -32,12 +38,12 @@ FileDecoder::Pass FileDecoder::ReadBytes(MappedFileReader& reader, bool convert,
         jisShift_ = JisShift::kAscii;
         if (convert && euc_) {
             size_t outLen = 0;
-            int r = EucToSjis(work.data(), data, len, &outLen);
+            int r = EucToSjis(work(), data, len, &outLen);
             if (r == 1) {
                 code = TextCode::kEuc;
                 jis_ = false;
                 ++eucLines;
-                data = work.data();
+                data = workBuffer.get();
                 len = outLen;
                 converted = true;
             } else if (r < 0 && eucLines < 2) {
@@ -49,7 +55,7 @@ FileDecoder::Pass FileDecoder::ReadBytes(MappedFileReader& reader, bool convert,
             (carried != JisShift::kAscii || reader.HasEscOrSo(line))) {
             size_t outLen = 0;
             JisShift shift = carried;
-            int r = JisToSjisFrom(work.data(), data, len, &outLen, &shift);
+            int r = JisToSjisFrom(work(), data, len, &outLen, &shift);
             // Only a piece that a cut ends may stop in kanji state.
             if (r >= 0 && !line.cut && shift == JisShift::kKanji) r = -1;
             if (r >= 0 && line.cut) jisShift_ = shift;
@@ -57,7 +63,7 @@ FileDecoder::Pass FileDecoder::ReadBytes(MappedFileReader& reader, bool convert,
                 code = TextCode::kJis;
                 euc_ = false;
                 ++jisLines;
-                data = work.data();
+                data = workBuffer.get();
                 len = outLen;
                 converted = true;
             } else if (r < 0 && jisLines == 0) {

@@ -48,6 +48,12 @@ constexpr size_t kLongestLine = 65536 + 4;
 
 }  // namespace
 
+void MappedFileReader::Buffer::Reserve(size_t n) {
+    if (length == n) return;
+    bytes = std::make_unique_for_overwrite<char[]>(n);
+    length = n;
+}
+
 MappedFileReader::MappedFileReader(size_t blockBytes)
     : blockBytes_(blockBytes < 4096 ? 4096 : blockBytes) {}
 
@@ -57,7 +63,7 @@ int MappedFileReader::Open(platform::FileSystem& fs, const std::string& path) {
     file_ = fs.OpenRead(path, &error);
     if (!file_) return error ? error : EIO;
     fileSize_ = file_->Size();
-    buf_.resize(blockBytes_ + kLongestLine);
+    buf_.Reserve(blockBytes_ + kLongestLine);
     sourceDone_ = false;
     opened_ = true;
     return 0;
@@ -66,8 +72,9 @@ int MappedFileReader::Open(platform::FileSystem& fs, const std::string& path) {
 void MappedFileReader::OpenMemory(std::string data) {
     Close();
     fileSize_ = data.size();
-    buf_.assign(data.begin(), data.end());
-    buf_.resize(buf_.size() + 1);
+    buf_.Reserve(data.size() + 1);
+    std::memcpy(buf_.data(), data.data(), data.size());
+    buf_.data()[data.size()] = '\0';
     end_ = data.size();
     sourceDone_ = true;
     opened_ = true;

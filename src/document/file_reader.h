@@ -72,8 +72,18 @@ class MappedFileReader {
   private:
     bool Fill(size_t want);  // makes at least `want` bytes available when the file has them
 
+    // The block buffer: never cleared, since every byte read is written first; pages of it
+    // that a small file does not reach are never touched.
+    struct Buffer {
+        std::unique_ptr<char[]> bytes;
+        size_t length = 0;
+        char* data() const { return bytes.get(); }
+        size_t size() const { return length; }
+        void Reserve(size_t n);
+    };
+
     std::unique_ptr<platform::InputFile> file_;
-    std::vector<char> buf_;
+    Buffer buf_;
     size_t blockBytes_;
     size_t pos_ = 0;              // next unread byte in buf_
     size_t end_ = 0;              // end of valid bytes in buf_
