@@ -2,6 +2,7 @@
 #include "view/line_layout.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "document/char_model.h"
 #include "platform/code_page.h"
@@ -10,6 +11,19 @@ namespace norv::view {
 
 using document::CharTrailBytes;
 using document::IsUtf8CodePage;
+
+size_t LineText::Count(char b, size_t to) const {
+    size_t n = 0;
+    auto count = [&n, b](const char* p, size_t len) {
+        for (const char* end = p + len; p < end; ++n, ++p) {
+            p = static_cast<const char*>(std::memchr(p, b, static_cast<size_t>(end - p)));
+            if (!p) return;
+        }
+    };
+    count(a_, std::min(to, na_));
+    if (to > na_) count(b_, std::min(to, size()) - na_);
+    return n;
+}
 
 std::string LineText::Slice(size_t from, size_t to) const {
     std::string s;
@@ -147,15 +161,24 @@ size_t LineLayout::AdjustCut(const LineText& t, size_t rowStart, size_t cut) con
     if (t[cut] == ' ') return cut + 1;
 
     // Walk back to a break opportunity. Candidate positions are character starts, found by
-    // walking forward from the row start (a cut never falls inside a character).
-    std::vector<size_t> starts;
-    for (size_t q = rowStart; q < cut; q += CharLen(t, q)) starts.push_back(q);
+    // walking forward from the row start (a cut never falls inside a character). A row holds
+    // at most one character a byte: most rows find room for them on the stack.
+    constexpr size_t kInlineStarts = 128;
+    size_t inlineStarts[kInlineStarts];
+    std::vector<size_t> heapStarts;
+    size_t* starts = inlineStarts;
+    if (cut - rowStart > kInlineStarts) {
+        heapStarts.resize(cut - rowStart);
+        starts = heapStarts.data();
+    }
+    size_t count = 0;
+    for (size_t q = rowStart; q < cut; q += CharLen(t, q)) starts[count++] = q;
     const bool firstDbcs = len > 1;
-    // starts.back() is the character before the cut; candidate k breaks before starts[k]
-    // (k == starts.size() stands for the cut itself).
-    for (size_t k = starts.size(), back = 0; k > 0; --k, ++back) {
+    // starts[count - 1] is the character before the cut; candidate k breaks before starts[k]
+    // (k == count stands for the cut itself).
+    for (size_t k = count, back = 0; k > 0; --k, ++back) {
         if (firstDbcs && back > 2) break;
-        size_t p = k == starts.size() ? cut : starts[k];
+        size_t p = k == count ? cut : starts[k];
         if (p <= rowStart) break;
         size_t prev = starts[k - 1];
         size_t prevLen = p - prev;
@@ -177,8 +200,7 @@ bool LineLayout::FitsOneRow(const LineText& t) const {
     if (lf >= static_cast<size_t>(wrap_)) return false;
     // Even all tabs would not reach it: no need to count them.
     if (lf * static_cast<size_t>(tab_) < static_cast<size_t>(wrap_)) return true;
-    size_t tabs = 0;
-    for (size_t i = 0; i < lf; ++i) tabs += t[i] == '\t';
+    const size_t tabs = t.Count('\t', lf);
     return lf - tabs + tabs * static_cast<size_t>(tab_) < static_cast<size_t>(wrap_);
 }
 

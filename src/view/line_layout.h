@@ -42,6 +42,8 @@ class LineText {
     }
     // The bytes [from, to) as one string.
     std::string Slice(size_t from, size_t to) const;
+    // How many of the bytes [0, to) are `b`.
+    size_t Count(char b, size_t to) const;
     std::string Content() const { return Slice(0, end()); }
 
   private:

@@ -177,6 +177,37 @@ TEST(LineLayout, TwoSpansAreOneLine) {
     EXPECT_EQ(two.Slice(2, 6), "cdef");
 }
 
+// Rows far wider than most (a wide wrap column, long words) break where narrow ones do, and
+// the tabs of a line are counted across both spans of the edit buffer.
+TEST(LineLayout, WideRowsBreakAtTheirBlanksAndTabsCountInBothSpans) {
+    for (const int wrap : {100, 127, 128, 129, 300, 1000}) {
+        SCOPED_TRACE(wrap);
+        const LineLayout layout(Wrap(wrap));
+        const std::string first(static_cast<size_t>(wrap) - 10, 'a');
+        const std::string second(40, 'b');
+        EXPECT_EQ(Rows(layout, first + " " + second),
+                  (std::vector<std::string>{first + " ", second}));
+        // No break opportunity: cut at the column.
+        const std::string solid(static_cast<size_t>(wrap) + 5, 'c');
+        EXPECT_EQ(Rows(layout, solid),
+                  (std::vector<std::string>{solid.substr(0, size_t(wrap)), "ccccc"}));
+        // A double-byte character cannot end the row in its last column: the kanji goes on.
+        const std::string kanji = std::string(static_cast<size_t>(wrap) - 1, 'd') + "\x88\x9f";
+        EXPECT_EQ(Rows(layout, kanji),
+                  (std::vector<std::string>{std::string(size_t(wrap) - 1, 'd'), "\x88\x9f"}));
+    }
+    // Short of the column in bytes, but the tabs on either side of the gap reach it.
+    const LineLayout layout(Wrap(20, 8));
+    const std::string whole = "a\tb\tc\td\n";
+    for (size_t gap = 0; gap <= whole.size() - 1; ++gap) {
+        const LineText two(std::string_view(whole).substr(0, gap),
+                           std::string_view(whole).substr(gap));
+        EXPECT_EQ(two.Count('\t', two.end()), 3u) << gap;
+        EXPECT_FALSE(layout.FitsOneRow(two)) << gap;
+        EXPECT_EQ(layout.RowCount(two), 2) << gap;
+    }
+}
+
 TEST(LineLayout, LeadByteBeforeTheLineFeedIsOneColumn) {
     LineLayout layout(Wrap(80));
     std::string line = "ab\x82\n";
