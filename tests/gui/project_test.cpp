@@ -9,8 +9,11 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTabBar>
 #include <QTimer>
 #include <QTreeWidget>
 #include <functional>
@@ -162,6 +165,77 @@ TEST(ProjectGui, AReopenedProjectAndBreakKeepTheHistoryOfEveryDocument) {
     ASSERT_NE(r, nullptr);
     EXPECT_EQ(r->lead[0], 3) << "the caret as Break closed the window";
     EXPECT_EQ(r->lead[1], 2);
+}
+
+// A restored project: the windows in their order, the same one active with its tab current
+// (and the focus when the frame is shown), each caret where it was. With the frame hidden every
+// window is also maximized, normal (at its rectangle) or minimized as it was, and the snapshot
+// written again holds the same records; the windows are not activated one by one.
+TEST(ProjectGui, ARestoredProjectKeepsTheOrderTheStatesAndTheActiveWindow) {
+    for (const bool shown : {false, true}) {
+        SCOPED_TRACE(shown ? "frame shown" : "frame hidden");
+        Desk d;
+        if (shown) d.frame.show();
+        std::vector<std::string> files;
+        for (int i = 0; i < 7; ++i) {
+            std::string text;
+            for (int line = 0; line < 40; ++line) text += "line " + std::to_string(line) + "\n";
+            files.push_back(d.dir.Write("w" + std::to_string(i) + ".txt", text));
+            ASSERT_NE(d.frame.OpenFile(files.back()), nullptr);
+        }
+        auto subOf = [](DocWindow* w) { return qobject_cast<QMdiSubWindow*>(w->parentWidget()); };
+        subOf(d.frame.Windows()[1])->showNormal();
+        subOf(d.frame.Windows()[1])->setGeometry(10, 20, 300, 200);
+        subOf(d.frame.Windows()[5])->showMinimized();
+        d.frame.Windows()[3]->view().SetCaret(30, 0);
+        d.frame.ActivateWindow(*d.frame.Windows()[4]);
+        const std::string project = d.dir.File("seven.prf");
+        ASSERT_TRUE(d.wiring->projects().WriteSnapshot(project, false));
+        const auto written = app::ReadSnapshotFile(platform::RealFileSystem(), project, nullptr);
+        ASSERT_TRUE(written.has_value());
+        ASSERT_EQ(written->active, 4);
+        for (DocWindow* w : d.frame.Windows()) d.frame.CloseWindows(w->doc());
+        Settle();
+
+        int activations = 0;
+        QMdiArea* area = d.frame.findChild<QMdiArea*>();
+        ASSERT_NE(area, nullptr);
+        const QMetaObject::Connection counting = QObject::connect(
+            area, &QMdiArea::subWindowActivated, [&activations](QMdiSubWindow* sub) {
+                if (sub) ++activations;
+            });
+        ASSERT_TRUE(d.wiring->projects().OpenProject(project));
+        QObject::disconnect(counting);
+        Settle();
+        const std::vector<DocWindow*> windows = d.frame.Windows();
+        ASSERT_EQ(windows.size(), files.size());
+        for (size_t i = 0; i < files.size(); ++i) {
+            EXPECT_EQ(windows[i]->doc().path, files[i]) << i;
+            EXPECT_EQ(d.frame.tabStrip()->tabText(int(i)),
+                      QString::fromStdString(windows[i]->doc().title))
+                << i;
+        }
+        ASSERT_EQ(d.frame.ActiveWindow(), windows[4]);
+        EXPECT_EQ(d.frame.tabStrip()->currentIndex(), 4);
+        EXPECT_EQ(windows[3]->view().caretLineNumber(), 30);
+        if (shown) {
+            EXPECT_TRUE(windows[4]->editor().hasFocus());
+            continue;
+        }
+        // The active one, and the two windows put back to normal and minimized on the way.
+        EXPECT_LE(activations, 3);
+        EXPECT_TRUE(subOf(windows[4])->isMaximized());
+        EXPECT_TRUE(subOf(windows[5])->isMinimized());
+        EXPECT_EQ(subOf(windows[1])->geometry(), QRect(10, 20, 300, 200));
+        const std::string again = d.dir.File("again.prf");
+        ASSERT_TRUE(d.wiring->projects().WriteSnapshot(again, false));
+        const auto rewritten = app::ReadSnapshotFile(platform::RealFileSystem(), again, nullptr);
+        ASSERT_TRUE(rewritten.has_value());
+        EXPECT_EQ(rewritten->active, written->active);
+        ASSERT_EQ(rewritten->records.size(), written->records.size());
+        for (size_t i = 0; i < written->records.size(); ++i)
+            EXPECT_EQ(rewritten->records[i], written->records[i]) << i;
+    }
 }
 
 TEST(ProjectGui, RecentFilesInTheFileMenuAndTheHistory) {

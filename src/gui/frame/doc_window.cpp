@@ -46,7 +46,8 @@ class PaneKeys : public app::KeyInput {
 
 DocWindow::DocWindow(MainFrame& frame, std::shared_ptr<document::CElwDoc> doc,
                      editing::EditorShared& shared, editing::ClipboardContext& clipboard,
-                     const QFont& font, const DisplayOptions& display, const DocWindow* like)
+                     const QFont& font, const DisplayOptions& display, const DocWindow* like,
+                     const view::LayoutOptions* layout)
     : frame_(frame),
       shared_(shared),
       clipboard_(clipboard),
@@ -58,8 +59,8 @@ DocWindow::DocWindow(MainFrame& frame, std::shared_ptr<document::CElwDoc> doc,
     auto* box = new QVBoxLayout(this);
     box->setContentsMargins(0, 0, 0, 0);
     box->addWidget(splitter_);
-    AddPane(like ? &like->view() : nullptr);
-    UpdateWindowTitle();
+    AddPane(like ? &like->view() : nullptr, layout);
+    ApplySyntax();
 }
 
 DocWindow::~DocWindow() {
@@ -76,10 +77,19 @@ DocWindow::~DocWindow() {
     });
 }
 
-void DocWindow::AddPane(const editing::CElwView* like) {
-    const view::LayoutOptions layout =
-        like ? like->layout().options()
-             : (panes_.empty() ? LayoutFor(*doc_) : panes_.front()->view->layout().options());
+void DocWindow::AddPane(const editing::CElwView* like, const view::LayoutOptions* given) {
+    // A layout runs over every line: the first pane is laid out once, with what it will show.
+    view::LayoutOptions layout;
+    if (like) {
+        layout = like->layout().options();
+    } else if (!panes_.empty()) {
+        layout = panes_.front()->view->layout().options();
+    } else if (given) {
+        layout = *given;
+        layout.codePage = doc_->CodePage();
+    } else {
+        layout = LayoutFor(*doc_);
+    }
     auto p = std::make_unique<Pane>();
     p->view = std::make_unique<editing::CElwView>(*doc_, doc_->undo, shared_, layout);
     // Editing options come from the document's file type: the same in every view of it.

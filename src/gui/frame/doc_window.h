@@ -30,10 +30,14 @@ class DocWindow : public QWidget {
 
   public:
     // `doc` is loaded (or new); the view starts at its first line, or where the view of `like`
-    // stands (a new window of the same document).
+    // stands (a new window of the same document). Without `like` the view is laid out with
+    // `layout` when given (the document's code page whatever it says), else with the
+    // document's character model and tab width. The window has no title until the frame
+    // gives it one (UpdateWindowTitle).
     DocWindow(MainFrame& frame, std::shared_ptr<document::CElwDoc> doc,
               editing::EditorShared& shared, editing::ClipboardContext& clipboard,
-              const QFont& font, const DisplayOptions& display, const DocWindow* like = nullptr);
+              const QFont& font, const DisplayOptions& display, const DocWindow* like = nullptr,
+              const view::LayoutOptions* layout = nullptr);
     ~DocWindow() override;
 
     document::CElwDoc& doc() const { return *doc_; }
@@ -102,7 +106,7 @@ class DocWindow : public QWidget {
     };
     const Pane& pane() const { return *panes_[static_cast<size_t>(active_)]; }
     // A pane on the document; with `like`, its caret and top row are those of that view.
-    void AddPane(const editing::CElwView* like);
+    void AddPane(const editing::CElwView* like, const view::LayoutOptions* layout = nullptr);
     void RemovePane(size_t i);
     void LinkPanes();
     // The pane of this widget becomes the active one.

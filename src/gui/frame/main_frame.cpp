@@ -40,8 +40,10 @@
 #include "gui/frame/script_wiring.h"
 #include "gui/frame/shell_wiring.h"
 #include "gui/frame/spell_wiring.h"
+#include "gui/frame/tab_strip.h"
 #include "gui/frame/tool_bars.h"
 #include "gui/services/qt_ui.h"
+#include "gui/services/shared_icon_style.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
@@ -78,6 +80,7 @@ QString CodeName(const document::CElwDoc& doc) {
 MainFrame::MainFrame(platform::UserInterface* ui, FileDialogs* dialogs)
     : shared_(document::ProgramLineHeap()), ownConfig_(platform::SystemCodePage()) {
     QApplication::setApplicationDisplayName(QStringLiteral("Norv"));
+    ShareTitleBarIcons();
     LoadIconResources();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/norv.svg")));
     QGuiApplication::setDesktopFileName(QStringLiteral("norv"));
@@ -85,7 +88,7 @@ MainFrame::MainFrame(platform::UserInterface* ui, FileDialogs* dialogs)
     auto* column = new QVBoxLayout(central);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    tabs_ = new QTabBar(central);
+    tabs_ = new TabStrip(central);
     tabs_->setExpanding(false);
     tabs_->setDocumentMode(true);
     tabs_->setFocusPolicy(Qt::NoFocus);
@@ -345,6 +348,19 @@ void MainFrame::ReleaseMenuUpdates() {
     if (std::exchange(menusStale_, false)) UpdateMenus();
 }
 
+void MainFrame::HoldActivation() {
+    ++activationHolds_;
+}
+
+void MainFrame::ReleaseActivation() {
+    if (activationHolds_ == 0 || --activationHolds_ > 0) return;
+    if (const QPointer<QMdiSubWindow> sub = std::exchange(heldActive_, nullptr)) {
+        mdi_->setActiveSubWindow(sub);
+        if (auto* w = qobject_cast<DocWindow*>(sub->widget())) w->editor().setFocus();
+    }
+    if (std::exchange(statusStale_, false)) UpdateStatus();
+}
+
 void MainFrame::UpdateMenus() {
     if (menuHolds_ > 0) {
         menusStale_ = true;
@@ -429,6 +445,11 @@ void MainFrame::TileWindows(bool vertical) {
 }
 
 void MainFrame::UpdateStatus() {
+    // Until a held activation is released the status bar would show a window about to lose it.
+    if (activationHolds_ > 0) {
+        statusStale_ = true;
+        return;
+    }
     DocWindow* w = ActiveWindow();
     if (!w) {
         position_->clear();
@@ -481,8 +502,11 @@ DocWindow* MainFrame::WindowOf(const document::CElwDoc& doc) const {
 }
 
 DocWindow* MainFrame::AddWindow(std::shared_ptr<document::CElwDoc> doc, const DocWindow* like) {
-    auto* w =
-        new DocWindow(*this, std::move(doc), shared_, clipboardContext_, font_, display_, like);
+    // The view is laid out once, with the options of the document's file type.
+    std::optional<view::LayoutOptions> layout;
+    if (settings_ && !like) layout = app::LayoutOptionsFor(*doc, *settings_);
+    auto* w = new DocWindow(*this, std::move(doc), shared_, clipboardContext_, font_, display_,
+                            like, layout ? &*layout : nullptr);
     QMdiSubWindow* sub = mdi_->addSubWindow(w);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     w->SetScriptValue(nextWindowValue_++);
@@ -491,21 +515,34 @@ DocWindow* MainFrame::AddWindow(std::shared_ptr<document::CElwDoc> doc, const Do
         return PressKey(*w, stroke, bytes);
     });
     connect(w, &DocWindow::caretChanged, this, [this, w] {
-        if (ActiveWindow() == w) UpdateStatus();
+        if (activationHolds_ > 0)
+            statusStale_ = true;
+        else if (ActiveWindow() == w)
+            UpdateStatus();
     });
-    const int tab = tabs_->addTab(w->windowTitle());
-    tabs_->setTabData(tab, QVariant::fromValue(static_cast<void*>(sub)));
     connect(sub, &QObject::destroyed, this, [this, sub] {
         if (int i = TabOf(sub); i >= 0) tabs_->removeTab(i);
         std::erase(activation_, sub);
         UpdateMenus();
         if (markBar_) markBar_->NoteDocumentsChanged();
     });
+    sub->showMaximized();
+    // Titled once it stands in the area: the sub-window measures its title anew at each step of
+    // being made and shown.
+    w->UpdateWindowTitle();
+    const int tab = tabs_->addTab(w->windowTitle());
+    tabs_->setTabData(tab, QVariant::fromValue(static_cast<void*>(sub)));
+    // Shown in a visible area, the window may have become the active one before it had a tab.
+    if (mdi_->activeSubWindow() == sub) tabs_->setCurrentIndex(tab);
     connect(w, &QWidget::windowTitleChanged, this,
             [this, sub](const QString& title) { SyncTab(sub, title); });
-    sub->showMaximized();
-    mdi_->setActiveSubWindow(sub);
-    w->editor().setFocus();
+    if (activationHolds_ > 0) {
+        // Activating each window of a run would maximize it and restore the one before.
+        heldActive_ = sub;
+    } else {
+        mdi_->setActiveSubWindow(sub);
+        w->editor().setFocus();
+    }
     w->editor().Refresh();
     UpdateMenus();
     UpdateStatus();
@@ -649,7 +686,12 @@ void MainFrame::CloseWindows(document::CElwDoc& doc) {
 void MainFrame::Activate(document::CElwDoc& doc) {
     if (DocWindow* w = WindowOf(doc))
         for (QMdiSubWindow* sub : mdi_->subWindowList())
-            if (sub->widget() == w) mdi_->setActiveSubWindow(sub);
+            if (sub->widget() == w) {
+                if (activationHolds_ > 0)
+                    heldActive_ = sub;
+                else
+                    mdi_->setActiveSubWindow(sub);
+            }
 }
 
 bool MainFrame::Quit() {

@@ -5,6 +5,8 @@
 
 #include <QFont>
 #include <QMainWindow>
+#include <QMdiSubWindow>
+#include <QPointer>
 #include <functional>
 #include <map>
 #include <memory>
@@ -33,7 +35,6 @@
 
 class QLabel;
 class QMdiArea;
-class QMdiSubWindow;
 class QMenu;
 class QAction;
 class QTabBar;
@@ -105,6 +106,12 @@ class MainFrame : public QMainWindow,
     // once, as the last hold is released, instead of at each window.
     void HoldMenuUpdates();
     void ReleaseMenuUpdates();
+    // While held (a project's windows added in a row), windows are added and chosen without
+    // being activated: as the last hold is released, the window chosen last (Activate), else
+    // the one added last, becomes the active one with the focus, once; the status bar waits
+    // for it too.
+    void HoldActivation();
+    void ReleaseActivation();
     // The windows showing a document, in opening order; the number of documents open.
     std::vector<DocWindow*> WindowsOf(const document::CElwDoc& doc) const;
     int DocumentCount() const;
@@ -426,6 +433,9 @@ class MainFrame : public QMainWindow,
     int compareState_ = 0;
     int menuHolds_ = 0;
     bool menusStale_ = false;
+    int activationHolds_ = 0;
+    QPointer<QMdiSubWindow> heldActive_;  // to be activated as the hold ends
+    bool statusStale_ = false;            // the status bar waits for the hold's end
 };
 
 }  // namespace norv::qt

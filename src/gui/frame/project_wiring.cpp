@@ -285,8 +285,10 @@ void ProjectWiring::RestoreViewState(document::CElwDoc& doc, const app::Document
 }
 
 void ProjectWiring::ActivateDocument(document::CElwDoc& doc) {
+    // In a run of openings the window becomes the active one, with the focus, as the run ends.
     frame_.Activate(doc);
-    if (DocWindow* w = WindowOf(doc)) w->editor().setFocus();
+    if (batchDepth_ == 0)
+        if (DocWindow* w = WindowOf(doc)) w->editor().setFocus();
 }
 
 std::string ProjectWiring::AskProjectFile(bool forSaving) {
@@ -316,10 +318,12 @@ void ProjectWiring::ProjectChanged() {
 void ProjectWiring::BatchBegins() {
     if (batchDepth_++ == 0) batch_.emplace(recent_);
     frame_.HoldMenuUpdates();
+    frame_.HoldActivation();
 }
 
 void ProjectWiring::BatchEnds() {
     if (batchDepth_ == 0) return;
+    frame_.ReleaseActivation();
     frame_.ReleaseMenuUpdates();
     if (--batchDepth_ > 0) return;
     // The recent files are not written when the history file cannot be: as for one opening.
