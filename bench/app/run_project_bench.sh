@@ -1,7 +1,8 @@
 #!/bin/sh
 # Projects beside vim in the same run, each a whole process:
 #   1. restoring a project of 100 corpus documents (`norv --headless -W bench`) until the last
-#      is loaded, beside vim opening the same files as hidden buffers with `bufdo echo`;
+#      is loaded, beside vim opening the same files as hidden buffers with `bufdo echo` (the
+#      project holds those 100 pages and nothing else);
 #   2. Break with all 100 documents modified (each gets a character at its top, then the copies
 #      and the snapshot are written and flushed), beside vim's `bufdo s/^/x/` and `wall`; both
 #      less the same run that only loads the files.
@@ -61,11 +62,17 @@ def script(name, body):
 def quoted(p):
     return '"' + p.replace('"', '""') + '"'
 
-opens = "".join(f"  FILEOPEN({quoted(p)})\n" for p in pages)
-edits = "".join(f"  FILEOPEN({quoted(p)})\n  INSERTSTRING(\"x\")\n" for p in pages)
+# A start with options only opens a new document first; it is closed, so that the 100 pages
+# fit (at most 100 documents are open) and both programs work on the same 100 files.
+fresh_start = '  COMMAND("CloseFile")\n'
+opens = fresh_start + "".join(f"  FILEOPEN({quoted(p)})\n" for p in pages)
+edits = fresh_start + "".join(f"  FILEOPEN({quoted(p)})\n  INSERTSTRING(\"x\")\n" for p in pages)
 make = script("make.nrs", opens + '  COMMAND("Break")\n')
 load_only = script("load.nrs", opens)
 brk = script("break.nrs", edits + '  COMMAND("Break")\n')
+
+def copies():
+    return [f for f in os.listdir(cfg) if f.startswith("NorvCopy")]
 
 def clean():
     for f in os.listdir(cfg):
@@ -78,6 +85,10 @@ run([norv, "--headless", "-A", make], runs=1)
 snap = [f for f in os.listdir(cfg) if f.lower().startswith("norv.prf")]
 if not snap:
     sys.exit("bench: Break wrote no workspace")
+with open(os.path.join(cfg, "norv.PRF"), "rb") as f:
+    head = f.read(316)
+if int.from_bytes(head[308:312], "little") != len(pages) or copies():
+    sys.exit("bench: the project does not hold the 100 pages alone")
 for f in snap:
     os.rename(os.path.join(cfg, f), os.path.join(cfg, "bench" + f[len("norv"):].replace("PRF", "prf")))
 
@@ -86,12 +97,11 @@ vim = ["vim", "-u", "NONE", "-i", "NONE", "-N", "-n", "-es",
 restore_norv = run([norv, "--headless", "-W", "bench"])
 restore_vim = run(vim + ["-c", "bufdo echo", "-c", "qa!"] + pages)
 
-def copies():
-    return [f for f in os.listdir(cfg) if f.startswith("NorvCopy")]
-
 load_norv = run([norv, "--headless", "-A", load_only])
 break_norv = run([norv, "--headless", "-A", brk], before=clean)
 written = len(copies())
+if written != len(pages):
+    sys.exit(f"bench: Break wrote {written} copies, not one for each of the {len(pages)} pages")
 clean()
 vimwork = os.path.join(work, "vimfiles")
 def fresh():
