@@ -8,7 +8,9 @@
 // their own: the passes look at the bytes in place and look codes up in tables built once.
 #include "editing/convert_text.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -191,9 +193,97 @@ std::string WidthDown(const Model& m, std::string_view in, const ConvertChoices&
     return out;
 }
 
+// The letters from `from` to `from` + 25 among eight bytes read as a little-endian word: bit 7
+// of each such byte. Bytes from 0x80 up are no letters; below it, no byte's sum carries into the
+// next, so the bytes are tested together.
+uint64_t LettersOf(uint64_t w, char from) {
+    constexpr uint64_t kOnes = 0x0101010101010101;
+    constexpr uint64_t kHigh = 0x8080808080808080;
+    const uint64_t low = w & ~kHigh;
+    const uint64_t atLeastFrom = low + kOnes * static_cast<uint64_t>(0x80 - from);
+    const uint64_t pastTo = low + kOnes * static_cast<uint64_t>(0x80 - from - 26);
+    return atLeastFrom & ~pastTo & ~w & kHigh;
+}
+
+// Whether a UTF-8 piece has a letter right after a lead byte that may take it as a trailing byte
+// (broken UTF-8): otherwise every letter starts a character. Plain loops the compiler turns into
+// vector code.
+bool HasLetterAfterLead(const uint8_t* b, size_t size, char from) {
+    const uint8_t first = static_cast<uint8_t>(from);
+    const auto letter = [first](uint8_t c) { return static_cast<uint8_t>(c - first) < 26; };
+    uint8_t bad = 0;
+    for (size_t i = 1; i < std::min<size_t>(size, 3); ++i)
+        bad |= letter(b[i]) && (b[i - 1] >= 0xC0 || (i >= 2 && b[i - 2] >= 0xE0));
+    for (size_t i = 3; i < size; ++i)
+        bad |= letter(b[i]) & (b[i - 1] >= 0xC0 | b[i - 2] >= 0xE0 | b[i - 3] >= 0xF0);
+    return bad != 0;
+}
+
+// UPPER ALL and lower all. Only the letters below 0x80 change, and only where a character starts.
+// The letters are found eight bytes at a time; whether one starts a character is settled from
+// the character start `q` before it: unless a lead byte in the `window` bytes before it (the
+// longest a character's trailing bytes run) reaches over it, the characters from `q` end right
+// there, so the walk is needed only where such a byte does (trail bytes of a double-byte code
+// page, broken UTF-8). UTF-8 whose letters all start characters is converted in one pass.
+void ChangeCaseAll(const Model& m, std::string& s, char from) {
+    char* const text = s.data();
+    const size_t size = s.size();
+    if (m.utf8()) {
+        auto* b = reinterpret_cast<uint8_t*>(text);
+        if (!HasLetterAfterLead(b, size, from)) {
+            const uint8_t first = static_cast<uint8_t>(from);
+            for (size_t i = 0; i < size; ++i)
+                b[i] ^= static_cast<uint8_t>(static_cast<uint8_t>(b[i] - first) < 26) << 5;
+            return;
+        }
+    }
+    const char* const end = text + size;
+    const size_t window = m.utf8() ? 3 : 1;
+    size_t q = 0;
+    const auto reached = [&](size_t i) {
+        for (size_t j = i > q + window ? i - window : q; j < i; ++j)
+            if (Byte(text + j) >= 0x80 && m.Len(text + j, end) > i - j) return true;
+        return false;
+    };
+    for (size_t base = 0; base < size; base += 8) {
+        const size_t n = std::min<size_t>(8, size - base);
+        uint64_t w = 0;
+        if (std::endian::native == std::endian::little && n == 8) {
+            std::memcpy(&w, text + base, 8);
+        } else {
+            for (size_t k = 0; k < n; ++k) w |= uint64_t{Byte(text + base + k)} << (8 * k);
+        }
+        uint64_t letters = LettersOf(w, from);
+        if (!letters) continue;
+        if (n == 8 && !(w & 0x8080808080808080) && q <= base && !reached(base)) {
+            // Eight one-byte characters.
+            w ^= letters >> 2;
+            if (std::endian::native == std::endian::little) {
+                std::memcpy(text + base, &w, 8);
+            } else {
+                for (size_t k = 0; k < 8; ++k) text[base + k] = static_cast<char>(w >> (8 * k));
+            }
+            q = base + 8;
+            continue;
+        }
+        for (; letters; letters &= letters - 1) {
+            const size_t i = base + static_cast<size_t>(std::countr_zero(letters)) / 8;
+            if (i < q) continue;  // a trail byte of a character walked over
+            if (reached(i)) {
+                while (q < i) q += m.Len(text + q, end);
+                if (q != i) continue;
+            }
+            text[i] = static_cast<char>(text[i] ^ 0x20);
+            q = i + 1;
+        }
+    }
+}
+
 // Case changes only single-byte ASCII letters: the bytes of a multi-byte character are skipped
 // whole, whatever they look like.
 void ChangeCase(const Model& m, std::string& s, CaseConversion mode) {
+    if (mode == CaseConversion::kUpper) return ChangeCaseAll(m, s, 'a');
+    if (mode == CaseConversion::kLower) return ChangeCaseAll(m, s, 'A');
     char* p = s.data();
     char* const end = p + s.size();
     bool afterLetter = false;

@@ -309,10 +309,14 @@ std::string Convert(std::string_view text, const ConvertChoices& ch, int cp, int
 
 TEST(ConvertText, AgreesWithThePlainModelOnAnyBytes) {
     std::mt19937 rng(23);
-    // Pieces that meet every class: ASCII letters and blanks, full-width letters and kana in
-    // both encodings, half-width kana and sound marks, lone lead and trail bytes, NUL.
+    // Pieces that meet every class: ASCII letters and blanks (runs long enough to be converted
+    // a word at a time), full-width letters and kana in both encodings, half-width kana and sound
+    // marks, lone lead and trail bytes, NUL.
     const std::string pieces[] = {"a",
                                   "Z",
+                                  "`az{",  // the bytes around both letter ranges, in runs
+                                  "@AZ[",
+                                  "AbCdEfGhIj",
                                   " ",
                                   " ",
                                   "\t",
@@ -356,6 +360,55 @@ TEST(ConvertText, AgreesWithThePlainModelOnAnyBytes) {
         ASSERT_EQ(ConvertPiece(text, ch, cp, tab, col, maxBytes),
                   model::Convert(text, ch, cp, tab, col, maxBytes))
             << i << " code page " << cp;
+    }
+}
+
+TEST(ConvertText, UpperAllLeavesTheTrailBytesOfBrokenCharactersAlone) {
+    // A lead byte takes the bytes after it as its character's, letters or not, unless the
+    // character would run past the end; everything else that is a letter changes.
+    const struct {
+        int cp;
+        std::string in, upper;
+    } cases[] = {
+        {kUtf8, "abcdefghij\xc3klmnopqr", "ABCDEFGHIJ\xc3kLMNOPQR"},
+        {kUtf8, "ab\xe3xyz", "AB\xe3xyZ"},
+        {kUtf8,
+         "\xf0"
+         "abcdefgh",
+         "\xf0"
+         "abcDEFGH"},
+        {kUtf8,
+         "\xc3\xc3"
+         "abcdefgh",
+         "\xc3\xc3"
+         "ABCDEFGH"},  // the second lead is a trail byte
+        {kUtf8,
+         "xyz\xe3"
+         "a",
+         "XYZ\xe3"
+         "A"},  // runs past the end: one byte
+        {kUtf8,
+         "\xe3\x81\x82"
+         "abcdefgh\xe3\x81\x82ijklmnop",
+         "\xe3\x81\x82"
+         "ABCDEFGH\xe3\x81\x82IJKLMNOP"},
+        {932, "abcdefgh\x88\x61ijklmnop\x82\x60q", "ABCDEFGH\x88\x61IJKLMNOP\x82\x60Q"},
+        {932,
+         "\x81\x81"
+         "abcdefghijk",
+         "\x81\x81"
+         "ABCDEFGHIJK"},
+        {932,
+         "\x81"
+         "abcdefghijk",
+         "\x81"
+         "aBCDEFGHIJK"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ConvertPiece(c.in, Case(CaseConversion::kUpper), c.cp, 8, 0, 65533), c.upper)
+            << c.in;
+        EXPECT_EQ(ConvertPiece(c.upper, Case(CaseConversion::kLower), c.cp, 8, 0, 65533), c.in)
+            << c.upper;
     }
 }
 
