@@ -2,7 +2,8 @@
 // timing (NORV_BENCH_SJIS, default /tmp/norv-corpus/large/sjis.lf.txt; NORV_BENCH_UTF8,
 // default /tmp/norv-corpus/large/utf8.lf.txt); each benchmark runs once per repetition:
 //   SortLines, SortAfterSlash  the whole Shift-JIS document sorted through the command (keys,
-//                              order, the Order record), then put back with Undo (not timed);
+//                              order, the Order record), then put back with Undo (not timed,
+//                              checked);
 //   UpperAll                   UPPER ALL of every line of the UTF-8 document;
 //   WidthDown, KanaUp          MBCS to SBCS, and SBCS to MBCS of the kana, on the Shift-JIS one;
 //   TabToSpace                 Tab to Space (tab width 8) on the Shift-JIS one;
@@ -60,12 +61,21 @@ void SortBench(benchmark::State& state, std::string after) {
     editing::CElwView view(doc, undo, shared);
     editing::ClipboardContext ctx;
     editing::Selection sel(view, ctx);
+    // The order record of the whole document is larger than the default history: without room
+    // for it, Undo could not put the lines back and each run would sort the sorted text.
+    undo.SetLimit(0);
+    const document::LineRecord* const first = doc.lines().first();
+    const document::LineRecord* const last = doc.lines().last();
     for (auto _ : state) {
         sel.Select(1, 0, doc.lineCount(), doc.lines().last()->contentLength());
         shared.scriptSort = editing::SortArguments{0, 0, 0, after};
         view.Execute(editing::CommandId::EditSort);
         state.PauseTiming();
         view.Execute(editing::CommandId::Undo);
+        if (doc.lines().first() != first || doc.lines().last() != last) {
+            std::fprintf(stderr, "bench: Undo did not put the lines back in their order\n");
+            std::exit(1);
+        }
         state.ResumeTiming();
     }
 }
