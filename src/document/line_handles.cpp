@@ -29,24 +29,25 @@ uint64_t Key(const LineRecord* record) {
 
 uint32_t LineHandles::HandleOf(const LineRecord* record) {
     if (record == nullptr) return 0;
-    if (const uint64_t h = byRecord_.Get(Key(record))) return static_cast<uint32_t>(h);
+    // One probe finds the record's handle or the slot a new one goes into.
+    uint64_t& slot = byRecord_.Slot(Key(record));
+    if (slot != 0) return static_cast<uint32_t>(slot);
     uint32_t h = NewHandle();
-    while (byHandle_.Get(h) != 0) h = NewHandle();
-    byRecord_.Set(Key(record), h);
-    byHandle_.Set(h, Key(record));
+    while (byHandle_.Get(h) != nullptr) h = NewHandle();
+    slot = h;
+    byHandle_.Set(h, const_cast<LineRecord*>(record));
     return h;
 }
 
 LineRecord* LineHandles::Find(uint32_t handle) const {
-    if (handle == 0) return nullptr;
-    return reinterpret_cast<LineRecord*>(static_cast<uintptr_t>(byHandle_.Get(handle)));
+    return byHandle_.Get(handle);
 }
 
 void LineHandles::Forget(const LineRecord* record) {
     if (byRecord_.size() == 0 || record == nullptr) return;
     const uint64_t h = byRecord_.Get(Key(record));
     if (h == 0) return;
-    byHandle_.Erase(h);
+    byHandle_.Erase(static_cast<uint32_t>(h));
     byRecord_.Erase(Key(record));
 }
 
@@ -56,11 +57,11 @@ void LineHandles::Moved(const LineRecord* from, LineRecord* to) {
     if (h == 0) return;
     byRecord_.Erase(Key(from));
     if (to == nullptr) {
-        byHandle_.Erase(h);
+        byHandle_.Erase(static_cast<uint32_t>(h));
         return;
     }
     byRecord_.Set(Key(to), h);
-    byHandle_.Set(h, Key(to));
+    byHandle_.Set(static_cast<uint32_t>(h), to);
 }
 
 void LineHandles::Clear() {
@@ -68,7 +69,43 @@ void LineHandles::Clear() {
     byRecord_.Clear();
 }
 
-// ---- the table
+// ---- handle -> record
+
+LineRecord* LineHandles::Pages::Get(uint32_t handle) const {
+    const size_t page = handle >> kPageBits;
+    if (handle == 0 || page >= pages_.size() || !pages_[page]) return nullptr;
+    return pages_[page]->records[handle & ((1u << kPageBits) - 1)];
+}
+
+void LineHandles::Pages::Set(uint32_t handle, LineRecord* record) {
+    if (handle == 0 || record == nullptr) return;
+    const size_t page = handle >> kPageBits;
+    if (page >= pages_.size()) pages_.resize(page + 1);
+    if (!pages_[page]) pages_[page] = std::make_unique<Page>();
+    LineRecord*& slot = pages_[page]->records[handle & ((1u << kPageBits) - 1)];
+    if (slot == nullptr) {
+        ++pages_[page]->used;
+        ++size_;
+    }
+    slot = record;
+}
+
+void LineHandles::Pages::Erase(uint32_t handle) {
+    const size_t page = handle >> kPageBits;
+    if (handle == 0 || page >= pages_.size() || !pages_[page]) return;
+    LineRecord*& slot = pages_[page]->records[handle & ((1u << kPageBits) - 1)];
+    if (slot == nullptr) return;
+    slot = nullptr;
+    --size_;
+    if (--pages_[page]->used == 0) pages_[page].reset();
+}
+
+void LineHandles::Pages::Clear() {
+    std::vector<std::unique_ptr<Page>>().swap(pages_);
+    size_ = 0;
+}
+
+// ---- record -> handle
 
 size_t LineHandles::Map::Home(uint64_t key) const {
     // Fibonacci hashing: the high bits of the product, so aligned pointers spread too.
@@ -97,6 +134,18 @@ void LineHandles::Map::Set(uint64_t key, uint64_t value) {
     while (slots_[i].key != 0 && slots_[i].key != key) i = (i + 1) & mask;
     if (slots_[i].key == 0) ++size_;
     slots_[i] = Entry{key, value};
+}
+
+uint64_t& LineHandles::Map::Slot(uint64_t key) {
+    if ((size_ + 1) * 2 > slots_.size()) Grow();
+    const size_t mask = slots_.size() - 1;
+    size_t i = Home(key);
+    while (slots_[i].key != 0 && slots_[i].key != key) i = (i + 1) & mask;
+    if (slots_[i].key == 0) {
+        ++size_;
+        slots_[i] = Entry{key, 0};
+    }
+    return slots_[i].value;
 }
 
 bool LineHandles::Map::Erase(uint64_t key) {

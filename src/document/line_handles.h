@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "document/line_record.h"
@@ -40,6 +41,9 @@ class LineHandles {
         uint64_t Get(uint64_t key) const;
         // Stores (or replaces) the value under `key`.
         void Set(uint64_t key, uint64_t value);
+        // The value under `key` (non-zero), made 0 when the key is new: the caller sets it
+        // non-zero at once, before any other call.
+        uint64_t& Slot(uint64_t key);
         // Removes `key`; false when it was not there.
         bool Erase(uint64_t key);
         void Clear();
@@ -58,8 +62,29 @@ class LineHandles {
         int shift_ = 64;
     };
 
-    Map byHandle_;  // handle -> record
-    Map byRecord_;  // record -> handle
+    // Handles are given out counting up, so the handles of one document lie close together:
+    // handle -> record is a table in pages of 4096 entries, a page made when a handle in it is
+    // given out and freed when its last handle is forgotten.
+    class Pages {
+      public:
+        LineRecord* Get(uint32_t handle) const;
+        void Set(uint32_t handle, LineRecord* record);
+        void Erase(uint32_t handle);
+        void Clear();
+        size_t size() const { return size_; }
+
+      private:
+        static constexpr int kPageBits = 12;
+        struct Page {
+            LineRecord* records[size_t{1} << kPageBits] = {};
+            size_t used = 0;
+        };
+        std::vector<std::unique_ptr<Page>> pages_;
+        size_t size_ = 0;
+    };
+
+    Pages byHandle_;  // handle -> record
+    Map byRecord_;    // record -> handle
 };
 
 }  // namespace norv::document

@@ -161,6 +161,32 @@ int LineList::UnlinkLine(LineRecord* record) {
     return 1;
 }
 
+void LineList::ReorderRun(const std::vector<LineRecord*>& run,
+                          const std::vector<LineRecord*>& placed) {
+    assert(run.size() == placed.size() && "the order is a permutation of the run");
+    if (!head_ || run.empty() || run.size() != placed.size()) return;
+    LineRecord* const before = run.front()->prev ? run.front()->prev : head_;
+    LineRecord* const after = run.back()->next;
+    assert(before->next == run.front() && "the run is linked");
+    if (onUnlink)
+        for (LineRecord* r : run) onUnlink(r);
+    LineRecord* prev = before;
+    // The records are met out of their order in memory: each is fetched a little ahead.
+    constexpr size_t kAhead = 16;
+    for (size_t i = 0; i < placed.size(); ++i) {
+        if (i + kAhead < placed.size()) __builtin_prefetch(placed[i + kAhead], 1);
+        LineRecord* const r = placed[i];
+        r->prev = prev == head_ ? nullptr : prev;  // the first line has no line before it
+        prev->next = r;
+        prev = r;
+    }
+    prev->next = after;
+    if (after)
+        after->prev = prev;
+    else
+        tail_ = prev;
+}
+
 LineRecord* LineList::ResizeLine(LineRecord* record, size_t n) {
     if (n < 1) n = 1;
     if (n > kMaxLineBytes) n = kMaxLineBytes;

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <vector>
 
 #include "document/line_heap.h"
 #include "document/line_record.h"
@@ -45,6 +46,10 @@ class LineList {
     int InsertLineAfter(LineRecord* record, LineRecord* after);
     // Takes a record out of the list without freeing it.
     int UnlinkLine(LineRecord* record);
+    // Puts the records of a run of the list (`run`, in their order) in the order of `placed`,
+    // a permutation of them: as unlinking them all and linking `placed` where they stood, in one
+    // pass (onUnlink hears of each record).
+    void ReorderRun(const std::vector<LineRecord*>& run, const std::vector<LineRecord*>& placed);
     // Sets the length to n (display rows 0), moving the record when its cell is too small; the
     // neighbours are relinked and the relocation callback told. Returns the new address or null.
     LineRecord* ResizeLine(LineRecord* record, size_t n);

@@ -110,6 +110,68 @@ UndoPosition CElwView::ReplaceLines(int first, int count, std::string_view text,
     return CaretPosition();
 }
 
+bool CElwView::ReplaceLineText(int line, std::string_view bytes, UndoKind kind) {
+    if (doc_.readOnly || bytes.size() >= document::kMaxLineBytes ||
+        bytes.find('\n') != std::string_view::npos)
+        return false;
+    ClaimBuffer();
+    ReleaseBuffer();
+    GoToLine(line);
+    LineRecord* r = line_;
+    if (lineNo_ != line || (r->flags & document::LF_CONTINUED) ||
+        (r->prev && (r->prev->flags & document::LF_CONTINUED)))
+        return false;
+    pos_ = 0;
+    virtualCol_ = -1;
+    if (bytes.empty() && r->contentLength() == 0) return true;  // nothing to delete or insert
+    // The undo record's bytes are built on this string: room for all of them (both texts and
+    // a flag byte each side) is made at once.
+    std::string removed;
+    removed.reserve(r->contentLength() + bytes.size() + 2);
+    removed.assign(r->text(), r->contentLength());
+    const uint8_t flagsBefore = r->flags;
+    const int32_t rowsBefore = RowsOf(r);
+    const EditStart start = StartEdit();
+    r = doc_.lines().ResizeLine(r, bytes.size() + 1);
+    if (!r) return false;  // the heap has said so; the line is as it was
+    NoteLineEdited();
+    line_ = r;
+    std::memcpy(r->text(), bytes.data(), bytes.size());
+    r->text()[bytes.size()] = '\n';
+    r->rows = layout_.RowCount(view::LineText(r));
+    totalRows_ += r->rows - rowsBefore;
+    pos_ = bytes.size();
+    MarkEdited();
+    // Told as the deletion and the insertion it stands for, one after the other, so that other
+    // views place their carets as those two edits would.
+    document::LineEdit deletion;
+    deletion.line = line;
+    deletion.removed = {0, removed.size()};
+    deletion.row = start.row;
+    deletion.first = r;
+    deletion.rowsBefore = rowsBefore;
+    deletion.rowsAfter = 1;  // the emptied line
+    document::LineEdit insertion;
+    insertion.line = line;
+    insertion.inserted = {0, bytes.size()};
+    insertion.row = start.row;
+    insertion.first = r;
+    insertion.rowsBefore = removed.empty() ? rowsBefore : 1;
+    insertion.rowsAfter = r->rows;
+    const bool others = doc_.views().size() > 1;
+    if (!removed.empty()) {
+        saved_.Follow(deletion);
+        if (others) doc_.NotifyEdit(deletion, this);
+    }
+    if (!bytes.empty()) {
+        saved_.Follow(insertion);
+        if (others) doc_.NotifyEdit(insertion, this);
+    }
+    Commit(kind, {line, 0}, {line, 0}, std::move(removed), bytes,
+           std::string(1, static_cast<char>(flagsBefore)));
+    return true;
+}
+
 void CElwView::ReplaceWholeLines(int first, int last, std::string_view text) {
     if (doc_.readOnly) return;
     const std::string clean = CleanInsertedText(text, layout_.codePage());

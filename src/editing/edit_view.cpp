@@ -241,17 +241,26 @@ LineRecord* RecordFrom(LineRecord* r, int from, int to) {
     return r;
 }
 
+LineRecord* CElwView::NearestRecord(int lineNumber) const {
+    const document::LineList& list = doc_.lines();
+    const int fromCaret = std::abs(lineNumber - lineNo_);
+    if (lineNumber - 1 < fromCaret) return RecordFrom(list.first(), 1, lineNumber);
+    if (list.count() - lineNumber < fromCaret)
+        return RecordFrom(list.last(), list.count(), lineNumber);
+    return RecordFrom(line_, lineNo_, lineNumber);
+}
+
 std::string CElwView::FlagsOf(int lineNumber, size_t count) {
     // The caret line alone (every typed character asks for it twice).
     if (count == 1 && lineNumber == lineNo_) return std::string(1, static_cast<char>(line_->flags));
     std::string f;
-    LineRecord* r = RecordFrom(line_, lineNo_, lineNumber);
+    LineRecord* r = NearestRecord(lineNumber);
     for (size_t i = 0; i < count && r; ++i, r = r->next) f.push_back(static_cast<char>(r->flags));
     return f;
 }
 
 void CElwView::ApplyFlags(int lineNumber, std::string_view flags, bool restoreChanged) {
-    LineRecord* r = RecordFrom(line_, lineNo_, lineNumber);
+    LineRecord* r = NearestRecord(lineNumber);
     bool marks = false;
     for (size_t i = 0; i < flags.size() && r; ++i, r = r->next) {
         auto f = static_cast<uint8_t>(flags[i]);

@@ -371,10 +371,15 @@ class CElwView : public document::UndoTarget, public document::DocumentView {
     // growing beyond a record's limit goes on in further lines carrying LF_CONTINUED, so that
     // a save writes it whole.
     std::string ReplaceForward(size_t n, std::string_view bytes, document::UndoKind kind);
+    // The record of a line, walked to from the caret line or from whichever end is nearer;
+    // null outside the text.
+    document::LineRecord* NearestRecord(int lineNumber) const;
     // Puts the lines from `first` in a new order (order[i]: the offset from `first` of the line
     // that goes to place i) as one Order record. Each line keeps its record, so its bookmark
     // goes with it; lines that moved are marked changed. Nothing when no line moves.
-    void ReorderLines(int first, const std::vector<uint32_t>& order);
+    // `records`, when given, are the records of those lines, already walked to.
+    void ReorderLines(int first, const std::vector<uint32_t>& order,
+                      std::vector<document::LineRecord*> records = {});
     // Replaces lines [first, first + count) by the lines of `text` (separated by line feeds) in
     // one step, without editing them one at a time, as one record of `kind` (a kind that removes
     // one text and puts another: the old lines, then the new) grouped with the running command.
@@ -384,6 +389,13 @@ class CElwView : public document::UndoTarget, public document::DocumentView {
     document::UndoPosition ReplaceLines(int first, int count, std::string_view text,
                                         document::UndoKind kind = document::UndoKind::kReflow,
                                         const std::function<void()>& flags = nullptr);
+    // Puts `bytes` (no line feed among them, short enough for one record) in place of the text
+    // of line `line`, keeping its record (and so its handle and bookmark) and its line end, as one
+    // record of `kind` that deletes the old text and inserts the new from the line's start, the
+    // caret behind it: what deleting the text and inserting `bytes` there would give, without the
+    // edit buffer. False, with nothing done, for a line that goes on in or from another record,
+    // for text that does not fit, or when the heap has no room.
+    bool ReplaceLineText(int line, std::string_view bytes, document::UndoKind kind);
     // As InsertText in place of lines first..last, whole (the external filter's output): the
     // text is cleaned as InsertText cleans it, the selection is cancelled, and one undo record
     // replaces the lines, after which an undo puts the caret at the start of `first`.

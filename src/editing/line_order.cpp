@@ -43,7 +43,7 @@ void CElwView::PermuteLines(int first, std::string_view packed, bool back) {
 std::vector<LineRecord*> CElwView::RecordsFrom(int first, size_t n) {
     std::vector<LineRecord*> records;
     records.reserve(n);
-    LineRecord* r = RecordFrom(line_, lineNo_, first);
+    LineRecord* r = NearestRecord(first);
     for (size_t i = 0; i < n && r; ++i, r = r->next) records.push_back(r);
     return records;
 }
@@ -66,13 +66,7 @@ std::vector<LineRecord*> CElwView::PermuteRecords(int first,
             placed[i] = records[from];
         if (from != i && (records[i]->flags & LF_MARK)) marksMoved = true;
     }
-    document::LineList& list = doc_.lines();
-    LineRecord* after = records[0]->prev ? records[0]->prev : list.sentinel();
-    for (LineRecord* rec : records) list.UnlinkLine(rec);
-    for (LineRecord* rec : placed) {
-        list.InsertLineAfter(rec, after);
-        after = rec;
-    }
+    doc_.lines().ReorderRun(records, placed);
     // Every view keeps its line numbers; the records under them are others now. The rows move
     // with their records: the range keeps its rows in all, so the rows before and after it stay
     // where they were, and a caret line inside it is found again from the nearer end.
@@ -101,7 +95,8 @@ std::vector<LineRecord*> CElwView::PermuteRecords(int first,
     return placed;
 }
 
-void CElwView::ReorderLines(int first, const std::vector<uint32_t>& order) {
+void CElwView::ReorderLines(int first, const std::vector<uint32_t>& order,
+                            std::vector<LineRecord*> records) {
     const size_t n = order.size();
     if (n < 2 || doc_.readOnly) return;
     bool moved = false;
@@ -111,17 +106,29 @@ void CElwView::ReorderLines(int first, const std::vector<uint32_t>& order) {
     Sync();
     const UndoPosition caret = CaretPosition();
     // The records are walked once; the flags before and after are read from them.
-    const std::vector<LineRecord*> records = RecordsFrom(first, n);
+    if (records.size() != n) records = RecordsFrom(first, n);
     if (records.size() != n) return;
+    // A line moves unless it stays at its place (its offset is a fixed point of the order):
+    // moved lines are marked changed in the records' own order, and the flags after are worked
+    // out from the flags before, so the records are visited out of order only once, to relink.
     std::string flagsBefore(n, '\0');
-    for (size_t i = 0; i < n; ++i) flagsBefore[i] = static_cast<char>(records[i]->flags);
-    const std::string packed = PackOrder(order);
-    const std::vector<LineRecord*> placed = PermuteRecords(first, records, packed, false);
-    if (placed.size() != n) return;
+    for (size_t i = 0; i < n; ++i) {
+        assert(order[i] < n && "the order is a permutation");
+        if (order[i] >= n) return;
+        flagsBefore[i] = static_cast<char>(records[i]->flags);
+    }
+    for (size_t i = 0; i < n; ++i)
+        if (order[i] != i) records[i]->flags |= LF_CHANGED;
     std::string flagsAfter(n, '\0');
     for (size_t i = 0; i < n; ++i) {
-        if (order[i] != i) placed[i]->flags |= LF_CHANGED;
-        flagsAfter[i] = static_cast<char>(placed[i]->flags);
+        const uint8_t f = static_cast<uint8_t>(flagsBefore[order[i]]);
+        flagsAfter[i] = static_cast<char>(order[i] != i ? f | LF_CHANGED : f);
+    }
+    const std::string packed = PackOrder(order);
+    const std::vector<LineRecord*> placed = PermuteRecords(first, records, packed, false);
+    if (placed.size() != n) {
+        for (size_t i = 0; i < n; ++i) records[i]->flags = static_cast<uint8_t>(flagsBefore[i]);
+        return;
     }
     doc_.SetModified(true);
     if (!undo_.recording()) {

@@ -123,14 +123,15 @@ void Selection::SortLineRange(const SortOrderOptions& options, bool boxKey) {
     view_.Sync();
     std::vector<std::string_view> keys;
     std::vector<std::string> boxKeys;
+    std::vector<LineRecord*> records;
     keys.reserve(static_cast<size_t>(last - first + 1));
+    records.reserve(static_cast<size_t>(last - first + 1));
     if (boxKey) boxKeys.reserve(static_cast<size_t>(last - first + 1));
     size_t bytes = 0;
     // From the start of the text when that is nearer than the caret line.
-    const LineRecord* r = first - 1 < std::abs(view_.caretLineNumber() - first)
-                              ? RecordFrom(view_.doc().lines().first(), 1, first)
-                              : RecordFrom(view_.caretLine(), view_.caretLineNumber(), first);
+    LineRecord* r = view_.NearestRecord(first);
     for (int n = first; n <= last && r; ++n, r = r->next) {
+        records.push_back(r);
         if (boxKey) {
             const size_t a = PosOfColumn(n, start_.column);
             const size_t b = std::max(a, PosOfColumn(n, end_.column));
@@ -149,7 +150,7 @@ void Selection::SortLineRange(const SortOrderOptions& options, bool boxKey) {
         if (view_.shared().ui) view_.shared().ui->Beep();
         return;
     }
-    view_.ReorderLines(first, *order);
+    view_.ReorderLines(first, *order, std::move(records));
 }
 
 void Selection::SortBoxPieces(const SortOrderOptions& options) {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "document/char_model.h"
 
@@ -15,11 +16,24 @@ namespace {
 size_t FindAtCharacter(std::string_view text, std::string_view what, int codePage) {
     if (what.empty()) return 0;
     const char* const end = text.data() + text.size();
+    // A character can take at most this many bytes after its first.
+    const size_t longest = document::IsUtf8CodePage(codePage) ? 3 : 1;
     size_t boundary = 0;  // a character start at or before every position looked at
     size_t from = 0;
     for (;;) {
         const size_t hit = text.find(what, from);
         if (hit == std::string_view::npos) return hit;
+        if (hit < boundary) {  // inside the character walked over last time
+            from = hit + 1;
+            continue;
+        }
+        // Unless a byte shortly before the hit starts a character reaching over it, the
+        // characters from `boundary` end right at the hit: no walk is needed.
+        bool reached = false;
+        for (size_t j = hit > boundary + longest ? hit - longest : boundary; j < hit && !reached;
+             ++j)
+            reached = document::CharLength(codePage, text.data() + j, end) > hit - j;
+        if (!reached) return hit;
         while (boundary < hit)
             boundary += document::CharLength(codePage, text.data() + boundary, end);
         if (boundary == hit) return hit;
@@ -92,19 +106,21 @@ void SortFrom(SortItem* items, size_t n, SortItem* other, const std::vector<std:
     constexpr size_t kDeepest = 64;  // past this, runs are long equal lines: compared whole
     bool longer = false;
     for (size_t i = 0; i < n && !longer; ++i) longer = keys[items[i].index].size() > at;
+    for (size_t i = 0; i < n; ++i) {
+        const uint64_t chunk = ChunkOf(keys[items[i].index], at);
+        items[i].prefix = descending ? ~chunk : chunk;
+    }
     if (n <= kSmall || !longer || at >= kDeepest) {
+        // By the eight bytes from `at` first: the keys themselves are read only for the rest.
         const auto less = [&](const SortItem& x, const SortItem& y) {
-            const int c = CompareFrom(keys[x.index], keys[y.index], at);
+            if (x.prefix != y.prefix) return x.prefix < y.prefix;
+            const int c = CompareFrom(keys[x.index], keys[y.index], at + 8);
             if (c != 0) return descending ? c > 0 : c < 0;
             return x.index < y.index;
         };
         // Equal keys (empty ones, repeated lines) are in order already.
         if (!std::is_sorted(items, items + n, less)) std::sort(items, items + n, less);
         return;
-    }
-    for (size_t i = 0; i < n; ++i) {
-        const uint64_t chunk = ChunkOf(keys[items[i].index], at);
-        items[i].prefix = descending ? ~chunk : chunk;
     }
     // A radix sort is stable: items of equal chunks stay in the order of their places.
     RadixSort(items, n, other);
@@ -166,8 +182,9 @@ std::optional<std::vector<uint32_t>> SortOrder(const std::vector<std::string_vie
     }
     if (escape && escape(escapeContext)) return std::nullopt;
     const std::vector<std::string_view>& keys = ownKeys ? cut : texts;
-    std::vector<SortItem> other(n);
-    SortFrom(items.data(), n, other.data(), keys, options.descending, 0);
+    // Scratch room for the radix passes, written before it is read.
+    const std::unique_ptr<SortItem[]> other(new SortItem[n]);
+    SortFrom(items.data(), n, other.get(), keys, options.descending, 0);
     std::vector<uint32_t> order;
     order.reserve(n);
     for (const SortItem& item : items) order.push_back(item.index);

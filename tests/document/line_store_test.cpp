@@ -1,10 +1,12 @@
 // The line heap, the record list, the deleted-line ring and the line edit buffer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <list>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "document/debug_dump.h"
 #include "document/line_edit_buffer.h"
@@ -142,6 +144,44 @@ TEST(LineList, ResizeMovesTheRecordAndRelinksItsNeighbours) {
     LineRecord* na = l.ResizeLine(l.first(), 400);
     EXPECT_EQ(l.sentinel()->next, na);
     EXPECT_EQ(na->prev, nullptr);
+}
+
+// A run of lines put in another order in one pass, against unlinking and relinking them: the
+// same order both ways along the links, the tail and the count, every record of the run heard.
+TEST(LineList, ReorderRunRelinksTheRunInPlace) {
+    std::mt19937 rng(3);
+    for (int round = 0; round < 200; ++round) {
+        LineHeap heap;
+        LineList l(heap);
+        const int n = 1 + static_cast<int>(rng() % 9);
+        for (int i = 0; i < n; ++i) {
+            const std::string t = std::to_string(i) + "\n";
+            l.AppendLine(t.data(), t.size());
+        }
+        std::vector<LineRecord*> all;
+        for (LineRecord* r = l.first(); r; r = r->next) all.push_back(r);
+        const size_t from = rng() % all.size();
+        const size_t count = 1 + rng() % (all.size() - from);
+        std::vector<LineRecord*> run(all.begin() + static_cast<long>(from),
+                                     all.begin() + static_cast<long>(from + count));
+        std::vector<LineRecord*> placed = run;
+        std::shuffle(placed.begin(), placed.end(), rng);
+        std::vector<const LineRecord*> heard;
+        l.onUnlink = [&](const LineRecord* r) { heard.push_back(r); };
+        l.ReorderRun(run, placed);
+        EXPECT_EQ(heard.size(), count);
+        std::vector<LineRecord*> want = all;
+        std::copy(placed.begin(), placed.end(), want.begin() + static_cast<long>(from));
+        std::vector<LineRecord*> forward, backward;
+        for (LineRecord* r = l.first(); r; r = r->next) forward.push_back(r);
+        for (LineRecord* r = l.last(); r; r = r->prev) backward.insert(backward.begin(), r);
+        EXPECT_EQ(forward, want) << round;
+        EXPECT_EQ(backward, want) << round;
+        EXPECT_EQ(l.first()->prev, nullptr);
+        EXPECT_EQ(l.sentinel()->next, want.front());
+        EXPECT_EQ(l.count(), n);
+        l.onUnlink = nullptr;
+    }
 }
 
 // Random operations on the list against a std::list of strings.

@@ -276,5 +276,95 @@ TEST(ReplaceLines, MarksFollowTheLinesAndTheNoticeIsRaised) {
     EXPECT_FALSE(ed.doc.lines().last()->flags & LF_MARK);
 }
 
+// A line's text replaced in place against the edit it stands for (the text deleted from the
+// line's start and the new text inserted there): the same text, flags, caret, rows and undo
+// record, the same record (and so the same line handle), and a second view kept on its text.
+TEST(ReplaceLineText, GivesWhatDeletingAndInsertingGivesAndKeepsTheRecord) {
+    std::mt19937 rng(29);
+    view::LayoutOptions narrow;
+    narrow.wrapColumn = 6;
+    for (int round = 0; round < 400; ++round) {
+        SCOPED_TRACE(round);
+        const Enc enc = static_cast<Enc>(round % 3);
+        Editor a(enc, round % 2 ? narrow : view::LayoutOptions{}),
+            b(enc, round % 2 ? narrow : view::LayoutOptions{});
+        const std::string start = RandomLines(rng, 8, enc != Enc::kAscii);
+        a.Load(start);
+        b.Load(start);
+        const auto seed = static_cast<uint32_t>(rng());
+        std::mt19937 fa(seed), fb(seed);
+        RandomFlags(a, fa);
+        RandomFlags(b, fb);
+        const int lines = a.doc.lineCount();
+        const int line = 1 + static_cast<int>(rng() % static_cast<uint32_t>(lines));
+        const int other = 1 + static_cast<int>(rng() % static_cast<uint32_t>(lines));
+        const view::LayoutOptions layout = round % 2 ? narrow : view::LayoutOptions{};
+        CElwView second(a.doc, a.undo, a.shared, layout);
+        second.SetCaret(other, 1);
+        CElwView secondB(b.doc, b.undo, b.shared, layout);
+        secondB.SetCaret(other, 1);
+        a.view->SetCaret(1 + static_cast<int>(rng() % static_cast<uint32_t>(lines)), 0);
+        const std::string text = testing::Encode(enc, RandomLines(rng, 1, enc != Enc::kAscii));
+        LineRecord* record = RecordFrom(a.doc.lines().first(), 1, line);
+        const uint32_t handle = a.doc.lineHandles.HandleOf(record);
+        const std::string original = a.Snapshot();
+        {
+            CommandScope scope(*a.view);
+            ASSERT_TRUE(a.view->ReplaceLineText(line, text, UndoKind::kConvert));
+        }
+        {
+            CommandScope scope(*b.view);
+            b.view->SetCaret(line, 0);
+            b.view->ReplaceForward(b.view->LineContent(b.view->caretLine()).size(), text,
+                                   UndoKind::kConvert);
+        }
+        ASSERT_EQ(a.Snapshot(), b.Snapshot());
+        EXPECT_EQ(a.view->caretLineNumber(), b.view->caretLineNumber());
+        EXPECT_EQ(a.view->caretPos(), b.view->caretPos());
+        EXPECT_EQ(a.view->totalRows(), b.view->totalRows());
+        EXPECT_EQ(a.doc.modified, b.doc.modified);
+        EXPECT_EQ(a.doc.lineHandles.Find(handle), a.view->caretLine())
+            << "the line keeps its handle";
+        EXPECT_EQ(second.caretLineNumber(), secondB.caretLineNumber());
+        EXPECT_EQ(second.caretPos(), secondB.caretPos());
+        a.CheckConsistent();
+        a.CheckView(second);
+        ASSERT_EQ(a.undo.size(), b.undo.size());
+        if (a.undo.size() == 0) continue;
+        EXPECT_EQ(a.undo.at(0).text(), b.undo.at(0).text());
+        EXPECT_EQ(a.undo.at(0).text2(), b.undo.at(0).text2());
+        EXPECT_EQ(a.undo.at(0).flagsBefore(), b.undo.at(0).flagsBefore());
+        EXPECT_EQ(a.undo.at(0).flagsAfter(), b.undo.at(0).flagsAfter());
+        a.view->Execute(C::Undo);
+        b.view->Execute(C::Undo);
+        a.CheckConsistent();
+        EXPECT_EQ(a.Snapshot(), original);
+        EXPECT_EQ(a.view->caretLineNumber(), b.view->caretLineNumber());
+        EXPECT_EQ(a.view->caretPos(), b.view->caretPos());
+        a.view->Execute(C::Redo);
+        b.view->Execute(C::Redo);
+        EXPECT_EQ(a.Snapshot(), b.Snapshot());
+    }
+}
+
+TEST(ReplaceLineText, DeclinesWhatOneRecordCannotTakeAndChangesNothing) {
+    Editor ed(Enc::kAscii);
+    ed.Load("ab\n|cd\nef");
+    const std::string before = ed.Snapshot();
+    EXPECT_FALSE(ed.view->ReplaceLineText(2, "x\ny", UndoKind::kConvert));
+    EXPECT_FALSE(
+        ed.view->ReplaceLineText(2, std::string(document::kMaxLineBytes, 'x'), UndoKind::kConvert));
+    LineRecord* second = ed.view->caretLine();
+    second->flags |= LF_CONTINUED;  // a line that goes on in the next record
+    EXPECT_FALSE(ed.view->ReplaceLineText(2, "x", UndoKind::kConvert));
+    EXPECT_FALSE(ed.view->ReplaceLineText(3, "x", UndoKind::kConvert));
+    second->flags &= static_cast<uint8_t>(~LF_CONTINUED);
+    EXPECT_EQ(ed.Snapshot(), before);
+    EXPECT_EQ(ed.undo.size(), 0u);
+    ed.doc.readOnly = true;
+    EXPECT_FALSE(ed.view->ReplaceLineText(2, "x", UndoKind::kConvert));
+    EXPECT_EQ(ed.Snapshot(), before);
+}
+
 }  // namespace
 }  // namespace norv::editing

@@ -83,8 +83,11 @@ uint32_t EditorScriptHost::SaveLine(editing::CElwView& v, LineRecord* r, std::st
     if (bytes == old) return HandleOf(v, r);
     {
         editing::CommandScope scope(v);
-        v.SetCaret(line, 0);
-        v.ReplaceForward(old.size(), bytes, document::UndoKind::kConvert);
+        // A line of one record written with one line's text: in place, as the edit below.
+        if (!v.ReplaceLineText(line, bytes, document::UndoKind::kConvert)) {
+            v.SetCaret(line, 0);
+            v.ReplaceForward(old.size(), bytes, document::UndoKind::kConvert);
+        }
     }
     v.SetCaret(v.caretLineNumber(), 0);
     return HandleOf(v, v.caretLine());
