@@ -12,6 +12,8 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QImage>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QTabBar>
 #include <QTimer>
@@ -298,6 +300,27 @@ TEST(MainFrame, ScreenshotsOfTheFrameAndTheOpenDialog) {
 
 namespace norv::qt {
 namespace {
+
+// A new window already has its title when it becomes the active one (what the view-active
+// event of the resident scripts and the window list see), with the frame shown or not.
+TEST(MainFrame, ANewWindowHasItsTitleWhenItBecomesActive) {
+    for (const bool shown : {false, true}) {
+        norv::testing::TempDir dir;
+        platform::HeadlessUi ui;
+        MainFrame frame(&ui);
+        if (shown) frame.show();
+        QMdiArea* area = frame.findChild<QMdiArea*>();
+        ASSERT_NE(area, nullptr);
+        QStringList titles;
+        QObject::connect(area, &QMdiArea::subWindowActivated, [&titles](QMdiSubWindow* sub) {
+            if (sub && sub->widget()) titles << sub->widget()->windowTitle();
+        });
+        ASSERT_NE(frame.OpenFile(dir.Write("first.txt", "1")), nullptr);
+        ASSERT_NE(frame.OpenFile(dir.Write("second.txt", "2")), nullptr);
+        EXPECT_EQ(titles, (QStringList{"first.txt", "second.txt"})) << shown;
+        EXPECT_EQ(frame.tabStrip()->currentIndex(), 1) << shown;
+    }
+}
 
 TEST(MainFrame, TabStripFollowsTheWindows) {
     norv::testing::TempDir dir;

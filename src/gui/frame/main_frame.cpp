@@ -526,10 +526,10 @@ DocWindow* MainFrame::AddWindow(std::shared_ptr<document::CElwDoc> doc, const Do
         UpdateMenus();
         if (markBar_) markBar_->NoteDocumentsChanged();
     });
-    sub->showMaximized();
-    // Titled once it stands in the area: the sub-window measures its title anew at each step of
-    // being made and shown.
+    // Titled once it is in the area: the sub-window measures its title anew at each step of
+    // being made. The title is there before the window is shown and can become the active one.
     w->UpdateWindowTitle();
+    sub->showMaximized();
     const int tab = tabs_->addTab(w->windowTitle());
     tabs_->setTabData(tab, QVariant::fromValue(static_cast<void*>(sub)));
     // Shown in a visible area, the window may have become the active one before it had a tab.
