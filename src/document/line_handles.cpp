@@ -1,7 +1,9 @@
 // Integer names of line records (see line_handles.h).
 #include "document/line_handles.h"
 
+#include <algorithm>
 #include <bit>
+#include <new>
 
 namespace norv::document {
 
@@ -64,6 +66,10 @@ void LineHandles::Moved(const LineRecord* from, LineRecord* to) {
     byHandle_.Set(static_cast<uint32_t>(h), to);
 }
 
+void LineHandles::Reserve(size_t lines) {
+    byRecord_.Reserve(lines);
+}
+
 void LineHandles::Clear() {
     byHandle_.Clear();
     byRecord_.Clear();
@@ -108,8 +114,13 @@ void LineHandles::Pages::Clear() {
 // ---- record -> handle
 
 size_t LineHandles::Map::Home(uint64_t key) const {
-    // Fibonacci hashing: the high bits of the product, so aligned pointers spread too.
-    return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> shift_);
+    // The keys are addresses of records. The 4 KB page of an address picks a place at random
+    // (Fibonacci hashing: the high bits of the product), and the records of one page, at least
+    // 32 bytes apart, lie side by side from there: a walk through the document in memory order
+    // meets the slots in order instead of one cache line, and one page of the table, per line.
+    if (slots_.empty()) return 0;
+    const size_t page = static_cast<size_t>(((key >> 12) * 0x9E3779B97F4A7C15ull) >> shift_);
+    return (page + static_cast<size_t>((key >> 5) & 127)) & (slots_.size() - 1);
 }
 
 size_t LineHandles::Map::IndexOf(uint64_t key) const {
@@ -165,18 +176,34 @@ bool LineHandles::Map::Erase(uint64_t key) {
     return true;
 }
 
+LineHandles::Map::Slots::Slots(size_t n) {
+    if (n == 0) return;
+    entries.reset(static_cast<Entry*>(std::calloc(n, sizeof(Entry))));
+    if (!entries) throw std::bad_alloc();
+    count = n;
+}
+
 void LineHandles::Map::Grow() {
-    std::vector<Entry> old = std::move(slots_);
+    Slots old = std::move(slots_);
     const size_t n = old.empty() ? 16 : old.size() * 2;
-    slots_.assign(n, Entry{0, 0});
+    slots_ = Slots(n);
     shift_ = 64 - std::countr_zero(n);
     size_ = 0;
-    for (const Entry& e : old)
-        if (e.key != 0) Set(e.key, e.value);
+    for (size_t i = 0; i < old.size(); ++i)
+        if (old[i].key != 0) Set(old[i].key, old[i].value);
+}
+
+void LineHandles::Map::Reserve(size_t n) {
+    if (size_ != 0 || n > (size_t{1} << 40)) return;
+    // Under half full with n keys, as Set keeps it.
+    const size_t slots = std::bit_ceil(std::max<size_t>(16, (n + 1) * 2));
+    if (slots <= slots_.size()) return;
+    slots_ = Slots(slots);
+    shift_ = 64 - std::countr_zero(slots);
 }
 
 void LineHandles::Map::Clear() {
-    std::vector<Entry>().swap(slots_);
+    slots_ = Slots();
     size_ = 0;
     shift_ = 64;
 }

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -30,6 +31,9 @@ class LineHandles {
     void Clear();
 
     size_t size() const { return byHandle_.size(); }
+    // Room for the handles of `lines` lines, made before the first is given out (a script that
+    // walks the document names every line; the table then never grows on the way).
+    void Reserve(size_t lines);
 
   private:
     // An open-addressed table from non-zero keys to non-zero values (linear probing, removal
@@ -48,16 +52,31 @@ class LineHandles {
         bool Erase(uint64_t key);
         void Clear();
         size_t size() const { return size_; }
+        // Makes room for `n` keys without growing, while the table is empty. The slots are
+        // zeroed memory from the system, so room not used costs no more than its addresses.
+        void Reserve(size_t n);
 
       private:
         struct Entry {
             uint64_t key;
             uint64_t value;
         };
+        // The slots: zero-filled by calloc.
+        struct Slots {
+            struct Free {
+                void operator()(Entry* p) const { std::free(p); }
+            };
+            std::unique_ptr<Entry[], Free> entries;
+            size_t count = 0;
+            explicit Slots(size_t n = 0);
+            Entry& operator[](size_t i) const { return entries[i]; }
+            size_t size() const { return count; }
+            bool empty() const { return count == 0; }
+        };
         size_t Home(uint64_t key) const;
         size_t IndexOf(uint64_t key) const;  // the key's slot, or slots_.size()
         void Grow();
-        std::vector<Entry> slots_;
+        Slots slots_;
         size_t size_ = 0;
         int shift_ = 64;
     };

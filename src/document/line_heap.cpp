@@ -41,6 +41,7 @@ LineHeap::LineHeap(size_t blockBytes, size_t maxBlocks)
 
 LineHeap::~LineHeap() {
     ReleaseAll();
+    FreeSpareSlabs();
 }
 
 uint16_t LineHeap::FreshDistance() const {
@@ -63,8 +64,23 @@ namespace {
 
 constexpr size_t kSlabBytes = 2u << 20;
 constexpr size_t kMaxBlocksPerSlab = 64;
+constexpr size_t kSpareSlabs = 4;
+
+uint64_t AllBlocks(unsigned blocks) {
+    return blocks == 64 ? ~0ull : (1ull << blocks) - 1;
+}
 
 }  // namespace
+
+void LineHeap::FreeSpareSlabs() {
+    for (Slab* slab : slabs_) {
+        std::free(slab->base);
+        delete slab;
+    }
+    slabs_.clear();
+    spareSlabs_ = 0;
+    slabHint_ = 0;
+}
 
 LineHeap::Block* LineHeap::NewBlock() {
     if (blockCount_ >= maxBlocks_) return nullptr;
@@ -100,7 +116,7 @@ LineHeap::Block* LineHeap::NewBlock() {
         if (!mem) return nullptr;
         slab =
             new (std::nothrow) Slab{static_cast<char*>(mem), bytes, static_cast<unsigned>(perSlab),
-                                    perSlab == 64 ? ~0ull : (1ull << perSlab) - 1};
+                                    AllBlocks(static_cast<unsigned>(perSlab))};
         if (!slab) {
             std::free(mem);
             return nullptr;
@@ -108,6 +124,7 @@ LineHeap::Block* LineHeap::NewBlock() {
         slabs_.push_back(slab);
         slabHint_ = slabs_.size() - 1;
     }
+    if (slab->freeMask == AllBlocks(slab->blocks)) --spareSlabs_;
     unsigned i = static_cast<unsigned>(__builtin_ctzll(slab->freeMask));
     slab->freeMask &= ~(1ull << i);
     auto* b = reinterpret_cast<Block*>(slab->base + i * blockBytes_);
@@ -130,8 +147,10 @@ void LineHeap::ReleaseBlock(Block* b) {
         if (p < slab->base || p >= slab->base + slab->blocks * blockBytes_) continue;
         size_t i = static_cast<size_t>(p - slab->base) / blockBytes_;
         slab->freeMask |= 1ull << i;
-        uint64_t all = slab->blocks == 64 ? ~0ull : (1ull << slab->blocks) - 1;
-        if (slab->freeMask == all) {
+        if (slab->freeMask == AllBlocks(slab->blocks) && spareSlabs_ < kSpareSlabs) {
+            ++spareSlabs_;
+            slabHint_ = k;
+        } else if (slab->freeMask == AllBlocks(slab->blocks)) {
             std::free(slab->base);
             delete slab;
             slabs_.erase(slabs_.begin() + static_cast<long>(k));

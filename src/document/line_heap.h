@@ -5,8 +5,10 @@
 // Block header (64-bit layout): marker "X", a reserved byte, the live-cell count, padding, the
 // previous and next block. Blocks are taken from 2 MB slabs that the system backs with huge pages
 // where it can (a 100 MB file then costs a few dozen page faults instead of tens of thousands); a
-// slab goes back to the system when its last block does. Cell: two 16-bit words (distance from the
-// block start in words, 0 once freed; capacity in words), then the data, which is 8-byte aligned.
+// slab goes back to the system when its last block does, but for a few kept for the next blocks
+// (an edit of every line frees old slabs while it fills new ones: memory already faulted in). Cell:
+// two 16-bit words (distance from the block start in words, 0 once freed; capacity in words), then
+// the data, which is 8-byte aligned.
 #pragma once
 
 #include <cstddef>
@@ -58,6 +60,8 @@ class LineHeap {
     struct Slab;
     Block* NewBlock();
     void ReleaseBlock(Block* b);
+    // Gives back the slabs kept with no block in use (every slab, once no block is).
+    void FreeSpareSlabs();
     void ResetCarving();
     void PostNoMemory();
 
@@ -69,6 +73,7 @@ class LineHeap {
     Block* head_ = nullptr;
     Block* current_ = nullptr;
     size_t blockCount_ = 0;
+    size_t spareSlabs_ = 0;  // slabs with no block in use, kept
     uint16_t carveDistance_ = 0;
     uint32_t freeWords_ = 0;
 };

@@ -94,6 +94,14 @@ view::LineText CElwView::TextOf(const LineRecord* r) const {
     return view::LineText(r);
 }
 
+std::string_view CElwView::ContentOf(const LineRecord* r, std::string& scratch) const {
+    if (shared_.bufferOwner && shared_.buffer.record() == r) {
+        scratch = LineContent(r);
+        return scratch;
+    }
+    return {r->text(), r->contentLength()};
+}
+
 std::string CElwView::LineContent(const LineRecord* r) const {
     return TextOf(r).Content();
 }

@@ -347,6 +347,9 @@ class CElwView : public document::UndoTarget, public document::DocumentView {
     // The text of a line as the user sees it now (the buffer for the caret line).
     std::string LineContent(const document::LineRecord* r) const;
     view::LineText TextOf(const document::LineRecord* r) const;
+    // The text of a line before its line feed: the record's own bytes, or a copy in `scratch`
+    // while the edit buffer holds the line. Good until the next edit.
+    std::string_view ContentOf(const document::LineRecord* r, std::string& scratch) const;
     // The display rows of a line (laid out when not cached).
     int32_t RowsOf(document::LineRecord* r) const;
     // Lays out every line again and recounts the total.

@@ -90,5 +90,26 @@ TEST(LineHandles, AgreeWithAModelThroughGrowthForgettingAndMoves) {
     for (const auto& [rec, h] : model) EXPECT_EQ(table.Find(h), nullptr);
 }
 
+// Room made before the first handle, and asked for again once handles are out (then nothing
+// changes): records side by side, as a loaded document has them, each found by its handle and
+// its handle by it, through forgetting every other one.
+TEST(LineHandles, ReservedRoomHoldsRecordsSideBySide) {
+    std::vector<LineRecord> cells(20000);
+    LineHandles table;
+    table.Reserve(cells.size());
+    std::vector<uint32_t> handles;
+    for (size_t i = 0; i < cells.size(); ++i) {
+        handles.push_back(table.HandleOf(&cells[i]));
+        if (i == 100) table.Reserve(1);
+    }
+    for (size_t i = 0; i < cells.size(); i += 2) table.Forget(&cells[i]);
+    for (size_t i = 0; i < cells.size(); ++i) {
+        EXPECT_EQ(table.Find(handles[i]), i % 2 ? &cells[i] : nullptr) << i;
+        if (i % 2) EXPECT_EQ(table.HandleOf(&cells[i]), handles[i]) << i;
+    }
+    EXPECT_EQ(table.size(), cells.size() / 2);
+    EXPECT_EQ(table.Find(0xFFFFFFFFu), nullptr);
+}
+
 }  // namespace
 }  // namespace norv::document

@@ -71,6 +71,31 @@ TEST(LineHeap, EmptiedOlderBlocksGoBackAndTheCurrentOneStays) {
     EXPECT_EQ(heap.CarvingDistance(), heap.FreshDistance());
 }
 
+// Every line rewritten into new cells while the old ones go: whole slabs empty out and are
+// taken again for new blocks (a few are kept, the rest go back; the sanitizers see any lost).
+TEST(LineHeap, SlabsEmptiedByAnEditOfEveryLineServeTheNewCells) {
+    LineHeap heap;
+    std::vector<void*> cells;
+    for (int i = 0; i < 40000; ++i) {
+        cells.push_back(heap.Allocate(100));
+        std::memset(cells.back(), i & 0xFF, 100);
+    }
+    const size_t blocks = heap.BlockCount();
+    for (int round = 0; round < 3; ++round) {
+        for (size_t i = 0; i < cells.size(); ++i) {
+            void* grown = heap.Reallocate(cells[i], 140 + static_cast<size_t>(round) * 40);
+            ASSERT_NE(grown, nullptr);
+            EXPECT_EQ(static_cast<unsigned char*>(grown)[99], static_cast<unsigned char>(i & 0xFF));
+            cells[i] = grown;
+        }
+        EXPECT_EQ(heap.LiveCells(), cells.size());
+    }
+    EXPECT_GT(heap.BlockCount(), blocks);
+    for (void* c : cells) EXPECT_EQ(heap.Free(c), 1);
+    EXPECT_EQ(heap.BlockCount(), 1u);
+    EXPECT_EQ(heap.LiveCells(), 0u);
+}
+
 TEST(LineHeap, BadFreesAndExhaustionReportStatusSeven) {
     RecordingSink sink;
     LineHeap heap(1024, 1);

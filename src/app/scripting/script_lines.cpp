@@ -31,6 +31,7 @@ int32_t S(uint32_t v) {
 // does. A line longer than a record holds is cut by the view itself, into records that go on
 // with LF_CONTINUED, inside the undo record (so Undo and Redo keep the line whole).
 std::string LinesOf(std::string_view text) {
+    if (text.find('\r') == std::string_view::npos) return std::string(text);
     std::string lines;
     lines.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
@@ -52,7 +53,9 @@ LineRecord* EditorScriptHost::LineArg(editing::CElwView& v, uint32_t handle) {
 }
 
 uint32_t EditorScriptHost::HandleOf(editing::CElwView& v, const LineRecord* r) {
-    return v.doc().lineHandles.HandleOf(r);
+    document::LineHandles& handles = v.doc().lineHandles;
+    if (handles.size() == 0 && r != nullptr) handles.Reserve(size_t(v.doc().lineCount()));
+    return handles.HandleOf(r);
 }
 
 int EditorScriptHost::LineNumber(editing::CElwView& v, const LineRecord* r) {
@@ -74,19 +77,22 @@ uint32_t EditorScriptHost::SaveLine(editing::CElwView& v, LineRecord* r, std::st
     if (r == nullptr || doc.readOnly) return 0;
     const int line = LineNumber(v, r);
     if (line == 0) return 0;
-    const std::string old = v.LineContent(r);
+    std::string scratch;
+    const std::string_view old = v.ContentOf(r, scratch);
     if (Unseen(doc, old)) {
         Refused(line);
         return 0;
     }
-    const std::string bytes = LinesOf(ToDocument(doc, text));
+    const std::string bytes =
+        document::IsUnicodeFamily(doc.code) ? LinesOf(ToDocument(doc, text)) : LinesOf(text);
     if (bytes == old) return HandleOf(v, r);
+    const size_t oldSize = old.size();  // the bytes themselves may move with the edit below
     {
         editing::CommandScope scope(v);
         // A line of one record written with one line's text: in place, as the edit below.
         if (!v.ReplaceLineText(line, bytes, document::UndoKind::kConvert)) {
             v.SetCaret(line, 0);
-            v.ReplaceForward(old.size(), bytes, document::UndoKind::kConvert);
+            v.ReplaceForward(oldSize, bytes, document::UndoKind::kConvert);
         }
     }
     v.SetCaret(v.caretLineNumber(), 0);
@@ -160,7 +166,11 @@ bool EditorScriptHost::CallLineBuiltin(int id, const uint32_t* a, script::Runtim
         }
         case BuiltinId("LOADTHISLINE"): {
             const LineRecord* r = LineArg(v, a[0]);
-            rt.SetResult(rt.MakeString(r != nullptr ? FromDocument(doc, v.LineContent(r)) : ""));
+            std::string scratch;
+            const std::string_view text = r != nullptr ? v.ContentOf(r, scratch) : "";
+            rt.SetResult(document::IsUnicodeFamily(doc.code)
+                             ? rt.MakeString(FromDocument(doc, text))
+                             : rt.MakeString(text));
             return true;
         }
         case BuiltinId("SAVETHISLINE"): {
