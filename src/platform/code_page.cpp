@@ -272,6 +272,31 @@ void AppendMultiByteAsWide(int codePage, std::string_view text, std::u16string& 
     }
 }
 
+size_t AsciiPrefix(std::string_view text, bool stopAtCr) {
+    constexpr uint64_t kHigh = 0x8080808080808080ull;
+    constexpr uint64_t kOnes = 0x0101010101010101ull;
+    const char* p = text.data();
+    const size_t n = text.size();
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t w;
+        std::memcpy(&w, p + i, 8);
+        uint64_t stop = w & kHigh;
+        if (stopAtCr) {
+            // A zero byte of w ^ "\r\r..." is a CR (the usual test for a zero byte; it may flag a
+            // byte above a real CR too, which the byte loop below sorts out).
+            const uint64_t x = w ^ (kOnes * '\r');
+            stop |= (x - kOnes) & ~x & kHigh;
+        }
+        if (stop) break;
+    }
+    for (; i < n; ++i) {
+        const auto b = static_cast<uint8_t>(p[i]);
+        if (b >= 0x80 || (stopAtCr && b == '\r')) break;
+    }
+    return i;
+}
+
 void AppendMultiByteAsUtf8(int codePage, std::string_view text, std::string& out) {
     if (codePage == kCodePageUtf8 || codePage == kCodePageUtf8Internal) {
         out.append(text);

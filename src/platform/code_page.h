@@ -53,6 +53,11 @@ char16_t DecodeChar(int codePage, uint16_t code);
 // 0xFFFF when the code page lacks it.
 uint16_t EncodeChar(int codePage, char16_t unit);
 
+// The length of the run of bytes below 0x80 that `text` starts with (with `stopAtCr`, also
+// before the first CR): ASCII reads the same in every code page here, so such a run needs no
+// conversion. Eight bytes are looked at a time.
+size_t AsciiPrefix(std::string_view text, bool stopAtCr = false);
+
 // The iconv name of a code page ("CP932", "CP1252", "UTF-8").
 std::string IconvName(int codePage);
 

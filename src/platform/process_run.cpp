@@ -6,10 +6,13 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 extern char** environ;
@@ -113,6 +116,7 @@ std::unique_ptr<RunningProgram> RunningProgram::Start(const ProgramRequest& requ
 
 RunningProgram::~RunningProgram() {
     StopReading();
+    if (pidFd_ >= 0) close(pidFd_);
     if (!Ended()) {
         std::lock_guard<std::mutex> lock(g_orphansMutex);
         g_orphans.push_back(pid_);
@@ -158,6 +162,26 @@ bool RunningProgram::Ended() {
         return true;
     }
     return false;
+}
+
+bool RunningProgram::WaitForEnd(int ms) {
+    if (Ended()) return true;
+#ifdef SYS_pidfd_open
+    if (pidFd_ == -2) pidFd_ = static_cast<int>(syscall(SYS_pidfd_open, pid_, 0));
+#endif
+    if (pidFd_ >= 0) {
+        pollfd p{pidFd_, POLLIN, 0};
+        while (poll(&p, 1, ms) < 0 && errno == EINTR) {
+        }
+        return Ended();
+    }
+    // Without process descriptors: looked at every millisecond.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!Ended()) {
+        if (std::chrono::steady_clock::now() >= until) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
 }
 
 void RunningProgram::StopReading() {

@@ -55,6 +55,8 @@ class RunningProgram {
     bool WaitForOutput(int ms);
     // Whether the program has ended (its status in `status`: the exit code, or 128 + signal).
     bool Ended();
+    // Waits at most `ms` milliseconds for the program's end; as Ended() then.
+    bool WaitForEnd(int ms);
     std::optional<int> status() const { return status_; }
     // Stops reading: the pipe is closed, so the program's further writes go nowhere and it is
     // never blocked by a full pipe; it runs on and is reaped when it ends.
@@ -64,6 +66,7 @@ class RunningProgram {
     RunningProgram(pid_t pid, int fd) : pid_(pid), fd_(fd) {}
     pid_t pid_;
     int fd_;
+    int pidFd_ = -2;  // a descriptor that polls readable once the program ended; -2: not opened
     std::optional<int> status_;
 };
 

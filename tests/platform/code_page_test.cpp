@@ -94,5 +94,37 @@ TEST(CodePage, UnmappableCharactersBecomeQuestionMarks) {
     }
 }
 
+// The ASCII run at the start of a text, with and without stopping at a CR: at every length and
+// every place of the first byte that stops it (eight bytes are looked at a time), for bytes
+// that only look like a CR in part (0x8D, 0x0C, 0x0E) and CRs next to high bytes.
+TEST(CodePage, AsciiPrefixStopsAtTheFirstHighByteOrCr) {
+    auto expected = [](std::string_view s, bool stopAtCr) {
+        size_t i = 0;
+        while (i < s.size() && static_cast<uint8_t>(s[i]) < 0x80 && !(stopAtCr && s[i] == '\r'))
+            ++i;
+        return i;
+    };
+    const char stops[] = {'\r', '\x80', '\x8D', '\xFF', '\x0C', '\x0E', '\n', '\0'};
+    for (size_t length = 0; length <= 40; ++length) {
+        for (size_t at = 0; at <= length; ++at) {
+            for (char stop : stops) {
+                std::string s(length, 'a');
+                if (at < length) s[at] = stop;
+                if (at + 1 < length) s[at + 1] = '\r';
+                if (at + 2 < length) s[at + 2] = '\x82';
+                for (bool cr : {false, true})
+                    ASSERT_EQ(AsciiPrefix(s, cr), expected(s, cr))
+                        << length << " " << at << " " << int(stop) << " " << cr;
+            }
+        }
+    }
+    // Every byte value in the middle of a long run.
+    for (int b = 0; b < 256; ++b) {
+        std::string s(37, 'x');
+        s[21] = static_cast<char>(b);
+        for (bool cr : {false, true}) ASSERT_EQ(AsciiPrefix(s, cr), expected(s, cr)) << b;
+    }
+}
+
 }  // namespace
 }  // namespace norv::platform

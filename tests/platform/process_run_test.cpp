@@ -144,6 +144,25 @@ TEST(ProgramRun, StoppingToReadNeverKillsAndTheProgramIsReaped) {
     EXPECT_EQ(errno, ECHILD);
 }
 
+// Waiting for a program's end: it returns soon after the end, not at the end of the time
+// given; a program that goes on is waited for no longer than asked; its status is kept.
+TEST(ProgramRun, WaitingForTheEndReturnsWhenItComes) {
+    using Clock = std::chrono::steady_clock;
+    auto p = Start({"/bin/sh", "-c", "sleep 0.2; exit 3"}, ProgramCapture::kNone);
+    ASSERT_TRUE(p);
+    auto t = Clock::now();
+    EXPECT_FALSE(p->WaitForEnd(20));
+    EXPECT_LT(Clock::now() - t, std::chrono::milliseconds(150));
+    t = Clock::now();
+    bool ended = false;
+    for (int i = 0; i < 10 && !ended; ++i) ended = p->WaitForEnd(1000);
+    EXPECT_TRUE(ended);
+    EXPECT_LT(Clock::now() - t, std::chrono::milliseconds(900));
+    EXPECT_EQ(p->status(), 3);
+    EXPECT_TRUE(p->WaitForEnd(0));
+    EXPECT_TRUE(p->Ended());
+}
+
 TEST(PrivateTempFolder, PrivateToTheProcessAndRemovedWithItsFiles) {
     testing::TempDir base;
     const char* old = std::getenv("TMPDIR");
