@@ -44,15 +44,10 @@ LineRecord* NewRecord(LineHeap& heap, std::string_view content, uint8_t flags) {
 
 uint8_t JoinedFlags(const LineRecord* first, int count) {
     if (!first || count <= 0) return 0;
-    constexpr uint8_t keep = LF_FORMATTED | LF_EOL_BITS | LF_CONTINUED;
-    uint8_t flags = first->flags;
-    uint8_t any = 0;
+    FlagJoiner joiner;
     const LineRecord* r = first;
-    for (int i = 0; i < count && r; ++i, r = r->next) {
-        any |= r->flags;
-        flags = static_cast<uint8_t>((flags & ~keep) | (r->flags & keep));
-    }
-    return static_cast<uint8_t>(flags | (any & (LF_MARK | LF_CHANGED)));
+    for (int i = 0; i < count && r; ++i, r = r->next) joiner.Add(r->flags);
+    return joiner.Joined();
 }
 
 void AppendRunText(const LineRecord* first, int count, std::string& out, std::string* flags) {
@@ -131,30 +126,22 @@ SpliceResult SpliceLines(LineList& list, LineRecord* first, int count, std::stri
         return result;
     }
 
-    // The old run: whether a mark goes or moves, and its last record.
-    bool oldMarks = false;
-    LineRecord* end = first;
-    for (int k = 0;; ++k) {
-        oldMarks = oldMarks || (end->flags & LF_MARK);
-        if (k == count - 1) break;
-        assert(end->next && "the run lies in the list");
-        end = end->next;
-    }
-    result.marksChanged = (count > 1 && oldMarks) || (made > 1 && (carry & LF_MARK));
-
     // The new run goes in after the record before the old one; the old records leave one by
-    // one (the list tells whoever names them).
+    // one (the list tells whoever names them), telling whether a mark goes or moves.
     LineRecord* before = first->prev ? first->prev : list.sentinel();
-    for (LineRecord* r = first;;) {
+    bool oldMarks = false;
+    LineRecord* r = first;
+    for (int k = 0; k < count; ++k) {
+        assert(r && "the run lies in the list");
         LineRecord* next = r->next;
-        const bool done = r == end;
+        oldMarks = oldMarks || (r->flags & LF_MARK);
         list.UnlinkLine(r);
         heap.Free(r);
-        if (done) break;
         r = next;
     }
+    result.marksChanged = (count > 1 && oldMarks) || (made > 1 && (carry & LF_MARK));
     // Linked as one chain: the list counts them as it would each one.
-    LineRecord* r = head;
+    r = head;
     while (r) {
         LineRecord* next = r->next;
         r->next = nullptr;

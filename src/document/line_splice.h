@@ -27,6 +27,27 @@ namespace norv::document {
 // The flags of `count` records from `first` joined into one line: the first one's, its line end,
 // formatting and continuation taken from the last one, and the mark and changed bits of any.
 uint8_t JoinedFlags(const LineRecord* first, int count);
+// The same, one record at a time, for a walk over the run that does more.
+class FlagJoiner {
+  public:
+    void Add(uint8_t flags) {
+        constexpr uint8_t keep = LF_FORMATTED | LF_EOL_BITS | LF_CONTINUED;
+        if (first_) {
+            flags_ = flags;
+            first_ = false;
+        }
+        any_ |= flags;
+        flags_ = static_cast<uint8_t>((flags_ & ~keep) | (flags & keep));
+    }
+    uint8_t Joined() const {
+        return static_cast<uint8_t>(flags_ | (any_ & (LF_MARK | LF_CHANGED)));
+    }
+
+  private:
+    bool first_ = true;
+    uint8_t flags_ = 0;
+    uint8_t any_ = 0;
+};
 
 // The contents of `count` records from `first` with a line feed between each two (as an undo
 // record holds them), appended to `out`; the flags of each record, one byte each, to `flags`

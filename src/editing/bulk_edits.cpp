@@ -29,14 +29,17 @@ UndoPosition CElwView::ReplaceLines(int first, int count, std::string_view text,
     count = std::clamp(count, 1, doc_.lines().count() - first + 1);
     NoteLineEdited();
 
-    // The old lines: their text and flags for the record, their rows for the totals.
+    // The old lines: their text and flags for the record, their rows for the totals, and the
+    // flags the new lines start from, in one walk.
     LineRecord* const old = line_;
     int64_t rowsBefore = 0;
     size_t oldBytes = 0;
+    document::FlagJoiner joined;
     LineRecord* oldLast = old;
     for (int i = 0; i < count; ++i) {
         rowsBefore += RowsOf(oldLast);
         oldBytes += oldLast->length;
+        joined.Add(oldLast->flags);
         if (i + 1 < count) oldLast = oldLast->next;
     }
     const size_t oldTail = oldLast->contentLength();
@@ -52,7 +55,7 @@ UndoPosition CElwView::ReplaceLines(int first, int count, std::string_view text,
         removed.reserve(oldBytes + text.size() + 2 * (static_cast<size_t>(count) + 16));
         document::AppendRunText(old, count, removed, &flagsBefore);
     }
-    const uint8_t carry = document::JoinedFlags(old, count);
+    const uint8_t carry = joined.Joined();
     const int64_t row = lineRow_;
     const document::SpliceResult made = document::SpliceLines(doc_.lines(), old, count, text, carry,
                                                               layout_.codePage(), !replaying_);
@@ -174,7 +177,12 @@ bool CElwView::ReplaceLineText(int line, std::string_view bytes, UndoKind kind) 
 
 void CElwView::ReplaceWholeLines(int first, int last, std::string_view text) {
     if (doc_.readOnly) return;
-    const std::string clean = CleanInsertedText(text, layout_.codePage());
+    std::string cleaned;
+    std::string_view clean = text;
+    if (!InsertedTextIsClean(text)) {
+        cleaned = CleanInsertedText(text, layout_.codePage());
+        clean = cleaned;
+    }
     CommandScope scope(*this);
     if (selection_) selection_->CancelSelection(*this);
     SetCaret(first, 0);

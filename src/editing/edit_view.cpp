@@ -286,6 +286,12 @@ void CElwView::GoToLine(int lineNumber) {
     lineNumber = std::clamp(lineNumber, 1, doc_.lines().count());
     if (lineNumber == lineNo_) return;
     ReleaseBuffer();
+    // From the first line when that is nearer: its row is 0.
+    if (lineNumber < lineNo_ - lineNumber && doc_.lines().first()) {
+        line_ = doc_.lines().first();
+        lineNo_ = 1;
+        lineRow_ = 0;
+    }
     while (lineNo_ < lineNumber && line_->next) {
         lineRow_ += RowsOf(line_);
         line_ = line_->next;

@@ -54,6 +54,8 @@ document::LineRecord* RecordFrom(document::LineRecord* r, int from, int to);
 // Text to be inserted as InsertText puts it in: "\r\n" becomes "\n", and a lead byte of
 // `codePage` before a line end or the end of the text becomes a space.
 std::string CleanInsertedText(std::string_view text, int codePage);
+// Whether cleaning leaves `text` as it is for certain (ASCII without CR): then it needs no copy.
+bool InsertedTextIsClean(std::string_view text);
 
 // Every command reports itself here before it acts (the key-macro recorder).
 class CommandRecorder {
@@ -401,7 +403,8 @@ class CElwView : public document::UndoTarget, public document::DocumentView {
     bool ReplaceLineText(int line, std::string_view bytes, document::UndoKind kind);
     // As InsertText in place of lines first..last, whole (the external filter's output): the
     // text is cleaned as InsertText cleans it, the selection is cancelled, and one undo record
-    // replaces the lines, after which an undo puts the caret at the start of `first`.
+    // replaces the lines, after which an undo puts the caret at the start of `first`. `text`
+    // must not lie in this document (clean text is spliced in without a copy).
     void ReplaceWholeLines(int first, int last, std::string_view text);
     bool readOnly() const { return doc_.readOnly; }
     // The records made from here on by the running command undo as a group of their own.

@@ -6,6 +6,7 @@
 
 #include "document/char_model.h"
 #include "editing/edit_view.h"
+#include "platform/code_page.h"
 
 namespace norv::editing {
 
@@ -573,9 +574,15 @@ std::string CleanInsertedText(std::string_view text, int cp) {
     return out;
 }
 
+bool InsertedTextIsClean(std::string_view text) {
+    return platform::AsciiPrefix(text, true) == text.size();
+}
+
 void CElwView::InsertText(std::string_view text, uint8_t flags) {
     if (doc_.readOnly || text.empty()) return;
-    const std::string out = CleanInsertedText(text, layout_.codePage());
+    // A copy, also of clean text: `text` may lie in this document, which changes below.
+    const std::string out =
+        InsertedTextIsClean(text) ? std::string(text) : CleanInsertedText(text, layout_.codePage());
     CommandScope scope(*this);
     DeleteSelectionIfAny(false);
     if (virtualCol_ >= 0) {

@@ -222,25 +222,35 @@ std::vector<std::string> Selection::BoxPieces() {
 }
 
 std::string Selection::Block() {
-    Normalize();
     std::string out;
-    if (!active_) return out;
+    const bool box = kind_ == SelectionKind::kBox;
+    Pieces(box ? "\r" : "\r\n", [&](std::string_view piece) { out.append(piece); });
+    return out;
+}
+
+void Selection::Pieces(std::string_view lineEnd,
+                       const std::function<void(std::string_view)>& take) {
+    Normalize();
+    if (!active_) return;
     if (kind_ == SelectionKind::kBox) {
         for (const std::string& p : BoxPieces()) {
-            out += p;
-            out += '\r';
+            if (!p.empty()) take(p);
+            take(lineEnd);
         }
-        return out;
+        return;
     }
-    LineRecord* r = RecordFrom(view_.caretLine(), view_.caretLineNumber(), start_.line);
+    // From the caret, or from the first line when that is nearer.
+    const int caret = view_.caretLineNumber();
+    LineRecord* r = start_.line < caret - start_.line && view_.doc().lines().first()
+                        ? RecordFrom(view_.doc().lines().first(), 1, start_.line)
+                        : RecordFrom(view_.caretLine(), caret, start_.line);
     for (int n = start_.line; n <= end_.line && r; ++n, r = r->next) {
-        view::LineText t = view_.TextOf(r);
-        size_t a = n == start_.line ? std::min(start_.pos, t.end()) : 0;
-        size_t b = n == end_.line ? std::min(end_.pos, t.end()) : t.end();
-        out += t.Slice(a, std::max(a, b));
-        if (n != end_.line) out += "\r\n";
+        const view::LineText t = view_.TextOf(r);
+        const size_t a = n == start_.line ? std::min(start_.pos, t.end()) : 0;
+        const size_t b = n == end_.line ? std::min(end_.pos, t.end()) : t.end();
+        t.ForSlice(a, std::max(a, b), take);
+        if (n != end_.line) take(lineEnd);
     }
-    return out;
 }
 
 void Selection::DeleteSelection(CElwView&) {

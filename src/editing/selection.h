@@ -16,6 +16,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "editing/clipboard_history.h"
@@ -106,6 +107,10 @@ class Selection : public SelectionHooks {
     // The selected text as one block in the document's bytes: a stream with CR LF line ends, a
     // box with its pieces separated by CR.
     std::string Block();
+    // The selected text handed over in order, as Block() has it but with `lineEnd` between the
+    // lines of a stream and after each piece of a box, so that a large selection needs no copy
+    // of its own. `take` never gets a line end and text in one call.
+    void Pieces(std::string_view lineEnd, const std::function<void(std::string_view)>& take);
     // The pieces of the box, one per line.
     std::vector<std::string> BoxPieces();
 

@@ -44,6 +44,17 @@ class LineText {
     std::string Slice(size_t from, size_t to) const;
     // How many of the bytes [0, to) are `b`.
     size_t Count(char b, size_t to) const;
+    // The bytes [from, to) as they lie, in at most two pieces (none when empty).
+    template <typename Take>
+    void ForSlice(size_t from, size_t to, Take&& take) const {
+        if (to > size()) to = size();
+        if (from >= to) return;
+        if (from < na_) take(std::string_view(a_ + from, std::min(to, na_) - from));
+        if (to > na_) {
+            const size_t f = from > na_ ? from - na_ : 0;
+            take(std::string_view(b_ + f, to - na_ - f));
+        }
+    }
     std::string Content() const { return Slice(0, end()); }
 
   private:

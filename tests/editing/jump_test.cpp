@@ -71,6 +71,33 @@ TEST(Jump, CentresTheLineWithJumpCenter) {
     }
 }
 
+// A far jump back starts from the first line instead of walking back from the caret: the rows
+// it counts are the same either way, with wrapped lines before and after the target.
+TEST(Jump, FarJumpsBackCountTheSameRows) {
+    view::LayoutOptions narrow;
+    narrow.wrapColumn = 4;
+    narrow.noWordWrap = true;
+    Editor ed(Enc::kAscii, narrow);
+    std::string text = "abcdefghij\n";                                 // 3 rows
+    for (int n = 2; n <= 300; ++n) text += n % 7 ? "k\n" : "lmnop\n";  // 1 row or 2
+    ed.Load(text + "|end");
+    auto rowsBefore = [&](int line) {
+        int64_t rows = 0;
+        for (int n = 1; n < line; ++n) rows += n == 1 ? 3 : n % 7 ? 1 : 2;
+        return rows;
+    };
+    for (int line : {2, 299, 3, 150, 1, 301, 7, 8, 100}) {
+        ed.view->SetCaret(line, 0);
+        EXPECT_EQ(ed.view->caretLineNumber(), line);
+        EXPECT_EQ(ed.view->caretRow(), rowsBefore(line)) << line;
+    }
+    // A jump into the middle of a wrapped line, from far behind it.
+    ed.view->SetCaret(301, 0);
+    ed.view->SetCaret(1, 9);
+    EXPECT_EQ(ed.view->caretRow(), 2);
+    EXPECT_EQ(ed.view->totalRows(), rowsBefore(301) + 1);  // "end" is one row
+}
+
 TEST(StepDo, StepsWhileTheDialogStaysOpen) {
     Editor ed(Enc::kAscii);
     ed.Load("|");

@@ -133,6 +133,49 @@ TEST(Selection, BoxBeginTurnsAStreamSelectionIntoABox) {
     EXPECT_FALSE(f.sel->active());
 }
 
+// The pieces of a selection join into its block, with the line end asked for: for a stream
+// that starts near the caret or far from it, while the caret's line is being typed into (its
+// text then lies in two parts), and for a box, whose every piece gets the line end.
+TEST(Selection, PiecesJoinIntoTheBlockWithTheLineEndAskedFor) {
+    auto joined = [](Selection& s, std::string_view lineEnd, int* calls = nullptr) {
+        std::string out;
+        s.Pieces(lineEnd, [&](std::string_view piece) {
+            EXPECT_TRUE(piece == lineEnd || piece.find('\n') == std::string_view::npos);
+            out.append(piece);
+            if (calls) ++*calls;
+        });
+        return out;
+    };
+    std::string text;
+    for (int n = 1; n <= 9; ++n) text += "line" + std::to_string(n) + "\n";
+    Fixture f(Enc::kSjis, text + "漢字|の行");
+    f.Do({std::string("X")});  // typed: the line is in the edit buffer
+    f.sel->Select(1, 2, 10, 5);
+    EXPECT_EQ(f.sel->Block(),
+              "ne1\r\nline2\r\nline3\r\nline4\r\nline5\r\nline6\r\nline7\r\n"
+              "line8\r\nline9\r\n" +
+                  testing::Encode(Enc::kSjis, "漢字X"));
+    EXPECT_EQ(joined(*f.sel, "\n"),
+              "ne1\nline2\nline3\nline4\nline5\nline6\nline7\nline8\nline9\n" +
+                  testing::Encode(Enc::kSjis, "漢字X"));
+    // Starting next to the caret.
+    f.sel->Select(9, 4, 10, 2);
+    EXPECT_EQ(joined(*f.sel, "\n"), "9\n" + testing::Encode(Enc::kSjis, "漢"));
+    // Nothing selected: nothing handed over.
+    int calls = 0;
+    f.sel->Cancel();
+    EXPECT_EQ(joined(*f.sel, "\n", &calls), "");
+    EXPECT_EQ(calls, 0);
+
+    Fixture b(Enc::kAscii, "a|bcd\nefgh\nijkl");
+    b.Shift(CommandId::CsrDown, 2);
+    b.Shift(CommandId::CsrRight, 2);
+    b.ed.view->Execute(CommandId::BoxBegin);
+    ASSERT_EQ(b.sel->kind(), SelectionKind::kBox);
+    EXPECT_EQ(b.sel->Block(), "bc\rfg\rjk\r");
+    EXPECT_EQ(joined(*b.sel, "\n"), "bc\nfg\njk\n");
+}
+
 TEST(Selection, SelectAllCopyAppendAndNulBytes) {
     Fixture f(Enc::kAscii, "one\ntwo|");
     // A NUL byte inside a line travels with the text.

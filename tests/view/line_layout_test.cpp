@@ -236,6 +236,37 @@ TEST(LineLayout, RowCountOfShortLinesAgreesWithTheRowWalk) {
     }
 }
 
+// A line handed over in two parts (the edit buffer's gap anywhere in it): the quick count of
+// its tabs, its row count and any slice of it are those of the line in one part.
+TEST(LineLayout, ALineInTwoPartsCountsAndSlicesAsOne) {
+    std::mt19937 rng(11);
+    const std::string pieces[] = {"a", "\t", "\t\t", "\x88\x9f", " "};
+    for (int i = 0; i < 3000; ++i) {
+        std::string line;
+        for (size_t n = rng() % 12; n > 0; --n) line += pieces[rng() % std::size(pieces)];
+        const std::string text = line + "\n";
+        const LineLayout layout(
+            Wrap(1 + static_cast<int>(rng() % 24), 1 + static_cast<int>(rng() % 8), rng() % 2));
+        const LineText one(text);
+        const size_t gap = rng() % (text.size() + 1);
+        const LineText two(std::string_view(text).substr(0, gap),
+                           std::string_view(text).substr(gap));
+        ASSERT_EQ(layout.FitsOneRow(two), layout.FitsOneRow(one)) << i;
+        ASSERT_EQ(layout.RowCount(two), layout.RowCount(one)) << i;
+        const size_t from = rng() % (text.size() + 1);
+        const size_t to = rng() % (text.size() + 2);
+        std::string sliced;
+        int parts = 0;
+        two.ForSlice(from, to, [&](std::string_view part) {
+            EXPECT_FALSE(part.empty());
+            sliced.append(part);
+            ++parts;
+        });
+        ASSERT_EQ(sliced, one.Slice(from, to)) << i;
+        ASSERT_LE(parts, 2);
+    }
+}
+
 // The row that holds each position, and that row's start, as walking the rows finds them,
 // whether or not the line takes the quick answer for lines that fit one row.
 TEST(LineLayout, RowOfAgreesWithTheRowWalkAtEveryPosition) {
