@@ -203,8 +203,9 @@ class CElwDoc {
     uint64_t bookmarkNotices = 0;
 
     // Writes the document to `path` in its save code and line ends, with backups and the mirror.
-    // Returns 1 on success, 0 on failure (the file on disk is then left as it was).
-    int SaveDocument(const std::string& path);
+    // Returns 1 on success, 0 on failure (the file on disk is then left as it was). The numbers
+    // of the marked lines go to `markLines` when it is given.
+    int SaveDocument(const std::string& path, std::vector<uint32_t>* markLines = nullptr);
 
     // The views showing the document. Each is told of every change made through another one
     // (and of records that move), so that none of them keeps a line that is gone.

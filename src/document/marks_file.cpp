@@ -124,12 +124,16 @@ void LoadMarks(CElwDoc& doc) {
 }
 
 bool SaveMarks(CElwDoc& doc, const std::string& path) {
-    platform::FileSystem& fs = doc.env().Fs();
-    std::string name = MarkFileName(fs, path);
     std::vector<uint32_t> lines;
     uint32_t n = 1;
     for (const LineRecord* r = doc.lines().first(); r; r = r->next, ++n)
         if (r->flags & LF_MARK) lines.push_back(n);
+    return SaveMarkLines(doc, path, lines);
+}
+
+bool SaveMarkLines(CElwDoc& doc, const std::string& path, const std::vector<uint32_t>& lines) {
+    platform::FileSystem& fs = doc.env().Fs();
+    std::string name = MarkFileName(fs, path);
     if (lines.empty()) {
         fs.Remove(name);
         return true;

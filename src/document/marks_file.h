@@ -39,6 +39,9 @@ void LoadMarks(CElwDoc& doc);
 // Writes the bookmark file of the document as saved at `path` (deleting it when no line is
 // marked). Returns false when the file could not be written.
 bool SaveMarks(CElwDoc& doc, const std::string& path);
+// The same with the marked line numbers (1-based, ascending) already known, as a save finds
+// them while it writes the text.
+bool SaveMarkLines(CElwDoc& doc, const std::string& path, const std::vector<uint32_t>& lines);
 // SaveMarks at the document's own path while SaveMarkInfo is on (closing an unmodified
 // document, Save All, workspaces and projects); nothing for a document without a file.
 void KeepMarks(CElwDoc& doc);

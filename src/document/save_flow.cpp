@@ -121,7 +121,9 @@ int CElwDoc::DoSave(const std::string& newPath, bool withDialog) {
     const bool isSaveAs = full != path;
     const bool existed = env.Fs().Stat(full).has_value();
     if (env.ui) env.ui->BeginWaitCursor();
-    int ok = SaveDocument(full);
+    // The save finds the marked lines as it writes them: no walk of its own for the marks.
+    std::vector<uint32_t> markLines;
+    int ok = SaveDocument(full, env.save.saveMarkInfo ? &markLines : nullptr);
     if (env.ui) env.ui->EndWaitCursor();
     if (!ok) {
         // A Save As to a new name leaves nothing behind; the document keeps its settings.
@@ -129,7 +131,7 @@ int CElwDoc::DoSave(const std::string& newPath, bool withDialog) {
         restore();
         return 0;
     }
-    if (env.save.saveMarkInfo) SaveMarks(*this, full);
+    if (env.save.saveMarkInfo) SaveMarkLines(*this, full, markLines);
     if (isSaveAs) path = full;
     SetModified(false);
     UpdateTitle();

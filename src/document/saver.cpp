@@ -162,11 +162,17 @@ LineRecord* StripTrailingBlanks(LineList& list, LineRecord* r) {
     return nr ? nr : r;
 }
 
+constexpr size_t kWriteBatchBytes = size_t{1} << 16;
+
 // Writes the text in `saveCode` with the byte-order mark and line ends a save gives it. With
 // `saveRules` the save's own changes apply too (blanks stripped at line ends, tabs converted);
-// `strippedAny` tells whether a line lost blanks.
+// `strippedAny` tells whether a line lost blanks. With `changedLines` the lines lose their
+// changed mark as they are written, which the vector keeps, one entry a line written, so that
+// a save that fails can give it back (RestoreChanged); the numbers of the marked lines go to
+// `markLines`. Both walks are this one: a long text is walked once.
 bool WriteText(CElwDoc& doc, TextFileWriter& writer, TextCode saveCode, bool saveRules,
-               bool* strippedAny) {
+               bool* strippedAny, std::vector<bool>* changedLines = nullptr,
+               std::vector<uint32_t>* markLines = nullptr) {
     DocumentEnvironment& env = doc.env();
     const SaveSettings& s = env.save;
     LineList& lines = doc.lines();
@@ -197,11 +203,18 @@ bool WriteText(CElwDoc& doc, TextFileWriter& writer, TextCode saveCode, bool sav
     bool jisKanji = false;
     std::string out;
     std::u16string units;
+    uint32_t lineNumber = 0;
     for (LineRecord* r = lines.first(); r && ok; r = r->next) {
         if (saveRules && s.delSpace && !(r->flags & LF_CONTINUED)) {
             LineRecord* nr = StripTrailingBlanks(lines, r);
             if (nr != r || nr->rows == 0) *strippedAny = true;
             r = nr;
+        }
+        ++lineNumber;
+        if (markLines && (r->flags & LF_MARK)) markLines->push_back(lineNumber);
+        if (changedLines) {
+            changedLines->push_back((r->flags & LF_CHANGED) != 0);
+            r->flags &= static_cast<uint8_t>(~LF_CHANGED);
         }
         std::string_view text(r->text(), r->contentLength());
         std::string converted;
@@ -212,7 +225,6 @@ bool WriteText(CElwDoc& doc, TextFileWriter& writer, TextCode saveCode, bool sav
         const bool last = r->next == nullptr;
         int lineMode = saveMode;
         if (ownEnds) lineMode = ModeOfKind(r->flags, saveMode);
-        out.clear();
         if (ucs2) {
             units.clear();
             if (unicodeText) {
@@ -245,15 +257,20 @@ bool WriteText(CElwDoc& doc, TextFileWriter& writer, TextCode saveCode, bool sav
                     out += EolBytes(lineMode);
             }
         }
-        ok = writer.Write(out);
+        // Handed to the writer in batches of many short lines.
+        if (out.size() >= kWriteBatchBytes) {
+            ok = writer.Write(out);
+            out.clear();
+        }
     }
+    if (ok && !out.empty()) ok = writer.Write(out);
     if (ok && saveRules && s.addEof) ok = writer.Write("\x1A", 1);
     return ok;
 }
 
 }  // namespace
 
-int CElwDoc::SaveDocument(const std::string& pathIn) {
+int CElwDoc::SaveDocument(const std::string& pathIn, std::vector<uint32_t>* markLines) {
     DocumentEnvironment& env = *env_;
     platform::FileSystem& fs = env.Fs();
     const SaveSettings& s = env.save;
@@ -303,7 +320,9 @@ int CElwDoc::SaveDocument(const std::string& pathIn) {
 
     if (saveCode == TextCode::kNone) saveCode = code;
     bool strippedAny = false;
-    bool ok = WriteText(*this, writer, saveCode, true, &strippedAny);
+    if (markLines) markLines->clear();
+    std::vector<bool> changedLines;
+    bool ok = WriteText(*this, writer, saveCode, true, &strippedAny, &changedLines, markLines);
     if (ok)
         ok = writer.Close();
     else
@@ -314,12 +333,14 @@ int CElwDoc::SaveDocument(const std::string& pathIn) {
     }
     if (!ok) {
         if (!inPlace) fs.Remove(temp);
+        // The lines written keep their changed mark: nothing was saved.
+        size_t i = 0;
+        for (LineRecord* r = lines_.first(); r && i < changedLines.size(); r = r->next, ++i)
+            if (changedLines[i]) r->flags |= LF_CHANGED;
         message(kWriteFailed, platform::mb::kOk | platform::mb::kIconError);
         status(platform::StatusCode::kNoMemory);
         return 0;
     }
-    for (LineRecord* r = lines_.first(); r; r = r->next)
-        r->flags &= static_cast<uint8_t>(~LF_CHANGED);
     if (auto now = fs.Stat(real)) {
         fileTime = now->lastWrite;
         fileSize = now->size;

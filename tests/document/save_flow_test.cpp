@@ -381,6 +381,25 @@ TEST(MarkFiles, WrittenAfterASaveAndReadAfterALoad) {
     EXPECT_EQ(f.fs.files.count("/d/report.txt.#marks#"), 0u);  // no mark: no file
 }
 
+// The save finds the marked lines while it writes: far into a long text (past the batches it
+// writes in), on lines whose blanks the save strips, and on the last line.
+TEST(MarkFiles, ASaveOfALongTextFindsEveryMarkedLine) {
+    Fixture f;
+    f.env.save.saveMarkInfo = true;
+    f.env.save.delSpace = true;
+    std::string text;
+    for (int n = 1; n <= 100000; ++n) text += n % 10 ? "line\n" : "blanks  \t\n";
+    f.fs.files["/d/long.txt"] = text + "last";
+    CElwDoc doc(f.env);
+    ASSERT_EQ(doc.OpenDocument("/d/long.txt"), 1);
+    const std::vector<uint32_t> marked = {1, 10, 65536, 70000, 99990, 100001};
+    for (uint32_t n : marked) doc.lines().LineAt(static_cast<int>(n))->flags |= LF_MARK;
+    ASSERT_EQ(doc.DoSave("", false), 1);
+    ASSERT_EQ(f.fs.files.count("/d/long.txt.#marks#"), 1u);
+    EXPECT_EQ(ParseMarkFile(f.fs.files["/d/long.txt.#marks#"]), marked);
+    EXPECT_EQ(f.fs.files["/d/long.txt"].find("  "), std::string::npos);  // the blanks went
+}
+
 TEST(AutoSave, ADocumentInTwoWindowsIsCopiedOnce) {
     Fixture f;
     f.fs.files["/w/a.txt"] = "abc";

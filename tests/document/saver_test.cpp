@@ -83,6 +83,27 @@ TEST(SaveDocument, GivesBackTheBytesThatWereLoaded) {
     }
 }
 
+// Texts of many short lines, written in batches of lines: every line, its own line end and
+// the shift state of JIS come back whole, also across the places where one batch ends.
+TEST(SaveDocument, ManyShortLinesComeBackWhole) {
+    std::string mixed, jis;
+    std::u16string wide;
+    for (int n = 0; n < 30000; ++n) {
+        const std::string number = std::to_string(n);
+        mixed += (n % 3 ? "x" + number : "\x82\xA0" + number) + (n % 7 == 0    ? "\n"
+                                                                 : n % 11 == 0 ? "\r"
+                                                                               : "\r\n");
+        jis += n % 2 ? "\x1B$B$\"$$\x1B(B" + number + "\n" : number + "\n";
+        wide += u"\x3042" + std::u16string(number.begin(), number.end()) + u"\r\n";
+    }
+    for (const std::string& bytes : {mixed, jis, "\xFF\xFE" + U16(wide, false)}) {
+        Fixture f;
+        const std::string got = f.RoundTrip(bytes);
+        ASSERT_EQ(got.size(), bytes.size());
+        EXPECT_TRUE(got == bytes) << EscapeBytes(got.data(), 64);
+    }
+}
+
 TEST(SaveDocument, FinalEndOfFileMarkIsDroppedAndAddEofAppendsOne) {
     Fixture f;
     EXPECT_EQ(f.RoundTrip("abc\x1A"), "abc");
@@ -226,8 +247,16 @@ TEST(SaveDocument, ReadOnlyFilesAreRefused) {
     EXPECT_EQ(fs.files["/r.txt"], "old");
 }
 
-// Every write of a save fails in turn: the file holds its old bytes or the whole new text.
+// Every write of a save fails in turn: the file holds its old bytes or the whole new text, and
+// the lines changed since the last save keep that mark until a save succeeds.
 TEST(SaveDocument, AFailedWriteNeverLeavesATornFile) {
+    auto changedLines = [](CElwDoc& doc) {
+        std::vector<int> out;
+        int n = 1;
+        for (const LineRecord* r = doc.lines().first(); r; r = r->next, ++n)
+            if (r->flags & LF_CHANGED) out.push_back(n);
+        return out;
+    };
     std::string old = "old text\n";
     std::string text;
     for (int i = 0; i < 20000; ++i) text += "line " + std::to_string(i) + "\n";
@@ -239,6 +268,11 @@ TEST(SaveDocument, AFailedWriteNeverLeavesATornFile) {
         f.env.save.trashOutGen = n % 2;
         CElwDoc doc(f.env);
         ASSERT_EQ(doc.OpenDocument("/f.txt"), 1);
+        std::vector<int> changed;
+        for (int k = 1; k <= 20001; k += 997) {
+            doc.lines().LineAt(k)->flags |= LF_CHANGED;
+            changed.push_back(k);
+        }
         fs.files["/f.txt"] = old;  // what is on disk when the save starts
         fs.writes = 0;
         fs.failWriteNumber = n;
@@ -247,9 +281,11 @@ TEST(SaveDocument, AFailedWriteNeverLeavesATornFile) {
         if (r == 1) {
             EXPECT_EQ(now, text);
             EXPECT_GT(n, 1);
+            EXPECT_TRUE(changedLines(doc).empty());
             break;
         }
         EXPECT_EQ(now, old) << "write " << n;
+        EXPECT_EQ(changedLines(doc), changed) << "write " << n;
         EXPECT_EQ(f.sink.codes.back(), 7);
         EXPECT_EQ(f.ui.messages.back(),
                   "Failed to write file.\nPlease check if your machine has sufficient disk space.");
