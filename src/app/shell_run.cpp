@@ -6,8 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <thread>
+#include <vector>
 
 #include "document/char_model.h"
 #include "document/document.h"
@@ -21,33 +20,25 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Bytes of a document (its code page) as UTF-8 with LF line ends.
-std::string DocumentTextAsUtf8(std::string lf, int codePage) {
-    // CR LF becomes LF in place.
-    size_t to = 0;
-    for (size_t i = 0; i < lf.size(); ++i) {
-        if (lf[i] == '\r' && i + 1 < lf.size() && lf[i + 1] == '\n') continue;
-        lf[to++] = lf[i];
-    }
-    lf.resize(to);
-    // Bytes below 0x80 are written unchanged by the conversion: nothing to convert.
-    if (codePage == platform::kCodePageUtf8 ||
-        std::all_of(lf.begin(), lf.end(), [](char c) { return static_cast<uint8_t>(c) < 0x80; }))
-        return lf;
-    std::string out;
-    platform::AppendMultiByteAsUtf8(codePage, lf, out);
-    return out;
-}
+// How much of a filter's input is gathered before it is converted and written.
+constexpr size_t kFilterInputBlock = size_t{1} << 20;
+// How much a capture reads at once, taken kShellReadBytes at a time; and how much converted
+// output waits for the next frame before it goes into the target anyway.
+constexpr size_t kCaptureReadBlock = size_t{64} << 10;
+constexpr size_t kCapturePendingBytes = size_t{1} << 20;
 
 // The program's text for the document: CR LF and lone CR line ends read as LF (a CR at the end
 // of a piece waits for the next), so the document gets lines, not CR bytes.
 class LineEnds {
   public:
-    std::string Feed(std::string_view text, bool last) {
+    // Appends `text` with its line ends read so to `out`.
+    void FeedInto(std::string_view text, bool last, std::string& out) {
         // Most output has no CR: it goes through as it is.
-        if (!held_ && text.find('\r') == std::string_view::npos) return std::string(text);
-        std::string out;
-        out.reserve(text.size() + 1);
+        if (!held_ && text.find('\r') == std::string_view::npos) {
+            out.append(text);
+            return;
+        }
+        out.reserve(out.size() + text.size() + 1);
         std::string in = held_ ? "\r" + std::string(text) : std::string(text);
         held_ = false;
         for (size_t i = 0; i < in.size(); ++i) {
@@ -61,7 +52,6 @@ class LineEnds {
                 held_ = true;
             }
         }
-        return out;
     }
 
   private:
@@ -92,26 +82,44 @@ int TextCodePage(const editing::CElwView& v) {
 std::optional<std::string> ShellRun::WriteFilterInput(editing::CElwView* view) {
     const std::string path = platform::PrivateTempFile("Norv.txt");
     if (path.empty()) return std::nullopt;
-    std::string text;
-    if (view) {
-        editing::Selection* selection = env_.selectionOf ? env_.selectionOf(*view) : nullptr;
-        if (selection && !selection->active()) {
-            // The whole text, then selected.
-            const document::LineRecord* last = view->doc().lines().last();
-            const int lines = view->doc().lineCount();
-            selection->Select(1, 0, lines, last ? last->contentLength() : 0);
-        }
-        if (selection && selection->active())
-            text = DocumentTextAsUtf8(selection->Block(), TextCodePage(*view));
-    }
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    editing::Selection* selection = view && env_.selectionOf ? env_.selectionOf(*view) : nullptr;
+    if (selection && !selection->active()) {
+        // The whole text, then selected.
+        const document::LineRecord* last = view->doc().lines().last();
+        const int lines = view->doc().lineCount();
+        selection->Select(1, 0, lines, last ? last->contentLength() : 0);
+    }
+    if (selection && selection->active()) {
+        // Written as UTF-8 with LF line ends (also between the pieces of a box) a block at a
+        // time; a block ends with a line end, so no character is cut.
+        const int codePage = TextCodePage(*view);
+        std::string block;
+        std::string utf8;
+        block.reserve(kFilterInputBlock + 4096);
+        auto write = [&] {
+            if (codePage == platform::kCodePageUtf8 ||
+                platform::AsciiPrefix(block) == block.size()) {
+                out.write(block.data(), static_cast<std::streamsize>(block.size()));
+            } else {
+                utf8.clear();
+                platform::AppendMultiByteAsUtf8(codePage, block, utf8);
+                out.write(utf8.data(), static_cast<std::streamsize>(utf8.size()));
+            }
+            block.clear();
+        };
+        selection->Pieces("\n", [&](std::string_view piece) {
+            block.append(piece);
+            if (block.size() >= kFilterInputBlock && block.back() == '\n') write();
+        });
+        write();
+    }
     out.close();
     if (!out) return std::nullopt;
     return path;
 }
 
-void ShellRun::ReplaceSelection(editing::CElwView& view, const std::string& text) {
+void ShellRun::ReplaceSelection(editing::CElwView& view, std::string_view text) {
     // One undo step: the deletion and the insertion are records of one command.
     editing::CommandScope scope(view);
     editing::Selection* selection = env_.selectionOf ? env_.selectionOf(view) : nullptr;
@@ -136,56 +144,72 @@ void ShellRun::Capture(editing::CElwView& target, bool atCaret, OutputDocument* 
                        platform::RunningProgram& program, ShellRunResult& result) {
     tools::CaptureConverter converter(TextCodePage(target));
     LineEnds ends;
-    auto last = Clock::now();
     std::optional<TargetState> expected;
-    char buffer[kShellReadBytes];
-    for (;;) {
-        if (env_.escapePressed && env_.escapePressed()) {
+    // Output read and converted, not yet in the target. It goes in before anything else may
+    // run (painting and Escape's polling, once a frame), so nothing can change the target
+    // between a read and its insertion that the state check below would not see.
+    std::string pending;
+    std::string piece;
+    bool shown = true;
+    auto put = [&]() -> bool {
+        if (pending.empty()) return true;
+        if ((env_.viewAlive && !env_.viewAlive(&target)) ||
+            (expected && StateOf(target) != *expected)) {
             result.stopped = true;
+            env_.ui->SetStatusText(kShellTargetChanged);
+            return false;
+        }
+        if (output) {
+            output->AppendText(pending);
+            output->Flush();
+        } else {
+            if (!atCaret) {
+                const document::LineRecord* lastLine = target.doc().lines().last();
+                target.SetCaret(target.doc().lineCount(), lastLine ? lastLine->contentLength() : 0);
+            }
+            target.InsertText(pending);
+        }
+        pending.clear();
+        expected = StateOf(target);
+        shown = false;
+        return true;
+    };
+    const auto frame = std::chrono::milliseconds(kShellPaintMs);
+    auto nextPoll = Clock::now();
+    std::vector<char> buffer(kCaptureReadBlock);
+    for (;;) {
+        if (Clock::now() >= nextPoll) {
+            if (!put()) return;
+            if (env_.repaint && !shown) env_.repaint(target);
+            shown = true;
+            if (env_.escapePressed && env_.escapePressed()) {
+                result.stopped = true;
+                break;
+            }
+            nextPoll = Clock::now() + frame;
+        }
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(nextPoll - Clock::now());
+        program.WaitForOutput(static_cast<int>(std::max<int64_t>(left.count(), 0)));
+        const long n = program.Read(buffer.data(), buffer.size());
+        if (n == 0) continue;
+        if (n < 0) {
+            ends.FeedInto(converter.Finish(), true, pending);
             break;
         }
-        program.WaitForOutput(kShellPaintMs);
-        const long n = program.Read(buffer, sizeof buffer);
-        if (n == 0) continue;
-        const bool end = n < 0;
-        std::string text;
-        if (!end) {
-            const std::string_view chunk =
-                tools::DropFinalEofMark({buffer, static_cast<size_t>(n)}, sizeof buffer);
-            text = ends.Feed(converter.Feed(chunk), false);
-        } else {
-            text = ends.Feed(converter.Finish(), true);
+        // One read taken as reads of kShellReadBytes one after another, each with its own
+        // end-of-file mark.
+        for (size_t at = 0; at < static_cast<size_t>(n); at += kShellReadBytes) {
+            const std::string_view chunk = tools::DropFinalEofMark(
+                {buffer.data() + at, std::min(kShellReadBytes, static_cast<size_t>(n) - at)},
+                kShellReadBytes);
+            piece.clear();
+            converter.FeedInto(chunk, piece);
+            ends.FeedInto(piece, false, pending);
         }
-        if (!text.empty()) {
-            if (env_.viewAlive && !env_.viewAlive(&target)) {
-                result.stopped = true;
-                env_.ui->SetStatusText(kShellTargetChanged);
-                return;
-            }
-            if (expected && StateOf(target) != *expected) {
-                result.stopped = true;
-                env_.ui->SetStatusText(kShellTargetChanged);
-                return;
-            }
-            if (output) {
-                output->AppendText(text);
-                output->Flush();
-            } else {
-                if (!atCaret) {
-                    const document::LineRecord* lastLine = target.doc().lines().last();
-                    target.SetCaret(target.doc().lineCount(),
-                                    lastLine ? lastLine->contentLength() : 0);
-                }
-                target.InsertText(text);
-            }
-            expected = StateOf(target);
-            if (env_.repaint && Clock::now() - last >= std::chrono::milliseconds(kShellPaintMs)) {
-                env_.repaint(target);
-                last = Clock::now();
-            }
-        }
-        if (end) break;
+        if (pending.size() >= kCapturePendingBytes && !put()) return;
     }
+    if (!put()) return;
     if (output) output->Finish();
     if (env_.repaint) env_.repaint(target);
 }
@@ -286,54 +310,60 @@ ShellRunResult ShellRun::Run(std::string_view line, const tools::ShellOptions& o
     if (!capture && !command->filterMode) return result;
 
     ui.BeginWaitCursor();
-    if (capture) {
-        if (target) {
-            // At the caret, the deleted selection and every piece of output undo as one step.
-            std::optional<editing::CommandScope> scope;
-            if (options.captureAtCaret) {
-                editing::Selection* selection =
-                    env_.selectionOf ? env_.selectionOf(*target) : nullptr;
-                scope.emplace(*target);
-                if (selection && selection->active()) selection->DeleteSelection(*target);
-            }
-            Capture(*target, options.captureAtCaret, options.captureAtCaret ? nullptr : &output,
-                    *program, result);
+    if (capture && target) {
+        // At the caret, the deleted selection and every piece of output undo as one step.
+        std::optional<editing::CommandScope> scope;
+        if (options.captureAtCaret) {
+            editing::Selection* selection = env_.selectionOf ? env_.selectionOf(*target) : nullptr;
+            scope.emplace(*target);
+            if (selection && selection->active()) selection->DeleteSelection(*target);
         }
-        // The output has ended; the program may still be finishing.
-        while (!result.stopped && !program->Ended()) {
-            if (env_.escapePressed && env_.escapePressed()) {
-                result.stopped = true;
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        Capture(*target, options.captureAtCaret, options.captureAtCaret ? nullptr : &output,
+                *program, result);
+    }
+    // A filter without capture: wait for its end, then its output replaces the selection. With
+    // capture the output has ended; the program may still be finishing.
+    while (!result.stopped && !program->Ended()) {
+        if (env_.escapePressed && env_.escapePressed()) {
+            result.stopped = true;
+            break;
         }
-    } else {
-        // A filter without capture: wait for its end, then its output replaces the selection.
-        while (!program->Ended()) {
-            if (env_.escapePressed && env_.escapePressed()) {
-                result.stopped = true;
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
+        program->WaitForEnd(kShellPaintMs);
     }
     program->Ended();
     result.exitStatus = program->status();
     if (!capture && !result.stopped && start && (!env_.viewAlive || env_.viewAlive(start))) {
         std::ifstream in(filterOutput, std::ios::binary | std::ios::ate);
         if (in) {
-            // Read in large blocks into room for the whole file.
+            // Read into room for the whole file at once, then whatever came after.
             std::string raw;
             const std::streamoff size = in.tellg();
-            if (size > 0) raw.reserve(static_cast<size_t>(size));
             in.seekg(0);
+            if (size > 0) {
+                raw.resize(static_cast<size_t>(size));
+                in.read(raw.data(), size);
+                raw.resize(static_cast<size_t>(in.gcount()));
+            }
             char block[1 << 16];
             while (in.read(block, sizeof block) || in.gcount() > 0)
                 raw.append(block, static_cast<size_t>(in.gcount()));
             if (!raw.empty() && raw.back() == '\x1A') raw.pop_back();
-            tools::CaptureConverter converter(TextCodePage(*start));
-            LineEnds ends;
-            ReplaceSelection(*start, ends.Feed(converter.Feed(raw) + converter.Finish(), true));
+            // Converted and its line ends read, each only when it changes anything.
+            std::string_view text = raw;
+            std::string converted;
+            const int codePage = TextCodePage(*start);
+            if (codePage != platform::kCodePageUtf8 && platform::AsciiPrefix(text) != text.size()) {
+                tools::CaptureConverter converter(codePage);
+                converter.FeedInto(text, converted);
+                converted += converter.Finish();
+                text = converted;
+            }
+            std::string lines;
+            if (text.find('\r') != std::string_view::npos) {
+                LineEnds().FeedInto(text, true, lines);
+                text = lines;
+            }
+            ReplaceSelection(*start, text);
             if (env_.repaint) env_.repaint(*start);
         }
         std::remove(filterOutput.c_str());

@@ -102,7 +102,7 @@ class ShellRun {
     void Capture(editing::CElwView& target, bool atCaret, OutputDocument* output,
                  platform::RunningProgram& program, ShellRunResult& result);
     // The filter's output replaces the selection of `view` as one undo step.
-    void ReplaceSelection(editing::CElwView& view, const std::string& text);
+    void ReplaceSelection(editing::CElwView& view, std::string_view text);
 
     ShellEnvironment& env_;
 };

@@ -185,6 +185,77 @@ TEST(ShellRun, EscapeStopsWaitingNotTheProgram) {
     EXPECT_TRUE(std::filesystem::exists(mark));  // it ran to its end
 }
 
+// Large filters and captures: a filter's input of many blocks written and read back whole (in
+// a Shift-JIS document, with Japanese text), a box written with LF line ends, output of more
+// than a megabyte into the output document, and output at the caret in parts, in order.
+TEST(ShellRun, LargeFiltersAndCapturesComeBackWhole) {
+    std::string text;
+    for (int i = 0; i < 60000; ++i) text += (i % 3 ? "行" : "line") + std::to_string(i) + "\n";
+    Fixture f(Enc::kSjis, text);
+    EXPECT_TRUE(f.Run("cat %T", "").started);
+    EXPECT_EQ(f.editor.Marked(), text + "|");
+    f.editor.view->Execute(editing::CommandId::Undo);
+    EXPECT_EQ(f.editor.Marked(), "|" + text);
+
+    // A box: each piece a line of its own.
+    Fixture b(Enc::kSjis, "xb1\nxa2\nxc3\n");
+    b.selection->SelectBox(1, 1, 3, 2);
+    EXPECT_TRUE(b.Run("sh -c 'tr \"\\r\\n\" RN < \"$0\"' %T", "O").started);
+    EXPECT_EQ(b.Output(), "|bNaNcN");
+
+    std::string seq;
+    for (int i = 1; i <= 300000; ++i) seq += std::to_string(i) + "\n";
+    Fixture o;
+    o.Run("seq 1 300000", "O");
+    EXPECT_EQ(o.Output(), "|" + seq);
+    // At the caret in two parts apart in time, undone as one step (within the undo limit).
+    seq.clear();
+    for (int i = 1; i <= 100000; ++i) seq += std::to_string(i) + "\n";
+    Fixture e(Enc::kSjis, "[]");
+    e.editor.view->SetCaret(1, 1);
+    e.Run("sh -c 'seq 1 50000; sleep 0.2; seq 50001 100000'", "E");
+    EXPECT_EQ(e.editor.Marked(), "[" + seq + "|]");
+    e.editor.view->Execute(editing::CommandId::Undo);
+    EXPECT_EQ(e.editor.Marked(), "[|]");
+}
+
+// Anything that changes the target while the output pours in (a user typing into it) ends the
+// insertion: what came before stays, with what was typed, and the status bar says why.
+TEST(ShellRun, TypingIntoTheTargetStopsTheOutput) {
+    Fixture f;
+    bool typed = false;
+    f.env.escapePressed = [&] {
+        if (!typed && f.Output().find("one") != std::string::npos) {
+            editing::CElwView& out = *f.windows.editors[0]->view;
+            out.SetCaret(1, 0);
+            out.InsertText("X");
+            typed = true;
+        }
+        return false;
+    };
+    ShellRunResult r = f.Run("sh -c 'echo one; sleep 0.3; echo two'", "O");
+    EXPECT_TRUE(r.started);
+    EXPECT_TRUE(r.stopped);
+    EXPECT_TRUE(typed);
+    EXPECT_EQ(f.Output(), "X|one\n");
+    ASSERT_FALSE(f.ui.statusTexts.empty());
+    EXPECT_EQ(f.ui.statusTexts.back(), kShellTargetChanged);
+}
+
+// Escape while a filter runs: nothing is replaced, the program goes on.
+TEST(ShellRun, EscapeDuringAFilterReplacesNothing) {
+    Fixture f(Enc::kSjis, "b\na\n");
+    testing::TempDir dir;
+    const std::string mark = dir.File("done");
+    f.stopAtPoll = 2;
+    ShellRunResult r = f.Run("sh -c 'sleep 0.3; sort \"$0\"; : > " + mark + "' %T", "");
+    EXPECT_TRUE(r.started);
+    EXPECT_TRUE(r.stopped);
+    EXPECT_EQ(f.editor.Marked(), "b\na\n|");  // selected whole, nothing replaced
+    for (int i = 0; i < 300 && !std::filesystem::exists(mark); ++i) usleep(10000);
+    EXPECT_TRUE(std::filesystem::exists(mark));
+}
+
 struct Recorded : editing::CommandRecorder {
     void RecordCommand(editing::CommandId) override {}
     void RecordChar(uint16_t, int) override {}

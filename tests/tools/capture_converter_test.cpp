@@ -62,6 +62,34 @@ TEST(CaptureConverter, WhereverTheOutputIsCutTheTextIsTheSame) {
     }
 }
 
+// Long runs of ASCII between characters and stray bytes, cut anywhere and appended to one text:
+// each piece comes out as it should, whatever the length of the run before it.
+TEST(CaptureConverter, AsciiRunsOfAnyLengthBetweenCharacters) {
+    std::mt19937 rng(7);
+    const struct {
+        std::string in, out;
+    } pieces[] = {{"日", Sjis(u"日")}, {"\x80", "\x80"}, {"😀", "?"}, {"\xE6\x97", "\xE6\x97"}};
+    for (int round = 0; round < 300; ++round) {
+        std::string bytes, expected;
+        for (int i = 0, n = static_cast<int>(rng() % 12); i < n; ++i) {
+            const std::string run(rng() % 21, static_cast<char>('a' + rng() % 26));
+            const auto& p = pieces[rng() % std::size(pieces)];
+            // A cut sequence followed by ASCII stays bytes; by more bytes it might join them.
+            bytes += run + p.in + "z";
+            expected += run + p.out + "z";
+        }
+        CaptureConverter c(932);
+        std::string cut = "<";
+        for (size_t at = 0; at < bytes.size();) {
+            const size_t n = std::min(bytes.size() - at, size_t{1} + rng() % 19);
+            c.FeedInto(std::string_view(bytes).substr(at, n), cut);
+            at += n;
+        }
+        cut += c.Finish();
+        ASSERT_EQ(cut, "<" + expected) << round;
+    }
+}
+
 TEST(CaptureConverter, TheEndOfFileMarkOfAShortRead) {
     EXPECT_EQ(DropFinalEofMark("abc\x1A", 2048), "abc");
     EXPECT_EQ(DropFinalEofMark("abc\x1A", 4), "abc\x1A");  // a full read keeps it

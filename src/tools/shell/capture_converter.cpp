@@ -34,20 +34,33 @@ bool MayFollow(uint8_t lead, size_t i, uint8_t b) {
 }  // namespace
 
 std::string CaptureConverter::Feed(std::string_view chunk) {
-    if (codePage_ == kUtf8CodePage) return std::string(chunk);
-    std::string text = held_;
-    text.append(chunk);
-    held_.clear();
     std::string out;
-    out.reserve(text.size());
+    FeedInto(chunk, out);
+    return out;
+}
+
+void CaptureConverter::FeedInto(std::string_view chunk, std::string& out) {
+    if (codePage_ == kUtf8CodePage) {
+        out.append(chunk);
+        return;
+    }
+    std::string joined;
+    std::string_view text = chunk;
+    if (!held_.empty()) {
+        joined = held_;
+        joined.append(chunk);
+        held_.clear();
+        text = joined;
+    }
+    out.reserve(out.size() + text.size());
     size_t i = 0;
     while (i < text.size()) {
+        // ASCII is the same in every code page: a run of it goes over at once.
+        const size_t run = platform::AsciiPrefix(text.substr(i));
+        out.append(text.data() + i, run);
+        i += run;
+        if (i == text.size()) break;
         const auto lead = static_cast<uint8_t>(text[i]);
-        if (lead < 0x80) {
-            out.push_back(static_cast<char>(lead));
-            ++i;
-            continue;
-        }
         const size_t length = SequenceLength(lead);
         size_t have = 1;
         while (length > 0 && have < length && i + have < text.size() &&
@@ -77,7 +90,6 @@ std::string CaptureConverter::Feed(std::string_view chunk) {
         }
         i += length;
     }
-    return out;
 }
 
 std::string CaptureConverter::Finish() {

@@ -19,6 +19,8 @@ class CaptureConverter {
 
     // The converted text of `chunk`, less a character it ends inside of.
     std::string Feed(std::string_view chunk);
+    // As Feed, appended to `out`.
+    void FeedInto(std::string_view chunk, std::string& out);
     // The end of the output: a character left incomplete is kept as its bytes.
     std::string Finish();
 
