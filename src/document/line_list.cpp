@@ -53,6 +53,14 @@ int LineList::Reset() {
 
 void LineList::FreeAllLines() {
     if (onClear && head_) onClear();
+    // When every live cell of the heap is one of these records (the sentinel too), the heap is
+    // emptied whole instead of cell by cell: a long text then goes without a walk over it.
+    if (head_ && heap_.LiveCells() == static_cast<size_t>(count_) + 1) {
+        heap_.Reset();
+        head_ = tail_ = nullptr;
+        count_ = 0;
+        return;
+    }
     LineRecord* r = head_;
     while (r) {
         LineRecord* next = r->next;

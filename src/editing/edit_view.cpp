@@ -653,9 +653,10 @@ void CElwView::AfterReplay(bool atSavePoint) {
     CaretMoved();
 }
 
-void CElwView::OnSaved() {
+void CElwView::OnSaved(bool marksCleared) {
     Sync();
-    for (LineRecord* r = doc_.lines().first(); r; r = r->next) r->flags &= ~LF_CHANGED;
+    if (!marksCleared)
+        for (LineRecord* r = doc_.lines().first(); r; r = r->next) r->flags &= ~LF_CHANGED;
     undo_.MarkSaved(options_.undoReset);
     doc_.SetModified(false);
     for (CElwView* v : shared_.views)

@@ -363,9 +363,10 @@ class CElwView : public document::UndoTarget, public document::DocumentView {
     int statesValidThrough() const { return statesValid_; }
     void SetStatesValidThrough(int line) { statesValid_ = line; }
 
-    // After a successful save: clears the changed marks, makes this the save point and, with
-    // UndoReset, clears the history.
-    void OnSaved();
+    // After a successful save: clears the changed marks (unless the save did, as the document's
+    // own save does while it writes the lines), makes this the save point and, with UndoReset,
+    // clears the history.
+    void OnSaved(bool marksCleared = false);
 
     // Edit primitives for the selection and paragraph code. Each leaves one undo record (of
     // `kind`) grouped with the other records of the running command.

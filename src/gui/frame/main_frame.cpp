@@ -663,7 +663,8 @@ void MainFrame::Saved(document::CElwDoc& doc) {
     if (documentSaved) documentSaved(doc);
     const std::vector<DocWindow*> windows = WindowsOf(doc);
     if (windows.empty()) return;
-    windows.front()->view().OnSaved();
+    // Only a successful save of the document comes here; it cleared the changed marks.
+    windows.front()->view().OnSaved(true);
     for (DocWindow* w : windows) {
         // Save As may have moved the document to another code page.
         if (w->view().layout().options().codePage != doc.CodePage()) w->ApplyLayout();
