@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include <list>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -207,6 +208,29 @@ TEST(LineList, ReorderRunRelinksTheRunInPlace) {
         EXPECT_EQ(l.count(), n);
         l.onUnlink = nullptr;
     }
+}
+
+// Freeing every line: by emptying the heap when the list holds all its live cells, else one
+// record at a time, never touching another list's records.
+TEST(LineList, FreeingAllLinesLeavesOtherListsOfTheHeapAlone) {
+    LineHeap heap;
+    auto a = std::make_unique<LineList>(heap);
+    LineList b(heap);
+    for (int i = 0; i < 3000; ++i) {
+        a->AppendLine("line of a\n", 10);
+        b.AppendLine("line of b\n", 10);
+    }
+    a.reset();  // b's cells are live too: a goes record by record
+    EXPECT_EQ(heap.LiveCells(), static_cast<size_t>(b.count()) + 1);
+    int n = 0;
+    for (const LineRecord* r = b.first(); r; r = r->next, ++n)
+        ASSERT_EQ(std::string(r->text(), r->length), "line of b\n");
+    EXPECT_EQ(n, 3000);
+    EXPECT_EQ(b.Reset(), 1);  // every live cell is b's: the heap is emptied at once
+    EXPECT_EQ(heap.LiveCells(), 1u);
+    EXPECT_EQ(b.count(), 0);
+    EXPECT_EQ(b.AppendLine("again\n", 6), 1);
+    EXPECT_EQ(std::string(b.first()->text(), b.first()->length), "again\n");
 }
 
 // Random operations on the list against a std::list of strings.
