@@ -56,19 +56,24 @@ std::string RandomLines(std::mt19937& rng, int maxLines, bool japanese) {
     return s;
 }
 
+// The same random lines with the same random flags in two editors.
+void LoadTwins(Editor& a, Editor& b, Enc enc, std::mt19937& rng) {
+    const std::string start = RandomLines(rng, 8, enc != Enc::kAscii);
+    a.Load(start);
+    b.Load(start);
+    const auto seed = static_cast<uint32_t>(rng());
+    std::mt19937 fa(seed), fb(seed);
+    RandomFlags(a, fa);
+    RandomFlags(b, fb);
+}
+
 TEST(ReplaceLines, GivesTheTextAndFlagsOfDeletingAndInserting) {
     std::mt19937 rng(11);
     for (int round = 0; round < 300; ++round) {
         SCOPED_TRACE(round);
         const Enc enc = static_cast<Enc>(round % 3);
         Editor a(enc), b(enc);
-        const std::string start = RandomLines(rng, 8, enc != Enc::kAscii);
-        a.Load(start);
-        b.Load(start);
-        const auto seed = static_cast<uint32_t>(rng());
-        std::mt19937 fa(seed), fb(seed);
-        RandomFlags(a, fa);
-        RandomFlags(b, fb);
+        LoadTwins(a, b, enc, rng);
         const int lines = a.doc.lineCount();
         const int first = 1 + static_cast<int>(rng() % static_cast<uint32_t>(lines));
         const int count = 1 + static_cast<int>(rng() % static_cast<uint32_t>(lines - first + 1));
@@ -288,13 +293,7 @@ TEST(ReplaceLineText, GivesWhatDeletingAndInsertingGivesAndKeepsTheRecord) {
         const Enc enc = static_cast<Enc>(round % 3);
         Editor a(enc, round % 2 ? narrow : view::LayoutOptions{}),
             b(enc, round % 2 ? narrow : view::LayoutOptions{});
-        const std::string start = RandomLines(rng, 8, enc != Enc::kAscii);
-        a.Load(start);
-        b.Load(start);
-        const auto seed = static_cast<uint32_t>(rng());
-        std::mt19937 fa(seed), fb(seed);
-        RandomFlags(a, fa);
-        RandomFlags(b, fb);
+        LoadTwins(a, b, enc, rng);
         const int lines = a.doc.lineCount();
         const int line = 1 + static_cast<int>(rng() % static_cast<uint32_t>(lines));
         const int other = 1 + static_cast<int>(rng() % static_cast<uint32_t>(lines));
