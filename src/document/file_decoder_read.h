@@ -36,7 +36,8 @@ FileDecoder::Pass FileDecoder::ReadBytes(MappedFileReader& reader, bool convert,
         bool converted = false;
         const JisShift carried = jisShift_;
         jisShift_ = JisShift::kAscii;
-        if (convert && euc_) {
+        // A line without a byte from 0x80 reads the same in every code but JIS.
+        if (convert && euc_ && (line.highBytes || !line.classified)) {
             size_t outLen = 0;
             int r = EucToSjis(work(), data, len, &outLen);
             if (r == 1) {

@@ -1,6 +1,7 @@
 // The block reader of the loader.
 #include "document/file_reader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -45,6 +46,8 @@ const char* FindEscOrSo(const char* p, const char* end) {
 }
 
 constexpr size_t kLongestLine = 65536 + 4;
+// The block buffer has room behind its last byte for one window of classified bytes.
+constexpr size_t kWindow = 64;
 
 }  // namespace
 
@@ -63,7 +66,7 @@ int MappedFileReader::Open(platform::FileSystem& fs, const std::string& path) {
     file_ = fs.OpenRead(path, &error);
     if (!file_) return error ? error : EIO;
     fileSize_ = file_->Size();
-    buf_.Reserve(blockBytes_ + kLongestLine);
+    buf_.Reserve(blockBytes_ + kLongestLine + kWindow);
     sourceDone_ = false;
     opened_ = true;
     return 0;
@@ -72,7 +75,7 @@ int MappedFileReader::Open(platform::FileSystem& fs, const std::string& path) {
 void MappedFileReader::OpenMemory(std::string data) {
     Close();
     fileSize_ = data.size();
-    buf_.Reserve(data.size() + 1);
+    buf_.Reserve(data.size() + 1 + kWindow);
     std::memcpy(buf_.data(), data.data(), data.size());
     buf_.data()[data.size()] = '\0';
     end_ = data.size();
@@ -92,6 +95,7 @@ void MappedFileReader::Close() {
     lastKind = 0;
     readError = 0;
     escScanned_ = nextEsc_ = 0;
+    winValid_ = false;
     opened_ = false;
     unscanned_ = false;
 }
@@ -109,6 +113,7 @@ bool MappedFileReader::Fill(size_t want) {
         FeedScanner(pos_, end_);
     }
     if (end_ - pos_ >= want || sourceDone_) return end_ - pos_ >= want;
+    winValid_ = false;
     // Move what is left to the front and read behind it.
     if (pos_ > 0) {
         std::memmove(buf_.data(), buf_.data() + pos_, end_ - pos_);
@@ -117,8 +122,9 @@ bool MappedFileReader::Fill(size_t want) {
         pos_ = 0;
     }
     size_t fedUpTo = end_;
-    while (!sourceDone_ && end_ < buf_.size() && end_ - pos_ < want + blockBytes_ / 2) {
-        long n = file_->Read(buf_.data() + end_, buf_.size() - end_);
+    const size_t room = buf_.size() - kWindow;
+    while (!sourceDone_ && end_ < room && end_ - pos_ < want + blockBytes_ / 2) {
+        long n = file_->Read(buf_.data() + end_, room - end_);
         if (n < 0) {
             readError = file_->LastError() ? file_->LastError() : EIO;
             sourceDone_ = true;
@@ -159,6 +165,40 @@ size_t MappedFileReader::ReadRaw(char* out, size_t n) {
     return avail;
 }
 
+void MappedFileReader::Classify(size_t at) {
+    const char* p = buf_.data() + at;
+    uint64_t breaks = 0, high = 0, esc = 0;
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i escape = _mm_set1_epi8(0x1B);
+    const __m128i so = _mm_set1_epi8(0x0E);
+    for (size_t i = 0; i < kWindow; i += 16) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        auto b = static_cast<uint64_t>(static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)))));
+        auto h = static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(v)));
+        auto e = static_cast<uint64_t>(static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, escape), _mm_cmpeq_epi8(v, so)))));
+        breaks |= b << i;
+        high |= h << i;
+        esc |= e << i;
+    }
+#else
+    for (size_t i = 0; i < kWindow; ++i) {
+        const auto c = static_cast<unsigned char>(p[i]);
+        breaks |= static_cast<uint64_t>(c == '\r' || c == '\n') << i;
+        high |= static_cast<uint64_t>(c >= 0x80) << i;
+        esc |= static_cast<uint64_t>(c == 0x1B || c == 0x0E) << i;
+    }
+#endif
+    winPos_ = at;
+    winBreaks_ = breaks;
+    winHigh_ = high;
+    winEsc_ = esc;
+    winValid_ = true;
+}
+
 bool MappedFileReader::Next(ReadLine& line, size_t maxBytes) {
     if (!opened_ || eofFlag_) return false;
     if (maxBytes < 2) maxBytes = 2;
@@ -173,6 +213,9 @@ bool MappedFileReader::Next(ReadLine& line, size_t maxBytes) {
     line.cut = false;
     line.crcrlf = false;
     line.available = 0;
+    line.classified = true;
+    line.highBytes = false;
+    line.escOrSo = false;
     if (start == dataEnd) {  // an empty file, or the position reached the end
         line.length = 0;
         line.kind = 0;
@@ -182,9 +225,34 @@ bool MappedFileReader::Next(ReadLine& line, size_t maxBytes) {
     }
     size_t span = static_cast<size_t>(dataEnd - start);
     line.available = span;
-    const char* scanEnd = start + (span < limit ? span : limit);
-    const char* brk = FindLineBreak(start, scanEnd);
-    if (brk < scanEnd) {
+    // The first line break within the first `limit` bytes, found a window of bytes at a time;
+    // the classes of the bytes before it are gathered on the way.
+    const size_t stop = pos_ + (span < limit ? span : limit);
+    size_t at = pos_;
+    uint64_t high = 0, esc = 0;
+    const char* brk = nullptr;
+    while (at < stop) {
+        if (!winValid_ || at < winPos_ || at - winPos_ >= kWindow) Classify(at & ~(kWindow - 1));
+        const size_t off = at - winPos_;
+        const size_t n = std::min(kWindow - off, stop - at);
+        const uint64_t valid = n == 64 ? ~uint64_t{0} : (uint64_t{1} << n) - 1;
+        const uint64_t breaks = (winBreaks_ >> off) & valid;
+        if (breaks) {
+            const auto k = static_cast<unsigned>(__builtin_ctzll(breaks));
+            const uint64_t before = (uint64_t{1} << k) - 1;
+            high |= (winHigh_ >> off) & before;
+            esc |= (winEsc_ >> off) & before;
+            brk = buf_.data() + at + k;
+            break;
+        }
+        high |= (winHigh_ >> off) & valid;
+        esc |= (winEsc_ >> off) & valid;
+        at += n;
+    }
+    line.highBytes = high != 0;
+    line.escOrSo = esc != 0;
+    const char* scanEnd = buf_.data() + stop;
+    if (brk) {
         line.length = static_cast<size_t>(brk - start);
         const char* after;
         if (*brk == '\n') {
@@ -228,6 +296,7 @@ void MappedFileReader::ShortenCut(ReadLine& line, size_t keep) {
     if (!line.cut || keep == 0 || keep >= line.length) return;
     pos_ -= line.length - keep;
     line.length = keep;
+    line.classified = false;
 }
 
 size_t MappedFileReader::ReadLineInto(char* out, size_t n) {
@@ -240,6 +309,7 @@ size_t MappedFileReader::ReadLineInto(char* out, size_t n) {
 }
 
 bool MappedFileReader::HasEscOrSo(const ReadLine& line) {
+    if (line.classified) return line.escOrSo;
     uint64_t lineStart = bufFileOffset_ + static_cast<uint64_t>(line.data - buf_.data());
     uint64_t lineEnd = lineStart + line.length;
     // nextEsc_ is the first ESC/SO at or after the last scan's start, or escScanned_ when there

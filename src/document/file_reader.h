@@ -26,6 +26,11 @@ struct ReadLine {
     bool cut = false;            // ended because the line was too long
     bool crcrlf = false;         // the CR LF line end was CR CR LF
     size_t available = 0;        // bytes readable from `data` on (the line and what follows)
+    // Known when `classified`: whether the line's bytes hold one of 0x80-0xFF, and one of ESC
+    // (0x1B) or SO (0x0E). A line that ShortenCut shortened is no longer classified.
+    bool classified = false;
+    bool highBytes = false;
+    bool escOrSo = false;
 };
 
 class MappedFileReader {
@@ -55,7 +60,8 @@ class MappedFileReader {
     // A read error (errno) met after opening; the lines read so far stay valid.
     int readError = 0;
     bool eof() const { return eofFlag_; }
-    // Whether the bytes of `line` hold an ESC (0x1B) or SO (0x0E); one pass over the file in all.
+    // Whether the bytes of `line` hold an ESC (0x1B) or SO (0x0E); one pass over the file in all
+    // for lines that are not classified.
     bool HasEscOrSo(const ReadLine& line);
     uint64_t fileSize() const { return fileSize_; }
     // The next n bytes without consuming them (fewer at the end of the file).
@@ -93,6 +99,15 @@ class MappedFileReader {
     bool eofFlag_ = false;
     uint64_t escScanned_ = 0;  // file offset up to which ESC/SO was looked for
     uint64_t nextEsc_ = 0;     // file offset of the next ESC/SO (valid when < escScanned_)
+    // The classes of the 64 bytes of buf_ from winPos_ (bit i for byte winPos_ + i): line breaks
+    // (CR, LF), bytes 0x80-0xFF, ESC and SO. Valid until the buffer changes; bits of bytes past
+    // end_ mean nothing.
+    bool winValid_ = false;
+    size_t winPos_ = 0;
+    uint64_t winBreaks_ = 0;
+    uint64_t winHigh_ = 0;
+    uint64_t winEsc_ = 0;
+    void Classify(size_t at);
     bool opened_ = false;
     bool unscanned_ = false;  // bytes given in memory that the UTF-8 test has not seen
     Utf8Scanner* utf8_ = nullptr;

@@ -1,6 +1,7 @@
 // Opening files: code detection, conversion, line cutting, line-end modes and failures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <random>
 #include <string>
@@ -312,10 +313,15 @@ std::vector<std::pair<std::string, int>> ReferenceLines(const std::string& s, si
 TEST(MappedFileReader, AgreesWithAPlainReadingOfTheRules) {
     TempDir dir;
     std::mt19937 rng(7);
-    const char alphabet[] = {'a', '\r', '\n', 0x1A, '\x82', '\0'};
+    const char alphabet[] = {'a', '\r', '\n', 0x1A, '\x82', '\0', 0x1B, 0x0E, '\xFF', 'b'};
     for (int round = 0; round < 300; ++round) {
         std::string s(rng() % 20000, 'a');
-        for (auto& c : s) c = alphabet[rng() % (round % 3 == 0 ? 6 : 3)];
+        const unsigned letters = round % 3 == 0 ? 10 : 3;
+        for (auto& c : s) c = alphabet[rng() % letters];
+        // Rare high bytes and escapes among long plain runs, on both sides of a window's edge.
+        if (round % 3 == 1)
+            for (int k = 0; k < 20 && !s.empty(); ++k)
+                s[rng() % s.size()] = alphabet[4 + rng() % 5];
         if (round % 5 == 0) s += std::string(rng() % 9000, 'b');
         size_t max = round % 2 ? 65535 : 1000 + rng() % 500;
         std::string path = dir.Write("r.txt", s);
@@ -324,10 +330,36 @@ TEST(MappedFileReader, AgreesWithAPlainReadingOfTheRules) {
         auto expect = ReferenceLines(s, max);
         ReadLine line;
         size_t n = 0;
+        size_t at = 0;  // where the line starts in s
         while (reader.Next(line, max)) {
             ASSERT_LT(n, expect.size());
             EXPECT_EQ(std::string(line.data, line.length), expect[n].first) << round << " " << n;
             EXPECT_EQ(line.cut ? 0x100 : line.kind, expect[n].second) << round << " " << n;
+            const std::string_view text(line.data, line.length);
+            const bool high = std::any_of(text.begin(), text.end(), [](char c) {
+                return static_cast<unsigned char>(c) >= 0x80;
+            });
+            const auto escapes = [](std::string_view t) {
+                return t.find_first_of("\x1B\x0E") != std::string_view::npos;
+            };
+            ASSERT_TRUE(line.classified);
+            EXPECT_EQ(line.highBytes, high) << round << " " << n;
+            EXPECT_EQ(line.escOrSo, escapes(text)) << round << " " << n;
+            EXPECT_EQ(reader.HasEscOrSo(line), escapes(text)) << round << " " << n;
+            if (line.cut && line.length > 1 && rng() % 2) {
+                // A shortened cut line is looked at again; the rest of it starts the next line.
+                const size_t keep = 1 + rng() % (line.length - 1);
+                reader.ShortenCut(line, keep);
+                EXPECT_FALSE(line.classified);
+                EXPECT_EQ(reader.HasEscOrSo(line), escapes(text.substr(0, keep))) << round;
+                auto rest = ReferenceLines(s.substr(at + keep), max);
+                expect.resize(n + 1);
+                expect.insert(expect.end(), rest.begin(), rest.end());
+            }
+            at += line.length + (line.cut || line.kind == 0 ? 0
+                                 : line.kind != 0x18        ? 1
+                                 : line.crcrlf              ? 3
+                                                            : 2);
             ++n;
         }
         EXPECT_EQ(n, expect.size()) << round;
