@@ -26,6 +26,7 @@
 #include "gui/frame/main_frame.h"
 #include "gui/frame/menus.h"
 #include "gui/frame/project_wiring.h"
+#include "gui/frame/qt_script_frame.h"
 #include "gui/gui_test_support.h"
 #include "platform/fakes/headless_ui.h"
 #include "platform/file_system.h"
@@ -168,9 +169,10 @@ TEST(ProjectGui, AReopenedProjectAndBreakKeepTheHistoryOfEveryDocument) {
 }
 
 // A restored project: the windows in their order, the same one active with its tab current
-// (and the focus when the frame is shown), each caret where it was. With the frame hidden every
-// window is also maximized, normal (at its rectangle) or minimized as it was, and the snapshot
-// written again holds the same records; the windows are not activated one by one.
+// (and the focus when the frame is shown), each caret where it was. Only the active window is
+// shown, once, in its own state (maximized), with the frame shown or hidden; the others keep
+// theirs until they are reached (normal at its rectangle, minimized), and the snapshot written
+// again holds the same records.
 TEST(ProjectGui, ARestoredProjectKeepsTheOrderTheStatesAndTheActiveWindow) {
     for (const bool shown : {false, true}) {
         SCOPED_TRACE(shown ? "frame shown" : "frame hidden");
@@ -183,12 +185,13 @@ TEST(ProjectGui, ARestoredProjectKeepsTheOrderTheStatesAndTheActiveWindow) {
             files.push_back(d.dir.Write("w" + std::to_string(i) + ".txt", text));
             ASSERT_NE(d.frame.OpenFile(files.back()), nullptr);
         }
-        auto subOf = [](DocWindow* w) { return qobject_cast<QMdiSubWindow*>(w->parentWidget()); };
+        auto subOf = [](DocWindow* w) { return MainFrame::SubWindowIfShown(*w); };
         subOf(d.frame.Windows()[1])->showNormal();
         subOf(d.frame.Windows()[1])->setGeometry(10, 20, 300, 200);
         subOf(d.frame.Windows()[5])->showMinimized();
         d.frame.Windows()[3]->view().SetCaret(30, 0);
         d.frame.ActivateWindow(*d.frame.Windows()[4]);
+        ASSERT_TRUE(subOf(d.frame.Windows()[4])->isMaximized());
         const std::string project = d.dir.File("seven.prf");
         ASSERT_TRUE(d.wiring->projects().WriteSnapshot(project, false));
         const auto written = app::ReadSnapshotFile(platform::RealFileSystem(), project, nullptr);
@@ -214,28 +217,120 @@ TEST(ProjectGui, ARestoredProjectKeepsTheOrderTheStatesAndTheActiveWindow) {
             EXPECT_EQ(d.frame.tabStrip()->tabText(int(i)),
                       QString::fromStdString(windows[i]->doc().title))
                 << i;
+            EXPECT_EQ(subOf(windows[i]) != nullptr, i == 4) << "shown only when reached: " << i;
         }
         ASSERT_EQ(d.frame.ActiveWindow(), windows[4]);
         EXPECT_EQ(d.frame.tabStrip()->currentIndex(), 4);
-        EXPECT_EQ(windows[3]->view().caretLineNumber(), 30);
-        if (shown) {
-            EXPECT_TRUE(windows[4]->editor().hasFocus());
-            continue;
-        }
-        // The active one, and the two windows put back to normal and minimized on the way.
-        EXPECT_LE(activations, 3);
-        EXPECT_TRUE(subOf(windows[4])->isMaximized());
-        EXPECT_TRUE(subOf(windows[5])->isMinimized());
-        EXPECT_EQ(subOf(windows[1])->geometry(), QRect(10, 20, 300, 200));
+        EXPECT_EQ(activations, 1);
+        EXPECT_TRUE(subOf(windows[4])->isMaximized()) << "its state holds after the activation";
+        if (shown) EXPECT_TRUE(windows[4]->editor().hasFocus());
+        EXPECT_EQ(windows[3]->caretLine(), 30);
         const std::string again = d.dir.File("again.prf");
         ASSERT_TRUE(d.wiring->projects().WriteSnapshot(again, false));
         const auto rewritten = app::ReadSnapshotFile(platform::RealFileSystem(), again, nullptr);
         ASSERT_TRUE(rewritten.has_value());
         EXPECT_EQ(rewritten->active, written->active);
         ASSERT_EQ(rewritten->records.size(), written->records.size());
-        for (size_t i = 0; i < written->records.size(); ++i)
-            EXPECT_EQ(rewritten->records[i], written->records[i]) << i;
+        for (size_t i = 0; i < written->records.size(); ++i) {
+            app::SnapshotRecord r = rewritten->records[i];
+            // A maximized window's rectangle is the area's, laid out anew in a shown frame.
+            if (shown && r.frame.showCmd == 3) {
+                r.frame.left = written->records[i].frame.left;
+                r.frame.top = written->records[i].frame.top;
+                r.frame.right = written->records[i].frame.right;
+                r.frame.bottom = written->records[i].frame.bottom;
+            }
+            EXPECT_EQ(r, written->records[i]) << i;
+        }
+
+        // Reached through the tab strip, each window shows in its own state; the caret is
+        // where it was.
+        emit d.frame.tabStrip()->tabBarClicked(3);
+        ASSERT_EQ(d.frame.ActiveWindow(), windows[3]);
+        EXPECT_EQ(windows[3]->view().caretLineNumber(), 30);
+        if (shown) continue;  // shown, the area maximizes the window it activates
+        emit d.frame.tabStrip()->tabBarClicked(5);
+        emit d.frame.tabStrip()->tabBarClicked(1);
+        EXPECT_TRUE(subOf(windows[5])->isMinimized());
+        EXPECT_FALSE(subOf(windows[1])->isMaximized());
+        EXPECT_EQ(subOf(windows[1])->geometry(), QRect(10, 20, 300, 200));
     }
+}
+
+// What walks the windows sees those of a restored project that are not shown yet as any other:
+// the Window menu, the scripts' window list, Save All (without making their views), Next
+// Window (which shows the next one), and closing the active window (another one is shown).
+TEST(ProjectGui, WindowsNotShownYetAreListedSavedReachedAndClosedAsOthers) {
+    Desk d;
+    d.frame.show();
+    std::vector<std::string> files;
+    for (int i = 0; i < 5; ++i) {
+        files.push_back(d.dir.Write("d" + std::to_string(i) + ".txt", "text\n"));
+        ASSERT_NE(d.frame.OpenFile(files.back()), nullptr);
+    }
+    TypeKeys(&d.frame.Windows()[2]->editor(), "x");
+    d.frame.ActivateWindow(*d.frame.Windows()[1]);
+    const std::string project = d.dir.File("five.prf");
+    ASSERT_TRUE(d.wiring->projects().WriteSnapshot(project, false));
+    d.ui.QueueAnswer(platform::kIdNo);  // the changes of d2.txt: kept by the copy
+    ASSERT_TRUE(d.wiring->projects().OpenProject(project));
+    Settle();
+    std::vector<DocWindow*> windows = d.frame.Windows();
+    ASSERT_EQ(windows.size(), 5u);
+    ASSERT_EQ(d.frame.ActiveWindow(), windows[1]);
+    EXPECT_FALSE(windows[2]->viewMade());
+    EXPECT_TRUE(windows[2]->doc().modified);
+
+    QMenu* menu = nullptr;
+    for (QAction* a : d.frame.menuBar()->actions())
+        if (a->text() == QStringLiteral("&Window")) menu = a->menu();
+    ASSERT_NE(menu, nullptr);
+    emit menu->aboutToShow();
+    std::vector<QAction*> items;
+    for (QAction* a : menu->actions())
+        if (a->objectName().startsWith(QStringLiteral("window:"))) items.push_back(a);
+    ASSERT_EQ(items.size(), 5u);
+    for (size_t i = 0; i < items.size(); ++i) {
+        EXPECT_EQ(items[i]->text(), QStringLiteral("&%1 d%2.txt%3")
+                                        .arg(i + 1)
+                                        .arg(i)
+                                        .arg(i == 2 ? QStringLiteral("*") : QString()));
+        EXPECT_EQ(items[i]->isChecked(), i == 1) << i;
+    }
+    const std::vector<app::ScriptWindow> listed = d.frame.scriptFrame().Windows();
+    ASSERT_EQ(listed.size(), 6u) << "the main window and each document window";
+    EXPECT_EQ(listed[3].title, "d2.txt*");
+
+    // Save All writes the document whose window was never shown, from its text as restored.
+    ASSERT_TRUE(d.frame.AllSave());
+    EXPECT_EQ(platform::RealFileSystem().Stat(files[2])->size, 6u);
+    EXPECT_FALSE(windows[2]->doc().modified);
+    EXPECT_FALSE(windows[2]->viewMade()) << "saving needs no view";
+    EXPECT_EQ(d.frame.tabStrip()->tabText(2), QStringLiteral("d2.txt"));
+
+    // Next Window goes to the next in order and shows it; choosing a listed one shows it too.
+    d.frame.RunCommand(size_t(app::CommandIndexByName("NextPane")));
+    ASSERT_EQ(d.frame.ActiveWindow(), windows[2]);
+    EXPECT_NE(MainFrame::SubWindowIfShown(*windows[2]), nullptr);
+    EXPECT_TRUE(windows[2]->editor().hasFocus());
+    emit menu->aboutToShow();
+    for (QAction* a : menu->actions())
+        if (a->objectName() == QStringLiteral("window:5")) a->trigger();
+    ASSERT_EQ(d.frame.ActiveWindow(), windows[4]);
+    EXPECT_EQ(d.frame.tabStrip()->currentIndex(), 4);
+
+    // Closing every shown window leaves the others, one of them shown and active.
+    for (DocWindow* w : {windows[1], windows[2], windows[4]}) d.frame.CloseWindows(w->doc());
+    Settle();
+    windows = d.frame.Windows();
+    ASSERT_EQ(windows.size(), 2u);
+    EXPECT_EQ(windows[0]->doc().path, files[0]);
+    EXPECT_EQ(windows[1]->doc().path, files[3]);
+    ASSERT_EQ(d.frame.tabStrip()->count(), 2);
+    DocWindow* active = d.frame.ActiveWindow();
+    ASSERT_NE(active, nullptr);
+    EXPECT_NE(MainFrame::SubWindowIfShown(*active), nullptr);
+    EXPECT_TRUE(d.frame.menus().ActionOf("CloseFile")->isEnabled());
 }
 
 TEST(ProjectGui, RecentFilesInTheFileMenuAndTheHistory) {

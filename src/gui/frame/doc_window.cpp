@@ -47,26 +47,119 @@ class PaneKeys : public app::KeyInput {
 DocWindow::DocWindow(MainFrame& frame, std::shared_ptr<document::CElwDoc> doc,
                      editing::EditorShared& shared, editing::ClipboardContext& clipboard,
                      const QFont& font, const DisplayOptions& display, const DocWindow* like,
-                     const view::LayoutOptions* layout)
+                     const view::LayoutOptions* layout, bool deferred)
     : frame_(frame),
       shared_(shared),
       clipboard_(clipboard),
       doc_(std::move(doc)),
       font_(font),
       display_(display) {
+    if (deferred && !like) {
+        deferred_.emplace();
+        if (layout) deferred_->layout = *layout;
+        return;
+    }
+    MakeSplitter();
+    AddPane(like ? &like->view() : nullptr, layout);
+    ApplySyntax();
+}
+
+void DocWindow::MakeSplitter() {
     splitter_ = new QSplitter(Qt::Vertical, this);
     splitter_->setChildrenCollapsible(false);
     auto* box = new QVBoxLayout(this);
     box->setContentsMargins(0, 0, 0, 0);
     box->addWidget(splitter_);
-    AddPane(like ? &like->view() : nullptr, layout);
+}
+
+void DocWindow::MakeView() {
+    if (!deferred_) return;
+    const DeferredView d = std::move(*deferred_);
+    deferred_.reset();
+    MakeSplitter();
+    const view::LayoutOptions layout = d.layout ? *d.layout : LayoutFor(*doc_);
+    AddPane(nullptr, &layout);
+    Pane& p = *panes_.front();
+    if (d.edit) p.view->options() = *d.edit;
+    if (d.shiftSelect) p.selection->shiftSelect = *d.shiftSelect;
     ApplySyntax();
+    if (d.caretLine != 1 || d.caretPos != 0 || d.middle)
+        PlaceCaret(d.caretLine, d.caretPos, d.middle);
+}
+
+view::LayoutOptions DocWindow::layoutOptions() const {
+    if (!deferred_) return view().layout().options();
+    view::LayoutOptions layout = deferred_->layout ? *deferred_->layout : LayoutFor(*doc_);
+    layout.codePage = doc_->CodePage();
+    return layout;
+}
+
+editing::EditOptions DocWindow::editOptions() const {
+    if (!deferred_) return view().options();
+    return deferred_->edit ? *deferred_->edit : editing::EditOptions{};
+}
+
+int DocWindow::caretLine() const {
+    return deferred_ ? deferred_->caretLine : view().caretLineNumber();
+}
+
+size_t DocWindow::caretPos() const {
+    return deferred_ ? deferred_->caretPos : view().caretPos();
+}
+
+void DocWindow::SetLayoutOptions(const view::LayoutOptions& layout) {
+    if (deferred_)
+        deferred_->layout = layout;
+    else
+        view().SetLayout(layout);
+}
+
+void DocWindow::SetShiftSelect(bool on) {
+    if (deferred_)
+        deferred_->shiftSelect = on;
+    else
+        selection().shiftSelect = on;
+}
+
+void DocWindow::PlaceCaret(int line, size_t pos, bool middle) {
+    line = std::clamp(line, 1, std::max(1, doc_->lineCount()));
+    if (deferred_) {
+        deferred_->caretLine = line;
+        deferred_->caretPos = pos;
+        deferred_->middle = middle;
+        return;
+    }
+    editing::CElwView& v = view();
+    v.SetCaret(line, 0);
+    if (pos > 0) v.SetCaret(line, std::min(pos, v.TextOf(v.caretLine()).end()));
+    if (middle) v.Execute(editing::CommandId::MakeMid, 1);
+    editor().Refresh();
+}
+
+void DocWindow::SetFirstShowState(int showCmd, const QRect& normal) {
+    firstShowCmd_ = showCmd;
+    firstNormal_ = normal;
+}
+
+void DocWindow::RefreshView() {
+    if (!panes_.empty()) editor().Refresh();
+}
+
+void DocWindow::SyncView() {
+    if (!panes_.empty()) view().Sync();
+}
+
+void DocWindow::SetDisplayOptions(const DisplayOptions& display) {
+    display_ = display;
+    for (auto& p : panes_) p->editor->SetDisplayOptions(display);
 }
 
 DocWindow::~DocWindow() {
+    frame_.ForgetWindow(*this, false);
     // Each widget refers to its view, each view to the document; the document goes with the
     // last window that shows it.
     while (!panes_.empty()) RemovePane(panes_.size() - 1);
+    if (frame_.tearingDown()) return;
     // The windows left on the document number themselves again.
     std::weak_ptr<document::CElwDoc> doc = doc_;
     doc_.reset();
@@ -157,10 +250,12 @@ void DocWindow::SetEditorFont(const QFont& font) {
 }
 
 void DocWindow::SetEditOptions(const editing::EditOptions& options) {
+    if (deferred_) deferred_->edit = options;
     for (auto& p : panes_) p->view->options() = options;
 }
 
 void DocWindow::FocusPane(int i) {
+    MakeView();
     if (i < 0 || i >= paneCount()) return;
     active_ = i;
     LinkPanes();
@@ -184,6 +279,7 @@ bool DocWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void DocWindow::ToggleSplit() {
+    MakeView();
     if (panes_.size() == 1) {
         const int half = std::max(1, splitter_->height() / 2);
         AddPane(&view());
@@ -205,6 +301,10 @@ bool DocWindow::NextPane() {
 }
 
 void DocWindow::ApplyLayout() {
+    if (deferred_) {
+        deferred_->layout = LayoutFor(*doc_, layoutOptions());
+        return;
+    }
     // Every view of the document takes the layout; the others repaint through their views.
     view().SetLayout(LayoutFor(*doc_, view().layout().options()));
     for (auto& p : panes_) p->editor->Refresh();
@@ -262,6 +362,11 @@ void DocWindow::UpdateWindowTitle() {
 }
 
 void DocWindow::ApplySyntax(bool force) {
+    // A deferred window is coloured as its view is made.
+    if (deferred_) {
+        syntaxApplied_ = false;
+        return;
+    }
     const app::KeywordFile* keywords = frame_.keywordFile();
     // An untitled document of a file type is coloured as a file of its extension.
     const std::string name = doc_->path.empty() ? "untitled" + doc_->typeExtension : doc_->path;
@@ -284,8 +389,10 @@ void DocWindow::closeEvent(QCloseEvent* event) {
                                     [this](const DocWindow* w) { return w != this; });
     if (others) {
         event->accept();
+        frame_.ForgetWindow(*this, true);
     } else if (frame_.QueryCloseDocument(*this)) {
         event->accept();
+        frame_.ForgetWindow(*this, true);
         frame_.PostDocumentClosed();
     } else {
         event->ignore();
@@ -318,9 +425,16 @@ DocWindow* MainFrame::NewWindow(DocWindow& w) {
 void MainFrame::NextPane() {
     DocWindow* w = ActiveWindow();
     if (w && w->NextPane()) return;
-    mdi_->activateNextSubWindow();
+    // The next window in opening order, after the last the first (shown now if it was not yet).
+    const std::vector<DocWindow*> all = Windows();
+    if (all.empty()) return;
+    const auto at = std::find(all.begin(), all.end(), w);
+    DocWindow* next = at == all.end()
+                          ? all.front()
+                          : all[(static_cast<size_t>(at - all.begin()) + 1) % all.size()];
+    mdi_->setActiveSubWindow(SubWindowOf(*next));
     // A window is entered at its first pane.
-    if (DocWindow* next = ActiveWindow()) next->FocusPane(0);
+    next->FocusPane(0);
 }
 
 void MainFrame::LinkOtherWindows() {

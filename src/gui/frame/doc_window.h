@@ -3,11 +3,21 @@
 // and it goes with the last of them. Each pane has its own edit view, selection and widget; the
 // views of one document follow each other's edits (the core does that), and the window keeps
 // the widgets painting what their views hold.
+//
+// A window may be made deferred (a project's windows as they are restored): it is then only its
+// document and what its view will be (layout, editing options, caret line, title, and the state
+// its sub-window will show in). The view, its pane and widgets are made the first time anything
+// needs them (`view()`, `editor()`...: laying out a view runs over every line); the frame puts
+// the window into its MDI area when it is first shown. The calls below that name a deferred
+// window's state (`layoutOptions`, `SetEditOptions`, `PlaceCaret`, `RefreshView`...) keep it
+// as it is.
 #pragma once
 
+#include <QRect>
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "app/commands/edit_view_sink.h"
@@ -25,6 +35,16 @@ namespace norv::qt {
 
 class MainFrame;
 
+// What a window whose view is not made yet keeps of it.
+struct DeferredView {
+    std::optional<view::LayoutOptions> layout;
+    std::optional<editing::EditOptions> edit;
+    std::optional<bool> shiftSelect;
+    int caretLine = 1;
+    size_t caretPos = 0;
+    bool middle = false;  // MakeMid once it is made
+};
+
 class DocWindow : public QWidget {
     Q_OBJECT
 
@@ -37,12 +57,43 @@ class DocWindow : public QWidget {
     DocWindow(MainFrame& frame, std::shared_ptr<document::CElwDoc> doc,
               editing::EditorShared& shared, editing::ClipboardContext& clipboard,
               const QFont& font, const DisplayOptions& display, const DocWindow* like = nullptr,
-              const view::LayoutOptions* layout = nullptr);
+              const view::LayoutOptions* layout = nullptr, bool deferred = false);
     ~DocWindow() override;
+
+    // Whether the view and its widgets exist (not a deferred window yet to be needed).
+    bool viewMade() const { return !panes_.empty(); }
+    // Makes the view and its widgets of a deferred window: its caret put back, MakeMid when the
+    // caret was placed so.
+    void MakeView();
+    // The active pane's view if it is made (never makes it).
+    const editing::CElwView* madeView() const {
+        return panes_.empty() ? nullptr : panes_[static_cast<size_t>(active_)]->view.get();
+    }
+    // What the view is or will be laid out and edited with; where its caret is or will be
+    // (line 1-based, position a byte offset in the line).
+    view::LayoutOptions layoutOptions() const;
+    editing::EditOptions editOptions() const;
+    int caretLine() const;
+    size_t caretPos() const;
+    // The layout the view takes (a layout runs over every line: only when it differs).
+    void SetLayoutOptions(const view::LayoutOptions& layout);
+    void SetShiftSelect(bool on);
+    // Puts the caret at `line` (within the text) and `pos` (within the line); `middle`: MakeMid.
+    void PlaceCaret(int line, size_t pos, bool middle);
+    // The state the sub-window is first shown in (3 maximized, 2 minimized, else normal at
+    // `normal`, an empty rectangle leaving the area's own).
+    void SetFirstShowState(int showCmd, const QRect& normal);
+    int firstShowCmd() const { return firstShowCmd_; }
+    const QRect& firstNormalRect() const { return firstNormal_; }
+    // The active pane repaints; the line buffer goes back to the document: both only when made.
+    void RefreshView();
+    void SyncView();
+    void SetDisplayOptions(const DisplayOptions& display);
 
     document::CElwDoc& doc() const { return *doc_; }
     const std::shared_ptr<document::CElwDoc>& sharedDoc() const { return doc_; }
-    // The active pane: its view, widget, selection, and the two as the key dispatch's target.
+    // The active pane: its view, widget, selection, and the two as the key dispatch's target
+    // (each makes a deferred window's view).
     editing::CElwView& view() const { return *pane().view; }
     EditWidget& editor() const { return *pane().editor; }
     editing::Selection& selection() const { return *pane().selection; }
@@ -104,9 +155,14 @@ class DocWindow : public QWidget {
         std::unique_ptr<app::KeyInput> keys;  // the pane's key input: activates it, then presses
         EditWidget* editor = nullptr;
     };
-    const Pane& pane() const { return *panes_[static_cast<size_t>(active_)]; }
+    const Pane& pane() const {
+        // The view of a deferred window is made when something first needs it.
+        if (panes_.empty()) const_cast<DocWindow*>(this)->MakeView();
+        return *panes_[static_cast<size_t>(active_)];
+    }
     // A pane on the document; with `like`, its caret and top row are those of that view.
     void AddPane(const editing::CElwView* like, const view::LayoutOptions* layout = nullptr);
+    void MakeSplitter();
     void RemovePane(size_t i);
     void LinkPanes();
     // The pane of this widget becomes the active one.
@@ -129,6 +185,10 @@ class DocWindow : public QWidget {
     std::string syntaxName_;
     std::shared_ptr<const view::SyntaxRules> syntax_;
     uint32_t scriptValue_ = 0;
+    // A deferred window's view as it will be made.
+    std::optional<DeferredView> deferred_;
+    int firstShowCmd_ = 3;
+    QRect firstNormal_;
 };
 
 }  // namespace norv::qt

@@ -78,7 +78,7 @@ FindWiring::FindWiring(MainFrame& frame, editing::EditorShared& shared, platform
     };
     env_.askReplace = [this](const search::ReplaceQuestion&) {
         // The match is selected: show it before asking.
-        for (DocWindow* w : frame_.Windows()) w->editor().Refresh();
+        for (DocWindow* w : frame_.Windows()) w->RefreshView();
         ReplaceAssureDialog d(&frame_);
         return d.Ask();
     };
@@ -164,8 +164,8 @@ std::vector<editing::CElwView*> FindWiring::Views() {
 void FindWiring::Activate(editing::CElwView& view) {
     DocWindow* w = WindowOf(view);
     if (!w) return;
-    auto* sub = qobject_cast<QMdiSubWindow*>(w->parentWidget());
-    if (sub) {
+    QMdiSubWindow* sub = frame_.SubWindowOf(*w);
+    {
         if (sub->isMinimized()) sub->showNormal();
         if (QMdiArea* area = sub->mdiArea()) {
             // The frame's own answer to an activation (the changed-on-disk question may load
@@ -189,7 +189,7 @@ bool FindWiring::RunCommand(editing::CElwView& view, editing::CommandId id) {
     activated_ = nullptr;
     session_.RunCommand(view, id);
     busy_ = false;
-    for (DocWindow* w : frame_.Windows()) w->editor().Refresh();
+    for (DocWindow* w : frame_.Windows()) w->RefreshView();
     if (activated_) {
         // The frame answers the activation (tab strip, status bar, changed file) once this
         // command has returned: a document loaded again gets a new view and selection, which

@@ -80,7 +80,11 @@ void MainFrame::RegisterFrameCommands() {
     doc(F::LockEdit, [this](DocWindow& w) { ToggleReadOnly(w); });
     doc(F::NewWindow, [this](DocWindow& w) { NewWindow(w); });
     doc(F::Split, [](DocWindow& w) { w.ToggleSplit(); });
-    windows(F::Cascade, [this] { mdi_->cascadeSubWindows(); });
+    windows(F::Cascade, [this] {
+        // Every window takes its place, those not shown yet too.
+        for (DocWindow* w : Windows()) SubWindowOf(*w);
+        mdi_->cascadeSubWindows();
+    });
     windows(F::TileHorz, [this] { TileWindows(false); });
     windows(F::TileVert, [this] { TileWindows(true); });
     windows(F::TileTwo, [this] { TileTwo(); });
@@ -134,7 +138,7 @@ bool MainFrame::CommandEnabled(size_t command) const {
     const bool window = ActiveWindow() != nullptr;
     // These work on the lines of a selection and do nothing without one.
     if (c.name == "Indent" || c.name == "BackInd" || c.name == "AddString")
-        return window && ActiveWindow()->selection().active();
+        return window && ActiveWindow()->viewMade() && ActiveWindow()->selection().active();
     if (c.name == "RecordKey") return keyMacros_->RecordKeyEnabled();
     if (c.name == "PlayKey") return keyMacros_->PlayKeyEnabled();
     if (c.isView()) return window;
@@ -147,7 +151,7 @@ std::optional<bool> MainFrame::CommandChecked(size_t command) const {
     DocWindow* w = ActiveWindow();
     if (name == "LockEdit") return w && w->doc().readOnly;
     if (name == "ModeInsert") return shared_.insertMode;
-    if (name == "ModeAutoSplit") return w && w->view().options().autoSplit;
+    if (name == "ModeAutoSplit") return w && w->editOptions().autoSplit;
     if (name == "RecordKey") return keyMacros_->RecordKeyChecked();
     if (name == "PlayKey") return keyMacros_->PlayKeyChecked();
     return std::nullopt;
@@ -400,26 +404,28 @@ void MainFrame::NoteActivated(QMdiSubWindow* sub) {
 }
 
 void MainFrame::FileSelect() {
-    const QList<QMdiSubWindow*> list = mdi_->subWindowList();
-    if (list.isEmpty()) return;
+    const std::vector<DocWindow*> list = Windows();
+    if (list.empty()) return;
     QStringList titles;
     int current = -1;
     DocWindow* active = ActiveWindow();
-    for (qsizetype i = 0; i < list.size(); ++i) {
-        auto* w = qobject_cast<DocWindow*>(list[i]->widget());
-        QString title = w ? w->windowTitle() : list[i]->windowTitle();
-        if (w && !w->doc().path.empty())
-            title += QStringLiteral("  (%1)").arg(FromUtf8(w->doc().path));
+    for (size_t i = 0; i < list.size(); ++i) {
+        DocWindow* w = list[i];
+        QString title = w->windowTitle();
+        if (!w->doc().path.empty()) title += QStringLiteral("  (%1)").arg(FromUtf8(w->doc().path));
         titles << title;
         if (w == active) current = static_cast<int>(i);
     }
     const int chosen = AskChoice(this, QStringLiteral("Select File"), titles, current);
-    if (chosen < 0 || chosen >= list.size()) return;
-    QMdiSubWindow* sub = list[chosen];
+    if (chosen < 0 || chosen >= static_cast<int>(list.size())) return;
+    // The dialog ran: the chosen window may have closed meanwhile.
+    DocWindow* w = list[static_cast<size_t>(chosen)];
+    if (std::find(windows_.begin(), windows_.end(), w) == windows_.end()) return;
+    QMdiSubWindow* sub = SubWindowOf(*w);
     if (sub->isMinimized()) sub->showNormal();
     mdi_->setActiveSubWindow(sub);
     NoteActivated(sub);
-    if (auto* w = qobject_cast<DocWindow*>(sub->widget())) w->editor().setFocus();
+    w->editor().setFocus();
 }
 
 void MainFrame::AnotherWindow() {
@@ -442,16 +448,19 @@ void MainFrame::AnotherWindow() {
 }
 
 void MainFrame::TileTwo() {
-    const QList<QMdiSubWindow*> list = mdi_->subWindowList();
+    const std::vector<DocWindow*> list = Windows();
     QMdiSubWindow* active = mdi_->activeSubWindow();
     if (!active && !activation_.empty()) active = activation_.front();
-    const qsizetype at = list.indexOf(active);
-    if (at < 0) return;
+    const auto at = std::find_if(list.begin(), list.end(), [active](const DocWindow* w) {
+        return active && SubWindowIfShown(*w) == active;
+    });
+    if (at == list.end()) return;
     if (list.size() < 2) {
         active->showMaximized();
         return;
     }
-    QMdiSubWindow* next = list[(at + 1) % list.size()];
+    const size_t nextAt = (static_cast<size_t>(at - list.begin()) + 1) % list.size();
+    QMdiSubWindow* next = SubWindowOf(*list[nextAt]);
     const QRect area = mdi_->viewport()->rect();
     const int half = area.height() / 2;
     next->showNormal();
@@ -503,7 +512,7 @@ DocWindow* MainFrame::NewFileOfType() {
 
 void MainFrame::Preferences() {
     auto repaint = [this] {
-        for (DocWindow* w : Windows()) w->editor().Refresh();
+        for (DocWindow* w : Windows()) w->RefreshView();
     };
     // Runs without a screen have no one to answer the dialog.
     if (qApp->property("norvHeadless").toBool()) return repaint();

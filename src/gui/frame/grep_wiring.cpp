@@ -41,7 +41,7 @@ GrepWiring::GrepWiring(MainFrame& frame, editing::EditorShared& shared, platform
             if (std::find(seen.begin(), seen.end(), &d) != seen.end()) continue;
             seen.push_back(&d);
             // What is being typed in a line belongs to the text searched.
-            w->view().Sync();
+            w->SyncView();
             out.push_back({d.path, &d.lines(), d.CodePage()});
         }
         return out;
@@ -107,13 +107,13 @@ uint64_t GrepWiring::RunGrepScript(const app::GrepArguments& arguments) {
 
 DocWindow* GrepWiring::WindowOf(const editing::CElwView& view) const {
     for (DocWindow* w : frame_.Windows())
-        if (&w->view() == &view) return w;
+        if (w->madeView() == &view) return w;
     return nullptr;
 }
 
 void GrepWiring::Activate(DocWindow& w) {
-    auto* sub = qobject_cast<QMdiSubWindow*>(w.parentWidget());
-    if (sub) {
+    QMdiSubWindow* sub = frame_.SubWindowOf(w);
+    {
         if (sub->isMinimized()) sub->showNormal();
         if (QMdiArea* area = sub->mdiArea()) {
             {
@@ -134,7 +134,9 @@ void GrepWiring::Activate(DocWindow& w) {
 
 std::vector<editing::CElwView*> GrepWiring::OutputCandidates() {
     std::vector<editing::CElwView*> out;
-    for (DocWindow* w : frame_.Windows()) out.push_back(&w->view());
+    // Only an output document can be the output: the other windows' views are not made for it.
+    for (DocWindow* w : frame_.Windows())
+        if (app::IsOutputDocument(w->doc())) out.push_back(&w->view());
     return out;
 }
 
@@ -168,12 +170,12 @@ editing::CElwView* GrepWiring::OpenOrActivate(const std::string& path) {
 }
 
 void GrepWiring::TagJump(DocWindow& from) {
-    QPointer<QMdiSubWindow> origin = qobject_cast<QMdiSubWindow*>(from.parentWidget());
+    QPointer<DocWindow> origin(&from);
     from.view().Sync();
     if (search::RunTagJump(from.view(), platform::RealFileSystem(), ui_, *this) ==
         search::TagJumpStatus::kJumped) {
         tagFrom_ = origin;
-        for (DocWindow* w : frame_.Windows()) w->editor().Refresh();
+        for (DocWindow* w : frame_.Windows()) w->RefreshView();
     }
 }
 
@@ -183,7 +185,7 @@ void GrepWiring::BackToTag() {
         return;
     }
     for (DocWindow* w : frame_.Windows()) {
-        if (w->parentWidget() == tagFrom_.data()) {
+        if (w == tagFrom_.data()) {
             Activate(*w);
             return;
         }

@@ -76,7 +76,7 @@ class GrepWiring : public app::OutputWindows,
     app::FindInFiles grep_{env_};
     bool busy_ = false;
     bool headless_ = false;
-    QPointer<QMdiSubWindow> tagFrom_;
+    QPointer<DocWindow> tagFrom_;
 };
 
 }  // namespace norv::qt

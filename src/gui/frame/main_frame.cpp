@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <QStatusBar>
 #include <QTabBar>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <utility>
@@ -98,11 +99,14 @@ MainFrame::MainFrame(platform::UserInterface* ui, FileDialogs* dialogs)
     column->addWidget(tabs_);
     column->addWidget(mdi_, 1);
     setCentralWidget(central);
+    deferredHolder_ = new QWidget(this);
+    deferredHolder_->setObjectName(QStringLiteral("deferredWindows"));
+    deferredHolder_->hide();
     connect(tabs_, &QTabBar::tabBarClicked, this, [this](int index) {
         if (index < 0) return;
-        auto* sub = static_cast<QMdiSubWindow*>(tabs_->tabData(index).value<void*>());
-        mdi_->setActiveSubWindow(sub);
-        if (auto* w = qobject_cast<DocWindow*>(sub->widget())) w->editor().setFocus();
+        auto* w = static_cast<DocWindow*>(tabs_->tabData(index).value<void*>());
+        mdi_->setActiveSubWindow(SubWindowOf(*w));
+        w->editor().setFocus();
     });
 
     message_ = new QLabel(QString::fromLatin1(QtUserInterface::kIdleText), this);
@@ -161,9 +165,9 @@ MainFrame::MainFrame(platform::UserInterface* ui, FileDialogs* dialogs)
     SetUpSortAndCompare();
     connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
         NoteActivated(sub);
-        if (int i = TabOf(sub); i >= 0) tabs_->setCurrentIndex(i);
-        if (sub)
-            if (auto* w = qobject_cast<DocWindow*>(sub->widget())) CheckChangedOnDisk(*w);
+        auto* w = sub ? qobject_cast<DocWindow*>(sub->widget()) : nullptr;
+        if (int i = TabOf(w); w && i >= 0) tabs_->setCurrentIndex(i);
+        if (w) CheckChangedOnDisk(*w);
         UpdateMenus();
         UpdateStatus();
         if (markBar_) markBar_->NoteDocumentsChanged();
@@ -175,6 +179,7 @@ MainFrame::MainFrame(platform::UserInterface* ui, FileDialogs* dialogs)
 }
 
 MainFrame::~MainFrame() {
+    tearingDown_ = true;
     // Windows go before the shared editor state they refer to: every one, also a window that was
     // closed and waits for its deferred deletion (the area's list no longer holds it, and its
     // destruction would otherwise reach this frame half taken down).
@@ -189,6 +194,12 @@ MainFrame::~MainFrame() {
     }
     activation_.clear();
     for (const QPointer<QMdiSubWindow>& sub : subs) delete sub.data();
+    // The windows never shown are a document each and a bare widget.
+    for (DocWindow* w : deferredHolder_->findChildren<DocWindow*>(Qt::FindDirectChildrenOnly)) {
+        disconnect(w, nullptr, this, nullptr);
+        delete w;
+    }
+    windows_.clear();
     // The bar reports its visibility as it goes: not to a frame being taken down.
     markBar_->blockSignals(true);
     delete markBar_;
@@ -303,7 +314,7 @@ void MainFrame::SetKeywordFile(const app::KeywordFile* keywords) {
 
 void MainFrame::SetDisplayOptions(const DisplayOptions& display) {
     display_ = display;
-    for (DocWindow* w : Windows()) w->editor().SetDisplayOptions(display_);
+    for (DocWindow* w : Windows()) w->SetDisplayOptions(display_);
 }
 
 void MainFrame::UseSettings(const app::Settings& settings) {
@@ -325,13 +336,17 @@ void MainFrame::ApplyViewSettings(DocWindow& w) {
     if (!settings_) return;
     w.SetEditOptions(app::EditOptionsFor(w.doc(), *settings_));
     SetViewLayout(w, app::LayoutOptionsFor(w.doc(), *settings_));
-    w.selection().shiftSelect = settings_->Flag(app::Key::ShiftSelect);
-    w.editor().Refresh();
+    w.SetShiftSelect(settings_->Flag(app::Key::ShiftSelect));
+    w.RefreshView();
 }
 
 void MainFrame::SetViewLayout(DocWindow& w, view::LayoutOptions layout) {
     // The view takes the document's code page whatever the options say.
     layout.codePage = w.doc().CodePage();
+    if (!w.viewMade()) {
+        w.SetLayoutOptions(layout);
+        return;
+    }
     if (!SameLayout(w.view().layout().options(), layout)) w.view().SetLayout(layout);
 }
 
@@ -354,10 +369,13 @@ void MainFrame::HoldActivation() {
 
 void MainFrame::ReleaseActivation() {
     if (activationHolds_ == 0 || --activationHolds_ > 0) return;
-    if (const QPointer<QMdiSubWindow> sub = std::exchange(heldActive_, nullptr)) {
-        mdi_->setActiveSubWindow(sub);
-        if (auto* w = qobject_cast<DocWindow*>(sub->widget())) w->editor().setFocus();
+    // Only the window made active is shown; the others wait until they are reached.
+    const QPointer<DocWindow> w = std::exchange(heldActive_, nullptr);
+    if (w && std::find(windows_.begin(), windows_.end(), w.data()) != windows_.end()) {
+        mdi_->setActiveSubWindow(SubWindowOf(*w));
+        w->editor().setFocus();
     }
+    ShowSomeWindow();
     if (std::exchange(statusStale_, false)) UpdateStatus();
 }
 
@@ -427,7 +445,9 @@ void MainFrame::CheckChangedOnDisk(DocWindow& w) {
 }
 
 void MainFrame::TileWindows(bool vertical) {
-    QList<QMdiSubWindow*> list = mdi_->subWindowList();
+    // Every window takes its place, those not shown yet too.
+    QList<QMdiSubWindow*> list;
+    for (DocWindow* w : Windows()) list.append(SubWindowOf(*w));
     const int n = static_cast<int>(list.size());
     if (n == 0) return;
     const QRect area = mdi_->viewport()->rect();
@@ -482,17 +502,82 @@ DocWindow* MainFrame::ActiveWindow() const {
     if (!sub) {
         // Without an active window (the frame is not active, as in tests) the front one counts.
         QList<QMdiSubWindow*> list = mdi_->subWindowList(QMdiArea::StackingOrder);
-        if (list.isEmpty()) return nullptr;
+        if (list.isEmpty()) return windows_.empty() ? nullptr : windows_.back();
         sub = list.back();
     }
     return qobject_cast<DocWindow*>(sub->widget());
 }
 
-std::vector<DocWindow*> MainFrame::Windows() const {
-    std::vector<DocWindow*> out;
-    for (QMdiSubWindow* sub : mdi_->subWindowList())
-        if (auto* w = qobject_cast<DocWindow*>(sub->widget())) out.push_back(w);
-    return out;
+QMdiSubWindow* MainFrame::SubWindowIfShown(const DocWindow& w) {
+    return qobject_cast<QMdiSubWindow*>(w.parentWidget());
+}
+
+QMdiSubWindow* MainFrame::SubWindowOf(DocWindow& w) {
+    if (QMdiSubWindow* sub = SubWindowIfShown(w)) return sub;
+    QMdiSubWindow* sub = PutInArea(w);
+    ShowInArea(w, sub);
+    return sub;
+}
+
+QMdiSubWindow* MainFrame::PutInArea(DocWindow& w) {
+    w.MakeView();
+    // From now on the sub-window closes and deletes it.
+    w.setAttribute(Qt::WA_DeleteOnClose, false);
+    QMdiSubWindow* sub = mdi_->addSubWindow(&w);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    connect(sub, &QObject::destroyed, this, [this, sub] {
+        std::erase(activation_, sub);
+        UpdateMenus();
+        if (markBar_) markBar_->NoteDocumentsChanged();
+    });
+    return sub;
+}
+
+void MainFrame::ShowInArea(DocWindow& w, QMdiSubWindow* sub) {
+    // The title is there before the window is shown and can become the active one.
+    if (w.firstShowCmd() == 2) {
+        sub->showMinimized();
+    } else if (w.firstShowCmd() == 1) {
+        sub->showNormal();
+        if (!w.firstNormalRect().isEmpty()) sub->setGeometry(w.firstNormalRect());
+    } else {
+        sub->showMaximized();
+    }
+    w.editor().Refresh();
+}
+
+bool MainFrame::CloseWindow(DocWindow& w) {
+    if (QMdiSubWindow* sub = SubWindowIfShown(w)) return sub->close();
+    return w.close();
+}
+
+void MainFrame::ForgetWindow(DocWindow& w, bool closed) {
+    if (tearingDown_) return;
+    const auto at = std::find(windows_.begin(), windows_.end(), &w);
+    if (at == windows_.end()) return;
+    windows_.erase(at);
+    if (heldActive_ == &w) heldActive_ = nullptr;
+    if (int i = TabOf(&w); i >= 0) tabs_->removeTab(i);
+    // The area may be left with none of the windows still open.
+    if (!windows_.empty() && !showQueued_) {
+        showQueued_ = true;
+        QTimer::singleShot(0, this, [this] { ShowSomeWindow(); });
+    }
+    if (!closed) return;
+    UpdateMenus();
+    if (markBar_) markBar_->NoteDocumentsChanged();
+}
+
+void MainFrame::ShowSomeWindow() {
+    showQueued_ = false;
+    if (windows_.empty() || activationHolds_ > 0) return;
+    for (DocWindow* w : windows_)
+        if (SubWindowIfShown(*w)) return;
+    DocWindow* w = windows_.back();
+    mdi_->setActiveSubWindow(SubWindowOf(*w));
+    w->editor().setFocus();
+    UpdateMenus();
+    UpdateStatus();
 }
 
 DocWindow* MainFrame::WindowOf(const document::CElwDoc& doc) const {
@@ -501,14 +586,21 @@ DocWindow* MainFrame::WindowOf(const document::CElwDoc& doc) const {
     return nullptr;
 }
 
-DocWindow* MainFrame::AddWindow(std::shared_ptr<document::CElwDoc> doc, const DocWindow* like) {
+DocWindow* MainFrame::AddWindow(std::shared_ptr<document::CElwDoc> doc, const DocWindow* like,
+                                bool deferred) {
+    // A window is put off only while the activation is held (a restored project): the one made
+    // active as the hold ends is shown then, the others when they are reached.
+    deferred = deferred && !like && activationHolds_ > 0;
     // The view is laid out once, with the options of the document's file type.
     std::optional<view::LayoutOptions> layout;
     if (settings_ && !like) layout = app::LayoutOptionsFor(*doc, *settings_);
     auto* w = new DocWindow(*this, std::move(doc), shared_, clipboardContext_, font_, display_,
-                            like, layout ? &*layout : nullptr);
-    QMdiSubWindow* sub = mdi_->addSubWindow(w);
-    sub->setAttribute(Qt::WA_DeleteOnClose);
+                            like, layout ? &*layout : nullptr, deferred);
+    if (deferred) {
+        w->setParent(deferredHolder_);
+        w->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    windows_.push_back(w);
     w->SetScriptValue(nextWindowValue_++);
     ApplyViewSettings(*w);
     w->SetPressHandler([this, w](const app::KeyStroke& stroke, std::string_view bytes) {
@@ -520,56 +612,48 @@ DocWindow* MainFrame::AddWindow(std::shared_ptr<document::CElwDoc> doc, const Do
         else if (ActiveWindow() == w)
             UpdateStatus();
     });
-    connect(sub, &QObject::destroyed, this, [this, sub] {
-        if (int i = TabOf(sub); i >= 0) tabs_->removeTab(i);
-        std::erase(activation_, sub);
-        UpdateMenus();
-        if (markBar_) markBar_->NoteDocumentsChanged();
-    });
     // Titled once it is in the area: the sub-window measures its title anew at each step of
-    // being made. The title is there before the window is shown and can become the active one.
+    // being made.
+    QMdiSubWindow* sub = deferred ? nullptr : PutInArea(*w);
     w->UpdateWindowTitle();
-    sub->showMaximized();
     const int tab = tabs_->addTab(w->windowTitle());
-    tabs_->setTabData(tab, QVariant::fromValue(static_cast<void*>(sub)));
-    // Shown in a visible area, the window may have become the active one before it had a tab.
-    if (mdi_->activeSubWindow() == sub) tabs_->setCurrentIndex(tab);
+    tabs_->setTabData(tab, QVariant::fromValue(static_cast<void*>(w)));
     connect(w, &QWidget::windowTitleChanged, this,
-            [this, sub](const QString& title) { SyncTab(sub, title); });
+            [this, w](const QString& title) { SyncTab(w, title); });
+    if (sub) ShowInArea(*w, sub);
     if (activationHolds_ > 0) {
         // Activating each window of a run would maximize it and restore the one before.
-        heldActive_ = sub;
+        heldActive_ = w;
     } else {
-        mdi_->setActiveSubWindow(sub);
+        mdi_->setActiveSubWindow(SubWindowOf(*w));
         w->editor().setFocus();
     }
-    w->editor().Refresh();
     UpdateMenus();
     UpdateStatus();
     return w;
 }
 
-int MainFrame::TabOf(const QMdiSubWindow* sub) const {
+int MainFrame::TabOf(const DocWindow* w) const {
     for (int i = 0; i < tabs_->count(); ++i)
-        if (tabs_->tabData(i).value<void*>() == sub) return i;
+        if (tabs_->tabData(i).value<void*>() == w) return i;
     return -1;
 }
 
-void MainFrame::SyncTab(const QMdiSubWindow* sub, const QString& title) {
+void MainFrame::SyncTab(const DocWindow* w, const QString& title) {
     // Setting a tab's text lays the whole bar out again, even for the same text.
-    const int i = TabOf(sub);
+    const int i = TabOf(w);
     if (i >= 0 && tabs_->tabText(i) != title) tabs_->setTabText(i, title);
 }
 
-DocWindow* MainFrame::OpenFile(const std::string& path, document::CodeChoice choice,
-                               bool readOnly) {
+DocWindow* MainFrame::OpenFile(const std::string& path, document::CodeChoice choice, bool readOnly,
+                               bool deferred) {
     if (!session_->RoomForDocument()) return nullptr;
     env_.openDocuments = DocumentCount() + 1;
     auto doc = std::make_unique<document::CElwDoc>(env_);
     if (!doc->OpenDocument(path, choice)) return nullptr;
     if (readOnly && !doc->readOnly) doc->ToggleReadOnly();
     lastFolder_ = platform::FolderOf(doc->path);
-    DocWindow* w = AddWindow(std::move(doc));
+    DocWindow* w = AddWindow(std::move(doc), nullptr, deferred);
     if (fileOpened) fileOpened(*w);
     return w;
 }
@@ -615,9 +699,7 @@ bool MainFrame::FileClose(DocWindow& w) {
     // Close closes the document: its other windows go first (they ask nothing), then the
     // question; Cancel leaves the document open in the window the command came from.
     for (DocWindow* other : WindowsOf(w.doc()))
-        if (other != &w)
-            for (QMdiSubWindow* sub : mdi_->subWindowList())
-                if (sub->widget() == other && !sub->close()) return false;
+        if (other != &w && !CloseWindow(*other)) return false;
     return session_->Close(w.doc());
 }
 
@@ -656,20 +738,26 @@ std::vector<document::CElwDoc*> MainFrame::Documents() const {
 
 void MainFrame::SyncViews(document::CElwDoc& doc) {
     // The line buffer is one for all views: any view of the document writes it back.
-    if (DocWindow* w = WindowOf(doc)) w->view().Sync();
+    for (DocWindow* w : WindowsOf(doc))
+        if (w->viewMade()) return w->SyncView();
 }
 
 void MainFrame::Saved(document::CElwDoc& doc) {
     if (documentSaved) documentSaved(doc);
     const std::vector<DocWindow*> windows = WindowsOf(doc);
     if (windows.empty()) return;
-    // Only a successful save of the document comes here; it cleared the changed marks.
-    windows.front()->view().OnSaved(true);
+    // Only a successful save of the document comes here; it cleared the changed marks. (A
+    // view made later reads them as they are.)
+    for (DocWindow* w : windows)
+        if (w->viewMade()) {
+            w->view().OnSaved(true);
+            break;
+        }
     for (DocWindow* w : windows) {
         // Save As may have moved the document to another code page.
-        if (w->view().layout().options().codePage != doc.CodePage()) w->ApplyLayout();
+        if (w->layoutOptions().codePage != doc.CodePage()) w->ApplyLayout();
         w->UpdateWindowTitle();
-        w->editor().Refresh();
+        w->RefreshView();
     }
     // The code and line ends it was written in.
     UpdateChecks();
@@ -678,21 +766,17 @@ void MainFrame::Saved(document::CElwDoc& doc) {
 
 void MainFrame::CloseWindows(document::CElwDoc& doc) {
     closingUnasked_ = true;
-    for (DocWindow* w : WindowsOf(doc))
-        for (QMdiSubWindow* sub : mdi_->subWindowList())
-            if (sub->widget() == w) sub->close();
+    for (DocWindow* w : WindowsOf(doc)) CloseWindow(*w);
     closingUnasked_ = false;
 }
 
 void MainFrame::Activate(document::CElwDoc& doc) {
-    if (DocWindow* w = WindowOf(doc))
-        for (QMdiSubWindow* sub : mdi_->subWindowList())
-            if (sub->widget() == w) {
-                if (activationHolds_ > 0)
-                    heldActive_ = sub;
-                else
-                    mdi_->setActiveSubWindow(sub);
-            }
+    if (DocWindow* w = WindowOf(doc)) {
+        if (activationHolds_ > 0)
+            heldActive_ = w;
+        else
+            mdi_->setActiveSubWindow(SubWindowOf(*w));
+    }
 }
 
 bool MainFrame::Quit() {
@@ -705,12 +789,12 @@ void MainFrame::TitleChanged(document::CElwDoc& doc) {
 }
 
 void MainFrame::FlushEditBuffer(document::CElwDoc& doc) {
-    if (DocWindow* w = WindowOf(doc)) w->view().Sync();
+    SyncViews(doc);
 }
 
 void MainFrame::LinesChanged(document::CElwDoc& doc) {
     // Every view of the document was laid out again by the document's notice.
-    for (DocWindow* w : WindowsOf(doc)) w->editor().Refresh();
+    for (DocWindow* w : WindowsOf(doc)) w->RefreshView();
 }
 
 bool MainFrame::ReplaceWholeText(document::CElwDoc& doc, const std::string& text) {

@@ -75,9 +75,11 @@ class MainFrame : public QMainWindow,
     ~MainFrame() override;
 
     // Opens a file into a new window; null when it could not be opened (the reason was shown).
+    // `deferred`: the window's view and sub-window are made when it is first needed or shown
+    // (a project's windows as they are restored).
     DocWindow* OpenFile(const std::string& path,
                         document::CodeChoice choice = document::CodeChoice::kDefault,
-                        bool readOnly = false);
+                        bool readOnly = false, bool deferred = false);
     DocWindow* NewFile();
     // Gives a document that was loaded elsewhere (recovery) its window.
     DocWindow* AddDocument(std::unique_ptr<document::CElwDoc> doc) {
@@ -100,8 +102,23 @@ class MainFrame : public QMainWindow,
     std::function<void(DocWindow&)> documentClosing;
     // The file dialogs the frame uses (the project dialogs too).
     FileDialogs& fileDialogs() const { return *dialogs_; }
+    // The active window: the MDI area's, else its front one, else (none shown yet) the last
+    // window opened.
     DocWindow* ActiveWindow() const;
-    std::vector<DocWindow*> Windows() const;
+    // Every window in opening order, shown or deferred.
+    std::vector<DocWindow*> Windows() const { return windows_; }
+    // The window's sub-window in the MDI area, made (in the state the window was given) when it
+    // is first shown; `SubWindowIfShown` never makes it.
+    QMdiSubWindow* SubWindowOf(DocWindow& w);
+    static QMdiSubWindow* SubWindowIfShown(const DocWindow& w);
+    // Closes a window the way its sub-window's close button does (a deferred one too); false
+    // when it stays open.
+    bool CloseWindow(DocWindow& w);
+    // A window that closed (`closed`: the menus follow) or is going: it leaves the window list
+    // and the tab strip at once.
+    void ForgetWindow(DocWindow& w, bool closed);
+    // True while the frame is being taken down (windows go without their usual follow-ups).
+    bool tearingDown() const { return tearingDown_; }
     // While held (many windows opened in a row), the menus and tool bars are brought up to date
     // once, as the last hold is released, instead of at each window.
     void HoldMenuUpdates();
@@ -358,15 +375,27 @@ class MainFrame : public QMainWindow,
     void UpdateMenus();
     void UpdateChecks();
     DocWindow* WindowOf(const document::CElwDoc& doc) const;
-    // A window on a document; with `like`, another window of it, whose caret the new one takes.
-    DocWindow* AddWindow(std::shared_ptr<document::CElwDoc> doc, const DocWindow* like = nullptr);
+    // A window on a document; with `like`, another window of it, whose caret the new one takes;
+    // `deferred`: neither its view nor its sub-window are made yet.
+    DocWindow* AddWindow(std::shared_ptr<document::CElwDoc> doc, const DocWindow* like = nullptr,
+                         bool deferred = false);
+    // A window's sub-window made (with its view), and shown in the state the window was given.
+    QMdiSubWindow* PutInArea(DocWindow& w);
+    void ShowInArea(DocWindow& w, QMdiSubWindow* sub);
+    // With windows open but none in the area (the last shown one closed), one is shown: the last
+    // opened, as the area would bring forward the last one added.
+    void ShowSomeWindow();
     // Two single windows scroll each other (RlupAnother, RlupBoth).
     void LinkOtherWindows();
-    int TabOf(const QMdiSubWindow* sub) const;
+    int TabOf(const DocWindow* w) const;
     // The tab of a window shows its title.
-    void SyncTab(const QMdiSubWindow* sub, const QString& title);
+    void SyncTab(const DocWindow* w, const QString& title);
 
     QMdiArea* mdi_ = nullptr;
+    std::vector<DocWindow*> windows_;    // opening order
+    QWidget* deferredHolder_ = nullptr;  // hidden: the parent of windows not shown yet
+    bool tearingDown_ = false;
+    bool showQueued_ = false;
     QTabBar* tabs_ = nullptr;  // one tab per document window, in opening order
     QLabel* message_ = nullptr;
     QLabel* position_ = nullptr;
@@ -434,8 +463,8 @@ class MainFrame : public QMainWindow,
     int menuHolds_ = 0;
     bool menusStale_ = false;
     int activationHolds_ = 0;
-    QPointer<QMdiSubWindow> heldActive_;  // to be activated as the hold ends
-    bool statusStale_ = false;            // the status bar waits for the hold's end
+    QPointer<DocWindow> heldActive_;  // to be activated as the hold ends
+    bool statusStale_ = false;        // the status bar waits for the hold's end
 };
 
 }  // namespace norv::qt

@@ -88,8 +88,8 @@ CMarkBar::CMarkBar(MainFrame& frame)
         auto* doc = static_cast<document::CElwDoc*>(selector_->itemData(index).value<void*>());
         for (DocWindow* w : frame_.Windows()) {
             if (&w->doc() != doc) continue;
-            if (auto* sub = qobject_cast<QMdiSubWindow*>(w->parentWidget()))
-                if (QMdiArea* area = sub->mdiArea()) area->setActiveSubWindow(sub);
+            if (QMdiArea* area = frame_.SubWindowOf(*w)->mdiArea())
+                area->setActiveSubWindow(frame_.SubWindowOf(*w));
             w->editor().setFocus();
             break;
         }
@@ -321,7 +321,8 @@ void MainFrame::PlaceMarkBar() {
 }
 
 void MainFrame::BookmarksChanged(document::CElwDoc& doc) {
-    for (DocWindow* w : WindowsOf(doc)) w->editor().viewport()->update();
+    for (DocWindow* w : WindowsOf(doc))
+        if (w->viewMade()) w->editor().viewport()->update();
     markBar_->NoteBookmarksChanged(doc);
 }
 

@@ -28,10 +28,6 @@ using app::Key;
 
 constexpr const char* kUntitledTitle = "Untitled";
 
-QMdiSubWindow* SubOf(DocWindow& w) {
-    return qobject_cast<QMdiSubWindow*>(w.parentWidget());
-}
-
 app::WindowPlacement PlacementOf(const QRect& r, bool maximized, bool minimized) {
     app::WindowPlacement p;
     p.showCmd = maximized ? 3 : (minimized ? 2 : 1);
@@ -44,6 +40,11 @@ app::WindowPlacement PlacementOf(const QRect& r, bool maximized, bool minimized)
 
 QRect RectOf(const app::WindowPlacement& p) {
     return QRect(p.left, p.top, p.right - p.left, p.bottom - p.top);
+}
+
+// How a record's window is shown: normal only with a rectangle, maximized unless minimized.
+bool ShownNormal(int showCmd, const QRect& normal) {
+    return showCmd == 1 && !normal.isEmpty();
 }
 
 // The menu entry of a recent file: "&1 path"; "&" in the path shows as itself.
@@ -85,8 +86,8 @@ ProjectWiring::ProjectWiring(MainFrame& frame, app::Settings& settings, app::Set
     frame.documentClosing = [this](DocWindow& w) {
         document::CElwDoc& doc = w.doc();
         if (!doc.path.empty()) {
-            const int line = w.view().caretLineNumber();
-            const int column = static_cast<int>(w.view().caretPos()) + 1;
+            const int line = w.caretLine();
+            const int column = static_cast<int>(w.caretPos()) + 1;
             recent_.NoteCaret(doc.path, line, column);
         }
         known_.erase(&doc);
@@ -112,13 +113,8 @@ void ProjectWiring::NoteOpened(DocWindow& w) {
     if (doc.path.empty()) return;
     // The caret it had when it was last closed.
     if (settings_.Flag(Key::SavePlace))
-        if (const auto caret = recent_.CaretOf(doc.path)) {
-            const int line = std::min(caret->first, std::max(1, doc.lineCount()));
-            w.view().SetCaret(line, 0);
-            const size_t length = w.view().TextOf(w.view().caretLine()).end();
-            w.view().SetCaret(line, std::min(size_t(caret->second - 1), length));
-            w.editor().Refresh();
-        }
+        if (const auto caret = recent_.CaretOf(doc.path))
+            w.PlaceCaret(caret->first, size_t(caret->second - 1), false);
     NoteRecent(doc.path);
 }
 
@@ -187,12 +183,19 @@ app::DocumentViewState ProjectWiring::ViewStateOf(document::CElwDoc& doc) {
     app::DocumentViewState s = ProfileStateOf(doc);
     DocWindow* w = WindowOf(doc);
     if (!w) return s;
-    if (QMdiSubWindow* sub = SubOf(*w))
+    if (QMdiSubWindow* sub = MainFrame::SubWindowIfShown(*w)) {
         s.frame = PlacementOf(sub->geometry(), sub->isMaximized(), sub->isMinimized());
-    s.caretLine = w->view().caretLineNumber();
-    s.tabWidth = w->view().layout().options().tabWidth;
-    s.wrapColumn = w->view().layout().options().wrapColumn;
-    const editing::EditOptions& o = w->view().options();
+    } else {
+        // Not shown yet: as it was restored.
+        const int cmd = w->firstShowCmd();
+        const QRect& rect = w->firstNormalRect();
+        s.frame = PlacementOf(rect, cmd != 2 && !ShownNormal(cmd, rect), cmd == 2);
+    }
+    s.caretLine = w->caretLine();
+    const view::LayoutOptions layout = w->layoutOptions();
+    s.tabWidth = layout.tabWidth;
+    s.wrapColumn = layout.wrapColumn;
+    const editing::EditOptions o = w->editOptions();
     s.autoIndent = o.autoIndent;
     s.dspcIndent = o.dbcsSpaceIndent;
     s.softTab = o.softTab;
@@ -240,7 +243,8 @@ void ProjectWiring::RestoreMainPlacement(const app::WindowPlacement& p) {
 document::CElwDoc* ProjectWiring::OpenDocument(const std::string& path, document::CodeChoice choice,
                                                bool copy) {
     openingCopy_ = copy;
-    DocWindow* w = frame_.OpenFile(path, choice);
+    // Each window is shown when it is first reached.
+    DocWindow* w = frame_.OpenFile(path, choice, false, true);
     openingCopy_ = false;
     return w ? &w->doc() : nullptr;
 }
@@ -265,23 +269,24 @@ void ProjectWiring::RestoreViewState(document::CElwDoc& doc, const app::Document
     view::LayoutOptions layout = app::LayoutOptionsFor(doc, settings_);
     layout.wrapColumn = s.wrapColumn;
     layout.tabWidth = s.tabWidth;
-    editing::EditOptions edit = w->view().options();
+    editing::EditOptions edit = w->editOptions();
     edit.autoIndent = s.autoIndent;
     edit.dbcsSpaceIndent = s.dspcIndent;
     edit.softTab = s.softTab;
     w->SetEditOptions(edit);
     MainFrame::SetViewLayout(*w, layout);
-    if (QMdiSubWindow* sub = SubOf(*w)) {
-        if (s.frame.showCmd == 1 && !s.frame.Empty()) {
+    const QRect normal = RectOf(s.frame);
+    if (QMdiSubWindow* sub = MainFrame::SubWindowIfShown(*w)) {
+        if (ShownNormal(s.frame.showCmd, normal)) {
             sub->showNormal();
-            sub->setGeometry(RectOf(s.frame));
+            sub->setGeometry(normal);
         } else if (s.frame.showCmd == 2) {
             sub->showMinimized();
         }
+    } else {
+        w->SetFirstShowState(s.frame.showCmd, normal);
     }
-    w->view().SetCaret(s.caretLine, 0);
-    w->view().Execute(editing::CommandId::MakeMid, 1);
-    w->editor().Refresh();
+    w->PlaceCaret(s.caretLine, 0, true);
 }
 
 void ProjectWiring::ActivateDocument(document::CElwDoc& doc) {

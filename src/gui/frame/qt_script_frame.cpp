@@ -318,7 +318,7 @@ bool MainFrame::ApplyScriptSetting(app::Key key, const SettingWrite& write) {
     env_.save = app::SaveSettingsFrom(s);
     if (what & app::kReapplyKeys) {
         dispatcher_.options = app::DispatchOptionsFrom(s);
-        for (DocWindow* w : Windows()) w->selection().shiftSelect = s.Flag(app::Key::ShiftSelect);
+        for (DocWindow* w : Windows()) w->SetShiftSelect(s.Flag(app::Key::ShiftSelect));
         RefreshKeys();
     }
     if (what & app::kReapplyFonts) {
@@ -337,7 +337,7 @@ bool MainFrame::ApplyScriptSetting(app::Key key, const SettingWrite& write) {
             const editing::EditOptions edit = app::EditOptionsFor(w.doc(), s);
             if (!SameEditOptions(edit, b.edit)) w.SetEditOptions(edit);
             const view::LayoutOptions layout = app::LayoutOptionsFor(w.doc(), s);
-            if (!SameLayoutOptions(layout, b.layout)) w.view().SetLayout(layout);
+            if (!SameLayoutOptions(layout, b.layout)) w.SetLayoutOptions(layout);
             for (int i = 0; i < w.paneCount(); ++i) w.paneEditor(i).Refresh();
         }
     }
@@ -354,7 +354,7 @@ bool MainFrame::ApplyScriptSetting(app::Key key, const SettingWrite& write) {
 void MainFrame::ShowDocumentState(DocWindow& w) {
     const document::CElwDoc& doc = w.doc();
     for (DocWindow* o : WindowsOf(doc)) {
-        const view::LayoutOptions& l = o->view().layout().options();
+        const view::LayoutOptions l = o->layoutOptions();
         if (l.codePage != doc.CodePage() || (doc.tabWidth > 0 && l.tabWidth != doc.tabWidth))
             o->ApplyLayout();
         o->UpdateWindowTitle();
@@ -370,14 +370,12 @@ QPoint MainFrame::PopupPoint() const {
 }
 
 void MainFrame::ActivateWindow(DocWindow& w) {
-    for (QMdiSubWindow* sub : mdi_->subWindowList()) {
-        if (sub->widget() != &w) continue;
-        if (sub->isMinimized()) sub->showNormal();
-        mdi_->setActiveSubWindow(sub);
-        NoteActivated(sub);
-        w.editor().setFocus();
-        return;
-    }
+    if (std::find(windows_.begin(), windows_.end(), &w) == windows_.end()) return;
+    QMdiSubWindow* sub = SubWindowOf(w);
+    if (sub->isMinimized()) sub->showNormal();
+    mdi_->setActiveSubWindow(sub);
+    NoteActivated(sub);
+    w.editor().setFocus();
 }
 
 void MainFrame::ShowKeyResults() {

@@ -111,7 +111,7 @@ void ScriptWiring::RunEnds() {
     // Whatever the script left silent is shown again.
     if (silent_ > 0) SetSilent(0);
     host_->silentLevel = 0;
-    for (DocWindow* w : frame_.Windows()) w->editor().Refresh();
+    for (DocWindow* w : frame_.Windows()) w->RefreshView();
 }
 
 app::ScriptFrame* ScriptWiring::scriptFrame() {
@@ -217,8 +217,8 @@ bool ScriptWiring::ActivateNextWindow() {
     size_t i = 0;
     while (i < windows.size() && windows[i] != active) ++i;
     DocWindow* next = windows[(i + 1) % windows.size()];
-    auto* sub = qobject_cast<QMdiSubWindow*>(next->parentWidget());
-    if (sub == nullptr || sub->mdiArea() == nullptr) return false;
+    QMdiSubWindow* sub = frame_.SubWindowOf(*next);
+    if (sub->mdiArea() == nullptr) return false;
     if (sub->isMinimized()) sub->showNormal();
     sub->mdiArea()->setActiveSubWindow(sub);
     sub->raise();

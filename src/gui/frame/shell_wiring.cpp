@@ -58,7 +58,7 @@ ShellWiring::ShellWiring(MainFrame& frame, platform::UserInterface& ui, int syst
 
 DocWindow* ShellWiring::WindowOf(const editing::CElwView* view) const {
     for (DocWindow* w : frame_.Windows())
-        if (&w->view() == view) return w;
+        if (w->madeView() == view) return w;
     return nullptr;
 }
 

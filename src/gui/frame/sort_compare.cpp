@@ -63,10 +63,11 @@ int MainFrame::CompareDocuments() {
     env.escapePressed = shared_.escapePressed;
     env.flush = [this](document::CElwDoc& d) { FlushEditBuffer(d); };
     env.repaint = [this](document::CElwDoc& d) {
-        for (DocWindow* w : WindowsOf(d)) {
-            w->editor().Refresh();
-            w->editor().viewport()->update();
-        }
+        for (DocWindow* w : WindowsOf(d))
+            if (w->viewMade()) {
+                w->editor().Refresh();
+                w->editor().viewport()->update();
+            }
     };
     const int state = app::RunCompare(active->doc(), others, env);
     if (state) compareState_ = state;

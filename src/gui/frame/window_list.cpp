@@ -6,6 +6,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPointer>
+#include <algorithm>
 
 #include "gui/frame/doc_window.h"
 #include "gui/frame/main_frame.h"
@@ -18,14 +19,13 @@ void MainFrame::FillWindowList() {
         a->deleteLater();
     }
     windowList_.clear();
-    const QList<QMdiSubWindow*> subs = mdi_->subWindowList(QMdiArea::CreationOrder);
-    if (subs.isEmpty()) return;
+    // Every window in opening order, those not shown yet too.
+    const std::vector<DocWindow*> windows = Windows();
+    if (windows.empty()) return;
     windowList_.push_back(windowMenu_->addSeparator());
     const DocWindow* active = ActiveWindow();
     int number = 0;
-    for (QMdiSubWindow* sub : subs) {
-        auto* w = qobject_cast<DocWindow*>(sub->widget());
-        if (!w) continue;
+    for (DocWindow* w : windows) {
         ++number;
         // An "&" in a file name is shown, not taken as a mnemonic.
         QString text = w->windowTitle().replace(QLatin1Char('&'), QStringLiteral("&&"));
@@ -34,12 +34,13 @@ void MainFrame::FillWindowList() {
         a->setObjectName(QStringLiteral("window:%1").arg(number));
         a->setCheckable(true);
         a->setChecked(w == active);
-        QPointer<QMdiSubWindow> target(sub);
+        QPointer<DocWindow> target(w);
         connect(a, &QAction::triggered, this, [this, target] {
-            if (!target) return;
-            mdi_->setActiveSubWindow(target);
-            if (auto* chosen = qobject_cast<DocWindow*>(target->widget()))
-                chosen->editor().setFocus();
+            if (!target ||
+                std::find(windows_.begin(), windows_.end(), target.data()) == windows_.end())
+                return;
+            mdi_->setActiveSubWindow(SubWindowOf(*target));
+            target->editor().setFocus();
             UpdateMenus();
             UpdateStatus();
         });
