@@ -26,6 +26,8 @@ constexpr size_t kFilterInputBlock = size_t{1} << 20;
 // output waits for the next frame before it goes into the target anyway.
 constexpr size_t kCaptureReadBlock = size_t{64} << 10;
 constexpr size_t kCapturePendingBytes = size_t{1} << 20;
+// What a heap cell adds to a record's header and text at most: its header and rounding.
+constexpr size_t kCellSlack = 12;
 
 // The program's text for the document: CR LF and lone CR line ends read as LF (a CR at the end
 // of a piece waits for the next), so the document gets lines, not CR bytes.
@@ -90,26 +92,49 @@ std::optional<std::string> ShellRun::WriteFilterInput(editing::CElwView* view) {
         const int lines = view->doc().lineCount();
         selection->Select(1, 0, lines, last ? last->contentLength() : 0);
     }
-    if (selection && selection->active()) {
-        // Written as UTF-8 with LF line ends (also between the pieces of a box) a block at a
-        // time; a block ends with a line end, so no character is cut.
-        const int codePage = TextCodePage(*view);
-        std::string block;
-        std::string utf8;
+    // Written as UTF-8 with LF line ends (also between the pieces of a box) a block at a time;
+    // a block ends with a line end, so no character is cut.
+    const int codePage = view ? TextCodePage(*view) : platform::kCodePageUtf8;
+    std::string block;
+    std::string utf8;
+    auto write = [&] {
+        if (codePage == platform::kCodePageUtf8 || platform::AsciiPrefix(block) == block.size()) {
+            out.write(block.data(), static_cast<std::streamsize>(block.size()));
+        } else {
+            utf8.clear();
+            platform::AppendMultiByteAsUtf8(codePage, block, utf8);
+            out.write(utf8.data(), static_cast<std::streamsize>(utf8.size()));
+        }
+        block.clear();
+    };
+    document::UndoPosition from, to;
+    if (selection && selection->active() && selection->StreamRange(*view, &from, &to)) {
+        // A stream selection is written from the records themselves (the line buffer written
+        // back first): each line's text and its line feed in one piece.
+        view->Sync();
+        block.reserve(kFilterInputBlock + document::kMaxLineBytes);
+        const int caret = view->caretLineNumber();
+        const document::LineRecord* r =
+            from.line < caret - from.line
+                ? editing::RecordFrom(view->doc().lines().first(), 1, from.line)
+                : editing::RecordFrom(view->caretLine(), caret, from.line);
+        for (int n = from.line; n <= to.line && r; ++n, r = r->next) {
+            const size_t end = r->contentLength();
+            const size_t a = n == from.line ? std::min<size_t>(from.column, end) : 0;
+            const size_t b =
+                n == to.line ? std::max<size_t>(a, std::min<size_t>(to.column, end)) : r->length;
+            block.append(r->text() + a, b - a);
+            filterInputBytes_ += sizeof(document::LineRecord) + kCellSlack + r->length;
+            if (block.size() >= kFilterInputBlock && block.back() == '\n') write();
+        }
+        write();
+    } else if (selection && selection->active()) {
+        // A box: its pieces, LF after each.
         block.reserve(kFilterInputBlock + 4096);
-        auto write = [&] {
-            if (codePage == platform::kCodePageUtf8 ||
-                platform::AsciiPrefix(block) == block.size()) {
-                out.write(block.data(), static_cast<std::streamsize>(block.size()));
-            } else {
-                utf8.clear();
-                platform::AppendMultiByteAsUtf8(codePage, block, utf8);
-                out.write(utf8.data(), static_cast<std::streamsize>(utf8.size()));
-            }
-            block.clear();
-        };
         selection->Pieces("\n", [&](std::string_view piece) {
             block.append(piece);
+            filterInputBytes_ += piece.size();
+            if (piece == "\n") filterInputBytes_ += sizeof(document::LineRecord) + kCellSlack;
             if (block.size() >= kFilterInputBlock && block.back() == '\n') write();
         });
         write();
@@ -259,6 +284,7 @@ ShellRunResult ShellRun::RunEntry(const DataFile& data, int n) {
 ShellRunResult ShellRun::Run(std::string_view line, const tools::ShellOptions& options,
                              const std::string& folder) {
     ShellRunResult result;
+    filterInputBytes_ = 0;
     platform::UserInterface& ui = *env_.ui;
     editing::CElwView* start = env_.activeView ? env_.activeView() : nullptr;
     std::string utf8;
@@ -322,13 +348,26 @@ ShellRunResult ShellRun::Run(std::string_view line, const tools::ShellOptions& o
                 *program, result);
     }
     // A filter without capture: wait for its end, then its output replaces the selection. With
-    // capture the output has ended; the program may still be finishing.
+    // capture the output has ended; the program may still be finishing. Meanwhile the line
+    // heap takes the memory the new lines will need, a slab at a time, so that faulting it in
+    // overlaps the program's work instead of following it.
+    document::LineHeap* heap = !capture && start ? &start->doc().lines().heap() : nullptr;
+    bool reserving = heap != nullptr && filterInputBytes_ > 0;
+    auto nextPoll = Clock::now();
     while (!result.stopped && !program->Ended()) {
-        if (env_.escapePressed && env_.escapePressed()) {
-            result.stopped = true;
-            break;
+        if (Clock::now() >= nextPoll) {
+            if (env_.escapePressed && env_.escapePressed()) {
+                result.stopped = true;
+                break;
+            }
+            nextPoll = Clock::now() + std::chrono::milliseconds(kShellPaintMs);
         }
-        program->WaitForEnd(kShellPaintMs);
+        if (reserving && !heap->Reserve(filterInputBytes_)) reserving = false;
+        if (!reserving) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(nextPoll - Clock::now());
+            program->WaitForEnd(static_cast<int>(std::max<int64_t>(left.count(), 0)));
+        }
     }
     program->Ended();
     result.exitStatus = program->status();
@@ -368,6 +407,8 @@ ShellRunResult ShellRun::Run(std::string_view line, const tools::ShellOptions& o
         }
         std::remove(filterOutput.c_str());
     }
+    // What the output did not need goes back.
+    if (heap) heap->TrimSpares();
     ui.EndWaitCursor();
     if (!result.stopped) ui.SetStatusText(kShellEnded);
     return result;

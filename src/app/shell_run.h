@@ -105,6 +105,8 @@ class ShellRun {
     void ReplaceSelection(editing::CElwView& view, std::string_view text);
 
     ShellEnvironment& env_;
+    // The heap bytes the lines of the filter's input take: about what its output will need.
+    size_t filterInputBytes_ = 0;
 };
 
 }  // namespace norv::app

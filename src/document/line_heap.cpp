@@ -82,6 +82,60 @@ void LineHeap::FreeSpareSlabs() {
     slabHint_ = 0;
 }
 
+LineHeap::Slab* LineHeap::NewSlab() {
+    size_t perSlab = kSlabBytes / blockBytes_;
+    if (perSlab < 1) perSlab = 1;
+    if (perSlab > kMaxBlocksPerSlab) perSlab = kMaxBlocksPerSlab;
+    size_t bytes = perSlab * blockBytes_;
+    void* mem = nullptr;
+    if (bytes * 2 >= kSlabBytes) {
+        bytes = (bytes + kSlabBytes - 1) & ~(kSlabBytes - 1);
+        mem = std::aligned_alloc(kSlabBytes, bytes);
+#ifndef MADV_POPULATE_WRITE
+#define MADV_POPULATE_WRITE 23
+#endif
+        // Huge pages where the system has them, faulted in with one call rather than one
+        // exception per page.
+        if (mem) {
+            madvise(mem, bytes, MADV_HUGEPAGE);
+            madvise(mem, bytes, MADV_POPULATE_WRITE);
+        }
+    } else {
+        mem = std::malloc(bytes);
+    }
+    if (!mem) return nullptr;
+    auto* slab =
+        new (std::nothrow) Slab{static_cast<char*>(mem), bytes, static_cast<unsigned>(perSlab),
+                                AllBlocks(static_cast<unsigned>(perSlab))};
+    if (!slab) {
+        std::free(mem);
+        return nullptr;
+    }
+    slabs_.push_back(slab);
+    ++spareSlabs_;
+    return slab;
+}
+
+bool LineHeap::Reserve(size_t bytes) {
+    size_t freeBlocks = 0;
+    for (const Slab* slab : slabs_)
+        freeBlocks += static_cast<size_t>(__builtin_popcountll(slab->freeMask));
+    if (freeBlocks * blockBytes_ >= bytes) return false;
+    return NewSlab() != nullptr;
+}
+
+void LineHeap::TrimSpares() {
+    for (size_t k = slabs_.size(); k-- > 0 && spareSlabs_ > kSpareSlabs;) {
+        Slab* slab = slabs_[k];
+        if (slab->freeMask != AllBlocks(slab->blocks)) continue;
+        std::free(slab->base);
+        delete slab;
+        slabs_.erase(slabs_.begin() + static_cast<long>(k));
+        --spareSlabs_;
+    }
+    slabHint_ = 0;
+}
+
 LineHeap::Block* LineHeap::NewBlock() {
     if (blockCount_ >= maxBlocks_) return nullptr;
     Slab* slab = nullptr;
@@ -93,35 +147,8 @@ LineHeap::Block* LineHeap::NewBlock() {
         }
     }
     if (!slab) {
-        size_t perSlab = kSlabBytes / blockBytes_;
-        if (perSlab < 1) perSlab = 1;
-        if (perSlab > kMaxBlocksPerSlab) perSlab = kMaxBlocksPerSlab;
-        size_t bytes = perSlab * blockBytes_;
-        void* mem = nullptr;
-        if (bytes * 2 >= kSlabBytes) {
-            bytes = (bytes + kSlabBytes - 1) & ~(kSlabBytes - 1);
-            mem = std::aligned_alloc(kSlabBytes, bytes);
-#ifndef MADV_POPULATE_WRITE
-#define MADV_POPULATE_WRITE 23
-#endif
-            // Huge pages where the system has them, faulted in with one call rather than one
-            // exception per page.
-            if (mem) {
-                madvise(mem, bytes, MADV_HUGEPAGE);
-                madvise(mem, bytes, MADV_POPULATE_WRITE);
-            }
-        } else {
-            mem = std::malloc(bytes);
-        }
-        if (!mem) return nullptr;
-        slab =
-            new (std::nothrow) Slab{static_cast<char*>(mem), bytes, static_cast<unsigned>(perSlab),
-                                    AllBlocks(static_cast<unsigned>(perSlab))};
-        if (!slab) {
-            std::free(mem);
-            return nullptr;
-        }
-        slabs_.push_back(slab);
+        slab = NewSlab();
+        if (!slab) return nullptr;
         slabHint_ = slabs_.size() - 1;
     }
     if (slab->freeMask == AllBlocks(slab->blocks)) --spareSlabs_;

@@ -39,6 +39,13 @@ class LineHeap {
     int Free(void* p);
     // p itself when its capacity suffices, else a new cell with the old contents (old freed).
     void* Reallocate(void* p, size_t n);
+    // Memory for cells of about `bytes` more, taken ahead (faulted in while there is time,
+    // before an edit that fills it): adds one empty slab when the free blocks fall short and
+    // returns true, so that a caller can take it a slab at a time between other work; false
+    // once there is room enough or no more memory. Unused slabs stay until TrimSpares.
+    bool Reserve(size_t bytes);
+    // Gives back the empty slabs beyond the few that are kept.
+    void TrimSpares();
     // Gives every block back; Reset() then starts a fresh first block.
     void ReleaseAll();
     void Reset();
@@ -46,6 +53,8 @@ class LineHeap {
     // The data capacity of a live cell in bytes.
     static size_t Capacity(const void* p);
     size_t BlockCount() const { return blockCount_; }
+    // The slabs held, those in use and the empty ones kept or reserved (for tests).
+    size_t SlabCount() const { return slabs_.size(); }
     size_t LiveCells() const;
     // Distance and free words at the carving point of the current block (for tests).
     uint16_t CarvingDistance() const { return carveDistance_; }
@@ -59,6 +68,8 @@ class LineHeap {
   private:
     struct Slab;
     Block* NewBlock();
+    // A slab with every block free (counted as spare), added to the list; null without memory.
+    Slab* NewSlab();
     void ReleaseBlock(Block* b);
     // Gives back the slabs kept with no block in use (every slab, once no block is).
     void FreeSpareSlabs();

@@ -201,7 +201,11 @@ bool WriteText(CElwDoc& doc, TextFileWriter& writer, TextCode saveCode, bool sav
     // is the one the loader decided and the user has not chosen another.
     const bool ownEnds = env.load.orgCr && (eolMode == EolMode::kDefault || doc.eolModeFromFile);
     bool jisKanji = false;
+    // The bytes of a line go out as they are: UTF-8 text saved as UTF-8, or code page text
+    // saved in its own code page.
+    const bool asIs = unicodeText ? saveCode == TextCode::kUtf8 : saveCode == TextCode::kAnsi;
     std::string out;
+    out.reserve(kWriteBatchBytes + kMaxLineBytes + 4);
     std::u16string units;
     uint32_t lineNumber = 0;
     for (LineRecord* r = lines.first(); r && ok; r = r->next) {
@@ -247,14 +251,20 @@ bool WriteText(CElwDoc& doc, TextFileWriter& writer, TextCode saveCode, bool sav
                     AppendUcs2(out, std::u16string(1, static_cast<char16_t>(c)), bigEndian);
             }
         } else {
-            EncodeLine(out, text, saveCode, unicodeText, acp, &jisKanji,
-                       (r->flags & LF_CONTINUED) && !last);
             // A text read from UCS-2 that ended in a line end keeps it in the byte codes too.
-            if ((!last || endsWithEol) && !(r->flags & LF_CONTINUED)) {
-                if ((r->flags & LF_EOL_CRCRLF) && lineMode == 0 && ownEnds)
-                    out += "\r\r\n";
-                else
-                    out += EolBytes(lineMode);
+            const bool eol = (!last || endsWithEol) && !(r->flags & LF_CONTINUED);
+            if (asIs && eol && lineMode == 1 && text.data() == r->text()) {
+                // The record's own line feed follows its text: both go in one piece.
+                out.append(r->text(), r->length);
+            } else {
+                EncodeLine(out, text, saveCode, unicodeText, acp, &jisKanji,
+                           (r->flags & LF_CONTINUED) && !last);
+                if (eol) {
+                    if ((r->flags & LF_EOL_CRCRLF) && lineMode == 0 && ownEnds)
+                        out += "\r\r\n";
+                    else
+                        out += EolBytes(lineMode);
+                }
             }
         }
         // Handed to the writer in batches of many short lines.

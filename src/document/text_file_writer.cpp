@@ -17,22 +17,29 @@ bool TextFileWriter::OpenMirror(const std::string& path) {
     return mirror_ != nullptr;
 }
 
-bool TextFileWriter::Flush() {
-    if (buf_.empty()) return true;
-    if (!target_->Write(buf_.data(), buf_.size())) {
+bool TextFileWriter::Put(const char* p, size_t n) {
+    if (!target_->Write(p, n)) {
         error_ = target_->LastError() ? target_->LastError() : EIO;
         return false;
     }
-    if (mirror_ && !mirror_->Write(buf_.data(), buf_.size())) {
+    if (mirror_ && !mirror_->Write(p, n)) {
         mirror_.reset();
         mirrorFailed_ = true;
     }
+    return true;
+}
+
+bool TextFileWriter::Flush() {
+    if (buf_.empty()) return true;
+    if (!Put(buf_.data(), buf_.size())) return false;
     buf_.clear();
     return true;
 }
 
 bool TextFileWriter::Write(const char* p, size_t n) {
     if (!target_) return false;
+    // A batch at least as large as the buffer goes out as it is, without a copy.
+    if (buf_.empty() && n >= kBufferBytes) return Put(p, n);
     while (n > 0) {
         size_t room = kBufferBytes - buf_.size();
         size_t take = n < room ? n : room;

@@ -39,6 +39,8 @@ class TextFileWriter {
   private:
     static constexpr size_t kBufferBytes = 65535;
     bool Flush();
+    // Writes n bytes to the target and the mirror.
+    bool Put(const char* p, size_t n);
 
     platform::FileSystem& fs_;
     std::unique_ptr<platform::OutputFile> target_;

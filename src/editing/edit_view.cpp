@@ -286,11 +286,17 @@ void CElwView::GoToLine(int lineNumber) {
     lineNumber = std::clamp(lineNumber, 1, doc_.lines().count());
     if (lineNumber == lineNo_) return;
     ReleaseBuffer();
-    // From the first line when that is nearer: its row is 0.
+    // From the first line when that is nearer: its row is 0; from the last one when that is
+    // nearer: its row follows from the row total that is kept.
+    const int count = doc_.lines().count();
     if (lineNumber < lineNo_ - lineNumber && doc_.lines().first()) {
         line_ = doc_.lines().first();
         lineNo_ = 1;
         lineRow_ = 0;
+    } else if (count - lineNumber < lineNumber - lineNo_ && doc_.lines().last()) {
+        line_ = doc_.lines().last();
+        lineNo_ = count;
+        lineRow_ = totalRows_ - RowsOf(line_);
     }
     while (lineNo_ < lineNumber && line_->next) {
         lineRow_ += RowsOf(line_);

@@ -135,6 +135,24 @@ TEST(ShellRun, AFilterReplacesTheSelectionOrTheWholeText) {
     EXPECT_EQ(h.editor.Marked(), "|\n");
 }
 
+// The filter's input is the selection as the user sees it: from inside its first line to inside
+// its last, in UTF-8, with a line just typed into (still in the line buffer), whichever end
+// the caret is at.
+TEST(ShellRun, TheFiltersInputIsTheSelectionAsShown) {
+    for (bool caretAtEnd : {true, false}) {
+        SCOPED_TRACE(caretAtEnd ? "caret at the end" : "caret at the start");
+        Fixture f(Enc::kSjis, "一二三\nabc\n日本語\nlast\n");
+        f.editor.view->SetCaret(2, 2);
+        f.editor.view->InsertText("X");
+        if (caretAtEnd)
+            f.selection->Select(1, 2, 3, 4);
+        else
+            f.selection->Select(3, 4, 1, 2);
+        EXPECT_TRUE(f.Run("cat %T", "O").started);
+        EXPECT_EQ(f.Output(), "|二三\nabXc\n日本");
+    }
+}
+
 TEST(ShellRun, AStartFailureSaysSoAndLosesNothing) {
     Fixture f(Enc::kSjis, "keep me\n");
     f.selection->Select(1, 0, 1, 4);

@@ -97,6 +97,51 @@ TEST(LineHeap, SlabsEmptiedByAnEditOfEveryLineServeTheNewCells) {
     EXPECT_EQ(heap.LiveCells(), 0u);
 }
 
+// A few emptied slabs stay for the next blocks; memory reserved ahead serves the cells that
+// follow without another slab, and what was not used goes back.
+TEST(LineHeap, EmptiedAndReservedSlabsServeTheNextCells) {
+    LineHeap heap;
+    const size_t slab = 2u << 20;
+    auto fill = [&](size_t bytes) {
+        std::vector<void*> cells;
+        for (size_t n = 0; n < bytes; n += 256) cells.push_back(heap.Allocate(240));
+        return cells;
+    };
+    std::vector<void*> cells = fill(8 * slab);
+    EXPECT_GE(heap.SlabCount(), 8u);
+    for (void* c : cells) EXPECT_EQ(heap.Free(c), 1);
+    // The current block's slab and four empty ones.
+    EXPECT_EQ(heap.SlabCount(), 5u);
+    cells = fill(3 * slab);
+    EXPECT_EQ(heap.SlabCount(), 5u);
+    for (void* c : cells) EXPECT_EQ(heap.Free(c), 1);
+
+    EXPECT_FALSE(heap.Reserve(slab));  // room enough already
+    int added = 0;
+    while (heap.Reserve(12 * slab)) ++added;
+    EXPECT_GE(added, 7);
+    const size_t reserved = heap.SlabCount();
+    EXPECT_GE(reserved, 12u);
+    cells = fill(5 * slab);
+    EXPECT_EQ(heap.SlabCount(), reserved);
+    heap.TrimSpares();
+    EXPECT_LT(heap.SlabCount(), reserved);  // the unused ones, beyond the four kept
+    for (void* c : cells) EXPECT_EQ(heap.Free(c), 1);
+    heap.TrimSpares();
+    EXPECT_EQ(heap.SlabCount(), 5u);
+    EXPECT_EQ(heap.LiveCells(), 0u);
+
+    // Small blocks come from plain allocations and reserve the same way.
+    LineHeap small(1024);
+    while (small.Reserve(64 * 1024 * 4)) {
+    }
+    const size_t smallSlabs = small.SlabCount();
+    std::vector<void*> few;
+    for (int i = 0; i < 800; ++i) few.push_back(small.Allocate(200));
+    EXPECT_EQ(small.SlabCount(), smallSlabs);
+    for (void* c : few) EXPECT_EQ(small.Free(c), 1);
+}
+
 TEST(LineHeap, BadFreesAndExhaustionReportStatusSeven) {
     RecordingSink sink;
     LineHeap heap(1024, 1);

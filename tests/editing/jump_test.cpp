@@ -96,6 +96,16 @@ TEST(Jump, FarJumpsBackCountTheSameRows) {
     ed.view->SetCaret(1, 9);
     EXPECT_EQ(ed.view->caretRow(), 2);
     EXPECT_EQ(ed.view->totalRows(), rowsBefore(301) + 1);  // "end" is one row
+    // A far jump forward starts from the last line, whose row follows from the kept total:
+    // still right after an edit near the end changed the rows.
+    ed.view->SetCaret(299, 0);
+    ed.view->InsertText("wxyzwxyz");  // "k" of 1 row becomes 3 rows
+    ed.view->SetCaret(2, 0);
+    ed.view->SetCaret(300, 0);
+    EXPECT_EQ(ed.view->caretRow(), rowsBefore(300) + 2);
+    ed.view->SetCaret(2, 0);
+    ed.view->SetCaret(299, 0);
+    EXPECT_EQ(ed.view->caretRow(), rowsBefore(299));
 }
 
 TEST(StepDo, StepsWhileTheDialogStaysOpen) {
