@@ -4,8 +4,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <vector>
 
 #include "document/char_model.h"
@@ -26,6 +28,8 @@ constexpr size_t kFilterInputBlock = size_t{1} << 20;
 // output waits for the next frame before it goes into the target anyway.
 constexpr size_t kCaptureReadBlock = size_t{64} << 10;
 constexpr size_t kCapturePendingBytes = size_t{1} << 20;
+// Room for output that came after the filter's output file was measured, read in one go.
+constexpr size_t kReadMoreBytes = size_t{64} << 10;
 // What a heap cell adds to a record's header and text at most: its header and rounding.
 constexpr size_t kCellSlack = 12;
 
@@ -374,21 +378,26 @@ ShellRunResult ShellRun::Run(std::string_view line, const tools::ShellOptions& o
     if (!capture && !result.stopped && start && (!env_.viewAlive || env_.viewAlive(start))) {
         std::ifstream in(filterOutput, std::ios::binary | std::ios::ate);
         if (in) {
-            // Read into room for the whole file at once, then whatever came after.
-            std::string raw;
+            // Read into room for the whole file at once (not cleared first: the read fills
+            // it), growing for whatever came after.
             const std::streamoff size = in.tellg();
             in.seekg(0);
-            if (size > 0) {
-                raw.resize(static_cast<size_t>(size));
-                in.read(raw.data(), size);
-                raw.resize(static_cast<size_t>(in.gcount()));
+            size_t room = static_cast<size_t>(std::max<std::streamoff>(size, 0)) + kReadMoreBytes;
+            std::unique_ptr<char[]> raw(new char[room]);
+            size_t length = 0;
+            for (;;) {
+                in.read(raw.get() + length, static_cast<std::streamsize>(room - length));
+                const auto got = static_cast<size_t>(in.gcount());
+                length += got;
+                if (got == 0 || !in) break;
+                std::unique_ptr<char[]> more(new char[room * 2]);
+                std::memcpy(more.get(), raw.get(), length);
+                raw = std::move(more);
+                room *= 2;
             }
-            char block[1 << 16];
-            while (in.read(block, sizeof block) || in.gcount() > 0)
-                raw.append(block, static_cast<size_t>(in.gcount()));
-            if (!raw.empty() && raw.back() == '\x1A') raw.pop_back();
+            if (length > 0 && raw[length - 1] == '\x1A') --length;
             // Converted and its line ends read, each only when it changes anything.
-            std::string_view text = raw;
+            std::string_view text(raw.get(), length);
             std::string converted;
             const int codePage = TextCodePage(*start);
             if (codePage != platform::kCodePageUtf8 && platform::AsciiPrefix(text) != text.size()) {

@@ -55,7 +55,7 @@ uint16_t EncodeChar(int codePage, char16_t unit);
 
 // The length of the run of bytes below 0x80 that `text` starts with (with `stopAtCr`, also
 // before the first CR): ASCII reads the same in every code page here, so such a run needs no
-// conversion. Eight bytes are looked at a time.
+// conversion. Sixteen or eight bytes are looked at a time.
 size_t AsciiPrefix(std::string_view text, bool stopAtCr = false);
 
 // The iconv name of a code page ("CP932", "CP1252", "UTF-8").

@@ -151,6 +151,11 @@ TEST(ShellRun, TheFiltersInputIsTheSelectionAsShown) {
         EXPECT_TRUE(f.Run("cat %T", "O").started);
         EXPECT_EQ(f.Output(), "|二三\nabXc\n日本");
     }
+    // A filter that prints nothing empties the selection (its output file is there, empty).
+    Fixture e(Enc::kSjis, "一\nb\n");
+    e.selection->Select(1, 0, 1, 2);
+    EXPECT_TRUE(e.Run("true %T", "").started);
+    EXPECT_EQ(e.editor.Marked(), "|\nb\n");
 }
 
 TEST(ShellRun, AStartFailureSaysSoAndLosesNothing) {

@@ -95,8 +95,8 @@ TEST(CodePage, UnmappableCharactersBecomeQuestionMarks) {
 }
 
 // The ASCII run at the start of a text, with and without stopping at a CR: at every length and
-// every place of the first byte that stops it (eight bytes are looked at a time), for bytes
-// that only look like a CR in part (0x8D, 0x0C, 0x0E) and CRs next to high bytes.
+// every place of the first byte that stops it (sixteen or eight bytes are looked at a time), for
+// bytes that only look like a CR in part (0x8D, 0x0C, 0x0E) and CRs next to high bytes.
 TEST(CodePage, AsciiPrefixStopsAtTheFirstHighByteOrCr) {
     auto expected = [](std::string_view s, bool stopAtCr) {
         size_t i = 0;
