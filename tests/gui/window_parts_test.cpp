@@ -52,6 +52,20 @@ TEST(TabStrip, LaysTabsOutAsAPlainTabBarDoes) {
     both([&](QTabBar& b) { b.setFont(big); });
     same("larger font");
     EXPECT_GT(strip.tabRect(0).height(), 0);
+
+    // Tabs added and removed while the sizes are held: laid out right as the hold ends.
+    strip.HoldSizes();
+    strip.HoldSizes();
+    for (int i = 0; i < 12; ++i) {
+        const QString title = QStringLiteral("held%1.txt").arg(QString(i % 5, QLatin1Char('y')));
+        both([&](QTabBar& b) { b.addTab(title); });
+    }
+    both([](QTabBar& b) { b.removeTab(3); });
+    strip.ReleaseSizes();
+    EXPECT_EQ(strip.tabRect(2).width(), 1) << "still held";
+    strip.ReleaseSizes();
+    same("added while held");
+    EXPECT_EQ(strip.sizeHint(), plain.sizeHint());
 }
 
 TEST(SharedIconStyle, HandsOutTheStylesOwnTitleBarIconsOnce) {

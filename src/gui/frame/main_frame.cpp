@@ -364,11 +364,12 @@ void MainFrame::ReleaseMenuUpdates() {
 }
 
 void MainFrame::HoldActivation() {
-    ++activationHolds_;
+    if (activationHolds_++ == 0) static_cast<TabStrip*>(tabs_)->HoldSizes();
 }
 
 void MainFrame::ReleaseActivation() {
     if (activationHolds_ == 0 || --activationHolds_ > 0) return;
+    static_cast<TabStrip*>(tabs_)->ReleaseSizes();
     // Only the window made active is shown; the others wait until they are reached.
     const QPointer<DocWindow> w = std::exchange(heldActive_, nullptr);
     if (w && std::find(windows_.begin(), windows_.end(), w.data()) != windows_.end()) {

@@ -125,8 +125,8 @@ class MainFrame : public QMainWindow,
     void ReleaseMenuUpdates();
     // While held (a project's windows added in a row), windows are added and chosen without
     // being activated: as the last hold is released, the window chosen last (Activate), else
-    // the one added last, becomes the active one with the focus, once; the status bar waits
-    // for it too.
+    // the one added last, becomes the active one with the focus, once; the status bar and the
+    // tab strip's layout wait for it too.
     void HoldActivation();
     void ReleaseActivation();
     // The windows showing a document, in opening order; the number of documents open.

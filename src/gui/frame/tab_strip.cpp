@@ -13,6 +13,17 @@ constexpr qsizetype kMostSizes = 1024;
 
 TabStrip::TabStrip(QWidget* parent) : QTabBar(parent) {}
 
+void TabStrip::HoldSizes() {
+    ++holds_;
+}
+
+void TabStrip::ReleaseSizes() {
+    if (holds_ == 0 || --holds_ > 0) return;
+    // Setting a tab's text lays the whole bar out, and the bar's own size is asked anew.
+    if (count() > 0) setTabText(0, tabText(0));
+    updateGeometry();
+}
+
 TabStrip::Key TabStrip::KeyOf(int index, bool minimum) const {
     // What the style sees of a tab besides its text: first, last, only; current; the current
     // one just before or after it.
@@ -26,6 +37,7 @@ TabStrip::Key TabStrip::KeyOf(int index, bool minimum) const {
 QSize TabStrip::tabSizeHint(int index) const {
     // The bar measures a tab's minimum through this with the tab's text shortened meanwhile:
     // those sizes go under the minimum's key.
+    if (holds_ > 0) return QSize(1, 1);
     if (measuringMinimum_) return QTabBar::tabSizeHint(index);
     const Key key = KeyOf(index, false);
     if (const auto it = sizes_.constFind(key); it != sizes_.constEnd()) return *it;
@@ -36,6 +48,7 @@ QSize TabStrip::tabSizeHint(int index) const {
 }
 
 QSize TabStrip::minimumTabSizeHint(int index) const {
+    if (holds_ > 0) return QSize(1, 1);
     const Key key = KeyOf(index, true);
     if (const auto it = sizes_.constFind(key); it != sizes_.constEnd()) return *it;
     measuringMinimum_ = true;

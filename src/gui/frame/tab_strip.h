@@ -6,6 +6,10 @@
 // neighbour is the current tab, so the sizes are kept under those and forgotten when the font,
 // the style or the palette changes. (The bar's shape, elision, icon size and document mode are
 // set before any tab is added.)
+//
+// Even remembered, a hundred tabs added in a row are laid out a hundred times. While the sizes
+// are held (a run of windows opened or closed in one go, with nothing painted meanwhile), every
+// tab measures as a point, and the bar is laid out with the real sizes once, as the hold ends.
 #pragma once
 
 #include <QHash>
@@ -22,6 +26,10 @@ class TabStrip : public QTabBar {
   public:
     explicit TabStrip(QWidget* parent = nullptr);
 
+    // Holds may nest; the last release lays the bar out.
+    void HoldSizes();
+    void ReleaseSizes();
+
   protected:
     QSize tabSizeHint(int index) const override;
     QSize minimumTabSizeHint(int index) const override;
@@ -33,6 +41,7 @@ class TabStrip : public QTabBar {
 
     mutable QHash<Key, QSize> sizes_;
     mutable bool measuringMinimum_ = false;
+    int holds_ = 0;
 };
 
 }  // namespace norv::qt
