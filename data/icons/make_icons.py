@@ -300,8 +300,9 @@ APP_ICON = ('<rect x="4" y="4" width="56" height="56" rx="10" fill="#2f6fd0"/>'
             '<path d="M16 12h22l10 10v30H16z" fill="#fff" stroke="#1d3f7a" stroke-width="2.5" '
             'stroke-linejoin="round"/><path d="M38 12v10h10" fill="none" stroke="#1d3f7a" '
             'stroke-width="2.5" stroke-linejoin="round"/>'
-            '<text x="32" y="46" font-family="DejaVu Sans, sans-serif" font-weight="bold" '
-            'font-size="22" fill="#1d3f7a" text-anchor="middle">N</text>'
+            # The letter is an outline, not a text: a text loads a font to be drawn, and the
+            # icon is drawn as the first document window is made.
+            '<path d="M23 46V30h4.4l7.2 10.2V30H41v16h-4.4l-7.2-10.2V46z" fill="#1d3f7a"/>'
             '<path d="M21 50h22" stroke="#e3a21a" stroke-width="3" stroke-linecap="round"/>')
 
 
