@@ -301,6 +301,21 @@ TEST(ProjectGui, WindowsNotShownYetAreListedSavedReachedAndClosedAsOthers) {
     ASSERT_EQ(listed.size(), 6u) << "the main window and each document window";
     EXPECT_EQ(listed[3].title, "d2.txt*");
 
+    // A snapshot keeps the changes of a document whose window was never shown in its copy.
+    const std::string again = d.dir.File("again.prf");
+    ASSERT_TRUE(d.wiring->projects().WriteSnapshot(again, false));
+    const auto rewritten = app::ReadSnapshotFile(platform::RealFileSystem(), again, nullptr);
+    ASSERT_TRUE(rewritten.has_value());
+    ASSERT_EQ(rewritten->records.size(), 5u);
+    ASSERT_TRUE(rewritten->records[2].temporaryCopy);
+    std::string copied;
+    ASSERT_EQ(
+        platform::ReadWholeFile(platform::RealFileSystem(), rewritten->records[2].copyPath, copied),
+        0);
+    EXPECT_EQ(copied, "xtext\n");
+    EXPECT_EQ(rewritten->active, 1);
+    EXPECT_FALSE(windows[2]->viewMade());
+
     // Save All writes the document whose window was never shown, from its text as restored.
     ASSERT_TRUE(d.frame.AllSave());
     EXPECT_EQ(platform::RealFileSystem().Stat(files[2])->size, 6u);
