@@ -153,6 +153,24 @@ int LineList::InsertLineAfter(LineRecord* record, LineRecord* after) {
     return 1;
 }
 
+int LineList::InsertChainAfter(LineRecord* first, LineRecord* last, int count, LineRecord* after) {
+    if (!head_ || !first || !last || count <= 0) return 0;
+    if (!after) after = head_;
+    assert(
+        (after->next ? after->next->prev == (after == head_ ? nullptr : after) : tail_ == after) &&
+        "the line after links back");
+    LineRecord* const next = after->next;
+    first->prev = after == head_ ? nullptr : after;
+    last->next = next;
+    if (next)
+        next->prev = last;
+    else
+        tail_ = last;
+    after->next = first;
+    count_ += count;
+    return 1;
+}
+
 int LineList::UnlinkLine(LineRecord* record) {
     if (!head_ || !record || record == head_) return 0;
     if (onUnlink) onUnlink(record);

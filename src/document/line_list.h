@@ -44,6 +44,9 @@ class LineList {
     int NewLineBefore(const char* text, size_t n, LineRecord* before);
     int InsertLineBefore(LineRecord* record, LineRecord* before);
     int InsertLineAfter(LineRecord* record, LineRecord* after);
+    // Links `count` records already chained from `first` to `last` (by their next and prev
+    // pointers) after `after` (the sentinel or null: at the start) in one step.
+    int InsertChainAfter(LineRecord* first, LineRecord* last, int count, LineRecord* after);
     // Takes a record out of the list without freeing it.
     int UnlinkLine(LineRecord* record);
     // Puts the records of a run of the list (`run`, in their order) in the order of `placed`,

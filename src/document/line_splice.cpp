@@ -60,7 +60,8 @@ void AppendRunText(const LineRecord* first, int count, std::string& out, std::st
 }
 
 SpliceResult SpliceLines(LineList& list, LineRecord* first, int count, std::string_view text,
-                         uint8_t carry, int codePage, bool changed) {
+                         uint8_t carry, int codePage, bool changed,
+                         const std::function<void(LineRecord*)>& onMade) {
     SpliceResult result;
     if (!first || count <= 0 || !list.sentinel()) return result;
     LineHeap& heap = list.heap();
@@ -84,6 +85,7 @@ SpliceResult SpliceLines(LineList& list, LineRecord* first, int count, std::stri
             head = r;
         tail = r;
         ++made;
+        if (onMade) onMade(r);
     };
 
     uint8_t cur = carry;  // the flags of the record being filled
@@ -140,15 +142,8 @@ SpliceResult SpliceLines(LineList& list, LineRecord* first, int count, std::stri
         r = next;
     }
     result.marksChanged = (count > 1 && oldMarks) || (made > 1 && (carry & LF_MARK));
-    // Linked as one chain: the list counts them as it would each one.
-    r = head;
-    while (r) {
-        LineRecord* next = r->next;
-        r->next = nullptr;
-        list.InsertLineAfter(r, before);
-        before = r;
-        r = next;
-    }
+    // Linked as one chain, without another walk over the new records.
+    list.InsertChainAfter(head, tail, made, before);
     result.first = head;
     result.last = tail;
     result.records = made;

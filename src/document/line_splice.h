@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -66,8 +67,11 @@ struct SpliceResult {
 // flags the new lines start from (JoinedFlags of the old run, or any flags for text that is
 // not a replacement); with `changed` every new record carries LF_CHANGED. Long lines are cut at
 // character boundaries of `codePage`. The old records are unlinked (onUnlink hears of each) and
-// freed. When the heap has no memory, nothing changes and the result is empty.
+// freed. When the heap has no memory, nothing changes and the result is empty. `onMade` hears
+// of each new record, in order, as soon as its text and flags are in (while it is fresh in the
+// cache), before it is linked; on a failure those records are freed again.
 SpliceResult SpliceLines(LineList& list, LineRecord* first, int count, std::string_view text,
-                         uint8_t carry, int codePage, bool changed);
+                         uint8_t carry, int codePage, bool changed,
+                         const std::function<void(LineRecord*)>& onMade = {});
 
 }  // namespace norv::document

@@ -57,22 +57,18 @@ UndoPosition CElwView::ReplaceLines(int first, int count, std::string_view text,
     }
     const uint8_t carry = joined.Joined();
     const int64_t row = lineRow_;
-    const document::SpliceResult made = document::SpliceLines(doc_.lines(), old, count, text, carry,
-                                                              layout_.codePage(), !replaying_);
-    if (!made.first) return before;  // no memory: the heap has said so, nothing changed
-
-    // The caret goes behind the new text; the rows of the new lines are laid out.
+    // The rows of the new lines are laid out as each is made; the caret goes behind the new
+    // text, on the last one's first row.
     int64_t rowsAfter = 0;
-    int64_t lastRow = row;
-    for (LineRecord* q = made.first;; q = q->next) {
-        q->rows = layout_.RowCount(view::LineText(q));
-        if (q == made.last) {
-            lastRow = row + rowsAfter;
+    int64_t lastRows = 0;
+    const document::SpliceResult made = document::SpliceLines(
+        doc_.lines(), old, count, text, carry, layout_.codePage(), !replaying_, [&](LineRecord* q) {
+            q->rows = layout_.RowCount(view::LineText(q));
             rowsAfter += q->rows;
-            break;
-        }
-        rowsAfter += q->rows;
-    }
+            lastRows = q->rows;
+        });
+    if (!made.first) return before;  // no memory: the heap has said so, nothing changed
+    const int64_t lastRow = row + rowsAfter - lastRows;
     totalRows_ += rowsAfter - rowsBefore;
     line_ = made.last;
     lineNo_ = first + made.records - 1;

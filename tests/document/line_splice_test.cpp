@@ -189,9 +189,17 @@ TEST(SpliceLines, RandomSplicesAndTheirReversalsMatchAModel) {
             AppendRunText(r, count, removed, &flags);
             const std::string t = text(5);
             const std::vector<Line> before = Records(l);
-            SpliceResult s = SpliceLines(l, r, count, t, JoinedFlags(r, count), 932, true);
+            std::vector<const LineRecord*> heard;
+            SpliceResult s = SpliceLines(l, r, count, t, JoinedFlags(r, count), 932, true,
+                                         [&](LineRecord* q) { heard.push_back(q); });
             CheckLinks(l);
             ASSERT_NE(s.first, nullptr);
+            // The hook heard of every new record, in order.
+            std::vector<const LineRecord*> linked;
+            for (const LineRecord* q = s.first; linked.size() < size_t(s.records); q = q->next)
+                linked.push_back(q);
+            ASSERT_EQ(heard, linked);
+            ASSERT_EQ(linked.back(), s.last);
             // The records hold the text: each line whole or cut into continued records.
             std::vector<Line> got = Records(l);
             ASSERT_EQ(got.size() + static_cast<size_t>(count),

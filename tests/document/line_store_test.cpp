@@ -219,6 +219,46 @@ TEST(LineList, ResizeMovesTheRecordAndRelinksItsNeighbours) {
 
 // A run of lines put in another order in one pass, against unlinking and relinking them: the
 // same order both ways along the links, the tail and the count, every record of the run heard.
+// A chain of records linked in one step: into an empty list, at the start, in the middle and
+// at the end; the links run both ways and the count follows.
+TEST(LineList, AChainOfRecordsIsLinkedInOneStep) {
+    LineHeap heap;
+    LineList l(heap);
+    ASSERT_EQ(l.Reset(), 1);
+    auto chain = [&](std::vector<std::string> texts) {
+        LineRecord* first = nullptr;
+        LineRecord* last = nullptr;
+        for (const std::string& t : texts) {
+            const std::string line = t + "\n";
+            LineRecord* r = l.MakeRecord(line.data(), line.size());
+            r->prev = last;
+            r->next = nullptr;
+            (last ? last->next : first) = r;
+            last = r;
+        }
+        return std::pair(first, last);
+    };
+    auto check = [&](const std::vector<std::string>& want) {
+        EXPECT_EQ(Contents(l), want);
+        EXPECT_EQ(l.count(), static_cast<int>(want.size()));
+        const LineRecord* prev = nullptr;
+        for (const LineRecord* r = l.first(); r; prev = r, r = r->next) EXPECT_EQ(r->prev, prev);
+        EXPECT_EQ(l.last(), prev);
+    };
+    auto [a, b] = chain({"c", "d"});
+    ASSERT_EQ(l.InsertChainAfter(a, b, 2, nullptr), 1);
+    check({"c", "d"});
+    auto [c, d] = chain({"a", "b"});
+    ASSERT_EQ(l.InsertChainAfter(c, d, 2, l.sentinel()), 1);
+    check({"a", "b", "c", "d"});
+    auto [e, f] = chain({"x"});
+    ASSERT_EQ(l.InsertChainAfter(e, f, 1, l.LineAt(2)), 1);
+    check({"a", "b", "x", "c", "d"});
+    auto [g, h] = chain({"y", "z"});
+    ASSERT_EQ(l.InsertChainAfter(g, h, 2, l.last()), 1);
+    check({"a", "b", "x", "c", "d", "y", "z"});
+}
+
 TEST(LineList, ReorderRunRelinksTheRunInPlace) {
     std::mt19937 rng(3);
     for (int round = 0; round < 200; ++round) {
