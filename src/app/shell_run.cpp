@@ -397,17 +397,20 @@ ShellRunResult ShellRun::Run(std::string_view line, const tools::ShellOptions& o
             }
             if (length > 0 && raw[length - 1] == '\x1A') --length;
             // Converted and its line ends read, each only when it changes anything.
+            // One pass finds the common case, ASCII without a CR, that needs neither.
             std::string_view text(raw.get(), length);
+            const size_t plain = platform::AsciiPrefix(text, true);
             std::string converted;
             const int codePage = TextCodePage(*start);
-            if (codePage != platform::kCodePageUtf8 && platform::AsciiPrefix(text) != text.size()) {
+            if (plain != text.size() && codePage != platform::kCodePageUtf8 &&
+                platform::AsciiPrefix(text.substr(plain)) != text.size() - plain) {
                 tools::CaptureConverter converter(codePage);
                 converter.FeedInto(text, converted);
                 converted += converter.Finish();
                 text = converted;
             }
             std::string lines;
-            if (text.find('\r') != std::string_view::npos) {
+            if (plain != text.size() && text.find('\r', plain) != std::string_view::npos) {
                 LineEnds().FeedInto(text, true, lines);
                 text = lines;
             }

@@ -158,6 +158,28 @@ TEST(ShellRun, TheFiltersInputIsTheSelectionAsShown) {
     EXPECT_EQ(e.editor.Marked(), "|\nb\n");
 }
 
+// A filter's output comes in the document's code with its CR LF and CR line ends read as line
+// ends, wherever the first CR or the first byte beyond ASCII stands.
+TEST(ShellRun, AFiltersOutputIsConvertedAndItsLineEndsRead) {
+    static const struct {
+        Enc enc;
+        const char* printed;  // printf's format
+        const char* marked;
+    } kCases[] = {
+        {Enc::kSjis, "ab\\r\\ncd\\rx", "ab\ncd\nx|"},
+        {Enc::kSjis, "ab\\346\\227\\245\\r\\ny", "ab日\ny|"},
+        {Enc::kSjis, "\\346\\227\\245ab\\ny", "日ab\ny|"},
+        {Enc::kUtf8, "\\346\\227\\245\\r\\nz\\r", "日\nz\n|"},
+        {Enc::kSjis, "plain\\n", "plain\n|"},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.printed);
+        Fixture f(c.enc, "old\n");
+        EXPECT_TRUE(f.Run(std::string("sh -c 'printf \"") + c.printed + "\"' %T", "").started);
+        EXPECT_EQ(f.editor.Marked(), c.marked);
+    }
+}
+
 TEST(ShellRun, AStartFailureSaysSoAndLosesNothing) {
     Fixture f(Enc::kSjis, "keep me\n");
     f.selection->Select(1, 0, 1, 4);
