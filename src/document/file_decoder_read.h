@@ -23,7 +23,10 @@ FileDecoder::Pass FileDecoder::ReadBytes(MappedFileReader& reader, bool convert,
     };
     ReadLine line;
     jisShift_ = JisShift::kAscii;
-    while (reader.Next(line)) {
+    for (;;) {
+        // The reader tells of the bytes the decoder still looks for.
+        reader.Classes(convert && euc_, convert && jis_);
+        if (!reader.Next(line)) break;
         if (line.cut) {
             ++cutLines;
             JisShift shift = jisShift_;
@@ -37,7 +40,7 @@ FileDecoder::Pass FileDecoder::ReadBytes(MappedFileReader& reader, bool convert,
         const JisShift carried = jisShift_;
         jisShift_ = JisShift::kAscii;
         // A line without a byte from 0x80 reads the same in every code but JIS.
-        if (convert && euc_ && (line.highBytes || !line.classified)) {
+        if (convert && euc_ && (line.highBytes || !line.highKnown)) {
             size_t outLen = 0;
             int r = EucToSjis(work(), data, len, &outLen);
             if (r == 1) {

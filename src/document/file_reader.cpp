@@ -165,6 +165,7 @@ size_t MappedFileReader::ReadRaw(char* out, size_t n) {
     return avail;
 }
 
+template <bool kHigh, bool kEsc>
 void MappedFileReader::Classify(size_t at) {
     const char* p = buf_.data() + at;
     uint64_t breaks = 0, high = 0, esc = 0;
@@ -175,27 +176,27 @@ void MappedFileReader::Classify(size_t at) {
     const __m128i so = _mm_set1_epi8(0x0E);
     for (size_t i = 0; i < kWindow; i += 16) {
         __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        auto b = static_cast<uint64_t>(static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)))));
-        auto h = static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(v)));
-        auto e = static_cast<uint64_t>(static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, escape), _mm_cmpeq_epi8(v, so)))));
-        breaks |= b << i;
-        high |= h << i;
-        esc |= e << i;
+        const auto mask = [](__m128i m) {
+            return static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(m)));
+        };
+        breaks |= mask(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))) << i;
+        if constexpr (kHigh) high |= mask(v) << i;
+        if constexpr (kEsc)
+            esc |= mask(_mm_or_si128(_mm_cmpeq_epi8(v, escape), _mm_cmpeq_epi8(v, so))) << i;
     }
 #else
     for (size_t i = 0; i < kWindow; ++i) {
         const auto c = static_cast<unsigned char>(p[i]);
         breaks |= static_cast<uint64_t>(c == '\r' || c == '\n') << i;
-        high |= static_cast<uint64_t>(c >= 0x80) << i;
-        esc |= static_cast<uint64_t>(c == 0x1B || c == 0x0E) << i;
+        high |= static_cast<uint64_t>(kHigh && c >= 0x80) << i;
+        esc |= static_cast<uint64_t>(kEsc && (c == 0x1B || c == 0x0E)) << i;
     }
 #endif
     winPos_ = at;
     winBreaks_ = breaks;
     winHigh_ = high;
     winEsc_ = esc;
+    winHas_ = (kHigh ? kHighClass : 0) | (kEsc ? kEscClass : 0);
     winValid_ = true;
 }
 
@@ -213,8 +214,10 @@ bool MappedFileReader::Next(ReadLine& line, size_t maxBytes) {
     line.cut = false;
     line.crcrlf = false;
     line.available = 0;
-    line.classified = true;
+    const uint8_t want = want_;
+    line.highKnown = want & kHighClass;
     line.highBytes = false;
+    line.escKnown = want & kEscClass;
     line.escOrSo = false;
     if (start == dataEnd) {  // an empty file, or the position reached the end
         line.length = 0;
@@ -232,7 +235,23 @@ bool MappedFileReader::Next(ReadLine& line, size_t maxBytes) {
     uint64_t high = 0, esc = 0;
     const char* brk = nullptr;
     while (at < stop) {
-        if (!winValid_ || at < winPos_ || at - winPos_ >= kWindow) Classify(at & ~(kWindow - 1));
+        if (!winValid_ || at < winPos_ || at - winPos_ >= kWindow || (want & ~winHas_)) {
+            const size_t from = at & ~(kWindow - 1);
+            switch (want) {
+                case kHighClass | kEscClass:
+                    Classify<true, true>(from);
+                    break;
+                case kHighClass:
+                    Classify<true, false>(from);
+                    break;
+                case kEscClass:
+                    Classify<false, true>(from);
+                    break;
+                default:
+                    Classify<false, false>(from);
+                    break;
+            }
+        }
         const size_t off = at - winPos_;
         const size_t n = std::min(kWindow - off, stop - at);
         const uint64_t valid = n == 64 ? ~uint64_t{0} : (uint64_t{1} << n) - 1;
@@ -296,7 +315,7 @@ void MappedFileReader::ShortenCut(ReadLine& line, size_t keep) {
     if (!line.cut || keep == 0 || keep >= line.length) return;
     pos_ -= line.length - keep;
     line.length = keep;
-    line.classified = false;
+    line.highKnown = line.escKnown = false;
 }
 
 size_t MappedFileReader::ReadLineInto(char* out, size_t n) {
@@ -309,7 +328,7 @@ size_t MappedFileReader::ReadLineInto(char* out, size_t n) {
 }
 
 bool MappedFileReader::HasEscOrSo(const ReadLine& line) {
-    if (line.classified) return line.escOrSo;
+    if (line.escKnown) return line.escOrSo;
     uint64_t lineStart = bufFileOffset_ + static_cast<uint64_t>(line.data - buf_.data());
     uint64_t lineEnd = lineStart + line.length;
     // nextEsc_ is the first ESC/SO at or after the last scan's start, or escScanned_ when there

@@ -26,10 +26,12 @@ struct ReadLine {
     bool cut = false;            // ended because the line was too long
     bool crcrlf = false;         // the CR LF line end was CR CR LF
     size_t available = 0;        // bytes readable from `data` on (the line and what follows)
-    // Known when `classified`: whether the line's bytes hold one of 0x80-0xFF, and one of ESC
-    // (0x1B) or SO (0x0E). A line that ShortenCut shortened is no longer classified.
-    bool classified = false;
+    // Whether the line's bytes hold one of 0x80-0xFF (known when highKnown), and one of ESC
+    // (0x1B) or SO (0x0E) (known when escKnown): known for the classes the reader was asked for
+    // (Classes), and no longer once ShortenCut shortened the line.
+    bool highKnown = false;
     bool highBytes = false;
+    bool escKnown = false;
     bool escOrSo = false;
 };
 
@@ -45,6 +47,11 @@ class MappedFileReader {
 
     // The next line, at most maxBytes - 1 bytes long; false once the end-of-file flag is set.
     bool Next(ReadLine& line, size_t maxBytes = 65535);
+    // Which classes of bytes the next lines report (both at first); a class no longer asked
+    // for costs nothing.
+    void Classes(bool high, bool esc) {
+        want_ = static_cast<uint8_t>((high ? kHighClass : 0) | (esc ? kEscClass : 0));
+    }
     // As Next, copied into out (room for n bytes) with a line feed and a zero byte behind it;
     // returns the length including the line feed, 0 when there is no line.
     size_t ReadLineInto(char* out, size_t n);
@@ -61,7 +68,7 @@ class MappedFileReader {
     int readError = 0;
     bool eof() const { return eofFlag_; }
     // Whether the bytes of `line` hold an ESC (0x1B) or SO (0x0E); one pass over the file in all
-    // for lines that are not classified.
+    // for lines that do not know it.
     bool HasEscOrSo(const ReadLine& line);
     uint64_t fileSize() const { return fileSize_; }
     // The next n bytes without consuming them (fewer at the end of the file).
@@ -102,11 +109,16 @@ class MappedFileReader {
     // The classes of the 64 bytes of buf_ from winPos_ (bit i for byte winPos_ + i): line breaks
     // (CR, LF), bytes 0x80-0xFF, ESC and SO. Valid until the buffer changes; bits of bytes past
     // end_ mean nothing.
+    static constexpr uint8_t kHighClass = 1;
+    static constexpr uint8_t kEscClass = 2;
+    uint8_t want_ = kHighClass | kEscClass;
     bool winValid_ = false;
+    uint8_t winHas_ = 0;  // the classes besides line breaks that the window holds
     size_t winPos_ = 0;
     uint64_t winBreaks_ = 0;
     uint64_t winHigh_ = 0;
     uint64_t winEsc_ = 0;
+    template <bool kHigh, bool kEsc>
     void Classify(size_t at);
     bool opened_ = false;
     bool unscanned_ = false;  // bytes given in memory that the UTF-8 test has not seen
