@@ -32,6 +32,9 @@ constexpr size_t kCapturePendingBytes = size_t{1} << 20;
 constexpr size_t kReadMoreBytes = size_t{64} << 10;
 // What a heap cell adds to a record's header and text at most: its header and rounding.
 constexpr size_t kCellSlack = 12;
+// At most this much memory is taken ahead for a filter's output: a filter that keeps little
+// of a large text (grep, head) must not make the editor fault in as much again.
+constexpr size_t kMaxReservedBytes = size_t{256} << 20;
 
 // The program's text for the document: CR LF and lone CR line ends read as LF (a CR at the end
 // of a piece waits for the next), so the document gets lines, not CR bytes.
@@ -366,7 +369,8 @@ ShellRunResult ShellRun::Run(std::string_view line, const tools::ShellOptions& o
             }
             nextPoll = Clock::now() + std::chrono::milliseconds(kShellPaintMs);
         }
-        if (reserving && !heap->Reserve(filterInputBytes_)) reserving = false;
+        if (reserving && !heap->Reserve(std::min(filterInputBytes_, kMaxReservedBytes)))
+            reserving = false;
         if (!reserving) {
             const auto left =
                 std::chrono::duration_cast<std::chrono::milliseconds>(nextPoll - Clock::now());
