@@ -1,7 +1,9 @@
 // Scripts in the real frame: a compile error opens the script at its line with the "Norv
-// Script" box, a script edits the active view and asks through a real input box, and Ctrl+Break
-// stops a script in a loop or a wait while the frame neither takes typed keys nor closes.
+// Script" box, a script edits the active view and asks through a real input box, Ctrl+Break
+// stops a script in a loop or a wait while the frame neither takes typed keys nor closes, and a
+// script's own Exit closes the frame as it ends.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QApplication>
 #include <QInputDialog>
@@ -12,6 +14,7 @@
 #include "app/config/settings_store.h"
 #include "gui/frame/doc_window.h"
 #include "gui/frame/main_frame.h"
+#include "gui/frame/project_wiring.h"
 #include "gui/frame/script_wiring.h"
 #include "gui/gui_test_support.h"
 #include "platform/file_system.h"
@@ -114,6 +117,36 @@ TEST(ScriptGui, CtrlBreakStopsALoopAndAWait) {
         // Typing works again once the script has ended.
         Key(&w->editor(), Qt::Key_Y, Qt::NoModifier, QStringLiteral("y"));
         EXPECT_EQ(DocumentBytes(w->view()), "texty");
+    }
+}
+
+// A script that asks for the end itself (Exit, Break) runs to its end, then the frame closes; a
+// user's close request during the run is not one (above).
+TEST(ScriptGui, AScriptsOwnExitClosesTheFrameOnceTheScriptHasEnded) {
+    for (const char* command : {"AppExit", "Break"}) {
+        SCOPED_TRACE(command);
+        Frame f;
+        // The project commands as the application wires them: Break ends through the frame.
+        mkdir(f.dir.File("cfg").c_str(), 0700);
+        new ProjectWiring(f.frame, f.config.settings, nullptr, f.dir.File("cfg/"),
+                          f.dir.File("cfg/norv.PRF"), f.dir.File("cfg/norv.HST"), false);
+        f.frame.NewFile();
+        const std::string path = f.Script("end.nrs", std::string("MAIN\nCOMMAND(\"") + command +
+                                                         "\")\nMSGBOX(\"still here\")\nEND MAIN\n");
+        QString text;
+        bool visibleAtTheBox = false;
+        testing::OnModal<QMessageBox> box([&](QMessageBox& b) {
+            text = b.text();
+            visibleAtTheBox = f.frame.isVisible();
+            b.accept();
+        });
+        EXPECT_EQ(f.scripts.RunFile(path), app::ScriptOutcome::kDone);
+        EXPECT_EQ(text, QStringLiteral("still here"));
+        EXPECT_TRUE(visibleAtTheBox);
+        for (int i = 0; i < 20 && f.frame.isVisible(); ++i) QApplication::processEvents();
+        EXPECT_FALSE(f.frame.isVisible());
+        if (std::string(command) == "Break")
+            EXPECT_TRUE(platform::RealFileSystem().Stat(f.dir.File("cfg/norv.PRF")));
     }
 }
 

@@ -705,6 +705,16 @@ bool MainFrame::FileClose(DocWindow& w) {
 }
 
 bool MainFrame::AppExit() {
+    return CloseFrame();
+}
+
+bool MainFrame::CloseFrame() {
+    // A running script is not closed from under itself: when it asks for the end itself, the
+    // frame closes as the script ends.
+    if (scripts_ && scripts_->running()) {
+        scripts_->CloseWhenDone();
+        return true;
+    }
     return close();
 }
 
@@ -781,7 +791,7 @@ void MainFrame::Activate(document::CElwDoc& doc) {
 }
 
 bool MainFrame::Quit() {
-    return close();
+    return CloseFrame();
 }
 
 void MainFrame::TitleChanged(document::CElwDoc& doc) {

@@ -145,6 +145,8 @@ class MainFrame : public QMainWindow,
     bool FileClose(DocWindow& w);
     // Closes every window (asking about each) and then the frame.
     bool AppExit();
+    // Closes the frame as the user's Exit does; asked by a running script, once it has ended.
+    bool CloseFrame();
     // Save&Close: saves a modified document and closes its window; a failed save keeps both.
     bool SaveClose(DocWindow& w);
     // Saves every modified document; false when any save failed or was cancelled (the others

@@ -312,7 +312,7 @@ void ProjectWiring::EndProgram() {
     if (endProgram)
         endProgram();
     else
-        frame_.close();
+        frame_.CloseFrame();
 }
 
 void ProjectWiring::ProjectChanged() {

@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QTimer>
 #include <QWindow>
 #include <algorithm>
 #include <cstdio>
@@ -112,6 +113,12 @@ void ScriptWiring::RunEnds() {
     if (silent_ > 0) SetSilent(0);
     host_->silentLevel = 0;
     for (DocWindow* w : frame_.Windows()) w->RefreshView();
+    // The script asked for the end (Exit, Break, Save All and Exit): the frame closes now that
+    // it has ended. A headless run ends with its script anyway.
+    if (closeWhenDone_) {
+        closeWhenDone_ = false;
+        if (!headless_) QTimer::singleShot(0, &frame_, [this] { frame_.close(); });
+    }
 }
 
 app::ScriptFrame* ScriptWiring::scriptFrame() {

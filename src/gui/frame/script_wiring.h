@@ -45,6 +45,8 @@ class ScriptWiring : public QObject, public app::ScriptEditor {
     app::ScriptOutcome RunFile(const std::string& name);
     // Whether a script runs now.
     bool running() const { return running_ > 0; }
+    // The frame closes once the outermost run has ended (the script asked for the end).
+    void CloseWhenDone() { closeWhenDone_ = true; }
 
     // The input box of a run without windows (the command line's answers); unset: a dialog.
     std::function<std::optional<std::string>(std::string_view prompt, std::string_view title,
@@ -104,6 +106,7 @@ class ScriptWiring : public QObject, public app::ScriptEditor {
     bool sigintBreaks_;
     std::unique_ptr<app::EditorScriptHost> host_;
     int running_ = 0;
+    bool closeWhenDone_ = false;
     int silent_ = 0;
     bool breakNoted_ = false;
     bool escapeNoted_ = false;
