@@ -37,6 +37,11 @@ namespace {
 
 using testing::TypeKeys;
 
+QRect RectOfRecord(const app::SnapshotRecord& r) {
+    return QRect(r.frame.left, r.frame.top, r.frame.right - r.frame.left,
+                 r.frame.bottom - r.frame.top);
+}
+
 // Runs `fill` once on the next modal widget that `find` finds.
 void WhenShown(std::function<QWidget*()> find, std::function<void(QWidget&)> fill) {
     auto* timer = new QTimer;
@@ -189,6 +194,10 @@ TEST(ProjectGui, ARestoredProjectKeepsTheOrderTheStatesAndTheActiveWindow) {
         subOf(d.frame.Windows()[1])->showNormal();
         subOf(d.frame.Windows()[1])->setGeometry(10, 20, 300, 200);
         subOf(d.frame.Windows()[5])->showMinimized();
+        // Maximized again after it was moved: its record keeps the rectangle it comes back to.
+        subOf(d.frame.Windows()[6])->showNormal();
+        subOf(d.frame.Windows()[6])->setGeometry(30, 40, 200, 100);
+        subOf(d.frame.Windows()[6])->showMaximized();
         d.frame.Windows()[3]->view().SetCaret(30, 0);
         d.frame.ActivateWindow(*d.frame.Windows()[4]);
         ASSERT_TRUE(subOf(d.frame.Windows()[4])->isMaximized());
@@ -197,6 +206,10 @@ TEST(ProjectGui, ARestoredProjectKeepsTheOrderTheStatesAndTheActiveWindow) {
         const auto written = app::ReadSnapshotFile(platform::RealFileSystem(), project, nullptr);
         ASSERT_TRUE(written.has_value());
         ASSERT_EQ(written->active, 4);
+        ASSERT_EQ(written->records.size(), 7u);
+        // (A shown area gives the maximized state to the window it activates.)
+        if (!shown) EXPECT_EQ(written->records[6].frame.showCmd, 3);
+        EXPECT_EQ(RectOfRecord(written->records[6]), QRect(30, 40, 200, 100));
         for (DocWindow* w : d.frame.Windows()) d.frame.CloseWindows(w->doc());
         Settle();
 
@@ -233,8 +246,9 @@ TEST(ProjectGui, ARestoredProjectKeepsTheOrderTheStatesAndTheActiveWindow) {
         ASSERT_EQ(rewritten->records.size(), written->records.size());
         for (size_t i = 0; i < written->records.size(); ++i) {
             app::SnapshotRecord r = rewritten->records[i];
-            // A maximized window's rectangle is the area's, laid out anew in a shown frame.
-            if (shown && r.frame.showCmd == 3) {
+            // A shown area gives a window that it maximized on activation a normal rectangle
+            // of its own size, which it fits anew to the area as laid out then.
+            if (shown && i == 4) {
                 r.frame.left = written->records[i].frame.left;
                 r.frame.top = written->records[i].frame.top;
                 r.frame.right = written->records[i].frame.right;
@@ -254,6 +268,10 @@ TEST(ProjectGui, ARestoredProjectKeepsTheOrderTheStatesAndTheActiveWindow) {
         EXPECT_TRUE(subOf(windows[5])->isMinimized());
         EXPECT_FALSE(subOf(windows[1])->isMaximized());
         EXPECT_EQ(subOf(windows[1])->geometry(), QRect(10, 20, 300, 200));
+        emit d.frame.tabStrip()->tabBarClicked(6);
+        ASSERT_TRUE(subOf(windows[6])->isMaximized());
+        subOf(windows[6])->showNormal();
+        EXPECT_EQ(subOf(windows[6])->geometry(), QRect(30, 40, 200, 100));
     }
 }
 

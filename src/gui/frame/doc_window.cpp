@@ -138,7 +138,7 @@ void DocWindow::PlaceCaret(int line, size_t pos, bool middle) {
 
 void DocWindow::SetFirstShowState(int showCmd, const QRect& normal) {
     firstShowCmd_ = showCmd;
-    firstNormal_ = normal;
+    normal_ = normal;
 }
 
 void DocWindow::RefreshView() {
@@ -275,6 +275,20 @@ void DocWindow::Activate(const QObject* editor) {
 
 bool DocWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusIn) Activate(watched);
+    constexpr Qt::WindowStates kAside = Qt::WindowMaximized | Qt::WindowMinimized;
+    if (watched == parentWidget()) {
+        const auto* sub = static_cast<const QWidget*>(watched);
+        // The sub-window moved or resized: its normal rectangle unless it is maximized or
+        // minimized (then the one it comes back to stays). Its state about to change from
+        // normal (this filter sees the change before the sub-window applies it): the rectangle
+        // it has now, also in a frame not shown, where moves and resizes wait for the show.
+        if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) &&
+            !(sub->windowState() & kAside))
+            normal_ = sub->geometry();
+        if (event->type() == QEvent::WindowStateChange &&
+            !(static_cast<QWindowStateChangeEvent*>(event)->oldState() & kAside))
+            normal_ = sub->geometry();
+    }
     return QWidget::eventFilter(watched, event);
 }
 

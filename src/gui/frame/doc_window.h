@@ -84,7 +84,10 @@ class DocWindow : public QWidget {
     // `normal`, an empty rectangle leaving the area's own).
     void SetFirstShowState(int showCmd, const QRect& normal);
     int firstShowCmd() const { return firstShowCmd_; }
-    const QRect& firstNormalRect() const { return firstNormal_; }
+    // The sub-window's rectangle when it is neither maximized nor minimized: the one it is first
+    // shown at or comes back to, kept while it is maximized or minimized (empty: not known).
+    const QRect& normalRect() const { return normal_; }
+    void NoteNormalRect(const QRect& r) { normal_ = r; }
     // The active pane repaints; the line buffer goes back to the document: both only when made.
     void RefreshView();
     void SyncView();
@@ -188,7 +191,7 @@ class DocWindow : public QWidget {
     // A deferred window's view as it will be made.
     std::optional<DeferredView> deferred_;
     int firstShowCmd_ = 3;
-    QRect firstNormal_;
+    QRect normal_;
 };
 
 }  // namespace norv::qt

@@ -526,6 +526,8 @@ QMdiSubWindow* MainFrame::PutInArea(DocWindow& w) {
     w.setAttribute(Qt::WA_DeleteOnClose, false);
     QMdiSubWindow* sub = mdi_->addSubWindow(&w);
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    // The window follows its normal rectangle through the sub-window's moves and resizes.
+    sub->installEventFilter(&w);
     connect(sub, &QObject::destroyed, this, [this, sub] {
         std::erase(activation_, sub);
         UpdateMenus();
@@ -536,11 +538,17 @@ QMdiSubWindow* MainFrame::PutInArea(DocWindow& w) {
 
 void MainFrame::ShowInArea(DocWindow& w, QMdiSubWindow* sub) {
     // The title is there before the window is shown and can become the active one.
+    // A maximized or minimized window is put at its normal rectangle first: it comes back to
+    // it, and the snapshot keeps it.
+    if (w.normalRect().isEmpty())
+        w.NoteNormalRect(sub->geometry());
+    else if (w.firstShowCmd() != 1)
+        sub->setGeometry(w.normalRect());
     if (w.firstShowCmd() == 2) {
         sub->showMinimized();
     } else if (w.firstShowCmd() == 1) {
         sub->showNormal();
-        if (!w.firstNormalRect().isEmpty()) sub->setGeometry(w.firstNormalRect());
+        sub->setGeometry(w.normalRect());
     } else {
         sub->showMaximized();
     }

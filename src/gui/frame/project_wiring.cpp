@@ -184,11 +184,14 @@ app::DocumentViewState ProjectWiring::ViewStateOf(document::CElwDoc& doc) {
     DocWindow* w = WindowOf(doc);
     if (!w) return s;
     if (QMdiSubWindow* sub = MainFrame::SubWindowIfShown(*w)) {
-        s.frame = PlacementOf(sub->geometry(), sub->isMaximized(), sub->isMinimized());
+        // A maximized or minimized window keeps the rectangle it comes back to.
+        const bool aside = sub->isMaximized() || sub->isMinimized();
+        const QRect rect = aside && !w->normalRect().isEmpty() ? w->normalRect() : sub->geometry();
+        s.frame = PlacementOf(rect, sub->isMaximized(), sub->isMinimized());
     } else {
         // Not shown yet: as it was restored.
         const int cmd = w->firstShowCmd();
-        const QRect& rect = w->firstNormalRect();
+        const QRect& rect = w->normalRect();
         s.frame = PlacementOf(rect, cmd != 2 && !ShownNormal(cmd, rect), cmd == 2);
     }
     s.caretLine = w->caretLine();
