@@ -31,6 +31,7 @@ std::string_view UndoRecord::Removed() const {
         case UndoKind::kFlipCaseSelection:
         case UndoKind::kConvert:
         case UndoKind::kReflow:
+        case UndoKind::kReplaceLines:
         case UndoKind::kDeleteAfter:
         case UndoKind::kDeleteSelection:
         case UndoKind::kDeleteLine:
@@ -49,6 +50,7 @@ std::string_view UndoRecord::InsertedOf(UndoKind kind, std::string_view text,
         case UndoKind::kFlipCaseSelection:
         case UndoKind::kConvert:
         case UndoKind::kReflow:
+        case UndoKind::kReplaceLines:
             return text2;
         case UndoKind::kType:
         case UndoKind::kInsertBlock:

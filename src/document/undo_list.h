@@ -40,6 +40,8 @@ enum class UndoKind : int16_t {
                               // bytes (little-endian) per line, each the offset from at.line of
                               // the line that went there; the texts are not copied
     kReflow = 54,             // lines rewritten by a paragraph command; as 51
+    kReplaceLines = 55,       // whole lines put in place of others (a program's output): as
+                              // 51; Repeat inserts the new text again, as for a paste
     kIndent = 61,             // the same text put at the start of lines (Indent): text = that
                               // text; text2 = one byte for each line from at.line, its flags
                               // before the edit, with kIndentedLine when the text went there
@@ -55,7 +57,7 @@ inline constexpr uint8_t kIndentedLine = 0x80;
 // True for the kinds that insert text (Repeat plays them again).
 constexpr bool IsInsertKind(UndoKind k) {
     return k == UndoKind::kType || k == UndoKind::kOverwrite || k == UndoKind::kInsertBlock ||
-           k == UndoKind::kSplit || k == UndoKind::kInsertLine;
+           k == UndoKind::kSplit || k == UndoKind::kInsertLine || k == UndoKind::kReplaceLines;
 }
 
 // A caret position: 1-based line number and byte offset in the line.

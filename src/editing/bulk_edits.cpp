@@ -182,7 +182,7 @@ void CElwView::ReplaceWholeLines(int first, int last, std::string_view text) {
     CommandScope scope(*this);
     if (selection_) selection_->CancelSelection(*this);
     SetCaret(first, 0);
-    ReplaceLines(first, last - first + 1, clean, UndoKind::kReflow);
+    ReplaceLines(first, last - first + 1, clean, UndoKind::kReplaceLines);
     AutoFormat();
     goal_ = -1;
     KeepCaretVisible(0, 0);
@@ -193,6 +193,7 @@ bool CElwView::ReplayLines(const UndoRecord& r, bool back) {
     if (r.at.column != 0) return false;
     switch (r.kind) {
         case UndoKind::kReflow:
+        case UndoKind::kReplaceLines:
         case UndoKind::kConvert:
             break;
         default:

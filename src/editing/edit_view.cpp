@@ -621,6 +621,11 @@ void CElwView::PlayAgain(const UndoRecord& r) {
             InsertAtCaret(r.text(), UndoKind::kInsertLine);
             break;
         }
+        case UndoKind::kReplaceLines:
+            // The lines a program put in place of others: their text goes in again at the
+            // caret, as the output pasted there.
+            InsertAtCaret(r.Inserted(), UndoKind::kInsertBlock);
+            break;
         case UndoKind::kOverwrite: {
             // Overwrite as many bytes as the record did, within the line.
             UndoPosition at = CaretPosition();

@@ -405,7 +405,8 @@ class CElwView : public document::UndoTarget, public document::DocumentView {
     // As InsertText in place of lines first..last, whole (the external filter's output): the
     // text is cleaned as InsertText cleans it, the selection is cancelled, and one undo record
     // replaces the lines, after which an undo puts the caret at the start of `first`. `text`
-    // must not lie in this document (clean text is spliced in without a copy).
+    // must not lie in this document (clean text is spliced in without a copy). Repeat puts the
+    // text in again at the caret.
     void ReplaceWholeLines(int first, int last, std::string_view text);
     bool readOnly() const { return doc_.readOnly; }
     // The records made from here on by the running command undo as a group of their own.

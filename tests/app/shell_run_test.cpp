@@ -124,6 +124,11 @@ TEST(ShellRun, AFilterReplacesTheSelectionOrTheWholeText) {
     ShellRunResult r = f.Run("sort %T", "");
     EXPECT_TRUE(r.started);
     EXPECT_EQ(f.editor.Marked(), "apple\nfig\npear\n|");
+    // Repeat puts the output in again at the caret, as for a paste; Undo takes that back alone.
+    f.editor.view->Execute(editing::CommandId::Repeat);
+    EXPECT_EQ(f.editor.Marked(), "apple\nfig\npear\napple\nfig\npear\n|");
+    f.editor.view->Execute(editing::CommandId::Undo);
+    EXPECT_EQ(f.editor.Marked(), "apple\nfig\npear\n|");
     Fixture g(Enc::kUtf8, "日本\nabc\n");
     g.selection->Select(2, 0, 2, 3);
     g.Run("tr a-z A-Z < %T", "C");
